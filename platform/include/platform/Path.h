@@ -1,0 +1,23 @@
+#pragma once
+// Paths on this platform: '/' separates folders, and names are UTF-8.
+#include <platform/String.h>
+
+namespace platform {
+
+constexpr char kPathSeparator = '/';
+
+// folder + separator + name; a separator already ending folder is not doubled.
+CString JoinPath(const CString& folder, const CString& name);
+// The last component of a path ("a/b/c.mp3" -> "c.mp3").
+CString FileNameOf(const CString& path);
+// Everything before the last separator ("a/b/c.mp3" -> "a/b"); empty when none.
+CString FolderOf(const CString& path);
+// The extension with its dot ("c.MP3" -> ".MP3"); empty when the name has none.
+CString ExtensionOf(const CString& path);
+
+bool FileExists(const CString& path);
+bool DirectoryExists(const CString& path);
+// Size in bytes, or -1 when the file cannot be examined.
+long long FileSizeOf(const CString& path);
+
+}  // namespace platform

@@ -1,0 +1,63 @@
+#pragma once
+// Resources (bitmaps and icons by numeric id) live in the module that ships
+// them: each library and the program register theirs when they load. The
+// scoped guard AFX_MANAGE_STATE makes a module current, so that lookups find
+// its own resources before those of any other module.
+#include <platform/Types.h>
+
+#include <cstddef>
+
+struct AFX_MODULE_STATE {
+  const char* m_lpszModuleName;
+};
+
+// Defined once in every module (the build generates it), invisible to the
+// others, so each module gets its own answer.
+AFX_MODULE_STATE* AfxGetStaticModuleState() __attribute__((visibility("hidden")));
+
+#define QUILLORY_DEFINE_MODULE(name)                     \
+  AFX_MODULE_STATE* AfxGetStaticModuleState() {          \
+    static AFX_MODULE_STATE state{name};                 \
+    return &state;                                       \
+  }
+
+// The module whose resources are looked up first; null when none is current.
+AFX_MODULE_STATE* AfxGetModuleState();
+
+class AFX_MAINTAIN_STATE2 {
+ public:
+  explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* state);
+  ~AFX_MAINTAIN_STATE2();
+  AFX_MAINTAIN_STATE2(const AFX_MAINTAIN_STATE2&) = delete;
+  AFX_MAINTAIN_STATE2& operator=(const AFX_MAINTAIN_STATE2&) = delete;
+
+ private:
+  AFX_MODULE_STATE* m_pPrevious;
+};
+
+#define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 afxManageStateGuard_(p)
+
+void AfxRegisterModule(AFX_MODULE_STATE* module);
+// The data must outlive the process (the build embeds it as a constant array).
+void AfxRegisterResource(AFX_MODULE_STATE* module, int type, UINT id, const unsigned char* data,
+                         std::size_t size);
+
+// The module holding resource id of the type: the current module first, then
+// every module in the order they registered; null when none has it.
+HINSTANCE AfxFindResourceHandle(UINT id, int type);
+// The raw bytes of a resource of a module; false when it has no such resource.
+bool AfxGetResourceData(HINSTANCE module, int type, UINT id, const unsigned char** data,
+                        std::size_t* size);
+
+// Loads a bitmap resource as a new bitmap the caller releases with DeleteObject;
+// null when the module has no such bitmap or its data is not an image.
+HBITMAP LoadBitmap(HINSTANCE module, UINT id);
+BOOL DeleteObject(HBITMAP bitmap);
+// Size of a bitmap in pixels; 0 × 0 for null.
+CSize GetBitmapSize(HBITMAP bitmap);
+
+// Loads an icon resource (RT_GROUP_ICON). Icons loaded this way are shared and
+// live as long as the process, as the framework's are; DestroyIcon ignores them.
+HICON LoadIcon(HINSTANCE module, UINT id);
+// Releases an icon made by the platform for its caller (image lists, shell).
+BOOL DestroyIcon(HICON icon);

@@ -1,0 +1,30 @@
+#pragma once
+// What stands behind the framework's opaque handles on Qt. Internal to the
+// platform layer: the libraries only pass the handles around.
+#include <platform/String.h>
+#include <platform/Types.h>
+
+#include <QIcon>
+#include <QImage>
+#include <QString>
+
+struct HICON__ {
+  QIcon icon;
+  bool shared = false;  // loaded from a resource: lives as long as the process
+};
+
+struct HBITMAP__ {
+  QImage image;
+};
+
+namespace platform {
+
+inline QString ToQt(const CString& s) { return QString::fromUtf8(s.GetString(), s.GetLength()); }
+inline CString FromQt(const QString& s) { return CString(s.toUtf8().toStdString()); }
+
+// A new icon handle the caller owns (DestroyIcon releases it).
+HICON MakeIcon(const QIcon& icon);
+// The Qt icon behind a handle; a null icon for null.
+QIcon IconOf(HICON icon);
+
+}  // namespace platform

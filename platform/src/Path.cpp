@@ -1,0 +1,45 @@
+#include <platform/Path.h>
+
+#include <sys/stat.h>
+
+namespace platform {
+
+CString JoinPath(const CString& folder, const CString& name) {
+  if (folder.IsEmpty()) return name;
+  if (folder.GetAt(folder.GetLength() - 1) == kPathSeparator) return folder + name;
+  return folder + kPathSeparator + name;
+}
+
+CString FileNameOf(const CString& path) {
+  const int slash = path.ReverseFind(kPathSeparator);
+  return slash < 0 ? path : path.Mid(slash + 1);
+}
+
+CString FolderOf(const CString& path) {
+  const int slash = path.ReverseFind(kPathSeparator);
+  return slash < 0 ? CString() : path.Left(slash);
+}
+
+CString ExtensionOf(const CString& path) {
+  const CString name = FileNameOf(path);
+  const int dot = name.ReverseFind('.');
+  return dot < 0 ? CString() : name.Mid(dot);
+}
+
+bool FileExists(const CString& path) {
+  struct stat st {};
+  return ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const CString& path) {
+  struct stat st {};
+  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+long long FileSizeOf(const CString& path) {
+  struct stat st {};
+  if (::stat(path, &st) != 0) return -1;
+  return static_cast<long long>(st.st_size);
+}
+
+}  // namespace platform

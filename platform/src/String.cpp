@@ -1,0 +1,158 @@
+#include <platform/String.h>
+
+#include <QString>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+QString ToQt(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::string FromQt(const QString& s) {
+  const QByteArray bytes = s.toUtf8();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+}  // namespace
+
+CString::CString(const char* text, int length) {
+  if (text && length > 0) m_str.assign(text, static_cast<std::size_t>(length));
+}
+
+CString::CString(char ch, int repeat) {
+  if (repeat > 0) m_str.assign(static_cast<std::size_t>(repeat), ch);
+}
+
+char CString::GetAt(int index) const {
+  if (index < 0 || index >= GetLength()) return '\0';
+  return m_str[static_cast<std::size_t>(index)];
+}
+
+CString CString::Left(int count) const {
+  count = std::clamp(count, 0, GetLength());
+  return CString(m_str.substr(0, static_cast<std::size_t>(count)));
+}
+
+CString CString::Mid(int start) const { return Mid(start, GetLength()); }
+
+CString CString::Mid(int start, int count) const {
+  start = std::clamp(start, 0, GetLength());
+  count = std::clamp(count, 0, GetLength() - start);
+  return CString(m_str.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(count)));
+}
+
+CString CString::Right(int count) const {
+  count = std::clamp(count, 0, GetLength());
+  return CString(m_str.substr(m_str.size() - static_cast<std::size_t>(count)));
+}
+
+int CString::Find(const char* sub, int start) const {
+  if (!sub || start < 0 || start > GetLength()) return -1;
+  const auto pos = m_str.find(sub, static_cast<std::size_t>(start));
+  return pos == std::string::npos ? -1 : static_cast<int>(pos);
+}
+
+int CString::Find(char ch, int start) const {
+  if (start < 0 || start > GetLength()) return -1;
+  const auto pos = m_str.find(ch, static_cast<std::size_t>(start));
+  return pos == std::string::npos ? -1 : static_cast<int>(pos);
+}
+
+int CString::ReverseFind(char ch) const {
+  const auto pos = m_str.rfind(ch);
+  return pos == std::string::npos ? -1 : static_cast<int>(pos);
+}
+
+CString& CString::MakeReverse() {
+  // Split into UTF-8 sequences (a lead byte and its continuation bytes), then
+  // reverse the order of the sequences.
+  std::vector<std::string> chars;
+  for (char c : m_str) {
+    const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+    if (continuation && !chars.empty()) {
+      chars.back() += c;
+    } else {
+      chars.emplace_back(1, c);
+    }
+  }
+  std::string out;
+  out.reserve(m_str.size());
+  for (auto it = chars.rbegin(); it != chars.rend(); ++it) out += *it;
+  m_str = std::move(out);
+  return *this;
+}
+
+CString& CString::MakeLower() {
+  m_str = FromQt(ToQt(m_str).toLower());
+  return *this;
+}
+
+CString& CString::MakeUpper() {
+  m_str = FromQt(ToQt(m_str).toUpper());
+  return *this;
+}
+
+CString& CString::Trim() { return TrimRight().TrimLeft(); }
+
+CString& CString::TrimLeft() {
+  const auto first = std::find_if_not(m_str.begin(), m_str.end(), IsBlank);
+  m_str.erase(m_str.begin(), first);
+  return *this;
+}
+
+CString& CString::TrimRight() {
+  while (!m_str.empty() && IsBlank(m_str.back())) m_str.pop_back();
+  return *this;
+}
+
+int CString::Replace(const char* oldText, const char* newText) {
+  if (!oldText || !*oldText) return 0;
+  const std::string from(oldText);
+  const std::string to(newText ? newText : "");
+  int count = 0;
+  std::size_t pos = 0;
+  while ((pos = m_str.find(from, pos)) != std::string::npos) {
+    m_str.replace(pos, from.size(), to);
+    pos += to.size();
+    ++count;
+  }
+  return count;
+}
+
+int CString::Compare(const char* other) const {
+  const int r = std::strcmp(m_str.c_str(), other ? other : "");
+  return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+int CString::CompareNoCase(const char* other) const {
+  const int r = ToQt(m_str).compare(QString::fromUtf8(other ? other : ""), Qt::CaseInsensitive);
+  return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+void CString::FormatRaw(const char* format, ...) {
+  if (!format) {
+    m_str.clear();
+    return;
+  }
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int needed = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  if (needed < 0) {
+    m_str.clear();
+  } else {
+    std::string out(static_cast<std::size_t>(needed) + 1, '\0');
+    std::vsnprintf(out.data(), out.size(), format, args);
+    out.resize(static_cast<std::size_t>(needed));
+    m_str = std::move(out);
+  }
+  va_end(args);
+}

@@ -1,0 +1,303 @@
+#include <platform/Wnd.h>
+
+#include "Handles.h"
+
+#include <QGroupBox>
+#include <QPointer>
+#include <QVariant>
+#include <QWidget>
+
+namespace {
+
+// Properties kept on the widget, so that every wrapper of it sees the same state.
+constexpr const char* kPermanent = "qy_wnd";
+constexpr const char* kTemporary = "qy_tmpwnd";
+constexpr const char* kId = "qy_id";
+constexpr const char* kStyle = "qy_style";
+
+CWnd* WrapperOf(QWidget* widget, const char* property) {
+  const QVariant v = widget->property(property);
+  return v.isValid() ? reinterpret_cast<CWnd*>(v.value<quintptr>()) : nullptr;
+}
+
+}  // namespace
+
+struct CWnd::Impl {
+  QPointer<QWidget> widget;
+  bool owned = false;
+  NotifyHandler handler;
+};
+
+CWnd::CWnd() : m_pImpl(std::make_unique<Impl>()) {}
+
+CWnd::~CWnd() {
+  if (QWidget* w = m_pImpl->widget.data()) {
+    if (WrapperOf(w, kPermanent) == this) w->setProperty(kPermanent, QVariant());
+    if (m_pImpl->owned) delete w;
+  }
+}
+
+CWnd* CWnd::FromWidget(QWidget* widget) {
+  if (!widget) return nullptr;
+  if (CWnd* wnd = WrapperOf(widget, kPermanent)) return wnd;
+  if (CWnd* wnd = WrapperOf(widget, kTemporary)) return wnd;
+  auto* wnd = new CWnd;
+  wnd->m_pImpl->widget = widget;
+  widget->setProperty(kTemporary, QVariant::fromValue(reinterpret_cast<quintptr>(wnd)));
+  QObject::connect(widget, &QObject::destroyed, [wnd] { delete wnd; });
+  return wnd;
+}
+
+QWidget* CWnd::GetWidget() const { return m_pImpl->widget.data(); }
+
+bool CWnd::Attach(QWidget* widget) {
+  if (!widget || m_pImpl->widget || WrapperOf(widget, kPermanent)) return false;
+  m_pImpl->widget = widget;
+  m_pImpl->owned = false;
+  widget->setProperty(kPermanent, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
+  return true;
+}
+
+void CWnd::AttachOwned(QWidget* widget) {
+  if (Attach(widget)) m_pImpl->owned = true;
+}
+
+QWidget* CWnd::Detach() {
+  QWidget* w = m_pImpl->widget.data();
+  if (w && WrapperOf(w, kPermanent) == this) w->setProperty(kPermanent, QVariant());
+  m_pImpl->widget = nullptr;
+  m_pImpl->owned = false;
+  return w;
+}
+
+BOOL CWnd::DestroyWindow() {
+  QWidget* w = m_pImpl->widget.data();
+  if (!w) return FALSE;
+  const bool owned = m_pImpl->owned;
+  Detach();
+  if (owned) delete w;
+  return TRUE;
+}
+
+int CWnd::GetDlgCtrlID() const {
+  const QWidget* w = GetWidget();
+  return w ? w->property(kId).toInt() : 0;
+}
+
+void CWnd::SetDlgCtrlID(int id) {
+  if (QWidget* w = GetWidget()) w->setProperty(kId, id);
+}
+
+CWnd* CWnd::GetParent() const {
+  const QWidget* w = GetWidget();
+  return w ? FromWidget(w->parentWidget()) : nullptr;
+}
+
+CWnd* CWnd::GetDlgItem(int id) const {
+  const QWidget* w = GetWidget();
+  if (!w) return nullptr;
+  for (QObject* child : w->children()) {
+    auto* cw = qobject_cast<QWidget*>(child);
+    if (cw && cw->property(kId).isValid() && cw->property(kId).toInt() == id) return FromWidget(cw);
+  }
+  return nullptr;
+}
+
+CWnd* CWnd::GetWindow(UINT relation) const {
+  QWidget* w = GetWidget();
+  if (!w) return nullptr;
+  if (relation == GW_CHILD) {
+    for (QObject* child : w->children())
+      if (auto* cw = qobject_cast<QWidget*>(child); cw && !cw->isWindow()) return FromWidget(cw);
+    return nullptr;
+  }
+  if (relation == GW_HWNDNEXT) {
+    QWidget* parent = w->parentWidget();
+    if (!parent || w->isWindow()) return nullptr;
+    const QObjectList& siblings = parent->children();
+    bool seen = false;
+    for (QObject* s : siblings) {
+      if (seen) {
+        if (auto* sw = qobject_cast<QWidget*>(s); sw && !sw->isWindow()) return FromWidget(sw);
+      } else if (s == w) {
+        seen = true;
+      }
+    }
+  }
+  return nullptr;
+}
+
+void CWnd::SetWindowText(const CString& text) {
+  QWidget* w = GetWidget();
+  if (!w) return;
+  const QString t = platform::ToQt(text);
+  if (w->isWindow()) {
+    w->setWindowTitle(t);
+  } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+    group->setTitle(t);
+  } else if (w->metaObject()->indexOfProperty("text") >= 0) {
+    w->setProperty("text", t);
+  } else {
+    w->setWindowTitle(t);
+  }
+}
+
+CString CWnd::GetWindowText() const {
+  const QWidget* w = GetWidget();
+  if (!w) return {};
+  if (w->isWindow()) return platform::FromQt(w->windowTitle());
+  if (auto* group = qobject_cast<const QGroupBox*>(w)) return platform::FromQt(group->title());
+  if (w->metaObject()->indexOfProperty("text") >= 0) return platform::FromQt(w->property("text").toString());
+  return platform::FromQt(w->windowTitle());
+}
+
+BOOL CWnd::EnableWindow(BOOL enable) {
+  QWidget* w = GetWidget();
+  if (!w) return FALSE;
+  const bool wasDisabled = w->testAttribute(Qt::WA_ForceDisabled);
+  w->setEnabled(enable != FALSE);
+  return wasDisabled ? TRUE : FALSE;
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+  const QWidget* w = GetWidget();
+  return w && w->isEnabled() ? TRUE : FALSE;
+}
+
+BOOL CWnd::ShowWindow(int command) {
+  QWidget* w = GetWidget();
+  if (!w) return FALSE;
+  const bool wasVisible = !w->isHidden();
+  w->setVisible(command != SW_HIDE);
+  return wasVisible ? TRUE : FALSE;
+}
+
+BOOL CWnd::IsWindowVisible() const {
+  const QWidget* w = GetWidget();
+  return w && w->isVisible() ? TRUE : FALSE;
+}
+
+void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
+  QWidget* w = GetWidget();
+  if (!w) return;
+  w->setGeometry(x, y, width, height);
+  if (repaint) w->update();
+}
+
+void CWnd::MoveWindow(const RECT& rect, BOOL repaint) {
+  MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint);
+}
+
+void CWnd::GetClientRect(RECT* rect) const {
+  if (!rect) return;
+  const QWidget* w = GetWidget();
+  *rect = w ? CRect(0, 0, w->width(), w->height()) : CRect();
+}
+
+void CWnd::GetWindowRect(RECT* rect) const {
+  if (!rect) return;
+  const QWidget* w = GetWidget();
+  if (!w) {
+    *rect = CRect();
+    return;
+  }
+  const QPoint origin = w->mapToGlobal(QPoint(0, 0));
+  *rect = CRect(origin.x(), origin.y(), origin.x() + w->width(), origin.y() + w->height());
+}
+
+void CWnd::ScreenToClient(POINT* point) const {
+  const QWidget* w = GetWidget();
+  if (!w || !point) return;
+  const QPoint p = w->mapFromGlobal(QPoint(point->x, point->y));
+  point->x = p.x();
+  point->y = p.y();
+}
+
+void CWnd::ScreenToClient(RECT* rect) const {
+  if (!rect) return;
+  POINT tl{rect->left, rect->top};
+  POINT br{rect->right, rect->bottom};
+  ScreenToClient(&tl);
+  ScreenToClient(&br);
+  *rect = CRect(tl.x, tl.y, br.x, br.y);
+}
+
+void CWnd::ClientToScreen(POINT* point) const {
+  const QWidget* w = GetWidget();
+  if (!w || !point) return;
+  const QPoint p = w->mapToGlobal(QPoint(point->x, point->y));
+  point->x = p.x();
+  point->y = p.y();
+}
+
+void CWnd::ClientToScreen(RECT* rect) const {
+  if (!rect) return;
+  POINT tl{rect->left, rect->top};
+  POINT br{rect->right, rect->bottom};
+  ClientToScreen(&tl);
+  ClientToScreen(&br);
+  *rect = CRect(tl.x, tl.y, br.x, br.y);
+}
+
+DWORD CWnd::GetStyle() const {
+  const QWidget* w = GetWidget();
+  if (!w) return 0;
+  DWORD style = w->property(kStyle).toUInt() & ~(WS_VISIBLE | WS_DISABLED);
+  if (!w->isHidden()) style |= WS_VISIBLE;
+  if (w->testAttribute(Qt::WA_ForceDisabled)) style |= WS_DISABLED;
+  return style;
+}
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT) {
+  QWidget* w = GetWidget();
+  if (!w) return FALSE;
+  const DWORD oldStyle = GetStyle();
+  const DWORD newStyle = (oldStyle & ~remove) | add;
+  if (newStyle == oldStyle) return FALSE;
+  w->setProperty(kStyle, static_cast<uint>(newStyle));
+  if ((newStyle ^ oldStyle) & WS_VISIBLE) w->setVisible((newStyle & WS_VISIBLE) != 0);
+  if ((newStyle ^ oldStyle) & WS_DISABLED) w->setEnabled((newStyle & WS_DISABLED) == 0);
+  // The control's own object reacts, whichever wrapper changed the word.
+  CWnd* owner = WrapperOf(w, kPermanent);
+  (owner ? owner : this)->OnStyleChanged(oldStyle, newStyle);
+  return TRUE;
+}
+
+void CWnd::OnStyleChanged(DWORD, DWORD) {}
+
+void CWnd::Invalidate(BOOL) {
+  if (QWidget* w = GetWidget()) w->update();
+}
+
+void CWnd::UpdateWindow() {
+  if (QWidget* w = GetWidget()) w->repaint();
+}
+
+void CWnd::SetFocus() {
+  if (QWidget* w = GetWidget()) w->setFocus();
+}
+
+void CWnd::SetNotifyHandler(NotifyHandler handler) { m_pImpl->handler = std::move(handler); }
+
+LRESULT CWnd::SendNotify(int code, NMHDR* header) {
+  NMHDR local;
+  if (!header) header = &local;
+  header->hwndFrom = GetSafeHwnd();
+  header->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
+  header->code = code;
+  LRESULT result = 0;
+  if (m_pImpl->handler) {
+    m_pImpl->handler(header, &result);
+    return result;
+  }
+  if (CWnd* parent = GetParent()) parent->OnNotify(header, &result);
+  return result;
+}
+
+void CWnd::SendCommand(int code) {
+  if (CWnd* parent = GetParent()) parent->OnCommand(GetDlgCtrlID(), code);
+}
+
+BOOL CWnd::OnNotify(NMHDR*, LRESULT*) { return FALSE; }
+
+BOOL CWnd::OnCommand(int, int) { return FALSE; }

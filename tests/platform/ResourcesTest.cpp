@@ -1,0 +1,32 @@
+#include <platform/Resources.h>
+
+#include <gtest/gtest.h>
+
+TEST(ResourcesTest, FindsTheModulesOwnBitmap) {
+  HINSTANCE module = AfxFindResourceHandle(7, RT_BITMAP);
+  ASSERT_NE(module, nullptr);
+  EXPECT_STREQ(module->m_lpszModuleName, "platform_tests");
+  EXPECT_EQ(AfxFindResourceHandle(7, RT_GROUP_ICON), nullptr);
+  EXPECT_EQ(AfxFindResourceHandle(8, RT_BITMAP), nullptr);
+
+  HBITMAP bitmap = LoadBitmap(module, 7);
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(GetBitmapSize(bitmap), CSize(4, 2));
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_EQ(LoadBitmap(module, 8), nullptr);
+}
+
+TEST(ResourcesTest, TheGuardMakesAModuleCurrentForItsScope) {
+  EXPECT_EQ(AfxGetModuleState(), nullptr);
+  {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    EXPECT_EQ(AfxGetModuleState(), AfxGetStaticModuleState());
+    {
+      AFX_MODULE_STATE other{"other"};
+      AFX_MANAGE_STATE(&other);
+      EXPECT_EQ(AfxGetModuleState(), &other);
+    }
+    EXPECT_EQ(AfxGetModuleState(), AfxGetStaticModuleState());
+  }
+  EXPECT_EQ(AfxGetModuleState(), nullptr);
+}

@@ -1,0 +1,93 @@
+#include <platform/Path.h>
+#include <platform/String.h>
+#include <platform/Types.h>
+
+#include <gtest/gtest.h>
+
+TEST(CStringTest, SlicesClampLikeTheFramework) {
+  const CString s("Song.mp3");
+  EXPECT_EQ(s.GetLength(), 8);
+  EXPECT_EQ(s.Left(4), "Song");
+  EXPECT_EQ(s.Left(99), "Song.mp3");
+  EXPECT_EQ(s.Left(-1), "");
+  EXPECT_EQ(s.Mid(4), ".mp3");
+  EXPECT_EQ(s.Mid(4, 2), ".m");
+  EXPECT_EQ(s.Mid(20), "");
+  EXPECT_EQ(s.Right(4), ".mp3");
+  EXPECT_EQ(s.Right(20), "Song.mp3");
+  EXPECT_EQ(s.GetLength() - 4, s.Left(s.GetLength() - 4).GetLength());
+}
+
+TEST(CStringTest, FindsAndReverses) {
+  CString s("a.b.mp3");
+  EXPECT_EQ(s.Find('.'), 1);
+  EXPECT_EQ(s.Find(".mp3"), 3);
+  EXPECT_EQ(s.Find("x"), -1);
+  EXPECT_EQ(s.ReverseFind('.'), 3);
+  s.MakeReverse();
+  EXPECT_EQ(s, "3pm.b.a");
+  // UTF-8 sequences stay whole, and reversing twice restores the text.
+  CString u("Björk.MP3");
+  u.MakeReverse();
+  EXPECT_EQ(u, "3PM.kröjB");
+  u.MakeReverse();
+  EXPECT_EQ(u, "Björk.MP3");
+}
+
+TEST(CStringTest, CaseFollowsUnicode) {
+  CString s("ÄBC.MP3");
+  s.MakeLower();
+  EXPECT_EQ(s, "äbc.mp3");
+  EXPECT_EQ(CString("abc").CompareNoCase("ABC"), 0);
+  EXPECT_NE(CString("abc").Compare("ABC"), 0);
+}
+
+TEST(CStringTest, FormatTakesStringsAsTheyAre) {
+  const CString folder("/music");
+  const CString name("x.mp3");
+  CString path;
+  path.Format("%s%c%s", folder, '/', name);
+  EXPECT_EQ(path, "/music/x.mp3");
+  EXPECT_EQ(CString::Formatted("%.2f mb", 3.0), "3.00 mb");
+  EXPECT_EQ(CString::Formatted("%d", -7), "-7");
+  CString percent;
+  percent.Format("%s", "100%");
+  EXPECT_EQ(percent, "100%");
+  CString longText;
+  longText.Format("%s", std::string(5000, 'x').c_str());
+  EXPECT_EQ(longText.GetLength(), 5000);
+}
+
+TEST(CStringTest, TrimsAndReplaces) {
+  CString s("  a b  ");
+  s.Trim();
+  EXPECT_EQ(s, "a b");
+  CString r("a&b&c");
+  EXPECT_EQ(r.Replace("&", "&amp;"), 2);
+  EXPECT_EQ(r, "a&amp;b&amp;c");
+  EXPECT_EQ(CString('-', 3), "---");
+  EXPECT_TRUE(CString().IsEmpty());
+  EXPECT_EQ(CString(nullptr), "");
+}
+
+TEST(ColorTest, RedIsTheLowByte) {
+  EXPECT_EQ(RGB(255, 0, 0), 0x000000FFu);
+  EXPECT_EQ(RGB(0, 0, 255), 0x00FF0000u);
+  EXPECT_EQ(GetRValue(0x00FF00FF), 255);
+  EXPECT_EQ(GetGValue(0x00FF00FF), 0);
+  EXPECT_EQ(GetBValue(0x00FF00FF), 255);
+}
+
+TEST(PathTest, JoinsAndSplitsWithSlashes) {
+  using namespace platform;
+  EXPECT_EQ(JoinPath("/music", "a.mp3"), "/music/a.mp3");
+  EXPECT_EQ(JoinPath("/music/", "a.mp3"), "/music/a.mp3");
+  EXPECT_EQ(JoinPath("", "a.mp3"), "a.mp3");
+  EXPECT_EQ(FileNameOf("/music/a.b.MP3"), "a.b.MP3");
+  EXPECT_EQ(FolderOf("/music/a.b.MP3"), "/music");
+  EXPECT_EQ(ExtensionOf("/music/a.b.MP3"), ".MP3");
+  EXPECT_EQ(ExtensionOf("/mu.sic/readme"), "");
+  EXPECT_TRUE(DirectoryExists("/"));
+  EXPECT_FALSE(FileExists("/"));
+  EXPECT_EQ(FileSizeOf("/no/such/file"), -1);
+}

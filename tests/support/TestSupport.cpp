@@ -1,0 +1,85 @@
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace test {
+
+TempDir::TempDir() : m_dir(std::make_unique<QTemporaryDir>()) {}
+TempDir::~TempDir() = default;
+
+CString TempDir::Path() const { return CString(m_dir->path().toStdString()); }
+
+CString TempDir::File(const char* name) const { return Path() + "/" + name; }
+
+CString TempDir::CopyFixture(const char* fixture, const char* newName) const {
+  const CString target = File(newName ? newName : fixture);
+  QFile::remove(QString::fromUtf8(target.GetString()));
+  QFile::copy(QString::fromUtf8(FixturePath(fixture).GetString()), QString::fromUtf8(target.GetString()));
+  QFile::setPermissions(QString::fromUtf8(target.GetString()), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                       QFile::ReadOther);
+  return target;
+}
+
+CString FixturePath(const char* name) { return CString(QUILLORY_FIXTURES_DIR) + "/" + name; }
+
+std::string ReadFile(const CString& path) {
+  std::ifstream in(path.GetString(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const CString& path, const std::string& bytes) {
+  std::ofstream out(path.GetString(), std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+void WhenModal(std::function<void(QWidget*)> act, int timeoutMs) {
+  auto* timer = new QTimer(qApp);
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  QObject::connect(timer, &QTimer::timeout, [timer, clock, act, timeoutMs] {
+    QWidget* w = QApplication::activePopupWidget();
+    if (!w) w = QApplication::activeModalWidget();
+    if (w && w->isVisible()) {
+      timer->stop();
+      timer->deleteLater();
+      act(w);
+    } else if (clock->elapsed() > timeoutMs) {
+      timer->stop();
+      timer->deleteLater();
+    }
+  });
+  timer->start(10);
+}
+
+std::string RunCommand(const std::string& command, int* exitCode) {
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) {
+    if (exitCode) *exitCode = -1;
+    return output;
+  }
+  std::array<char, 4096> buffer{};
+  std::size_t n = 0;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
+  const int status = ::pclose(pipe);
+  if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return output;
+}
+
+void ProcessEvents() {
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+}  // namespace test
