@@ -1,0 +1,57 @@
+#pragma once
+// CImageList: a list of same-sized small images, filled from masked bitmaps
+// and icons; list views and status bars draw from it.
+#include <platform/Types.h>
+
+#include <memory>
+
+class CImageList;
+using HIMAGELIST = CImageList*;
+
+constexpr UINT ILC_MASK = 0x0001;
+constexpr UINT ILC_COLOR8 = 0x0008;
+constexpr UINT ILC_COLOR24 = 0x0018;
+constexpr UINT ILC_COLOR32 = 0x0020;
+constexpr UINT ILD_NORMAL = 0;
+
+class CImageList {
+ public:
+  CImageList();
+  ~CImageList();
+  CImageList(const CImageList&) = delete;
+  CImageList& operator=(const CImageList&) = delete;
+
+  // Makes the list for images of cx by cy pixels; false when already made or
+  // the size is not positive. initial and grow are capacity hints.
+  BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
+  BOOL DeleteImageList();
+  HIMAGELIST GetSafeHandle() const { return m_pImpl ? const_cast<CImageList*>(this) : nullptr; }
+  bool IsCreated() const;
+
+  // Adds the bitmap cut into cx-wide images, pixels of the mask colour made
+  // transparent; the index of the first image added, or -1.
+  int Add(HBITMAP bitmap, COLORREF mask);
+  // Appends the icon; the index of the new image, or -1.
+  int Add(HICON icon);
+  // index -1 appends; otherwise replaces that image. The index, or -1.
+  int Replace(int index, HICON icon);
+  BOOL Remove(int index);
+  int GetImageCount() const;
+  CSize GetImageSize() const;
+  // A new icon of image index that the caller releases with DestroyIcon; null
+  // when there is no such image.
+  HICON ExtractIcon(int index) const;
+
+  struct Impl;
+  // For the platform's own controls.
+  const Impl* GetImpl() const { return m_pImpl.get(); }
+
+ private:
+  std::unique_ptr<Impl> m_pImpl;
+};
+
+int ImageList_AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF mask);
+int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon);
+BOOL ImageList_Remove(HIMAGELIST list, int index);
+int ImageList_GetImageCount(HIMAGELIST list);
+HICON ImageList_GetIcon(HIMAGELIST list, int index, UINT flags);

@@ -1,0 +1,22 @@
+#pragma once
+// Modal message boxes, answering with the framework's result codes.
+#include <platform/String.h>
+#include <platform/Types.h>
+
+constexpr UINT MB_OK = 0x0000;
+constexpr UINT MB_OKCANCEL = 0x0001;
+constexpr UINT MB_YESNO = 0x0004;
+constexpr UINT MB_ICONERROR = 0x0010;
+constexpr UINT MB_ICONQUESTION = 0x0020;
+constexpr UINT MB_ICONWARNING = 0x0030;
+constexpr UINT MB_ICONINFORMATION = 0x0040;
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// Shows text under caption, modal over owner (or the active window when owner
+// is null), with the buttons and icon that type names; returns the button
+// pressed (closing a Yes/No box counts as No, an OK box as OK).
+int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT type);
