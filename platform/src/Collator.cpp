@@ -11,7 +11,11 @@
 namespace platform {
 
 std::vector<int> RankNatural(const std::vector<CString>& texts) {
-  QCollator collator{QLocale::system()};
+  // Qt compares code points in the C locale, with neither numbers nor case;
+  // a desktop without a language set gets the neutral English order instead.
+  QLocale locale = QLocale::system();
+  if (locale.language() == QLocale::C) locale = QLocale(QLocale::English, QLocale::UnitedStates);
+  QCollator collator{locale};
   collator.setNumericMode(true);
   collator.setCaseSensitivity(Qt::CaseInsensitive);
   collator.setIgnorePunctuation(false);
