@@ -22,7 +22,9 @@ std::vector<int> RankNatural(const std::vector<CString>& texts) {
   // Sort keys are computed once per text rather than on every comparison.
   std::vector<QCollatorSortKey> keys;
   keys.reserve(texts.size());
-  for (const CString& text : texts) keys.push_back(collator.sortKey(ToQt(text)));
+  // The collator still orders "pop" before "Pop"; folding the case first makes
+  // them one value.
+  for (const CString& text : texts) keys.push_back(collator.sortKey(ToQt(text).toCaseFolded()));
 
   std::vector<size_t> order(texts.size());
   std::iota(order.begin(), order.end(), size_t{0});

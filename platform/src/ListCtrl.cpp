@@ -203,7 +203,11 @@ LPARAM CListCtrl::GetItemData(int item) const {
 BOOL CListCtrl::DeleteItem(int item) {
   ListView* view = ViewOf(this);
   if (!ValidRow(view, item)) return FALSE;
+  const bool wasSelected = view->selectionModel()->isRowSelected(item, QModelIndex());
   delete view->takeTopLevelItem(item);
+  // The view would select the next row in its place; a deleted selection
+  // leaves nothing selected, so a second delete cannot hit another row.
+  if (wasSelected) view->selectionModel()->clearSelection();
   return TRUE;
 }
 
