@@ -1,0 +1,20 @@
+#pragma once
+// What CMyMP3Tags knows about the linked file besides id3lib's tag object.
+#include <tags/MyMP3Tags.h>
+
+#include "MappedFile.h"
+#include "MpegFrame.h"
+#include "TagCheck.h"
+
+#include <memory>
+
+struct CMyMP3Tags::FileState {
+  CString strPath;
+  std::unique_ptr<CMappedFile> pMap;  // kept while linked: id3lib read from it
+  CTagScan scan;
+  CMpegFrame firstFrame;
+  unsigned short nLinkFlags = 0;
+  long nFileSize = 0;
+  bool bPathLinked = false;     // m_pTag was linked by file name (needed to write)
+  CString strReadOnlyReason;    // empty when the file may be written
+};

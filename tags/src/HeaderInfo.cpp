@@ -1,0 +1,127 @@
+// The MPEG header facts and the genre of the linked file.
+#include <tags/MyMP3Tags.h>
+
+#include "FileState.h"
+
+#include <id3/tag.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const char* const kGenres[148] = {
+    "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz", "Metal",
+    "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno", "Industrial",
+    "Alternative", "Ska", "Death Metal", "Pranks", "Soundtrack", "Euro-Techno", "Ambient", "Trip-Hop",
+    "Vocal", "Jazz+Funk", "Fusion", "Trance", "Classical", "Instrumental", "Acid", "House", "Game",
+    "Sound Clip", "Gospel", "Noise", "AlternRock", "Bass", "Soul", "Punk", "Space", "Meditative",
+    "Instrumental Pop", "Instrumental Rock", "Ethnic", "Gothic", "Darkwave", "Techno-Industrial",
+    "Electronic", "Pop-Folk", "Eurodance", "Dream", "Southern Rock", "Comedy", "Cult", "Gangsta",
+    "Top 40", "Christian Rap", "Pop/Funk", "Jungle", "Native American", "Cabaret", "New Wave",
+    "Psychadelic", "Rave", "Showtunes", "Trailer", "Lo-Fi", "Tribal", "Acid Punk", "Acid Jazz", "Polka",
+    "Retro", "Musical", "Rock & Roll", "Hard Rock", "Folk", "Folk-Rock", "National Folk", "Swing",
+    "Fast Fusion", "Bebob", "Latin", "Revival", "Celtic", "Bluegrass", "Avantgarde", "Gothic Rock",
+    "Progressive Rock", "Psychedelic Rock", "Symphonic Rock", "Slow Rock", "Big Band", "Chorus",
+    "Easy Listening", "Acoustic", "Humour", "Speech", "Chanson", "Opera", "Chamber Music", "Sonata",
+    "Symphony", "Booty Bass", "Primus", "Porn Groove", "Satire", "Slow Jam", "Club", "Tango", "Samba",
+    "Folklore", "Ballad", "Power Ballad", "Rhythmic Soul", "Freestyle", "Duet", "Punk Rock", "Drum Solo",
+    "A capella", "Euro-House", "Dance Hall", "Goa", "Drum & Bass", "Club-House", "Hardcore", "Terror",
+    "Indie", "BritPop", "Negerpunk", "Polsk Punk", "Beat", "Christian Gangsta Rap", "Heavy Metal",
+    "Black Metal", "Crossover", "Contemporary Christian", "Christian Rock ", "Merengue", "Salsa",
+    "Trash Metal", "Anime", "JPop", "Synthpop"};
+
+constexpr int kGenreBufferSize = 52;
+
+}  // namespace
+
+bool CMyMP3Tags::GetHeaderInfo() {
+  if (!m_bLinked) return false;
+  m_bHeaderInfo = false;
+  const Mp3_Headerinfo* info = m_pTag->GetMp3HeaderInfo();
+  if (!info) return false;
+  m_header.nLayer = info->layer;
+  m_header.nVersion = info->version;
+  m_header.nBitRate = static_cast<int>(info->bitrate);
+  m_header.nChannelMode = info->channelmode;
+  m_header.nVbrBitRate = static_cast<int>(info->vbr_bitrate);
+  m_header.nFrequency = static_cast<int>(info->frequency);
+  m_header.nTime = static_cast<int>(info->time);
+  // id3lib gets MPEG-2 and 2.5 Xing files wrong; their Xing header, read
+  // where it really is, gives the true playing time and average bit rate.
+  const CMpegFrame& first = m_pFile->firstFrame;
+  if (first.bXing && first.nVersion != 3 && first.nSampleRate > 0 && first.nFrames > 0) {
+    const double seconds = static_cast<double>(first.nFrames) * first.nSamplesPerFrame / first.nSampleRate;
+    m_header.nTime = static_cast<int>(seconds);
+    if (first.nBytes > 0) m_header.nVbrBitRate = static_cast<int>(first.nBytes * 8.0 / seconds);
+  }
+  m_bHeaderInfo = true;
+  return true;
+}
+
+CString CMyMP3Tags::GetBitRate() {
+  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  if (m_header.nVbrBitRate > 0) return CString::Formatted("%i kbit/s (VBR)", m_header.nVbrBitRate / 1000);
+  return CString::Formatted("%i kbit/s", m_header.nBitRate / 1000);
+}
+
+CString CMyMP3Tags::GetSampleRate() {
+  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  return CString::Formatted("%i", m_header.nFrequency);
+}
+
+CString CMyMP3Tags::GetDuration() {
+  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  return CString::Formatted("%i", m_header.nTime);
+}
+
+CString CMyMP3Tags::ConvDuration(CString seconds) {
+  const long s = std::atol(seconds);
+  // Negative input is shown as no time at all.
+  const long t = s < 0 ? 0 : s;
+  return CString::Formatted("%2.0f:%2.0f:%.1f", static_cast<double>(t / 3600), static_cast<double>((t % 3600) / 60),
+                            static_cast<double>(t % 60));
+}
+
+CString CMyMP3Tags::GetMpegLayer() {
+  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  switch (m_header.nLayer) {
+    case 0: return "UNDEFINED";
+    case 1: return "III";
+    case 2: return "II";
+    default: return "I";
+  }
+}
+
+CString CMyMP3Tags::GetMpegVer() {
+  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  switch (m_header.nVersion) {
+    case 0: return "2.5";
+    case 2: return "2.0";
+    case 3: return "1.0";
+    default: return "0.0";
+  }
+}
+
+CString CMyMP3Tags::GetChannel() {
+  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  switch (m_header.nChannelMode) {
+    case 0: return "Stereo";
+    case 1: return "Joint Stereo";
+    case 2: return "Dual Channel";
+    case 3: return "Single Channel";
+    default: return "-";
+  }
+}
+
+CString CMyMP3Tags::GetGenre() {
+  if (!m_bLinked) return "-";
+  if (isV2Tag() == 1) return GetString(ID3FID_CONTENTTYPE);
+  char buffer[kGenreBufferSize];
+  if (!m_getString(ID3FID_CONTENTTYPE, buffer, kGenreBufferSize)) return "-";
+  int n = -1;
+  char close = 0;
+  // Only a whole "(n)" names a table entry; other text is shown as it is.
+  if (std::sscanf(buffer, "(%i%c", &n, &close) == 2 && close == ')' && n >= 0 && n < 148) return kGenres[n];
+  return buffer;
+}

@@ -1,0 +1,30 @@
+#include "MappedFile.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CMappedFile::CMappedFile(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    m_bOpen = true;
+    m_nSize = static_cast<std::size_t>(st.st_size);
+    if (m_nSize > 0) {
+      void* p = ::mmap(nullptr, m_nSize, PROT_READ, MAP_PRIVATE, fd, 0);
+      if (p == MAP_FAILED) {
+        m_bOpen = false;
+        m_nSize = 0;
+      } else {
+        m_pData = static_cast<const unsigned char*>(p);
+      }
+    }
+  }
+  ::close(fd);
+}
+
+CMappedFile::~CMappedFile() {
+  if (m_pData) ::munmap(const_cast<unsigned char*>(m_pData), m_nSize);
+}

@@ -1,0 +1,268 @@
+#include <tags/MyMP3Tags.h>
+
+#include "FileState.h"
+#include "TextCodec.h"
+
+#include <id3/readers.h>
+#include <id3/tag.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The tag types Link reads: ID3v1, ID3v2, Lyrics3 v2 and MusicMatch.
+constexpr flags_t kLinkFlags = ID3TT_ID3V1 | ID3TT_ID3V2 | ID3TT_LYRICS3V2 | ID3TT_MUSICMATCH;
+
+bool FileExistsWithData(const CString& path) {
+  struct stat st {};
+  return ::stat(path, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
+CString FolderOf(const CString& path) {
+  const int slash = path.ReverseFind('/');
+  return slash < 0 ? CString(".") : slash == 0 ? CString("/") : path.Left(slash);
+}
+
+CString ReadOnlyReason(const CMappedFile& map, const CTagScan& scan, const CMpegFrame& frame) {
+  if (!map.IsOpen()) return "The file cannot be opened";
+  if (map.Size() == 0) return "The file is empty";
+  if (scan.eV2 == CTagScan::V2::Unsafe) return "The file's ID3v2 tag is damaged and cannot be read safely";
+  if (scan.eV2 == CTagScan::V2::ReadOnly)
+    return CString::Formatted("The file's ID3v2.%d tag cannot be written without losing frames", scan.nMajor);
+  if (!frame.bFound) return "The file is not MPEG audio";
+  return CString();
+}
+
+const ID3_FrameID kRemovedByRemoveAll[] = {
+    ID3FID_LEADARTIST, ID3FID_ALBUM,     ID3FID_TITLE,      ID3FID_COMMENT,   ID3FID_TRACKNUM,
+    ID3FID_YEAR,       ID3FID_COMPOSER,  ID3FID_COPYRIGHT,  ID3FID_ENCODEDBY, ID3FID_ORIGARTIST,
+    ID3FID_BAND,       ID3FID_PUBLISHER, ID3FID_CONDUCTOR};
+
+// The first frame with the identifier. id3lib's own Find searches on from
+// the frame it found last, so two reads of one field could give two frames.
+ID3_Frame* FindFirst(ID3_Tag& tag, ID3_FrameID id) {
+  std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
+  while (ID3_Frame* frame = it->GetNext())
+    if (frame->GetID() == id) return frame;
+  return nullptr;
+}
+
+}  // namespace
+
+CMyMP3Tags::CMyMP3Tags() : m_pTag(std::make_unique<ID3_Tag>(nullptr)) {}
+
+CMyMP3Tags::~CMyMP3Tags() = default;
+
+void CMyMP3Tags::Link(CString fileName) {
+  if (m_bLinked) return;
+  m_bLinked = true;
+  m_strLastWriteError.Empty();
+  m_pFile = std::make_unique<FileState>();
+  FileState& file = *m_pFile;
+  file.strPath = fileName;
+  file.pMap = std::make_unique<CMappedFile>(fileName);
+  const CMappedFile& map = *file.pMap;
+  file.nFileSize = static_cast<long>(map.Size());
+  file.scan = ScanTags(map.Data(), map.Size());
+
+  // With an ID3v2 tag present, id3lib's ID3v1 merge rewrites its frames
+  // through 7-bit text, so the ID3v1 tag is then only detected, not read.
+  // A tag that cannot be parsed safely is skipped; the audio after it is read.
+  std::size_t start = 0;
+  file.nLinkFlags = kLinkFlags;
+  if (file.scan.eV2 == CTagScan::V2::Unsafe) {
+    start = file.scan.nV2End;
+    file.nLinkFlags = kLinkFlags & ~ID3TT_ID3V2;
+  } else if (file.scan.eV2 != CTagScan::V2::None) {
+    file.nLinkFlags = kLinkFlags & ~ID3TT_ID3V1;
+  }
+  file.firstFrame = FindFirstFrame(map.Data(), map.Size(), file.scan.nV2End);
+  file.strReadOnlyReason = ReadOnlyReason(map, file.scan, file.firstFrame);
+  if (map.Size() > start) {
+    ID3_MemoryReader reader(reinterpret_cast<const char*>(map.Data() + start), map.Size() - start);
+    m_pTag->Link(reader, file.nLinkFlags);
+  }
+}
+
+void CMyMP3Tags::LinkFromDisk(CString fileName) {
+  if (m_bLinked) return;
+  Link(fileName);
+  if (m_pFile->scan.eV2 == CTagScan::V2::Unsafe || !m_pFile->pMap->IsOpen()) return;
+  m_pTag = std::make_unique<ID3_Tag>(nullptr);
+  m_pTag->Link(fileName, m_pFile->nLinkFlags);
+  m_pFile->bPathLinked = true;
+}
+
+void CMyMP3Tags::Reset() {
+  if (!m_bLinked) return;
+  // A tag linked by name is dropped whole so the next Link starts afresh.
+  if (m_pFile && m_pFile->bPathLinked)
+    m_pTag = std::make_unique<ID3_Tag>(nullptr);
+  else
+    m_pTag->Clear();
+  m_pFile.reset();
+  m_bLinked = false;
+  m_bHeaderInfo = false;
+}
+
+long CMyMP3Tags::GetFileSize() { return m_bLinked ? m_pFile->nFileSize : -1; }
+
+int CMyMP3Tags::isV1Tag() {
+  if (!m_bLinked) return -1;
+  if (m_pFile->nLinkFlags & ID3TT_ID3V1) return m_pTag->HasV1Tag() ? 1 : 0;
+  return m_pFile->scan.bV1 ? 1 : 0;
+}
+
+int CMyMP3Tags::isV2Tag() {
+  if (!m_bLinked) return -1;
+  return m_pTag->HasV2Tag() ? 1 : 0;
+}
+
+int CMyMP3Tags::isLyricsTag() {
+  if (!m_bLinked) return -1;
+  return m_pTag->HasLyrics() ? 1 : 0;
+}
+
+bool CMyMP3Tags::IsWritable() { return m_bLinked && m_pFile->strReadOnlyReason.IsEmpty(); }
+
+CString CMyMP3Tags::GetLastWriteError() const { return m_strLastWriteError; }
+
+CString CMyMP3Tags::GetString(int id) {
+  if (!m_bLinked) return "-";
+  const ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
+  if (!frame || !frame->Contains(ID3FN_TEXTENC)) return "-";
+  const ID3_Field* field = nullptr;
+  if (frame->Contains(ID3FN_TEXT))
+    field = frame->GetField(ID3FN_TEXT);
+  else if (frame->Contains(ID3FN_URL))
+    field = frame->GetField(ID3FN_URL);
+  if (!field) return "-";
+  // The text is read in its own encoding; converting it inside the tag object
+  // would lose every character beyond Latin-1 at the next write.
+  const ID3_TextEnc enc = field->GetEncoding();
+  // Size() counts the bytes of the text; id3lib does not always end it with a zero.
+  if (enc == ID3TE_UTF16 || enc == ID3TE_UTF16BE)
+    return textcodec::SwappedUtf16ToUtf8(reinterpret_cast<const unsigned short*>(field->GetRawUnicodeText()),
+                                         field->Size() / 2);
+  return textcodec::Latin1ToUtf8(field->GetRawText());
+}
+
+bool CMyMP3Tags::m_getString(int id, char* buffer, int bufferSize) {
+  const ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
+  if (!frame) return false;
+  const CString text = GetString(id);
+  if (text == "-" || text.IsEmpty()) return false;
+  textcodec::CopyCut(text, buffer, bufferSize);
+  return true;
+}
+
+bool CMyMP3Tags::PrepareWrite() {
+  if (!m_pFile->strReadOnlyReason.IsEmpty()) {
+    m_strLastWriteError = m_pFile->strReadOnlyReason;
+    return false;
+  }
+  if (!m_pFile->bPathLinked) {
+    // Writing needs a tag linked by name; it reads the same bytes the
+    // memory-linked one did, with the same tag types.
+    m_pTag = std::make_unique<ID3_Tag>(nullptr);
+    m_pTag->Link(m_pFile->strPath, m_pFile->nLinkFlags);
+    m_pFile->bPathLinked = true;
+  }
+  return true;
+}
+
+void CMyMP3Tags::WriteTag() {
+  const CString& path = m_pFile->strPath;
+  // id3lib would create a missing file, and it half-writes (ID3v1 only) when
+  // the folder refuses the new file a growing ID3v2 tag needs.
+  if (!FileExistsWithData(path)) {
+    m_strLastWriteError = "The file no longer exists or is empty";
+    return;
+  }
+  if (::access(path, W_OK) != 0) {
+    m_strLastWriteError = "The file is read-only";
+    return;
+  }
+  if (::access(FolderOf(path), W_OK) != 0) {
+    m_strLastWriteError = "The folder is read-only";
+    return;
+  }
+  const flags_t written = m_pTag->Update(ID3TT_ALL);
+  if ((written & (ID3TT_ID3V1 | ID3TT_ID3V2)) != (ID3TT_ID3V1 | ID3TT_ID3V2))
+    m_strLastWriteError = "The tags could not be written completely";
+  // Rendering the ID3v1 tag turns the frames inside the tag object into
+  // 7-bit text; the next write would store that, so read the file afresh.
+  m_pTag = std::make_unique<ID3_Tag>(nullptr);
+  m_pTag->Link(path, m_pFile->nLinkFlags);
+}
+
+void CMyMP3Tags::SetTag(int id, CString value) {
+  m_strLastWriteError.Empty();
+  if (!m_bLinked) return;
+  if (value == GetString(id)) return;
+  if (!PrepareWrite()) return;
+  const ID3_FrameID frameId = static_cast<ID3_FrameID>(id);
+  if (ID3_Frame* old = FindFirst(*m_pTag, frameId)) delete m_pTag->RemoveFrame(old);
+
+  ID3_Frame frame(frameId);
+  ID3_Field* field = frame.GetField(frameId == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT);
+  std::string latin;
+  if (frameId == ID3FID_WWWUSER || textcodec::Utf8ToLatin1(value, &latin)) {
+    // A URL field has no encoding of its own; it holds Latin-1 only.
+    if (frameId == ID3FID_WWWUSER && !textcodec::Utf8ToLatin1(value, &latin)) latin = value.Str();
+    field->Set(latin.c_str());
+  } else {
+    frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_UTF16);
+    field->SetEncoding(ID3TE_UTF16);
+    const std::u16string units = textcodec::Utf8ToSwappedUtf16(value);
+    field->Set(reinterpret_cast<const unicode_t*>(units.c_str()));
+  }
+  m_pTag->AddFrame(&frame);
+  WriteTag();
+}
+
+void CMyMP3Tags::RemoveTag(int id) {
+  if (!m_bLinked) return;
+  if (ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id))) delete m_pTag->RemoveFrame(frame);
+}
+
+void CMyMP3Tags::RemoveAllTags() {
+  m_strLastWriteError.Empty();
+  if (!m_bLinked) return;
+  if (!PrepareWrite()) return;
+  for (ID3_FrameID id : kRemovedByRemoveAll) RemoveTag(id);
+  WriteTag();
+}
+
+CString CMyMP3Tags::GetArtist() { return GetString(ID3FID_LEADARTIST); }
+CString CMyMP3Tags::GetAlbum() { return GetString(ID3FID_ALBUM); }
+CString CMyMP3Tags::GetTitle() { return GetString(ID3FID_TITLE); }
+CString CMyMP3Tags::GetComment() { return GetString(ID3FID_COMMENT); }
+CString CMyMP3Tags::GetTrack() { return GetString(ID3FID_TRACKNUM); }
+CString CMyMP3Tags::GetYear() { return GetString(ID3FID_YEAR); }
+CString CMyMP3Tags::GetComposer() { return GetString(ID3FID_COMPOSER); }
+CString CMyMP3Tags::GetCopyright() { return GetString(ID3FID_COPYRIGHT); }
+CString CMyMP3Tags::GetEncodedBy() { return GetString(ID3FID_ENCODEDBY); }
+CString CMyMP3Tags::GetOriginalArtist() { return GetString(ID3FID_ORIGARTIST); }
+CString CMyMP3Tags::GetURL() { return GetString(ID3FID_WWWUSER); }
+CString CMyMP3Tags::GetBand() { return GetString(ID3FID_BAND); }
+CString CMyMP3Tags::GetPublisher() { return GetString(ID3FID_PUBLISHER); }
+CString CMyMP3Tags::GetConductor() { return GetString(ID3FID_CONDUCTOR); }
+
+void CMyMP3Tags::SetArtist(CString value) { SetTag(ID3FID_LEADARTIST, value); }
+void CMyMP3Tags::SetAlbum(CString value) { SetTag(ID3FID_ALBUM, value); }
+void CMyMP3Tags::SetTitle(CString value) { SetTag(ID3FID_TITLE, value); }
+void CMyMP3Tags::SetComment(CString value) { SetTag(ID3FID_COMMENT, value); }
+void CMyMP3Tags::SetTrack(CString value) { SetTag(ID3FID_TRACKNUM, value); }
+void CMyMP3Tags::SetTrack(int track) { SetTrack(CString::Formatted("%d", track)); }
+void CMyMP3Tags::SetYear(CString value) { SetTag(ID3FID_YEAR, value); }
+void CMyMP3Tags::SetYear(int year) { SetYear(CString::Formatted("%d", year)); }
+void CMyMP3Tags::SetComposer(CString value) { SetTag(ID3FID_COMPOSER, value); }
+void CMyMP3Tags::SetCopyright(CString value) { SetTag(ID3FID_COPYRIGHT, value); }
+void CMyMP3Tags::SetEncodedBy(CString value) { SetTag(ID3FID_ENCODEDBY, value); }
+void CMyMP3Tags::SetOriginalArtist(CString value) { SetTag(ID3FID_ORIGARTIST, value); }
+void CMyMP3Tags::SetURL(CString value) { SetTag(ID3FID_WWWUSER, value); }
+void CMyMP3Tags::SetBand(CString value) { SetTag(ID3FID_BAND, value); }
+void CMyMP3Tags::SetPublisher(CString value) { SetTag(ID3FID_PUBLISHER, value); }
+void CMyMP3Tags::SetConductor(CString value) { SetTag(ID3FID_CONDUCTOR, value); }

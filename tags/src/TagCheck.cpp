@@ -1,0 +1,114 @@
+#include "TagCheck.h"
+
+#include <zlib.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using Bytes = const unsigned char*;
+
+unsigned long Be32(Bytes p) {
+  return (static_cast<unsigned long>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
+
+unsigned long Syncsafe(Bytes p) {
+  return (static_cast<unsigned long>(p[0]) << 21) | (p[1] << 14) | (p[2] << 7) | p[3];
+}
+
+bool IsFrameIdChar(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+// A frame marked compressed must hold zlib data that inflates to exactly the
+// size it declares; anything else is what crashes id3lib.
+bool CompressedFrameIsSound(Bytes payload, std::size_t size) {
+  if (size < 4) return false;
+  const unsigned long declared = Be32(payload);
+  if (declared == 0 || declared > (16ul << 20)) return false;
+  std::vector<unsigned char> out(declared);
+  uLongf outSize = declared;
+  const int rc = uncompress(out.data(), &outSize, payload + 4, static_cast<uLong>(size - 4));
+  return rc == Z_OK && outSize == declared;
+}
+
+// Walks the frames of a tag body; false when any frame would lead id3lib
+// astray (out of bounds, encrypted, compressed over bad data, bad ids).
+bool FramesAreSound(Bytes body, std::size_t size, int major) {
+  const std::size_t header = major == 2 ? 6 : 10;
+  std::size_t pos = 0;
+  while (pos + header <= size) {
+    if (body[pos] == 0) return true;  // padding
+    const std::size_t idLen = major == 2 ? 3 : 4;
+    for (std::size_t i = 0; i < idLen; ++i)
+      if (!IsFrameIdChar(body[pos + i])) return false;
+    unsigned long frameSize = 0;
+    if (major == 2)
+      frameSize = (static_cast<unsigned long>(body[pos + 3]) << 16) | (body[pos + 4] << 8) | body[pos + 5];
+    else if (major == 4)
+      frameSize = Syncsafe(body + pos + 4);
+    else
+      frameSize = Be32(body + pos + 4);
+    if (frameSize > size - pos - header) return false;
+    if (major == 2 && std::memcmp(body + pos, "CRM", 3) == 0) return false;
+    if (major == 3) {
+      const unsigned char format = body[pos + 9];
+      if (format & 0x40) return false;  // encrypted: id3lib cannot read it
+      if ((format & 0x80) && !CompressedFrameIsSound(body + pos + header + ((format & 0x20) ? 1 : 0),
+                                                     frameSize - ((format & 0x20) ? 1 : 0)))
+        return false;
+      if ((format & 0x20) && frameSize < 1) return false;
+    }
+    if (major == 4 && (body[pos + 9] & 0x0C)) return false;  // compressed or encrypted
+    pos += header + frameSize;
+  }
+  // A tail too short for a frame header must be padding.
+  for (; pos < size; ++pos)
+    if (body[pos] != 0) return false;
+  return true;
+}
+
+// Undoes unsynchronisation (0xFF 0x00 becomes 0xFF) as a whole-tag ID3v2.3
+// reader does before it walks the frames.
+std::vector<unsigned char> Resync(Bytes p, std::size_t size) {
+  std::vector<unsigned char> out;
+  out.reserve(size);
+  for (std::size_t i = 0; i < size; ++i) {
+    out.push_back(p[i]);
+    if (p[i] == 0xFF && i + 1 < size && p[i + 1] == 0x00) ++i;
+  }
+  return out;
+}
+
+}  // namespace
+
+CTagScan ScanTags(const unsigned char* data, std::size_t size) {
+  CTagScan scan;
+  scan.bV1 = size >= 128 && std::memcmp(data + size - 128, "TAG", 3) == 0;
+  if (size < 3 || std::memcmp(data, "ID3", 3) != 0) return scan;
+
+  scan.eV2 = CTagScan::V2::Unsafe;
+  if (size < 10) return scan;
+  scan.nMajor = data[3];
+  const unsigned char flags = data[5];
+  if (data[4] == 0xFF || (data[6] | data[7] | data[8] | data[9]) & 0x80) return scan;
+  std::size_t end = 10 + Syncsafe(data + 6);
+  if (scan.nMajor == 4 && (flags & 0x10)) end += 10;  // footer
+  if (end > size) return scan;
+  scan.nV2End = end;
+  if (scan.nMajor < 2 || scan.nMajor > 4) return scan;
+
+  const std::size_t bodySize = end - 10 - (scan.nMajor == 4 && (flags & 0x10) ? 10 : 0);
+  std::vector<unsigned char> body(data + 10, data + 10 + bodySize);
+  if (scan.nMajor == 2 && (flags & 0x40)) return scan;  // v2.2 compression: never defined
+  if (scan.nMajor == 3 && (flags & 0x80)) body = Resync(body.data(), body.size());
+  std::size_t start = 0;
+  if (scan.nMajor >= 3 && (flags & 0x40)) {  // extended header
+    if (body.size() < 4) return scan;
+    const unsigned long ext = scan.nMajor == 3 ? Be32(body.data()) + 4 : Syncsafe(body.data());
+    if (ext < 6 || ext > body.size()) return scan;
+    start = ext;
+  }
+  if (!FramesAreSound(body.data() + start, body.size() - start, scan.nMajor)) return scan;
+  scan.eV2 = scan.nMajor == 3 ? CTagScan::V2::Writable : CTagScan::V2::ReadOnly;
+  return scan;
+}

@@ -1,0 +1,179 @@
+// Writing: values reach the file as other readers expect, nothing written
+// when nothing changed, frames not edited kept, refused and failed writes
+// reported.
+#include "TagsTestSupport.h"
+
+#include <tags/MyMP3Tags.h>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include <unistd.h>
+
+namespace {
+
+using test::Mutagen;
+
+// mutagen's frames without the one key given (and without what id3lib adds
+// of its own accord when it renders the ID3v1 tag).
+std::string FramesBut(const CString& path, const std::string& key) {
+  std::istringstream in(Mutagen(path, "all"));
+  std::string line, out;
+  while (std::getline(in, line))
+    if (line.rfind(key + "=", 0) != 0 && line.rfind("COMM:ID3v1 Comment", 0) != 0) out += line + "\n";
+  return out;
+}
+
+TEST(TagsWrite, UnicodeAndLatinValuesAsMutagenReadsThem) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("cbr_v23_latin1.mp3");
+  {
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.SetArtist("Sigur Rós");             // fits Latin-1
+    EXPECT_EQ(tags.GetLastWriteError(), "");
+    tags.SetTitle("日本語 ♫ 𝄞");             // needs UTF-16, with a surrogate pair
+    EXPECT_EQ(tags.GetLastWriteError(), "");
+    tags.SetTrack(7);
+    tags.SetYear(0);
+  }
+  EXPECT_EQ(Mutagen(path, "TPE1"), "Sigur Rós");
+  EXPECT_EQ(Mutagen(path, "TIT2"), "日本語 ♫ 𝄞");
+  EXPECT_EQ(Mutagen(path, "TRCK"), "7");
+  const std::string v2 = test::RunCommand("/usr/bin/python3 -c \"import sys; from mutagen.id3 import ID3; "
+                                          "t = ID3(sys.argv[1]); print(int(t['TPE1'].encoding), int(t['TIT2'].encoding))\" " +
+                                          path.Str());
+  EXPECT_EQ(v2, "0 1\n") << "Latin-1 where it fits, UTF-16 otherwise";
+  CMyMP3Tags again;
+  again.Link(path);
+  EXPECT_EQ(again.GetTitle(), "日本語 ♫ 𝄞");
+  EXPECT_EQ(again.GetArtist(), "Sigur Rós");
+  EXPECT_EQ(again.GetYear(), "0");
+}
+
+TEST(TagsWrite, EqualValuesAndMarkersWriteNothing) {
+  test::TempDir dir;
+  for (const char* name : {"cbr_v23_utf16_v1.mp3", "two_comments.mp3", "untagged.mp3", "v1_only.mp3"}) {
+    const CString path = dir.CopyFixture(name);
+    const std::string before = test::ReadFile(path);
+    CMyMP3Tags tags;
+    tags.Link(path);
+    // What the program does on a save of an unedited row.
+    tags.SetArtist(tags.GetArtist());
+    tags.SetTitle(tags.GetTitle());
+    tags.SetComment(tags.GetComment());
+    tags.SetURL(tags.GetURL());
+    tags.SetConductor(tags.GetConductor());
+    tags.SetPublisher("-" == tags.GetPublisher() ? CString("-") : tags.GetPublisher());
+    tags.Reset();
+    EXPECT_TRUE(test::ReadFile(path) == before) << name;
+  }
+}
+
+TEST(TagsWrite, OneEditKeepsEveryOtherFrame) {
+  test::TempDir dir;
+  for (const char* name : {"cbr_v23_latin1.mp3", "cbr_v23_utf16.mp3", "cbr_v23_utf16_v1.mp3", "Upper.MP3",
+                           "id3lib_written.mp3", "two_comments.mp3", "vbr_mpeg2_mono.mp3"}) {
+    const CString path = dir.CopyFixture(name);
+    const std::string before = FramesBut(path, "TPE1");
+    {
+      CMyMP3Tags tags;
+      tags.Link(path);
+      tags.SetArtist("Changed Artist");
+      EXPECT_EQ(tags.GetLastWriteError(), "") << name;
+    }
+    EXPECT_EQ(Mutagen(path, "TPE1"), "Changed Artist") << name;
+    EXPECT_EQ(FramesBut(path, "TPE1"), before) << name;
+  }
+}
+
+TEST(TagsWrite, CommentReplacesOnlyTheFirstAndUrlLosesItsDescription) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("two_comments.mp3");
+  {
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.SetComment("New comment");
+    tags.SetURL("http://example.com/new");
+    tags.SetArtist("");
+    EXPECT_EQ(tags.GetArtist(), "");
+  }
+  const std::string all = Mutagen(path, "all");
+  EXPECT_EQ(all.find("First comment"), std::string::npos);
+  EXPECT_NE(all.find("Second comment"), std::string::npos);
+  EXPECT_NE(all.find("New comment"), std::string::npos);
+  EXPECT_EQ(Mutagen(path, "WXXX:"), "http://example.com/new");
+}
+
+TEST(TagsWrite, ReadOnlyKindsAreRefusedWithAReason) {
+  test::TempDir dir;
+  for (const char* name : {"v24.mp3", "v22.mp3", "compressed_frame.mp3", "empty.mp3", "not_mpeg.mp3"}) {
+    const CString path = dir.CopyFixture(name);
+    const std::string before = test::ReadFile(path);
+    CMyMP3Tags tags;
+    tags.Link(path);
+    EXPECT_FALSE(tags.IsWritable()) << name;
+    tags.SetArtist("Anything");
+    EXPECT_NE(tags.GetLastWriteError(), "") << name;
+    tags.RemoveAllTags();
+    EXPECT_NE(tags.GetLastWriteError(), "") << name;
+    tags.Reset();
+    EXPECT_TRUE(test::ReadFile(path) == before) << name;
+  }
+  CMyMP3Tags tags;
+  tags.Link(dir.CopyFixture("v24.mp3"));
+  tags.SetTitle("x");
+  EXPECT_NE(tags.GetLastWriteError().Find("ID3v2.4"), -1) << tags.GetLastWriteError().Str();
+}
+
+TEST(TagsWrite, NoFileIsCreatedAndAVanishedFileIsReported) {
+  test::TempDir dir;
+  CMyMP3Tags tags;
+  tags.Link(dir.File("missing.mp3"));
+  tags.SetTitle("x");
+  EXPECT_NE(tags.GetLastWriteError(), "");
+  EXPECT_NE(::access(dir.File("missing.mp3"), F_OK), 0);
+  tags.Reset();
+
+  const CString path = dir.CopyFixture("untagged.mp3");
+  tags.Link(path);
+  ::unlink(path);
+  tags.SetTitle("x");
+  EXPECT_NE(tags.GetLastWriteError(), "");
+  EXPECT_NE(::access(path, F_OK), 0);
+  tags.Reset();
+
+  // Unlinked setters touch nothing and report nothing.
+  tags.SetTitle("x");
+  EXPECT_EQ(tags.GetLastWriteError(), "");
+}
+
+TEST(TagsWrite, UpperCaseNameIsWrittenInPlace) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("Upper.MP3");
+  {
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.SetAlbum("Written");
+  }
+  EXPECT_EQ(Mutagen(path, "TALB"), "Written");
+  EXPECT_NE(::access(dir.File("Upper.mp3"), F_OK), 0);
+}
+
+TEST(TagsWrite, RemoveAllTagsKeepsGenreAndUrl) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("cbr_v23_latin1.mp3");
+  {
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.RemoveAllTags();
+    EXPECT_EQ(tags.GetLastWriteError(), "");
+  }
+  EXPECT_EQ(Mutagen(path, "TPE1"), "");
+  EXPECT_EQ(Mutagen(path, "TIT2"), "");
+  EXPECT_EQ(Mutagen(path, "WXXX:home"), "http://example.org/");
+  EXPECT_NE(Mutagen(path, "TCON"), "");
+}
+
+}  // namespace
