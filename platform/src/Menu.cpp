@@ -153,8 +153,7 @@ int CMenu::GetMenuItemCount() const { return m_hMenu ? static_cast<int>(m_hMenu-
 
 UINT CMenu::GetMenuItemID(int position) const {
   auto* item = m_hMenu && position >= 0 ? m_hMenu->Find(static_cast<UINT>(position), MF_BYPOSITION) : nullptr;
-  if (!item) return 0xFFFFFFFF;
-  return (item->type & MFT_SEPARATOR) ? 0 : item->id;
+  return item ? item->id : 0xFFFFFFFF;
 }
 
 UINT CMenu::GetMenuState(UINT which, UINT flags) const {

@@ -100,7 +100,7 @@ class CMenu {
   BOOL ModifyMenu(UINT item, UINT flags, UINT_PTR newId = 0, const char* text = nullptr);
   BOOL RemoveMenu(UINT item, UINT flags);
   int GetMenuItemCount() const;
-  // Command id at a position; 0 for a separator, 0xFFFFFFFF out of range.
+  // Command id at a position (a separator's too); 0xFFFFFFFF out of range.
   UINT GetMenuItemID(int position) const;
   // The type and state bits of an item; 0xFFFFFFFF when there is none.
   UINT GetMenuState(UINT item, UINT flags) const;
