@@ -57,6 +57,8 @@ class FolderBrowserDialog : public QDialog {
     connect(m_pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     m_pButtons->button(QDialogButtonBox::Ok)->setEnabled(false);
+    // No folder is chosen for the user: the tree does not pick its first one on focus.
+    m_pTree->setCurrentIndex(QModelIndex());
   }
 
   void Notify(UINT notification, LPARAM parameter) {
