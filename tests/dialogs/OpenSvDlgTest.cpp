@@ -1,39 +1,9 @@
 #include <dialogs/OpenSvDlg.h>
 
+#include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <QFileDialog>
-
-namespace {
-
-struct Seen {
-  QStringList filters;
-  QStringList selected;
-  QString defaultSuffix;
-};
-
-// Answers the next file dialog: chooses path, or cancels when it is empty.
-void Answer(const CString& path, Seen* seen = nullptr) {
-  test::WhenModal([path, seen](QWidget* w) {
-    auto* dialog = qobject_cast<QFileDialog*>(w);
-    ASSERT_NE(dialog, nullptr);
-    if (seen) {
-      seen->filters = dialog->nameFilters();
-      seen->selected = dialog->selectedFiles();
-      seen->defaultSuffix = dialog->defaultSuffix();
-    }
-    if (path.IsEmpty()) {
-      QMetaObject::invokeMethod(dialog, "reject");
-      return;
-    }
-    dialog->selectFile(QString::fromUtf8(path.GetString()));
-    QMetaObject::invokeMethod(dialog, "accept");
-  });
-}
-
-}  // namespace
 
 TEST(OpenSvDlgTest, ChosenFileIsSplitIntoItsParts) {
   test::TempDir dir;
@@ -43,8 +13,8 @@ TEST(OpenSvDlgTest, ChosenFileIsSplitIntoItsParts) {
   dlg.AddFilter("MP3 files", "mp3");
   dlg.AddFilter_AllFiles();
   dlg.AddFilter_End();
-  Seen seen;
-  Answer(song, &seen);
+  test::FileDialogSeen seen;
+  test::AnswerFileDialog(song, &seen);
   ASSERT_TRUE(dlg.Open(nullptr));
   EXPECT_EQ(seen.filters, (QStringList{"MP3 files (*.mp3)", "All Files (*.*)"}));
   EXPECT_EQ(dlg.GetFullPath(), song);
@@ -54,7 +24,7 @@ TEST(OpenSvDlgTest, ChosenFileIsSplitIntoItsParts) {
   EXPECT_EQ(dlg.GetExt(), "mp3");
 
   // Cancelling keeps the last confirmed file; the list serves again.
-  Answer("", &seen);
+  test::AnswerFileDialog("", &seen);
   EXPECT_FALSE(dlg.SaveAs(nullptr));
   EXPECT_EQ(seen.filters, (QStringList{"MP3 files (*.mp3)", "All Files (*.*)"}));
   EXPECT_EQ(dlg.GetFullPath(), song);
@@ -69,8 +39,8 @@ TEST(OpenSvDlgTest, AnUnendedFilterListIsDiscarded) {
   dlg.AddFilter("MP3 files", "mp3");
   dlg.AddFilter_End();
   dlg.AddFilter_AllFiles("Everything");  // reopens the list
-  Seen seen;
-  Answer(readme, &seen);
+  test::FileDialogSeen seen;
+  test::AnswerFileDialog(readme, &seen);
   ASSERT_TRUE(dlg.Open(nullptr));
   EXPECT_FALSE(seen.filters.contains("MP3 files (*.mp3)"));
   EXPECT_FALSE(seen.filters.contains("Everything (*.*)"));
@@ -83,7 +53,7 @@ TEST(OpenSvDlgTest, AnUnendedFilterListIsDiscarded) {
   dlg.AddFilter_AllFiles();
   dlg.AddFilter_AllFiles("All Files");
   dlg.AddFilter_End();
-  Answer("", &seen);
+  test::AnswerFileDialog("", &seen);
   dlg.Open(nullptr);
   EXPECT_EQ(seen.filters, (QStringList{"All Files (*.*)", "All Files (*.*)"}));
 }
@@ -91,8 +61,8 @@ TEST(OpenSvDlgTest, AnUnendedFilterListIsDiscarded) {
 TEST(OpenSvDlgTest, SaveAsStartsWithTheNameAndAddsTheDefaultExtension) {
   test::TempDir dir;
   COpenSvDlg dlg;
-  Seen seen;
-  Answer(dir.File("report"), &seen);
+  test::FileDialogSeen seen;
+  test::AnswerFileDialog(dir.File("report"), &seen);
   ASSERT_TRUE(dlg.SaveAs("html", dir.File("first"), nullptr));
   EXPECT_EQ(seen.defaultSuffix, "html");
   ASSERT_EQ(seen.selected.size(), 1);

@@ -1,6 +1,6 @@
 #include <menus/IconMenu.h>
 
-#include "MenuTestSupport.h"
+#include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <platform/Menu.h>

@@ -1,6 +1,6 @@
 #include <menus/MyMenu.h>
 
-#include "MenuTestSupport.h"
+#include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <platform/Wnd.h>

@@ -1,6 +1,7 @@
 #include <shell/Shellcmd.h>
 
 #include "support/OpenerStandIn.h"
+#include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,22 +17,6 @@ const char* const kNotFound = "The specified file was not found.";
 const char* const kNoAssoc =
     "There is no application associated with the given file name extension. This error will also be returned if "
     "you attempt to print a file that is not printable.";
-
-// Answers the next file dialog with path (or cancels it for an empty path);
-// filters, when given, gets the filter list the dialog showed.
-void AnswerFileDialog(const CString& path, QStringList* filters = nullptr) {
-  test::WhenModal([path, filters](QWidget* w) {
-    auto* dialog = qobject_cast<QFileDialog*>(w);
-    ASSERT_NE(dialog, nullptr);
-    if (filters) *filters = dialog->nameFilters();
-    if (path.IsEmpty()) {
-      dialog->reject();
-      return;
-    }
-    dialog->selectFile(QString::fromUtf8(path.GetString()));
-    QMetaObject::invokeMethod(dialog, "accept");
-  });
-}
 
 }  // namespace
 
@@ -105,23 +90,23 @@ TEST(ShellcmdTest, FileDialogGivesNameFolderAndExtension) {
   shell.FileExt_add("MP3 files", "mp3");
   shell.FileExt_Allfiles();
 
-  QStringList filters;
-  AnswerFileDialog(song, &filters);
+  test::FileDialogSeen seen;
+  test::AnswerFileDialog(song, &seen);
   ASSERT_TRUE(shell.OpenFile(nullptr));
-  EXPECT_EQ(filters, (QStringList{"MP3 files (*.mp3)", "All Files (*.*)"}));
+  EXPECT_EQ(seen.filters, (QStringList{"MP3 files (*.mp3)", "All Files (*.*)"}));
   EXPECT_EQ(shell.m_strFileName, "my song.mp3");
   EXPECT_EQ(shell.m_strExt, "mp3");
   EXPECT_EQ(shell.m_strFolder, dir.Path());
 
   // A cancelled dialog leaves nothing of the earlier choice.
-  AnswerFileDialog("");
+  test::AnswerFileDialog("");
   EXPECT_FALSE(shell.SaveAs(nullptr));
   EXPECT_EQ(shell.m_strFileName, "");
   EXPECT_EQ(shell.m_strFolder, "");
   EXPECT_EQ(shell.m_strExt, "");
 
   // A file straight in the root folder keeps the root as its folder.
-  AnswerFileDialog("/new.txt");
+  test::AnswerFileDialog("/new.txt");
   ASSERT_TRUE(shell.SaveAs(nullptr));
   EXPECT_EQ(shell.m_strFolder, "/");
   EXPECT_EQ(shell.m_strFileName, "new.txt");
