@@ -98,7 +98,8 @@ void SetIconOf(QWidget* widget, HICON icon) {
   if (icon) {
     const QSize size = label->size().isEmpty() ? QSize(32, 32) : label->size().boundedTo(QSize(32, 32));
     label->setPixmap(IconOf(icon).pixmap(size));
-  } else {
+  } else if (!label->pixmap().isNull()) {
+    // Clearing the picture of a text static leaves its text alone.
     label->setPixmap(QPixmap());
   }
 }

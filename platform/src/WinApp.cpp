@@ -30,6 +30,8 @@ CWinApp* AfxGetApp() { return g_pApp; }
 
 int CWinApp::Run(int argc, char** argv) {
   // QApplication keeps a reference to argc, so both live in the object.
+  m_arguments.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (!ParseCommandLine()) return ExitInstance();
   m_pImpl->argc = argc;
   m_pImpl->argv.assign(argv, argv + argc);
   m_pImpl->argv.push_back(nullptr);
@@ -48,6 +50,8 @@ int CWinApp::Run(int argc, char** argv) {
   m_pImpl->app.reset();
   return code;
 }
+
+BOOL CWinApp::ParseCommandLine() { return TRUE; }
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 

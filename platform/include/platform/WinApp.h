@@ -33,6 +33,9 @@ class CWinApp {
   // program ends with ExitInstance's code, otherwise the event loop runs first.
   int Run(int argc, char** argv);
 
+  // Runs before the Qt application is made (so --help needs no display), with
+  // GetArguments holding the raw arguments; false ends the program at once.
+  virtual BOOL ParseCommandLine();
   virtual BOOL InitInstance();
   virtual int ExitInstance();
   // Commands no window handled; ID_HELP goes to OnHelp. True when handled.
