@@ -285,6 +285,10 @@ LRESULT CWnd::SendNotify(int code, NMHDR* header) {
   header->hwndFrom = GetSafeHwnd();
   header->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
   header->code = code;
+  return ForwardNotify(header);
+}
+
+LRESULT CWnd::ForwardNotify(NMHDR* header) {
   LRESULT result = 0;
   if (m_pImpl->handler) {
     m_pImpl->handler(header, &result);

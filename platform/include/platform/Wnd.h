@@ -78,6 +78,9 @@ class CWnd {
   using NotifyHandler = std::function<void(NMHDR*, LRESULT*)>;
   void SetNotifyHandler(NotifyHandler handler);
   LRESULT SendNotify(int code, NMHDR* header);
+  // Hands a notification another window sent (a list's header) on to this
+  // window's owner unchanged, the same way; returns the owner's result.
+  LRESULT ForwardNotify(NMHDR* header);
   void SendCommand(int code = 0);
 
   virtual BOOL OnNotify(NMHDR* header, LRESULT* result);

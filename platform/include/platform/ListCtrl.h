@@ -1,0 +1,167 @@
+#pragma once
+// CListCtrl: a list view in report style. Items hold a text per column, one
+// image index into the small-image list and one integer of item data. The
+// control either makes its own widget (Create) or is bound to the list a
+// dialog made from its template (Attach). Mouse actions reach the owner as
+// notifications: NM_DBLCLK, NM_RCLICK and LVN_HOTTRACK from the list,
+// HDN_ITEMCLICKA from its header (control id 0), forwarded by the list.
+#include <platform/ImageList.h>
+#include <platform/String.h>
+#include <platform/Types.h>
+#include <platform/Wnd.h>
+
+#include <memory>
+
+// Column alignment.
+constexpr int LVCFMT_LEFT = 0;
+constexpr int LVCFMT_RIGHT = 1;
+constexpr int LVCFMT_CENTER = 2;
+
+// Which members of LVITEM / LVCOLUMN are meant.
+constexpr UINT LVIF_TEXT = 0x0001;
+constexpr UINT LVIF_IMAGE = 0x0002;
+constexpr UINT LVIF_PARAM = 0x0004;
+constexpr UINT LVIF_STATE = 0x0008;
+constexpr UINT LVCF_FMT = 0x0001;
+constexpr UINT LVCF_WIDTH = 0x0002;
+constexpr UINT LVCF_TEXT = 0x0004;
+
+// Item states.
+constexpr UINT LVIS_FOCUSED = 0x0001;
+constexpr UINT LVIS_SELECTED = 0x0002;
+
+// GetNextItem relations.
+constexpr int LVNI_ALL = 0x0000;
+constexpr int LVNI_FOCUSED = 0x0001;
+constexpr int LVNI_SELECTED = 0x0002;
+
+// Styles of the window word and the extended list-view styles.
+constexpr DWORD LVS_REPORT = 0x0001;
+constexpr DWORD LVS_SINGLESEL = 0x0004;
+constexpr DWORD LVS_SHOWSELALWAYS = 0x0008;
+constexpr DWORD LVS_EX_GRIDLINES = 0x0001;
+constexpr DWORD LVS_EX_FULLROWSELECT = 0x0020;
+
+// Image lists of a list view; only the small one is drawn in report style.
+constexpr int LVSIL_NORMAL = 0;
+constexpr int LVSIL_SMALL = 1;
+
+// Parts of a cell for GetSubItemRect.
+constexpr int LVIR_BOUNDS = 0;
+constexpr int LVIR_ICON = 1;
+constexpr int LVIR_LABEL = 2;
+
+// "No colour": the text background is left to the control's background.
+constexpr COLORREF CLR_NONE = 0xFFFFFFFF;
+
+struct LVITEM {
+  UINT mask = 0;
+  int iItem = 0;
+  int iSubItem = 0;
+  UINT state = 0;
+  UINT stateMask = 0;
+  CString pszText;  // LVIF_TEXT: the cell's text
+  int iImage = -1;
+  LPARAM lParam = 0;
+};
+
+struct LVCOLUMN {
+  UINT mask = 0;
+  int fmt = LVCFMT_LEFT;
+  int cx = 0;
+  CString pszText;
+  int iSubItem = -1;
+};
+
+using PFNLVCOMPARE = int(CALLBACK*)(LPARAM, LPARAM, LPARAM);
+
+// The header of a list view: one item per column. Its notifications go to the
+// list, which hands them on to its owner.
+class CHeaderCtrl : public CWnd {
+ public:
+  int GetItemCount() const;
+};
+
+class CListCtrl : public CWnd {
+ public:
+  CListCtrl();
+  ~CListCtrl() override;
+
+  // Makes the control's own widget under parent, at rect in the parent's
+  // client coordinates; false when it already has one or parent has no window.
+  BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+
+  // Columns. InsertColumn returns the new column's index, or -1.
+  int InsertColumn(int col, const CString& heading, int format = LVCFMT_LEFT, int width = -1,
+                   int subItem = -1);
+  BOOL DeleteColumn(int col);
+  BOOL GetColumn(int col, LVCOLUMN* column) const;
+  int GetColumnWidth(int col) const;
+  CHeaderCtrl* GetHeaderCtrl();
+
+  // Items. InsertItem places the item at index item (clamped to the end) and
+  // returns its index, or -1 without a widget.
+  int InsertItem(int item, const CString& text, int image = -1);
+  int InsertItem(UINT mask, int item, const CString& text, UINT state, UINT stateMask, int image,
+                 LPARAM lParam);
+  int InsertItem(const LVITEM* item);
+  BOOL SetItem(const LVITEM* item);
+  // Fills the members mask asks for (LVIF_TEXT, LVIF_IMAGE, LVIF_PARAM, LVIF_STATE).
+  BOOL GetItem(LVITEM* item) const;
+  BOOL SetItemText(int item, int subItem, const CString& text);
+  // Empty for a cell that does not exist.
+  CString GetItemText(int item, int subItem) const;
+  BOOL SetItemData(int item, LPARAM data);
+  LPARAM GetItemData(int item) const;
+  BOOL DeleteItem(int item);
+  BOOL DeleteAllItems();
+  int GetItemCount() const;
+
+  // Selection. SetItemState on item -1 changes every item. Selecting an item
+  // also makes it the selection mark, as a click does.
+  BOOL SetItemState(int item, UINT state, UINT mask);
+  UINT GetItemState(int item, UINT mask) const;
+  // The next item after start (-1: from the top) with the flags, or -1.
+  int GetNextItem(int start, int flags) const;
+  int GetSelectedCount() const;
+  int GetSelectionMark() const;
+  int SetSelectionMark(int item);
+
+  // Extended styles (LVS_EX_*); returns the previous ones.
+  DWORD SetExtendedStyle(DWORD style);
+  DWORD GetExtendedStyle() const;
+
+  // Colours: background of the control, text, text background (CLR_NONE: the
+  // control's background) and outline, in which the grid lines are drawn.
+  BOOL SetBkColor(COLORREF color);
+  COLORREF GetBkColor() const;
+  BOOL SetTextColor(COLORREF color);
+  COLORREF GetTextColor() const;
+  BOOL SetTextBkColor(COLORREF color);
+  COLORREF GetTextBkColor() const;
+  COLORREF SetOutlineColor(COLORREF color);
+  COLORREF GetOutlineColor() const;
+
+  // The list stays the caller's; items draw from it whenever they are painted,
+  // so a changed image shows in every item that uses its index. Returns the
+  // previous list.
+  CImageList* SetImageList(CImageList* list, int type);
+  CImageList* GetImageList(int type) const;
+
+  // Sorts the items by their item data with compare (negative, 0, positive);
+  // items that compare equal keep their order. The selection stays with its item.
+  BOOL SortItems(PFNLVCOMPARE compare, LPARAM data);
+
+  // The rectangle of a cell in the control's client coordinates; false when
+  // the cell does not exist.
+  BOOL GetSubItemRect(int item, int subItem, int area, CRect& rect) const;
+
+  // FALSE stops painting while many items change; TRUE paints them at once.
+  void SetRedraw(BOOL redraw = TRUE);
+
+  // Hands header notifications on to the owner of the list.
+  BOOL OnNotify(NMHDR* header, LRESULT* result) override;
+
+ private:
+  CHeaderCtrl m_header;
+};

@@ -1,0 +1,80 @@
+#pragma once
+// The widget behind CListCtrl: a tree widget without tree decoration, one
+// top-level item per list item. It turns mouse actions into the list view's
+// notifications and draws grid lines, colours and images the way the control's
+// settings say. Internal to the platform layer.
+#include <platform/ImageList.h>
+#include <platform/Types.h>
+
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+namespace platform {
+
+class ListView;
+
+// One list item: texts per column, an image index drawn from the view's
+// current small-image list, and one integer of item data.
+class ListItem : public QTreeWidgetItem {
+ public:
+  ListItem() : QTreeWidgetItem(UserType) {}
+  QVariant data(int column, int role) const override;
+
+  int m_nImage = -1;
+  LPARAM m_lParam = 0;
+};
+
+class ListView : public QTreeWidget {
+ public:
+  explicit ListView(QWidget* parent);
+
+  static ListView* Of(QWidget* widget) { return dynamic_cast<ListView*>(widget); }
+  ListItem* Item(int row) const { return static_cast<ListItem*>(topLevelItem(row)); }
+  int RowOf(const QModelIndex& index) const { return index.isValid() ? index.row() : -1; }
+
+  int Alignment(int column) const;
+  void SetAlignment(int column, int format);
+
+  CImageList* m_pSmallImages = nullptr;
+  CImageList* m_pNormalImages = nullptr;
+  DWORD m_dwExStyle = 0;
+  COLORREF m_crBk = 0;
+  COLORREF m_crText = 0;
+  COLORREF m_crTextBk = 0;
+  COLORREF m_crOutline = 0;
+
+  // Applies the colours and extended styles to the widget.
+  void ApplyLook();
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  // Sends LVN_HOTTRACK when the cell under pos differs from the last one sent.
+  void TrackHot(const QPoint& pos);
+  void NotifyCell(int code, const QPoint& pos);
+  void OnHeaderClicked(int column);
+
+  int m_nHotRow = -2;
+  int m_nHotColumn = -2;
+};
+
+// Draws grid lines in the outline colour and leaves the highlight off the
+// other columns when full-row selection is off.
+class ListDelegate : public QStyledItemDelegate {
+ public:
+  explicit ListDelegate(ListView* view) : QStyledItemDelegate(view), m_pView(view) {}
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override;
+
+ private:
+  ListView* m_pView;
+};
+
+QColor ColorOf(COLORREF color);
+COLORREF ColorRefOf(const QColor& color);
+
+}  // namespace platform

@@ -1,0 +1,290 @@
+#include <platform/Collator.h>
+#include <platform/ListCtrl.h>
+
+#include "../../platform/src/ControlFactory.h"
+
+#include <support/TestSupport.h>
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QTest>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The dialog stands in for the owner: it records every notification.
+struct Owner : CWnd {
+  std::vector<int> codes;
+  std::vector<UINT_PTR> ids;
+  int item = -9, subItem = -9, column = -9;
+  BOOL OnNotify(NMHDR* header, LRESULT* result) override {
+    codes.push_back(header->code);
+    ids.push_back(header->idFrom);
+    if (header->code == HDN_ITEMCLICKA) {
+      column = reinterpret_cast<NMHEADER*>(header)->iItem;
+    } else {
+      item = reinterpret_cast<NMLISTVIEW*>(header)->iItem;
+      subItem = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
+    }
+    *result = 0;
+    return TRUE;
+  }
+};
+
+class ListCtrlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_top = std::make_unique<QWidget>();
+    m_top->resize(500, 300);
+    m_owner.Attach(m_top.get());
+    ASSERT_TRUE(m_list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 480, 280), &m_owner, 1002));
+    m_list.InsertColumn(0, "Name", LVCFMT_LEFT, 120);
+    m_list.InsertColumn(1, "Size", LVCFMT_RIGHT, 60);
+    m_list.InsertColumn(2, "Genre", LVCFMT_CENTER, 80);
+    m_top->show();
+  }
+  void TearDown() override {
+    m_list.DestroyWindow();
+    m_owner.Detach();
+  }
+  void AddRows(std::initializer_list<const char*> names) {
+    for (const char* name : names) m_list.InsertItem(m_list.GetItemCount(), name);
+  }
+  QTreeWidget* View() { return static_cast<QTreeWidget*>(m_list.GetWidget()); }
+  QPoint CellCentre(int row, int col) {
+    CRect r;
+    EXPECT_TRUE(m_list.GetSubItemRect(row, col, LVIR_BOUNDS, r));
+    return View()->viewport()->mapFrom(View(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+  }
+
+  std::unique_ptr<QWidget> m_top;
+  Owner m_owner;
+  CListCtrl m_list;
+};
+
+TEST_F(ListCtrlTest, ColumnsKeepTitleAlignmentAndWidthAcrossInsertAndDelete) {
+  ASSERT_NE(m_list.GetHeaderCtrl(), nullptr);
+  EXPECT_EQ(m_list.GetHeaderCtrl()->GetItemCount(), 3);
+  AddRows({"a"});
+  m_list.SetItemText(0, 1, "12");
+  m_list.SetItemText(0, 2, "Rock");
+
+  m_list.DeleteColumn(0);
+  LVCOLUMN column;
+  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+  ASSERT_TRUE(m_list.GetColumn(0, &column));
+  EXPECT_EQ(column.pszText, "Size");
+  EXPECT_EQ(column.fmt, LVCFMT_RIGHT);
+  EXPECT_EQ(column.cx, 60);
+  EXPECT_EQ(m_list.GetItemText(0, 0), "12");
+  EXPECT_EQ(m_list.GetItemText(0, 1), "Rock");
+  EXPECT_EQ(m_list.GetHeaderCtrl()->GetItemCount(), 2);
+
+  // A column added again starts empty, not with the texts of a deleted one.
+  m_list.InsertColumn(2, "Year", LVCFMT_LEFT, 50);
+  EXPECT_EQ(m_list.GetItemText(0, 2), "");
+  EXPECT_EQ(View()->headerItem()->text(2), "Year");
+
+  // Deleting every item keeps the columns as they were.
+  m_list.DeleteAllItems();
+  EXPECT_EQ(m_list.GetItemCount(), 0);
+  EXPECT_EQ(m_list.GetHeaderCtrl()->GetItemCount(), 3);
+  EXPECT_EQ(m_list.GetColumnWidth(0), 60);
+  EXPECT_EQ(m_list.GetColumnWidth(2), 50);
+}
+
+TEST_F(ListCtrlTest, ItemsInsertAtIndexAndHoldTextImageAndData) {
+  AddRows({"first", "second"});
+  EXPECT_EQ(m_list.InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, 0, "top", 0, 0, 2, 77), 0);
+  EXPECT_EQ(m_list.InsertItem(99, "end"), 3);
+  EXPECT_EQ(m_list.GetItemText(0, 0), "top");
+  EXPECT_EQ(m_list.GetItemText(1, 0), "first");
+  EXPECT_EQ(m_list.GetItemData(0), 77);
+  LVITEM item;
+  item.mask = LVIF_IMAGE | LVIF_PARAM;
+  item.iItem = 0;
+  ASSERT_TRUE(m_list.GetItem(&item));
+  EXPECT_EQ(item.iImage, 2);
+  EXPECT_EQ(item.lParam, 77);
+
+  EXPECT_EQ(m_list.GetItemText(7, 0), "");
+  EXPECT_EQ(m_list.GetItemText(0, 5), "");
+  EXPECT_FALSE(m_list.SetItemText(0, 5, "past the columns"));
+  EXPECT_FALSE(m_list.DeleteItem(4));
+  EXPECT_TRUE(m_list.DeleteItem(0));
+  EXPECT_EQ(m_list.GetItemText(0, 0), "first");
+  EXPECT_EQ(m_list.GetItemCount(), 3);
+}
+
+TEST_F(ListCtrlTest, SelectionMarkFollowsTheSelectedItem) {
+  AddRows({"a", "b", "c"});
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), -1);
+  m_list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 1);
+  EXPECT_EQ(m_list.GetSelectionMark(), 1);
+  EXPECT_EQ(m_list.GetSelectedCount(), 1);
+
+  // Single selection: selecting another item drops the first.
+  m_list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_EQ(m_list.GetSelectedCount(), 1);
+  EXPECT_EQ(m_list.GetSelectionMark(), 2);
+
+  // A row inserted above moves the selection and its mark with their item.
+  m_list.InsertItem(0, "new");
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 3);
+  EXPECT_EQ(m_list.GetSelectionMark(), 3);
+
+  m_list.SetItemState(-1, 0, LVIS_SELECTED);
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), -1);
+}
+
+TEST_F(ListCtrlTest, ClickSelectsAndNotifiesTheOwner) {
+  AddRows({"a", "b", "c"});
+  m_list.SetItemText(2, 1, "300");
+  test::ProcessEvents();
+
+  QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, CellCentre(1, 0));
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 1);
+  EXPECT_EQ(m_list.GetSelectionMark(), 1);
+
+  QTest::mouseMove(View()->viewport(), CellCentre(2, 1));
+  ASSERT_FALSE(m_owner.codes.empty());
+  EXPECT_EQ(m_owner.codes.back(), LVN_HOTTRACK);
+  EXPECT_EQ(m_owner.item, 2);
+  EXPECT_EQ(m_owner.subItem, 1);
+
+  m_owner.codes.clear();
+  QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, CellCentre(0, 2));
+  ASSERT_FALSE(m_owner.codes.empty());
+  EXPECT_EQ(m_owner.codes.back(), NM_DBLCLK);
+  EXPECT_EQ(m_owner.ids.back(), 1002u);
+  EXPECT_EQ(m_owner.item, 0);
+  EXPECT_EQ(m_owner.subItem, 2);
+
+  // A right click reports the hot cell first, then the click; it selects too.
+  m_owner.codes.clear();
+  QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, CellCentre(2, 0));
+  ASSERT_EQ(m_owner.codes.size(), 2u);
+  EXPECT_EQ(m_owner.codes[0], LVN_HOTTRACK);
+  EXPECT_EQ(m_owner.codes[1], NM_RCLICK);
+  EXPECT_EQ(m_owner.item, 2);
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 2);
+}
+
+TEST_F(ListCtrlTest, HeaderClickReachesTheOwnerAsHeaderZero) {
+  QHeaderView* header = View()->header();
+  const int x = header->sectionViewportPosition(1) + header->sectionSize(1) / 2;
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+  ASSERT_FALSE(m_owner.codes.empty());
+  EXPECT_EQ(m_owner.codes.back(), HDN_ITEMCLICKA);
+  EXPECT_EQ(m_owner.ids.back(), 0u);
+  EXPECT_EQ(m_owner.column, 1);
+
+  // A handler registered on the list takes its notifications instead.
+  int handled = 0;
+  m_list.SetNotifyHandler([&](NMHDR* h, LRESULT*) {
+    if (h->code == HDN_ITEMCLICKA && h->idFrom == 0) ++handled;
+  });
+  m_owner.codes.clear();
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+  EXPECT_EQ(handled, 1);
+  EXPECT_TRUE(m_owner.codes.empty());
+}
+
+TEST_F(ListCtrlTest, SubItemRectIsInClientCoordinatesBelowTheHeader) {
+  AddRows({"a", "b"});
+  test::ProcessEvents();
+  CRect first, second;
+  ASSERT_TRUE(m_list.GetSubItemRect(0, 1, LVIR_BOUNDS, first));
+  ASSERT_TRUE(m_list.GetSubItemRect(1, 1, LVIR_BOUNDS, second));
+  EXPECT_GE(first.top, View()->header()->height());
+  EXPECT_EQ(first.Width(), 60);
+  EXPECT_EQ(second.top, first.bottom);
+  EXPECT_EQ(second.left, first.left);
+  CRect none;
+  EXPECT_FALSE(m_list.GetSubItemRect(2, 0, LVIR_BOUNDS, none));
+  EXPECT_FALSE(m_list.GetSubItemRect(0, 3, LVIR_BOUNDS, none));
+}
+
+int CALLBACK ByData(LPARAM a, LPARAM b, LPARAM) { return a < b ? -1 : (a > b ? 1 : 0); }
+
+TEST_F(ListCtrlTest, SortItemsIsStableAndKeepsTheSelection) {
+  AddRows({"a", "b", "c", "d"});
+  const LPARAM keys[] = {2, 1, 2, 0};
+  for (int i = 0; i < 4; ++i) m_list.SetItemData(i, keys[i]);
+  m_list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+  ASSERT_TRUE(m_list.SortItems(ByData, 0));
+  EXPECT_EQ(m_list.GetItemText(0, 0), "d");
+  EXPECT_EQ(m_list.GetItemText(1, 0), "b");
+  EXPECT_EQ(m_list.GetItemText(2, 0), "a");
+  EXPECT_EQ(m_list.GetItemText(3, 0), "c");
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 3);
+  EXPECT_EQ(m_list.GetSelectionMark(), 3);
+}
+
+TEST_F(ListCtrlTest, ColoursStylesAndImagesReadBack) {
+  EXPECT_EQ(m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT), 0u);
+  EXPECT_EQ(m_list.GetExtendedStyle(), 0x21u);
+  m_list.SetBkColor(RGB(1, 2, 3));
+  m_list.SetTextColor(RGB(200, 0, 0));
+  m_list.SetTextBkColor(RGB(0, 0, 90));
+  m_list.SetOutlineColor(RGB(9, 9, 9));
+  EXPECT_EQ(m_list.GetBkColor(), RGB(1, 2, 3));
+  EXPECT_EQ(m_list.GetTextColor(), RGB(200, 0, 0));
+  EXPECT_EQ(m_list.GetTextBkColor(), RGB(0, 0, 90));
+  EXPECT_EQ(m_list.GetOutlineColor(), RGB(9, 9, 9));
+  EXPECT_EQ(View()->palette().color(QPalette::Base), QColor(1, 2, 3));
+
+  CImageList images;
+  ASSERT_TRUE(images.Create(16, 16, ILC_COLOR8 | ILC_MASK, 1, 4));
+  EXPECT_EQ(m_list.SetImageList(&images, LVSIL_SMALL), nullptr);
+  EXPECT_EQ(m_list.GetImageList(LVSIL_SMALL), &images);
+  AddRows({"a"});
+  m_list.SetItemText(0, 1, "x");
+  EXPECT_EQ(View()->topLevelItem(0)->data(1, Qt::ForegroundRole).value<QColor>(), QColor(200, 0, 0));
+  EXPECT_EQ(View()->topLevelItem(0)->data(1, Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+            Qt::AlignRight);
+}
+
+TEST(ListCtrlTemplateTest, ATemplateListViewBindsAndNotifiesItsDialog) {
+  auto top = std::make_unique<QWidget>();
+  Owner owner;
+  owner.Attach(top.get());
+  QWidget* made = platform::CreateControl("SysListView32", top.get(), WS_CHILD | WS_VISIBLE);
+  ASSERT_NE(made, nullptr);
+  CWnd::FromWidget(made)->SetDlgCtrlID(1002);
+  {
+    CListCtrl list;
+    ASSERT_TRUE(list.Attach(made));
+    list.InsertColumn(0, "File name", LVCFMT_LEFT, 120);
+    list.InsertItem(0, "song");
+    EXPECT_EQ(list.GetHeaderCtrl()->GetItemCount(), 1);
+    NMLISTVIEW nm;
+    list.SendNotify(NM_DBLCLK, &nm.hdr);
+    EXPECT_EQ(owner.ids.back(), 1002u);
+    list.Detach();
+  }
+  // The widget and its items stay the dialog's after the wrapper goes.
+  EXPECT_EQ(static_cast<QTreeWidget*>(made)->topLevelItemCount(), 1);
+  owner.Detach();
+}
+
+TEST(CollatorTest, RanksNumbersByValueAndLettersWithoutCase) {
+  const std::vector<CString> texts = {"1023", "2", "abc", "ABC", "Zed", "b",
+                                      " 0:10:2.0", " 0: 4:5.0", "192 kbit/s (VBR)", "128 kbit/s"};
+  const std::vector<int> r = platform::RankNatural(texts);
+  EXPECT_LT(r[1], r[0]);   // 2 before 1023
+  EXPECT_EQ(r[2], r[3]);   // case does not count
+  EXPECT_LT(r[3], r[5]);   // abc before b
+  EXPECT_LT(r[5], r[4]);   // b before Zed
+  EXPECT_LT(r[7], r[6]);   // 0:4 before 0:10
+  EXPECT_LT(r[9], r[8]);   // 128 before 192
+  EXPECT_TRUE(platform::RankNatural({}).empty());
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+#include "TableFixture.h"
+
+#include <vector>
+
+namespace {
+
+// A header click on column col, as the list's header reports it.
+void ClickHeader(CGridora& table, int col) {
+  NMHEADER nm;
+  nm.hdr.code = HDN_ITEMCLICKA;
+  nm.iItem = col;
+  LRESULT result = 0;
+  table.SortData(&nm.hdr, &result);
+}
+
+// The sort state is shared by every table: a click elsewhere first makes the
+// next click on col the first one on it.
+void ClickFresh(CGridora& table, int col) {
+  ClickHeader(table, col == 0 ? 1 : 0);
+  ClickHeader(table, col);
+}
+
+TEST_F(TableTest, SearchFindsTheTopmostExactMatch) {
+  m_table.Setup(&m_list);
+  EXPECT_EQ(m_table.GetRowIndex(CString("abc"), 0), -1);
+  CGridora unbound;
+  EXPECT_EQ(unbound.GetRowIndex(CString("abc"), 0), -1);
+  EXPECT_EQ(unbound.GetRowIndex(1, 0), -1);
+
+  Fill({}, {});
+  m_table.SetTitle("Name", 80, 'L');
+  m_table.SetTitle("n", 40, 'R');
+  m_table.SetTitle("x", 40, 'R');
+  for (const char* name : {"abc ", "ABC", "abc", "abc"}) {
+    m_table.AddRow(CString(name));
+    m_table.AddRow(7);
+    m_table.AddRow(CString(name[0] == 'A' ? "2.5000" : "2.50001"));
+    m_table.EndRow();
+  }
+  // Rows from the top: abc, abc, ABC, "abc ".
+  EXPECT_EQ(m_table.GetRowIndex(CString("abc"), 0), 0);
+  EXPECT_EQ(m_table.GetRowIndex(CString("ABC"), 0), 2);
+  EXPECT_EQ(m_table.GetRowIndex(CString("abc "), 0), 3);
+  EXPECT_EQ(m_table.GetRowIndex(CString("ab"), 0), -1);
+  EXPECT_EQ(m_table.GetRowIndex(7, 1), 0);
+  EXPECT_EQ(m_table.GetRowIndex(8, 1), -1);
+  EXPECT_EQ(m_table.GetRowIndex(2.5, 2), 2);
+  EXPECT_EQ(m_table.GetRowIndex(2.50001, 2), 0);
+}
+
+TEST_F(TableTest, ExtremesGoToTheTopmostOfTies) {
+  // Added bottom-up so that rows 0, 1, 2 hold 5, 9, 9.
+  Fill({"v", "same", "real"}, {{"9", "3", "-1.5"}, {"9", "3", "x"}, {"5", "3", "2.25"}});
+  EXPECT_EQ(m_table.GetMaxIntValIndex(0), 1);
+  EXPECT_EQ(m_table.GetMinIntValIndex(0), 0);
+  EXPECT_EQ(m_table.GetMaxIntValIndex(1), 0);
+  EXPECT_EQ(m_table.GetMinIntValIndex(1), 0);
+  EXPECT_EQ(m_table.GetMaxDblValIndex(2), 0);
+  EXPECT_EQ(m_table.GetMinDblValIndex(2), 2);
+  m_table.ClearTable();
+  EXPECT_EQ(m_table.GetMaxIntValIndex(0), -1);
+  EXPECT_EQ(m_table.GetMinDblValIndex(0), -1);
+  EXPECT_DOUBLE_EQ(m_table.GetAvrgVal(0), 0.0);
+}
+
+TEST_F(TableTest, AverageCountsTextCellsAsZero) {
+  Fill({"v"}, {{"1"}, {"2"}, {"kbit"}});
+  EXPECT_DOUBLE_EQ(m_table.GetAvrgVal(0), 1.0);
+  CGridora unbound;
+  EXPECT_DOUBLE_EQ(unbound.GetAvrgVal(0), 0.0);
+}
+
+TEST_F(TableTest, SizesBitRatesDurationsAndNamesSortNaturally) {
+  // Real-looking rows: name, size in kb, artist, bit rate, duration.
+  Fill({"File name", "Size kb", "Artist", "Bit rate", "Duration"},
+       {{"track10", "1023", "beatles", "192 kbit/s (VBR)", " 0:10:2.0"},
+        {"Track2", "2", "ABBA", "128 kbit/s", " 0: 4:5.0"},
+        {"track1", "640", "Cher", "32 kbit/s", " 1: 0:0.0"},
+        {"-", "-", "-", "-", "-"}});
+  ClickFresh(m_table, 1);
+  EXPECT_EQ(Column(1), (std::vector<CString>{"-", "2", "640", "1023"}));
+  ClickHeader(m_table, 1);
+  EXPECT_EQ(Column(1), (std::vector<CString>{"1023", "640", "2", "-"}));
+
+  ClickFresh(m_table, 3);
+  EXPECT_EQ(Column(3), (std::vector<CString>{"-", "32 kbit/s", "128 kbit/s", "192 kbit/s (VBR)"}));
+  ClickFresh(m_table, 4);
+  EXPECT_EQ(Column(4), (std::vector<CString>{" 0: 4:5.0", " 0:10:2.0", " 1: 0:0.0", "-"}));
+  ClickFresh(m_table, 2);
+  EXPECT_EQ(Column(2), (std::vector<CString>{"-", "ABBA", "beatles", "Cher"}));
+  ClickFresh(m_table, 0);
+  EXPECT_EQ(Column(0), (std::vector<CString>{"-", "track1", "Track2", "track10"}));
+  // Rows move whole.
+  EXPECT_EQ(m_table.GetValStr(3, 1), "1023");
+}
+
+TEST_F(TableTest, RepeatedClicksToggleAndEqualCellsKeepTheirOrder) {
+  Fill({"Name", "Genre"}, {{"d", "Rock"}, {"c", "pop"}, {"b", "rock"}, {"a", "Pop"}});
+  // By name first, so that the rows start as a Pop, b rock, c pop, d Rock.
+  ClickFresh(m_table, 0);
+  ClickHeader(m_table, 1);
+  EXPECT_EQ(Column(0), (std::vector<CString>{"a", "c", "b", "d"}));
+  ClickHeader(m_table, 1);
+  EXPECT_EQ(Column(0), (std::vector<CString>{"b", "d", "a", "c"}));
+  ClickHeader(m_table, 1);
+  EXPECT_EQ(Column(0), (std::vector<CString>{"a", "c", "b", "d"}));
+
+  // Another column starts ascending again, in any table of the process.
+  CGridora other;
+  other.Setup(&m_list);
+  ClickHeader(m_table, 0);
+  ClickHeader(other, 0);
+  EXPECT_EQ(Column(0), (std::vector<CString>{"d", "c", "b", "a"}));
+  ClickHeader(m_table, 1);
+  EXPECT_EQ(Column(1), (std::vector<CString>{"pop", "Pop", "Rock", "rock"}));
+}
+
+TEST_F(TableTest, SortKeysAreTheRowsItemData) {
+  Fill({"Name"}, {{"b"}, {"a"}, {"b"}});
+  ClickFresh(m_table, 0);
+  EXPECT_EQ(m_list.GetItemData(0), 0);
+  EXPECT_EQ(m_list.GetItemData(1), 1);
+  EXPECT_EQ(m_list.GetItemData(2), 1);
+  ClickHeader(m_table, 0);
+  EXPECT_EQ(m_list.GetItemData(0), -1);
+  EXPECT_EQ(CGridora::MyCompareProc(-1, 0, 0), -1);
+  EXPECT_EQ(CGridora::MyCompareProc(3, 3, 0), 0);
+  EXPECT_EQ(CGridora::MyCompareProc(4, 3, 0), 1);
+}
+
+TEST_F(TableTest, SortingAnUnboundTableDoesNothing) {
+  CGridora unbound;
+  ClickHeader(unbound, 0);
+  NMHEADER nm;
+  LRESULT result = 0;
+  m_table.Setup(&m_list);
+  m_table.SortData(nullptr, &result);
+  EXPECT_EQ(m_table.GetNumOfRow(), 0);
+  (void)nm;
+}
+
+}  // namespace
