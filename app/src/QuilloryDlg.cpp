@@ -169,10 +169,6 @@ HBRUSH CQuilloryDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
   return brush;
 }
 
-// A minimised window shows the window icon the window manager draws from
-// SetIcon; the dialog itself has nothing to paint.
-void CQuilloryDlg::OnPaint() { CDialog::OnPaint(); }
-
 HCURSOR CQuilloryDlg::OnQueryDragIcon() { return m_hIcon; }
 
 bool CQuilloryDlg::ConfirmDiscardEdits() {

@@ -33,7 +33,8 @@ class CQuilloryDlg : public CDialog {
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
   HBRUSH OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
-  void OnPaint() override;
+  // The icon a minimised window shows. The window manager draws it from the
+  // window icon set in OnInitDialog, so the dialog paints nothing of its own.
   HCURSOR OnQueryDragIcon();
   // Escape and the window manager's close ask as Exit does while edits are pending.
   void OnCancel() override;
