@@ -58,6 +58,8 @@ TEST_F(LoadEditSaveTest, EveryColumnShowsWhatAnIndependentReaderSees) {
         EXPECT_LE(std::abs(std::atoi(Cell(row, col).c_str()) - std::stoi(expected)), 1) << f;
         continue;
       }
+      // mutagen drops a frame with empty text on reading; the table shows it empty.
+      if (expected == "-" && Cell(row, col).empty()) continue;
       EXPECT_EQ(Cell(row, col), expected) << f << " column " << col;
     }
   }
@@ -223,3 +225,15 @@ TEST_F(LoadEditSaveTest, UpdateListRuleCombinations) {
 }
 
 }  // namespace
+
+TEST(StartFolderTest, AFolderGivenAtStartIsLoadedAsOpenFolderWould) {
+  test::TempDir dir;
+  dir.CopyFixture("cbr_v23_latin1.mp3");
+  dir.CopyFixture("Upper.MP3");
+  test::TestDlg dlg;
+  dlg.SetStartFolder(dir.Path());
+  ASSERT_TRUE(dlg.Create());
+  EXPECT_EQ(dlg.m_list.GetItemCount(), 2);
+  EXPECT_EQ(dlg.GetDlgItemText(IDC_TOTAL_FILES), "2");
+  EXPECT_FALSE(dlg.m_bDataChanged);
+}

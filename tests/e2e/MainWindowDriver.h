@@ -9,6 +9,7 @@
 #include "support/TestSupport.h"
 
 #include <platform/FolderBrowser.h>
+#include <platform/MessageBox.h>
 #include <platform/Path.h>
 #include <platform/StatusBarCtrl.h>
 
@@ -49,9 +50,9 @@ inline std::map<int, std::string> MutagenRow(const CString& path) {
   return row;
 }
 
-// Every frame of the file as mutagen stores it, one per line.
+// Every frame of the file's ID3v2 tag as mutagen reads it, one per line.
 inline std::string MutagenFrames(const CString& path) {
-  return RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/tags/mutagen_view.py '" + path.Str() + "' all");
+  return RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/e2e/mutagen_row.py '" + path.Str() + "' frames");
 }
 
 class MainWindowDriver : public ::testing::Test {

@@ -1,11 +1,19 @@
 # mutagen's view of an MP3 file as the file table lays it out, for the
 # end-to-end tests: one line per column, "column<TAB>text", "-" for a value
 # the file does not have. Tags are read as stored (no upgrade to ID3v2.4).
+#   mutagen_row.py FILE frames  -> every frame of the ID3v2 tag alone, one per line
 import sys
 import mutagen.id3
 import mutagen.mp3
 
 path = sys.argv[1]
+if len(sys.argv) > 2 and sys.argv[2] == "frames":
+    try:
+        v2 = mutagen.id3.ID3(path, translate=False, load_v1=False)
+    except mutagen.id3.ID3NoHeaderError:
+        v2 = {}
+    print("\n".join(sorted("%s=%r" % (k, v2[k]) for k in v2.keys())), end="")
+    sys.exit(0)
 try:
     tags = mutagen.id3.ID3(path, translate=False)
 except mutagen.id3.ID3NoHeaderError:
