@@ -20,3 +20,7 @@ constexpr int IDNO = 7;
 // is null), with the buttons and icon that type names; returns the button
 // pressed (closing a Yes/No box counts as No, an OK box as OK).
 int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT type);
+
+// The framework's message box of the application: the application's name as
+// caption, modal over the active window; returns the button pressed.
+int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);

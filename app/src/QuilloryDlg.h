@@ -1,0 +1,151 @@
+#pragma once
+// CQuilloryDlg: the main window. The whole program is this one dialog: a
+// folder's MP3 files in a table, the tag panel that edits one row, the
+// apply-to-all rules, saving, the list's context menu and the HTML report.
+// Its handlers live in one source file per area (folder loading, editing,
+// rules, saving, context menu, report); this header declares them all.
+#include <platform/Dialog.h>
+#include <platform/ImageList.h>
+#include <platform/ListCtrl.h>
+#include <platform/ProgressCtrl.h>
+
+#include <cstdio>
+#include <memory>
+
+class CMyMP3Tags;
+class CGridora;
+class CStatus;
+class CTextColor;
+class CFolderDialog;
+class CIndvProgress;
+class CShellcmd;
+class CIconMenu;
+
+class CQuilloryDlg : public CDialog {
+ public:
+  explicit CQuilloryDlg(CWnd* parent = nullptr);
+  ~CQuilloryDlg() override;
+
+  // A folder given on the command line, loaded when the window opens.
+  void SetStartFolder(const CString& folder) { m_strStartFolder = folder; }
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+  HBRUSH OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
+  // The icon a minimised window shows. The window manager draws it from the
+  // window icon set in OnInitDialog, so the dialog paints nothing of its own.
+  HCURSOR OnQueryDragIcon();
+  // Escape and the window manager's close ask as Exit does while edits are pending.
+  void OnCancel() override;
+  void OnClose() override;
+
+  // The window itself (start-up, Exit, Help, About).
+  void OnExit();
+  void OnHelp();
+  void OnAbout();
+  // Asks before unsaved edits are dropped; true when the window may close.
+  bool ConfirmDiscardEdits();
+
+  // Folder loading and the totals.
+  void OnOpenFolder();
+  void OnReload();
+  void OpenStartFolder();
+  static bool IsMp3FileName(const CString& name);
+  int CountMp3Files(const CString& pattern);
+  void LoadFolder(const CString& pattern);
+  HICON GetSmallShellIcon(const CString& path);
+  void UpdateFolderTotals();
+  void ShowFolderTotals(const CString& count, const CString& size, const CString& time);
+
+  // Editing one row.
+  void OnListDblClk(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnClear();
+  void OnUpdateRow();
+  void FillEditBoxes();
+  void ClearEditBoxes();
+
+  // Apply-to-all rules.
+  void OnCheckAll();
+  void OnUncheckAll();
+  void OnUpdateList();
+  void SetAllRuleChecks(int state);
+
+  // Saving.
+  void OnSaveAll();
+  void SaveSelectedRow();
+  void SaveRow(int row);
+  void ReportSaveStep(const CString& step);
+  void EnableAllControls(bool on);
+
+  // The list's context menu, play, delete, sort and the panel toggle.
+  void OnListRClick(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnPlay();
+  void OnDeleteRow();
+  void OnExplore();
+  void OnTogglePanel();
+  void OnWebSite();
+
+  // The HTML report of the folder.
+  void WriteReport();
+
+  // Members in the order the design lists them.
+  HICON m_hIcon;
+  std::unique_ptr<CMyMP3Tags> m_pTags;
+  std::unique_ptr<CGridora> m_pTable;
+  CRect m_rcList;
+  int m_nListExpandedHeight = 0;
+  bool m_bPanelHidden = false;
+  std::unique_ptr<CStatus> m_pStatus;
+  std::unique_ptr<CTextColor> m_pTextColor;
+  CImageList m_imageList;
+  CFolderDialog* m_pFolderDlg = nullptr;  // exists only while Open Folder runs
+  std::unique_ptr<CIndvProgress> m_pProgress;
+  CListCtrl m_list;
+  std::unique_ptr<CShellcmd> m_pShell;
+  int m_nFileCount = 0;
+  bool m_bDataChanged = false;
+  CString m_strFolder;
+  FILE* m_pReportFile = nullptr;  // open only while the report is written
+
+  CString m_strFileName;
+  CString m_strArtist;
+  CString m_strAlbum;
+  CString m_strTitle;
+  CString m_strTrack;
+  CString m_strYear;
+  CString m_strOrigArtist;
+  CString m_strComment;
+  CString m_strComposer;
+  CString m_strEncodedBy;
+  CString m_strCopyright;
+  CString m_strURL;
+  CString m_strBand;
+  CString m_strPublisher;
+  CString m_strConductor;
+
+  CButton m_chkArtistSame;
+  CButton m_chkAlbumFromName;
+  CButton m_chkTitleFromName;
+  CButton m_chkTrackAuto;
+  CButton m_chkYearSame;
+  CButton m_chkOrigArtistFromArtist;
+  CButton m_chkCommentSame;
+  CButton m_chkComposerSame;
+  CButton m_chkEncodedBySame;
+  CButton m_chkCopyrightSame;
+  CButton m_chkURLSame;
+  CButton m_chkBandSame;
+  CButton m_chkPublisherSame;
+  CButton m_chkConductorSame;
+  CStatic m_grpTags;
+  std::unique_ptr<CIconMenu> m_pMenu;
+  int m_nHotItem = 0;
+  int m_nHotSubItem = 0;
+  CProgressCtrl m_progressCtrl;
+
+ private:
+  CString m_strStartFolder;
+};

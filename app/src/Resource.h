@@ -1,0 +1,70 @@
+#pragma once
+// Resource and control ids of the program: the two dialog templates, the
+// artwork, and every control of the main window.
+
+constexpr unsigned IDD_ABOUTBOX = 100;
+constexpr unsigned IDD_QUILLORY_DIALOG = 102;
+
+constexpr unsigned IDR_MAINFRAME = 128;  // program icon
+constexpr unsigned IDB_ABOUT = 129;      // the About box's picture
+constexpr unsigned IDI_PLAY = 132;       // context-menu icons
+constexpr unsigned IDI_DELETE = 133;
+constexpr unsigned IDI_EDIT = 134;
+constexpr unsigned IDI_SAVE = 135;
+constexpr unsigned IDI_REPORT = 136;
+
+// Main window.
+constexpr int IDC_OPEN_FOLDER = 1000;
+constexpr int IDC_RELOAD = 1001;
+constexpr int IDC_FILE_LIST = 1002;
+constexpr int IDC_TOTAL_FILES = 1037;
+constexpr int IDC_TOTAL_SIZE = 1038;
+constexpr int IDC_TOTAL_TIME = 1039;
+constexpr int IDC_DELETE_ROW = 1040;
+constexpr int IDC_SAVE_ALL = 1042;
+constexpr int IDC_PLAY = 1043;
+constexpr int IDC_EXPLORE = 1044;
+constexpr int IDC_TOGGLE_PANEL = 1046;
+constexpr int IDC_SAVE_PROGRESS = 1064;
+constexpr int IDC_TOTAL_FILES_LABEL = 1065;
+constexpr int IDC_TOTAL_SIZE_LABEL = 1066;
+constexpr int IDC_TOTAL_TIME_LABEL = 1067;
+
+// The tag panel: edit boxes 2000-2014, their labels 2037-2051.
+constexpr int IDC_EDIT_FILENAME = 2000;
+constexpr int IDC_EDIT_ALBUM = 2001;
+constexpr int IDC_EDIT_ARTIST = 2002;
+constexpr int IDC_EDIT_TITLE = 2003;
+constexpr int IDC_EDIT_YEAR = 2004;
+constexpr int IDC_EDIT_TRACK = 2005;
+constexpr int IDC_EDIT_COMMENT = 2006;
+constexpr int IDC_EDIT_COMPOSER = 2007;
+constexpr int IDC_EDIT_ENCODEDBY = 2008;
+constexpr int IDC_EDIT_ORIGARTIST = 2009;
+constexpr int IDC_EDIT_COPYRIGHT = 2010;
+constexpr int IDC_EDIT_BAND = 2011;
+constexpr int IDC_EDIT_URL = 2012;
+constexpr int IDC_EDIT_PUBLISHER = 2013;
+constexpr int IDC_EDIT_CONDUCTOR = 2014;
+constexpr int IDC_CLEAR = 2015;
+constexpr int IDC_UPDATE_ROW = 2016;
+constexpr int IDC_RULE_FIRST = 2017;  // the 14 rule check boxes, 2017-2030
+constexpr int IDC_RULE_LAST = 2030;
+constexpr int IDC_CHECK_ALL = 2031;
+constexpr int IDC_UNCHECK_ALL = 2032;
+constexpr int IDC_UPDATE_LIST = 2033;
+constexpr int IDC_TAGS_GROUP = 2034;
+constexpr int IDC_ABOUT = 2035;
+constexpr int IDC_RULES_GROUP = 2036;
+constexpr int IDC_LABEL_FIRST = 2037;  // the 15 edit labels, 2037-2051
+constexpr int IDC_LABEL_LAST = 2051;
+constexpr int IDC_WEB_SITE = 2052;
+
+// About box.
+constexpr int IDC_ABOUT_PICTURE = 1069;
+constexpr int IDC_LINK_SITE = 1070;
+constexpr int IDC_LINK_SITE2 = 1071;
+
+// The maker's addresses: the web button and the About box's two links.
+constexpr const char* kWebSite = "https://quillory.example.org/";
+constexpr const char* kIssueTracker = "https://quillory.example.org/issues";

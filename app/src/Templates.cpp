@@ -1,0 +1,137 @@
+// The layout of the main window and the About box, in dialog units, in the
+// order the controls are made (which is also the tab order).
+#include "Templates.h"
+
+#include "Resource.h"
+
+#include <platform/ListCtrl.h>
+#include <platform/MessageBox.h>
+#include <platform/WinApp.h>
+
+namespace {
+
+constexpr DWORD kDialogStyle = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kButton = kVisible | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kGroup = kVisible | BS_GROUPBOX;
+constexpr DWORD kLabel = kVisible | SS_LEFT;
+constexpr DWORD kRightLabel = kVisible | SS_RIGHT;
+constexpr DWORD kEdit = kVisible | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kCheck = kVisible | WS_TABSTOP | BS_AUTOCHECKBOX;
+
+// One row of the tag panel: a label and its edit box, the label two units lower.
+struct TagRow {
+  int labelId;
+  const char* caption;
+  int editId;
+  int labelX, labelWidth, editX, editWidth, row;
+  DWORD labelStyle;
+};
+
+constexpr TagRow kTagRows[] = {
+    {2037, "File name", 2000, 12, 41, 59, 132, 0, kRightLabel},
+    {2038, "Artist", 2002, 12, 41, 59, 132, 1, kRightLabel},
+    {2039, "Album", 2001, 12, 41, 59, 132, 2, kRightLabel},
+    {2040, "Title", 2003, 12, 41, 59, 132, 3, kRightLabel},
+    {2041, "Track", 2005, 12, 41, 59, 51, 4, kRightLabel},
+    {2044, "Year", 2004, 116, 17, 140, 51, 4, kLabel},
+    {2042, "Orginal artist", 2009, 12, 41, 59, 132, 5, kRightLabel},
+    {2043, "Comment", 2006, 12, 41, 59, 132, 6, kRightLabel},
+    {2045, "Composer", 2007, 197, 40, 242, 132, 0, kRightLabel},
+    {2046, "Encoded by", 2008, 197, 40, 242, 132, 1, kRightLabel},
+    {2047, "Copyright", 2010, 197, 40, 242, 132, 2, kRightLabel},
+    {2048, "URL", 2012, 197, 40, 242, 132, 3, kRightLabel},
+    {2049, "Band", 2011, 197, 40, 242, 132, 4, kRightLabel},
+    {2050, "Publisher", 2013, 197, 40, 242, 132, 5, kRightLabel},
+    {2051, "Conductor", 2014, 197, 40, 242, 132, 6, kRightLabel},
+};
+
+constexpr const char* kRuleCaptions[] = {
+    "Artist - use same for all.",     "Album - same as file name",       "Title - same as file name",
+    "Track- automatic numbering.",    "Year - use same for all.",        "Original artist - same as Artist.",
+    "Comment - use same for all.",    "Composer - use same for all.",    "Encoded by - use same for all.",
+    "Copyright - use same for all.",  "URL - use same for all.",         "Band - use same for all.",
+    "Publisher - use same for all.",  "Conductor - use same for all.",
+};
+
+platform::DialogTemplate MakeMainTemplate() {
+  platform::DialogTemplate t{IDD_QUILLORY_DIALOG, "TarvelloNet-Mp3 Tag Editor", 635, 387, "MS Shell Dlg", 8,
+                             kDialogStyle, {}};
+  auto& items = t.items;
+  items = {
+      {IDC_STATIC, "Button", "Folder operations", 6, 7, 213, 28, kGroup},
+      {IDC_OPEN_FOLDER, "Button", "Open Folder ..", 12, 17, 62, 14, kButton},
+      {IDC_RELOAD, "Button", "Reload", 83, 17, 67, 14, kButton},
+      {IDC_EXPLORE, "Button", "Explore..", 155, 17, 55, 14, kButton},
+      {IDC_STATIC, "Button", "Folder information", 222, 7, 326, 28, kGroup},
+      {IDC_TOTAL_FILES_LABEL, "Static", "Total number of files =", 233, 20, 73, 8, kLabel},
+      {IDC_TOTAL_FILES, "Static", "--", 312, 20, 23, 8, kLabel},
+      {IDC_TOTAL_SIZE_LABEL, "Static", "Total size = ", 340, 20, 40, 8, kLabel},
+      {IDC_TOTAL_SIZE, "Static", "--", 388, 20, 47, 8, kLabel},
+      {IDC_TOTAL_TIME_LABEL, "Static", "Total time = ", 441, 20, 42, 8, kLabel},
+      {IDC_TOTAL_TIME, "Static", "--", 488, 20, 48, 8, kLabel},
+      {IDC_SAVE_ALL, "Button", "Save all to disk", 555, 9, 73, 14, kButton},
+      {IDC_PLAY, "Button", "Play", 555, 25, 36, 12, kButton},
+      {IDC_TOGGLE_PANEL, "Button", "_", 595, 25, 15, 12, kButton},
+      {IDC_DELETE_ROW, "Button", "X", 613, 25, 15, 12, kButton},
+      {IDC_FILE_LIST, "SysListView32", "", 6, 38, 622, 198,
+       kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
+      {IDC_TAGS_GROUP, "Button", "MP3 tags", 6, 239, 374, 129, kGroup},
+  };
+  for (const TagRow& r : kTagRows) {
+    const int y = 250 + 14 * r.row;
+    items.push_back({r.labelId, "Static", r.caption, r.labelX, y + 2, r.labelWidth, 8, r.labelStyle});
+    const DWORD editStyle = r.editId == IDC_EDIT_FILENAME ? kEdit | ES_READONLY : kEdit;
+    items.push_back({r.editId, "Edit", "", r.editX, y, r.editWidth, 12, editStyle});
+  }
+  items.push_back({IDC_CLEAR, "Button", "Clear", 59, 350, 50, 14, kButton});
+  // The save progress bar shows only while saving.
+  items.push_back({IDC_SAVE_PROGRESS, "msctls_progress32", "", 118, 351, 200, 12, WS_CHILD | WS_BORDER});
+  items.push_back({IDC_UPDATE_ROW, "Button", "Update", 324, 350, 50, 14, kButton});
+  items.push_back({IDC_RULES_GROUP, "Button", "Apply to all", 386, 239, 242, 108, kGroup});
+  for (int k = 0; k < 14; ++k) {
+    const bool left = k < 7;
+    items.push_back({IDC_RULE_FIRST + k, "Button", kRuleCaptions[k], left ? 393 : 513, 252 + 11 * (k % 7),
+                     left ? 113 : 108, 10, kCheck});
+  }
+  items.push_back({IDC_CHECK_ALL, "Button", "Check all", 393, 330, 50, 14, kButton});
+  items.push_back({IDC_UNCHECK_ALL, "Button", "Unckeck all", 456, 330, 50, 14, kButton});
+  items.push_back({IDC_UPDATE_LIST, "Button", "Update list", 544, 330, 77, 14, kButton});
+  items.push_back({ID_HELP, "Button", "&Help", 386, 352, 50, 14, kButton});
+  items.push_back({IDC_WEB_SITE, "Button", "Quillory", 447, 352, 57, 14, kButton});
+  items.push_back({IDC_ABOUT, "Button", "About..", 515, 352, 50, 14, kButton});
+  items.push_back({IDOK, "Button", "Exit", 578, 352, 50, 14, kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON});
+  return t;
+}
+
+platform::DialogTemplate MakeAboutTemplate() {
+  // Picture statics name their resource: "#128" the program icon, "#129" the picture.
+  static_assert(IDR_MAINFRAME == 128 && IDB_ABOUT == 129);
+  return {IDD_ABOUTBOX,
+          "About Quillory",
+          306,
+          76,
+          "MS Shell Dlg",
+          8,
+          DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+          {
+              {IDC_STATIC, "Static", "#128", 11, 10, 21, 20, kVisible | SS_ICON},
+              {IDC_STATIC, "Static", "Quillory 1.0 - MP3 tag editor", 47, 23, 68, 8, kVisible | SS_CENTER},
+              {IDC_ABOUT_PICTURE, "Static", "#129", 128, 7, 170, 52,
+               kVisible | SS_BITMAP | SS_CENTERIMAGE | SS_REALSIZEIMAGE},
+              {IDC_LINK_SITE, "Static", kWebSite, 9, 62, 96, 8, kVisible | SS_NOTIFY | WS_TABSTOP},
+              {IDC_LINK_SITE2, "Static", kIssueTracker, 173, 62, 81, 8, kVisible | SS_NOTIFY | WS_TABSTOP | SS_CENTER},
+          }};
+}
+
+}  // namespace
+
+const platform::DialogTemplate& MainDialogTemplate() {
+  static const platform::DialogTemplate t = MakeMainTemplate();
+  return t;
+}
+
+const platform::DialogTemplate& AboutDialogTemplate() {
+  static const platform::DialogTemplate t = MakeAboutTemplate();
+  return t;
+}

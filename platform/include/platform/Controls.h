@@ -1,0 +1,61 @@
+#pragma once
+// The dialog's simple controls: buttons (push buttons, check boxes, group
+// boxes), edit boxes and static controls (labels and pictures), with the style
+// bits a dialog template gives them. Dialogs bind them with DDX_Control.
+#include <platform/Wnd.h>
+
+// Button styles (the low four bits pick the kind).
+constexpr DWORD BS_PUSHBUTTON = 0x0000;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
+constexpr DWORD BS_CHECKBOX = 0x0002;
+constexpr DWORD BS_AUTOCHECKBOX = 0x0003;
+constexpr DWORD BS_GROUPBOX = 0x0007;
+constexpr DWORD BS_TYPEMASK = 0x000F;
+
+// Check states of a check box.
+constexpr UINT BST_UNCHECKED = 0;
+constexpr UINT BST_CHECKED = 1;
+
+// Edit styles.
+constexpr DWORD ES_LEFT = 0x0000;
+constexpr DWORD ES_AUTOHSCROLL = 0x0080;
+constexpr DWORD ES_READONLY = 0x0800;
+
+// Static styles (the low five bits pick the kind).
+constexpr DWORD SS_LEFT = 0x0000;
+constexpr DWORD SS_CENTER = 0x0001;
+constexpr DWORD SS_RIGHT = 0x0002;
+constexpr DWORD SS_ICON = 0x0003;
+constexpr DWORD SS_BITMAP = 0x000E;
+constexpr DWORD SS_TYPEMASK = 0x001F;
+constexpr DWORD SS_NOTIFY = 0x0100;
+constexpr DWORD SS_CENTERIMAGE = 0x0200;
+constexpr DWORD SS_REALSIZEIMAGE = 0x0800;
+
+// Notification code of a click on a button or a notifying static.
+constexpr int BN_CLICKED = 0;
+constexpr int STN_CLICKED = 0;
+
+class CButton : public CWnd {
+ public:
+  // BST_CHECKED or BST_UNCHECKED; 0 for anything but a check box.
+  int GetCheck() const;
+  void SetCheck(int check);
+};
+
+class CEdit : public CWnd {
+ public:
+  BOOL SetReadOnly(BOOL readOnly = TRUE);
+};
+
+class CStatic : public CWnd {
+ public:
+  // Shows the icon (null shows nothing); returns the previous one. The icon
+  // stays the caller's.
+  HICON SetIcon(HICON icon);
+  HICON GetIcon() const;
+  // Shows the bitmap at its own size; the bitmap stays the caller's.
+  void SetBitmap(HBITMAP bitmap);
+  // True while the control shows a picture (icon or bitmap).
+  bool HasPicture() const;
+};

@@ -1,0 +1,85 @@
+#pragma once
+// CDC: a device context. On this platform it paints through a QPainter, either
+// one lent by the code that paints (owner drawing) or one it makes itself over
+// a scratch image to measure text in a window's font (CClientDC).
+#include <platform/String.h>
+#include <platform/Types.h>
+
+#include <memory>
+
+class CDC;
+class CWnd;
+class QPainter;
+using HDC = CDC*;
+
+constexpr int TRANSPARENT = 1;
+constexpr int OPAQUE = 2;
+
+// DrawIconEx flags.
+constexpr UINT DI_MASK = 0x0001;
+constexpr UINT DI_IMAGE = 0x0002;
+constexpr UINT DI_NORMAL = 0x0003;
+
+struct TEXTMETRIC {
+  LONG tmHeight = 0;
+  LONG tmAscent = 0;
+  LONG tmDescent = 0;
+  LONG tmInternalLeading = 0;
+  LONG tmExternalLeading = 0;
+  LONG tmAveCharWidth = 0;
+  LONG tmMaxCharWidth = 0;
+};
+
+class CDC {
+ public:
+  // Paints through painter, which stays the caller's and must outlive this object.
+  explicit CDC(QPainter* painter);
+  virtual ~CDC();
+  CDC(const CDC&) = delete;
+  CDC& operator=(const CDC&) = delete;
+
+  static CDC* FromHandle(HDC dc) { return dc; }
+  HDC GetSafeHdc() const { return const_cast<CDC*>(this); }
+  QPainter* GetPainter() const;
+
+  // Width and height of text in the current font.
+  CSize GetTextExtent(const CString& text) const;
+  BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
+
+  void FillSolidRect(const RECT& rect, COLORREF colour);
+  // Each returns the previous setting.
+  int SetBkMode(int mode);
+  COLORREF SetBkColor(COLORREF colour);
+  COLORREF SetTextColor(COLORREF colour);
+  // Draws text as it stands (an ampersand is a character, not a mnemonic
+  // mark) with its top-left corner at x, y.
+  BOOL TextOut(int x, int y, const CString& text);
+
+ protected:
+  CDC();
+  void SetPainter(QPainter* painter);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_pImpl;
+};
+
+// Measuring context of a window: the window's font, or the desktop's default
+// font when window is null or has no widget. Its drawing goes nowhere.
+class CClientDC : public CDC {
+ public:
+  explicit CClientDC(CWnd* window);
+  ~CClientDC() override;
+
+ private:
+  struct Surface;
+  std::unique_ptr<Surface> m_pSurface;
+};
+
+// Draws icon scaled to cx by cy (its own size when both are 0) at x, y. A null
+// icon draws nothing and gives FALSE.
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, void* flickerBrush, UINT flags);
+
+// The program's main window: the active top-level window, else the first
+// visible one; null when no window is shown.
+CWnd* AfxGetMainWnd();

@@ -1,0 +1,187 @@
+#pragma once
+// CDialog: a dialog built from a template kept as data. The template lists its
+// controls (id, window class, caption, rectangle in dialog units, style); the
+// dialog makes a widget for each, converting dialog units with the average
+// character size of the template's font. Commands and notifications of the
+// controls reach member functions through a small routing table that the
+// derived dialog fills in its constructor.
+#include <platform/Controls.h>
+#include <platform/String.h>
+#include <platform/Wnd.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+using INT_PTR = std::intptr_t;
+
+// Dialog window styles.
+constexpr DWORD WS_POPUP = 0x80000000;
+constexpr DWORD WS_CAPTION = 0x00C00000;
+constexpr DWORD WS_SYSMENU = 0x00080000;
+constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
+constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
+constexpr DWORD DS_SETFONT = 0x00000040;
+constexpr DWORD DS_MODALFRAME = 0x00000080;
+constexpr DWORD DS_SHELLFONT = 0x00000048;
+
+// What kind of control asks for its colours (the control-colour request).
+constexpr UINT CTLCOLOR_EDIT = 1;
+constexpr UINT CTLCOLOR_BTN = 3;
+constexpr UINT CTLCOLOR_DLG = 4;
+constexpr UINT CTLCOLOR_STATIC = 6;
+
+// Cursors: the system's arrow and hand, by their framework ids.
+constexpr int IDC_ARROW = 32512;
+constexpr int IDC_HAND = 32649;
+HCURSOR LoadCursor(HINSTANCE module, int id);
+// Makes cursor the one shown; inside OnSetCursor it applies to the window under
+// the pointer. Returns the previous cursor.
+HCURSOR SetCursor(HCURSOR cursor);
+
+// A brush is never made on this platform: a dialog's colour handler answers
+// with the base handler's (null) brush.
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
+
+constexpr int IDC_STATIC = -1;
+
+namespace platform {
+
+// One control of a dialog template. A picture static (SS_ICON, SS_BITMAP)
+// names its resource in the caption as "#<id>".
+struct DialogItem {
+  int id;
+  const char* windowClass;
+  const char* caption;
+  int x, y, cx, cy;  // dialog units
+  DWORD style;
+};
+
+struct DialogTemplate {
+  UINT id;
+  const char* caption;
+  int cx, cy;  // client size in dialog units
+  const char* fontName;
+  int pointSize;
+  DWORD style;
+  std::vector<DialogItem> items;
+};
+
+// The dialog base units of a font: average character width and height in
+// pixels. "MS Shell Dlg" stands for the desktop's sans font.
+CSize DialogBaseUnits(const char* fontName, int pointSize);
+
+}  // namespace platform
+
+// The device context of a control-colour request: the dialog's handler sets
+// the colours the control is drawn with; the platform applies the ones set.
+class CCtlColorDC {
+ public:
+  COLORREF SetTextColor(COLORREF color);
+  COLORREF SetBkColor(COLORREF color);
+  bool HasTextColor() const { return m_bText; }
+  bool HasBkColor() const { return m_bBk; }
+  COLORREF GetTextColor() const { return m_crText; }
+  COLORREF GetBkColor() const { return m_crBk; }
+
+ private:
+  COLORREF m_crText = 0;
+  COLORREF m_crBk = 0;
+  bool m_bText = false;
+  bool m_bBk = false;
+};
+
+class CDialog;
+
+class CDataExchange {
+ public:
+  CDataExchange(CDialog* dialog, BOOL saveAndValidate)
+      : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+  CDialog* m_pDlgWnd;
+  BOOL m_bSaveAndValidate;  // true: controls -> members
+};
+
+// Binds control to the dialog's control id (once); nothing when there is none.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+// Copies the control's text into value, or value into the control.
+void DDX_Text(CDataExchange* pDX, int id, CString& value);
+
+class CDialog : public CWnd {
+ public:
+  explicit CDialog(const platform::DialogTemplate& dialogTemplate, CWnd* parent = nullptr);
+  ~CDialog() override;
+
+  // Builds the dialog, initialises it and runs it modally; returns the result
+  // EndDialog was given (-1 when the dialog could not be built). The widgets
+  // are destroyed before it returns.
+  virtual INT_PTR DoModal();
+  // Builds, initialises and shows the dialog without a modal loop.
+  BOOL Create(CWnd* parent = nullptr);
+  // Ends the dialog with result: a modal loop returns it, a modeless dialog hides.
+  void EndDialog(int result);
+  // The result of the last EndDialog, -1 before any.
+  int GetEndResult() const { return m_nResult; }
+
+  virtual BOOL OnInitDialog();
+  // Enter (no default button) and the button with id IDOK: data exchange, then IDOK.
+  virtual void OnOK();
+  // Escape and the button with id IDCANCEL: ends with IDCANCEL.
+  virtual void OnCancel();
+  // The window manager's close request: as Escape unless a dialog decides otherwise.
+  virtual void OnClose();
+  virtual void DoDataExchange(CDataExchange* pDX);
+  BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+  // A control of kind CTLCOLOR_* is about to be drawn: set its colours on dc.
+  virtual HBRUSH OnCtlColor(CCtlColorDC* dc, CWnd* control, UINT ctlColor);
+  // The pointer entered window (the dialog itself or a control); return true
+  // after choosing a cursor with SetCursor, false for the window's own cursor.
+  virtual BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT message);
+  // The dialog is painted; nothing more needs doing on this platform unless a
+  // dialog draws something of its own.
+  virtual void OnPaint();
+
+  void SetDlgItemText(int id, const CString& text);
+  CString GetDlgItemText(int id) const;
+  UINT IsDlgButtonChecked(int id) const;
+  void CheckDlgButton(int id, UINT check);
+  void MapDialogRect(RECT* rect) const;
+  // The window icon (big and small are the same on this platform).
+  HICON SetIcon(HICON icon, BOOL bigIcon);
+  HICON GetIcon(BOOL bigIcon) const;
+  BOOL IsIconic() const;
+  // Offers or withdraws the caption bar's close box.
+  void EnableCloseBox(bool enable);
+  // Asks every control for its colours again (done after OnInitDialog and
+  // whenever a control is painted).
+  void UpdateCtlColors();
+
+  BOOL OnCommand(int id, int code) override;
+  BOOL OnNotify(NMHDR* header, LRESULT* result) override;
+  // Whether a handler is routed for the command or notification.
+  bool IsCommandRouted(int id, int code = BN_CLICKED) const;
+  bool IsNotifyRouted(int id, int code) const;
+
+  const platform::DialogTemplate& GetTemplate() const { return m_template; }
+
+ protected:
+  using CommandHandler = std::function<void()>;
+  using NotifyHandlerFn = std::function<void(NMHDR*, LRESULT*)>;
+  void RouteCommand(int id, CommandHandler handler, int code = BN_CLICKED);
+  void RouteNotify(int id, int code, NotifyHandlerFn handler);
+
+ private:
+  friend class DialogWindow;
+  bool Build(CWnd* parent);
+  void ApplyCtlColor(QWidget* control);
+  void ChooseCursor(QWidget* widget);
+
+  const platform::DialogTemplate& m_template;
+  CWnd* m_pParentWnd;
+  int m_nResult = -1;
+  std::map<std::pair<int, int>, CommandHandler> m_commands;
+  std::map<std::pair<int, int>, NotifyHandlerFn> m_notifications;
+};

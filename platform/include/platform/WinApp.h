@@ -1,0 +1,64 @@
+#pragma once
+// CWinApp: the application object. There is one per program; it owns the Qt
+// application, hands the command line to InitInstance, and is where commands
+// that no window handles end up (the help command, for instance).
+#include <platform/String.h>
+#include <platform/Types.h>
+
+#include <memory>
+#include <vector>
+
+// The framework's help command; a dialog's "&Help" button carries this id.
+constexpr int ID_HELP = 0xE146;
+
+// The common-control classes need no set-up on this platform; the call and its
+// record exist so that start-up code reads as it does elsewhere.
+constexpr DWORD ICC_WIN95_CLASSES = 0x000000FF;
+struct INITCOMMONCONTROLSEX {
+  DWORD dwSize = 0;
+  DWORD dwICC = 0;
+};
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
+void AfxEnableControlContainer(void* manager = nullptr);
+
+class CWinApp {
+ public:
+  explicit CWinApp(const char* appName = nullptr);
+  virtual ~CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  // Runs the program: makes the Qt application (unless one exists already),
+  // takes the arguments, then InitInstance; when that returns false the
+  // program ends with ExitInstance's code, otherwise the event loop runs first.
+  int Run(int argc, char** argv);
+
+  // Runs before the Qt application is made (so --help needs no display), with
+  // GetArguments holding the raw arguments; false ends the program at once.
+  virtual BOOL ParseCommandLine();
+  virtual BOOL InitInstance();
+  virtual int ExitInstance();
+  // Commands no window handled; ID_HELP goes to OnHelp. True when handled.
+  virtual BOOL OnCmdMsg(int id, int code);
+  virtual void OnHelp();
+
+  // The program stores nothing in any registry; kept so start-up reads the same.
+  void SetRegistryKey(const char* key);
+  const CString& GetRegistryKey() const { return m_strRegistryKey; }
+
+  // The command-line arguments after the program's name (the platform's own
+  // options already removed).
+  const std::vector<CString>& GetArguments() const { return m_arguments; }
+
+  const char* m_pszAppName;
+  CWnd* m_pMainWnd = nullptr;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_pImpl;
+  std::vector<CString> m_arguments;
+  CString m_strRegistryKey;
+};
+
+// The one application object, or null when none was made.
+CWinApp* AfxGetApp();

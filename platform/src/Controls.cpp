@@ -1,0 +1,144 @@
+// The widgets behind the "Button", "Edit" and "Static" window classes, made
+// from the style word of a dialog template.
+#include <platform/Controls.h>
+
+#include "ControlFactory.h"
+#include "ControlsImpl.h"
+#include "Handles.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVariant>
+
+namespace {
+
+constexpr const char* kIcon = "qy_icon";
+
+// A static control with SS_NOTIFY reports clicks to its owner, as a button does.
+class NotifyingLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+      CWnd::FromWidget(this)->SendCommand(STN_CLICKED);
+  }
+};
+
+QWidget* MakeButton(QWidget* parent, DWORD style) {
+  QAbstractButton* button = nullptr;
+  switch (style & BS_TYPEMASK) {
+    case BS_GROUPBOX:
+      return new QGroupBox(parent);
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+      button = new QCheckBox(parent);
+      break;
+    default: {
+      auto* push = new QPushButton(parent);
+      push->setDefault((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
+      push->setAutoDefault(false);
+      button = push;
+      break;
+    }
+  }
+  QObject::connect(button, &QAbstractButton::clicked, button,
+                   [button] { CWnd::FromWidget(button)->SendCommand(BN_CLICKED); });
+  return button;
+}
+
+QWidget* MakeEdit(QWidget* parent, DWORD style) {
+  auto* edit = new QLineEdit(parent);
+  edit->setReadOnly((style & ES_READONLY) != 0);
+  return edit;
+}
+
+QWidget* MakeStatic(QWidget* parent, DWORD style) {
+  QLabel* label = (style & SS_NOTIFY) ? new NotifyingLabel(parent) : new QLabel(parent);
+  if (style & SS_NOTIFY) label->setFocusPolicy(Qt::TabFocus);
+  switch (style & SS_TYPEMASK) {
+    case SS_CENTER: label->setAlignment(Qt::AlignHCenter | Qt::AlignTop); break;
+    case SS_RIGHT: label->setAlignment(Qt::AlignRight | Qt::AlignTop); break;
+    case SS_ICON:
+    case SS_BITMAP:
+      label->setAlignment((style & SS_CENTERIMAGE) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+      break;
+    default: label->setAlignment(Qt::AlignLeft | Qt::AlignTop); break;
+  }
+  return label;
+}
+
+const platform::ControlRegistration kButton("Button", &MakeButton);
+const platform::ControlRegistration kEdit("Edit", &MakeEdit);
+const platform::ControlRegistration kStatic("Static", &MakeStatic);
+
+}  // namespace
+
+namespace platform {
+
+int CheckOf(const QWidget* button) {
+  const auto* box = qobject_cast<const QCheckBox*>(button);
+  return box && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+void SetCheckOf(QWidget* button, int check) {
+  if (auto* box = qobject_cast<QCheckBox*>(button)) box->setChecked(check == BST_CHECKED);
+}
+
+void SetIconOf(QWidget* widget, HICON icon) {
+  auto* label = qobject_cast<QLabel*>(widget);
+  if (!label) return;
+  label->setProperty(kIcon, QVariant::fromValue(reinterpret_cast<quintptr>(icon)));
+  if (icon) {
+    const QSize size = label->size().isEmpty() ? QSize(32, 32) : label->size().boundedTo(QSize(32, 32));
+    label->setPixmap(IconOf(icon).pixmap(size));
+  } else if (!label->pixmap().isNull()) {
+    // Clearing the picture of a text static leaves its text alone.
+    label->setPixmap(QPixmap());
+  }
+}
+
+HICON IconShownBy(const QWidget* label) {
+  return label ? reinterpret_cast<HICON>(label->property(kIcon).value<quintptr>()) : nullptr;
+}
+
+void SetBitmapOf(QWidget* widget, HBITMAP bitmap) {
+  auto* label = qobject_cast<QLabel*>(widget);
+  if (!label) return;
+  label->setProperty(kIcon, QVariant());
+  label->setPixmap(bitmap ? QPixmap::fromImage(bitmap->image) : QPixmap());
+}
+
+}  // namespace platform
+
+int CButton::GetCheck() const { return platform::CheckOf(GetWidget()); }
+
+void CButton::SetCheck(int check) { platform::SetCheckOf(GetWidget(), check); }
+
+BOOL CEdit::SetReadOnly(BOOL readOnly) {
+  auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+  if (!edit) return FALSE;
+  edit->setReadOnly(readOnly != FALSE);
+  return TRUE;
+}
+
+HICON CStatic::SetIcon(HICON icon) {
+  HICON previous = GetIcon();
+  platform::SetIconOf(GetWidget(), icon);
+  return previous;
+}
+
+HICON CStatic::GetIcon() const { return platform::IconShownBy(GetWidget()); }
+
+void CStatic::SetBitmap(HBITMAP bitmap) { platform::SetBitmapOf(GetWidget(), bitmap); }
+
+bool CStatic::HasPicture() const {
+  const auto* label = qobject_cast<const QLabel*>(GetWidget());
+  return label && !label->pixmap().isNull();
+}

@@ -1,0 +1,118 @@
+#include <platform/DC.h>
+#include <platform/Wnd.h>
+
+#include "Handles.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+
+#include <utility>
+
+namespace {
+
+QColor ToColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+}  // namespace
+
+struct CDC::Impl {
+  QPainter* painter = nullptr;
+  int bkMode = OPAQUE;
+  COLORREF bkColour = RGB(255, 255, 255);
+  COLORREF textColour = RGB(0, 0, 0);
+};
+
+CDC::CDC() : m_pImpl(std::make_unique<Impl>()) {}
+
+CDC::CDC(QPainter* painter) : CDC() { m_pImpl->painter = painter; }
+
+CDC::~CDC() = default;
+
+QPainter* CDC::GetPainter() const { return m_pImpl->painter; }
+
+void CDC::SetPainter(QPainter* painter) { m_pImpl->painter = painter; }
+
+CSize CDC::GetTextExtent(const CString& text) const {
+  if (!m_pImpl->painter) return {};
+  const QFontMetrics fm(m_pImpl->painter->font());
+  return {fm.horizontalAdvance(platform::ToQt(text)), fm.height()};
+}
+
+BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const {
+  if (!metrics || !m_pImpl->painter) return FALSE;
+  const QFontMetrics fm(m_pImpl->painter->font());
+  metrics->tmHeight = fm.height();
+  metrics->tmAscent = fm.ascent();
+  metrics->tmDescent = fm.descent();
+  metrics->tmInternalLeading = 0;
+  metrics->tmExternalLeading = fm.leading();
+  metrics->tmAveCharWidth = fm.averageCharWidth();
+  metrics->tmMaxCharWidth = fm.maxWidth();
+  return TRUE;
+}
+
+void CDC::FillSolidRect(const RECT& rect, COLORREF colour) {
+  if (!m_pImpl->painter) return;
+  m_pImpl->painter->fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
+                             ToColor(colour));
+}
+
+int CDC::SetBkMode(int mode) { return std::exchange(m_pImpl->bkMode, mode); }
+
+COLORREF CDC::SetBkColor(COLORREF colour) { return std::exchange(m_pImpl->bkColour, colour); }
+
+COLORREF CDC::SetTextColor(COLORREF colour) { return std::exchange(m_pImpl->textColour, colour); }
+
+BOOL CDC::TextOut(int x, int y, const CString& text) {
+  QPainter* p = m_pImpl->painter;
+  if (!p) return FALSE;
+  const QString s = platform::ToQt(text);
+  const QFontMetrics fm(p->font());
+  if (m_pImpl->bkMode == OPAQUE)
+    p->fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), ToColor(m_pImpl->bkColour));
+  p->save();
+  p->setPen(ToColor(m_pImpl->textColour));
+  p->drawText(QPoint(x, y + fm.ascent()), s);
+  p->restore();
+  return TRUE;
+}
+
+struct CClientDC::Surface {
+  QImage image{1, 1, QImage::Format_ARGB32};
+  QPainter painter;
+};
+
+CClientDC::CClientDC(CWnd* window) : m_pSurface(std::make_unique<Surface>()) {
+  m_pSurface->painter.begin(&m_pSurface->image);
+  QWidget* w = window ? window->GetWidget() : nullptr;
+  m_pSurface->painter.setFont(w ? w->font() : QApplication::font());
+  SetPainter(&m_pSurface->painter);
+}
+
+CClientDC::~CClientDC() { m_pSurface->painter.end(); }
+
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT, void*, UINT) {
+  QPainter* p = dc ? dc->GetPainter() : nullptr;
+  const QIcon qicon = platform::IconOf(icon);
+  if (!p || qicon.isNull()) return FALSE;
+  QSize size(cx, cy);
+  if (cx <= 0 || cy <= 0) {
+    const auto sizes = qicon.availableSizes();
+    size = sizes.isEmpty() ? QSize(32, 32) : sizes.first();
+  }
+  p->drawPixmap(QRect(QPoint(x, y), size), qicon.pixmap(size));
+  return TRUE;
+}
+
+CWnd* AfxGetMainWnd() {
+  QWidget* w = QApplication::activeWindow();
+  if (!w)
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (top->isVisible() && !(top->windowFlags() & Qt::Popup)) {
+        w = top;
+        break;
+      }
+  return CWnd::FromWidget(w);
+}

@@ -1,0 +1,177 @@
+#include <platform/FolderBrowser.h>
+#include <platform/Wnd.h>
+
+#include "Handles.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cstring>
+
+struct ITEMIDLIST {
+  QString path;
+};
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kFilledRole = Qt::UserRole + 1;
+
+QString ChildPath(const QString& parent, const QString& name) {
+  return parent.endsWith('/') ? parent + name : parent + '/' + name;
+}
+
+// The browser: folders appear as their parent is opened, so that a deep file
+// system costs nothing until it is browsed.
+class FolderBrowserDialog : public QDialog {
+ public:
+  FolderBrowserDialog(const BROWSEINFOA& info, QWidget* parent) : QDialog(parent), m_info(info) {
+    setWindowTitle(tr("Browse for Folder"));
+    auto* layout = new QVBoxLayout(this);
+    m_pTitle = new QLabel(QString::fromUtf8(info.lpszTitle ? info.lpszTitle : ""), this);
+    m_pStatus = new QLabel(this);
+    m_pStatus->setAccessibleName(tr("Status"));
+    m_pStatus->setVisible(info.ulFlags & BIF_STATUSTEXT);
+    m_pTree = new QTreeWidget(this);
+    m_pTree->setHeaderHidden(true);
+    m_pTree->setAccessibleName(tr("Folders"));
+    m_pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(m_pTitle);
+    layout->addWidget(m_pStatus);
+    layout->addWidget(m_pTree, 1);
+    layout->addWidget(m_pButtons);
+    resize(360, 420);
+
+    const QString root = info.pidlRoot ? info.pidlRoot->path : QStringLiteral("/");
+    auto* top = new QTreeWidgetItem(m_pTree, {root});
+    top->setData(0, kPathRole, root);
+    top->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    connect(m_pTree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { Fill(item); });
+    connect(m_pTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { OnSelChanged(item); });
+    connect(m_pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    m_pButtons->button(QDialogButtonBox::Ok)->setEnabled(false);
+    // No folder is chosen for the user: the tree does not pick its first one on focus.
+    m_pTree->setCurrentIndex(QModelIndex());
+  }
+
+  void Notify(UINT notification, LPARAM parameter) {
+    if (m_info.lpfn) m_info.lpfn(CWnd::FromWidget(this), notification, parameter, m_info.lParam);
+  }
+
+  QString Selected() const {
+    const QTreeWidgetItem* item = m_pTree->currentItem();
+    return item ? item->data(0, kPathRole).toString() : QString();
+  }
+
+  // Opens the tree down to path and selects it; a path outside the tree
+  // leaves the selection as it is.
+  void Select(const QString& path) {
+    const QString clean = QDir::cleanPath(path);
+    QTreeWidgetItem* item = m_pTree->topLevelItem(0);
+    const QString root = item->data(0, kPathRole).toString();
+    if (path.isEmpty() || !QDir(clean).exists() || !(clean == root || clean.startsWith(ChildPath(root, ""))))
+      return;
+    const QStringList parts = clean.mid(root.length()).split('/', Qt::SkipEmptyParts);
+    for (const QString& name : parts) {
+      Fill(item);
+      QTreeWidgetItem* next = nullptr;
+      for (int i = 0; i < item->childCount() && !next; ++i)
+        if (item->child(i)->text(0) == name) next = item->child(i);
+      if (!next) next = AddChild(item, name);  // a hidden folder, named on purpose
+      item->setExpanded(true);
+      item = next;
+    }
+    m_pTree->setCurrentItem(item);
+    m_pTree->scrollToItem(item);
+  }
+
+  void SetStatus(const QString& text) { m_pStatus->setText(text); }
+  void EnableOk(bool enable) { m_pButtons->button(QDialogButtonBox::Ok)->setEnabled(enable); }
+
+ private:
+  QTreeWidgetItem* AddChild(QTreeWidgetItem* parent, const QString& name) {
+    auto* child = new QTreeWidgetItem(parent, {name});
+    child->setData(0, kPathRole, ChildPath(parent->data(0, kPathRole).toString(), name));
+    child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    return child;
+  }
+
+  void Fill(QTreeWidgetItem* item) {
+    if (item->data(0, kFilledRole).toBool()) return;
+    item->setData(0, kFilledRole, true);
+    const QDir dir(item->data(0, kPathRole).toString());
+    const auto names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::LocaleAware);
+    for (const QString& name : names) AddChild(item, name);
+    if (names.isEmpty()) item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+  }
+
+  void OnSelChanged(QTreeWidgetItem* item) {
+    EnableOk(item != nullptr);
+    if (!item) return;
+    ITEMIDLIST selected{item->data(0, kPathRole).toString()};
+    Notify(BFFM_SELCHANGED, reinterpret_cast<LPARAM>(&selected));
+  }
+
+  BROWSEINFOA m_info;
+  QLabel* m_pTitle;
+  QLabel* m_pStatus;
+  QTreeWidget* m_pTree;
+  QDialogButtonBox* m_pButtons;
+};
+
+FolderBrowserDialog* BrowserOf(HWND browser) {
+  return browser ? dynamic_cast<FolderBrowserDialog*>(browser->GetWidget()) : nullptr;
+}
+
+}  // namespace
+
+LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* info) {
+  if (!info) return nullptr;
+  QWidget* parent = info->hwndOwner ? info->hwndOwner->GetWidget() : QApplication::activeWindow();
+  FolderBrowserDialog dialog(*info, parent);
+  dialog.Notify(BFFM_INITIALIZED, 0);
+  if (dialog.exec() != QDialog::Accepted || dialog.Selected().isEmpty()) return nullptr;
+  auto* chosen = new ITEMIDLIST{dialog.Selected()};
+  if (info->pszDisplayName) {
+    QString name = QDir(chosen->path).dirName();
+    if (name.isEmpty()) name = chosen->path;
+    const QByteArray bytes = name.toUtf8().left(MAX_PATH - 1);
+    std::memcpy(info->pszDisplayName, bytes.constData(), bytes.size());
+    info->pszDisplayName[bytes.size()] = '\0';
+  }
+  return chosen;
+}
+
+BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE item, char* path, int size) {
+  if (!item || !path || size <= 0) return FALSE;
+  const QByteArray bytes = item->path.toUtf8();
+  if (bytes.size() >= size) return FALSE;
+  std::memcpy(path, bytes.constData(), bytes.size());
+  path[bytes.size()] = '\0';
+  return TRUE;
+}
+
+void ILFree(LPITEMIDLIST item) { delete item; }
+
+void BrowseForFolder_SetSelection(HWND browser, const char* path) {
+  if (auto* dialog = BrowserOf(browser)) dialog->Select(QString::fromUtf8(path ? path : ""));
+}
+
+void BrowseForFolder_SetSelection(HWND browser, PCIDLIST_ABSOLUTE item) {
+  if (auto* dialog = BrowserOf(browser); dialog && item) dialog->Select(item->path);
+}
+
+void BrowseForFolder_SetStatusText(HWND browser, const char* text) {
+  if (auto* dialog = BrowserOf(browser)) dialog->SetStatus(QString::fromUtf8(text ? text : ""));
+}
+
+void BrowseForFolder_EnableOK(HWND browser, BOOL enable) {
+  if (auto* dialog = BrowserOf(browser)) dialog->EnableOk(enable != FALSE);
+}

@@ -1,0 +1,199 @@
+// The whole main window, offscreen: its controls as the template lays them
+// out, the table's columns, the label colours, and leaving with and without
+// unsaved edits (answering the real message box).
+#include "QuilloryDlg.h"
+#include "Resource.h"
+#include "ShellRecorder.h"
+
+#include "support/TestSupport.h"
+
+#include <platform/MessageBox.h>
+#include <platform/WinApp.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <string>
+
+namespace {
+
+class TestDlg : public CQuilloryDlg {
+ public:
+  using CQuilloryDlg::m_bDataChanged;
+  using CQuilloryDlg::m_hIcon;
+  using CQuilloryDlg::m_list;
+  using CQuilloryDlg::m_nListExpandedHeight;
+  using CQuilloryDlg::m_rcList;
+};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(m_dlg.Create()); }
+  QWidget* Item(int id) { return m_dlg.GetDlgItem(id) ? m_dlg.GetDlgItem(id)->GetWidget() : nullptr; }
+  QColor TextColour(int id) { return Item(id)->palette().color(QPalette::WindowText); }
+  void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(Item(id)), Qt::LeftButton); }
+  // Answers the next message box with the button, remembering what it asked.
+  void AnswerMessageBox(QMessageBox::StandardButton button) {
+    test::WhenModal([this, button](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      ASSERT_NE(box, nullptr);
+      m_asked = (box->windowTitle() + "|" + box->text()).toStdString();
+      box->button(button)->click();
+    });
+  }
+
+  TestDlg m_dlg;
+  std::string m_asked;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
+  const auto& tmpl = m_dlg.GetTemplate();
+  EXPECT_EQ(tmpl.id, IDD_QUILLORY_DIALOG);
+  EXPECT_EQ(m_dlg.GetWindowText(), "TarvelloNet-Mp3 Tag Editor");
+  int withId = 0;
+  for (const auto& item : tmpl.items) {
+    if (item.id == IDC_STATIC) continue;
+    ++withId;
+    CWnd* wnd = m_dlg.GetDlgItem(item.id);
+    ASSERT_NE(wnd, nullptr) << item.id;
+    CRect expected(item.x, item.y, item.x + item.cx, item.y + item.cy);
+    m_dlg.MapDialogRect(&expected);
+    CRect actual;
+    wnd->GetWindowRect(&actual);
+    m_dlg.ScreenToClient(&actual);
+    EXPECT_EQ(actual, expected) << item.id;
+    if (*item.caption) {
+      EXPECT_EQ(wnd->GetWindowText(), item.caption) << item.id;
+    }
+  }
+  // 13 window controls, 30 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot.
+  EXPECT_EQ(withId, 13 + 30 + 1 + 2 + 1 + 14 + 3 + 4 + 2);
+
+  // Spot checks of the layout rules: Year sits beside Track, the right
+  // column starts at x 242, rows are 14 units apart, labels 2 units lower.
+  CRect year(140, 306, 191, 318), yearLabel(116, 308, 133, 316), conductor(242, 334, 374, 346);
+  m_dlg.MapDialogRect(&year);
+  m_dlg.MapDialogRect(&yearLabel);
+  m_dlg.MapDialogRect(&conductor);
+  EXPECT_EQ(Item(IDC_EDIT_YEAR)->geometry(), QRect(year.left, year.top, year.Width(), year.Height()));
+  EXPECT_EQ(Item(2044)->geometry(), QRect(yearLabel.left, yearLabel.top, yearLabel.Width(), yearLabel.Height()));
+  EXPECT_EQ(Item(IDC_EDIT_CONDUCTOR)->geometry(), QRect(conductor.left, conductor.top, conductor.Width(), conductor.Height()));
+  EXPECT_EQ(m_dlg.GetDlgItemText(2022), "Original artist - same as Artist.");
+  EXPECT_EQ(m_dlg.GetDlgItemText(IDC_WEB_SITE), "Quillory");
+
+  // Edit boxes: the file name is read-only, the others editable, each named by its label.
+  EXPECT_TRUE(qobject_cast<QLineEdit*>(Item(IDC_EDIT_FILENAME))->isReadOnly());
+  EXPECT_FALSE(qobject_cast<QLineEdit*>(Item(IDC_EDIT_ARTIST))->isReadOnly());
+  EXPECT_EQ(Item(IDC_EDIT_ORIGARTIST)->accessibleName(), "Orginal artist");
+  EXPECT_EQ(Item(ID_HELP)->accessibleName(), "Help");
+  EXPECT_TRUE(qobject_cast<QPushButton*>(Item(IDOK))->isDefault());
+  EXPECT_FALSE(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS)->IsWindowVisible());
+  EXPECT_TRUE(m_dlg.GetDlgItem(IDC_FILE_LIST)->IsWindowVisible());
+  EXPECT_NE(m_dlg.m_hIcon, nullptr);
+  EXPECT_EQ(m_dlg.GetIcon(TRUE), m_dlg.m_hIcon);
+
+  // The list's rectangle and the height it grows to when the panel hides.
+  CRect list(6, 38, 628, 236), group(6, 239, 380, 368);
+  m_dlg.MapDialogRect(&list);
+  m_dlg.MapDialogRect(&group);
+  EXPECT_EQ(CRect(m_dlg.m_rcList), list);
+  EXPECT_EQ(m_dlg.m_nListExpandedHeight, group.bottom - list.top);
+}
+
+TEST_F(MainWindowTest, StartsWithTheColumnsEmptyTableAndTotals) {
+  const char* titles[] = {"File name", "Size kb", "Artist", "Album", "Title", "Track", "Year", "Genere",
+                          "Bit rate", "Sample rate", "Length", "Duration", "MPEG layer", "MPEG Ver", "Channel",
+                          "Comment", "Composer", "Copyright", "Encoded by", "Original artist", "URL", "Band",
+                          "Publisher", "Conductor"};
+  const int widths[] = {120, 50, 100, 100, 100, 50, 50, 50, 70, 90, 50, 70, 70, 70, 70,
+                        100, 100, 100, 100, 100, 100, 100, 100, 100};
+  for (int col = 0; col < 24; ++col) {
+    LVCOLUMN column;
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    ASSERT_TRUE(m_dlg.m_list.GetColumn(col, &column)) << col;
+    EXPECT_EQ(column.pszText, titles[col]);
+    EXPECT_EQ(column.cx, widths[col]) << col;
+    EXPECT_EQ(column.fmt, LVCFMT_LEFT);
+  }
+  LVCOLUMN none;
+  EXPECT_FALSE(m_dlg.m_list.GetColumn(24, &none));
+  EXPECT_EQ(m_dlg.m_list.GetItemCount(), 0);
+  for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) EXPECT_EQ(m_dlg.GetDlgItemText(id), "--");
+}
+
+TEST_F(MainWindowTest, LabelsAreBlueTotalsRedAndOtherTextKeepsItsColour) {
+  const QColor blue(0, 0, 255), red(255, 0, 0);
+  const QColor normal = m_dlg.GetWidget()->palette().color(QPalette::WindowText);
+  ASSERT_NE(normal, blue);
+  for (int id : {IDC_TOTAL_FILES_LABEL, IDC_TOTAL_SIZE_LABEL, IDC_TOTAL_TIME_LABEL}) EXPECT_EQ(TextColour(id), blue) << id;
+  for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) EXPECT_EQ(TextColour(id), red) << id;
+  for (int id = IDC_LABEL_FIRST; id <= IDC_LABEL_LAST; ++id) EXPECT_EQ(TextColour(id), blue) << id;
+  // Check boxes and group boxes ask too, but nothing is registered for them.
+  EXPECT_EQ(TextColour(IDC_RULE_FIRST), normal);
+  EXPECT_EQ(TextColour(IDC_TAGS_GROUP), normal);
+  EXPECT_FALSE(Item(IDC_TOTAL_FILES)->autoFillBackground());
+}
+
+TEST_F(MainWindowTest, ExitWithoutEditsClosesAtOnce) {
+  Click(IDOK);
+  EXPECT_EQ(m_dlg.GetEndResult(), IDOK);
+  EXPECT_FALSE(m_dlg.IsWindowVisible());
+}
+
+TEST_F(MainWindowTest, ExitWithEditsAsksAndNoKeepsEverything) {
+  m_dlg.m_bDataChanged = true;
+  AnswerMessageBox(QMessageBox::No);
+  Click(IDOK);
+  EXPECT_EQ(m_asked, "Data not saved|Do you want to exit?");
+  EXPECT_EQ(m_dlg.GetEndResult(), -1);
+  EXPECT_TRUE(m_dlg.IsWindowVisible());
+  EXPECT_TRUE(m_dlg.m_bDataChanged);
+
+  AnswerMessageBox(QMessageBox::Yes);
+  Click(IDOK);
+  EXPECT_EQ(m_dlg.GetEndResult(), IDOK);
+}
+
+TEST_F(MainWindowTest, EscapeAndTheCloseRequestAskWhileEditsArePending) {
+  m_dlg.m_bDataChanged = true;
+  AnswerMessageBox(QMessageBox::No);
+  QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Escape);
+  EXPECT_EQ(m_asked, "Data not saved|Do you want to exit?");
+  EXPECT_TRUE(m_dlg.IsWindowVisible());
+
+  m_asked.clear();
+  AnswerMessageBox(QMessageBox::No);
+  QCloseEvent close;
+  QApplication::sendEvent(m_dlg.GetWidget(), &close);
+  EXPECT_EQ(m_asked, "Data not saved|Do you want to exit?");
+  EXPECT_TRUE(m_dlg.IsWindowVisible());
+
+  AnswerMessageBox(QMessageBox::Yes);
+  QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Escape);
+  EXPECT_EQ(m_dlg.GetEndResult(), IDCANCEL);
+}
+
+TEST_F(MainWindowTest, EscapeWithoutEditsEndsAtOnce) {
+  QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Escape);
+  EXPECT_EQ(m_dlg.GetEndResult(), IDCANCEL);
+}
+
+TEST_F(MainWindowTest, HelpAndTheWebButtonOpenThroughTheShell) {
+  test::ShellRecorder shell;
+  Click(ID_HELP);
+  Click(IDC_WEB_SITE);
+  const auto opened = shell.Opened();
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_NE(opened[0].find("help/index.html"), std::string::npos);
+  EXPECT_TRUE(test::ReadFile(opened[0].c_str()).find("Apply to all") != std::string::npos);
+  EXPECT_EQ(opened[1], kWebSite);
+}
