@@ -65,14 +65,14 @@ bool CQuilloryDlg::SaveRow(int row) {
   }
   m_pTags->Reset();
   m_pTags->Link(path);
-  CString failure;
+  // One write for the fourteen fields, so a growing tag rewrites the file once.
+  m_pTags->BeginUpdate();
   for (const CTagField& field : kTagFields) {
     (m_pTags.get()->*field.pSetter)(m_pTable->GetValStr(row, field.nColumn));
     ReportSaveStep(field.strStep);
-    failure = m_pTags->GetLastWriteError();
-    // The file refused one field; it will refuse the rest for the same reason.
-    if (!failure.IsEmpty()) break;
   }
+  m_pTags->EndUpdate();
+  const CString failure = m_pTags->GetLastWriteError();
   m_pTags->Reset();
   if (!failure.IsEmpty()) {
     m_strSaveError = CString::Formatted("%s was not saved: %s.", platform::FileNameOf(path), failure);
