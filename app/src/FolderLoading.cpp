@@ -3,17 +3,64 @@
 
 #include "Resource.h"
 
+#include <dialogs/FolderDialog.h>
+#include <platform/FileFind.h>
+#include <platform/MessageBox.h>
 #include <platform/Path.h>
+#include <platform/PumpMessage.h>
+#include <platform/ShellApi.h>
 #include <statusbar/Status.h>
+#include <table/Gridora.h>
+#include <tags/MyMP3Tags.h>
+
+#include <vector>
+
+namespace {
+
+bool HasMp3Extension(const CString& name) { return platform::ExtensionOf(name).CompareNoCase(".mp3") == 0; }
+
+// Steps through every MP3 file the search finds (not folders named "x.mp3"),
+// in the order the search returns them.
+template <typename Visit>
+void ForEachMp3File(const CString& pattern, Visit visit) {
+  CFileFind finder;
+  BOOL more = finder.FindFile(pattern, 0);
+  while (more) {
+    more = finder.FindNextFile();
+    if (!finder.IsDirectory() && HasMp3Extension(finder.GetFileName()))
+      visit(finder.GetFileName());
+  }
+}
+
+}  // namespace
 
 void CQuilloryDlg::OnOpenFolder() {
   m_pStatus->Clear();
-  m_pStatus->InfoMsg("Not available yet");
+  if (m_bDataChanged && MessageBoxA(GetSafeHwnd(), "Do you want to open another folder?", "Data not saved",
+                                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  auto browser = std::make_unique<CFolderDialog>(m_strFolder, 0, this);
+  m_pFolderDlg = browser.get();
+  const bool chosen = m_pFolderDlg->Show();
+  const CString folder = m_pFolderDlg->GetPathName();
+  m_pFolderDlg = nullptr;
+  // A cancelled browser keeps the folder too: the rows in the table still
+  // belong to it, and saving must find their files there.
+  if (!chosen) return;
+  m_strFolder = folder;
+  if (LoadCurrentFolder()) m_pStatus->InfoMsg(CString::Formatted("%d files have been loaded", m_pTable->GetNumOfRow()));
 }
 
 void CQuilloryDlg::OnReload() {
   m_pStatus->Clear();
-  m_pStatus->InfoMsg("Not available yet");
+  if (m_strFolder.IsEmpty()) {
+    m_pStatus->ErrorMsg("Nothing in list to reload.");
+    return;
+  }
+  if (m_bDataChanged && MessageBoxA(GetSafeHwnd(), "Do you want to reload all data?", "Data not saved",
+                                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  if (LoadCurrentFolder()) m_pStatus->InfoMsg("All files have been reloaded");
 }
 
 void CQuilloryDlg::OpenStartFolder() {
@@ -22,23 +69,115 @@ void CQuilloryDlg::OpenStartFolder() {
     return;
   }
   m_strFolder = m_strStartFolder;
-  OnReload();
+  if (LoadCurrentFolder()) m_pStatus->InfoMsg(CString::Formatted("%d files have been loaded", m_pTable->GetNumOfRow()));
+}
+
+CString CQuilloryDlg::FolderPattern() const { return platform::JoinPath(m_strFolder, "*.mp3"); }
+
+bool CQuilloryDlg::LoadCurrentFolder() {
+  const CString pattern = FolderPattern();
+  m_nFileCount = CountMp3Files(pattern);
+  // Whatever the table held is gone now, and with it every edit.
+  m_bDataChanged = false;
+  if (m_nFileCount <= 0) {
+    const CString folder = m_strFolder;
+    m_strFolder.Empty();
+    ClearEditBoxes();
+    UpdateFolderTotals();
+    m_pStatus->InfoMsg("No MP3 files in " + folder);
+    return false;
+  }
+  LoadFolder(pattern);
+  UpdateFolderTotals();
+  return true;
 }
 
 bool CQuilloryDlg::IsMp3FileName(const CString& name) {
-  return platform::ExtensionOf(name).CompareNoCase(".mp3") == 0;
+  return HasMp3Extension(name);
 }
 
-int CQuilloryDlg::CountMp3Files(const CString&) { return 0; }
+int CQuilloryDlg::CountMp3Files(const CString& pattern) {
+  if (pattern.IsEmpty()) return 0;
+  m_pTable->ClearTable();
+  int count = 0;
+  ForEachMp3File(pattern, [&count](const CString&) { ++count; });
+  return count;
+}
 
-void CQuilloryDlg::LoadFolder(const CString&) {}
+void CQuilloryDlg::LoadFolder(const CString& pattern) {
+  if (pattern.IsEmpty()) return;
+  m_pTable->ClearTable();
+  m_pStatus->SetupProgress(0, m_nFileCount);
+  m_pStatus->StartProgress();
+  ForEachMp3File(pattern, [this](const CString& name) {
+    const CString path = platform::JoinPath(m_strFolder, name);
+    m_pTags->Link(path);
+    m_pTable->ClearImages();
+    m_pTable->AddIcon(GetSmallShellIcon(path));
+    m_pTable->AddRow(name.Left(name.GetLength() - 4), 0);
+    m_pTags->GetHeaderInfo();
+    m_pTable->AddRow(static_cast<int>(m_pTags->GetFileSize() / 1024));
+    const CString duration = m_pTags->GetDuration();
+    for (const CString& cell :
+         {m_pTags->GetArtist(), m_pTags->GetAlbum(), m_pTags->GetTitle(), m_pTags->GetTrack(), m_pTags->GetYear(),
+          m_pTags->GetGenre(), m_pTags->GetBitRate(), m_pTags->GetSampleRate(), duration,
+          m_pTags->ConvDuration(duration), m_pTags->GetMpegLayer(), m_pTags->GetMpegVer(), m_pTags->GetChannel(),
+          m_pTags->GetComment(), m_pTags->GetComposer(), m_pTags->GetCopyright(), m_pTags->GetEncodedBy(),
+          m_pTags->GetOriginalArtist(), m_pTags->GetURL(), m_pTags->GetBand(), m_pTags->GetPublisher(),
+          m_pTags->GetConductor()})
+      m_pTable->AddRow(cell);
+    m_pTable->EndRow();
+    m_pTags->Reset();
+    m_pStatus->IncProgress();
+    platform::PumpPaintEvents();
+  });
+  m_pStatus->KillProgress();
+  ClearEditBoxes();
+}
 
-HICON CQuilloryDlg::GetSmallShellIcon(const CString&) { return nullptr; }
+HICON CQuilloryDlg::GetSmallShellIcon(const CString& path) {
+  SHFILEINFOA info;
+  SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | SHGFI_SYSICONINDEX);
+  return info.hIcon;
+}
 
-void CQuilloryDlg::UpdateFolderTotals() { ShowFolderTotals("--", "--", "--"); }
+void CQuilloryDlg::UpdateFolderTotals() {
+  m_pStatus->Clear();
+  const int rows = m_pTable->GetNumOfRow();
+  if (rows <= 0) {
+    ShowFolderTotals("--", "--", "--");
+    return;
+  }
+  double kilobytes = 0;
+  double seconds = 0;
+  for (int row = 0; row < rows; ++row) {
+    kilobytes += m_pTable->GetValDbl(row, 1);
+    seconds += m_pTable->GetValDbl(row, 10);
+  }
+  ShowFolderTotals(CString::Formatted("%d", rows), CString::Formatted("%.2f mb", kilobytes / 1024),
+                   m_pTags->ConvDuration(CString::Formatted("%.0f", seconds)));
+}
 
 void CQuilloryDlg::ShowFolderTotals(const CString& count, const CString& size, const CString& time) {
   SetDlgItemText(IDC_TOTAL_FILES, count);
   SetDlgItemText(IDC_TOTAL_SIZE, size);
   SetDlgItemText(IDC_TOTAL_TIME, time);
+}
+
+CString CQuilloryDlg::RowFilePath(int row) {
+  if (m_strFolder.IsEmpty() || row < 0 || row >= m_pTable->GetNumOfRow()) return CString();
+  const CString key = m_pTable->GetValStr(row, 0);
+  // ".mp3" has four spellings by letter case; trying them costs no folder listing.
+  std::vector<CString> found;
+  for (const char* extension : {".mp3", ".mP3", ".Mp3", ".MP3"})
+    if (platform::FileExists(platform::JoinPath(m_strFolder, key + extension))) found.push_back(key + extension);
+  if (found.size() > 1) {
+    // Either a folder that ignores letter case, where every spelling finds the
+    // one file, or truly several files: the listing tells which.
+    found.clear();
+    ForEachMp3File(FolderPattern(), [&](const CString& name) {
+      if (name.GetLength() == key.GetLength() + 4 && name.Left(key.GetLength()) == key) found.push_back(name);
+    });
+  }
+  return found.size() == 1 ? platform::JoinPath(m_strFolder, found.front()) : CString();
 }

@@ -9,6 +9,7 @@
 #include <platform/ListCtrl.h>
 #include <platform/ProgressCtrl.h>
 
+#include <array>
 #include <cstdio>
 #include <memory>
 
@@ -57,6 +58,15 @@ class CQuilloryDlg : public CDialog {
   HICON GetSmallShellIcon(const CString& path);
   void UpdateFolderTotals();
   void ShowFolderTotals(const CString& count, const CString& size, const CString& time);
+  // The search pattern of the current folder: every "*.mp3" in it.
+  CString FolderPattern() const;
+  // Reads the current folder into the table and shows its totals; clears the
+  // changed flag. False, with the folder forgotten, when it holds no MP3 file.
+  bool LoadCurrentFolder();
+  // The row's file as it is named on disk: the key followed by ".mp3" in any
+  // letter case. Empty when no such file exists, or when several do (so no
+  // write can go to another row's file).
+  CString RowFilePath(int row);
 
   // Editing one row.
   void OnListDblClk(NMHDR* pNMHDR, LRESULT* pResult);
@@ -64,6 +74,8 @@ class CQuilloryDlg : public CDialog {
   void OnUpdateRow();
   void FillEditBoxes();
   void ClearEditBoxes();
+  // The 14 editable strings, in the order of their columns in kTagFields.
+  std::array<CString*, 14> EditValues();
 
   // Apply-to-all rules.
   void OnCheckAll();
@@ -74,7 +86,8 @@ class CQuilloryDlg : public CDialog {
   // Saving.
   void OnSaveAll();
   void SaveSelectedRow();
-  void SaveRow(int row);
+  // True when the row's file holds the row's values afterwards.
+  bool SaveRow(int row);
   void ReportSaveStep(const CString& step);
   void EnableAllControls(bool on);
 
@@ -148,4 +161,5 @@ class CQuilloryDlg : public CDialog {
 
  private:
   CString m_strStartFolder;
+  CString m_strSaveError;  // why the last SaveRow failed, for Save all's summary
 };

@@ -2,8 +2,10 @@
 #include "QuilloryDlg.h"
 
 #include "Resource.h"
+#include "TagFields.h"
 
 #include <statusbar/Status.h>
+#include <table/Gridora.h>
 
 void CQuilloryDlg::OnCheckAll() {
   m_pStatus->Clear();
@@ -23,5 +25,41 @@ void CQuilloryDlg::SetAllRuleChecks(int state) {
 
 void CQuilloryDlg::OnUpdateList() {
   m_pStatus->Clear();
-  m_pStatus->InfoMsg("Not available yet");
+  if (m_pTable->GetNumOfRow() <= 0) {
+    m_pStatus->ErrorMsg("Nothing in list to be updated.");
+    return;
+  }
+  const int rows = m_pTable->GetNumOfRow();
+  UpdateData(TRUE);
+  const auto edits = EditValues();
+  for (int row = 0; row < rows; ++row) {
+    for (int k = 0; k < static_cast<int>(kTagFields.size()); ++k) {
+      const int column = kTagFields[static_cast<size_t>(k)].nColumn;
+      const CString& edit = *edits[static_cast<size_t>(k)];
+      const bool checked = IsDlgButtonChecked(IDC_RULE_FIRST + k) == BST_CHECKED;
+      switch (k) {
+        case kFieldArtist:  // unchecked, the artist becomes the file name
+          m_pTable->UpdateRow(row, column, checked ? edit : m_pTable->GetValStr(row, kKeyColumn));
+          break;
+        case kFieldAlbum:
+        case kFieldTitle:
+          m_pTable->UpdateRow(row, column, checked ? m_pTable->GetValStr(row, kKeyColumn) : edit);
+          break;
+        case kFieldTrack:
+          if (checked)
+            m_pTable->UpdateRow(row, column, row + 1);
+          else
+            m_pTable->UpdateRow(row, column, edit);
+          break;
+        case kFieldOrigArtist:  // the artist the first rule has just written
+          m_pTable->UpdateRow(row, column,
+                              checked ? m_pTable->GetValStr(row, kTagFields[kFieldArtist].nColumn) : edit);
+          break;
+        default:  // the same-for-all rules write only when checked
+          if (checked) m_pTable->UpdateRow(row, column, edit);
+          break;
+      }
+    }
+  }
+  m_bDataChanged = true;
 }

@@ -1,17 +1,95 @@
 // Saving the table's tags to the files.
 #include "QuilloryDlg.h"
 
+#include "Resource.h"
+#include "TagFields.h"
+
+#include <platform/Path.h>
+#include <platform/PumpMessage.h>
+#include <progress/IndvProgress.h>
 #include <statusbar/Status.h>
+#include <table/Gridora.h>
+#include <tags/MyMP3Tags.h>
 
 void CQuilloryDlg::OnSaveAll() {
   m_pStatus->Clear();
-  m_pStatus->InfoMsg("Not available yet");
+  if (!m_bDataChanged) {
+    m_pStatus->ErrorMsg("No updated data to be saved.");
+    return;
+  }
+  const int rows = m_pTable->GetNumOfRow();
+  if (rows <= 0) return;
+  m_pProgress->SetRange(0, 14, 1);
+  EnableAllControls(false);
+  m_progressCtrl.ShowWindow(SW_SHOW);
+  int failed = 0;
+  CString firstFailure;
+  for (int row = 0; row < rows; ++row) {
+    if (SaveRow(row)) continue;
+    if (++failed == 1) firstFailure = m_strSaveError;
+  }
+  EnableAllControls(true);
+  m_progressCtrl.ShowWindow(SW_HIDE);
+  if (failed > 0) {
+    // The edits stay in the table, still marked unsaved, so nothing the user
+    // typed is lost; a reload would replace them with what the files hold.
+    m_pStatus->ErrorMsg(CString::Formatted("%d of %d files were not saved. %s", failed, rows, firstFailure));
+    return;
+  }
+  m_bDataChanged = false;
+  OnReload();
 }
 
-void CQuilloryDlg::SaveSelectedRow() {}
+void CQuilloryDlg::SaveSelectedRow() {
+  m_pStatus->Clear();
+  const int row = m_pTable->GetSelectedRow();
+  if (row < 0) return;
+  m_pProgress->SetRange(0, 14, 1);
+  EnableAllControls(false);
+  m_progressCtrl.ShowWindow(SW_SHOW);
+  SaveRow(row);
+  EnableAllControls(true);
+  m_progressCtrl.ShowWindow(SW_HIDE);
+}
 
-void CQuilloryDlg::SaveRow(int) {}
+bool CQuilloryDlg::SaveRow(int row) {
+  m_pStatus->Clear();
+  m_strSaveError.Empty();
+  if (row > m_pTable->GetNumOfRow() - 1 || row < 0 || m_strFolder.IsEmpty()) return false;
+  const CString key = m_pTable->GetValStr(row, kKeyColumn);
+  const CString path = RowFilePath(row);
+  if (path.IsEmpty()) {
+    m_strSaveError = CString::Formatted("%s.mp3 was not saved: no single file of that name is in the folder", key);
+    m_pStatus->ErrorMsg(m_strSaveError);
+    return false;
+  }
+  m_pTags->Reset();
+  m_pTags->Link(path);
+  // One write for the fourteen fields, so a growing tag rewrites the file once.
+  m_pTags->BeginUpdate();
+  for (const CTagField& field : kTagFields) {
+    (m_pTags.get()->*field.pSetter)(m_pTable->GetValStr(row, field.nColumn));
+    ReportSaveStep(field.strStep);
+  }
+  m_pTags->EndUpdate();
+  const CString failure = m_pTags->GetLastWriteError();
+  m_pTags->Reset();
+  if (!failure.IsEmpty()) {
+    m_strSaveError = CString::Formatted("%s was not saved: %s.", platform::FileNameOf(path), failure);
+    m_pStatus->ErrorMsg(m_strSaveError);
+    return false;
+  }
+  m_pStatus->Done("Data saved.");
+  return true;
+}
 
-void CQuilloryDlg::ReportSaveStep(const CString&) {}
+void CQuilloryDlg::ReportSaveStep(const CString& step) {
+  m_pStatus->InfoMsg(CString::Formatted("Update tag ->%s", step));
+  m_pProgress->Inc();
+  platform::PumpPaintEvents();
+}
 
-void CQuilloryDlg::EnableAllControls(bool) {}
+void CQuilloryDlg::EnableAllControls(bool on) {
+  for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT))
+    if (child->GetDlgCtrlID() != IDC_STATIC) child->EnableWindow(on ? TRUE : FALSE);
+}

@@ -1,0 +1,188 @@
+// What must not go wrong: unsaved edits dropped by Open Folder, a failed
+// write reported as saved, a file found as Song.MP3 written elsewhere, and a
+// window that does not paint while it works.
+#include "MainWindowDriver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using test::MutagenRow;
+
+class FaultsTest : public test::MainWindowDriver {
+ protected:
+  QStringList Listing() const {
+    return QDir(QString::fromUtf8(m_dir.Path().GetString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+  }
+  // Sets every row's artist through the rules, as a user would.
+  void SetEveryArtist(const char* artist) {
+    SetRule(IDC_RULE_FIRST, true);
+    Type(IDC_EDIT_ARTIST, artist);
+    Click(IDC_UPDATE_LIST);
+    ASSERT_TRUE(m_dlg.m_bDataChanged);
+  }
+
+  test::TempDir m_dir;
+};
+
+TEST_F(FaultsTest, OpenFolderAsksBeforeDroppingEditsAndClearsTheFlagAfterLoading) {
+  test::TempDir other;
+  m_dir.CopyFixture("cbr_v23_latin1.mp3");
+  other.CopyFixture("untagged.mp3");
+  OpenFolder(m_dir.Path());
+  SetEveryArtist("Pending");
+
+  AnswerMessageBox(QMessageBox::No);
+  Click(IDC_OPEN_FOLDER);
+  EXPECT_EQ(m_asked, "Data not saved|Do you want to open another folder?");
+  EXPECT_EQ(Cell(0, 2), "Pending");
+  EXPECT_TRUE(m_dlg.m_bDataChanged);
+
+  const CString folder = other.Path();
+  test::WhenModal([this, folder](QWidget* w) {
+    m_asked = qobject_cast<QMessageBox*>(w)->text().toStdString();
+    qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click();
+    test::WhenModal([folder](QWidget* browser) {
+      BrowseForFolder_SetSelection(CWnd::FromWidget(browser), folder);
+      browser->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+  });
+  Click(IDC_OPEN_FOLDER);
+  ASSERT_EQ(Rows(), 1);
+  EXPECT_EQ(Cell(0, 0), "untagged");
+  EXPECT_FALSE(m_dlg.m_bDataChanged);
+  // So nothing is rewritten, and Exit does not ask.
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(Status(), "No updated data to be saved.");
+  Click(IDOK);
+  EXPECT_EQ(m_dlg.GetEndResult(), IDOK);
+}
+
+TEST_F(FaultsTest, CancellingTheBrowserKeepsTheFolderTheRowsBelongTo) {
+  test::TempDir other;
+  m_dir.CopyFixture("cbr_v23_latin1.mp3");
+  other.CopyFixture("cbr_v23_latin1.mp3");
+  const std::string otherBytes = test::ReadFile(other.File("cbr_v23_latin1.mp3"));
+  OpenFolder(m_dir.Path());
+  const CString folder = other.Path();
+  test::WhenModal([folder](QWidget* browser) {
+    BrowseForFolder_SetSelection(CWnd::FromWidget(browser), folder);
+    qobject_cast<QDialog*>(browser)->reject();
+  });
+  Click(IDC_OPEN_FOLDER);
+  EXPECT_EQ(m_dlg.m_strFolder, m_dir.Path());
+  SetEveryArtist("Here");
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(MutagenRow(m_dir.File("cbr_v23_latin1.mp3")).at(2), "Here");
+  EXPECT_EQ(test::ReadFile(other.File("cbr_v23_latin1.mp3")), otherBytes);
+}
+
+TEST_F(FaultsTest, SaveAllReportsFilesItCouldNotWriteAndKeepsTheEdits) {
+  const CString a = m_dir.CopyFixture("cbr_v23_latin1.mp3", "a.mp3");
+  const CString v24 = m_dir.CopyFixture("v24.mp3", "b.mp3");  // a tag the library refuses to rewrite
+  const CString c = m_dir.CopyFixture("cbr_v23_utf16.mp3", "c.mp3");
+  const CString gone = m_dir.CopyFixture("untagged.mp3", "d.mp3");
+  const std::string v24Bytes = test::ReadFile(v24);
+  OpenFolder(m_dir.Path());
+  SetEveryArtist("Kept");
+  ASSERT_EQ(::unlink(gone), 0);  // vanishes while the table holds it
+
+  Click(IDC_SAVE_ALL);
+  const std::string status = Status();
+  EXPECT_EQ(status.rfind("2 of 4 files were not saved. ", 0), 0u) << status;
+  // Rows are listed newest first, so the vanished d.mp3 is the first failure named.
+  EXPECT_NE(status.find("d.mp3 was not saved"), std::string::npos) << status;
+  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(Item(IDC_SAVE_ALL)->isEnabled());
+  EXPECT_FALSE(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS)->IsWindowVisible());
+  // Not reloaded: every row still shows the edit, the failed ones included.
+  ASSERT_EQ(Rows(), 4);
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(Cell(row, 2), "Kept");
+  EXPECT_EQ(MutagenRow(a).at(2), "Kept");
+  EXPECT_EQ(MutagenRow(c).at(2), "Kept");
+  EXPECT_EQ(test::ReadFile(v24), v24Bytes);
+  EXPECT_FALSE(platform::FileExists(gone));
+
+  // Saving the one row alone names its file as well, and keeps the flag.
+  SelectRow(RowOf("b"));
+  m_dlg.SaveSelectedRow();
+  EXPECT_EQ(Status().rfind("b.mp3 was not saved: ", 0), 0u) << Status();
+  EXPECT_TRUE(m_dlg.m_bDataChanged);
+}
+
+TEST_F(FaultsTest, AReadOnlyFileAmongWritableOnesIsReported) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes read-only files";
+  const CString a = m_dir.CopyFixture("cbr_v23_latin1.mp3", "a.mp3");
+  const CString locked = m_dir.CopyFixture("cbr_v23_latin1.mp3", "b.mp3");
+  ASSERT_EQ(::chmod(locked, 0444), 0);
+  const std::string lockedBytes = test::ReadFile(locked);
+  OpenFolder(m_dir.Path());
+  SetEveryArtist("Kept");
+  Click(IDC_SAVE_ALL);
+  EXPECT_NE(Status().find("1 of 2 files were not saved. b.mp3"), std::string::npos) << Status();
+  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_EQ(MutagenRow(a).at(2), "Kept");
+  EXPECT_EQ(test::ReadFile(locked), lockedBytes);
+}
+
+TEST_F(FaultsTest, AFileFoundAsSongDotUpperMp3IsSavedUnderItsOwnName) {
+  const CString song = m_dir.CopyFixture("Upper.MP3", "Song.MP3");
+  m_dir.CopyFixture("untagged.mp3", "a.b.mp3");
+  const QStringList listing = Listing();
+  OpenFolder(m_dir.Path());
+  const int row = RowOf("Song");
+  ASSERT_GE(row, 0);
+  EXPECT_GE(RowOf("a.b"), 0);
+  EXPECT_EQ(m_dlg.RowFilePath(row), song);
+  SetEveryArtist("Renamed Nothing");
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(Status(), "All files have been reloaded");
+  EXPECT_EQ(MutagenRow(song).at(2), "Renamed Nothing");
+  EXPECT_EQ(Listing(), listing);  // no Song.mp3 beside it
+}
+
+TEST_F(FaultsTest, TwoFilesWithOneKeyAreNeitherWrittenThroughTheOther) {
+  const CString lower = m_dir.CopyFixture("cbr_v23_latin1.mp3", "Dup.mp3");
+  const CString upper = m_dir.CopyFixture("Upper.MP3", "Dup.MP3");
+  const std::string lowerBytes = test::ReadFile(lower), upperBytes = test::ReadFile(upper);
+  OpenFolder(m_dir.Path());
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(m_dlg.RowFilePath(0), "");
+  SetEveryArtist("Either");
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(Status().rfind("2 of 2 files were not saved. Dup.mp3", 0), 0u) << Status();
+  EXPECT_EQ(test::ReadFile(lower), lowerBytes);
+  EXPECT_EQ(test::ReadFile(upper), upperBytes);
+}
+
+// Counts paints of the status bar's progress control, which exists only while
+// a folder loads, and of the save progress bar while it is shown.
+class PaintCounter : public QObject {
+ public:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::Paint && qobject_cast<QProgressBar*>(object)) ++paints;
+    return false;
+  }
+  int paints = 0;
+};
+
+TEST_F(FaultsTest, TheWindowPaintsWhileItLoadsAndSaves) {
+  for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) m_dir.CopyFixture("cbr_v23_latin1.mp3", name);
+  OpenFolder(m_dir.Path());
+  SetEveryArtist("Painted");
+  test::ProcessEvents();
+  PaintCounter counter;
+  qApp->installEventFilter(&counter);
+  Click(IDC_SAVE_ALL);  // saves, then loads again; the bars exist only meanwhile
+  qApp->removeEventFilter(&counter);
+  EXPECT_EQ(Status(), "All files have been reloaded");
+  EXPECT_GT(counter.paints, 0);
+}
+
+}  // namespace

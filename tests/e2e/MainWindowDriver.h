@@ -1,0 +1,117 @@
+#pragma once
+// Drives the real main window as a user would: the folder browser answered
+// through the platform, rows double-clicked, boxes typed into, buttons
+// clicked; and reads back what the window shows. Files are compared with
+// mutagen, a reader that shares no code with the program.
+#include "QuilloryDlg.h"
+#include "Resource.h"
+
+#include "support/TestSupport.h"
+
+#include <platform/FolderBrowser.h>
+#include <platform/MessageBox.h>
+#include <platform/Path.h>
+#include <platform/StatusBarCtrl.h>
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace test {
+
+class TestDlg : public CQuilloryDlg {
+ public:
+  using CQuilloryDlg::m_bDataChanged;
+  using CQuilloryDlg::m_list;
+  using CQuilloryDlg::m_strFolder;
+  using CQuilloryDlg::RowFilePath;
+  using CQuilloryDlg::SaveSelectedRow;
+};
+
+// mutagen's view of a file, column by column of the table ("-" when missing).
+inline std::map<int, std::string> MutagenRow(const CString& path) {
+  std::istringstream lines(
+      RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/e2e/mutagen_row.py '" + path.Str() + "'"));
+  std::map<int, std::string> row;
+  for (std::string line; std::getline(lines, line);) {
+    const auto tab = line.find('\t');
+    if (tab != std::string::npos) row[std::stoi(line.substr(0, tab))] = line.substr(tab + 1);
+  }
+  return row;
+}
+
+// Every frame of the file's ID3v2 tag as mutagen reads it, one per line.
+inline std::string MutagenFrames(const CString& path) {
+  return RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/e2e/mutagen_row.py '" + path.Str() + "' frames");
+}
+
+class MainWindowDriver : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(m_dlg.Create()); }
+
+  QWidget* Item(int id) { return m_dlg.GetDlgItem(id) ? m_dlg.GetDlgItem(id)->GetWidget() : nullptr; }
+  void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(Item(id)), Qt::LeftButton); }
+  QTreeWidget* View() { return static_cast<QTreeWidget*>(m_dlg.m_list.GetWidget()); }
+
+  // Open Folder, choosing folder in the browser (or cancelling it when empty).
+  void OpenFolder(const CString& folder) {
+    WhenModal([folder](QWidget* w) {
+      auto* browser = qobject_cast<QDialog*>(w);
+      ASSERT_NE(browser, nullptr);
+      if (folder.IsEmpty()) {
+        browser->reject();
+        return;
+      }
+      BrowseForFolder_SetSelection(CWnd::FromWidget(browser), folder);
+      browser->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    Click(IDC_OPEN_FOLDER);
+  }
+  // Answers the next message box, remembering its caption and question.
+  void AnswerMessageBox(QMessageBox::StandardButton button) {
+    WhenModal([this, button](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      ASSERT_NE(box, nullptr);
+      m_asked = (box->windowTitle() + "|" + box->text()).toStdString();
+      box->button(button)->click();
+    });
+  }
+
+  int Rows() { return m_dlg.m_list.GetItemCount(); }
+  std::string Cell(int row, int col) { return m_dlg.m_list.GetItemText(row, col).Str(); }
+  int RowOf(const char* key) {
+    for (int row = 0; row < Rows(); ++row)
+      if (Cell(row, 0) == key) return row;
+    return -1;
+  }
+  void DoubleClickRow(int row) {
+    CRect r;
+    ASSERT_TRUE(m_dlg.m_list.GetSubItemRect(row, 0, LVIR_BOUNDS, r));
+    const QPoint centre = View()->viewport()->mapFrom(View(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, centre);
+  }
+  void SelectRow(int row) { View()->setCurrentItem(View()->topLevelItem(row)); }
+  void Type(int id, const char* text) { qobject_cast<QLineEdit*>(Item(id))->setText(QString::fromUtf8(text)); }
+  std::string Box(int id) { return qobject_cast<QLineEdit*>(Item(id))->text().toStdString(); }
+  void SetRule(int id, bool on) { m_dlg.CheckDlgButton(id, on ? BST_CHECKED : BST_UNCHECKED); }
+  std::string Status() {
+    auto* bar = dynamic_cast<CStatusBarCtrl*>(m_dlg.GetDlgItem(517));
+    return bar ? bar->GetText(1).Str() : std::string();
+  }
+  std::string Total(int id) { return m_dlg.GetDlgItemText(id).Str(); }
+
+  TestDlg m_dlg;
+  std::string m_asked;
+};
+
+}  // namespace test
