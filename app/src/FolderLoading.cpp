@@ -109,6 +109,9 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
   m_pTable->ClearTable();
   m_pStatus->SetupProgress(0, m_nFileCount);
   m_pStatus->StartProgress();
+  // Drawn once at the end: a repaint per added cell made a folder of
+  // thousands of files take many seconds to load.
+  m_list.SetRedraw(FALSE);
   ForEachMp3File(pattern, [this](const CString& name) {
     const CString path = platform::JoinPath(m_strFolder, name);
     m_pTags->Link(path);
@@ -131,6 +134,7 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
     m_pStatus->IncProgress();
     platform::PumpPaintEvents();
   });
+  m_list.SetRedraw(TRUE);
   m_pStatus->KillProgress();
   ClearEditBoxes();
 }

@@ -7,6 +7,8 @@
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 
+#include <array>
+
 void CQuilloryDlg::OnCheckAll() {
   m_pStatus->Clear();
   SetAllRuleChecks(BST_CHECKED);
@@ -32,11 +34,17 @@ void CQuilloryDlg::OnUpdateList() {
   const int rows = m_pTable->GetNumOfRow();
   UpdateData(TRUE);
   const auto edits = EditValues();
+  // Nothing can change a box while the rows are walked, so each box is read
+  // once; finding a control by its id costs more than a row's whole update.
+  std::array<bool, std::tuple_size_v<decltype(kTagFields)>> rules{};
+  for (std::size_t k = 0; k < rules.size(); ++k)
+    rules[k] = IsDlgButtonChecked(IDC_RULE_FIRST + static_cast<int>(k)) == BST_CHECKED;
+  m_list.SetRedraw(FALSE);
   for (int row = 0; row < rows; ++row) {
     for (int k = 0; k < static_cast<int>(kTagFields.size()); ++k) {
       const int column = kTagFields[static_cast<size_t>(k)].nColumn;
       const CString& edit = *edits[static_cast<size_t>(k)];
-      const bool checked = IsDlgButtonChecked(IDC_RULE_FIRST + k) == BST_CHECKED;
+      const bool checked = rules[static_cast<size_t>(k)];
       switch (k) {
         case kFieldArtist:  // unchecked, the artist becomes the file name
           m_pTable->UpdateRow(row, column, checked ? edit : m_pTable->GetValStr(row, kKeyColumn));
@@ -61,5 +69,6 @@ void CQuilloryDlg::OnUpdateList() {
       }
     }
   }
+  m_list.SetRedraw(TRUE);
   m_bDataChanged = true;
 }
