@@ -1,4 +1,4 @@
-// quillory_bench N [N...] [--runs R] [--dir FOLDER]
+// quillory_bench N [N...] [--runs R] [--dir FOLDER] [--load-only]
 // For each N: makes corpora of N mixed MP3 files and prints the medians of R
 // runs of Open Folder, Update list and Save all to disk on the real main
 // window, the same work done with plain id3lib (the floor), their ratios, and
@@ -31,7 +31,7 @@ void PrintRate(const char* what, double seconds, int n, double floorSeconds) {
     std::printf("\n");
 }
 
-int RunOne(int n, int runs, const std::string& base) {
+int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
   const std::string windowFolder = base + "/window";
   const std::string floorFolder = base + "/floor";
   const bench::RuleValues rule;
@@ -63,6 +63,7 @@ int RunOne(int n, int runs, const std::string& base) {
       peakFirstLoad = bench::PeakRssKiB();
     }
 
+    if (loadOnly) continue;
     s.update.push_back(window.UpdateList(rule));
     s.save.push_back(window.SaveAll());
     rowsSaved = window.RowsWithArtist(rule.strArtist);
@@ -107,22 +108,25 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   std::vector<int> sizes;
   int runs = 0;
+  bool loadOnly = false;  // for profiling the load alone
   std::string base = "/tmp/quillory-bench-" + std::to_string(::getpid());
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
       runs = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc)
       base = argv[++i];
+    else if (std::strcmp(argv[i], "--load-only") == 0)
+      loadOnly = true;
     else if (std::atoi(argv[i]) > 0)
       sizes.push_back(std::atoi(argv[i]));
     else {
-      std::fprintf(stderr, "usage: %s N [N...] [--runs R] [--dir FOLDER]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s N [N...] [--runs R] [--dir FOLDER] [--load-only]\n", argv[0]);
       return 2;
     }
   }
   if (sizes.empty()) sizes = {1000};
   int failures = 0;
-  for (int n : sizes) failures += RunOne(n, runs > 0 ? runs : n <= 1000 ? 5 : 3, base);
+  for (int n : sizes) failures += RunOne(n, runs > 0 ? runs : n <= 1000 ? 5 : 3, base, loadOnly);
   bench::RemoveFolder(base);
   return failures ? 1 : 0;
 }
