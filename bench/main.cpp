@@ -63,7 +63,11 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
       peakFirstLoad = bench::PeakRssKiB();
     }
 
-    if (loadOnly) continue;
+    if (loadOnly) {
+      std::fprintf(stderr, "  run %d of %d: open %.3f s, floor load %.3f s\n", run + 1, runs, s.open.back(),
+                   s.floorLoad.back());
+      continue;
+    }
     s.update.push_back(window.UpdateList(rule));
     s.save.push_back(window.SaveAll());
     rowsSaved = window.RowsWithArtist(rule.strArtist);
