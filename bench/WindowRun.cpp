@@ -10,7 +10,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTimer>
 
 namespace bench {
@@ -101,11 +100,6 @@ std::string CWindowRun::TotalsText() {
   return std::string(m_pDlg->GetDlgItemText(IDC_TOTAL_FILES).GetString()) + " files, " +
          m_pDlg->GetDlgItemText(IDC_TOTAL_SIZE).GetString() + ", " +
          m_pDlg->GetDlgItemText(IDC_TOTAL_TIME).GetString();
-}
-
-std::string CWindowRun::StatusText() {
-  if (auto* bar = m_pDlg->GetWidget()->findChild<QStatusBar*>()) return bar->currentMessage().toStdString();
-  return {};
 }
 
 }  // namespace bench

@@ -35,7 +35,6 @@ class CWindowRun {
   // Rows whose artist cell holds the text.
   int RowsWithArtist(const std::string& artist);
   std::string TotalsText();
-  std::string StatusText();
 
  private:
   std::unique_ptr<CBenchDlg> m_pDlg;

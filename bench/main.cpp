@@ -40,7 +40,7 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
   const long rssBefore = bench::RssKiB();
   long rssFirstLoad = 0, peakFirstLoad = 0, rssLastLoad = 0;
   int rowsLoaded = 0, rowsSaved = 0, floorFiles = 0;
-  std::string totals, status;
+  std::string totals;
   unsigned long checksum = 0;
   Samples s;
 
@@ -71,7 +71,6 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
     s.update.push_back(window.UpdateList(rule));
     s.save.push_back(window.SaveAll());
     rowsSaved = window.RowsWithArtist(rule.strArtist);
-    status = window.StatusText();
 
     t = bench::Now();
     bench::FloorWrite(floorFolder, rule);
@@ -95,8 +94,8 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
   PrintRate("floor: id3lib Link+Update per file", Median(s.floorWrite), n, 0);
   PrintRate("floor: write + load again", Median(s.floorSave), n, 0);
   PrintRate("Save all to disk (with reload)", Median(s.save), n, Median(s.floorSave));
-  std::printf("  rows loaded %d, totals \"%s\"; after save %d rows carry the new artist; status \"%s\"\n",
-              rowsLoaded, totals.c_str(), rowsSaved, status.c_str());
+  std::printf("  rows loaded %d, totals \"%s\"; after save %d rows carry the new artist\n", rowsLoaded,
+              totals.c_str(), rowsSaved);
   std::printf("  RSS before load %.1f MiB, after first load %.1f MiB (peak %.1f MiB), after last load %.1f MiB\n",
               rssBefore / 1024.0, rssFirstLoad / 1024.0, peakFirstLoad / 1024.0, rssLastLoad / 1024.0);
   std::printf("  memory per row (first load) %.2f KiB\n\n",
