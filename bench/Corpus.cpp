@@ -16,8 +16,7 @@ const std::vector<CorpusKind>& CorpusKinds() {
       {"id3lib_written.mp3", 2}, {"two_comments.mp3", 1},    {"v1_only.mp3", 2},
       {"v1_genre141.mp3", 1},    {"v1_genre200.mp3", 1},     {"untagged.mp3", 2},
       {"vbr_mpeg1_stereo.mp3", 2}, {"vbr_mpeg2_mono.mp3", 1}, {"vbr_mpeg25_mono.mp3", 1},
-      {"cbr_mpeg2_mono.mp3", 2}, {"Upper.MP3", 1},           {"v24.mp3", 1},
-      {"v22.mp3", 1}};
+      {"cbr_mpeg2_mono.mp3", 2}, {"Upper.MP3", 2},           {"cbr_v23_latin1.mp3", 1}};
   return kinds;
 }
 

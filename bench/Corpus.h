@@ -12,9 +12,10 @@ struct CorpusKind {
   int share;
 };
 
-// The kinds the corpus mixes (the deliberately broken fixtures are left out:
-// compressed_frame.mp3 crashes id3lib's own reading, so the floor could not
-// read it; empty.mp3 and not_mpeg.mp3 are not MP3 files).
+// The kinds the corpus mixes. Left out: compressed_frame.mp3 (it crashes
+// id3lib's own reading, so the floor could not read it), empty.mp3 and
+// not_mpeg.mp3 (not MP3 files), v22.mp3 and v24.mp3 (read-only to the
+// program: Save all would report them unsaved and skip its reload).
 const std::vector<CorpusKind>& CorpusKinds();
 
 // Fills folder (made when missing, emptied first) with n files; returns

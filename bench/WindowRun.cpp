@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -32,11 +33,17 @@ void PressOkWhenBrowserShows(double* pressedAt) {
   QObject::connect(timer, &QTimer::timeout, [timer, pressedAt] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!dialog || !dialog->isVisible()) return;
+    // Edits left unsaved by a failed save: open the folder all the same.
+    if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+      box->button(QMessageBox::Yes)->click();
+      return;
+    }
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    if (!buttons) return;
     timer->stop();
     timer->deleteLater();
-    QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
     *pressedAt = Now();
-    ok->click();
+    buttons->button(QDialogButtonBox::Ok)->click();
   });
   timer->start(1);
 }
