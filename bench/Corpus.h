@@ -1,0 +1,28 @@
+#pragma once
+// The corpus: a folder of N real MP3 files of mixed kinds, copied and renamed
+// from the test fixtures.
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// One kind of file and how many of every 26 files are of it.
+struct CorpusKind {
+  const char* fixture;
+  int share;
+};
+
+// The kinds the corpus mixes. Left out: compressed_frame.mp3 (it crashes
+// id3lib's own reading, so the floor could not read it), empty.mp3 and
+// not_mpeg.mp3 (not MP3 files), v22.mp3 and v24.mp3 (read-only to the
+// program: Save all would report them unsaved and skip its reload).
+const std::vector<CorpusKind>& CorpusKinds();
+
+// Fills folder (made when missing, emptied first) with n files; returns
+// their paths in creation order.
+std::vector<std::string> MakeCorpus(const std::string& folder, int n);
+
+// Removes the folder with everything in it.
+void RemoveFolder(const std::string& folder);
+
+}  // namespace bench
