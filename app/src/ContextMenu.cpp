@@ -5,6 +5,8 @@
 #include "RowFiles.h"
 
 #include <menus/IconMenu.h>
+#include <platform/MessageBox.h>
+#include <platform/WinApp.h>
 #include <shell/Shellcmd.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>

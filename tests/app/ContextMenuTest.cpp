@@ -5,7 +5,9 @@
 
 #include "support/ModalAnswers.h"
 
+#include <platform/MessageBox.h>
 #include <platform/Path.h>
+#include <platform/WinApp.h>
 
 #include <QHeaderView>
 #include <QPushButton>

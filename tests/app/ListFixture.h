@@ -72,12 +72,13 @@ class ListFixture : public ::testing::Test {
 
   QAbstractItemView* View() { return qobject_cast<QAbstractItemView*>(m_dlg.m_list.GetWidget()); }
 
-  // A right click in the middle of the cell, as the user makes it.
+  // A right press in the middle of the cell, as the user makes it; the
+  // release goes to the menu that the press opens.
   void RightClick(int row, int col) {
     CRect cell;
     ASSERT_TRUE(m_dlg.m_list.GetSubItemRect(row, col, LVIR_BOUNDS, cell));
     const QPoint centre((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
-    QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, View()->viewport()->mapFrom(View(), centre));
+    QTest::mousePress(View()->viewport(), Qt::RightButton, {}, View()->viewport()->mapFrom(View(), centre));
   }
 
   std::vector<std::string> Keys() {
