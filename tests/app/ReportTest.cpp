@@ -127,7 +127,8 @@ TEST_F(ReportTest, AnEmptyTableGivesHeadAndFootAndReplacesAnOldPage) {
 TEST_F(ReportTest, AReportThatCannotBeCreatedGivesTheErrorAndOpensNothing) {
   List({{.key = "Song"}});
   // A folder that is a file, and a page name taken by a folder: no user,
-  // root included, can create the page there.
+  // root included, can create the page there (a read-only folder stops
+  // everyone but root the same way).
   m_dlg.m_strFolder = m_dir.File("Song.mp3");
   m_dlg.WriteReport();
   EXPECT_EQ(StatusText(), "Couldn't create the report");
@@ -135,16 +136,11 @@ TEST_F(ReportTest, AReportThatCannotBeCreatedGivesTheErrorAndOpensNothing) {
   ASSERT_EQ(::mkdir(m_dir.File("report.html"), 0755), 0);
   m_dlg.WriteReport();
   EXPECT_EQ(StatusText(), "Couldn't create the report");
-  EXPECT_TRUE(m_shell.Opened().empty());
-}
-
-TEST_F(ReportTest, AReadOnlyFolderGivesTheError) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into a read-only folder";
-  ::chmod(m_dir.Path(), 0555);
+  // No folder loaded: nothing lands in the working folder either.
+  m_dlg.m_strFolder = "";
   m_dlg.WriteReport();
-  ::chmod(m_dir.Path(), 0755);
   EXPECT_EQ(StatusText(), "Couldn't create the report");
-  EXPECT_FALSE(platform::FileExists(m_dir.File("report.html")));
+  EXPECT_FALSE(platform::FileExists("report.html"));
   EXPECT_TRUE(m_shell.Opened().empty());
 }
 
@@ -154,13 +150,5 @@ TEST_F(ReportTest, AFailedWriteIsReportedAndTheHalfPageNotOpened) {
   ASSERT_EQ(::symlink("/dev/full", m_dir.File("report.html")), 0);
   m_dlg.WriteReport();
   EXPECT_EQ(StatusText(), "Couldn't write the report");
-  EXPECT_TRUE(m_shell.Opened().empty());
-}
-
-TEST_F(ReportTest, NoFolderWritesNothing) {
-  m_dlg.m_strFolder = "";
-  m_dlg.WriteReport();
-  EXPECT_EQ(StatusText(), "Couldn't create the report");
-  EXPECT_FALSE(platform::FileExists("report.html"));
   EXPECT_TRUE(m_shell.Opened().empty());
 }
