@@ -5,6 +5,7 @@
 #include "MappedFile.h"
 #include "MpegFrame.h"
 #include "TagCheck.h"
+#include "V1Tag.h"
 
 #include <memory>
 
@@ -17,4 +18,6 @@ struct CMyMP3Tags::FileState {
   long nFileSize = 0;
   bool bPathLinked = false;     // m_pTag was linked by file name (needed to write)
   CString strReadOnlyReason;    // empty when the file may be written
+  bool bDirty = false;          // the tag object holds edits not yet written
+  CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
 };

@@ -2,6 +2,7 @@
 
 #include "FileState.h"
 #include "TextCodec.h"
+#include "V1Tag.h"
 
 #include <id3/readers.h>
 #include <id3/tag.h>
@@ -39,6 +40,19 @@ const ID3_FrameID kRemovedByRemoveAll[] = {
     ID3FID_YEAR,       ID3FID_COMPOSER,  ID3FID_COPYRIGHT,  ID3FID_ENCODEDBY, ID3FID_ORIGARTIST,
     ID3FID_BAND,       ID3FID_PUBLISHER, ID3FID_CONDUCTOR};
 
+// The ID3v1 field a frame is copied into, if any.
+bool V1FieldOf(ID3_FrameID id, V1Field* field) {
+  switch (id) {
+    case ID3FID_TITLE: *field = V1Field::Title; return true;
+    case ID3FID_LEADARTIST: *field = V1Field::Artist; return true;
+    case ID3FID_ALBUM: *field = V1Field::Album; return true;
+    case ID3FID_YEAR: *field = V1Field::Year; return true;
+    case ID3FID_COMMENT: *field = V1Field::Comment; return true;
+    case ID3FID_TRACKNUM: *field = V1Field::Track; return true;
+    default: return false;
+  }
+}
+
 // The first frame with the identifier. id3lib's own Find searches on from
 // the frame it found last, so two reads of one field could give two frames.
 ID3_Frame* FindFirst(ID3_Tag& tag, ID3_FrameID id) {
@@ -52,7 +66,8 @@ ID3_Frame* FindFirst(ID3_Tag& tag, ID3_FrameID id) {
 
 CMyMP3Tags::CMyMP3Tags() : m_pTag(std::make_unique<ID3_Tag>(nullptr)) {}
 
-CMyMP3Tags::~CMyMP3Tags() = default;
+// Edits of an open group are written rather than lost.
+CMyMP3Tags::~CMyMP3Tags() { EndUpdate(); }
 
 void CMyMP3Tags::Link(CString fileName) {
   if (m_bLinked) return;
@@ -96,6 +111,7 @@ void CMyMP3Tags::LinkFromDisk(CString fileName) {
 
 void CMyMP3Tags::Reset() {
   if (!m_bLinked) return;
+  EndUpdate();
   // A tag linked by name is dropped whole so the next Link starts afresh.
   if (m_pFile && m_pFile->bPathLinked)
     m_pTag = std::make_unique<ID3_Tag>(nullptr);
@@ -159,7 +175,7 @@ bool CMyMP3Tags::m_getString(int id, char* buffer, int bufferSize) {
 
 bool CMyMP3Tags::PrepareWrite() {
   if (!m_pFile->strReadOnlyReason.IsEmpty()) {
-    m_strLastWriteError = m_pFile->strReadOnlyReason;
+    SetWriteError(m_pFile->strReadOnlyReason);
     return false;
   }
   if (!m_pFile->bPathLinked) {
@@ -167,38 +183,71 @@ bool CMyMP3Tags::PrepareWrite() {
     // memory-linked one did, with the same tag types.
     m_pTag = std::make_unique<ID3_Tag>(nullptr);
     m_pTag->Link(m_pFile->strPath, m_pFile->nLinkFlags);
+    // A growing tag gets room to spare, so the next edits fit in place.
+    m_pTag->SetPadding(true);
     m_pFile->bPathLinked = true;
   }
   return true;
 }
 
+void CMyMP3Tags::SetWriteError(const CString& reason) {
+  if (m_strLastWriteError.IsEmpty()) m_strLastWriteError = reason;
+}
+
+void CMyMP3Tags::MarkEdited(int id) {
+  m_pFile->bDirty = true;
+  V1Field field;
+  if (V1FieldOf(static_cast<ID3_FrameID>(id), &field)) m_pFile->v1Edits.Set(field, GetString(id));
+}
+
+void CMyMP3Tags::BeginUpdate() {
+  if (!m_bLinked || m_bGrouped) return;
+  m_bGrouped = true;
+  m_strLastWriteError.Empty();
+}
+
+void CMyMP3Tags::EndUpdate() {
+  if (!m_bGrouped) return;
+  m_bGrouped = false;
+  if (m_bLinked && m_pFile->bDirty) WriteTag();
+}
+
 void CMyMP3Tags::WriteTag() {
   const CString& path = m_pFile->strPath;
+  const CV1Edits v1Edits = m_pFile->v1Edits;
+  m_pFile->v1Edits.Clear();
+  m_pFile->bDirty = false;
   // id3lib would create a missing file, and it half-writes (ID3v1 only) when
   // the folder refuses the new file a growing ID3v2 tag needs.
   if (!FileExistsWithData(path)) {
-    m_strLastWriteError = "The file no longer exists or is empty";
+    SetWriteError("The file no longer exists or is empty");
     return;
   }
   if (::access(path, W_OK) != 0) {
-    m_strLastWriteError = "The file is read-only";
+    SetWriteError("The file is read-only");
     return;
   }
   if (::access(FolderOf(path), W_OK) != 0) {
-    m_strLastWriteError = "The folder is read-only";
+    SetWriteError("The folder is read-only");
     return;
   }
-  const flags_t written = m_pTag->Update(ID3TT_ALL);
-  if ((written & (ID3TT_ID3V1 | ID3TT_ID3V2)) != (ID3TT_ID3V1 | ID3TT_ID3V2))
-    m_strLastWriteError = "The tags could not be written completely";
-  // Rendering the ID3v1 tag turns the frames inside the tag object into
-  // 7-bit text; the next write would store that, so read the file afresh.
+  // id3lib writes the ID3v2 tag only; its own ID3v1 copy would hold 7-bit
+  // text, so the ID3v1 fields are written here. A tag left with no frames
+  // is removed, which id3lib reports as nothing written.
+  const flags_t written = m_pTag->Update(ID3TT_ID3V2);
+  CString v1Error;
+  if (!(written & ID3TT_ID3V2) && m_pTag->NumFrames() > 0)
+    SetWriteError("The ID3v2 tag could not be written");
+  else if (!v1Edits.WriteTo(path, &v1Error))
+    SetWriteError(v1Error);
+  // id3lib parses the file again after writing, merging tags into the
+  // frames; the next write must start from what the file holds.
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
   m_pTag->Link(path, m_pFile->nLinkFlags);
 }
 
 void CMyMP3Tags::SetTag(int id, CString value) {
-  m_strLastWriteError.Empty();
+  if (!m_bGrouped) m_strLastWriteError.Empty();
   if (!m_bLinked) return;
   if (value == GetString(id)) return;
   if (!PrepareWrite()) return;
@@ -219,20 +268,25 @@ void CMyMP3Tags::SetTag(int id, CString value) {
     field->Set(reinterpret_cast<const unicode_t*>(units.c_str()));
   }
   m_pTag->AddFrame(&frame);
-  WriteTag();
+  MarkEdited(id);
+  if (!m_bGrouped) WriteTag();
 }
 
-void CMyMP3Tags::RemoveTag(int id) {
-  if (!m_bLinked) return;
-  if (ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id))) delete m_pTag->RemoveFrame(frame);
+bool CMyMP3Tags::RemoveTag(int id) {
+  if (!m_bLinked) return false;
+  ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
+  if (!frame) return false;
+  delete m_pTag->RemoveFrame(frame);
+  MarkEdited(id);
+  return true;
 }
 
 void CMyMP3Tags::RemoveAllTags() {
-  m_strLastWriteError.Empty();
+  if (!m_bGrouped) m_strLastWriteError.Empty();
   if (!m_bLinked) return;
   if (!PrepareWrite()) return;
   for (ID3_FrameID id : kRemovedByRemoveAll) RemoveTag(id);
-  WriteTag();
+  if (!m_bGrouped && m_pFile->bDirty) WriteTag();
 }
 
 CString CMyMP3Tags::GetArtist() { return GetString(ID3FID_LEADARTIST); }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include <unistd.h>
@@ -15,14 +16,18 @@ namespace {
 
 using test::Mutagen;
 
-// mutagen's frames without the one key given (and without what id3lib adds
-// of its own accord when it renders the ID3v1 tag).
-std::string FramesBut(const CString& path, const std::string& key) {
-  std::istringstream in(Mutagen(path, "all"));
+// The lines of a frame listing but those whose key starts with the prefix.
+std::string Without(const std::string& frames, const std::string& prefix) {
+  std::istringstream in(frames);
   std::string line, out;
   while (std::getline(in, line))
-    if (line.rfind(key + "=", 0) != 0 && line.rfind("COMM:ID3v1 Comment", 0) != 0) out += line + "\n";
+    if (line.rfind(prefix, 0) != 0) out += line + "\n";
   return out;
+}
+
+// mutagen's frames (view "all", "v2" or "v1") but those of one key prefix.
+std::string FramesBut(const CString& path, const std::string& prefix, const std::string& view = "all") {
+  return Without(Mutagen(path, view), prefix);
 }
 
 TEST(TagsWrite, UnicodeAndLatinValuesAsMutagenReadsThem) {
@@ -76,7 +81,7 @@ TEST(TagsWrite, OneEditKeepsEveryOtherFrame) {
   for (const char* name : {"cbr_v23_latin1.mp3", "cbr_v23_utf16.mp3", "cbr_v23_utf16_v1.mp3", "Upper.MP3",
                            "id3lib_written.mp3", "two_comments.mp3", "vbr_mpeg2_mono.mp3"}) {
     const CString path = dir.CopyFixture(name);
-    const std::string before = FramesBut(path, "TPE1");
+    const std::string before = FramesBut(path, "TPE1=");
     {
       CMyMP3Tags tags;
       tags.Link(path);
@@ -84,8 +89,80 @@ TEST(TagsWrite, OneEditKeepsEveryOtherFrame) {
       EXPECT_EQ(tags.GetLastWriteError(), "") << name;
     }
     EXPECT_EQ(Mutagen(path, "TPE1"), "Changed Artist") << name;
-    EXPECT_EQ(FramesBut(path, "TPE1"), before) << name;
+    // The view mutagen-based players show merges the ID3v1 tag in: a new
+    // ID3v1 tag would show its comment there as a new comment frame.
+    EXPECT_EQ(FramesBut(path, "TPE1="), before) << name;
   }
+}
+
+TEST(TagsWrite, Id3v1CopyGetsLatin1AndOnlyTheEditedFields) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("cbr_v23_utf16_v1.mp3");
+  const std::string before = Mutagen(path, "v1");
+  {
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.SetArtist("Björk Guðmundsdóttir");
+    tags.SetTitle("日本語の歌");  // no Latin-1 form: the ID3v1 title stays
+    tags.SetAlbum("Ålbum with a name longer than thirty characters");
+    tags.SetTrack("11/12");
+    EXPECT_EQ(tags.GetLastWriteError(), "");
+  }
+  const std::string v1 = Mutagen(path, "v1");
+  EXPECT_NE(v1.find("TPE1=TPE1(encoding=<Encoding.LATIN1: 0>, text=['Björk Guðmundsdóttir'])"), std::string::npos) << v1;
+  EXPECT_NE(v1.find("text=['Ålbum with a name longer than'"), std::string::npos) << v1;
+  EXPECT_NE(v1.find("TRCK=TRCK(encoding=<Encoding.LATIN1: 0>, text=['11'])"), std::string::npos) << v1;
+  // Title, year, comment and genre as they were.
+  std::istringstream in(before);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("TPE1", 0) == 0 || line.rfind("TALB", 0) == 0 || line.rfind("TRCK", 0) == 0) continue;
+    EXPECT_NE(v1.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(Mutagen(path, "TIT2"), "日本語の歌");
+}
+
+TEST(TagsWrite, NoId3v1TagIsAddedAndId3v2HoldsOnlyTheEdits) {
+  test::TempDir dir;
+  for (const char* name : {"cbr_v23_latin1.mp3", "untagged.mp3"}) {
+    const CString path = dir.CopyFixture(name);
+    const std::string before = Without(FramesBut(path, "TPE1=", "v2"), "COMM");
+    {
+      CMyMP3Tags tags;
+      tags.Link(path);
+      tags.SetArtist("Changed Artist");
+      tags.SetComment("Changed comment");
+      EXPECT_EQ(tags.GetLastWriteError(), "") << name;
+    }
+    const std::string bytes = test::ReadFile(path);
+    EXPECT_NE(bytes.compare(bytes.size() - 128, 3, "TAG"), 0) << name;
+    EXPECT_EQ(Mutagen(path, "v1"), "") << name;
+    const std::string after = FramesBut(path, "TPE1=", "v2");
+    EXPECT_EQ(Without(after, "COMM"), before) << name;
+    // One comment frame: the edited one.
+    const std::string comments = Without(Without(after, "T"), "W");
+    EXPECT_EQ(std::count(comments.begin(), comments.end(), '\n'), 1) << comments;
+    EXPECT_NE(after.find("text=['Changed comment']"), std::string::npos) << name;
+  }
+}
+
+TEST(TagsWrite, Id3v1OnlyFileKeepsItsTagAndItsFields) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("v1_only.mp3");
+  {
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.SetArtist("Sigur Rós");
+    EXPECT_EQ(tags.GetLastWriteError(), "");
+  }
+  const std::string v1 = Mutagen(path, "v1");
+  EXPECT_NE(v1.find("text=['Sigur Rós']"), std::string::npos) << v1;
+  EXPECT_NE(v1.find("text=['V1 Title']"), std::string::npos) << v1;
+  CMyMP3Tags again;
+  again.Link(path);
+  EXPECT_EQ(again.GetArtist(), "Sigur Rós");
+  EXPECT_EQ(again.GetTitle(), "V1 Title");
+  EXPECT_EQ(again.GetAlbum(), "V1 Album");
+  EXPECT_EQ(again.GetTrack(), "7");
 }
 
 TEST(TagsWrite, CommentReplacesOnlyTheFirstAndUrlLosesItsDescription) {

@@ -1,17 +1,36 @@
 # An independent reader's view of an MP3 file, for the tag tests:
 #   mutagen_view.py FILE info   -> "seconds kbit/s sample-rate"
-#   mutagen_view.py FILE all    -> every frame, one per line
+#   mutagen_view.py FILE all    -> every frame, one per line (ID3v1 merged in,
+#                                  as mutagen-based players show them)
+#   mutagen_view.py FILE v2     -> every frame of the ID3v2 tag alone
+#   mutagen_view.py FILE v1     -> the ID3v1 tag as frames; empty when none
 #   mutagen_view.py FILE KEY    -> the text (or URL) of one frame
 import sys
 import mutagen.mp3
+from mutagen.id3 import ID3, ParseID3v1
 
-m = mutagen.mp3.MP3(sys.argv[1])
+
+def frames(tags):
+    print("\n".join(sorted("%s=%r" % (k, tags[k]) for k in tags.keys())), end="")
+
+
 key = sys.argv[2]
+if key == "v2":
+    try:
+        frames(ID3(sys.argv[1], load_v1=False))
+    except mutagen.MutagenError:
+        pass
+    sys.exit(0)
+if key == "v1":
+    with open(sys.argv[1], "rb") as f:
+        data = f.read()
+    frames(ParseID3v1(data[-128:]) or {} if len(data) >= 128 else {})
+    sys.exit(0)
+m = mutagen.mp3.MP3(sys.argv[1])
 if key == "info":
     print("%d %d %d" % (int(m.info.length), m.info.bitrate // 1000, m.info.sample_rate), end="")
 elif key == "all":
-    tags = m.tags or {}
-    print("\n".join(sorted("%s=%r" % (k, tags[k]) for k in tags.keys())), end="")
+    frames(m.tags or {})
 elif m.tags and key in m.tags:
     frame = m.tags[key]
     print(frame.url if hasattr(frame, "url") else str(frame), end="")

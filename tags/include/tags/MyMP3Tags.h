@@ -25,7 +25,8 @@ class CMyMP3Tags {
   // The same as Link, but through id3lib's own file reading (many system
   // calls per file); gives the same results. For comparison and measurement.
   void LinkFromDisk(CString fileName);
-  // Detaches the object again.
+  // Detaches the object again (ending an open BeginUpdate group first, so
+  // its edits are written, not lost).
   void Reset();
   // Removes thirteen text frames (not genre and URL) and writes the file.
   void RemoveAllTags();
@@ -57,7 +58,11 @@ class CMyMP3Tags {
   CString GetConductor();
 
   // Each setter writes the file at once, unless the value equals what the
-  // getter returns now (then nothing is written).
+  // getter returns now (then nothing is written) or a BeginUpdate group is
+  // open. The ID3v2 tag gets the value (Latin-1 where it fits, else UTF-16);
+  // an ID3v1 tag the file already has gets title, artist, album, year,
+  // comment and track in Latin-1 where they fit (a value that does not fit
+  // leaves its ID3v1 field as it was). No ID3v1 tag is added to a file.
   void SetArtist(CString value);
   void SetAlbum(CString value);
   void SetTitle(CString value);
@@ -74,6 +79,20 @@ class CMyMP3Tags {
   void SetBand(CString value);
   void SetPublisher(CString value);
   void SetConductor(CString value);
+
+  // Groups the setters of one file into one write: after BeginUpdate the
+  // setters change the tag object only (the getters already give the new
+  // values) and EndUpdate writes the file once, so a growing tag rewrites
+  // the file at most once. Saving one row:
+  //   tags.Link(path); tags.BeginUpdate();
+  //   tags.SetArtist(...); ... tags.SetConductor(...);
+  //   tags.EndUpdate();
+  //   if (!tags.GetLastWriteError().IsEmpty()) ... report it ...
+  // Inside a group GetLastWriteError keeps the first failure (a refused
+  // setter, or EndUpdate's write); BeginUpdate clears it. Both do nothing
+  // while unlinked; BeginUpdate inside an open group does nothing.
+  void BeginUpdate();
+  void EndUpdate();
 
   // MPEG header facts: GetHeaderInfo() must succeed before the getters give
   // anything but "-".
@@ -102,9 +121,11 @@ class CMyMP3Tags {
   CString GetString(int id);
   bool m_getString(int id, char* buffer, int bufferSize);
   void SetTag(int id, CString value);
-  void RemoveTag(int id);
+  bool RemoveTag(int id);  // true when a frame was removed
   bool PrepareWrite();
+  void MarkEdited(int id);
   void WriteTag();
+  void SetWriteError(const CString& reason);
 
   std::unique_ptr<ID3_Tag> m_pTag;
   bool m_bLinked = false;
@@ -112,4 +133,5 @@ class CMyMP3Tags {
   HeaderFacts m_header;
   std::unique_ptr<FileState> m_pFile;
   CString m_strLastWriteError;
+  bool m_bGrouped = false;  // between BeginUpdate and EndUpdate
 };

@@ -1,0 +1,27 @@
+#pragma once
+// The ID3v1 copy of a file's tags, written in place by us rather than by
+// id3lib: id3lib renders it from frames read through 7 bits ("Björk" becomes
+// "Bjvrk"), while ID3v1 holds Latin-1.
+#include <platform/String.h>
+
+// The text fields of an ID3v1.1 tag that a save may change.
+enum class V1Field { Title, Artist, Album, Year, Comment, Track, Count };
+
+class CV1Edits {
+ public:
+  // Records the field's new value (UTF-8; "-" stands for no value).
+  void Set(V1Field field, const CString& value);
+  bool IsEmpty() const;
+  void Clear();
+
+  // Writes the recorded fields into the ID3v1 tag that closes the file, each
+  // as Latin-1 cut to its width; a value outside Latin-1 leaves its field as
+  // it was, and so does every field not recorded. A file without an ID3v1
+  // tag is left alone. False (with the reason) when the file cannot be
+  // written.
+  bool WriteTo(const CString& path, CString* error) const;
+
+ private:
+  bool m_bSet[static_cast<int>(V1Field::Count)] = {};
+  CString m_strValue[static_cast<int>(V1Field::Count)];
+};
