@@ -2,11 +2,47 @@
 #include "QuilloryDlg.h"
 
 #include "Resource.h"
+#include "RowFiles.h"
 
+#include <menus/IconMenu.h>
+#include <platform/MessageBox.h>
+#include <platform/WinApp.h>
 #include <shell/Shellcmd.h>
 #include <statusbar/Status.h>
+#include <table/Gridora.h>
 
-void CQuilloryDlg::OnListRClick(NMHDR*, LRESULT* pResult) { *pResult = 0; }
+namespace {
+
+// The menu's items, by position.
+enum MenuChoice : unsigned { kPlay = 0, kDelete = 1, kEdit = 2, kSave = 3, kReport = 4 };
+
+}  // namespace
+
+void CQuilloryDlg::OnListRClick(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 0;
+  if (m_nHotItem < 0 || m_nHotSubItem < 0) return;
+
+  // The menu opens at the hot cell; when that cell is gone (its row deleted
+  // since the mouse was over it) it opens where the mouse was clicked.
+  CRect cell;
+  CPoint where;
+  if (m_list.GetSubItemRect(m_nHotItem, m_nHotSubItem, LVIR_BOUNDS, cell)) {
+    where = cell.TopLeft();
+  } else {
+    const auto* click = reinterpret_cast<const NMITEMACTIVATE*>(pNMHDR);
+    where = CPoint(click->ptAction.x, click->ptAction.y);
+  }
+  m_list.ClientToScreen(&where);
+
+  switch (m_pMenu->Show(&m_list, where, 'L')) {
+    case kPlay: OnPlay(); break;
+    case kDelete: OnDeleteRow(); break;
+    case kEdit: FillEditBoxes(); break;
+    case kSave: SaveSelectedRow(); break;
+    case kReport: WriteReport(); break;
+    default: break;  // closed without a choice
+  }
+}
 
 void CQuilloryDlg::OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult) {
   const auto* item = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
@@ -15,16 +51,37 @@ void CQuilloryDlg::OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 0;
 }
 
-void CQuilloryDlg::OnHeaderItemClick(NMHDR*, LRESULT* pResult) { *pResult = 0; }
+void CQuilloryDlg::OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult) {
+  m_pTable->SortData(pNMHDR, pResult);
+  *pResult = 0;
+}
 
 void CQuilloryDlg::OnPlay() {
   m_pStatus->Clear();
-  m_pStatus->InfoMsg("Not available yet");
+  const int row = m_pTable->GetSelectedRow();
+  if (row < 0) {
+    m_pStatus->ErrorMsg("Select a file to play.");
+    return;
+  }
+  if (m_strFolder.IsEmpty()) return;
+  const CString key = m_pTable->GetValStr(row, 0);
+  m_pStatus->InfoMsg(CString::Formatted("Now playing file:%s", key));
+  m_pShell->Run(FindRowFile(key));
 }
 
 void CQuilloryDlg::OnDeleteRow() {
   m_pStatus->Clear();
-  m_pStatus->InfoMsg("Not available yet");
+  const int row = m_pTable->GetSelectedRow();
+  if (row < 0) {
+    m_pStatus->ErrorMsg("Select a file from list.");
+    return;
+  }
+  // Only the row goes; the file stays on disk and a Reload brings it back.
+  m_pTable->DeleteRow(row);
+  ClearEditBoxes();
+  // The totals clear the status bar first, so the message comes after them.
+  UpdateFolderTotals();
+  m_pStatus->InfoMsg("1 data item has been deleted.");
 }
 
 // The design keeps the button without a command of its own.
@@ -32,7 +89,34 @@ void CQuilloryDlg::OnExplore() {}
 
 void CQuilloryDlg::OnTogglePanel() {
   m_pStatus->Clear();
-  m_pStatus->InfoMsg("Not available yet");
+  const int width = m_rcList.Width();
+  const int templateHeight = m_rcList.Height();
+  // The list grows or shrinks a pixel at a time, painted at each step.
+  const auto resizeList = [&](int height) {
+    m_list.MoveWindow(m_rcList.left, m_rcList.top, width, height, TRUE);
+    m_list.UpdateWindow();
+  };
+
+  if (!m_bPanelHidden) {
+    m_bPanelHidden = true;
+    for (int height = templateHeight; height <= m_nListExpandedHeight; ++height) resizeList(height);
+    ShowPanel(SW_HIDE);
+    SetDlgItemText(IDC_TOGGLE_PANEL, "^");
+  } else {
+    m_bPanelHidden = false;
+    ShowPanel(SW_SHOW);
+    for (int height = m_nListExpandedHeight; height >= templateHeight; --height) resizeList(height);
+    SetDlgItemText(IDC_TOGGLE_PANEL, "_");
+  }
+}
+
+void CQuilloryDlg::ShowPanel(int command) {
+  for (int id = IDC_EDIT_FILENAME; id <= IDC_WEB_SITE; ++id)
+    if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
+  for (int id : {IDOK, ID_HELP})
+    if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
 }
 
 void CQuilloryDlg::OnWebSite() { m_pShell->Run(kWebSite); }
+
+CString CQuilloryDlg::FindRowFile(const CString& key) { return CRowFiles(m_strFolder).PathOf(key); }

@@ -100,6 +100,10 @@ class CQuilloryDlg : public CDialog {
   void OnExplore();
   void OnTogglePanel();
   void OnWebSite();
+  // Shows (SW_SHOW) or hides (SW_HIDE) the tag panel, Exit and Help.
+  void ShowPanel(int command);
+  // The path of the file a row's key stands for, with its real extension.
+  CString FindRowFile(const CString& key);
 
   // The HTML report of the folder.
   void WriteReport();
