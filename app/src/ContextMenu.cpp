@@ -66,7 +66,7 @@ void CQuilloryDlg::OnPlay() {
   if (m_strFolder.IsEmpty()) return;
   const CString key = m_pTable->GetValStr(row, 0);
   m_pStatus->InfoMsg(CString::Formatted("Now playing file:%s", key));
-  m_pShell->Run(FindRowFile(key));
+  m_pShell->Run(CRowFiles(m_strFolder).OpenPathOf(key));
 }
 
 void CQuilloryDlg::OnDeleteRow() {
@@ -119,4 +119,3 @@ void CQuilloryDlg::ShowPanel(int command) {
 
 void CQuilloryDlg::OnWebSite() { m_pShell->Run(kWebSite); }
 
-CString CQuilloryDlg::FindRowFile(const CString& key) { return CRowFiles(m_strFolder).PathOf(key); }

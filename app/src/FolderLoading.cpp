@@ -1,5 +1,6 @@
 // Folder loading: Open Folder, Reload and the three folder totals.
 #include "QuilloryDlg.h"
+#include "RowFiles.h"
 
 #include "Resource.h"
 
@@ -169,19 +170,6 @@ void CQuilloryDlg::ShowFolderTotals(const CString& count, const CString& size, c
 }
 
 CString CQuilloryDlg::RowFilePath(int row) {
-  if (m_strFolder.IsEmpty() || row < 0 || row >= m_pTable->GetNumOfRow()) return CString();
-  const CString key = m_pTable->GetValStr(row, 0);
-  // ".mp3" has four spellings by letter case; trying them costs no folder listing.
-  std::vector<CString> found;
-  for (const char* extension : {".mp3", ".mP3", ".Mp3", ".MP3"})
-    if (platform::FileExists(platform::JoinPath(m_strFolder, key + extension))) found.push_back(key + extension);
-  if (found.size() > 1) {
-    // Either a folder that ignores letter case, where every spelling finds the
-    // one file, or truly several files: the listing tells which.
-    found.clear();
-    ForEachMp3File(FolderPattern(), [&](const CString& name) {
-      if (name.GetLength() == key.GetLength() + 4 && name.Left(key.GetLength()) == key) found.push_back(name);
-    });
-  }
-  return found.size() == 1 ? platform::JoinPath(m_strFolder, found.front()) : CString();
+  if (row < 0 || row >= m_pTable->GetNumOfRow()) return CString();
+  return CRowFiles(m_strFolder).PathOf(m_pTable->GetValStr(row, 0));
 }

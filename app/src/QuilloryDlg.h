@@ -102,8 +102,6 @@ class CQuilloryDlg : public CDialog {
   void OnWebSite();
   // Shows (SW_SHOW) or hides (SW_HIDE) the tag panel, Exit and Help.
   void ShowPanel(int command);
-  // The path of the file a row's key stands for, with its real extension.
-  CString FindRowFile(const CString& key);
 
   // The HTML report of the folder.
   void WriteReport();

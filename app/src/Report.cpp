@@ -76,7 +76,7 @@ void CQuilloryDlg::WriteReport() {
     CString cells[std::size(kReportColumns)];
     for (std::size_t k = 0; k < std::size(kReportColumns); ++k)
       cells[k] = m_pTable->GetValStr(row, kReportColumns[k]);
-    const CString link = platform::FileNameOf(files.PathOf(cells[0]));
+    const CString link = platform::FileNameOf(files.OpenPathOf(cells[0]));
     std::fputs(ReportRow(cells, link), m_pReportFile);
     std::fflush(m_pReportFile);
   }

@@ -1,24 +1,32 @@
 #include "RowFiles.h"
 
+#include <platform/FileFind.h>
 #include <platform/Path.h>
 
-#include <filesystem>
-#include <system_error>
-
 CString CRowFiles::PathOf(const CString& key) {
-  const CString usual = platform::JoinPath(m_strFolder, key + ".mp3");
-  if (platform::FileExists(usual)) return usual;
-  if (!m_names) {
-    m_names.emplace();
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(m_strFolder.Str(), error)) {
-      const CString name(entry.path().filename().string());
-      if (platform::ExtensionOf(name).CompareNoCase(".mp3") != 0) continue;
-      const CString nameKey = name.Left(name.GetLength() - 4);
-      auto [it, inserted] = m_names->emplace(nameKey, name);
-      if (!inserted && name < it->second) it->second = name;
+  if (m_strFolder.IsEmpty() || key.IsEmpty()) return CString();
+  std::vector<CString> found;
+  for (const char* extension : {".mp3", ".mP3", ".Mp3", ".MP3"})
+    if (platform::FileExists(platform::JoinPath(m_strFolder, key + extension))) found.push_back(key + extension);
+  if (found.size() > 1) {
+    if (!m_names) {
+      m_names.emplace();
+      CFileFind finder;
+      BOOL more = finder.FindFile(platform::JoinPath(m_strFolder, "*.mp3"));
+      while (more) {
+        more = finder.FindNextFile();
+        const CString name = finder.GetFileName();
+        if (!finder.IsDirectory() && platform::ExtensionOf(name).CompareNoCase(".mp3") == 0)
+          (*m_names)[name.Left(name.GetLength() - 4)].push_back(name);
+      }
     }
+    const auto it = m_names->find(key);
+    found = it == m_names->end() ? std::vector<CString>() : it->second;
   }
-  const auto it = m_names->find(key);
-  return it == m_names->end() ? usual : platform::JoinPath(m_strFolder, it->second);
+  return found.size() == 1 ? platform::JoinPath(m_strFolder, found.front()) : CString();
+}
+
+CString CRowFiles::OpenPathOf(const CString& key) {
+  const CString path = PathOf(key);
+  return path.IsEmpty() ? platform::JoinPath(m_strFolder, key + ".mp3") : path;
 }
