@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 #include <sys/stat.h>
@@ -218,21 +219,28 @@ TEST_F(FaultsTest, CloseRequestsWhileSavingAndLoadingAreIgnored) {
   m_dir.CopyFixture("cbr_v23_latin1.mp3", "b.mp3");
   OpenFolder(m_dir.Path());
   SetEveryArtist("Finished");
-  // Were Exit to run, it would ask about the unsaved edits: answer Yes. The
-  // answer is withdrawn afterwards so that it cannot meet a later test's dialog.
+  // Were Exit or Escape to run, each would ask about the unsaved edits: answer
+  // every question Yes. The answers are withdrawn afterwards so that they
+  // cannot meet a later test's dialog.
   auto armed = std::make_shared<bool>(true);
   std::string asked;
-  test::WhenModal([armed, &asked](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    if (!*armed || !box) return;
-    asked = box->text().toStdString();
-    box->button(QMessageBox::Yes)->click();
-  });
+  auto answerYes = std::make_shared<std::function<void()>>();
+  *answerYes = [armed, &asked, answerYes] {
+    test::WhenModal([armed, &asked, answerYes](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!*armed || !box) return;
+      asked += box->text().toStdString() + "|";
+      (*answerYes)();
+      box->button(QMessageBox::Yes)->click();
+    });
+  };
+  (*answerYes)();
   InterruptOnProgress interrupt(m_dlg.GetWidget(), m_dlg.GetDlgItem(IDOK));
   qApp->installEventFilter(&interrupt);
   Click(IDC_SAVE_ALL);
   qApp->removeEventFilter(&interrupt);
   *armed = false;
+  *answerYes = nullptr;
 
   EXPECT_EQ(interrupt.shown, 2);
   EXPECT_EQ(asked, "");
