@@ -6,12 +6,9 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)"
-if [ -x build/app/quillory ]; then
-  folder="${1:-}"
-  if [ -z "$folder" ]; then
-    folder="$PWD/build/sample"
-    ./scripts/make-sample.sh "$folder"
-  fi
-  exec build/app/quillory "$folder"
+folder="${1:-}"
+if [ -z "$folder" ]; then
+  folder="$PWD/build/sample"
+  ./scripts/make-sample.sh "$folder"
 fi
-echo "The libraries are built; the program itself is not part of this build yet."
+exec build/app/quillory "$folder"

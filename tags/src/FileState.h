@@ -18,6 +18,7 @@ struct CMyMP3Tags::FileState {
   long nFileSize = 0;
   bool bPathLinked = false;     // m_pTag was linked by file name (needed to write)
   CString strReadOnlyReason;    // empty when the file may be written
+  bool bStale = false;          // the file was written; it is read again when next asked
   bool bDirty = false;          // the tag object holds edits not yet written
   CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
 };

@@ -36,7 +36,7 @@ constexpr int kGenreBufferSize = 52;
 }  // namespace
 
 bool CMyMP3Tags::GetHeaderInfo() {
-  if (!m_bLinked) return false;
+  if (!ReadIfStale()) return false;
   m_bHeaderInfo = false;
   const Mp3_Headerinfo* info = m_pTag->GetMp3HeaderInfo();
   if (!info) return false;

@@ -74,9 +74,14 @@ void CMyMP3Tags::Link(CString fileName) {
   m_bLinked = true;
   m_strLastWriteError.Empty();
   m_pFile = std::make_unique<FileState>();
+  m_pFile->strPath = fileName;
+  ReadLinkedFile();
+}
+
+void CMyMP3Tags::ReadLinkedFile() {
   FileState& file = *m_pFile;
-  file.strPath = fileName;
-  file.pMap = std::make_unique<CMappedFile>(fileName);
+  file.bStale = false;
+  file.pMap = std::make_unique<CMappedFile>(file.strPath);
   const CMappedFile& map = *file.pMap;
   file.nFileSize = static_cast<long>(map.Size());
   file.scan = ScanTags(map.Data(), map.Size());
@@ -98,6 +103,12 @@ void CMyMP3Tags::Link(CString fileName) {
     ID3_MemoryReader reader(reinterpret_cast<const char*>(map.Data() + start), map.Size() - start);
     m_pTag->Link(reader, file.nLinkFlags);
   }
+}
+
+bool CMyMP3Tags::ReadIfStale() {
+  if (!m_bLinked) return false;
+  if (m_pFile->bStale) ReadLinkedFile();
+  return true;
 }
 
 void CMyMP3Tags::LinkFromDisk(CString fileName) {
@@ -122,30 +133,30 @@ void CMyMP3Tags::Reset() {
   m_bHeaderInfo = false;
 }
 
-long CMyMP3Tags::GetFileSize() { return m_bLinked ? m_pFile->nFileSize : -1; }
+long CMyMP3Tags::GetFileSize() { return ReadIfStale() ? m_pFile->nFileSize : -1; }
 
 int CMyMP3Tags::isV1Tag() {
-  if (!m_bLinked) return -1;
+  if (!ReadIfStale()) return -1;
   if (m_pFile->nLinkFlags & ID3TT_ID3V1) return m_pTag->HasV1Tag() ? 1 : 0;
   return m_pFile->scan.bV1 ? 1 : 0;
 }
 
 int CMyMP3Tags::isV2Tag() {
-  if (!m_bLinked) return -1;
+  if (!ReadIfStale()) return -1;
   return m_pTag->HasV2Tag() ? 1 : 0;
 }
 
 int CMyMP3Tags::isLyricsTag() {
-  if (!m_bLinked) return -1;
+  if (!ReadIfStale()) return -1;
   return m_pTag->HasLyrics() ? 1 : 0;
 }
 
-bool CMyMP3Tags::IsWritable() { return m_bLinked && m_pFile->strReadOnlyReason.IsEmpty(); }
+bool CMyMP3Tags::IsWritable() { return ReadIfStale() && m_pFile->strReadOnlyReason.IsEmpty(); }
 
 CString CMyMP3Tags::GetLastWriteError() const { return m_strLastWriteError; }
 
 CString CMyMP3Tags::GetString(int id) {
-  if (!m_bLinked) return "-";
+  if (!ReadIfStale()) return "-";
   const ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
   if (!frame || !frame->Contains(ID3FN_TEXTENC)) return "-";
   const ID3_Field* field = nullptr;
@@ -165,6 +176,7 @@ CString CMyMP3Tags::GetString(int id) {
 }
 
 bool CMyMP3Tags::m_getString(int id, char* buffer, int bufferSize) {
+  if (!ReadIfStale()) return false;
   const ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
   if (!frame) return false;
   const CString text = GetString(id);
@@ -174,6 +186,7 @@ bool CMyMP3Tags::m_getString(int id, char* buffer, int bufferSize) {
 }
 
 bool CMyMP3Tags::PrepareWrite() {
+  ReadIfStale();
   if (!m_pFile->strReadOnlyReason.IsEmpty()) {
     SetWriteError(m_pFile->strReadOnlyReason);
     return false;
@@ -240,10 +253,11 @@ void CMyMP3Tags::WriteTag() {
     SetWriteError("The ID3v2 tag could not be written");
   else if (!v1Edits.WriteTo(path, &v1Error))
     SetWriteError(v1Error);
-  // id3lib parses the file again after writing, merging tags into the
-  // frames; the next write must start from what the file holds.
+  // The next read or write must start from what the file now holds. It is
+  // read again only when asked for: a save usually drops the tag at once.
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
-  m_pTag->Link(path, m_pFile->nLinkFlags);
+  m_pFile->bPathLinked = false;
+  m_pFile->bStale = true;
 }
 
 void CMyMP3Tags::SetTag(int id, CString value) {

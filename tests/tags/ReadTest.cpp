@@ -11,21 +11,7 @@
 namespace {
 
 using test::FixturePath;
-
-// Every cell the program shows for one file, in one line per value.
-std::vector<std::string> Row(CMyMP3Tags& tags) {
-  std::vector<std::string> row = {
-      tags.GetArtist().Str(), tags.GetAlbum().Str(), tags.GetTitle().Str(), tags.GetComment().Str(),
-      tags.GetTrack().Str(), tags.GetYear().Str(), tags.GetComposer().Str(), tags.GetCopyright().Str(),
-      tags.GetEncodedBy().Str(), tags.GetOriginalArtist().Str(), tags.GetURL().Str(), tags.GetBand().Str(),
-      tags.GetPublisher().Str(), tags.GetConductor().Str(), tags.GetGenre().Str(),
-      std::to_string(tags.GetFileSize()), std::to_string(tags.isV1Tag()), std::to_string(tags.isV2Tag()),
-      std::to_string(tags.isLyricsTag()), std::to_string(tags.GetHeaderInfo())};
-  for (CString s : {tags.GetBitRate(), tags.GetSampleRate(), tags.GetDuration(), tags.GetMpegLayer(),
-                    tags.GetMpegVer(), tags.GetChannel()})
-    row.push_back(s.Str());
-  return row;
-}
+using test::Row;
 
 const char* const kAllFixtures[] = {
     "cbr_v23_latin1.mp3", "cbr_v23_utf16.mp3", "cbr_v23_utf16_v1.mp3", "v1_only.mp3", "v1_genre141.mp3",

@@ -123,4 +123,44 @@ TEST(TagsUpdateGroup, FailuresAreKeptUntilTheGroupEnds) {
   }
 }
 
+// After a write the file is read again only when a getter or setter asks;
+// what they give must be what a fresh Link of the written file gives.
+TEST(TagsUpdateGroup, AfterAWriteEveryValueIsWhatAFreshLinkReads) {
+  test::TempDir dir;
+  const std::string grown = "Ünïcode ♫ long enough to grow every tag past its padding, 0123456789 0123456789";
+  for (const char* name : {"cbr_v23_latin1.mp3", "cbr_v23_utf16_v1.mp3", "v1_only.mp3", "untagged.mp3",
+                           "vbr_mpeg2_mono.mp3", "id3lib_written.mp3"}) {
+    const CString path = dir.CopyFixture(name);
+    CMyMP3Tags tags;
+    tags.Link(path);
+    const std::vector<std::string> before = test::Row(tags);
+    tags.BeginUpdate();
+    SetAll(tags, grown.c_str());
+    tags.EndUpdate();
+    ASSERT_EQ(tags.GetLastWriteError(), "") << name;
+    // Asked first, the size alone must already be the written file's.
+    EXPECT_EQ(tags.GetFileSize(), static_cast<long>(test::ReadFile(path).size())) << name;
+    const std::vector<std::string> afterGroup = test::Row(tags);
+    EXPECT_NE(afterGroup, before) << name;
+    {
+      CMyMP3Tags fresh;
+      fresh.Link(path);
+      EXPECT_EQ(afterGroup, test::Row(fresh)) << name;
+    }
+    // Single setters write at once; the second starts from what the first
+    // wrote, and a removal from what both did.
+    tags.SetArtist("Short");
+    tags.SetYear(1999);
+    EXPECT_EQ(tags.GetArtist(), "Short") << name;
+    tags.RemoveAllTags();
+    ASSERT_EQ(tags.GetLastWriteError(), "") << name;
+    const std::vector<std::string> afterRemove = test::Row(tags);
+    CMyMP3Tags fresh;
+    fresh.Link(path);
+    EXPECT_EQ(afterRemove, test::Row(fresh)) << name;
+    EXPECT_EQ(fresh.GetArtist(), "-") << name;
+    EXPECT_EQ(fresh.GetURL(), "http://example.com/x") << name;
+  }
+}
+
 }  // namespace

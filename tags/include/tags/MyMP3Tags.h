@@ -118,6 +118,10 @@ class CMyMP3Tags {
   };
   struct FileState;
 
+  // Maps the linked file and reads its tags and first frame through memory.
+  void ReadLinkedFile();
+  // False while unlinked; reads the file again first when a write left it stale.
+  bool ReadIfStale();
   CString GetString(int id);
   bool m_getString(int id, char* buffer, int bufferSize);
   void SetTag(int id, CString value);
