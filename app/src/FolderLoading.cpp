@@ -107,6 +107,7 @@ int CQuilloryDlg::CountMp3Files(const CString& pattern) {
 
 void CQuilloryDlg::LoadFolder(const CString& pattern) {
   if (pattern.IsEmpty()) return;
+  const CBusyScope busy(m_bBusy);
   m_pTable->ClearTable();
   m_pStatus->SetupProgress(0, m_nFileCount);
   m_pStatus->StartProgress();

@@ -185,7 +185,19 @@ void CQuilloryDlg::OnCancel() {
   if (ConfirmDiscardEdits()) CDialog::OnCancel();
 }
 
-void CQuilloryDlg::OnClose() { OnExit(); }
+void CQuilloryDlg::OnClose() {
+  if (!m_bBusy) OnExit();
+}
+
+BOOL CQuilloryDlg::OnCommand(int id, int code) {
+  if (m_bBusy) return TRUE;
+  return CDialog::OnCommand(id, code);
+}
+
+BOOL CQuilloryDlg::OnNotify(NMHDR* header, LRESULT* result) {
+  if (m_bBusy) return TRUE;
+  return CDialog::OnNotify(header, result);
+}
 
 void CQuilloryDlg::OnHelp() {
   m_pStatus->Clear();

@@ -40,6 +40,11 @@ class CQuilloryDlg : public CDialog {
   // Escape and the window manager's close ask as Exit does while edits are pending.
   void OnCancel() override;
   void OnClose() override;
+  // While a save or a folder load runs, its loop lets posted events through to
+  // keep the window painted; the commands, notifications and close requests
+  // among them are dropped, so nothing starts or ends in the middle of it.
+  BOOL OnCommand(int id, int code) override;
+  BOOL OnNotify(NMHDR* header, LRESULT* result) override;
 
   // The window itself (start-up, Exit, Help, About).
   void OnExit();
@@ -106,6 +111,19 @@ class CQuilloryDlg : public CDialog {
   // The HTML report of the folder.
   void WriteReport();
 
+  // Marks the dialog busy for its lifetime; scopes may nest.
+  class CBusyScope {
+   public:
+    explicit CBusyScope(bool& busy) : m_bBusy(busy), m_bWasBusy(busy) { busy = true; }
+    ~CBusyScope() { m_bBusy = m_bWasBusy; }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+   private:
+    bool& m_bBusy;
+    bool m_bWasBusy;
+  };
+
   // Members in the order the design lists them.
   HICON m_hIcon;
   std::unique_ptr<CMyMP3Tags> m_pTags;
@@ -122,6 +140,7 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CShellcmd> m_pShell;
   int m_nFileCount = 0;
   bool m_bDataChanged = false;
+  bool m_bBusy = false;  // a save or a folder load is running
   CString m_strFolder;
   FILE* m_pReportFile = nullptr;  // open only while the report is written
 

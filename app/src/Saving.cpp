@@ -19,17 +19,20 @@ void CQuilloryDlg::OnSaveAll() {
   }
   const int rows = m_pTable->GetNumOfRow();
   if (rows <= 0) return;
-  m_pProgress->SetRange(0, 14, 1);
-  EnableAllControls(false);
-  m_progressCtrl.ShowWindow(SW_SHOW);
   int failed = 0;
   CString firstFailure;
-  for (int row = 0; row < rows; ++row) {
-    if (SaveRow(row)) continue;
-    if (++failed == 1) firstFailure = m_strSaveError;
+  {
+    const CBusyScope busy(m_bBusy);
+    m_pProgress->SetRange(0, 14, 1);
+    EnableAllControls(false);
+    m_progressCtrl.ShowWindow(SW_SHOW);
+    for (int row = 0; row < rows; ++row) {
+      if (SaveRow(row)) continue;
+      if (++failed == 1) firstFailure = m_strSaveError;
+    }
+    EnableAllControls(true);
+    m_progressCtrl.ShowWindow(SW_HIDE);
   }
-  EnableAllControls(true);
-  m_progressCtrl.ShowWindow(SW_HIDE);
   if (failed > 0) {
     // The edits stay in the table, still marked unsaved, so nothing the user
     // typed is lost; a reload would replace them with what the files hold.
@@ -44,6 +47,7 @@ void CQuilloryDlg::SaveSelectedRow() {
   m_pStatus->Clear();
   const int row = m_pTable->GetSelectedRow();
   if (row < 0) return;
+  const CBusyScope busy(m_bBusy);
   m_pProgress->SetRange(0, 14, 1);
   EnableAllControls(false);
   m_progressCtrl.ShowWindow(SW_SHOW);

@@ -1,12 +1,16 @@
 // What must not go wrong: unsaved edits dropped by Open Folder, a failed
 // write reported as saved, a file found as Song.MP3 written elsewhere, and a
-// window that does not paint while it works.
+// window that does not paint while it works or closes in the middle of it.
 #include "MainWindowDriver.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProgressBar>
+#include <QTest>
+
+#include <functional>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -211,6 +215,71 @@ TEST_F(FaultsTest, TheWindowPaintsWhileItLoadsAndSaves) {
   qApp->removeEventFilter(&counter);
   EXPECT_EQ(Status(), "All files have been reloaded");
   EXPECT_GT(counter.paints, 0);
+}
+
+// Each time a progress bar appears (the save bar, then the status bar's while
+// the folder loads again), queues what a user or window manager may send:
+// a close request, Escape and a click on Exit. The loops that follow let
+// posted events through, so these arrive in the middle of the work.
+class InterruptOnProgress : public QObject {
+ public:
+  InterruptOnProgress(QWidget* window, CWnd* exit) : m_pWindow(window), m_pExit(exit) {}
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() != QEvent::Show || !qobject_cast<QProgressBar*>(object)) return false;
+    ++shown;
+    QCoreApplication::postEvent(m_pWindow, new QCloseEvent);
+    QCoreApplication::postEvent(m_pWindow, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    // The button itself is disabled meanwhile; its command is sent as a queued call.
+    QMetaObject::invokeMethod(qApp, [exit = m_pExit] { exit->SendCommand(BN_CLICKED); }, Qt::QueuedConnection);
+    // Past the pump's pause between two rounds, so the next step takes them in.
+    QTest::qSleep(30);
+    return false;
+  }
+  int shown = 0;
+
+ private:
+  QWidget* m_pWindow;
+  CWnd* m_pExit;
+};
+
+TEST_F(FaultsTest, CloseRequestsWhileSavingAndLoadingAreIgnored) {
+  const CString a = m_dir.CopyFixture("cbr_v23_latin1.mp3", "a.mp3");
+  m_dir.CopyFixture("cbr_v23_latin1.mp3", "b.mp3");
+  OpenFolder(m_dir.Path());
+  SetEveryArtist("Finished");
+  // Were Exit or Escape to run, each would ask about the unsaved edits: answer
+  // every question Yes. The answers are withdrawn afterwards so that they
+  // cannot meet a later test's dialog.
+  auto armed = std::make_shared<bool>(true);
+  std::string asked;
+  auto answerYes = std::make_shared<std::function<void()>>();
+  *answerYes = [armed, &asked, answerYes] {
+    test::WhenModal([armed, &asked, answerYes](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!*armed || !box) return;
+      asked += box->text().toStdString() + "|";
+      (*answerYes)();
+      box->button(QMessageBox::Yes)->click();
+    });
+  };
+  (*answerYes)();
+  InterruptOnProgress interrupt(m_dlg.GetWidget(), m_dlg.GetDlgItem(IDOK));
+  qApp->installEventFilter(&interrupt);
+  Click(IDC_SAVE_ALL);
+  qApp->removeEventFilter(&interrupt);
+  *armed = false;
+  *answerYes = nullptr;
+
+  EXPECT_EQ(interrupt.shown, 2);
+  EXPECT_EQ(asked, "");
+  EXPECT_EQ(m_dlg.GetEndResult(), -1);
+  EXPECT_TRUE(m_dlg.GetWidget()->isVisible());
+  EXPECT_EQ(Status(), "All files have been reloaded");
+  EXPECT_EQ(MutagenRow(a).at(2), "Finished");
+  EXPECT_EQ(Cell(1, 2), "Finished");
+  // Once idle, the window closes as before.
+  Click(IDOK);
+  EXPECT_EQ(m_dlg.GetEndResult(), IDOK);
 }
 
 }  // namespace

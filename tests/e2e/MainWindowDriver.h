@@ -6,6 +6,7 @@
 #include "QuilloryDlg.h"
 #include "Resource.h"
 
+#include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <platform/FolderBrowser.h>
@@ -101,6 +102,24 @@ class MainWindowDriver : public ::testing::Test {
     QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, centre);
   }
   void SelectRow(int row) { View()->setCurrentItem(View()->topLevelItem(row)); }
+  // Right-clicks the row's artist cell and chooses item of the popup menu
+  // (0 Play, 1 Delete, 2 Edit, 3 Save, 4 html report).
+  void ChooseInRowMenu(int row, int item) {
+    SelectRow(row);
+    CRect r;
+    ASSERT_TRUE(m_dlg.m_list.GetSubItemRect(row, 2, LVIR_BOUNDS, r));
+    const QPoint centre = View()->viewport()->mapFrom(View(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    ChooseInMenu(item);
+    QTest::mousePress(View()->viewport(), Qt::RightButton, {}, centre);
+  }
+  // The same menu with no row selected: a right press selects the row under
+  // it, so the list's right-click notification comes without one.
+  void ChooseWithNothingSelected(int item) {
+    View()->clearSelection();
+    NMITEMACTIVATE click{};
+    ChooseInMenu(item);
+    m_dlg.m_list.SendNotify(NM_RCLICK, &click.hdr);
+  }
   void Type(int id, const char* text) { qobject_cast<QLineEdit*>(Item(id))->setText(QString::fromUtf8(text)); }
   std::string Box(int id) { return qobject_cast<QLineEdit*>(Item(id))->text().toStdString(); }
   void SetRule(int id, bool on) { m_dlg.CheckDlgButton(id, on ? BST_CHECKED : BST_UNCHECKED); }
