@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -44,8 +45,27 @@ void WriteFile(const CString& path, const std::string& bytes) {
   out << bytes;
 }
 
+namespace {
+
+QList<QPointer<QTimer>>& PendingAnswers() {
+  static QList<QPointer<QTimer>> pending;
+  return pending;
+}
+
+}  // namespace
+
+void CancelPendingModalAnswers() {
+  for (const QPointer<QTimer>& timer : PendingAnswers())
+    if (timer) {
+      timer->stop();
+      timer->deleteLater();
+    }
+  PendingAnswers().clear();
+}
+
 void WhenModal(std::function<void(QWidget*)> act, int timeoutMs) {
   auto* timer = new QTimer(qApp);
+  PendingAnswers().append(timer);
   auto clock = std::make_shared<QElapsedTimer>();
   clock->start();
   QObject::connect(timer, &QTimer::timeout, [timer, clock, act, timeoutMs] {
