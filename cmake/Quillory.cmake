@@ -47,7 +47,8 @@ endfunction()
 
 # quillory_library(<target> <output name> <module> SOURCES ... [RESOURCES <file.qrc>] [LINK ...])
 # One shared library of ours: public headers under include/, platform linked,
-# module state generated, installed with its headers.
+# module state generated, installed with its headers and exported in the
+# Quillory package as Quillory::<target>.
 function(quillory_library target output module)
   cmake_parse_arguments(ARG "" "RESOURCES" "SOURCES;LINK" ${ARGN})
   add_library(${target} SHARED ${ARG_SOURCES})
@@ -59,6 +60,6 @@ function(quillory_library target output module)
     PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
   target_link_libraries(${target} PUBLIC platform PRIVATE quillory_options ${ARG_LINK})
   quillory_module_source(${target} ${module} RESOURCES ${ARG_RESOURCES})
-  install(TARGETS ${target} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(TARGETS ${target} EXPORT QuilloryTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
   install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 endfunction()
