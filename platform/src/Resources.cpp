@@ -2,23 +2,32 @@
 
 #include "Handles.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <map>
-#include <tuple>
+#include <memory>
 #include <vector>
 
 namespace {
 
 struct Registry {
   std::vector<AFX_MODULE_STATE*> modules;
-  std::map<std::tuple<const AFX_MODULE_STATE*, UINT>, HICON> icons;
+  std::map<QString, std::unique_ptr<HICON__>> sharedIcons;
+  bool releaseSharedIconsAdded = false;
   AFX_MODULE_STATE* current = nullptr;
 };
 
 Registry& TheRegistry() {
   static Registry registry;
   return registry;
+}
+
+// Shared icons hold pixmaps, which go while the application object still
+// stands rather than with the static registry after it.
+void ReleaseSharedIcons() {
+  TheRegistry().sharedIcons.clear();
+  TheRegistry().releaseSharedIconsAdded = false;
 }
 
 // Where a module's resource file keeps a resource: ":/stavik/bitmap/202",
@@ -87,14 +96,11 @@ CSize GetBitmapSize(HBITMAP bitmap) {
 }
 
 HICON LoadIcon(HINSTANCE module, UINT id) {
-  auto& icons = TheRegistry().icons;
-  const auto key = std::make_tuple(module, id);
-  if (const auto it = icons.find(key); it != icons.end()) return it->second;
-  QImage image = LoadResourceImage(module, RT_GROUP_ICON, id);
+  const QString path = ResourcePath(module, RT_GROUP_ICON, id);
+  if (HICON icon = platform::FindSharedIcon(path)) return icon;
+  const QImage image = LoadResourceImage(module, RT_GROUP_ICON, id);
   if (image.isNull()) return nullptr;
-  HICON icon = new HICON__{QIcon(QPixmap::fromImage(image)), true};
-  icons[key] = icon;
-  return icon;
+  return platform::AddSharedIcon(path, QIcon(QPixmap::fromImage(image)));
 }
 
 BOOL DestroyIcon(HICON icon) {
@@ -106,6 +112,23 @@ BOOL DestroyIcon(HICON icon) {
 namespace platform {
 
 HICON MakeIcon(const QIcon& icon) { return new HICON__{icon, false}; }
+
+HICON FindSharedIcon(const QString& key) {
+  const auto& icons = TheRegistry().sharedIcons;
+  const auto it = icons.find(key);
+  return it == icons.end() ? nullptr : it->second.get();
+}
+
+HICON AddSharedIcon(const QString& key, const QIcon& icon) {
+  auto& reg = TheRegistry();
+  if (!reg.releaseSharedIconsAdded) {
+    qAddPostRoutine(ReleaseSharedIcons);
+    reg.releaseSharedIconsAdded = true;
+  }
+  auto& slot = reg.sharedIcons[key];
+  slot = std::make_unique<HICON__>(HICON__{icon, true});
+  return slot.get();
+}
 
 QIcon IconOf(HICON icon) { return icon ? icon->icon : QIcon(); }
 
