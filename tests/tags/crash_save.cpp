@@ -313,6 +313,7 @@ struct CMoment {
   std::string strSyscall;  // empty: after a delay
   int nWhen = 0;           // the syscall's ordinal (strace's when=), or the delay in µs
   std::string strWhat;
+  std::size_t nSizeLimit = 0;  // ulimit -f for the save, in bytes; 0: none
 };
 
 // The system calls of a whole save, in order, as strace logs them.
@@ -365,6 +366,17 @@ std::vector<CMoment> SyscallMoments(const std::vector<std::string>& log, int per
   return moments;
 }
 
+// A save only removes a file when a new one could not be filled: under a file
+// size limit every new file fails, and the kill comes before its removal.
+std::vector<CMoment> UnlinkMoments(std::size_t sizeLimit) {
+  if (::access("/usr/bin/prlimit", X_OK) != 0) {
+    std::printf("  no prlimit: no kill before the removal of a failed new file\n");
+    return {};
+  }
+  return {{"unlink", 1, "unlink of a failed new file #1", sizeLimit},
+          {"unlink", 2, "unlink of a failed new file #2", sizeLimit}};
+}
+
 struct COptions {
   bool bQuick = false;
   unsigned nSeed = 14;
@@ -405,6 +417,8 @@ int RunKills(const COptions& options) {
         Syscalls(folder, "rename,unlink,fchmod,chmod,write,pwrite64,fsync,fdatasync,copy_file_range,openat"),
         options.nPerSyscall, random);
     moments.insert(moments.end(), chosen.begin(), chosen.end());
+    const std::vector<CMoment> unlinks = UnlinkMoments(minSize * 9 / 10);
+    moments.insert(moments.end(), unlinks.begin(), unlinks.end());
   } else {
     std::printf("no strace (apt-get install strace): kills at chosen system calls skipped\n");
   }
@@ -420,12 +434,16 @@ int RunKills(const COptions& options) {
       status = Wait(pid);
     } else {
       const std::string inject = moment.strSyscall + ":signal=KILL:when=" + std::to_string(moment.nWhen);
-      status = Wait(StartSave(folder, {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
-                                       "trace=" + moment.strSyscall, "-e", "inject=" + inject}));
+      std::vector<std::string> strace = {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
+                                         "trace=" + moment.strSyscall, "-e", "inject=" + inject};
+      if (moment.nSizeLimit > 0)
+        strace.insert(strace.begin(), {"/usr/bin/prlimit", "--fsize=" + std::to_string(moment.nSizeLimit)});
+      status = Wait(StartSave(folder, strace));
     }
     ++tally.nKills;
     const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     tally.nFinished += finished;
+    if (finished) std::printf("  %s: the save ended before it\n", moment.strWhat.c_str());
     Check(folder, oldState, newState, moment.strWhat, &tally);
   }
   fs::remove_all(work);
