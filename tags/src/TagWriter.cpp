@@ -247,8 +247,9 @@ bool WriteInPlace(const CTagWrite& request, const COriginal& file, CString* erro
 bool EnoughSpaceFor(const CString& folder, unsigned long long bytes) {
   struct statvfs vfs {};
   if (::statvfs(folder, &vfs) != 0) return true;  // unknown: the writes will tell
-  const unsigned long long blocks = ::geteuid() == 0 ? vfs.f_bfree : vfs.f_bavail;
-  return blocks * vfs.f_frsize >= bytes + kSpaceMargin;
+  // Blocks kept back for some user are not counted: whether this user may
+  // take them depends on how the disk was set up.
+  return static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize >= bytes + kSpaceMargin;
 }
 
 // Fills the new file: tag, audio and trailing tags, ID3v1; then the
