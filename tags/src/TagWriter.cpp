@@ -268,7 +268,11 @@ bool FillNewFile(const CTagWrite& request, const COriginal& file, int out, CStri
   // after it, as changing the owner may clear set-id bits.
   if (file.st.st_uid != ::geteuid() || file.st.st_gid != ::getegid())
     if (::fchown(out, file.st.st_uid, file.st.st_gid) != 0) (void)::fchown(out, static_cast<uid_t>(-1), file.st.st_gid);
-  if (::fchmod(out, file.st.st_mode & 07777) != 0) return Fail(error);
+  // Some file systems (FAT on a music player) give every file the mode of
+  // the mount and refuse fchmod; the new file then has the original's mode.
+  const mode_t mode = file.st.st_mode & 07777;
+  struct stat made {};
+  if (::fchmod(out, mode) != 0 && (::fstat(out, &made) != 0 || (made.st_mode & 07777) != mode)) return Fail(error);
   if (::fsync(out) != 0) return Fail(error);
   return true;
 }

@@ -152,6 +152,22 @@ TEST(TagWriter, AGrownFileTakesTheNextEditInPlaceAndKeepsItsMode) {
   }
 }
 
+// A new file replaces the link's target, so the link stays a link.
+TEST(TagWriter, AGrowingTagThroughASymbolicLinkReplacesItsTarget) {
+  test::TempDir dir;
+  const CString target = dir.File("target.mp3"), link = dir.File("song.mp3");
+  const CLayout old{Padded(Tag(10), 64), kTrailing, ""};
+  test::WriteFile(target, old.Bytes());
+  ASSERT_EQ(::symlink(target, link), 0);
+  CString error;
+  ASSERT_TRUE(WriteTagSafely(Request(link, old, Tag(1000)), &error)) << error.Str();
+  struct stat st {};
+  EXPECT_TRUE(::lstat(link, &st) == 0 && S_ISLNK(st.st_mode));
+  const std::string tag = Tag(1000), bytes = test::ReadFile(target);
+  EXPECT_EQ(bytes.compare(10, tag.size() - 10, tag, 10), 0) << "the target holds the new frames";
+  EXPECT_EQ(Others(dir), QStringList{"target.mp3"});
+}
+
 TEST(TagWriter, AnID3v24FooterFollowsTheFramesUnpadded) {
   test::TempDir dir;
   const CString path = dir.File("song.mp3");
