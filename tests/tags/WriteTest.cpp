@@ -165,7 +165,7 @@ TEST(TagsWrite, Id3v1OnlyFileKeepsItsTagAndItsFields) {
   EXPECT_EQ(again.GetTrack(), "7");
 }
 
-TEST(TagsWrite, CommentReplacesOnlyTheFirstAndUrlLosesItsDescription) {
+TEST(TagsWrite, NewCommentAndUrlGoBesideDescribedOnesAndEmptyTextStays) {
   test::TempDir dir;
   const CString path = dir.CopyFixture("two_comments.mp3");
   {
@@ -177,10 +177,11 @@ TEST(TagsWrite, CommentReplacesOnlyTheFirstAndUrlLosesItsDescription) {
     EXPECT_EQ(tags.GetArtist(), "");
   }
   const std::string all = Mutagen(path, "all");
-  EXPECT_EQ(all.find("First comment"), std::string::npos);
+  EXPECT_NE(all.find("First comment"), std::string::npos);
   EXPECT_NE(all.find("Second comment"), std::string::npos);
-  EXPECT_NE(all.find("New comment"), std::string::npos);
+  EXPECT_EQ(Mutagen(path, "COMM::eng"), "New comment");
   EXPECT_EQ(Mutagen(path, "WXXX:"), "http://example.com/new");
+  EXPECT_EQ(Mutagen(path, "WXXX:home"), "http://example.org/");
 }
 
 TEST(TagsWrite, ReadOnlyKindsAreRefusedWithAReason) {
