@@ -98,6 +98,7 @@ void CMyMP3Tags::ReadLinkedFile() {
   if (map.Size() > start) {
     ID3_MemoryReader reader(reinterpret_cast<const char*>(map.Data() + start), map.Size() - start);
     m_pTag->Link(reader, file.nLinkFlags);
+    if (file.nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
   }
 }
 
@@ -113,6 +114,7 @@ void CMyMP3Tags::LinkFromDisk(CString fileName) {
   if (m_pFile->scan.eV2 == CTagScan::V2::Unsafe || !m_pFile->pMap->IsOpen()) return;
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
   m_pTag->Link(fileName, m_pFile->nLinkFlags);
+  if (m_pFile->nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
   m_pFile->bPathLinked = true;
 }
 
@@ -192,6 +194,7 @@ bool CMyMP3Tags::PrepareWrite() {
     // memory-linked one did, with the same tag types.
     m_pTag = std::make_unique<ID3_Tag>(nullptr);
     m_pTag->Link(m_pFile->strPath, m_pFile->nLinkFlags);
+    if (m_pFile->nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
     // A growing tag gets room to spare, so the next edits fit in place.
     m_pTag->SetPadding(true);
     m_pFile->bPathLinked = true;

@@ -151,6 +151,7 @@ TEST(TagsWrite, Id3v1OnlyFileKeepsItsTagAndItsFields) {
   {
     CMyMP3Tags tags;
     tags.Link(path);
+    EXPECT_EQ(tags.GetComment(), "v1 comment");
     tags.SetArtist("Sigur Rós");
     EXPECT_EQ(tags.GetLastWriteError(), "");
   }
@@ -163,6 +164,8 @@ TEST(TagsWrite, Id3v1OnlyFileKeepsItsTagAndItsFields) {
   EXPECT_EQ(again.GetTitle(), "V1 Title");
   EXPECT_EQ(again.GetAlbum(), "V1 Album");
   EXPECT_EQ(again.GetTrack(), "7");
+  EXPECT_EQ(again.GetComment(), "v1 comment");
+  EXPECT_EQ(Mutagen(path, "COMM::XXX"), "v1 comment") << "the ID3v2 copy of the comment is the plain one";
 }
 
 TEST(TagsWrite, NewCommentAndUrlGoBesideDescribedOnesAndEmptyTextStays) {
