@@ -2,6 +2,7 @@
 
 #include "FileState.h"
 #include "FrameRules.h"
+#include "Id3Splice.h"
 #include "Id3libFrames.h"
 #include "Id3Render.h"
 #include "TagWriter.h"
@@ -190,6 +191,7 @@ void CMyMP3Tags::SetWriteError(const CString& reason) {
 
 void CMyMP3Tags::MarkEdited(int id) {
   m_pFile->bDirty = true;
+  m_pFile->editedIds.push_back(id);
   V1Field field;
   if (V1FieldOf(static_cast<ID3_FrameID>(id), &field)) m_pFile->v1Edits.Set(field, GetString(id));
 }
@@ -215,12 +217,18 @@ void CMyMP3Tags::WriteTag() {
   CTagWrite request;
   request.strPath = file.strPath;
   request.nOldTagEnd = file.scan.nV2End;
-  request.strNewTag = RenderId3v2(*m_pTag);
+  // Frames nobody edited keep their bytes where the old tag allows it.
+  std::vector<ID3_FrameID> edited;
+  for (int id : file.editedIds) edited.push_back(static_cast<ID3_FrameID>(id));
+  if (file.scan.eV2 != CTagScan::V2::Writable ||
+      !RenderKeepingUneditedFrames(*m_pTag, file.pMap->Data(), file.scan.nV2End, edited, &request.strNewTag))
+    request.strNewTag = RenderId3v2(*m_pTag);
   if (file.scan.bV1 && !file.v1Edits.IsEmpty()) {
     request.bV1 = true;
     request.v1 = file.v1Edits.ApplyTo(file.oldV1.data());
   }
   file.v1Edits.Clear();
+  file.editedIds.clear();
   file.bDirty = false;
   CString error;
   if (!WriteTagSafely(request, &error)) SetWriteError(error);

@@ -13,22 +13,11 @@
 namespace {
 
 using test::Mutagen;
+using test::RawFrames;
 
 std::size_t TagEnd(const std::string& bytes) {
   const auto b = [&](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
   return 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9));
-}
-
-// The raw frames of an ID3v2.3 tag, one string each, header included.
-std::vector<std::string> RawFrames(const std::string& tag) {
-  std::vector<std::string> frames;
-  const auto b = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(tag[i])); };
-  for (std::size_t pos = 10; pos + 10 <= TagEnd(tag) && tag[pos] != 0;) {
-    const std::size_t size = 10 + (b(pos + 4) << 24 | b(pos + 5) << 16 | b(pos + 6) << 8 | b(pos + 7));
-    frames.push_back(tag.substr(pos, size));
-    pos += size;
-  }
-  return frames;
 }
 
 void SetText(ID3_Tag& tag, ID3_FrameID id, const char* text) {

@@ -40,6 +40,25 @@ int Lines(const std::string& frames, const std::string& prefix) {
   return n;
 }
 
+// The raw frames of a file but the fourteen edited fields' (the plain
+// comment and link only: described ones are kept).
+std::vector<std::string> RawFramesNotEdited(const std::string& bytes) {
+  static const char* const kIds[] = {"TPE1", "TALB", "TIT2", "TRCK", "TYER", "TCOM",
+                                     "TCOP", "TENC", "TOPE", "TPE2", "TPUB", "TPE3"};
+  std::vector<std::string> kept;
+  for (const std::string& frame : test::RawFrames(bytes)) {
+    const std::string id = frame.substr(0, 4);
+    const std::size_t desc = id == "COMM" ? 14 : 11;  // after the encoding (and language)
+    const bool described = (id == "COMM" || id == "WXXX") && frame.size() > desc + 1 && frame[desc] != 0 &&
+                           frame.compare(desc, 4, std::string("\xFF\xFE\0\0", 4)) != 0 &&
+                           frame.compare(desc, 4, std::string("\xFE\xFF\0\0", 4)) != 0;
+    if (std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds)) continue;
+    if ((id == "COMM" || id == "WXXX") && !described) continue;
+    kept.push_back(frame);
+  }
+  return kept;
+}
+
 // The bytes between the ID3v2 tag and the ID3v1 tag: audio, Lyrics3.
 std::string Between(const std::string& bytes) {
   std::size_t start = 0;
@@ -89,6 +108,7 @@ TEST(TagsKeepFrames, FourteenFieldSavesKeepEveryFrameNotEdited) {
   const Save plain = {"Latin comment é", "2/9", "http://example.com/two", "http://example.com/two"};
   const Case cases[] = {
       {"itunes_order.mp3", "Plain comment", "-", 0, "eng", plain},
+      {"id3lib_rewrites.mp3", "UTF-16 comment", "-", 0, "eng", plain},
       {"itunes_no_comment.mp3", "-", "-", 0, "eng", plain},
       {"eyed3_comments.mp3", "Kommentar", "-", 0, "deu", plain},
       {"eyed3_described_only.mp3", "-", "-", 0, "deu", plain},
@@ -104,6 +124,7 @@ TEST(TagsKeepFrames, FourteenFieldSavesKeepEveryFrameNotEdited) {
     SCOPED_TRACE(c.file);
     const CString path = dir.CopyFixture(c.file);
     const std::string kept = FramesNotEdited(path);
+    const std::vector<std::string> keptRaw = RawFramesNotEdited(test::ReadFile(path));
     const std::string between = Between(test::ReadFile(path));
     CMyMP3Tags tags;
     tags.Link(path);
@@ -116,6 +137,7 @@ TEST(TagsKeepFrames, FourteenFieldSavesKeepEveryFrameNotEdited) {
       SaveFourteen(tags, save, ++n);
       ASSERT_EQ(tags.GetLastWriteError(), "");
       EXPECT_EQ(FramesNotEdited(path), kept) << "save " << n;
+      EXPECT_EQ(RawFramesNotEdited(test::ReadFile(path)), keptRaw) << "flags, byte order marks, order";
       const std::string frames = Mutagen(path, "stored");
       EXPECT_EQ(Lines(frames, "COMM::"), 1) << frames;
       EXPECT_EQ(Lines(frames, "WXXX:="), 1) << frames;
