@@ -1,5 +1,7 @@
 #include <shell/Shellcmd.h>
 
+#include <platform/MessageBox.h>
+
 #include "support/OpenerStandIn.h"
 #include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
@@ -8,8 +10,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
 
 namespace {
 

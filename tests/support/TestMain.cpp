@@ -11,8 +11,9 @@
 
 namespace {
 
-// Answers a test queued but did not use fail it, and end with it. It listens
-// ahead of the printers, so such a failure is reported as the test's own.
+// Answers a test queued but did not use fail it, and end with it. Test ends
+// reach the listeners last added first, so the printers report such a failure
+// as the test's own.
 class ModalAnswerReaper : public ::testing::EmptyTestEventListener {
   void OnTestEnd(const ::testing::TestInfo&) override { test::EndModalAnswers(); }
 };
@@ -24,11 +25,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   test::InstallModalAnswerer();
-  auto& listeners = ::testing::UnitTest::GetInstance()->listeners();
-  auto* printer = listeners.Release(listeners.default_result_printer());
-  auto* xml = listeners.Release(listeners.default_xml_generator());
-  listeners.Append(new ModalAnswerReaper);
-  if (printer) listeners.Append(printer);
-  if (xml) listeners.Append(xml);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new ModalAnswerReaper);
   return RUN_ALL_TESTS();
 }
