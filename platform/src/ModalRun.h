@@ -15,7 +15,7 @@ enum class ModalRun {
   Dismissed,  // closed unseen, as Escape would
 };
 
-inline ModalQuestion Question(ModalKind kind, const CString &caption, const CString &text = CString(), UINT type = 0) {
+inline ModalQuestion Question(ModalKind kind, const CString& caption, const CString& text = CString(), UINT type = 0) {
   ModalQuestion q;
   q.kind = kind;
   q.caption = caption;
@@ -28,7 +28,7 @@ inline ModalQuestion Question(ModalKind kind, const CString &caption, const CStr
 // modal's loop, close ends it as Escape would. Without an answerer the loop
 // simply runs. A shown modal is handed to the answerer from inside its own
 // loop, and one left open after that is reported and closed.
-ModalRun RunModal(const ModalQuestion &question, QWidget *modal, const std::function<void()> &exec,
-                  const std::function<void()> &close, int *result = nullptr);
+ModalRun RunModal(const ModalQuestion& question, QWidget* modal, const std::function<void()>& exec,
+                  const std::function<void()>& close, int* result = nullptr);
 
 }  // namespace platform

@@ -10,8 +10,8 @@ namespace platform {
 
 namespace {
 
-ModalAnswerer *&Installed() {
-  static ModalAnswerer *answerer = nullptr;
+ModalAnswerer*& Installed() {
+  static ModalAnswerer* answerer = nullptr;
   return answerer;
 }
 
@@ -20,7 +20,7 @@ bool TakesResult(ModalKind kind) { return kind != ModalKind::FileDialog && kind 
 
 }  // namespace
 
-const char *ModalKindName(ModalKind kind) {
+const char* ModalKindName(ModalKind kind) {
   switch (kind) {
     case ModalKind::MessageBox: return "message box";
     case ModalKind::FileDialog: return "file dialog";
@@ -31,17 +31,17 @@ const char *ModalKindName(ModalKind kind) {
   return "modal";
 }
 
-ModalAnswerer *SetModalAnswerer(ModalAnswerer *answerer) {
-  ModalAnswerer *before = Installed();
+ModalAnswerer* SetModalAnswerer(ModalAnswerer* answerer) {
+  ModalAnswerer* before = Installed();
   Installed() = answerer;
   return before;
 }
 
-ModalAnswerer *GetModalAnswerer() { return Installed(); }
+ModalAnswerer* GetModalAnswerer() { return Installed(); }
 
-ModalRun RunModal(const ModalQuestion &question, QWidget *modal, const std::function<void()> &exec,
-                  const std::function<void()> &close, int *result) {
-  ModalAnswerer *answerer = Installed();
+ModalRun RunModal(const ModalQuestion& question, QWidget* modal, const std::function<void()>& exec,
+                  const std::function<void()>& close, int* result) {
+  ModalAnswerer* answerer = Installed();
   if (!answerer) {
     exec();
     return ModalRun::Ran;

@@ -24,11 +24,11 @@ TEST(MessageBoxTest, ButtonsAnswerWithTheFrameworksCodes) {
       {MB_OKCANCEL, QMessageBox::Ok, IDOK},
       {MB_OKCANCEL, QMessageBox::NoButton, IDCANCEL},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "type " << c.type << ", button " << c.press);
     QString caption, text;
-    test::DriveModal(test::ModalKind::MessageBox, [&](QWidget *w) {
-      auto *box = qobject_cast<QMessageBox *>(w);
+    test::DriveModal(test::ModalKind::MessageBox, [&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
       ASSERT_NE(box, nullptr);
       ASSERT_TRUE(box->isVisible());
       caption = box->windowTitle();

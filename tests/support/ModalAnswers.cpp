@@ -24,7 +24,7 @@ namespace {
 
 using platform::ModalAnswer;
 
-std::string Describe(const ModalQuestion &q) {
+std::string Describe(const ModalQuestion& q) {
   std::ostringstream out;
   out << platform::ModalKindName(q.kind) << " \"" << q.caption.GetString() << "\"";
   if (!q.text.IsEmpty()) out << " asking \"" << q.text.GetString() << "\"";
@@ -45,14 +45,14 @@ class ScriptedAnswerer : public platform::ModalAnswerer {
   struct Step {
     ModalKind kind;
     ModalAnswer answer;
-    std::function<void(QWidget *)> drive;
-    ModalQuestion *seen;
+    std::function<void(QWidget*)> drive;
+    ModalQuestion* seen;
   };
 
   void Queue(Step step) { m_steps.push_back(std::move(step)); }
   int Asked() const { return m_asked; }
 
-  ModalAnswer Answer(const ModalQuestion &q) override {
+  ModalAnswer Answer(const ModalQuestion& q) override {
     ++m_asked;
     if (m_steps.empty()) {
       ADD_FAILURE() << "A " << Describe(q) << " opened with no answer queued; it was closed unanswered.";
@@ -76,7 +76,7 @@ class ScriptedAnswerer : public platform::ModalAnswerer {
     return step.answer;
   }
 
-  void Drive(const ModalQuestion &q, HWND modal) override {
+  void Drive(const ModalQuestion& q, HWND modal) override {
     const auto it = m_drives.find(&q);
     if (it == m_drives.end()) return;
     const auto drive = std::move(it->second);
@@ -86,17 +86,17 @@ class ScriptedAnswerer : public platform::ModalAnswerer {
 
   // 5 s, or QUILLORY_MODAL_TIMEOUT_MS (the seam's own test shortens it).
   int TimeoutMs() const override {
-    const char *set = std::getenv("QUILLORY_MODAL_TIMEOUT_MS");
+    const char* set = std::getenv("QUILLORY_MODAL_TIMEOUT_MS");
     return set && std::atoi(set) > 0 ? std::atoi(set) : 5000;
   }
 
-  void StillOpen(const ModalQuestion &q) override {
+  void StillOpen(const ModalQuestion& q) override {
     ADD_FAILURE() << "The " << Describe(q) << " was still open " << TimeoutMs() / 1000
                   << " s after its answer; it was closed.";
   }
 
   void End() {
-    for (const Step &step : m_steps)
+    for (const Step& step : m_steps)
       ADD_FAILURE() << "An answer for a " << platform::ModalKindName(step.kind) << " was queued, but no "
                     << platform::ModalKindName(step.kind) << " opened.";
     m_steps.clear();
@@ -106,22 +106,22 @@ class ScriptedAnswerer : public platform::ModalAnswerer {
 
  private:
   std::deque<Step> m_steps;
-  std::map<const ModalQuestion *, std::function<void(QWidget *)>> m_drives;
+  std::map<const ModalQuestion*, std::function<void(QWidget*)>> m_drives;
   int m_asked = 0;
 };
 
-ScriptedAnswerer &Answerer() {
+ScriptedAnswerer& Answerer() {
   static ScriptedAnswerer answerer;
   return answerer;
 }
 
 }  // namespace
 
-void AnswerModal(ModalKind kind, int result, ModalQuestion *seen) {
+void AnswerModal(ModalKind kind, int result, ModalQuestion* seen) {
   Answerer().Queue({kind, {ModalAnswer::How::Result, result}, nullptr, seen});
 }
 
-void DriveModal(ModalKind kind, std::function<void(QWidget *)> drive, ModalQuestion *seen) {
+void DriveModal(ModalKind kind, std::function<void(QWidget*)> drive, ModalQuestion* seen) {
   Answerer().Queue({kind, {ModalAnswer::How::Show, 0}, std::move(drive), seen});
 }
 
@@ -131,15 +131,15 @@ void InstallModalAnswerer() { platform::SetModalAnswerer(&Answerer()); }
 
 void EndModalAnswers() { Answerer().End(); }
 
-void ChooseInMenu(int index, MenuSeen *seen) {
-  DriveModal(ModalKind::PopupMenu, [index, seen](QWidget *w) {
-    QPointer<QMenu> menu = qobject_cast<QMenu *>(w);
+void ChooseInMenu(int index, MenuSeen* seen) {
+  DriveModal(ModalKind::PopupMenu, [index, seen](QWidget* w) {
+    QPointer<QMenu> menu = qobject_cast<QMenu*>(w);
     ASSERT_TRUE(menu) << "The popup menu is no menu widget.";
     const auto actions = menu->actions();
     const bool valid = index >= 0 && index < actions.size();
     if (valid) menu->setActiveAction(actions[index]);
     if (seen) {
-      for (QAction *a : actions) {
+      for (QAction* a : actions) {
         seen->texts << a->text();
         seen->itemRects << menu->actionGeometry(a);
       }
@@ -151,9 +151,9 @@ void ChooseInMenu(int index, MenuSeen *seen) {
   });
 }
 
-void AnswerFileDialog(const CString &path, FileDialogSeen *seen) {
-  DriveModal(ModalKind::FileDialog, [path, seen](QWidget *w) {
-    auto *dialog = qobject_cast<QFileDialog *>(w);
+void AnswerFileDialog(const CString& path, FileDialogSeen* seen) {
+  DriveModal(ModalKind::FileDialog, [path, seen](QWidget* w) {
+    auto* dialog = qobject_cast<QFileDialog*>(w);
     ASSERT_NE(dialog, nullptr) << "The file dialog is no QFileDialog.";
     if (seen) *seen = {dialog->nameFilters(), dialog->selectedFiles(), dialog->defaultSuffix()};
     if (path.IsEmpty()) {
@@ -162,7 +162,7 @@ void AnswerFileDialog(const CString &path, FileDialogSeen *seen) {
     }
     const QString name = QString::fromUtf8(path.GetString());
     // Typed, not selected: Qt leaves a focused name box alone on selectFile.
-    auto *nameBox = dialog->findChild<QLineEdit *>("fileNameEdit");
+    auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
     const bool asksToOverwrite = dialog->acceptMode() == QFileDialog::AcceptSave && QFileInfo::exists(name) &&
                                  !dialog->testOption(QFileDialog::DontConfirmOverwrite);
     if (nameBox && !asksToOverwrite) {

@@ -25,14 +25,14 @@ using platform::ModalQuestion;
 // Answers the next question, which must be of kind, with result (a message
 // box's IDYES..., a menu's command id, a dialog's end code) without showing
 // anything. A message box must offer the button answered.
-void AnswerModal(ModalKind kind, int result, ModalQuestion *seen = nullptr);
-inline void AnswerMessageBox(int result, ModalQuestion *seen = nullptr) {
+void AnswerModal(ModalKind kind, int result, ModalQuestion* seen = nullptr);
+inline void AnswerMessageBox(int result, ModalQuestion* seen = nullptr) {
   AnswerModal(ModalKind::MessageBox, result, seen);
 }
 
 // Shows the next modal, which must be of kind, and runs drive on the real
 // widget from inside the modal's own loop.
-void DriveModal(ModalKind kind, std::function<void(QWidget *)> drive, ModalQuestion *seen = nullptr);
+void DriveModal(ModalKind kind, std::function<void(QWidget*)> drive, ModalQuestion* seen = nullptr);
 
 // How many modal questions the code under test asked in this test.
 int ModalQuestionsAsked();
@@ -52,7 +52,7 @@ struct MenuSeen {
 
 // Chooses the item at index (among the menu's actions) with the keyboard; -1,
 // or an item that cannot be chosen, closes the menu without a choice.
-void ChooseInMenu(int index, MenuSeen *seen = nullptr);
+void ChooseInMenu(int index, MenuSeen* seen = nullptr);
 
 // What a file dialog showed before it was answered.
 struct FileDialogSeen {
@@ -64,6 +64,6 @@ struct FileDialogSeen {
 // Types path into the next file dialog's name box and accepts it, or cancels
 // the dialog when path is empty. A dialog that does not close on the name is
 // cancelled and fails the test.
-void AnswerFileDialog(const CString &path, FileDialogSeen *seen = nullptr);
+void AnswerFileDialog(const CString& path, FileDialogSeen* seen = nullptr);
 
 }  // namespace test

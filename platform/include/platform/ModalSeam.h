@@ -11,7 +11,7 @@ namespace platform {
 enum class ModalKind { MessageBox, FileDialog, FolderBrowser, PopupMenu, Dialog };
 
 // "message box", "file dialog", "folder browser", "popup menu", "dialog".
-const char *ModalKindName(ModalKind kind);
+const char* ModalKindName(ModalKind kind);
 
 // What a modal asks, as its caller put it.
 struct ModalQuestion {
@@ -39,19 +39,19 @@ class ModalAnswerer {
  public:
   virtual ~ModalAnswerer() = default;
   // Called before the modal is shown.
-  virtual ModalAnswer Answer(const ModalQuestion &question) = 0;
+  virtual ModalAnswer Answer(const ModalQuestion& question) = 0;
   // For How::Show: called once from inside the modal's own event loop, with
   // the modal shown; drives it as a user would.
-  virtual void Drive(const ModalQuestion &question, HWND modal) = 0;
+  virtual void Drive(const ModalQuestion& question, HWND modal) = 0;
   // The modal was still open TimeoutMs() after Drive returned; the platform
   // closes it (as Escape would) right after this.
-  virtual void StillOpen(const ModalQuestion &question) = 0;
+  virtual void StillOpen(const ModalQuestion& question) = 0;
   virtual int TimeoutMs() const { return 5000; }
 };
 
 // Installs answerer (null: the real modals for the user again); returns the one
 // before.
-ModalAnswerer *SetModalAnswerer(ModalAnswerer *answerer);
-ModalAnswerer *GetModalAnswerer();
+ModalAnswerer* SetModalAnswerer(ModalAnswerer* answerer);
+ModalAnswerer* GetModalAnswerer();
 
 }  // namespace platform
