@@ -25,13 +25,11 @@ struct ModalQuestion {
 struct ModalAnswer {
   enum class How {
     Show,     // run the real modal and hand it to Drive
-    Result,   // answer result without showing anything (message boxes, menus,
-              // dialogs)
+    Result,   // answer result unseen; a file dialog or folder browser takes it as Dismiss
     Dismiss,  // close it unseen, as Escape would
   };
   How how = How::Dismiss;
-  int result = 0;  // for Result: a message box's IDYES..., a menu's command id,
-                   // a dialog's end code
+  int result = 0;  // for Result: a message box's IDYES..., a menu's command id, a dialog's end code
 };
 
 // A stand-in for the user, installed by tests.
@@ -49,8 +47,7 @@ class ModalAnswerer {
   virtual int TimeoutMs() const { return 5000; }
 };
 
-// Installs answerer (null: the real modals for the user again); returns the one
-// before.
+// Installs answerer (null: the real modals for the user again); returns the one before.
 ModalAnswerer* SetModalAnswerer(ModalAnswerer* answerer);
 ModalAnswerer* GetModalAnswerer();
 
