@@ -46,14 +46,12 @@ class ProgressBarWidget : public QProgressBar {
   // other widget's change: the bar's own setValue repaints at once, which in a
   // loop stepping it a hundred times cost more than the loop's work.
   void Show() {
+    const int shownLow = marquee ? 0 : low, shownHigh = marquee ? 0 : high;
+    if (minimum() == shownLow && maximum() == shownHigh && (marquee || value() == pos)) return;
     const bool deferPaint = updatesEnabled();
     if (deferPaint) setUpdatesEnabled(false);
-    if (marquee) {
-      setRange(0, 0);
-    } else {
-      setRange(low, high);
-      setValue(pos);
-    }
+    setRange(shownLow, shownHigh);
+    if (!marquee) setValue(pos);
     if (deferPaint) setUpdatesEnabled(true);  // schedules the update
   }
 };

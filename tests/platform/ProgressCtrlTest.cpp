@@ -134,6 +134,11 @@ TEST_F(CProgressCtrlTest, NewPositionsArePaintedWithTheNextUpdateNotAtOnce) {
   ASSERT_EQ(painted.values.size(), 1u);  // the changes are painted once, together
   EXPECT_EQ(painted.values[0], 100);
   EXPECT_EQ(Shown(ctrl)->value(), 100);
+  // A position the bar already shows asks for no paint.
+  ctrl.SetPos(100);
+  ctrl.SetRange32(0, 200);
+  QApplication::processEvents();
+  EXPECT_EQ(painted.values.size(), 1u);
 
   // A bar whose window paints nothing now stays so.
   m_top->setUpdatesEnabled(false);
