@@ -183,6 +183,7 @@ std::vector<CString> CQuilloryDlg::LinkedRowCells(const CString& name) {
 
 void CQuilloryDlg::ReloadAfterSaveAll() {
   m_pStatus->Clear();
+  RemoveLeftoversOfSaving(m_strFolder);
   // A load puts each new row at the top, so it shows the listed files last
   // first. When that is what the table holds, every row already shows what
   // its file holds (SaveRow read it back), and reading the files once more
