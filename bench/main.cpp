@@ -3,11 +3,11 @@
 // runs of Open Folder, Save all to disk of a one-field change and Update list
 // on the real main window; the same reading and saving done by mutagen (the
 // peer) and by id3lib in memory (the floor), with Quillory's ratios to both;
-// what flushing the saved files costs; Open Folder on the same files as
+// Save all once more with its flushes skipped; Open Folder on the same files as
 // ID3v2.3 and as ID3v2.4; and the memory the loaded table takes.
 #include "Corpus.h"
-#include "DiskCost.h"
 #include "Floor.h"
+#include "FlushSwitch.h"
 #include "Measure.h"
 #include "Peer.h"
 #include "WindowRun.h"
@@ -30,7 +30,7 @@ constexpr int kWarmUpFiles = 250;
 
 struct Samples {
   std::vector<double> browser, open, floorLoad, peerLoad, openV23, openV24;
-  std::vector<double> save, floorRender, peerSave, write, flush, update;
+  std::vector<double> save, saveUnflushed, floorRender, peerSave, update;
 };
 
 void PrintTime(const char* what, double seconds, int n) {
@@ -61,7 +61,7 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
   }
   const long rssBefore = bench::RssKiB();
   long rssFirstLoad = 0, peakFirstLoad = 0, rssLastLoad = 0;
-  int rowsLoaded = 0, rowsSaved = 0, flushed = 0;
+  int rowsLoaded = 0, rowsSaved = 0, rowsUnflushed = 0;
   std::string totals;
   unsigned long checksum = 0;
   Samples s;
@@ -96,10 +96,14 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
     window.SetEveryArtist(rule.strArtist);
     s.save.push_back(window.SaveAll());
     rowsSaved = window.RowsWithArtist(rule.strArtist);
-    const bench::FlushTimes flush = bench::TimeTagFlush(windowFolder);
-    s.write.push_back(flush.dWrite);
-    s.flush.push_back(flush.dFlush);
-    flushed = flush.nFiles;
+    // The same save of the same files once more, with its flushes skipped.
+    bench::MakeCorpus(windowFolder, n);
+    window.OpenFolder(windowFolder);
+    window.SetEveryArtist(rule.strArtist);
+    bench::SkipFlushes(true);
+    s.saveUnflushed.push_back(window.SaveAll());
+    bench::SkipFlushes(false);
+    rowsUnflushed = window.RowsWithArtist(rule.strArtist);
     s.update.push_back(window.UpdateList(rule));
 
     bench::MakeCorpus(peerFolder, n);
@@ -132,8 +136,7 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
   if (!loadOnly) {
     // The save's floor reads, renders and reads again (the reload); it writes nothing.
     const double floorSave = Median(s.floorRender) + floorLoad, peerSave = Median(s.peerSave);
-    const double save = Median(s.save), write = Median(s.write), flush = Median(s.flush);
-    const double flushCost = flush > write ? flush - write : 0;
+    const double save = Median(s.save), unflushed = Median(s.saveUnflushed);
     PrintTime("floor: parse, set, render, parse again", floorSave, n);
     std::printf("\n");
     PrintTime("mutagen: set artist, save as ID3v2.3", peerSave, n);
@@ -142,12 +145,11 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
     PrintRatio(save, floorSave, "floor");
     PrintRatio(save, peerSave, "mutagen");
     std::printf("\n");
-    std::printf("  %-40s %8.3f s (%.2f ms a file: tag regions written back %.3f s, with fdatasync %.3f s)\n",
-                "  fdatasync per file, estimated", flushCost, flushed > 0 ? flushCost * 1000 / flushed : 0.0, write,
-                flush);
-    PrintTime("  Save all less fdatasync", save - flushCost, n);
-    PrintRatio(save - flushCost, peerSave, "mutagen");
-    std::printf("\n");
+    PrintTime("  the same, fsync/fdatasync skipped", unflushed, n);
+    PrintRatio(unflushed, floorSave, "floor");
+    PrintRatio(unflushed, peerSave, "mutagen");
+    std::printf("\n  %-40s %8.3f s (%.2f ms a file)\n", "  so flushing costs", save - unflushed,
+                (save - unflushed) * 1000 / n);
     PrintTime("Update list (rule on every row)", Median(s.update), n);
     std::printf("\n");
     const double v23 = Median(s.openV23), v24 = Median(s.openV24);
@@ -168,7 +170,7 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
   std::printf("  memory per row (marginal: first load of %d rows over %d warm-up rows) %.2f KiB\n\n", n, warmUp,
               n > warmUp ? static_cast<double>(rssFirstLoad - rssBefore) / (n - warmUp) : 0.0);
   std::fflush(stdout);
-  const bool saved = loadOnly || rowsSaved == n;
+  const bool saved = loadOnly || (rowsSaved == n && rowsUnflushed == n);
   return rowsLoaded == n && saved && checksum > 0 ? 0 : 1;
 }
 
