@@ -98,10 +98,10 @@ class CQuilloryDlg : public CDialog {
   // Saving.
   void OnSaveAll();
   void SaveSelectedRow();
-  // True when the row's file holds the row's values afterwards. With
-  // bShowFile, the row then shows what the file holds (Save all's reload
-  // relies on it).
-  bool SaveRow(int row, bool bShowFile = false);
+  // True when the row's file holds the row's values afterwards. As a step of
+  // Save all (bSaveAll), the row then shows what the file holds (Save all's
+  // reload relies on it), and "Data saved." is shown only when a frame is due.
+  bool SaveRow(int row, bool bSaveAll = false);
   void ReportSaveStep(const CString& step);
   void EnableAllControls(bool on);
 

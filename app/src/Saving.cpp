@@ -56,8 +56,11 @@ void CQuilloryDlg::SaveSelectedRow() {
   m_progressCtrl.ShowWindow(SW_HIDE);
 }
 
-bool CQuilloryDlg::SaveRow(int row, bool bShowFile) {
-  m_pStatus->Clear();
+bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
+  // Within Save all the texts of each file are put up only for the frames
+  // that are painted; the run ends with a message of its own.
+  const bool showStatus = !bSaveAll || platform::PaintIsDue();
+  if (showStatus) m_pStatus->Clear();
   m_strSaveError.Empty();
   if (row > m_pTable->GetNumOfRow() - 1 || row < 0 || m_strFolder.IsEmpty()) return false;
   const CString key = m_pTable->GetValStr(row, kKeyColumn);
@@ -83,7 +86,7 @@ bool CQuilloryDlg::SaveRow(int row, bool bShowFile) {
     m_pStatus->ErrorMsg(m_strSaveError);
     return false;
   }
-  if (bShowFile) {
+  if (bSaveAll) {
     // The tag object reads what the file now holds (after a write, the file
     // itself again), so the row shows it without a second reading later.
     const std::vector<CString> cells = LinkedRowCells(platform::FileNameOf(path));
@@ -92,7 +95,7 @@ bool CQuilloryDlg::SaveRow(int row, bool bShowFile) {
         m_pTable->UpdateRow(row, col, cells[static_cast<std::size_t>(col)]);
   }
   m_pTags->Reset();
-  m_pStatus->Done("Data saved.");
+  if (showStatus) m_pStatus->Done("Data saved.");
   return true;
 }
 
