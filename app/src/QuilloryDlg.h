@@ -190,13 +190,12 @@ class CQuilloryDlg : public CDialog {
   int m_nHotItem = 0;
   int m_nHotSubItem = 0;
   CProgressCtrl m_progressCtrl;
+  // The rows whose files the last saves could not write, drawn in red.
+  std::unique_ptr<CFailedRows> m_pFailedRows;
 
  private:
   CString m_strStartFolder;
   // The file the last SaveRow could not write and why, for Save all's summary.
   CString m_strSaveFile;
   CString m_strSaveReason;
-
- protected:
-  std::unique_ptr<CFailedRows> m_pFailedRows;  // rows whose files were not saved, in red
 };

@@ -92,7 +92,7 @@ bool CQuilloryDlg::SaveRow(int row) {
 void CQuilloryDlg::NoteSaveResult(int row, bool saved) {
   if (saved)
     m_pFailedRows->Unmark(row);
-  else
+  else if (!m_strSaveFile.IsEmpty())  // else not a row of a loaded folder: nothing to mark
     m_pFailedRows->Mark(row, CString::Formatted("%s was not saved: %s", m_strSaveFile, m_strSaveReason));
 }
 
