@@ -28,7 +28,7 @@ void CQuilloryDlg::OnSaveAll() {
     EnableAllControls(false);
     m_progressCtrl.ShowWindow(SW_SHOW);
     for (int row = 0; row < rows; ++row) {
-      const bool saved = SaveRow(row);
+      const bool saved = SaveRow(row, true);
       NoteSaveResult(row, saved);
       if (!saved && ++failed == 1) firstFailure = m_strSaveFile + ": " + m_strSaveReason;
     }
@@ -43,7 +43,7 @@ void CQuilloryDlg::OnSaveAll() {
     return;
   }
   m_bDataChanged = false;
-  OnReload();
+  ReloadAfterSaveAll();
 }
 
 void CQuilloryDlg::SaveSelectedRow() {
@@ -59,8 +59,11 @@ void CQuilloryDlg::SaveSelectedRow() {
   m_progressCtrl.ShowWindow(SW_HIDE);
 }
 
-bool CQuilloryDlg::SaveRow(int row) {
-  m_pStatus->Clear();
+bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
+  // Within Save all the texts of each file are put up only for the frames
+  // that are painted; the run ends with a message of its own.
+  const bool showStatus = !bSaveAll || platform::PaintIsDue();
+  if (showStatus) m_pStatus->Clear();
   m_strSaveFile.Empty();
   m_strSaveReason.Empty();
   if (row > m_pTable->GetNumOfRow() - 1 || row < 0 || m_strFolder.IsEmpty()) return false;
@@ -83,9 +86,20 @@ bool CQuilloryDlg::SaveRow(int row) {
   }
   m_pTags->EndUpdate();
   const CString failure = m_pTags->GetLastWriteError();
+  if (!failure.IsEmpty()) {
+    m_pTags->Reset();
+    return fail(platform::FileNameOf(path), failure + ".");
+  }
+  if (bSaveAll) {
+    // The tag object reads what the file now holds (after a write, the file
+    // itself again), so the row shows it without a second reading later.
+    const std::vector<CString> cells = LinkedRowCells(platform::FileNameOf(path));
+    for (int col = 0; col < static_cast<int>(cells.size()); ++col)
+      if (m_pTable->GetValStr(row, col) != cells[static_cast<std::size_t>(col)])
+        m_pTable->UpdateRow(row, col, cells[static_cast<std::size_t>(col)]);
+  }
   m_pTags->Reset();
-  if (!failure.IsEmpty()) return fail(platform::FileNameOf(path), failure + ".");
-  m_pStatus->Done("Data saved.");
+  if (showStatus) m_pStatus->Done("Data saved.");
   return true;
 }
 
@@ -97,8 +111,11 @@ void CQuilloryDlg::NoteSaveResult(int row, bool saved) {
 }
 
 void CQuilloryDlg::ReportSaveStep(const CString& step) {
-  m_pStatus->InfoMsg(CString::Formatted("Update tag ->%s", step));
   m_pProgress->Inc();
+  // The window is painted at most every 20 ms; the step on show then is put
+  // into the status bar, not each of the fourteen steps of every row.
+  if (!platform::PaintIsDue()) return;
+  m_pStatus->InfoMsg(CString::Formatted("Update tag ->%s", step));
   platform::PumpPaintEvents();
 }
 

@@ -53,6 +53,12 @@ class ListView : public QTreeWidget {
   int SelectionMark() const { return m_selectionMark.isValid() ? m_selectionMark.row() : -1; }
   void SetSelectionMark(const QModelIndex& index) { m_selectionMark = index; }
 
+  // Redraw off: the rows are neither painted nor laid out. A load adds
+  // thousands of them, and the layout the view would do at every pass of the
+  // event loop walks them all; redraw on lays them out once.
+  void SetRedraw(bool on);
+  void doItemsLayout() override;
+
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -71,6 +77,8 @@ class ListView : public QTreeWidget {
   int m_nHotRow = -2;
   int m_nHotColumn = -2;
   QPersistentModelIndex m_selectionMark;
+  bool m_bRedrawOff = false;
+  bool m_bLayoutPending = false;  // a layout was asked for while redraw was off
 };
 
 // Draws grid lines in the outline colour and leaves the highlight off the
