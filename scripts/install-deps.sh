@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   lame python3 python3-mutagen eyed3 id3v2 imagemagick strace
   xdg-utils xvfb xauth x11-apps fonts-dejavu-core
+  openbox wmctrl  # a window manager under Xvfb, for the screenshots
 )
 missing=()
 for p in "${packages[@]}"; do
