@@ -19,6 +19,18 @@ unsigned long Syncsafe(Bytes p) {
 
 bool IsFrameIdChar(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
+// True when a frame of dataSize bytes at pos ends where the next frame, the
+// padding or the body's end begins.
+bool EndsOnBoundary(Bytes body, std::size_t size, std::size_t pos, unsigned long dataSize) {
+  if (dataSize > size - pos - 10) return false;
+  const std::size_t next = pos + 10 + dataSize;
+  if (next == size || body[next] == 0) return true;
+  if (next + 10 > size) return false;
+  for (std::size_t i = 0; i < 4; ++i)
+    if (!IsFrameIdChar(body[next + i])) return false;
+  return true;
+}
+
 // A frame marked compressed must hold zlib data that inflates to exactly the
 // size it declares; anything else is what crashes id3lib.
 bool CompressedFrameIsSound(Bytes payload, std::size_t size) {
@@ -41,13 +53,7 @@ bool FramesAreSound(Bytes body, std::size_t size, int major) {
     const std::size_t idLen = major == 2 ? 3 : 4;
     for (std::size_t i = 0; i < idLen; ++i)
       if (!IsFrameIdChar(body[pos + i])) return false;
-    unsigned long frameSize = 0;
-    if (major == 2)
-      frameSize = (static_cast<unsigned long>(body[pos + 3]) << 16) | (body[pos + 4] << 8) | body[pos + 5];
-    else if (major == 4)
-      frameSize = Syncsafe(body + pos + 4);
-    else
-      frameSize = Be32(body + pos + 4);
+    const unsigned long frameSize = FrameDataSize(body, size, pos, major);
     if (frameSize > size - pos - header) return false;
     if (major == 2 && std::memcmp(body + pos, "CRM", 3) == 0) return false;
     if (major == 3) {
@@ -80,6 +86,17 @@ std::vector<unsigned char> Resync(Bytes p, std::size_t size) {
 }
 
 }  // namespace
+
+unsigned long FrameDataSize(Bytes body, std::size_t size, std::size_t pos, int major) {
+  Bytes p = body + pos;
+  if (major == 2) return (static_cast<unsigned long>(p[3]) << 16) | (p[4] << 8) | p[5];
+  const unsigned long plain = Be32(p + 4);
+  if (major != 4) return plain;
+  const bool synchsafe = !((p[4] | p[5] | p[6] | p[7]) & 0x80);
+  if (synchsafe && (Syncsafe(p + 4) == plain || EndsOnBoundary(body, size, pos, Syncsafe(p + 4))))
+    return Syncsafe(p + 4);
+  return EndsOnBoundary(body, size, pos, plain) || !synchsafe ? plain : Syncsafe(p + 4);
+}
 
 CTagScan ScanTags(const unsigned char* data, std::size_t size) {
   CTagScan scan;

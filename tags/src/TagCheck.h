@@ -13,3 +13,9 @@ struct CTagScan {
 };
 
 CTagScan ScanTags(const unsigned char* data, std::size_t size);
+
+// The data size of the frame whose header starts at pos in a tag body of
+// size bytes. ID3v2.4 sizes are synchsafe, but some versions of iTunes wrote
+// plain ones: the reading that lands on the next frame (or on the end, or on
+// padding) is taken.
+unsigned long FrameDataSize(const unsigned char* body, std::size_t size, std::size_t pos, int major);
