@@ -1,6 +1,8 @@
 #include <tags/MyMP3Tags.h>
 
 #include "FileState.h"
+#include "FrameRules.h"
+#include "Id3libFrames.h"
 #include "TextCodec.h"
 #include "V1Tag.h"
 
@@ -12,8 +14,11 @@
 
 namespace {
 
-// The tag types Link reads: ID3v1, ID3v2, Lyrics3 v2 and MusicMatch.
-constexpr flags_t kLinkFlags = ID3TT_ID3V1 | ID3TT_ID3V2 | ID3TT_LYRICS3V2 | ID3TT_MUSICMATCH;
+// The tag types Link reads: ID3v1 and ID3v2. id3lib turns a Lyrics3 or
+// MusicMatch block into ID3v2 frames ("Converted from Lyrics3 v2.00") that
+// the next write would add to the tag; those blocks stay where they are and
+// are only detected (CTagScan).
+constexpr flags_t kLinkFlags = ID3TT_ID3V1 | ID3TT_ID3V2;
 
 bool FileExistsWithData(const CString& path) {
   struct stat st {};
@@ -51,15 +56,6 @@ bool V1FieldOf(ID3_FrameID id, V1Field* field) {
     case ID3FID_TRACKNUM: *field = V1Field::Track; return true;
     default: return false;
   }
-}
-
-// The first frame with the identifier. id3lib's own Find searches on from
-// the frame it found last, so two reads of one field could give two frames.
-ID3_Frame* FindFirst(ID3_Tag& tag, ID3_FrameID id) {
-  std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
-  while (ID3_Frame* frame = it->GetNext())
-    if (frame->GetID() == id) return frame;
-  return nullptr;
 }
 
 }  // namespace
@@ -148,7 +144,7 @@ int CMyMP3Tags::isV2Tag() {
 
 int CMyMP3Tags::isLyricsTag() {
   if (!ReadIfStale()) return -1;
-  return m_pTag->HasLyrics() ? 1 : 0;
+  return m_pFile->scan.bLyrics3 ? 1 : 0;
 }
 
 bool CMyMP3Tags::IsWritable() { return ReadIfStale() && m_pFile->strReadOnlyReason.IsEmpty(); }
@@ -157,7 +153,7 @@ CString CMyMP3Tags::GetLastWriteError() const { return m_strLastWriteError; }
 
 CString CMyMP3Tags::GetString(int id) {
   if (!ReadIfStale()) return "-";
-  const ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
+  const ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
   if (!frame || !frame->Contains(ID3FN_TEXTENC)) return "-";
   const ID3_Field* field = nullptr;
   if (frame->Contains(ID3FN_TEXT))
@@ -177,7 +173,7 @@ CString CMyMP3Tags::GetString(int id) {
 
 bool CMyMP3Tags::m_getString(int id, char* buffer, int bufferSize) {
   if (!ReadIfStale()) return false;
-  const ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
+  const ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
   if (!frame) return false;
   const CString text = GetString(id);
   if (text == "-" || text.IsEmpty()) return false;
@@ -263,17 +259,20 @@ void CMyMP3Tags::WriteTag() {
 void CMyMP3Tags::SetTag(int id, CString value) {
   if (!m_bGrouped) m_strLastWriteError.Empty();
   if (!m_bLinked) return;
+  const ID3_FrameID frameId = static_cast<ID3_FrameID>(id);
+  // A link field holds Latin-1 only; what is compared and stored is the
+  // form the getter will show.
+  if (frameId == ID3FID_WWWUSER) value = framerules::StoredUrl(value);
   if (value == GetString(id)) return;
   if (!PrepareWrite()) return;
-  const ID3_FrameID frameId = static_cast<ID3_FrameID>(id);
-  if (ID3_Frame* old = FindFirst(*m_pTag, frameId)) delete m_pTag->RemoveFrame(old);
-
   ID3_Frame frame(frameId);
+  if (frameId == ID3FID_COMMENT)
+    frame.GetField(ID3FN_LANGUAGE)->Set(id3frames::NewCommentLanguage(*m_pTag).c_str());
+  if (ID3_Frame* old = id3frames::FindField(*m_pTag, frameId)) delete m_pTag->RemoveFrame(old);
+
   ID3_Field* field = frame.GetField(frameId == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT);
   std::string latin;
-  if (frameId == ID3FID_WWWUSER || textcodec::Utf8ToLatin1(value, &latin)) {
-    // A URL field has no encoding of its own; it holds Latin-1 only.
-    if (frameId == ID3FID_WWWUSER && !textcodec::Utf8ToLatin1(value, &latin)) latin = value.Str();
+  if (textcodec::Utf8ToLatin1(value, &latin)) {
     field->Set(latin.c_str());
   } else {
     frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_UTF16);
@@ -288,7 +287,7 @@ void CMyMP3Tags::SetTag(int id, CString value) {
 
 bool CMyMP3Tags::RemoveTag(int id) {
   if (!m_bLinked) return false;
-  ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
+  ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
   if (!frame) return false;
   delete m_pTag->RemoveFrame(frame);
   MarkEdited(id);
