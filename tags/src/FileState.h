@@ -4,6 +4,7 @@
 
 #include "MappedFile.h"
 #include "MpegFrame.h"
+#include "TagEngine.h"
 #include "TagCheck.h"
 #include "V1Tag.h"
 
@@ -14,6 +15,7 @@ struct CMyMP3Tags::FileState {
   CString strPath;
   std::unique_ptr<CMappedFile> pMap;  // kept while linked: id3lib read from it
   CTagScan scan;
+  std::unique_ptr<CTagEngine> pEngine;  // reads and renders the ID3v2 frames
   CMpegFrame firstFrame;
   unsigned short nLinkFlags = 0;
   long nFileSize = 0;

@@ -55,7 +55,6 @@ bool FramesAreSound(Bytes body, std::size_t size, int major) {
       if (!IsFrameIdChar(body[pos + i])) return false;
     const unsigned long frameSize = FrameDataSize(body, size, pos, major);
     if (frameSize > size - pos - header) return false;
-    if (major == 2 && std::memcmp(body + pos, "CRM", 3) == 0) return false;
     if (major == 3) {
       const unsigned char format = body[pos + 9];
       if (format & 0x40) return false;  // encrypted: id3lib cannot read it
@@ -150,6 +149,6 @@ CTagScan ScanTags(const unsigned char* data, std::size_t size) {
     start = ext;
   }
   if (!FramesAreSound(body.data() + start, body.size() - start, scan.nMajor)) return scan;
-  scan.eV2 = scan.nMajor == 3 ? CTagScan::V2::Writable : CTagScan::V2::ReadOnly;
+  scan.eV2 = CTagScan::V2::Sound;
   return scan;
 }

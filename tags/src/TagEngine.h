@@ -23,6 +23,8 @@ class CTagEngine {
  public:
   virtual ~CTagEngine() = default;
 
+  // True when the file has an ID3v2 tag this engine reads.
+  virtual bool HasV2Tag() const = 0;
   // The field's text as UTF-8; "-" when the tag has no such frame.
   virtual CString GetText(TagField field) const = 0;
   // Replaces the field's frame (or adds one) in memory.

@@ -17,6 +17,7 @@ class CTagLibEngine final : public CTagEngine {
   CTagLibEngine(const CTagLibEngine&) = delete;
   CTagLibEngine& operator=(const CTagLibEngine&) = delete;
 
+  bool HasV2Tag() const override { return true; }
   CString GetText(TagField field) const override;
   void SetText(TagField field, const CString& value) override;
   bool Remove(TagField field) override;

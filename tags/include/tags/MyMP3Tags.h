@@ -10,6 +10,7 @@
 #include <memory>
 
 class ID3_Tag;
+enum class TagField;
 
 class CMyMP3Tags {
  public:
@@ -129,12 +130,12 @@ class CMyMP3Tags {
   void ReadLinkedFile();
   // False while unlinked; reads the file again first when a write left it stale.
   bool ReadIfStale();
-  CString GetString(int id);
-  bool m_getString(int id, char* buffer, int bufferSize);
-  void SetTag(int id, CString value);
-  bool RemoveTag(int id);  // true when a frame was removed
+  CString GetString(TagField field);
+  bool m_getString(TagField field, char* buffer, int bufferSize);
+  void SetTag(TagField field, CString value);
+  bool RemoveTag(TagField field);  // true when a frame was removed
   bool PrepareWrite();
-  void MarkEdited(int id);
+  void MarkEdited(TagField field);
   void WriteTag();
   void SetWriteError(const CString& reason);
 
