@@ -357,6 +357,8 @@ bool CTagLibEngine::Render(CRenderedTag* out, CString* error) {
 }
 
 CString CTagLibEngine::WriteRefusal() {
+  // A v2.4 tag keeps every frame as it is; only a conversion can lose one.
+  if (m_pImpl->nMajor == 4) return CString();
   if (!m_pImpl->bRefusalKnown) {
     CRenderedTag ignored;
     m_pImpl->strRefusal.Empty();
