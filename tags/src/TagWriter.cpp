@@ -247,8 +247,9 @@ bool WriteInPlace(const CTagWrite& request, const COriginal& file, CString* erro
 bool EnoughSpaceFor(const CString& folder, unsigned long long bytes) {
   struct statvfs vfs {};
   if (::statvfs(folder, &vfs) != 0) return true;  // unknown: the writes will tell
-  const unsigned long long blocks = ::geteuid() == 0 ? vfs.f_bfree : vfs.f_bavail;
-  return blocks * vfs.f_frsize >= bytes + kSpaceMargin;
+  // Blocks kept back for some user are not counted: whether this user may
+  // take them depends on how the disk was set up.
+  return static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize >= bytes + kSpaceMargin;
 }
 
 // Fills the new file: tag, audio and trailing tags, ID3v1; then the
@@ -267,7 +268,11 @@ bool FillNewFile(const CTagWrite& request, const COriginal& file, int out, CStri
   // after it, as changing the owner may clear set-id bits.
   if (file.st.st_uid != ::geteuid() || file.st.st_gid != ::getegid())
     if (::fchown(out, file.st.st_uid, file.st.st_gid) != 0) (void)::fchown(out, static_cast<uid_t>(-1), file.st.st_gid);
-  if (::fchmod(out, file.st.st_mode & 07777) != 0) return Fail(error);
+  // Some file systems (FAT on a music player) give every file the mode of
+  // the mount and refuse fchmod; the new file then has the original's mode.
+  const mode_t mode = file.st.st_mode & 07777;
+  struct stat made {};
+  if (::fchmod(out, mode) != 0 && (::fstat(out, &made) != 0 || (made.st_mode & 07777) != mode)) return Fail(error);
   if (::fsync(out) != 0) return Fail(error);
   return true;
 }
