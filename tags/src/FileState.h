@@ -10,6 +10,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 struct CMyMP3Tags::FileState {
   CString strPath;

@@ -1,6 +1,7 @@
 #include "Id3libEngine.h"
 
 #include "Id3Render.h"
+#include "Id3Splice.h"
 #include "Id3libFrames.h"
 #include "TextCodec.h"
 
@@ -57,17 +58,22 @@ void CId3libEngine::SetText(TagField field, const CString& value) {
     text->Set(reinterpret_cast<const unicode_t*>(units.c_str()));
   }
   m_tag.AddFrame(&frame);
+  m_edited.push_back(field);
 }
 
 bool CId3libEngine::Remove(TagField field) {
   ID3_Frame* frame = id3frames::FindField(m_tag, FrameIdOf(field));
   if (!frame) return false;
   delete m_tag.RemoveFrame(frame);
+  m_edited.push_back(field);
   return true;
 }
 
 bool CId3libEngine::Render(CRenderedTag* out, CString*) {
-  out->strTag = RenderId3v2(m_tag);
+  std::vector<ID3_FrameID> edited;
+  for (TagField field : m_edited) edited.push_back(FrameIdOf(field));
+  if (!m_pOldTag || !RenderKeepingUneditedFrames(m_tag, m_pOldTag, m_nOldTagSize, edited, &out->strTag))
+    out->strTag = RenderId3v2(m_tag);
   out->bFooter = false;
   return true;
 }

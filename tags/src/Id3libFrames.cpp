@@ -49,4 +49,11 @@ std::string NewCommentLanguage(ID3_Tag& tag) {
   return framerules::CommentLanguage(languages);
 }
 
+void AdoptId3v1Comment(ID3_Tag& tag) {
+  std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
+  while (ID3_Frame* frame = it->GetNext())
+    if (frame->GetID() == ID3FID_COMMENT && FieldText(*frame, ID3FN_DESCRIPTION) == "ID3v1 Comment")
+      frame->GetField(ID3FN_DESCRIPTION)->Set("");
+}
+
 }  // namespace id3frames

@@ -15,4 +15,9 @@ ID3_Frame* FindField(ID3_Tag& tag, ID3_FrameID id);
 // framerules::CommentLanguage).
 std::string NewCommentLanguage(ID3_Tag& tag);
 
+// id3lib reads an ID3v1 comment into a comment frame described
+// "ID3v1 Comment"; for a file whose tag was read from ID3v1 that frame is the
+// comment, so it loses the description. Called after a link that read ID3v1.
+void AdoptId3v1Comment(ID3_Tag& tag);
+
 }  // namespace id3frames

@@ -3,6 +3,7 @@
 #include "FileState.h"
 #include "FrameRules.h"
 #include "Id3libEngine.h"
+#include "Id3libFrames.h"
 #include "TagLibEngine.h"
 #include "TagWriter.h"
 #include "TextCodec.h"
@@ -25,6 +26,12 @@ constexpr flags_t kLinkFlags = ID3TT_ID3V1 | ID3TT_ID3V2;
 // which id3lib cannot write back without losing frames.
 bool ReadByTagLib(const CTagScan& scan) {
   return scan.eV2 == CTagScan::V2::Sound && (scan.nMajor == 4 || scan.nMajor == 2);
+}
+
+// The file's ID3v2.3 tag as read, for a save that keeps the bytes of the
+// frames not edited; null when the file has no sound v2.3 tag.
+const unsigned char* OldV23Tag(const CMappedFile& map, const CTagScan& scan) {
+  return scan.eV2 == CTagScan::V2::Sound && scan.nMajor == 3 ? map.Data() : nullptr;
 }
 
 CString ReadOnlyReason(const CMappedFile& map, const CTagScan& scan, const CMpegFrame& frame) {
@@ -95,13 +102,14 @@ void CMyMP3Tags::ReadLinkedFile() {
   if (map.Size() > start) {
     ID3_MemoryReader reader(reinterpret_cast<const char*>(map.Data() + start), map.Size() - start);
     m_pTag->Link(reader, file.nLinkFlags);
+    if (file.nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
   }
   if (ReadByTagLib(file.scan)) {
     auto engine = std::make_unique<CTagLibEngine>(map.Data(), file.scan.nV2End);
     if (file.strReadOnlyReason.IsEmpty()) file.strReadOnlyReason = engine->WriteRefusal();
     file.pEngine = std::move(engine);
   } else {
-    file.pEngine = std::make_unique<CId3libEngine>(*m_pTag);
+    file.pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(map, file.scan), file.scan.nV2End);
   }
 }
 
@@ -117,7 +125,8 @@ void CMyMP3Tags::LinkFromDisk(CString fileName) {
   if (m_pFile->scan.eV2 == CTagScan::V2::Unsafe || ReadByTagLib(m_pFile->scan) || !m_pFile->pMap->IsOpen()) return;
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
   m_pTag->Link(fileName, m_pFile->nLinkFlags);
-  m_pFile->pEngine = std::make_unique<CId3libEngine>(*m_pTag);
+  if (m_pFile->nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
+  m_pFile->pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(*m_pFile->pMap, m_pFile->scan), m_pFile->scan.nV2End);
   m_pFile->bPathLinked = true;
 }
 
