@@ -74,10 +74,10 @@ class CMyMP3Tags {
 
   // Each setter writes the file at once, unless the value equals what the
   // getter returns now (then nothing is written) or a BeginUpdate group is
-  // open. The ID3v2 tag gets the value (Latin-1 where it fits, else UTF-8 in
-  // a v2.4 tag and UTF-16 in the others);
-  // an ID3v1 tag the file already has gets title, artist, album, year,
-  // comment and track in Latin-1 where they fit (a value that does not fit
+  // open. The ID3v2 tag gets the value (Latin-1 where it fits, else UTF-8
+  // in a v2.4 tag and UTF-16 in the others); an ID3v1 tag the file already
+  // has gets title, artist, album, year, comment and track in Latin-1 where
+  // they fit (a value that does not fit
   // leaves its ID3v1 field as it was; an empty track clears the ID3v1 track,
   // one without a leading number in ASCII digits leaves it). No ID3v1 tag is
   // added to a file. A new comment takes the language of the file's other
