@@ -72,18 +72,6 @@ bool FramesAreSound(Bytes body, std::size_t size, int major) {
   return true;
 }
 
-// Undoes unsynchronisation (0xFF 0x00 becomes 0xFF) as a whole-tag ID3v2.3
-// reader does before it walks the frames.
-std::vector<unsigned char> Resync(Bytes p, std::size_t size) {
-  std::vector<unsigned char> out;
-  out.reserve(size);
-  for (std::size_t i = 0; i < size; ++i) {
-    out.push_back(p[i]);
-    if (p[i] == 0xFF && i + 1 < size && p[i + 1] == 0x00) ++i;
-  }
-  return out;
-}
-
 bool Matches(Bytes p, const char* text) { return std::memcmp(p, text, std::strlen(text)) == 0; }
 
 // A Lyrics3 block sits between the audio and the ID3v1 tag (or the file's
@@ -108,6 +96,16 @@ bool HasLyrics3(Bytes data, std::size_t end) {
 }
 
 }  // namespace
+
+std::vector<unsigned char> Resync(Bytes p, std::size_t size) {
+  std::vector<unsigned char> out;
+  out.reserve(size);
+  for (std::size_t i = 0; i < size; ++i) {
+    out.push_back(p[i]);
+    if (p[i] == 0xFF && i + 1 < size && p[i + 1] == 0x00) ++i;
+  }
+  return out;
+}
 
 unsigned long FrameDataSize(Bytes body, std::size_t size, std::size_t pos, int major) {
   Bytes p = body + pos;
@@ -140,7 +138,7 @@ CTagScan ScanTags(const unsigned char* data, std::size_t size) {
   const std::size_t bodySize = end - 10 - (scan.nMajor == 4 && (flags & 0x10) ? 10 : 0);
   std::vector<unsigned char> body(data + 10, data + 10 + bodySize);
   if (scan.nMajor == 2 && (flags & 0x40)) return scan;  // v2.2 compression: never defined
-  if (scan.nMajor == 3 && (flags & 0x80)) body = Resync(body.data(), body.size());
+  if (scan.nMajor <= 3 && (flags & 0x80)) body = Resync(body.data(), body.size());
   std::size_t start = 0;
   if (scan.nMajor >= 3 && (flags & 0x40)) {  // extended header
     if (body.size() < 4) return scan;

@@ -3,6 +3,7 @@
 // id3lib can crash on a malformed ID3v2 tag (a compressed frame over bad
 // data), and neither engine should be handed frames that run out of bounds.
 #include <cstddef>
+#include <vector>
 
 struct CTagScan {
   enum class V2 { None, Sound, Unsafe };
@@ -14,6 +15,10 @@ struct CTagScan {
 };
 
 CTagScan ScanTags(const unsigned char* data, std::size_t size);
+
+// A tag body with unsynchronisation undone (0xFF 0x00 becomes 0xFF), as a
+// reader of a whole-tag unsynchronised ID3v2.2 or v2.3 tag sees it.
+std::vector<unsigned char> Resync(const unsigned char* p, std::size_t size);
 
 // The data size of the frame whose header starts at pos in a tag body of
 // size bytes. ID3v2.4 sizes are synchsafe, but some versions of iTunes wrote

@@ -11,8 +11,8 @@
 #include <taglib/textidentificationframe.h>
 #include <taglib/urllinkframe.h>
 
-#include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -86,17 +86,6 @@ unsigned long Syncsafe(const unsigned char* p) {
 
 void PutSyncsafe(char* p, unsigned long n) {
   for (int i = 3; i >= 0; --i, n >>= 7) p[i] = static_cast<char>(n & 0x7F);
-}
-
-// Undoes unsynchronisation (0xFF 0x00 becomes 0xFF).
-std::vector<unsigned char> Resync(const unsigned char* p, std::size_t size) {
-  std::vector<unsigned char> out;
-  out.reserve(size);
-  for (std::size_t i = 0; i < size; ++i) {
-    out.push_back(p[i]);
-    if (p[i] == 0xFF && i + 1 < size && p[i + 1] == 0x00) ++i;
-  }
-  return out;
 }
 
 std::string LanguageOf(const auto& frame) {
