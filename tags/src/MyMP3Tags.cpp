@@ -69,6 +69,7 @@ void CMyMP3Tags::Link(CString fileName) {
 void CMyMP3Tags::ReadLinkedFile() {
   FileState& file = *m_pFile;
   file.bStale = false;
+  file.bFieldsCurrent = false;
   file.pMap = std::make_unique<CMappedFile>(file.strPath);
   const CMappedFile& map = *file.pMap;
   file.nFileSize = static_cast<long>(map.Size());
@@ -97,8 +98,15 @@ void CMyMP3Tags::ReadLinkedFile() {
 
 bool CMyMP3Tags::ReadIfStale() {
   if (!m_bLinked) return false;
-  if (m_pFile->bStale) ReadLinkedFile();
+  if (m_pFile->bStale && !m_pFile->bFieldsCurrent) ReadLinkedFile();
   return true;
+}
+
+// A write starts from the file as it is now: its map, scan and tag region.
+void CMyMP3Tags::ReadForWrite() {
+  if (!m_pFile->bStale) return;
+  m_pTag = std::make_unique<ID3_Tag>(nullptr);
+  ReadLinkedFile();
 }
 
 void CMyMP3Tags::LinkFromDisk(CString fileName) {
@@ -177,7 +185,7 @@ bool CMyMP3Tags::m_getString(int id, char* buffer, int bufferSize) {
 }
 
 bool CMyMP3Tags::PrepareWrite() {
-  ReadIfStale();
+  ReadForWrite();
   if (!m_pFile->strReadOnlyReason.IsEmpty()) {
     SetWriteError(m_pFile->strReadOnlyReason);
     return false;
@@ -220,9 +228,15 @@ void CMyMP3Tags::WriteTag() {
   // Frames nobody edited keep their bytes where the old tag allows it.
   std::vector<ID3_FrameID> edited;
   for (int id : file.editedIds) edited.push_back(static_cast<ID3_FrameID>(id));
-  if (file.scan.eV2 != CTagScan::V2::Writable ||
-      !RenderKeepingUneditedFrames(*m_pTag, file.pMap->Data(), file.scan.nV2End, edited, &request.strNewTag))
-    request.strNewTag = RenderId3v2(*m_pTag);
+  // A spliced tag is read back by id3lib before it is written and must give
+  // every field the tag object holds; after the write the object then shows
+  // what the file holds. A tag id3lib rendered whole is read from the file.
+  const bool spliced =
+      file.scan.eV2 == CTagScan::V2::Writable &&
+      RenderKeepingUneditedFrames(*m_pTag, file.pMap->Data(), file.scan.nV2End, edited, &request.strNewTag);
+  if (!spliced) request.strNewTag = RenderId3v2(*m_pTag);
+  // A file left with no ID3v2 tag shows its ID3v1 tag next, so it is read again.
+  const bool checked = spliced && !request.strNewTag.empty();
   if (file.scan.bV1 && !file.v1Edits.IsEmpty()) {
     request.bV1 = true;
     request.v1 = file.v1Edits.ApplyTo(file.oldV1.data());
@@ -231,12 +245,18 @@ void CMyMP3Tags::WriteTag() {
   file.editedIds.clear();
   file.bDirty = false;
   CString error;
-  if (!WriteTagSafely(request, &error)) SetWriteError(error);
-  // The next read or write must start from what the file now holds. It is
-  // read again only when asked for: a save usually drops the tag at once.
-  m_pTag = std::make_unique<ID3_Tag>(nullptr);
+  long newSize = 0;
+  const bool written = WriteTagSafely(request, &error, &newSize);
+  if (!written) SetWriteError(error);
   file.bPathLinked = false;
   file.bStale = true;
+  // The next write starts from what the file now holds (ReadForWrite). The
+  // next read too, unless the checked tag object already shows it.
+  file.bFieldsCurrent = written && checked;
+  if (file.bFieldsCurrent)
+    file.nFileSize = newSize;
+  else
+    m_pTag = std::make_unique<ID3_Tag>(nullptr);
 }
 
 bool CMyMP3Tags::IsOwnTemporary(CString fileName) { return IsWriterTemporary(fileName); }
@@ -272,6 +292,7 @@ void CMyMP3Tags::SetTag(int id, CString value) {
 
 bool CMyMP3Tags::RemoveTag(int id) {
   if (!m_bLinked) return false;
+  ReadForWrite();
   ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
   if (!frame) return false;
   delete m_pTag->RemoveFrame(frame);
