@@ -48,13 +48,18 @@ void CQuilloryDlg::FillEditBoxes() {
   const auto values = EditValues();
   for (size_t k = 0; k < kTagFields.size(); ++k) *values[k] = m_pTable->GetValStr(row, kTagFields[k].nColumn);
   UpdateData(FALSE);
-  if (CWnd* update = GetDlgItem(IDC_UPDATE_ROW)) update->EnableWindow(TRUE);
+  EnableUpdateForBoxes();
 }
 
 void CQuilloryDlg::ClearEditBoxes() {
   m_strFileName.Empty();
   for (CString* value : EditValues()) value->Empty();
   UpdateData(FALSE);
-  if (CWnd* update = GetDlgItem(IDC_UPDATE_ROW)) update->EnableWindow(FALSE);
+  EnableUpdateForBoxes();
   m_pStatus->InfoMsg("All edit boxes have been cleared.");
+}
+
+void CQuilloryDlg::EnableUpdateForBoxes() {
+  // The read-only file-name box names the row the boxes were filled from.
+  if (CWnd* update = GetDlgItem(IDC_UPDATE_ROW)) update->EnableWindow(m_strFileName.IsEmpty() ? FALSE : TRUE);
 }

@@ -4,6 +4,7 @@
 
 #include "MappedFile.h"
 #include "MpegFrame.h"
+#include "TagEngine.h"
 #include "TagCheck.h"
 #include "V1Tag.h"
 
@@ -15,16 +16,16 @@ struct CMyMP3Tags::FileState {
   CString strPath;
   std::unique_ptr<CMappedFile> pMap;  // kept while linked: id3lib read from it
   CTagScan scan;
+  std::unique_ptr<CTagEngine> pEngine;  // reads and renders the ID3v2 frames
   CMpegFrame firstFrame;
   unsigned short nLinkFlags = 0;
   long nFileSize = 0;
   bool bPathLinked = false;     // m_pTag was linked by file name (LinkFromDisk)
   CString strReadOnlyReason;    // empty when the file may be written
   bool bStale = false;          // the file was written; it is read again when next asked
-  bool bFieldsCurrent = false;  // while stale: the tag object was checked to read as the written
+  bool bFieldsCurrent = false;  // while stale: the engine was checked to read as the written
                                 // tag does, so its fields, MPEG facts and nFileSize still hold
   bool bDirty = false;          // the tag object holds edits not yet written
   CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
-  std::vector<int> editedIds;   // the fields those edits set or removed
   std::array<unsigned char, 128> oldV1{};  // the ID3v1 block as read, when scan.bV1
 };
