@@ -1,6 +1,7 @@
 // The list's context menu, play, delete, column sort and the panel toggle.
 #include "QuilloryDlg.h"
 
+#include "Fields.h"
 #include "Resource.h"
 #include "RowFiles.h"
 
@@ -64,7 +65,7 @@ void CQuilloryDlg::OnPlay() {
     return;
   }
   if (m_strFolder.IsEmpty()) return;
-  const CString key = m_pTable->GetValStr(row, 0);
+  const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
   m_pStatus->InfoMsg(CString::Formatted("Now playing file:%s", key));
   m_pShell->Run(CRowFiles(m_strFolder).OpenPathOf(key));
 }

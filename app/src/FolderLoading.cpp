@@ -1,8 +1,9 @@
 // Folder loading: Open Folder, Reload and the three folder totals.
 #include "QuilloryDlg.h"
-#include "RowFiles.h"
 
+#include "Fields.h"
 #include "Resource.h"
+#include "RowFiles.h"
 
 #include <dialogs/FolderDialog.h>
 #include <platform/FileFind.h>
@@ -30,6 +31,17 @@ void ForEachMp3File(const CString& pattern, Visit visit) {
     more = finder.FindNextFile();
     if (!finder.IsDirectory() && HasMp3Extension(finder.GetFileName()))
       visit(finder.GetFileName());
+  }
+}
+
+// Adds the field's cell of the linked file (named name in the folder) to the
+// row being built.
+void AddCell(CGridora& table, CMyMP3Tags& tags, const FieldSpec& field, const CString& name) {
+  switch (field.fill) {
+    case Fill::kKey: table.AddRow(name.Left(name.GetLength() - 4), 0); break;
+    case Fill::kSizeKb: table.AddRow(static_cast<int>(tags.GetFileSize() / 1024)); break;
+    case Fill::kText: table.AddRow((tags.*field.pGetter)()); break;
+    case Fill::kClock: table.AddRow(tags.ConvDuration((tags.*field.pGetter)())); break;
   }
 }
 
@@ -119,18 +131,8 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
     m_pTags->Link(path);
     m_pTable->ClearImages();
     m_pTable->AddIcon(GetSmallShellIcon(path));
-    m_pTable->AddRow(name.Left(name.GetLength() - 4), 0);
     m_pTags->GetHeaderInfo();
-    m_pTable->AddRow(static_cast<int>(m_pTags->GetFileSize() / 1024));
-    const CString duration = m_pTags->GetDuration();
-    for (const CString& cell :
-         {m_pTags->GetArtist(), m_pTags->GetAlbum(), m_pTags->GetTitle(), m_pTags->GetTrack(), m_pTags->GetYear(),
-          m_pTags->GetGenre(), m_pTags->GetBitRate(), m_pTags->GetSampleRate(), duration,
-          m_pTags->ConvDuration(duration), m_pTags->GetMpegLayer(), m_pTags->GetMpegVer(), m_pTags->GetChannel(),
-          m_pTags->GetComment(), m_pTags->GetComposer(), m_pTags->GetCopyright(), m_pTags->GetEncodedBy(),
-          m_pTags->GetOriginalArtist(), m_pTags->GetURL(), m_pTags->GetBand(), m_pTags->GetPublisher(),
-          m_pTags->GetConductor()})
-      m_pTable->AddRow(cell);
+    for (Field field : kColumnOrder) AddCell(*m_pTable, *m_pTags, SpecOf(field), name);
     m_pTable->EndRow();
     m_pTags->Reset();
     m_pStatus->IncProgress();
@@ -156,10 +158,12 @@ void CQuilloryDlg::UpdateFolderTotals() {
   }
   double kilobytes = 0;
   double seconds = 0;
-  for (int row = 0; row < rows; ++row) {
-    kilobytes += m_pTable->GetValDbl(row, 1);
-    seconds += m_pTable->GetValDbl(row, 10);
-  }
+  for (int row = 0; row < rows; ++row)
+    for (Field field : kColumnOrder) {
+      const Total total = SpecOf(field).total;
+      if (total == Total::kSize) kilobytes += m_pTable->GetValDbl(row, ColumnOf(field));
+      if (total == Total::kTime) seconds += m_pTable->GetValDbl(row, ColumnOf(field));
+    }
   ShowFolderTotals(CString::Formatted("%d", rows), CString::Formatted("%.2f mb", kilobytes / 1024),
                    m_pTags->ConvDuration(CString::Formatted("%.0f", seconds)));
 }
@@ -172,5 +176,5 @@ void CQuilloryDlg::ShowFolderTotals(const CString& count, const CString& size, c
 
 CString CQuilloryDlg::RowFilePath(int row) {
   if (row < 0 || row >= m_pTable->GetNumOfRow()) return CString();
-  return CRowFiles(m_strFolder).PathOf(m_pTable->GetValStr(row, 0));
+  return CRowFiles(m_strFolder).PathOf(m_pTable->GetValStr(row, ColumnOf(kFileName)));
 }

@@ -1,8 +1,8 @@
 // Saving the table's tags to the files.
 #include "QuilloryDlg.h"
 
+#include "Fields.h"
 #include "Resource.h"
-#include "TagFields.h"
 
 #include <platform/Path.h>
 #include <platform/PumpMessage.h>
@@ -23,7 +23,7 @@ void CQuilloryDlg::OnSaveAll() {
   CString firstFailure;
   {
     const CBusyScope busy(m_bBusy);
-    m_pProgress->SetRange(0, 14, 1);
+    m_pProgress->SetRange(0, kEditableCount, 1);
     EnableAllControls(false);
     m_progressCtrl.ShowWindow(SW_SHOW);
     for (int row = 0; row < rows; ++row) {
@@ -48,7 +48,7 @@ void CQuilloryDlg::SaveSelectedRow() {
   const int row = m_pTable->GetSelectedRow();
   if (row < 0) return;
   const CBusyScope busy(m_bBusy);
-  m_pProgress->SetRange(0, 14, 1);
+  m_pProgress->SetRange(0, kEditableCount, 1);
   EnableAllControls(false);
   m_progressCtrl.ShowWindow(SW_SHOW);
   SaveRow(row);
@@ -60,7 +60,7 @@ bool CQuilloryDlg::SaveRow(int row) {
   m_pStatus->Clear();
   m_strSaveError.Empty();
   if (row > m_pTable->GetNumOfRow() - 1 || row < 0 || m_strFolder.IsEmpty()) return false;
-  const CString key = m_pTable->GetValStr(row, kKeyColumn);
+  const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
   const CString path = RowFilePath(row);
   if (path.IsEmpty()) {
     m_strSaveError = CString::Formatted("%s.mp3 was not saved: no single file of that name is in the folder", key);
@@ -69,11 +69,12 @@ bool CQuilloryDlg::SaveRow(int row) {
   }
   m_pTags->Reset();
   m_pTags->Link(path);
-  // One write for the fourteen fields, so a growing tag rewrites the file once.
+  // One write for all the editable fields, so a growing tag rewrites the file once.
   m_pTags->BeginUpdate();
-  for (const CTagField& field : kTagFields) {
-    (m_pTags.get()->*field.pSetter)(m_pTable->GetValStr(row, field.nColumn));
-    ReportSaveStep(field.strStep);
+  for (Field field : kEditableFields) {
+    const FieldSave& save = SpecOf(field).save;
+    (m_pTags.get()->*save.pSetter)(m_pTable->GetValStr(row, ColumnOf(field)));
+    ReportSaveStep(save.strStep);
   }
   m_pTags->EndUpdate();
   const CString failure = m_pTags->GetLastWriteError();
