@@ -45,6 +45,19 @@ void AddCell(CGridora& table, CMyMP3Tags& tags, const FieldSpec& field, const CS
   }
 }
 
+// New files of a save that a crash interrupted: the MP3 file beside each is
+// whole (a save replaces it only by a rename), so they are removed. They
+// never match "*.mp3", so they are never rows either way.
+void RemoveLeftoversOfSaving(const CString& folder) {
+  CFileFind finder;
+  BOOL more = finder.FindFile(platform::JoinPath(folder, "*.quillory-*"), 0);
+  while (more) {
+    more = finder.FindNextFile();
+    if (!finder.IsDirectory() && CMyMP3Tags::IsOwnTemporary(finder.GetFileName()))
+      platform::RemoveFile(finder.GetFilePath());
+  }
+}
+
 }  // namespace
 
 void CQuilloryDlg::OnOpenFolder() {
@@ -88,6 +101,7 @@ void CQuilloryDlg::OpenStartFolder() {
 CString CQuilloryDlg::FolderPattern() const { return platform::JoinPath(m_strFolder, "*.mp3"); }
 
 bool CQuilloryDlg::LoadCurrentFolder() {
+  RemoveLeftoversOfSaving(m_strFolder);
   const CString pattern = FolderPattern();
   m_nFileCount = CountMp3Files(pattern);
   // Whatever the table held is gone now, and with it every edit.

@@ -1,6 +1,7 @@
 #include <platform/Path.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -30,6 +31,8 @@ bool FileExists(const CString& path) {
   struct stat st {};
   return ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
+
+bool RemoveFile(const CString& path) { return FileExists(path) && ::unlink(path) == 0; }
 
 bool DirectoryExists(const CString& path) {
   struct stat st {};

@@ -7,6 +7,7 @@
 #include "TagCheck.h"
 #include "V1Tag.h"
 
+#include <array>
 #include <memory>
 
 struct CMyMP3Tags::FileState {
@@ -16,9 +17,10 @@ struct CMyMP3Tags::FileState {
   CMpegFrame firstFrame;
   unsigned short nLinkFlags = 0;
   long nFileSize = 0;
-  bool bPathLinked = false;     // m_pTag was linked by file name (needed to write)
+  bool bPathLinked = false;     // m_pTag was linked by file name (LinkFromDisk)
   CString strReadOnlyReason;    // empty when the file may be written
   bool bStale = false;          // the file was written; it is read again when next asked
   bool bDirty = false;          // the tag object holds edits not yet written
   CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
+  std::array<unsigned char, 128> oldV1{};  // the ID3v1 block as read, when scan.bV1
 };

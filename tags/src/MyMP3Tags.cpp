@@ -1,29 +1,20 @@
 #include <tags/MyMP3Tags.h>
 
 #include "FileState.h"
+#include "Id3Render.h"
+#include "TagWriter.h"
 #include "TextCodec.h"
 #include "V1Tag.h"
 
 #include <id3/readers.h>
 #include <id3/tag.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace {
 
 // The tag types Link reads: ID3v1, ID3v2, Lyrics3 v2 and MusicMatch.
 constexpr flags_t kLinkFlags = ID3TT_ID3V1 | ID3TT_ID3V2 | ID3TT_LYRICS3V2 | ID3TT_MUSICMATCH;
-
-bool FileExistsWithData(const CString& path) {
-  struct stat st {};
-  return ::stat(path, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
-}
-
-CString FolderOf(const CString& path) {
-  const int slash = path.ReverseFind('/');
-  return slash < 0 ? CString(".") : slash == 0 ? CString("/") : path.Left(slash);
-}
 
 CString ReadOnlyReason(const CMappedFile& map, const CTagScan& scan, const CMpegFrame& frame) {
   if (!map.IsOpen()) return "The file cannot be opened";
@@ -97,6 +88,7 @@ void CMyMP3Tags::ReadLinkedFile() {
   } else if (file.scan.eV2 != CTagScan::V2::None) {
     file.nLinkFlags = kLinkFlags & ~ID3TT_ID3V1;
   }
+  if (file.scan.bV1) std::copy(map.Data() + map.Size() - file.oldV1.size(), map.Data() + map.Size(), file.oldV1.begin());
   file.firstFrame = FindFirstFrame(map.Data(), map.Size(), file.scan.nV2End);
   file.strReadOnlyReason = ReadOnlyReason(map, file.scan, file.firstFrame);
   if (map.Size() > start) {
@@ -191,15 +183,6 @@ bool CMyMP3Tags::PrepareWrite() {
     SetWriteError(m_pFile->strReadOnlyReason);
     return false;
   }
-  if (!m_pFile->bPathLinked) {
-    // Writing needs a tag linked by name; it reads the same bytes the
-    // memory-linked one did, with the same tag types.
-    m_pTag = std::make_unique<ID3_Tag>(nullptr);
-    m_pTag->Link(m_pFile->strPath, m_pFile->nLinkFlags);
-    // A growing tag gets room to spare, so the next edits fit in place.
-    m_pTag->SetPadding(true);
-    m_pFile->bPathLinked = true;
-  }
   return true;
 }
 
@@ -226,39 +209,31 @@ void CMyMP3Tags::EndUpdate() {
 }
 
 void CMyMP3Tags::WriteTag() {
-  const CString& path = m_pFile->strPath;
-  const CV1Edits v1Edits = m_pFile->v1Edits;
-  m_pFile->v1Edits.Clear();
-  m_pFile->bDirty = false;
-  // id3lib would create a missing file, and it half-writes (ID3v1 only) when
-  // the folder refuses the new file a growing ID3v2 tag needs.
-  if (!FileExistsWithData(path)) {
-    SetWriteError("The file no longer exists or is empty");
-    return;
+  FileState& file = *m_pFile;
+  // The tag is rendered from the object that was read from memory and goes
+  // to disk through the one writer; id3lib never opens the file. id3lib's
+  // own ID3v1 copy would hold 7-bit text, so the ID3v1 block is made here,
+  // and only for a file that has one. A tag left with no frames is removed.
+  CTagWrite request;
+  request.strPath = file.strPath;
+  request.nOldTagEnd = file.scan.nV2End;
+  request.strNewTag = RenderId3v2(*m_pTag);
+  if (file.scan.bV1 && !file.v1Edits.IsEmpty()) {
+    request.bV1 = true;
+    request.v1 = file.v1Edits.ApplyTo(file.oldV1.data());
   }
-  if (::access(path, W_OK) != 0) {
-    SetWriteError("The file is read-only");
-    return;
-  }
-  if (::access(FolderOf(path), W_OK) != 0) {
-    SetWriteError("The folder is read-only");
-    return;
-  }
-  // id3lib writes the ID3v2 tag only; its own ID3v1 copy would hold 7-bit
-  // text, so the ID3v1 fields are written here. A tag left with no frames
-  // is removed, which id3lib reports as nothing written.
-  const flags_t written = m_pTag->Update(ID3TT_ID3V2);
-  CString v1Error;
-  if (!(written & ID3TT_ID3V2) && m_pTag->NumFrames() > 0)
-    SetWriteError("The ID3v2 tag could not be written");
-  else if (!v1Edits.WriteTo(path, &v1Error))
-    SetWriteError(v1Error);
+  file.v1Edits.Clear();
+  file.bDirty = false;
+  CString error;
+  if (!WriteTagSafely(request, &error)) SetWriteError(error);
   // The next read or write must start from what the file now holds. It is
   // read again only when asked for: a save usually drops the tag at once.
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
-  m_pFile->bPathLinked = false;
-  m_pFile->bStale = true;
+  file.bPathLinked = false;
+  file.bStale = true;
 }
+
+bool CMyMP3Tags::IsOwnTemporary(CString fileName) { return IsWriterTemporary(fileName); }
 
 void CMyMP3Tags::SetTag(int id, CString value) {
   if (!m_bGrouped) m_strLastWriteError.Empty();

@@ -7,10 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr int kTagSize = 128;
@@ -54,21 +50,10 @@ bool CV1Edits::IsEmpty() const {
 
 void CV1Edits::Clear() { *this = CV1Edits(); }
 
-bool CV1Edits::WriteTo(const CString& path, CString* error) const {
-  if (IsEmpty()) return true;
-  const int fd = ::open(path, O_RDWR | O_CLOEXEC);
-  if (fd < 0) {
-    *error = "The file's ID3v1 tag could not be opened for writing";
-    return false;
-  }
-  struct stat st {};
-  unsigned char tag[kTagSize];
-  const bool hasTag = ::fstat(fd, &st) == 0 && st.st_size >= kTagSize &&
-                      ::pread(fd, tag, kTagSize, st.st_size - kTagSize) == kTagSize && std::memcmp(tag, "TAG", 3) == 0;
-  if (!hasTag) {
-    ::close(fd);
-    return true;
-  }
+std::array<unsigned char, 128> CV1Edits::ApplyTo(const unsigned char* oldBlock) const {
+  std::array<unsigned char, kTagSize> block;
+  std::copy(oldBlock, oldBlock + kTagSize, block.begin());
+  unsigned char* tag = block.data();
   for (int i = 0; i < static_cast<int>(V1Field::Count); ++i) {
     if (!m_bSet[i]) continue;
     const V1Field field = static_cast<V1Field>(i);
@@ -87,10 +72,5 @@ bool CV1Edits::WriteTo(const CString& path, CString* error) const {
     if (field == V1Field::Comment && HasTrack(tag)) slot.nWidth = kTrackMarker - slot.nOffset;
     PutText(tag, slot, latin);
   }
-  const bool written = ::pwrite(fd, tag, kTagSize, st.st_size - kTagSize) == kTagSize;
-  if (::close(fd) != 0 || !written) {
-    *error = "The file's ID3v1 tag could not be written";
-    return false;
-  }
-  return true;
+  return block;
 }

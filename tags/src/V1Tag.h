@@ -1,8 +1,10 @@
 #pragma once
-// The ID3v1 copy of a file's tags, written in place by us rather than by
-// id3lib: id3lib renders it from frames read through 7 bits ("Björk" becomes
-// "Bjvrk"), while ID3v1 holds Latin-1.
+// The ID3v1 copy of a file's tags, made by us rather than by id3lib: id3lib
+// renders it from frames read through 7 bits ("Björk" becomes "Bjvrk"),
+// while ID3v1 holds Latin-1.
 #include <platform/String.h>
+
+#include <array>
 
 // The text fields of an ID3v1.1 tag that a save may change.
 enum class V1Field { Title, Artist, Album, Year, Comment, Track, Count };
@@ -14,12 +16,10 @@ class CV1Edits {
   bool IsEmpty() const;
   void Clear();
 
-  // Writes the recorded fields into the ID3v1 tag that closes the file, each
-  // as Latin-1 cut to its width; a value outside Latin-1 leaves its field as
-  // it was, and so does every field not recorded. A file without an ID3v1
-  // tag is left alone. False (with the reason) when the file cannot be
-  // written.
-  bool WriteTo(const CString& path, CString* error) const;
+  // The file's new ID3v1 block: its old 128 bytes with the recorded fields
+  // put in, each as Latin-1 cut to its width; a value outside Latin-1 leaves
+  // its field as it was, and so does every field not recorded.
+  std::array<unsigned char, 128> ApplyTo(const unsigned char* oldBlock) const;
 
  private:
   bool m_bSet[static_cast<int>(V1Field::Count)] = {};

@@ -193,6 +193,16 @@ TEST_F(FaultsTest, TwoFilesWithOneKeyAreNeitherWrittenThroughTheOther) {
   EXPECT_EQ(test::ReadFile(upper), upperBytes);
 }
 
+TEST_F(FaultsTest, NewFilesLeftByACrashedSaveAreRemovedWhenTheFolderLoads) {
+  m_dir.CopyFixture("cbr_v23_latin1.mp3", "a.mp3");
+  for (const char* name : {".a.mp3.quillory-Ab12Cd", ".gone.mp3.quillory-000000", ".notes.quillory-kept"})
+    test::WriteFile(m_dir.File(name), "ID3 left over");
+  OpenFolder(m_dir.Path());
+  ASSERT_EQ(Rows(), 1);
+  EXPECT_EQ(QDir(QString::fromUtf8(m_dir.Path().GetString())).entryList(QDir::Files | QDir::Hidden),
+            QStringList({".notes.quillory-kept", "a.mp3"}));
+}
+
 // Counts paints of the status bar's progress control, which exists only while
 // a folder loads, and of the save progress bar while it is shown.
 class PaintCounter : public QObject {

@@ -90,4 +90,6 @@ TEST(PathTest, JoinsAndSplitsWithSlashes) {
   EXPECT_TRUE(DirectoryExists("/"));
   EXPECT_FALSE(FileExists("/"));
   EXPECT_EQ(FileSizeOf("/no/such/file"), -1);
+  EXPECT_FALSE(RemoveFile("/no/such/file"));
+  EXPECT_FALSE(RemoveFile("/tmp"));  // never a folder
 }

@@ -19,5 +19,7 @@ bool FileExists(const CString& path);
 bool DirectoryExists(const CString& path);
 // Size in bytes, or -1 when the file cannot be examined.
 long long FileSizeOf(const CString& path);
+// Removes a file (not a folder); false when it could not be removed.
+bool RemoveFile(const CString& path);
 
 }  // namespace platform

@@ -42,6 +42,13 @@ class CMyMP3Tags {
   // succeeded or had nothing to write.
   CString GetLastWriteError() const;
 
+  // A write never destroys a file: a tag that no longer fits is written into
+  // a new file beside it, which is then renamed over it. True for the name
+  // (with or without its folder) of such a new file; one is left only by a
+  // crash in the middle of a write, is never an MP3 name ("*.mp3"), and may
+  // be removed whenever no save is running.
+  static bool IsOwnTemporary(CString fileName);
+
   CString GetArtist();
   CString GetAlbum();
   CString GetTitle();

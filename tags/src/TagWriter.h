@@ -1,0 +1,41 @@
+#pragma once
+// The one writer of every tag change. Each tag engine renders its ID3v2 tag
+// (and the file's new ID3v1 block) in memory and hands it here; no engine
+// opens a file for writing itself, so there is one place that decides
+// between writing in place and replacing the file, flushes, and checks.
+#include <platform/String.h>
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+struct CTagWrite {
+  CString strPath;             // the file's real name on disk
+  std::size_t nOldTagEnd = 0;  // bytes of the old ID3v2 region at the start (header, frames,
+                               // padding, footer); 0 when the file has none. Audio starts here.
+  std::string strNewTag;       // the new ID3v2 tag: 10-byte header and frames, no padding and no
+                               // footer (the writer sets the header's size and pads); empty
+                               // for a file that is to have no ID3v2 tag
+  bool bFooter = false;        // an ID3v2.4 footer follows the frames; such a tag is never padded
+  bool bV1 = false;            // replace the ID3v1 block, the file's last 128 bytes ("TAG...")
+  std::array<unsigned char, 128> v1{};
+};
+
+// Writes the request without ever destroying the file.
+// - When the new tag fits the old region, in place: the ID3v1 block first,
+//   then one pwrite over the region (padding zero-filled), then fdatasync;
+//   a failure of either write puts the old bytes of both back.
+// - Else a new file beside the original (a hidden name that never matches
+//   "*.mp3", see IsWriterTemporary): the tag with generous padding, the audio
+//   and trailing tags (APE, Lyrics3) copied unchanged, the new ID3v1 block,
+//   the original's mode (and owner where allowed); fsynced, renamed over the
+//   original, the folder fsynced. The rename is the one moment the file
+//   changes from old to new; the original is never unlinked first.
+// False, with *error set to a reason a user can read ("The disk is full",
+// "The folder is read-only", ...), when anything failed: the original is then
+// as it was and no temporary is left.
+bool WriteTagSafely(const CTagWrite& request, CString* error);
+
+// True for a name (without folder) the writer gives its temporaries, so that
+// one left by a crash can be recognised and removed.
+bool IsWriterTemporary(const CString& fileName);

@@ -1,0 +1,322 @@
+// The one tag writer: in place when the new tag fits (nothing but the tag
+// region changes), else a new file renamed over the original (audio and
+// trailing tags copied unchanged, mode kept, room left for the next edit);
+// every failure leaves the original byte-identical and no temporary behind.
+#include "TagsTestSupport.h"
+
+#include "TagWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include <functional>
+#include <memory>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Syncsafe(std::size_t n) {
+  return {char((n >> 21) & 0x7F), char((n >> 14) & 0x7F), char((n >> 7) & 0x7F), char(n & 0x7F)};
+}
+
+// An ID3v2.3 tag of one TIT2 frame holding text bytes, without padding.
+std::string Tag(std::size_t text, char fill = 't', int major = 3) {
+  const std::size_t frame = 1 + text;
+  const std::string sizeField = major == 4 ? Syncsafe(frame)
+                                           : std::string{char(frame >> 24), char(frame >> 16), char(frame >> 8), char(frame)};
+  const std::string body = "TIT2" + sizeField + std::string(2, '\0') + '\0' + std::string(text, fill);
+  return std::string("ID3") + char(major) + '\0' + '\0' + Syncsafe(body.size()) + body;
+}
+
+// The tag as it lies in a file: header size set, padded to region bytes.
+std::string Padded(std::string tag, std::size_t region) {
+  const std::string size = Syncsafe(region - 10);
+  tag.replace(6, 4, size);
+  return tag + std::string(region - tag.size(), '\0');
+}
+
+std::string V1(char fill) { return "TAG" + std::string(125, fill); }
+
+// Audio stand-in, and trailing tags the writer must copy unchanged.
+const std::string kAudio = [] {
+  std::string audio;
+  for (int i = 0; i < 70000; ++i) audio += char(0xFF - i % 251);
+  return audio;
+}();
+const std::string kTrailing = "APETAGEX" + std::string(40, 'a') + "LYRICSBEGIN" + std::string(30, 'l') + "LYRICS200";
+
+struct CLayout {
+  std::string region;  // the ID3v2 region at the start (empty: none)
+  std::string trailing;
+  std::string v1;  // empty: none
+  std::string Bytes() const { return region + kAudio + trailing + v1; }
+};
+
+ino_t Inode(const CString& path) {
+  struct stat st {};
+  return ::stat(path, &st) == 0 ? st.st_ino : 0;
+}
+
+mode_t Mode(const CString& path) {
+  struct stat st {};
+  return ::stat(path, &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Everything in the folder but the file itself.
+QStringList Others(const test::TempDir& dir) {
+  QStringList names = QDir(QString::fromUtf8(dir.Path().GetString())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  names.removeAll("song.mp3");
+  return names;
+}
+
+CTagWrite Request(const CString& path, const CLayout& old, std::string tag, const std::string& v1 = "") {
+  CTagWrite request;
+  request.strPath = path;
+  request.nOldTagEnd = old.region.size();
+  request.strNewTag = std::move(tag);
+  request.bV1 = !v1.empty();
+  std::copy(v1.begin(), v1.end(), request.v1.begin());
+  return request;
+}
+
+TEST(TagWriter, WritesInPlaceOnlyWhatFitsAndChangesNothingElse) {
+  struct Case {
+    const char* what;
+    CLayout old;
+    std::string tag, v1;
+    bool inPlace;
+  };
+  const std::string pad4k = Padded(Tag(200), 4096);
+  const Case cases[] = {
+      {"fits the padding", {pad4k, kTrailing, V1('o')}, Tag(1500, 'n'), "", true},
+      {"fills the region exactly", {pad4k, "", ""}, Tag(4096 - 21, 'n'), "", true},
+      {"shrinks", {pad4k, kTrailing, ""}, Tag(3, 'n'), "", true},
+      {"same ID3v1 block", {pad4k, "", V1('o')}, Tag(100, 'n'), V1('o'), true},
+      {"grows past the region", {Padded(Tag(200), 300), kTrailing, V1('o')}, Tag(1000, 'n'), "", false},
+      // Two writes at two places could be cut apart: one rename instead.
+      {"fits but ID3v1 changes", {pad4k, kTrailing, V1('o')}, Tag(100, 'n'), V1('n'), false},
+      {"gets its first tag", {"", kTrailing, V1('o')}, Tag(50, 'n'), V1('n'), false},
+      {"loses its tag", {pad4k, kTrailing, V1('o')}, "", "", false},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    const CString path = dir.File("song.mp3");
+    test::WriteFile(path, c.old.Bytes());
+    ::chmod(path, 0644);
+    const ino_t inode = Inode(path);
+    CString error = "unset";
+    ASSERT_TRUE(WriteTagSafely(Request(path, c.old, c.tag, c.v1), &error)) << c.what << ": " << error.Str();
+    EXPECT_EQ(error, "") << c.what;
+    const std::string bytes = test::ReadFile(path);
+    const std::string v1 = c.v1.empty() ? c.old.v1 : c.v1;
+    std::size_t region = 0;
+    if (c.inPlace) {
+      region = c.old.region.size();
+      EXPECT_EQ(Inode(path), inode) << c.what;
+      EXPECT_EQ(bytes.size(), c.old.Bytes().size()) << c.what;
+      EXPECT_TRUE(bytes.substr(0, region) == Padded(c.tag, region)) << c.what << ": tag, size field and zero padding";
+    } else {
+      EXPECT_NE(Inode(path), inode) << c.what;
+      EXPECT_EQ(Mode(path), 0644u) << c.what;
+      if (!c.tag.empty()) {
+        region = bytes.size() - kAudio.size() - c.old.trailing.size() - v1.size();
+        EXPECT_GE(region, c.tag.size() + 2048) << c.what << ": room for the next edits";
+        EXPECT_TRUE(bytes.substr(0, region) == Padded(c.tag, region)) << c.what;
+      }
+    }
+    EXPECT_TRUE(bytes.substr(region) == kAudio + c.old.trailing + v1) << c.what << ": audio, trailing tags, ID3v1";
+    EXPECT_TRUE(Others(dir).isEmpty()) << c.what << ": " << Others(dir).join(" ").toStdString();
+  }
+}
+
+TEST(TagWriter, AGrownFileTakesTheNextEditInPlaceAndKeepsItsMode) {
+  for (const mode_t mode : {0644, 0600, 0664}) {
+    test::TempDir dir;
+    const CString path = dir.File("song.mp3");
+    CLayout old{Padded(Tag(10), 64), "", V1('o')};
+    test::WriteFile(path, old.Bytes());
+    ::chmod(path, mode);
+    CString error;
+    ASSERT_TRUE(WriteTagSafely(Request(path, old, Tag(1000)), &error)) << error.Str();
+    EXPECT_EQ(Mode(path), mode);
+    const ino_t inode = Inode(path);
+    old.region = test::ReadFile(path).substr(0, test::ReadFile(path).size() - kAudio.size() - 128);
+    ASSERT_TRUE(WriteTagSafely(Request(path, old, Tag(1400, 'm')), &error)) << error.Str();
+    EXPECT_EQ(Inode(path), inode) << "the padding took the edit";
+    EXPECT_TRUE(test::ReadFile(path) == Padded(Tag(1400, 'm'), old.region.size()) + kAudio + V1('o'));
+  }
+}
+
+// A new file replaces the link's target, so the link stays a link.
+TEST(TagWriter, AGrowingTagThroughASymbolicLinkReplacesItsTarget) {
+  test::TempDir dir;
+  const CString target = dir.File("target.mp3"), link = dir.File("song.mp3");
+  const CLayout old{Padded(Tag(10), 64), kTrailing, ""};
+  test::WriteFile(target, old.Bytes());
+  ASSERT_EQ(::symlink(target, link), 0);
+  CString error;
+  ASSERT_TRUE(WriteTagSafely(Request(link, old, Tag(1000)), &error)) << error.Str();
+  struct stat st {};
+  EXPECT_TRUE(::lstat(link, &st) == 0 && S_ISLNK(st.st_mode));
+  const std::string tag = Tag(1000), bytes = test::ReadFile(target);
+  EXPECT_EQ(bytes.compare(10, tag.size() - 10, tag, 10), 0) << "the target holds the new frames";
+  EXPECT_EQ(Others(dir), QStringList{"target.mp3"});
+}
+
+TEST(TagWriter, AnID3v24FooterFollowsTheFramesUnpadded) {
+  test::TempDir dir;
+  const CString path = dir.File("song.mp3");
+  const auto footerOf = [](std::string tag) {
+    tag[5] = 0x10;
+    tag.replace(6, 4, Syncsafe(tag.size() - 10));
+    std::string footer = tag.substr(0, 10);
+    footer.replace(0, 3, "3DI");
+    return tag + footer;
+  };
+  CLayout old{footerOf(Tag(100, 'o', 4)), kTrailing, ""};
+  test::WriteFile(path, old.Bytes());
+  for (std::size_t text : {100u, 400u}) {  // same size: in place; larger: a new file, still unpadded
+    std::string tag = Tag(text, 'n', 4);
+    tag[5] = 0x10;
+    CTagWrite request = Request(path, old, tag);
+    request.bFooter = true;
+    CString error;
+    ASSERT_TRUE(WriteTagSafely(request, &error)) << error.Str();
+    EXPECT_TRUE(test::ReadFile(path) == footerOf(Tag(text, 'n', 4)) + kAudio + kTrailing) << text;
+    old.region = footerOf(Tag(text, 'n', 4));
+  }
+}
+
+TEST(TagWriter, TemporariesAreRecognisedByNameAlone) {
+  for (const char* name : {".song.mp3.quillory-a1B2c3", "/music/.x.quillory-ZZZZZZ", ".a b.MP3.quillory-000000"})
+    EXPECT_TRUE(IsWriterTemporary(name)) << name;
+  for (const char* name : {"song.mp3", ".quillory-a1B2c3", "song.mp3.quillory-a1B2c3", ".song.quillory-abc",
+                           ".song.quillory-a1B2c3.mp3", "song.mp3.AbC123"})
+    EXPECT_FALSE(IsWriterTemporary(name)) << name;
+}
+
+// Makes a path unwritable even for root: mode bits, and the immutable
+// attribute where the file system has it. Undone when the guard goes.
+class CLocked {
+ public:
+  CLocked(const CString& path, mode_t mode) : m_path(path) {
+    ::chmod(m_path, mode);
+    int code = -1;
+    if (::geteuid() == 0) test::RunCommand("chattr +i '" + m_path.Str() + "' 2>/dev/null", &code);
+    m_bImmutable = code == 0;
+  }
+  ~CLocked() {
+    if (m_bImmutable) test::RunCommand("chattr -i '" + m_path.Str() + "'");
+    ::chmod(m_path, 0755);
+  }
+  bool Holds() const { return ::geteuid() != 0 || m_bImmutable; }
+
+ private:
+  CString m_path;
+  bool m_bImmutable = false;
+};
+
+// Through the tag object, as a save meets them: the reason is reported, the
+// file stays byte-identical and nothing is left in the folder.
+TEST(TagWriter, EveryFailureKeepsTheFileAndReportsWhy) {
+  const std::string grown(20000, 'x');  // no fixture's padding takes this
+  struct Case {
+    const char* what;
+    std::function<std::unique_ptr<CLocked>(const test::TempDir&, const CString&)> spoil;
+    std::string value;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"read-only file", [](auto&, const CString& path) { return std::make_unique<CLocked>(path, 0444); }, "short",
+       "The file is read-only"},
+      {"read-only folder", [](const test::TempDir& dir, auto&) { return std::make_unique<CLocked>(dir.Path(), 0555); },
+       grown, "The folder is read-only"},
+      {"vanished file", [](auto&, const CString& path) { ::unlink(path); return nullptr; }, "short",
+       "The file no longer exists or is empty"},
+      {"file changed by another program",
+       [](auto&, const CString& path) {
+         test::WriteFile(path, "ID3\3\0\0\0\0\0\1" + test::ReadFile(path).substr(10));
+         return nullptr;
+       },
+       "short", "The file was changed by another program since it was read"},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    const CString path = dir.CopyFixture("cbr_v23_utf16_v1.mp3", "song.mp3");
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.BeginUpdate();
+    tags.SetTitle(c.value.c_str());
+    tags.SetArtist(c.value.c_str());
+    const auto guard = c.spoil(dir, path);
+    if (guard && !guard->Holds()) continue;  // root without chattr: nothing to lock with
+    const std::string before = ::access(path, F_OK) == 0 ? test::ReadFile(path) : "(none)";
+    tags.EndUpdate();
+    EXPECT_EQ(tags.GetLastWriteError(), c.reason) << c.what;
+    EXPECT_TRUE((::access(path, F_OK) == 0 ? test::ReadFile(path) : "(none)") == before) << c.what;
+    EXPECT_TRUE(Others(dir).isEmpty()) << c.what << ": " << Others(dir).join(" ").toStdString();
+  }
+}
+
+// A size limit (ulimit -f) met in the middle of the new file: the write
+// fails with EFBIG instead of ending the program, and the original stays.
+TEST(TagWriter, AFileSizeLimitFailsTheWriteAndKeepsTheFile) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("cbr_v23_utf16_v1.mp3", "song.mp3");
+  const std::string before = test::ReadFile(path);
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const rlimit limit{before.size(), before.size()};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.SetTitle(CString(std::string(20000, 'x')));
+    const std::string error = tags.GetLastWriteError().Str();
+    (void)!::write(pipeFds[1], error.data(), error.size());
+    ::_exit(0);
+  }
+  ::close(pipeFds[1]);
+  char buffer[256] = {};
+  const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer - 1);
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+  EXPECT_EQ(std::string(buffer, n > 0 ? n : 0), "The file would grow larger than the system allows");
+  EXPECT_TRUE(test::ReadFile(path) == before);
+  EXPECT_TRUE(Others(dir).isEmpty()) << Others(dir).join(" ").toStdString();
+}
+
+// A full disk (a small tmpfs, so root only): a tag that must grow is refused
+// before anything is written; one that fits is written in place all the same.
+TEST(TagWriter, AFullDiskRefusesAGrowingTagAndTakesOneThatFits) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  test::TempDir dir;
+  int code = -1;
+  test::RunCommand("mount -t tmpfs -o size=512k tmpfs '" + dir.Path().Str() + "' 2>/dev/null", &code);
+  if (code != 0) GTEST_SKIP() << "no tmpfs can be mounted here";
+  const CString path = dir.CopyFixture("cbr_v23_utf16_v1.mp3", "song.mp3");
+  test::RunCommand("dd if=/dev/zero of='" + dir.File("filler").Str() + "' bs=4k 2>/dev/null");  // fills the disk
+  const std::string before = test::ReadFile(path);
+  CMyMP3Tags tags;
+  tags.Link(path);
+  tags.SetTitle(CString(std::string(20000, 'x')));
+  EXPECT_EQ(tags.GetLastWriteError(), "The disk is full");
+  EXPECT_TRUE(test::ReadFile(path) == before);
+  const std::string listing = test::RunCommand("ls -A '" + dir.Path().Str() + "'");
+  tags.SetComposer("Fits");  // not an ID3v1 field: an ID3v1 change needs a new file
+  EXPECT_EQ(tags.GetLastWriteError(), "");
+  tags.Reset();
+  EXPECT_EQ(test::Mutagen(path, "TCOM"), "Fits");
+  test::RunCommand("umount '" + dir.Path().Str() + "'");
+  EXPECT_EQ(listing, "filler\nsong.mp3\n");
+}
+
+}  // namespace
