@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 struct CMyMP3Tags::FileState {
   CString strPath;
@@ -22,5 +23,6 @@ struct CMyMP3Tags::FileState {
   bool bStale = false;          // the file was written; it is read again when next asked
   bool bDirty = false;          // the tag object holds edits not yet written
   CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
+  std::vector<int> editedIds;   // the fields those edits set or removed
   std::array<unsigned char, 128> oldV1{};  // the ID3v1 block as read, when scan.bV1
 };

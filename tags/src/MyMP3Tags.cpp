@@ -1,6 +1,9 @@
 #include <tags/MyMP3Tags.h>
 
 #include "FileState.h"
+#include "FrameRules.h"
+#include "Id3Splice.h"
+#include "Id3libFrames.h"
 #include "Id3Render.h"
 #include "TagWriter.h"
 #include "TextCodec.h"
@@ -13,8 +16,11 @@
 
 namespace {
 
-// The tag types Link reads: ID3v1, ID3v2, Lyrics3 v2 and MusicMatch.
-constexpr flags_t kLinkFlags = ID3TT_ID3V1 | ID3TT_ID3V2 | ID3TT_LYRICS3V2 | ID3TT_MUSICMATCH;
+// The tag types Link reads: ID3v1 and ID3v2. id3lib turns a Lyrics3 or
+// MusicMatch block into ID3v2 frames ("Converted from Lyrics3 v2.00") that
+// the next write would add to the tag; those blocks stay where they are and
+// are only detected (CTagScan).
+constexpr flags_t kLinkFlags = ID3TT_ID3V1 | ID3TT_ID3V2;
 
 CString ReadOnlyReason(const CMappedFile& map, const CTagScan& scan, const CMpegFrame& frame) {
   if (!map.IsOpen()) return "The file cannot be opened";
@@ -42,15 +48,6 @@ bool V1FieldOf(ID3_FrameID id, V1Field* field) {
     case ID3FID_TRACKNUM: *field = V1Field::Track; return true;
     default: return false;
   }
-}
-
-// The first frame with the identifier. id3lib's own Find searches on from
-// the frame it found last, so two reads of one field could give two frames.
-ID3_Frame* FindFirst(ID3_Tag& tag, ID3_FrameID id) {
-  std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
-  while (ID3_Frame* frame = it->GetNext())
-    if (frame->GetID() == id) return frame;
-  return nullptr;
 }
 
 }  // namespace
@@ -94,6 +91,7 @@ void CMyMP3Tags::ReadLinkedFile() {
   if (map.Size() > start) {
     ID3_MemoryReader reader(reinterpret_cast<const char*>(map.Data() + start), map.Size() - start);
     m_pTag->Link(reader, file.nLinkFlags);
+    if (file.nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
   }
 }
 
@@ -109,6 +107,7 @@ void CMyMP3Tags::LinkFromDisk(CString fileName) {
   if (m_pFile->scan.eV2 == CTagScan::V2::Unsafe || !m_pFile->pMap->IsOpen()) return;
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
   m_pTag->Link(fileName, m_pFile->nLinkFlags);
+  if (m_pFile->nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
   m_pFile->bPathLinked = true;
 }
 
@@ -140,7 +139,7 @@ int CMyMP3Tags::isV2Tag() {
 
 int CMyMP3Tags::isLyricsTag() {
   if (!ReadIfStale()) return -1;
-  return m_pTag->HasLyrics() ? 1 : 0;
+  return m_pFile->scan.bLyrics3 ? 1 : 0;
 }
 
 bool CMyMP3Tags::IsWritable() { return ReadIfStale() && m_pFile->strReadOnlyReason.IsEmpty(); }
@@ -149,7 +148,7 @@ CString CMyMP3Tags::GetLastWriteError() const { return m_strLastWriteError; }
 
 CString CMyMP3Tags::GetString(int id) {
   if (!ReadIfStale()) return "-";
-  const ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
+  const ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
   if (!frame || !frame->Contains(ID3FN_TEXTENC)) return "-";
   const ID3_Field* field = nullptr;
   if (frame->Contains(ID3FN_TEXT))
@@ -169,7 +168,7 @@ CString CMyMP3Tags::GetString(int id) {
 
 bool CMyMP3Tags::m_getString(int id, char* buffer, int bufferSize) {
   if (!ReadIfStale()) return false;
-  const ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
+  const ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
   if (!frame) return false;
   const CString text = GetString(id);
   if (text == "-" || text.IsEmpty()) return false;
@@ -192,6 +191,7 @@ void CMyMP3Tags::SetWriteError(const CString& reason) {
 
 void CMyMP3Tags::MarkEdited(int id) {
   m_pFile->bDirty = true;
+  m_pFile->editedIds.push_back(id);
   V1Field field;
   if (V1FieldOf(static_cast<ID3_FrameID>(id), &field)) m_pFile->v1Edits.Set(field, GetString(id));
 }
@@ -217,12 +217,18 @@ void CMyMP3Tags::WriteTag() {
   CTagWrite request;
   request.strPath = file.strPath;
   request.nOldTagEnd = file.scan.nV2End;
-  request.strNewTag = RenderId3v2(*m_pTag);
+  // Frames nobody edited keep their bytes where the old tag allows it.
+  std::vector<ID3_FrameID> edited;
+  for (int id : file.editedIds) edited.push_back(static_cast<ID3_FrameID>(id));
+  if (file.scan.eV2 != CTagScan::V2::Writable ||
+      !RenderKeepingUneditedFrames(*m_pTag, file.pMap->Data(), file.scan.nV2End, edited, &request.strNewTag))
+    request.strNewTag = RenderId3v2(*m_pTag);
   if (file.scan.bV1 && !file.v1Edits.IsEmpty()) {
     request.bV1 = true;
     request.v1 = file.v1Edits.ApplyTo(file.oldV1.data());
   }
   file.v1Edits.Clear();
+  file.editedIds.clear();
   file.bDirty = false;
   CString error;
   if (!WriteTagSafely(request, &error)) SetWriteError(error);
@@ -238,17 +244,20 @@ bool CMyMP3Tags::IsOwnTemporary(CString fileName) { return IsWriterTemporary(fil
 void CMyMP3Tags::SetTag(int id, CString value) {
   if (!m_bGrouped) m_strLastWriteError.Empty();
   if (!m_bLinked) return;
+  const ID3_FrameID frameId = static_cast<ID3_FrameID>(id);
+  // A link field holds Latin-1 only; what is compared and stored is the
+  // form the getter will show.
+  if (frameId == ID3FID_WWWUSER) value = framerules::StoredUrl(value);
   if (value == GetString(id)) return;
   if (!PrepareWrite()) return;
-  const ID3_FrameID frameId = static_cast<ID3_FrameID>(id);
-  if (ID3_Frame* old = FindFirst(*m_pTag, frameId)) delete m_pTag->RemoveFrame(old);
-
   ID3_Frame frame(frameId);
+  if (frameId == ID3FID_COMMENT)
+    frame.GetField(ID3FN_LANGUAGE)->Set(id3frames::NewCommentLanguage(*m_pTag).c_str());
+  if (ID3_Frame* old = id3frames::FindField(*m_pTag, frameId)) delete m_pTag->RemoveFrame(old);
+
   ID3_Field* field = frame.GetField(frameId == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT);
   std::string latin;
-  if (frameId == ID3FID_WWWUSER || textcodec::Utf8ToLatin1(value, &latin)) {
-    // A URL field has no encoding of its own; it holds Latin-1 only.
-    if (frameId == ID3FID_WWWUSER && !textcodec::Utf8ToLatin1(value, &latin)) latin = value.Str();
+  if (textcodec::Utf8ToLatin1(value, &latin)) {
     field->Set(latin.c_str());
   } else {
     frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_UTF16);
@@ -263,7 +272,7 @@ void CMyMP3Tags::SetTag(int id, CString value) {
 
 bool CMyMP3Tags::RemoveTag(int id) {
   if (!m_bLinked) return false;
-  ID3_Frame* frame = FindFirst(*m_pTag, static_cast<ID3_FrameID>(id));
+  ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
   if (!frame) return false;
   delete m_pTag->RemoveFrame(frame);
   MarkEdited(id);

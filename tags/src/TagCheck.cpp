@@ -79,11 +79,35 @@ std::vector<unsigned char> Resync(Bytes p, std::size_t size) {
   return out;
 }
 
+bool Matches(Bytes p, const char* text) { return std::memcmp(p, text, std::strlen(text)) == 0; }
+
+// A Lyrics3 block sits between the audio and the ID3v1 tag (or the file's
+// end). Version 2.00 ends in its six-digit size and "LYRICS200"; version 1
+// ends in "LYRICSEND" and begins at most 5100 bytes of lyrics before it.
+bool HasLyrics3(Bytes data, std::size_t end) {
+  constexpr std::size_t kBegin = 11;  // "LYRICSBEGIN"
+  if (end < kBegin + 9) return false;
+  if (Matches(data + end - 9, "LYRICS200") && end >= kBegin + 15) {
+    std::size_t size = 0;
+    for (std::size_t i = end - 15; i < end - 9; ++i) {
+      if (data[i] < '0' || data[i] > '9') return false;
+      size = size * 10 + (data[i] - '0');
+    }
+    return size >= kBegin && size <= end - 15 && Matches(data + end - 15 - size, "LYRICSBEGIN");
+  }
+  if (!Matches(data + end - 9, "LYRICSEND")) return false;
+  const std::size_t from = end - 9 > 5100 + kBegin ? end - 9 - 5100 - kBegin : 0;
+  for (std::size_t i = from; i + kBegin <= end - 9; ++i)
+    if (Matches(data + i, "LYRICSBEGIN")) return true;
+  return false;
+}
+
 }  // namespace
 
 CTagScan ScanTags(const unsigned char* data, std::size_t size) {
   CTagScan scan;
   scan.bV1 = size >= 128 && std::memcmp(data + size - 128, "TAG", 3) == 0;
+  scan.bLyrics3 = HasLyrics3(data, scan.bV1 ? size - 128 : size);
   if (size < 3 || std::memcmp(data, "ID3", 3) != 0) return scan;
 
   scan.eV2 = CTagScan::V2::Unsafe;

@@ -10,6 +10,7 @@ struct CTagScan {
   int nMajor = 0;             // ID3v2 major version when there is a tag
   std::size_t nV2End = 0;     // bytes the ID3v2 tag takes at the start; 0 when unknown
   bool bV1 = false;           // an ID3v1 tag closes the file
+  bool bLyrics3 = false;      // a Lyrics3 (v1 or v2.00) block ends the audio
 };
 
 CTagScan ScanTags(const unsigned char* data, std::size_t size);

@@ -3,7 +3,6 @@
 #include "TextCodec.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -28,11 +27,18 @@ void PutText(unsigned char* tag, Slot slot, const std::string& latin) {
   std::memcpy(tag + slot.nOffset, latin.data(), std::min<std::size_t>(latin.size(), slot.nWidth));
 }
 
-// The leading number of a track text such as "3/12"; 0 (no track) when
-// there is none or it does not fit the one byte.
-unsigned char TrackNumber(const CString& text) {
-  const long n = std::strtol(text, nullptr, 10);
-  return n > 0 && n < 256 ? static_cast<unsigned char>(n) : 0;
+// The ID3v1 track byte for a track text: its leading number ("3/12" gives
+// 3), 0 (no track) for an empty text or a zero; -1 when the text has no
+// number that fits the byte ("７/１２", "B2", "300"), which leaves the field.
+int TrackByte(const CString& text) {
+  const std::string& s = text.Str();
+  if (s.empty()) return 0;
+  std::size_t i = s.find_first_not_of(' ');
+  if (i == std::string::npos || s[i] < '0' || s[i] > '9') return -1;
+  int n = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+    if ((n = n * 10 + (s[i] - '0')) > 255) return -1;
+  return n;
 }
 
 }  // namespace
@@ -59,10 +65,10 @@ std::array<unsigned char, 128> CV1Edits::ApplyTo(const unsigned char* oldBlock) 
     const V1Field field = static_cast<V1Field>(i);
     if (field == V1Field::Track) {
       // Without a number an ID3v1.0 tag stays one: its comment keeps 30 bytes.
-      const unsigned char track = TrackNumber(m_strValue[i]);
-      if (track != 0 || HasTrack(tag)) {
+      const int track = TrackByte(m_strValue[i]);
+      if (track > 0 || (track == 0 && HasTrack(tag))) {
         tag[kTrackMarker] = 0;
-        tag[kTrackMarker + 1] = track;
+        tag[kTrackMarker + 1] = static_cast<unsigned char>(track);
       }
       continue;
     }

@@ -22,7 +22,9 @@ audio = mutagen.mp3.MP3(path)
 
 
 def text(key):
-    frames = [f for k, f in tags.items() if k == key or k.startswith(key + ":")]
+    # A comment or link is the frame without a description, as other readers show it.
+    frames = [f for k, f in tags.items() if (k == key or k.startswith(key + ":"))
+              and (key not in ("COMM", "WXXX") or f.desc == "")]
     if not frames:
         return "-"
     frame = frames[0]

@@ -151,6 +151,7 @@ TEST(TagsWrite, Id3v1OnlyFileKeepsItsTagAndItsFields) {
   {
     CMyMP3Tags tags;
     tags.Link(path);
+    EXPECT_EQ(tags.GetComment(), "v1 comment");
     tags.SetArtist("Sigur Rós");
     EXPECT_EQ(tags.GetLastWriteError(), "");
   }
@@ -163,9 +164,11 @@ TEST(TagsWrite, Id3v1OnlyFileKeepsItsTagAndItsFields) {
   EXPECT_EQ(again.GetTitle(), "V1 Title");
   EXPECT_EQ(again.GetAlbum(), "V1 Album");
   EXPECT_EQ(again.GetTrack(), "7");
+  EXPECT_EQ(again.GetComment(), "v1 comment");
+  EXPECT_EQ(Mutagen(path, "COMM::XXX"), "v1 comment") << "the ID3v2 copy of the comment is the plain one";
 }
 
-TEST(TagsWrite, CommentReplacesOnlyTheFirstAndUrlLosesItsDescription) {
+TEST(TagsWrite, NewCommentAndUrlGoBesideDescribedOnesAndEmptyTextStays) {
   test::TempDir dir;
   const CString path = dir.CopyFixture("two_comments.mp3");
   {
@@ -177,10 +180,11 @@ TEST(TagsWrite, CommentReplacesOnlyTheFirstAndUrlLosesItsDescription) {
     EXPECT_EQ(tags.GetArtist(), "");
   }
   const std::string all = Mutagen(path, "all");
-  EXPECT_EQ(all.find("First comment"), std::string::npos);
+  EXPECT_NE(all.find("First comment"), std::string::npos);
   EXPECT_NE(all.find("Second comment"), std::string::npos);
-  EXPECT_NE(all.find("New comment"), std::string::npos);
+  EXPECT_EQ(Mutagen(path, "COMM::eng"), "New comment");
   EXPECT_EQ(Mutagen(path, "WXXX:"), "http://example.com/new");
+  EXPECT_EQ(Mutagen(path, "WXXX:home"), "http://example.org/");
 }
 
 TEST(TagsWrite, ReadOnlyKindsAreRefusedWithAReason) {

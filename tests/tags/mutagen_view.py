@@ -3,6 +3,7 @@
 #   mutagen_view.py FILE all    -> every frame, one per line (ID3v1 merged in,
 #                                  as mutagen-based players show them)
 #   mutagen_view.py FILE v2     -> every frame of the ID3v2 tag alone
+#   mutagen_view.py FILE stored -> the same, as stored (TYER not made TDRC)
 #   mutagen_view.py FILE v1     -> the ID3v1 tag as frames; empty when none
 #   mutagen_view.py FILE KEY    -> the text (or URL) of one frame
 import sys
@@ -15,9 +16,9 @@ def frames(tags):
 
 
 key = sys.argv[2]
-if key == "v2":
+if key in ("v2", "stored"):
     try:
-        frames(ID3(sys.argv[1], load_v1=False))
+        frames(ID3(sys.argv[1], load_v1=False, translate=key == "v2"))
     except mutagen.MutagenError:
         pass
     sys.exit(0)

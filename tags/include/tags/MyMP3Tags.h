@@ -42,6 +42,10 @@ class CMyMP3Tags {
   // succeeded or had nothing to write.
   CString GetLastWriteError() const;
 
+  // The comment is the first COMM frame without a description, the URL the
+  // first WXXX frame without one: described frames (iTunes' iTunNORM, a
+  // tagger's "Notes") belong to other programs and are never shown,
+  // replaced or removed. A Lyrics3 block is detected, never read as frames.
   // A write never destroys a file: a tag that no longer fits is written into
   // a new file beside it, which is then renamed over it. True for the name
   // (with or without its folder) of such a new file; one is left only by a
@@ -69,7 +73,11 @@ class CMyMP3Tags {
   // open. The ID3v2 tag gets the value (Latin-1 where it fits, else UTF-16);
   // an ID3v1 tag the file already has gets title, artist, album, year,
   // comment and track in Latin-1 where they fit (a value that does not fit
-  // leaves its ID3v1 field as it was). No ID3v1 tag is added to a file.
+  // leaves its ID3v1 field as it was; an empty track clears the ID3v1 track,
+  // one without a leading number in ASCII digits leaves it). No ID3v1 tag is
+  // added to a file. A new comment takes the language of the file's other
+  // comments, else "eng". A URL outside Latin-1 is stored with its non-ASCII
+  // characters percent-encoded, and the getter shows that form.
   void SetArtist(CString value);
   void SetAlbum(CString value);
   void SetTitle(CString value);

@@ -1,0 +1,59 @@
+#include "Id3libFrames.h"
+
+#include "FrameRules.h"
+#include "TextCodec.h"
+
+#include <memory>
+#include <vector>
+
+namespace id3frames {
+
+namespace {
+
+// The text of a frame's field in its own encoding (converting the field
+// inside the tag object would change the frame at the next write).
+std::string FieldText(const ID3_Frame& frame, ID3_FieldID fieldId) {
+  if (!frame.Contains(fieldId)) return std::string();
+  const ID3_Field* field = frame.GetField(fieldId);
+  const ID3_TextEnc enc = field->GetEncoding();
+  if (enc == ID3TE_UTF16 || enc == ID3TE_UTF16BE) {
+    const unicode_t* units = field->GetRawUnicodeText();
+    if (!units) return std::string();
+    return textcodec::SwappedUtf16ToUtf8(reinterpret_cast<const unsigned short*>(units), field->Size() / 2).Str();
+  }
+  const char* text = field->GetRawText();
+  return text ? textcodec::Latin1ToUtf8(text).Str() : std::string();
+}
+
+bool HasDescription(ID3_FrameID id) { return id == ID3FID_COMMENT || id == ID3FID_WWWUSER; }
+
+}  // namespace
+
+// id3lib's own Find searches on from the frame it found last, so two reads
+// of one field could give two frames; the tag is walked from its start.
+ID3_Frame* FindField(ID3_Tag& tag, ID3_FrameID id) {
+  std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
+  while (ID3_Frame* frame = it->GetNext()) {
+    if (frame->GetID() != id) continue;
+    if (!HasDescription(id) || framerules::IsFieldFrame(FieldText(*frame, ID3FN_DESCRIPTION))) return frame;
+  }
+  return nullptr;
+}
+
+std::string NewCommentLanguage(ID3_Tag& tag) {
+  std::vector<std::string> languages;
+  if (const ID3_Frame* field = FindField(tag, ID3FID_COMMENT)) languages.push_back(FieldText(*field, ID3FN_LANGUAGE));
+  std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
+  while (const ID3_Frame* frame = it->GetNext())
+    if (frame->GetID() == ID3FID_COMMENT) languages.push_back(FieldText(*frame, ID3FN_LANGUAGE));
+  return framerules::CommentLanguage(languages);
+}
+
+void AdoptId3v1Comment(ID3_Tag& tag) {
+  std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
+  while (ID3_Frame* frame = it->GetNext())
+    if (frame->GetID() == ID3FID_COMMENT && FieldText(*frame, ID3FN_DESCRIPTION) == "ID3v1 Comment")
+      frame->GetField(ID3FN_DESCRIPTION)->Set("");
+}
+
+}  // namespace id3frames

@@ -1,0 +1,23 @@
+#pragma once
+// The frame rules of FrameRules.h applied to id3lib's tag object.
+#include <id3/tag.h>
+
+#include <string>
+
+namespace id3frames {
+
+// The frame that holds the field of this identifier: for a comment or link
+// the first without a description, for any other frame the first one (a
+// tag holds one of each). nullptr when there is none.
+ID3_Frame* FindField(ID3_Tag& tag, ID3_FrameID id);
+
+// The language a new comment frame of this tag gets (see
+// framerules::CommentLanguage).
+std::string NewCommentLanguage(ID3_Tag& tag);
+
+// id3lib reads an ID3v1 comment into a comment frame described
+// "ID3v1 Comment"; for a file whose tag was read from ID3v1 that frame is the
+// comment, so it loses the description. Called after a link that read ID3v1.
+void AdoptId3v1Comment(ID3_Tag& tag);
+
+}  // namespace id3frames

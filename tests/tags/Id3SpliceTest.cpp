@@ -1,0 +1,101 @@
+// Splicing: frames that were not edited keep their bytes, the edited ones
+// are id3lib's, and tags that cannot be kept frame by frame are refused.
+#include "TagsTestSupport.h"
+
+#include "Id3Splice.h"
+#include "Id3libFrames.h"
+
+#include <id3/readers.h>
+#include <id3/tag.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using test::Mutagen;
+using test::RawFrames;
+
+std::size_t TagEnd(const std::string& bytes) {
+  const auto b = [&](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
+  return 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9));
+}
+
+void SetText(ID3_Tag& tag, ID3_FrameID id, const char* text) {
+  if (ID3_Frame* old = id3frames::FindField(tag, id)) delete tag.RemoveFrame(old);
+  ID3_Frame frame(id);
+  frame.GetField(id == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT)->Set(text);
+  tag.AddFrame(frame);
+}
+
+TEST(TagsSplice, FramesNotEditedKeepTheirBytes) {
+  test::TempDir dir;
+  for (const char* name : {"id3lib_rewrites.mp3", "itunes_order.mp3", "eyed3_comments.mp3", "lyrics3_v1.mp3",
+                           "cbr_v23_utf16_v1.mp3", "two_comments.mp3"}) {
+    SCOPED_TRACE(name);
+    const std::string file = test::ReadFile(test::FixturePath(name));
+    const std::string oldTag = file.substr(0, TagEnd(file));
+    ID3_MemoryReader reader(file.data(), file.size());
+    ID3_Tag tag;
+    tag.Link(reader, ID3TT_ID3V2);
+    SetText(tag, ID3FID_LEADARTIST, "Spliced Artist");
+    SetText(tag, ID3FID_COMMENT, "Spliced comment");
+    SetText(tag, ID3FID_WWWUSER, "http://example.com/spliced");
+    if (ID3_Frame* title = id3frames::FindField(tag, ID3FID_TITLE)) delete tag.RemoveFrame(title);
+    const std::vector<ID3_FrameID> edited = {ID3FID_LEADARTIST, ID3FID_COMMENT, ID3FID_WWWUSER, ID3FID_TITLE,
+                                             ID3FID_LEADARTIST};
+    std::string out;
+    ASSERT_TRUE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(oldTag.data()),
+                                            oldTag.size(), edited, &out));
+    // Every old frame but the edited fields' is there, byte for byte, in order.
+    std::vector<std::string> kept;
+    for (const std::string& frame : RawFrames(oldTag)) {
+      const bool plain = frame.compare(0, 4, "COMM") == 0 ? frame[14] == 0 || frame.compare(14, 4, "\xFF\xFE\0\0", 4) == 0
+                         : frame.compare(0, 4, "WXXX") == 0 ? frame[11] == 0
+                                                            : true;
+      const std::string id = frame.substr(0, 4);
+      if ((id == "TPE1" || id == "TIT2" || id == "COMM" || id == "WXXX") && plain) continue;
+      kept.push_back(frame);
+    }
+    std::vector<std::string> now = RawFrames(out);
+    ASSERT_GE(now.size(), kept.size());
+    std::size_t k = 0;
+    for (const std::string& frame : now) k += k < kept.size() && frame == kept[k];
+    EXPECT_EQ(k, kept.size());
+    EXPECT_EQ(now.size(), kept.size() + 3) << "artist, comment and URL once each";
+    // What other readers see of the edited fields.
+    const CString path = dir.File(name);
+    test::WriteFile(path, out + file.substr(oldTag.size()));
+    EXPECT_EQ(Mutagen(path, "TPE1"), "Spliced Artist");
+    const std::string stored = Mutagen(path, "stored");
+    EXPECT_EQ(stored.find("TIT2="), std::string::npos) << "the title was removed";
+    EXPECT_EQ(Mutagen(path, "WXXX:"), "http://example.com/spliced");
+    EXPECT_NE(stored.find("desc='', text=['Spliced comment']"), std::string::npos);
+  }
+}
+
+TEST(TagsSplice, TagsThatCannotBeKeptFrameByFrameAreRefused) {
+  const std::string file = test::ReadFile(test::FixturePath("id3lib_rewrites.mp3"));
+  const std::string oldTag = file.substr(0, TagEnd(file));
+  ID3_MemoryReader reader(file.data(), file.size());
+  ID3_Tag tag;
+  tag.Link(reader, ID3TT_ID3V2);
+  std::string unsync = oldTag, extended = oldTag, v24 = oldTag, dirtyPadding = oldTag;
+  unsync[5] = '\x80';
+  extended[5] = '\x40';
+  v24[3] = 4;
+  dirtyPadding[dirtyPadding.size() - 1] = 'x';
+  for (const std::string* bytes : {&unsync, &extended, &v24, &dirtyPadding}) {
+    std::string out = "untouched";
+    EXPECT_FALSE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(bytes->data()),
+                                             bytes->size(), {ID3FID_LEADARTIST}, &out));
+    EXPECT_EQ(out, "untouched");
+  }
+  // A tag object that no longer matches the bytes is refused too: its
+  // fields would not read back.
+  SetText(tag, ID3FID_COMPOSER, "Changed but not listed as edited");
+  std::string out;
+  EXPECT_FALSE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(oldTag.data()),
+                                           oldTag.size(), {ID3FID_LEADARTIST}, &out));
+}
+
+}  // namespace

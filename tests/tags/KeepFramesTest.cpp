@@ -1,0 +1,221 @@
+// Frames of other programs survive saves: the comment and the URL are the
+// frames without a description, Lyrics3 is never merged, the ID3v1 track
+// keeps what a value cannot say. Checked on files laid out by other taggers.
+#include "TagsTestSupport.h"
+
+#include "FrameRules.h"
+#include "TagCheck.h"
+
+#include <tags/MyMP3Tags.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+using test::Mutagen;
+
+// The fields a save of all fourteen edits, as mutagen keys ("COMM::" is the
+// comment without a description, "WXXX:=" the plain link).
+const char* const kEditedKeys[] = {"TPE1=", "TALB=", "TIT2=", "COMM::", "TRCK=", "TYER=", "TCOM=",
+                                   "TCOP=", "TENC=", "TOPE=", "WXXX:=", "TPE2=", "TPUB=", "TPE3="};
+
+// mutagen's ID3v2 frames as stored, but the fourteen edited fields.
+std::string FramesNotEdited(const CString& path) {
+  std::istringstream in(Mutagen(path, "stored"));
+  std::string line, out;
+  while (std::getline(in, line))
+    if (std::none_of(std::begin(kEditedKeys), std::end(kEditedKeys),
+                     [&](const char* key) { return line.rfind(key, 0) == 0; }))
+      out += line + "\n";
+  return out;
+}
+
+int Lines(const std::string& frames, const std::string& prefix) {
+  std::istringstream in(frames);
+  int n = 0;
+  for (std::string line; std::getline(in, line);) n += line.rfind(prefix, 0) == 0;
+  return n;
+}
+
+// The raw frames of a file but the fourteen edited fields' (the plain
+// comment and link only: described ones are kept).
+std::vector<std::string> RawFramesNotEdited(const std::string& bytes) {
+  static const char* const kIds[] = {"TPE1", "TALB", "TIT2", "TRCK", "TYER", "TCOM",
+                                     "TCOP", "TENC", "TOPE", "TPE2", "TPUB", "TPE3"};
+  std::vector<std::string> kept;
+  for (const std::string& frame : test::RawFrames(bytes)) {
+    const std::string id = frame.substr(0, 4);
+    const std::size_t desc = id == "COMM" ? 14 : 11;  // after the encoding (and language)
+    const bool described = (id == "COMM" || id == "WXXX") && frame.size() > desc + 1 && frame[desc] != 0 &&
+                           frame.compare(desc, 4, std::string("\xFF\xFE\0\0", 4)) != 0 &&
+                           frame.compare(desc, 4, std::string("\xFE\xFF\0\0", 4)) != 0;
+    if (std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds)) continue;
+    if ((id == "COMM" || id == "WXXX") && !described) continue;
+    kept.push_back(frame);
+  }
+  return kept;
+}
+
+// The bytes between the ID3v2 tag and the ID3v1 tag: audio, Lyrics3.
+std::string Between(const std::string& bytes) {
+  std::size_t start = 0;
+  if (bytes.compare(0, 3, "ID3") == 0) {
+    const auto b = [&](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
+    start = 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9));
+  }
+  const bool v1 = bytes.size() >= 128 && bytes.compare(bytes.size() - 128, 3, "TAG") == 0;
+  return bytes.substr(start, bytes.size() - start - (v1 ? 128 : 0));
+}
+
+struct Save {
+  const char* comment;
+  const char* track;
+  const char* url;
+  const char* storedUrl;
+};
+
+void SaveFourteen(CMyMP3Tags& tags, const Save& save, int n) {
+  tags.BeginUpdate();
+  tags.SetArtist(CString::Formatted("Artist %d", n));
+  tags.SetAlbum(CString::Formatted("Album %d ♫", n));
+  tags.SetTitle(CString::Formatted("Title %d", n));
+  tags.SetComment(save.comment);
+  tags.SetTrack(save.track);
+  tags.SetYear(2000 + n);
+  tags.SetComposer("Composer");
+  tags.SetCopyright("Copyright ©");
+  tags.SetEncodedBy("Encoder");
+  tags.SetOriginalArtist("Original");
+  tags.SetURL(save.url);
+  tags.SetBand("Band");
+  tags.SetPublisher("Publisher");
+  tags.SetConductor("Conductor");
+  tags.EndUpdate();
+}
+
+TEST(TagsKeepFrames, FourteenFieldSavesKeepEveryFrameNotEdited) {
+  struct Case {
+    const char* file;
+    const char* comment;  // shown before any save
+    const char* url;
+    int lyrics;
+    const char* language;  // of a new comment frame
+    Save second;           // the second save's values (the first is the same everywhere)
+  };
+  const Save plain = {"Latin comment é", "2/9", "http://example.com/two", "http://example.com/two"};
+  const Case cases[] = {
+      {"itunes_order.mp3", "Plain comment", "-", 0, "eng", plain},
+      {"id3lib_rewrites.mp3", "UTF-16 comment", "-", 0, "eng", plain},
+      {"itunes_no_comment.mp3", "-", "-", 0, "eng", plain},
+      {"eyed3_comments.mp3", "Kommentar", "-", 0, "deu", plain},
+      {"eyed3_described_only.mp3", "-", "-", 0, "deu", plain},
+      {"two_comments.mp3", "-", "-", 0, "eng", plain},
+      {"cbr_v23_utf16_v1.mp3", "A comment", "-", 0, "eng", plain},
+      {"lyrics3_v1.mp3", "Tagged comment", "-", 1, "eng", plain},
+      {"fullwidth_track.mp3", "コメント", "-", 0, "jpn", {"Latin comment é", "８/１２", "http://x.org/", "http://x.org/"}},
+      {"url_latin1.mp3", "-", "http://example.org/café", 0, "eng",
+       {"Latin comment é", "2/9", "https://例え.jp/曲?q=ü", "https://%E4%BE%8B%E3%81%88.jp/%E6%9B%B2?q=%C3%BC"}},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const CString path = dir.CopyFixture(c.file);
+    const std::string kept = FramesNotEdited(path);
+    const std::vector<std::string> keptRaw = RawFramesNotEdited(test::ReadFile(path));
+    const std::string between = Between(test::ReadFile(path));
+    CMyMP3Tags tags;
+    tags.Link(path);
+    EXPECT_EQ(tags.GetComment(), c.comment);
+    EXPECT_EQ(tags.GetURL(), c.url);
+    EXPECT_EQ(tags.isLyricsTag(), c.lyrics);
+    const Save first = {"Kommentar ♫ eins", "1/9", "http://example.com/one", "http://example.com/one"};
+    int n = 0;
+    for (const Save& save : {first, c.second}) {
+      SaveFourteen(tags, save, ++n);
+      ASSERT_EQ(tags.GetLastWriteError(), "");
+      EXPECT_EQ(FramesNotEdited(path), kept) << "save " << n;
+      EXPECT_EQ(RawFramesNotEdited(test::ReadFile(path)), keptRaw) << "flags, byte order marks, order";
+      const std::string frames = Mutagen(path, "stored");
+      EXPECT_EQ(Lines(frames, "COMM::"), 1) << frames;
+      EXPECT_EQ(Lines(frames, "WXXX:="), 1) << frames;
+      EXPECT_EQ(Mutagen(path, std::string("COMM::") + c.language), save.comment);
+      EXPECT_EQ(Mutagen(path, "WXXX:"), save.storedUrl);
+      EXPECT_EQ(tags.GetComment(), save.comment);
+      EXPECT_EQ(tags.GetURL(), save.storedUrl);
+      EXPECT_EQ(Between(test::ReadFile(path)), between) << "audio or Lyrics3 changed";
+      CMyMP3Tags fresh;
+      fresh.Link(path);
+      EXPECT_EQ(test::Row(fresh), test::Row(tags));
+    }
+    // The ID3v1 copy follows the same comment; a track without a number
+    // form leaves its byte.
+    const std::string bytes = test::ReadFile(path);
+    if (bytes.compare(bytes.size() - 128, 3, "TAG") == 0) {
+      EXPECT_EQ(bytes.substr(bytes.size() - 31, 15), std::string("Latin comment \xE9"));
+      EXPECT_EQ(bytes[bytes.size() - 2], c.second.track[0] == '2' ? 2 : 1);
+    }
+    // Removing the fields removes the plain comment, never a described one.
+    tags.RemoveAllTags();
+    ASSERT_EQ(tags.GetLastWriteError(), "");
+    EXPECT_EQ(tags.GetComment(), "-");
+    EXPECT_EQ(Lines(Mutagen(path, "stored"), "COMM::"), 0);
+    EXPECT_EQ(Lines(FramesNotEdited(path), "COMM:"), Lines(kept, "COMM:"));
+  }
+}
+
+// The ID3v1 track byte: a number is written, an empty value clears it, a
+// value with no number form (full-width digits, letters, too large) leaves it.
+TEST(TagsKeepFrames, Id3v1TrackKeepsWhatAValueCannotSay) {
+  const std::pair<const char*, int> cases[] = {{"３", 7}, {"B2", 7}, {"300", 7}, {"12/12", 12},
+                                               {" 9", 9}, {"0", 0}, {"", 0}};
+  test::TempDir dir;
+  for (auto [value, track] : cases) {
+    const CString path = dir.CopyFixture("fullwidth_track.mp3", "t.mp3");
+    {
+      CMyMP3Tags tags;
+      tags.Link(path);
+      tags.SetTrack(value);
+      EXPECT_EQ(tags.GetLastWriteError(), "") << value;
+    }
+    const std::string bytes = test::ReadFile(path);
+    EXPECT_EQ(bytes[bytes.size() - 3], 0) << value;
+    EXPECT_EQ(static_cast<unsigned char>(bytes[bytes.size() - 2]), track) << value;
+  }
+}
+
+TEST(TagsKeepFrames, UrlsAreStoredAsLatin1OrAsUris) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"http://example.org/a?b=c", "http://example.org/a?b=c"},
+      {"http://example.org/café", "http://example.org/café"},  // fits the field's Latin-1
+      {"http://example.org/café/♫", "http://example.org/caf%C3%A9/%E2%99%AB"},
+      {"https://日本.jp/", "https://%E6%97%A5%E6%9C%AC.jp/"},
+      {"-", "-"}};
+  for (auto [url, stored] : cases) EXPECT_EQ(framerules::StoredUrl(url), stored) << url;
+  using Languages = std::vector<std::string>;
+  EXPECT_EQ(framerules::CommentLanguage(Languages{}), "eng");
+  EXPECT_EQ(framerules::CommentLanguage(Languages{"", "XXX", "en", "deu", "fra"}), "deu");
+}
+
+// Lyrics3 blocks of both versions are found before an ID3v1 tag or at the
+// file's end; lookalikes are not.
+TEST(TagsKeepFrames, Lyrics3BlocksAreDetected) {
+  const std::string audio(400, '\xAA');
+  const std::string v2 = "LYRICSBEGININD00002" "10LYR00005hello";
+  const std::string v1Tag = "TAG" + std::string(125, '\0');
+  const std::pair<std::string, bool> cases[] = {
+      {audio + v2 + "000034LYRICS200", true},
+      {audio + v2 + "000034LYRICS200" + v1Tag, true},
+      {audio + "LYRICSBEGINsome lyricsLYRICSEND" + v1Tag, true},
+      {audio + v2 + "000033LYRICS200", false},  // the size misses the start
+      {audio + v2 + "0000x2LYRICS200", false},
+      {audio + "some lyricsLYRICSEND", false},
+      {audio + v1Tag, false}};
+  for (const auto& [bytes, found] : cases)
+    EXPECT_EQ(ScanTags(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()).bLyrics3, found)
+        << bytes.substr(audio.size());
+}
+
+}  // namespace
