@@ -4,14 +4,14 @@
 #include "QuilloryDlg.h"
 #include "Resource.h"
 
+#include <platform/MessageBox.h>
+#include <platform/ModalSeam.h>
+#include <platform/Wnd.h>
 #include <table/Gridora.h>
 
 #include <QApplication>
-#include <QDialog>
 #include <QDialogButtonBox>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 namespace bench {
 
@@ -27,26 +27,29 @@ class CBenchDlg : public CQuilloryDlg {
 
 namespace {
 
-// Presses OK in the folder browser once it shows; stamps the moment.
-void PressOkWhenBrowserShows(double* pressedAt) {
-  auto* timer = new QTimer(qApp);
-  QObject::connect(timer, &QTimer::timeout, [timer, pressedAt] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog || !dialog->isVisible()) return;
-    // Edits left unsaved by a failed save: open the folder all the same.
-    if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-      box->button(QMessageBox::Yes)->click();
-      return;
-    }
-    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+// The user of the benchmark: opens the folder despite edits left unsaved by a
+// failed save, and presses OK in the folder browser, stamping the moment.
+class PressOk : public platform::ModalAnswerer {
+ public:
+  explicit PressOk(double* pressedAt) : m_pPressedAt(pressedAt), m_pBefore(platform::SetModalAnswerer(this)) {}
+  ~PressOk() override { platform::SetModalAnswerer(m_pBefore); }
+
+  platform::ModalAnswer Answer(const platform::ModalQuestion& q) override {
+    if (q.kind == platform::ModalKind::MessageBox) return {platform::ModalAnswer::How::Result, IDYES};
+    return {platform::ModalAnswer::How::Show, 0};
+  }
+  void Drive(const platform::ModalQuestion&, HWND modal) override {
+    auto* buttons = modal->GetWidget()->findChild<QDialogButtonBox*>();
     if (!buttons) return;
-    timer->stop();
-    timer->deleteLater();
-    *pressedAt = Now();
+    *m_pPressedAt = Now();
     buttons->button(QDialogButtonBox::Ok)->click();
-  });
-  timer->start(1);
-}
+  }
+  void StillOpen(const platform::ModalQuestion&) override {}
+
+ private:
+  double* m_pPressedAt;
+  platform::ModalAnswerer* m_pBefore;
+};
 
 }  // namespace
 
@@ -61,7 +64,7 @@ CWindowRun::~CWindowRun() = default;
 OpenTimes CWindowRun::OpenFolder(const std::string& folder) {
   m_pDlg->m_strFolder = folder.c_str();
   double pressedAt = 0;
-  PressOkWhenBrowserShows(&pressedAt);
+  PressOk user(&pressedAt);
   const double start = Now();
   m_pDlg->OnOpenFolder();
   QApplication::processEvents();

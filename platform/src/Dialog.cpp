@@ -6,6 +6,7 @@
 #include "ControlFactory.h"
 #include "ControlsImpl.h"
 #include "Handles.h"
+#include "ModalRun.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -260,7 +261,13 @@ INT_PTR CDialog::DoModal() {
   OnInitDialog();
   UpdateCtlColors();
   // EndDialog may already have run inside OnInitDialog.
-  const int result = m_nResult != -1 ? m_nResult : window->exec();
+  int result = m_nResult;
+  if (result == -1) {
+    const platform::ModalRun run = platform::RunModal(
+        platform::Question(platform::ModalKind::Dialog, GetWindowText()), window, [&] { result = window->exec(); },
+        [&] { window->QDialog::done(IDCANCEL); }, &result);
+    if (run == platform::ModalRun::Dismissed) result = IDCANCEL;
+  }
   DestroyWindow();
   return result;
 }

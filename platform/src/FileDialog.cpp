@@ -3,6 +3,7 @@
 #include <platform/Wnd.h>
 
 #include "Handles.h"
+#include "ModalRun.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -64,7 +65,11 @@ int CFileDialog::DoModal() {
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!m_pImpl->defaultExt.isEmpty()) dialog.setDefaultSuffix(m_pImpl->defaultExt);
   if (!m_pImpl->fileName.isEmpty()) dialog.selectFile(m_pImpl->fileName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
+  int code = QDialog::Rejected;
+  platform::RunModal(
+      platform::Question(platform::ModalKind::FileDialog, platform::FromQt(dialog.windowTitle())), &dialog,
+      [&] { code = dialog.exec(); }, [&] { dialog.reject(); });
+  if (code != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
   m_pImpl->chosen = dialog.selectedFiles().first();
   return IDOK;
 }

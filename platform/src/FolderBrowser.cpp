@@ -2,6 +2,7 @@
 #include <platform/Wnd.h>
 
 #include "Handles.h"
+#include "ModalRun.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -137,7 +138,11 @@ LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* info) {
   QWidget* parent = info->hwndOwner ? info->hwndOwner->GetWidget() : QApplication::activeWindow();
   FolderBrowserDialog dialog(*info, parent);
   dialog.Notify(BFFM_INITIALIZED, 0);
-  if (dialog.exec() != QDialog::Accepted || dialog.Selected().isEmpty()) return nullptr;
+  int code = QDialog::Rejected;
+  platform::RunModal(
+      platform::Question(platform::ModalKind::FolderBrowser, platform::FromQt(dialog.windowTitle())), &dialog,
+      [&] { code = dialog.exec(); }, [&] { dialog.reject(); });
+  if (code != QDialog::Accepted || dialog.Selected().isEmpty()) return nullptr;
   auto* chosen = new ITEMIDLIST{dialog.Selected()};
   if (info->pszDisplayName) {
     QString name = QDir(chosen->path).dirName();

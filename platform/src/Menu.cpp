@@ -3,6 +3,7 @@
 
 #include "Handles.h"
 #include "MenuImpl.h"
+#include "ModalRun.h"
 
 #include <QAction>
 #include <QApplication>
@@ -232,8 +233,15 @@ BOOL CMenu::TrackPopupMenuEx(UINT flags, int x, int y, CWnd* owner, void*) {
   QPoint at(x, y);
   if (flags & TPM_RIGHTALIGN) at.rx() -= size.width();
   else if (flags & TPM_CENTERALIGN) at.rx() -= size.width() / 2;
-  QAction* chosen = menu.exec(at);
-  const UINT id = chosen ? chosen->data().toUInt() : 0;
+  QStringList texts;
+  for (const QAction* a : menu.actions()) texts << a->text();
+  QAction* chosen = nullptr;
+  int answered = 0;
+  const platform::ModalRun run = platform::RunModal(
+      platform::Question(platform::ModalKind::PopupMenu, platform::FromQt(texts.join(QLatin1Char('|')))), &menu,
+      [&] { chosen = menu.exec(at); }, [&] { menu.close(); }, &answered);
+  UINT id = chosen ? chosen->data().toUInt() : 0;
+  if (run == platform::ModalRun::Answered) id = static_cast<UINT>(answered);
   if (flags & TPM_RETURNCMD) return static_cast<BOOL>(id);
   if (id && owner) owner->OnCommand(static_cast<int>(id), 0);
   return TRUE;

@@ -2,6 +2,7 @@
 #include <platform/Wnd.h>
 
 #include "Handles.h"
+#include "ModalRun.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -34,12 +35,18 @@ int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT ty
       box.setEscapeButton(QMessageBox::Ok);
       break;
   }
-  box.exec();
-  const auto* clicked = box.clickedButton();
-  if (clicked == box.button(QMessageBox::Yes)) return IDYES;
-  if (clicked == box.button(QMessageBox::No)) return IDNO;
-  if (clicked == box.button(QMessageBox::Cancel)) return IDCANCEL;
+  int answered = IDOK;
+  const platform::ModalRun run = platform::RunModal(
+      platform::Question(platform::ModalKind::MessageBox, caption, text, type), &box, [&] { box.exec(); },
+      [&] { box.reject(); }, &answered);
+  if (run == platform::ModalRun::Answered) return answered;
+  // A box closed without a button (Escape, or unseen) answers as its escape button.
+  const auto* clicked = run == platform::ModalRun::Ran ? box.clickedButton() : nullptr;
+  if (clicked && clicked == box.button(QMessageBox::Yes)) return IDYES;
+  if (clicked && clicked == box.button(QMessageBox::No)) return IDNO;
+  if (clicked && clicked == box.button(QMessageBox::Cancel)) return IDCANCEL;
+  if (clicked && clicked == box.button(QMessageBox::Ok)) return IDOK;
   if ((type & 0x0F) == MB_YESNO) return IDNO;
-  if ((type & 0x0F) == MB_OKCANCEL && clicked != box.button(QMessageBox::Ok)) return IDCANCEL;
+  if ((type & 0x0F) == MB_OKCANCEL) return IDCANCEL;
   return IDOK;
 }

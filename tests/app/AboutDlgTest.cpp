@@ -5,6 +5,7 @@
 #include "Resource.h"
 #include "ShellRecorder.h"
 
+#include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <platform/MessageBox.h>
@@ -77,7 +78,7 @@ TEST(AboutDlgTest, LinksAloneAreBlueWithAHand) {
 TEST(AboutDlgTest, EnterAndEscapeCloseTheModalBox) {
   for (auto key : {Qt::Key_Return, Qt::Key_Escape}) {
     CAboutDlg about;
-    test::WhenModal([key](QWidget* w) { QTest::keyClick(w, key); });
+    test::DriveModal(test::ModalKind::Dialog, [key](QWidget* w) { QTest::keyClick(w, key); });
     EXPECT_EQ(about.DoModal(), key == Qt::Key_Return ? IDOK : IDCANCEL);
   }
 }

@@ -5,6 +5,7 @@
 #include "Resource.h"
 #include "ShellRecorder.h"
 
+#include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <platform/MessageBox.h>
@@ -16,7 +17,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -39,18 +39,12 @@ class MainWindowTest : public ::testing::Test {
   QWidget* Item(int id) { return m_dlg.GetDlgItem(id) ? m_dlg.GetDlgItem(id)->GetWidget() : nullptr; }
   QColor TextColour(int id) { return Item(id)->palette().color(QPalette::WindowText); }
   void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(Item(id)), Qt::LeftButton); }
-  // Answers the next message box with the button, remembering what it asked.
-  void AnswerMessageBox(QMessageBox::StandardButton button) {
-    test::WhenModal([this, button](QWidget* w) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      ASSERT_NE(box, nullptr);
-      m_asked = (box->windowTitle() + "|" + box->text()).toStdString();
-      box->button(button)->click();
-    });
-  }
+  // Answers the next message box with the button's code (IDYES...), remembering what it asked.
+  void AnswerMessageBox(int button) { test::AnswerMessageBox(button, &m_question); }
+  std::string Asked() const { return (m_question.caption + "|" + m_question.text).Str(); }
 
   TestDlg m_dlg;
-  std::string m_asked;
+  test::ModalQuestion m_question;
 };
 
 }  // namespace
@@ -151,33 +145,33 @@ TEST_F(MainWindowTest, ExitWithoutEditsClosesAtOnce) {
 
 TEST_F(MainWindowTest, ExitWithEditsAsksAndNoKeepsEverything) {
   m_dlg.m_bDataChanged = true;
-  AnswerMessageBox(QMessageBox::No);
+  AnswerMessageBox(IDNO);
   Click(IDOK);
-  EXPECT_EQ(m_asked, "Data not saved|Do you want to exit?");
+  EXPECT_EQ(Asked(), "Data not saved|Do you want to exit?");
   EXPECT_EQ(m_dlg.GetEndResult(), -1);
   EXPECT_TRUE(m_dlg.IsWindowVisible());
   EXPECT_TRUE(m_dlg.m_bDataChanged);
 
-  AnswerMessageBox(QMessageBox::Yes);
+  AnswerMessageBox(IDYES);
   Click(IDOK);
   EXPECT_EQ(m_dlg.GetEndResult(), IDOK);
 }
 
 TEST_F(MainWindowTest, EscapeAndTheCloseRequestAskWhileEditsArePending) {
   m_dlg.m_bDataChanged = true;
-  AnswerMessageBox(QMessageBox::No);
+  AnswerMessageBox(IDNO);
   QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Escape);
-  EXPECT_EQ(m_asked, "Data not saved|Do you want to exit?");
+  EXPECT_EQ(Asked(), "Data not saved|Do you want to exit?");
   EXPECT_TRUE(m_dlg.IsWindowVisible());
 
-  m_asked.clear();
-  AnswerMessageBox(QMessageBox::No);
+  m_question = {};
+  AnswerMessageBox(IDNO);
   QCloseEvent close;
   QApplication::sendEvent(m_dlg.GetWidget(), &close);
-  EXPECT_EQ(m_asked, "Data not saved|Do you want to exit?");
+  EXPECT_EQ(Asked(), "Data not saved|Do you want to exit?");
   EXPECT_TRUE(m_dlg.IsWindowVisible());
 
-  AnswerMessageBox(QMessageBox::Yes);
+  AnswerMessageBox(IDYES);
   QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Escape);
   EXPECT_EQ(m_dlg.GetEndResult(), IDCANCEL);
 }

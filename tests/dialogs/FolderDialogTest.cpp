@@ -1,5 +1,6 @@
 #include <dialogs/FolderDialog.h>
 
+#include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ struct Browser {
 };
 
 void WhenBrowser(std::function<void(Browser&)> act) {
-  test::WhenModal([act](QWidget* w) {
+  test::DriveModal(test::ModalKind::FolderBrowser, [act](QWidget* w) {
     Browser browser(w);
     act(browser);
   });

@@ -42,21 +42,14 @@ TEST_F(FaultsTest, OpenFolderAsksBeforeDroppingEditsAndClearsTheFlagAfterLoading
   OpenFolder(m_dir.Path());
   SetEveryArtist("Pending");
 
-  AnswerMessageBox(QMessageBox::No);
+  AnswerMessageBox(IDNO);
   Click(IDC_OPEN_FOLDER);
-  EXPECT_EQ(m_asked, "Data not saved|Do you want to open another folder?");
+  EXPECT_EQ(Asked(), "Data not saved|Do you want to open another folder?");
   EXPECT_EQ(Cell(0, 2), "Pending");
   EXPECT_TRUE(m_dlg.m_bDataChanged);
 
-  const CString folder = other.Path();
-  test::WhenModal([this, folder](QWidget* w) {
-    m_asked = qobject_cast<QMessageBox*>(w)->text().toStdString();
-    qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click();
-    test::WhenModal([folder](QWidget* browser) {
-      BrowseForFolder_SetSelection(CWnd::FromWidget(browser), folder);
-      browser->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-    });
-  });
+  AnswerMessageBox(IDYES);
+  AnswerFolderBrowser(other.Path());
   Click(IDC_OPEN_FOLDER);
   ASSERT_EQ(Rows(), 1);
   EXPECT_EQ(Cell(0, 0), "untagged");
@@ -75,7 +68,7 @@ TEST_F(FaultsTest, CancellingTheBrowserKeepsTheFolderTheRowsBelongTo) {
   const std::string otherBytes = test::ReadFile(other.File("cbr_v23_latin1.mp3"));
   OpenFolder(m_dir.Path());
   const CString folder = other.Path();
-  test::WhenModal([folder](QWidget* browser) {
+  test::DriveModal(test::ModalKind::FolderBrowser, [folder](QWidget* browser) {
     BrowseForFolder_SetSelection(CWnd::FromWidget(browser), folder);
     qobject_cast<QDialog*>(browser)->reject();
   });
@@ -257,31 +250,16 @@ TEST_F(FaultsTest, CloseRequestsWhileSavingAndLoadingAreIgnored) {
   m_dir.CopyFixture("cbr_v23_latin1.mp3", "b.mp3");
   OpenFolder(m_dir.Path());
   SetEveryArtist("Finished");
-  // Were Exit or Escape to run, each would ask about the unsaved edits: answer
-  // every question Yes. The answers are withdrawn afterwards so that they
-  // cannot meet a later test's dialog.
-  auto armed = std::make_shared<bool>(true);
-  std::string asked;
-  auto answerYes = std::make_shared<std::function<void()>>();
-  *answerYes = [armed, &asked, answerYes] {
-    test::WhenModal([armed, &asked, answerYes](QWidget* w) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      if (!*armed || !box) return;
-      asked += box->text().toStdString() + "|";
-      (*answerYes)();
-      box->button(QMessageBox::Yes)->click();
-    });
-  };
-  (*answerYes)();
+  // Were Exit or Escape to run, each would ask about the unsaved edits: no
+  // answer is queued, so such a question fails the test at once.
+  const int askedBefore = test::ModalQuestionsAsked();
   InterruptOnProgress interrupt(m_dlg.GetWidget(), m_dlg.GetDlgItem(IDOK));
   qApp->installEventFilter(&interrupt);
   Click(IDC_SAVE_ALL);
   qApp->removeEventFilter(&interrupt);
-  *armed = false;
-  *answerYes = nullptr;
 
   EXPECT_EQ(interrupt.shown, 2);
-  EXPECT_EQ(asked, "");
+  EXPECT_EQ(test::ModalQuestionsAsked(), askedBefore);
   EXPECT_EQ(m_dlg.GetEndResult(), -1);
   EXPECT_TRUE(m_dlg.GetWidget()->isVisible());
   EXPECT_EQ(Status(), "All files have been reloaded");

@@ -19,7 +19,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -64,9 +63,9 @@ class MainWindowDriver : public ::testing::Test {
   void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(Item(id)), Qt::LeftButton); }
   QTreeWidget* View() { return static_cast<QTreeWidget*>(m_dlg.m_list.GetWidget()); }
 
-  // Open Folder, choosing folder in the browser (or cancelling it when empty).
-  void OpenFolder(const CString& folder) {
-    WhenModal([folder](QWidget* w) {
+  // Chooses folder in the next folder browser, or cancels it when folder is empty.
+  static void AnswerFolderBrowser(const CString& folder) {
+    DriveModal(ModalKind::FolderBrowser, [folder](QWidget* w) {
       auto* browser = qobject_cast<QDialog*>(w);
       ASSERT_NE(browser, nullptr);
       if (folder.IsEmpty()) {
@@ -76,17 +75,15 @@ class MainWindowDriver : public ::testing::Test {
       BrowseForFolder_SetSelection(CWnd::FromWidget(browser), folder);
       browser->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
+  }
+  // Open Folder, choosing folder in the browser (or cancelling it when empty).
+  void OpenFolder(const CString& folder) {
+    AnswerFolderBrowser(folder);
     Click(IDC_OPEN_FOLDER);
   }
-  // Answers the next message box, remembering its caption and question.
-  void AnswerMessageBox(QMessageBox::StandardButton button) {
-    WhenModal([this, button](QWidget* w) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      ASSERT_NE(box, nullptr);
-      m_asked = (box->windowTitle() + "|" + box->text()).toStdString();
-      box->button(button)->click();
-    });
-  }
+  // Answers the next message box with the button's code (IDYES...), remembering what it asked.
+  void AnswerMessageBox(int button) { test::AnswerMessageBox(button, &m_question); }
+  std::string Asked() const { return (m_question.caption + "|" + m_question.text).Str(); }
 
   int Rows() { return m_dlg.m_list.GetItemCount(); }
   std::string Cell(int row, int col) { return m_dlg.m_list.GetItemText(row, col).Str(); }
@@ -130,7 +127,7 @@ class MainWindowDriver : public ::testing::Test {
   std::string Total(int id) { return m_dlg.GetDlgItemText(id).Str(); }
 
   TestDlg m_dlg;
-  std::string m_asked;
+  test::ModalQuestion m_question;
 };
 
 }  // namespace test

@@ -2,6 +2,7 @@
 #include <platform/MessageBox.h>
 #include <platform/WinApp.h>
 
+#include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -163,7 +164,7 @@ TEST(DialogTest, EscapeAndCloseRequestGoToOverridableHandlers) {
 
 TEST(DialogTest, DoModalReturnsTheEndResultAndDestroysTheWidgets) {
   SampleDialog dlg;
-  test::WhenModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); });
+  test::DriveModal(test::ModalKind::Dialog, [](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); });
   EXPECT_EQ(dlg.DoModal(), IDOK);
   EXPECT_FALSE(dlg.IsWindow());
   EXPECT_FALSE(dlg.m_check.IsWindow());

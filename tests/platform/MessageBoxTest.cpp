@@ -1,34 +1,45 @@
 #include <platform/MessageBox.h>
 
-#include "support/TestSupport.h"
+#include "support/ModalAnswers.h"
 
 #include <gtest/gtest.h>
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 
-namespace {
-
-void Press(QMessageBox::StandardButton which, CString* caption, CString* text) {
-  test::WhenModal([=](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    ASSERT_NE(box, nullptr);
-    *caption = CString(box->windowTitle().toStdString());
-    *text = CString(box->text().toStdString());
-    box->button(which)->click();
-  });
-}
-
-}  // namespace
-
-TEST(MessageBoxTest, YesNoAnswersWithTheFrameworksCodes) {
-  CString caption, text;
-  Press(QMessageBox::No, &caption, &text);
-  EXPECT_EQ(MessageBoxA(nullptr, "Do you want to exit?", "Data not saved", MB_YESNO | MB_ICONQUESTION), IDNO);
-  EXPECT_EQ(caption, "Data not saved");
-  EXPECT_EQ(text, "Do you want to exit?");
-  Press(QMessageBox::Yes, &caption, &text);
-  EXPECT_EQ(MessageBoxA(nullptr, "Again?", "Q", MB_YESNO | MB_ICONQUESTION), IDYES);
-  Press(QMessageBox::Ok, &caption, &text);
-  EXPECT_EQ(MessageBoxA(nullptr, "Done", "Info", MB_OK), IDOK);
+TEST(MessageBoxTest, ButtonsAnswerWithTheFrameworksCodes) {
+  // NoButton: the box is closed with Escape.
+  const struct {
+    UINT type;
+    QMessageBox::StandardButton press;
+    int expected;
+  } cases[] = {
+      {MB_YESNO | MB_ICONQUESTION, QMessageBox::No, IDNO},
+      {MB_YESNO | MB_ICONQUESTION, QMessageBox::Yes, IDYES},
+      {MB_YESNO, QMessageBox::NoButton, IDNO},
+      {MB_OK, QMessageBox::Ok, IDOK},
+      {MB_OK | MB_ICONERROR, QMessageBox::NoButton, IDOK},
+      {MB_OKCANCEL, QMessageBox::Cancel, IDCANCEL},
+      {MB_OKCANCEL, QMessageBox::Ok, IDOK},
+      {MB_OKCANCEL, QMessageBox::NoButton, IDCANCEL},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << ", button " << c.press);
+    QString caption, text;
+    test::DriveModal(test::ModalKind::MessageBox, [&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      ASSERT_NE(box, nullptr);
+      ASSERT_TRUE(box->isVisible());
+      caption = box->windowTitle();
+      text = box->text();
+      if (c.press == QMessageBox::NoButton)
+        QTest::keyClick(box, Qt::Key_Escape);
+      else
+        box->button(c.press)->click();
+    });
+    EXPECT_EQ(MessageBoxA(nullptr, "Do you want to exit?", "Data not saved", c.type), c.expected);
+    EXPECT_EQ(caption, "Data not saved");
+    EXPECT_EQ(text, "Do you want to exit?");
+  }
 }

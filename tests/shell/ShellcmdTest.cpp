@@ -1,5 +1,7 @@
 #include <shell/Shellcmd.h>
 
+#include <platform/MessageBox.h>
+
 #include "support/OpenerStandIn.h"
 #include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
@@ -8,8 +10,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
 
 namespace {
 
@@ -58,17 +58,11 @@ TEST(ShellcmdTest, AFailureIsShownInAMessageBox) {
   test::OpenerStandIn opener;
   QApplication::setApplicationName("Quillory");
   CShellcmd shell;
-  QString caption, text;
-  test::WhenModal([&](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    ASSERT_NE(box, nullptr);
-    caption = box->windowTitle();
-    text = box->text();
-    box->button(QMessageBox::Ok)->click();
-  });
+  test::ModalQuestion asked;
+  test::AnswerMessageBox(IDOK, &asked);
   EXPECT_FALSE(shell.Run("/no/such/folder/song.mp3"));
-  EXPECT_EQ(caption, "Quillory");
-  EXPECT_EQ(text, "The specified path was not found.");
+  EXPECT_EQ(asked.caption, "Quillory");
+  EXPECT_EQ(asked.text, "The specified path was not found.");
   EXPECT_EQ(opener.Calls(), "");
 }
 

@@ -1,8 +1,9 @@
 // The main of every test program: a real QApplication on the offscreen
-// platform, so widget tests need no display.
+// platform, so widget tests need no display, and every modal question put to
+// the test's queued answers.
 #include <gtest/gtest.h>
 
-#include "support/TestSupport.h"
+#include "support/ModalAnswers.h"
 
 #include <QApplication>
 
@@ -10,9 +11,11 @@
 
 namespace {
 
-// Answers to modal UI that a test queued but did not use end with the test.
+// Answers a test queued but did not use fail it, and end with it. Test ends
+// reach the listeners last added first, so the printers report such a failure
+// as the test's own.
 class ModalAnswerReaper : public ::testing::EmptyTestEventListener {
-  void OnTestEnd(const ::testing::TestInfo&) override { test::CancelPendingModalAnswers(); }
+  void OnTestEnd(const ::testing::TestInfo&) override { test::EndModalAnswers(); }
 };
 
 }  // namespace
@@ -21,6 +24,7 @@ int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  test::InstallModalAnswerer();
   ::testing::UnitTest::GetInstance()->listeners().Append(new ModalAnswerReaper);
   return RUN_ALL_TESTS();
 }

@@ -1,12 +1,8 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
 
 #include <array>
 #include <cstdio>
@@ -43,44 +39,6 @@ std::string ReadFile(const CString& path) {
 void WriteFile(const CString& path, const std::string& bytes) {
   std::ofstream out(path.GetString(), std::ios::binary | std::ios::trunc);
   out << bytes;
-}
-
-namespace {
-
-QList<QPointer<QTimer>>& PendingAnswers() {
-  static QList<QPointer<QTimer>> pending;
-  return pending;
-}
-
-}  // namespace
-
-void CancelPendingModalAnswers() {
-  for (const QPointer<QTimer>& timer : PendingAnswers())
-    if (timer) {
-      timer->stop();
-      timer->deleteLater();
-    }
-  PendingAnswers().clear();
-}
-
-void WhenModal(std::function<void(QWidget*)> act, int timeoutMs) {
-  auto* timer = new QTimer(qApp);
-  PendingAnswers().append(timer);
-  auto clock = std::make_shared<QElapsedTimer>();
-  clock->start();
-  QObject::connect(timer, &QTimer::timeout, [timer, clock, act, timeoutMs] {
-    QWidget* w = QApplication::activePopupWidget();
-    if (!w) w = QApplication::activeModalWidget();
-    if (w && w->isVisible()) {
-      timer->stop();
-      timer->deleteLater();
-      act(w);
-    } else if (clock->elapsed() > timeoutMs) {
-      timer->stop();
-      timer->deleteLater();
-    }
-  });
-  timer->start(10);
 }
 
 std::string RunCommand(const std::string& command, int* exitCode) {

@@ -1,16 +1,14 @@
 #pragma once
-// Helpers shared by the test programs: temporary folders, fixture files and
-// answering modal UI (message boxes, menus, dialogs) from a queued timer.
+// Helpers shared by the test programs: temporary folders, fixture files,
+// commands. Modal questions are answered through ModalAnswers.h.
 #include <platform/String.h>
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <string>
 
 class QTemporaryDir;
-class QWidget;
 
 namespace test {
 
@@ -33,14 +31,6 @@ class TempDir {
 CString FixturePath(const char* name);
 std::string ReadFile(const CString& path);
 void WriteFile(const CString& path, const std::string& bytes);
-
-// Runs act on the first modal or popup widget that becomes active within
-// timeoutMs; call it before the code that opens the modal UI. The wait is long
-// so a loaded machine does not leave a dialog unanswered; an answer still
-// pending when its test ends is withdrawn (CancelPendingModalAnswers), so it
-// never answers the next test's dialog.
-void WhenModal(std::function<void(QWidget*)> act, int timeoutMs = 60000);
-void CancelPendingModalAnswers();
 
 // Runs a command through the shell and returns what it printed on stdout.
 std::string RunCommand(const std::string& command, int* exitCode = nullptr);
