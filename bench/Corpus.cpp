@@ -1,5 +1,7 @@
 #include "Corpus.h"
 
+#include "Peer.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +71,11 @@ std::vector<std::string> MakeCorpus(const std::string& folder, int n) {
     paths.push_back(path);
   }
   return paths;
+}
+
+int MakeVersionCorpus(const std::string& folder, int n, int version) {
+  MakeCorpus(folder, n);
+  return PeerConvert(folder, version);
 }
 
 void RemoveFolder(const std::string& folder) {

@@ -22,6 +22,11 @@ const std::vector<CorpusKind>& CorpusKinds();
 // their paths in creation order.
 std::vector<std::string> MakeCorpus(const std::string& folder, int n);
 
+// The same files with every tag rewritten by mutagen as ID3v2.<version> (3
+// or 4; untagged files stay so), to compare loading the two versions. Returns
+// the files that have a tag.
+int MakeVersionCorpus(const std::string& folder, int n, int version);
+
 // Removes the folder with everything in it.
 void RemoveFolder(const std::string& folder);
 

@@ -1,10 +1,19 @@
 #include "Floor.h"
 
+#include <id3/readers.h>
 #include <id3/tag.h>
+#include <id3/writer.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -19,18 +28,51 @@ const ID3_FrameID kTextFrames[] = {
     ID3FID_CONTENTTYPE, ID3FID_COMMENT,   ID3FID_COMPOSER,  ID3FID_COPYRIGHT, ID3FID_ENCODEDBY,
     ID3FID_ORIGARTIST, ID3FID_WWWUSER,    ID3FID_BAND,      ID3FID_PUBLISHER, ID3FID_CONDUCTOR};
 
-// The folder's MP3 files in name order, as the program lists them.
-std::vector<fs::path> Mp3Files(const std::string& folder) {
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    if (!entry.is_regular_file()) continue;
-    std::string ext = entry.path().extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (ext == ".mp3") files.push_back(entry.path());
+// A file's bytes mapped read-only for its lifetime, as the program reads them.
+class CMapped {
+ public:
+  explicit CMapped(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+      void* data = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+      if (data != MAP_FAILED) {
+        m_pData = static_cast<const char*>(data);
+        m_nSize = static_cast<std::size_t>(st.st_size);
+      }
+    }
+    ::close(fd);
   }
-  std::sort(files.begin(), files.end());
-  return files;
-}
+  ~CMapped() {
+    if (m_pData) ::munmap(const_cast<char*>(m_pData), m_nSize);
+  }
+  CMapped(const CMapped&) = delete;
+  CMapped& operator=(const CMapped&) = delete;
+
+  const char* Data() const { return m_pData; }
+  std::size_t Size() const { return m_nSize; }
+
+ private:
+  const char* m_pData = nullptr;
+  std::size_t m_nSize = 0;
+};
+
+// Collects what id3lib renders: a buffer of the tag's Size() can be overrun.
+class CStringWriter : public ID3_Writer {
+ public:
+  void close() override {}
+  void flush() override {}
+  pos_type getCur() override { return static_cast<pos_type>(m_bytes.size()); }
+  size_type writeChars(const char_type buf[], size_type len) override {
+    m_bytes.append(reinterpret_cast<const char*>(buf), len);
+    return len;
+  }
+  std::size_t Size() const { return m_bytes.size(); }
+
+ private:
+  std::string m_bytes;
+};
 
 unsigned long ReadFrameText(const ID3_Tag& tag, ID3_FrameID id) {
   const ID3_Frame* frame = tag.Find(id);
@@ -57,32 +99,47 @@ void SetFrameText(ID3_Tag& tag, ID3_FrameID id, const std::string& text) {
 
 }  // namespace
 
+std::vector<std::string> Mp3Files(const std::string& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::string ext = entry.path().extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == ".mp3") files.push_back(entry.path().string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 int FloorLoad(const std::string& folder, unsigned long* checksum) {
   int n = 0;
-  for (const fs::path& file : Mp3Files(folder)) {
+  for (const std::string& file : Mp3Files(folder)) {
+    const CMapped map(file);
     ID3_Tag tag;
-    tag.Link(file.c_str(), kLinkFlags);
+    ID3_MemoryReader reader(map.Data(), map.Size());
+    tag.Link(reader, kLinkFlags);
     for (ID3_FrameID id : kTextFrames) *checksum += ReadFrameText(tag, id);
     if (const Mp3_Headerinfo* info = tag.GetMp3HeaderInfo())
       *checksum += static_cast<unsigned long>(info->bitrate + info->frequency + info->time);
-    *checksum += tag.GetFileSize();
+    *checksum += map.Size();
     ++n;
   }
   return n;
 }
 
-int FloorWrite(const std::string& folder, const RuleValues& values) {
+int FloorRender(const std::string& folder, const RuleValues& values, unsigned long* checksum) {
   int n = 0;
-  for (const fs::path& file : Mp3Files(folder)) {
+  for (const std::string& file : Mp3Files(folder)) {
+    const CMapped map(file);
     ID3_Tag tag;
-    tag.Link(file.c_str(), kLinkFlags);
+    ID3_MemoryReader reader(map.Data(), map.Size());
+    tag.Link(reader, kLinkFlags);
     SetFrameText(tag, ID3FID_LEADARTIST, values.strArtist);
-    SetFrameText(tag, ID3FID_ALBUM, values.strAlbum);
-    SetFrameText(tag, ID3FID_TITLE, file.stem().string());
-    SetFrameText(tag, ID3FID_TRACKNUM, std::to_string(++n));
-    SetFrameText(tag, ID3FID_YEAR, values.strYear);
-    SetFrameText(tag, ID3FID_ORIGARTIST, "");
-    tag.Update();
+    tag.SetPadding(false);
+    CStringWriter writer;
+    tag.Render(writer, ID3TT_ID3V2);
+    *checksum += writer.Size();
+    ++n;
   }
   return n;
 }

@@ -18,6 +18,7 @@ namespace bench {
 // The main window with the handlers and members the benchmark drives.
 class CBenchDlg : public CQuilloryDlg {
  public:
+  using CQuilloryDlg::m_bDataChanged;
   using CQuilloryDlg::m_pTable;
   using CQuilloryDlg::m_strFolder;
   using CQuilloryDlg::OnOpenFolder;
@@ -88,6 +89,11 @@ double CWindowRun::UpdateList(const RuleValues& values) {
   m_pDlg->OnUpdateList();
   QApplication::processEvents();
   return Now() - start;
+}
+
+void CWindowRun::SetEveryArtist(const std::string& artist) {
+  for (int row = 0, rows = Rows(); row < rows; ++row) m_pDlg->m_pTable->UpdateRow(row, 2, artist.c_str());
+  m_pDlg->m_bDataChanged = true;
 }
 
 double CWindowRun::SaveAll() {

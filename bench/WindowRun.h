@@ -1,7 +1,8 @@
 #pragma once
 // Drives the program's real main window, offscreen, through its own command
-// handlers: Open Folder (the folder browser answered as a user would), Update
-// list with a rule that changes every row, Save all to disk.
+// handlers: Open Folder (the folder browser answered as a user would), an
+// edit of one field in every row, Save all to disk, Update list with a rule
+// that changes every row.
 #include "Floor.h"
 
 #include <memory>
@@ -28,6 +29,9 @@ class CWindowRun {
   // the Album box, title from the file name, tracks numbered, original artist
   // emptied. Seconds taken.
   double UpdateList(const RuleValues& values);
+  // Puts the artist into every row, as Update on each row would: a change of
+  // one field for Save all.
+  void SetEveryArtist(const std::string& artist);
   // Save all to disk, with the reload it ends with. Seconds taken.
   double SaveAll();
 

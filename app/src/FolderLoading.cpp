@@ -21,28 +21,29 @@ namespace {
 
 bool HasMp3Extension(const CString& name) { return platform::ExtensionOf(name).CompareNoCase(".mp3") == 0; }
 
-// Steps through every MP3 file the search finds (not folders named "x.mp3"),
-// in the order the search returns them.
-template <typename Visit>
-void ForEachMp3File(const CString& pattern, Visit visit) {
+// Every MP3 file the search finds (not folders named "x.mp3"), in the order
+// the search returns them.
+std::vector<CString> ListMp3Files(const CString& pattern) {
+  std::vector<CString> names;
   CFileFind finder;
   BOOL more = finder.FindFile(pattern, 0);
   while (more) {
     more = finder.FindNextFile();
-    if (!finder.IsDirectory() && HasMp3Extension(finder.GetFileName()))
-      visit(finder.GetFileName());
+    if (!finder.IsDirectory() && HasMp3Extension(finder.GetFileName())) names.push_back(finder.GetFileName());
   }
+  return names;
 }
 
-// Adds the field's cell of the linked file (named name in the folder) to the
-// row being built.
-void AddCell(CGridora& table, CMyMP3Tags& tags, const FieldSpec& field, const CString& name) {
+// The text of the field's cell for the linked file, named name in the folder
+// (its header facts already read).
+CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) {
   switch (field.fill) {
-    case Fill::kKey: table.AddRow(name.Left(name.GetLength() - 4), 0); break;
-    case Fill::kSizeKb: table.AddRow(static_cast<int>(tags.GetFileSize() / 1024)); break;
-    case Fill::kText: table.AddRow((tags.*field.pGetter)()); break;
-    case Fill::kClock: table.AddRow(tags.ConvDuration((tags.*field.pGetter)())); break;
+    case Fill::kKey: return name.Left(name.GetLength() - 4);
+    case Fill::kSizeKb: return CString::Formatted("%d", static_cast<int>(tags.GetFileSize() / 1024));
+    case Fill::kText: return (tags.*field.pGetter)();
+    case Fill::kClock: return tags.ConvDuration((tags.*field.pGetter)());
   }
+  return CString();
 }
 
 // New files of a save that a crash interrupted: the MP3 file beside each is
@@ -126,35 +127,86 @@ bool CQuilloryDlg::IsMp3FileName(const CString& name) {
 int CQuilloryDlg::CountMp3Files(const CString& pattern) {
   if (pattern.IsEmpty()) return 0;
   m_pTable->ClearTable();
-  int count = 0;
-  ForEachMp3File(pattern, [&count](const CString&) { ++count; });
-  return count;
+  // The folder is walked once per load: LoadFolder takes the names from here.
+  m_listing.strPattern = pattern;
+  m_listing.names = ListMp3Files(pattern);
+  return static_cast<int>(m_listing.names.size());
 }
 
 void CQuilloryDlg::LoadFolder(const CString& pattern) {
   if (pattern.IsEmpty()) return;
+  const std::vector<CString> names =
+      m_listing.strPattern == pattern ? std::move(m_listing.names) : ListMp3Files(pattern);
+  m_listing = {};
   const CBusyScope busy(m_bBusy);
   m_pTable->ClearTable();
   m_pStatus->SetupProgress(0, m_nFileCount);
   m_pStatus->StartProgress();
+  // Every row is an MP3 file and shows the same icon, so it is looked up once.
+  if (!names.empty()) {
+    m_pTable->ClearImages();
+    m_pTable->AddIcon(GetSmallShellIcon(platform::JoinPath(m_strFolder, names.front())));
+  }
   // Drawn once at the end: a repaint per added cell made a folder of
   // thousands of files take many seconds to load.
   m_list.SetRedraw(FALSE);
-  ForEachMp3File(pattern, [this](const CString& name) {
-    const CString path = platform::JoinPath(m_strFolder, name);
-    m_pTags->Link(path);
-    m_pTable->ClearImages();
-    m_pTable->AddIcon(GetSmallShellIcon(path));
-    m_pTags->GetHeaderInfo();
-    for (Field field : kColumnOrder) AddCell(*m_pTable, *m_pTags, SpecOf(field), name);
+  for (const CString& name : names) {
+    m_pTags->Link(platform::JoinPath(m_strFolder, name));
+    const std::vector<CString> cells = LinkedRowCells(name);
+    m_pTable->AddRow(cells.front(), 0);
+    for (std::size_t col = 1; col < cells.size(); ++col) m_pTable->AddRow(cells[col]);
     m_pTable->EndRow();
     m_pTags->Reset();
     m_pStatus->IncProgress();
     platform::PumpPaintEvents();
-  });
+  }
   m_list.SetRedraw(TRUE);
   m_pStatus->KillProgress();
   ClearEditBoxes();
+}
+
+std::vector<CString> CQuilloryDlg::LinkedRowCells(const CString& name) {
+  m_pTags->GetHeaderInfo();
+  std::vector<CString> cells;
+  cells.reserve(kColumnOrder.size());
+  for (Field field : kColumnOrder) cells.push_back(CellText(*m_pTags, SpecOf(field), name));
+  return cells;
+}
+
+void CQuilloryDlg::ReloadAfterSaveAll() {
+  m_pStatus->Clear();
+  RemoveLeftoversOfSaving(m_strFolder);
+  // A load puts each new row at the top, so it shows the listed files last
+  // first. When that is what the table holds, every row already shows what
+  // its file holds (SaveRow read it back), and reading the files once more
+  // would change nothing.
+  const std::vector<CString> names = ListMp3Files(FolderPattern());
+  const int rows = m_pTable->GetNumOfRow();
+  bool same = rows > 0 && rows == static_cast<int>(names.size());
+  for (int row = 0; same && row < rows; ++row) {
+    const CString& name = names[static_cast<std::size_t>(rows - 1 - row)];
+    same = m_pTable->GetValStr(row, ColumnOf(kFileName)) == name.Left(name.GetLength() - 4);
+  }
+  if (!same) {
+    OnReload();
+    return;
+  }
+  // The rest is what a reload does: the bar runs (here to its end at once),
+  // no row stays selected, the edit boxes are emptied, the totals recomputed.
+  m_nFileCount = rows;
+  {
+    const CBusyScope busy(m_bBusy);
+    m_pStatus->SetupProgress(0, m_nFileCount);
+    m_pStatus->StartProgress();
+    m_pStatus->IncProgress(m_nFileCount);
+    platform::PumpPaintEvents();
+    m_pStatus->KillProgress();
+  }
+  m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  m_list.SetSelectionMark(-1);
+  ClearEditBoxes();
+  UpdateFolderTotals();
+  m_pStatus->InfoMsg("All files have been reloaded");
 }
 
 HICON CQuilloryDlg::GetSmallShellIcon(const CString& path) {

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 class CMyMP3Tags;
 class CGridora;
@@ -59,6 +60,12 @@ class CQuilloryDlg : public CDialog {
   static bool IsMp3FileName(const CString& name);
   int CountMp3Files(const CString& pattern);
   void LoadFolder(const CString& pattern);
+  // The cells of the linked file's row, column by column, as a load shows
+  // them; name is the file's name in the folder.
+  std::vector<CString> LinkedRowCells(const CString& name);
+  // The reload that ends Save all: the folder is read again only when it no
+  // longer lists the table's files in the table's order.
+  void ReloadAfterSaveAll();
   HICON GetSmallShellIcon(const CString& path);
   void UpdateFolderTotals();
   void ShowFolderTotals(const CString& count, const CString& size, const CString& time);
@@ -88,8 +95,10 @@ class CQuilloryDlg : public CDialog {
   // Saving.
   void OnSaveAll();
   void SaveSelectedRow();
-  // True when the row's file holds the row's values afterwards.
-  bool SaveRow(int row);
+  // True when the row's file holds the row's values afterwards. As a step of
+  // Save all (bSaveAll), the row then shows what the file holds (Save all's
+  // reload relies on it), and "Data saved." is shown only when a frame is due.
+  bool SaveRow(int row, bool bSaveAll = false);
   void ReportSaveStep(const CString& step);
   void EnableAllControls(bool on);
 
@@ -136,6 +145,11 @@ class CQuilloryDlg : public CDialog {
   CListCtrl m_list;
   std::unique_ptr<CShellcmd> m_pShell;
   int m_nFileCount = 0;
+  // The names CountMp3Files found, for the LoadFolder of the same pattern.
+  struct FolderListing {
+    CString strPattern;
+    std::vector<CString> names;
+  } m_listing;
   bool m_bDataChanged = false;
   bool m_bBusy = false;  // a save or a folder load is running
   CString m_strFolder;

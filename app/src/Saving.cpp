@@ -27,7 +27,7 @@ void CQuilloryDlg::OnSaveAll() {
     EnableAllControls(false);
     m_progressCtrl.ShowWindow(SW_SHOW);
     for (int row = 0; row < rows; ++row) {
-      if (SaveRow(row)) continue;
+      if (SaveRow(row, true)) continue;
       if (++failed == 1) firstFailure = m_strSaveError;
     }
     EnableAllControls(true);
@@ -40,7 +40,7 @@ void CQuilloryDlg::OnSaveAll() {
     return;
   }
   m_bDataChanged = false;
-  OnReload();
+  ReloadAfterSaveAll();
 }
 
 void CQuilloryDlg::SaveSelectedRow() {
@@ -56,8 +56,11 @@ void CQuilloryDlg::SaveSelectedRow() {
   m_progressCtrl.ShowWindow(SW_HIDE);
 }
 
-bool CQuilloryDlg::SaveRow(int row) {
-  m_pStatus->Clear();
+bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
+  // Within Save all the texts of each file are put up only for the frames
+  // that are painted; the run ends with a message of its own.
+  const bool showStatus = !bSaveAll || platform::PaintIsDue();
+  if (showStatus) m_pStatus->Clear();
   m_strSaveError.Empty();
   if (row > m_pTable->GetNumOfRow() - 1 || row < 0 || m_strFolder.IsEmpty()) return false;
   const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
@@ -78,19 +81,31 @@ bool CQuilloryDlg::SaveRow(int row) {
   }
   m_pTags->EndUpdate();
   const CString failure = m_pTags->GetLastWriteError();
-  m_pTags->Reset();
   if (!failure.IsEmpty()) {
+    m_pTags->Reset();
     m_strSaveError = CString::Formatted("%s was not saved: %s.", platform::FileNameOf(path), failure);
     m_pStatus->ErrorMsg(m_strSaveError);
     return false;
   }
-  m_pStatus->Done("Data saved.");
+  if (bSaveAll) {
+    // The tag object reads what the file now holds (after a write, the file
+    // itself again), so the row shows it without a second reading later.
+    const std::vector<CString> cells = LinkedRowCells(platform::FileNameOf(path));
+    for (int col = 0; col < static_cast<int>(cells.size()); ++col)
+      if (m_pTable->GetValStr(row, col) != cells[static_cast<std::size_t>(col)])
+        m_pTable->UpdateRow(row, col, cells[static_cast<std::size_t>(col)]);
+  }
+  m_pTags->Reset();
+  if (showStatus) m_pStatus->Done("Data saved.");
   return true;
 }
 
 void CQuilloryDlg::ReportSaveStep(const CString& step) {
-  m_pStatus->InfoMsg(CString::Formatted("Update tag ->%s", step));
   m_pProgress->Inc();
+  // The window is painted at most every 20 ms; the step on show then is put
+  // into the status bar, not each step of every row.
+  if (!platform::PaintIsDue()) return;
+  m_pStatus->InfoMsg(CString::Formatted("Update tag ->%s", step));
   platform::PumpPaintEvents();
 }
 

@@ -401,7 +401,7 @@ BOOL CListCtrl::GetSubItemRect(int item, int subItem, int, CRect& rect) const {
 }
 
 void CListCtrl::SetRedraw(BOOL redraw) {
-  if (ListView* view = ViewOf(this)) view->setUpdatesEnabled(redraw != FALSE);
+  if (ListView* view = ViewOf(this)) view->SetRedraw(redraw != FALSE);
 }
 
 BOOL CListCtrl::OnNotify(NMHDR* header, LRESULT* result) {

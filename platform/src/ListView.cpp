@@ -105,6 +105,23 @@ void ListView::ApplyLook() {
   viewport()->update();
 }
 
+void ListView::SetRedraw(bool on) {
+  m_bRedrawOff = !on;
+  setUpdatesEnabled(on);
+  if (on && m_bLayoutPending) {
+    m_bLayoutPending = false;
+    doItemsLayout();
+  }
+}
+
+void ListView::doItemsLayout() {
+  if (m_bRedrawOff) {
+    m_bLayoutPending = true;
+    return;
+  }
+  QTreeWidget::doItemsLayout();
+}
+
 void ListView::TrackHot(const QPoint& pos) {
   const QModelIndex index = indexAt(pos);
   const int row = RowOf(index);

@@ -46,6 +46,12 @@ class ListView : public QTreeWidget {
   // Applies the colours and extended styles to the widget.
   void ApplyLook();
 
+  // Redraw off: the rows are neither painted nor laid out. A load adds
+  // thousands of them, and the layout the view would do at every pass of the
+  // event loop walks them all; redraw on lays them out once.
+  void SetRedraw(bool on);
+  void doItemsLayout() override;
+
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -60,6 +66,8 @@ class ListView : public QTreeWidget {
 
   int m_nHotRow = -2;
   int m_nHotColumn = -2;
+  bool m_bRedrawOff = false;
+  bool m_bLayoutPending = false;  // a layout was asked for while redraw was off
 };
 
 // Draws grid lines in the outline colour and leaves the highlight off the

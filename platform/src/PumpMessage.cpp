@@ -6,14 +6,28 @@
 
 namespace platform {
 
-void PumpPaintEvents() {
-  if (!QCoreApplication::instance()) return;
-  // A screen shows no more than some fifty frames a second; pumping more
-  // often would only slow a loop over thousands of files.
+namespace {
+
+constexpr qint64 kFrameMs = 20;
+
+// Since the last pump; pumping more often would only slow a loop over
+// thousands of files.
+QElapsedTimer& SinceLastPump() {
   static QElapsedTimer sinceLast;
-  if (sinceLast.isValid() && sinceLast.elapsed() < 20) return;
+  return sinceLast;
+}
+
+}  // namespace
+
+bool PaintIsDue() {
+  const QElapsedTimer& sinceLast = SinceLastPump();
+  return QCoreApplication::instance() && (!sinceLast.isValid() || sinceLast.elapsed() >= kFrameMs);
+}
+
+void PumpPaintEvents() {
+  if (!PaintIsDue()) return;
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  sinceLast.start();
+  SinceLastPump().start();
 }
 
 }  // namespace platform

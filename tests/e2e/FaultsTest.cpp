@@ -3,14 +3,18 @@
 // window that does not paint while it works or closes in the middle of it.
 #include "MainWindowDriver.h"
 
+#include <progress/IndvProgress.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProgressBar>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -212,12 +216,68 @@ TEST_F(FaultsTest, TheWindowPaintsWhileItLoadsAndSaves) {
   OpenFolder(m_dir.Path());
   SetEveryArtist("Painted");
   test::ProcessEvents();
+  // The window paints a frame at most every 20 ms; past that, the save's
+  // first step paints one, however quick the rest is.
+  QTest::qSleep(25);
   PaintCounter counter;
   qApp->installEventFilter(&counter);
   Click(IDC_SAVE_ALL);  // saves, then loads again; the bars exist only meanwhile
   qApp->removeEventFilter(&counter);
   EXPECT_EQ(Status(), "All files have been reloaded");
   EXPECT_GT(counter.paints, 0);
+}
+
+// Follows the status bar's progress bar while a folder loads: the values it is
+// painted with and the highest it is given. Each step is slowed down, so that
+// the load spans several of the window's 20 ms frames.
+class BarWatcher : public QObject {
+ public:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    auto* bar = qobject_cast<QProgressBar*>(object);
+    if (bar && event->type() == QEvent::Show)
+      connect(bar, &QProgressBar::valueChanged, this, [this](int value) {
+        highest = std::max(highest, value);
+        ++steps;
+        QTest::qSleep(3);
+      });
+    if (bar && event->type() == QEvent::Paint) painted.push_back(bar->value());
+    return false;
+  }
+  std::vector<int> painted;
+  int highest = -1;
+  int steps = 0;
+};
+
+TEST_F(FaultsTest, TheLoadBarMovesToItsEndAndIsPaintedWithTheWindowNotPerStep) {
+  for (int i = 0; i < 30; ++i) m_dir.CopyFixture("cbr_v23_latin1.mp3", CString::Formatted("%02d.mp3", i));
+  BarWatcher watcher;
+  qApp->installEventFilter(&watcher);
+  OpenFolder(m_dir.Path());
+  qApp->removeEventFilter(&watcher);
+  ASSERT_EQ(Rows(), 30);
+  EXPECT_EQ(watcher.highest, 100);
+  EXPECT_EQ(watcher.steps, 30);
+  EXPECT_TRUE(std::is_sorted(watcher.painted.begin(), watcher.painted.end()));
+  ASSERT_GE(watcher.painted.size(), 2u);
+  EXPECT_LT(watcher.painted.front(), watcher.painted.back());
+  EXPECT_LT(watcher.painted.size(), 15u);
+}
+
+// The status bar names a save step only for the frames that are painted:
+// the first step after a frame's time, not each of the fourteen of a row.
+TEST_F(FaultsTest, SaveStepsPutUpTheirNameOnlyWhenAFrameIsDue) {
+  auto* bar = dynamic_cast<CProgressCtrl*>(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS));
+  ASSERT_NE(bar, nullptr);
+  m_dlg.m_pProgress->SetRange(0, 14, 1);
+  QTest::qSleep(25);
+  for (const char* step : {"Artist", "Album", "Title", "Track", "Year", "Original Artist", "Comment", "Composer",
+                           "Encoded by", "Copyright", "URL", "Band", "Publisher", "Conductor"})
+    m_dlg.ReportSaveStep(step);
+  EXPECT_EQ(Status(), "Update tag ->Artist");
+  EXPECT_EQ(bar->GetPos(), 14);  // every step is counted
+  QTest::qSleep(25);
+  m_dlg.ReportSaveStep("Year");
+  EXPECT_EQ(Status(), "Update tag ->Year");
 }
 
 // Each time a progress bar appears (the save bar, then the status bar's while

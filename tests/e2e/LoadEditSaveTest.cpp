@@ -5,6 +5,8 @@
 #include <tags/MyMP3Tags.h>
 
 #include <QDir>
+#include <QHeaderView>
+#include <QPersistentModelIndex>
 
 #include <cstdlib>
 #include <sstream>
@@ -222,6 +224,60 @@ TEST_F(LoadEditSaveTest, UpdateListRuleCombinations) {
   Click(IDC_UNCHECK_ALL);
   EXPECT_EQ(Status(), "All check boxes gave been unchecked.");
   EXPECT_EQ(m_dlg.IsDlgButtonChecked(IDC_RULE_LAST), BST_UNCHECKED);
+}
+
+// Save all ends with a reload: whatever happened to the folder or the table
+// meanwhile, the table then is what a fresh load of the folder shows, cell by
+// cell. The edits grow some tags (the size column changes), empty a frame and
+// add an ID3v2 tag to files that had none.
+TEST_F(LoadEditSaveTest, AfterSaveAllTheTableIsWhatAFreshLoadShows) {
+  enum Meanwhile { kNothing, kFileAdded, kRowsSorted };
+  for (Meanwhile meanwhile : {kNothing, kFileAdded, kRowsSorted}) {
+    SCOPED_TRACE(meanwhile);
+    test::TempDir dir;
+    for (const char* f : {"cbr_v23_latin1.mp3", "cbr_v23_utf16_v1.mp3", "v1_only.mp3", "untagged.mp3",
+                          "vbr_mpeg2_mono.mp3", "Upper.MP3", "two_comments.mp3", "id3lib_written.mp3"})
+      dir.CopyFixture(f);
+    OpenFolder(dir.Path());
+    ASSERT_EQ(Rows(), 8);
+    const int kilobytesBefore = std::stoi(Cell(RowOf("untagged"), 1));
+    SetRule(IDC_RULE_FIRST, true);
+    Type(IDC_EDIT_ARTIST, "Ünïcode ♫ Artist");
+    SetRule(IDC_RULE_FIRST + 6, true);
+    Type(IDC_EDIT_COMMENT, std::string(3000, 'c').c_str());
+    SetRule(IDC_RULE_FIRST + 7, true);
+    Type(IDC_EDIT_COMPOSER, "");
+    Click(IDC_UPDATE_LIST);
+    if (meanwhile == kFileAdded) dir.CopyFixture("cbr_mpeg2_mono.mp3", "added.mp3");
+    if (meanwhile == kRowsSorted) {
+      QHeaderView* header = View()->header();
+      QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                        QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    }
+    SelectRow(2);
+    const QPersistentModelIndex firstRow(View()->model()->index(0, 0));
+    Click(IDC_SAVE_ALL);
+    // The rows are kept (they show the files already) only while the folder
+    // lists the files as the table does; else they are read again.
+    EXPECT_EQ(firstRow.isValid(), meanwhile == kNothing);
+    EXPECT_EQ(Status(), "All files have been reloaded");
+    EXPECT_FALSE(m_dlg.m_bDataChanged);
+    EXPECT_EQ(m_dlg.m_list.GetSelectedCount(), 0);
+
+    test::TestDlg fresh;
+    fresh.SetStartFolder(dir.Path());
+    ASSERT_TRUE(fresh.Create());
+    ASSERT_EQ(Rows(), fresh.m_list.GetItemCount());
+    EXPECT_EQ(Rows(), meanwhile == kFileAdded ? 9 : 8);
+    for (int row = 0; row < Rows(); ++row)
+      for (int col = 0; col < 24; ++col)
+        EXPECT_EQ(Cell(row, col), fresh.m_list.GetItemText(row, col).Str()) << "row " << row << " column " << col;
+    for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME})
+      EXPECT_EQ(Total(id), fresh.GetDlgItemText(id).Str());
+    const int grown = RowOf("untagged");
+    EXPECT_GT(std::stoi(Cell(grown, 1)), kilobytesBefore);
+    EXPECT_EQ(Cell(grown, 2), "Ünïcode ♫ Artist");
+  }
 }
 
 }  // namespace

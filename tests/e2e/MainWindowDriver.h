@@ -33,7 +33,9 @@ class TestDlg : public CQuilloryDlg {
  public:
   using CQuilloryDlg::m_bDataChanged;
   using CQuilloryDlg::m_list;
+  using CQuilloryDlg::m_pProgress;
   using CQuilloryDlg::m_strFolder;
+  using CQuilloryDlg::ReportSaveStep;
   using CQuilloryDlg::RowFilePath;
   using CQuilloryDlg::SaveSelectedRow;
 };

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <QWidget>
@@ -212,6 +213,26 @@ TEST_F(ListCtrlTest, SubItemRectIsInClientCoordinatesBelowTheHeader) {
 }
 
 int CALLBACK ByData(LPARAM a, LPARAM b, LPARAM) { return a < b ? -1 : (a > b ? 1 : 0); }
+
+// Rows added with redraw off are laid out (scroll range, cell rects) once
+// redraw is on again, not at each pass of the event loop in between.
+TEST_F(ListCtrlTest, RowsAddedWithRedrawOffAreLaidOutWhenRedrawComesBack) {
+  QTest::qWait(1);
+  m_list.SetRedraw(FALSE);
+  for (int i = 0; i < 200; ++i) m_list.InsertItem(0, CString::Formatted("row %d", i));
+  QTest::qWait(1);
+  EXPECT_EQ(View()->verticalScrollBar()->maximum(), 0);
+  m_list.SetRedraw(TRUE);
+  EXPECT_GT(View()->verticalScrollBar()->maximum(), 0);
+  CRect first, last;
+  ASSERT_TRUE(m_list.GetSubItemRect(0, 0, LVIR_BOUNDS, first));
+  ASSERT_TRUE(m_list.GetSubItemRect(199, 0, LVIR_BOUNDS, last));
+  EXPECT_EQ(last.top - first.top, 199 * first.Height());
+  EXPECT_EQ(m_list.GetItemText(0, 0), "row 199");
+  // Redraw on without rows added meanwhile lays nothing out again.
+  m_list.SetRedraw(TRUE);
+  EXPECT_EQ(m_list.GetItemCount(), 200);
+}
 
 TEST_F(ListCtrlTest, SortItemsIsStableAndKeepsTheSelection) {
   AddRows({"a", "b", "c", "d"});

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPaintEvent>
 #include <QProgressBar>
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -100,6 +103,50 @@ TEST_F(CProgressCtrlTest, MarqueeStyleTurnsTheBarBusyAndBack) {
   EXPECT_EQ(ctrl.GetStyle(), before);
   EXPECT_EQ(Shown(ctrl)->maximum(), 14);
   EXPECT_EQ(Shown(ctrl)->value(), 4);
+}
+
+// Records the bar's value at each of its paints.
+class PaintedValues : public QObject {
+ public:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::Paint) values.push_back(static_cast<QProgressBar*>(object)->value());
+    return false;
+  }
+  std::vector<int> values;
+};
+
+TEST_F(CProgressCtrlTest, NewPositionsArePaintedWithTheNextUpdateNotAtOnce) {
+  CProgressCtrl ctrl;
+  ASSERT_EQ(ctrl.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 20), m_parent, 1), 1);
+  m_top->show();
+  QApplication::processEvents();
+  PaintedValues painted;
+  Shown(ctrl)->installEventFilter(&painted);
+  // Every kind of change: position, step, range, marquee and back.
+  for (int pos : {10, 50, 99}) ctrl.SetPos(pos);
+  ctrl.StepIt();
+  ctrl.SetRange32(0, 200);
+  ctrl.ModifyStyle(0, PBS_MARQUEE);
+  ctrl.ModifyStyle(PBS_MARQUEE, 0);
+  EXPECT_TRUE(painted.values.empty());
+  EXPECT_TRUE(Shown(ctrl)->updatesEnabled());
+  QApplication::processEvents();
+  ASSERT_EQ(painted.values.size(), 1u);  // the changes are painted once, together
+  EXPECT_EQ(painted.values[0], 100);
+  EXPECT_EQ(Shown(ctrl)->value(), 100);
+  // A position the bar already shows asks for no paint.
+  ctrl.SetPos(100);
+  ctrl.SetRange32(0, 200);
+  QApplication::processEvents();
+  EXPECT_EQ(painted.values.size(), 1u);
+
+  // A bar whose window paints nothing now stays so.
+  m_top->setUpdatesEnabled(false);
+  ctrl.SetPos(5);
+  EXPECT_FALSE(Shown(ctrl)->updatesEnabled());
+  m_top->setUpdatesEnabled(true);
+  QApplication::processEvents();
+  EXPECT_EQ(painted.values.back(), 5);
 }
 
 TEST_F(CProgressCtrlTest, BindsToABarMadeFromADialogTemplate) {

@@ -1,0 +1,16 @@
+#pragma once
+// The peer: mutagen, in its own Python process started once per measurement,
+// timing only its own loop over the same files (mutagen_peer.py).
+#include <string>
+
+namespace bench {
+
+// Seconds mutagen took to read every MP3 file's tags and MPEG facts.
+double PeerLoad(const std::string& folder);
+// Seconds mutagen took to set each file's artist and save it as ID3v2.3.
+double PeerSave(const std::string& folder, const std::string& artist);
+// Rewrites every tag of the folder as ID3v2.<version> (3 or 4) with mutagen;
+// returns the files that have a tag.
+int PeerConvert(const std::string& folder, int version);
+
+}  // namespace bench
