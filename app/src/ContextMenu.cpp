@@ -1,6 +1,7 @@
 // The list's context menu, play, delete, column sort and the panel toggle.
 #include "QuilloryDlg.h"
 
+#include "FailedRows.h"
 #include "Fields.h"
 #include "Resource.h"
 #include "RowFiles.h"
@@ -52,6 +53,14 @@ void CQuilloryDlg::OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 0;
 }
 
+void CQuilloryDlg::OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 0;
+  const auto* item = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+  if (!(item->uNewState & LVIS_SELECTED)) return;
+  const CString message = m_pFailedRows->MessageOf(item->iItem);
+  if (!message.IsEmpty()) m_pStatus->ErrorMsg(message);
+}
+
 void CQuilloryDlg::OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult) {
   m_pTable->SortData(pNMHDR, pResult);
   *pResult = 0;
@@ -90,23 +99,31 @@ void CQuilloryDlg::OnExplore() {}
 
 void CQuilloryDlg::OnTogglePanel() {
   m_pStatus->Clear();
-  const int width = m_rcList.Width();
-  const int templateHeight = m_rcList.Height();
+  // The window may have grown since start-up: the list keeps its present
+  // width, and both heights grow with the window, as the group box moves.
+  CRect list;
+  m_list.GetWindowRect(&list);
+  ScreenToClient(&list);
+  CRect group;
+  m_grpTags.GetWindowRect(&group);
+  ScreenToClient(&group);
+  const int expandedHeight = group.bottom - list.top;
+  const int shownHeight = m_rcList.Height() + expandedHeight - m_nListExpandedHeight;
   // The list grows or shrinks a pixel at a time, painted at each step.
   const auto resizeList = [&](int height) {
-    m_list.MoveWindow(m_rcList.left, m_rcList.top, width, height, TRUE);
+    m_list.MoveWindow(list.left, list.top, list.Width(), height, TRUE);
     m_list.UpdateWindow();
   };
 
   if (!m_bPanelHidden) {
     m_bPanelHidden = true;
-    for (int height = templateHeight; height <= m_nListExpandedHeight; ++height) resizeList(height);
+    for (int height = shownHeight; height <= expandedHeight; ++height) resizeList(height);
     ShowPanel(SW_HIDE);
     SetDlgItemText(IDC_TOGGLE_PANEL, "^");
   } else {
     m_bPanelHidden = false;
     ShowPanel(SW_SHOW);
-    for (int height = m_nListExpandedHeight; height >= templateHeight; --height) resizeList(height);
+    for (int height = expandedHeight; height >= shownHeight; --height) resizeList(height);
     SetDlgItemText(IDC_TOGGLE_PANEL, "_");
   }
 }

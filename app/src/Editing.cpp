@@ -39,12 +39,17 @@ void CQuilloryDlg::FillEditBoxes() {
   if (m_pTable->GetNumOfRow() <= 0 || row < 0) return;
   for (Field field : kPanelFields) this->*SpecOf(field).edit.pValue = m_pTable->GetValStr(row, ColumnOf(field));
   UpdateData(FALSE);
-  if (CWnd* update = GetDlgItem(IDC_UPDATE_ROW)) update->EnableWindow(TRUE);
+  EnableUpdateForBoxes();
 }
 
 void CQuilloryDlg::ClearEditBoxes() {
   for (Field field : kPanelFields) (this->*SpecOf(field).edit.pValue).Empty();
   UpdateData(FALSE);
-  if (CWnd* update = GetDlgItem(IDC_UPDATE_ROW)) update->EnableWindow(FALSE);
+  EnableUpdateForBoxes();
   m_pStatus->InfoMsg("All edit boxes have been cleared.");
+}
+
+void CQuilloryDlg::EnableUpdateForBoxes() {
+  // The read-only file-name box names the row the boxes were filled from.
+  if (CWnd* update = GetDlgItem(IDC_UPDATE_ROW)) update->EnableWindow(m_strFileName.IsEmpty() ? FALSE : TRUE);
 }

@@ -1,6 +1,7 @@
 // Folder loading: Open Folder, Reload and the three folder totals.
 #include "QuilloryDlg.h"
 
+#include "FailedRows.h"
 #include "Fields.h"
 #include "Resource.h"
 #include "RowFiles.h"
@@ -105,8 +106,9 @@ bool CQuilloryDlg::LoadCurrentFolder() {
   RemoveLeftoversOfSaving(m_strFolder);
   const CString pattern = FolderPattern();
   m_nFileCount = CountMp3Files(pattern);
-  // Whatever the table held is gone now, and with it every edit.
+  // Whatever the table held is gone now, and with it every edit and mark.
   m_bDataChanged = false;
+  m_pFailedRows->Forget();
   if (m_nFileCount <= 0) {
     const CString folder = m_strFolder;
     m_strFolder.Empty();

@@ -3,6 +3,7 @@
 #include "QuilloryDlg.h"
 
 #include "AboutDlg.h"
+#include "FailedRows.h"
 #include "Fields.h"
 #include "Resource.h"
 #include "Templates.h"
@@ -10,6 +11,7 @@
 
 #include <dialogs/FolderDialog.h>
 #include <menus/IconMenu.h>
+#include <platform/DynamicLayout.h>
 #include <platform/MessageBox.h>
 #include <platform/Path.h>
 #include <platform/Resources.h>
@@ -38,6 +40,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pMenu = std::make_unique<CIconMenu>();
   m_pProgress = std::make_unique<CIndvProgress>();
   m_pTextColor = std::make_unique<CTextColor>();
+  m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get());
 
   RouteCommand(IDOK, [this] { OnExit(); });
   RouteCommand(IDC_OPEN_FOLDER, [this] { OnOpenFolder(); });
@@ -55,6 +58,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(IDC_TOGGLE_PANEL, [this] { OnTogglePanel(); });
   RouteNotify(IDC_FILE_LIST, NM_RCLICK, [this](NMHDR* h, LRESULT* r) { OnListRClick(h, r); });
   RouteNotify(IDC_FILE_LIST, LVN_HOTTRACK, [this](NMHDR* h, LRESULT* r) { OnListHotTrack(h, r); });
+  RouteNotify(IDC_FILE_LIST, LVN_ITEMCHANGED, [this](NMHDR* h, LRESULT* r) { OnListItemChanged(h, r); });
   // The list's header reports its clicks with control id 0.
   RouteNotify(0, HDN_ITEMCLICKA, [this](NMHDR* h, LRESULT* r) { OnHeaderItemClick(h, r); });
   RouteCommand(IDC_WEB_SITE, [this] { OnWebSite(); });
@@ -63,6 +67,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
+  m_pFailedRows.reset();
   m_pTags.reset();
   m_pTable.reset();
   m_pStatus.reset();
@@ -106,6 +111,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   ScreenToClient(&group);
   m_nListExpandedHeight = group.bottom - m_rcList.top;
   m_bPanelHidden = false;
+  AnchorControls();
 
   m_pMenu->SetMenuItemDim(0, 22, 5, 5);
   m_pMenu->InsertItem(IDI_PLAY, "Play");
@@ -125,6 +131,24 @@ BOOL CQuilloryDlg::OnInitDialog() {
 
   if (!m_strStartFolder.IsEmpty()) OpenStartFolder();
   return TRUE;
+}
+
+void CQuilloryDlg::AnchorControls() {
+  EnableDynamicLayout();
+  CMFCDynamicLayout* layout = GetDynamicLayout();
+  using Layout = CMFCDynamicLayout;
+  layout->AddItem(&m_list, Layout::MoveNone(), Layout::SizeHorizontalAndVertical(100, 100));
+  for (int id : {IDC_SAVE_ALL, IDC_PLAY, IDC_TOGGLE_PANEL, IDC_DELETE_ROW})
+    layout->AddItem(id, Layout::MoveHorizontal(100), Layout::SizeNone());
+  for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
+    CRect rect;
+    child->GetWindowRect(&rect);
+    ScreenToClient(&rect);
+    if (rect.top < m_rcList.bottom) continue;
+    // The status bar spans the window's width; the rest keep their size.
+    const bool spans = child->GetDlgCtrlID() == IDC_STATUS_BAR;
+    layout->AddItem(child, Layout::MoveVertical(100), spans ? Layout::SizeHorizontal(100) : Layout::SizeNone());
+  }
 }
 
 HBRUSH CQuilloryDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {

@@ -21,6 +21,7 @@ class CFolderDialog;
 class CIndvProgress;
 class CShellcmd;
 class CIconMenu;
+class CFailedRows;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -85,6 +86,8 @@ class CQuilloryDlg : public CDialog {
   void OnUpdateRow();
   void FillEditBoxes();
   void ClearEditBoxes();
+  // Update is enabled exactly while the boxes hold a row.
+  void EnableUpdateForBoxes();
 
   // Apply-to-all rules.
   void OnCheckAll();
@@ -101,11 +104,15 @@ class CQuilloryDlg : public CDialog {
   bool SaveRow(int row, bool bSaveAll = false);
   void ReportSaveStep(const CString& step);
   void EnableAllControls(bool on);
+  // Marks the row as saved or not after SaveRow returned saved.
+  void NoteSaveResult(int row, bool saved);
 
   // The list's context menu, play, delete, sort and the panel toggle.
   void OnListRClick(NMHDR* pNMHDR, LRESULT* pResult);
   void OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult);
   void OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult);
+  // A row became selected: a row whose file was not saved says why.
+  void OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
   void OnPlay();
   void OnDeleteRow();
   void OnExplore();
@@ -113,6 +120,10 @@ class CQuilloryDlg : public CDialog {
   void OnWebSite();
   // Shows (SW_SHOW) or hides (SW_HIDE) the tag panel, Exit and Help.
   void ShowPanel(int command);
+  // Lets the window be resized: the list takes the growth, the controls
+  // below it move with the bottom edge, the buttons at the right with the
+  // right edge.
+  void AnchorControls();
 
   // The HTML report of the folder.
   void WriteReport();
@@ -193,8 +204,12 @@ class CQuilloryDlg : public CDialog {
   int m_nHotItem = 0;
   int m_nHotSubItem = 0;
   CProgressCtrl m_progressCtrl;
+  // The rows whose files the last saves could not write, drawn in red.
+  std::unique_ptr<CFailedRows> m_pFailedRows;
 
  private:
   CString m_strStartFolder;
-  CString m_strSaveError;  // why the last SaveRow failed, for Save all's summary
+  // The file the last SaveRow could not write and why, for Save all's summary.
+  CString m_strSaveFile;
+  CString m_strSaveReason;
 };

@@ -1,6 +1,7 @@
 // Saving the table's tags to the files.
 #include "QuilloryDlg.h"
 
+#include "FailedRows.h"
 #include "Fields.h"
 #include "Resource.h"
 
@@ -27,8 +28,9 @@ void CQuilloryDlg::OnSaveAll() {
     EnableAllControls(false);
     m_progressCtrl.ShowWindow(SW_SHOW);
     for (int row = 0; row < rows; ++row) {
-      if (SaveRow(row, true)) continue;
-      if (++failed == 1) firstFailure = m_strSaveError;
+      const bool saved = SaveRow(row, true);
+      NoteSaveResult(row, saved);
+      if (!saved && ++failed == 1) firstFailure = m_strSaveFile + ": " + m_strSaveReason;
     }
     EnableAllControls(true);
     m_progressCtrl.ShowWindow(SW_HIDE);
@@ -36,7 +38,8 @@ void CQuilloryDlg::OnSaveAll() {
   if (failed > 0) {
     // The edits stay in the table, still marked unsaved, so nothing the user
     // typed is lost; a reload would replace them with what the files hold.
-    m_pStatus->ErrorMsg(CString::Formatted("%d of %d files were not saved. %s", failed, rows, firstFailure));
+    m_pStatus->ErrorMsg(CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s",
+                                           failed, rows, firstFailure));
     return;
   }
   m_bDataChanged = false;
@@ -51,7 +54,7 @@ void CQuilloryDlg::SaveSelectedRow() {
   m_pProgress->SetRange(0, kEditableCount, 1);
   EnableAllControls(false);
   m_progressCtrl.ShowWindow(SW_SHOW);
-  SaveRow(row);
+  NoteSaveResult(row, SaveRow(row));
   EnableAllControls(true);
   m_progressCtrl.ShowWindow(SW_HIDE);
 }
@@ -61,15 +64,18 @@ bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
   // that are painted; the run ends with a message of its own.
   const bool showStatus = !bSaveAll || platform::PaintIsDue();
   if (showStatus) m_pStatus->Clear();
-  m_strSaveError.Empty();
+  m_strSaveFile.Empty();
+  m_strSaveReason.Empty();
   if (row > m_pTable->GetNumOfRow() - 1 || row < 0 || m_strFolder.IsEmpty()) return false;
   const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
   const CString path = RowFilePath(row);
-  if (path.IsEmpty()) {
-    m_strSaveError = CString::Formatted("%s.mp3 was not saved: no single file of that name is in the folder", key);
-    m_pStatus->ErrorMsg(m_strSaveError);
+  const auto fail = [this](const CString& file, const CString& reason) {
+    m_strSaveFile = file;
+    m_strSaveReason = reason;
+    m_pStatus->ErrorMsg(CString::Formatted("%s was not saved: %s", file, reason));
     return false;
-  }
+  };
+  if (path.IsEmpty()) return fail(key + ".mp3", "no single file of that name is in the folder.");
   m_pTags->Reset();
   m_pTags->Link(path);
   // One write for all the editable fields, so a growing tag rewrites the file once.
@@ -83,9 +89,7 @@ bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
   const CString failure = m_pTags->GetLastWriteError();
   if (!failure.IsEmpty()) {
     m_pTags->Reset();
-    m_strSaveError = CString::Formatted("%s was not saved: %s.", platform::FileNameOf(path), failure);
-    m_pStatus->ErrorMsg(m_strSaveError);
-    return false;
+    return fail(platform::FileNameOf(path), failure + ".");
   }
   if (bSaveAll) {
     // The tag object reads what the file now holds (after a write, the file
@@ -100,6 +104,13 @@ bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
   return true;
 }
 
+void CQuilloryDlg::NoteSaveResult(int row, bool saved) {
+  if (saved)
+    m_pFailedRows->Unmark(row);
+  else if (!m_strSaveFile.IsEmpty())  // else not a row of a loaded folder: nothing to mark
+    m_pFailedRows->Mark(row, CString::Formatted("%s was not saved: %s", m_strSaveFile, m_strSaveReason));
+}
+
 void CQuilloryDlg::ReportSaveStep(const CString& step) {
   m_pProgress->Inc();
   // The window is painted at most every 20 ms; the step on show then is put
@@ -112,4 +123,6 @@ void CQuilloryDlg::ReportSaveStep(const CString& step) {
 void CQuilloryDlg::EnableAllControls(bool on) {
   for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT))
     if (child->GetDlgCtrlID() != IDC_STATIC) child->EnableWindow(on ? TRUE : FALSE);
+  // Update stays as the edit boxes have it: enabled only while they hold a row.
+  if (on) EnableUpdateForBoxes();
 }

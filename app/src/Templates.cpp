@@ -14,6 +14,8 @@
 namespace {
 
 constexpr DWORD kDialogStyle = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+// The main window is resizable and can be maximised.
+constexpr DWORD kMainStyle = kDialogStyle | WS_THICKFRAME | WS_MAXIMIZEBOX;
 constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kButton = kVisible | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kGroup = kVisible | BS_GROUPBOX;
@@ -47,7 +49,7 @@ static_assert(std::size(kPanelPlaces) == kPanelEnd, "a place for every edit box"
 
 platform::DialogTemplate MakeMainTemplate() {
   platform::DialogTemplate t{IDD_QUILLORY_DIALOG, "TarvelloNet-Mp3 Tag Editor", 635, 387, "MS Shell Dlg", 8,
-                             kDialogStyle, {}};
+                             kMainStyle, {}};
   auto& items = t.items;
   items = {
       {IDC_STATIC, "Button", "Folder operations", 6, 7, 213, 28, kGroup},

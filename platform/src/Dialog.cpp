@@ -3,6 +3,7 @@
 #include <platform/Resources.h>
 #include <platform/WinApp.h>
 
+#include "AccessibleName.h"
 #include "ControlFactory.h"
 #include "ControlsImpl.h"
 #include "Handles.h"
@@ -37,14 +38,6 @@ QFont DialogFont(const char* fontName, int pointSize) {
                    : QFont(platform::ToQt(name));
   font.setPointSize(pointSize > 0 ? pointSize : 8);
   return font;
-}
-
-QString WithoutMnemonic(const char* caption) {
-  QString text = QString::fromUtf8(caption ? caption : "");
-  text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
-  text.remove(QLatin1Char('&'));
-  text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-  return text;
 }
 
 UINT CtlColorKind(const platform::DialogItem& item) {
@@ -190,11 +183,14 @@ bool CDialog::Build(CWnd* parent) {
   AttachOwned(window);
   window->setWindowTitle(QString::fromUtf8(m_template.caption));
   window->setFont(DialogFont(m_template.fontName, m_template.pointSize));
-  window->setAccessibleName(QString::fromUtf8(m_template.caption));
+  platform::NameAfterCaption(window, QString::fromUtf8(m_template.caption));
 
   // A modal frame without minimise or maximise boxes; the close box only with
-  // a system menu.
-  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  // a system menu. A sizing border on a window of its own (a main window)
+  // makes it an ordinary window, which window managers let the user maximise.
+  const bool sizable = (m_template.style & WS_THICKFRAME) != 0;
+  Qt::WindowFlags flags = ((sizable && !m_pParentWnd) ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint;
   if (m_template.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   if (m_template.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
   if (m_template.style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
@@ -202,7 +198,13 @@ bool CDialog::Build(CWnd* parent) {
 
   CRect client(0, 0, m_template.cx, m_template.cy);
   MapDialogRect(&client);
-  window->setFixedSize(client.Width(), client.Height());
+  // A sizing border lets the window grow from the template's size, never shrink below it.
+  if (sizable) {
+    window->setMinimumSize(client.Width(), client.Height());
+    window->resize(client.Width(), client.Height());
+  } else {
+    window->setFixedSize(client.Width(), client.Height());
+  }
 
   QLabel* previousLabel = nullptr;
   for (const platform::DialogItem& item : m_template.items) {
@@ -238,15 +240,12 @@ bool CDialog::Build(CWnd* parent) {
       }
     } else if (!caption.IsEmpty()) {
       wnd->SetWindowText(caption);
-      control->setAccessibleName(WithoutMnemonic(item.caption));
+      platform::NameAfterCaption(control, QString::fromUtf8(item.caption));
     }
 
     // An edit box is named by the label just before it, as screen readers expect.
     auto* edit = qobject_cast<QLineEdit*>(control);
-    if (edit && previousLabel) {
-      previousLabel->setBuddy(edit);
-      edit->setAccessibleName(WithoutMnemonic(previousLabel->text().toUtf8().constData()));
-    }
+    if (edit && previousLabel) platform::NameAfterLabel(edit, previousLabel);
     auto* label = qobject_cast<QLabel*>(control);
     previousLabel = (label && !picture) ? label : nullptr;
   }

@@ -37,7 +37,9 @@ class FolderBrowserDialog : public QDialog {
     auto* layout = new QVBoxLayout(this);
     m_pTitle = new QLabel(QString::fromUtf8(info.lpszTitle ? info.lpszTitle : ""), this);
     m_pStatus = new QLabel(this);
-    m_pStatus->setAccessibleName(tr("Status"));
+    // Its name is left to Qt, which reads the text; the description says what it is.
+    m_pStatus->setObjectName("Status");
+    m_pStatus->setAccessibleDescription(tr("Status"));
     m_pStatus->setVisible(info.ulFlags & BIF_STATUSTEXT);
     m_pTree = new QTreeWidget(this);
     m_pTree->setHeaderHidden(true);

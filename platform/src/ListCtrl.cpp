@@ -275,15 +275,14 @@ int CListCtrl::GetSelectedCount() const {
 
 int CListCtrl::GetSelectionMark() const {
   const ListView* view = ViewOf(this);
-  return view ? view->RowOf(view->selectionModel()->currentIndex()) : -1;
+  return view ? view->SelectionMark() : -1;
 }
 
 int CListCtrl::SetSelectionMark(int item) {
   ListView* view = ViewOf(this);
   if (!view) return -1;
   const int previous = GetSelectionMark();
-  const QModelIndex index = ValidRow(view, item) ? view->model()->index(item, 0) : QModelIndex();
-  view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  view->SetSelectionMark(ValidRow(view, item) ? view->model()->index(item, 0) : QModelIndex());
   return previous;
 }
 
@@ -352,6 +351,20 @@ COLORREF CListCtrl::SetOutlineColor(COLORREF color) {
 COLORREF CListCtrl::GetOutlineColor() const {
   const ListView* view = ViewOf(this);
   return view ? view->m_crOutline : 0;
+}
+
+BOOL CListCtrl::SetItemTextColor(int item, COLORREF color) {
+  ListView* view = ViewOf(this);
+  if (!ValidRow(view, item)) return FALSE;
+  ListItem* li = view->Item(item);
+  li->m_crText = color;
+  li->Changed();
+  return TRUE;
+}
+
+COLORREF CListCtrl::GetItemTextColor(int item) const {
+  const ListView* view = ViewOf(this);
+  return ValidRow(view, item) ? view->Item(item)->m_crText : CLR_DEFAULT;
 }
 
 CImageList* CListCtrl::SetImageList(CImageList* list, int type) {

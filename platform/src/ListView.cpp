@@ -50,7 +50,7 @@ QVariant ListItem::data(int column, int role) const {
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(QtAlignment(view->Alignment(column)));
     case Qt::ForegroundRole:
-      return ColorOf(view->m_crText);
+      return ColorOf(m_crText != CLR_DEFAULT ? m_crText : view->m_crText);
     case Qt::BackgroundRole:
       if (view->m_crTextBk != CLR_NONE) return ColorOf(view->m_crTextBk);
       return {};
@@ -76,6 +76,8 @@ ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
   header()->setSectionResizeMode(QHeaderView::Interactive);
   header()->setSortIndicatorShown(false);
   connect(header(), &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this](const QItemSelection& selected, const QItemSelection&) { OnSelectionChanged(selected); });
 
   const QPalette pal = palette();
   m_crBk = ColorRefOf(pal.color(QPalette::Base));
@@ -174,6 +176,23 @@ void ListView::OnHeaderClicked(int column) {
   nm.iItem = column;
   nm.iButton = 0;
   CWnd::FromWidget(header())->SendNotify(HDN_ITEMCLICKA, &nm.hdr);
+}
+
+void ListView::OnSelectionChanged(const QItemSelection& selected) {
+  if (selected.isEmpty()) return;
+  const QModelIndex index = model()->index(selected.indexes().front().row(), 0);
+  m_selectionMark = index;
+  // A row selected without a click (by a screen reader, or by the program)
+  // becomes the current row too, so keyboard and commands agree on it.
+  if (selectionModel()->currentIndex().row() != index.row())
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  NMLISTVIEW nm;
+  nm.iItem = index.row();
+  nm.iSubItem = 0;
+  nm.uNewState = LVIS_SELECTED | LVIS_FOCUSED;
+  nm.uChanged = LVIF_STATE;
+  nm.lParam = Item(index.row())->m_lParam;
+  CWnd::FromWidget(this)->SendNotify(LVN_ITEMCHANGED, &nm.hdr);
 }
 
 void ListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -19,9 +19,12 @@ class ListItem : public QTreeWidgetItem {
  public:
   ListItem() : QTreeWidgetItem(UserType) {}
   QVariant data(int column, int role) const override;
+  // Repaints the item after a change the view cannot see (its colour).
+  void Changed() { emitDataChanged(); }
 
   int m_nImage = -1;
   LPARAM m_lParam = 0;
+  COLORREF m_crText = CLR_DEFAULT;
 };
 
 class ListView : public QTreeWidget {
@@ -46,6 +49,10 @@ class ListView : public QTreeWidget {
   // Applies the colours and extended styles to the widget.
   void ApplyLook();
 
+  // The item where the last selection started; it moves with its item.
+  int SelectionMark() const { return m_selectionMark.isValid() ? m_selectionMark.row() : -1; }
+  void SetSelectionMark(const QModelIndex& index) { m_selectionMark = index; }
+
   // Redraw off: the rows are neither painted nor laid out. A load adds
   // thousands of them, and the layout the view would do at every pass of the
   // event loop walks them all; redraw on lays them out once.
@@ -63,9 +70,13 @@ class ListView : public QTreeWidget {
   void TrackHot(const QPoint& pos);
   void NotifyCell(int code, const QPoint& pos);
   void OnHeaderClicked(int column);
+  // A newly selected item becomes the selection mark and the current item,
+  // and the owner hears of it.
+  void OnSelectionChanged(const QItemSelection& selected);
 
   int m_nHotRow = -2;
   int m_nHotColumn = -2;
+  QPersistentModelIndex m_selectionMark;
   bool m_bRedrawOff = false;
   bool m_bLayoutPending = false;  // a layout was asked for while redraw was off
 };

@@ -1,5 +1,8 @@
 #include <platform/Wnd.h>
 
+#include <platform/DynamicLayout.h>
+
+#include "AccessibleName.h"
 #include "Handles.h"
 
 #include <QGroupBox>
@@ -26,6 +29,7 @@ struct CWnd::Impl {
   QPointer<QWidget> widget;
   bool owned = false;
   NotifyHandler handler;
+  std::unique_ptr<CMFCDynamicLayout> layout;
 };
 
 CWnd::CWnd() : m_pImpl(std::make_unique<Impl>()) {}
@@ -74,6 +78,7 @@ BOOL CWnd::DestroyWindow() {
   QWidget* w = m_pImpl->widget.data();
   if (!w) return FALSE;
   const bool owned = m_pImpl->owned;
+  m_pImpl->layout.reset();
   Detach();
   if (owned) delete w;
   return TRUE;
@@ -131,6 +136,7 @@ void CWnd::SetWindowText(const CString& text) {
   QWidget* w = GetWidget();
   if (!w) return;
   const QString t = platform::ToQt(text);
+  platform::CaptionChanged(w, t);
   if (w->isWindow()) {
     w->setWindowTitle(t);
   } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
@@ -182,6 +188,8 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
   if (!w) return;
   w->setGeometry(x, y, width, height);
   if (repaint) w->update();
+  if (CMFCDynamicLayout* layout = GetParent() ? GetParent()->GetDynamicLayout() : nullptr)
+    layout->OnItemMoved(this);
 }
 
 void CWnd::MoveWindow(const RECT& rect, BOOL repaint) {
@@ -264,6 +272,15 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT) {
 }
 
 void CWnd::OnStyleChanged(DWORD, DWORD) {}
+
+void CWnd::EnableDynamicLayout(BOOL enable) {
+  m_pImpl->layout.reset();
+  if (!enable || !GetWidget()) return;
+  m_pImpl->layout = std::make_unique<CMFCDynamicLayout>();
+  m_pImpl->layout->Create(this);
+}
+
+CMFCDynamicLayout* CWnd::GetDynamicLayout() const { return m_pImpl->layout.get(); }
 
 void CWnd::Invalidate(BOOL) {
   if (QWidget* w = GetWidget()) w->update();

@@ -149,6 +149,12 @@ void CGridora::SetOutlineClr(COLORREF color) {
   if (m_bSetup) m_pList->SetOutlineColor(color);
 }
 
+void CGridora::SetRowTxtClr(int row, COLORREF color) {
+  if (m_bSetup) m_pList->SetItemTextColor(row, color);
+}
+
+COLORREF CGridora::GetRowTxtClr(int row) { return m_bSetup ? m_pList->GetItemTextColor(row) : CLR_DEFAULT; }
+
 void CGridora::CreateImages(CImageList* images, int cx, int cy, COLORREF mask, int initial) {
   if (!m_bSetup || m_bImages) return;
   m_pImageList = images;

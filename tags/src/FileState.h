@@ -4,6 +4,7 @@
 
 #include "MappedFile.h"
 #include "MpegFrame.h"
+#include "TagEngine.h"
 #include "TagCheck.h"
 #include "V1Tag.h"
 
@@ -15,6 +16,7 @@ struct CMyMP3Tags::FileState {
   CString strPath;
   std::unique_ptr<CMappedFile> pMap;  // kept while linked: id3lib read from it
   CTagScan scan;
+  std::unique_ptr<CTagEngine> pEngine;  // reads and renders the ID3v2 frames
   CMpegFrame firstFrame;
   unsigned short nLinkFlags = 0;
   long nFileSize = 0;
@@ -23,6 +25,5 @@ struct CMyMP3Tags::FileState {
   bool bStale = false;          // the file was written; it is read again when next asked
   bool bDirty = false;          // the tag object holds edits not yet written
   CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
-  std::vector<int> editedIds;   // the fields those edits set or removed
   std::array<unsigned char, 128> oldV1{};  // the ID3v1 block as read, when scan.bV1
 };

@@ -116,9 +116,9 @@ CString CMyMP3Tags::GetChannel() {
 
 CString CMyMP3Tags::GetGenre() {
   if (!m_bLinked) return "-";
-  if (isV2Tag() == 1) return GetString(ID3FID_CONTENTTYPE);
+  if (isV2Tag() == 1) return GetString(TagField::Genre);
   char buffer[kGenreBufferSize];
-  if (!m_getString(ID3FID_CONTENTTYPE, buffer, kGenreBufferSize)) return "-";
+  if (!m_getString(TagField::Genre, buffer, kGenreBufferSize)) return "-";
   int n = -1;
   char close = 0;
   // Only a whole "(n)" names a table entry; other text is shown as it is.

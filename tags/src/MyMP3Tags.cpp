@@ -2,9 +2,9 @@
 
 #include "FileState.h"
 #include "FrameRules.h"
-#include "Id3Splice.h"
+#include "Id3libEngine.h"
 #include "Id3libFrames.h"
-#include "Id3Render.h"
+#include "TagLibEngine.h"
 #include "TagWriter.h"
 #include "TextCodec.h"
 #include "V1Tag.h"
@@ -22,30 +22,40 @@ namespace {
 // are only detected (CTagScan).
 constexpr flags_t kLinkFlags = ID3TT_ID3V1 | ID3TT_ID3V2;
 
+// True when the file's ID3v2 tag is read by TagLib: versions 2.4 and 2.2,
+// which id3lib cannot write back without losing frames.
+bool ReadByTagLib(const CTagScan& scan) {
+  return scan.eV2 == CTagScan::V2::Sound && (scan.nMajor == 4 || scan.nMajor == 2);
+}
+
+// The file's ID3v2.3 tag as read, for a save that keeps the bytes of the
+// frames not edited; null when the file has no sound v2.3 tag.
+const unsigned char* OldV23Tag(const CMappedFile& map, const CTagScan& scan) {
+  return scan.eV2 == CTagScan::V2::Sound && scan.nMajor == 3 ? map.Data() : nullptr;
+}
+
 CString ReadOnlyReason(const CMappedFile& map, const CTagScan& scan, const CMpegFrame& frame) {
   if (!map.IsOpen()) return "The file cannot be opened";
   if (map.Size() == 0) return "The file is empty";
   if (scan.eV2 == CTagScan::V2::Unsafe) return "The file's ID3v2 tag is damaged and cannot be read safely";
-  if (scan.eV2 == CTagScan::V2::ReadOnly)
-    return CString::Formatted("The file's ID3v2.%d tag cannot be written without losing frames", scan.nMajor);
   if (!frame.bFound) return "The file is not MPEG audio";
   return CString();
 }
 
-const ID3_FrameID kRemovedByRemoveAll[] = {
-    ID3FID_LEADARTIST, ID3FID_ALBUM,     ID3FID_TITLE,      ID3FID_COMMENT,   ID3FID_TRACKNUM,
-    ID3FID_YEAR,       ID3FID_COMPOSER,  ID3FID_COPYRIGHT,  ID3FID_ENCODEDBY, ID3FID_ORIGARTIST,
-    ID3FID_BAND,       ID3FID_PUBLISHER, ID3FID_CONDUCTOR};
+const TagField kRemovedByRemoveAll[] = {
+    TagField::Artist,    TagField::Album,     TagField::Title,     TagField::Comment,        TagField::Track,
+    TagField::Year,      TagField::Composer,  TagField::Copyright, TagField::EncodedBy,      TagField::OriginalArtist,
+    TagField::Band,      TagField::Publisher, TagField::Conductor};
 
 // The ID3v1 field a frame is copied into, if any.
-bool V1FieldOf(ID3_FrameID id, V1Field* field) {
-  switch (id) {
-    case ID3FID_TITLE: *field = V1Field::Title; return true;
-    case ID3FID_LEADARTIST: *field = V1Field::Artist; return true;
-    case ID3FID_ALBUM: *field = V1Field::Album; return true;
-    case ID3FID_YEAR: *field = V1Field::Year; return true;
-    case ID3FID_COMMENT: *field = V1Field::Comment; return true;
-    case ID3FID_TRACKNUM: *field = V1Field::Track; return true;
+bool V1FieldOf(TagField tagField, V1Field* field) {
+  switch (tagField) {
+    case TagField::Title: *field = V1Field::Title; return true;
+    case TagField::Artist: *field = V1Field::Artist; return true;
+    case TagField::Album: *field = V1Field::Album; return true;
+    case TagField::Year: *field = V1Field::Year; return true;
+    case TagField::Comment: *field = V1Field::Comment; return true;
+    case TagField::Track: *field = V1Field::Track; return true;
     default: return false;
   }
 }
@@ -77,9 +87,10 @@ void CMyMP3Tags::ReadLinkedFile() {
   // With an ID3v2 tag present, id3lib's ID3v1 merge rewrites its frames
   // through 7-bit text, so the ID3v1 tag is then only detected, not read.
   // A tag that cannot be parsed safely is skipped; the audio after it is read.
+  // So is a tag that TagLib reads: id3lib then gives the MPEG facts only.
   std::size_t start = 0;
   file.nLinkFlags = kLinkFlags;
-  if (file.scan.eV2 == CTagScan::V2::Unsafe) {
+  if (file.scan.eV2 == CTagScan::V2::Unsafe || ReadByTagLib(file.scan)) {
     start = file.scan.nV2End;
     file.nLinkFlags = kLinkFlags & ~ID3TT_ID3V2;
   } else if (file.scan.eV2 != CTagScan::V2::None) {
@@ -93,6 +104,13 @@ void CMyMP3Tags::ReadLinkedFile() {
     m_pTag->Link(reader, file.nLinkFlags);
     if (file.nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
   }
+  if (ReadByTagLib(file.scan)) {
+    auto engine = std::make_unique<CTagLibEngine>(map.Data(), file.scan.nV2End);
+    if (file.strReadOnlyReason.IsEmpty()) file.strReadOnlyReason = engine->WriteRefusal();
+    file.pEngine = std::move(engine);
+  } else {
+    file.pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(map, file.scan), file.scan.nV2End);
+  }
 }
 
 bool CMyMP3Tags::ReadIfStale() {
@@ -104,10 +122,11 @@ bool CMyMP3Tags::ReadIfStale() {
 void CMyMP3Tags::LinkFromDisk(CString fileName) {
   if (m_bLinked) return;
   Link(fileName);
-  if (m_pFile->scan.eV2 == CTagScan::V2::Unsafe || !m_pFile->pMap->IsOpen()) return;
+  if (m_pFile->scan.eV2 == CTagScan::V2::Unsafe || ReadByTagLib(m_pFile->scan) || !m_pFile->pMap->IsOpen()) return;
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
   m_pTag->Link(fileName, m_pFile->nLinkFlags);
   if (m_pFile->nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
+  m_pFile->pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(*m_pFile->pMap, m_pFile->scan), m_pFile->scan.nV2End);
   m_pFile->bPathLinked = true;
 }
 
@@ -134,7 +153,7 @@ int CMyMP3Tags::isV1Tag() {
 
 int CMyMP3Tags::isV2Tag() {
   if (!ReadIfStale()) return -1;
-  return m_pTag->HasV2Tag() ? 1 : 0;
+  return m_pFile->pEngine->HasV2Tag() ? 1 : 0;
 }
 
 int CMyMP3Tags::isLyricsTag() {
@@ -146,31 +165,14 @@ bool CMyMP3Tags::IsWritable() { return ReadIfStale() && m_pFile->strReadOnlyReas
 
 CString CMyMP3Tags::GetLastWriteError() const { return m_strLastWriteError; }
 
-CString CMyMP3Tags::GetString(int id) {
+CString CMyMP3Tags::GetString(TagField field) {
   if (!ReadIfStale()) return "-";
-  const ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
-  if (!frame || !frame->Contains(ID3FN_TEXTENC)) return "-";
-  const ID3_Field* field = nullptr;
-  if (frame->Contains(ID3FN_TEXT))
-    field = frame->GetField(ID3FN_TEXT);
-  else if (frame->Contains(ID3FN_URL))
-    field = frame->GetField(ID3FN_URL);
-  if (!field) return "-";
-  // The text is read in its own encoding; converting it inside the tag object
-  // would lose every character beyond Latin-1 at the next write.
-  const ID3_TextEnc enc = field->GetEncoding();
-  // Size() counts the bytes of the text; id3lib does not always end it with a zero.
-  if (enc == ID3TE_UTF16 || enc == ID3TE_UTF16BE)
-    return textcodec::SwappedUtf16ToUtf8(reinterpret_cast<const unsigned short*>(field->GetRawUnicodeText()),
-                                         field->Size() / 2);
-  return textcodec::Latin1ToUtf8(field->GetRawText());
+  return m_pFile->pEngine->GetText(field);
 }
 
-bool CMyMP3Tags::m_getString(int id, char* buffer, int bufferSize) {
+bool CMyMP3Tags::m_getString(TagField field, char* buffer, int bufferSize) {
   if (!ReadIfStale()) return false;
-  const ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
-  if (!frame) return false;
-  const CString text = GetString(id);
+  const CString text = GetString(field);
   if (text == "-" || text.IsEmpty()) return false;
   textcodec::CopyCut(text, buffer, bufferSize);
   return true;
@@ -189,11 +191,10 @@ void CMyMP3Tags::SetWriteError(const CString& reason) {
   if (m_strLastWriteError.IsEmpty()) m_strLastWriteError = reason;
 }
 
-void CMyMP3Tags::MarkEdited(int id) {
+void CMyMP3Tags::MarkEdited(TagField field) {
   m_pFile->bDirty = true;
-  m_pFile->editedIds.push_back(id);
-  V1Field field;
-  if (V1FieldOf(static_cast<ID3_FrameID>(id), &field)) m_pFile->v1Edits.Set(field, GetString(id));
+  V1Field v1Field;
+  if (V1FieldOf(field, &v1Field)) m_pFile->v1Edits.Set(v1Field, GetString(field));
 }
 
 void CMyMP3Tags::BeginUpdate() {
@@ -210,30 +211,28 @@ void CMyMP3Tags::EndUpdate() {
 
 void CMyMP3Tags::WriteTag() {
   FileState& file = *m_pFile;
-  // The tag is rendered from the object that was read from memory and goes
-  // to disk through the one writer; id3lib never opens the file. id3lib's
+  // The tag is rendered by its engine from what was read from memory and
+  // goes to disk through the one writer; no engine opens the file. id3lib's
   // own ID3v1 copy would hold 7-bit text, so the ID3v1 block is made here,
   // and only for a file that has one. A tag left with no frames is removed.
   CTagWrite request;
   request.strPath = file.strPath;
   request.nOldTagEnd = file.scan.nV2End;
-  // Frames nobody edited keep their bytes where the old tag allows it.
-  std::vector<ID3_FrameID> edited;
-  for (int id : file.editedIds) edited.push_back(static_cast<ID3_FrameID>(id));
-  if (file.scan.eV2 != CTagScan::V2::Writable ||
-      !RenderKeepingUneditedFrames(*m_pTag, file.pMap->Data(), file.scan.nV2End, edited, &request.strNewTag))
-    request.strNewTag = RenderId3v2(*m_pTag);
+  CRenderedTag rendered;
+  CString error;
+  const bool renderedWhole = file.pEngine->Render(&rendered, &error);
+  request.strNewTag = std::move(rendered.strTag);
+  request.bFooter = rendered.bFooter;
   if (file.scan.bV1 && !file.v1Edits.IsEmpty()) {
     request.bV1 = true;
     request.v1 = file.v1Edits.ApplyTo(file.oldV1.data());
   }
   file.v1Edits.Clear();
-  file.editedIds.clear();
   file.bDirty = false;
-  CString error;
-  if (!WriteTagSafely(request, &error)) SetWriteError(error);
+  if (!renderedWhole || !WriteTagSafely(request, &error)) SetWriteError(error);
   // The next read or write must start from what the file now holds. It is
   // read again only when asked for: a save usually drops the tag at once.
+  file.pEngine.reset();
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
   file.bPathLinked = false;
   file.bStale = true;
@@ -241,41 +240,22 @@ void CMyMP3Tags::WriteTag() {
 
 bool CMyMP3Tags::IsOwnTemporary(CString fileName) { return IsWriterTemporary(fileName); }
 
-void CMyMP3Tags::SetTag(int id, CString value) {
+void CMyMP3Tags::SetTag(TagField field, CString value) {
   if (!m_bGrouped) m_strLastWriteError.Empty();
   if (!m_bLinked) return;
-  const ID3_FrameID frameId = static_cast<ID3_FrameID>(id);
   // A link field holds Latin-1 only; what is compared and stored is the
   // form the getter will show.
-  if (frameId == ID3FID_WWWUSER) value = framerules::StoredUrl(value);
-  if (value == GetString(id)) return;
+  if (field == TagField::URL) value = framerules::StoredUrl(value);
+  if (value == GetString(field)) return;
   if (!PrepareWrite()) return;
-  ID3_Frame frame(frameId);
-  if (frameId == ID3FID_COMMENT)
-    frame.GetField(ID3FN_LANGUAGE)->Set(id3frames::NewCommentLanguage(*m_pTag).c_str());
-  if (ID3_Frame* old = id3frames::FindField(*m_pTag, frameId)) delete m_pTag->RemoveFrame(old);
-
-  ID3_Field* field = frame.GetField(frameId == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT);
-  std::string latin;
-  if (textcodec::Utf8ToLatin1(value, &latin)) {
-    field->Set(latin.c_str());
-  } else {
-    frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_UTF16);
-    field->SetEncoding(ID3TE_UTF16);
-    const std::u16string units = textcodec::Utf8ToSwappedUtf16(value);
-    field->Set(reinterpret_cast<const unicode_t*>(units.c_str()));
-  }
-  m_pTag->AddFrame(&frame);
-  MarkEdited(id);
+  m_pFile->pEngine->SetText(field, value);
+  MarkEdited(field);
   if (!m_bGrouped) WriteTag();
 }
 
-bool CMyMP3Tags::RemoveTag(int id) {
-  if (!m_bLinked) return false;
-  ID3_Frame* frame = id3frames::FindField(*m_pTag, static_cast<ID3_FrameID>(id));
-  if (!frame) return false;
-  delete m_pTag->RemoveFrame(frame);
-  MarkEdited(id);
+bool CMyMP3Tags::RemoveTag(TagField field) {
+  if (!m_bLinked || !m_pFile->pEngine->Remove(field)) return false;
+  MarkEdited(field);
   return true;
 }
 
@@ -283,38 +263,38 @@ void CMyMP3Tags::RemoveAllTags() {
   if (!m_bGrouped) m_strLastWriteError.Empty();
   if (!m_bLinked) return;
   if (!PrepareWrite()) return;
-  for (ID3_FrameID id : kRemovedByRemoveAll) RemoveTag(id);
+  for (TagField field : kRemovedByRemoveAll) RemoveTag(field);
   if (!m_bGrouped && m_pFile->bDirty) WriteTag();
 }
 
-CString CMyMP3Tags::GetArtist() { return GetString(ID3FID_LEADARTIST); }
-CString CMyMP3Tags::GetAlbum() { return GetString(ID3FID_ALBUM); }
-CString CMyMP3Tags::GetTitle() { return GetString(ID3FID_TITLE); }
-CString CMyMP3Tags::GetComment() { return GetString(ID3FID_COMMENT); }
-CString CMyMP3Tags::GetTrack() { return GetString(ID3FID_TRACKNUM); }
-CString CMyMP3Tags::GetYear() { return GetString(ID3FID_YEAR); }
-CString CMyMP3Tags::GetComposer() { return GetString(ID3FID_COMPOSER); }
-CString CMyMP3Tags::GetCopyright() { return GetString(ID3FID_COPYRIGHT); }
-CString CMyMP3Tags::GetEncodedBy() { return GetString(ID3FID_ENCODEDBY); }
-CString CMyMP3Tags::GetOriginalArtist() { return GetString(ID3FID_ORIGARTIST); }
-CString CMyMP3Tags::GetURL() { return GetString(ID3FID_WWWUSER); }
-CString CMyMP3Tags::GetBand() { return GetString(ID3FID_BAND); }
-CString CMyMP3Tags::GetPublisher() { return GetString(ID3FID_PUBLISHER); }
-CString CMyMP3Tags::GetConductor() { return GetString(ID3FID_CONDUCTOR); }
+CString CMyMP3Tags::GetArtist() { return GetString(TagField::Artist); }
+CString CMyMP3Tags::GetAlbum() { return GetString(TagField::Album); }
+CString CMyMP3Tags::GetTitle() { return GetString(TagField::Title); }
+CString CMyMP3Tags::GetComment() { return GetString(TagField::Comment); }
+CString CMyMP3Tags::GetTrack() { return GetString(TagField::Track); }
+CString CMyMP3Tags::GetYear() { return GetString(TagField::Year); }
+CString CMyMP3Tags::GetComposer() { return GetString(TagField::Composer); }
+CString CMyMP3Tags::GetCopyright() { return GetString(TagField::Copyright); }
+CString CMyMP3Tags::GetEncodedBy() { return GetString(TagField::EncodedBy); }
+CString CMyMP3Tags::GetOriginalArtist() { return GetString(TagField::OriginalArtist); }
+CString CMyMP3Tags::GetURL() { return GetString(TagField::URL); }
+CString CMyMP3Tags::GetBand() { return GetString(TagField::Band); }
+CString CMyMP3Tags::GetPublisher() { return GetString(TagField::Publisher); }
+CString CMyMP3Tags::GetConductor() { return GetString(TagField::Conductor); }
 
-void CMyMP3Tags::SetArtist(CString value) { SetTag(ID3FID_LEADARTIST, value); }
-void CMyMP3Tags::SetAlbum(CString value) { SetTag(ID3FID_ALBUM, value); }
-void CMyMP3Tags::SetTitle(CString value) { SetTag(ID3FID_TITLE, value); }
-void CMyMP3Tags::SetComment(CString value) { SetTag(ID3FID_COMMENT, value); }
-void CMyMP3Tags::SetTrack(CString value) { SetTag(ID3FID_TRACKNUM, value); }
+void CMyMP3Tags::SetArtist(CString value) { SetTag(TagField::Artist, value); }
+void CMyMP3Tags::SetAlbum(CString value) { SetTag(TagField::Album, value); }
+void CMyMP3Tags::SetTitle(CString value) { SetTag(TagField::Title, value); }
+void CMyMP3Tags::SetComment(CString value) { SetTag(TagField::Comment, value); }
+void CMyMP3Tags::SetTrack(CString value) { SetTag(TagField::Track, value); }
 void CMyMP3Tags::SetTrack(int track) { SetTrack(CString::Formatted("%d", track)); }
-void CMyMP3Tags::SetYear(CString value) { SetTag(ID3FID_YEAR, value); }
+void CMyMP3Tags::SetYear(CString value) { SetTag(TagField::Year, value); }
 void CMyMP3Tags::SetYear(int year) { SetYear(CString::Formatted("%d", year)); }
-void CMyMP3Tags::SetComposer(CString value) { SetTag(ID3FID_COMPOSER, value); }
-void CMyMP3Tags::SetCopyright(CString value) { SetTag(ID3FID_COPYRIGHT, value); }
-void CMyMP3Tags::SetEncodedBy(CString value) { SetTag(ID3FID_ENCODEDBY, value); }
-void CMyMP3Tags::SetOriginalArtist(CString value) { SetTag(ID3FID_ORIGARTIST, value); }
-void CMyMP3Tags::SetURL(CString value) { SetTag(ID3FID_WWWUSER, value); }
-void CMyMP3Tags::SetBand(CString value) { SetTag(ID3FID_BAND, value); }
-void CMyMP3Tags::SetPublisher(CString value) { SetTag(ID3FID_PUBLISHER, value); }
-void CMyMP3Tags::SetConductor(CString value) { SetTag(ID3FID_CONDUCTOR, value); }
+void CMyMP3Tags::SetComposer(CString value) { SetTag(TagField::Composer, value); }
+void CMyMP3Tags::SetCopyright(CString value) { SetTag(TagField::Copyright, value); }
+void CMyMP3Tags::SetEncodedBy(CString value) { SetTag(TagField::EncodedBy, value); }
+void CMyMP3Tags::SetOriginalArtist(CString value) { SetTag(TagField::OriginalArtist, value); }
+void CMyMP3Tags::SetURL(CString value) { SetTag(TagField::URL, value); }
+void CMyMP3Tags::SetBand(CString value) { SetTag(TagField::Band, value); }
+void CMyMP3Tags::SetPublisher(CString value) { SetTag(TagField::Publisher, value); }
+void CMyMP3Tags::SetConductor(CString value) { SetTag(TagField::Conductor, value); }

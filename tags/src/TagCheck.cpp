@@ -19,6 +19,18 @@ unsigned long Syncsafe(Bytes p) {
 
 bool IsFrameIdChar(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
+// True when a frame of dataSize bytes at pos ends where the next frame, the
+// padding or the body's end begins.
+bool EndsOnBoundary(Bytes body, std::size_t size, std::size_t pos, unsigned long dataSize) {
+  if (dataSize > size - pos - 10) return false;
+  const std::size_t next = pos + 10 + dataSize;
+  if (next == size || body[next] == 0) return true;
+  if (next + 10 > size) return false;
+  for (std::size_t i = 0; i < 4; ++i)
+    if (!IsFrameIdChar(body[next + i])) return false;
+  return true;
+}
+
 // A frame marked compressed must hold zlib data that inflates to exactly the
 // size it declares; anything else is what crashes id3lib.
 bool CompressedFrameIsSound(Bytes payload, std::size_t size) {
@@ -41,15 +53,8 @@ bool FramesAreSound(Bytes body, std::size_t size, int major) {
     const std::size_t idLen = major == 2 ? 3 : 4;
     for (std::size_t i = 0; i < idLen; ++i)
       if (!IsFrameIdChar(body[pos + i])) return false;
-    unsigned long frameSize = 0;
-    if (major == 2)
-      frameSize = (static_cast<unsigned long>(body[pos + 3]) << 16) | (body[pos + 4] << 8) | body[pos + 5];
-    else if (major == 4)
-      frameSize = Syncsafe(body + pos + 4);
-    else
-      frameSize = Be32(body + pos + 4);
+    const unsigned long frameSize = FrameDataSize(body, size, pos, major);
     if (frameSize > size - pos - header) return false;
-    if (major == 2 && std::memcmp(body + pos, "CRM", 3) == 0) return false;
     if (major == 3) {
       const unsigned char format = body[pos + 9];
       if (format & 0x40) return false;  // encrypted: id3lib cannot read it
@@ -65,18 +70,6 @@ bool FramesAreSound(Bytes body, std::size_t size, int major) {
   for (; pos < size; ++pos)
     if (body[pos] != 0) return false;
   return true;
-}
-
-// Undoes unsynchronisation (0xFF 0x00 becomes 0xFF) as a whole-tag ID3v2.3
-// reader does before it walks the frames.
-std::vector<unsigned char> Resync(Bytes p, std::size_t size) {
-  std::vector<unsigned char> out;
-  out.reserve(size);
-  for (std::size_t i = 0; i < size; ++i) {
-    out.push_back(p[i]);
-    if (p[i] == 0xFF && i + 1 < size && p[i + 1] == 0x00) ++i;
-  }
-  return out;
 }
 
 bool Matches(Bytes p, const char* text) { return std::memcmp(p, text, std::strlen(text)) == 0; }
@@ -104,6 +97,27 @@ bool HasLyrics3(Bytes data, std::size_t end) {
 
 }  // namespace
 
+std::vector<unsigned char> Resync(Bytes p, std::size_t size) {
+  std::vector<unsigned char> out;
+  out.reserve(size);
+  for (std::size_t i = 0; i < size; ++i) {
+    out.push_back(p[i]);
+    if (p[i] == 0xFF && i + 1 < size && p[i + 1] == 0x00) ++i;
+  }
+  return out;
+}
+
+unsigned long FrameDataSize(Bytes body, std::size_t size, std::size_t pos, int major) {
+  Bytes p = body + pos;
+  if (major == 2) return (static_cast<unsigned long>(p[3]) << 16) | (p[4] << 8) | p[5];
+  const unsigned long plain = Be32(p + 4);
+  if (major != 4) return plain;
+  const bool synchsafe = !((p[4] | p[5] | p[6] | p[7]) & 0x80);
+  if (synchsafe && (Syncsafe(p + 4) == plain || EndsOnBoundary(body, size, pos, Syncsafe(p + 4))))
+    return Syncsafe(p + 4);
+  return EndsOnBoundary(body, size, pos, plain) || !synchsafe ? plain : Syncsafe(p + 4);
+}
+
 CTagScan ScanTags(const unsigned char* data, std::size_t size) {
   CTagScan scan;
   scan.bV1 = size >= 128 && std::memcmp(data + size - 128, "TAG", 3) == 0;
@@ -124,7 +138,7 @@ CTagScan ScanTags(const unsigned char* data, std::size_t size) {
   const std::size_t bodySize = end - 10 - (scan.nMajor == 4 && (flags & 0x10) ? 10 : 0);
   std::vector<unsigned char> body(data + 10, data + 10 + bodySize);
   if (scan.nMajor == 2 && (flags & 0x40)) return scan;  // v2.2 compression: never defined
-  if (scan.nMajor == 3 && (flags & 0x80)) body = Resync(body.data(), body.size());
+  if (scan.nMajor <= 3 && (flags & 0x80)) body = Resync(body.data(), body.size());
   std::size_t start = 0;
   if (scan.nMajor >= 3 && (flags & 0x40)) {  // extended header
     if (body.size() < 4) return scan;
@@ -133,6 +147,6 @@ CTagScan ScanTags(const unsigned char* data, std::size_t size) {
     start = ext;
   }
   if (!FramesAreSound(body.data() + start, body.size() - start, scan.nMajor)) return scan;
-  scan.eV2 = scan.nMajor == 3 ? CTagScan::V2::Writable : CTagScan::V2::ReadOnly;
+  scan.eV2 = CTagScan::V2::Sound;
   return scan;
 }

@@ -9,6 +9,7 @@
 #include <platform/Path.h>
 #include <platform/WinApp.h>
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -76,6 +77,32 @@ TEST_F(ContextMenuTest, PlayAndDeleteWithoutASelectionSayWhatIsMissing) {
   EXPECT_EQ(StatusText(), "Select a file from list.");
   EXPECT_TRUE(m_shell.Opened().empty());
   EXPECT_EQ(Keys().size(), 3u);
+}
+
+// A screen reader selects a row without moving the keyboard focus, and the
+// focus may move on after a selection; the commands act on the selected row.
+TEST_F(ContextMenuTest, CommandsActOnTheSelectedRowWhereverTheFocusIs) {
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(View());
+  ASSERT_TRUE(table && table->tableInterface());
+  const auto selectWithFocusElsewhere = [&](int selected, int focused) {
+    test::ProcessEvents();  // the tree lays out its rows, which its accessible table counts
+    m_dlg.m_list.SetItemState(focused, LVIS_FOCUSED, LVIS_FOCUSED);
+    ASSERT_TRUE(table->tableInterface()->selectRow(selected));
+    EXPECT_EQ(View()->currentIndex().row(), selected);  // selecting makes it the current row
+    m_dlg.m_list.SetItemState(focused, LVIS_FOCUSED, LVIS_FOCUSED);
+    ASSERT_EQ(View()->currentIndex().row(), focused);
+  };
+  selectWithFocusElsewhere(2, 0);
+  Click(IDC_PLAY);
+  EXPECT_EQ(m_shell.Opened(), std::vector<std::string>{m_dir.File("Gamma.mp3").Str()});
+  Click(IDC_DELETE_ROW);
+  EXPECT_EQ(Keys(), (std::vector<std::string>{"Alpha", "Beta"}));
+
+  selectWithFocusElsewhere(1, 0);
+  NMITEMACTIVATE click;
+  test::ChooseInMenu(kDelete);
+  m_dlg.m_list.SendNotify(NM_RCLICK, &click.hdr);
+  EXPECT_EQ(Keys(), std::vector<std::string>{"Alpha"});
 }
 
 TEST_F(ContextMenuTest, DeleteRemovesTheRowButNotTheFile) {

@@ -46,7 +46,7 @@ struct Browser {
     const auto labels = dialog->findChildren<QLabel*>();
     title = labels.value(0)->text();
     for (QLabel* l : labels)
-      if (l->accessibleName() == "Status") status = l->text();
+      if (l->objectName() == "Status") status = l->text();
     tree = dialog->findChild<QTreeWidget*>();
     ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
     if (tree->currentItem()) selected = tree->currentItem()->data(0, Qt::UserRole).toString();

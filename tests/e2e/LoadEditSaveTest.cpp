@@ -226,6 +226,33 @@ TEST_F(LoadEditSaveTest, UpdateListRuleCombinations) {
   EXPECT_EQ(m_dlg.IsDlgButtonChecked(IDC_RULE_LAST), BST_UNCHECKED);
 }
 
+// An ID3v2.4 and an ID3v2.2 file are shown, edited and saved like any other:
+// the v2.4 file stays v2.4 with its other frames, the v2.2 file becomes v2.3.
+TEST_F(LoadEditSaveTest, Id3v24AndV22FilesAreShownAndSaved) {
+  const CString v24 = m_dir.CopyFixture("v24_full.mp3");
+  const CString v22 = m_dir.CopyFixture("v22_full.mp3");
+  const std::string v24Before = MutagenFrames(v24);
+  OpenFolder(m_dir.Path());
+  const int row24 = RowOf("v24_full"), row22 = RowOf("v22_full");
+  ASSERT_GE(row24, 0);
+  ASSERT_GE(row22, 0);
+  EXPECT_EQ(Cell(row24, 2), "Nina Simone ♫");
+  EXPECT_EQ(Cell(row22, 2), "Old Ärtist");
+  for (int row : {row24, row22}) {
+    DoubleClickRow(row);
+    Type(IDC_EDIT_CONDUCTOR, "Ådalen ♫");
+    Click(IDC_UPDATE_ROW);
+  }
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(Status(), "All files have been reloaded");
+  EXPECT_EQ(Cell(RowOf("v24_full"), 23), "Ådalen ♫");
+  EXPECT_EQ(Cell(RowOf("v22_full"), 23), "Ådalen ♫");
+  EXPECT_EQ(Cell(RowOf("v22_full"), 2), "Old Ärtist");
+  EXPECT_EQ(FramesWithout(MutagenFrames(v24), {"TPE3"}), FramesWithout(v24Before, {"TPE3"}));
+  EXPECT_EQ(test::ReadFile(v24)[3], 4);
+  EXPECT_EQ(test::ReadFile(v22)[3], 3);
+}
+
 // Save all ends with a reload: whatever happened to the folder or the table
 // meanwhile, the table then is what a fresh load of the folder shows, cell by
 // cell. The edits grow some tags (the size column changes), empty a frame and

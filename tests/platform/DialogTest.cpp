@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -206,4 +207,28 @@ TEST(DialogTest, UnhandledHelpCommandReachesTheApplication) {
   EXPECT_TRUE(dlg.OnCommand(ID_HELP, BN_CLICKED));
   EXPECT_EQ(app.helps, 1);
   EXPECT_EQ(AfxGetApp(), &app);
+}
+
+// What a screen reader reads for a control.
+QString SpokenName(QWidget* widget) {
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+  return a ? a->text(QAccessible::Name) : QString();
+}
+
+TEST(DialogTest, AccessibleNamesFollowTheTextTheyWereMadeFrom) {
+  SampleDialog dlg;
+  ASSERT_TRUE(dlg.Create());
+  // Labels, buttons, group boxes and the window: each says its new text.
+  const std::vector<std::pair<CWnd*, const char*>> changes = {
+      {dlg.GetDlgItem(14), "25"}, {dlg.GetDlgItem(13), "&Stop"}, {dlg.GetDlgItem(12), "Once"}, {&dlg, "Renamed"}};
+  for (const auto& [wnd, text] : changes) {
+    wnd->SetWindowText(text);
+    EXPECT_EQ(SpokenName(wnd->GetWidget()), QString(text).remove('&')) << text;
+  }
+  // An edit box is named after its label, never after what is typed into it.
+  dlg.SetDlgItemText(11, "Ann");
+  EXPECT_EQ(SpokenName(Item(dlg, 11)), "Artist");
+  dlg.SetDlgItemText(10, "&Band");
+  EXPECT_EQ(SpokenName(Item(dlg, 10)), "Band");
+  EXPECT_EQ(SpokenName(Item(dlg, 11)), "Band");
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTest>
@@ -144,6 +145,32 @@ TEST_F(ListCtrlTest, SelectionMarkFollowsTheSelectedItem) {
   EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), -1);
 }
 
+// A screen reader selects through the view's accessible table, without a
+// click and without moving the keyboard focus.
+TEST_F(ListCtrlTest, ASelectionMadeAnyWayIsTheMarkAndTheFocusAndIsReported) {
+  AddRows({"a", "b", "c"});
+  m_list.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(View());
+  ASSERT_TRUE(table && table->tableInterface());
+  ASSERT_TRUE(table->tableInterface()->selectRow(2));
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 2);
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_FOCUSED), 2);
+  EXPECT_EQ(m_list.GetSelectionMark(), 2);
+  ASSERT_FALSE(m_owner.codes.empty());
+  EXPECT_EQ(m_owner.codes.back(), LVN_ITEMCHANGED);
+  EXPECT_EQ(m_owner.item, 2);
+
+  // The focus moving on afterwards leaves the mark with the selected item.
+  m_owner.codes.clear();
+  m_list.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
+  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_FOCUSED), 0);
+  EXPECT_EQ(m_list.GetSelectionMark(), 2);
+  EXPECT_TRUE(m_owner.codes.empty());
+  // Deselecting reports nothing either.
+  m_list.SetItemState(-1, 0, LVIS_SELECTED);
+  EXPECT_TRUE(m_owner.codes.empty());
+}
+
 TEST_F(ListCtrlTest, ClickSelectsAndNotifiesTheOwner) {
   AddRows({"a", "b", "c"});
   m_list.SetItemText(2, 1, "300");
@@ -167,12 +194,10 @@ TEST_F(ListCtrlTest, ClickSelectsAndNotifiesTheOwner) {
   EXPECT_EQ(m_owner.item, 0);
   EXPECT_EQ(m_owner.subItem, 2);
 
-  // A right click reports the hot cell first, then the click; it selects too.
+  // A right click reports the hot cell first, then the row it selects, then the click.
   m_owner.codes.clear();
   QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, CellCentre(2, 0));
-  ASSERT_EQ(m_owner.codes.size(), 2u);
-  EXPECT_EQ(m_owner.codes[0], LVN_HOTTRACK);
-  EXPECT_EQ(m_owner.codes[1], NM_RCLICK);
+  EXPECT_EQ(m_owner.codes, (std::vector<int>{LVN_HOTTRACK, LVN_ITEMCHANGED, NM_RCLICK}));
   EXPECT_EQ(m_owner.item, 2);
   EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 2);
 }
@@ -246,6 +271,25 @@ TEST_F(ListCtrlTest, SortItemsIsStableAndKeepsTheSelection) {
   EXPECT_EQ(m_list.GetItemText(3, 0), "c");
   EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 3);
   EXPECT_EQ(m_list.GetSelectionMark(), 3);
+}
+
+TEST_F(ListCtrlTest, AnItemsTextColourIsDrawnAndGoesWithItWhenSorted) {
+  AddRows({"a", "b", "c"});
+  m_list.SetTextColor(RGB(0, 0, 90));
+  const LPARAM keys[] = {3, 2, 1};
+  for (int i = 0; i < 3; ++i) m_list.SetItemData(i, keys[i]);
+  EXPECT_TRUE(m_list.SetItemTextColor(0, RGB(204, 0, 0)));
+  EXPECT_FALSE(m_list.SetItemTextColor(3, RGB(204, 0, 0)));
+  ASSERT_TRUE(m_list.SortItems(ByData, 0));
+  ASSERT_EQ(m_list.GetItemText(2, 0), "a");
+  EXPECT_EQ(m_list.GetItemTextColor(2), RGB(204, 0, 0));
+  EXPECT_EQ(m_list.GetItemTextColor(0), CLR_DEFAULT);
+  EXPECT_EQ(m_list.GetItemTextColor(9), CLR_DEFAULT);
+  // Every column of the item is drawn in its colour, the others in the list's.
+  EXPECT_EQ(View()->topLevelItem(2)->data(1, Qt::ForegroundRole).value<QColor>(), QColor(204, 0, 0));
+  EXPECT_EQ(View()->topLevelItem(0)->data(1, Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 90));
+  m_list.SetItemTextColor(2, CLR_DEFAULT);
+  EXPECT_EQ(View()->topLevelItem(2)->data(0, Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 90));
 }
 
 TEST_F(ListCtrlTest, ColoursStylesAndImagesReadBack) {

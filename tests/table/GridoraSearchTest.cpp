@@ -140,3 +140,17 @@ TEST_F(TableTest, SortingAnUnboundTableDoesNothing) {
 }
 
 }  // namespace
+
+TEST_F(TableTest, ARowsTextColourGoesWithItWhenSorted) {
+  EXPECT_EQ(m_table.GetRowTxtClr(0), CLR_DEFAULT);  // before Setup
+  Fill({"Name"}, {{"b"}, {"c"}, {"a"}});            // listed a, c, b
+  m_table.SetRowTxtClr(1, RGB(204, 0, 0));          // c
+  m_table.SetRowTxtClr(7, RGB(204, 0, 0));          // no such row: nothing
+  ClickFresh(m_table, 0);
+  ASSERT_EQ(Column(0), (std::vector<CString>{"a", "b", "c"}));
+  const std::vector<COLORREF> expected = {CLR_DEFAULT, CLR_DEFAULT, RGB(204, 0, 0)};
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(m_table.GetRowTxtClr(row), expected[row]) << row;
+  EXPECT_EQ(m_table.GetRowTxtClr(3), CLR_DEFAULT);
+  m_table.SetRowTxtClr(2, CLR_DEFAULT);
+  EXPECT_EQ(m_table.GetRowTxtClr(2), CLR_DEFAULT);
+}

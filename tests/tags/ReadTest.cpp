@@ -17,7 +17,8 @@ const char* const kAllFixtures[] = {
     "cbr_v23_latin1.mp3", "cbr_v23_utf16.mp3", "cbr_v23_utf16_v1.mp3", "v1_only.mp3", "v1_genre141.mp3",
     "v1_genre200.mp3", "v24.mp3", "v22.mp3", "untagged.mp3", "Upper.MP3", "id3lib_written.mp3",
     "two_comments.mp3", "compressed_frame.mp3", "vbr_mpeg1_stereo.mp3", "vbr_mpeg2_mono.mp3",
-    "vbr_mpeg25_mono.mp3", "cbr_mpeg2_mono.mp3", "empty.mp3", "not_mpeg.mp3", "missing.mp3"};
+    "vbr_mpeg25_mono.mp3", "cbr_mpeg2_mono.mp3", "empty.mp3", "not_mpeg.mp3", "missing.mp3",
+    "v24_full.mp3", "v24_v1.mp3", "v24_itunes.mp3", "v24_footer.mp3", "v24_ape.mp3", "v22_full.mp3", "v22_crm.mp3"};
 
 TEST(TagsRead, UnlinkedObjectGivesMarkersAndMinusOne) {
   CMyMP3Tags tags;

@@ -23,6 +23,7 @@ constexpr DWORD WS_CAPTION = 0x00C00000;
 constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;  // a sizing border: the user resizes the window
 constexpr DWORD DS_SETFONT = 0x00000040;
 constexpr DWORD DS_MODALFRAME = 0x00000080;
 constexpr DWORD DS_SHELLFONT = 0x00000048;

@@ -4,7 +4,9 @@
 // control either makes its own widget (Create) or is bound to the list a
 // dialog made from its template (Attach). Mouse actions reach the owner as
 // notifications: NM_DBLCLK, NM_RCLICK and LVN_HOTTRACK from the list,
-// HDN_ITEMCLICKA from its header (control id 0), forwarded by the list.
+// LVN_ITEMCHANGED when an item becomes selected (by mouse, keyboard, program
+// or assistive technology), HDN_ITEMCLICKA from its header (control id 0),
+// forwarded by the list.
 #include <platform/ImageList.h>
 #include <platform/String.h>
 #include <platform/Types.h>
@@ -117,8 +119,9 @@ class CListCtrl : public CWnd {
   BOOL DeleteAllItems();
   int GetItemCount() const;
 
-  // Selection. SetItemState on item -1 changes every item. Selecting an item
-  // also makes it the selection mark, as a click does.
+  // Selection. SetItemState on item -1 changes every item. Selecting an item,
+  // by any means, makes it the selection mark and the focused item, as a click
+  // does; focusing another item afterwards leaves the mark where it was.
   BOOL SetItemState(int item, UINT state, UINT mask);
   UINT GetItemState(int item, UINT mask) const;
   // The next item after start (-1: from the top) with the flags, or -1.
@@ -141,6 +144,11 @@ class CListCtrl : public CWnd {
   COLORREF GetTextBkColor() const;
   COLORREF SetOutlineColor(COLORREF color);
   COLORREF GetOutlineColor() const;
+  // One item's text colour in every column, kept with the item when the items
+  // are sorted; CLR_DEFAULT (also for an item that does not exist) is the
+  // control's text colour.
+  BOOL SetItemTextColor(int item, COLORREF color);
+  COLORREF GetItemTextColor(int item) const;
 
   // The list stays the caller's; items draw from it whenever they are painted,
   // so a changed image shows in every item that uses its index. Returns the

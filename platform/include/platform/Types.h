@@ -26,6 +26,8 @@ using COLORREF = DWORD;
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
   return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
 }
+// "The control's own colour" where a colour may be set per item.
+constexpr COLORREF CLR_DEFAULT = 0xFF000000;
 constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
 constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
 constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
@@ -102,9 +104,10 @@ constexpr int NM_CLICK = -2;
 constexpr int NM_DBLCLK = -3;
 constexpr int NM_RCLICK = -5;
 constexpr int LVN_HOTTRACK = -121;
+constexpr int LVN_ITEMCHANGED = -101;
 constexpr int HDN_ITEMCLICKA = -302;
 
-// NM_DBLCLK, NM_RCLICK and LVN_HOTTRACK of a list view.
+// NM_DBLCLK, NM_RCLICK, LVN_HOTTRACK and LVN_ITEMCHANGED of a list view.
 struct NMLISTVIEW {
   NMHDR hdr;
   int iItem = -1;

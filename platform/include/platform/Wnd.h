@@ -9,6 +9,7 @@
 #include <memory>
 
 class QWidget;
+class CMFCDynamicLayout;
 
 class CWnd {
  public:
@@ -52,7 +53,8 @@ class CWnd {
   BOOL ShowWindow(int command);
   BOOL IsWindowVisible() const;
 
-  // Position in the parent's client coordinates (a top-level window: the screen).
+  // Position in the parent's client coordinates (a top-level window: the
+  // screen). A child in its parent's dynamic layout stays where it is put.
   void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
   void MoveWindow(const RECT& rect, BOOL repaint = TRUE);
   void GetClientRect(RECT* rect) const;
@@ -67,6 +69,11 @@ class CWnd {
   // bits are kept with the widget so that every wrapper sees the same word.
   DWORD GetStyle() const;
   BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
+
+  // A layout that moves and sizes the children when this window is resized,
+  // measured from its present size (FALSE removes it). Null until enabled.
+  void EnableDynamicLayout(BOOL enable = TRUE);
+  CMFCDynamicLayout* GetDynamicLayout() const;
 
   void Invalidate(BOOL erase = TRUE);
   void UpdateWindow();

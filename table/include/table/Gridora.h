@@ -61,6 +61,11 @@ class CGridora {
   void SetTxtClr(COLORREF color);
   void SetTxtBkClr(COLORREF color);
   void SetOutlineClr(COLORREF color);
+  // One row's text colour, which stays with the row when the table is sorted;
+  // CLR_DEFAULT gives it the table's text colour again. CLR_DEFAULT is also
+  // what GetRowTxtClr reads for a row that does not exist or before Setup.
+  void SetRowTxtClr(int row, COLORREF color);
+  COLORREF GetRowTxtClr(int row);
 
   // Makes images (cx by cy, 8-bit colour with mask) the list's small-image
   // list, once; mask 0 keeps the previous mask colour (white at first).

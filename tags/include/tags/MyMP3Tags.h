@@ -1,15 +1,19 @@
 #pragma once
 // CMyMP3Tags: one MP3 file's ID3 text frames, tag types and MPEG header facts.
 // Text goes in and out as UTF-8; "-" marks a value that is not there (not
-// linked, no frame, no header). A file whose tag cannot be read safely reads
-// as having no tag; a file whose tag cannot be written without loss (ID3v2.4,
-// v2.2, damaged, empty, not MPEG) is never written: its setters refuse and
-// GetLastWriteError() says why.
+// linked, no frame, no header). ID3v1 and ID3v2.3 tags are read and written
+// through id3lib, ID3v2.4 and v2.2 tags through TagLib: a v2.4 tag stays
+// v2.4 with every frame not edited kept byte for byte, a v2.2 tag is saved
+// as v2.3 with all its frames. A file whose tag cannot be read safely reads
+// as having no tag; a file that cannot be written without loss (damaged,
+// empty, not MPEG, a v2.2 frame with no v2.3 form) is never written: its
+// setters refuse and GetLastWriteError() says why.
 #include <platform/String.h>
 
 #include <memory>
 
 class ID3_Tag;
+enum class TagField;
 
 class CMyMP3Tags {
  public:
@@ -70,9 +74,10 @@ class CMyMP3Tags {
 
   // Each setter writes the file at once, unless the value equals what the
   // getter returns now (then nothing is written) or a BeginUpdate group is
-  // open. The ID3v2 tag gets the value (Latin-1 where it fits, else UTF-16);
-  // an ID3v1 tag the file already has gets title, artist, album, year,
-  // comment and track in Latin-1 where they fit (a value that does not fit
+  // open. The ID3v2 tag gets the value (Latin-1 where it fits, else UTF-8
+  // in a v2.4 tag and UTF-16 in the others); an ID3v1 tag the file already
+  // has gets title, artist, album, year, comment and track in Latin-1 where
+  // they fit (a value that does not fit
   // leaves its ID3v1 field as it was; an empty track clears the ID3v1 track,
   // one without a leading number in ASCII digits leaves it). No ID3v1 tag is
   // added to a file. A new comment takes the language of the file's other
@@ -137,12 +142,12 @@ class CMyMP3Tags {
   void ReadLinkedFile();
   // False while unlinked; reads the file again first when a write left it stale.
   bool ReadIfStale();
-  CString GetString(int id);
-  bool m_getString(int id, char* buffer, int bufferSize);
-  void SetTag(int id, CString value);
-  bool RemoveTag(int id);  // true when a frame was removed
+  CString GetString(TagField field);
+  bool m_getString(TagField field, char* buffer, int bufferSize);
+  void SetTag(TagField field, CString value);
+  bool RemoveTag(TagField field);  // true when a frame was removed
   bool PrepareWrite();
-  void MarkEdited(int id);
+  void MarkEdited(TagField field);
   void WriteTag();
   void SetWriteError(const CString& reason);
 

@@ -1,0 +1,37 @@
+#pragma once
+// What CMyMP3Tags asks of the library that reads and renders a file's ID3v2
+// frames: id3lib for ID3v2.3 (and files without ID3v2), TagLib for v2.4 and
+// v2.2. An engine works in memory only; the file is written by TagWriter.
+#include <platform/String.h>
+
+#include <string>
+
+// The fifteen text fields the program shows, in the order of the columns.
+enum class TagField {
+  Artist, Album, Title, Comment, Track, Year, Composer, Copyright, EncodedBy,
+  OriginalArtist, URL, Band, Publisher, Conductor, Genre
+};
+
+// A rendered ID3v2 tag: header and frames, no padding, no footer (the
+// writer pads; a footer is asked for separately).
+struct CRenderedTag {
+  std::string strTag;    // empty: the file is left with no ID3v2 tag
+  bool bFooter = false;  // an ID3v2.4 footer follows the frames
+};
+
+class CTagEngine {
+ public:
+  virtual ~CTagEngine() = default;
+
+  // True when the file has an ID3v2 tag this engine reads.
+  virtual bool HasV2Tag() const = 0;
+  // The field's text as UTF-8; "-" when the tag has no such frame.
+  virtual CString GetText(TagField field) const = 0;
+  // Replaces the field's frame (or adds one) in memory.
+  virtual void SetText(TagField field, const CString& value) = 0;
+  // Removes the field's frame in memory; false when there was none.
+  virtual bool Remove(TagField field) = 0;
+  // The tag with every edit so far; false (with the reason) when it cannot
+  // be rendered without losing a frame.
+  virtual bool Render(CRenderedTag* out, CString* error) = 0;
+};

@@ -1,0 +1,358 @@
+#include "TagLibEngine.h"
+
+#include "FrameRules.h"
+#include "TagCheck.h"
+#include "TextCodec.h"
+
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/urllinkframe.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using TagLib::ByteVector;
+using TagLib::String;
+namespace id3 = TagLib::ID3v2;
+
+// The ID3v2.3 frame each ID3v2.2 frame becomes, from the two versions'
+// frame lists (and the iTunes additions). A v2.2 frame not listed here has
+// no v2.3 form.
+const std::map<std::string, std::string> kV22ToV23 = {
+    {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"}, {"EQU", "EQUA"},
+    {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"}, {"PIC", "APIC"}, {"POP", "POPM"},
+    {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"}, {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"},
+    {"TCM", "TCOM"}, {"TCO", "TCON"}, {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"},
+    {"TFT", "TFLT"}, {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"},
+    {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"}, {"TP1", "TPE1"},
+    {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"}, {"TPB", "TPUB"}, {"TRC", "TSRC"},
+    {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"}, {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"},
+    {"TT3", "TIT3"}, {"TXT", "TEXT"}, {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"},
+    {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"},
+    {"WXX", "WXXX"}, {"TCP", "TCMP"}, {"TST", "TSOT"}, {"TSA", "TSOA"}, {"TSP", "TSOP"}, {"TS2", "TSO2"},
+    {"TSC", "TSOC"}};
+
+// v2.2 frames that TagLib 1.13 converts wrongly (TOA to TOAL, TXT to TOLY,
+// TRD to TDRC) or drops although ID3v2.3 has them: they are given their
+// v2.3 identifier here, before TagLib picks a frame class.
+const char* const kTagLibV22Mends[][2] = {{"TOA", "TOPE"}, {"TXT", "TEXT"}, {"TRD", "TRDA"}, {"TDA", "TDAT"},
+                                          {"TIM", "TIME"}, {"TSI", "TSIZ"}, {"EQU", "EQUA"}, {"RVA", "RVAD"}};
+
+// TagLib hides the frame header type from frame factories of its users; the
+// one factory hook names it, so its type is taken from there.
+template <class F>
+struct FirstArgument;
+template <class R, class C, class A>
+struct FirstArgument<R (C::*)(A) const> {
+  using Type = A;
+};
+
+class CFrameFactory final : public id3::FrameFactory {
+  using HeaderPointer = FirstArgument<decltype(&CFrameFactory::updateFrame)>::Type;
+
+ protected:
+  bool updateFrame(HeaderPointer header) const override {
+    if (header->version() == 2)
+      for (const auto& mend : kTagLibV22Mends)
+        if (header->frameID() == mend[0]) {
+          header->setFrameID(mend[1]);
+          return true;
+        }
+    return FrameFactory::updateFrame(header);
+  }
+};
+
+const CFrameFactory& Factory() {
+  static const CFrameFactory factory;
+  return factory;
+}
+
+// The frame identifier of each field; the year is TDRC (TYER read too).
+const char* FrameIdOf(TagField field) {
+  static const char* const ids[] = {"TPE1", "TALB", "TIT2", "COMM", "TRCK", "TDRC", "TCOM", "TCOP",
+                                    "TENC", "TOPE", "WXXX", "TPE2", "TPUB", "TPE3", "TCON"};
+  return ids[static_cast<int>(field)];
+}
+
+unsigned long Syncsafe(const unsigned char* p) {
+  return (static_cast<unsigned long>(p[0]) << 21) | (p[1] << 14) | (p[2] << 7) | p[3];
+}
+
+void PutSyncsafe(char* p, unsigned long n) {
+  for (int i = 3; i >= 0; --i, n >>= 7) p[i] = static_cast<char>(n & 0x7F);
+}
+
+std::string LanguageOf(const auto& frame) {
+  const ByteVector language = dynamic_cast<const id3::CommentsFrame&>(*frame.parsed).language();
+  return std::string(language.data(), language.size());
+}
+
+String FromUtf8(const CString& value) { return String(value.Str(), String::UTF8); }
+
+CString ToUtf8(const String& text) { return CString(text.to8Bit(true)); }
+
+// Where the frames of a rendered ID3v2.3 or v2.4 tag end (its padding starts).
+std::size_t FramesEnd(const ByteVector& tag, int major) {
+  const auto* data = reinterpret_cast<const unsigned char*>(tag.data());
+  std::size_t pos = 10;
+  while (pos + 10 <= tag.size() && data[pos] != 0) {
+    const unsigned long size =
+        major == 4 ? Syncsafe(data + pos + 4)
+                   : (static_cast<unsigned long>(data[pos + 4]) << 24) | (data[pos + 5] << 16) | (data[pos + 6] << 8) |
+                         data[pos + 7];
+    if (size > tag.size() - pos - 10) break;
+    pos += 10 + size;
+  }
+  return pos;
+}
+
+}  // namespace
+
+struct CTagLibEngine::Impl {
+  struct Frame {
+    ByteVector raw;                        // as it lies in the tag (v2.4 size made synchsafe)
+    std::unique_ptr<id3::Frame> parsed;    // null when TagLib could not parse it
+    std::string strStoredId;               // the identifier in the file (3 letters in v2.2)
+    bool bEdited = false;                  // parsed holds a new value; raw is stale
+    bool bRemoved = false;
+  };
+
+  int nMajor = 4;
+  unsigned char nFlags = 0;
+  id3::Header header;
+  std::vector<Frame> frames;
+  bool bRefusalKnown = false;
+  CString strRefusal;
+
+  void Parse(const unsigned char* tag, std::size_t size);
+  Frame* Find(TagField field);
+  const Frame* Find(TagField field) const { return const_cast<Impl*>(this)->Find(field); }
+  String::Type EncodingFor(const CString& value) const;
+  std::unique_ptr<id3::Frame> NewFrame(TagField field, const CString& value, const Frame* old) const;
+  CString StoredText(const Frame& frame) const;
+  bool RenderV24(CRenderedTag* out) const;
+  bool RenderV23(CRenderedTag* out, CString* error);
+};
+
+void CTagLibEngine::Impl::Parse(const unsigned char* tag, std::size_t size) {
+  header.setData(ByteVector(reinterpret_cast<const char*>(tag), 10));
+  nMajor = tag[3];
+  nFlags = tag[5];
+  std::size_t end = 10 + Syncsafe(tag + 6);
+  if (end > size) end = size;
+  std::vector<unsigned char> body(tag + 10, tag + end);
+  // A v2.2 tag is unsynchronised as a whole; a v2.4 tag frame by frame,
+  // which TagLib undoes itself.
+  if (nMajor == 2 && (nFlags & 0x80)) body = Resync(body.data(), body.size());
+  std::size_t pos = 0;
+  if (nMajor == 4 && (nFlags & 0x40) && body.size() >= 4) pos = Syncsafe(body.data());
+  const std::size_t headerSize = nMajor == 2 ? 6 : 10;
+  while (pos + headerSize <= body.size() && body[pos] != 0) {
+    const unsigned long dataSize = FrameDataSize(body.data(), body.size(), pos, nMajor);
+    if (dataSize > body.size() - pos - headerSize) break;
+    Frame frame;
+    frame.raw = ByteVector(reinterpret_cast<const char*>(body.data() + pos), headerSize + dataSize);
+    if (nMajor == 4) PutSyncsafe(frame.raw.data() + 4, dataSize);
+    frame.strStoredId.assign(frame.raw.data(), nMajor == 2 ? 3 : 4);
+    frame.parsed.reset(Factory().createFrame(frame.raw, &header));
+    frames.push_back(std::move(frame));
+    pos += headerSize + dataSize;
+  }
+}
+
+CTagLibEngine::Impl::Frame* CTagLibEngine::Impl::Find(TagField field) {
+  const bool described = field == TagField::Comment || field == TagField::URL;
+  for (const char* id : {FrameIdOf(field), field == TagField::Year ? "TYER" : nullptr}) {
+    if (!id) break;
+    for (Frame& frame : frames) {
+      if (frame.bRemoved || !frame.parsed || frame.parsed->frameID() != id) continue;
+      if (!described) return &frame;
+      // Described comments and links belong to other programs.
+      if (const auto* comment = dynamic_cast<const id3::CommentsFrame*>(frame.parsed.get()))
+        if (framerules::IsFieldFrame(comment->description().to8Bit(true))) return &frame;
+      if (const auto* url = dynamic_cast<const id3::UserUrlLinkFrame*>(frame.parsed.get()))
+        if (framerules::IsFieldFrame(url->description().to8Bit(true))) return &frame;
+    }
+  }
+  return nullptr;
+}
+
+// TagLib rewrites a genre such as "(17)" as "17" when it parses a TCON
+// frame; parsed under an identifier of no meaning, its text is as stored.
+CString CTagLibEngine::Impl::StoredText(const Frame& frame) const {
+  if (frame.bEdited) return ToUtf8(frame.parsed->toString());
+  ByteVector raw = frame.raw;
+  raw[nMajor == 2 ? 2 : 3] = 'X';
+  const std::unique_ptr<id3::Frame> plain(Factory().createFrame(raw, &header));
+  const auto* text = dynamic_cast<const id3::TextIdentificationFrame*>(plain.get());
+  return text ? ToUtf8(text->fieldList().toString("; ")) : CString("-");
+}
+
+String::Type CTagLibEngine::Impl::EncodingFor(const CString& value) const {
+  std::string latin;
+  if (textcodec::Utf8ToLatin1(value, &latin)) return String::Latin1;
+  // A v2.2 tag is saved as ID3v2.3, which has no UTF-8.
+  return nMajor == 4 ? String::UTF8 : String::UTF16;
+}
+
+std::unique_ptr<id3::Frame> CTagLibEngine::Impl::NewFrame(TagField field, const CString& value,
+                                                          const Frame* old) const {
+  if (field == TagField::URL) {
+    auto url = std::make_unique<id3::UserUrlLinkFrame>(String::Latin1);
+    url->setUrl(FromUtf8(framerules::StoredUrl(value)));
+    return url;
+  }
+  const String::Type encoding = EncodingFor(value);
+  if (field == TagField::Comment) {
+    auto comment = std::make_unique<id3::CommentsFrame>(encoding);
+    // The replaced comment's language first, then those of the others.
+    std::vector<std::string> languages;
+    if (old) languages.push_back(LanguageOf(*old));
+    for (const Frame& frame : frames)
+      if (!frame.bRemoved && &frame != old && dynamic_cast<const id3::CommentsFrame*>(frame.parsed.get()))
+        languages.push_back(LanguageOf(frame));
+    comment->setLanguage(ByteVector(framerules::CommentLanguage(languages).c_str(), 3));
+    comment->setText(FromUtf8(value));
+    return comment;
+  }
+  // A year edited where the file had TYER stays TYER; in a v2.2 tag saved
+  // as v2.3 it becomes TYER too, which TagLib would drop when the text is
+  // not a date.
+  ByteVector id = old ? old->parsed->frameID() : ByteVector(FrameIdOf(field));
+  if (field == TagField::Year && nMajor == 2) id = "TYER";
+  auto text = std::make_unique<id3::TextIdentificationFrame>(id, encoding);
+  text->setText(FromUtf8(value));
+  return text;
+}
+
+bool CTagLibEngine::Impl::RenderV24(CRenderedTag* out) const {
+  // The extended header goes: its CRC and restrictions describe the old
+  // frames. A tag unsynchronised as a whole becomes one whose old frames say
+  // so each, since the new frames are not unsynchronised.
+  const bool wholeUnsync = nFlags & 0x80;
+  std::string body;
+  for (const Frame& frame : frames) {
+    if (frame.bRemoved) continue;
+    if (frame.bEdited) {
+      const ByteVector rendered = frame.parsed->render();
+      body.append(rendered.data(), rendered.size());
+      continue;
+    }
+    std::string raw(frame.raw.data(), frame.raw.size());
+    if (wholeUnsync) raw[9] = static_cast<char>(raw[9] | 0x02);
+    body += raw;
+  }
+  out->bFooter = nFlags & 0x10;
+  if (body.empty()) {
+    out->strTag.clear();
+    return true;
+  }
+  const unsigned char flags = nFlags & ~(0x80 | 0x40);
+  out->strTag = std::string("ID3\x04\x00", 5) + static_cast<char>(flags) + std::string(4, '\0') + body;
+  return true;
+}
+
+bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
+  // Every v2.2 frame must come out as the v2.3 frame it stands for: TagLib
+  // drops what it cannot convert without a word.
+  std::map<std::string, int> expected;
+  for (const Frame& frame : frames) {
+    if (frame.bRemoved || frame.bEdited) continue;
+    const auto it = kV22ToV23.find(frame.strStoredId);
+    if (it == kV22ToV23.end() || !frame.parsed) {
+      *error = CString::Formatted("The file's ID3v2.2 frame %s has no ID3v2.3 form", frame.strStoredId.c_str());
+      return false;
+    }
+    ++expected[it->second];
+  }
+  id3::Tag tag;
+  for (Frame& frame : frames)
+    if (!frame.bRemoved) tag.addFrame(frame.parsed.get());
+  const ByteVector rendered = tag.render(id3::v3);
+  // The tag owns what it was given until the frames are taken back.
+  for (Frame& frame : frames)
+    if (!frame.bRemoved) tag.removeFrame(frame.parsed.get(), false);
+
+  const std::size_t end = FramesEnd(rendered, 3);
+  for (std::size_t pos = 10; pos + 10 <= end;) {
+    --expected[std::string(rendered.data() + pos, 4)];
+    const auto* size = reinterpret_cast<const unsigned char*>(rendered.data() + pos + 4);
+    pos += 10 + ((static_cast<std::size_t>(size[0]) << 24) | (size[1] << 16) | (size[2] << 8) | size[3]);
+  }
+  for (const auto& [id, missing] : expected) {
+    if (missing <= 0) continue;
+    for (const Frame& frame : frames) {
+      const auto it = kV22ToV23.find(frame.strStoredId);
+      if (!frame.bRemoved && !frame.bEdited && it != kV22ToV23.end() && it->second == id) {
+        *error = CString::Formatted("The file's ID3v2.2 frame %s has no ID3v2.3 form", frame.strStoredId.c_str());
+        return false;
+      }
+    }
+  }
+  out->bFooter = false;
+  if (end <= 10)
+    out->strTag.clear();
+  else
+    out->strTag.assign(rendered.data(), end);
+  return true;
+}
+
+CTagLibEngine::CTagLibEngine(const unsigned char* tag, std::size_t size) : m_pImpl(std::make_unique<Impl>()) {
+  if (size >= 10) m_pImpl->Parse(tag, size);
+}
+
+CTagLibEngine::~CTagLibEngine() = default;
+
+CString CTagLibEngine::GetText(TagField field) const {
+  const Impl::Frame* frame = m_pImpl->Find(field);
+  if (!frame) return "-";
+  if (field == TagField::Genre) return m_pImpl->StoredText(*frame);
+  if (const auto* comment = dynamic_cast<const id3::CommentsFrame*>(frame->parsed.get()))
+    return ToUtf8(comment->text());
+  if (const auto* url = dynamic_cast<const id3::UserUrlLinkFrame*>(frame->parsed.get())) return ToUtf8(url->url());
+  if (const auto* text = dynamic_cast<const id3::TextIdentificationFrame*>(frame->parsed.get()))
+    return ToUtf8(text->fieldList().toString("; "));
+  return "-";
+}
+
+void CTagLibEngine::SetText(TagField field, const CString& value) {
+  Impl::Frame* old = m_pImpl->Find(field);
+  std::unique_ptr<id3::Frame> frame = m_pImpl->NewFrame(field, value, old);
+  if (!old) {
+    m_pImpl->frames.push_back(Impl::Frame{});
+    old = &m_pImpl->frames.back();
+  }
+  old->parsed = std::move(frame);
+  old->bEdited = true;
+  m_pImpl->bRefusalKnown = false;
+}
+
+bool CTagLibEngine::Remove(TagField field) {
+  Impl::Frame* frame = m_pImpl->Find(field);
+  if (!frame) return false;
+  frame->bRemoved = true;
+  m_pImpl->bRefusalKnown = false;
+  return true;
+}
+
+bool CTagLibEngine::Render(CRenderedTag* out, CString* error) {
+  return m_pImpl->nMajor == 4 ? m_pImpl->RenderV24(out) : m_pImpl->RenderV23(out, error);
+}
+
+CString CTagLibEngine::WriteRefusal() {
+  // A v2.4 tag keeps every frame as it is; only a conversion can lose one.
+  if (m_pImpl->nMajor == 4) return CString();
+  if (!m_pImpl->bRefusalKnown) {
+    CRenderedTag ignored;
+    m_pImpl->strRefusal.Empty();
+    Render(&ignored, &m_pImpl->strRefusal);
+    m_pImpl->bRefusalKnown = true;
+  }
+  return m_pImpl->strRefusal;
+}

@@ -1,0 +1,234 @@
+// ID3v2.4 and v2.2 files, read and written through TagLib: what the program
+// shows, and what an independent reader sees before and after a save.
+#include "TagsTestSupport.h"
+
+#include "TagCheck.h"
+
+#include <tags/MyMP3Tags.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace {
+
+using test::Mutagen;
+
+std::size_t Syncsafe(const std::string& b, std::size_t at) {
+  return (static_cast<std::size_t>(static_cast<unsigned char>(b[at])) << 21) |
+         (static_cast<unsigned char>(b[at + 1]) << 14) | (static_cast<unsigned char>(b[at + 2]) << 7) |
+         static_cast<unsigned char>(b[at + 3]);
+}
+
+// Where the ID3v2 region of a file ends (header, frames, padding, footer).
+std::size_t TagEnd(const std::string& b) {
+  if (b.compare(0, 3, "ID3") != 0) return 0;
+  return 10 + Syncsafe(b, 6) + (b[3] == 4 && (b[5] & 0x10) ? 10 : 0);
+}
+
+// The audio and what follows it (APEv2, Lyrics3), without the ID3v1 block.
+std::string Audio(const std::string& b) {
+  const bool v1 = b.size() >= 128 && b.compare(b.size() - 128, 3, "TAG") == 0;
+  return b.substr(TagEnd(b), b.size() - TagEnd(b) - (v1 ? 128 : 0));
+}
+
+// The frames of an ID3v2.3 or v2.4 tag, each as its identifier, flags and
+// data; the size field is left out, since old iTunes wrote v2.4 sizes wrongly.
+std::multiset<std::string> RawFrames(const std::string& b) {
+  std::multiset<std::string> frames;
+  const int major = b[3];
+  const auto* body = reinterpret_cast<const unsigned char*>(b.data()) + 10;
+  const std::size_t size = TagEnd(b) - 10 - (major == 4 && (b[5] & 0x10) ? 10 : 0);
+  for (std::size_t pos = 0; pos + 10 <= size && body[pos] != 0;) {
+    const std::size_t data = FrameDataSize(body, size, pos, major);
+    frames.insert(b.substr(10 + pos, 4) + b.substr(10 + pos + 8, 2 + data));
+    pos += 10 + data;
+  }
+  return frames;
+}
+
+// mutagen's view of the tag (v2.2 and v2.3 are shown upgraded to v2.4, so
+// they compare) but the lines of the program's own edited frames.
+std::string FramesBut(const CString& path, const std::vector<std::string>& edited) {
+  std::istringstream in(Mutagen(path, "v2"));
+  std::string out;
+  for (std::string line; std::getline(in, line);)
+    if (std::none_of(edited.begin(), edited.end(), [&](const std::string& key) { return line.rfind(key, 0) == 0; }))
+      out += line + "\n";
+  return out;
+}
+
+// The fourteen fields: setter, getter and the mutagen key of their frame.
+struct Field {
+  void (CMyMP3Tags::*set)(CString);
+  CString (CMyMP3Tags::*get)();
+  const char* key;
+  const char* value;
+};
+const Field kFields[] = {
+    {&CMyMP3Tags::SetArtist, &CMyMP3Tags::GetArtist, "TPE1=", "Fourteen Café"},
+    {&CMyMP3Tags::SetAlbum, &CMyMP3Tags::GetAlbum, "TALB=", "Album Café"},
+    {&CMyMP3Tags::SetTitle, &CMyMP3Tags::GetTitle, "TIT2=", "Title Café"},
+    {&CMyMP3Tags::SetComment, &CMyMP3Tags::GetComment, "COMM::", "Comment Café"},
+    {&CMyMP3Tags::SetTrack, &CMyMP3Tags::GetTrack, "TRCK=", "5/9"},
+    {&CMyMP3Tags::SetYear, &CMyMP3Tags::GetYear, "TDRC=", "2024"},
+    {&CMyMP3Tags::SetComposer, &CMyMP3Tags::GetComposer, "TCOM=", "Composer Café"},
+    {&CMyMP3Tags::SetCopyright, &CMyMP3Tags::GetCopyright, "TCOP=", "Copyright Café"},
+    {&CMyMP3Tags::SetEncodedBy, &CMyMP3Tags::GetEncodedBy, "TENC=", "Encoder Café"},
+    {&CMyMP3Tags::SetOriginalArtist, &CMyMP3Tags::GetOriginalArtist, "TOPE=", "Original Café"},
+    {&CMyMP3Tags::SetURL, &CMyMP3Tags::GetURL, "WXXX:=", "http://example.com/x"},
+    {&CMyMP3Tags::SetBand, &CMyMP3Tags::GetBand, "TPE2=", "Band Café"},
+    {&CMyMP3Tags::SetPublisher, &CMyMP3Tags::GetPublisher, "TPUB=", "Publisher Café"},
+    {&CMyMP3Tags::SetConductor, &CMyMP3Tags::GetConductor, "TPE3=", "Conductor Café"}};
+
+TEST(TagsTagLib, EveryFieldReadsAsOtherReadersShowIt) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> cells;  // the fourteen fields and the genre
+  };
+  const Case cases[] = {
+      {"v24_full.mp3",
+       {"Nina Simone ♫", "Álbum in UTF-16", "Title in UTF-16BE ☂", "Kommentar ünd ♫", "3/12", "1999-05-01",
+        "Composer One; Composer Two", "2004 Copyright", "Encoder", "Original Ärtist", "http://example.org/", "Band",
+        "Publisher", "Conductor", "(17)"}},
+      {"v24_itunes.mp3",
+       {"iTunes Ärtist", "iTunes Album", "iTunes Title", std::string(20 * 15, ' '), "-", "-", "-", "-", "-", "-", "-",
+        "-", "-", "-", "-"}},
+      {"v24_footer.mp3",
+       {"Footer Artist", "-", "Footer Title", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"}},
+      // TOA is the original artist, TXT the lyricist (no field), TYE the year.
+      {"v22_full.mp3",
+       {"Old Ärtist", "Old Album", "Old Title ♫", "Old comment", "4/9", "1994", "Composer", "Copyright", "Encoder",
+        "Original Artist", "http://old.example/", "Band", "Publisher", "Conductor", "(17)"}},
+  };
+  for (const Case& c : cases) {
+    CMyMP3Tags tags;
+    tags.Link(test::FixturePath(c.name));
+    std::vector<std::string> row = test::Row(tags);
+    if (std::string(c.name) == "v24_itunes.mp3") row[3] = std::string(row[3].size(), ' ');  // only its length
+    EXPECT_EQ(std::vector<std::string>(row.begin(), row.begin() + 15), c.cells) << c.name;
+    // Tag types and header facts as for any file.
+    EXPECT_EQ(row[17], "1") << c.name;
+    EXPECT_EQ(row[19], "1") << c.name;
+    EXPECT_EQ(row[20], "128 kbit/s") << c.name;
+    EXPECT_TRUE(tags.IsWritable()) << c.name;
+  }
+  CMyMP3Tags tags;
+  tags.Link(test::FixturePath("v24_itunes.mp3"));
+  EXPECT_EQ(tags.GetComment().GetLength(), 300) << "a plain-sized frame of 300 bytes is read whole";
+  tags.Reset();
+  tags.Link(test::FixturePath("v24_v1.mp3"));
+  EXPECT_EQ(tags.isV1Tag(), 1);
+  EXPECT_EQ(tags.GetArtist().Str(), Mutagen(test::FixturePath("v24_v1.mp3"), "TPE1"));
+}
+
+// One-field and fourteen-field saves on every kind: the edited frames hold
+// the new values in the encoding the version allows, every other frame is
+// as it was (byte for byte in a v2.4 tag), the audio and trailing tags are
+// untouched, and a fresh link shows what was written.
+TEST(TagsTagLib, SavesChangeOnlyTheEditedFrames) {
+  test::TempDir dir;
+  const char* const files[] = {"v24_full.mp3", "v24_v1.mp3",  "v24_itunes.mp3", "v24_footer.mp3",
+                               "v24_ape.mp3",  "v24_small.mp3", "v22_full.mp3"};
+  for (const char* name : files) {
+    for (const bool all : {false, true}) {
+      const std::string label = std::string(name) + (all ? " fourteen fields" : " one field");
+      const CString path = dir.CopyFixture(name);
+      const std::string before = test::ReadFile(path);
+      const int major = before[3];
+      std::vector<std::string> keys = {"TPE1="};
+      {
+        CMyMP3Tags tags;
+        tags.Link(path);
+        tags.BeginUpdate();
+        if (all) {
+          keys.clear();
+          for (const Field& f : kFields) {
+            (tags.*f.set)(f.value);
+            keys.push_back(f.key);
+          }
+        } else {
+          tags.SetArtist("Changed Ärtist ☂");
+        }
+        tags.EndUpdate();
+        ASSERT_EQ(tags.GetLastWriteError(), "") << label;
+      }
+      const std::string after = test::ReadFile(path);
+      EXPECT_EQ(after[3], major == 2 ? 3 : 4) << label << ": v2.4 stays v2.4, v2.2 becomes v2.3";
+      EXPECT_TRUE(Audio(after) == Audio(before)) << label;
+      EXPECT_EQ(FramesBut(path, keys), FramesBut(test::FixturePath(name), keys)) << label;
+      // A one-field edit where the tag has room moves no audio.
+      if (!all && TagEnd(before) > 10 + 300 && !(before[5] & 0x10)) {
+        EXPECT_EQ(TagEnd(after), TagEnd(before)) << label;
+      }
+      if (major == 4) {
+        // Each frame gone is an edited one, at most one per field.
+        const std::multiset<std::string> old = RawFrames(before), now = RawFrames(after);
+        std::multiset<std::string> gone;
+        std::set_difference(old.begin(), old.end(), now.begin(), now.end(), std::inserter(gone, gone.end()));
+        std::map<std::string, int> perId;
+        for (const std::string& frame : gone) ++perId[frame.substr(0, 4)];
+        for (const auto& [id, count] : perId) {
+          EXPECT_EQ(count, 1) << label << " " << id;
+          EXPECT_TRUE(std::any_of(keys.begin(), keys.end(), [&](const std::string& k) { return k.rfind(id, 0) == 0; }))
+              << label << ": " << id << " changed";
+        }
+      }
+      CMyMP3Tags fresh;
+      fresh.Link(path);
+      if (all) {
+        for (const Field& f : kFields) EXPECT_EQ((fresh.*f.get)(), f.value) << label << " " << f.key;
+        EXPECT_NE(FramesBut(path, {}).find("TIT2=TIT2(encoding=<Encoding.LATIN1: 0>, text=['Title Café'])"),
+                  std::string::npos)
+            << label << ": Latin-1 where it fits";
+      } else {
+        EXPECT_EQ(fresh.GetArtist(), "Changed Ärtist ☂") << label;
+        const std::string encoding = major == 4 ? "<Encoding.UTF8: 3>" : "<Encoding.UTF16: 1>";
+        EXPECT_EQ(FramesBut(path, {}).find("TPE1=TPE1(encoding=" + encoding + ", text=['Changed Ärtist ☂'])") ==
+                      std::string::npos,
+                  false)
+            << label << ": UTF-8 in v2.4, UTF-16 in v2.3";
+      }
+      EXPECT_EQ(fresh.GetGenre(), test::Row(fresh)[14]) << label;
+    }
+  }
+  // The ID3v1 tag gets the edited fields that fit Latin-1, nothing else.
+  const CString path = dir.CopyFixture("v24_v1.mp3");
+  {
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.SetTitle("日本語");
+    tags.SetArtist("Sigur Rós");
+  }
+  const std::string v1 = Mutagen(path, "v1");
+  EXPECT_NE(v1.find("text=['Sigur Rós']"), std::string::npos) << v1;
+  EXPECT_NE(v1.find("text=['V1 Title']"), std::string::npos) << v1;
+}
+
+// Comments and links with a description belong to other programs; a new
+// comment takes the language of the file's others.
+TEST(TagsTagLib, DescribedFramesStayAndNewCommentsTakeTheFilesLanguage) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("v24_full.mp3");
+  {
+    CMyMP3Tags tags;
+    tags.Link(path);
+    tags.RemoveAllTags();
+    ASSERT_EQ(tags.GetLastWriteError(), "");
+    EXPECT_EQ(tags.GetComment(), "-");
+    tags.SetComment("Neu");
+    tags.SetURL("http://☂.example/");
+  }
+  EXPECT_EQ(Mutagen(path, "COMM:iTunNORM:eng"), " 000001F4 000001F4");
+  EXPECT_EQ(Mutagen(path, "COMM::eng"), "Neu") << "the language of the iTunNORM comment left";
+  EXPECT_EQ(Mutagen(path, "WXXX:Discogs"), "http://discogs.example/");
+  EXPECT_EQ(Mutagen(path, "WXXX:"), "http://%E2%98%82.example/");
+  EXPECT_EQ(Mutagen(path, "TPE1"), "");
+  EXPECT_EQ(Mutagen(path, "TCON"), "Rock");
+  EXPECT_NE(Mutagen(path, "APIC:cover"), "");
+}
+
+}  // namespace
