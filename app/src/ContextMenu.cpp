@@ -2,6 +2,7 @@
 #include "QuilloryDlg.h"
 
 #include "FailedRows.h"
+#include "Fields.h"
 #include "Resource.h"
 #include "RowFiles.h"
 
@@ -73,7 +74,7 @@ void CQuilloryDlg::OnPlay() {
     return;
   }
   if (m_strFolder.IsEmpty()) return;
-  const CString key = m_pTable->GetValStr(row, 0);
+  const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
   m_pStatus->InfoMsg(CString::Formatted("Now playing file:%s", key));
   m_pShell->Run(CRowFiles(m_strFolder).OpenPathOf(key));
 }

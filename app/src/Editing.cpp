@@ -1,17 +1,11 @@
 // Editing one row in the tag panel.
 #include "QuilloryDlg.h"
 
+#include "Fields.h"
 #include "Resource.h"
-#include "TagFields.h"
 
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
-
-std::array<CString*, 14> CQuilloryDlg::EditValues() {
-  return {&m_strArtist,     &m_strAlbum,     &m_strTitle,     &m_strTrack,      &m_strYear,
-          &m_strOrigArtist, &m_strComment,   &m_strComposer,  &m_strEncodedBy,  &m_strCopyright,
-          &m_strURL,        &m_strBand,      &m_strPublisher, &m_strConductor};
-}
 
 void CQuilloryDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
   FillEditBoxes();
@@ -33,9 +27,8 @@ void CQuilloryDlg::OnUpdateRow() {
     return;
   }
   // The boxes belong to the row they were filled from; another selected row keeps its cells.
-  if (m_pTable->GetValStr(row, kKeyColumn) != m_strFileName) return;
-  const auto values = EditValues();
-  for (size_t k = 0; k < kTagFields.size(); ++k) m_pTable->UpdateRow(row, kTagFields[k].nColumn, *values[k]);
+  if (m_pTable->GetValStr(row, ColumnOf(kFileName)) != m_strFileName) return;
+  for (Field field : kEditableFields) m_pTable->UpdateRow(row, ColumnOf(field), this->*SpecOf(field).edit.pValue);
   ClearEditBoxes();
   m_pStatus->Done("Data updated successfully.");
   m_bDataChanged = true;
@@ -44,16 +37,13 @@ void CQuilloryDlg::OnUpdateRow() {
 void CQuilloryDlg::FillEditBoxes() {
   const int row = m_pTable->GetSelectedRow();
   if (m_pTable->GetNumOfRow() <= 0 || row < 0) return;
-  m_strFileName = m_pTable->GetValStr(row, kKeyColumn);
-  const auto values = EditValues();
-  for (size_t k = 0; k < kTagFields.size(); ++k) *values[k] = m_pTable->GetValStr(row, kTagFields[k].nColumn);
+  for (Field field : kPanelFields) this->*SpecOf(field).edit.pValue = m_pTable->GetValStr(row, ColumnOf(field));
   UpdateData(FALSE);
   EnableUpdateForBoxes();
 }
 
 void CQuilloryDlg::ClearEditBoxes() {
-  m_strFileName.Empty();
-  for (CString* value : EditValues()) value->Empty();
+  for (Field field : kPanelFields) (this->*SpecOf(field).edit.pValue).Empty();
   UpdateData(FALSE);
   EnableUpdateForBoxes();
   m_pStatus->InfoMsg("All edit boxes have been cleared.");

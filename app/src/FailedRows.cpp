@@ -1,6 +1,6 @@
 #include "FailedRows.h"
 
-#include "TagFields.h"
+#include "Fields.h"
 
 #include <table/Gridora.h>
 
@@ -13,13 +13,13 @@ constexpr COLORREF kFailedText = RGB(204, 0, 0);
 void CFailedRows::Mark(int row, const CString& message) {
   if (row < 0 || row >= m_pTable->GetNumOfRow()) return;
   m_pTable->SetRowTxtClr(row, kFailedText);
-  m_messages[m_pTable->GetValStr(row, kKeyColumn)] = message;
+  m_messages[m_pTable->GetValStr(row, ColumnOf(kFileName))] = message;
 }
 
 void CFailedRows::Unmark(int row) {
   if (!IsMarked(row)) return;
   m_pTable->SetRowTxtClr(row, CLR_DEFAULT);
-  m_messages.erase(m_pTable->GetValStr(row, kKeyColumn));
+  m_messages.erase(m_pTable->GetValStr(row, ColumnOf(kFileName)));
 }
 
 bool CFailedRows::IsMarked(int row) {
@@ -28,6 +28,6 @@ bool CFailedRows::IsMarked(int row) {
 
 CString CFailedRows::MessageOf(int row) {
   if (!IsMarked(row)) return {};
-  const auto found = m_messages.find(m_pTable->GetValStr(row, kKeyColumn));
+  const auto found = m_messages.find(m_pTable->GetValStr(row, ColumnOf(kFileName)));
   return found != m_messages.end() ? found->second : CString();
 }

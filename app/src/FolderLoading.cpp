@@ -1,9 +1,10 @@
 // Folder loading: Open Folder, Reload and the three folder totals.
 #include "QuilloryDlg.h"
-#include "FailedRows.h"
-#include "RowFiles.h"
 
+#include "FailedRows.h"
+#include "Fields.h"
 #include "Resource.h"
+#include "RowFiles.h"
 
 #include <dialogs/FolderDialog.h>
 #include <platform/FileFind.h>
@@ -32,6 +33,18 @@ std::vector<CString> ListMp3Files(const CString& pattern) {
     if (!finder.IsDirectory() && HasMp3Extension(finder.GetFileName())) names.push_back(finder.GetFileName());
   }
   return names;
+}
+
+// The text of the field's cell for the linked file, named name in the folder
+// (its header facts already read).
+CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) {
+  switch (field.fill) {
+    case Fill::kKey: return name.Left(name.GetLength() - 4);
+    case Fill::kSizeKb: return CString::Formatted("%d", static_cast<int>(tags.GetFileSize() / 1024));
+    case Fill::kText: return (tags.*field.pGetter)();
+    case Fill::kClock: return tags.ConvDuration((tags.*field.pGetter)());
+  }
+  return CString();
 }
 
 // New files of a save that a crash interrupted: the MP3 file beside each is
@@ -152,31 +165,10 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
 
 std::vector<CString> CQuilloryDlg::LinkedRowCells(const CString& name) {
   m_pTags->GetHeaderInfo();
-  const CString duration = m_pTags->GetDuration();
-  return {name.Left(name.GetLength() - 4),
-          CString::Formatted("%d", static_cast<int>(m_pTags->GetFileSize() / 1024)),
-          m_pTags->GetArtist(),
-          m_pTags->GetAlbum(),
-          m_pTags->GetTitle(),
-          m_pTags->GetTrack(),
-          m_pTags->GetYear(),
-          m_pTags->GetGenre(),
-          m_pTags->GetBitRate(),
-          m_pTags->GetSampleRate(),
-          duration,
-          m_pTags->ConvDuration(duration),
-          m_pTags->GetMpegLayer(),
-          m_pTags->GetMpegVer(),
-          m_pTags->GetChannel(),
-          m_pTags->GetComment(),
-          m_pTags->GetComposer(),
-          m_pTags->GetCopyright(),
-          m_pTags->GetEncodedBy(),
-          m_pTags->GetOriginalArtist(),
-          m_pTags->GetURL(),
-          m_pTags->GetBand(),
-          m_pTags->GetPublisher(),
-          m_pTags->GetConductor()};
+  std::vector<CString> cells;
+  cells.reserve(kColumnOrder.size());
+  for (Field field : kColumnOrder) cells.push_back(CellText(*m_pTags, SpecOf(field), name));
+  return cells;
 }
 
 void CQuilloryDlg::ReloadAfterSaveAll() {
@@ -191,7 +183,7 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   bool same = rows > 0 && rows == static_cast<int>(names.size());
   for (int row = 0; same && row < rows; ++row) {
     const CString& name = names[static_cast<std::size_t>(rows - 1 - row)];
-    same = m_pTable->GetValStr(row, 0) == name.Left(name.GetLength() - 4);
+    same = m_pTable->GetValStr(row, ColumnOf(kFileName)) == name.Left(name.GetLength() - 4);
   }
   if (!same) {
     OnReload();
@@ -230,10 +222,12 @@ void CQuilloryDlg::UpdateFolderTotals() {
   }
   double kilobytes = 0;
   double seconds = 0;
-  for (int row = 0; row < rows; ++row) {
-    kilobytes += m_pTable->GetValDbl(row, 1);
-    seconds += m_pTable->GetValDbl(row, 10);
-  }
+  for (int row = 0; row < rows; ++row)
+    for (Field field : kColumnOrder) {
+      const Total total = SpecOf(field).total;
+      if (total == Total::kSize) kilobytes += m_pTable->GetValDbl(row, ColumnOf(field));
+      if (total == Total::kTime) seconds += m_pTable->GetValDbl(row, ColumnOf(field));
+    }
   ShowFolderTotals(CString::Formatted("%d", rows), CString::Formatted("%.2f mb", kilobytes / 1024),
                    m_pTags->ConvDuration(CString::Formatted("%.0f", seconds)));
 }
@@ -246,5 +240,5 @@ void CQuilloryDlg::ShowFolderTotals(const CString& count, const CString& size, c
 
 CString CQuilloryDlg::RowFilePath(int row) {
   if (row < 0 || row >= m_pTable->GetNumOfRow()) return CString();
-  return CRowFiles(m_strFolder).PathOf(m_pTable->GetValStr(row, 0));
+  return CRowFiles(m_strFolder).PathOf(m_pTable->GetValStr(row, ColumnOf(kFileName)));
 }

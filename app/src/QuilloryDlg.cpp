@@ -4,6 +4,7 @@
 
 #include "AboutDlg.h"
 #include "FailedRows.h"
+#include "Fields.h"
 #include "Resource.h"
 #include "Templates.h"
 #include "UserGuide.h"
@@ -23,20 +24,6 @@
 #include <textcolor/TextColor.h>
 
 namespace {
-
-struct Column {
-  const char* title;
-  int width;
-};
-
-// The file table's columns, in index order.
-constexpr Column kColumns[] = {
-    {"File name", 120},  {"Size kb", 50},   {"Artist", 100},     {"Album", 100},      {"Title", 100},
-    {"Track", 50},       {"Year", 50},      {"Genere", 50},      {"Bit rate", 70},    {"Sample rate", 90},
-    {"Length", 50},      {"Duration", 70},  {"MPEG layer", 70},  {"MPEG Ver", 70},    {"Channel", 70},
-    {"Comment", 100},    {"Composer", 100}, {"Copyright", 100},  {"Encoded by", 100}, {"Original artist", 100},
-    {"URL", 100},        {"Band", 100},     {"Publisher", 100},  {"Conductor", 100},
-};
 
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kRed = 0x0000FF;
@@ -93,27 +80,8 @@ CQuilloryDlg::~CQuilloryDlg() {
 void CQuilloryDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_FILE_LIST, m_list);
-  DDX_Text(pDX, IDC_EDIT_FILENAME, m_strFileName);
-  DDX_Text(pDX, IDC_EDIT_ARTIST, m_strArtist);
-  DDX_Text(pDX, IDC_EDIT_ALBUM, m_strAlbum);
-  DDX_Text(pDX, IDC_EDIT_TITLE, m_strTitle);
-  DDX_Text(pDX, IDC_EDIT_TRACK, m_strTrack);
-  DDX_Text(pDX, IDC_EDIT_YEAR, m_strYear);
-  DDX_Text(pDX, IDC_EDIT_ORIGARTIST, m_strOrigArtist);
-  DDX_Text(pDX, IDC_EDIT_COMMENT, m_strComment);
-  DDX_Text(pDX, IDC_EDIT_COMPOSER, m_strComposer);
-  DDX_Text(pDX, IDC_EDIT_ENCODEDBY, m_strEncodedBy);
-  DDX_Text(pDX, IDC_EDIT_COPYRIGHT, m_strCopyright);
-  DDX_Text(pDX, IDC_EDIT_URL, m_strURL);
-  DDX_Text(pDX, IDC_EDIT_BAND, m_strBand);
-  DDX_Text(pDX, IDC_EDIT_PUBLISHER, m_strPublisher);
-  DDX_Text(pDX, IDC_EDIT_CONDUCTOR, m_strConductor);
-  CButton* const rules[] = {&m_chkArtistSame,     &m_chkAlbumFromName, &m_chkTitleFromName,
-                            &m_chkTrackAuto,      &m_chkYearSame,      &m_chkOrigArtistFromArtist,
-                            &m_chkCommentSame,    &m_chkComposerSame,  &m_chkEncodedBySame,
-                            &m_chkCopyrightSame,  &m_chkURLSame,       &m_chkBandSame,
-                            &m_chkPublisherSame,  &m_chkConductorSame};
-  for (int k = 0; k < 14; ++k) DDX_Control(pDX, IDC_RULE_FIRST + k, *rules[k]);
+  for (Field field : kPanelFields) DDX_Text(pDX, SpecOf(field).edit.nId, this->*SpecOf(field).edit.pValue);
+  for (Field field : kEditableFields) DDX_Control(pDX, SpecOf(field).rule.nId, this->*SpecOf(field).rule.pBox);
   DDX_Control(pDX, IDC_TAGS_GROUP, m_grpTags);
   DDX_Control(pDX, IDC_SAVE_PROGRESS, m_progressCtrl);
 }
@@ -131,7 +99,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   m_pStatus->Clear();
 
   m_pTable->Setup(&m_list);
-  for (const Column& c : kColumns) m_pTable->SetTitle(c.title, c.width, 'L');
+  for (Field field : kColumnOrder) m_pTable->SetTitle(SpecOf(field).strTitle, SpecOf(field).nWidth, 'L');
   m_pTable->CreateImages(&m_imageList, 16, 16, 0, 1);
 
   m_pShell->Init(GetSafeHwnd());
@@ -159,7 +127,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   for (int id : {IDC_TOTAL_FILES_LABEL, IDC_TOTAL_SIZE_LABEL, IDC_TOTAL_TIME_LABEL})
     m_pTextColor->SetColor(id, kBlue);
   for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) m_pTextColor->SetColor(id, kRed);
-  for (int id = IDC_LABEL_FIRST; id <= IDC_LABEL_LAST; ++id) m_pTextColor->SetColor(id, kBlue);
+  for (Field field : kPanelFields) m_pTextColor->SetColor(SpecOf(field).edit.nLabelId, kBlue);
 
   if (!m_strStartFolder.IsEmpty()) OpenStartFolder();
   return TRUE;

@@ -9,7 +9,6 @@
 #include <platform/ListCtrl.h>
 #include <platform/ProgressCtrl.h>
 
-#include <array>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -85,8 +84,6 @@ class CQuilloryDlg : public CDialog {
   void ClearEditBoxes();
   // Update is enabled exactly while the boxes hold a row.
   void EnableUpdateForBoxes();
-  // The 14 editable strings, in the order of their columns in kTagFields.
-  std::array<CString*, 14> EditValues();
 
   // Apply-to-all rules.
   void OnCheckAll();
@@ -165,6 +162,9 @@ class CQuilloryDlg : public CDialog {
   CString m_strFolder;
   FILE* m_pReportFile = nullptr;  // open only while the report is written
 
+  // The tag panel's strings and the rules' check boxes, named by the field
+  // table (Fields.cpp) with the edit box and rule each belongs to.
+  friend struct FieldTable;
   CString m_strFileName;
   CString m_strArtist;
   CString m_strAlbum;

@@ -2,6 +2,7 @@
 // page row per table row in the list's order, opened in the web browser.
 #include "QuilloryDlg.h"
 
+#include "Fields.h"
 #include "Resource.h"
 #include "RowFiles.h"
 
@@ -12,14 +13,20 @@
 #include <table/Gridora.h>
 
 #include <cstdio>
-#include <iterator>
+#include <vector>
 
 namespace {
 
-// The table columns the page shows, in page order; the first is the key.
-constexpr int kReportColumns[] = {0, 1, 2, 3, 4, 8, 9, 11, 14, 19};
-constexpr const char* kReportTitles[] = {"File name", "Size kb",  "Artist",  "Album",   "Title",
-                                         "Bit rate",  "Sample rate", "Duration", "Channel", "Original artist"};
+// The fields the page shows, in column order; the first is the key.
+const std::vector<Field>& ReportFields() {
+  static const std::vector<Field> fields = [] {
+    std::vector<Field> reported;
+    for (Field field : kColumnOrder)
+      if (SpecOf(field).bReported) reported.push_back(field);
+    return reported;
+  }();
+  return fields;
+}
 
 CString ReportHead() {
   CString head =
@@ -29,23 +36,24 @@ CString ReportHead() {
       "<title>Report</title></head><body>\n"
       "<div align=\"center\"><table border=\"0\" cellpadding=\"0\" width=\"100%\" id=\"table1\">\n"
       "<tr>";
-  for (std::size_t k = 0; k < std::size(kReportTitles); ++k)
+  const std::vector<Field>& fields = ReportFields();
+  for (std::size_t k = 0; k < fields.size(); ++k)
     head.AppendFormat("<td><font size=\"2\" face=\"Tahoma\" color=\"#FF0000\">%s</font></td>%s\n",
-                      kReportTitles[k], k + 1 == std::size(kReportTitles) ? "</tr>" : "");
+                      SpecOf(fields[k]).strTitle, k + 1 == fields.size() ? "</tr>" : "");
   return head;
 }
 
-// cells: the texts of the report columns as the table holds them; link: the
+// cells: the texts of the report's fields as the table holds them; link: the
 // file's real name, relative to the page.
-CString ReportRow(const CString (&cells)[std::size(kReportColumns)], const CString& link) {
+CString ReportRow(const std::vector<CString>& cells, const CString& link) {
   const CString name = platform::HtmlEscape(cells[0] + ".mp3");
   CString row = CString::Formatted(
       "<tr><td><font face=\"Tahoma\" size=\"2\"><a href=\"%s\">\n"
       "<span style=\"text-decoration: none\">%s</span></a></font></td>\n",
       platform::PercentEncodePath(link), name);
-  for (std::size_t k = 1; k < std::size(kReportColumns); ++k)
+  for (std::size_t k = 1; k < cells.size(); ++k)
     row.AppendFormat("<td><font face=\"Tahoma\" size=\"2\">%s</font></td>%s\n", platform::HtmlEscape(cells[k]),
-                     k + 1 == std::size(kReportColumns) ? "</tr>" : "");
+                     k + 1 == cells.size() ? "</tr>" : "");
   return row;
 }
 
@@ -73,9 +81,8 @@ void CQuilloryDlg::WriteReport() {
   CRowFiles files(m_strFolder);
   const int rows = m_pTable->GetNumOfRow();
   for (int row = 0; row < rows; ++row) {
-    CString cells[std::size(kReportColumns)];
-    for (std::size_t k = 0; k < std::size(kReportColumns); ++k)
-      cells[k] = m_pTable->GetValStr(row, kReportColumns[k]);
+    std::vector<CString> cells;
+    for (Field field : ReportFields()) cells.push_back(m_pTable->GetValStr(row, ColumnOf(field)));
     const CString link = platform::FileNameOf(files.OpenPathOf(cells[0]));
     std::fputs(ReportRow(cells, link), m_pReportFile);
     std::fflush(m_pReportFile);

@@ -31,7 +31,7 @@ constexpr int IDC_TOTAL_SIZE_LABEL = 1066;
 constexpr int IDC_TOTAL_TIME_LABEL = 1067;
 constexpr int IDC_STATUS_BAR = 517;  // made by the status bar at start-up
 
-// The tag panel: edit boxes 2000-2014, their labels 2037-2051.
+// The tag panel: the edit boxes, 2000-2014.
 constexpr int IDC_EDIT_FILENAME = 2000;
 constexpr int IDC_EDIT_ALBUM = 2001;
 constexpr int IDC_EDIT_ARTIST = 2002;
@@ -49,16 +49,47 @@ constexpr int IDC_EDIT_PUBLISHER = 2013;
 constexpr int IDC_EDIT_CONDUCTOR = 2014;
 constexpr int IDC_CLEAR = 2015;
 constexpr int IDC_UPDATE_ROW = 2016;
-constexpr int IDC_RULE_FIRST = 2017;  // the 14 rule check boxes, 2017-2030
-constexpr int IDC_RULE_LAST = 2030;
+// The apply-to-all rules' check boxes, one per editable field, 2017-2030.
+constexpr int IDC_RULE_ARTIST = 2017;
+constexpr int IDC_RULE_ALBUM = 2018;
+constexpr int IDC_RULE_TITLE = 2019;
+constexpr int IDC_RULE_TRACK = 2020;
+constexpr int IDC_RULE_YEAR = 2021;
+constexpr int IDC_RULE_ORIGARTIST = 2022;
+constexpr int IDC_RULE_COMMENT = 2023;
+constexpr int IDC_RULE_COMPOSER = 2024;
+constexpr int IDC_RULE_ENCODEDBY = 2025;
+constexpr int IDC_RULE_COPYRIGHT = 2026;
+constexpr int IDC_RULE_URL = 2027;
+constexpr int IDC_RULE_BAND = 2028;
+constexpr int IDC_RULE_PUBLISHER = 2029;
+constexpr int IDC_RULE_CONDUCTOR = 2030;
+constexpr int IDC_RULE_FIRST = IDC_RULE_ARTIST;
+constexpr int IDC_RULE_LAST = IDC_RULE_CONDUCTOR;
 constexpr int IDC_CHECK_ALL = 2031;
 constexpr int IDC_UNCHECK_ALL = 2032;
 constexpr int IDC_UPDATE_LIST = 2033;
 constexpr int IDC_TAGS_GROUP = 2034;
 constexpr int IDC_ABOUT = 2035;
 constexpr int IDC_RULES_GROUP = 2036;
-constexpr int IDC_LABEL_FIRST = 2037;  // the 15 edit labels, 2037-2051
-constexpr int IDC_LABEL_LAST = 2051;
+// The edit boxes' labels, 2037-2051.
+constexpr int IDC_LABEL_FILENAME = 2037;
+constexpr int IDC_LABEL_ARTIST = 2038;
+constexpr int IDC_LABEL_ALBUM = 2039;
+constexpr int IDC_LABEL_TITLE = 2040;
+constexpr int IDC_LABEL_TRACK = 2041;
+constexpr int IDC_LABEL_ORIGARTIST = 2042;
+constexpr int IDC_LABEL_COMMENT = 2043;
+constexpr int IDC_LABEL_YEAR = 2044;
+constexpr int IDC_LABEL_COMPOSER = 2045;
+constexpr int IDC_LABEL_ENCODEDBY = 2046;
+constexpr int IDC_LABEL_COPYRIGHT = 2047;
+constexpr int IDC_LABEL_URL = 2048;
+constexpr int IDC_LABEL_BAND = 2049;
+constexpr int IDC_LABEL_PUBLISHER = 2050;
+constexpr int IDC_LABEL_CONDUCTOR = 2051;
+constexpr int IDC_LABEL_FIRST = IDC_LABEL_FILENAME;
+constexpr int IDC_LABEL_LAST = IDC_LABEL_CONDUCTOR;
 constexpr int IDC_WEB_SITE = 2052;
 
 // About box.

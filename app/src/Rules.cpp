@@ -1,8 +1,7 @@
 // The apply-to-all rules.
 #include "QuilloryDlg.h"
 
-#include "Resource.h"
-#include "TagFields.h"
+#include "Fields.h"
 
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
@@ -22,8 +21,23 @@ void CQuilloryDlg::OnUncheckAll() {
 }
 
 void CQuilloryDlg::SetAllRuleChecks(int state) {
-  for (int id = IDC_RULE_FIRST; id <= IDC_RULE_LAST; ++id) CheckDlgButton(id, static_cast<UINT>(state));
+  for (Field field : kEditableFields) CheckDlgButton(SpecOf(field).rule.nId, static_cast<UINT>(state));
 }
+
+namespace {
+
+// Writes what the rule's value says into the field's cell of the row.
+void WriteRuleValue(CGridora& table, int row, Field field, const RuleValue& value, const CString& edit) {
+  const int column = ColumnOf(field);
+  if (value.kind == RuleValue::kRowNumber)
+    table.UpdateRow(row, column, row + 1);
+  else if (value.kind == RuleValue::kCell)
+    table.UpdateRow(row, column, table.GetValStr(row, ColumnOf(value.source)));
+  else if (value.kind == RuleValue::kEditBox)
+    table.UpdateRow(row, column, edit);
+}
+
+}  // namespace
 
 void CQuilloryDlg::OnUpdateList() {
   m_pStatus->Clear();
@@ -33,42 +47,19 @@ void CQuilloryDlg::OnUpdateList() {
   }
   const int rows = m_pTable->GetNumOfRow();
   UpdateData(TRUE);
-  const auto edits = EditValues();
   // Nothing can change a box while the rows are walked, so each box is read
   // once; finding a control by its id costs more than a row's whole update.
-  std::array<bool, std::tuple_size_v<decltype(kTagFields)>> rules{};
-  for (std::size_t k = 0; k < rules.size(); ++k)
-    rules[k] = IsDlgButtonChecked(IDC_RULE_FIRST + static_cast<int>(k)) == BST_CHECKED;
-  m_list.SetRedraw(FALSE);
-  for (int row = 0; row < rows; ++row) {
-    for (int k = 0; k < static_cast<int>(kTagFields.size()); ++k) {
-      const int column = kTagFields[static_cast<size_t>(k)].nColumn;
-      const CString& edit = *edits[static_cast<size_t>(k)];
-      const bool checked = rules[static_cast<size_t>(k)];
-      switch (k) {
-        case kFieldArtist:  // unchecked, the artist becomes the file name
-          m_pTable->UpdateRow(row, column, checked ? edit : m_pTable->GetValStr(row, kKeyColumn));
-          break;
-        case kFieldAlbum:
-        case kFieldTitle:
-          m_pTable->UpdateRow(row, column, checked ? m_pTable->GetValStr(row, kKeyColumn) : edit);
-          break;
-        case kFieldTrack:
-          if (checked)
-            m_pTable->UpdateRow(row, column, row + 1);
-          else
-            m_pTable->UpdateRow(row, column, edit);
-          break;
-        case kFieldOrigArtist:  // the artist the first rule has just written
-          m_pTable->UpdateRow(row, column,
-                              checked ? m_pTable->GetValStr(row, kTagFields[kFieldArtist].nColumn) : edit);
-          break;
-        default:  // the same-for-all rules write only when checked
-          if (checked) m_pTable->UpdateRow(row, column, edit);
-          break;
-      }
-    }
+  std::array<const RuleValue*, kEditableCount> values{};
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    const FieldRule& rule = SpecOf(kEditableFields[k]).rule;
+    values[k] = IsDlgButtonChecked(rule.nId) == BST_CHECKED ? &rule.checked : &rule.unchecked;
   }
+  m_list.SetRedraw(FALSE);
+  for (int row = 0; row < rows; ++row)
+    for (std::size_t k = 0; k < values.size(); ++k) {
+      const Field field = kEditableFields[k];
+      WriteRuleValue(*m_pTable, row, field, *values[k], this->*SpecOf(field).edit.pValue);
+    }
   m_list.SetRedraw(TRUE);
   m_bDataChanged = true;
 }

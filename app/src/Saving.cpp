@@ -2,8 +2,8 @@
 #include "QuilloryDlg.h"
 
 #include "FailedRows.h"
+#include "Fields.h"
 #include "Resource.h"
-#include "TagFields.h"
 
 #include <platform/Path.h>
 #include <platform/PumpMessage.h>
@@ -24,7 +24,7 @@ void CQuilloryDlg::OnSaveAll() {
   CString firstFailure;
   {
     const CBusyScope busy(m_bBusy);
-    m_pProgress->SetRange(0, 14, 1);
+    m_pProgress->SetRange(0, kEditableCount, 1);
     EnableAllControls(false);
     m_progressCtrl.ShowWindow(SW_SHOW);
     for (int row = 0; row < rows; ++row) {
@@ -51,7 +51,7 @@ void CQuilloryDlg::SaveSelectedRow() {
   const int row = m_pTable->GetSelectedRow();
   if (row < 0) return;
   const CBusyScope busy(m_bBusy);
-  m_pProgress->SetRange(0, 14, 1);
+  m_pProgress->SetRange(0, kEditableCount, 1);
   EnableAllControls(false);
   m_progressCtrl.ShowWindow(SW_SHOW);
   NoteSaveResult(row, SaveRow(row));
@@ -67,7 +67,7 @@ bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
   m_strSaveFile.Empty();
   m_strSaveReason.Empty();
   if (row > m_pTable->GetNumOfRow() - 1 || row < 0 || m_strFolder.IsEmpty()) return false;
-  const CString key = m_pTable->GetValStr(row, kKeyColumn);
+  const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
   const CString path = RowFilePath(row);
   const auto fail = [this](const CString& file, const CString& reason) {
     m_strSaveFile = file;
@@ -78,11 +78,12 @@ bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
   if (path.IsEmpty()) return fail(key + ".mp3", "no single file of that name is in the folder.");
   m_pTags->Reset();
   m_pTags->Link(path);
-  // One write for the fourteen fields, so a growing tag rewrites the file once.
+  // One write for all the editable fields, so a growing tag rewrites the file once.
   m_pTags->BeginUpdate();
-  for (const CTagField& field : kTagFields) {
-    (m_pTags.get()->*field.pSetter)(m_pTable->GetValStr(row, field.nColumn));
-    ReportSaveStep(field.strStep);
+  for (Field field : kEditableFields) {
+    const FieldSave& save = SpecOf(field).save;
+    (m_pTags.get()->*save.pSetter)(m_pTable->GetValStr(row, ColumnOf(field)));
+    ReportSaveStep(save.strStep);
   }
   m_pTags->EndUpdate();
   const CString failure = m_pTags->GetLastWriteError();
@@ -113,7 +114,7 @@ void CQuilloryDlg::NoteSaveResult(int row, bool saved) {
 void CQuilloryDlg::ReportSaveStep(const CString& step) {
   m_pProgress->Inc();
   // The window is painted at most every 20 ms; the step on show then is put
-  // into the status bar, not each of the fourteen steps of every row.
+  // into the status bar, not each step of every row.
   if (!platform::PaintIsDue()) return;
   m_pStatus->InfoMsg(CString::Formatted("Update tag ->%s", step));
   platform::PumpPaintEvents();

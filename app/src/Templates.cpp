@@ -2,11 +2,14 @@
 // order the controls are made (which is also the tab order).
 #include "Templates.h"
 
+#include "Fields.h"
 #include "Resource.h"
 
 #include <platform/ListCtrl.h>
 #include <platform/MessageBox.h>
 #include <platform/WinApp.h>
+
+#include <iterator>
 
 namespace {
 
@@ -21,40 +24,28 @@ constexpr DWORD kRightLabel = kVisible | SS_RIGHT;
 constexpr DWORD kEdit = kVisible | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kCheck = kVisible | WS_TABSTOP | BS_AUTOCHECKBOX;
 
-// One row of the tag panel: a label and its edit box, the label two units lower.
-struct TagRow {
-  int labelId;
-  const char* caption;
-  int editId;
+constexpr int kButtonHeight = 14;
+constexpr int kPanelTop = 250;
+constexpr int kPanelRowPitch = 14;  // the panel's rows; labels sit two units lower
+
+// Where a field's label and edit box sit in the tag panel, in tab order.
+struct PanelPlace {
+  Field field;
   int labelX, labelWidth, editX, editWidth, row;
   DWORD labelStyle;
 };
 
-constexpr TagRow kTagRows[] = {
-    {2037, "File name", 2000, 12, 41, 59, 132, 0, kRightLabel},
-    {2038, "Artist", 2002, 12, 41, 59, 132, 1, kRightLabel},
-    {2039, "Album", 2001, 12, 41, 59, 132, 2, kRightLabel},
-    {2040, "Title", 2003, 12, 41, 59, 132, 3, kRightLabel},
-    {2041, "Track", 2005, 12, 41, 59, 51, 4, kRightLabel},
-    {2044, "Year", 2004, 116, 17, 140, 51, 4, kLabel},
-    {2042, "Orginal artist", 2009, 12, 41, 59, 132, 5, kRightLabel},
-    {2043, "Comment", 2006, 12, 41, 59, 132, 6, kRightLabel},
-    {2045, "Composer", 2007, 197, 40, 242, 132, 0, kRightLabel},
-    {2046, "Encoded by", 2008, 197, 40, 242, 132, 1, kRightLabel},
-    {2047, "Copyright", 2010, 197, 40, 242, 132, 2, kRightLabel},
-    {2048, "URL", 2012, 197, 40, 242, 132, 3, kRightLabel},
-    {2049, "Band", 2011, 197, 40, 242, 132, 4, kRightLabel},
-    {2050, "Publisher", 2013, 197, 40, 242, 132, 5, kRightLabel},
-    {2051, "Conductor", 2014, 197, 40, 242, 132, 6, kRightLabel},
+constexpr PanelPlace kPanelPlaces[] = {
+    {kFileName, 12, 41, 59, 132, 0, kRightLabel},    {kArtist, 12, 41, 59, 132, 1, kRightLabel},
+    {kAlbum, 12, 41, 59, 132, 2, kRightLabel},       {kTitle, 12, 41, 59, 132, 3, kRightLabel},
+    {kTrack, 12, 41, 59, 51, 4, kRightLabel},        {kYear, 116, 17, 140, 51, 4, kLabel},
+    {kOrigArtist, 12, 41, 59, 132, 5, kRightLabel},  {kComment, 12, 41, 59, 132, 6, kRightLabel},
+    {kComposer, 197, 40, 242, 132, 0, kRightLabel},  {kEncodedBy, 197, 40, 242, 132, 1, kRightLabel},
+    {kCopyright, 197, 40, 242, 132, 2, kRightLabel}, {kURL, 197, 40, 242, 132, 3, kRightLabel},
+    {kBand, 197, 40, 242, 132, 4, kRightLabel},      {kPublisher, 197, 40, 242, 132, 5, kRightLabel},
+    {kConductor, 197, 40, 242, 132, 6, kRightLabel},
 };
-
-constexpr const char* kRuleCaptions[] = {
-    "Artist - use same for all.",     "Album - same as file name",       "Title - same as file name",
-    "Track- automatic numbering.",    "Year - use same for all.",        "Original artist - same as Artist.",
-    "Comment - use same for all.",    "Composer - use same for all.",    "Encoded by - use same for all.",
-    "Copyright - use same for all.",  "URL - use same for all.",         "Band - use same for all.",
-    "Publisher - use same for all.",  "Conductor - use same for all.",
-};
+static_assert(std::size(kPanelPlaces) == kPanelEnd, "a place for every edit box");
 
 platform::DialogTemplate MakeMainTemplate() {
   platform::DialogTemplate t{IDD_QUILLORY_DIALOG, "TarvelloNet-Mp3 Tag Editor", 635, 387, "MS Shell Dlg", 8,
@@ -62,9 +53,9 @@ platform::DialogTemplate MakeMainTemplate() {
   auto& items = t.items;
   items = {
       {IDC_STATIC, "Button", "Folder operations", 6, 7, 213, 28, kGroup},
-      {IDC_OPEN_FOLDER, "Button", "Open Folder ..", 12, 17, 62, 14, kButton},
-      {IDC_RELOAD, "Button", "Reload", 83, 17, 67, 14, kButton},
-      {IDC_EXPLORE, "Button", "Explore..", 155, 17, 55, 14, kButton},
+      {IDC_OPEN_FOLDER, "Button", "Open Folder ..", 12, 17, 62, kButtonHeight, kButton},
+      {IDC_RELOAD, "Button", "Reload", 83, 17, 67, kButtonHeight, kButton},
+      {IDC_EXPLORE, "Button", "Explore..", 155, 17, 55, kButtonHeight, kButton},
       {IDC_STATIC, "Button", "Folder information", 222, 7, 326, 28, kGroup},
       {IDC_TOTAL_FILES_LABEL, "Static", "Total number of files =", 233, 20, 73, 8, kLabel},
       {IDC_TOTAL_FILES, "Static", "--", 312, 20, 23, 8, kLabel},
@@ -72,7 +63,7 @@ platform::DialogTemplate MakeMainTemplate() {
       {IDC_TOTAL_SIZE, "Static", "--", 388, 20, 47, 8, kLabel},
       {IDC_TOTAL_TIME_LABEL, "Static", "Total time = ", 441, 20, 42, 8, kLabel},
       {IDC_TOTAL_TIME, "Static", "--", 488, 20, 48, 8, kLabel},
-      {IDC_SAVE_ALL, "Button", "Save all to disk", 555, 9, 73, 14, kButton},
+      {IDC_SAVE_ALL, "Button", "Save all to disk", 555, 9, 73, kButtonHeight, kButton},
       {IDC_PLAY, "Button", "Play", 555, 25, 36, 12, kButton},
       {IDC_TOGGLE_PANEL, "Button", "_", 595, 25, 15, 12, kButton},
       {IDC_DELETE_ROW, "Button", "X", 613, 25, 15, 12, kButton},
@@ -80,29 +71,34 @@ platform::DialogTemplate MakeMainTemplate() {
        kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
       {IDC_TAGS_GROUP, "Button", "MP3 tags", 6, 239, 374, 129, kGroup},
   };
-  for (const TagRow& r : kTagRows) {
-    const int y = 250 + 14 * r.row;
-    items.push_back({r.labelId, "Static", r.caption, r.labelX, y + 2, r.labelWidth, 8, r.labelStyle});
-    const DWORD editStyle = r.editId == IDC_EDIT_FILENAME ? kEdit | ES_READONLY : kEdit;
-    items.push_back({r.editId, "Edit", "", r.editX, y, r.editWidth, 12, editStyle});
+  for (const PanelPlace& p : kPanelPlaces) {
+    const FieldEdit& edit = SpecOf(p.field).edit;
+    const int y = kPanelTop + kPanelRowPitch * p.row;
+    items.push_back({edit.nLabelId, "Static", edit.strLabel, p.labelX, y + 2, p.labelWidth, 8, p.labelStyle});
+    // Only the editable fields' boxes take typing; the key's shows the row.
+    const bool editable = p.field >= kEditableFirst && p.field < kEditableEnd;
+    items.push_back({edit.nId, "Edit", "", p.editX, y, p.editWidth, 12, editable ? kEdit : kEdit | ES_READONLY});
   }
-  items.push_back({IDC_CLEAR, "Button", "Clear", 59, 350, 50, 14, kButton});
+  items.push_back({IDC_CLEAR, "Button", "Clear", 59, 350, 50, kButtonHeight, kButton});
   // The save progress bar shows only while saving.
   items.push_back({IDC_SAVE_PROGRESS, "msctls_progress32", "", 118, 351, 200, 12, WS_CHILD | WS_BORDER});
-  items.push_back({IDC_UPDATE_ROW, "Button", "Update", 324, 350, 50, 14, kButton});
+  items.push_back({IDC_UPDATE_ROW, "Button", "Update", 324, 350, 50, kButtonHeight, kButton});
   items.push_back({IDC_RULES_GROUP, "Button", "Apply to all", 386, 239, 242, 108, kGroup});
-  for (int k = 0; k < 14; ++k) {
-    const bool left = k < 7;
-    items.push_back({IDC_RULE_FIRST + k, "Button", kRuleCaptions[k], left ? 393 : 513, 252 + 11 * (k % 7),
+  // The rules in two columns, the first half on the left.
+  constexpr int kRulesPerColumn = (kEditableCount + 1) / 2;
+  for (int k = 0; k < kEditableCount; ++k) {
+    const FieldRule& rule = SpecOf(kEditableFields[static_cast<std::size_t>(k)]).rule;
+    const bool left = k < kRulesPerColumn;
+    items.push_back({rule.nId, "Button", rule.strCaption, left ? 393 : 513, 252 + 11 * (k % kRulesPerColumn),
                      left ? 113 : 108, 10, kCheck});
   }
-  items.push_back({IDC_CHECK_ALL, "Button", "Check all", 393, 330, 50, 14, kButton});
-  items.push_back({IDC_UNCHECK_ALL, "Button", "Unckeck all", 456, 330, 50, 14, kButton});
-  items.push_back({IDC_UPDATE_LIST, "Button", "Update list", 544, 330, 77, 14, kButton});
-  items.push_back({ID_HELP, "Button", "&Help", 386, 352, 50, 14, kButton});
-  items.push_back({IDC_WEB_SITE, "Button", "Quillory", 447, 352, 57, 14, kButton});
-  items.push_back({IDC_ABOUT, "Button", "About..", 515, 352, 50, 14, kButton});
-  items.push_back({IDOK, "Button", "Exit", 578, 352, 50, 14, kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON});
+  items.push_back({IDC_CHECK_ALL, "Button", "Check all", 393, 330, 50, kButtonHeight, kButton});
+  items.push_back({IDC_UNCHECK_ALL, "Button", "Unckeck all", 456, 330, 50, kButtonHeight, kButton});
+  items.push_back({IDC_UPDATE_LIST, "Button", "Update list", 544, 330, 77, kButtonHeight, kButton});
+  items.push_back({ID_HELP, "Button", "&Help", 386, 352, 50, kButtonHeight, kButton});
+  items.push_back({IDC_WEB_SITE, "Button", "Quillory", 447, 352, 57, kButtonHeight, kButton});
+  items.push_back({IDC_ABOUT, "Button", "About..", 515, 352, 50, kButtonHeight, kButton});
+  items.push_back({IDOK, "Button", "Exit", 578, 352, 50, kButtonHeight, kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON});
   return t;
 }
 

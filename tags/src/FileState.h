@@ -23,6 +23,8 @@ struct CMyMP3Tags::FileState {
   bool bPathLinked = false;     // m_pTag was linked by file name (LinkFromDisk)
   CString strReadOnlyReason;    // empty when the file may be written
   bool bStale = false;          // the file was written; it is read again when next asked
+  bool bFieldsCurrent = false;  // while stale: the engine was checked to read as the written
+                                // tag does, so its fields, MPEG facts and nFileSize still hold
   bool bDirty = false;          // the tag object holds edits not yet written
   CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
   std::array<unsigned char, 128> oldV1{};  // the ID3v1 block as read, when scan.bV1

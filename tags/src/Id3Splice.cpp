@@ -94,9 +94,14 @@ std::string RenderFrame(const ID3_Frame& frame) {
   return bytes.substr(kHeader, kHeader + size);
 }
 
+// A field's frame as id3lib renders it, to compare two tags by: the frame
+// alone, without the one-frame tag that RenderFrame builds around it.
 std::string FieldBytes(ID3_Tag& tag, ID3_FrameID id) {
   const ID3_Frame* frame = id3frames::FindField(tag, id);
-  return frame ? RenderFrame(*frame) : std::string("none");
+  if (!frame) return std::string("none");
+  CStringWriter writer;
+  frame->Render(writer);
+  return writer.Bytes();
 }
 
 // Reads the new tag back with id3lib: every field must be what the tag

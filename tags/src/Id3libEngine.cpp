@@ -72,8 +72,11 @@ bool CId3libEngine::Remove(TagField field) {
 bool CId3libEngine::Render(CRenderedTag* out, CString*) {
   std::vector<ID3_FrameID> edited;
   for (TagField field : m_edited) edited.push_back(FrameIdOf(field));
-  if (!m_pOldTag || !RenderKeepingUneditedFrames(m_tag, m_pOldTag, m_nOldTagSize, edited, &out->strTag))
-    out->strTag = RenderId3v2(m_tag);
+  const bool spliced =
+      m_pOldTag && RenderKeepingUneditedFrames(m_tag, m_pOldTag, m_nOldTagSize, edited, &out->strTag);
+  if (!spliced) out->strTag = RenderId3v2(m_tag);
   out->bFooter = false;
+  // A file left with no ID3v2 tag shows its ID3v1 tag next, so it is read again.
+  out->bChecked = spliced && !out->strTag.empty();
   return true;
 }

@@ -79,6 +79,7 @@ void CMyMP3Tags::Link(CString fileName) {
 void CMyMP3Tags::ReadLinkedFile() {
   FileState& file = *m_pFile;
   file.bStale = false;
+  file.bFieldsCurrent = false;
   file.pMap = std::make_unique<CMappedFile>(file.strPath);
   const CMappedFile& map = *file.pMap;
   file.nFileSize = static_cast<long>(map.Size());
@@ -115,8 +116,16 @@ void CMyMP3Tags::ReadLinkedFile() {
 
 bool CMyMP3Tags::ReadIfStale() {
   if (!m_bLinked) return false;
-  if (m_pFile->bStale) ReadLinkedFile();
+  if (m_pFile->bStale && !m_pFile->bFieldsCurrent) ReadLinkedFile();
   return true;
+}
+
+// A write starts from the file as it is now: its map, scan and tag region.
+void CMyMP3Tags::ReadForWrite() {
+  if (!m_pFile->bStale) return;
+  m_pFile->pEngine.reset();  // it refers to the tag object
+  m_pTag = std::make_unique<ID3_Tag>(nullptr);
+  ReadLinkedFile();
 }
 
 void CMyMP3Tags::LinkFromDisk(CString fileName) {
@@ -179,7 +188,7 @@ bool CMyMP3Tags::m_getString(TagField field, char* buffer, int bufferSize) {
 }
 
 bool CMyMP3Tags::PrepareWrite() {
-  ReadIfStale();
+  ReadForWrite();
   if (!m_pFile->strReadOnlyReason.IsEmpty()) {
     SetWriteError(m_pFile->strReadOnlyReason);
     return false;
@@ -229,13 +238,21 @@ void CMyMP3Tags::WriteTag() {
   }
   file.v1Edits.Clear();
   file.bDirty = false;
-  if (!renderedWhole || !WriteTagSafely(request, &error)) SetWriteError(error);
-  // The next read or write must start from what the file now holds. It is
-  // read again only when asked for: a save usually drops the tag at once.
-  file.pEngine.reset();
-  m_pTag = std::make_unique<ID3_Tag>(nullptr);
+  long newSize = 0;
+  const bool written = renderedWhole && WriteTagSafely(request, &error, &newSize);
+  if (!written) SetWriteError(error);
   file.bPathLinked = false;
   file.bStale = true;
+  // The next write starts from what the file now holds (ReadForWrite). So
+  // does the next read, unless the engine's checked tag already shows it: a
+  // save then needs no second parse of the file for its row.
+  file.bFieldsCurrent = written && rendered.bChecked;
+  if (file.bFieldsCurrent) {
+    file.nFileSize = newSize;
+    return;
+  }
+  file.pEngine.reset();
+  m_pTag = std::make_unique<ID3_Tag>(nullptr);
 }
 
 bool CMyMP3Tags::IsOwnTemporary(CString fileName) { return IsWriterTemporary(fileName); }
@@ -254,7 +271,9 @@ void CMyMP3Tags::SetTag(TagField field, CString value) {
 }
 
 bool CMyMP3Tags::RemoveTag(TagField field) {
-  if (!m_bLinked || !m_pFile->pEngine->Remove(field)) return false;
+  if (!m_bLinked) return false;
+  ReadForWrite();
+  if (!m_pFile->pEngine->Remove(field)) return false;
   MarkEdited(field);
   return true;
 }

@@ -17,6 +17,8 @@ enum class TagField {
 struct CRenderedTag {
   std::string strTag;    // empty: the file is left with no ID3v2 tag
   bool bFooter = false;  // an ID3v2.4 footer follows the frames
+  bool bChecked = false; // read back before it was handed on: it gives every field the engine
+                         // holds, so once written the engine shows what the file holds
 };
 
 class CTagEngine {

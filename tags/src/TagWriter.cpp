@@ -201,7 +201,6 @@ void IgnoreFileSizeSignal() {
 
 // The file being written, as found when the write starts.
 struct COriginal {
-  CString strPath;  // the name to replace: a symbolic link's target, not the link
   int fd = -1;
   struct stat st {};
   std::vector<unsigned char> oldRegion;  // the ID3v2 region as it is now
@@ -228,8 +227,6 @@ bool OpenOriginal(const CTagWrite& request, CFd* fd, COriginal* file, CString* e
     if (!ReadAll(file->fd, file->oldV1, kV1Size, file->st.st_size - static_cast<off_t>(kV1Size))) return Fail(error);
     if (std::memcmp(file->oldV1, "TAG", 3) != 0) return FailWith(error, changed);
   }
-  char resolved[PATH_MAX];
-  file->strPath = ::realpath(request.strPath, resolved) ? CString(resolved) : request.strPath;
   return true;
 }
 
@@ -278,13 +275,20 @@ bool FillNewFile(const CTagWrite& request, const COriginal& file, int out, CStri
 }
 
 // A new file beside the original, renamed over it.
-bool ReplaceFile(const CTagWrite& request, const COriginal& file, CString* error) {
-  const CString folder = FolderOf(file.strPath);
+// The name a new file replaces: a symbolic link's target, not the link.
+CString TargetOf(const CString& path) {
+  char resolved[PATH_MAX];
+  return ::realpath(path, resolved) ? CString(resolved) : path;
+}
+
+bool ReplaceFile(const CTagWrite& request, const COriginal& file, CString* error, long* newSizeOut) {
+  const CString target = TargetOf(request.strPath);
+  const CString folder = FolderOf(target);
   const std::size_t newSize = RegionForNewFile(request) + static_cast<std::size_t>(file.st.st_size) -
                               request.nOldTagEnd;
   if (!EnoughSpaceFor(folder, newSize)) return FailWith(error, "The disk is full");
 
-  const std::string name = NameOf(file.strPath).Str();
+  const std::string name = NameOf(target).Str();
   std::string temp = (folder + "/").Str() + "." + name.substr(0, kTempNameKept) + kTempMark + "XXXXXX";
   const CFd out(::mkostemp(temp.data(), O_CLOEXEC));
   if (out.Get() < 0) return Fail(error, true);
@@ -292,9 +296,9 @@ bool ReplaceFile(const CTagWrite& request, const COriginal& file, CString* error
   // Renamed only over the file that was read, not over one another program
   // put there meanwhile.
   struct stat now {};
-  if (done && (::stat(file.strPath, &now) != 0 || now.st_ino != file.st.st_ino || now.st_dev != file.st.st_dev))
+  if (done && (::stat(target, &now) != 0 || now.st_ino != file.st.st_ino || now.st_dev != file.st.st_dev))
     done = FailWith(error, "The file was changed by another program since it was read");
-  if (done && ::rename(temp.c_str(), file.strPath) != 0) done = Fail(error, true);
+  if (done && ::rename(temp.c_str(), target) != 0) done = Fail(error, true);
   if (!done) {
     ::unlink(temp.c_str());
     return false;
@@ -303,12 +307,15 @@ bool ReplaceFile(const CTagWrite& request, const COriginal& file, CString* error
   // flushed (some file systems refuse) leaves the new file in place all the same.
   const CFd dir(::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.Get() >= 0) ::fsync(dir.Get());
+  *newSizeOut = static_cast<long>(newSize);
   return true;
 }
 
 }  // namespace
 
-bool WriteTagSafely(const CTagWrite& request, CString* error) {
+bool WriteTagSafely(const CTagWrite& request, CString* error, long* newSize) {
+  long ignored = 0;
+  if (!newSize) newSize = &ignored;
   IgnoreFileSizeSignal();
   error->Empty();
   const std::string& newTag = request.strNewTag;
@@ -318,6 +325,7 @@ bool WriteTagSafely(const CTagWrite& request, CString* error) {
   CFd fd;
   COriginal file;
   if (!OpenOriginal(request, &fd, &file, error)) return false;
+  *newSize = static_cast<long>(file.st.st_size);
   const bool v1Changes = request.bV1 && std::memcmp(file.oldV1, request.v1.data(), kV1Size) != 0;
   if (request.strNewTag.empty() && request.nOldTagEnd == 0 && !v1Changes) return true;
   // In place only when one write changes the file from old to new: a tag
@@ -327,7 +335,7 @@ bool WriteTagSafely(const CTagWrite& request, CString* error) {
   const std::size_t tag = request.strNewTag.size() + (request.bFooter ? kHeaderSize : 0);
   const bool fits = tag > 0 && (request.bFooter ? tag == request.nOldTagEnd : tag <= request.nOldTagEnd);
   if (fits && !v1Changes) return WriteInPlace(request, file, error);
-  return ReplaceFile(request, file, error);
+  return ReplaceFile(request, file, error, newSize);
 }
 
 bool IsWriterTemporary(const CString& fileName) {

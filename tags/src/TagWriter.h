@@ -34,7 +34,8 @@ struct CTagWrite {
 // False, with *error set to a reason a user can read ("The disk is full",
 // "The folder is read-only", ...), when anything failed: the original is then
 // as it was and no temporary is left.
-bool WriteTagSafely(const CTagWrite& request, CString* error);
+// newSize, when given, receives the file's size after a successful write.
+bool WriteTagSafely(const CTagWrite& request, CString* error, long* newSize = nullptr);
 
 // True for a name (without folder) the writer gives its temporaries, so that
 // one left by a crash can be recognised and removed.

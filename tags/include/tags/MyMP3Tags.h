@@ -140,8 +140,11 @@ class CMyMP3Tags {
 
   // Maps the linked file and reads its tags and first frame through memory.
   void ReadLinkedFile();
-  // False while unlinked; reads the file again first when a write left it stale.
+  // False while unlinked; reads the file again first when a write left it
+  // stale, unless the tag object was checked to show what was written.
   bool ReadIfStale();
+  // Reads the file again when a write left it stale: edits start from its bytes.
+  void ReadForWrite();
   CString GetString(TagField field);
   bool m_getString(TagField field, char* buffer, int bufferSize);
   void SetTag(TagField field, CString value);

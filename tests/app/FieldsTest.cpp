@@ -1,0 +1,71 @@
+// The field table against the window it describes: each field's edit box,
+// label and check box are the template's controls with the table's captions,
+// and the dialog members the table names are the ones bound to them.
+#include "Fields.h"
+#include "QuilloryDlg.h"
+#include "Resource.h"
+
+#include <platform/Controls.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+class FieldsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(m_dlg.Create()); }
+  // The template's control with the id; null when there is none or several.
+  const platform::DialogItem* Item(int id) {
+    const platform::DialogItem* found = nullptr;
+    for (const auto& item : m_dlg.GetTemplate().items) {
+      if (item.id != id) continue;
+      if (found) return nullptr;
+      found = &item;
+    }
+    return found;
+  }
+
+  CQuilloryDlg m_dlg;
+};
+
+}  // namespace
+
+TEST_F(FieldsTest, EachPanelFieldHasItsOwnEditBoxLabelAndString) {
+  std::set<int> ids;
+  for (Field field : kPanelFields) {
+    const FieldEdit& edit = SpecOf(field).edit;
+    const platform::DialogItem* box = Item(edit.nId);
+    const platform::DialogItem* label = Item(edit.nLabelId);
+    ASSERT_NE(box, nullptr) << edit.strLabel;
+    ASSERT_NE(label, nullptr) << edit.strLabel;
+    EXPECT_STREQ(box->windowClass, "Edit");
+    EXPECT_EQ((box->style & ES_READONLY) != 0, field == kFileName) << edit.strLabel;
+    EXPECT_STREQ(label->windowClass, "Static");
+    EXPECT_STREQ(label->caption, edit.strLabel);
+    EXPECT_TRUE(ids.insert(edit.nId).second && ids.insert(edit.nLabelId).second) << edit.strLabel;
+    EXPECT_TRUE(edit.nLabelId >= IDC_LABEL_FIRST && edit.nLabelId <= IDC_LABEL_LAST) << edit.strLabel;
+  }
+  // A string exchanged with another field's box would move every edit to the wrong column.
+  for (Field field : kPanelFields) m_dlg.*SpecOf(field).edit.pValue = SpecOf(field).strTitle;
+  m_dlg.UpdateData(FALSE);
+  for (Field field : kPanelFields) EXPECT_EQ(m_dlg.GetDlgItemText(SpecOf(field).edit.nId).Str(), SpecOf(field).strTitle);
+}
+
+TEST_F(FieldsTest, EachEditableFieldHasItsOwnRuleBoxInIdOrder) {
+  int expected = IDC_RULE_FIRST;
+  for (Field field : kEditableFields) {
+    const FieldRule& rule = SpecOf(field).rule;
+    // Check all, the tests and the layout's two columns walk the boxes by id.
+    EXPECT_EQ(rule.nId, expected++) << rule.strCaption;
+    const platform::DialogItem* box = Item(rule.nId);
+    ASSERT_NE(box, nullptr) << rule.strCaption;
+    EXPECT_STREQ(box->windowClass, "Button");
+    EXPECT_EQ(box->style & BS_AUTOCHECKBOX, static_cast<DWORD>(BS_AUTOCHECKBOX));
+    EXPECT_STREQ(box->caption, rule.strCaption);
+    EXPECT_EQ((m_dlg.*rule.pBox).GetDlgCtrlID(), rule.nId) << rule.strCaption;
+  }
+  EXPECT_EQ(expected, IDC_RULE_LAST + 1);
+}
