@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the tests and runs every GUI test program (all but the tag
+# Builds the tests and runs every GUI test program (all but the tag and build
 # tests) N times in a row, 30 by default, printing per program how many runs
 # passed and how long they took. The log of every failed run is kept under
 # <build>/repeat-logs. BUILD_DIR chooses the build folder (default: build).
@@ -13,7 +13,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j "$(nproc)" || exit 1
 
-programs=$(ctest --test-dir "$build" -N | sed -n 's/^ *Test *#[0-9]*: *\([^ ]*\).*/\1/p' | grep -v '^tags_')
+programs=$(ctest --test-dir "$build" -N | sed -n 's/^ *Test *#[0-9]*: *\([^ ]*\).*/\1/p' | grep -v -e '^tags_' -e '^build_')
 logs="$build/repeat-logs"
 rm -rf "$logs" && mkdir -p "$logs"
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Quillory and runs every test: once as a normal build, once with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer (leak detection on) and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh

@@ -122,10 +122,6 @@ bool CQuilloryDlg::LoadCurrentFolder() {
   return true;
 }
 
-bool CQuilloryDlg::IsMp3FileName(const CString& name) {
-  return HasMp3Extension(name);
-}
-
 int CQuilloryDlg::CountMp3Files(const CString& pattern) {
   if (pattern.IsEmpty()) return 0;
   m_pTable->ClearTable();

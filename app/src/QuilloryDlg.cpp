@@ -161,8 +161,6 @@ HBRUSH CQuilloryDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
   return brush;
 }
 
-HCURSOR CQuilloryDlg::OnQueryDragIcon() { return m_hIcon; }
-
 bool CQuilloryDlg::ConfirmDiscardEdits() {
   if (!m_bDataChanged) return true;
   return MessageBoxA(GetSafeHwnd(), "Do you want to exit?", "Data not saved", MB_YESNO | MB_ICONQUESTION) ==

@@ -35,9 +35,6 @@ class CQuilloryDlg : public CDialog {
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
   HBRUSH OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
-  // The icon a minimised window shows. The window manager draws it from the
-  // window icon set in OnInitDialog, so the dialog paints nothing of its own.
-  HCURSOR OnQueryDragIcon();
   // Escape and the window manager's close ask as Exit does while edits are pending.
   void OnCancel() override;
   void OnClose() override;
@@ -58,7 +55,6 @@ class CQuilloryDlg : public CDialog {
   void OnOpenFolder();
   void OnReload();
   void OpenStartFolder();
-  static bool IsMp3FileName(const CString& name);
   int CountMp3Files(const CString& pattern);
   void LoadFolder(const CString& pattern);
   // The cells of the linked file's row, column by column, as a load shows

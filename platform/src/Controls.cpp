@@ -119,15 +119,6 @@ void SetBitmapOf(QWidget* widget, HBITMAP bitmap) {
 
 int CButton::GetCheck() const { return platform::CheckOf(GetWidget()); }
 
-void CButton::SetCheck(int check) { platform::SetCheckOf(GetWidget(), check); }
-
-BOOL CEdit::SetReadOnly(BOOL readOnly) {
-  auto* edit = qobject_cast<QLineEdit*>(GetWidget());
-  if (!edit) return FALSE;
-  edit->setReadOnly(readOnly != FALSE);
-  return TRUE;
-}
-
 HICON CStatic::SetIcon(HICON icon) {
   HICON previous = GetIcon();
   platform::SetIconOf(GetWidget(), icon);
@@ -135,10 +126,3 @@ HICON CStatic::SetIcon(HICON icon) {
 }
 
 HICON CStatic::GetIcon() const { return platform::IconShownBy(GetWidget()); }
-
-void CStatic::SetBitmap(HBITMAP bitmap) { platform::SetBitmapOf(GetWidget(), bitmap); }
-
-bool CStatic::HasPicture() const {
-  const auto* label = qobject_cast<const QLabel*>(GetWidget());
-  return label && !label->pixmap().isNull();
-}

@@ -10,7 +10,7 @@
 
 struct HICON__ {
   QIcon icon;
-  bool shared = false;  // loaded from a resource: lives as long as the process
+  bool shared = false;  // made by SharedIcon: DestroyIcon leaves it alone
 };
 
 struct HBITMAP__ {
@@ -24,6 +24,11 @@ inline CString FromQt(const QString& s) { return CString(s.toUtf8().toStdString(
 
 // A new icon handle the caller owns (DestroyIcon releases it).
 HICON MakeIcon(const QIcon& icon);
+// Icons shared by every caller under a key (a resource path, a file type):
+// the platform owns them and releases them when the application object goes;
+// DestroyIcon ignores them. Find gives null for a key not added yet.
+HICON FindSharedIcon(const QString& key);
+HICON AddSharedIcon(const QString& key, const QIcon& icon);
 // The Qt icon behind a handle; a null icon for null.
 QIcon IconOf(HICON icon);
 

@@ -2,28 +2,55 @@
 
 #include "Handles.h"
 
+#include <QCoreApplication>
+#include <QFile>
+
 #include <map>
-#include <mutex>
-#include <tuple>
+#include <memory>
 #include <vector>
 
 namespace {
 
-struct Resource {
-  const unsigned char* data;
-  std::size_t size;
-};
-
 struct Registry {
   std::vector<AFX_MODULE_STATE*> modules;
-  std::map<std::tuple<const AFX_MODULE_STATE*, int, UINT>, Resource> resources;
-  std::map<std::tuple<const AFX_MODULE_STATE*, UINT>, HICON> icons;
+  std::map<QString, std::unique_ptr<HICON__>> sharedIcons;
+  bool releaseSharedIconsAdded = false;
   AFX_MODULE_STATE* current = nullptr;
 };
 
 Registry& TheRegistry() {
   static Registry registry;
   return registry;
+}
+
+// Shared icons hold pixmaps, which go while the application object still
+// stands rather than with the static registry after it.
+void ReleaseSharedIcons() {
+  TheRegistry().sharedIcons.clear();
+  TheRegistry().releaseSharedIconsAdded = false;
+}
+
+// Where a module's resource file keeps a resource: ":/stavik/bitmap/202",
+// ":/quillory/icon/128". Empty for a type the platform does not load.
+QString ResourcePath(HINSTANCE module, int type, UINT id) {
+  const char* folder = type == RT_BITMAP ? "bitmap" : type == RT_GROUP_ICON ? "icon" : nullptr;
+  if (!module || !folder) return {};
+  return QStringLiteral(":/%1/%2/%3")
+      .arg(QString::fromUtf8(module->m_lpszModuleName), QLatin1String(folder))
+      .arg(id);
+}
+
+bool HasResource(HINSTANCE module, int type, UINT id) {
+  const QString path = ResourcePath(module, type, id);
+  return !path.isEmpty() && QFile::exists(path);
+}
+
+// The image a resource holds; a null image when the module has no such
+// resource or its data is not an image.
+QImage LoadResourceImage(HINSTANCE module, int type, UINT id) {
+  QImage image;
+  if (const QString path = ResourcePath(module, type, id); !path.isEmpty()) image.load(path);
+  return image;
 }
 
 }  // namespace
@@ -43,37 +70,17 @@ void AfxRegisterModule(AFX_MODULE_STATE* module) {
   modules.push_back(module);
 }
 
-void AfxRegisterResource(AFX_MODULE_STATE* module, int type, UINT id, const unsigned char* data,
-                         std::size_t size) {
-  AfxRegisterModule(module);
-  TheRegistry().resources[{module, type, id}] = Resource{data, size};
-}
-
 HINSTANCE AfxFindResourceHandle(UINT id, int type) {
   auto& reg = TheRegistry();
-  auto has = [&](const AFX_MODULE_STATE* m) { return reg.resources.count({m, type, id}) != 0; };
-  if (reg.current && has(reg.current)) return reg.current;
+  if (reg.current && HasResource(reg.current, type, id)) return reg.current;
   for (auto* m : reg.modules)
-    if (has(m)) return m;
+    if (HasResource(m, type, id)) return m;
   return nullptr;
 }
 
-bool AfxGetResourceData(HINSTANCE module, int type, UINT id, const unsigned char** data,
-                        std::size_t* size) {
-  const auto& resources = TheRegistry().resources;
-  const auto it = resources.find({module, type, id});
-  if (it == resources.end()) return false;
-  if (data) *data = it->second.data;
-  if (size) *size = it->second.size;
-  return true;
-}
-
 HBITMAP LoadBitmap(HINSTANCE module, UINT id) {
-  const unsigned char* data = nullptr;
-  std::size_t size = 0;
-  if (!AfxGetResourceData(module, RT_BITMAP, id, &data, &size)) return nullptr;
-  QImage image;
-  if (!image.loadFromData(data, static_cast<int>(size))) return nullptr;
+  QImage image = LoadResourceImage(module, RT_BITMAP, id);
+  if (image.isNull()) return nullptr;
   return new HBITMAP__{image};
 }
 
@@ -89,17 +96,11 @@ CSize GetBitmapSize(HBITMAP bitmap) {
 }
 
 HICON LoadIcon(HINSTANCE module, UINT id) {
-  auto& icons = TheRegistry().icons;
-  const auto key = std::make_tuple(module, id);
-  if (const auto it = icons.find(key); it != icons.end()) return it->second;
-  const unsigned char* data = nullptr;
-  std::size_t size = 0;
-  if (!AfxGetResourceData(module, RT_GROUP_ICON, id, &data, &size)) return nullptr;
-  QImage image;
-  if (!image.loadFromData(data, static_cast<int>(size))) return nullptr;
-  HICON icon = new HICON__{QIcon(QPixmap::fromImage(image)), true};
-  icons[key] = icon;
-  return icon;
+  const QString path = ResourcePath(module, RT_GROUP_ICON, id);
+  if (HICON icon = platform::FindSharedIcon(path)) return icon;
+  const QImage image = LoadResourceImage(module, RT_GROUP_ICON, id);
+  if (image.isNull()) return nullptr;
+  return platform::AddSharedIcon(path, QIcon(QPixmap::fromImage(image)));
 }
 
 BOOL DestroyIcon(HICON icon) {
@@ -111,6 +112,23 @@ BOOL DestroyIcon(HICON icon) {
 namespace platform {
 
 HICON MakeIcon(const QIcon& icon) { return new HICON__{icon, false}; }
+
+HICON FindSharedIcon(const QString& key) {
+  const auto& icons = TheRegistry().sharedIcons;
+  const auto it = icons.find(key);
+  return it == icons.end() ? nullptr : it->second.get();
+}
+
+HICON AddSharedIcon(const QString& key, const QIcon& icon) {
+  auto& reg = TheRegistry();
+  if (!reg.releaseSharedIconsAdded) {
+    qAddPostRoutine(ReleaseSharedIcons);
+    reg.releaseSharedIconsAdded = true;
+  }
+  auto& slot = reg.sharedIcons[key];
+  slot = std::make_unique<HICON__>(HICON__{icon, true});
+  return slot.get();
+}
 
 QIcon IconOf(HICON icon) { return icon ? icon->icon : QIcon(); }
 

@@ -3,7 +3,6 @@
 #include "Handles.h"
 
 #include <QFileIconProvider>
-#include <QHash>
 #include <QMimeDatabase>
 
 #include <cctype>
@@ -159,21 +158,20 @@ INT_PTR ShellExecuteA(HWND, const char* verb, const char* file, const char*, con
 
 UINT_PTR SHGetFileInfoA(const char* path, DWORD, SHFILEINFOA* info, UINT, UINT flags) {
   if (!path || !info || !(flags & SHGFI_ICON)) return 0;
-  static QHash<QString, HICON> cache;
   const QString name = QString::fromUtf8(path);
   struct stat st {};
   const bool folder = ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
   const QMimeType type = folder ? QMimeDatabase().mimeTypeForName("inode/directory")
                                 : QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-  const QString key = type.name() + ((flags & SHGFI_SMALLICON) ? "/small" : "/large");
-  HICON& icon = cache[key];
+  const int side = (flags & SHGFI_SMALLICON) ? 16 : 32;
+  // One icon per file type and size, shared by every file of the type.
+  const QString key = QStringLiteral("type:%1/%2").arg(type.name()).arg(side);
+  HICON icon = platform::FindSharedIcon(key);
   if (!icon) {
     QIcon themed = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
     if (themed.isNull())
       themed = QFileIconProvider().icon(folder ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
-    const int side = (flags & SHGFI_SMALLICON) ? 16 : 32;
-    icon = platform::MakeIcon(QIcon(themed.pixmap(side, side)));
-    icon->shared = true;
+    icon = platform::AddSharedIcon(key, QIcon(themed.pixmap(side, side)));
   }
   info->hIcon = icon;
   info->iIcon = 0;

@@ -17,8 +17,6 @@ std::string FromQt(const QString& s) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
 }  // namespace
 
 CString::CString(const char* text, int length) {
@@ -91,38 +89,6 @@ CString& CString::MakeReverse() {
 CString& CString::MakeLower() {
   m_str = FromQt(ToQt(m_str).toLower());
   return *this;
-}
-
-CString& CString::MakeUpper() {
-  m_str = FromQt(ToQt(m_str).toUpper());
-  return *this;
-}
-
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
-
-CString& CString::TrimLeft() {
-  const auto first = std::find_if_not(m_str.begin(), m_str.end(), IsBlank);
-  m_str.erase(m_str.begin(), first);
-  return *this;
-}
-
-CString& CString::TrimRight() {
-  while (!m_str.empty() && IsBlank(m_str.back())) m_str.pop_back();
-  return *this;
-}
-
-int CString::Replace(const char* oldText, const char* newText) {
-  if (!oldText || !*oldText) return 0;
-  const std::string from(oldText);
-  const std::string to(newText ? newText : "");
-  int count = 0;
-  std::size_t pos = 0;
-  while ((pos = m_str.find(from, pos)) != std::string::npos) {
-    m_str.replace(pos, from.size(), to);
-    pos += to.size();
-    ++count;
-  }
-  return count;
 }
 
 int CString::Compare(const char* other) const {

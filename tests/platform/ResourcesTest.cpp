@@ -30,3 +30,16 @@ TEST(ResourcesTest, TheGuardMakesAModuleCurrentForItsScope) {
   }
   EXPECT_EQ(AfxGetModuleState(), nullptr);
 }
+
+TEST(ResourcesTest, TheCurrentModulesOwnResourceComesFirst) {
+  AFX_MODULE_STATE other{"platform_tests_other"};
+  {
+    AFX_MANAGE_STATE(&other);
+    EXPECT_EQ(AfxFindResourceHandle(7, RT_BITMAP), &other);
+  }
+  EXPECT_EQ(AfxFindResourceHandle(7, RT_BITMAP), AfxGetStaticModuleState());
+  // A current module without the resource falls back to the registered ones.
+  AFX_MODULE_STATE empty{"empty"};
+  AFX_MANAGE_STATE(&empty);
+  EXPECT_EQ(AfxFindResourceHandle(7, RT_BITMAP), AfxGetStaticModuleState());
+}

@@ -17,7 +17,6 @@ constexpr UINT BST_UNCHECKED = 0;
 constexpr UINT BST_CHECKED = 1;
 
 // Edit styles.
-constexpr DWORD ES_LEFT = 0x0000;
 constexpr DWORD ES_AUTOHSCROLL = 0x0080;
 constexpr DWORD ES_READONLY = 0x0800;
 
@@ -40,12 +39,6 @@ class CButton : public CWnd {
  public:
   // BST_CHECKED or BST_UNCHECKED; 0 for anything but a check box.
   int GetCheck() const;
-  void SetCheck(int check);
-};
-
-class CEdit : public CWnd {
- public:
-  BOOL SetReadOnly(BOOL readOnly = TRUE);
 };
 
 class CStatic : public CWnd {
@@ -54,8 +47,4 @@ class CStatic : public CWnd {
   // stays the caller's.
   HICON SetIcon(HICON icon);
   HICON GetIcon() const;
-  // Shows the bitmap at its own size; the bitmap stays the caller's.
-  void SetBitmap(HBITMAP bitmap);
-  // True while the control shows a picture (icon or bitmap).
-  bool HasPicture() const;
 };

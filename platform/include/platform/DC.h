@@ -16,8 +16,6 @@ constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 
 // DrawIconEx flags.
-constexpr UINT DI_MASK = 0x0001;
-constexpr UINT DI_IMAGE = 0x0002;
 constexpr UINT DI_NORMAL = 0x0003;
 
 struct TEXTMETRIC {

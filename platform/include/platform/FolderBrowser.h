@@ -14,7 +14,6 @@ struct ITEMIDLIST;
 using LPITEMIDLIST = ITEMIDLIST*;
 using PCIDLIST_ABSOLUTE = const ITEMIDLIST*;
 
-constexpr UINT BIF_RETURNONLYFSDIRS = 0x0001;
 constexpr UINT BIF_STATUSTEXT = 0x0004;
 
 // Notifications to the callback.

@@ -10,8 +10,6 @@ using HIMAGELIST = CImageList*;
 
 constexpr UINT ILC_MASK = 0x0001;
 constexpr UINT ILC_COLOR8 = 0x0008;
-constexpr UINT ILC_COLOR24 = 0x0018;
-constexpr UINT ILC_COLOR32 = 0x0020;
 constexpr UINT ILD_NORMAL = 0;
 
 class CImageList {

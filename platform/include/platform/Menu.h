@@ -40,14 +40,12 @@ constexpr UINT TPM_RETURNCMD = 0x0100;
 constexpr UINT ODT_MENU = 1;
 constexpr UINT ODA_DRAWENTIRE = 0x0001;
 constexpr UINT ODA_SELECT = 0x0002;
-constexpr UINT ODA_FOCUS = 0x0004;
 constexpr UINT ODS_SELECTED = 0x0001;
 constexpr UINT ODS_GRAYED = 0x0002;
 constexpr UINT ODS_DISABLED = 0x0004;
 constexpr UINT ODS_CHECKED = 0x0008;
 
 struct MENUITEMINFOA {
-  UINT cbSize = sizeof(MENUITEMINFOA);
   UINT fMask = 0;
   UINT fType = 0;
   UINT fState = 0;
@@ -56,7 +54,6 @@ struct MENUITEMINFOA {
 
 struct MEASUREITEMSTRUCT {
   UINT CtlType = ODT_MENU;
-  UINT CtlID = 0;
   UINT itemID = 0;
   UINT itemWidth = 0;
   UINT itemHeight = 0;
@@ -65,7 +62,6 @@ struct MEASUREITEMSTRUCT {
 
 struct DRAWITEMSTRUCT {
   UINT CtlType = ODT_MENU;
-  UINT CtlID = 0;
   UINT itemID = 0;
   UINT itemAction = 0;
   UINT itemState = 0;

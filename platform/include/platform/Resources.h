@@ -1,11 +1,10 @@
 #pragma once
 // Resources (bitmaps and icons by numeric id) live in the module that ships
-// them: each library and the program register theirs when they load. The
+// them: each library and the program compile a Qt resource file that keeps
+// them under the module's name, and register the module when they load. The
 // scoped guard AFX_MANAGE_STATE makes a module current, so that lookups find
 // its own resources before those of any other module.
 #include <platform/Types.h>
-
-#include <cstddef>
 
 struct AFX_MODULE_STATE {
   const char* m_lpszModuleName;
@@ -38,16 +37,11 @@ class AFX_MAINTAIN_STATE2 {
 #define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 afxManageStateGuard_(p)
 
 void AfxRegisterModule(AFX_MODULE_STATE* module);
-// The data must outlive the process (the build embeds it as a constant array).
-void AfxRegisterResource(AFX_MODULE_STATE* module, int type, UINT id, const unsigned char* data,
-                         std::size_t size);
 
-// The module holding resource id of the type: the current module first, then
-// every module in the order they registered; null when none has it.
+// The module holding resource id of the type (RT_BITMAP or RT_GROUP_ICON): the
+// current module first, then every module in the order they registered; null
+// when none has it.
 HINSTANCE AfxFindResourceHandle(UINT id, int type);
-// The raw bytes of a resource of a module; false when it has no such resource.
-bool AfxGetResourceData(HINSTANCE module, int type, UINT id, const unsigned char** data,
-                        std::size_t* size);
 
 // Loads a bitmap resource as a new bitmap the caller releases with DeleteObject;
 // null when the module has no such bitmap or its data is not an image.

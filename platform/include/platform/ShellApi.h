@@ -11,14 +11,7 @@ using INT_PTR = std::intptr_t;
 constexpr INT_PTR SE_ERR_FNF = 2;            // file not found
 constexpr INT_PTR SE_ERR_PNF = 3;            // path not found
 constexpr INT_PTR SE_ERR_ACCESSDENIED = 5;
-constexpr INT_PTR SE_ERR_OOM = 8;
-constexpr INT_PTR SE_ERR_SHARE = 26;
-constexpr INT_PTR SE_ERR_ASSOCINCOMPLETE = 27;
-constexpr INT_PTR SE_ERR_DDETIMEOUT = 28;
-constexpr INT_PTR SE_ERR_DDEFAIL = 29;
-constexpr INT_PTR SE_ERR_DDEBUSY = 30;
 constexpr INT_PTR SE_ERR_NOASSOC = 31;
-constexpr INT_PTR SE_ERR_DLLNOTFOUND = 32;
 
 // Carries out verb on file: "open" (or no verb) and "explore" go to the
 // desktop's opener, xdg-open, looked up on PATH at each call; "print" goes to
@@ -38,9 +31,6 @@ constexpr UINT SHGFI_SYSICONINDEX = 0x4000;
 struct SHFILEINFOA {
   HICON hIcon = nullptr;
   int iIcon = 0;
-  DWORD dwAttributes = 0;
-  char szDisplayName[260] = {};
-  char szTypeName[80] = {};
 };
 
 // With SHGFI_ICON: the icon of the file's type from the desktop's icon theme

@@ -41,11 +41,6 @@ class CString {
   CString& MakeReverse();
   // Letter case for the whole of Unicode, not only ASCII.
   CString& MakeLower();
-  CString& MakeUpper();
-  CString& Trim();
-  CString& TrimLeft();
-  CString& TrimRight();
-  int Replace(const char* oldText, const char* newText);
 
   int Compare(const char* other) const;
   int CompareNoCase(const char* other) const;
