@@ -9,22 +9,6 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 10;  // of the tag and of each ID3v2.3 frame
 
-// Collects what id3lib renders; unlike a fixed buffer it cannot be overrun.
-class CStringWriter : public ID3_Writer {
- public:
-  void close() override {}
-  void flush() override {}
-  pos_type getCur() override { return static_cast<pos_type>(m_bytes.size()); }
-  size_type writeChars(const char_type buf[], size_type len) override {
-    m_bytes.append(reinterpret_cast<const char*>(buf), len);
-    return len;
-  }
-  std::string& Bytes() { return m_bytes; }
-
- private:
-  std::string m_bytes;
-};
-
 // Where the frames of a rendered ID3v2.3 tag end: id3lib pads a tag read
 // from memory whatever SetPadding says, and the writer wants no padding.
 std::size_t FramesEnd(const std::string& tag) {

@@ -1,5 +1,7 @@
 #include "Id3Splice.h"
 
+#include "Id3Render.h"
+
 #include "Id3libFrames.h"
 
 #include <id3/readers.h>
@@ -62,21 +64,6 @@ Description RawDescription(Bytes frame, std::size_t size, bool comment) {
   }
   return n < 2 || (d[0] == 0 && d[1] == 0) ? Description::Empty : Description::Given;
 }
-
-class CStringWriter : public ID3_Writer {
- public:
-  void close() override {}
-  void flush() override {}
-  pos_type getCur() override { return static_cast<pos_type>(m_bytes.size()); }
-  size_type writeChars(const char_type buf[], size_type len) override {
-    m_bytes.append(reinterpret_cast<const char*>(buf), len);
-    return len;
-  }
-  const std::string& Bytes() const { return m_bytes; }
-
- private:
-  std::string m_bytes;
-};
 
 // One frame as id3lib renders it into an ID3v2.3 tag, header included.
 std::string RenderFrame(const ID3_Frame& frame) {
