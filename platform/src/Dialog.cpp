@@ -359,11 +359,6 @@ HICON CDialog::GetIcon(BOOL) const {
   return w ? reinterpret_cast<HICON>(w->property("qy_windowicon").value<quintptr>()) : nullptr;
 }
 
-BOOL CDialog::IsIconic() const {
-  const QWidget* w = GetWidget();
-  return w && w->isMinimized() ? TRUE : FALSE;
-}
-
 void CDialog::EnableCloseBox(bool enable) {
   QWidget* w = GetWidget();
   if (!w) return;
@@ -434,10 +429,6 @@ BOOL CDialog::OnNotify(NMHDR* header, LRESULT* result) {
   it->second(header, result ? result : &local);
   return TRUE;
 }
-
-bool CDialog::IsCommandRouted(int id, int code) const { return m_commands.count({id, code}) != 0; }
-
-bool CDialog::IsNotifyRouted(int id, int code) const { return m_notifications.count({id, code}) != 0; }
 
 void CDialog::RouteCommand(int id, CommandHandler handler, int code) {
   m_commands[{id, code}] = std::move(handler);

@@ -87,10 +87,6 @@ BOOL CMFCDynamicLayout::AddItem(int id, MoveSettings move, SizeSettings size) {
   return host ? AddItem(host->GetDlgItem(id), move, size) : FALSE;
 }
 
-BOOL CMFCDynamicLayout::HasItem(const CWnd* item) const {
-  return item && item->GetWidget() && m_pImpl->Find(item->GetWidget()) ? TRUE : FALSE;
-}
-
 void CMFCDynamicLayout::Adjust() {
   const QSize growth = m_pImpl->Growth();
   for (const Impl::Item& item : m_pImpl->items)

@@ -174,7 +174,6 @@ void ListView::leaveEvent(QEvent* event) {
 void ListView::OnHeaderClicked(int column) {
   NMHEADER nm;
   nm.iItem = column;
-  nm.iButton = 0;
   CWnd::FromWidget(header())->SendNotify(HDN_ITEMCLICKA, &nm.hdr);
 }
 
@@ -190,7 +189,6 @@ void ListView::OnSelectionChanged(const QItemSelection& selected) {
   nm.iItem = index.row();
   nm.iSubItem = 0;
   nm.uNewState = LVIS_SELECTED | LVIS_FOCUSED;
-  nm.uChanged = LVIF_STATE;
   nm.lParam = Item(index.row())->m_lParam;
   CWnd::FromWidget(this)->SendNotify(LVN_ITEMCHANGED, &nm.hdr);
 }

@@ -13,13 +13,7 @@ int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT ty
   QMessageBox box(parent);
   box.setWindowTitle(platform::ToQt(caption));
   box.setText(platform::ToQt(text));
-  switch (type & 0xF0) {
-    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-    default: break;
-  }
+  if ((type & 0xF0) == MB_ICONQUESTION) box.setIcon(QMessageBox::Question);
   switch (type & 0x0F) {
     case MB_YESNO:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

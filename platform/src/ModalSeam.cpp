@@ -37,8 +37,6 @@ ModalAnswerer* SetModalAnswerer(ModalAnswerer* answerer) {
   return before;
 }
 
-ModalAnswerer* GetModalAnswerer() { return Installed(); }
-
 ModalRun RunModal(const ModalQuestion& question, QWidget* modal, const std::function<void()>& exec,
                   const std::function<void()>& close, int* result) {
   ModalAnswerer* answerer = Installed();

@@ -65,4 +65,4 @@ BOOL CWinApp::OnCmdMsg(int id, int) {
 
 void CWinApp::OnHelp() {}
 
-void CWinApp::SetRegistryKey(const char* key) { m_strRegistryKey = key; }
+void CWinApp::SetRegistryKey(const char*) {}

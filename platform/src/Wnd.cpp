@@ -28,7 +28,6 @@ CWnd* WrapperOf(QWidget* widget, const char* property) {
 struct CWnd::Impl {
   QPointer<QWidget> widget;
   bool owned = false;
-  NotifyHandler handler;
   std::unique_ptr<CMFCDynamicLayout> layout;
 };
 
@@ -282,19 +281,9 @@ void CWnd::EnableDynamicLayout(BOOL enable) {
 
 CMFCDynamicLayout* CWnd::GetDynamicLayout() const { return m_pImpl->layout.get(); }
 
-void CWnd::Invalidate(BOOL) {
-  if (QWidget* w = GetWidget()) w->update();
-}
-
 void CWnd::UpdateWindow() {
   if (QWidget* w = GetWidget()) w->repaint();
 }
-
-void CWnd::SetFocus() {
-  if (QWidget* w = GetWidget()) w->setFocus();
-}
-
-void CWnd::SetNotifyHandler(NotifyHandler handler) { m_pImpl->handler = std::move(handler); }
 
 LRESULT CWnd::SendNotify(int code, NMHDR* header) {
   NMHDR local;
@@ -307,10 +296,6 @@ LRESULT CWnd::SendNotify(int code, NMHDR* header) {
 
 LRESULT CWnd::ForwardNotify(NMHDR* header) {
   LRESULT result = 0;
-  if (m_pImpl->handler) {
-    m_pImpl->handler(header, &result);
-    return result;
-  }
   if (CWnd* parent = GetParent()) parent->OnNotify(header, &result);
   return result;
 }

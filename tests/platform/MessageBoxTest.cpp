@@ -19,7 +19,7 @@ TEST(MessageBoxTest, ButtonsAnswerWithTheFrameworksCodes) {
       {MB_YESNO | MB_ICONQUESTION, QMessageBox::Yes, IDYES},
       {MB_YESNO, QMessageBox::NoButton, IDNO},
       {MB_OK, QMessageBox::Ok, IDOK},
-      {MB_OK | MB_ICONERROR, QMessageBox::NoButton, IDOK},
+      {MB_OK | MB_ICONQUESTION, QMessageBox::NoButton, IDOK},
       {MB_OKCANCEL, QMessageBox::Cancel, IDCANCEL},
       {MB_OKCANCEL, QMessageBox::Ok, IDOK},
       {MB_OKCANCEL, QMessageBox::NoButton, IDCANCEL},

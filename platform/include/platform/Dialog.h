@@ -26,12 +26,10 @@ constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
 constexpr DWORD WS_THICKFRAME = 0x00040000;  // a sizing border: the user resizes the window
 constexpr DWORD DS_SETFONT = 0x00000040;
 constexpr DWORD DS_MODALFRAME = 0x00000080;
-constexpr DWORD DS_SHELLFONT = 0x00000048;
 
 // What kind of control asks for its colours (the control-colour request).
 constexpr UINT CTLCOLOR_EDIT = 1;
 constexpr UINT CTLCOLOR_BTN = 3;
-constexpr UINT CTLCOLOR_DLG = 4;
 constexpr UINT CTLCOLOR_STATIC = 6;
 
 // Cursors: the system's arrow and hand, by their framework ids.
@@ -153,7 +151,6 @@ class CDialog : public CWnd {
   // The window icon (big and small are the same on this platform).
   HICON SetIcon(HICON icon, BOOL bigIcon);
   HICON GetIcon(BOOL bigIcon) const;
-  BOOL IsIconic() const;
   // Offers or withdraws the caption bar's close box.
   void EnableCloseBox(bool enable);
   // Asks every control for its colours again (done after OnInitDialog and
@@ -162,9 +159,6 @@ class CDialog : public CWnd {
 
   BOOL OnCommand(int id, int code) override;
   BOOL OnNotify(NMHDR* header, LRESULT* result) override;
-  // Whether a handler is routed for the command or notification.
-  bool IsCommandRouted(int id, int code = BN_CLICKED) const;
-  bool IsNotifyRouted(int id, int code) const;
 
   const platform::DialogTemplate& GetTemplate() const { return m_template; }
 

@@ -24,10 +24,8 @@ class CMFCDynamicLayout {
   static MoveSettings MoveNone() { return {}; }
   static MoveSettings MoveHorizontal(int ratio) { return {ratio, 0}; }
   static MoveSettings MoveVertical(int ratio) { return {0, ratio}; }
-  static MoveSettings MoveHorizontalAndVertical(int x, int y) { return {x, y}; }
   static SizeSettings SizeNone() { return {}; }
   static SizeSettings SizeHorizontal(int ratio) { return {ratio, 0}; }
-  static SizeSettings SizeVertical(int ratio) { return {0, ratio}; }
   static SizeSettings SizeHorizontalAndVertical(int x, int y) { return {x, y}; }
 
   CMFCDynamicLayout();
@@ -42,7 +40,6 @@ class CMFCDynamicLayout {
   // its present rectangle; false for a window that is not the host's child.
   BOOL AddItem(CWnd* item, MoveSettings move, SizeSettings size);
   BOOL AddItem(int id, MoveSettings move, SizeSettings size);
-  BOOL HasItem(const CWnd* item) const;
   // Places every item for the host's present size (done on every resize).
   void Adjust();
   // The item's owner moved it: its rectangle is measured from there on.

@@ -23,7 +23,6 @@ class CImageList {
   // the size is not positive. initial and grow are capacity hints.
   BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
   BOOL DeleteImageList();
-  HIMAGELIST GetSafeHandle() const { return m_pImpl ? const_cast<CImageList*>(this) : nullptr; }
   bool IsCreated() const;
 
   // Adds the bitmap cut into cx-wide images, pixels of the mask colour made

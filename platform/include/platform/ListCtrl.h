@@ -33,7 +33,6 @@ constexpr UINT LVIS_FOCUSED = 0x0001;
 constexpr UINT LVIS_SELECTED = 0x0002;
 
 // GetNextItem relations.
-constexpr int LVNI_ALL = 0x0000;
 constexpr int LVNI_FOCUSED = 0x0001;
 constexpr int LVNI_SELECTED = 0x0002;
 
@@ -45,13 +44,10 @@ constexpr DWORD LVS_EX_GRIDLINES = 0x0001;
 constexpr DWORD LVS_EX_FULLROWSELECT = 0x0020;
 
 // Image lists of a list view; only the small one is drawn in report style.
-constexpr int LVSIL_NORMAL = 0;
 constexpr int LVSIL_SMALL = 1;
 
 // Parts of a cell for GetSubItemRect.
 constexpr int LVIR_BOUNDS = 0;
-constexpr int LVIR_ICON = 1;
-constexpr int LVIR_LABEL = 2;
 
 // "No colour": the text background is left to the control's background.
 constexpr COLORREF CLR_NONE = 0xFFFFFFFF;

@@ -6,10 +6,7 @@
 constexpr UINT MB_OK = 0x0000;
 constexpr UINT MB_OKCANCEL = 0x0001;
 constexpr UINT MB_YESNO = 0x0004;
-constexpr UINT MB_ICONERROR = 0x0010;
 constexpr UINT MB_ICONQUESTION = 0x0020;
-constexpr UINT MB_ICONWARNING = 0x0030;
-constexpr UINT MB_ICONINFORMATION = 0x0040;
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

@@ -49,6 +49,5 @@ class ModalAnswerer {
 
 // Installs answerer (null: the real modals for the user again); returns the one before.
 ModalAnswerer* SetModalAnswerer(ModalAnswerer* answerer);
-ModalAnswerer* GetModalAnswerer();
 
 }  // namespace platform

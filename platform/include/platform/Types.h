@@ -5,13 +5,11 @@
 
 using BOOL = int;
 using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
 using LONG = std::int32_t;
 using UINT_PTR = std::uintptr_t;
 using LPARAM = std::intptr_t;
-using WPARAM = std::uintptr_t;
 using LRESULT = std::intptr_t;
 
 #ifndef TRUE
@@ -71,10 +69,7 @@ class CRect : public RECT {
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
   CPoint TopLeft() const { return {left, top}; }
-  CPoint BottomRight() const { return {right, bottom}; }
   bool IsRectEmpty() const { return right <= left || bottom <= top; }
-  bool PtInRect(POINT p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
-  void OffsetRect(int dx, int dy) { left += dx; right += dx; top += dy; bottom += dy; }
   bool operator==(const CRect& o) const {
     return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
   }
@@ -100,7 +95,6 @@ struct NMHDR {
   int code = 0;
 };
 
-constexpr int NM_CLICK = -2;
 constexpr int NM_DBLCLK = -3;
 constexpr int NM_RCLICK = -5;
 constexpr int LVN_HOTTRACK = -121;
@@ -113,8 +107,6 @@ struct NMLISTVIEW {
   int iItem = -1;
   int iSubItem = -1;
   UINT uNewState = 0;
-  UINT uOldState = 0;
-  UINT uChanged = 0;
   POINT ptAction;
   LPARAM lParam = 0;
 };
@@ -124,8 +116,6 @@ using NMITEMACTIVATE = NMLISTVIEW;
 struct NMHEADER {
   NMHDR hdr;
   int iItem = -1;
-  int iButton = 0;
-  void* pitem = nullptr;
 };
 
 // Window styles the libraries set or test.
@@ -146,5 +136,4 @@ constexpr UINT GW_CHILD = 5;
 
 // Resource types.
 constexpr int RT_BITMAP = 2;
-constexpr int RT_ICON = 3;
 constexpr int RT_GROUP_ICON = 14;

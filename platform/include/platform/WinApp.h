@@ -44,7 +44,6 @@ class CWinApp {
 
   // The program stores nothing in any registry; kept so start-up reads the same.
   void SetRegistryKey(const char* key);
-  const CString& GetRegistryKey() const { return m_strRegistryKey; }
 
   // The command-line arguments after the program's name (the platform's own
   // options already removed).
@@ -57,7 +56,6 @@ class CWinApp {
   struct Impl;
   std::unique_ptr<Impl> m_pImpl;
   std::vector<CString> m_arguments;
-  CString m_strRegistryKey;
 };
 
 // The one application object, or null when none was made.

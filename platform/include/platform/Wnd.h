@@ -5,7 +5,6 @@
 #include <platform/String.h>
 #include <platform/Types.h>
 
-#include <functional>
 #include <memory>
 
 class QWidget;
@@ -75,15 +74,10 @@ class CWnd {
   void EnableDynamicLayout(BOOL enable = TRUE);
   CMFCDynamicLayout* GetDynamicLayout() const;
 
-  void Invalidate(BOOL erase = TRUE);
   void UpdateWindow();
-  void SetFocus();
 
-  // Notifications from this control to its owner: a handler the owner
-  // registered on the control takes them first, else the parent window's
-  // OnNotify. Commands (button clicks) go to the parent's OnCommand.
-  using NotifyHandler = std::function<void(NMHDR*, LRESULT*)>;
-  void SetNotifyHandler(NotifyHandler handler);
+  // Notifications from this control go to the parent window's OnNotify,
+  // commands (button clicks) to its OnCommand.
   LRESULT SendNotify(int code, NMHDR* header);
   // Hands a notification another window sent (a list's header) on to this
   // window's owner unchanged, the same way; returns the owner's result.
