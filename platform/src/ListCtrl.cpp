@@ -262,7 +262,7 @@ int CListCtrl::GetNextItem(int start, int flags) const {
   const ListView* view = ViewOf(this);
   if (!view) return -1;
   for (int row = std::max(start + 1, 0); row < view->topLevelItemCount(); ++row) {
-    const UINT wanted = (flags & LVNI_SELECTED ? LVIS_SELECTED : 0) | (flags & LVNI_FOCUSED ? LVIS_FOCUSED : 0);
+    const UINT wanted = (flags & LVNI_SELECTED ? LVIS_SELECTED : 0);
     if (GetItemState(row, wanted) == wanted) return row;
   }
   return -1;

@@ -57,11 +57,7 @@ class StatusBarWidget : public QWidget {
 
   void SetType(Part& part, int type) {
     part.type = type;
-    if (type & SBT_NOBORDERS) {
-      part.frame->setFrameStyle(QFrame::NoFrame);
-    } else {
-      part.frame->setFrameStyle(QFrame::Panel | ((type & SBT_POPOUT) ? QFrame::Raised : QFrame::Sunken));
-    }
+    part.frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   }
 
   QRect PartRect(std::size_t index) const {

@@ -6,16 +6,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace {
 
 QString ToQt(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-std::string FromQt(const QString& s) {
-  const QByteArray bytes = s.toUtf8();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 }  // namespace
 
@@ -65,30 +59,6 @@ int CString::Find(char ch, int start) const {
 int CString::ReverseFind(char ch) const {
   const auto pos = m_str.rfind(ch);
   return pos == std::string::npos ? -1 : static_cast<int>(pos);
-}
-
-CString& CString::MakeReverse() {
-  // Split into UTF-8 sequences (a lead byte and its continuation bytes), then
-  // reverse the order of the sequences.
-  std::vector<std::string> chars;
-  for (char c : m_str) {
-    const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-    if (continuation && !chars.empty()) {
-      chars.back() += c;
-    } else {
-      chars.emplace_back(1, c);
-    }
-  }
-  std::string out;
-  out.reserve(m_str.size());
-  for (auto it = chars.rbegin(); it != chars.rend(); ++it) out += *it;
-  m_str = std::move(out);
-  return *this;
-}
-
-CString& CString::MakeLower() {
-  m_str = FromQt(ToQt(m_str).toLower());
-  return *this;
 }
 
 int CString::Compare(const char* other) const {

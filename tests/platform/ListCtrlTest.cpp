@@ -154,7 +154,7 @@ TEST_F(ListCtrlTest, ASelectionMadeAnyWayIsTheMarkAndTheFocusAndIsReported) {
   ASSERT_TRUE(table && table->tableInterface());
   ASSERT_TRUE(table->tableInterface()->selectRow(2));
   EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 2);
-  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_FOCUSED), 2);
+  EXPECT_EQ(m_list.GetItemState(2, LVIS_FOCUSED), LVIS_FOCUSED);
   EXPECT_EQ(m_list.GetSelectionMark(), 2);
   ASSERT_FALSE(m_owner.codes.empty());
   EXPECT_EQ(m_owner.codes.back(), LVN_ITEMCHANGED);
@@ -163,7 +163,7 @@ TEST_F(ListCtrlTest, ASelectionMadeAnyWayIsTheMarkAndTheFocusAndIsReported) {
   // The focus moving on afterwards leaves the mark with the selected item.
   m_owner.codes.clear();
   m_list.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
-  EXPECT_EQ(m_list.GetNextItem(-1, LVNI_FOCUSED), 0);
+  EXPECT_EQ(m_list.GetItemState(0, LVIS_FOCUSED), LVIS_FOCUSED);
   EXPECT_EQ(m_list.GetSelectionMark(), 2);
   EXPECT_TRUE(m_owner.codes.empty());
   // Deselecting reports nothing either.

@@ -33,7 +33,6 @@ constexpr UINT LVIS_FOCUSED = 0x0001;
 constexpr UINT LVIS_SELECTED = 0x0002;
 
 // GetNextItem relations.
-constexpr int LVNI_FOCUSED = 0x0001;
 constexpr int LVNI_SELECTED = 0x0002;
 
 // Styles of the window word and the extended list-view styles.

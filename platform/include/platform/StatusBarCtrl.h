@@ -8,8 +8,6 @@
 constexpr DWORD CCS_NORESIZE = 0x0004;
 
 // Drawing types of a part's text (0 draws it sunken).
-constexpr int SBT_NOBORDERS = 0x0100;
-constexpr int SBT_POPOUT = 0x0200;
 
 class CStatusBarCtrl : public CWnd {
  public:
@@ -28,7 +26,8 @@ class CStatusBarCtrl : public CWnd {
   // number of parts, 0 without a window.
   int GetParts(int count, int* rightEdges) const;
 
-  // Text of a part with its drawing type (SBT_*); false for a part that does not exist.
+  // Text of a part (every part is drawn as a sunken panel) and a drawing type
+  // kept with it; false for a part that does not exist.
   BOOL SetText(const CString& text, int pane, int type = 0);
   CString GetText(int pane, int* type = nullptr) const;
 

@@ -36,12 +36,6 @@ class CString {
   // Position of the last occurrence of ch, or -1.
   int ReverseFind(char ch) const;
 
-  // Reverses the characters (UTF-8 sequences stay whole, so reversing twice
-  // gives the original text back).
-  CString& MakeReverse();
-  // Letter case for the whole of Unicode, not only ASCII.
-  CString& MakeLower();
-
   int Compare(const char* other) const;
   int CompareNoCase(const char* other) const;
 
