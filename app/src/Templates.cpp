@@ -26,7 +26,8 @@ constexpr DWORD kCheck = kVisible | WS_TABSTOP | BS_AUTOCHECKBOX;
 
 constexpr int kButtonHeight = 14;
 constexpr int kPanelTop = 250;
-constexpr int kPanelRowPitch = 14;  // the panel's rows; labels sit two units lower
+constexpr int kEditHeight = 12;
+constexpr int kPanelRowPitch = kEditHeight + 2;  // an edit box and a gap; labels sit two units lower
 
 // Where a field's label and edit box sit in the tag panel, in tab order.
 struct PanelPlace {
@@ -77,7 +78,7 @@ platform::DialogTemplate MakeMainTemplate() {
     items.push_back({edit.nLabelId, "Static", edit.strLabel, p.labelX, y + 2, p.labelWidth, 8, p.labelStyle});
     // Only the editable fields' boxes take typing; the key's shows the row.
     const bool editable = p.field >= kEditableFirst && p.field < kEditableEnd;
-    items.push_back({edit.nId, "Edit", "", p.editX, y, p.editWidth, 12, editable ? kEdit : kEdit | ES_READONLY});
+    items.push_back({edit.nId, "Edit", "", p.editX, y, p.editWidth, kEditHeight, editable ? kEdit : kEdit | ES_READONLY});
   }
   items.push_back({IDC_CLEAR, "Button", "Clear", 59, 350, 50, kButtonHeight, kButton});
   // The save progress bar shows only while saving.
