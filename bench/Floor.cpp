@@ -1,8 +1,9 @@
 #include "Floor.h"
 
+#include "Id3Render.h"  // the program's own collector of what id3lib renders
+
 #include <id3/readers.h>
 #include <id3/tag.h>
-#include <id3/writer.h>
 
 #include <algorithm>
 #include <cstring>
@@ -58,21 +59,6 @@ class CMapped {
   std::size_t m_nSize = 0;
 };
 
-// Collects what id3lib renders: a buffer of the tag's Size() can be overrun.
-class CStringWriter : public ID3_Writer {
- public:
-  void close() override {}
-  void flush() override {}
-  pos_type getCur() override { return static_cast<pos_type>(m_bytes.size()); }
-  size_type writeChars(const char_type buf[], size_type len) override {
-    m_bytes.append(reinterpret_cast<const char*>(buf), len);
-    return len;
-  }
-  std::size_t Size() const { return m_bytes.size(); }
-
- private:
-  std::string m_bytes;
-};
 
 unsigned long ReadFrameText(const ID3_Tag& tag, ID3_FrameID id) {
   const ID3_Frame* frame = tag.Find(id);
@@ -138,7 +124,7 @@ int FloorRender(const std::string& folder, const RuleValues& values, unsigned lo
     tag.SetPadding(false);
     CStringWriter writer;
     tag.Render(writer, ID3TT_ID3V2);
-    *checksum += writer.Size();
+    *checksum += writer.Bytes().size();
     ++n;
   }
   return n;
