@@ -1,26 +1,13 @@
 #include "Id3Render.h"
 
+#include "Id3Bytes.h"
+
 #include <id3/tag.h>
 #include <id3/writer.h>
 
-#include <algorithm>
-
 namespace {
 
-constexpr std::size_t kHeaderSize = 10;  // of the tag and of each ID3v2.3 frame
-
-// Where the frames of a rendered ID3v2.3 tag end: id3lib pads a tag read
-// from memory whatever SetPadding says, and the writer wants no padding.
-std::size_t FramesEnd(const std::string& tag) {
-  const auto byte = [&tag](std::size_t i) { return static_cast<unsigned char>(tag[i]); };
-  std::size_t pos = kHeaderSize;
-  while (pos + kHeaderSize <= tag.size() && byte(pos) != 0) {
-    const std::size_t size = (std::size_t{byte(pos + 4)} << 24) | (byte(pos + 5) << 16) | (byte(pos + 6) << 8) | byte(pos + 7);
-    if (size > tag.size() - pos - kHeaderSize) return tag.size();  // not ours to cut
-    pos += kHeaderSize + size;
-  }
-  return std::min(pos, tag.size());
-}
+constexpr std::size_t kHeaderSize = 10;
 
 }  // namespace
 
@@ -35,6 +22,7 @@ std::string RenderId3v2(ID3_Tag& tag) {
   tag.Render(writer, ID3TT_ID3V2);
   std::string bytes = std::move(writer.Bytes());
   if (bytes.size() < kHeaderSize) return std::string();
-  bytes.resize(FramesEnd(bytes));
+  // id3lib pads a tag read from memory whatever SetPadding says.
+  bytes.resize(FramesEnd(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), 3));
   return bytes;
 }

@@ -1,5 +1,6 @@
 #include "Id3Splice.h"
 
+#include "Id3Bytes.h"
 #include "Id3Render.h"
 
 #include "Id3libFrames.h"
@@ -21,7 +22,6 @@ const ID3_FrameID kFields[] = {
     ID3FID_YEAR,       ID3FID_COMPOSER,   ID3FID_COPYRIGHT, ID3FID_ENCODEDBY, ID3FID_ORIGARTIST,
     ID3FID_WWWUSER,    ID3FID_BAND,       ID3FID_PUBLISHER, ID3FID_CONDUCTOR, ID3FID_CONTENTTYPE};
 
-std::size_t Be32(Bytes p) { return (std::size_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
 
 struct RawFrame {
   std::string strId;
@@ -32,7 +32,7 @@ struct RawFrame {
 bool WalkFrames(Bytes tag, std::size_t size, std::vector<RawFrame>* frames) {
   if (size < kHeader || std::memcmp(tag, "ID3", 3) != 0 || tag[3] != 3) return false;
   if (tag[5] & 0xC0) return false;  // unsynchronised, or an extended header
-  const std::size_t end = kHeader + ((std::size_t{tag[6]} << 21) | (tag[7] << 14) | (tag[8] << 7) | tag[9]);
+  const std::size_t end = kHeader + Syncsafe(tag + 6);
   if (end > size) return false;
   std::size_t pos = kHeader;
   while (pos + kHeader <= end && tag[pos] != 0) {

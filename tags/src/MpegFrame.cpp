@@ -1,15 +1,13 @@
 #include "MpegFrame.h"
 
+#include "Id3Bytes.h"
+
 #include <cstring>
 
 namespace {
 
 const int kSampleRates[4][3] = {
     {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-
-unsigned long Be32(const unsigned char* p) {
-  return (static_cast<unsigned long>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
 
 }  // namespace
 

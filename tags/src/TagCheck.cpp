@@ -1,5 +1,7 @@
 #include "TagCheck.h"
 
+#include "Id3Bytes.h"
+
 #include <zlib.h>
 
 #include <cstring>
@@ -8,14 +10,6 @@
 namespace {
 
 using Bytes = const unsigned char*;
-
-unsigned long Be32(Bytes p) {
-  return (static_cast<unsigned long>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-
-unsigned long Syncsafe(Bytes p) {
-  return (static_cast<unsigned long>(p[0]) << 21) | (p[1] << 14) | (p[2] << 7) | p[3];
-}
 
 bool IsFrameIdChar(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 

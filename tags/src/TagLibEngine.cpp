@@ -1,6 +1,7 @@
 #include "TagLibEngine.h"
 
 #include "FrameRules.h"
+#include "Id3Bytes.h"
 #include "TagCheck.h"
 #include "TextCodec.h"
 
@@ -80,14 +81,6 @@ const char* FrameIdOf(TagField field) {
   return ids[static_cast<int>(field)];
 }
 
-unsigned long Syncsafe(const unsigned char* p) {
-  return (static_cast<unsigned long>(p[0]) << 21) | (p[1] << 14) | (p[2] << 7) | p[3];
-}
-
-void PutSyncsafe(char* p, unsigned long n) {
-  for (int i = 3; i >= 0; --i, n >>= 7) p[i] = static_cast<char>(n & 0x7F);
-}
-
 std::string LanguageOf(const auto& frame) {
   const ByteVector language = dynamic_cast<const id3::CommentsFrame&>(*frame.parsed).language();
   return std::string(language.data(), language.size());
@@ -97,20 +90,7 @@ String FromUtf8(const CString& value) { return String(value.Str(), String::UTF8)
 
 CString ToUtf8(const String& text) { return CString(text.to8Bit(true)); }
 
-// Where the frames of a rendered ID3v2.3 or v2.4 tag end (its padding starts).
-std::size_t FramesEnd(const ByteVector& tag, int major) {
-  const auto* data = reinterpret_cast<const unsigned char*>(tag.data());
-  std::size_t pos = 10;
-  while (pos + 10 <= tag.size() && data[pos] != 0) {
-    const unsigned long size =
-        major == 4 ? Syncsafe(data + pos + 4)
-                   : (static_cast<unsigned long>(data[pos + 4]) << 24) | (data[pos + 5] << 16) | (data[pos + 6] << 8) |
-                         data[pos + 7];
-    if (size > tag.size() - pos - 10) break;
-    pos += 10 + size;
-  }
-  return pos;
-}
+const unsigned char* BytesOf(const ByteVector& bytes) { return reinterpret_cast<const unsigned char*>(bytes.data()); }
 
 }  // namespace
 
@@ -158,7 +138,7 @@ void CTagLibEngine::Impl::Parse(const unsigned char* tag, std::size_t size) {
     if (dataSize > body.size() - pos - headerSize) break;
     Frame frame;
     frame.raw = ByteVector(reinterpret_cast<const char*>(body.data() + pos), headerSize + dataSize);
-    if (nMajor == 4) PutSyncsafe(frame.raw.data() + 4, dataSize);
+    if (nMajor == 4) PutSyncsafe(reinterpret_cast<unsigned char*>(frame.raw.data()) + 4, dataSize);
     frame.strStoredId.assign(frame.raw.data(), nMajor == 2 ? 3 : 4);
     frame.parsed.reset(Factory().createFrame(frame.raw, &header));
     frames.push_back(std::move(frame));
@@ -279,12 +259,9 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
   for (Frame& frame : frames)
     if (!frame.bRemoved) tag.removeFrame(frame.parsed.get(), false);
 
-  const std::size_t end = FramesEnd(rendered, 3);
-  for (std::size_t pos = 10; pos + 10 <= end;) {
+  const std::size_t end = FramesEnd(BytesOf(rendered), rendered.size(), 3);
+  for (std::size_t pos = 10; pos + 10 <= end; pos += 10 + Be32(BytesOf(rendered) + pos + 4))
     --expected[std::string(rendered.data() + pos, 4)];
-    const auto* size = reinterpret_cast<const unsigned char*>(rendered.data() + pos + 4);
-    pos += 10 + ((static_cast<std::size_t>(size[0]) << 24) | (size[1] << 16) | (size[2] << 8) | size[3]);
-  }
   for (const auto& [id, missing] : expected) {
     if (missing <= 0) continue;
     for (const Frame& frame : frames) {

@@ -1,5 +1,7 @@
 #include "TagWriter.h"
 
+#include "Id3Bytes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -136,17 +138,6 @@ bool CopyRange(int in, off_t offset, int out, std::size_t size) {
   return true;
 }
 
-void PutSyncsafe(unsigned char* p, std::size_t value) {
-  p[0] = (value >> 21) & 0x7F;
-  p[1] = (value >> 14) & 0x7F;
-  p[2] = (value >> 7) & 0x7F;
-  p[3] = value & 0x7F;
-}
-
-std::size_t Syncsafe(const unsigned char* p) {
-  return (static_cast<std::size_t>(p[0]) << 21) | (p[1] << 14) | (p[2] << 7) | p[3];
-}
-
 // The tag region as it goes to disk: header with its size set, frames,
 // zeros up to regionSize, or the footer right after the frames.
 std::vector<unsigned char> BuildRegion(const CTagWrite& request, std::size_t regionSize) {
@@ -274,13 +265,13 @@ bool FillNewFile(const CTagWrite& request, const COriginal& file, int out, CStri
   return true;
 }
 
-// A new file beside the original, renamed over it.
 // The name a new file replaces: a symbolic link's target, not the link.
 CString TargetOf(const CString& path) {
   char resolved[PATH_MAX];
   return ::realpath(path, resolved) ? CString(resolved) : path;
 }
 
+// A new file beside the original, renamed over it.
 bool ReplaceFile(const CTagWrite& request, const COriginal& file, CString* error, long* newSizeOut) {
   const CString target = TargetOf(request.strPath);
   const CString folder = FolderOf(target);
