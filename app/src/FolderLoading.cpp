@@ -20,26 +20,11 @@
 
 namespace {
 
-bool HasMp3Extension(const CString& name) { return platform::ExtensionOf(name).CompareNoCase(".mp3") == 0; }
-
-// Every MP3 file the search finds (not folders named "x.mp3"), in the order
-// the search returns them.
-std::vector<CString> ListMp3Files(const CString& pattern) {
-  std::vector<CString> names;
-  CFileFind finder;
-  BOOL more = finder.FindFile(pattern, 0);
-  while (more) {
-    more = finder.FindNextFile();
-    if (!finder.IsDirectory() && HasMp3Extension(finder.GetFileName())) names.push_back(finder.GetFileName());
-  }
-  return names;
-}
-
 // The text of the field's cell for the linked file, named name in the folder
 // (its header facts already read).
 CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) {
   switch (field.fill) {
-    case Fill::kKey: return name.Left(name.GetLength() - 4);
+    case Fill::kKey: return RowKeyOf(name);
     case Fill::kSizeKb: return CString::Formatted("%d", static_cast<int>(tags.GetFileSize() / 1024));
     case Fill::kText: return (tags.*field.pGetter)();
     case Fill::kClock: return tags.ConvDuration((tags.*field.pGetter)());
@@ -183,7 +168,7 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   bool same = rows > 0 && rows == static_cast<int>(names.size());
   for (int row = 0; same && row < rows; ++row) {
     const CString& name = names[static_cast<std::size_t>(rows - 1 - row)];
-    same = m_pTable->GetValStr(row, ColumnOf(kFileName)) == name.Left(name.GetLength() - 4);
+    same = m_pTable->GetValStr(row, ColumnOf(kFileName)) == RowKeyOf(name);
   }
   if (!same) {
     OnReload();

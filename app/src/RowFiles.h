@@ -12,6 +12,12 @@
 #include <utility>
 #include <vector>
 
+// Every MP3 file (any letter case of ".mp3"; not folders named so) that the
+// search pattern finds, in the order the search returns them.
+std::vector<CString> ListMp3Files(const CString& pattern);
+// A row's key: its file's name without the ".mp3" extension.
+CString RowKeyOf(const CString& fileName);
+
 class CRowFiles {
  public:
   explicit CRowFiles(CString folder) : m_strFolder(std::move(folder)) {}
