@@ -241,14 +241,15 @@ bool CTagLibEngine::Impl::RenderV24(CRenderedTag* out) const {
 bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
   // Every v2.2 frame must come out as the v2.3 frame it stands for: TagLib
   // drops what it cannot convert without a word.
+  const auto noV23Form = [error](const Frame& frame) {
+    *error = CString::Formatted("The file's ID3v2.2 frame %s has no ID3v2.3 form", frame.strStoredId.c_str());
+    return false;
+  };
   std::map<std::string, int> expected;
   for (const Frame& frame : frames) {
     if (frame.bRemoved || frame.bEdited) continue;
     const auto it = kV22ToV23.find(frame.strStoredId);
-    if (it == kV22ToV23.end() || !frame.parsed) {
-      *error = CString::Formatted("The file's ID3v2.2 frame %s has no ID3v2.3 form", frame.strStoredId.c_str());
-      return false;
-    }
+    if (it == kV22ToV23.end() || !frame.parsed) return noV23Form(frame);
     ++expected[it->second];
   }
   id3::Tag tag;
@@ -266,10 +267,7 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
     if (missing <= 0) continue;
     for (const Frame& frame : frames) {
       const auto it = kV22ToV23.find(frame.strStoredId);
-      if (!frame.bRemoved && !frame.bEdited && it != kV22ToV23.end() && it->second == id) {
-        *error = CString::Formatted("The file's ID3v2.2 frame %s has no ID3v2.3 form", frame.strStoredId.c_str());
-        return false;
-      }
+      if (!frame.bRemoved && !frame.bEdited && it != kV22ToV23.end() && it->second == id) return noV23Form(frame);
     }
   }
   out->bFooter = false;
