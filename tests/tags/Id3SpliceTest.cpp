@@ -14,11 +14,7 @@ namespace {
 
 using test::Mutagen;
 using test::RawFrames;
-
-std::size_t TagEnd(const std::string& bytes) {
-  const auto b = [&](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
-  return 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9));
-}
+using test::TagEnd;
 
 void SetText(ID3_Tag& tag, ID3_FrameID id, const char* text) {
   if (ID3_Frame* old = id3frames::FindField(tag, id)) delete tag.RemoveFrame(old);

@@ -11,33 +11,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
+using test::Audio;
+using test::Lines;
 using test::Mutagen;
-
-// The fields a save of all fourteen edits, as mutagen keys ("COMM::" is the
-// comment without a description, "WXXX:=" the plain link).
-const char* const kEditedKeys[] = {"TPE1=", "TALB=", "TIT2=", "COMM::", "TRCK=", "TYER=", "TCOM=",
-                                   "TCOP=", "TENC=", "TOPE=", "WXXX:=", "TPE2=", "TPUB=", "TPE3="};
 
 // mutagen's ID3v2 frames as stored, but the fourteen edited fields.
 std::string FramesNotEdited(const CString& path) {
-  std::istringstream in(Mutagen(path, "stored"));
-  std::string line, out;
-  while (std::getline(in, line))
-    if (std::none_of(std::begin(kEditedKeys), std::end(kEditedKeys),
-                     [&](const char* key) { return line.rfind(key, 0) == 0; }))
-      out += line + "\n";
-  return out;
-}
-
-int Lines(const std::string& frames, const std::string& prefix) {
-  std::istringstream in(frames);
-  int n = 0;
-  for (std::string line; std::getline(in, line);) n += line.rfind(prefix, 0) == 0;
-  return n;
+  return test::FramesBut(path, "stored", test::FieldKeys("TYER="));
 }
 
 // The raw frames of a file but the fourteen edited fields' (the plain
@@ -57,17 +40,6 @@ std::vector<std::string> RawFramesNotEdited(const std::string& bytes) {
     kept.push_back(frame);
   }
   return kept;
-}
-
-// The bytes between the ID3v2 tag and the ID3v1 tag: audio, Lyrics3.
-std::string Between(const std::string& bytes) {
-  std::size_t start = 0;
-  if (bytes.compare(0, 3, "ID3") == 0) {
-    const auto b = [&](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
-    start = 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9));
-  }
-  const bool v1 = bytes.size() >= 128 && bytes.compare(bytes.size() - 128, 3, "TAG") == 0;
-  return bytes.substr(start, bytes.size() - start - (v1 ? 128 : 0));
 }
 
 struct Save {
@@ -125,7 +97,7 @@ TEST(TagsKeepFrames, FourteenFieldSavesKeepEveryFrameNotEdited) {
     const CString path = dir.CopyFixture(c.file);
     const std::string kept = FramesNotEdited(path);
     const std::vector<std::string> keptRaw = RawFramesNotEdited(test::ReadFile(path));
-    const std::string between = Between(test::ReadFile(path));
+    const std::string between = Audio(test::ReadFile(path));
     CMyMP3Tags tags;
     tags.Link(path);
     EXPECT_EQ(tags.GetComment(), c.comment);
@@ -145,7 +117,7 @@ TEST(TagsKeepFrames, FourteenFieldSavesKeepEveryFrameNotEdited) {
       EXPECT_EQ(Mutagen(path, "WXXX:"), save.storedUrl);
       EXPECT_EQ(tags.GetComment(), save.comment);
       EXPECT_EQ(tags.GetURL(), save.storedUrl);
-      EXPECT_EQ(Between(test::ReadFile(path)), between) << "audio or Lyrics3 changed";
+      EXPECT_EQ(Audio(test::ReadFile(path)), between) << "audio or Lyrics3 changed";
       CMyMP3Tags fresh;
       fresh.Link(path);
       EXPECT_EQ(test::Row(fresh), test::Row(tags));
