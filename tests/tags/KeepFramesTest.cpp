@@ -26,20 +26,9 @@ std::string FramesNotEdited(const CString& path) {
 // The raw frames of a file but the fourteen edited fields' (the plain
 // comment and link only: described ones are kept).
 std::vector<std::string> RawFramesNotEdited(const std::string& bytes) {
-  static const char* const kIds[] = {"TPE1", "TALB", "TIT2", "TRCK", "TYER", "TCOM",
-                                     "TCOP", "TENC", "TOPE", "TPE2", "TPUB", "TPE3"};
-  std::vector<std::string> kept;
-  for (const std::string& frame : test::RawFrames(bytes)) {
-    const std::string id = frame.substr(0, 4);
-    const std::size_t desc = id == "COMM" ? 14 : 11;  // after the encoding (and language)
-    const bool described = (id == "COMM" || id == "WXXX") && frame.size() > desc + 1 && frame[desc] != 0 &&
-                           frame.compare(desc, 4, std::string("\xFF\xFE\0\0", 4)) != 0 &&
-                           frame.compare(desc, 4, std::string("\xFE\xFF\0\0", 4)) != 0;
-    if (std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds)) continue;
-    if ((id == "COMM" || id == "WXXX") && !described) continue;
-    kept.push_back(frame);
-  }
-  return kept;
+  std::vector<std::string> ids;
+  for (const std::string& key : test::FieldKeys("TYER=")) ids.push_back(key.substr(0, 4));
+  return test::RawFramesBut(bytes, ids);
 }
 
 struct Save {

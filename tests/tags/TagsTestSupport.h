@@ -101,6 +101,22 @@ inline std::vector<std::string> FieldKeys(const char* year = "TDRC=") {
   return keys;
 }
 
+// The raw frames of a file's ID3v2.3 tag but those of the frame ids given;
+// of COMM and WXXX only the plain ones (no description) are the ids', the
+// described ones belong to other programs.
+inline std::vector<std::string> RawFramesBut(const std::string& bytes, const std::vector<std::string>& ids) {
+  std::vector<std::string> kept;
+  for (const std::string& frame : RawFrames(bytes)) {
+    const std::string id = frame.substr(0, 4);
+    const std::size_t desc = id == "COMM" ? 14 : 11;  // after the encoding (and language)
+    const bool described = (id == "COMM" || id == "WXXX") && frame.size() > desc + 1 && frame[desc] != 0 &&
+                           frame.compare(desc, 4, std::string("\xFF\xFE\0\0", 4)) != 0 &&
+                           frame.compare(desc, 4, std::string("\xFE\xFF\0\0", 4)) != 0;
+    if (described || std::find(ids.begin(), ids.end(), id) == ids.end()) kept.push_back(frame);
+  }
+  return kept;
+}
+
 // Every cell the program shows for one file, in one line per value, in
 // this order.
 enum Cell {
