@@ -225,7 +225,9 @@ TEST(TagWriter, EveryFailureKeepsTheFileAndReportsWhy) {
   const std::string grown(20000, 'x');  // no fixture's padding takes this
   using Spoil = std::function<std::unique_ptr<CLocked>(const test::TempDir&, const CString&)>;
   const Spoil readOnlyFile = [](auto&, const CString& path) { return std::make_unique<CLocked>(path, 0444); };
-  const Spoil readOnlyFolder = [](const test::TempDir& dir, auto&) { return std::make_unique<CLocked>(dir.Path(), 0555); };
+  const Spoil readOnlyFolder = [](const test::TempDir& dir, auto&) {
+    return std::make_unique<CLocked>(dir.Path(), 0555);
+  };
   const Spoil vanish = [](auto&, const CString& path) { ::unlink(path); return std::unique_ptr<CLocked>(); };
   const Spoil changeBehind = [](auto&, const CString& path) {
     test::WriteFile(path, "ID3\3\0\0\0\0\0\1" + test::ReadFile(path).substr(10));
@@ -247,7 +249,8 @@ TEST(TagWriter, EveryFailureKeepsTheFileAndReportsWhy) {
       {"untagged.mp3", false, vanish, "x", gone},
       {"v24_full.mp3", false, vanish, "x", gone},
       {"v22_full.mp3", false, vanish, "x", gone},
-      {"cbr_v23_utf16_v1.mp3", true, changeBehind, "short", "The file was changed by another program since it was read"},
+      {"cbr_v23_utf16_v1.mp3", true, changeBehind, "short",
+       "The file was changed by another program since it was read"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + (c.group ? " in a group, " : " by one setter, ") + c.reason);
