@@ -36,9 +36,9 @@ std::multiset<std::string> RawFrames(const std::string& b) {
 }
 
 // The edited fields' values in a save of all fourteen.
-const char* const kValues[] = {"Fourteen Café",  "Album Café",     "Title Café",          "Comment Café",
-                               "5/9",            "2024",           "Composer Café",       "Copyright Café",
-                               "Encoder Café",   "Original Café",  "http://example.com/x", "Band Café",
+const char* const kValues[] = {"Fourteen Café",  "Album Café",     "Title Café",          "5/9",
+                               "2024",           "Original Café",  "Comment Café",        "Composer Café",
+                               "Encoder Café",   "Copyright Café", "http://example.com/x", "Band Café",
                                "Publisher Café", "Conductor Café"};
 
 TEST(TagsTagLib, EveryFieldReadsAsOtherReadersShowIt) {

@@ -86,11 +86,11 @@ struct Field {
   const char* key;
 };
 #define QUILLORY_FIELD(name, key) Field{&CMyMP3Tags::Set##name, &CMyMP3Tags::Get##name, key}
-inline const Field kFields[] = {
+inline const Field kFields[] = {  // in the order the program saves them
     QUILLORY_FIELD(Artist, "TPE1="), QUILLORY_FIELD(Album, "TALB="), QUILLORY_FIELD(Title, "TIT2="),
-    QUILLORY_FIELD(Comment, "COMM::"), QUILLORY_FIELD(Track, "TRCK="), QUILLORY_FIELD(Year, "TDRC="),
-    QUILLORY_FIELD(Composer, "TCOM="), QUILLORY_FIELD(Copyright, "TCOP="), QUILLORY_FIELD(EncodedBy, "TENC="),
-    QUILLORY_FIELD(OriginalArtist, "TOPE="), QUILLORY_FIELD(URL, "WXXX:="), QUILLORY_FIELD(Band, "TPE2="),
+    QUILLORY_FIELD(Track, "TRCK="), QUILLORY_FIELD(Year, "TDRC="), QUILLORY_FIELD(OriginalArtist, "TOPE="),
+    QUILLORY_FIELD(Comment, "COMM::"), QUILLORY_FIELD(Composer, "TCOM="), QUILLORY_FIELD(EncodedBy, "TENC="),
+    QUILLORY_FIELD(Copyright, "TCOP="), QUILLORY_FIELD(URL, "WXXX:="), QUILLORY_FIELD(Band, "TPE2="),
     QUILLORY_FIELD(Publisher, "TPUB="), QUILLORY_FIELD(Conductor, "TPE3=")};
 #undef QUILLORY_FIELD
 
