@@ -39,21 +39,12 @@ struct Save {
 };
 
 void SaveFourteen(CMyMP3Tags& tags, const Save& save, int n) {
+  const CString values[] = {  // in the fields' order
+      CString::Formatted("Artist %d", n), CString::Formatted("Album %d ♫", n), CString::Formatted("Title %d", n),
+      save.track, CString::Formatted("%d", 2000 + n), "Original", save.comment, "Composer", "Encoder", "Copyright ©",
+      save.url, "Band", "Publisher", "Conductor"};
   tags.BeginUpdate();
-  tags.SetArtist(CString::Formatted("Artist %d", n));
-  tags.SetAlbum(CString::Formatted("Album %d ♫", n));
-  tags.SetTitle(CString::Formatted("Title %d", n));
-  tags.SetComment(save.comment);
-  tags.SetTrack(save.track);
-  tags.SetYear(2000 + n);
-  tags.SetComposer("Composer");
-  tags.SetCopyright("Copyright ©");
-  tags.SetEncodedBy("Encoder");
-  tags.SetOriginalArtist("Original");
-  tags.SetURL(save.url);
-  tags.SetBand("Band");
-  tags.SetPublisher("Publisher");
-  tags.SetConductor("Conductor");
+  for (std::size_t i = 0; i < std::size(values); ++i) (tags.*test::kFields[i].set)(values[i]);
   tags.EndUpdate();
 }
 
