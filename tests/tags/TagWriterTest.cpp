@@ -81,12 +81,14 @@ CTagWrite Request(const CString& path, const CLayout& old, std::string tag, cons
   return request;
 }
 
+// A new file keeps the mode and leaves room that takes the next edit in place.
 TEST(TagWriter, WritesInPlaceOnlyWhatFitsAndChangesNothingElse) {
   struct Case {
     const char* what;
     CLayout old;
     std::string tag, v1;
     bool inPlace;
+    mode_t mode = 0644;  // kept by a new file
   };
   const std::string pad4k = Padded(Tag(200), 4096);
   const Case cases[] = {
@@ -95,6 +97,8 @@ TEST(TagWriter, WritesInPlaceOnlyWhatFitsAndChangesNothingElse) {
       {"shrinks", {pad4k, kTrailing, ""}, Tag(3, 'n'), "", true},
       {"same ID3v1 block", {pad4k, "", V1('o')}, Tag(100, 'n'), V1('o'), true},
       {"grows past the region", {Padded(Tag(200), 300), kTrailing, V1('o')}, Tag(1000, 'n'), "", false},
+      {"grows, mode 0600", {Padded(Tag(10), 64), "", V1('o')}, Tag(1000, 'n'), "", false, 0600},
+      {"grows, mode 0664", {Padded(Tag(10), 64), "", V1('o')}, Tag(1000, 'n'), "", false, 0664},
       // Two writes at two places could be cut apart: one rename instead.
       {"fits but ID3v1 changes", {pad4k, kTrailing, V1('o')}, Tag(100, 'n'), V1('n'), false},
       {"gets its first tag", {"", kTrailing, V1('o')}, Tag(50, 'n'), V1('n'), false},
@@ -104,7 +108,7 @@ TEST(TagWriter, WritesInPlaceOnlyWhatFitsAndChangesNothingElse) {
     test::TempDir dir;
     const CString path = dir.File("song.mp3");
     test::WriteFile(path, c.old.Bytes());
-    ::chmod(path, 0644);
+    ::chmod(path, c.mode);
     const ino_t inode = Inode(path);
     CString error = "unset";
     ASSERT_TRUE(WriteTagSafely(Request(path, c.old, c.tag, c.v1), &error)) << c.what << ": " << error.Str();
@@ -119,33 +123,22 @@ TEST(TagWriter, WritesInPlaceOnlyWhatFitsAndChangesNothingElse) {
       EXPECT_TRUE(bytes.substr(0, region) == Padded(c.tag, region)) << c.what << ": tag, size field and zero padding";
     } else {
       EXPECT_NE(Inode(path), inode) << c.what;
-      EXPECT_EQ(Mode(path), 0644u) << c.what;
+      EXPECT_EQ(Mode(path), c.mode) << c.what;
       if (!c.tag.empty()) {
         region = bytes.size() - kAudio.size() - c.old.trailing.size() - v1.size();
         EXPECT_GE(region, c.tag.size() + 2048) << c.what << ": room for the next edits";
         EXPECT_TRUE(bytes.substr(0, region) == Padded(c.tag, region)) << c.what;
+        // The next edit, 2000 bytes larger, takes that room in place.
+        const ino_t grown = Inode(path);
+        const std::string next = Tag(c.tag.size() - 21 + 2000, 'm');
+        ASSERT_TRUE(WriteTagSafely(Request(path, {bytes.substr(0, region), c.old.trailing, v1}, next), &error));
+        EXPECT_EQ(Inode(path), grown) << c.what;
+        EXPECT_EQ(Mode(path), c.mode) << c.what;
+        EXPECT_TRUE(test::ReadFile(path) == Padded(next, region) + kAudio + c.old.trailing + v1) << c.what;
       }
     }
     EXPECT_TRUE(bytes.substr(region) == kAudio + c.old.trailing + v1) << c.what << ": audio, trailing tags, ID3v1";
     EXPECT_TRUE(Others(dir).isEmpty()) << c.what << ": " << Others(dir).join(" ").toStdString();
-  }
-}
-
-TEST(TagWriter, AGrownFileTakesTheNextEditInPlaceAndKeepsItsMode) {
-  for (const mode_t mode : {0644, 0600, 0664}) {
-    test::TempDir dir;
-    const CString path = dir.File("song.mp3");
-    CLayout old{Padded(Tag(10), 64), "", V1('o')};
-    test::WriteFile(path, old.Bytes());
-    ::chmod(path, mode);
-    CString error;
-    ASSERT_TRUE(WriteTagSafely(Request(path, old, Tag(1000)), &error)) << error.Str();
-    EXPECT_EQ(Mode(path), mode);
-    const ino_t inode = Inode(path);
-    old.region = test::ReadFile(path).substr(0, test::ReadFile(path).size() - kAudio.size() - 128);
-    ASSERT_TRUE(WriteTagSafely(Request(path, old, Tag(1400, 'm')), &error)) << error.Str();
-    EXPECT_EQ(Inode(path), inode) << "the padding took the edit";
-    EXPECT_TRUE(test::ReadFile(path) == Padded(Tag(1400, 'm'), old.region.size()) + kAudio + V1('o'));
   }
 }
 
