@@ -105,6 +105,8 @@ TEST(TagsRead, ConvDurationFormats) {
   for (auto [seconds, shown] : cases) EXPECT_EQ(tags.ConvDuration(seconds), shown) << seconds;
 }
 
+// Linking from memory or from disk gives the same cells, and reading
+// leaves the file as it was.
 TEST(TagsRead, MemoryAndDiskLinkingGiveTheSameCellsAndWriteNothing) {
   test::TempDir dir;
   for (const char* name : kAllFixtures) {
