@@ -11,63 +11,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
+using test::Audio;
+using test::Lines;
 using test::Mutagen;
-
-// The fields a save of all fourteen edits, as mutagen keys ("COMM::" is the
-// comment without a description, "WXXX:=" the plain link).
-const char* const kEditedKeys[] = {"TPE1=", "TALB=", "TIT2=", "COMM::", "TRCK=", "TYER=", "TCOM=",
-                                   "TCOP=", "TENC=", "TOPE=", "WXXX:=", "TPE2=", "TPUB=", "TPE3="};
 
 // mutagen's ID3v2 frames as stored, but the fourteen edited fields.
 std::string FramesNotEdited(const CString& path) {
-  std::istringstream in(Mutagen(path, "stored"));
-  std::string line, out;
-  while (std::getline(in, line))
-    if (std::none_of(std::begin(kEditedKeys), std::end(kEditedKeys),
-                     [&](const char* key) { return line.rfind(key, 0) == 0; }))
-      out += line + "\n";
-  return out;
-}
-
-int Lines(const std::string& frames, const std::string& prefix) {
-  std::istringstream in(frames);
-  int n = 0;
-  for (std::string line; std::getline(in, line);) n += line.rfind(prefix, 0) == 0;
-  return n;
+  return test::FramesBut(path, "stored", test::FieldKeys("TYER="));
 }
 
 // The raw frames of a file but the fourteen edited fields' (the plain
 // comment and link only: described ones are kept).
 std::vector<std::string> RawFramesNotEdited(const std::string& bytes) {
-  static const char* const kIds[] = {"TPE1", "TALB", "TIT2", "TRCK", "TYER", "TCOM",
-                                     "TCOP", "TENC", "TOPE", "TPE2", "TPUB", "TPE3"};
-  std::vector<std::string> kept;
-  for (const std::string& frame : test::RawFrames(bytes)) {
-    const std::string id = frame.substr(0, 4);
-    const std::size_t desc = id == "COMM" ? 14 : 11;  // after the encoding (and language)
-    const bool described = (id == "COMM" || id == "WXXX") && frame.size() > desc + 1 && frame[desc] != 0 &&
-                           frame.compare(desc, 4, std::string("\xFF\xFE\0\0", 4)) != 0 &&
-                           frame.compare(desc, 4, std::string("\xFE\xFF\0\0", 4)) != 0;
-    if (std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds)) continue;
-    if ((id == "COMM" || id == "WXXX") && !described) continue;
-    kept.push_back(frame);
-  }
-  return kept;
-}
-
-// The bytes between the ID3v2 tag and the ID3v1 tag: audio, Lyrics3.
-std::string Between(const std::string& bytes) {
-  std::size_t start = 0;
-  if (bytes.compare(0, 3, "ID3") == 0) {
-    const auto b = [&](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
-    start = 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9));
-  }
-  const bool v1 = bytes.size() >= 128 && bytes.compare(bytes.size() - 128, 3, "TAG") == 0;
-  return bytes.substr(start, bytes.size() - start - (v1 ? 128 : 0));
+  std::vector<std::string> ids;
+  for (const std::string& key : test::FieldKeys("TYER=")) ids.push_back(key.substr(0, 4));
+  return test::RawFramesBut(bytes, ids);
 }
 
 struct Save {
@@ -78,21 +39,12 @@ struct Save {
 };
 
 void SaveFourteen(CMyMP3Tags& tags, const Save& save, int n) {
+  const CString values[] = {  // in the fields' order
+      CString::Formatted("Artist %d", n), CString::Formatted("Album %d ♫", n), CString::Formatted("Title %d", n),
+      save.track, CString::Formatted("%d", 2000 + n), "Original", save.comment, "Composer", "Encoder", "Copyright ©",
+      save.url, "Band", "Publisher", "Conductor"};
   tags.BeginUpdate();
-  tags.SetArtist(CString::Formatted("Artist %d", n));
-  tags.SetAlbum(CString::Formatted("Album %d ♫", n));
-  tags.SetTitle(CString::Formatted("Title %d", n));
-  tags.SetComment(save.comment);
-  tags.SetTrack(save.track);
-  tags.SetYear(2000 + n);
-  tags.SetComposer("Composer");
-  tags.SetCopyright("Copyright ©");
-  tags.SetEncodedBy("Encoder");
-  tags.SetOriginalArtist("Original");
-  tags.SetURL(save.url);
-  tags.SetBand("Band");
-  tags.SetPublisher("Publisher");
-  tags.SetConductor("Conductor");
+  for (std::size_t i = 0; i < std::size(values); ++i) (tags.*test::kFields[i].set)(values[i]);
   tags.EndUpdate();
 }
 
@@ -125,7 +77,7 @@ TEST(TagsKeepFrames, FourteenFieldSavesKeepEveryFrameNotEdited) {
     const CString path = dir.CopyFixture(c.file);
     const std::string kept = FramesNotEdited(path);
     const std::vector<std::string> keptRaw = RawFramesNotEdited(test::ReadFile(path));
-    const std::string between = Between(test::ReadFile(path));
+    const std::string between = Audio(test::ReadFile(path));
     CMyMP3Tags tags;
     tags.Link(path);
     EXPECT_EQ(tags.GetComment(), c.comment);
@@ -145,7 +97,7 @@ TEST(TagsKeepFrames, FourteenFieldSavesKeepEveryFrameNotEdited) {
       EXPECT_EQ(Mutagen(path, "WXXX:"), save.storedUrl);
       EXPECT_EQ(tags.GetComment(), save.comment);
       EXPECT_EQ(tags.GetURL(), save.storedUrl);
-      EXPECT_EQ(Between(test::ReadFile(path)), between) << "audio or Lyrics3 changed";
+      EXPECT_EQ(Audio(test::ReadFile(path)), between) << "audio or Lyrics3 changed";
       CMyMP3Tags fresh;
       fresh.Link(path);
       EXPECT_EQ(test::Row(fresh), test::Row(tags));

@@ -20,6 +20,8 @@
 
 namespace {
 
+using test::Inode;
+
 std::string Syncsafe(std::size_t n) {
   return {char((n >> 21) & 0x7F), char((n >> 14) & 0x7F), char((n >> 7) & 0x7F), char(n & 0x7F)};
 }
@@ -57,11 +59,6 @@ struct CLayout {
   std::string Bytes() const { return region + kAudio + trailing + v1; }
 };
 
-ino_t Inode(const CString& path) {
-  struct stat st {};
-  return ::stat(path, &st) == 0 ? st.st_ino : 0;
-}
-
 mode_t Mode(const CString& path) {
   struct stat st {};
   return ::stat(path, &st) == 0 ? st.st_mode & 07777 : 0;
@@ -84,12 +81,14 @@ CTagWrite Request(const CString& path, const CLayout& old, std::string tag, cons
   return request;
 }
 
+// A new file keeps the mode and leaves room that takes the next edit in place.
 TEST(TagWriter, WritesInPlaceOnlyWhatFitsAndChangesNothingElse) {
   struct Case {
     const char* what;
     CLayout old;
     std::string tag, v1;
     bool inPlace;
+    mode_t mode = 0644;  // kept by a new file
   };
   const std::string pad4k = Padded(Tag(200), 4096);
   const Case cases[] = {
@@ -98,6 +97,8 @@ TEST(TagWriter, WritesInPlaceOnlyWhatFitsAndChangesNothingElse) {
       {"shrinks", {pad4k, kTrailing, ""}, Tag(3, 'n'), "", true},
       {"same ID3v1 block", {pad4k, "", V1('o')}, Tag(100, 'n'), V1('o'), true},
       {"grows past the region", {Padded(Tag(200), 300), kTrailing, V1('o')}, Tag(1000, 'n'), "", false},
+      {"grows, mode 0600", {Padded(Tag(10), 64), "", V1('o')}, Tag(1000, 'n'), "", false, 0600},
+      {"grows, mode 0664", {Padded(Tag(10), 64), "", V1('o')}, Tag(1000, 'n'), "", false, 0664},
       // Two writes at two places could be cut apart: one rename instead.
       {"fits but ID3v1 changes", {pad4k, kTrailing, V1('o')}, Tag(100, 'n'), V1('n'), false},
       {"gets its first tag", {"", kTrailing, V1('o')}, Tag(50, 'n'), V1('n'), false},
@@ -107,7 +108,7 @@ TEST(TagWriter, WritesInPlaceOnlyWhatFitsAndChangesNothingElse) {
     test::TempDir dir;
     const CString path = dir.File("song.mp3");
     test::WriteFile(path, c.old.Bytes());
-    ::chmod(path, 0644);
+    ::chmod(path, c.mode);
     const ino_t inode = Inode(path);
     CString error = "unset";
     ASSERT_TRUE(WriteTagSafely(Request(path, c.old, c.tag, c.v1), &error)) << c.what << ": " << error.Str();
@@ -122,33 +123,22 @@ TEST(TagWriter, WritesInPlaceOnlyWhatFitsAndChangesNothingElse) {
       EXPECT_TRUE(bytes.substr(0, region) == Padded(c.tag, region)) << c.what << ": tag, size field and zero padding";
     } else {
       EXPECT_NE(Inode(path), inode) << c.what;
-      EXPECT_EQ(Mode(path), 0644u) << c.what;
+      EXPECT_EQ(Mode(path), c.mode) << c.what;
       if (!c.tag.empty()) {
         region = bytes.size() - kAudio.size() - c.old.trailing.size() - v1.size();
         EXPECT_GE(region, c.tag.size() + 2048) << c.what << ": room for the next edits";
         EXPECT_TRUE(bytes.substr(0, region) == Padded(c.tag, region)) << c.what;
+        // The next edit, 2000 bytes larger, takes that room in place.
+        const ino_t grown = Inode(path);
+        const std::string next = Tag(c.tag.size() - 21 + 2000, 'm');
+        ASSERT_TRUE(WriteTagSafely(Request(path, {bytes.substr(0, region), c.old.trailing, v1}, next), &error));
+        EXPECT_EQ(Inode(path), grown) << c.what;
+        EXPECT_EQ(Mode(path), c.mode) << c.what;
+        EXPECT_TRUE(test::ReadFile(path) == Padded(next, region) + kAudio + c.old.trailing + v1) << c.what;
       }
     }
     EXPECT_TRUE(bytes.substr(region) == kAudio + c.old.trailing + v1) << c.what << ": audio, trailing tags, ID3v1";
     EXPECT_TRUE(Others(dir).isEmpty()) << c.what << ": " << Others(dir).join(" ").toStdString();
-  }
-}
-
-TEST(TagWriter, AGrownFileTakesTheNextEditInPlaceAndKeepsItsMode) {
-  for (const mode_t mode : {0644, 0600, 0664}) {
-    test::TempDir dir;
-    const CString path = dir.File("song.mp3");
-    CLayout old{Padded(Tag(10), 64), "", V1('o')};
-    test::WriteFile(path, old.Bytes());
-    ::chmod(path, mode);
-    CString error;
-    ASSERT_TRUE(WriteTagSafely(Request(path, old, Tag(1000)), &error)) << error.Str();
-    EXPECT_EQ(Mode(path), mode);
-    const ino_t inode = Inode(path);
-    old.region = test::ReadFile(path).substr(0, test::ReadFile(path).size() - kAudio.size() - 128);
-    ASSERT_TRUE(WriteTagSafely(Request(path, old, Tag(1400, 'm')), &error)) << error.Str();
-    EXPECT_EQ(Inode(path), inode) << "the padding took the edit";
-    EXPECT_TRUE(test::ReadFile(path) == Padded(Tag(1400, 'm'), old.region.size()) + kAudio + V1('o'));
   }
 }
 
@@ -221,45 +211,62 @@ class CLocked {
   bool m_bImmutable = false;
 };
 
-// Through the tag object, as a save meets them: the reason is reported, the
-// file stays byte-identical and nothing is left in the folder.
+// Through the tag object, as a save meets them, in a group or from a single
+// setter, on files of both engines: the reason is reported, the file stays
+// byte-identical (no half-set frame) and nothing is left in the folder.
 TEST(TagWriter, EveryFailureKeepsTheFileAndReportsWhy) {
   const std::string grown(20000, 'x');  // no fixture's padding takes this
+  using Spoil = std::function<std::unique_ptr<CLocked>(const test::TempDir&, const CString&)>;
+  const Spoil readOnlyFile = [](auto&, const CString& path) { return std::make_unique<CLocked>(path, 0444); };
+  const Spoil readOnlyFolder = [](const test::TempDir& dir, auto&) {
+    return std::make_unique<CLocked>(dir.Path(), 0555);
+  };
+  const Spoil vanish = [](auto&, const CString& path) { ::unlink(path); return std::unique_ptr<CLocked>(); };
+  const Spoil changeBehind = [](auto&, const CString& path) {
+    test::WriteFile(path, "ID3\3\0\0\0\0\0\1" + test::ReadFile(path).substr(10));
+    return std::unique_ptr<CLocked>();
+  };
   struct Case {
-    const char* what;
-    std::function<std::unique_ptr<CLocked>(const test::TempDir&, const CString&)> spoil;
+    const char* file;
+    bool group;
+    Spoil spoil;
     std::string value;
     const char* reason;
   };
+  const char* const gone = "The file no longer exists or is empty";
   const Case cases[] = {
-      {"read-only file", [](auto&, const CString& path) { return std::make_unique<CLocked>(path, 0444); }, "short",
-       "The file is read-only"},
-      {"read-only folder", [](const test::TempDir& dir, auto&) { return std::make_unique<CLocked>(dir.Path(), 0555); },
-       grown, "The folder is read-only"},
-      {"vanished file", [](auto&, const CString& path) { ::unlink(path); return nullptr; }, "short",
-       "The file no longer exists or is empty"},
-      {"file changed by another program",
-       [](auto&, const CString& path) {
-         test::WriteFile(path, "ID3\3\0\0\0\0\0\1" + test::ReadFile(path).substr(10));
-         return nullptr;
-       },
-       "short", "The file was changed by another program since it was read"},
+      {"cbr_v23_utf16_v1.mp3", true, readOnlyFile, "short", "The file is read-only"},
+      {"cbr_v23_utf16_v1.mp3", true, readOnlyFolder, grown, "The folder is read-only"},
+      {"cbr_v23_utf16_v1.mp3", false, readOnlyFolder, grown, "The folder is read-only"},
+      {"cbr_v23_utf16_v1.mp3", true, vanish, "short", gone},
+      {"untagged.mp3", false, vanish, "x", gone},
+      {"v24_full.mp3", false, vanish, "x", gone},
+      {"v22_full.mp3", false, vanish, "x", gone},
+      {"cbr_v23_utf16_v1.mp3", true, changeBehind, "short",
+       "The file was changed by another program since it was read"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + (c.group ? " in a group, " : " by one setter, ") + c.reason);
     test::TempDir dir;
-    const CString path = dir.CopyFixture("cbr_v23_utf16_v1.mp3", "song.mp3");
+    const CString path = dir.CopyFixture(c.file, "song.mp3");
     CMyMP3Tags tags;
     tags.Link(path);
-    tags.BeginUpdate();
-    tags.SetTitle(c.value.c_str());
-    tags.SetArtist(c.value.c_str());
+    if (c.group) {
+      tags.BeginUpdate();
+      tags.SetTitle(c.value.c_str());
+      tags.SetArtist(c.value.c_str());
+    }
     const auto guard = c.spoil(dir, path);
     if (guard && !guard->Holds()) continue;  // root without chattr: nothing to lock with
     const std::string before = ::access(path, F_OK) == 0 ? test::ReadFile(path) : "(none)";
-    tags.EndUpdate();
-    EXPECT_EQ(tags.GetLastWriteError(), c.reason) << c.what;
-    EXPECT_TRUE((::access(path, F_OK) == 0 ? test::ReadFile(path) : "(none)") == before) << c.what;
-    EXPECT_TRUE(Others(dir).isEmpty()) << c.what << ": " << Others(dir).join(" ").toStdString();
+    if (c.group) {
+      tags.EndUpdate();
+    } else {
+      tags.SetTitle(c.value.c_str());
+    }
+    EXPECT_EQ(tags.GetLastWriteError(), c.reason);
+    EXPECT_TRUE((::access(path, F_OK) == 0 ? test::ReadFile(path) : "(none)") == before);
+    EXPECT_TRUE(Others(dir).isEmpty()) << Others(dir).join(" ").toStdString();
   }
 }
 

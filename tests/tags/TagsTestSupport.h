@@ -5,8 +5,12 @@
 
 #include <tags/MyMP3Tags.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace test {
 
@@ -15,6 +19,47 @@ namespace test {
 inline std::string Mutagen(const CString& path, const std::string& key) {
   return RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/tags/mutagen_view.py '" + path.Str() + "' '" +
                     key + "'");
+}
+
+// The lines of a frame listing but those whose key starts with a prefix.
+inline std::string Without(const std::string& frames, const std::vector<std::string>& prefixes) {
+  std::istringstream in(frames);
+  std::string out;
+  for (std::string line; std::getline(in, line);)
+    if (std::none_of(prefixes.begin(), prefixes.end(), [&](const std::string& p) { return line.rfind(p, 0) == 0; }))
+      out += line + "\n";
+  return out;
+}
+
+// mutagen's frames (view "all", "v2", "stored" or "v1") but those of the prefixes.
+inline std::string FramesBut(const CString& path, const std::string& view, const std::vector<std::string>& prefixes) {
+  return Without(Mutagen(path, view), prefixes);
+}
+
+// How many lines of a frame listing start with the prefix.
+inline int Lines(const std::string& frames, const std::string& prefix) {
+  std::istringstream in(frames);
+  int n = 0;
+  for (std::string line; std::getline(in, line);) n += line.rfind(prefix, 0) == 0;
+  return n;
+}
+
+// Where the ID3v2 region of a file ends (header, frames, padding, footer); 0 without one.
+inline std::size_t TagEnd(const std::string& b) {
+  if (b.size() < 10 || b.compare(0, 3, "ID3") != 0) return 0;
+  const auto u = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(b[i])); };
+  return 10 + (u(6) << 21 | u(7) << 14 | u(8) << 7 | u(9)) + (b[3] == 4 && (b[5] & 0x10) ? 10 : 0);
+}
+
+// The bytes between the ID3v2 region and the ID3v1 tag: audio, APEv2, Lyrics3.
+inline std::string Audio(const std::string& b) {
+  const bool v1 = b.size() >= 128 && b.compare(b.size() - 128, 3, "TAG") == 0;
+  return b.substr(TagEnd(b), b.size() - TagEnd(b) - (v1 ? 128 : 0));
+}
+
+inline ino_t Inode(const CString& path) {
+  struct stat st {};
+  return ::stat(path, &st) == 0 ? st.st_ino : 0;
 }
 
 // The raw frames of a file's ID3v2.3 tag, one string each, header included;
@@ -32,7 +77,53 @@ inline std::vector<std::string> RawFrames(const std::string& bytes) {
   return frames;
 }
 
-// Every cell the program shows for one file, in one line per value.
+// The fourteen fields the program edits: setter, getter and the key of
+// their frame in mutagen's "v2" view ("COMM::" is the comment without a
+// description, "WXXX:=" the plain link).
+struct Field {
+  void (CMyMP3Tags::*set)(CString);
+  CString (CMyMP3Tags::*get)();
+  const char* key;
+};
+#define QUILLORY_FIELD(name, key) Field{&CMyMP3Tags::Set##name, &CMyMP3Tags::Get##name, key}
+inline const Field kFields[] = {  // in the order the program saves them
+    QUILLORY_FIELD(Artist, "TPE1="), QUILLORY_FIELD(Album, "TALB="), QUILLORY_FIELD(Title, "TIT2="),
+    QUILLORY_FIELD(Track, "TRCK="), QUILLORY_FIELD(Year, "TDRC="), QUILLORY_FIELD(OriginalArtist, "TOPE="),
+    QUILLORY_FIELD(Comment, "COMM::"), QUILLORY_FIELD(Composer, "TCOM="), QUILLORY_FIELD(EncodedBy, "TENC="),
+    QUILLORY_FIELD(Copyright, "TCOP="), QUILLORY_FIELD(URL, "WXXX:="), QUILLORY_FIELD(Band, "TPE2="),
+    QUILLORY_FIELD(Publisher, "TPUB="), QUILLORY_FIELD(Conductor, "TPE3=")};
+#undef QUILLORY_FIELD
+
+// The fields' keys; the year's as given (TYER in a v2.3 tag as stored).
+inline std::vector<std::string> FieldKeys(const char* year = "TDRC=") {
+  std::vector<std::string> keys;
+  for (const Field& f : kFields) keys.push_back(f.get == &CMyMP3Tags::GetYear ? year : f.key);
+  return keys;
+}
+
+// The raw frames of a file's ID3v2.3 tag but those of the frame ids given;
+// of COMM and WXXX only the plain ones (no description) are the ids', the
+// described ones belong to other programs.
+inline std::vector<std::string> RawFramesBut(const std::string& bytes, const std::vector<std::string>& ids) {
+  std::vector<std::string> kept;
+  for (const std::string& frame : RawFrames(bytes)) {
+    const std::string id = frame.substr(0, 4);
+    const std::size_t desc = id == "COMM" ? 14 : 11;  // after the encoding (and language)
+    const bool described = (id == "COMM" || id == "WXXX") && frame.size() > desc + 1 && frame[desc] != 0 &&
+                           frame.compare(desc, 4, std::string("\xFF\xFE\0\0", 4)) != 0 &&
+                           frame.compare(desc, 4, std::string("\xFE\xFF\0\0", 4)) != 0;
+    if (described || std::find(ids.begin(), ids.end(), id) == ids.end()) kept.push_back(frame);
+  }
+  return kept;
+}
+
+// Every cell the program shows for one file, in one line per value, in
+// this order.
+enum Cell {
+  kArtist, kAlbum, kTitle, kComment, kTrack, kYear, kComposer, kCopyright, kEncodedBy, kOriginalArtist, kURL,
+  kBand, kPublisher, kConductor, kGenre, kFileSize, kV1, kV2, kLyrics, kHeader, kBitRate, kSampleRate,
+  kDuration, kLayer, kMpegVer, kChannel
+};
 inline std::vector<std::string> Row(CMyMP3Tags& tags) {
   std::vector<std::string> row = {
       tags.GetArtist().Str(), tags.GetAlbum().Str(), tags.GetTitle().Str(), tags.GetComment().Str(),
