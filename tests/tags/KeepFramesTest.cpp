@@ -44,7 +44,10 @@ void SaveFourteen(CMyMP3Tags& tags, const Save& save, int n) {
       save.track, CString::Formatted("%d", 2000 + n), "Original", save.comment, "Composer", "Encoder", "Copyright ©",
       save.url, "Band", "Publisher", "Conductor"};
   tags.BeginUpdate();
-  for (std::size_t i = 0; i < std::size(values); ++i) (tags.*test::kFields[i].set)(values[i]);
+  for (std::size_t i = 0; i < std::size(values); ++i) {
+    const test::Field& field = test::kFields[i];
+    (tags.*field.set)(values[i]);
+  }
   tags.EndUpdate();
 }
 

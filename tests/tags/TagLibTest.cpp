@@ -102,7 +102,10 @@ TEST(TagsTagLib, SavesChangeOnlyTheEditedFrames) {
         tags.Link(path);
         tags.BeginUpdate();
         if (all) {
-                    for (std::size_t i = 0; i < std::size(kFields); ++i) (tags.*kFields[i].set)(kValues[i]);
+          for (std::size_t i = 0; i < std::size(kFields); ++i) {
+            const test::Field& field = kFields[i];
+            (tags.*field.set)(kValues[i]);
+          }
           keys = test::FieldKeys();
         } else {
           tags.SetArtist("Changed Ärtist ☂");
@@ -134,8 +137,10 @@ TEST(TagsTagLib, SavesChangeOnlyTheEditedFrames) {
       CMyMP3Tags fresh;
       fresh.Link(path);
       if (all) {
-        for (std::size_t i = 0; i < std::size(kFields); ++i)
-          EXPECT_EQ((fresh.*kFields[i].get)(), kValues[i]) << label << " " << kFields[i].key;
+        for (std::size_t i = 0; i < std::size(kFields); ++i) {
+          const test::Field& field = kFields[i];
+          EXPECT_EQ((fresh.*field.get)(), kValues[i]) << label << " " << field.key;
+        }
         EXPECT_NE(Mutagen(path, "v2").find("TIT2=TIT2(encoding=<Encoding.LATIN1: 0>, text=['Title Café'])"),
                   std::string::npos)
             << label << ": Latin-1 where it fits";
