@@ -1,0 +1,100 @@
+// File names from tags: one row's name, and the plan over rows that refuses
+// what would collide.
+#include "Renaming.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+RowFields Row(const char* key, const char* artist, const char* title, const char* track = "1") {
+  RowFields row;
+  row[kFileName] = key;
+  row[kArtist] = artist;
+  row[kTitle] = title;
+  row[kTrack] = track;
+  return row;
+}
+
+NamePattern MakePattern(const char* text) {
+  NamePattern pattern;
+  EXPECT_EQ(ParseNamePattern(text, PatternUse::kMakeName, pattern), "") << text;
+  return pattern;
+}
+
+}  // namespace
+
+TEST(RenamingTest, OneRowsNameIsFilledAndMadeSafe) {
+  const std::string longTitle = std::string(299, 'x') + "é" + std::string(10, 'y');
+  struct Case {
+    const char* pattern;
+    RowFields row;
+    std::string name;     // expected when accepted
+    const char* refusal;  // part of the reason; empty when accepted
+  };
+  const Case cases[] = {
+      {"%track:2% - %artist% - %title%", Row("k", "Aurora Lane", "Open Road", "5/12"), "05 - Aurora Lane - Open Road", ""},
+      {"%track%", Row("k", "A", "T", "5/12"), "5", ""},
+      {"%track:3% %title%", Row("k", "A", "T", "12"), "012 T", ""},
+      {"%track:2% %title%", Row("k", "A", "T", "123"), "123 T", ""},
+      {"%track% %title%", Row("k", "A", "T", "A1"), "A1 T", ""},
+      {"%track:2% %title%", Row("k", "A", "T", "A1"), "", "The track \"A1\" is not a number"},
+      {"%artist% - %title%", Row("k", "", "T"), "", "%artist% is empty"},
+      {"%artist% - %title%", Row("k", "A", " - "), "", "%title% is empty"},
+      {"%artist% - %title%", Row("k", "AC/DC", "Live\tin\nParis"), "AC-DC - Live in Paris", ""},
+      {"%title%", Row("k", "A", " ...Hidden. "), "Hidden", ""},
+      {"%title%.", Row("k", "A", ". . ."), "", "empty name"},
+      // Cut to NAME_MAX with ".mp3", before the character that does not fit.
+      {"%title%", Row("k", "A", longTitle.c_str()), std::string(251, 'x'), ""},
+      {"%title%", Row("k", "A", (std::string(250, 'x') + "é").c_str()), std::string(250, 'x'), ""},
+  };
+  for (const Case& c : cases) {
+    const NameFromTags made = MakeNameFromTags(MakePattern(c.pattern), c.row);
+    EXPECT_EQ(std::string(made.strName), c.name) << c.pattern;
+    EXPECT_NE(std::string(made.strRefusal).find(c.refusal), std::string::npos) << made.strRefusal.GetString();
+    EXPECT_EQ(made.strRefusal.IsEmpty(), std::string(c.refusal).empty()) << c.pattern;
+  }
+}
+
+TEST(RenamingTest, ThePlanRefusesRowsThatWouldCollide) {
+  const std::vector<RowFields> rows = {
+      Row("one", "Same", "Name"),             // two rows want "Same - Name"
+      Row("two", "Same", "Name"),
+      Row("Kept - Song", "Kept", "Song"),     // keeps its name: neither renamed nor refused
+      Row("four", "Kept", "song"),            // a file "Kept - Song" is there (letter case aside)
+      Row("five", "Cover", "Art"),            // "Cover - Art.MP3" is a file of no row
+      Row("six", "Dup", "Old"),               // "six" and "Dup - old" both exist
+      Row("seven", "", "No artist"),          // refused for the empty field
+      Row("CD1/eight", "Disc", "One"),        // stays in its folder
+      Row("moving", "Takes", "Old name"),     // wants a name another row leaves: refused all the same
+      Row("Takes - Old name", "Moves", "Away"),
+      Row("shout - x", "SHOUT", "X"),         // only letter case changes: the file's own name
+  };
+  const std::vector<CString> present = {"one.mp3",       "two.mp3",         "Kept - Song.mp3", "four.mp3",
+                                        "five.mp3",      "Cover - Art.MP3", "six.mp3",         "Dup - old.mp3",
+                                        "seven.mp3",     "CD1/eight.mp3",   "moving.mp3",      "Takes - Old name.mp3",
+                                        "shout - x.mp3", "Dup - Old.jpg",   "CD1"};
+  const std::vector<RenameStep> plan = PlanRenames(MakePattern("%artist% - %title%"), rows, present);
+  ASSERT_EQ(plan.size(), rows.size());
+  struct Expect {
+    const char* newKey;
+    const char* refusal;  // empty when renamed or kept
+  };
+  const Expect expected[] = {
+      {"Same - Name", "would also be named"},  {"Same - Name", "would also be named"},
+      {"Kept - Song", ""},                     {"Kept - song", "already named"},
+      {"Cover - Art", "already named"},        {"Dup - Old", "already named"},
+      {"", "%artist% is empty"},               {"CD1/Disc - One", ""},
+      {"Takes - Old name", "already named"},   {"Moves - Away", ""},
+      {"SHOUT - X", ""},
+  };
+  for (std::size_t k = 0; k < plan.size(); ++k) {
+    EXPECT_EQ(plan[k].strOldKey, rows[k][kFileName]);
+    EXPECT_EQ(std::string(plan[k].strNewKey), expected[k].newKey) << k;
+    EXPECT_NE(std::string(plan[k].strRefusal).find(expected[k].refusal), std::string::npos) << k;
+    EXPECT_EQ(plan[k].strRefusal.IsEmpty(), std::string(expected[k].refusal).empty()) << k << plan[k].strRefusal;
+  }
+  EXPECT_FALSE(plan[2].IsRename());
+  EXPECT_TRUE(plan[7].IsRename() && plan[9].IsRename() && plan[10].IsRename());
+}
