@@ -1,0 +1,127 @@
+#include "JournalFormat.h"
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+constexpr char kMagic[4] = {'Q', 'L', 'J', 'N'};
+constexpr std::uint32_t kVersion = 1;
+constexpr std::size_t kHeaderSize = 4 + 4 + 8 + 4;
+
+std::uint32_t Crc32(const std::string& bytes) {
+  static const std::array<std::uint32_t, 256> table = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      std::uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+void PutNumber(std::string& out, std::uint64_t value, int bytes) {
+  for (int k = 0; k < bytes; ++k) out += static_cast<char>((value >> (8 * k)) & 0xFF);
+}
+void PutBytes(std::string& out, const std::string& bytes) {
+  PutNumber(out, bytes.size(), 4);
+  out += bytes;
+}
+
+// Reads the payload; every read is checked against what is left, so a
+// damaged length cannot read past the end or ask for a huge allocation.
+class CReader {
+ public:
+  explicit CReader(const std::string& bytes) : m_bytes(bytes) {}
+  bool Number(std::uint64_t& value, int bytes) {
+    if (!Has(static_cast<std::size_t>(bytes))) return false;
+    value = 0;
+    for (int k = 0; k < bytes; ++k)
+      value |= static_cast<std::uint64_t>(static_cast<unsigned char>(m_bytes[m_at + k])) << (8 * k);
+    m_at += static_cast<std::size_t>(bytes);
+    return true;
+  }
+  bool Signed(long long& value) {
+    std::uint64_t raw = 0;
+    if (!Number(raw, 8)) return false;
+    value = static_cast<long long>(raw);
+    return true;
+  }
+  bool Bytes(std::string& bytes) {
+    std::uint64_t size = 0;
+    if (!Number(size, 4) || !Has(size)) return false;
+    bytes = m_bytes.substr(m_at, size);
+    m_at += size;
+    return true;
+  }
+  bool Text(CString& text) {
+    std::string bytes;
+    if (!Bytes(bytes)) return false;
+    text = CString(std::move(bytes));
+    return true;
+  }
+  bool AtEnd() const { return m_at == m_bytes.size(); }
+
+ private:
+  bool Has(std::uint64_t size) const { return size <= m_bytes.size() - m_at; }
+  const std::string& m_bytes;
+  std::size_t m_at = 0;
+};
+
+}  // namespace
+
+std::string SerialiseEntry(const JournalEntry& entry) {
+  std::string payload;
+  PutBytes(payload, entry.strFolder.Str());
+  PutNumber(payload, static_cast<std::uint64_t>(entry.nTime), 8);
+  PutNumber(payload, entry.files.size(), 4);
+  for (const JournalFile& file : entry.files) {
+    PutBytes(payload, file.strPath.Str());
+    PutBytes(payload, file.strOldPath.Str());
+    PutNumber(payload, static_cast<std::uint64_t>(file.nSize), 8);
+    PutNumber(payload, static_cast<std::uint64_t>(file.nMtimeNs), 8);
+    PutBytes(payload, file.record);
+  }
+  std::string bytes(kMagic, sizeof kMagic);
+  PutNumber(bytes, kVersion, 4);
+  PutNumber(bytes, payload.size(), 8);
+  PutNumber(bytes, Crc32(payload), 4);
+  return bytes + payload;
+}
+
+bool ParseEntry(const std::string& bytes, JournalEntry& entry, CString& why) {
+  why = "is damaged";
+  if (bytes.size() < kHeaderSize || bytes.compare(0, 4, kMagic, 4) != 0) {
+    why = "is not a journal entry";
+    return false;
+  }
+  const std::string headerBytes = bytes.substr(4, kHeaderSize - 4);
+  CReader header(headerBytes);
+  std::uint64_t version = 0, size = 0, crc = 0;
+  header.Number(version, 4);
+  header.Number(size, 8);
+  header.Number(crc, 4);
+  if (version > kVersion) {
+    why = "was written by a newer version of Quillory";
+    return false;
+  }
+  const std::string payload = bytes.substr(kHeaderSize);
+  if (version == 0 || size != payload.size() || crc != Crc32(payload)) return false;
+
+  CReader reader(payload);
+  std::uint64_t count = 0;
+  if (!reader.Text(entry.strFolder) || !reader.Signed(entry.nTime) || !reader.Number(count, 4)) return false;
+  entry.files.clear();
+  for (std::uint64_t k = 0; k < count; ++k) {
+    JournalFile file;
+    if (!reader.Text(file.strPath) || !reader.Text(file.strOldPath) || !reader.Signed(file.nSize) ||
+        !reader.Signed(file.nMtimeNs) || !reader.Bytes(file.record))
+      return false;
+    entry.files.push_back(std::move(file));
+  }
+  return reader.AtEnd();
+}

@@ -1,0 +1,277 @@
+#include "SaveJournal.h"
+
+#include "JournalFormat.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+namespace {
+
+constexpr long long kLargestEntry = 1LL << 30;  // a bigger file is not read into memory
+constexpr const char* kEntrySuffix = ".entry";
+constexpr std::size_t kIdDigits = 16;
+
+CString Reason(int error) {
+  switch (error) {
+    case ENOSPC: return "the disk is full";
+    case EDQUOT: return "the disk quota is used up";
+    case EROFS: return "the disk is read-only";
+    case EACCES:
+    case EPERM: return "there is no permission to write there";
+    case EFBIG: return "the file would grow larger than the system allows";
+    case ENOTDIR: return "a part of its path is a file, not a folder";
+    default: return std::strerror(error);
+  }
+}
+
+// The folder as the journal files it: absolute, links resolved, no trailing '/'.
+CString CanonicalFolder(const CString& folder) {
+  std::unique_ptr<char, decltype(&std::free)> resolved(realpath(folder, nullptr), &std::free);
+  if (resolved) return CString(resolved.get());
+  std::string path = folder.Str();
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return CString(path);
+}
+
+// The folder of a saved folder's entries: a hash of its path, so that no
+// path can name a place outside the journal.
+CString EntriesDir(const CString& journalDir, const CString& folder) {
+  std::uint64_t hash = 0xCBF29CE484222325ull;
+  for (unsigned char byte : folder.Str()) hash = (hash ^ byte) * 0x100000001B3ull;
+  return CString::Formatted("%s/%016llx", journalDir.GetString(), static_cast<unsigned long long>(hash));
+}
+
+CString EntryPath(const CString& dir, std::uint64_t id) {
+  return CString::Formatted("%s/%0*llu%s", dir.GetString(), static_cast<int>(kIdDigits),
+                            static_cast<unsigned long long>(id), kEntrySuffix);
+}
+
+// The numbers of the entries in dir, oldest first.
+std::vector<std::uint64_t> EntryIds(const CString& dir) {
+  std::vector<std::uint64_t> ids;
+  struct Closer {
+    void operator()(DIR* listing) const { closedir(listing); }
+  };
+  std::unique_ptr<DIR, Closer> listing(opendir(dir));
+  if (!listing) return ids;
+  while (const dirent* item = readdir(listing.get())) {
+    const std::string name = item->d_name;
+    if (name.size() != kIdDigits + std::strlen(kEntrySuffix) || name.substr(kIdDigits) != kEntrySuffix ||
+        name.find_first_not_of("0123456789") != kIdDigits)
+      continue;
+    ids.push_back(std::strtoull(name.substr(0, kIdDigits).c_str(), nullptr, 10));
+  }
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
+bool MakeDirs(const std::string& path, int& error) {
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string part = path.substr(0, slash);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      error = errno;
+      return false;
+    }
+    if (slash == std::string::npos) break;
+  }
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    error = ENOTDIR;
+    return false;
+  }
+  return true;
+}
+
+bool SyncDir(const CString& dir) {
+  const int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = fsync(fd) == 0;
+  close(fd);
+  return ok;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Why a stored path must not be used, or empty when it may: it has to stay
+// inside the folder by its letters, and by the links on disk it passes.
+CString PathProblem(const CString& folder, const std::string& path) {
+  if (path.empty()) return "an empty path";
+  if (path.find('\0') != std::string::npos) return "a path holding NUL";
+  if (path.front() == '/') return "an absolute path";
+  std::string parent;
+  for (std::size_t start = 0;;) {
+    const std::size_t slash = path.find('/', start);
+    const std::string part = path.substr(start, slash - start);
+    if (part.empty() || part == "." || part == "..") return "a path with an empty, \".\" or \"..\" part";
+    if (slash == std::string::npos) break;
+    parent = path.substr(0, slash);
+    start = slash + 1;
+  }
+  const std::string full = folder.Str() + "/" + path;
+  struct stat info {};
+  if (lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) return "a path that is a link";
+  if (!parent.empty()) {
+    // A folder gone since the save hides nothing; one that is there must
+    // resolve to a place inside the folder.
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath((folder.Str() + "/" + parent).c_str(), nullptr),
+                                                         &std::free);
+    const std::string inside = folder.Str() + "/";
+    if (resolved && std::string(resolved.get()).compare(0, inside.size(), inside) != 0)
+      return "a path that leads out of the folder";
+  }
+  return CString();
+}
+
+}  // namespace
+
+CSaveJournal::CSaveJournal(CString dir) : m_strDir(std::move(dir)) {}
+
+CString CSaveJournal::DefaultDir() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (state && state[0] == '/') return CString(state) + "/quillory";
+  const char* home = std::getenv("HOME");
+  if (!home || home[0] != '/') {
+    const passwd* user = getpwuid(getuid());
+    home = user ? user->pw_dir : "/";
+  }
+  return CString(home) + "/.local/state/quillory";
+}
+
+bool CSaveJournal::Write(JournalEntry& entry, CString& error) {
+  entry.strFolder = CanonicalFolder(entry.strFolder);
+  if (entry.nTime == 0) entry.nTime = static_cast<long long>(std::time(nullptr));
+  const CString dir = EntriesDir(m_strDir, entry.strFolder);
+  const auto fail = [&](int code) {
+    error.Format("The journal of saves cannot be written in %s: %s.", dir.GetString(), Reason(code).GetString());
+    return false;
+  };
+  int code = 0;
+  if (!MakeDirs(dir.Str(), code)) return fail(code);
+
+  std::string temporary = dir.Str() + "/.new-XXXXXX";
+  const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) return fail(errno);
+  const bool written = WriteAll(fd, SerialiseEntry(entry)) && fsync(fd) == 0;
+  code = errno;
+  close(fd);
+  if (!written) {
+    unlink(temporary.c_str());
+    return fail(code);
+  }
+
+  const bool bNew = entry.nId == 0;
+  if (bNew) {
+    const std::vector<std::uint64_t> ids = EntryIds(dir);
+    entry.nId = ids.empty() ? 1 : ids.back() + 1;
+  }
+  // A new entry never replaces one that another window wrote meanwhile.
+  for (int attempt = 0;; ++attempt) {
+    const CString path = EntryPath(dir, entry.nId);
+    const int moved = bNew ? renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path, RENAME_NOREPLACE)
+                           : rename(temporary.c_str(), path);
+    if (moved == 0) break;
+    code = errno;
+    if (!bNew || code != EEXIST || attempt == 100) {
+      unlink(temporary.c_str());
+      if (bNew) entry.nId = 0;
+      return fail(code);
+    }
+    ++entry.nId;
+  }
+  if (!SyncDir(dir)) {
+    code = errno;
+    if (bNew) {
+      unlink(EntryPath(dir, entry.nId));
+      entry.nId = 0;
+    }
+    return fail(code);
+  }
+
+  if (bNew) {
+    const std::vector<std::uint64_t> ids = EntryIds(dir);
+    for (std::size_t k = 0; k + kKeptSaves < ids.size(); ++k) unlink(EntryPath(dir, ids[k]));
+  }
+  return true;
+}
+
+std::optional<JournalEntry> CSaveJournal::ReadLatest(const CString& folder, CString& problem) const {
+  problem.Empty();
+  const CString canonical = CanonicalFolder(folder);
+  const CString dir = EntriesDir(m_strDir, canonical);
+  const std::vector<std::uint64_t> ids = EntryIds(dir);
+  if (ids.empty()) return std::nullopt;
+  const CString path = EntryPath(dir, ids.back());
+  const auto refuse = [&](const char* why) {
+    problem.Format("The journal entry %s %s.", path.GetString(), why);
+    return std::nullopt;
+  };
+
+  std::string bytes;
+  {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0 || info.st_size > kLargestEntry) {
+      if (fd >= 0) close(fd);
+      return refuse("cannot be read");
+    }
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    bytes.resize(done);
+  }
+
+  JournalEntry entry;
+  CString why;
+  if (!ParseEntry(bytes, entry, why)) return refuse(why);
+  entry.nId = ids.back();
+  if (entry.strFolder != canonical) return refuse("belongs to another folder");
+  for (const JournalFile& file : entry.files) {
+    for (const CString* stored : {&file.strPath, &file.strOldPath}) {
+      if (stored == &file.strOldPath && stored->IsEmpty()) continue;
+      why = PathProblem(canonical, stored->Str());
+      if (!why.IsEmpty()) return refuse(CString::Formatted("names %s", why.GetString()));
+    }
+  }
+  return entry;
+}
+
+bool CSaveJournal::Remove(const CString& folder, std::uint64_t nId, CString& error) const {
+  const CString dir = EntriesDir(m_strDir, CanonicalFolder(folder));
+  const CString path = EntryPath(dir, nId);
+  if (unlink(path) != 0 && errno != ENOENT) {
+    error.Format("The journal entry %s cannot be removed: %s.", path.GetString(), Reason(errno).GetString());
+    return false;
+  }
+  SyncDir(dir);
+  return true;
+}

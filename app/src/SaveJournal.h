@@ -1,0 +1,66 @@
+#pragma once
+// The journal of saves: before a save writes, what it is about to replace is
+// recorded here, so that "Undo last save" can put it back, also after the
+// program was closed. It lives under $XDG_STATE_HOME/quillory/ (by default
+// ~/.local/state/quillory/), one folder of entries per saved folder, the
+// last kKeptSaves saves of each. An entry is data read from disk: it is
+// checked whole before anything in it is believed.
+#include <platform/String.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One file of a save.
+struct JournalFile {
+  CString strPath;          // relative to the folder, as the file is named after the save
+  CString strOldPath;       // its name before the save when the save renamed it; else empty
+  long long nSize = -1;     // its size right after the save; -1 while the save has not happened
+  long long nMtimeNs = -1;  // its modification time right after the save, in ns since 1970; -1 likewise
+  std::string record;       // what puts its tags back, as the tag library gave it: bytes, never read here
+};
+
+struct JournalEntry {
+  std::uint64_t nId = 0;  // 0 until written; then its number among its folder's entries, newer ones larger
+  CString strFolder;      // the saved folder; written as its absolute path with links resolved
+  long long nTime = 0;    // when the save began, in seconds since 1970; 0 is taken as now
+  std::vector<JournalFile> files;
+};
+
+class CSaveJournal {
+ public:
+  static constexpr int kKeptSaves = 20;
+
+  // The journal kept in dir (tests pass a folder of their own).
+  explicit CSaveJournal(CString dir = DefaultDir());
+  // $XDG_STATE_HOME/quillory when XDG_STATE_HOME is an absolute path, else
+  // ~/.local/state/quillory.
+  static CString DefaultDir();
+
+  // Writes entry and returns once it is on the disk (written to a temporary,
+  // flushed, renamed into place, its folder flushed). An entry with nId 0 is
+  // a new one: it gets the next number (into nId), and the folder's saves
+  // older than the last kKeptSaves are removed. Any other nId replaces that
+  // entry, as a save does once its files are written and their sizes and
+  // times known. False, with the reason in error (the disk is full, the
+  // folder is read-only, ...), when the entry is not safely on the disk; then
+  // nothing of it is left behind and the save must not begin.
+  bool Write(JournalEntry& entry, CString& error);
+
+  // The newest entry of folder, every part of it checked: nothing when there
+  // is none, and nothing, with the reason in problem, when it cannot be
+  // trusted: damaged (its checksum), written by a newer version, made for
+  // another folder, or naming a path that is absolute, holds "." or "..",
+  // NUL or an empty part, or leads out of the folder through a link. An
+  // older entry is never offered in its place.
+  std::optional<JournalEntry> ReadLatest(const CString& folder, CString& problem) const;
+
+  // Removes an entry once it has been undone, so it is never undone twice.
+  // True when it is gone (also when it was gone already); else false, with
+  // the reason in error.
+  bool Remove(const CString& folder, std::uint64_t nId, CString& error) const;
+
+ private:
+  CString m_strDir;
+};
