@@ -19,6 +19,8 @@ struct JournalFile {
   long long nSize = -1;     // its size right after the save; -1 while the save has not happened
   long long nMtimeNs = -1;  // its modification time right after the save, in ns since 1970; -1 likewise
   std::string record;       // what puts its tags back, as the tag library gave it: bytes, never read here
+
+  bool operator==(const JournalFile&) const = default;
 };
 
 struct JournalEntry {
@@ -26,6 +28,8 @@ struct JournalEntry {
   CString strFolder;      // the saved folder; written as its absolute path with links resolved
   long long nTime = 0;    // when the save began, in seconds since 1970; 0 is taken as now
   std::vector<JournalFile> files;
+
+  bool operator==(const JournalEntry&) const = default;
 };
 
 class CSaveJournal {
