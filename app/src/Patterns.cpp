@@ -58,7 +58,8 @@ CString ParsePlaceholder(const std::string& inside, PatternPiece& piece) {
                                      [&](const auto& entry) { return name == entry.strName; });
     if (found == std::end(kPlaceholders))
       return CString::Formatted("Unknown placeholder %%%s%%: the placeholders are %%artist%%, %%title%%, "
-                                "%%track%% and the other field names.", inside.c_str());
+                                "%%track%% and the other field names, and a percent sign is written %%%%.",
+                                inside.c_str());
     piece.kind = PatternPiece::kField;
     piece.field = found->field;
   }

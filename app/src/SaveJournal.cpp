@@ -2,7 +2,6 @@
 
 #include "JournalFormat.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <stdio.h>
@@ -16,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -23,6 +23,7 @@ namespace {
 constexpr long long kLargestEntry = 1LL << 30;  // a bigger file is not read into memory
 constexpr const char* kEntrySuffix = ".entry";
 constexpr std::size_t kIdDigits = 16;
+constexpr const char* kTemporaryPrefix = ".new-";
 
 CString Reason(int error) {
   switch (error) {
@@ -62,20 +63,27 @@ CString EntryPath(const CString& dir, std::uint64_t id) {
 // The numbers of the entries in dir, oldest first.
 std::vector<std::uint64_t> EntryIds(const CString& dir) {
   std::vector<std::uint64_t> ids;
-  struct Closer {
-    void operator()(DIR* listing) const { closedir(listing); }
-  };
-  std::unique_ptr<DIR, Closer> listing(opendir(dir));
-  if (!listing) return ids;
-  while (const dirent* item = readdir(listing.get())) {
-    const std::string name = item->d_name;
-    if (name.size() != kIdDigits + std::strlen(kEntrySuffix) || name.substr(kIdDigits) != kEntrySuffix ||
-        name.find_first_not_of("0123456789") != kIdDigits)
-      continue;
-    ids.push_back(std::strtoull(name.substr(0, kIdDigits).c_str(), nullptr, 10));
+  std::error_code ignored;
+  for (const auto& item : std::filesystem::directory_iterator(dir.GetString(), ignored)) {
+    const std::string name = item.path().filename().string();
+    if (name.size() == kIdDigits + std::strlen(kEntrySuffix) && name.substr(kIdDigits) == kEntrySuffix &&
+        name.find_first_not_of("0123456789") == kIdDigits)
+      ids.push_back(std::strtoull(name.substr(0, kIdDigits).c_str(), nullptr, 10));
   }
   std::sort(ids.begin(), ids.end());
   return ids;
+}
+
+// Removes the entries older than the last kKeptSaves, and temporaries that
+// a write cut short by a crash left (an hour old: no write takes that long).
+void RemoveOldEntries(const CString& dir) {
+  const std::vector<std::uint64_t> ids = EntryIds(dir);
+  for (std::size_t k = 0; k + CSaveJournal::kKeptSaves < ids.size(); ++k) unlink(EntryPath(dir, ids[k]));
+  std::error_code ignored;
+  const auto anHourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  for (const auto& item : std::filesystem::directory_iterator(dir.GetString(), ignored))
+    if (item.path().filename().string().rfind(kTemporaryPrefix, 0) == 0 && item.last_write_time(ignored) < anHourAgo)
+      std::filesystem::remove(item.path(), ignored);
 }
 
 bool MakeDirs(const std::string& path, int& error) {
@@ -139,8 +147,8 @@ CString PathProblem(const CString& folder, const std::string& path) {
     // resolve to a place inside the folder.
     std::unique_ptr<char, decltype(&std::free)> resolved(realpath((folder.Str() + "/" + parent).c_str(), nullptr),
                                                          &std::free);
-    const std::string inside = folder.Str() + "/";
-    if (resolved && std::string(resolved.get()).compare(0, inside.size(), inside) != 0)
+    const std::string target = resolved ? resolved.get() : folder.Str();
+    if (target != folder.Str() && target.compare(0, folder.GetLength() + 1, folder.Str() + "/") != 0)
       return "a path that leads out of the folder";
   }
   return CString();
@@ -166,13 +174,13 @@ bool CSaveJournal::Write(JournalEntry& entry, CString& error) {
   if (entry.nTime == 0) entry.nTime = static_cast<long long>(std::time(nullptr));
   const CString dir = EntriesDir(m_strDir, entry.strFolder);
   const auto fail = [&](int code) {
-    error.Format("The journal of saves cannot be written in %s: %s.", dir.GetString(), Reason(code).GetString());
+    error.Format("The journal of saves cannot be written in %s: %s.", m_strDir.GetString(), Reason(code).GetString());
     return false;
   };
   int code = 0;
   if (!MakeDirs(dir.Str(), code)) return fail(code);
 
-  std::string temporary = dir.Str() + "/.new-XXXXXX";
+  std::string temporary = dir.Str() + "/" + kTemporaryPrefix + "XXXXXX";
   const int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return fail(errno);
   const bool written = WriteAll(fd, SerialiseEntry(entry)) && fsync(fd) == 0;
@@ -211,10 +219,7 @@ bool CSaveJournal::Write(JournalEntry& entry, CString& error) {
     return fail(code);
   }
 
-  if (bNew) {
-    const std::vector<std::uint64_t> ids = EntryIds(dir);
-    for (std::size_t k = 0; k + kKeptSaves < ids.size(); ++k) unlink(EntryPath(dir, ids[k]));
-  }
+  if (bNew) RemoveOldEntries(dir);
   return true;
 }
 
