@@ -6,7 +6,6 @@
 #include <platform/String.h>
 
 #include <memory>
-#include <vector>
 
 enum class TextCase {
   kTitle,        // "élan VITAL" -> "Élan Vital": every word's first letter up, the rest down
@@ -23,9 +22,10 @@ CString ChangeCase(const CString& text, TextCase textCase);
 
 // Replacing every occurrence of a text, or every match of a regular
 // expression (ECMAScript syntax: "$1" and "$&" in the replacement name
-// groups). A match is found in linear time whatever the expression, so no
-// input can hang or crash it; in return back-references (\1) inside the
-// expression are refused, and of alternatives the longest match is taken.
+// groups). Matches are found by an automaton, not by backtracking, so no
+// expression or text can hang it or overflow the stack; in return
+// back-references (\1) inside the expression are refused, and of
+// alternatives the longest match is taken.
 class CTextReplace {
  public:
   CTextReplace();

@@ -51,7 +51,6 @@ using FieldValues = std::vector<std::pair<Field, CString>>;
 // ("%album%/%track% %title%"). Earlier placeholders take as little as they
 // can and the last one the rest, so "A - B - C" read with
 // "%artist% - %title%" gives "A" and "B - C"; %track% takes only digits, as
-// many as there are. Each value is trimmed of
-// spaces and must not be empty. Nothing when the name does not match: the
-// row is then left as it is.
+// many as there are. Each value is trimmed of spaces and must not be empty.
+// Nothing when the name does not match: the row is then left as it is.
 std::optional<FieldValues> TagsFromName(const NamePattern& pattern, const CString& key);
