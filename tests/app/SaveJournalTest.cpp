@@ -114,7 +114,6 @@ TEST_F(SaveJournalTest, AnEntryThatCannotBeTrustedIsRefusedWithTheReason) {
   const Case cases[] = {
       {"/etc/passwd", "", keep, "an absolute path"},
       {"CD1/../../x.mp3", "", keep, "\"..\" part"},
-      {"./x.mp3", "", keep, "\".\" or"},
       {"CD1//x.mp3", "", keep, "an empty,"},
       {std::string("x\0/../y", 7), "", keep, "holding NUL"},
       {"x.mp3", "../x.mp3", keep, "\"..\" part"},
