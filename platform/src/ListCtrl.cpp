@@ -126,12 +126,15 @@ BOOL CListCtrl::SetItem(const LVITEM* item) {
   ListModel* model = item ? ModelWithRow(this, item->iItem) : nullptr;
   if (!model || item->iSubItem < 0) return FALSE;
   if ((item->mask & LVIF_TEXT) && item->iSubItem > 0 && item->iSubItem >= model->Columns()) return FALSE;
-  model->Change(item->iItem, [item](ListRow& row) {
-    if (item->mask & LVIF_TEXT) row.cells.Set(item->iSubItem, Bytes(item->pszText));
-    // Only the first column carries an image in report style.
-    if ((item->mask & LVIF_IMAGE) && item->iSubItem == 0) row.nImage = item->iImage;
-    if (item->mask & LVIF_PARAM) row.lParam = item->lParam;
-  });
+  model->Change(
+      item->iItem,
+      [item](ListRow& row) {
+        if (item->mask & LVIF_TEXT) row.cells.Set(item->iSubItem, Bytes(item->pszText));
+        // Only the first column carries an image in report style.
+        if ((item->mask & LVIF_IMAGE) && item->iSubItem == 0) row.nImage = item->iImage;
+        if (item->mask & LVIF_PARAM) row.lParam = item->lParam;
+      },
+      (item->mask & (LVIF_TEXT | LVIF_IMAGE)) != 0);
   if (item->mask & LVIF_STATE) SetItemState(item->iItem, item->state, item->stateMask);
   return TRUE;
 }
@@ -166,7 +169,7 @@ CString CListCtrl::GetItemText(int item, int subItem) const {
 BOOL CListCtrl::SetItemData(int item, LPARAM data) {
   ListModel* model = ModelWithRow(this, item);
   if (!model) return FALSE;
-  model->Change(item, [data](ListRow& row) { row.lParam = data; });
+  model->Change(item, [data](ListRow& row) { row.lParam = data; }, false);
   return TRUE;
 }
 

@@ -79,10 +79,10 @@ void ListModel::Dirty(int first, int last) {
   m_nDirtyLast = std::max(m_nDirtyLast, last);
 }
 
-void ListModel::Change(int row, const std::function<void(ListRow&)>& change) {
+void ListModel::Change(int row, const std::function<void(ListRow&)>& change, bool shows) {
   if (!IsRow(row)) return;
   change(m_rows[static_cast<std::size_t>(row)]);
-  Dirty(row, row);
+  if (shows) Dirty(row, row);
 }
 
 void ListModel::ChangeAll(const std::function<void(ListRow&)>& change) {

@@ -46,8 +46,8 @@ class ListModel : public QAbstractTableModel {
   int Rows() const { return static_cast<int>(m_rows.size()); }
   bool IsRow(int row) const { return row >= 0 && row < Rows(); }
   const ListRow& Row(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
-  // Changes a row and repaints it.
-  void Change(int row, const std::function<void(ListRow&)>& change);
+  // Changes a row and repaints it (unless the change does not show).
+  void Change(int row, const std::function<void(ListRow&)>& change, bool shows = true);
   // The same for every row.
   void ChangeAll(const std::function<void(ListRow&)>& change);
   void Insert(int row, ListRow item);

@@ -2,19 +2,25 @@
 #include <platform/ListCtrl.h>
 
 #include "../../platform/src/ControlFactory.h"
+#include "../../platform/src/ListRows.h"
 
 #include <support/TestSupport.h>
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -24,12 +30,20 @@ struct Owner : CWnd {
   std::vector<int> codes;
   std::vector<UINT_PTR> ids;
   int item = -9, subItem = -9, column = -9;
+  std::vector<std::pair<int, UINT>> changes;  // LVN_ITEMCHANGED: iItem, uNewState
+  std::vector<WORD> keys;                     // LVN_KEYDOWN
+  std::function<void(int)> onHeaderClick;
   BOOL OnNotify(NMHDR* header, LRESULT* result) override {
     codes.push_back(header->code);
     ids.push_back(header->idFrom);
     if (header->code == HDN_ITEMCLICKA) {
       column = reinterpret_cast<NMHEADER*>(header)->iItem;
+      if (onHeaderClick) onHeaderClick(column);
+    } else if (header->code == LVN_KEYDOWN) {
+      keys.push_back(reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey);
     } else {
+      if (header->code == LVN_ITEMCHANGED)
+        changes.emplace_back(reinterpret_cast<NMLISTVIEW*>(header)->iItem, reinterpret_cast<NMLISTVIEW*>(header)->uNewState);
       item = reinterpret_cast<NMLISTVIEW*>(header)->iItem;
       subItem = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
     }
@@ -59,6 +73,22 @@ class ListCtrlTest : public ::testing::Test {
   }
   QTreeView* View() { return static_cast<QTreeView*>(m_list.GetWidget()); }
   QVariant Drawn(int row, int col, int role) { return View()->model()->index(row, col).data(role); }
+  // The selected items as GetNextItem walks them; GetSelectedCount and
+  // GetItemState must agree.
+  std::vector<int> Selected() {
+    std::vector<int> rows;
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
+      rows.push_back(row);
+    EXPECT_EQ(m_list.GetSelectedCount(), static_cast<int>(rows.size()));
+    for (int row = 0; row < m_list.GetItemCount(); ++row)
+      EXPECT_EQ(m_list.GetItemState(row, LVIS_SELECTED) != 0, std::count(rows.begin(), rows.end(), row) == 1);
+    return rows;
+  }
+  std::vector<CString> Texts(const std::vector<int>& rows) {
+    std::vector<CString> texts;
+    for (int row : rows) texts.push_back(m_list.GetItemText(row, 0));
+    return texts;
+  }
   QPoint CellCentre(int row, int col) {
     CRect r;
     EXPECT_TRUE(m_list.GetSubItemRect(row, col, LVIR_BOUNDS, r));
@@ -305,6 +335,211 @@ TEST_F(ListCtrlTest, ColoursStylesAndImagesReadBack) {
   EXPECT_EQ(Drawn(0, 1, Qt::ForegroundRole).value<QColor>(), QColor(200, 0, 0));
   EXPECT_EQ(Drawn(0, 1, Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
             Qt::AlignRight);
+}
+
+// Without LVS_SINGLESEL the mouse and the keyboard select several items; the
+// owner hears one LVN_ITEMCHANGED per change, with -1 for several items.
+TEST_F(ListCtrlTest, SeveralItemsAreSelectedByMouseKeyboardAndProgram) {
+  m_list.ModifyStyle(LVS_SINGLESEL, 0);
+  AddRows({"a", "b", "c", "d", "e"});
+  test::ProcessEvents();
+  const auto click = [this](int row, Qt::KeyboardModifiers keys) {
+    return [this, row, keys] { QTest::mouseClick(View()->viewport(), Qt::LeftButton, keys, CellCentre(row, 0)); };
+  };
+  const auto key = [this](Qt::Key k, Qt::KeyboardModifiers keys) { return [this, k, keys] { QTest::keyClick(View(), k, keys); }; };
+  const UINT selFocus = LVIS_SELECTED | LVIS_FOCUSED;
+  const struct {
+    const char* what;
+    std::function<void()> act;
+    std::vector<int> selected;
+    int mark;
+    std::vector<std::pair<int, UINT>> heard;
+  } steps[] = {
+      {"click", click(1, {}), {1}, 1, {{1, selFocus}}},
+      {"shift-click", click(3, Qt::ShiftModifier), {1, 2, 3}, 1, {{-1, LVIS_SELECTED}}},
+      {"ctrl-click adds", click(0, Qt::ControlModifier), {0, 1, 2, 3}, 0, {{0, selFocus}}},
+      {"ctrl-click removes", click(2, Qt::ControlModifier), {0, 1, 3}, 0, {{2, 0}}},
+      {"the mark's item deselected", click(0, Qt::ControlModifier), {1, 3}, 1, {{0, 0}}},
+      {"click on a selected item", click(1, {}), {1}, 1, {{3, 0}}},
+      {"shift+down twice", [&] { key(Qt::Key_Down, Qt::ShiftModifier)(); key(Qt::Key_Down, Qt::ShiftModifier)(); },
+       {1, 2, 3}, 1, {{2, selFocus}, {3, selFocus}}},
+      {"ctrl+a", key(Qt::Key_A, Qt::ControlModifier), {0, 1, 2, 3, 4}, 1, {{-1, LVIS_SELECTED}}},
+      {"program: none", [&] { m_list.SetItemState(-1, 0, LVIS_SELECTED); }, {}, 1, {{-1, 0}}},
+      {"program: two", [&] { m_list.SetItemState(4, LVIS_SELECTED, LVIS_SELECTED); m_list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED); },
+       {2, 4}, 2, {{4, selFocus}, {2, selFocus}}},
+      {"program: all", [&] { m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED); }, {0, 1, 2, 3, 4}, 2, {{-1, LVIS_SELECTED}}},
+  };
+  for (const auto& step : steps) {
+    m_owner.changes.clear();
+    step.act();
+    EXPECT_EQ(Selected(), step.selected) << step.what;
+    EXPECT_EQ(m_list.GetSelectionMark(), step.mark) << step.what;
+    EXPECT_EQ(m_owner.changes, step.heard) << step.what;
+  }
+  // Back to one at a time: selecting an item drops the others.
+  m_list.ModifyStyle(0, LVS_SINGLESEL);
+  m_list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_EQ(Selected(), std::vector<int>{3});
+}
+
+// A load inserts thousands of items at the top with redraw off: the view
+// hears of them once, and the selection, the focus and the mark stay with
+// their items, even when the owner asks about the selection on the way.
+TEST_F(ListCtrlTest, ChangesMadeWithRedrawOffReachTheViewOnceAndKeepTheSelection) {
+  m_list.ModifyStyle(LVS_SINGLESEL, 0);
+  AddRows({"a", "b", "c", "d"});
+  m_list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+  m_list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  m_list.SetItemState(2, LVIS_FOCUSED, LVIS_FOCUSED);
+  int resets = 0, inserted = 0, changed = 0, laidOut = 0;
+  QAbstractItemModel* model = View()->model();
+  QObject::connect(model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, [&] { ++inserted; });
+  QObject::connect(model, &QAbstractItemModel::dataChanged, [&] { ++changed; });
+  QObject::connect(model, &QAbstractItemModel::layoutChanged, [&] { ++laidOut; });
+  m_owner.changes.clear();
+
+  m_list.SetRedraw(FALSE);
+  for (int i = 0; i < 100; ++i) m_list.InsertItem(0, CString::Formatted("new %d", i));
+  EXPECT_EQ(Texts(Selected()), (std::vector<CString>{"b", "d"}));  // asked on the way
+  m_list.DeleteItem(100);                                         // a
+  for (int row = 0; row < m_list.GetItemCount(); ++row) m_list.SetItemData(row, -row);
+  m_list.SortItems(ByData, 0);
+  m_list.SetItemText(0, 1, "changed");
+  EXPECT_EQ(resets + inserted + changed + laidOut, 1);  // the reset the question above ended
+  m_list.SetRedraw(TRUE);
+  EXPECT_EQ(resets, 2);
+  EXPECT_EQ(inserted + changed + laidOut, 0);
+  EXPECT_EQ(Texts(Selected()), (std::vector<CString>{"d", "b"}));
+  EXPECT_EQ(m_list.GetItemText(m_list.GetSelectionMark(), 0), "b");
+  EXPECT_EQ(m_list.GetItemText(View()->currentIndex().row(), 0), "c");
+  EXPECT_TRUE(m_owner.changes.empty());
+
+  // Cells changed with redraw off are repainted together.
+  m_list.SetRedraw(FALSE);
+  for (int row = 10; row < 60; ++row) m_list.SetItemText(row, 2, "x");
+  m_list.SetRedraw(TRUE);
+  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(resets, 2);
+}
+
+TEST_F(ListCtrlTest, EmphasisStaysWithItsCellAndIsDrawnBoldOnATintOfTheHighlight) {
+  AddRows({"a", "b", "c"});
+  EXPECT_TRUE(m_list.SetItemEmphasis(1, 2, TRUE));
+  EXPECT_FALSE(m_list.SetItemEmphasis(3, 0, TRUE));
+  EXPECT_FALSE(m_list.SetItemEmphasis(0, 64, TRUE));
+  const auto marked = [this] {
+    std::vector<std::pair<int, int>> cells;
+    for (int row = 0; row < m_list.GetItemCount(); ++row)
+      for (int col = 0; col < m_list.GetHeaderCtrl()->GetItemCount(); ++col)
+        if (m_list.GetItemEmphasis(row, col)) cells.emplace_back(row, col);
+    return cells;
+  };
+  using Cells = std::vector<std::pair<int, int>>;
+  m_list.InsertItem(0, "top");
+  m_list.DeleteItem(1);  // a
+  for (int row = 0; row < 3; ++row) m_list.SetItemData(row, -row);
+  m_list.SortItems(ByData, 0);  // c, b, top
+  ASSERT_EQ(m_list.GetItemText(1, 0), "b");
+  EXPECT_EQ(marked(), (Cells{{1, 2}}));
+  m_list.InsertColumn(1, "New", LVCFMT_LEFT, 40);
+  EXPECT_EQ(marked(), (Cells{{1, 3}}));
+  m_list.DeleteColumn(0);
+  EXPECT_EQ(marked(), (Cells{{1, 2}}));
+
+  // On a light and on a dark background the tint lies between the background
+  // and the highlight, and the text is bold.
+  const QColor highlight = View()->palette().color(QPalette::Highlight);
+  for (COLORREF background : {RGB(255, 255, 255), RGB(30, 30, 30)}) {
+    m_list.SetBkColor(background);
+    const QColor tint = Drawn(1, 2, Qt::BackgroundRole).value<QColor>();
+    const QColor base(GetRValue(background), GetGValue(background), GetBValue(background));
+    for (auto channel : {&QColor::red, &QColor::green, &QColor::blue}) {
+      EXPECT_GE((tint.*channel)(), std::min((base.*channel)(), (highlight.*channel)()));
+      EXPECT_LE((tint.*channel)(), std::max((base.*channel)(), (highlight.*channel)()));
+    }
+    EXPECT_NE(tint, base);
+    EXPECT_TRUE(Drawn(1, 2, Qt::FontRole).value<QFont>().bold());
+    EXPECT_FALSE(Drawn(1, 1, Qt::BackgroundRole).isValid());
+  }
+  m_list.SetItemEmphasis(-1, 1, TRUE);
+  EXPECT_EQ(marked(), (Cells{{0, 1}, {1, 1}, {1, 2}, {2, 1}}));
+  m_list.SetItemEmphasis(-1, -1, FALSE);
+  EXPECT_TRUE(marked().empty());
+}
+
+TEST_F(ListCtrlTest, EnterF2AndDeleteOnTheFocusedItemReachTheOwner) {
+  AddRows({"a", "b"});
+  const struct {
+    Qt::Key key;
+    WORD heard;
+  } keys[] = {{Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN}, {Qt::Key_F2, VK_F2}, {Qt::Key_Delete, VK_DELETE}, {Qt::Key_X, 0}};
+  for (const auto& k : keys) {
+    for (bool focused : {false, true}) {
+      View()->selectionModel()->setCurrentIndex(focused ? View()->model()->index(1, 0) : QModelIndex(),
+                                                QItemSelectionModel::NoUpdate);
+      m_owner.keys.clear();
+      QKeyEvent press(QEvent::KeyPress, k.key, Qt::NoModifier);
+      QApplication::sendEvent(View(), &press);
+      const bool expected = focused && k.heard != 0;
+      EXPECT_EQ(m_owner.keys, expected ? std::vector<WORD>{k.heard} : std::vector<WORD>{}) << k.key;
+      // A key the list takes does not go on to the dialog's default button.
+      if (k.key == Qt::Key_Return) {
+        EXPECT_EQ(press.isAccepted(), expected);
+      }
+    }
+  }
+}
+
+// The owner sorts when the header is clicked and sets the arrow; the header
+// must not turn it round afterwards.
+TEST_F(ListCtrlTest, TheSortArrowIsWhatTheOwnerSets) {
+  EXPECT_EQ(m_list.GetSortIndicator(), -1);
+  m_owner.onHeaderClick = [this](int col) { m_list.SetSortIndicator(col, FALSE); };
+  QHeaderView* header = View()->header();
+  for (int click = 0; click < 2; ++click) {
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    BOOL ascending = TRUE;
+    EXPECT_EQ(m_list.GetSortIndicator(&ascending), 1);
+    EXPECT_FALSE(ascending);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+  }
+  m_list.SetSortIndicator(-1, TRUE);
+  EXPECT_EQ(m_list.GetSortIndicator(), -1);
+  EXPECT_FALSE(header->isSortIndicatorShown());
+}
+
+// A row's cells packed into one block: long, empty, missing and NUL-holding
+// cells, and cells moving with inserted and removed columns.
+TEST(CellTextsTest, CellsReadBackWhatWasSetWhateverTheirLength) {
+  using platform::CellTexts;
+  const std::string longText(300, 'x');
+  const std::string withNul("a\0b", 3);
+  const struct {
+    const char* what;
+    std::function<void(CellTexts&)> change;
+    std::vector<std::string> cells;  // columns 0 to 4
+  } steps[] = {
+      {"empty", [](CellTexts&) {}, {"", "", "", "", ""}},
+      {"past the end", [](CellTexts& c) { c.Set(2, "two"); }, {"", "", "two", "", ""}},
+      {"long first", [&](CellTexts& c) { c.Set(0, longText); }, {longText, "", "two", "", ""}},
+      {"NUL inside", [&](CellTexts& c) { c.Set(1, withNul); }, {longText, withNul, "two", "", ""}},
+      {"shorter", [](CellTexts& c) { c.Set(0, "zero"); }, {"zero", withNul, "two", "", ""}},
+      {"from itself", [](CellTexts& c) { c.Set(3, c.Get(0)); }, {"zero", withNul, "two", "zero", ""}},
+      {"insert", [](CellTexts& c) { c.InsertCell(1); }, {"zero", "", withNul, "two", "zero"}},
+      {"remove", [](CellTexts& c) { c.RemoveCell(0); }, {"", withNul, "two", "zero", ""}},
+      {"emptied", [](CellTexts& c) { c.Set(1, ""); }, {"", "", "two", "zero", ""}},
+      {"nothing past the end", [](CellTexts& c) { c.RemoveCell(9); c.InsertCell(9); c.Set(-1, "x"); },
+       {"", "", "two", "zero", ""}},
+  };
+  CellTexts cells;
+  for (const auto& step : steps) {
+    step.change(cells);
+    for (int col = 0; col < 6; ++col) EXPECT_EQ(cells.Get(col), col < 5 ? step.cells[col] : "") << step.what << col;
+  }
+  CellTexts moved(std::move(cells));
+  EXPECT_EQ(std::string(moved.Get(3)), "zero");
 }
 
 TEST(ListCtrlTemplateTest, ATemplateListViewBindsAndNotifiesItsDialog) {
