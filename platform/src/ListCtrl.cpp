@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 
 #include <algorithm>
+#include <utility>
 
 using platform::ListModel;
 using platform::ListRow;
@@ -98,28 +99,16 @@ int CListCtrl::InsertItem(int item, const CString& text, int image) {
 
 int CListCtrl::InsertItem(UINT mask, int item, const CString& text, UINT state, UINT stateMask,
                           int image, LPARAM lParam) {
-  LVITEM lv;
-  lv.mask = mask;
-  lv.iItem = item;
-  lv.pszText = text;
-  lv.state = state;
-  lv.stateMask = stateMask;
-  lv.iImage = image;
-  lv.lParam = lParam;
-  return InsertItem(&lv);
-}
-
-int CListCtrl::InsertItem(const LVITEM* item) {
   ListView* view = ViewOf(this);
-  if (!view || !item || item->iItem < 0) return -1;
+  if (!view || item < 0) return -1;
   ListRow row;
-  if (item->mask & LVIF_TEXT) row.cells.Set(0, Bytes(item->pszText));
-  if (item->mask & LVIF_IMAGE) row.nImage = item->iImage;
-  if (item->mask & LVIF_PARAM) row.lParam = item->lParam;
-  const int at = std::min(item->iItem, view->Model()->Rows());
-  view->Model()->Insert(at, std::move(row));
-  if (item->mask & LVIF_STATE) SetItemState(at, item->state, item->stateMask);
-  return at;
+  if (mask & LVIF_TEXT) row.cells.Set(0, Bytes(text));
+  if (mask & LVIF_IMAGE) row.nImage = image;
+  if (mask & LVIF_PARAM) row.lParam = lParam;
+  item = std::min(item, view->Model()->Rows());
+  view->Model()->Insert(item, std::move(row));
+  if (mask & LVIF_STATE) SetItemState(item, state, stateMask);
+  return item;
 }
 
 BOOL CListCtrl::SetItem(const LVITEM* item) {
@@ -135,7 +124,6 @@ BOOL CListCtrl::SetItem(const LVITEM* item) {
         if (item->mask & LVIF_PARAM) row.lParam = item->lParam;
       },
       (item->mask & (LVIF_TEXT | LVIF_IMAGE)) != 0);
-  if (item->mask & LVIF_STATE) SetItemState(item->iItem, item->state, item->stateMask);
   return TRUE;
 }
 
@@ -143,10 +131,8 @@ BOOL CListCtrl::GetItem(LVITEM* item) const {
   const ListModel* model = item ? ModelWithRow(this, item->iItem) : nullptr;
   if (!model) return FALSE;
   const ListRow& row = model->Row(item->iItem);
-  if (item->mask & LVIF_TEXT) item->pszText = GetItemText(item->iItem, item->iSubItem);
   if (item->mask & LVIF_IMAGE) item->iImage = item->iSubItem == 0 ? row.nImage : -1;
   if (item->mask & LVIF_PARAM) item->lParam = row.lParam;
-  if (item->mask & LVIF_STATE) item->state = GetItemState(item->iItem, item->stateMask);
   return TRUE;
 }
 
@@ -234,9 +220,8 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
 UINT CListCtrl::GetItemState(int item, UINT mask) const {
   const ListView* view = ViewOf(this);
   if (!view || !view->Model()->IsRow(item)) return 0;
-  view->Model()->Settle();
   UINT state = 0;
-  if (view->IsSelected(item)) state |= LVIS_SELECTED;
+  if (view->IsSelected(item)) state |= LVIS_SELECTED;  // first: it settles the model
   if (view->currentIndex().isValid() && view->currentIndex().row() == item) state |= LVIS_FOCUSED;
   return state & mask;
 }
@@ -244,7 +229,6 @@ UINT CListCtrl::GetItemState(int item, UINT mask) const {
 int CListCtrl::GetNextItem(int start, int flags) const {
   const ListView* view = ViewOf(this);
   if (!view) return -1;
-  view->Model()->Settle();
   const int next = std::max(start + 1, 0);
   if (!(flags & LVNI_SELECTED)) return next < view->Model()->Rows() ? next : -1;
   for (const auto& [first, last] : view->SelectedRuns())
@@ -255,7 +239,6 @@ int CListCtrl::GetNextItem(int start, int flags) const {
 int CListCtrl::GetSelectedCount() const {
   const ListView* view = ViewOf(this);
   if (!view) return 0;
-  view->Model()->Settle();
   int count = 0;
   for (const auto& [first, last] : view->SelectedRuns()) count += last - first + 1;
   return count;
@@ -263,9 +246,7 @@ int CListCtrl::GetSelectedCount() const {
 
 int CListCtrl::GetSelectionMark() const {
   const ListView* view = ViewOf(this);
-  if (!view) return -1;
-  view->Model()->Settle();
-  return view->SelectionMark();
+  return view ? view->SelectionMark() : -1;
 }
 
 int CListCtrl::SetSelectionMark(int item) {
@@ -353,11 +334,9 @@ BOOL CListCtrl::GetItemEmphasis(int item, int subItem) const {
 
 CImageList* CListCtrl::SetImageList(CImageList* list, int type) {
   ListView* view = ViewOf(this);
-  if (!view) return nullptr;
-  CImageList*& slot = type == LVSIL_SMALL ? view->Look().pSmallImages : view->Look().pNormalImages;
-  CImageList* previous = slot;
-  slot = list;
-  if (type == LVSIL_SMALL && list && list->IsCreated()) {
+  if (!view || type != LVSIL_SMALL) return nullptr;
+  CImageList* previous = std::exchange(view->Look().pSmallImages, list);
+  if (list && list->IsCreated()) {
     const CSize size = list->GetImageSize();
     view->setIconSize(QSize(size.cx, size.cy));
   }
@@ -367,8 +346,7 @@ CImageList* CListCtrl::SetImageList(CImageList* list, int type) {
 
 CImageList* CListCtrl::GetImageList(int type) const {
   const ListView* view = ViewOf(this);
-  if (!view) return nullptr;
-  return type == LVSIL_SMALL ? view->Look().pSmallImages : view->Look().pNormalImages;
+  return view && type == LVSIL_SMALL ? view->Look().pSmallImages : nullptr;
 }
 
 BOOL CListCtrl::SortItems(PFNLVCOMPARE compare, LPARAM data) {

@@ -28,8 +28,7 @@ struct ListLook {
   COLORREF crText = 0;
   COLORREF crTextBk = CLR_NONE;
   COLORREF crOutline = 0;
-  CImageList* pSmallImages = nullptr;
-  CImageList* pNormalImages = nullptr;
+  CImageList* pSmallImages = nullptr;  // only the small images show in report style
   QColor emphasisBk;  // behind an emphasised cell
   QFont emphasisFont;
 };

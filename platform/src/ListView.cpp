@@ -123,6 +123,7 @@ void ListView::SetSingleSelection(bool single) {
 }
 
 const std::vector<std::pair<int, int>>& ListView::SelectedRuns() const {
+  m_pModel->Settle();
   if (!m_bRunsValid) m_runs = RunsOf(selectionModel()->selection());
   m_bRunsValid = true;
   return m_runs;
@@ -138,6 +139,11 @@ void ListView::SelectRows(int first, int last, bool select) {
   const QItemSelection rows(m_pModel->index(first, 0), m_pModel->index(last, 0));
   selectionModel()->select(rows, (select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
                                      QItemSelectionModel::Rows);
+}
+
+int ListView::SelectionMark() const {
+  m_pModel->Settle();
+  return m_selectionMark.isValid() ? m_selectionMark.row() : -1;
 }
 
 void ListView::SetSelectionMark(int row) {

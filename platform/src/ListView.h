@@ -27,7 +27,8 @@ class ListView : public QTreeView {
   // Ctrl+A and Shift+arrows select several.
   void SetSingleSelection(bool single);
 
-  // The selection as runs of rows [first, last], in order.
+  // The selection as runs of rows [first, last], in order. This and the mark
+  // settle the model first, so they answer for the rows as they are.
   const std::vector<std::pair<int, int>>& SelectedRuns() const;
   bool IsSelected(int row) const;
   // Selects or deselects rows first to last; the owner hears of it as of a
@@ -35,7 +36,7 @@ class ListView : public QTreeView {
   void SelectRows(int first, int last, bool select);
 
   // The item where the last selection started; it moves with its item.
-  int SelectionMark() const { return m_selectionMark.isValid() ? m_selectionMark.row() : -1; }
+  int SelectionMark() const;
   void SetSelectionMark(int row);
 
   // Redraw off: the rows are neither painted nor laid out, and the model

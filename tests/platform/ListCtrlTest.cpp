@@ -183,6 +183,10 @@ TEST_F(ListCtrlTest, ASelectionMadeAnyWayIsTheMarkAndTheFocusAndIsReported) {
   m_list.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
   QAccessibleInterface* table = QAccessible::queryAccessibleInterface(View());
   ASSERT_TRUE(table && table->tableInterface());
+  m_list.SetItemText(2, 1, "300");
+  QAccessibleInterface* cell = table->tableInterface()->cellAt(2, 1);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->text(QAccessible::Name), "300");
   ASSERT_TRUE(table->tableInterface()->selectRow(2));
   EXPECT_EQ(m_list.GetNextItem(-1, LVNI_SELECTED), 2);
   EXPECT_EQ(m_list.GetItemState(2, LVIS_FOCUSED), LVIS_FOCUSED);

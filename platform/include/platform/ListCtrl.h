@@ -66,8 +66,6 @@ struct LVITEM {
   UINT mask = 0;
   int iItem = 0;
   int iSubItem = 0;
-  UINT state = 0;
-  UINT stateMask = 0;
   CString pszText;  // LVIF_TEXT: the cell's text
   int iImage = -1;
   LPARAM lParam = 0;
@@ -78,7 +76,6 @@ struct LVCOLUMN {
   int fmt = LVCFMT_LEFT;
   int cx = 0;
   CString pszText;
-  int iSubItem = -1;
 };
 
 using PFNLVCOMPARE = int(CALLBACK*)(LPARAM, LPARAM, LPARAM);
@@ -112,9 +109,8 @@ class CListCtrl : public CWnd {
   int InsertItem(int item, const CString& text, int image = -1);
   int InsertItem(UINT mask, int item, const CString& text, UINT state, UINT stateMask, int image,
                  LPARAM lParam);
-  int InsertItem(const LVITEM* item);
   BOOL SetItem(const LVITEM* item);
-  // Fills the members mask asks for (LVIF_TEXT, LVIF_IMAGE, LVIF_PARAM, LVIF_STATE).
+  // Fills the members mask asks for (LVIF_IMAGE, LVIF_PARAM).
   BOOL GetItem(LVITEM* item) const;
   BOOL SetItemText(int item, int subItem, const CString& text);
   // Empty for a cell that does not exist.
