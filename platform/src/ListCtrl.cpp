@@ -231,9 +231,10 @@ int CListCtrl::GetNextItem(int start, int flags) const {
   if (!view) return -1;
   const int next = std::max(start + 1, 0);
   if (!(flags & LVNI_SELECTED)) return next < view->Model()->Rows() ? next : -1;
-  for (const auto& [first, last] : view->SelectedRuns())
-    if (last >= next) return std::max(first, next);
-  return -1;
+  const auto& runs = view->SelectedRuns();
+  const auto run = std::lower_bound(runs.begin(), runs.end(), next,
+                                    [](const std::pair<int, int>& r, int row) { return r.second < row; });
+  return run == runs.end() ? -1 : std::max(run->first, next);
 }
 
 int CListCtrl::GetSelectedCount() const {
