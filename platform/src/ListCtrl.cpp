@@ -167,13 +167,7 @@ LPARAM CListCtrl::GetItemData(int item) const {
 BOOL CListCtrl::DeleteItem(int item) {
   ListView* view = ViewOf(this);
   if (!view || !view->Model()->IsRow(item)) return FALSE;
-  view->Model()->Settle();
-  // With one item selectable the view would select the next one in the
-  // deleted one's place; no item takes the focus instead, so a second delete
-  // cannot hit another item.
-  if (view->currentIndex().row() == item)
-    view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-  view->Model()->Remove(item);
+  view->RemoveRow(item);
   return TRUE;
 }
 

@@ -67,6 +67,7 @@ class ListModel : public QAbstractTableModel {
   // Ends a reset begun while held, so that the view and the selection see
   // the rows as they are now.
   void Settle();
+  bool Held() const { return m_bHeld; }
   bool Resetting() const { return m_bResetting; }
 
   // Rows carrying marks, for the view to keep its selection across a reset.

@@ -141,6 +141,17 @@ void ListView::SelectRows(int first, int last, bool select) {
                                      QItemSelectionModel::Rows);
 }
 
+void ListView::RemoveRow(int row) {
+  // With one row selectable the view would select the next one in the
+  // removed one's place; no row takes the focus instead, so a second delete
+  // cannot hit another row. (Held, the reset keeps the other rows' focus.)
+  if (!m_pModel->Held() && currentIndex().row() == row)
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  m_bQuiet = true;
+  m_pModel->Remove(row);
+  m_bQuiet = false;
+}
+
 int ListView::SelectionMark() const {
   m_pModel->Settle();
   return m_selectionMark.isValid() ? m_selectionMark.row() : -1;

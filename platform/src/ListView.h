@@ -35,6 +35,9 @@ class ListView : public QTreeView {
   // change made by the user.
   void SelectRows(int first, int last, bool select);
 
+  // Removes a row without telling the owner of the selection it took along.
+  void RemoveRow(int row);
+
   // The item where the last selection started; it moves with its item.
   int SelectionMark() const;
   void SetSelectionMark(int row);

@@ -171,7 +171,8 @@ class CListCtrl : public CWnd {
   // Sorts the items by their item data with compare (negative, 0, positive);
   // items that compare equal keep their order. The selection stays with its item.
   BOOL SortItems(PFNLVCOMPARE compare, LPARAM data);
-  // The header's arrow: on column col (-1: none), up when ascending.
+  // The header's sort arrow on column col (-1: none), pointing the way the
+  // desktop's style shows ascending or descending order.
   void SetSortIndicator(int col, BOOL ascending);
   // The column with the arrow, or -1; ascending tells its direction.
   int GetSortIndicator(BOOL* ascending = nullptr) const;

@@ -101,8 +101,8 @@ class CGridora {
   // Sorts by col in natural order in the given direction, as a header click
   // does: the header shows the arrow, and the next click on col reverses it.
   void SortBy(int col, bool ascending);
-  // What this table was sorted by last: the column (-1 when not sorted since
-  // Setup or ResetTable; ClearTable keeps it) and the direction.
+  // What this table was sorted by last: the column (-1 before the first sort
+  // and after ResetTable; ClearTable keeps it) and the direction.
   int GetSortCol();
   bool GetSortAscending();
   // Orders two sort keys (the rows' item data).
