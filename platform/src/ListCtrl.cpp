@@ -7,9 +7,10 @@
 #include <QItemSelectionModel>
 
 #include <algorithm>
-#include <vector>
+#include <utility>
 
-using platform::ListItem;
+using platform::ListModel;
+using platform::ListRow;
 using platform::ListView;
 
 int CHeaderCtrl::GetItemCount() const {
@@ -21,24 +22,13 @@ namespace {
 
 ListView* ViewOf(const CWnd* wnd) { return ListView::Of(wnd->GetWidget()); }
 
-bool ValidRow(const ListView* view, int row) { return view && row >= 0 && row < view->topLevelItemCount(); }
-
-// Moves every item's text of column from to column to, the header's included.
-void MoveColumnText(ListView* view, int from, int to) {
-  view->headerItem()->setText(to, view->headerItem()->text(from));
-  view->SetAlignment(to, view->Alignment(from));
-  for (int row = 0; row < view->topLevelItemCount(); ++row) {
-    QTreeWidgetItem* item = view->topLevelItem(row);
-    item->setData(to, Qt::DisplayRole, item->data(from, Qt::DisplayRole));
-  }
+// The model when item is one of its rows, else null.
+ListModel* ModelWithRow(const CWnd* wnd, int item) {
+  const ListView* view = ViewOf(wnd);
+  return view && view->Model()->IsRow(item) ? view->Model() : nullptr;
 }
 
-void ClearColumnText(ListView* view, int column) {
-  view->headerItem()->setData(column, Qt::DisplayRole, QVariant());
-  view->headerItem()->setData(column, Qt::UserRole, QVariant());
-  for (int row = 0; row < view->topLevelItemCount(); ++row)
-    view->topLevelItem(row)->setData(column, Qt::DisplayRole, QVariant());
-}
+std::string_view Bytes(const CString& text) { return {text.GetString(), static_cast<std::size_t>(text.GetLength())}; }
 
 }  // namespace
 
@@ -57,50 +47,39 @@ BOOL CListCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
   return TRUE;
 }
 
+void CListCtrl::OnStyleChanged(DWORD oldStyle, DWORD newStyle) {
+  if (ListView* view = ViewOf(this); view && ((oldStyle ^ newStyle) & LVS_SINGLESEL))
+    view->SetSingleSelection((newStyle & LVS_SINGLESEL) != 0);
+}
+
 int CListCtrl::InsertColumn(int col, const CString& heading, int format, int width, int) {
   ListView* view = ViewOf(this);
   if (!view || col < 0) return -1;
-  const int count = view->columnCount();
-  col = std::min(col, count);
-  std::vector<int> widths;
-  for (int c = 0; c < count; ++c) widths.push_back(view->columnWidth(c));
-  view->setColumnCount(count + 1);
-  for (int c = count; c > col; --c) MoveColumnText(view, c - 1, c);
-  ClearColumnText(view, col);
-  view->headerItem()->setText(col, platform::ToQt(heading));
-  view->SetAlignment(col, format);
-  widths.insert(widths.begin() + col, width >= 0 ? width : view->header()->defaultSectionSize());
-  for (int c = 0; c <= count; ++c) view->setColumnWidth(c, widths[c]);
+  col = std::min(col, view->Model()->Columns());
+  view->Model()->InsertColumn(col, platform::ToQt(heading), format);
+  view->setColumnWidth(col, width >= 0 ? width : view->header()->defaultSectionSize());
   return col;
 }
 
 BOOL CListCtrl::DeleteColumn(int col) {
   ListView* view = ViewOf(this);
-  if (!view || col < 0 || col >= view->columnCount()) return FALSE;
-  const int count = view->columnCount();
-  std::vector<int> widths;
-  for (int c = 0; c < count; ++c) widths.push_back(view->columnWidth(c));
-  for (int c = col; c + 1 < count; ++c) MoveColumnText(view, c + 1, c);
-  // Items keep texts past the column count; clear them so a later column starts empty.
-  ClearColumnText(view, count - 1);
-  view->setColumnCount(count - 1);
-  widths.erase(widths.begin() + col);
-  for (int c = 0; c + 1 < count; ++c) view->setColumnWidth(c, widths[c]);
+  if (!view || col < 0 || col >= view->Model()->Columns()) return FALSE;
+  view->Model()->RemoveColumn(col);
   return TRUE;
 }
 
 BOOL CListCtrl::GetColumn(int col, LVCOLUMN* column) const {
   const ListView* view = ViewOf(this);
-  if (!view || !column || col < 0 || col >= view->columnCount()) return FALSE;
-  if (column->mask & LVCF_FMT) column->fmt = view->Alignment(col);
+  if (!view || !column || col < 0 || col >= view->Model()->Columns()) return FALSE;
+  if (column->mask & LVCF_FMT) column->fmt = view->Model()->Format(col);
   if (column->mask & LVCF_WIDTH) column->cx = view->columnWidth(col);
-  if (column->mask & LVCF_TEXT) column->pszText = platform::FromQt(view->headerItem()->text(col));
+  if (column->mask & LVCF_TEXT) column->pszText = platform::FromQt(view->Model()->Heading(col));
   return TRUE;
 }
 
 int CListCtrl::GetColumnWidth(int col) const {
   const ListView* view = ViewOf(this);
-  return view && col >= 0 && col < view->columnCount() ? view->columnWidth(col) : 0;
+  return view && col >= 0 && col < view->Model()->Columns() ? view->columnWidth(col) : 0;
 }
 
 CHeaderCtrl* CListCtrl::GetHeaderCtrl() {
@@ -120,56 +99,40 @@ int CListCtrl::InsertItem(int item, const CString& text, int image) {
 
 int CListCtrl::InsertItem(UINT mask, int item, const CString& text, UINT state, UINT stateMask,
                           int image, LPARAM lParam) {
-  LVITEM lv;
-  lv.mask = mask;
-  lv.iItem = item;
-  lv.pszText = text;
-  lv.state = state;
-  lv.stateMask = stateMask;
-  lv.iImage = image;
-  lv.lParam = lParam;
-  return InsertItem(&lv);
-}
-
-int CListCtrl::InsertItem(const LVITEM* item) {
   ListView* view = ViewOf(this);
-  if (!view || !item || item->iItem < 0) return -1;
-  auto* li = new ListItem;
-  if (item->mask & LVIF_TEXT) li->setText(0, platform::ToQt(item->pszText));
-  if (item->mask & LVIF_IMAGE) li->m_nImage = item->iImage;
-  if (item->mask & LVIF_PARAM) li->m_lParam = item->lParam;
-  const int row = std::min(item->iItem, view->topLevelItemCount());
-  view->insertTopLevelItem(row, li);
-  if (item->mask & LVIF_STATE) SetItemState(row, item->state, item->stateMask);
-  return row;
+  if (!view || item < 0) return -1;
+  ListRow row;
+  if (mask & LVIF_TEXT) row.cells.Set(0, Bytes(text));
+  if (mask & LVIF_IMAGE) row.nImage = image;
+  if (mask & LVIF_PARAM) row.lParam = lParam;
+  item = std::min(item, view->Model()->Rows());
+  view->Model()->Insert(item, std::move(row));
+  if (mask & LVIF_STATE) SetItemState(item, state, stateMask);
+  return item;
 }
 
 BOOL CListCtrl::SetItem(const LVITEM* item) {
-  ListView* view = ViewOf(this);
-  if (!item || !ValidRow(view, item->iItem) || item->iSubItem < 0) return FALSE;
-  ListItem* li = view->Item(item->iItem);
-  if (item->mask & LVIF_TEXT) {
-    if (item->iSubItem >= view->columnCount() && item->iSubItem > 0) return FALSE;
-    li->setText(item->iSubItem, platform::ToQt(item->pszText));
-  }
-  if (item->mask & LVIF_IMAGE) {
-    // Only the first column carries an image in report style.
-    if (item->iSubItem == 0) li->m_nImage = item->iImage;
-    view->viewport()->update(view->visualItemRect(li));
-  }
-  if (item->mask & LVIF_PARAM) li->m_lParam = item->lParam;
-  if (item->mask & LVIF_STATE) SetItemState(item->iItem, item->state, item->stateMask);
+  ListModel* model = item ? ModelWithRow(this, item->iItem) : nullptr;
+  if (!model || item->iSubItem < 0) return FALSE;
+  if ((item->mask & LVIF_TEXT) && item->iSubItem > 0 && item->iSubItem >= model->Columns()) return FALSE;
+  model->Change(
+      item->iItem,
+      [item](ListRow& row) {
+        if (item->mask & LVIF_TEXT) row.cells.Set(item->iSubItem, Bytes(item->pszText));
+        // Only the first column carries an image in report style.
+        if ((item->mask & LVIF_IMAGE) && item->iSubItem == 0) row.nImage = item->iImage;
+        if (item->mask & LVIF_PARAM) row.lParam = item->lParam;
+      },
+      (item->mask & (LVIF_TEXT | LVIF_IMAGE)) != 0);
   return TRUE;
 }
 
 BOOL CListCtrl::GetItem(LVITEM* item) const {
-  const ListView* view = ViewOf(this);
-  if (!item || !ValidRow(view, item->iItem)) return FALSE;
-  const ListItem* li = view->Item(item->iItem);
-  if (item->mask & LVIF_TEXT) item->pszText = GetItemText(item->iItem, item->iSubItem);
-  if (item->mask & LVIF_IMAGE) item->iImage = item->iSubItem == 0 ? li->m_nImage : -1;
-  if (item->mask & LVIF_PARAM) item->lParam = li->m_lParam;
-  if (item->mask & LVIF_STATE) item->state = GetItemState(item->iItem, item->stateMask);
+  const ListModel* model = item ? ModelWithRow(this, item->iItem) : nullptr;
+  if (!model) return FALSE;
+  const ListRow& row = model->Row(item->iItem);
+  if (item->mask & LVIF_IMAGE) item->iImage = item->iSubItem == 0 ? row.nImage : -1;
+  if (item->mask & LVIF_PARAM) item->lParam = row.lParam;
   return TRUE;
 }
 
@@ -183,62 +146,64 @@ BOOL CListCtrl::SetItemText(int item, int subItem, const CString& text) {
 }
 
 CString CListCtrl::GetItemText(int item, int subItem) const {
-  const ListView* view = ViewOf(this);
-  if (!ValidRow(view, item) || subItem < 0 || subItem >= std::max(1, view->columnCount())) return {};
-  return platform::FromQt(view->topLevelItem(item)->text(subItem));
+  const ListModel* model = ModelWithRow(this, item);
+  if (!model || subItem < 0 || subItem >= std::max(1, model->Columns())) return {};
+  const std::string_view text = model->Row(item).cells.Get(subItem);
+  return CString(text.data(), static_cast<int>(text.size()));
 }
 
 BOOL CListCtrl::SetItemData(int item, LPARAM data) {
-  ListView* view = ViewOf(this);
-  if (!ValidRow(view, item)) return FALSE;
-  view->Item(item)->m_lParam = data;
+  ListModel* model = ModelWithRow(this, item);
+  if (!model) return FALSE;
+  model->Change(item, [data](ListRow& row) { row.lParam = data; }, false);
   return TRUE;
 }
 
 LPARAM CListCtrl::GetItemData(int item) const {
-  const ListView* view = ViewOf(this);
-  return ValidRow(view, item) ? view->Item(item)->m_lParam : 0;
+  const ListModel* model = ModelWithRow(this, item);
+  return model ? model->Row(item).lParam : 0;
 }
 
 BOOL CListCtrl::DeleteItem(int item) {
   ListView* view = ViewOf(this);
-  if (!ValidRow(view, item)) return FALSE;
-  const bool wasSelected = view->selectionModel()->isRowSelected(item, QModelIndex());
-  delete view->takeTopLevelItem(item);
-  // The view would select the next row in its place; a deleted selection
-  // leaves nothing selected, so a second delete cannot hit another row.
-  if (wasSelected) view->selectionModel()->clearSelection();
+  if (!view || !view->Model()->IsRow(item)) return FALSE;
+  view->RemoveRow(item);
   return TRUE;
 }
 
 BOOL CListCtrl::DeleteAllItems() {
   ListView* view = ViewOf(this);
   if (!view) return FALSE;
-  view->clear();
+  view->Model()->Clear();
   return TRUE;
 }
 
 int CListCtrl::GetItemCount() const {
   const ListView* view = ViewOf(this);
-  return view ? view->topLevelItemCount() : 0;
+  return view ? view->Model()->Rows() : 0;
 }
 
 BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
   ListView* view = ViewOf(this);
-  if (!view) return FALSE;
-  if (item == -1) {
-    for (int row = 0; row < view->topLevelItemCount(); ++row) SetItemState(row, state, mask);
-    return TRUE;
+  if (!view || (item != -1 && !view->Model()->IsRow(item))) return FALSE;
+  view->Model()->Settle();
+  const bool single = view->selectionMode() == QAbstractItemView::SingleSelection;
+  const int rows = view->Model()->Rows();
+  if (item == -1 && (mask & LVIS_SELECTED) && rows > 0) {
+    if (!(state & LVIS_SELECTED)) view->selectionModel()->clearSelection();
+    else if (single) SetItemState(rows - 1, LVIS_SELECTED, LVIS_SELECTED);
+    else view->SelectRows(0, rows - 1, true);
   }
-  if (!ValidRow(view, item)) return FALSE;
+  if (item == -1) return TRUE;
   QItemSelectionModel* selection = view->selectionModel();
-  const QModelIndex index = view->model()->index(item, 0);
+  const QModelIndex index = view->Model()->index(item, 0);
   if (mask & LVIS_SELECTED) {
     if (state & LVIS_SELECTED) {
       // The item where the selection starts is the selection mark.
-      selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      const auto command = single ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Select;
+      selection->setCurrentIndex(index, command | QItemSelectionModel::Rows);
     } else {
-      selection->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+      view->SelectRows(item, item, false);
     }
   }
   if ((mask & LVIS_FOCUSED) && (state & LVIS_FOCUSED))
@@ -248,29 +213,30 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
 
 UINT CListCtrl::GetItemState(int item, UINT mask) const {
   const ListView* view = ViewOf(this);
-  if (!ValidRow(view, item)) return 0;
+  if (!view || !view->Model()->IsRow(item)) return 0;
   UINT state = 0;
-  const QModelIndex index = view->model()->index(item, 0);
-  if (view->selectionModel()->isRowSelected(item, QModelIndex())) state |= LVIS_SELECTED;
-  if (view->selectionModel()->currentIndex().row() == index.row() &&
-      view->selectionModel()->currentIndex().isValid())
-    state |= LVIS_FOCUSED;
+  if (view->IsSelected(item)) state |= LVIS_SELECTED;  // first: it settles the model
+  if (view->currentIndex().isValid() && view->currentIndex().row() == item) state |= LVIS_FOCUSED;
   return state & mask;
 }
 
 int CListCtrl::GetNextItem(int start, int flags) const {
   const ListView* view = ViewOf(this);
   if (!view) return -1;
-  for (int row = std::max(start + 1, 0); row < view->topLevelItemCount(); ++row) {
-    const UINT wanted = (flags & LVNI_SELECTED ? LVIS_SELECTED : 0);
-    if (GetItemState(row, wanted) == wanted) return row;
-  }
-  return -1;
+  const int next = std::max(start + 1, 0);
+  if (!(flags & LVNI_SELECTED)) return next < view->Model()->Rows() ? next : -1;
+  const auto& runs = view->SelectedRuns();
+  const auto run = std::lower_bound(runs.begin(), runs.end(), next,
+                                    [](const std::pair<int, int>& r, int row) { return r.second < row; });
+  return run == runs.end() ? -1 : std::max(run->first, next);
 }
 
 int CListCtrl::GetSelectedCount() const {
   const ListView* view = ViewOf(this);
-  return view ? static_cast<int>(view->selectionModel()->selectedRows().size()) : 0;
+  if (!view) return 0;
+  int count = 0;
+  for (const auto& [first, last] : view->SelectedRuns()) count += last - first + 1;
+  return count;
 }
 
 int CListCtrl::GetSelectionMark() const {
@@ -282,98 +248,90 @@ int CListCtrl::SetSelectionMark(int item) {
   ListView* view = ViewOf(this);
   if (!view) return -1;
   const int previous = GetSelectionMark();
-  view->SetSelectionMark(ValidRow(view, item) ? view->model()->index(item, 0) : QModelIndex());
+  view->SetSelectionMark(item);
   return previous;
 }
 
 DWORD CListCtrl::SetExtendedStyle(DWORD style) {
   ListView* view = ViewOf(this);
   if (!view) return 0;
-  const DWORD previous = view->m_dwExStyle;
-  view->m_dwExStyle = style;
+  const DWORD previous = view->Look().dwExStyle;
+  view->Look().dwExStyle = style;
   view->ApplyLook();
   return previous;
 }
 
 DWORD CListCtrl::GetExtendedStyle() const {
   const ListView* view = ViewOf(this);
-  return view ? view->m_dwExStyle : 0;
+  return view ? view->Look().dwExStyle : 0;
 }
 
-BOOL CListCtrl::SetBkColor(COLORREF color) {
-  ListView* view = ViewOf(this);
+namespace {
+
+// Sets one colour of the look and applies it; previous tells what it was.
+BOOL SetLookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF color, COLORREF* previous = nullptr) {
+  ListView* view = ViewOf(wnd);
   if (!view) return FALSE;
-  view->m_crBk = color;
+  if (previous) *previous = view->Look().*member;
+  view->Look().*member = color;
   view->ApplyLook();
   return TRUE;
 }
 
-COLORREF CListCtrl::GetBkColor() const {
-  const ListView* view = ViewOf(this);
-  return view ? view->m_crBk : 0;
+COLORREF LookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF none) {
+  const ListView* view = ViewOf(wnd);
+  return view ? view->Look().*member : none;
 }
 
-BOOL CListCtrl::SetTextColor(COLORREF color) {
-  ListView* view = ViewOf(this);
-  if (!view) return FALSE;
-  view->m_crText = color;
-  view->ApplyLook();
-  return TRUE;
-}
+}  // namespace
 
-COLORREF CListCtrl::GetTextColor() const {
-  const ListView* view = ViewOf(this);
-  return view ? view->m_crText : 0;
-}
-
-BOOL CListCtrl::SetTextBkColor(COLORREF color) {
-  ListView* view = ViewOf(this);
-  if (!view) return FALSE;
-  view->m_crTextBk = color;
-  view->ApplyLook();
-  return TRUE;
-}
-
-COLORREF CListCtrl::GetTextBkColor() const {
-  const ListView* view = ViewOf(this);
-  return view ? view->m_crTextBk : CLR_NONE;
-}
+BOOL CListCtrl::SetBkColor(COLORREF color) { return SetLookColor(this, &platform::ListLook::crBk, color); }
+COLORREF CListCtrl::GetBkColor() const { return LookColor(this, &platform::ListLook::crBk, 0); }
+BOOL CListCtrl::SetTextColor(COLORREF color) { return SetLookColor(this, &platform::ListLook::crText, color); }
+COLORREF CListCtrl::GetTextColor() const { return LookColor(this, &platform::ListLook::crText, 0); }
+BOOL CListCtrl::SetTextBkColor(COLORREF color) { return SetLookColor(this, &platform::ListLook::crTextBk, color); }
+COLORREF CListCtrl::GetTextBkColor() const { return LookColor(this, &platform::ListLook::crTextBk, CLR_NONE); }
 
 COLORREF CListCtrl::SetOutlineColor(COLORREF color) {
-  ListView* view = ViewOf(this);
-  if (!view) return 0;
-  const COLORREF previous = view->m_crOutline;
-  view->m_crOutline = color;
-  view->ApplyLook();
+  COLORREF previous = 0;
+  SetLookColor(this, &platform::ListLook::crOutline, color, &previous);
   return previous;
 }
 
-COLORREF CListCtrl::GetOutlineColor() const {
-  const ListView* view = ViewOf(this);
-  return view ? view->m_crOutline : 0;
-}
+COLORREF CListCtrl::GetOutlineColor() const { return LookColor(this, &platform::ListLook::crOutline, 0); }
 
 BOOL CListCtrl::SetItemTextColor(int item, COLORREF color) {
-  ListView* view = ViewOf(this);
-  if (!ValidRow(view, item)) return FALSE;
-  ListItem* li = view->Item(item);
-  li->m_crText = color;
-  li->Changed();
+  ListModel* model = ModelWithRow(this, item);
+  if (!model) return FALSE;
+  model->Change(item, [color](ListRow& row) { row.crText = color; });
   return TRUE;
 }
 
 COLORREF CListCtrl::GetItemTextColor(int item) const {
-  const ListView* view = ViewOf(this);
-  return ValidRow(view, item) ? view->Item(item)->m_crText : CLR_DEFAULT;
+  const ListModel* model = ModelWithRow(this, item);
+  return model ? model->Row(item).crText : CLR_DEFAULT;
+}
+
+BOOL CListCtrl::SetItemEmphasis(int item, int subItem, BOOL emphasis) {
+  ListView* view = ViewOf(this);
+  if (!view || subItem < -1 || subItem >= 64 || (item != -1 && !view->Model()->IsRow(item))) return FALSE;
+  const std::uint64_t bits = subItem == -1 ? ~std::uint64_t{0} : std::uint64_t{1} << subItem;
+  const auto change = [bits, emphasis](ListRow& row) { row.emphasis = emphasis ? row.emphasis | bits : row.emphasis & ~bits; };
+  if (item == -1) view->Model()->ChangeAll(change);
+  else view->Model()->Change(item, change);
+  return TRUE;
+}
+
+BOOL CListCtrl::GetItemEmphasis(int item, int subItem) const {
+  const ListModel* model = ModelWithRow(this, item);
+  return model && subItem >= 0 && subItem < 64 && (model->Row(item).emphasis >> subItem & 1) ? TRUE : FALSE;
 }
 
 CImageList* CListCtrl::SetImageList(CImageList* list, int type) {
   ListView* view = ViewOf(this);
-  if (!view) return nullptr;
-  CImageList*& slot = type == LVSIL_SMALL ? view->m_pSmallImages : view->m_pNormalImages;
-  CImageList* previous = slot;
-  slot = list;
-  if (type == LVSIL_SMALL && list && list->IsCreated()) {
+  if (!view || type != LVSIL_SMALL) return nullptr;
+  CImageList* previous = std::exchange(view->Look().pSmallImages, list);
+  if (list && list->IsCreated()) {
     const CSize size = list->GetImageSize();
     view->setIconSize(QSize(size.cx, size.cy));
   }
@@ -383,30 +341,34 @@ CImageList* CListCtrl::SetImageList(CImageList* list, int type) {
 
 CImageList* CListCtrl::GetImageList(int type) const {
   const ListView* view = ViewOf(this);
-  if (!view) return nullptr;
-  return type == LVSIL_SMALL ? view->m_pSmallImages : view->m_pNormalImages;
+  return view && type == LVSIL_SMALL ? view->Look().pSmallImages : nullptr;
 }
 
 BOOL CListCtrl::SortItems(PFNLVCOMPARE compare, LPARAM data) {
   ListView* view = ViewOf(this);
   if (!view || !compare) return FALSE;
-  QTreeWidgetItem* current = view->currentItem();
-  std::vector<QTreeWidgetItem*> selected;
-  for (QTreeWidgetItem* item : view->selectedItems()) selected.push_back(item);
-  QList<QTreeWidgetItem*> items = view->invisibleRootItem()->takeChildren();
-  std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-    return compare(static_cast<ListItem*>(a)->m_lParam, static_cast<ListItem*>(b)->m_lParam, data) < 0;
-  });
-  view->addTopLevelItems(items);
-  if (current) view->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-  for (QTreeWidgetItem* item : selected) item->setSelected(true);
+  view->Model()->Sort([&](const ListRow& a, const ListRow& b) { return compare(a.lParam, b.lParam, data) < 0; });
   return TRUE;
+}
+
+void CListCtrl::SetSortIndicator(int col, BOOL ascending) {
+  ListView* view = ViewOf(this);
+  if (!view) return;
+  view->header()->setSortIndicatorShown(col >= 0);
+  view->header()->setSortIndicator(col, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+int CListCtrl::GetSortIndicator(BOOL* ascending) const {
+  const ListView* view = ViewOf(this);
+  if (!view || !view->header()->isSortIndicatorShown()) return -1;
+  if (ascending) *ascending = view->header()->sortIndicatorOrder() == Qt::AscendingOrder;
+  return view->header()->sortIndicatorSection();
 }
 
 BOOL CListCtrl::GetSubItemRect(int item, int subItem, int, CRect& rect) const {
   const ListView* view = ViewOf(this);
-  if (!ValidRow(view, item) || subItem < 0 || subItem >= view->columnCount()) return FALSE;
-  const QRect cell = view->visualRect(view->model()->index(item, subItem));
+  if (!view || !view->Model()->IsRow(item) || subItem < 0 || subItem >= view->Model()->Columns()) return FALSE;
+  const QRect cell = view->visualRect(view->Model()->index(item, subItem));
   // The viewport sits below the header; the list's client area includes both.
   const QPoint topLeft = view->viewport()->mapTo(view, cell.topLeft());
   rect = CRect(topLeft.x(), topLeft.y(), topLeft.x() + cell.width(), topLeft.y() + cell.height());

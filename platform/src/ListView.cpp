@@ -1,71 +1,75 @@
 #include "ListView.h"
 
 #include "ControlFactory.h"
-#include "ImageListImpl.h"
 
 #include <platform/ListCtrl.h>
 #include <platform/Wnd.h>
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace platform {
 
 QColor ColorOf(COLORREF color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
 
 COLORREF ColorRefOf(const QColor& color) {
-  return RGB(static_cast<BYTE>(color.red()), static_cast<BYTE>(color.green()),
-             static_cast<BYTE>(color.blue()));
+  return RGB(static_cast<BYTE>(color.red()), static_cast<BYTE>(color.green()), static_cast<BYTE>(color.blue()));
 }
 
 namespace {
 
-Qt::Alignment QtAlignment(int format) {
-  switch (format) {
-    case LVCFMT_RIGHT: return Qt::AlignRight | Qt::AlignVCenter;
-    case LVCFMT_CENTER: return Qt::AlignHCenter | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
-  }
+QWidget* MakeListView(QWidget* parent, DWORD style) {
+  auto* view = new ListView(parent);
+  view->SetSingleSelection((style & LVS_SINGLESEL) != 0);
+  return view;
 }
-
-QWidget* MakeListView(QWidget* parent, DWORD) { return new ListView(parent); }
 
 // Dialog templates make their list views through this, so a bound CListCtrl
 // always finds the same widget class.
 const ControlRegistration registration("SysListView32", &MakeListView);
 
-}  // namespace
+// What a row carries through a reset of the model.
+constexpr std::uint8_t kSelected = 1;
+constexpr std::uint8_t kCurrent = 2;
+constexpr std::uint8_t kSelectionMark = 4;
 
-QVariant ListItem::data(int column, int role) const {
-  const auto* view = ListView::Of(treeWidget());
-  if (!view) return QTreeWidgetItem::data(column, role);
-  switch (role) {
-    case Qt::DecorationRole:
-      if (column == 0 && m_nImage >= 0) {
-        const QPixmap pixmap = PixmapOf(view->m_pSmallImages, m_nImage);
-        if (!pixmap.isNull()) return pixmap;
-      }
-      return {};
-    case Qt::TextAlignmentRole:
-      return QVariant::fromValue(QtAlignment(view->Alignment(column)));
-    case Qt::ForegroundRole:
-      return ColorOf(m_crText != CLR_DEFAULT ? m_crText : view->m_crText);
-    case Qt::BackgroundRole:
-      if (view->m_crTextBk != CLR_NONE) return ColorOf(view->m_crTextBk);
-      return {};
-    default:
-      return QTreeWidgetItem::data(column, role);
+// The rows of a selection as runs [first, last], in order, each row once.
+std::vector<std::pair<int, int>> RunsOf(const QItemSelection& selection) {
+  std::vector<std::pair<int, int>> runs;
+  for (const QItemSelectionRange& range : selection)
+    if (range.isValid()) runs.emplace_back(range.top(), range.bottom());
+  std::sort(runs.begin(), runs.end());
+  std::size_t kept = 0;
+  for (const auto& run : runs) {
+    if (kept > 0 && run.first <= runs[kept - 1].second + 1)
+      runs[kept - 1].second = std::max(runs[kept - 1].second, run.second);
+    else
+      runs[kept++] = run;
   }
+  runs.resize(kept);
+  return runs;
 }
 
-ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
-  setColumnCount(0);
+int RowsIn(const std::vector<std::pair<int, int>>& runs) {
+  int rows = 0;
+  for (const auto& [first, last] : runs) rows += last - first + 1;
+  return rows;
+}
+
+}  // namespace
+
+ListView::ListView(QWidget* parent) : QTreeView(parent), m_pModel(new ListModel(this)) {
+  setModel(m_pModel);
   setRootIsDecorated(false);
   setItemsExpandable(false);
   setUniformRowHeights(true);
   setSortingEnabled(false);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  // As the style word without LVS_SINGLESEL says; the style sets it.
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setMouseTracking(true);
@@ -77,38 +81,90 @@ ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
   header()->setSortIndicatorShown(false);
   connect(header(), &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          [this](const QItemSelection& selected, const QItemSelection&) { OnSelectionChanged(selected); });
+          [this](const QItemSelection& selected, const QItemSelection& deselected) {
+            OnSelectionChanged(selected, deselected);
+          });
+  connect(m_pModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { KeepSelection(); });
+  connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] { RestoreSelection(); });
+  // The selection's rows move when rows come, go or are sorted.
+  const auto stale = [this] { m_bRunsValid = false; };
+  connect(m_pModel, &QAbstractItemModel::rowsInserted, this, stale);
+  connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, stale);
+  connect(m_pModel, &QAbstractItemModel::layoutChanged, this, stale);
 
   const QPalette pal = palette();
-  m_crBk = ColorRefOf(pal.color(QPalette::Base));
-  m_crText = ColorRefOf(pal.color(QPalette::Text));
-  m_crTextBk = CLR_NONE;
-  m_crOutline = ColorRefOf(pal.color(QPalette::Mid));
+  Look().crBk = ColorRefOf(pal.color(QPalette::Base));
+  Look().crText = ColorRefOf(pal.color(QPalette::Text));
+  Look().crOutline = ColorRefOf(pal.color(QPalette::Mid));
   ApplyLook();
 }
 
-int ListView::Alignment(int column) const {
-  const QVariant v = headerItem()->data(column, Qt::UserRole);
-  return v.isValid() ? v.toInt() : LVCFMT_LEFT;
-}
-
-void ListView::SetAlignment(int column, int format) {
-  headerItem()->setData(column, Qt::UserRole, format);
-  headerItem()->setTextAlignment(column, QtAlignment(format));
-}
-
 void ListView::ApplyLook() {
+  ListLook& look = Look();
   QPalette pal = palette();
-  pal.setColor(QPalette::Base, ColorOf(m_crBk));
-  pal.setColor(QPalette::Window, ColorOf(m_crBk));
-  pal.setColor(QPalette::Text, ColorOf(m_crText));
+  pal.setColor(QPalette::Base, ColorOf(look.crBk));
+  pal.setColor(QPalette::Window, ColorOf(look.crBk));
+  pal.setColor(QPalette::Text, ColorOf(look.crText));
   setPalette(pal);
-  setAllColumnsShowFocus((m_dwExStyle & LVS_EX_FULLROWSELECT) != 0);
+  setAllColumnsShowFocus((look.dwExStyle & LVS_EX_FULLROWSELECT) != 0);
+  // An emphasised cell: a fifth of the highlight over the cell's background,
+  // which reads in light and dark palettes alike, and bold text.
+  const QColor base = ColorOf(look.crTextBk != CLR_NONE ? look.crTextBk : look.crBk);
+  const QColor mark = pal.color(QPalette::Highlight);
+  look.emphasisBk = QColor((base.red() * 4 + mark.red()) / 5, (base.green() * 4 + mark.green()) / 5,
+                           (base.blue() * 4 + mark.blue()) / 5);
+  look.emphasisFont = font();
+  look.emphasisFont.setBold(true);
   viewport()->update();
+}
+
+void ListView::SetSingleSelection(bool single) {
+  setSelectionMode(single ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
+}
+
+const std::vector<std::pair<int, int>>& ListView::SelectedRuns() const {
+  m_pModel->Settle();
+  if (!m_bRunsValid) m_runs = RunsOf(selectionModel()->selection());
+  m_bRunsValid = true;
+  return m_runs;
+}
+
+bool ListView::IsSelected(int row) const {
+  const auto& runs = SelectedRuns();
+  const auto after = std::upper_bound(runs.begin(), runs.end(), std::make_pair(row, INT_MAX));
+  return after != runs.begin() && std::prev(after)->second >= row;
+}
+
+void ListView::SelectRows(int first, int last, bool select) {
+  const QItemSelection rows(m_pModel->index(first, 0), m_pModel->index(last, 0));
+  selectionModel()->select(rows, (select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                                     QItemSelectionModel::Rows);
+}
+
+void ListView::RemoveRow(int row) {
+  // With one row selectable the view would select the next one in the
+  // removed one's place; no row takes the focus instead, so a second delete
+  // cannot hit another row. (Held, the reset keeps the other rows' focus.)
+  if (!m_pModel->Held() && currentIndex().row() == row)
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  m_bQuiet = true;
+  m_pModel->Remove(row);
+  m_bQuiet = false;
+}
+
+int ListView::SelectionMark() const {
+  m_pModel->Settle();
+  return m_selectionMark.isValid() ? m_selectionMark.row() : -1;
+}
+
+void ListView::SetSelectionMark(int row) {
+  m_selectionMark = m_pModel->IsRow(row) ? m_pModel->index(row, 0) : QModelIndex();
 }
 
 void ListView::SetRedraw(bool on) {
   m_bRedrawOff = !on;
+  if (on) m_bLayoutPending |= m_pModel->Resetting();
+  m_pModel->Hold(!on);
   setUpdatesEnabled(on);
   if (on && m_bLayoutPending) {
     m_bLayoutPending = false;
@@ -121,12 +177,12 @@ void ListView::doItemsLayout() {
     m_bLayoutPending = true;
     return;
   }
-  QTreeWidget::doItemsLayout();
+  QTreeView::doItemsLayout();
 }
 
 void ListView::TrackHot(const QPoint& pos) {
   const QModelIndex index = indexAt(pos);
-  const int row = RowOf(index);
+  const int row = index.isValid() ? index.row() : -1;
   const int column = index.isValid() ? index.column() : -1;
   if (row == m_nHotRow && column == m_nHotColumn) return;
   m_nHotRow = row;
@@ -137,18 +193,21 @@ void ListView::TrackHot(const QPoint& pos) {
 void ListView::NotifyCell(int code, const QPoint& pos) {
   const QModelIndex index = indexAt(pos);
   NMLISTVIEW nm;
-  nm.iItem = RowOf(index);
+  nm.iItem = index.isValid() ? index.row() : -1;
   nm.iSubItem = index.isValid() ? index.column() : -1;
   // ptAction is in the list's client coordinates, as GetSubItemRect's results.
   const QPoint client = viewport()->mapTo(this, pos);
   nm.ptAction.x = client.x();
   nm.ptAction.y = client.y();
-  if (nm.iItem >= 0) nm.lParam = Item(nm.iItem)->m_lParam;
+  if (m_pModel->IsRow(nm.iItem)) nm.lParam = m_pModel->Row(nm.iItem).lParam;
   CWnd::FromWidget(this)->SendNotify(code, &nm.hdr);
 }
 
 void ListView::mouseMoveEvent(QMouseEvent* event) {
-  QTreeWidget::mouseMoveEvent(event);
+  // Dragging with a button down extends the selection from where it started.
+  m_bExtending = event->buttons() != Qt::NoButton;
+  QTreeView::mouseMoveEvent(event);
+  m_bExtending = false;
   TrackHot(event->position().toPoint());
 }
 
@@ -157,17 +216,40 @@ void ListView::mousePressEvent(QMouseEvent* event) {
   // A press without a move before it (a click from a robot) still tells the
   // owner which cell it is over.
   TrackHot(pos);
-  QTreeWidget::mousePressEvent(event);
+  m_bExtending = (event->modifiers() & Qt::ShiftModifier) != 0;
+  QTreeView::mousePressEvent(event);
+  m_bExtending = false;
   if (event->button() == Qt::RightButton) NotifyCell(NM_RCLICK, pos);
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  QTreeWidget::mouseDoubleClickEvent(event);
+  QTreeView::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton) NotifyCell(NM_DBLCLK, event->position().toPoint());
 }
 
+void ListView::keyPressEvent(QKeyEvent* event) {
+  NMLVKEYDOWN nm;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: nm.wVKey = VK_RETURN; break;
+    case Qt::Key_F2: nm.wVKey = VK_F2; break;
+    case Qt::Key_Delete: nm.wVKey = VK_DELETE; break;
+    default: break;
+  }
+  // These act on the focused row, so the owner hears of them (and Enter does
+  // not reach the dialog's default button) only when there is one.
+  if (nm.wVKey != 0 && currentIndex().isValid()) {
+    CWnd::FromWidget(this)->SendNotify(LVN_KEYDOWN, &nm.hdr);
+    event->accept();
+    return;
+  }
+  m_bExtending = (event->modifiers() & Qt::ShiftModifier) != 0;
+  QTreeView::keyPressEvent(event);
+  m_bExtending = false;
+}
+
 void ListView::leaveEvent(QEvent* event) {
-  QTreeWidget::leaveEvent(event);
+  QTreeView::leaveEvent(event);
   m_nHotRow = m_nHotColumn = -2;
 }
 
@@ -177,31 +259,81 @@ void ListView::OnHeaderClicked(int column) {
   CWnd::FromWidget(header())->SendNotify(HDN_ITEMCLICKA, &nm.hdr);
 }
 
-void ListView::OnSelectionChanged(const QItemSelection& selected) {
-  if (selected.isEmpty()) return;
-  const QModelIndex index = model()->index(selected.indexes().front().row(), 0);
-  m_selectionMark = index;
-  // A row selected without a click (by a screen reader, or by the program)
-  // becomes the current row too, so keyboard and commands agree on it.
-  if (selectionModel()->currentIndex().row() != index.row())
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+void ListView::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+  m_bRunsValid = false;
+  if (m_bQuiet) return;
+  const bool single = selectionMode() == QAbstractItemView::SingleSelection;
+  const auto added = RunsOf(selected);
   NMLISTVIEW nm;
-  nm.iItem = index.row();
+  if (RowsIn(added) == 1) {
+    const int row = added.front().first;
+    // One row selected by a click, the keyboard, the program or a screen
+    // reader: it is where the selection starts, unless Shift extends it.
+    const QModelIndex index = m_pModel->index(row, 0);
+    if (single || !m_bExtending || !m_selectionMark.isValid()) m_selectionMark = index;
+    if (!m_bExtending && currentIndex().row() != row)
+      selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    nm.iItem = row;
+    nm.uNewState = LVIS_SELECTED | LVIS_FOCUSED;
+    nm.lParam = m_pModel->Row(row).lParam;
+  } else {
+    const auto removed = RunsOf(deselected);
+    // One row selected at a time reports selections only, as it always has.
+    if (single || (added.empty() && removed.empty())) return;
+    // The mark stays on a selected row while there is one.
+    if (!IsSelected(SelectionMark()) && !SelectedRuns().empty()) {
+      const int current = currentIndex().row();
+      SetSelectionMark(IsSelected(current) ? current : SelectedRuns().front().first);
+    }
+    nm.iItem = added.empty() && RowsIn(removed) == 1 ? removed.front().first : -1;
+    nm.uNewState = added.empty() ? 0 : LVIS_SELECTED;
+    if (nm.iItem >= 0) nm.lParam = m_pModel->Row(nm.iItem).lParam;
+  }
   nm.iSubItem = 0;
-  nm.uNewState = LVIS_SELECTED | LVIS_FOCUSED;
-  nm.lParam = Item(index.row())->m_lParam;
   CWnd::FromWidget(this)->SendNotify(LVN_ITEMCHANGED, &nm.hdr);
 }
 
-void ListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                         const QModelIndex& index) const {
+void ListView::KeepSelection() {
+  for (const auto& [first, last] : SelectedRuns())
+    for (int row = first; row <= last; ++row) m_pModel->Mark(row, kSelected);
+  m_pModel->Mark(currentIndex().row(), kCurrent);
+  m_pModel->Mark(SelectionMark(), kSelectionMark);
+}
+
+void ListView::RestoreSelection() {
+  m_bRunsValid = false;
+  QItemSelection selection;
+  int first = -1, last = -2, current = -1, mark = -1;
+  const auto addRun = [&] {
+    if (first >= 0) selection.select(m_pModel->index(first, 0), m_pModel->index(last, 0));
+  };
+  m_pModel->TakeMarks([&](int row, std::uint8_t marks) {
+    if (marks & kSelected) {
+      if (row != last + 1) {
+        addRun();
+        first = row;
+      }
+      last = row;
+    }
+    if (marks & kCurrent) current = row;
+    if (marks & kSelectionMark) mark = row;
+  });
+  addRun();
+  m_bQuiet = true;
+  if (!selection.isEmpty()) selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  if (current >= 0) selectionModel()->setCurrentIndex(m_pModel->index(current, 0), QItemSelectionModel::NoUpdate);
+  m_bQuiet = false;
+  SetSelectionMark(mark);
+}
+
+void ListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  const ListLook& look = m_pView->Look();
   QStyleOptionViewItem opt(option);
-  if (!(m_pView->m_dwExStyle & LVS_EX_FULLROWSELECT) && index.column() > 0)
-    opt.state &= ~QStyle::State_Selected;
+  if (!(look.dwExStyle & LVS_EX_FULLROWSELECT) && index.column() > 0) opt.state &= ~QStyle::State_Selected;
   QStyledItemDelegate::paint(painter, opt, index);
-  if (m_pView->m_dwExStyle & LVS_EX_GRIDLINES) {
+  if (look.dwExStyle & LVS_EX_GRIDLINES) {
     painter->save();
-    painter->setPen(ColorOf(m_pView->m_crOutline));
+    painter->setPen(ColorOf(look.crOutline));
     const QRect r = option.rect;
     painter->drawLine(r.topRight(), r.bottomRight());
     painter->drawLine(r.bottomLeft(), r.bottomRight());

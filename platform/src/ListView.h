@@ -1,61 +1,49 @@
 #pragma once
-// The widget behind CListCtrl: a tree widget without tree decoration, one
-// top-level item per list item. It turns mouse actions into the list view's
-// notifications and draws grid lines, colours and images the way the control's
-// settings say. Internal to the platform layer.
-#include <platform/ImageList.h>
-#include <platform/Types.h>
+// The widget behind CListCtrl: a tree view without tree decoration over the
+// list's model. It turns mouse actions, keys and selection changes into the
+// list view's notifications and draws grid lines, colours and images the way
+// the control's settings say. Internal to the platform layer.
+#include "ListModel.h"
 
 #include <QStyledItemDelegate>
-#include <QTreeWidget>
+#include <QTreeView>
+
+#include <utility>
+#include <vector>
 
 namespace platform {
 
-class ListView;
-
-// One list item: texts per column, an image index drawn from the view's
-// current small-image list, and one integer of item data.
-class ListItem : public QTreeWidgetItem {
- public:
-  ListItem() : QTreeWidgetItem(UserType) {}
-  QVariant data(int column, int role) const override;
-  // Repaints the item after a change the view cannot see (its colour).
-  void Changed() { emitDataChanged(); }
-
-  int m_nImage = -1;
-  LPARAM m_lParam = 0;
-  COLORREF m_crText = CLR_DEFAULT;
-};
-
-class ListView : public QTreeWidget {
+class ListView : public QTreeView {
  public:
   explicit ListView(QWidget* parent);
 
   static ListView* Of(QWidget* widget) { return dynamic_cast<ListView*>(widget); }
-  ListItem* Item(int row) const { return static_cast<ListItem*>(topLevelItem(row)); }
-  int RowOf(const QModelIndex& index) const { return index.isValid() ? index.row() : -1; }
-
-  int Alignment(int column) const;
-  void SetAlignment(int column, int format);
-
-  CImageList* m_pSmallImages = nullptr;
-  CImageList* m_pNormalImages = nullptr;
-  DWORD m_dwExStyle = 0;
-  COLORREF m_crBk = 0;
-  COLORREF m_crText = 0;
-  COLORREF m_crTextBk = 0;
-  COLORREF m_crOutline = 0;
+  ListModel* Model() const { return m_pModel; }
+  ListLook& Look() const { return m_pModel->m_look; }
 
   // Applies the colours and extended styles to the widget.
   void ApplyLook();
+  // LVS_SINGLESEL: one row at a time; else click, Shift-click, Ctrl-click,
+  // Ctrl+A and Shift+arrows select several.
+  void SetSingleSelection(bool single);
+
+  // The selection as runs of rows [first, last], in order. This and the mark
+  // settle the model first, so they answer for the rows as they are.
+  const std::vector<std::pair<int, int>>& SelectedRuns() const;
+  bool IsSelected(int row) const;
+  // Selects or deselects rows first to last; the owner hears of it as of a
+  // change made by the user.
+  void SelectRows(int first, int last, bool select);
+
+  // Removes a row without telling the owner of the selection it took along.
+  void RemoveRow(int row);
 
   // The item where the last selection started; it moves with its item.
-  int SelectionMark() const { return m_selectionMark.isValid() ? m_selectionMark.row() : -1; }
-  void SetSelectionMark(const QModelIndex& index) { m_selectionMark = index; }
+  int SelectionMark() const;
+  void SetSelectionMark(int row);
 
-  // Redraw off: the rows are neither painted nor laid out. A load adds
-  // thousands of them, and the layout the view would do at every pass of the
-  // event loop walks them all; redraw on lays them out once.
+  // Redraw off: the rows are neither painted nor laid out, and the model
+  // announces its changes once, when redraw is on again.
   void SetRedraw(bool on);
   void doItemsLayout() override;
 
@@ -63,6 +51,7 @@ class ListView : public QTreeWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
  private:
@@ -70,15 +59,24 @@ class ListView : public QTreeWidget {
   void TrackHot(const QPoint& pos);
   void NotifyCell(int code, const QPoint& pos);
   void OnHeaderClicked(int column);
-  // A newly selected item becomes the selection mark and the current item,
-  // and the owner hears of it.
-  void OnSelectionChanged(const QItemSelection& selected);
+  // Keeps the selection mark and the current row with the selection, and
+  // tells the owner: one LVN_ITEMCHANGED per change, for several rows at once
+  // with iItem -1.
+  void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+  // A reset of the model drops the selection; the rows' marks carry it over.
+  void KeepSelection();
+  void RestoreSelection();
 
+  ListModel* m_pModel;
   int m_nHotRow = -2;
   int m_nHotColumn = -2;
   QPersistentModelIndex m_selectionMark;
   bool m_bRedrawOff = false;
   bool m_bLayoutPending = false;  // a layout was asked for while redraw was off
+  bool m_bExtending = false;      // Shift held: the selection grows from its mark
+  bool m_bQuiet = false;          // the selection changes without telling the owner
+  mutable bool m_bRunsValid = false;
+  mutable std::vector<std::pair<int, int>> m_runs;
 };
 
 // Draws grid lines in the outline colour and leaves the highlight off the
@@ -86,8 +84,7 @@ class ListView : public QTreeWidget {
 class ListDelegate : public QStyledItemDelegate {
  public:
   explicit ListDelegate(ListView* view) : QStyledItemDelegate(view), m_pView(view) {}
-  void paint(QPainter* painter, const QStyleOptionViewItem& option,
-             const QModelIndex& index) const override;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
  private:
   ListView* m_pView;

@@ -115,6 +115,9 @@ bool CGridora::ResetTable() {
   for (int i = 0; i < columns; ++i) m_pList->DeleteColumn(0);
   m_nCols = 0;
   m_nCell = 0;
+  m_nSortCol = -1;
+  m_bSortAscending = true;
+  m_pList->SetSortIndicator(-1, TRUE);
   return true;
 }
 
@@ -154,6 +157,12 @@ void CGridora::SetRowTxtClr(int row, COLORREF color) {
 }
 
 COLORREF CGridora::GetRowTxtClr(int row) { return m_bSetup ? m_pList->GetItemTextColor(row) : CLR_DEFAULT; }
+
+void CGridora::SetCellEmphasis(int row, int col, bool emphasis) {
+  if (m_bSetup) m_pList->SetItemEmphasis(row, col, emphasis ? TRUE : FALSE);
+}
+
+bool CGridora::GetCellEmphasis(int row, int col) { return m_bSetup && m_pList->GetItemEmphasis(row, col); }
 
 void CGridora::CreateImages(CImageList* images, int cx, int cy, COLORREF mask, int initial) {
   if (!m_bSetup || m_bImages) return;

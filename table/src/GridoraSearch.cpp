@@ -90,8 +90,13 @@ double CGridora::GetAvrgVal(int col) {
 void CGridora::SortData(NMHDR* header, LRESULT*) {
   if (!m_bSetup || !header) return;
   const int col = reinterpret_cast<const NMHEADER*>(header)->iItem;
-  g_bAscending = col == g_nLastSortCol ? !g_bAscending : true;
-  g_nLastSortCol = col;
+  SortBy(col, col == g_nLastSortCol ? !g_bAscending : true);
+}
+
+void CGridora::SortBy(int col, bool ascending) {
+  if (!m_bSetup) return;
+  g_nLastSortCol = m_nSortCol = col;
+  g_bAscending = m_bSortAscending = ascending;
 
   // Each row's key is its cell's rank in natural order, so sizes, bit rates,
   // durations and names all sort the way a person reads them.
@@ -100,15 +105,14 @@ void CGridora::SortData(NMHDR* header, LRESULT*) {
   cells.reserve(rows > 0 ? rows : 0);
   for (int row = 0; row < rows; ++row) cells.push_back(m_pList->GetItemText(row, col));
   const std::vector<int> ranks = platform::RankNatural(cells);
-  for (int row = 0; row < rows; ++row) {
-    LVITEM item;
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    item.lParam = g_bAscending ? ranks[row] : -ranks[row];
-    m_pList->SetItem(&item);
-  }
+  for (int row = 0; row < rows; ++row) m_pList->SetItemData(row, ascending ? ranks[row] : -ranks[row]);
   m_pList->SortItems(MyCompareProc, 0);
+  m_pList->SetSortIndicator(col, ascending ? TRUE : FALSE);
 }
+
+int CGridora::GetSortCol() { return m_nSortCol; }
+
+bool CGridora::GetSortAscending() { return m_bSortAscending; }
 
 int CALLBACK CGridora::MyCompareProc(LPARAM a, LPARAM b, LPARAM) {
   if (a < b) return -1;

@@ -12,7 +12,7 @@
 #include <QAccessible>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using test::ListFixture;
 
@@ -158,7 +158,7 @@ TEST_F(ContextMenuTest, RightClickOutsideTheRowsShowsNoMenu) {
 
 TEST_F(ContextMenuTest, HeaderClicksSortAscendingThenDescending) {
   List({{.key = "Delta", .artist = "ann 10"}, {.key = "Eps", .artist = "ann 9"}});
-  auto* header = qobject_cast<QTreeWidget*>(View())->header();
+  auto* header = qobject_cast<QTreeView*>(View())->header();
   const auto clickHeader = [&](int col) {
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));

@@ -33,7 +33,7 @@ class FaultsTest : public test::MainWindowDriver {
   std::vector<std::string> Marked() {
     std::vector<std::string> keys;
     for (int row = 0; row < Rows(); ++row) {
-      const QColor drawn = View()->topLevelItem(row)->data(0, Qt::ForegroundRole).value<QColor>();
+      const QColor drawn = View()->model()->index(row, 0).data(Qt::ForegroundRole).value<QColor>();
       if (m_dlg.m_list.GetItemTextColor(row) != CLR_DEFAULT && drawn.red() > 150 && drawn.green() < 60)
         keys.push_back(Cell(row, 0));
     }

@@ -21,7 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <map>
 #include <sstream>
@@ -63,7 +63,7 @@ class MainWindowDriver : public ::testing::Test {
 
   QWidget* Item(int id) { return m_dlg.GetDlgItem(id) ? m_dlg.GetDlgItem(id)->GetWidget() : nullptr; }
   void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(Item(id)), Qt::LeftButton); }
-  QTreeWidget* View() { return static_cast<QTreeWidget*>(m_dlg.m_list.GetWidget()); }
+  QTreeView* View() { return static_cast<QTreeView*>(m_dlg.m_list.GetWidget()); }
 
   // Chooses folder in the next folder browser, or cancels it when folder is empty.
   static void AnswerFolderBrowser(const CString& folder) {
@@ -100,7 +100,7 @@ class MainWindowDriver : public ::testing::Test {
     const QPoint centre = View()->viewport()->mapFrom(View(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, centre);
   }
-  void SelectRow(int row) { View()->setCurrentItem(View()->topLevelItem(row)); }
+  void SelectRow(int row) { View()->setCurrentIndex(View()->model()->index(row, 0)); }
   // Right-clicks the row's artist cell and chooses item of the popup menu
   // (0 Play, 1 Delete, 2 Edit, 3 Save, 4 html report).
   void ChooseInRowMenu(int row, int item) {

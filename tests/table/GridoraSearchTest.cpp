@@ -1,5 +1,6 @@
 #include "TableFixture.h"
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -126,6 +127,38 @@ TEST_F(TableTest, SortKeysAreTheRowsItemData) {
   EXPECT_EQ(CGridora::MyCompareProc(-1, 0, 0), -1);
   EXPECT_EQ(CGridora::MyCompareProc(3, 3, 0), 0);
   EXPECT_EQ(CGridora::MyCompareProc(4, 3, 0), 1);
+}
+
+// The program sorts a fresh folder, or keeps the order across a reload, with
+// SortBy; the arrow shows it, and a header click goes on from it.
+TEST_F(TableTest, SortByShowsTheArrowAndTheNextClickReversesIt) {
+  Fill({"Name", "Size"}, {{"b", "10"}, {"a", "9"}, {"c", "100"}});
+  EXPECT_EQ(m_table.GetSortCol(), -1);
+  const struct {
+    const char* what;
+    std::function<void()> act;
+    std::vector<CString> sizes;
+    int col;
+    bool ascending;
+  } steps[] = {
+      {"by size, descending", [&] { m_table.SortBy(1, false); }, {"100", "10", "9"}, 1, false},
+      {"a click on it", [&] { ClickHeader(m_table, 1); }, {"9", "10", "100"}, 1, true},
+      {"by name", [&] { m_table.SortBy(0, true); }, {"9", "10", "100"}, 0, true},
+      {"cleared, refilled", [&] { m_table.ClearTable(); Fill({}, {{"a", "1"}, {"z", "2"}}); }, {"2", "1"}, 0, true},
+      {"a click on it", [&] { ClickHeader(m_table, 0); }, {"2", "1"}, 0, false},
+  };
+  for (const auto& step : steps) {
+    step.act();
+    EXPECT_EQ(Column(1), step.sizes) << step.what;
+    EXPECT_EQ(m_table.GetSortCol(), step.col) << step.what;
+    EXPECT_EQ(m_table.GetSortAscending(), step.ascending) << step.what;
+    BOOL ascending = !step.ascending;
+    EXPECT_EQ(m_list.GetSortIndicator(&ascending), step.col) << step.what;
+    EXPECT_EQ(ascending != FALSE, step.ascending) << step.what;
+  }
+  m_table.ResetTable();
+  EXPECT_EQ(m_table.GetSortCol(), -1);
+  EXPECT_EQ(m_list.GetSortIndicator(), -1);
 }
 
 TEST_F(TableTest, SortingAnUnboundTableDoesNothing) {

@@ -3,7 +3,7 @@
 #include <platform/ImageList.h>
 #include <platform/Resources.h>
 
-#include <QTreeWidget>
+#include <QAbstractItemView>
 
 #include <clocale>
 
@@ -151,8 +151,8 @@ TEST_F(TableTest, ImagesOnlyWhenTheListHoldsThem) {
   EXPECT_EQ(imageOf(0), 1);
 
   // The first column shows the image the list holds now.
-  auto* view = static_cast<QTreeWidget*>(m_list.GetWidget());
-  EXPECT_FALSE(view->topLevelItem(0)->data(0, Qt::DecorationRole).isNull());
+  auto* view = static_cast<QAbstractItemView*>(m_list.GetWidget());
+  EXPECT_FALSE(view->model()->index(0, 0).data(Qt::DecorationRole).isNull());
 
   // A second CreateImages is ignored; ClearImages empties the list it keeps.
   CImageList other;
@@ -161,7 +161,7 @@ TEST_F(TableTest, ImagesOnlyWhenTheListHoldsThem) {
   m_table.ClearImages();
   EXPECT_EQ(images.GetImageCount(), 0);
   EXPECT_EQ(m_list.GetImageList(LVSIL_SMALL), &images);
-  EXPECT_TRUE(view->topLevelItem(0)->data(0, Qt::DecorationRole).isNull());
+  EXPECT_TRUE(view->model()->index(0, 0).data(Qt::DecorationRole).isNull());
 }
 
 TEST_F(TableTest, ImageIndexFiveNeedsSixImages) {

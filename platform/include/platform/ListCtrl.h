@@ -1,12 +1,23 @@
 #pragma once
 // CListCtrl: a list view in report style. Items hold a text per column, one
-// image index into the small-image list and one integer of item data. The
-// control either makes its own widget (Create) or is bound to the list a
-// dialog made from its template (Attach). Mouse actions reach the owner as
-// notifications: NM_DBLCLK, NM_RCLICK and LVN_HOTTRACK from the list,
-// LVN_ITEMCHANGED when an item becomes selected (by mouse, keyboard, program
-// or assistive technology), HDN_ITEMCLICKA from its header (control id 0),
-// forwarded by the list.
+// image index into the small-image list, one integer of item data, a text
+// colour and emphasised cells. The items are data that the view reads when it
+// draws them, so a list of 100,000 items costs little more than their texts.
+// The control either makes its own widget (Create) or is bound to the list a
+// dialog made from its template (Attach).
+//
+// The owner hears, as notifications: NM_DBLCLK, NM_RCLICK and LVN_HOTTRACK
+// from the mouse; HDN_ITEMCLICKA from the header (control id 0), forwarded by
+// the list; LVN_KEYDOWN (NMLVKEYDOWN) for Enter, F2 and Delete when there is a
+// focused item; and LVN_ITEMCHANGED when the selection changes, by mouse,
+// keyboard, program or assistive technology. One item becoming selected is
+// reported with its index and LVIS_SELECTED | LVIS_FOCUSED. With LVS_SINGLESEL
+// that is all. Without it (click, Shift-click, Ctrl-click, Ctrl+A and
+// Shift+arrows select several items) each other change is reported once:
+// iItem -1 and LVIS_SELECTED when several items became selected, and
+// uNewState 0 when items were only deselected (iItem the item when it was
+// one, else -1); the owner reads the selection with GetSelectedCount and
+// GetNextItem.
 #include <platform/ImageList.h>
 #include <platform/String.h>
 #include <platform/Types.h>
@@ -55,8 +66,6 @@ struct LVITEM {
   UINT mask = 0;
   int iItem = 0;
   int iSubItem = 0;
-  UINT state = 0;
-  UINT stateMask = 0;
   CString pszText;  // LVIF_TEXT: the cell's text
   int iImage = -1;
   LPARAM lParam = 0;
@@ -67,7 +76,6 @@ struct LVCOLUMN {
   int fmt = LVCFMT_LEFT;
   int cx = 0;
   CString pszText;
-  int iSubItem = -1;
 };
 
 using PFNLVCOMPARE = int(CALLBACK*)(LPARAM, LPARAM, LPARAM);
@@ -101,9 +109,8 @@ class CListCtrl : public CWnd {
   int InsertItem(int item, const CString& text, int image = -1);
   int InsertItem(UINT mask, int item, const CString& text, UINT state, UINT stateMask, int image,
                  LPARAM lParam);
-  int InsertItem(const LVITEM* item);
   BOOL SetItem(const LVITEM* item);
-  // Fills the members mask asks for (LVIF_TEXT, LVIF_IMAGE, LVIF_PARAM, LVIF_STATE).
+  // Fills the members mask asks for (LVIF_IMAGE, LVIF_PARAM).
   BOOL GetItem(LVITEM* item) const;
   BOOL SetItemText(int item, int subItem, const CString& text);
   // Empty for a cell that does not exist.
@@ -114,9 +121,12 @@ class CListCtrl : public CWnd {
   BOOL DeleteAllItems();
   int GetItemCount() const;
 
-  // Selection. SetItemState on item -1 changes every item. Selecting an item,
-  // by any means, makes it the selection mark and the focused item, as a click
-  // does; focusing another item afterwards leaves the mark where it was.
+  // Selection. SetItemState on item -1 changes every item (with LVS_SINGLESEL,
+  // selecting "every" item selects the last). Selecting an item, by any
+  // means, makes it the selection mark and the focused item, as a click does;
+  // with LVS_SINGLESEL the other items lose the selection. Focusing another
+  // item afterwards, or extending the selection with Shift, leaves the mark
+  // where it was; deselecting the mark's item moves it to a selected one.
   BOOL SetItemState(int item, UINT state, UINT mask);
   UINT GetItemState(int item, UINT mask) const;
   // The next item after start (-1: from the top) with the flags, or -1.
@@ -151,19 +161,36 @@ class CListCtrl : public CWnd {
   CImageList* SetImageList(CImageList* list, int type);
   CImageList* GetImageList(int type) const;
 
+  // An emphasised cell (an edit not saved yet, say) is drawn in bold on a
+  // background a little towards the highlight colour; the mark stays with its
+  // item. item -1 changes every item, subItem -1 every cell of the item.
+  // Columns 0 to 63.
+  BOOL SetItemEmphasis(int item, int subItem, BOOL emphasis);
+  BOOL GetItemEmphasis(int item, int subItem) const;
+
   // Sorts the items by their item data with compare (negative, 0, positive);
   // items that compare equal keep their order. The selection stays with its item.
   BOOL SortItems(PFNLVCOMPARE compare, LPARAM data);
+  // The header's sort arrow on column col (-1: none), pointing the way the
+  // desktop's style shows ascending or descending order.
+  void SetSortIndicator(int col, BOOL ascending);
+  // The column with the arrow, or -1; ascending tells its direction.
+  int GetSortIndicator(BOOL* ascending = nullptr) const;
 
   // The rectangle of a cell in the control's client coordinates; false when
   // the cell does not exist.
   BOOL GetSubItemRect(int item, int subItem, int area, CRect& rect) const;
 
   // FALSE stops painting while many items change; TRUE paints them at once.
+  // Items inserted, deleted or sorted meanwhile reach the view in one go
+  // then; the selection stays with its items.
   void SetRedraw(BOOL redraw = TRUE);
 
   // Hands header notifications on to the owner of the list.
   BOOL OnNotify(NMHDR* header, LRESULT* result) override;
+
+ protected:
+  void OnStyleChanged(DWORD oldStyle, DWORD newStyle) override;
 
  private:
   CHeaderCtrl m_header;

@@ -5,6 +5,7 @@
 
 using BOOL = int;
 using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
 using LONG = std::int32_t;
@@ -99,6 +100,7 @@ constexpr int NM_DBLCLK = -3;
 constexpr int NM_RCLICK = -5;
 constexpr int LVN_HOTTRACK = -121;
 constexpr int LVN_ITEMCHANGED = -101;
+constexpr int LVN_KEYDOWN = -155;
 constexpr int HDN_ITEMCLICKA = -302;
 
 // NM_DBLCLK, NM_RCLICK, LVN_HOTTRACK and LVN_ITEMCHANGED of a list view.
@@ -111,6 +113,18 @@ struct NMLISTVIEW {
   LPARAM lParam = 0;
 };
 using NMITEMACTIVATE = NMLISTVIEW;
+
+// LVN_KEYDOWN of a list view: the virtual key pressed.
+struct NMLVKEYDOWN {
+  NMHDR hdr;
+  WORD wVKey = 0;
+  UINT flags = 0;
+};
+
+// Virtual keys.
+constexpr WORD VK_RETURN = 0x0D;
+constexpr WORD VK_DELETE = 0x2E;
+constexpr WORD VK_F2 = 0x71;
 
 // HDN_ITEMCLICKA of a list view's header.
 struct NMHEADER {

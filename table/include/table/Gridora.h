@@ -66,6 +66,11 @@ class CGridora {
   // what GetRowTxtClr reads for a row that does not exist or before Setup.
   void SetRowTxtClr(int row, COLORREF color);
   COLORREF GetRowTxtClr(int row);
+  // A cell drawn emphasised (bold, on a tint of the highlight colour), say for
+  // an edit not saved yet; it stays with its row through sorts, inserts and
+  // deletes. row -1: every row; col -1: every cell of the row.
+  void SetCellEmphasis(int row, int col, bool emphasis);
+  bool GetCellEmphasis(int row, int col);
 
   // Makes images (cx by cy, 8-bit colour with mask) the list's small-image
   // list, once; mask 0 keeps the previous mask colour (white at first).
@@ -93,6 +98,13 @@ class CGridora {
   // ascending, then descending on the next click on the same column. The last
   // column and direction are shared by every table of the process.
   void SortData(NMHDR* header, LRESULT* result);
+  // Sorts by col in natural order in the given direction, as a header click
+  // does: the header shows the arrow, and the next click on col reverses it.
+  void SortBy(int col, bool ascending);
+  // What this table was sorted by last: the column (-1 before the first sort
+  // and after ResetTable; ClearTable keeps it) and the direction.
+  int GetSortCol();
+  bool GetSortAscending();
   // Orders two sort keys (the rows' item data).
   static int CALLBACK MyCompareProc(LPARAM a, LPARAM b, LPARAM sortData);
 
@@ -112,4 +124,6 @@ class CGridora {
   COLORREF m_crMask = 0xFFFFFF;
   bool m_bImages = false;
   int m_nPrecision = 4;
+  int m_nSortCol = -1;
+  bool m_bSortAscending = true;
 };
