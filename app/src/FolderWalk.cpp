@@ -54,7 +54,7 @@ class CWalk {
 
   void Folder(const CString& path, const CString& prefix) {
     if (!GoOn()) return;
-    std::vector<CEntry> files, folders;
+    std::vector<CEntry> files, folders, links;
     {
       const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path), ::closedir);
       if (!dir) {
@@ -65,16 +65,19 @@ class CWalk {
         CEntry found{entry->d_name, true, entry->d_type};
         if (found.name == "." || found.name == "..") continue;
         found.bAscii = IsAscii(found.name);
+        bool link = found.type == DT_LNK;
         if (found.type != DT_REG && found.type != DT_DIR) {
+          const CString full = platform::JoinPath(path, found.name.c_str());
           struct stat st {};
-          if (::stat(platform::JoinPath(path, found.name.c_str()), &st) != 0) {
+          if (found.type == DT_UNKNOWN && ::lstat(full, &st) == 0) link = S_ISLNK(st.st_mode);
+          if (::stat(full, &st) != 0) {
             if (IsMp3(found.name)) ++m_listing.nVanished;  // a link to nothing counts as one
             continue;
           }
           found.type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
         }
         if (found.type == DT_REG) files.push_back(std::move(found));
-        if (found.type == DT_DIR && m_bSubfolders) folders.push_back(std::move(found));
+        if (found.type == DT_DIR && m_bSubfolders) (link ? links : folders).push_back(std::move(found));
       }
     }
     std::sort(files.begin(), files.end(), ByFoldedName);
@@ -85,11 +88,26 @@ class CWalk {
         m_listing.leftovers.push_back(platform::JoinPath(path, file.name.c_str()));
       if (!GoOn()) return;
     }
+    // Links to folders are followed once the real tree has been walked, so
+    // a folder is listed under its own path rather than a link's.
+    std::sort(links.begin(), links.end(), ByFoldedName);
+    for (const CEntry& link : links)
+      m_links.emplace_back(platform::JoinPath(path, link.name.c_str()), prefix + link.name.c_str() + "/");
     std::sort(folders.begin(), folders.end(), ByFoldedName);
     for (const CEntry& folder : folders) {
       const CString sub = platform::JoinPath(path, folder.name.c_str());
       if (Enter(sub)) Folder(sub, prefix + folder.name.c_str() + "/");
       if (m_listing.bStopped) return;
+    }
+  }
+
+  // The tree, then the folders its links lead to that it did not hold.
+  void Tree(const CString& folder) {
+    if (!Enter(folder)) return;
+    Folder(folder, CString());
+    for (std::size_t i = 0; i < m_links.size() && !m_listing.bStopped; ++i) {
+      const auto [path, prefix] = m_links[i];  // a copy: following it may add links
+      if (Enter(path)) Folder(path, prefix);
     }
   }
 
@@ -120,6 +138,7 @@ class CWalk {
   bool m_bSubfolders;
   const std::function<bool()>& m_keepGoing;
   std::set<CFolderId> m_walked;
+  std::vector<std::pair<CString, CString>> m_links;  // path and prefix of each link to a folder
   int m_nSinceAsked = 0;
   CMp3Listing m_listing;
 };
@@ -128,7 +147,7 @@ class CWalk {
 
 CMp3Listing ListMp3Files(const CString& folder, bool subfolders, const std::function<bool()>& keepGoing) {
   CWalk walk(subfolders, keepGoing);
-  if (walk.Enter(folder)) walk.Folder(folder, CString());
+  walk.Tree(folder);
   return walk.Take();
 }
 

@@ -10,6 +10,7 @@ void BrowseForFolder_AddCheckBox(HWND browser, const char* caption, BOOL* checke
   auto* layout = dialog ? qobject_cast<QBoxLayout*>(dialog->layout()) : nullptr;
   if (!layout || !checked) return;
   auto* box = new QCheckBox(QString::fromUtf8(caption ? caption : ""), dialog);
+  box->setAccessibleName(box->text());
   box->setChecked(*checked != FALSE);
   QObject::connect(box, &QCheckBox::toggled, box, [checked](bool on) { *checked = on ? TRUE : FALSE; });
   // Between the tree and the buttons.
