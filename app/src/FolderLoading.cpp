@@ -33,6 +33,10 @@ CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) 
   return CString();
 }
 
+// How many rows a pass over the table takes between two chances for the
+// window to answer (the pump itself waits for its frame).
+constexpr int kRowsPerPump = 2048;
+
 // Whether Open Folder reads the folders below the chosen one, as last chosen.
 constexpr const char* kSubfoldersSetting = "OpenFolder/IncludeSubfolders";
 
@@ -206,12 +210,16 @@ std::vector<CString> CQuilloryDlg::LinkedRowCells(const CString& name) {
 }
 
 void CQuilloryDlg::ReloadAfterSaveAll() {
+  const CBusyScope busy(m_bBusy);  // it lets the window paint
   m_pStatus->Clear();
   // A load puts each new row at the top, so it shows the listed files last
   // first. When that is what the table holds, every row already shows what
   // its file holds (the save read it back), and reading the files once more
   // would change nothing.
-  const CMp3Listing listing = ListMp3Files(m_strFolder, m_bSubfolders);
+  const CMp3Listing listing = ListMp3Files(m_strFolder, m_bSubfolders, [] {
+    platform::PumpPaintEvents();
+    return true;
+  });
   for (const CString& leftover : listing.leftovers) platform::RemoveFile(leftover);
   const std::vector<CString>& names = listing.names;
   const int rows = m_pTable->GetNumOfRow();
@@ -219,6 +227,7 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   for (int row = 0; same && row < rows; ++row) {
     const CString& name = names[static_cast<std::size_t>(rows - 1 - row)];
     same = m_pTable->GetValStr(row, ColumnOf(kFileName)) == RowKeyOf(name);
+    if (row % kRowsPerPump == 0) platform::PumpPaintEvents();
   }
   if (!same) {
     OnReload();
@@ -227,14 +236,11 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   // The rest is what a reload does: the bar runs (here to its end at once),
   // no row stays selected, the edit boxes are emptied, the totals recomputed.
   m_nFileCount = rows;
-  {
-    const CBusyScope busy(m_bBusy);
-    m_pStatus->SetupProgress(0, m_nFileCount);
-    m_pStatus->StartProgress();
-    m_pStatus->IncProgress(m_nFileCount);
-    platform::PumpPaintEvents();
-    m_pStatus->KillProgress();
-  }
+  m_pStatus->SetupProgress(0, m_nFileCount);
+  m_pStatus->StartProgress();
+  m_pStatus->IncProgress(m_nFileCount);
+  platform::PumpPaintEvents();
+  m_pStatus->KillProgress();
   m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   m_list.SetSelectionMark(-1);
   ClearEditBoxes();
@@ -257,12 +263,14 @@ void CQuilloryDlg::UpdateFolderTotals() {
   }
   double kilobytes = 0;
   double seconds = 0;
-  for (int row = 0; row < rows; ++row)
+  for (int row = 0; row < rows; ++row) {
     for (Field field : kColumnOrder) {
       const Total total = SpecOf(field).total;
       if (total == Total::kSize) kilobytes += m_pTable->GetValDbl(row, ColumnOf(field));
       if (total == Total::kTime) seconds += m_pTable->GetValDbl(row, ColumnOf(field));
     }
+    if (m_bBusy && row % kRowsPerPump == 0) platform::PumpPaintEvents();
+  }
   ShowFolderTotals(CString::Formatted("%d", rows), CString::Formatted("%.2f mb", kilobytes / 1024),
                    m_pTags->ConvDuration(CString::Formatted("%.0f", seconds)));
 }
