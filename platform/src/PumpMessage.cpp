@@ -105,6 +105,8 @@ void PumpPaintEvents() {
 }
 
 CStopRequest::CStopRequest(CWnd* cancel) : m_pOuter(Innermost()), m_pCancel(cancel) {
+  // Work begun inside work already asked to stop is asked too.
+  m_bRequested = m_pOuter && m_pOuter->m_bRequested;
   Innermost() = this;
   if (!QCoreApplication::instance()) return;
   StopFilter& filter = Filter();
