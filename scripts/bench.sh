@@ -25,6 +25,8 @@ while [ "$#" -gt 0 ]; do
   shift
 done
 [ "${#sizes[@]}" -gt 0 ] || sizes=(1000 5000)
+command -v kid3-cli >/dev/null ||
+  echo "kid3-cli is not installed (apt-get install kid3-cli): its figures are left out" >&2
 status=0
 for n in "${sizes[@]}"; do
   QT_QPA_PLATFORM=offscreen build-bench/bench/quillory_bench "$n" "${options[@]}" || status=1
