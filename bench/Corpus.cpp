@@ -56,7 +56,7 @@ std::string NameOf(int i, const CorpusKind& kind) {
 
 }  // namespace
 
-std::vector<std::string> MakeCorpus(const std::string& folder, int n) {
+std::vector<std::string> MakeCorpus(const std::string& folder, int n, int perFolder) {
   RemoveFolder(folder);
   fs::create_directories(folder);
   std::map<std::string, std::string> bytes;
@@ -66,16 +66,30 @@ std::vector<std::string> MakeCorpus(const std::string& folder, int n) {
     const CorpusKind& kind = KindOf(i);
     auto it = bytes.find(kind.fixture);
     if (it == bytes.end()) it = bytes.emplace(kind.fixture, ReadFixture(kind.fixture)).first;
-    const std::string path = folder + "/" + NameOf(i, kind);
+    std::string sub;
+    if (perFolder > 0) {
+      char name[16];
+      std::snprintf(name, sizeof name, "/d%04d", i / perFolder);
+      sub = name;
+      if (i % perFolder == 0) fs::create_directories(folder + sub);
+    }
+    const std::string path = folder + sub + "/" + NameOf(i, kind);
     std::ofstream(path, std::ios::binary).write(it->second.data(), static_cast<std::streamsize>(it->second.size()));
     paths.push_back(path);
   }
   return paths;
 }
 
-int MakeVersionCorpus(const std::string& folder, int n, int version) {
-  MakeCorpus(folder, n);
+int MakeVersionCorpus(const std::string& folder, int n, int version, int perFolder) {
+  MakeCorpus(folder, n, perFolder);
   return PeerConvert(folder, version);
+}
+
+unsigned long long CorpusBytes(int n) {
+  unsigned long long total = 0;
+  for (int i = 0; i < n; ++i)
+    total += fs::file_size(std::string(QUILLORY_FIXTURES_DIR) + "/" + KindOf(i).fixture);
+  return total;
 }
 
 void RemoveFolder(const std::string& folder) {

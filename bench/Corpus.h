@@ -19,13 +19,17 @@ struct CorpusKind {
 const std::vector<CorpusKind>& CorpusKinds();
 
 // Fills folder (made when missing, emptied first) with n files; returns
-// their paths in creation order.
-std::vector<std::string> MakeCorpus(const std::string& folder, int n);
+// their paths in creation order. With perFolder > 0 the files go into
+// subfolders of that many files each ("d0000", "d0001", ...).
+std::vector<std::string> MakeCorpus(const std::string& folder, int n, int perFolder = 0);
 
 // The same files with every tag rewritten by mutagen as ID3v2.<version> (3
 // or 4; untagged files stay so), to compare loading the two versions. Returns
 // the files that have a tag.
-int MakeVersionCorpus(const std::string& folder, int n, int version);
+int MakeVersionCorpus(const std::string& folder, int n, int version, int perFolder = 0);
+
+// Bytes the files of a corpus of n take.
+unsigned long long CorpusBytes(int n);
 
 // Removes the folder with everything in it.
 void RemoveFolder(const std::string& folder);

@@ -87,7 +87,7 @@ void SetFrameText(ID3_Tag& tag, ID3_FrameID id, const std::string& text) {
 
 std::vector<std::string> Mp3Files(const std::string& folder) {
   std::vector<std::string> files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (!entry.is_regular_file()) continue;
     std::string ext = entry.path().extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });

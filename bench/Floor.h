@@ -13,7 +13,7 @@ struct RuleValues {
   std::string strYear = "2024";
 };
 
-// The folder's MP3 files in name order, as the program lists them.
+// The MP3 files of the folder and the folders below it, in name order.
 std::vector<std::string> Mp3Files(const std::string& folder);
 
 // Per file: maps it, parses its tags from memory with the program's tag types

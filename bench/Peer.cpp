@@ -15,8 +15,8 @@ std::string Quoted(const std::string& text) {
 }
 
 // The one line the script prints; a script that fails stops the benchmark.
-std::string RunPeer(const std::string& args) {
-  const std::string command = "/usr/bin/python3 " QUILLORY_BENCH_DIR "/mutagen_peer.py " + args;
+std::string RunPeer(const std::string& args, const char* script = "mutagen_peer.py") {
+  const std::string command = std::string("/usr/bin/python3 " QUILLORY_BENCH_DIR "/") + script + " " + args;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) throw std::runtime_error("cannot start: " + command);
   std::string out;
@@ -36,6 +36,16 @@ double PeerSave(const std::string& folder, const std::string& artist) {
 
 int PeerConvert(const std::string& folder, int version) {
   return std::atoi(RunPeer("convert " + Quoted(folder) + " " + std::to_string(version)).c_str());
+}
+
+double Kid3Load(const std::string& folder) {
+  const std::string out = RunPeer("load " + Quoted(folder), "kid3_peer.py");
+  return out[0] == '-' ? -1 : std::atof(out.c_str());
+}
+
+double Kid3Save(const std::string& folder, const std::string& artist) {
+  const std::string out = RunPeer("save " + Quoted(folder) + " " + Quoted(artist), "kid3_peer.py");
+  return out[0] == '-' ? -1 : std::atof(out.c_str());
 }
 
 }  // namespace bench

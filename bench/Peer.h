@@ -1,6 +1,7 @@
 #pragma once
-// The peer: mutagen, in its own Python process started once per measurement,
-// timing only its own loop over the same files (mutagen_peer.py).
+// The peers: mutagen, in its own Python process started once per measurement,
+// timing only its own loop over the same files (mutagen_peer.py); and
+// kid3-cli, one run per measurement less its start-up (kid3_peer.py).
 #include <string>
 
 namespace bench {
@@ -12,5 +13,10 @@ double PeerSave(const std::string& folder, const std::string& artist);
 // Rewrites every tag of the folder as ID3v2.<version> (3 or 4) with mutagen;
 // returns the files that have a tag.
 int PeerConvert(const std::string& folder, int version);
+
+// Seconds kid3-cli took to read every file's tags, and to set every artist
+// and save; -1 when kid3-cli is not installed.
+double Kid3Load(const std::string& folder);
+double Kid3Save(const std::string& folder, const std::string& artist);
 
 }  // namespace bench

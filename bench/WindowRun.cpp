@@ -10,8 +10,12 @@
 #include <table/Gridora.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace bench {
 
@@ -21,18 +25,48 @@ class CBenchDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_bDataChanged;
   using CQuilloryDlg::m_pTable;
   using CQuilloryDlg::m_strFolder;
+  using CQuilloryDlg::OnHeaderItemClick;
   using CQuilloryDlg::OnOpenFolder;
   using CQuilloryDlg::OnSaveAll;
   using CQuilloryDlg::OnUpdateList;
 };
 
+// The longest time the window went without answering: a zero timer notes
+// every pass of its event loop.
+class CGapWatch {
+ public:
+  CGapWatch() { QObject::connect(&m_timer, &QTimer::timeout, [this] { Note(); }); }
+  void Start() {
+    m_dLast = Now();
+    m_dLongest = 0;
+    m_timer.start(0);
+  }
+  double Stop() {
+    Note();
+    m_timer.stop();
+    return m_dLongest;
+  }
+
+ private:
+  void Note() {
+    const double now = Now();
+    m_dLongest = std::max(m_dLongest, now - m_dLast);
+    m_dLast = now;
+  }
+
+  QTimer m_timer;
+  double m_dLast = 0, m_dLongest = 0;
+};
+
 namespace {
 
 // The user of the benchmark: opens the folder despite edits left unsaved by a
-// failed save, and presses OK in the folder browser, stamping the moment.
+// failed save, and presses OK in the folder browser (with "Include
+// subfolders" as asked), stamping the moment and starting the gap watch.
 class PressOk : public platform::ModalAnswerer {
  public:
-  explicit PressOk(double* pressedAt) : m_pPressedAt(pressedAt), m_pBefore(platform::SetModalAnswerer(this)) {}
+  PressOk(double* pressedAt, bool subfolders, CGapWatch* gaps)
+      : m_pPressedAt(pressedAt), m_bSubfolders(subfolders), m_pGaps(gaps), m_pBefore(platform::SetModalAnswerer(this)) {}
   ~PressOk() override { platform::SetModalAnswerer(m_pBefore); }
 
   platform::ModalAnswer Answer(const platform::ModalQuestion& q) override {
@@ -42,19 +76,23 @@ class PressOk : public platform::ModalAnswerer {
   void Drive(const platform::ModalQuestion&, HWND modal) override {
     auto* buttons = modal->GetWidget()->findChild<QDialogButtonBox*>();
     if (!buttons) return;
+    if (auto* box = modal->GetWidget()->findChild<QCheckBox*>()) box->setChecked(m_bSubfolders);
     *m_pPressedAt = Now();
+    m_pGaps->Start();
     buttons->button(QDialogButtonBox::Ok)->click();
   }
   void StillOpen(const platform::ModalQuestion&) override {}
 
  private:
   double* m_pPressedAt;
+  bool m_bSubfolders;
+  CGapWatch* m_pGaps;
   platform::ModalAnswerer* m_pBefore;
 };
 
 }  // namespace
 
-CWindowRun::CWindowRun() : m_pDlg(std::make_unique<CBenchDlg>()) {
+CWindowRun::CWindowRun() : m_pDlg(std::make_unique<CBenchDlg>()), m_pGaps(std::make_unique<CGapWatch>()) {
   m_pDlg->Create();
   m_pDlg->ShowWindow(SW_SHOW);
   QApplication::processEvents();
@@ -62,10 +100,10 @@ CWindowRun::CWindowRun() : m_pDlg(std::make_unique<CBenchDlg>()) {
 
 CWindowRun::~CWindowRun() = default;
 
-OpenTimes CWindowRun::OpenFolder(const std::string& folder) {
+OpenTimes CWindowRun::OpenFolder(const std::string& folder, bool subfolders) {
   m_pDlg->m_strFolder = folder.c_str();
   double pressedAt = 0;
-  PressOk user(&pressedAt);
+  PressOk user(&pressedAt, subfolders, m_pGaps.get());
   const double start = Now();
   m_pDlg->OnOpenFolder();
   QApplication::processEvents();
@@ -73,6 +111,7 @@ OpenTimes CWindowRun::OpenFolder(const std::string& folder) {
   OpenTimes times;
   times.dBrowser = pressedAt > 0 ? pressedAt - start : end - start;
   times.dLoad = pressedAt > 0 ? end - pressedAt : 0;
+  times.dGap = m_pGaps->Stop();
   return times;
 }
 
@@ -96,9 +135,24 @@ void CWindowRun::SetEveryArtist(const std::string& artist) {
   m_pDlg->m_bDataChanged = true;
 }
 
-double CWindowRun::SaveAll() {
+SaveTimes CWindowRun::SaveAll() {
+  m_pGaps->Start();
   const double start = Now();
   m_pDlg->OnSaveAll();
+  QApplication::processEvents();
+  SaveTimes times;
+  times.dSave = Now() - start;
+  times.dGap = m_pGaps->Stop();
+  return times;
+}
+
+double CWindowRun::SortByHeader(int column) {
+  NMHEADER click{};
+  click.hdr.code = HDN_ITEMCLICKA;
+  click.iItem = column;
+  LRESULT result = 0;
+  const double start = Now();
+  m_pDlg->OnHeaderItemClick(&click.hdr, &result);
   QApplication::processEvents();
   return Now() - start;
 }

@@ -1,10 +1,13 @@
-// quillory_bench N [N...] [--runs R] [--dir FOLDER] [--load-only]
-// For each N: makes corpora of N mixed MP3 files and prints the medians of R
-// runs of Open Folder, Save all to disk of a one-field change and Update list
-// on the real main window; the same reading and saving done by mutagen (the
-// peer) and by id3lib in memory (the floor), with Quillory's ratios to both;
-// Save all once more with its flushes skipped; Open Folder on the same files as
-// ID3v2.3 and as ID3v2.4; and the memory the loaded table takes.
+// quillory_bench N [N...] [--runs R] [--dir FOLDER] [--subfolders K] [--load-only]
+// For each N: makes corpora of N mixed MP3 files (with --subfolders, in
+// subfolders of K files, opened with "Include subfolders") and prints the
+// medians of R runs of Open Folder, Save all to disk of a one-field change,
+// Update list and a header-click sort on the real main window, with the
+// longest time the window went without answering during the load and the
+// save; the same reading and saving done by mutagen and by kid3-cli (the
+// peers) and by id3lib in memory (the floor), with Quillory's ratios to them;
+// Save all once more with its flushes skipped; Open Folder on the same files
+// as ID3v2.3 and as ID3v2.4; and the memory the loaded table takes.
 #include "Corpus.h"
 #include "Floor.h"
 #include "FlushSwitch.h"
@@ -29,8 +32,15 @@ namespace {
 constexpr int kWarmUpFiles = 250;
 
 struct Samples {
-  std::vector<double> browser, open, floorLoad, peerLoad, openV23, openV24;
-  std::vector<double> save, saveUnflushed, floorRender, peerSave, update;
+  std::vector<double> browser, open, floorLoad, peerLoad, kid3Load, openV23, openV24, gapLoad, gapReload, gapSave;
+  std::vector<double> save, saveUnflushed, floorRender, peerSave, kid3Save, update, sortUp, sortDown;
+};
+
+struct Options {
+  int nRuns = 0;  // 0: by N
+  std::string strBase;
+  int nPerFolder = 0;
+  bool bLoadOnly = false;
 };
 
 void PrintTime(const char* what, double seconds, int n) {
@@ -41,7 +51,23 @@ void PrintRatio(double seconds, double base, const char* of) {
   if (base > 0) std::printf("  %5.2f x %s", seconds / base, of);
 }
 
-int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
+void PrintRatios(double seconds, double floor, double mutagen, double kid3) {
+  PrintRatio(seconds, floor, "floor");
+  PrintRatio(seconds, mutagen, "mutagen");
+  PrintRatio(seconds, kid3, "kid3-cli");
+  std::printf("\n");
+}
+
+int RunOne(int n, const Options& options) {
+  const double began = bench::Now();
+  const std::string& base = options.strBase;
+  const bool loadOnly = options.bLoadOnly;
+  const int perFolder = options.nPerFolder;
+  const bool subfolders = perFolder > 0;
+  const int runs = options.nRuns > 0 ? options.nRuns : n <= 1000 ? 5 : n < 50000 ? 3 : 1;
+  std::fprintf(stderr, "N = %d%s: the corpora take %.0f MiB each, %.1f GiB for the four at once\n", n,
+               subfolders ? " in subfolders" : "", bench::CorpusBytes(n) / 1048576.0,
+               4 * bench::CorpusBytes(n) / 1073741824.0);
   const std::string windowFolder = base + "/window";
   const std::string peerFolder = base + "/peer";
   const std::string v23Folder = base + "/v23";
@@ -55,9 +81,9 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
   const int warmUp = n > kWarmUpFiles ? kWarmUpFiles : 0;
   if (warmUp > 0) {
     unsigned long warmSum = 0;
-    bench::MakeCorpus(windowFolder, warmUp);
+    bench::MakeCorpus(windowFolder, warmUp, perFolder);
     bench::FloorLoad(windowFolder, &warmSum);
-    window.OpenFolder(windowFolder);
+    window.OpenFolder(windowFolder, subfolders);
   }
   const long rssBefore = bench::RssKiB();
   long rssFirstLoad = 0, peakFirstLoad = 0, rssLastLoad = 0;
@@ -66,20 +92,22 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
   unsigned long checksum = 0;
   Samples s;
   // Both made by mutagen from the same corpus, so they differ in the version only.
-  const int v24Tagged = loadOnly ? 0 : bench::MakeVersionCorpus(v24Folder, n, 4);
-  if (!loadOnly) bench::MakeVersionCorpus(v23Folder, n, 3);
+  const int v24Tagged = loadOnly ? 0 : bench::MakeVersionCorpus(v24Folder, n, 4, perFolder);
+  if (!loadOnly) bench::MakeVersionCorpus(v23Folder, n, 3, perFolder);
 
   for (int run = 0; run < runs; ++run) {
-    bench::MakeCorpus(windowFolder, n);
+    bench::MakeCorpus(windowFolder, n, perFolder);
 
     double t = bench::Now();
     bench::FloorLoad(windowFolder, &checksum);
     s.floorLoad.push_back(bench::Now() - t);
     if (!loadOnly) s.peerLoad.push_back(bench::PeerLoad(windowFolder));
+    if (!loadOnly) s.kid3Load.push_back(bench::Kid3Load(windowFolder));
 
-    const bench::OpenTimes open = window.OpenFolder(windowFolder);
+    const bench::OpenTimes open = window.OpenFolder(windowFolder, subfolders);
     s.browser.push_back(open.dBrowser);
     s.open.push_back(open.dLoad);
+    s.gapLoad.push_back(open.dGap);
     rowsLoaded = window.Rows();
     totals = window.TotalsText();
     rssLastLoad = bench::RssKiB();
@@ -94,26 +122,37 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
     }
 
     window.SetEveryArtist(rule.strArtist);
-    s.save.push_back(window.SaveAll());
+    const bench::SaveTimes save = window.SaveAll();
+    s.save.push_back(save.dSave);
+    s.gapSave.push_back(save.dGap);
     rowsSaved = window.RowsWithArtist(rule.strArtist);
     // The same save of the same files once more, with its flushes skipped.
-    bench::MakeCorpus(windowFolder, n);
-    window.OpenFolder(windowFolder);
+    bench::MakeCorpus(windowFolder, n, perFolder);
+    // Opened over the loaded table, whose rows it clears first.
+    s.gapReload.push_back(window.OpenFolder(windowFolder, subfolders).dGap);
     window.SetEveryArtist(rule.strArtist);
     bench::SkipFlushes(true);
-    s.saveUnflushed.push_back(window.SaveAll());
+    s.saveUnflushed.push_back(window.SaveAll().dSave);
     bench::SkipFlushes(false);
     rowsUnflushed = window.RowsWithArtist(rule.strArtist);
     s.update.push_back(window.UpdateList(rule));
+    // The Length column sorts by number; a second click sorts it the other
+    // way. (After the saves: Save all ends with a whole reload when the
+    // table is no longer in the folder's order.)
+    constexpr int kLengthColumn = 10;
+    s.sortUp.push_back(window.SortByHeader(kLengthColumn));
+    s.sortDown.push_back(window.SortByHeader(kLengthColumn));
 
-    bench::MakeCorpus(peerFolder, n);
+    bench::MakeCorpus(peerFolder, n, perFolder);
     t = bench::Now();
     bench::FloorRender(peerFolder, rule, &checksum);
     s.floorRender.push_back(bench::Now() - t);
     s.peerSave.push_back(bench::PeerSave(peerFolder, rule.strArtist));
+    bench::MakeCorpus(peerFolder, n, perFolder);
+    s.kid3Save.push_back(bench::Kid3Save(peerFolder, rule.strArtist));
 
-    s.openV23.push_back(window.OpenFolder(v23Folder).dLoad);
-    s.openV24.push_back(window.OpenFolder(v24Folder).dLoad);
+    s.openV23.push_back(window.OpenFolder(v23Folder, subfolders).dLoad);
+    s.openV24.push_back(window.OpenFolder(v24Folder, subfolders).dLoad);
     std::fprintf(stderr, "  run %d of %d: open %.3f s, save %.3f s, mutagen load %.3f s, save %.3f s\n", run + 1,
                  runs, s.open.back(), s.save.back(), s.peerLoad.back(), s.peerSave.back());
   }
@@ -121,19 +160,29 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
 
   using bench::Median;
   const double floorLoad = Median(s.floorLoad), peerLoad = Median(s.peerLoad), openTime = Median(s.open);
-  std::printf("N = %d files (%d kinds mixed), medians of %d runs\n", n,
-              static_cast<int>(bench::CorpusKinds().size()), runs);
+  // Absent (-1) when kid3-cli is not installed.
+  const double kid3Load = loadOnly ? 0 : Median(s.kid3Load), kid3Save = loadOnly ? 0 : Median(s.kid3Save);
+  std::printf("N = %d files (%d kinds mixed)", n, static_cast<int>(bench::CorpusKinds().size()));
+  if (subfolders) std::printf(" in %d subfolders of %d, opened with subfolders", (n + perFolder - 1) / perFolder, perFolder);
+  std::printf(", medians of %d runs\n", runs);
   PrintTime("floor: id3lib parse in memory, no window", floorLoad, n);
   std::printf("\n");
   if (!loadOnly) {
     PrintTime("mutagen: read tags and MPEG facts", peerLoad, n);
     std::printf("\n");
+    if (kid3Load >= 0) {
+      PrintTime("kid3-cli: select all, get all", kid3Load, n);
+      std::printf("\n");
+    }
   }
   PrintTime("Open Folder (count, load, totals)", openTime, n);
-  PrintRatio(openTime, floorLoad, "floor");
-  PrintRatio(openTime, peerLoad, "mutagen");
-  std::printf("\n  %-40s %8.3f s (not counted above)\n", "  folder browser until OK", Median(s.browser));
+  PrintRatios(openTime, floorLoad, peerLoad, kid3Load);
+  std::printf("  %-40s %8.3f s (not counted above)\n", "  folder browser until OK", Median(s.browser));
+  std::printf("  %-40s %8.1f ms\n", "  longest the window did not answer", Median(s.gapLoad) * 1000);
   if (!loadOnly) {
+    std::printf("  %-40s %8.1f ms\n", "  the same, opened over a loaded table", Median(s.gapReload) * 1000);
+    std::printf("  %-40s %8.3f s, %.3f s the other way\n", "Header click: sort by Length", Median(s.sortUp),
+                Median(s.sortDown));
     // The save's floor reads, renders and reads again (the reload); it writes nothing.
     const double floorSave = Median(s.floorRender) + floorLoad, peerSave = Median(s.peerSave);
     const double save = Median(s.save), unflushed = Median(s.saveUnflushed);
@@ -141,15 +190,17 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
     std::printf("\n");
     PrintTime("mutagen: set artist, save as ID3v2.3", peerSave, n);
     std::printf("\n");
+    if (kid3Save >= 0) {
+      PrintTime("kid3-cli: set artist, save", kid3Save, n);
+      std::printf("\n");
+    }
     PrintTime("Save all (one field, with its reload)", save, n);
-    PrintRatio(save, floorSave, "floor");
-    PrintRatio(save, peerSave, "mutagen");
-    std::printf("\n");
+    PrintRatios(save, floorSave, peerSave, kid3Save);
     PrintTime("  the same, fsync/fdatasync skipped", unflushed, n);
-    PrintRatio(unflushed, floorSave, "floor");
-    PrintRatio(unflushed, peerSave, "mutagen");
-    std::printf("\n  %-40s %8.3f s (%.2f ms a file)\n", "  so flushing costs", save - unflushed,
+    PrintRatios(unflushed, floorSave, peerSave, kid3Save);
+    std::printf("  %-40s %8.3f s (%.2f ms a file)\n", "  so flushing costs", save - unflushed,
                 (save - unflushed) * 1000 / n);
+    std::printf("  %-40s %8.1f ms\n", "  longest the window did not answer", Median(s.gapSave) * 1000);
     PrintTime("Update list (rule on every row)", Median(s.update), n);
     std::printf("\n");
     const double v23 = Median(s.openV23), v24 = Median(s.openV24);
@@ -167,8 +218,9 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
               rssLastLoad / 1024.0);
   // The extra rows of the first load over the warm-up's share what they cost:
   // the marginal memory of a row, without the fixed start-up costs.
-  std::printf("  memory per row (marginal: first load of %d rows over %d warm-up rows) %.2f KiB\n\n", n, warmUp,
+  std::printf("  memory per row (marginal: first load of %d rows over %d warm-up rows) %.2f KiB\n", n, warmUp,
               n > warmUp ? static_cast<double>(rssFirstLoad - rssBefore) / (n - warmUp) : 0.0);
+  std::printf("  this N took %.1f minutes in all\n\n", (bench::Now() - began) / 60);
   std::fflush(stdout);
   const bool saved = loadOnly || (rowsSaved == n && rowsUnflushed == n);
   return rowsLoaded == n && saved && checksum > 0 ? 0 : 1;
@@ -178,33 +230,38 @@ int RunOne(int n, int runs, const std::string& base, bool loadOnly) {
 
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // The window's remembered choices stay the benchmark's own.
+  const std::string base = "/tmp/quillory-bench-" + std::to_string(::getpid());
+  ::setenv("XDG_CONFIG_HOME", (base + "-config").c_str(), 1);
   QApplication app(argc, argv);
   std::vector<int> sizes;
-  int runs = 0;
-  bool loadOnly = false;  // for profiling the load alone
-  std::string base = "/tmp/quillory-bench-" + std::to_string(::getpid());
+  Options options;
+  options.strBase = base;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
-      runs = std::atoi(argv[++i]);
+      options.nRuns = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc)
-      base = argv[++i];
-    else if (std::strcmp(argv[i], "--load-only") == 0)
-      loadOnly = true;
+      options.strBase = argv[++i];
+    else if (std::strcmp(argv[i], "--subfolders") == 0 && i + 1 < argc)
+      options.nPerFolder = std::atoi(argv[++i]);
+    else if (std::strcmp(argv[i], "--load-only") == 0)  // for profiling the load alone
+      options.bLoadOnly = true;
     else if (std::atoi(argv[i]) > 0)
       sizes.push_back(std::atoi(argv[i]));
     else {
-      std::fprintf(stderr, "usage: %s N [N...] [--runs R] [--dir FOLDER] [--load-only]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s N [N...] [--runs R] [--dir FOLDER] [--subfolders K] [--load-only]\n", argv[0]);
       return 2;
     }
   }
   if (sizes.empty()) sizes = {1000};
   int failures = 0;
   try {
-    for (int n : sizes) failures += RunOne(n, runs > 0 ? runs : n <= 1000 ? 5 : 3, base, loadOnly);
+    for (int n : sizes) failures += RunOne(n, options);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quillory_bench: %s\n", e.what());
     failures = 1;
   }
-  bench::RemoveFolder(base);
+  bench::RemoveFolder(options.strBase);
+  bench::RemoveFolder(base + "-config");
   return failures ? 1 : 0;
 }

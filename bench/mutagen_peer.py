@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""The benchmark's peer: mutagen in this one process, over a folder's MP3 files
-in name order. It times only its own loop (time.perf_counter) and prints the
+"""The benchmark's peer: mutagen in this one process, over the MP3 files of a
+folder and its subfolders, in name order. It times only its own loop (time.perf_counter) and prints the
 seconds on one line, so that starting Python is not counted.
 
   mutagen_peer.py load FOLDER          reads every file's tags and MPEG facts
@@ -21,8 +21,11 @@ TEXT_FRAMES = ("TPE1", "TALB", "TIT2", "TRCK", "TYER", "TDRC", "TCON", "COMM::en
 
 
 def mp3_files(folder):
-    names = sorted(n for n in os.listdir(folder) if n.lower().endswith(".mp3"))
-    return [os.path.join(folder, n) for n in names if os.path.isfile(os.path.join(folder, n))]
+    """The MP3 files of the folder and of the folders below it, in name order."""
+    paths = []
+    for top, _, names in os.walk(folder):
+        paths += [os.path.join(top, n) for n in names if n.lower().endswith(".mp3")]
+    return sorted(p for p in paths if os.path.isfile(p))
 
 
 def load(files):

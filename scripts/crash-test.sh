@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The whole crash test: a save of 60 files of 0.5-3 MB whose tags grow, killed
-# with SIGKILL at 48 random moments (fixed seed) and just before chosen system
-# calls (rename, fchmod, ID3v1 writes, in-place writes, flushes, ...), every
-# file then checked. ctest runs a small part of it (tags_crash_quick).
+# The whole crash test: a save of 60 files of 0.5-3 MB whose tags grow, written
+# in batches and flushed together as Save all does, killed with SIGKILL at 48
+# random moments, at 16 inside the grouped flushes (fixed seed) and just before
+# chosen system calls (rename, fchmod, ID3v1 writes, in-place writes, flushes,
+# folder flushes, ...), every file then checked. ctest runs a small part of it
+# (tags_crash_quick).
 # Extra arguments go to the test program: --seed N, --files N, --kills N,
 # --dir FOLDER (where the files are laid; default the system's temporary folder).
 set -euo pipefail

@@ -7,15 +7,16 @@
 #include "RowFiles.h"
 
 #include <dialogs/FolderDialog.h>
-#include <platform/FileFind.h>
 #include <platform/MessageBox.h>
 #include <platform/Path.h>
 #include <platform/PumpMessage.h>
+#include <platform/Settings.h>
 #include <platform/ShellApi.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -32,17 +33,29 @@ CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) 
   return CString();
 }
 
-// New files of a save that a crash interrupted: the MP3 file beside each is
-// whole (a save replaces it only by a rename), so they are removed. They
-// never match "*.mp3", so they are never rows either way.
-void RemoveLeftoversOfSaving(const CString& folder) {
-  CFileFind finder;
-  BOOL more = finder.FindFile(platform::JoinPath(folder, "*.quillory-*"), 0);
-  while (more) {
-    more = finder.FindNextFile();
-    if (!finder.IsDirectory() && CMyMP3Tags::IsOwnTemporary(finder.GetFileName()))
-      platform::RemoveFile(finder.GetFilePath());
-  }
+// How many rows a pass over the table takes between two chances for the
+// window to answer (the pump itself waits for its frame).
+constexpr int kRowsPerPump = 2048;
+
+// Whether Open Folder reads the folders below the chosen one, as last chosen.
+constexpr const char* kSubfoldersSetting = "OpenFolder/IncludeSubfolders";
+
+// "1 unreadable folder", "2 unreadable folders".
+CString Counted(int n, const char* one, const char* many) {
+  return CString::Formatted("%d %s", n, n == 1 ? one : many);
+}
+
+// What a load left out, for its status message: "" when nothing.
+CString Skipped(const CMp3Listing& listing, int vanishedOnLoad) {
+  std::vector<CString> parts;
+  if (listing.nLinks > 0)
+    parts.push_back(Counted(listing.nLinks, "link to a folder read already", "links to folders read already"));
+  if (listing.nUnreadable > 0) parts.push_back(Counted(listing.nUnreadable, "unreadable folder", "unreadable folders"));
+  const int vanished = listing.nVanished + vanishedOnLoad;
+  if (vanished > 0) parts.push_back(Counted(vanished, "file that vanished", "files that vanished"));
+  CString text;
+  for (const CString& part : parts) text += (text.IsEmpty() ? "; skipped " : ", ") + part;
+  return text;
 }
 
 }  // namespace
@@ -54,14 +67,19 @@ void CQuilloryDlg::OnOpenFolder() {
     return;
   auto browser = std::make_unique<CFolderDialog>(m_strFolder, 0, this);
   m_pFolderDlg = browser.get();
+  const bool remembered = platform::ReadSetting(kSubfoldersSetting) == "1";
+  m_pFolderDlg->AddCheckBox("Include subfolders", remembered);
   const bool chosen = m_pFolderDlg->Show();
   const CString folder = m_pFolderDlg->GetPathName();
+  const bool subfolders = m_pFolderDlg->IsChecked();
   m_pFolderDlg = nullptr;
   // A cancelled browser keeps the folder too: the rows in the table still
   // belong to it, and saving must find their files there.
   if (!chosen) return;
+  if (subfolders != remembered) platform::WriteSetting(kSubfoldersSetting, subfolders ? "1" : "0");
   m_strFolder = folder;
-  if (LoadCurrentFolder()) m_pStatus->InfoMsg(CString::Formatted("%d files have been loaded", m_pTable->GetNumOfRow()));
+  m_bSubfolders = subfolders;
+  LoadCurrentFolder(CString());
 }
 
 void CQuilloryDlg::OnReload() {
@@ -73,7 +91,7 @@ void CQuilloryDlg::OnReload() {
   if (m_bDataChanged && MessageBoxA(GetSafeHwnd(), "Do you want to reload all data?", "Data not saved",
                                     MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
-  if (LoadCurrentFolder()) m_pStatus->InfoMsg("All files have been reloaded");
+  LoadCurrentFolder("All files have been reloaded");
 }
 
 void CQuilloryDlg::OpenStartFolder() {
@@ -82,28 +100,47 @@ void CQuilloryDlg::OpenStartFolder() {
     return;
   }
   m_strFolder = m_strStartFolder;
-  if (LoadCurrentFolder()) m_pStatus->InfoMsg(CString::Formatted("%d files have been loaded", m_pTable->GetNumOfRow()));
+  m_bSubfolders = m_bStartSubfolders;
+  LoadCurrentFolder(CString());
 }
 
 CString CQuilloryDlg::FolderPattern() const { return platform::JoinPath(m_strFolder, "*.mp3"); }
 
-bool CQuilloryDlg::LoadCurrentFolder() {
-  RemoveLeftoversOfSaving(m_strFolder);
+bool CQuilloryDlg::LoadCurrentFolder(const CString& doneText) {
+  const CWorkScope work(*this);
   const CString pattern = FolderPattern();
   m_nFileCount = CountMp3Files(pattern);
+  // New files of a save that a crash interrupted: the MP3 file beside each is
+  // whole (a save replaces it only by a rename), so they are removed.
+  for (const CString& leftover : m_listing.leftovers) platform::RemoveFile(leftover);
   // Whatever the table held is gone now, and with it every edit and mark.
   m_bDataChanged = false;
   m_pFailedRows->Forget();
+  if (m_listing.bStopped) {
+    m_listing = {};
+    ClearEditBoxes();
+    UpdateFolderTotals();
+    m_pStatus->InfoMsg("Loading stopped before any file was read.");
+    return false;
+  }
+  const CString skipped = Skipped(m_listing, 0);
   if (m_nFileCount <= 0) {
     const CString folder = m_strFolder;
     m_strFolder.Empty();
     ClearEditBoxes();
     UpdateFolderTotals();
-    m_pStatus->InfoMsg("No MP3 files in " + folder);
+    m_pStatus->InfoMsg("No MP3 files in " + folder + skipped);
     return false;
   }
   LoadFolder(pattern);
   UpdateFolderTotals();
+  const int rows = m_pTable->GetNumOfRow();
+  if (m_bLoadStopped)
+    m_pStatus->InfoMsg(CString::Formatted("Loading stopped: %d of %d files were read", rows, m_nFileCount) +
+                       Skipped(m_lastWalk, m_nVanishedOnLoad) + ".");
+  else
+    m_pStatus->InfoMsg((doneText.IsEmpty() ? CString::Formatted("%d files have been loaded", rows) : doneText) +
+                       Skipped(m_lastWalk, m_nVanishedOnLoad));
   return true;
 }
 
@@ -111,17 +148,23 @@ int CQuilloryDlg::CountMp3Files(const CString& pattern) {
   if (pattern.IsEmpty()) return 0;
   m_pTable->ClearTable();
   // The folder is walked once per load: LoadFolder takes the names from here.
-  m_listing.strPattern = pattern;
-  m_listing.names = ListMp3Files(pattern);
+  m_strListedPattern = pattern;
+  m_listing = ListMp3Files(platform::FolderOf(pattern), m_bSubfolders, [this] {
+    platform::PumpPaintEvents();
+    return !(m_pWork && m_pWork->IsStopRequested());
+  });
   return static_cast<int>(m_listing.names.size());
 }
 
 void CQuilloryDlg::LoadFolder(const CString& pattern) {
   if (pattern.IsEmpty()) return;
-  const std::vector<CString> names =
-      m_listing.strPattern == pattern ? std::move(m_listing.names) : ListMp3Files(pattern);
-  m_listing = {};
-  const CBusyScope busy(m_bBusy);
+  if (m_strListedPattern != pattern) CountMp3Files(pattern);
+  const std::vector<CString> names = std::move(m_listing.names);
+  m_lastWalk = std::exchange(m_listing, {});
+  m_strListedPattern.Empty();
+  const CWorkScope work(*this);
+  m_nVanishedOnLoad = 0;
+  m_bLoadStopped = false;
   m_pTable->ClearTable();
   m_pStatus->SetupProgress(0, m_nFileCount);
   m_pStatus->StartProgress();
@@ -134,11 +177,21 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
   // thousands of files take many seconds to load.
   m_list.SetRedraw(FALSE);
   for (const CString& name : names) {
-    m_pTags->Link(platform::JoinPath(m_strFolder, name));
-    const std::vector<CString> cells = LinkedRowCells(name);
-    m_pTable->AddRow(cells.front(), 0);
-    for (std::size_t col = 1; col < cells.size(); ++col) m_pTable->AddRow(cells[col]);
-    m_pTable->EndRow();
+    if (work.IsStopRequested()) {
+      m_bLoadStopped = true;
+      break;
+    }
+    const CString path = platform::JoinPath(m_strFolder, name);
+    m_pTags->Link(path);
+    // A file gone since the walk gets no row; an empty one keeps its row.
+    if (m_pTags->GetFileSize() > 0 || platform::FileExists(path)) {
+      const std::vector<CString> cells = LinkedRowCells(name);
+      m_pTable->AddRow(cells.front(), 0);
+      for (std::size_t col = 1; col < cells.size(); ++col) m_pTable->AddRow(cells[col]);
+      m_pTable->EndRow();
+    } else {
+      ++m_nVanishedOnLoad;
+    }
     m_pTags->Reset();
     m_pStatus->IncProgress();
     platform::PumpPaintEvents();
@@ -157,18 +210,24 @@ std::vector<CString> CQuilloryDlg::LinkedRowCells(const CString& name) {
 }
 
 void CQuilloryDlg::ReloadAfterSaveAll() {
+  const CBusyScope busy(m_bBusy);  // it lets the window paint
   m_pStatus->Clear();
-  RemoveLeftoversOfSaving(m_strFolder);
   // A load puts each new row at the top, so it shows the listed files last
   // first. When that is what the table holds, every row already shows what
-  // its file holds (SaveRow read it back), and reading the files once more
+  // its file holds (the save read it back), and reading the files once more
   // would change nothing.
-  const std::vector<CString> names = ListMp3Files(FolderPattern());
+  const CMp3Listing listing = ListMp3Files(m_strFolder, m_bSubfolders, [] {
+    platform::PumpPaintEvents();
+    return true;
+  });
+  for (const CString& leftover : listing.leftovers) platform::RemoveFile(leftover);
+  const std::vector<CString>& names = listing.names;
   const int rows = m_pTable->GetNumOfRow();
   bool same = rows > 0 && rows == static_cast<int>(names.size());
   for (int row = 0; same && row < rows; ++row) {
     const CString& name = names[static_cast<std::size_t>(rows - 1 - row)];
     same = m_pTable->GetValStr(row, ColumnOf(kFileName)) == RowKeyOf(name);
+    if (row % kRowsPerPump == 0) platform::PumpPaintEvents();
   }
   if (!same) {
     OnReload();
@@ -177,19 +236,16 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   // The rest is what a reload does: the bar runs (here to its end at once),
   // no row stays selected, the edit boxes are emptied, the totals recomputed.
   m_nFileCount = rows;
-  {
-    const CBusyScope busy(m_bBusy);
-    m_pStatus->SetupProgress(0, m_nFileCount);
-    m_pStatus->StartProgress();
-    m_pStatus->IncProgress(m_nFileCount);
-    platform::PumpPaintEvents();
-    m_pStatus->KillProgress();
-  }
+  m_pStatus->SetupProgress(0, m_nFileCount);
+  m_pStatus->StartProgress();
+  m_pStatus->IncProgress(m_nFileCount);
+  platform::PumpPaintEvents();
+  m_pStatus->KillProgress();
   m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   m_list.SetSelectionMark(-1);
   ClearEditBoxes();
   UpdateFolderTotals();
-  m_pStatus->InfoMsg("All files have been reloaded");
+  m_pStatus->InfoMsg("All files have been reloaded" + Skipped(listing, 0));
 }
 
 HICON CQuilloryDlg::GetSmallShellIcon(const CString& path) {
@@ -207,12 +263,14 @@ void CQuilloryDlg::UpdateFolderTotals() {
   }
   double kilobytes = 0;
   double seconds = 0;
-  for (int row = 0; row < rows; ++row)
+  for (int row = 0; row < rows; ++row) {
     for (Field field : kColumnOrder) {
       const Total total = SpecOf(field).total;
       if (total == Total::kSize) kilobytes += m_pTable->GetValDbl(row, ColumnOf(field));
       if (total == Total::kTime) seconds += m_pTable->GetValDbl(row, ColumnOf(field));
     }
+    if (m_bBusy && row % kRowsPerPump == 0) platform::PumpPaintEvents();
+  }
   ShowFolderTotals(CString::Formatted("%d", rows), CString::Formatted("%.2f mb", kilobytes / 1024),
                    m_pTags->ConvDuration(CString::Formatted("%.0f", seconds)));
 }

@@ -9,8 +9,25 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quillory [FOLDER]\n"
-    "Edits the ID3 tags of the MP3 files in FOLDER (or in a folder chosen with Open Folder).\n";
+    "Usage: quillory [-r] [FOLDER]\n"
+    "Edits the ID3 tags of the MP3 files in FOLDER (or in a folder chosen with Open Folder).\n"
+    "  -r  include the files in the folders below FOLDER\n";
+
+// The arguments taken apart: "-r" and the folder, in either order. Returns
+// the first argument that is neither (empty when all are good).
+CString SplitArguments(const std::vector<CString>& args, bool* subfolders, CString* folder) {
+  *subfolders = false;
+  folder->Empty();
+  for (const CString& arg : args) {
+    if (arg == "-r" && !*subfolders)
+      *subfolders = true;
+    else if (arg.Left(1) != "-" && folder->IsEmpty())
+      *folder = arg;
+    else
+      return arg;
+  }
+  return CString();
+}
 
 }  // namespace
 
@@ -41,19 +58,24 @@ BOOL CQuilloryApp::InitInstance() {
   AfxEnableControlContainer();
   SetRegistryKey("Local AppWizard-Generated Applications");
 
-  const auto& args = GetArguments();
-  if (args.size() > 1 || (!args.empty() && args[0].Left(1) == "-")) {
-    std::fprintf(stderr, "quillory: unknown option %s\n%s", args[0].GetString(), kUsage);
+  bool subfolders = false;
+  CString folder;
+  const CString unknown = SplitArguments(GetArguments(), &subfolders, &folder);
+  if (!unknown.IsEmpty() || (subfolders && folder.IsEmpty())) {
+    if (unknown.IsEmpty())
+      std::fprintf(stderr, "quillory: -r needs a folder\n%s", kUsage);
+    else
+      std::fprintf(stderr, "quillory: unknown option %s\n%s", unknown.GetString(), kUsage);
     m_nExitCode = 2;
     return FALSE;
   }
 
   CQuilloryDlg dlg;
-  if (!args.empty()) {
+  if (!folder.IsEmpty()) {
     // A folder that is not there is reported in the window as well, where a
     // user who started the program from a file manager sees it.
-    if (!platform::DirectoryExists(args[0])) std::fprintf(stderr, "quillory: folder not found: %s\n", args[0].GetString());
-    dlg.SetStartFolder(args[0]);
+    if (!platform::DirectoryExists(folder)) std::fprintf(stderr, "quillory: folder not found: %s\n", folder.GetString());
+    dlg.SetStartFolder(folder, subfolders);
   }
   m_pMainWnd = &dlg;
   dlg.DoModal();

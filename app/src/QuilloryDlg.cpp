@@ -23,6 +23,8 @@
 #include <tags/MyMP3Tags.h>
 #include <textcolor/TextColor.h>
 
+#include <utility>
+
 namespace {
 
 constexpr COLORREF kBlue = 0xFF0000;
@@ -138,7 +140,7 @@ void CQuilloryDlg::AnchorControls() {
   CMFCDynamicLayout* layout = GetDynamicLayout();
   using Layout = CMFCDynamicLayout;
   layout->AddItem(&m_list, Layout::MoveNone(), Layout::SizeHorizontalAndVertical(100, 100));
-  for (int id : {IDC_SAVE_ALL, IDC_PLAY, IDC_TOGGLE_PANEL, IDC_DELETE_ROW})
+  for (int id : {IDC_SAVE_ALL, IDC_CANCEL_WORK, IDC_PLAY, IDC_TOGGLE_PANEL, IDC_DELETE_ROW})
     layout->AddItem(id, Layout::MoveHorizontal(100), Layout::SizeNone());
   for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
     CRect rect;
@@ -187,6 +189,26 @@ BOOL CQuilloryDlg::OnCommand(int id, int code) {
 BOOL CQuilloryDlg::OnNotify(NMHDR* header, LRESULT* result) {
   if (m_bBusy) return TRUE;
   return CDialog::OnNotify(header, result);
+}
+
+CQuilloryDlg::CWorkScope::CWorkScope(CQuilloryDlg& dlg)
+    : m_dlg(dlg), m_bWasBusy(dlg.m_bBusy), m_stop(dlg.GetDlgItem(IDC_CANCEL_WORK)) {
+  m_dlg.m_bBusy = true;
+  if (!m_dlg.m_pWork) {
+    m_dlg.GetDlgItem(IDC_SAVE_ALL)->ShowWindow(SW_HIDE);
+    CWnd* cancel = m_dlg.GetDlgItem(IDC_CANCEL_WORK);
+    cancel->EnableWindow(TRUE);
+    cancel->ShowWindow(SW_SHOW);
+  }
+  m_pOuter = std::exchange(m_dlg.m_pWork, this);
+}
+
+CQuilloryDlg::CWorkScope::~CWorkScope() {
+  m_dlg.m_pWork = m_pOuter;
+  m_dlg.m_bBusy = m_bWasBusy;
+  if (m_pOuter) return;
+  m_dlg.GetDlgItem(IDC_CANCEL_WORK)->ShowWindow(SW_HIDE);
+  m_dlg.GetDlgItem(IDC_SAVE_ALL)->ShowWindow(SW_SHOW);
 }
 
 void CQuilloryDlg::OnHelp() {

@@ -4,10 +4,13 @@
 // apply-to-all rules, saving, the list's context menu and the HTML report.
 // Its handlers live in one source file per area (folder loading, editing,
 // rules, saving, context menu, report); this header declares them all.
+#include "FolderWalk.h"
+
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
 #include <platform/ListCtrl.h>
 #include <platform/ProgressCtrl.h>
+#include <platform/PumpMessage.h>
 
 #include <cstdio>
 #include <memory>
@@ -28,8 +31,12 @@ class CQuilloryDlg : public CDialog {
   explicit CQuilloryDlg(CWnd* parent = nullptr);
   ~CQuilloryDlg() override;
 
-  // A folder given on the command line, loaded when the window opens.
-  void SetStartFolder(const CString& folder) { m_strStartFolder = folder; }
+  // A folder given on the command line, loaded when the window opens (with
+  // the folders below it when subfolders is true).
+  void SetStartFolder(const CString& folder, bool subfolders = false) {
+    m_strStartFolder = folder;
+    m_bStartSubfolders = subfolders;
+  }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -41,6 +48,7 @@ class CQuilloryDlg : public CDialog {
   // While a save or a folder load runs, its loop lets posted events through to
   // keep the window painted; the commands, notifications and close requests
   // among them are dropped, so nothing starts or ends in the middle of it.
+  // Escape and Cancel stop the work (CWorkScope).
   BOOL OnCommand(int id, int code) override;
   BOOL OnNotify(NMHDR* header, LRESULT* result) override;
 
@@ -68,9 +76,11 @@ class CQuilloryDlg : public CDialog {
   void ShowFolderTotals(const CString& count, const CString& size, const CString& time);
   // The search pattern of the current folder: every "*.mp3" in it.
   CString FolderPattern() const;
-  // Reads the current folder into the table and shows its totals; clears the
-  // changed flag. False, with the folder forgotten, when it holds no MP3 file.
-  bool LoadCurrentFolder();
+  // Reads the current folder (with m_bSubfolders, the folders below it too)
+  // into the table and shows its totals; clears the changed flag. Then says
+  // doneText, what was skipped, or how far a stopped load came. False, with
+  // the folder forgotten, when it holds no MP3 file.
+  bool LoadCurrentFolder(const CString& doneText);
   // The row's file as it is named on disk: the key followed by ".mp3" in any
   // letter case. Empty when no such file exists, or when several do (so no
   // write can go to another row's file).
@@ -95,9 +105,19 @@ class CQuilloryDlg : public CDialog {
   void OnSaveAll();
   void SaveSelectedRow();
   // True when the row's file holds the row's values afterwards. As a step of
-  // Save all (bSaveAll), the row then shows what the file holds (Save all's
-  // reload relies on it), and "Data saved." is shown only when a frame is due.
+  // Save all (bSaveAll) the file is written into the tag object's batch and
+  // saved only when the batch is committed (CommitSaves), and "Data saved."
+  // is not shown.
   bool SaveRow(int row, bool bSaveAll = false);
+  // A row Save all could not save, and why.
+  struct SaveFailure {
+    int nRow;
+    CString strFile, strReason;
+  };
+  // Commits Save all's batch: each row written into it shows what its file
+  // now holds (the reload relies on it), or is marked as not saved and added
+  // to failures. With end, the batch is closed.
+  void CommitSaves(bool end, std::vector<SaveFailure>* failures);
   void ReportSaveStep(const CString& step);
   void EnableAllControls(bool on);
   // Marks the row as saved or not after SaveRow returned saved.
@@ -124,6 +144,22 @@ class CQuilloryDlg : public CDialog {
   // The HTML report of the folder.
   void WriteReport();
 
+  // A load or a save: the window is busy, Cancel takes Save all's place, and
+  // Escape or Cancel asks to stop (IsStopRequested). Scopes may nest.
+  class CWorkScope {
+   public:
+    explicit CWorkScope(CQuilloryDlg& dlg);
+    ~CWorkScope();
+    CWorkScope(const CWorkScope&) = delete;
+    CWorkScope& operator=(const CWorkScope&) = delete;
+    bool IsStopRequested() const { return m_stop.IsRequested(); }
+
+   private:
+    CQuilloryDlg& m_dlg;
+    bool m_bWasBusy;
+    platform::CStopRequest m_stop;
+    CWorkScope* m_pOuter = nullptr;
+  };
   // Marks the dialog busy for its lifetime; scopes may nest.
   class CBusyScope {
    public:
@@ -152,14 +188,15 @@ class CQuilloryDlg : public CDialog {
   CListCtrl m_list;
   std::unique_ptr<CShellcmd> m_pShell;
   int m_nFileCount = 0;
-  // The names CountMp3Files found, for the LoadFolder of the same pattern.
-  struct FolderListing {
-    CString strPattern;
-    std::vector<CString> names;
-  } m_listing;
+  // What CountMp3Files found, for the LoadFolder of the same pattern.
+  CString m_strListedPattern;
+  CMp3Listing m_listing;
+  CMp3Listing m_lastWalk;  // the counts of the walk the last LoadFolder read
   bool m_bDataChanged = false;
   bool m_bBusy = false;  // a save or a folder load is running
+  CWorkScope* m_pWork = nullptr;  // the work running, to be asked whether to stop
   CString m_strFolder;
+  bool m_bSubfolders = false;  // the folder is loaded with the folders below it
   FILE* m_pReportFile = nullptr;  // open only while the report is written
 
   // The tag panel's strings and the rules' check boxes, named by the field
@@ -205,6 +242,17 @@ class CQuilloryDlg : public CDialog {
 
  private:
   CString m_strStartFolder;
+  bool m_bStartSubfolders = false;
+  // What the last LoadFolder did not read: files gone meanwhile, and whether it was stopped.
+  int m_nVanishedOnLoad = 0;
+  bool m_bLoadStopped = false;
+  // The rows of Save all written into the tag object's batch, awaiting its commit.
+  struct PendingSave {
+    int nRow;
+    CString strPath;
+    std::vector<CString> cells;  // what the file holds once committed
+  };
+  std::vector<PendingSave> m_pendingSaves;
   // The file the last SaveRow could not write and why, for Save all's summary.
   CString m_strSaveFile;
   CString m_strSaveReason;

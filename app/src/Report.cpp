@@ -28,7 +28,8 @@ const std::vector<Field>& ReportFields() {
   return fields;
 }
 
-CString ReportHead() {
+// The page's heading cells: with folders, a "Folder" column comes first.
+CString ReportHead(bool folders) {
   CString head =
       "<html><head>"
       "<meta http-equiv=\"Content-Language\" content=\"en-us\">\n"
@@ -36,6 +37,7 @@ CString ReportHead() {
       "<title>Report</title></head><body>\n"
       "<div align=\"center\"><table border=\"0\" cellpadding=\"0\" width=\"100%\" id=\"table1\">\n"
       "<tr>";
+  if (folders) head += "<td><font size=\"2\" face=\"Tahoma\" color=\"#FF0000\">Folder</font></td>\n";
   const std::vector<Field>& fields = ReportFields();
   for (std::size_t k = 0; k < fields.size(); ++k)
     head.AppendFormat("<td><font size=\"2\" face=\"Tahoma\" color=\"#FF0000\">%s</font></td>%s\n",
@@ -44,11 +46,16 @@ CString ReportHead() {
 }
 
 // cells: the texts of the report's fields as the table holds them; link: the
-// file's real name, relative to the page.
-CString ReportRow(const std::vector<CString>& cells, const CString& link) {
-  const CString name = platform::HtmlEscape(cells[0] + ".mp3");
-  CString row = CString::Formatted(
-      "<tr><td><font face=\"Tahoma\" size=\"2\"><a href=\"%s\">\n"
+// file's real name, relative to the page. With folders, the key's folder
+// goes into a column of its own before the file's name.
+CString ReportRow(const std::vector<CString>& cells, const CString& link, bool folders) {
+  CString row = "<tr>";
+  if (folders)
+    row.AppendFormat("<td><font face=\"Tahoma\" size=\"2\">%s</font></td>\n",
+                     platform::HtmlEscape(platform::FolderOf(cells[0])));
+  const CString name = platform::HtmlEscape((folders ? platform::FileNameOf(cells[0]) : cells[0]) + ".mp3");
+  row.AppendFormat(
+      "<td><font face=\"Tahoma\" size=\"2\"><a href=\"%s\">\n"
       "<span style=\"text-decoration: none\">%s</span></a></font></td>\n",
       platform::PercentEncodePath(link), name);
   for (std::size_t k = 1; k < cells.size(); ++k)
@@ -77,14 +84,18 @@ void CQuilloryDlg::WriteReport() {
     return;
   }
 
-  std::fputs(ReportHead(), m_pReportFile);
-  CRowFiles files(m_strFolder);
+  // Rows of files in subfolders (keys "CD1/01 Intro") show their folder.
   const int rows = m_pTable->GetNumOfRow();
+  bool folders = false;
+  for (int row = 0; row < rows && !folders; ++row)
+    folders = m_pTable->GetValStr(row, ColumnOf(kFileName)).Find('/') >= 0;
+  std::fputs(ReportHead(folders), m_pReportFile);
+  CRowFiles files(m_strFolder);
   for (int row = 0; row < rows; ++row) {
     std::vector<CString> cells;
     for (Field field : ReportFields()) cells.push_back(m_pTable->GetValStr(row, ColumnOf(field)));
-    const CString link = platform::FileNameOf(files.OpenPathOf(cells[0]));
-    std::fputs(ReportRow(cells, link), m_pReportFile);
+    const CString link = cells[0] + platform::ExtensionOf(files.OpenPathOf(cells[0]));
+    std::fputs(ReportRow(cells, link, folders), m_pReportFile);
     std::fflush(m_pReportFile);
   }
   std::fputs(ReportFoot(), m_pReportFile);

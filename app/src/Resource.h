@@ -29,6 +29,7 @@ constexpr int IDC_SAVE_PROGRESS = 1064;
 constexpr int IDC_TOTAL_FILES_LABEL = 1065;
 constexpr int IDC_TOTAL_SIZE_LABEL = 1066;
 constexpr int IDC_TOTAL_TIME_LABEL = 1067;
+constexpr int IDC_CANCEL_WORK = 1068;  // shown in place of Save all while a load or save runs
 constexpr int IDC_STATUS_BAR = 517;  // made by the status bar at start-up
 
 // The tag panel: the edit boxes, 2000-2014.

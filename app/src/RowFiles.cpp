@@ -1,21 +1,6 @@
 #include "RowFiles.h"
 
-#include <platform/FileFind.h>
 #include <platform/Path.h>
-
-std::vector<CString> ListMp3Files(const CString& pattern) {
-  std::vector<CString> names;
-  CFileFind finder;
-  BOOL more = finder.FindFile(pattern, 0);
-  while (more) {
-    more = finder.FindNextFile();
-    const CString name = finder.GetFileName();
-    if (!finder.IsDirectory() && platform::ExtensionOf(name).CompareNoCase(".mp3") == 0) names.push_back(name);
-  }
-  return names;
-}
-
-CString RowKeyOf(const CString& fileName) { return fileName.Left(fileName.GetLength() - 4); }
 
 CString CRowFiles::PathOf(const CString& key) {
   if (m_strFolder.IsEmpty() || key.IsEmpty()) return CString();
@@ -23,13 +8,16 @@ CString CRowFiles::PathOf(const CString& key) {
   for (const char* extension : {".mp3", ".mP3", ".Mp3", ".MP3"})
     if (platform::FileExists(platform::JoinPath(m_strFolder, key + extension))) found.push_back(key + extension);
   if (found.size() > 1) {
-    if (!m_names) {
-      m_names.emplace();
-      for (const CString& name : ListMp3Files(platform::JoinPath(m_strFolder, "*.mp3")))
-        (*m_names)[RowKeyOf(name)].push_back(name);
+    const CString folder = platform::FolderOf(key);
+    const auto listed = m_names.find(folder);
+    auto& names = listed != m_names.end() ? listed->second : m_names[folder];
+    if (listed == m_names.end()) {
+      const CString prefix = folder.IsEmpty() ? CString() : folder + "/";
+      for (const CString& name : ListMp3Files(platform::JoinPath(m_strFolder, folder), false).names)
+        names[RowKeyOf(prefix + name)].push_back(prefix + name);
     }
-    const auto it = m_names->find(key);
-    found = it == m_names->end() ? std::vector<CString>() : it->second;
+    const auto it = names.find(key);
+    found = it == names.end() ? std::vector<CString>() : it->second;
   }
   return found.size() == 1 ? platform::JoinPath(m_strFolder, found.front()) : CString();
 }

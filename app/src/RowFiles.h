@@ -1,22 +1,19 @@
 #pragma once
-// CRowFiles: a row's file on disk from its key. The file is the one in the
-// folder whose name is the key followed by an extension equal to ".mp3" in
-// any letter case, so a file found as Song.MP3 keeps its own name. The four
-// spellings are tried first; the folder is listed, once per object, only
-// when more than one of them answers (a folder that ignores letter case, or
-// truly several files), so a pass over thousands of rows stays cheap.
+// CRowFiles: a row's file on disk from its key, the file's path below the
+// loaded folder without its extension ("CD1/01 Intro"). The file is the one
+// whose name is the key followed by an extension equal to ".mp3" in any
+// letter case, so a file found as Song.MP3 keeps its own name. The four
+// spellings are tried first; the key's folder is listed, once per object and
+// folder, only when more than one of them answers (a folder that ignores
+// letter case, or truly several files), so a pass over thousands of rows
+// stays cheap.
+#include "FolderWalk.h"
+
 #include <platform/String.h>
 
 #include <map>
-#include <optional>
 #include <utility>
 #include <vector>
-
-// Every MP3 file (any letter case of ".mp3"; not folders named so) that the
-// search pattern finds, in the order the search returns them.
-std::vector<CString> ListMp3Files(const CString& pattern);
-// A row's key: its file's name without the ".mp3" extension.
-CString RowKeyOf(const CString& fileName);
 
 class CRowFiles {
  public:
@@ -32,6 +29,7 @@ class CRowFiles {
 
  private:
   CString m_strFolder;
-  // Key -> the names on disk with an ".mp3" extension in any case.
-  std::optional<std::map<CString, std::vector<CString>>> m_names;
+  // By the key's folder ("" for the loaded one): key -> the names on disk,
+  // below the loaded folder, with an ".mp3" extension in any case.
+  std::map<CString, std::map<CString, std::vector<CString>>> m_names;
 };

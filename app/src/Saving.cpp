@@ -12,6 +12,16 @@
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
 
+#include <algorithm>
+#include <map>
+
+namespace {
+
+// The name of a row's file below the folder, as messages show it.
+CString ShownName(const CString& key, const CString& path) { return key + platform::ExtensionOf(path); }
+
+}  // namespace
+
 void CQuilloryDlg::OnSaveAll() {
   m_pStatus->Clear();
   if (!m_bDataChanged) {
@@ -20,26 +30,49 @@ void CQuilloryDlg::OnSaveAll() {
   }
   const int rows = m_pTable->GetNumOfRow();
   if (rows <= 0) return;
-  int failed = 0;
-  CString firstFailure;
+  std::vector<SaveFailure> failures;
+  int attempted = 0;
   {
-    const CBusyScope busy(m_bBusy);
     m_pProgress->SetRange(0, kEditableCount, 1);
     EnableAllControls(false);
     m_progressCtrl.ShowWindow(SW_SHOW);
-    for (int row = 0; row < rows; ++row) {
-      const bool saved = SaveRow(row, true);
-      NoteSaveResult(row, saved);
-      if (!saved && ++failed == 1) firstFailure = m_strSaveFile + ": " + m_strSaveReason;
+    const CWorkScope work(*this);
+    // The files are written one by one and flushed together, a batch at a
+    // time; a stop lets the files written so far reach the disk first.
+    m_pTags->BeginBatch();
+    for (; attempted < rows && !work.IsStopRequested(); ++attempted) {
+      if (!SaveRow(attempted, true)) {
+        NoteSaveResult(attempted, false);
+        if (!m_strSaveFile.IsEmpty()) failures.push_back({attempted, m_strSaveFile, m_strSaveReason});
+      }
+      if (m_pTags->IsBatchFull()) CommitSaves(false, &failures);
     }
+    CommitSaves(true, &failures);
     EnableAllControls(true);
     m_progressCtrl.ShowWindow(SW_HIDE);
   }
+  // The edits of unsaved rows stay in the table, still marked unsaved, so
+  // nothing the user typed is lost; a reload would replace them.
+  const auto first = std::min_element(failures.begin(), failures.end(),
+                                      [](const SaveFailure& a, const SaveFailure& b) { return a.nRow < b.nRow; });
+  const CString firstText = first == failures.end() ? CString() : first->strFile + ": " + first->strReason;
+  const int failed = static_cast<int>(failures.size());
+  if (attempted < rows) {
+    const CString key = m_pTable->GetValStr(attempted, ColumnOf(kFileName));
+    CString text = attempted == 0
+        ? CString::Formatted("Saving stopped: no file was saved; all %d rows keep their edits", rows)
+        : CString::Formatted("Saving stopped: %d of %d files were saved, the rows above \"%s\"; the %d rows from "
+                             "there on were not saved and keep their edits",
+                             attempted - failed, rows, key, rows - attempted);
+    if (failed > 0)
+      text += CString::Formatted("; %d of the rows above were not saved either and are marked in red. First: %s",
+                                 failed, firstText);
+    m_pStatus->ErrorMsg(text);
+    return;
+  }
   if (failed > 0) {
-    // The edits stay in the table, still marked unsaved, so nothing the user
-    // typed is lost; a reload would replace them with what the files hold.
     m_pStatus->ErrorMsg(CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s",
-                                           failed, rows, firstFailure));
+                                           failed, rows, firstText));
     return;
   }
   m_bDataChanged = false;
@@ -60,9 +93,9 @@ void CQuilloryDlg::SaveSelectedRow() {
 }
 
 bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
-  // Within Save all the texts of each file are put up only for the frames
-  // that are painted; the run ends with a message of its own.
-  const bool showStatus = !bSaveAll || platform::PaintIsDue();
+  // Within Save all a file is saved only when its batch is committed, which
+  // says so; the run ends with a message of its own.
+  const bool showStatus = !bSaveAll;
   if (showStatus) m_pStatus->Clear();
   m_strSaveFile.Empty();
   m_strSaveReason.Empty();
@@ -89,19 +122,41 @@ bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
   const CString failure = m_pTags->GetLastWriteError();
   if (!failure.IsEmpty()) {
     m_pTags->Reset();
-    return fail(platform::FileNameOf(path), failure + ".");
+    return fail(ShownName(key, path), failure + ".");
   }
-  if (bSaveAll) {
-    // The tag object reads what the file now holds (after a write, the file
-    // itself again), so the row shows it without a second reading later.
-    const std::vector<CString> cells = LinkedRowCells(platform::FileNameOf(path));
-    for (int col = 0; col < static_cast<int>(cells.size()); ++col)
-      if (m_pTable->GetValStr(row, col) != cells[static_cast<std::size_t>(col)])
-        m_pTable->UpdateRow(row, col, cells[static_cast<std::size_t>(col)]);
-  }
+  // The tag object shows what the file holds once its batch is committed
+  // (from memory, or read from where the new bytes wait), so the row can
+  // show it then without a second reading.
+  if (bSaveAll) m_pendingSaves.push_back({row, path, LinkedRowCells(ShownName(key, path))});
   m_pTags->Reset();
   if (showStatus) m_pStatus->Done("Data saved.");
   return true;
+}
+
+void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
+  const auto pump = [] { platform::PumpPaintEvents(); };
+  std::map<CString, CString> errors;  // by path; a file with nothing to write has none
+  for (const CWriteOutcome& outcome : end ? m_pTags->EndBatch(pump) : m_pTags->CommitBatch(pump))
+    errors[outcome.strPath] = outcome.strError;
+  bool saved = false;
+  for (const PendingSave& pending : m_pendingSaves) {
+    const auto found = errors.find(pending.strPath);
+    if (found != errors.end() && !found->second.IsEmpty()) {
+      m_strSaveFile = ShownName(pending.cells.front(), pending.strPath);
+      m_strSaveReason = found->second + ".";
+      NoteSaveResult(pending.nRow, false);
+      failures->push_back({pending.nRow, m_strSaveFile, m_strSaveReason});
+      continue;
+    }
+    for (int col = 0; col < static_cast<int>(pending.cells.size()); ++col)
+      if (m_pTable->GetValStr(pending.nRow, col) != pending.cells[static_cast<std::size_t>(col)])
+        m_pTable->UpdateRow(pending.nRow, col, pending.cells[static_cast<std::size_t>(col)]);
+    NoteSaveResult(pending.nRow, true);
+    saved = true;
+  }
+  // Only now are they on the disk.
+  if (saved) m_pStatus->Done("Data saved.");
+  m_pendingSaves.clear();
 }
 
 void CQuilloryDlg::NoteSaveResult(int row, bool saved) {

@@ -65,6 +65,8 @@ platform::DialogTemplate MakeMainTemplate() {
       {IDC_TOTAL_TIME_LABEL, "Static", "Total time = ", 441, 20, 42, 8, kLabel},
       {IDC_TOTAL_TIME, "Static", "--", 488, 20, 48, 8, kLabel},
       {IDC_SAVE_ALL, "Button", "Save all to disk", 555, 9, 73, kButtonHeight, kButton},
+      // Stops a load or a save; it takes Save all's place while one runs.
+      {IDC_CANCEL_WORK, "Button", "Cancel", 555, 9, 73, kButtonHeight, kButton & ~WS_VISIBLE},
       {IDC_PLAY, "Button", "Play", 555, 25, 36, 12, kButton},
       {IDC_TOGGLE_PANEL, "Button", "_", 595, 25, 15, 12, kButton},
       {IDC_DELETE_ROW, "Button", "X", 613, 25, 15, 12, kButton},

@@ -1,5 +1,6 @@
 #include <dialogs/FolderDialog.h>
 
+#include <platform/BrowserOption.h>
 #include <platform/Wnd.h>
 
 namespace {
@@ -23,6 +24,7 @@ CFolderDialog::~CFolderDialog() = default;
 
 bool CFolderDialog::Show() {
   m_strPath = m_strInitial;
+  const BOOL checkedAtStart = m_bChecked;
   LPITEMIDLIST chosen = SHBrowseForFolderA(&m_bi);
   m_hDlg = nullptr;  // the browser is gone
   bool result = false;
@@ -31,7 +33,13 @@ bool CFolderDialog::Show() {
     result = true;
   }
   ILFree(chosen);
+  if (!result) m_bChecked = checkedAtStart;
   return result;
+}
+
+void CFolderDialog::AddCheckBox(const char* caption, bool checked) {
+  m_strCheckBox = caption;
+  m_bChecked = checked ? TRUE : FALSE;
 }
 
 CString CFolderDialog::GetPathName() const { return m_strPath; }
@@ -43,6 +51,8 @@ int CFolderDialog::BrowseCallback(HWND browser, UINT notification, LPARAM parame
 
 void CFolderDialog::CallbackFunction(HWND browser, unsigned int notification, long parameter) {
   m_hDlg = browser;
+  if (notification == BFFM_INITIALIZED && !m_strCheckBox.IsEmpty())
+    BrowseForFolder_AddCheckBox(browser, m_strCheckBox, &m_bChecked);
   if (notification == BFFM_INITIALIZED) OnInitDialog();
   else if (notification == BFFM_SELCHANGED) OnSelChanged(reinterpret_cast<ITEMIDLIST*>(parameter));
 }

@@ -1,8 +1,14 @@
 #include <platform/PumpMessage.h>
+#include <platform/Wnd.h>
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QVariant>
+#include <QWidget>
 
 namespace platform {
 
@@ -17,6 +23,74 @@ QElapsedTimer& SinceLastPump() {
   return sinceLast;
 }
 
+// The innermost request that lives, or null.
+CStopRequest*& Innermost() {
+  static CStopRequest* request = nullptr;
+  return request;
+}
+
+bool IsInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Takes the input of the whole program while requests live: Escape asks to
+// stop, the cancel button gets its clicks, everything else is dropped.
+class StopFilter : public QObject {
+ public:
+  bool eventFilter(QObject* receiver, QEvent* event) override {
+    CStopRequest* request = Innermost();
+    if (!request || !IsInput(event->type())) return false;
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+      request->Request();
+      return true;
+    }
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    return !(m_pCancel && widget && (widget == m_pCancel || m_pCancel->isAncestorOf(widget)));
+  }
+
+  // The button's clicks, by mouse, keyboard or assistive technology, ask to stop.
+  void SetCancel(QWidget* widget) {
+    m_pCancel = widget;
+    auto* button = qobject_cast<QAbstractButton*>(widget);
+    if (!button || button->property(kHeard).toBool()) return;
+    button->setProperty(kHeard, true);
+    QObject::connect(button, &QAbstractButton::clicked, this, [] {
+      if (CStopRequest* request = Innermost()) request->Request();
+    });
+  }
+
+ private:
+  static constexpr const char* kHeard = "qy_stops_work";
+  QPointer<QWidget> m_pCancel;
+};
+
+StopFilter& Filter() {
+  static StopFilter* filter = [] {
+    auto* made = new StopFilter;
+    made->setParent(QCoreApplication::instance());
+    return made;
+  }();
+  return *filter;
+}
+
 }  // namespace
 
 bool PaintIsDue() {
@@ -26,8 +100,26 @@ bool PaintIsDue() {
 
 void PumpPaintEvents() {
   if (!PaintIsDue()) return;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  QCoreApplication::processEvents(Innermost() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
   SinceLastPump().start();
+}
+
+CStopRequest::CStopRequest(CWnd* cancel) : m_pOuter(Innermost()), m_pCancel(cancel) {
+  // Work begun inside work already asked to stop is asked too.
+  m_bRequested = m_pOuter && m_pOuter->m_bRequested;
+  Innermost() = this;
+  if (!QCoreApplication::instance()) return;
+  StopFilter& filter = Filter();
+  if (!m_pOuter) QCoreApplication::instance()->installEventFilter(&filter);
+  filter.SetCancel(cancel ? cancel->GetWidget() : nullptr);
+}
+
+CStopRequest::~CStopRequest() {
+  Innermost() = m_pOuter;
+  if (!QCoreApplication::instance()) return;
+  StopFilter& filter = Filter();
+  filter.SetCancel(m_pOuter && m_pOuter->m_pCancel ? m_pOuter->m_pCancel->GetWidget() : nullptr);
+  if (!m_pOuter) QCoreApplication::instance()->removeEventFilter(&filter);
 }
 
 }  // namespace platform

@@ -64,8 +64,11 @@ bool V1FieldOf(TagField tagField, V1Field* field) {
 
 CMyMP3Tags::CMyMP3Tags() : m_pTag(std::make_unique<ID3_Tag>(nullptr)) {}
 
-// Edits of an open group are written rather than lost.
-CMyMP3Tags::~CMyMP3Tags() { EndUpdate(); }
+// Edits of an open group are written rather than lost, and flushed.
+CMyMP3Tags::~CMyMP3Tags() {
+  EndUpdate();
+  EndBatch();
+}
 
 void CMyMP3Tags::Link(CString fileName) {
   if (m_bLinked) return;
@@ -73,6 +76,7 @@ void CMyMP3Tags::Link(CString fileName) {
   m_strLastWriteError.Empty();
   m_pFile = std::make_unique<FileState>();
   m_pFile->strPath = fileName;
+  m_strReadPath.Empty();
   ReadLinkedFile();
 }
 
@@ -80,7 +84,10 @@ void CMyMP3Tags::ReadLinkedFile() {
   FileState& file = *m_pFile;
   file.bStale = false;
   file.bFieldsCurrent = false;
-  file.pMap = std::make_unique<CMappedFile>(file.strPath);
+  // A new file waiting for its batch's commit holds the file's new bytes;
+  // once committed it has its original's name.
+  if (!m_strReadPath.IsEmpty()) file.pMap = std::make_unique<CMappedFile>(m_strReadPath);
+  if (m_strReadPath.IsEmpty() || !file.pMap->IsOpen()) file.pMap = std::make_unique<CMappedFile>(file.strPath);
   const CMappedFile& map = *file.pMap;
   file.nFileSize = static_cast<long>(map.Size());
   file.scan = ScanTags(map.Data(), map.Size());
@@ -239,7 +246,10 @@ void CMyMP3Tags::WriteTag() {
   file.v1Edits.Clear();
   file.bDirty = false;
   long newSize = 0;
-  const bool written = renderedWhole && WriteTagSafely(request, &error, &newSize);
+  CString readPath;
+  const bool written = renderedWhole && (m_pBatch ? m_pBatch->Write(request, &error, &newSize, &readPath)
+                                                  : WriteTagSafely(request, &error, &newSize));
+  if (written) m_strReadPath = readPath == file.strPath ? CString() : readPath;
   if (!written) SetWriteError(error);
   file.bPathLinked = false;
   file.bStale = true;
@@ -253,6 +263,23 @@ void CMyMP3Tags::WriteTag() {
   }
   file.pEngine.reset();
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
+}
+
+void CMyMP3Tags::BeginBatch() {
+  if (!m_pBatch) m_pBatch = std::make_unique<CWriteBatch>();
+}
+
+bool CMyMP3Tags::IsBatchFull() const { return m_pBatch && m_pBatch->IsFull(); }
+
+std::vector<CWriteOutcome> CMyMP3Tags::CommitBatch(const std::function<void()>& wait) {
+  return m_pBatch ? m_pBatch->Commit(wait) : std::vector<CWriteOutcome>();
+}
+
+std::vector<CWriteOutcome> CMyMP3Tags::EndBatch(const std::function<void()>& wait) {
+  EndUpdate();
+  std::vector<CWriteOutcome> outcomes = CommitBatch(wait);
+  m_pBatch.reset();
+  return outcomes;
 }
 
 bool CMyMP3Tags::IsOwnTemporary(CString fileName) { return IsWriterTemporary(fileName); }

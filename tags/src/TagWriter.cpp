@@ -3,11 +3,18 @@
 #include "Id3Bytes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -27,6 +34,12 @@ constexpr std::size_t kTempRandom = 6;  // mkstemp's XXXXXX
 constexpr std::size_t kTempNameKept = 200;
 // Metadata and rounding a new file may need beyond its bytes.
 constexpr unsigned long long kSpaceMargin = 64 * 1024;
+// A batch's flush: how many files or bytes it takes (a batch past twice as
+// many files commits by itself, so its descriptors stay few), and how many
+// flushes run at once, so the file system gathers them into few commits.
+constexpr std::size_t kBatchFiles = 200;
+constexpr std::size_t kBatchBytes = std::size_t{128} << 20;
+constexpr std::size_t kFlushThreads = 8;
 
 // A descriptor closed when it goes out of scope.
 class CFd {
@@ -42,6 +55,7 @@ class CFd {
     if (m_fd >= 0) ::close(m_fd);
     m_fd = fd;
   }
+  int Release() { return std::exchange(m_fd, -1); }
 
  private:
   int m_fd;
@@ -192,43 +206,49 @@ void IgnoreFileSizeSignal() {
 
 // The file being written, as found when the write starts.
 struct COriginal {
-  int fd = -1;
+  CFd fd;
   struct stat st {};
   std::vector<unsigned char> oldRegion;  // the ID3v2 region as it is now
   unsigned char oldV1[kV1Size] = {};
 };
 
 // Opens the file and checks that it still has the layout the engine saw.
-bool OpenOriginal(const CTagWrite& request, CFd* fd, COriginal* file, CString* error) {
-  fd->Reset(::open(request.strPath, O_RDWR | O_CLOEXEC));
-  if (fd->Get() < 0) return errno == EISDIR ? FailWith(error, "The file is a folder") : Fail(error);
-  file->fd = fd->Get();
-  if (::fstat(file->fd, &file->st) != 0) return Fail(error);
+bool OpenOriginal(const CTagWrite& request, COriginal* file, CString* error) {
+  file->fd.Reset(::open(request.strPath, O_RDWR | O_CLOEXEC));
+  const int fd = file->fd.Get();
+  if (fd < 0) return errno == EISDIR ? FailWith(error, "The file is a folder") : Fail(error);
+  if (::fstat(fd, &file->st) != 0) return Fail(error);
   if (!S_ISREG(file->st.st_mode) || file->st.st_size == 0)
     return FailWith(error, "The file no longer exists or is empty");
   const std::size_t size = static_cast<std::size_t>(file->st.st_size);
   const char* changed = "The file was changed by another program since it was read";
   if (size < request.nOldTagEnd + (request.bV1 ? kV1Size : 0)) return FailWith(error, changed);
   file->oldRegion.resize(request.nOldTagEnd);
-  if (!ReadAll(file->fd, file->oldRegion.data(), file->oldRegion.size(), 0)) return Fail(error);
+  if (!ReadAll(fd, file->oldRegion.data(), file->oldRegion.size(), 0)) return Fail(error);
   if (request.nOldTagEnd > 0 && (request.nOldTagEnd < kHeaderSize ||
                                  !StartsWithOldRegion(file->oldRegion.data(), request.nOldTagEnd)))
     return FailWith(error, changed);
   if (request.bV1) {
-    if (!ReadAll(file->fd, file->oldV1, kV1Size, file->st.st_size - static_cast<off_t>(kV1Size))) return Fail(error);
+    if (!ReadAll(fd, file->oldV1, kV1Size, file->st.st_size - static_cast<off_t>(kV1Size))) return Fail(error);
     if (std::memcmp(file->oldV1, "TAG", 3) != 0) return FailWith(error, changed);
   }
   return true;
 }
 
-// One pwrite over the old region, then fdatasync; on failure the old bytes
-// are put back.
-bool WriteInPlace(const CTagWrite& request, const COriginal& file, CString* error) {
-  const std::vector<unsigned char> region = BuildRegion(request, request.nOldTagEnd);
-  if (WriteAll(file.fd, region.data(), region.size(), 0) && ::fdatasync(file.fd) == 0) return true;
+// Puts the old region back after a failed write or flush; errno is kept.
+void PutBackOldRegion(int fd, const std::vector<unsigned char>& oldRegion) {
   const int err = errno;
-  if (WriteAll(file.fd, file.oldRegion.data(), file.oldRegion.size(), 0)) ::fdatasync(file.fd);
+  if (WriteAll(fd, oldRegion.data(), oldRegion.size(), 0)) ::fdatasync(fd);
   errno = err;
+}
+
+// One pwrite over the old region, then (unless deferred to a batch)
+// fdatasync; on failure the old bytes are put back.
+bool WriteInPlace(const CTagWrite& request, const COriginal& file, bool flush, CString* error) {
+  const std::vector<unsigned char> region = BuildRegion(request, request.nOldTagEnd);
+  const int fd = file.fd.Get();
+  if (WriteAll(fd, region.data(), region.size(), 0) && (!flush || ::fdatasync(fd) == 0)) return true;
+  PutBackOldRegion(fd, file.oldRegion);
   return Fail(error);
 }
 
@@ -241,8 +261,8 @@ bool EnoughSpaceFor(const CString& folder, unsigned long long bytes) {
 }
 
 // Fills the new file: tag, audio and trailing tags, ID3v1; then the
-// original's owner and mode, and flushes it.
-bool FillNewFile(const CTagWrite& request, const COriginal& file, int out, CString* error) {
+// original's owner and mode, and (unless deferred to a batch) flushes it.
+bool FillNewFile(const CTagWrite& request, const COriginal& file, int out, bool flush, CString* error) {
   const std::size_t size = static_cast<std::size_t>(file.st.st_size);
   const std::size_t region = RegionForNewFile(request);
   if (region > 0) {
@@ -250,7 +270,7 @@ bool FillNewFile(const CTagWrite& request, const COriginal& file, int out, CStri
     if (!WriteAll(out, tag.data(), tag.size())) return Fail(error);
   }
   const std::size_t rest = size - request.nOldTagEnd - (request.bV1 ? kV1Size : 0);
-  if (!CopyRange(file.fd, static_cast<off_t>(request.nOldTagEnd), out, rest)) return Fail(error);
+  if (!CopyRange(file.fd.Get(), static_cast<off_t>(request.nOldTagEnd), out, rest)) return Fail(error);
   if (request.bV1 && !WriteAll(out, request.v1.data(), kV1Size)) return Fail(error);
   // The owner only where allowed (root, or a group of one's own); the mode
   // after it, as changing the owner may clear set-id bits.
@@ -261,7 +281,7 @@ bool FillNewFile(const CTagWrite& request, const COriginal& file, int out, CStri
   const mode_t mode = file.st.st_mode & 07777;
   struct stat made {};
   if (::fchmod(out, mode) != 0 && (::fstat(out, &made) != 0 || (made.st_mode & 07777) != mode)) return Fail(error);
-  if (::fsync(out) != 0) return Fail(error);
+  if (flush && ::fsync(out) != 0) return Fail(error);
   return true;
 }
 
@@ -271,34 +291,143 @@ CString TargetOf(const CString& path) {
   return ::realpath(path, resolved) ? CString(resolved) : path;
 }
 
-// A new file beside the original, renamed over it.
-bool ReplaceFile(const CTagWrite& request, const COriginal& file, CString* error, long* newSizeOut) {
-  const CString target = TargetOf(request.strPath);
-  const CString folder = FolderOf(target);
-  const std::size_t newSize = RegionForNewFile(request) + static_cast<std::size_t>(file.st.st_size) -
-                              request.nOldTagEnd;
-  if (!EnoughSpaceFor(folder, newSize)) return FailWith(error, "The disk is full");
-
-  const std::string name = NameOf(target).Str();
-  std::string temp = (folder + "/").Str() + "." + name.substr(0, kTempNameKept) + kTempMark + "XXXXXX";
-  const CFd out(::mkostemp(temp.data(), O_CLOEXEC));
-  if (out.Get() < 0) return Fail(error, true);
-  bool done = FillNewFile(request, file, out.Get(), error);
-  // Renamed only over the file that was read, not over one another program
-  // put there meanwhile.
+// Renames the flushed new file over the original, but only over the file
+// that was read, not over one another program put there meanwhile; on
+// failure the new file is removed.
+bool RenameOver(const std::string& temp, const CString& target, const struct stat& read, CString* error) {
   struct stat now {};
-  if (done && (::stat(target, &now) != 0 || now.st_ino != file.st.st_ino || now.st_dev != file.st.st_dev))
+  bool done = true;
+  if (::stat(target, &now) != 0 || now.st_ino != read.st_ino || now.st_dev != read.st_dev)
     done = FailWith(error, "The file was changed by another program since it was read");
   if (done && ::rename(temp.c_str(), target) != 0) done = Fail(error, true);
-  if (!done) {
+  if (!done) ::unlink(temp.c_str());
+  return done;
+}
+
+// The rename has happened and cannot be undone; a folder that cannot be
+// flushed (some file systems refuse) leaves the new file in place all the same.
+void FlushFolder(const CString& folder) {
+  const CFd dir(::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.Get() >= 0) ::fsync(dir.Get());
+}
+
+// Runs work(0) ... work(count - 1) on a few threads; the calling thread calls
+// wait (when given) about every 10 ms until all are done.
+void RunOnFlushThreads(std::size_t count, const std::function<void(std::size_t)>& work,
+                       const std::function<void()>& wait) {
+  if (count == 0) return;
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::size_t running = std::min(count, kFlushThreads);
+  std::vector<std::thread> threads;
+  for (std::size_t t = running; t > 0; --t)
+    threads.emplace_back([&] {
+      for (std::size_t i; (i = next++) < count;) work(i);
+      const std::lock_guard<std::mutex> lock(mutex);
+      --running;
+      finished.notify_one();
+    });
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (running > 0) {
+      if (finished.wait_for(lock, std::chrono::milliseconds(10), [&] { return running == 0; })) break;
+      if (!wait) continue;
+      lock.unlock();
+      wait();
+      lock.lock();
+    }
+  }
+  for (std::thread& thread : threads) thread.join();
+}
+
+}  // namespace
+
+// A write of a batch waiting for its flush.
+struct CWriteBatch::CPending {
+  CString strPath;  // as the request named it
+  CFd fd;           // the file written in place, or the new file
+  bool bInPlace = false;
+  std::vector<unsigned char> oldRegion;  // in place: put back when the flush fails
+  std::string strTemp;                   // the new file
+  CString strTarget;                     // what the new file is renamed over
+  struct stat read {};                   // the original as it was read
+  CString strError;
+
+  // The flush, and for a new file the rename once its data is durable.
+  void Flush() {
+    if (fd.Get() < 0) return;
+    if (bInPlace) {
+      if (::fdatasync(fd.Get()) == 0) return;
+      PutBackOldRegion(fd.Get(), oldRegion);
+      Fail(&strError);
+      return;
+    }
+    if (::fsync(fd.Get()) != 0) {
+      Fail(&strError);
+      ::unlink(strTemp.c_str());
+      return;
+    }
+    RenameOver(strTemp, strTarget, read, &strError);
+  }
+};
+
+namespace {
+
+// What a write does, flushing at once (batch null) or handing the flush to
+// the batch's pending record.
+bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch::CPending* pending) {
+  IgnoreFileSizeSignal();
+  error->Empty();
+  const std::string& newTag = request.strNewTag;
+  if (!newTag.empty() && (newTag.size() < kHeaderSize || newTag.compare(0, 3, "ID3") != 0))
+    return FailWith(error, "The new tag could not be made");
+  if (newTag.size() >= kMaxTagBody) return FailWith(error, "The tag would be larger than an ID3v2 tag may be");
+  COriginal file;
+  if (!OpenOriginal(request, &file, error)) return false;
+  *newSize = static_cast<long>(file.st.st_size);
+  const bool v1Changes = request.bV1 && std::memcmp(file.oldV1, request.v1.data(), kV1Size) != 0;
+  if (request.strNewTag.empty() && request.nOldTagEnd == 0 && !v1Changes) return true;
+  const bool flush = pending == nullptr;
+  // In place only when one write changes the file from old to new: a tag
+  // that fits, and an ID3v1 block that stays. Two writes (the tag and the
+  // ID3v1 block at the end) could be cut apart by a crash, so a change to
+  // both goes through a new file, whose rename is that one moment.
+  const std::size_t tag = request.strNewTag.size() + (request.bFooter ? kHeaderSize : 0);
+  const bool fits = tag > 0 && (request.bFooter ? tag == request.nOldTagEnd : tag <= request.nOldTagEnd);
+  if (fits && !v1Changes) {
+    if (!WriteInPlace(request, file, flush, error)) return false;
+    if (pending) {
+      pending->bInPlace = true;
+      pending->fd.Reset(file.fd.Release());
+      pending->oldRegion = std::move(file.oldRegion);
+    }
+    return true;
+  }
+
+  // A new file beside the original, renamed over it.
+  const CString target = TargetOf(request.strPath);
+  const CString folder = FolderOf(target);
+  const std::size_t size = RegionForNewFile(request) + static_cast<std::size_t>(file.st.st_size) - request.nOldTagEnd;
+  if (!EnoughSpaceFor(folder, size)) return FailWith(error, "The disk is full");
+  const std::string name = NameOf(target).Str();
+  std::string temp = (folder + "/").Str() + "." + name.substr(0, kTempNameKept) + kTempMark + "XXXXXX";
+  CFd out(::mkostemp(temp.data(), O_CLOEXEC));
+  if (out.Get() < 0) return Fail(error, true);
+  if (!FillNewFile(request, file, out.Get(), flush, error)) {
     ::unlink(temp.c_str());
     return false;
   }
-  // The rename has happened and cannot be undone; a folder that cannot be
-  // flushed (some file systems refuse) leaves the new file in place all the same.
-  const CFd dir(::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.Get() >= 0) ::fsync(dir.Get());
-  *newSizeOut = static_cast<long>(newSize);
+  if (pending) {
+    pending->fd.Reset(out.Release());
+    pending->strTemp = std::move(temp);
+    pending->strTarget = target;
+    pending->read = file.st;
+  } else {
+    if (!RenameOver(temp, target, file.st, error)) return false;
+    FlushFolder(folder);
+  }
+  *newSize = static_cast<long>(size);
   return true;
 }
 
@@ -306,27 +435,7 @@ bool ReplaceFile(const CTagWrite& request, const COriginal& file, CString* error
 
 bool WriteTagSafely(const CTagWrite& request, CString* error, long* newSize) {
   long ignored = 0;
-  if (!newSize) newSize = &ignored;
-  IgnoreFileSizeSignal();
-  error->Empty();
-  const std::string& newTag = request.strNewTag;
-  if (!newTag.empty() && (newTag.size() < kHeaderSize || newTag.compare(0, 3, "ID3") != 0))
-    return FailWith(error, "The new tag could not be made");
-  if (newTag.size() >= kMaxTagBody) return FailWith(error, "The tag would be larger than an ID3v2 tag may be");
-  CFd fd;
-  COriginal file;
-  if (!OpenOriginal(request, &fd, &file, error)) return false;
-  *newSize = static_cast<long>(file.st.st_size);
-  const bool v1Changes = request.bV1 && std::memcmp(file.oldV1, request.v1.data(), kV1Size) != 0;
-  if (request.strNewTag.empty() && request.nOldTagEnd == 0 && !v1Changes) return true;
-  // In place only when one write changes the file from old to new: a tag
-  // that fits, and an ID3v1 block that stays. Two writes (the tag and the
-  // ID3v1 block at the end) could be cut apart by a crash, so a change to
-  // both goes through a new file, whose rename is that one moment.
-  const std::size_t tag = request.strNewTag.size() + (request.bFooter ? kHeaderSize : 0);
-  const bool fits = tag > 0 && (request.bFooter ? tag == request.nOldTagEnd : tag <= request.nOldTagEnd);
-  if (fits && !v1Changes) return WriteInPlace(request, file, error);
-  return ReplaceFile(request, file, error, newSize);
+  return Write(request, error, newSize ? newSize : &ignored, nullptr);
 }
 
 bool IsWriterTemporary(const CString& fileName) {
@@ -334,4 +443,54 @@ bool IsWriterTemporary(const CString& fileName) {
   const std::size_t mark = name.rfind(kTempMark);
   return name.size() > 1 && name[0] == '.' && mark != std::string::npos && mark > 1 &&
          name.size() == mark + std::strlen(kTempMark) + kTempRandom;
+}
+
+CWriteBatch::CWriteBatch() = default;
+
+CWriteBatch::~CWriteBatch() { CommitPending({}); }
+
+bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize, CString* readPath) {
+  // A file already pending is committed first, so this write starts from
+  // its new bytes; so is a batch its caller never commits.
+  struct stat st {};
+  const bool known = ::stat(request.strPath, &st) == 0;
+  const bool again = known && std::any_of(m_pending.begin(), m_pending.end(), [&](const auto& p) {
+                       return p->read.st_ino == st.st_ino && p->read.st_dev == st.st_dev;
+                     });
+  if (again || m_pending.size() >= 2 * kBatchFiles) CommitPending({});
+
+  auto pending = std::make_unique<CPending>();
+  long ignored = 0;
+  if (!::Write(request, error, newSize ? newSize : &ignored, pending.get())) return false;
+  if (readPath) *readPath = pending->strTemp.empty() ? request.strPath : CString(pending->strTemp.c_str());
+  // A request that changed nothing has nothing to flush; it stays in line
+  // all the same, so the outcomes come in the order written.
+  pending->strPath = request.strPath;
+  if (pending->bInPlace) pending->read = st;
+  if (pending->fd.Get() >= 0)
+    m_nPendingBytes += pending->bInPlace ? pending->oldRegion.size()
+                                         : static_cast<std::size_t>(newSize ? *newSize : ignored);
+  m_pending.push_back(std::move(pending));
+  return true;
+}
+
+bool CWriteBatch::IsFull() const { return m_pending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes; }
+
+std::vector<CWriteOutcome> CWriteBatch::Commit(const std::function<void()>& wait) {
+  CommitPending(wait);
+  return std::exchange(m_done, {});
+}
+
+void CWriteBatch::CommitPending(const std::function<void()>& wait) {
+  if (m_pending.empty()) return;
+  RunOnFlushThreads(m_pending.size(), [this](std::size_t i) { m_pending[i]->Flush(); }, wait);
+  // Each folder that got a new name is flushed once, after all its renames.
+  std::set<CString> folders;
+  for (const auto& p : m_pending)
+    if (!p->bInPlace && p->strError.IsEmpty()) folders.insert(FolderOf(p->strTarget));
+  const std::vector<CString> list(folders.begin(), folders.end());
+  RunOnFlushThreads(list.size(), [&list](std::size_t i) { FlushFolder(list[i]); }, wait);
+  for (const auto& p : m_pending) m_done.push_back({p->strPath, p->strError});
+  m_pending.clear();
+  m_nPendingBytes = 0;
 }

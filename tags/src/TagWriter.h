@@ -4,10 +4,14 @@
 // opens a file for writing itself, so there is one place that decides
 // between writing in place and replacing the file, flushes, and checks.
 #include <platform/String.h>
+#include <tags/MyMP3Tags.h>
 
 #include <array>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 struct CTagWrite {
   CString strPath;             // the file's real name on disk
@@ -36,6 +40,45 @@ struct CTagWrite {
 // as it was and no temporary is left.
 // newSize, when given, receives the file's size after a successful write.
 bool WriteTagSafely(const CTagWrite& request, CString* error, long* newSize = nullptr);
+
+// Writes of many files whose flushes are done together, so a save of a
+// folder pays a few journal commits instead of one or two per file. Each
+// Write does what WriteTagSafely does short of the flush: a tag written in
+// place is left in the page cache, a new file is filled but not yet renamed.
+// Commit then flushes all of them from a few threads at once, renames each new
+// file over its original only after its own data is durable, and flushes the
+// folders. Until its commit a file is its old self, or (written in place)
+// holds its new tag unflushed, which a kill of the program does not tear and
+// a failed flush puts back. A file is saved only when Commit says so.
+class CWriteBatch {
+ public:
+  CWriteBatch();
+  // Commits whatever is still pending.
+  ~CWriteBatch();
+  CWriteBatch(const CWriteBatch&) = delete;
+  CWriteBatch& operator=(const CWriteBatch&) = delete;
+
+  // As WriteTagSafely, the flush left to Commit. readPath, when given,
+  // receives where the new bytes can be read before the commit (the new
+  // file, or the file itself). A second write of a file already pending
+  // commits the batch first.
+  bool Write(const CTagWrite& request, CString* error, long* newSize = nullptr, CString* readPath = nullptr);
+  // True when the batch holds as many files or bytes as one flush should take.
+  bool IsFull() const;
+  // Flushes and renames what is pending (wait, when given, is called about
+  // every 10 ms while the disk works) and returns every file Write accepted
+  // since the last Commit, in the order written.
+  std::vector<CWriteOutcome> Commit(const std::function<void()>& wait = {});
+
+  struct CPending;
+
+ private:
+  void CommitPending(const std::function<void()>& wait);
+
+  std::vector<std::unique_ptr<CPending>> m_pending;
+  std::vector<CWriteOutcome> m_done;  // committed by a Write, not yet handed out
+  std::size_t m_nPendingBytes = 0;
+};
 
 // True for a name (without folder) the writer gives its temporaries, so that
 // one left by a crash can be recognised and removed.

@@ -69,8 +69,8 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
       EXPECT_EQ(wnd->GetWindowText(), item.caption) << item.id;
     }
   }
-  // 13 window controls, 30 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot.
-  EXPECT_EQ(withId, 13 + 30 + 1 + 2 + 1 + 14 + 3 + 4 + 2);
+  // 14 window controls (Cancel among them), 30 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot.
+  EXPECT_EQ(withId, 14 + 30 + 1 + 2 + 1 + 14 + 3 + 4 + 2);
 
   // Spot checks of the layout rules: Year sits beside Track, the right
   // column starts at x 242, rows are 14 units apart, labels 2 units lower.
@@ -91,6 +91,7 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
   EXPECT_EQ(Item(ID_HELP)->accessibleName(), "Help");
   EXPECT_TRUE(qobject_cast<QPushButton*>(Item(IDOK))->isDefault());
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS)->IsWindowVisible());
+  EXPECT_FALSE(m_dlg.GetDlgItem(IDC_CANCEL_WORK)->IsWindowVisible());
   EXPECT_TRUE(m_dlg.GetDlgItem(IDC_FILE_LIST)->IsWindowVisible());
   EXPECT_NE(m_dlg.m_hIcon, nullptr);
   EXPECT_EQ(m_dlg.GetIcon(TRUE), m_dlg.m_hIcon);

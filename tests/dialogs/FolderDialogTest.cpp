@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -161,4 +163,38 @@ TEST(FolderDialogTest, ShortNameCutsAfter35Characters) {
   for (int i = 0; i < 36; ++i) accented += "é";
   const CString cut = folders.ShortName(accented);
   EXPECT_EQ(cut, accented.Left(70) + "...");
+}
+
+// The option's check box: shown only when asked for, between the tree and
+// the buttons, named by its caption; its state counts only when OK is pressed.
+TEST(FolderDialogTest, TheOptionsCheckBoxIsKeptOnlyWhenAFolderIsChosen) {
+  test::TempDir dir;
+  struct Case {
+    bool bStart, bClick, bOk, bExpected;
+  };
+  for (const Case c : {Case{false, true, true, true}, Case{true, true, true, false}, Case{true, false, true, true},
+                       Case{false, true, false, false}, Case{true, true, false, true}}) {
+    ProbeDialog folders(dir.Path(), 0, nullptr);
+    folders.AddCheckBox("Include subfolders", c.bStart);
+    QStringList seen;
+    WhenBrowser([&](Browser& b) {
+      auto* box = b.dialog->findChild<QCheckBox*>();
+      ASSERT_NE(box, nullptr);
+      seen << box->text() << box->accessibleName() << (box->isChecked() ? "ticked" : "clear");
+      const auto* layout = qobject_cast<QBoxLayout*>(b.dialog->layout());
+      seen << QString::number(layout->indexOf(box) - layout->indexOf(b.tree));
+      if (c.bClick) box->click();
+      c.bOk ? b.ok->click() : b.dialog->reject();
+    });
+    EXPECT_EQ(folders.Show(), c.bOk);
+    EXPECT_EQ(folders.IsChecked(), c.bExpected) << c.bStart << c.bClick << c.bOk;
+    EXPECT_EQ(seen, QStringList({"Include subfolders", "Include subfolders", c.bStart ? "ticked" : "clear", "1"}));
+  }
+  ProbeDialog plain(dir.Path(), 0, nullptr);
+  WhenBrowser([](Browser& b) {
+    EXPECT_EQ(b.dialog->findChild<QCheckBox*>(), nullptr);
+    b.dialog->reject();
+  });
+  EXPECT_FALSE(plain.Show());
+  EXPECT_FALSE(plain.IsChecked());
 }

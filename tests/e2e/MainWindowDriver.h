@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -38,6 +40,7 @@ class TestDlg : public CQuilloryDlg {
   using CQuilloryDlg::ReportSaveStep;
   using CQuilloryDlg::RowFilePath;
   using CQuilloryDlg::SaveSelectedRow;
+  using CQuilloryDlg::WriteReport;
 };
 
 // mutagen's view of a file, column by column of the table ("-" when missing).
@@ -59,17 +62,28 @@ inline std::string MutagenFrames(const CString& path) {
 
 class MainWindowDriver : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(m_dlg.Create()); }
+  void SetUp() override {
+    // Open Folder remembers its check box in the settings file: each test starts with none.
+    ::setenv("XDG_CONFIG_HOME", m_config.Path(), 1);
+    ASSERT_TRUE(m_dlg.Create());
+  }
 
   QWidget* Item(int id) { return m_dlg.GetDlgItem(id) ? m_dlg.GetDlgItem(id)->GetWidget() : nullptr; }
   void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(Item(id)), Qt::LeftButton); }
   QTreeView* View() { return static_cast<QTreeView*>(m_dlg.m_list.GetWidget()); }
 
-  // Chooses folder in the next folder browser, or cancels it when folder is empty.
-  static void AnswerFolderBrowser(const CString& folder) {
-    DriveModal(ModalKind::FolderBrowser, [folder](QWidget* w) {
+  // Chooses folder in the next folder browser, or cancels it when folder is
+  // empty. With subfolders 0 or 1, clears or ticks "Include subfolders"
+  // first; *ticked receives how the box started.
+  static void AnswerFolderBrowser(const CString& folder, int subfolders = -1, bool* ticked = nullptr) {
+    DriveModal(ModalKind::FolderBrowser, [folder, subfolders, ticked](QWidget* w) {
       auto* browser = qobject_cast<QDialog*>(w);
       ASSERT_NE(browser, nullptr);
+      auto* box = browser->findChild<QCheckBox*>();
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->text(), "Include subfolders");
+      if (ticked) *ticked = box->isChecked();
+      if (subfolders >= 0) box->setChecked(subfolders == 1);
       if (folder.IsEmpty()) {
         browser->reject();
         return;
@@ -79,8 +93,8 @@ class MainWindowDriver : public ::testing::Test {
     });
   }
   // Open Folder, choosing folder in the browser (or cancelling it when empty).
-  void OpenFolder(const CString& folder) {
-    AnswerFolderBrowser(folder);
+  void OpenFolder(const CString& folder, int subfolders = -1, bool* ticked = nullptr) {
+    AnswerFolderBrowser(folder, subfolders, ticked);
     Click(IDC_OPEN_FOLDER);
   }
   // Answers the next message box with the button's code (IDYES...), remembering what it asked.
@@ -128,6 +142,15 @@ class MainWindowDriver : public ::testing::Test {
   }
   std::string Total(int id) { return m_dlg.GetDlgItemText(id).Str(); }
 
+  // The keys of the rows given the colour of unsaved files, top down.
+  std::vector<std::string> MarkedKeys() {
+    std::vector<std::string> keys;
+    for (int row = 0; row < Rows(); ++row)
+      if (m_dlg.m_list.GetItemTextColor(row) != CLR_DEFAULT) keys.push_back(Cell(row, 0));
+    return keys;
+  }
+
+  TempDir m_config;
   TestDlg m_dlg;
   test::ModalQuestion m_question;
 };

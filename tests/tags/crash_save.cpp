@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -161,14 +162,37 @@ CString Grown(const char* field, const std::string& name) {
   return CString(value);
 }
 
+// Where the save notes when each grouped flush starts and ends (µs since it
+// started), for kills timed inside them.
+constexpr const char* kFlushLogVariable = "QUILLORY_CRASH_FLUSH_LOG";
+
 int Save(const fs::path& folder) {
+  const Clock::time_point start = Clock::now();
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().extension() == ".mp3") names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   int failures = 0;
+  std::string flushLog;
   CMyMP3Tags tags;
-  for (const std::string& name : names) {
+  // As Save all does: writes in a batch, flushed together; several grouped
+  // flushes in one run, as a large folder has.
+  const auto flush = [&](bool end) {
+    const auto us = [&start] {
+      return std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count());
+    };
+    flushLog += us() + " ";
+    for (const CWriteOutcome& outcome : end ? tags.EndBatch() : tags.CommitBatch())
+      if (!outcome.strError.IsEmpty()) {
+        std::fprintf(stderr, "%s: %s\n", outcome.strPath.GetString(), outcome.strError.GetString());
+        ++failures;
+      }
+    flushLog += us() + "\n";
+  };
+  const std::size_t perFlush = std::max<std::size_t>(2, names.size() / 3);
+  tags.BeginBatch();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
     tags.Link(CString((folder / name).string()));
     tags.BeginUpdate();
     tags.SetArtist(Grown("Artist", name));
@@ -191,7 +215,10 @@ int Save(const fs::path& folder) {
       ++failures;
     }
     tags.Reset();
+    if (tags.IsBatchFull() || (i + 1) % perFlush == 0) flush(false);
   }
+  flush(true);
+  if (const char* log = std::getenv(kFlushLogVariable)) WriteAll(log, flushLog);
   return failures == 0 ? 0 : 2;
 }
 
@@ -320,7 +347,7 @@ struct CMoment {
 // The system calls of a whole save, in order, as strace logs them.
 std::vector<std::string> Syscalls(const fs::path& folder, const std::string& traced) {
   const fs::path log = folder.parent_path() / "strace.log";
-  Wait(StartSave(folder, {"/usr/bin/strace", "-f", "-qq", "-o", log.string(), "-e", "trace=" + traced}));
+  Wait(StartSave(folder, {"/usr/bin/strace", "-f", "-y", "-qq", "-o", log.string(), "-e", "trace=" + traced}));
   std::vector<std::string> lines;
   std::istringstream in(ReadAll(log));
   for (std::string line; std::getline(in, line);) lines.push_back(line);
@@ -339,23 +366,27 @@ std::vector<CMoment> SyscallMoments(const std::vector<std::string>& log, int per
   const Kind kinds[] = {{"rename", "", "rename"},           {"unlink", "", "unlink"},
                         {"fchmod", "", "fchmod"},           {"chmod", "", "chmod"},
                         {"write", "\"TAG", "ID3v1 write"},  {"pwrite64", "", "in-place write"},
-                        {"fsync", "", "fsync"},             {"fdatasync", "", "fdatasync"},
+                        {"fsync", "", "fsync"},             {"fsync", "/folder>", "folder flush"},
+                        {"fdatasync", "", "fdatasync"},
                         {"copy_file_range", "", "audio copy"}, {"openat", "O_CREAT", "temporary created"}};
   std::vector<CMoment> moments;
   for (const Kind& kind : kinds) {
-    std::vector<int> ordinals;  // when= counts every call of the kind, matching or not
-    int n = 0;
+    // when= counts every call of the kind, matching or not, in each thread
+    // apart: the flushes run on threads of their own, and a kill at the n-th
+    // call comes in whichever thread makes its n-th first.
+    std::set<int> ordinals;
+    std::map<long, int> calls;  // by thread (the log line's first number)
     for (const std::string& line : log) {
       const std::size_t at = line.find(std::string(kind.name) + "(");
       if (at == std::string::npos || (at > 0 && std::isalnum(static_cast<unsigned char>(line[at - 1])))) continue;
-      ++n;
-      if (line.find(kind.match) != std::string::npos) ordinals.push_back(n);
+      const int n = ++calls[std::atol(line.c_str())];
+      if (line.find(kind.match) != std::string::npos) ordinals.insert(n);
     }
     if (ordinals.empty()) {
       std::printf("  no %s in a save: no kill before it\n", kind.what);
       continue;
     }
-    std::vector<int> picks = ordinals;
+    std::vector<int> picks(ordinals.begin(), ordinals.end());
     if (static_cast<int>(picks.size()) > perKind) {
       std::shuffle(picks.begin() + 1, picks.end(), random);  // the first one always
       picks.resize(perKind);
@@ -381,10 +412,16 @@ std::vector<CMoment> UnlinkMoments(std::size_t sizeLimit) {
 struct COptions {
   bool bQuick = false;
   unsigned nSeed = 14;
-  int nFiles = 60, nKills = 48, nPerSyscall = 3;
+  int nFiles = 60, nKills = 48, nPerSyscall = 3, nFlushKills = 16;
   std::size_t nMinSize = 500000, nMaxSize = 3000000;  // bytes of audio per file
   fs::path dir = fs::temp_directory_path();
 };
+
+double FlushMs(const std::vector<std::pair<long, long>>& flushes) {
+  long us = 0;
+  for (const auto& [from, to] : flushes) us += to - from;
+  return us / 1000.0;
+}
 
 int RunKills(const COptions& options) {
   std::mt19937 random(options.nSeed);
@@ -396,9 +433,12 @@ int RunKills(const COptions& options) {
   // What the files are before and after a whole save.
   Lay(corpus, folder);
   const CState oldState = StateOf(folder);
+  const fs::path flushLog = work / "flushes.log";
+  ::setenv(kFlushLogVariable, flushLog.c_str(), 1);
   const Clock::time_point start = Clock::now();
   const int status = Wait(StartSave(folder));
   const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+  ::unsetenv(kFlushLogVariable);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::printf("the save itself failed (status %d)\n", status);
     return 1;
@@ -411,6 +451,16 @@ int RunKills(const COptions& options) {
   for (int i = 0; i < options.nKills; ++i) {
     const int delay = static_cast<int>(random() % static_cast<unsigned>(whole.count()));
     moments.push_back({"", delay, "after " + std::to_string(delay / 1000) + " ms"});
+  }
+  // Kills inside the grouped flushes, spread over their spans.
+  std::vector<std::pair<long, long>> flushes;
+  std::istringstream spans(ReadAll(flushLog));
+  for (long from, to; spans >> from >> to;) flushes.emplace_back(from, to);
+  const int flushKills = flushes.empty() ? 0 : options.nFlushKills;
+  for (int i = 0; i < flushKills; ++i) {
+    const auto [from, to] = flushes[static_cast<std::size_t>(i) % flushes.size()];
+    const int delay = static_cast<int>(from + static_cast<long>(random() % static_cast<unsigned>(to - from + 1)));
+    moments.push_back({"", delay, "in a grouped flush, after " + std::to_string(delay / 1000) + " ms"});
   }
   if (::access("/usr/bin/strace", X_OK) == 0) {
     Lay(corpus, folder);
@@ -448,8 +498,10 @@ int RunKills(const COptions& options) {
     Check(folder, oldState, newState, moment.strWhat, &tally);
   }
   fs::remove_all(work);
-  std::printf("kills: %d (%zu before chosen system calls; %d saves ended before their kill)\n", tally.nKills,
-              moments.size() - options.nKills, tally.nFinished);
+  std::printf("kills: %d (%d inside %zu grouped flushes of %.0f ms in all, %d before chosen system calls;"
+              " %d saves ended before their kill)\n",
+              tally.nKills, flushKills, flushes.size(), FlushMs(flushes),
+              static_cast<int>(moments.size()) - options.nKills - flushKills, tally.nFinished);
   std::printf("files checked: %d (old %d, new %d); lost %d, torn %d, mode changed %d, audio changed %d\n",
               tally.nFiles, tally.nOld, tally.nNew, tally.nLost, tally.nTorn, tally.nMode, tally.nAudio);
   std::printf("temporaries left by kills and removed: %d; other files left: %d\n", tally.nLeft, tally.nStrange);
@@ -513,6 +565,7 @@ COptions ParseOptions(int argc, char** argv, int first) {
       options.nFiles = 6;
       options.nKills = 6;
       options.nPerSyscall = 1;
+      options.nFlushKills = 3;
       options.nMinSize = 40000;
       options.nMaxSize = 120000;
     } else if (arg == "--seed") {

@@ -24,6 +24,12 @@ class CFolderDialog {
   virtual bool Show();
   CString GetPathName() const;
 
+  // An option of the folder to choose ("Include subfolders"), shown as a
+  // check box under the tree, ticked or not at the start; call before Show.
+  void AddCheckBox(const char* caption, bool checked);
+  // The check box as the browser left it (as it started, when cancelled).
+  bool IsChecked() const { return m_bChecked != FALSE; }
+
  protected:
   virtual void OnInitDialog();
   virtual void OnSelChanged(ITEMIDLIST* item);
@@ -46,5 +52,8 @@ class CFolderDialog {
   HWND m_hDlg = nullptr;
 
  private:
+  CString m_strCheckBox;  // the option's caption; empty: no check box
+  BOOL m_bChecked = FALSE;
+
   static int BrowseCallback(HWND browser, UINT notification, LPARAM parameter, LPARAM data);
 };

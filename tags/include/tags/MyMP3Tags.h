@@ -10,10 +10,19 @@
 // setters refuse and GetLastWriteError() says why.
 #include <platform/String.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class ID3_Tag;
+class CWriteBatch;
 enum class TagField;
+
+// What became of one file of a batch of saves (CMyMP3Tags::BeginBatch).
+struct CWriteOutcome {
+  CString strPath;   // as it was linked
+  CString strError;  // empty: saved, the new tag is on the disk; else why not
+};
 
 class CMyMP3Tags {
  public:
@@ -114,6 +123,25 @@ class CMyMP3Tags {
   void BeginUpdate();
   void EndUpdate();
 
+  // Saving many files with few flushes: between BeginBatch and EndBatch a
+  // write puts the file's new bytes on the disk but leaves their flush to a
+  // commit, which flushes all of the batch's files at once, renames each new
+  // file over its original only when its own data is durable, and flushes
+  // the folders. A file is saved only when a commit says so; until then it
+  // is its old self, or holds the new tag in place unflushed (which a crash
+  // of the program cannot tear), and the getters of a linked file show the
+  // new tag. GetLastWriteError still names what failed before the flush.
+  //   tags.BeginBatch();
+  //   for each file: Link, BeginUpdate, setters, EndUpdate, Reset;
+  //     if (tags.IsBatchFull()) outcomes = tags.CommitBatch(pump);
+  //   outcomes = tags.EndBatch(pump);
+  // The commits call wait (when given) about every 10 ms while the disk works,
+  // and give every file written since the last commit, in the order written.
+  void BeginBatch();
+  bool IsBatchFull() const;
+  std::vector<CWriteOutcome> CommitBatch(const std::function<void()>& wait = {});
+  std::vector<CWriteOutcome> EndBatch(const std::function<void()>& wait = {});
+
   // MPEG header facts: GetHeaderInfo() must succeed before the getters give
   // anything but "-".
   bool GetHeaderInfo();
@@ -161,4 +189,6 @@ class CMyMP3Tags {
   std::unique_ptr<FileState> m_pFile;
   CString m_strLastWriteError;
   bool m_bGrouped = false;  // between BeginUpdate and EndUpdate
+  std::unique_ptr<CWriteBatch> m_pBatch;  // between BeginBatch and EndBatch
+  CString m_strReadPath;  // where the linked file's new bytes wait for their commit
 };
