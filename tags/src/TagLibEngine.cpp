@@ -124,25 +124,18 @@ void CTagLibEngine::Impl::Parse(const unsigned char* tag, std::size_t size) {
   header.setData(ByteVector(reinterpret_cast<const char*>(tag), 10));
   nMajor = tag[3];
   nFlags = tag[5];
-  std::size_t end = 10 + Syncsafe(tag + 6);
-  if (end > size) end = size;
-  std::vector<unsigned char> body(tag + 10, tag + end);
-  // A v2.2 tag is unsynchronised as a whole; a v2.4 tag frame by frame,
-  // which TagLib undoes itself.
-  if (nMajor == 2 && (nFlags & 0x80)) body = Resync(body.data(), body.size());
-  std::size_t pos = 0;
-  if (nMajor == 4 && (nFlags & 0x40) && body.size() >= 4) pos = Syncsafe(body.data());
+  // The frames where the tag check found them (a v2.2 tag's unsynchronisation
+  // undone; a v2.4 tag's, frame by frame, TagLib undoes itself).
+  CTagFrames walked;
+  if (!WalkTagFrames(tag, size, &walked)) return;
   const std::size_t headerSize = nMajor == 2 ? 6 : 10;
-  while (pos + headerSize <= body.size() && body[pos] != 0) {
-    const unsigned long dataSize = FrameDataSize(body.data(), body.size(), pos, nMajor);
-    if (dataSize > body.size() - pos - headerSize) break;
+  for (const CTagFrames::Span& span : walked.frames) {
     Frame frame;
-    frame.raw = ByteVector(reinterpret_cast<const char*>(body.data() + pos), headerSize + dataSize);
-    if (nMajor == 4) PutSyncsafe(reinterpret_cast<unsigned char*>(frame.raw.data()) + 4, dataSize);
+    frame.raw = ByteVector(reinterpret_cast<const char*>(walked.body.data() + span.nPos), span.nSize);
+    if (nMajor == 4) PutSyncsafe(reinterpret_cast<unsigned char*>(frame.raw.data()) + 4, span.nSize - headerSize);
     frame.strStoredId.assign(frame.raw.data(), nMajor == 2 ? 3 : 4);
     frame.parsed.reset(Factory().createFrame(frame.raw, &header));
     frames.push_back(std::move(frame));
-    pos += headerSize + dataSize;
   }
 }
 
@@ -228,12 +221,14 @@ bool CTagLibEngine::Impl::RenderV24(CRenderedTag* out) const {
     if (wholeUnsync) raw[9] = static_cast<char>(raw[9] | 0x02);
     body += raw;
   }
-  out->bFooter = nFlags & 0x10;
+  // A footer is optional at the start of a file, and TagLib 1.13 misses the
+  // last frame before one: the tag is written without it, with padding.
+  out->bFooter = false;
   if (body.empty()) {
     out->strTag.clear();
     return true;
   }
-  const unsigned char flags = nFlags & ~(0x80 | 0x40);
+  const unsigned char flags = nFlags & ~(0x80 | 0x40 | 0x10);
   out->strTag = std::string("ID3\x04\x00", 5) + static_cast<char>(flags) + std::string(4, '\0') + body;
   return true;
 }
@@ -260,9 +255,14 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
   for (Frame& frame : frames)
     if (!frame.bRemoved) tag.removeFrame(frame.parsed.get(), false);
 
-  const std::size_t end = FramesEnd(BytesOf(rendered), rendered.size(), 3);
-  for (std::size_t pos = 10; pos + 10 <= end; pos += 10 + Be32(BytesOf(rendered) + pos + 4))
-    --expected[std::string(rendered.data() + pos, 4)];
+  CTagFrames walked;
+  if (!WalkTagFrames(BytesOf(rendered), rendered.size(), &walked)) {
+    *error = "The file's ID3v2.2 tag could not be converted";
+    return false;
+  }
+  for (const CTagFrames::Span& span : walked.frames)
+    --expected[std::string(reinterpret_cast<const char*>(walked.body.data() + span.nPos), 4)];
+  const std::size_t end = walked.frames.empty() ? 10 : 10 + walked.frames.back().nPos + walked.frames.back().nSize;
   for (const auto& [id, missing] : expected) {
     if (missing <= 0) continue;
     for (const Frame& frame : frames) {
