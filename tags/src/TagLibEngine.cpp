@@ -90,6 +90,24 @@ String FromUtf8(const CString& value) { return String(value.Str(), String::UTF8)
 
 CString ToUtf8(const String& text) { return CString(text.to8Bit(true)); }
 
+// Why a v2.2 frame TagLib parsed would not come out of the conversion as it
+// went in (ID3v2.3 holds one text per frame, and TagLib renders only the
+// first; an undefined text encoding comes out empty); null when it would.
+const char* ConversionLoss(const ByteVector& raw, const id3::Frame& parsed) {
+  static const std::string kEncoded = "COM ULT PIC GEO WXX IPL SLT";
+  const std::string id(raw.data(), 3);
+  if ((id[0] == 'T' || kEncoded.find(id) != std::string::npos) && raw.size() > 6 &&
+      static_cast<unsigned char>(raw[6]) > 1)
+    return "is in a text encoding ID3v2.2 does not define";
+  const auto* text = dynamic_cast<const id3::TextIdentificationFrame*>(&parsed);
+  if (!text) return nullptr;
+  const TagLib::StringList texts = text->fieldList();
+  const unsigned int first = dynamic_cast<const id3::UserTextIdentificationFrame*>(&parsed) ? 2 : 1;
+  for (unsigned int i = first; i < texts.size(); ++i)
+    if (!texts[i].isEmpty()) return "holds several texts, which ID3v2.3 cannot";
+  return nullptr;
+}
+
 const unsigned char* BytesOf(const ByteVector& bytes) { return reinterpret_cast<const unsigned char*>(bytes.data()); }
 
 }  // namespace
@@ -245,6 +263,10 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
     if (frame.bRemoved || frame.bEdited) continue;
     const auto it = kV22ToV23.find(frame.strStoredId);
     if (it == kV22ToV23.end() || !frame.parsed) return noV23Form(frame);
+    if (const char* loss = ConversionLoss(frame.raw, *frame.parsed)) {
+      *error = CString::Formatted("The file's ID3v2.2 frame %s %s", frame.strStoredId.c_str(), loss);
+      return false;
+    }
     ++expected[it->second];
   }
   id3::Tag tag;

@@ -118,9 +118,13 @@ inline std::vector<std::string> TagFrames(const std::string& file) {
     body.erase(0, major == 3 ? 4 + (u(0) << 24 | u(1) << 16 | u(2) << 8 | u(3)) : (u(0) << 21 | u(1) << 14 | u(2) << 7 | u(3)));
   }
   std::vector<std::string> frames;
-  if (WalkBody(body, major, false, &frames)) return frames;
-  frames.clear();
-  if (major != 4 || !WalkBody(body, major, true, &frames)) frames.clear();
+  if (!WalkBody(body, major, false, &frames)) {
+    frames.clear();
+    if (major != 4 || !WalkBody(body, major, true, &frames)) frames.clear();
+  }
+  // An ID3v2.4 tag unsynchronised as a whole is one whose frames each are.
+  if (major == 4 && (flags & 0x80))
+    for (std::string& frame : frames) frame[5] = static_cast<char>(frame[5] | 0x02);
   return frames;
 }
 
