@@ -61,14 +61,20 @@ bool CId3libEngine::Remove(TagField field) {
 }
 
 bool CId3libEngine::Render(CRenderedTag* out, CString* error) {
-  const bool spliced = m_pOldTag && RenderKeepingUneditedFrames(m_tag, m_pOldTag, m_nOldTagSize, m_edits, &out->strTag);
-  if (!spliced && m_bHiddenFrames) {
-    *error = "The file's ID3v2 tag has encrypted frames that this save could not keep";
-    return false;
+  // A file with an ID3v2.3 tag is saved only by keeping its frames; id3lib's
+  // own rendering of the whole tag would change frames nobody edited (and
+  // could not write those it was never given).
+  if (!m_oldTag.empty()) {
+    if (!RenderKeepingUneditedFrames(m_tag, reinterpret_cast<const unsigned char*>(m_oldTag.data()), m_oldTag.size(),
+                                     m_edits, &out->strTag)) {
+      *error = "The file's ID3v2 tag cannot be saved without changing frames that were not edited";
+      return false;
+    }
+  } else {
+    out->strTag = RenderId3v2(m_tag);
   }
-  if (!spliced) out->strTag = RenderId3v2(m_tag);
   out->bFooter = false;
   // A file left with no ID3v2 tag shows its ID3v1 tag next, so it is read again.
-  out->bChecked = spliced && !out->strTag.empty();
+  out->bChecked = !m_oldTag.empty() && !out->strTag.empty();
   return true;
 }

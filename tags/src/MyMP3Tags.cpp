@@ -127,8 +127,7 @@ void CMyMP3Tags::ReadLinkedFile() {
     if (file.strReadOnlyReason.IsEmpty()) file.strReadOnlyReason = engine->WriteRefusal();
     file.pEngine = std::move(engine);
   } else {
-    file.pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(map, file.scan), file.scan.nV2End,
-                                                   file.nV23FrameFlags & 0x40);
+    file.pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(map, file.scan), file.scan.nV2End);
   }
 }
 
@@ -158,7 +157,7 @@ void CMyMP3Tags::LinkFromDisk(CString fileName) {
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
   m_pTag->Link(fileName, file.nLinkFlags);
   if (file.nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
-  m_pFile->pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(*file.pMap, file.scan), file.scan.nV2End, false);
+  m_pFile->pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(*file.pMap, file.scan), file.scan.nV2End);
   m_pFile->bPathLinked = true;
 }
 

@@ -50,14 +50,11 @@ void ReadAll(CMyMP3Tags& tags) {
   tags.ConvDuration(tags.GetDuration());
 }
 
-[[noreturn]] void Fail(int mutation, const char* what) {
-  std::fprintf(stderr, "mutation %d: %s\n", mutation, what);
-  std::abort();
-}
 
 // Every frame of the old tag but (at most) one of the edited field's is in
-// the new tag byte for byte, as walked here; returns how many were found.
-int CheckFramesKept(int mutation, const std::string& before, const std::string& after, const Edit& edit) {
+// the new tag byte for byte, as walked here; returns how many were found,
+// or -1 (with the identifier of the lost frame in lost).
+int FramesKept(const std::string& before, const std::string& after, const Edit& edit, std::string* lost) {
   std::vector<std::string> now = TagFrames(after);
   int kept = 0, replaced = 0;
   for (const std::string& frame : TagFrames(before)) {
@@ -66,7 +63,8 @@ int CheckFramesKept(int mutation, const std::string& before, const std::string& 
       now.erase(found);
       ++kept;
     } else if (frame.compare(0, 4, edit.id) != 0 || ++replaced > 1) {
-      Fail(mutation, ("a save lost the frame " + frame.substr(0, 4)).c_str());
+      *lost = frame.substr(0, 4);
+      return -1;
     }
   }
   return kept;
@@ -89,6 +87,13 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
   CMyMP3Tags tags;
   for (int i = 0; i < count; ++i) {
     std::string bytes = originals[rng() % originals.size()];
+    // Ends the run, keeping the mutant as it was before the save.
+    const auto Fail = [&](int mutation, const std::string& what) {
+      const CString kept = folder + CString::Formatted("/mutant-%d.mp3", mutation);
+      WriteFile(kept, bytes);
+      std::fprintf(stderr, "mutation %d: %s (kept as %s)\n", mutation, what.c_str(), kept.Str().c_str());
+      std::abort();
+    };
     // Most damage lands in the tag region, where the parsers work.
     const std::size_t region = std::min<std::size_t>(bytes.size(), 2048);
     const int changes = 1 + static_cast<int>(rng() % 8);
@@ -123,12 +128,17 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
       } else if (after != bytes) {
         ++counts.nSaved;
         if (Audio(after) != Audio(bytes)) Fail(i, "a save changed the audio");
-        if (bytes[3] >= 3) counts.nFramesKept += CheckFramesKept(i, bytes, after, edit);
+        std::string lost;
+        const int kept = bytes[3] >= 3 ? FramesKept(bytes, after, edit, &lost) : 0;
+        if (kept < 0) Fail(i, "a save lost the frame " + lost);
+        counts.nFramesKept += kept;
         // An ID3v1 tag keeps every field but the edited one.
         const bool v1 = after.size() >= 128 && after.compare(after.size() - 128, 3, "TAG") == 0;
+        // (An ID3v1.0 comment takes the 30 bytes whose last two hold an ID3v1.1 track.)
+        const std::size_t v1To = edit.v1To == 125 && bytes.size() >= 3 && bytes[bytes.size() - 3] != 0 ? 127 : edit.v1To;
         if (v1 && bytes.size() >= 128)
           for (std::size_t b = 0; b < 128; ++b)
-            if ((b < edit.v1From || b >= edit.v1To) && after[after.size() - 128 + b] != bytes[bytes.size() - 128 + b])
+            if ((b < edit.v1From || b >= v1To) && after[after.size() - 128 + b] != bytes[bytes.size() - 128 + b])
               Fail(i, "a save changed an ID3v1 field it did not edit");
         // A fresh link shows the new value and every other field as before.
         tags.Link(path);
@@ -136,12 +146,8 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
         tags.Reset();
         if (rowAfter[edit.cell] != value.Str()) Fail(i, "a saved value does not read back");
         for (int cell = kArtist; cell <= kConductor; ++cell)
-          if (cell != edit.cell && rowAfter[cell] != rowBefore[cell]) {
-            WriteFile(folder + CString::Formatted("/mutant-%d.mp3", i), bytes);
-            std::fprintf(stderr, "cell %d was '%s', now '%s' (kept as %s/mutant-%d.mp3)\n", cell, rowBefore[cell].c_str(),
-                         rowAfter[cell].c_str(), folder.Str().c_str(), i);
-            Fail(i, "a save changed a field it did not edit");
-          }
+          if (cell != edit.cell && rowAfter[cell] != rowBefore[cell])
+            Fail(i, "a save changed a field it did not edit: '" + rowBefore[cell] + "' became '" + rowAfter[cell] + "'");
         // A v2.2 tag becomes ID3v2.3: its frames as mutagen reads them, now and then.
         if (viewed) {
           const std::vector<std::string> key = {std::string(edit.field->key)};
