@@ -130,7 +130,7 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
         if (Audio(after) != Audio(bytes)) Fail(i, "a save changed the audio");
         std::string lost;
         const int kept = bytes[3] >= 3 ? FramesKept(bytes, after, edit, &lost) : 0;
-        if (kept < 0) Fail(i, "a save lost the frame " + lost);
+        if (kept < 0) Fail(i, std::string("a save lost the frame ") + lost + " editing " + edit.id);
         counts.nFramesKept += kept;
         // An ID3v1 tag keeps every field but the edited one.
         const bool v1 = after.size() >= 128 && after.compare(after.size() - 128, 3, "TAG") == 0;

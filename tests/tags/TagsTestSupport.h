@@ -78,9 +78,10 @@ inline std::vector<std::string> RawFrames(const std::string& bytes) {
   return frames;
 }
 
-// One reading of a tag body's frame sizes, walked to the end (each frame as
-// its identifier, flags and data); false when a frame has a bad identifier
-// or runs out, or what follows the last one is not zeros.
+// One reading of a tag body's frame sizes (ID3v2.4: synchsafe or plain),
+// walked to the end (each frame as its identifier, flags and data); false
+// when a frame has a bad identifier or runs out, or what follows the last
+// one is not zeros.
 inline bool WalkBody(const std::string& body, int major, bool plain, std::vector<std::string>* out) {
   const std::size_t header = major == 2 ? 6 : 10, idLength = major == 2 ? 3 : 4;
   const auto u = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(body[i])); };
@@ -90,7 +91,7 @@ inline bool WalkBody(const std::string& body, int major, bool plain, std::vector
       if (!std::isupper(u(pos + i)) && !std::isdigit(u(pos + i))) return false;
     std::size_t n = 0;
     if (major == 2) n = u(pos + 3) << 16 | u(pos + 4) << 8 | u(pos + 5);
-    else if (plain) n = u(pos + 4) << 24 | u(pos + 5) << 16 | u(pos + 6) << 8 | u(pos + 7);
+    else if (plain || major == 3) n = u(pos + 4) << 24 | u(pos + 5) << 16 | u(pos + 6) << 8 | u(pos + 7);
     else if ((u(pos + 4) | u(pos + 5) | u(pos + 6) | u(pos + 7)) & 0x80) return false;
     else n = u(pos + 4) << 21 | u(pos + 5) << 14 | u(pos + 6) << 7 | u(pos + 7);
     if (n > body.size() - pos - header) return false;
