@@ -99,6 +99,14 @@ const char* ConversionLoss(const ByteVector& raw, const id3::Frame& parsed) {
   if ((id[0] == 'T' || kEncoded.find(id) != std::string::npos) && raw.size() > 6 &&
       static_cast<unsigned char>(raw[6]) > 1)
     return "is in a text encoding ID3v2.2 does not define";
+  // UTF-16 text begins with its byte order mark; TagLib reads text without
+  // one as nothing.
+  const std::size_t start = id[0] == 'T' ? 7 : (id == "COM" || id == "ULT") ? 10 : 0;
+  if (start > 0 && raw.size() >= start + 2 && raw[6] == 1) {
+    const unsigned char a = raw[start], b = raw[start + 1];
+    if (!((a == 0xFF && b == 0xFE) || (a == 0xFE && b == 0xFF) || (a == 0 && b == 0)))
+      return "holds UTF-16 text without a byte order mark";
+  }
   const auto* text = dynamic_cast<const id3::TextIdentificationFrame*>(&parsed);
   if (!text) return nullptr;
   const TagLib::StringList texts = text->fieldList();

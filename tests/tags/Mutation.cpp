@@ -115,7 +115,7 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
       const Edit& edit = edits[rng() % std::size(edits)];
       const bool writable = tags.IsWritable();
       const std::vector<std::string> rowBefore = Row(tags);
-      const bool viewed = bytes.compare(0, 3, "ID3") == 0 && bytes[3] == 2 && counts.nSaved % 64 == 0;
+      const bool viewed = bytes.compare(0, 3, "ID3") == 0 && bytes[3] == 2 && counts.nSaved % 16 == 0;
       const std::string v2Before = viewed ? Mutagen(path, "v2") : std::string();
       const CString value = edit.field->set == &CMyMP3Tags::SetURL ? "http://example.com/mutant" : "Mutant value";
       (tags.*edit.field->set)(value);
