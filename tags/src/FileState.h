@@ -14,7 +14,7 @@
 
 struct CMyMP3Tags::FileState {
   CString strPath;
-  std::unique_ptr<CMappedFile> pMap;  // kept while linked: the engines keep pointers into it
+  std::unique_ptr<CMappedFile> pMap;  // the file as read when linked
   CTagScan scan;
   unsigned char nV23FrameFlags = 0;     // the format flags of all ID3v2.3 frames together
   std::unique_ptr<CTagEngine> pEngine;  // reads and renders the ID3v2 frames

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -151,7 +152,11 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
         // A v2.2 tag becomes ID3v2.3: its frames as mutagen reads them, now and then.
         if (viewed) {
           const std::vector<std::string> key = {std::string(edit.field->key)};
-          if (Without(v2Before, key) != FramesBut(path, "v2", key)) Fail(i, "a v2.2 conversion lost a frame (mutagen)");
+          // (mutagen may read a converted frame it could not read in the v2.2 tag.)
+          const std::string now = FramesBut(path, "v2", key);
+          std::istringstream lines(Without(v2Before, key));
+          for (std::string line; std::getline(lines, line);)
+            if (now.find(line + "\n") == std::string::npos) Fail(i, "a v2.2 conversion lost a frame (mutagen): " + line);
           ++counts.nMutagenViews;
         }
       }
