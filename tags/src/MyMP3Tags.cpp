@@ -2,6 +2,7 @@
 
 #include "FileState.h"
 #include "FrameRules.h"
+#include "Id3Bytes.h"
 #include "Id3libEngine.h"
 #include "Id3libFrames.h"
 #include "TagLibEngine.h"
@@ -51,6 +52,26 @@ unsigned char V23FrameFlags(const CTagFrames& frames) {
   if (frames.nMajor == 3)
     for (const CTagFrames::Span& span : frames.frames) flags |= frames.body[span.nPos + 9];
   return flags;
+}
+
+bool ConvertedFromV22(const CTagScan& scan) { return ReadByTagLib(scan) && scan.nMajor == 2; }
+
+// A v2.2 tag is saved as ID3v2.3, which id3lib reads next: every field must
+// read there as it does now (a damaged frame may not), or the save would
+// change fields nobody edited.
+bool Id3libReadsAsBefore(std::string tag, const CTagEngine& engine) {
+  if (tag.empty()) return true;
+  PutSyncsafe(reinterpret_cast<unsigned char*>(tag.data()) + 6, tag.size() - 10);  // as the writer will
+  CTagFrames walked;
+  if (!WalkTagFrames(reinterpret_cast<const unsigned char*>(tag.data()), tag.size(), &walked)) return false;
+  const std::string safe = Id3libSafeTag(walked);
+  ID3_MemoryReader reader(safe.data(), safe.size());
+  ID3_Tag parsed;
+  parsed.Link(reader, ID3TT_ID3V2);
+  const CId3libEngine next(parsed, nullptr, 0);
+  for (int field = 0; field <= static_cast<int>(TagField::Genre); ++field)
+    if (next.GetText(static_cast<TagField>(field)) != engine.GetText(static_cast<TagField>(field))) return false;
+  return true;
 }
 
 const TagField kRemovedByRemoveAll[] = {
@@ -251,7 +272,11 @@ void CMyMP3Tags::WriteTag() {
   request.nOldTagEnd = file.scan.nV2End;
   CRenderedTag rendered;
   CString error;
-  const bool renderedWhole = file.pEngine->Render(&rendered, &error);
+  bool renderedWhole = file.pEngine->Render(&rendered, &error);
+  if (renderedWhole && ConvertedFromV22(file.scan) && !Id3libReadsAsBefore(rendered.strTag, *file.pEngine)) {
+    error = "The file's ID3v2.2 tag would read otherwise as ID3v2.3";
+    renderedWhole = false;
+  }
   request.strNewTag = std::move(rendered.strTag);
   request.bFooter = rendered.bFooter;
   if (file.scan.bV1 && !file.v1Edits.IsEmpty()) {

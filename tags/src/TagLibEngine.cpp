@@ -65,6 +65,11 @@ class CFrameFactory final : public id3::FrameFactory {
           header->setFrameID(mend[1]);
           return true;
         }
+    // A v2.2 frame converted is read again as ID3v2.3 (see RenderV23); the
+    // frames above keep their ID3v2.3 identifiers there too.
+    if (header->version() == 3)
+      for (const auto& mend : kTagLibV22Mends)
+        if (header->frameID() == mend[1]) return true;
     return FrameFactory::updateFrame(header);
   }
 };
@@ -90,30 +95,21 @@ String FromUtf8(const CString& value) { return String(value.Str(), String::UTF8)
 
 CString ToUtf8(const String& text) { return CString(text.to8Bit(true)); }
 
-// Why a v2.2 frame TagLib parsed would not come out of the conversion as it
-// went in (ID3v2.3 holds one text per frame, and TagLib renders only the
-// first; an undefined text encoding comes out empty); null when it would.
-const char* ConversionLoss(const ByteVector& raw, const id3::Frame& parsed) {
-  static const std::string kEncoded = "COM ULT PIC GEO WXX IPL SLT";
-  const std::string id(raw.data(), 3);
-  if ((id[0] == 'T' || kEncoded.find(id) != std::string::npos) && raw.size() > 6 &&
-      static_cast<unsigned char>(raw[6]) > 1)
-    return "is in a text encoding ID3v2.2 does not define";
-  // UTF-16 text begins with its byte order mark; TagLib reads text without
-  // one as nothing.
-  const std::size_t start = id[0] == 'T' ? 7 : (id == "COM" || id == "ULT") ? 10 : 0;
-  if (start > 0 && raw.size() >= start + 2 && raw[6] == 1) {
-    const unsigned char a = raw[start], b = raw[start + 1];
-    if (!((a == 0xFF && b == 0xFE) || (a == 0xFE && b == 0xFF) || (a == 0 && b == 0)))
-      return "holds UTF-16 text without a byte order mark";
-  }
-  const auto* text = dynamic_cast<const id3::TextIdentificationFrame*>(&parsed);
-  if (!text) return nullptr;
-  const TagLib::StringList texts = text->fieldList();
-  const unsigned int first = dynamic_cast<const id3::UserTextIdentificationFrame*>(&parsed) ? 2 : 1;
-  for (unsigned int i = first; i < texts.size(); ++i)
-    if (!texts[i].isEmpty()) return "holds several texts, which ID3v2.3 cannot";
-  return nullptr;
+// True when two parsings of one frame give the program and other taggers the
+// same: texts, and descriptions and languages where the frame has them.
+bool SameReading(const id3::Frame& a, const id3::Frame& b) {
+  if (a.toString() != b.toString()) return false;
+  const auto* textA = dynamic_cast<const id3::TextIdentificationFrame*>(&a);
+  const auto* textB = dynamic_cast<const id3::TextIdentificationFrame*>(&b);
+  if (textA && (!textB || textA->fieldList() != textB->fieldList())) return false;
+  const auto* commentA = dynamic_cast<const id3::CommentsFrame*>(&a);
+  const auto* commentB = dynamic_cast<const id3::CommentsFrame*>(&b);
+  if (commentA && (!commentB || commentA->description() != commentB->description() ||
+                   commentA->language() != commentB->language()))
+    return false;
+  const auto* urlA = dynamic_cast<const id3::UserUrlLinkFrame*>(&a);
+  const auto* urlB = dynamic_cast<const id3::UserUrlLinkFrame*>(&b);
+  return !urlA || (urlB && urlA->description() == urlB->description());
 }
 
 const unsigned char* BytesOf(const ByteVector& bytes) { return reinterpret_cast<const unsigned char*>(bytes.data()); }
@@ -271,8 +267,11 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
     if (frame.bRemoved || frame.bEdited) continue;
     const auto it = kV22ToV23.find(frame.strStoredId);
     if (it == kV22ToV23.end() || !frame.parsed) return noV23Form(frame);
-    if (const char* loss = ConversionLoss(frame.raw, *frame.parsed)) {
-      *error = CString::Formatted("The file's ID3v2.2 frame %s %s", frame.strStoredId.c_str(), loss);
+    // A picture's image format becomes a MIME type: known for PNG and JPEG.
+    if (frame.strStoredId == "PIC" && (frame.raw.size() < 10 || static_cast<unsigned char>(frame.raw[6]) > 1 ||
+                                       (std::string(frame.raw.data() + 7, 3) != "PNG" &&
+                                        std::string(frame.raw.data() + 7, 3) != "JPG"))) {
+      *error = "The file's ID3v2.2 picture (PIC) is of a kind ID3v2.3 cannot name";
       return false;
     }
     ++expected[it->second];
@@ -292,7 +291,6 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
   }
   for (const CTagFrames::Span& span : walked.frames)
     --expected[std::string(reinterpret_cast<const char*>(walked.body.data() + span.nPos), 4)];
-  const std::size_t end = walked.frames.empty() ? 10 : 10 + walked.frames.back().nPos + walked.frames.back().nSize;
   for (const auto& [id, missing] : expected) {
     if (missing <= 0) continue;
     for (const Frame& frame : frames) {
@@ -300,11 +298,43 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
       if (!frame.bRemoved && !frame.bEdited && it != kV22ToV23.end() && it->second == id) return noV23Form(frame);
     }
   }
+  // A frame whose data has one form in both versions (all but PIC) is taken
+  // as it was: TagLib renders it again from what it read, which may differ
+  // (UTF-16 byte order, a text it could not read, a missing terminator). It
+  // must read as it did: a damaged frame may read otherwise in ID3v2.3.
+  id3::Header v23;
+  v23.setMajorVersion(3);
+  std::map<std::string, std::vector<std::string>> renderedById;
+  for (const CTagFrames::Span& span : walked.frames) {
+    const std::string frame(reinterpret_cast<const char*>(walked.body.data() + span.nPos), span.nSize);
+    renderedById[frame.substr(0, 4)].push_back(frame);
+  }
+  std::map<std::string, std::size_t> taken;
+  std::string body;
+  for (const Frame& frame : frames) {
+    if (frame.bRemoved) continue;
+    const std::string id = frame.bEdited ? std::string(frame.parsed->frameID().data(), 4) : kV22ToV23.at(frame.strStoredId);
+    const std::vector<std::string>& rendered = renderedById[id];
+    const std::size_t k = taken[id]++;
+    if (k >= rendered.size()) return noV23Form(frame);
+    if (frame.bEdited || frame.strStoredId == "PIC") {
+      body += rendered[k];
+      continue;
+    }
+    std::string converted = id + std::string(6, '\0') + std::string(frame.raw.data() + 6, frame.raw.size() - 6);
+    PutBe32(reinterpret_cast<unsigned char*>(converted.data()) + 4, frame.raw.size() - 6);
+    const std::unique_ptr<id3::Frame> again(Factory().createFrame(ByteVector(converted.data(), converted.size()), &v23));
+    if (!again || !SameReading(*frame.parsed, *again)) {
+      *error = CString::Formatted("The file's ID3v2.2 frame %s would read otherwise as ID3v2.3", frame.strStoredId.c_str());
+      return false;
+    }
+    body += converted;
+  }
   out->bFooter = false;
-  if (end <= 10)
+  if (body.empty())
     out->strTag.clear();
   else
-    out->strTag.assign(rendered.data(), end);
+    out->strTag = std::string(rendered.data(), 10) + body;
   return true;
 }
 
