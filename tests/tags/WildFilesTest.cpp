@@ -46,6 +46,7 @@ TEST(TagsWild, EveryKindIsShownAndOnlyMpegAudioIsWritable) {
        {{kArtist, "x"}, {kAlbum, "xx"}, {kComposer, std::string(17, 'x')}, {kCopyright, std::string(127, 'x')},
         {kEncodedBy, std::string(128, 'x')}, {kBand, std::string(1000, 'x')}}, nullptr},
       {"v23_encrypted.mp3", {{kArtist, "Open Artist"}, {kTitle, "Title Beside Secrets"}}, nullptr},
+      {"v24_compressed.mp3", {{kArtist, "Compressed Four"}, {kTitle, "Plain Four"}}, nullptr},
       {"compressed_frame.mp3", {{kTitle, "-"}, {kHeader, "1"}}, "damaged"},
       {"v23_two_artists.mp3", {{kArtist, "piman"}}, nullptr},
       {"v23_duplicates.mp3", {{kTitle, "Erster Titel ♫"}, {kComment, "First plain"}, {kURL, "http://first.example/"}}, nullptr},
@@ -173,6 +174,7 @@ TEST(TagsWild, ASaveReplacesTheFieldsOwnFrameAndKeepsEveryOther) {
       {"v23_compressed_long.mp3", &CMyMP3Tags::SetTitle, "TIT2", "TIT2=TIT2(encoding=<Encoding.LATIN1: 0>, text=['Saved'])"},
       {"v23_compressed_lengths.mp3", &CMyMP3Tags::SetTitle, "TIT2", "TPE2=TPE2(encoding=<Encoding.LATIN1: 0>, text=['xxxx"},
       {"v23_encrypted.mp3", &CMyMP3Tags::SetArtist, "TPE1", "TPE1=TPE1(encoding=<Encoding.LATIN1: 0>, text=['Saved'])"},
+      {"v24_compressed.mp3", &CMyMP3Tags::SetTitle, "TIT2", "TPE1=TPE1(encoding=<Encoding.UTF8: 3>, text=['Compressed Four'])"},
       // The first of two frames is the field's; the second stays after it.
       {"v23_two_artists.mp3", &CMyMP3Tags::SetArtist, "TPE1", "text=['Saved', 'jzig']"},
       {"v23_duplicates.mp3", &CMyMP3Tags::SetTitle, "TIT2", "text=['Saved', 'Second Title']"},
