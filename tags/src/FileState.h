@@ -14,8 +14,9 @@
 
 struct CMyMP3Tags::FileState {
   CString strPath;
-  std::unique_ptr<CMappedFile> pMap;  // kept while linked: id3lib read from it
+  std::unique_ptr<CMappedFile> pMap;  // the file as read when linked
   CTagScan scan;
+  unsigned char nV23FrameFlags = 0;     // the format flags of all ID3v2.3 frames together
   std::unique_ptr<CTagEngine> pEngine;  // reads and renders the ID3v2 frames
   CMpegFrame firstFrame;
   unsigned short nLinkFlags = 0;

@@ -3,8 +3,6 @@
 
 #include "FileState.h"
 
-#include <id3/tag.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -35,26 +33,22 @@ constexpr int kGenreBufferSize = 52;
 
 }  // namespace
 
+// The facts are read from the stream itself rather than from id3lib's
+// summary: id3lib misplaces the Xing header of MPEG-2 and 2.5 files, reads
+// no Info header (a short constant-bit-rate clip then lasts 0 seconds) and
+// would be handed whatever bytes follow a tag.
 bool CMyMP3Tags::GetHeaderInfo() {
   if (!ReadIfStale()) return false;
   m_bHeaderInfo = false;
-  const Mp3_Headerinfo* info = m_pTag->GetMp3HeaderInfo();
-  if (!info) return false;
-  m_header.nLayer = info->layer;
-  m_header.nVersion = info->version;
-  m_header.nBitRate = static_cast<int>(info->bitrate);
-  m_header.nChannelMode = info->channelmode;
-  m_header.nVbrBitRate = static_cast<int>(info->vbr_bitrate);
-  m_header.nFrequency = static_cast<int>(info->frequency);
-  m_header.nTime = static_cast<int>(info->time);
-  // id3lib gets MPEG-2 and 2.5 Xing files wrong; their Xing header, read
-  // where it really is, gives the true playing time and average bit rate.
-  const CMpegFrame& first = m_pFile->firstFrame;
-  if (first.bXing && first.nVersion != 3 && first.nSampleRate > 0 && first.nFrames > 0) {
-    const double seconds = static_cast<double>(first.nFrames) * first.nSamplesPerFrame / first.nSampleRate;
-    m_header.nTime = static_cast<int>(seconds);
-    if (first.nBytes > 0) m_header.nVbrBitRate = static_cast<int>(first.nBytes * 8.0 / seconds);
-  }
+  const CMpegFrame& stream = m_pFile->firstFrame;
+  if (!stream.bFound) return false;
+  m_header.nLayer = stream.nLayer;
+  m_header.nVersion = stream.nVersion;
+  m_header.nBitRate = stream.nBitRate;
+  m_header.nChannelMode = stream.nChannelMode;
+  m_header.nVbrBitRate = stream.nVbrBitRate;
+  m_header.nFrequency = stream.nSampleRate;
+  m_header.nTime = static_cast<int>(stream.dSeconds);
   m_bHeaderInfo = true;
   return true;
 }

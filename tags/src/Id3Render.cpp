@@ -1,6 +1,6 @@
 #include "Id3Render.h"
 
-#include "Id3Bytes.h"
+#include "TagCheck.h"
 
 #include <id3/tag.h>
 #include <id3/writer.h>
@@ -23,6 +23,6 @@ std::string RenderId3v2(ID3_Tag& tag) {
   std::string bytes = std::move(writer.Bytes());
   if (bytes.size() < kHeaderSize) return std::string();
   // id3lib pads a tag read from memory whatever SetPadding says.
-  bytes.resize(FramesEnd(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), 3));
+  bytes.resize(FramesEnd(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
   return bytes;
 }

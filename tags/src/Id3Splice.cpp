@@ -1,68 +1,85 @@
 #include "Id3Splice.h"
 
-#include "Id3Bytes.h"
 #include "Id3Render.h"
-
 #include "Id3libFrames.h"
+#include "TagCheck.h"
 
 #include <id3/readers.h>
 #include <id3/writer.h>
 
 #include <algorithm>
-#include <cstring>
+#include <map>
+#include <memory>
 
 namespace {
 
 using Bytes = const unsigned char*;
 constexpr std::size_t kHeader = 10;  // of the tag and of each frame
 
-// The fields the program reads; a spliced tag must give each the same frame.
+// The fields the program reads.
 const ID3_FrameID kFields[] = {
-    ID3FID_LEADARTIST, ID3FID_ALBUM,      ID3FID_TITLE,     ID3FID_COMMENT, ID3FID_TRACKNUM,
+    ID3FID_LEADARTIST, ID3FID_ALBUM,      ID3FID_TITLE,     ID3FID_COMMENT,   ID3FID_TRACKNUM,
     ID3FID_YEAR,       ID3FID_COMPOSER,   ID3FID_COPYRIGHT, ID3FID_ENCODEDBY, ID3FID_ORIGARTIST,
     ID3FID_WWWUSER,    ID3FID_BAND,       ID3FID_PUBLISHER, ID3FID_CONDUCTOR, ID3FID_CONTENTTYPE};
 
-
-struct RawFrame {
-  std::string strId;
-  std::size_t nOffset;  // from the tag's start
-  std::size_t nSize;    // header included
-};
-
-bool WalkFrames(Bytes tag, std::size_t size, std::vector<RawFrame>* frames) {
-  if (size < kHeader || std::memcmp(tag, "ID3", 3) != 0 || tag[3] != 3) return false;
-  if (tag[5] & 0xC0) return false;  // unsynchronised, or an extended header
-  const std::size_t end = kHeader + Syncsafe(tag + 6);
-  if (end > size) return false;
-  std::size_t pos = kHeader;
-  while (pos + kHeader <= end && tag[pos] != 0) {
-    const std::size_t body = Be32(tag + pos + 4);
-    if (body > end - pos - kHeader) return false;
-    frames->push_back({std::string(reinterpret_cast<const char*>(tag + pos), 4), pos, kHeader + body});
-    pos += kHeader + body;
-  }
-  for (; pos < end; ++pos)
-    if (tag[pos] != 0) return false;  // padding holds nothing
-  return true;
+CString FieldText(ID3_Tag& tag, ID3_FrameID id) {
+  const ID3_Frame* frame = id3frames::FindField(tag, id);
+  return frame ? id3frames::TextOf(*frame) : CString("-");
 }
 
 enum class Description { Empty, Given, Unreadable };
 
-// The description of a raw COMM or WXXX frame, as far as the field rule
-// needs it (see framerules::IsFieldFrame): empty or not.
-Description RawDescription(Bytes frame, std::size_t size, bool comment) {
-  const unsigned char format = frame[9];
-  const std::size_t skip = kHeader + 1 + (comment ? 3 : 0);  // encoding, language
-  if ((format & 0xE0) || size < skip) return Description::Unreadable;  // compressed, encrypted, grouped
-  Bytes d = frame + skip;
-  std::size_t n = size - skip;
-  if (frame[kHeader] == 0) return n == 0 || d[0] == 0 ? Description::Empty : Description::Given;
-  if (frame[kHeader] != 1) return Description::Unreadable;
+// The description of a COMM or WXXX frame (as PlainV23Frame gives it), as
+// far as the field rule needs it (see framerules::IsFieldFrame): empty or not.
+Description RawDescription(const std::string& plain, bool comment) {
+  const std::size_t skip = kHeader + 1 + (comment ? 3 : 0) + ((plain[9] & 0x20) ? 1 : 0);  // group, encoding, language
+  if (plain.size() < skip) return Description::Unreadable;
+  Bytes d = reinterpret_cast<Bytes>(plain.data()) + skip;
+  std::size_t n = plain.size() - skip;
+  const char encoding = plain[skip - 1 - (comment ? 3 : 0)];
+  if (encoding == 0) return n == 0 || d[0] == 0 ? Description::Empty : Description::Given;
+  if (encoding != 1) return Description::Unreadable;
   if (n >= 2 && ((d[0] == 0xFF && d[1] == 0xFE) || (d[0] == 0xFE && d[1] == 0xFF))) {
     d += 2;
     n -= 2;
   }
   return n < 2 || (d[0] == 0 && d[1] == 0) ? Description::Empty : Description::Given;
+}
+
+// The frames of a tag, each as it is stored and as id3lib is given it
+// (empty for an encrypted frame).
+struct RawFrame {
+  std::string strStored;
+  std::string strPlain;
+};
+
+bool ReadFrames(Bytes tag, std::size_t size, std::vector<RawFrame>* out) {
+  CTagFrames walked;
+  if (!WalkTagFrames(tag, size, &walked) || walked.nMajor != 3) return false;
+  for (const CTagFrames::Span& span : walked.frames) {
+    RawFrame frame;
+    Bytes bytes = walked.body.data() + span.nPos;
+    frame.strStored.assign(reinterpret_cast<const char*>(bytes), span.nSize);
+    if (!PlainV23Frame(bytes, span.nSize, &frame.strPlain)) return false;
+    out->push_back(std::move(frame));
+  }
+  return true;
+}
+
+// Which frame holds the field by the rule of Id3libFrames.h: frames.size()
+// when none does, -1 when the rule cannot be applied.
+long FieldIndex(const std::vector<RawFrame>& frames, ID3_FrameID id) {
+  const std::string textId = ID3_Frame(id).GetTextID();
+  const bool described = id == ID3FID_COMMENT || id == ID3FID_WWWUSER;
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    // An encrypted frame is unread, so never the field: it is another program's.
+    if (frames[i].strStored.compare(0, 4, textId) != 0 || frames[i].strPlain.empty()) continue;
+    if (!described) return static_cast<long>(i);
+    const Description d = RawDescription(frames[i].strPlain, id == ID3FID_COMMENT);
+    if (d == Description::Unreadable) return -1;
+    if (d == Description::Empty) return static_cast<long>(i);
+  }
+  return static_cast<long>(frames.size());
 }
 
 // One frame as id3lib renders it into an ID3v2.3 tag, header included.
@@ -76,82 +93,115 @@ std::string RenderFrame(const ID3_Frame& frame) {
   one.Render(writer, ID3TT_ID3V2);
   const std::string& bytes = writer.Bytes();
   if (bytes.size() < 2 * kHeader) return std::string();
-  const std::size_t size = Be32(reinterpret_cast<::Bytes>(bytes.data()) + kHeader + 4);
-  if (size > bytes.size() - 2 * kHeader) return std::string();
-  return bytes.substr(kHeader, kHeader + size);
+  std::vector<RawFrame> frames;
+  if (!ReadFrames(reinterpret_cast<Bytes>(bytes.data()), bytes.size(), &frames) || frames.size() != 1)
+    return std::string();
+  return frames[0].strStored;
 }
 
-// A field's frame as id3lib renders it, to compare two tags by: the frame
-// alone, without the one-frame tag that RenderFrame builds around it.
-std::string FieldBytes(ID3_Tag& tag, ID3_FrameID id) {
-  const ID3_Frame* frame = id3frames::FindField(tag, id);
-  if (!frame) return std::string("none");
-  CStringWriter writer;
-  frame->Render(writer);
-  return writer.Bytes();
+std::string TagOf(const std::string& frames) {
+  std::string bytes("ID3\x03\0\0\0\0\0\0", kHeader);
+  for (int i = 0; i < 4; ++i) bytes[6 + i] = static_cast<char>((frames.size() >> (21 - 7 * i)) & 0x7F);
+  return bytes + frames;
 }
 
-// Reads the new tag back with id3lib: every field must be what the tag
-// object holds, so the splice can never show the user other values.
-bool ReadsAsTheTagObject(ID3_Tag& tag, const std::string& bytes) {
-  ID3_MemoryReader reader(bytes.data(), bytes.size());
+// id3lib's reading of a tag (through the safe copy id3lib may be handed).
+void Parse(const std::string& bytes, ID3_Tag* parsed) {
+  CTagFrames walked;
+  if (!WalkTagFrames(reinterpret_cast<Bytes>(bytes.data()), bytes.size(), &walked)) return;
+  const std::string safe = Id3libSafeTag(walked);
+  ID3_MemoryReader reader(safe.data(), safe.size());
+  parsed->Link(reader, ID3TT_ID3V2);
+}
+
+// The text one frame holds, as the engine reads it.
+CString TextOfFrame(const std::string& frame) {
   ID3_Tag parsed;
-  parsed.Link(reader, ID3TT_ID3V2);
-  for (ID3_FrameID id : kFields)
-    if (FieldBytes(parsed, id) != FieldBytes(tag, id)) return false;
+  Parse(TagOf(frame), &parsed);
+  std::unique_ptr<ID3_Tag::Iterator> it(parsed.CreateIterator());
+  const ID3_Frame* first = it->GetNext();
+  return first ? id3frames::TextOf(*first) : CString("-");
+}
+
+// What a new tag must hold: each old frame kept, or the edit in its place.
+struct Expected {
+  const std::string* pKept = nullptr;  // null: an edited frame
+  const CFieldEdit* pEdit = nullptr;
+};
+
+// Walks the new bytes afresh and compares them with what was asked: the
+// kept frames byte for byte, the edited ones holding their values; read
+// back whole, each edited field gives its new value and every other field
+// what the tag object holds.
+bool HoldsExactly(ID3_Tag& tag, const std::string& bytes, const std::vector<Expected>& expected) {
+  std::vector<RawFrame> now;
+  if (!ReadFrames(reinterpret_cast<Bytes>(bytes.data()), bytes.size(), &now) || now.size() != expected.size())
+    return false;
+  for (std::size_t i = 0; i < now.size(); ++i) {
+    if (expected[i].pKept) {
+      if (now[i].strStored != *expected[i].pKept) return false;
+      continue;
+    }
+    const CFieldEdit& edit = *expected[i].pEdit;
+    if (now[i].strStored.compare(0, 4, ID3_Frame(edit.id).GetTextID()) != 0) return false;
+    if (TextOfFrame(now[i].strStored) != edit.strValue) return false;
+  }
+  ID3_Tag parsed;
+  Parse(bytes, &parsed);
+  for (ID3_FrameID id : kFields) {
+    const auto edit = std::find_if(expected.begin(), expected.end(),
+                                   [id](const Expected& e) { return e.pEdit && e.pEdit->id == id; });
+    if (FieldText(parsed, id) != (edit != expected.end() ? edit->pEdit->strValue : FieldText(tag, id))) return false;
+  }
   return true;
 }
 
 }  // namespace
 
 bool RenderKeepingUneditedFrames(ID3_Tag& tag, const unsigned char* oldTag, std::size_t size,
-                                 std::vector<ID3_FrameID> edited, std::string* out) {
+                                 const std::vector<CFieldEdit>& edits, std::string* out) {
   std::vector<RawFrame> raw;
-  if (!WalkFrames(oldTag, size, &raw)) return false;
-  std::sort(edited.begin(), edited.end());
-  edited.erase(std::unique(edited.begin(), edited.end()), edited.end());
+  if (!ReadFrames(oldTag, size, &raw)) return false;
+  std::map<ID3_FrameID, const CFieldEdit*> last;  // a later edit of a field wins
+  for (const CFieldEdit& edit : edits) last[edit.id] = &edit;
 
-  std::vector<const std::string*> replacement(raw.size(), nullptr);
-  std::vector<std::string> rendered(edited.size());
+  std::vector<Expected> expected(raw.size());
+  for (std::size_t i = 0; i < raw.size(); ++i) expected[i].pKept = &raw[i].strStored;
+  std::vector<std::string> replacement(raw.size());
   std::string appended;
-  for (std::size_t e = 0; e < edited.size(); ++e) {
-    const ID3_FrameID id = edited[e];
-    const std::string textId = ID3_Frame(id).GetTextID();
-    const bool described = id == ID3FID_COMMENT || id == ID3FID_WWWUSER;
-    std::size_t index = raw.size();
-    for (std::size_t i = 0; i < raw.size() && index == raw.size(); ++i) {
-      if (raw[i].strId != textId) continue;
-      const Description d = described ? RawDescription(oldTag + raw[i].nOffset, raw[i].nSize, id == ID3FID_COMMENT)
-                                      : Description::Empty;
-      if (d == Description::Unreadable) return false;
-      if (d == Description::Empty) index = i;
+  std::vector<Expected> appendedExpected;
+  for (const auto& [id, edit] : last) {
+    const long index = FieldIndex(raw, id);
+    if (index < 0) return false;
+    std::string rendered;
+    if (!edit->bRemoved) {
+      const ID3_Frame* frame = id3frames::FindField(tag, id);
+      if (!frame || (rendered = RenderFrame(*frame)).empty()) return false;
     }
-    if (const ID3_Frame* frame = id3frames::FindField(tag, id)) {
-      rendered[e] = RenderFrame(*frame);
-      if (rendered[e].empty()) return false;
+    if (static_cast<std::size_t>(index) < raw.size()) {
+      replacement[index] = rendered;
+      expected[index] = edit->bRemoved ? Expected{} : Expected{nullptr, edit};
+    } else if (!edit->bRemoved) {
+      appended += rendered;
+      appendedExpected.push_back({nullptr, edit});
     }
-    if (index < raw.size())
-      replacement[index] = &rendered[e];
-    else
-      appended += rendered[e];
   }
 
   std::string frames;
-  for (std::size_t i = 0; i < raw.size(); ++i)
-    frames += replacement[i] ? *replacement[i]
-                             : std::string(reinterpret_cast<const char*>(oldTag + raw[i].nOffset), raw[i].nSize);
+  std::vector<Expected> now;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (!expected[i].pKept && !expected[i].pEdit) continue;  // removed
+    frames += expected[i].pKept ? raw[i].strStored : replacement[i];
+    now.push_back(expected[i]);
+  }
   frames += appended;
+  now.insert(now.end(), appendedExpected.begin(), appendedExpected.end());
   if (frames.empty()) {  // the file is to have no ID3v2 tag
     out->clear();
     return true;
   }
-  const std::size_t n = frames.size();
-  std::string bytes = "ID3\x03";
-  bytes += '\0';
-  bytes += '\0';
-  for (int shift : {21, 14, 7, 0}) bytes += static_cast<char>((n >> shift) & 0x7F);
-  bytes += frames;
-  if (!ReadsAsTheTagObject(tag, bytes)) return false;
+  std::string bytes = TagOf(frames);
+  if (!HoldsExactly(tag, bytes, now)) return false;
   *out = std::move(bytes);
   return true;
 }

@@ -5,6 +5,8 @@
 #include "Id3libFrames.h"
 #include "TextCodec.h"
 
+#include <string>
+
 #include <id3/tag.h>
 
 namespace {
@@ -23,21 +25,7 @@ bool CId3libEngine::HasV2Tag() const { return m_tag.HasV2Tag(); }
 
 CString CId3libEngine::GetText(TagField field) const {
   const ID3_Frame* frame = id3frames::FindField(m_tag, FrameIdOf(field));
-  if (!frame || !frame->Contains(ID3FN_TEXTENC)) return "-";
-  const ID3_Field* text = nullptr;
-  if (frame->Contains(ID3FN_TEXT))
-    text = frame->GetField(ID3FN_TEXT);
-  else if (frame->Contains(ID3FN_URL))
-    text = frame->GetField(ID3FN_URL);
-  if (!text) return "-";
-  // The text is read in its own encoding; converting it inside the tag object
-  // would lose every character beyond Latin-1 at the next write.
-  const ID3_TextEnc enc = text->GetEncoding();
-  // Size() counts the bytes of the text; id3lib does not always end it with a zero.
-  if (enc == ID3TE_UTF16 || enc == ID3TE_UTF16BE)
-    return textcodec::SwappedUtf16ToUtf8(reinterpret_cast<const unsigned short*>(text->GetRawUnicodeText()),
-                                         text->Size() / 2);
-  return textcodec::Latin1ToUtf8(text->GetRawText());
+  return frame ? id3frames::TextOf(*frame) : CString("-");
 }
 
 void CId3libEngine::SetText(TagField field, const CString& value) {
@@ -45,8 +33,6 @@ void CId3libEngine::SetText(TagField field, const CString& value) {
   ID3_Frame frame(frameId);
   if (frameId == ID3FID_COMMENT)
     frame.GetField(ID3FN_LANGUAGE)->Set(id3frames::NewCommentLanguage(m_tag).c_str());
-  if (ID3_Frame* old = id3frames::FindField(m_tag, frameId)) delete m_tag.RemoveFrame(old);
-
   ID3_Field* text = frame.GetField(frameId == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT);
   std::string latin;
   if (textcodec::Utf8ToLatin1(value, &latin)) {
@@ -57,26 +43,38 @@ void CId3libEngine::SetText(TagField field, const CString& value) {
     const std::u16string units = textcodec::Utf8ToSwappedUtf16(value);
     text->Set(reinterpret_cast<const unicode_t*>(units.c_str()));
   }
-  m_tag.AddFrame(&frame);
-  m_edited.push_back(field);
+  // The field's frame takes the new value in its place; another frame of the
+  // same identifier after it stays as it is, and is not the field.
+  if (ID3_Frame* old = id3frames::FindField(m_tag, frameId))
+    *old = frame;
+  else
+    m_tag.AddFrame(&frame);
+  m_edits.push_back({frameId, value});
 }
 
 bool CId3libEngine::Remove(TagField field) {
   ID3_Frame* frame = id3frames::FindField(m_tag, FrameIdOf(field));
   if (!frame) return false;
   delete m_tag.RemoveFrame(frame);
-  m_edited.push_back(field);
+  m_edits.push_back({FrameIdOf(field), CString(), true});
   return true;
 }
 
-bool CId3libEngine::Render(CRenderedTag* out, CString*) {
-  std::vector<ID3_FrameID> edited;
-  for (TagField field : m_edited) edited.push_back(FrameIdOf(field));
-  const bool spliced =
-      m_pOldTag && RenderKeepingUneditedFrames(m_tag, m_pOldTag, m_nOldTagSize, edited, &out->strTag);
-  if (!spliced) out->strTag = RenderId3v2(m_tag);
+bool CId3libEngine::Render(CRenderedTag* out, CString* error) {
+  // A file with an ID3v2.3 tag is saved only by keeping its frames; id3lib's
+  // own rendering of the whole tag would change frames nobody edited (and
+  // could not write those it was never given).
+  if (!m_oldTag.empty()) {
+    if (!RenderKeepingUneditedFrames(m_tag, reinterpret_cast<const unsigned char*>(m_oldTag.data()), m_oldTag.size(),
+                                     m_edits, &out->strTag)) {
+      *error = "The file's ID3v2 tag cannot be saved without changing frames that were not edited";
+      return false;
+    }
+  } else {
+    out->strTag = RenderId3v2(m_tag);
+  }
   out->bFooter = false;
   // A file left with no ID3v2 tag shows its ID3v1 tag next, so it is read again.
-  out->bChecked = spliced && !out->strTag.empty();
+  out->bChecked = !m_oldTag.empty() && !out->strTag.empty();
   return true;
 }

@@ -40,6 +40,13 @@ ID3_Frame* FindField(ID3_Tag& tag, ID3_FrameID id) {
   return nullptr;
 }
 
+CString TextOf(const ID3_Frame& frame) {
+  if (!frame.Contains(ID3FN_TEXTENC)) return "-";
+  if (frame.Contains(ID3FN_TEXT)) return CString(FieldText(frame, ID3FN_TEXT));
+  if (frame.Contains(ID3FN_URL)) return CString(FieldText(frame, ID3FN_URL));
+  return "-";
+}
+
 std::string NewCommentLanguage(ID3_Tag& tag) {
   std::vector<std::string> languages;
   if (const ID3_Frame* field = FindField(tag, ID3FID_COMMENT)) languages.push_back(FieldText(*field, ID3FN_LANGUAGE));
@@ -52,8 +59,10 @@ std::string NewCommentLanguage(ID3_Tag& tag) {
 void AdoptId3v1Comment(ID3_Tag& tag) {
   std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
   while (ID3_Frame* frame = it->GetNext())
-    if (frame->GetID() == ID3FID_COMMENT && FieldText(*frame, ID3FN_DESCRIPTION) == "ID3v1 Comment")
+    if (frame->GetID() == ID3FID_COMMENT && FieldText(*frame, ID3FN_DESCRIPTION) == "ID3v1 Comment") {
       frame->GetField(ID3FN_DESCRIPTION)->Set("");
+      frame->GetField(ID3FN_LANGUAGE)->Set("eng");
+    }
 }
 
 }  // namespace id3frames

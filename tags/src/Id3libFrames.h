@@ -1,5 +1,7 @@
 #pragma once
 // The frame rules of FrameRules.h applied to id3lib's tag object.
+#include <platform/String.h>
+
 #include <id3/tag.h>
 
 #include <string>
@@ -11,13 +13,18 @@ namespace id3frames {
 // tag holds one of each). nullptr when there is none.
 ID3_Frame* FindField(ID3_Tag& tag, ID3_FrameID id);
 
+// The text of a frame's text (or link) field as UTF-8, read in its own
+// encoding; "-" when the frame has no such field.
+CString TextOf(const ID3_Frame& frame);
+
 // The language a new comment frame of this tag gets (see
 // framerules::CommentLanguage).
 std::string NewCommentLanguage(ID3_Tag& tag);
 
 // id3lib reads an ID3v1 comment into a comment frame described
-// "ID3v1 Comment"; for a file whose tag was read from ID3v1 that frame is the
-// comment, so it loses the description. Called after a link that read ID3v1.
+// "ID3v1 Comment" in the language "XXX"; for a file whose tag was read from
+// ID3v1 that frame is the comment, so it loses the description and is
+// English, as ID3v1 text was meant to be. Called after a link that read ID3v1.
 void AdoptId3v1Comment(ID3_Tag& tag);
 
 }  // namespace id3frames

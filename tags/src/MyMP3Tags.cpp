@@ -2,6 +2,7 @@
 
 #include "FileState.h"
 #include "FrameRules.h"
+#include "Id3Bytes.h"
 #include "Id3libEngine.h"
 #include "Id3libFrames.h"
 #include "TagLibEngine.h"
@@ -38,8 +39,39 @@ CString ReadOnlyReason(const CMappedFile& map, const CTagScan& scan, const CMpeg
   if (!map.IsOpen()) return "The file cannot be opened";
   if (map.Size() == 0) return "The file is empty";
   if (scan.eV2 == CTagScan::V2::Unsafe) return "The file's ID3v2 tag is damaged and cannot be read safely";
+  if (!frame.bFound && frame.pszLooksLike)
+    return CString::Formatted("The file is not MPEG audio (it looks like %s)", frame.pszLooksLike);
   if (!frame.bFound) return "The file is not MPEG audio";
   return CString();
+}
+
+// The format flags of an ID3v2.3 tag's frames together: compression (0x80)
+// and encryption (0x40) are what id3lib must never see as stored.
+unsigned char V23FrameFlags(const CTagFrames& frames) {
+  unsigned char flags = 0;
+  if (frames.nMajor == 3)
+    for (const CTagFrames::Span& span : frames.frames) flags |= frames.body[span.nPos + 9];
+  return flags;
+}
+
+bool ConvertedFromV22(const CTagScan& scan) { return ReadByTagLib(scan) && scan.nMajor == 2; }
+
+// A v2.2 tag is saved as ID3v2.3, which id3lib reads next: every field must
+// read there as it does now (a damaged frame may not), or the save would
+// change fields nobody edited.
+bool Id3libReadsAsBefore(std::string tag, const CTagEngine& engine) {
+  if (tag.empty()) return true;
+  PutSyncsafe(reinterpret_cast<unsigned char*>(tag.data()) + 6, tag.size() - 10);  // as the writer will
+  CTagFrames walked;
+  if (!WalkTagFrames(reinterpret_cast<const unsigned char*>(tag.data()), tag.size(), &walked)) return false;
+  const std::string safe = Id3libSafeTag(walked);
+  ID3_MemoryReader reader(safe.data(), safe.size());
+  ID3_Tag parsed;
+  parsed.Link(reader, ID3TT_ID3V2);
+  const CId3libEngine next(parsed, nullptr, 0);
+  for (int field = 0; field <= static_cast<int>(TagField::Genre); ++field)
+    if (next.GetText(static_cast<TagField>(field)) != engine.GetText(static_cast<TagField>(field))) return false;
+  return true;
 }
 
 const TagField kRemovedByRemoveAll[] = {
@@ -90,25 +122,31 @@ void CMyMP3Tags::ReadLinkedFile() {
   if (m_strReadPath.IsEmpty() || !file.pMap->IsOpen()) file.pMap = std::make_unique<CMappedFile>(file.strPath);
   const CMappedFile& map = *file.pMap;
   file.nFileSize = static_cast<long>(map.Size());
-  file.scan = ScanTags(map.Data(), map.Size());
+  CTagFrames frames;
+  file.scan = ScanTags(map.Data(), map.Size(), &frames);
+  file.nV23FrameFlags = V23FrameFlags(frames);
 
+  // id3lib is handed only tags, never audio, and never a tag as stored: the
+  // ID3v2.3 tag it reads is our copy of the frames the tag check walked, with
+  // compressed ones inflated and encrypted ones left out (Id3libSafeTag).
   // With an ID3v2 tag present, id3lib's ID3v1 merge rewrites its frames
-  // through 7-bit text, so the ID3v1 tag is then only detected, not read.
-  // A tag that cannot be parsed safely is skipped; the audio after it is read.
-  // So is a tag that TagLib reads: id3lib then gives the MPEG facts only.
-  std::size_t start = 0;
-  file.nLinkFlags = kLinkFlags;
-  if (file.scan.eV2 == CTagScan::V2::Unsafe || ReadByTagLib(file.scan)) {
-    start = file.scan.nV2End;
-    file.nLinkFlags = kLinkFlags & ~ID3TT_ID3V2;
-  } else if (file.scan.eV2 != CTagScan::V2::None) {
+  // through 7-bit text, so the ID3v1 tag is then only detected, not read;
+  // it is read when the ID3v2 tag is damaged or TagLib's.
+  std::string id3libInput;
+  if (file.scan.eV2 == CTagScan::V2::Sound && !ReadByTagLib(file.scan)) {
     file.nLinkFlags = kLinkFlags & ~ID3TT_ID3V1;
+    id3libInput = Id3libSafeTag(frames);
+  } else {
+    file.nLinkFlags = file.scan.eV2 == CTagScan::V2::None ? kLinkFlags : kLinkFlags & ~ID3TT_ID3V2;
   }
-  if (file.scan.bV1) std::copy(map.Data() + map.Size() - file.oldV1.size(), map.Data() + map.Size(), file.oldV1.begin());
-  file.firstFrame = FindFirstFrame(map.Data(), map.Size(), file.scan.nV2End);
+  if (file.scan.bV1) {
+    std::copy(map.Data() + map.Size() - file.oldV1.size(), map.Data() + map.Size(), file.oldV1.begin());
+    if (file.nLinkFlags & ID3TT_ID3V1) id3libInput.append(file.oldV1.begin(), file.oldV1.end());
+  }
+  file.firstFrame = FindFirstFrame(map.Data(), map.Size(), file.scan.nV2End, map.Size() - (file.scan.bV1 ? 128 : 0));
   file.strReadOnlyReason = ReadOnlyReason(map, file.scan, file.firstFrame);
-  if (map.Size() > start) {
-    ID3_MemoryReader reader(reinterpret_cast<const char*>(map.Data() + start), map.Size() - start);
+  if (!id3libInput.empty()) {
+    ID3_MemoryReader reader(id3libInput.data(), id3libInput.size());
     m_pTag->Link(reader, file.nLinkFlags);
     if (file.nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
   }
@@ -138,11 +176,16 @@ void CMyMP3Tags::ReadForWrite() {
 void CMyMP3Tags::LinkFromDisk(CString fileName) {
   if (m_bLinked) return;
   Link(fileName);
-  if (m_pFile->scan.eV2 == CTagScan::V2::Unsafe || ReadByTagLib(m_pFile->scan) || !m_pFile->pMap->IsOpen()) return;
+  // id3lib reads the file itself only where it is safe as it lies: a sound
+  // ID3v2.3 tag (or none) without compressed or encrypted frames, over MPEG audio.
+  const FileState& file = *m_pFile;
+  if (file.scan.eV2 == CTagScan::V2::Unsafe || ReadByTagLib(file.scan) || !file.pMap->IsOpen() ||
+      (file.nV23FrameFlags & 0xC0) || !file.firstFrame.bFound)
+    return;
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
-  m_pTag->Link(fileName, m_pFile->nLinkFlags);
-  if (m_pFile->nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
-  m_pFile->pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(*m_pFile->pMap, m_pFile->scan), m_pFile->scan.nV2End);
+  m_pTag->Link(fileName, file.nLinkFlags);
+  if (file.nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
+  m_pFile->pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(*file.pMap, file.scan), file.scan.nV2End);
   m_pFile->bPathLinked = true;
 }
 
@@ -236,7 +279,11 @@ void CMyMP3Tags::WriteTag() {
   request.nOldTagEnd = file.scan.nV2End;
   CRenderedTag rendered;
   CString error;
-  const bool renderedWhole = file.pEngine->Render(&rendered, &error);
+  bool renderedWhole = file.pEngine->Render(&rendered, &error);
+  if (renderedWhole && ConvertedFromV22(file.scan) && !Id3libReadsAsBefore(rendered.strTag, *file.pEngine)) {
+    error = "The file's ID3v2.2 tag would read otherwise as ID3v2.3";
+    renderedWhole = false;
+  }
   request.strNewTag = std::move(rendered.strTag);
   request.bFooter = rendered.bFooter;
   if (file.scan.bV1 && !file.v1Edits.IsEmpty()) {

@@ -65,6 +65,11 @@ class CFrameFactory final : public id3::FrameFactory {
           header->setFrameID(mend[1]);
           return true;
         }
+    // A v2.2 frame converted is read again as ID3v2.3 (see RenderV23); the
+    // frames above keep their ID3v2.3 identifiers there too.
+    if (header->version() == 3)
+      for (const auto& mend : kTagLibV22Mends)
+        if (header->frameID() == mend[1]) return true;
     return FrameFactory::updateFrame(header);
   }
 };
@@ -89,6 +94,23 @@ std::string LanguageOf(const auto& frame) {
 String FromUtf8(const CString& value) { return String(value.Str(), String::UTF8); }
 
 CString ToUtf8(const String& text) { return CString(text.to8Bit(true)); }
+
+// True when two parsings of one frame give the program and other taggers the
+// same: texts, and descriptions and languages where the frame has them.
+bool SameReading(const id3::Frame& a, const id3::Frame& b) {
+  if (a.toString() != b.toString()) return false;
+  const auto* textA = dynamic_cast<const id3::TextIdentificationFrame*>(&a);
+  const auto* textB = dynamic_cast<const id3::TextIdentificationFrame*>(&b);
+  if (textA && (!textB || textA->fieldList() != textB->fieldList())) return false;
+  const auto* commentA = dynamic_cast<const id3::CommentsFrame*>(&a);
+  const auto* commentB = dynamic_cast<const id3::CommentsFrame*>(&b);
+  if (commentA && (!commentB || commentA->description() != commentB->description() ||
+                   commentA->language() != commentB->language()))
+    return false;
+  const auto* urlA = dynamic_cast<const id3::UserUrlLinkFrame*>(&a);
+  const auto* urlB = dynamic_cast<const id3::UserUrlLinkFrame*>(&b);
+  return !urlA || (urlB && urlA->description() == urlB->description());
+}
 
 const unsigned char* BytesOf(const ByteVector& bytes) { return reinterpret_cast<const unsigned char*>(bytes.data()); }
 
@@ -124,25 +146,18 @@ void CTagLibEngine::Impl::Parse(const unsigned char* tag, std::size_t size) {
   header.setData(ByteVector(reinterpret_cast<const char*>(tag), 10));
   nMajor = tag[3];
   nFlags = tag[5];
-  std::size_t end = 10 + Syncsafe(tag + 6);
-  if (end > size) end = size;
-  std::vector<unsigned char> body(tag + 10, tag + end);
-  // A v2.2 tag is unsynchronised as a whole; a v2.4 tag frame by frame,
-  // which TagLib undoes itself.
-  if (nMajor == 2 && (nFlags & 0x80)) body = Resync(body.data(), body.size());
-  std::size_t pos = 0;
-  if (nMajor == 4 && (nFlags & 0x40) && body.size() >= 4) pos = Syncsafe(body.data());
+  // The frames where the tag check found them (a v2.2 tag's unsynchronisation
+  // undone; a v2.4 tag's, frame by frame, TagLib undoes itself).
+  CTagFrames walked;
+  if (!WalkTagFrames(tag, size, &walked)) return;
   const std::size_t headerSize = nMajor == 2 ? 6 : 10;
-  while (pos + headerSize <= body.size() && body[pos] != 0) {
-    const unsigned long dataSize = FrameDataSize(body.data(), body.size(), pos, nMajor);
-    if (dataSize > body.size() - pos - headerSize) break;
+  for (const CTagFrames::Span& span : walked.frames) {
     Frame frame;
-    frame.raw = ByteVector(reinterpret_cast<const char*>(body.data() + pos), headerSize + dataSize);
-    if (nMajor == 4) PutSyncsafe(reinterpret_cast<unsigned char*>(frame.raw.data()) + 4, dataSize);
+    frame.raw = ByteVector(reinterpret_cast<const char*>(walked.body.data() + span.nPos), span.nSize);
+    if (nMajor == 4) PutSyncsafe(reinterpret_cast<unsigned char*>(frame.raw.data()) + 4, span.nSize - headerSize);
     frame.strStoredId.assign(frame.raw.data(), nMajor == 2 ? 3 : 4);
     frame.parsed.reset(Factory().createFrame(frame.raw, &header));
     frames.push_back(std::move(frame));
-    pos += headerSize + dataSize;
   }
 }
 
@@ -228,12 +243,14 @@ bool CTagLibEngine::Impl::RenderV24(CRenderedTag* out) const {
     if (wholeUnsync) raw[9] = static_cast<char>(raw[9] | 0x02);
     body += raw;
   }
-  out->bFooter = nFlags & 0x10;
+  // A footer is optional at the start of a file, and TagLib 1.13 misses the
+  // last frame before one: the tag is written without it, with padding.
+  out->bFooter = false;
   if (body.empty()) {
     out->strTag.clear();
     return true;
   }
-  const unsigned char flags = nFlags & ~(0x80 | 0x40);
+  const unsigned char flags = nFlags & ~(0x80 | 0x40 | 0x10);
   out->strTag = std::string("ID3\x04\x00", 5) + static_cast<char>(flags) + std::string(4, '\0') + body;
   return true;
 }
@@ -250,6 +267,13 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
     if (frame.bRemoved || frame.bEdited) continue;
     const auto it = kV22ToV23.find(frame.strStoredId);
     if (it == kV22ToV23.end() || !frame.parsed) return noV23Form(frame);
+    // A picture's image format becomes a MIME type: known for PNG and JPEG.
+    if (frame.strStoredId == "PIC" && (frame.raw.size() < 10 || static_cast<unsigned char>(frame.raw[6]) > 1 ||
+                                       (std::string(frame.raw.data() + 7, 3) != "PNG" &&
+                                        std::string(frame.raw.data() + 7, 3) != "JPG"))) {
+      *error = "The file's ID3v2.2 picture (PIC) is of a kind ID3v2.3 cannot name";
+      return false;
+    }
     ++expected[it->second];
   }
   id3::Tag tag;
@@ -260,9 +284,13 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
   for (Frame& frame : frames)
     if (!frame.bRemoved) tag.removeFrame(frame.parsed.get(), false);
 
-  const std::size_t end = FramesEnd(BytesOf(rendered), rendered.size(), 3);
-  for (std::size_t pos = 10; pos + 10 <= end; pos += 10 + Be32(BytesOf(rendered) + pos + 4))
-    --expected[std::string(rendered.data() + pos, 4)];
+  CTagFrames walked;
+  if (!WalkTagFrames(BytesOf(rendered), rendered.size(), &walked)) {
+    *error = "The file's ID3v2.2 tag could not be converted";
+    return false;
+  }
+  for (const CTagFrames::Span& span : walked.frames)
+    --expected[std::string(reinterpret_cast<const char*>(walked.body.data() + span.nPos), 4)];
   for (const auto& [id, missing] : expected) {
     if (missing <= 0) continue;
     for (const Frame& frame : frames) {
@@ -270,11 +298,43 @@ bool CTagLibEngine::Impl::RenderV23(CRenderedTag* out, CString* error) {
       if (!frame.bRemoved && !frame.bEdited && it != kV22ToV23.end() && it->second == id) return noV23Form(frame);
     }
   }
+  // A frame whose data has one form in both versions (all but PIC) is taken
+  // as it was: TagLib renders it again from what it read, which may differ
+  // (UTF-16 byte order, a text it could not read, a missing terminator). It
+  // must read as it did: a damaged frame may read otherwise in ID3v2.3.
+  id3::Header v23;
+  v23.setMajorVersion(3);
+  std::map<std::string, std::vector<std::string>> renderedById;
+  for (const CTagFrames::Span& span : walked.frames) {
+    const std::string frame(reinterpret_cast<const char*>(walked.body.data() + span.nPos), span.nSize);
+    renderedById[frame.substr(0, 4)].push_back(frame);
+  }
+  std::map<std::string, std::size_t> taken;
+  std::string body;
+  for (const Frame& frame : frames) {
+    if (frame.bRemoved) continue;
+    const std::string id = frame.bEdited ? std::string(frame.parsed->frameID().data(), 4) : kV22ToV23.at(frame.strStoredId);
+    const std::vector<std::string>& rendered = renderedById[id];
+    const std::size_t k = taken[id]++;
+    if (k >= rendered.size()) return noV23Form(frame);
+    if (frame.bEdited || frame.strStoredId == "PIC") {
+      body += rendered[k];
+      continue;
+    }
+    std::string converted = id + std::string(6, '\0') + std::string(frame.raw.data() + 6, frame.raw.size() - 6);
+    PutBe32(reinterpret_cast<unsigned char*>(converted.data()) + 4, frame.raw.size() - 6);
+    const std::unique_ptr<id3::Frame> again(Factory().createFrame(ByteVector(converted.data(), converted.size()), &v23));
+    if (!again || !SameReading(*frame.parsed, *again)) {
+      *error = CString::Formatted("The file's ID3v2.2 frame %s would read otherwise as ID3v2.3", frame.strStoredId.c_str());
+      return false;
+    }
+    body += converted;
+  }
   out->bFooter = false;
-  if (end <= 10)
+  if (body.empty())
     out->strTag.clear();
   else
-    out->strTag.assign(rendered.data(), end);
+    out->strTag = std::string(rendered.data(), 10) + body;
   return true;
 }
 

@@ -37,8 +37,11 @@ TEST(TagsSplice, FramesNotEditedKeepTheirBytes) {
     SetText(tag, ID3FID_COMMENT, "Spliced comment");
     SetText(tag, ID3FID_WWWUSER, "http://example.com/spliced");
     if (ID3_Frame* title = id3frames::FindField(tag, ID3FID_TITLE)) delete tag.RemoveFrame(title);
-    const std::vector<ID3_FrameID> edited = {ID3FID_LEADARTIST, ID3FID_COMMENT, ID3FID_WWWUSER, ID3FID_TITLE,
-                                             ID3FID_LEADARTIST};
+    const std::vector<CFieldEdit> edited = {{ID3FID_LEADARTIST, "Spliced Artist"},
+                                            {ID3FID_COMMENT, "Spliced comment"},
+                                            {ID3FID_WWWUSER, "http://example.com/spliced"},
+                                            {ID3FID_TITLE, "", true},
+                                            {ID3FID_LEADARTIST, "Spliced Artist"}};
     std::string out;
     ASSERT_TRUE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(oldTag.data()),
                                             oldTag.size(), edited, &out));
@@ -67,15 +70,15 @@ TEST(TagsSplice, TagsThatCannotBeKeptFrameByFrameAreRefused) {
   ID3_MemoryReader reader(file.data(), file.size());
   ID3_Tag tag;
   tag.Link(reader, ID3TT_ID3V2);
-  std::string unsync = oldTag, extended = oldTag, v24 = oldTag, dirtyPadding = oldTag;
-  unsync[5] = '\x80';
-  extended[5] = '\x40';
+  std::string extended = oldTag, v24 = oldTag, dirtyPadding = oldTag;
+  extended[5] = '\x40';  // without an extended header
   v24[3] = 4;
   dirtyPadding[dirtyPadding.size() - 1] = 'x';
-  for (const std::string* bytes : {&unsync, &extended, &v24, &dirtyPadding}) {
+  const std::vector<CFieldEdit> artist = {{ID3FID_LEADARTIST, "Id3lib Artist"}};
+  for (const std::string* bytes : {&extended, &v24, &dirtyPadding}) {
     std::string out = "untouched";
     EXPECT_FALSE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(bytes->data()),
-                                             bytes->size(), {ID3FID_LEADARTIST}, &out));
+                                             bytes->size(), artist, &out));
     EXPECT_EQ(out, "untouched");
   }
   // A tag object that no longer matches the bytes is refused too: its
@@ -83,7 +86,7 @@ TEST(TagsSplice, TagsThatCannotBeKeptFrameByFrameAreRefused) {
   SetText(tag, ID3FID_COMPOSER, "Changed but not listed as edited");
   std::string out;
   EXPECT_FALSE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(oldTag.data()),
-                                           oldTag.size(), {ID3FID_LEADARTIST}, &out));
+                                           oldTag.size(), artist, &out));
 }
 
 }  // namespace

@@ -1,53 +1,104 @@
 #include "Mutation.h"
 
-#include "support/TestSupport.h"
+#include "TagsTestSupport.h"
 
 #include <tags/MyMP3Tags.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace test {
 namespace {
 
-const char* const kTagged[] = {"cbr_v23_latin1.mp3", "cbr_v23_utf16_v1.mp3", "v24.mp3", "v22.mp3",
-                               "two_comments.mp3", "id3lib_written.mp3", "vbr_mpeg2_mono.mp3", "v1_only.mp3",
-                               "compressed_frame.mp3", "v24_full.mp3", "v24_itunes.mp3", "v24_footer.mp3",
-                               "v22_full.mp3", "v22_crm.mp3"};
+struct Seeds {
+  const char* kind;
+  std::vector<const char*> files;
+};
+const Seeds kSeeds[] = {
+    {"v1", {"v1_only.mp3", "v1_genre141.mp3", "v1_genre200.mp3"}},
+    {"v22", {"v22.mp3", "v22_full.mp3", "v22_crm.mp3", "v22_lnk.mp3"}},
+    {"v23",
+     {"cbr_v23_latin1.mp3", "cbr_v23_utf16_v1.mp3", "two_comments.mp3", "id3lib_written.mp3", "vbr_mpeg2_mono.mp3",
+      "id3lib_rewrites.mp3", "itunes_order.mp3", "compressed_frame.mp3", "v23_compressed.mp3",
+      "v23_compressed_long.mp3", "v23_encrypted.mp3", "v23_two_artists.mp3", "v23_duplicates.mp3",
+      "v23_comments_langs.mp3"}},
+    {"v24",
+     {"v24.mp3", "v24_full.mp3", "v24_itunes.mp3", "v24_footer.mp3", "v24_footer_v1.mp3", "v24_plain_sizes.mp3",
+      "v24_sizes_ambiguous.mp3", "v24_ape.mp3"}},
+};
+
+// The field a save edits, its frame, and where it lies in an ID3v1 block.
+struct Edit {
+  const Field* field;
+  Cell cell;
+  const char* id;
+  std::size_t v1From, v1To;
+};
+
+const Field& FieldOf(void (CMyMP3Tags::*set)(CString)) {
+  return *std::find_if(std::begin(kFields), std::end(kFields), [&](const Field& f) { return f.set == set; });
+}
 
 // Reads everything the program shows for a row.
 void ReadAll(CMyMP3Tags& tags) {
-  tags.GetFileSize();
-  tags.isV1Tag();
-  tags.isV2Tag();
-  tags.isLyricsTag();
-  tags.GetArtist(); tags.GetAlbum(); tags.GetTitle(); tags.GetComment(); tags.GetTrack();
-  tags.GetYear(); tags.GetComposer(); tags.GetCopyright(); tags.GetEncodedBy();
-  tags.GetOriginalArtist(); tags.GetURL(); tags.GetBand(); tags.GetPublisher(); tags.GetConductor();
-  tags.GetGenre();
-  if (tags.GetHeaderInfo()) {
-    tags.GetBitRate(); tags.GetSampleRate(); tags.ConvDuration(tags.GetDuration());
-    tags.GetMpegLayer(); tags.GetMpegVer(); tags.GetChannel();
+  Row(tags);
+  tags.ConvDuration(tags.GetDuration());
+}
+
+
+// Every frame of the old tag but (at most) one of the edited field's is in
+// the new tag byte for byte, as walked here; returns how many were found,
+// or -1 (with the identifier of the lost frame in lost).
+int FramesKept(const std::string& before, const std::string& after, const Edit& edit, std::string* lost) {
+  std::vector<std::string> now = TagFrames(after);
+  int kept = 0, replaced = 0;
+  for (const std::string& frame : TagFrames(before)) {
+    const auto found = std::find(now.begin(), now.end(), frame);
+    if (found != now.end()) {
+      now.erase(found);
+      ++kept;
+    } else if (frame.compare(0, 4, edit.id) != 0 || ++replaced > 1) {
+      *lost = frame.substr(0, 4);
+      return -1;
+    }
   }
+  return kept;
 }
 
 }  // namespace
 
-int RunMutations(const CString& folder, unsigned seed, int count) {
+MutationCounts RunMutations(const CString& folder, const char* kind, unsigned seed, int count) {
   std::mt19937 rng(seed);
   std::vector<std::string> originals;
-  for (const char* name : kTagged) originals.push_back(ReadFile(FixturePath(name)));
+  for (const Seeds& seeds : kSeeds)
+    if (std::strcmp(kind, "all") == 0 || std::strcmp(kind, seeds.kind) == 0)
+      for (const char* name : seeds.files) originals.push_back(ReadFile(FixturePath(name)));
+  const Edit edits[] = {{&FieldOf(&CMyMP3Tags::SetTitle), kTitle, "TIT2", 3, 33},
+                        {&FieldOf(&CMyMP3Tags::SetArtist), kArtist, "TPE1", 33, 63},
+                        {&FieldOf(&CMyMP3Tags::SetComment), kComment, "COMM", 97, 125},
+                        {&FieldOf(&CMyMP3Tags::SetURL), kURL, "WXXX", 0, 0}};
   const CString path = folder + "/mutant.mp3";
+  MutationCounts counts;
   CMyMP3Tags tags;
   for (int i = 0; i < count; ++i) {
     std::string bytes = originals[rng() % originals.size()];
+    // Ends the run, keeping the mutant as it was before the save.
+    const auto Fail = [&](int mutation, const std::string& what) {
+      const CString kept = folder + CString::Formatted("/mutant-%d.mp3", mutation);
+      WriteFile(kept, bytes);
+      std::fprintf(stderr, "mutation %d: %s (kept as %s)\n", mutation, what.c_str(), kept.Str().c_str());
+      std::abort();
+    };
     // Most damage lands in the tag region, where the parsers work.
     const std::size_t region = std::min<std::size_t>(bytes.size(), 2048);
-    const int edits = 1 + static_cast<int>(rng() % 8);
-    for (int e = 0; e < edits; ++e) {
+    const int changes = 1 + static_cast<int>(rng() % 8);
+    for (int e = 0; e < changes; ++e) {
       const std::size_t at = (rng() % 4 == 0) ? rng() % bytes.size() : rng() % region;
       switch (rng() % 4) {
         case 0: bytes[at] = static_cast<char>(rng()); break;
@@ -59,19 +110,60 @@ int RunMutations(const CString& folder, unsigned seed, int count) {
     WriteFile(path, bytes);
     tags.Link(path);
     ReadAll(tags);
-    // Every eighth copy is saved too: a file the object will not write
-    // must come through byte for byte.
-    if (i % 8 == 0) {
+    ++counts.nRead;
+    // Every fourth copy is saved too, one field of four.
+    if (i % 4 == 0) {
+      const Edit& edit = edits[rng() % std::size(edits)];
       const bool writable = tags.IsWritable();
-      tags.SetTitle("Mutant title");
-      if (!writable && ReadFile(path) != bytes) {
-        std::fprintf(stderr, "mutation %d: a file refused for writing was changed\n", i);
-        std::abort();
+      const std::vector<std::string> rowBefore = Row(tags);
+      const bool viewed = bytes.compare(0, 3, "ID3") == 0 && bytes[3] == 2 && counts.nSaved % 16 == 0;
+      const std::string v2Before = viewed ? Mutagen(path, "v2") : std::string();
+      const CString value = edit.field->set == &CMyMP3Tags::SetURL ? "http://example.com/mutant" : "Mutant value";
+      (tags.*edit.field->set)(value);
+      const bool saved = tags.GetLastWriteError().IsEmpty();
+      tags.Reset();
+      const std::string after = ReadFile(path);
+      if (!writable || !saved) {
+        ++counts.nRefused;
+        if (after != bytes) Fail(i, "a file refused for writing was changed");
+      } else if (after != bytes) {
+        ++counts.nSaved;
+        if (Audio(after) != Audio(bytes)) Fail(i, "a save changed the audio");
+        std::string lost;
+        const int kept = bytes[3] >= 3 ? FramesKept(bytes, after, edit, &lost) : 0;
+        if (kept < 0) Fail(i, std::string("a save lost the frame ") + lost + " editing " + edit.id);
+        counts.nFramesKept += kept;
+        // An ID3v1 tag keeps every field but the edited one.
+        const bool v1 = after.size() >= 128 && after.compare(after.size() - 128, 3, "TAG") == 0;
+        // (An ID3v1.0 comment takes the 30 bytes whose last two hold an ID3v1.1 track.)
+        const std::size_t v1To = edit.v1To == 125 && bytes.size() >= 3 && bytes[bytes.size() - 3] != 0 ? 127 : edit.v1To;
+        if (v1 && bytes.size() >= 128)
+          for (std::size_t b = 0; b < 128; ++b)
+            if ((b < edit.v1From || b >= v1To) && after[after.size() - 128 + b] != bytes[bytes.size() - 128 + b])
+              Fail(i, "a save changed an ID3v1 field it did not edit");
+        // A fresh link shows the new value and every other field as before.
+        tags.Link(path);
+        const std::vector<std::string> rowAfter = Row(tags);
+        tags.Reset();
+        if (rowAfter[edit.cell] != value.Str()) Fail(i, "a saved value does not read back");
+        for (int cell = kArtist; cell <= kConductor; ++cell)
+          if (cell != edit.cell && rowAfter[cell] != rowBefore[cell])
+            Fail(i, "a save changed a field it did not edit: '" + rowBefore[cell] + "' became '" + rowAfter[cell] + "'");
+        // A v2.2 tag becomes ID3v2.3: its frames as mutagen reads them, now and then.
+        if (viewed) {
+          const std::vector<std::string> key = {std::string(edit.field->key)};
+          // (mutagen may read a converted frame it could not read in the v2.2 tag.)
+          const std::string now = FramesBut(path, "v2", key);
+          std::istringstream lines(Without(v2Before, key));
+          for (std::string line; std::getline(lines, line);)
+            if (now.find(line + "\n") == std::string::npos) Fail(i, "a v2.2 conversion lost a frame (mutagen): " + line);
+          ++counts.nMutagenViews;
+        }
       }
     }
     tags.Reset();
   }
-  return count;
+  return counts;
 }
 
 }  // namespace test

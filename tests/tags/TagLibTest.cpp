@@ -2,8 +2,6 @@
 // shows, and what an independent reader sees before and after a save.
 #include "TagsTestSupport.h"
 
-#include "TagCheck.h"
-
 #include <tags/MyMP3Tags.h>
 
 #include <gtest/gtest.h>
@@ -20,19 +18,9 @@ using test::kFields;
 using test::Mutagen;
 using test::TagEnd;
 
-// The frames of an ID3v2.3 or v2.4 tag, each as its identifier, flags and
-// data; the size field is left out, since old iTunes wrote v2.4 sizes wrongly.
 std::multiset<std::string> RawFrames(const std::string& b) {
-  std::multiset<std::string> frames;
-  const int major = b[3];
-  const auto* body = reinterpret_cast<const unsigned char*>(b.data()) + 10;
-  const std::size_t size = TagEnd(b) - 10 - (major == 4 && (b[5] & 0x10) ? 10 : 0);
-  for (std::size_t pos = 0; pos + 10 <= size && body[pos] != 0;) {
-    const std::size_t data = FrameDataSize(body, size, pos, major);
-    frames.insert(b.substr(10 + pos, 4) + b.substr(10 + pos + 8, 2 + data));
-    pos += 10 + data;
-  }
-  return frames;
+  const std::vector<std::string> frames = test::TagFrames(b);
+  return std::multiset<std::string>(frames.begin(), frames.end());
 }
 
 // The edited fields' values in a save of all fourteen.

@@ -6,6 +6,7 @@
 #include <tags/MyMP3Tags.h>
 
 #include <algorithm>
+#include <cctype>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -74,6 +75,57 @@ inline std::vector<std::string> RawFrames(const std::string& bytes) {
     frames.push_back(bytes.substr(pos, size));
     pos += size;
   }
+  return frames;
+}
+
+// One reading of a tag body's frame sizes (ID3v2.4: synchsafe or plain),
+// walked to the end (each frame as its identifier, flags and data); false
+// when a frame has a bad identifier or runs out, or what follows the last
+// one is not zeros.
+inline bool WalkBody(const std::string& body, int major, bool plain, std::vector<std::string>* out) {
+  const std::size_t header = major == 2 ? 6 : 10, idLength = major == 2 ? 3 : 4;
+  const auto u = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(body[i])); };
+  std::size_t pos = 0;
+  while (pos + header <= body.size() && body[pos] != 0) {
+    for (std::size_t i = 0; i < idLength; ++i)
+      if (!std::isupper(u(pos + i)) && !std::isdigit(u(pos + i))) return false;
+    std::size_t n = 0;
+    if (major == 2) n = u(pos + 3) << 16 | u(pos + 4) << 8 | u(pos + 5);
+    else if (plain || major == 3) n = u(pos + 4) << 24 | u(pos + 5) << 16 | u(pos + 6) << 8 | u(pos + 7);
+    else if ((u(pos + 4) | u(pos + 5) | u(pos + 6) | u(pos + 7)) & 0x80) return false;
+    else n = u(pos + 4) << 21 | u(pos + 5) << 14 | u(pos + 6) << 7 | u(pos + 7);
+    if (n > body.size() - pos - header) return false;
+    out->push_back(body.substr(pos, idLength) + (major == 2 ? "" : body.substr(pos + 8, 2)) + body.substr(pos + header, n));
+    pos += header + n;
+  }
+  return body.find_first_not_of('\0', pos) == std::string::npos;
+}
+
+// The frames of a file's ID3v2 tag (any version), read here and not by the
+// library: each as its identifier, flags and data, with the tag's
+// unsynchronisation undone and its extended header skipped; the size field
+// is left out, since old iTunes wrote ID3v2.4 sizes as plain numbers. Empty
+// when no reading of the sizes walks the whole tag.
+inline std::vector<std::string> TagFrames(const std::string& file) {
+  const std::size_t end = TagEnd(file);
+  if (end == 0) return {};
+  const int major = file[3], flags = static_cast<unsigned char>(file[5]);
+  std::string body = file.substr(10, end - 10 - (major == 4 && (flags & 0x10) ? 10 : 0));
+  if (major <= 3 && (flags & 0x80))
+    for (std::size_t at = body.find(std::string("\xFF\0", 2)); at != std::string::npos; at = body.find(std::string("\xFF\0", 2), at + 1))
+      body.erase(at + 1, 1);
+  if (major >= 3 && (flags & 0x40) && body.size() >= 4) {
+    const auto u = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(body[i])); };
+    body.erase(0, major == 3 ? 4 + (u(0) << 24 | u(1) << 16 | u(2) << 8 | u(3)) : (u(0) << 21 | u(1) << 14 | u(2) << 7 | u(3)));
+  }
+  std::vector<std::string> frames;
+  if (!WalkBody(body, major, false, &frames)) {
+    frames.clear();
+    if (major != 4 || !WalkBody(body, major, true, &frames)) frames.clear();
+  }
+  // An ID3v2.4 tag unsynchronised as a whole is one whose frames each are.
+  if (major == 4 && (flags & 0x80))
+    for (std::string& frame : frames) frame[5] = static_cast<char>(frame[5] | 0x02);
   return frames;
 }
 

@@ -141,7 +141,7 @@ TEST(TagsWrite, Id3v1CopyGetsLatin1AndOnlyTheEditedFields) {
        {"TIT2", "日本語の歌"}, {}},
       // The ID3v2 copy of the comment is the plain one.
       {"v1_only.mp3", {{&CMyMP3Tags::SetArtist, "Sigur Rós"}}, {"TPE1"}, {"text=['Sigur Rós']", "text=['V1 Title']"},
-       {"COMM::XXX", "v1 comment"}, {"Sigur Rós", "V1 Album", "V1 Title", "v1 comment", "7"}},
+       {"COMM::eng", "v1 comment"}, {"Sigur Rós", "V1 Album", "V1 Title", "v1 comment", "7"}},
       {"v24_v1.mp3", {{&CMyMP3Tags::SetTitle, "日本語"}, {&CMyMP3Tags::SetArtist, "Sigur Rós"}}, {"TPE1"},
        {"text=['Sigur Rós']", "text=['V1 Title']"}, {"TPE1", "Sigur Rós"}, {}},
   };

@@ -4,10 +4,14 @@
 // linked, no frame, no header). ID3v1 and ID3v2.3 tags are read and written
 // through id3lib, ID3v2.4 and v2.2 tags through TagLib: a v2.4 tag stays
 // v2.4 with every frame not edited kept byte for byte, a v2.2 tag is saved
-// as v2.3 with all its frames. A file whose tag cannot be read safely reads
-// as having no tag; a file that cannot be written without loss (damaged,
-// empty, not MPEG, a v2.2 frame with no v2.3 form) is never written: its
-// setters refuse and GetLastWriteError() says why.
+// as v2.3 with all its frames. Compressed frames are read like any other and
+// kept as they are, encrypted ones kept unread. A file whose tag cannot be
+// read safely reads as having no tag; a file that cannot be written without
+// loss (damaged, empty, not MPEG audio, a v2.2 frame with no v2.3 form) is
+// never written: its setters refuse and GetLastWriteError() says why (for a
+// file that is not MPEG audio, what it looks like). Where a tag holds several frames
+// of one field, the first is the field's (of comments and links the first
+// without a description); a setter replaces that one in its place.
 #include <platform/String.h>
 
 #include <functional>
