@@ -6,6 +6,7 @@
 #include "MpegFrame.h"
 #include "TagEngine.h"
 #include "TagCheck.h"
+#include "TagWriter.h"
 #include "V1Tag.h"
 
 #include <array>
@@ -29,4 +30,12 @@ struct CMyMP3Tags::FileState {
   bool bDirty = false;          // the tag object holds edits not yet written
   CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
   std::array<unsigned char, 128> oldV1{};  // the ID3v1 block as read, when scan.bV1
+  // A group whose record of what it replaces was handed out
+  // (PrepareSaveUndo): the write it promised, made once.
+  struct CSealed {
+    CTagWrite request;
+    bool bChecked = false;  // as CRenderedTag::bChecked
+    std::vector<unsigned char> record;
+  };
+  std::unique_ptr<CSealed> pSealed;
 };

@@ -8,6 +8,7 @@
 #include <id3/writer.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -66,9 +67,36 @@ bool ReadFrames(Bytes tag, std::size_t size, std::vector<RawFrame>* out) {
   return true;
 }
 
+// The picture type of an APIC frame (as PlainV23Frame gives it); -1 when
+// it cannot be read.
+int PictureType(const std::string& plain) {
+  const std::size_t mime = kHeader + ((plain[9] & 0x20) ? 1 : 0) + 1;  // after the group byte and the encoding
+  const std::size_t end = plain.find('\0', mime);
+  return mime <= plain.size() && end != std::string::npos && end + 1 < plain.size()
+             ? static_cast<unsigned char>(plain[end + 1])
+             : -1;
+}
+
+// Which picture a cover edit replaces or removes, by the rule of
+// id3frames::FindCover: the first of type 3; for a removal else the first.
+// frames.size() when none, -1 when a picture cannot be read (an encrypted
+// one may be the cover).
+long CoverIndex(const std::vector<RawFrame>& frames, bool removal) {
+  long first = -1;
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    if (frames[i].strStored.compare(0, 4, "APIC") != 0) continue;
+    const int type = frames[i].strPlain.empty() ? -1 : PictureType(frames[i].strPlain);
+    if (type < 0) return -1;
+    if (type == 3) return static_cast<long>(i);
+    if (first < 0) first = static_cast<long>(i);
+  }
+  return removal && first >= 0 ? first : static_cast<long>(frames.size());
+}
+
 // Which frame holds the field by the rule of Id3libFrames.h: frames.size()
 // when none does, -1 when the rule cannot be applied.
-long FieldIndex(const std::vector<RawFrame>& frames, ID3_FrameID id) {
+long FieldIndex(const std::vector<RawFrame>& frames, ID3_FrameID id, bool removal) {
+  if (id == ID3FID_PICTURE) return CoverIndex(frames, removal);
   const std::string textId = ID3_Frame(id).GetTextID();
   const bool described = id == ID3FID_COMMENT || id == ID3FID_WWWUSER;
   for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -129,10 +157,36 @@ struct Expected {
   const CFieldEdit* pEdit = nullptr;
 };
 
+// The tag object's frame of an edited field.
+const ID3_Frame* EditedFrame(ID3_Tag& tag, ID3_FrameID id) {
+  return id == ID3FID_PICTURE ? id3frames::FindCover(tag, true) : id3frames::FindField(tag, id);
+}
+
+// Two tags hold the same pictures: as many, and the same front cover.
+bool SamePictures(ID3_Tag& a, ID3_Tag& b) {
+  const auto count = [](ID3_Tag& tag) {
+    std::size_t n = 0;
+    std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
+    while (const ID3_Frame* frame = it->GetNext()) n += frame->GetID() == ID3FID_PICTURE;
+    return n;
+  };
+  const ID3_Frame* coverA = id3frames::FindCover(a);
+  const ID3_Frame* coverB = id3frames::FindCover(b);
+  if (count(a) != count(b) || !coverA != !coverB) return false;
+  if (!coverA) return true;
+  for (ID3_FieldID field : {ID3FN_MIMETYPE, ID3FN_DESCRIPTION})
+    if (id3frames::FieldText(*coverA, field) != id3frames::FieldText(*coverB, field)) return false;
+  const ID3_Field* dataA = coverA->GetField(ID3FN_DATA);
+  const ID3_Field* dataB = coverB->GetField(ID3FN_DATA);
+  return coverA->GetField(ID3FN_PICTURETYPE)->Get() == coverB->GetField(ID3FN_PICTURETYPE)->Get() &&
+         dataA->Size() == dataB->Size() &&
+         (dataA->Size() == 0 || std::memcmp(dataA->GetRawBinary(), dataB->GetRawBinary(), dataA->Size()) == 0);
+}
+
 // Walks the new bytes afresh and compares them with what was asked: the
 // kept frames byte for byte, the edited ones holding their values; read
-// back whole, each edited field gives its new value and every other field
-// what the tag object holds.
+// back whole, each edited field gives its new value, every other field
+// what the tag object holds, and the pictures are the tag object's.
 bool HoldsExactly(ID3_Tag& tag, const std::string& bytes, const std::vector<Expected>& expected) {
   std::vector<RawFrame> now;
   if (!ReadFrames(reinterpret_cast<Bytes>(bytes.data()), bytes.size(), &now) || now.size() != expected.size())
@@ -144,7 +198,7 @@ bool HoldsExactly(ID3_Tag& tag, const std::string& bytes, const std::vector<Expe
     }
     const CFieldEdit& edit = *expected[i].pEdit;
     if (now[i].strStored.compare(0, 4, ID3_Frame(edit.id).GetTextID()) != 0) return false;
-    if (TextOfFrame(now[i].strStored) != edit.strValue) return false;
+    if (edit.id != ID3FID_PICTURE && TextOfFrame(now[i].strStored) != edit.strValue) return false;
   }
   ID3_Tag parsed;
   Parse(bytes, &parsed);
@@ -153,7 +207,7 @@ bool HoldsExactly(ID3_Tag& tag, const std::string& bytes, const std::vector<Expe
                                    [id](const Expected& e) { return e.pEdit && e.pEdit->id == id; });
     if (FieldText(parsed, id) != (edit != expected.end() ? edit->pEdit->strValue : FieldText(tag, id))) return false;
   }
-  return true;
+  return SamePictures(tag, parsed);
 }
 
 }  // namespace
@@ -171,11 +225,11 @@ bool RenderKeepingUneditedFrames(ID3_Tag& tag, const unsigned char* oldTag, std:
   std::string appended;
   std::vector<Expected> appendedExpected;
   for (const auto& [id, edit] : last) {
-    const long index = FieldIndex(raw, id);
+    const long index = FieldIndex(raw, id, edit->bRemoved);
     if (index < 0) return false;
     std::string rendered;
     if (!edit->bRemoved) {
-      const ID3_Frame* frame = id3frames::FindField(tag, id);
+      const ID3_Frame* frame = EditedFrame(tag, id);
       if (!frame || (rendered = RenderFrame(*frame)).empty()) return false;
     }
     if (static_cast<std::size_t>(index) < raw.size()) {

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-// One field of a save: its new text (UTF-8), or removed.
+// One field of a save: its new text (UTF-8), or removed; ID3FID_PICTURE
+// stands for the front cover (the tag object's first picture of type 3).
 struct CFieldEdit {
   ID3_FrameID id;
   CString strValue;
@@ -23,7 +24,8 @@ struct CFieldEdit {
 
 // The tag as the 10-byte header and the frames, without padding: each edited
 // field's frame (the first of its identifier, for a comment or link the
-// first without a description) replaced in its place by the tag object's
+// first without a description, for the cover the first picture of type 3,
+// or of any type when it is removed) replaced in its place by the tag object's
 // frame of that field, or that frame after the others when the field had
 // none, or left out when it was removed; empty when no frame is left.
 // oldTag is the file's ID3v2 tag as read, header included; edits the fields

@@ -6,6 +6,7 @@
 #include "TextCodec.h"
 
 #include <string>
+#include <utility>
 
 #include <id3/tag.h>
 
@@ -33,16 +34,7 @@ void CId3libEngine::SetText(TagField field, const CString& value) {
   ID3_Frame frame(frameId);
   if (frameId == ID3FID_COMMENT)
     frame.GetField(ID3FN_LANGUAGE)->Set(id3frames::NewCommentLanguage(m_tag).c_str());
-  ID3_Field* text = frame.GetField(frameId == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT);
-  std::string latin;
-  if (textcodec::Utf8ToLatin1(value, &latin)) {
-    text->Set(latin.c_str());
-  } else {
-    frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_UTF16);
-    text->SetEncoding(ID3TE_UTF16);
-    const std::u16string units = textcodec::Utf8ToSwappedUtf16(value);
-    text->Set(reinterpret_cast<const unicode_t*>(units.c_str()));
-  }
+  id3frames::SetFieldText(frame, frameId == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT, value);
   // The field's frame takes the new value in its place; another frame of the
   // same identifier after it stays as it is, and is not the field.
   if (ID3_Frame* old = id3frames::FindField(m_tag, frameId))
@@ -57,6 +49,46 @@ bool CId3libEngine::Remove(TagField field) {
   if (!frame) return false;
   delete m_tag.RemoveFrame(frame);
   m_edits.push_back({FrameIdOf(field), CString(), true});
+  return true;
+}
+
+bool CId3libEngine::GetCover(CPictureView* out) const {
+  const ID3_Frame* frame = id3frames::FindCover(m_tag);
+  if (!frame) return false;
+  const ID3_Field* data = frame->GetField(ID3FN_DATA);
+  out->strMime = id3frames::FieldText(*frame, ID3FN_MIMETYPE);
+  out->pData = data->GetRawBinary();
+  out->nSize = out->pData ? data->Size() : 0;
+  return true;
+}
+
+void CId3libEngine::SetCover(const std::string& image, const CString& mime) {
+  ID3_Frame* old = id3frames::FindCover(m_tag, true);
+  ID3_Frame frame(ID3FID_PICTURE);
+  id3frames::SetFieldText(frame, ID3FN_DESCRIPTION, old ? id3frames::FieldText(*old, ID3FN_DESCRIPTION) : "");
+  frame.GetField(ID3FN_MIMETYPE)->Set(mime);
+  frame.GetField(ID3FN_PICTURETYPE)->Set(3);
+  frame.GetField(ID3FN_DATA)->Set(reinterpret_cast<const uchar*>(image.data()), image.size());
+  if (old) {
+    *old = frame;
+  } else {
+    m_tag.AddFrame(&frame);
+    m_bCoverAdded = true;
+  }
+  m_edits.push_back({ID3FID_PICTURE, CString()});
+}
+
+bool CId3libEngine::RemoveCover() {
+  ID3_Frame* frame = id3frames::FindCover(m_tag);
+  if (!frame) return false;
+  delete m_tag.RemoveFrame(frame);
+  // A picture added since the file was read takes its edit along: the file's
+  // own pictures stay as they were.
+  if (std::exchange(m_bCoverAdded, false)) {
+    std::erase_if(m_edits, [](const CFieldEdit& edit) { return edit.id == ID3FID_PICTURE; });
+    return true;
+  }
+  m_edits.push_back({ID3FID_PICTURE, CString(), true});
   return true;
 }
 

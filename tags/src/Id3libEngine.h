@@ -27,9 +27,13 @@ class CId3libEngine final : public CTagEngine {
   void SetText(TagField field, const CString& value) override;
   bool Remove(TagField field) override;
   bool Render(CRenderedTag* out, CString* error) override;
+  bool GetCover(CPictureView* out) const override;
+  void SetCover(const std::string& image, const CString& mime) override;
+  bool RemoveCover() override;
 
  private:
   ID3_Tag& m_tag;
   std::string m_oldTag;  // empty: the file had no ID3v2.3 tag
   std::vector<CFieldEdit> m_edits;  // the fields set or removed, in order
+  bool m_bCoverAdded = false;       // the front cover is a picture added since the file was read
 };

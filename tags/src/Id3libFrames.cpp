@@ -8,10 +8,8 @@
 
 namespace id3frames {
 
-namespace {
-
-// The text of a frame's field in its own encoding (converting the field
-// inside the tag object would change the frame at the next write).
+// In its own encoding: converting the field inside the tag object would
+// change the frame at the next write.
 std::string FieldText(const ID3_Frame& frame, ID3_FieldID fieldId) {
   if (!frame.Contains(fieldId)) return std::string();
   const ID3_Field* field = frame.GetField(fieldId);
@@ -24,6 +22,21 @@ std::string FieldText(const ID3_Frame& frame, ID3_FieldID fieldId) {
   const char* text = field->GetRawText();
   return text ? textcodec::Latin1ToUtf8(text).Str() : std::string();
 }
+
+void SetFieldText(ID3_Frame& frame, ID3_FieldID fieldId, const CString& value) {
+  ID3_Field* text = frame.GetField(fieldId);
+  std::string latin;
+  if (textcodec::Utf8ToLatin1(value, &latin)) {
+    text->Set(latin.c_str());
+    return;
+  }
+  frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_UTF16);
+  text->SetEncoding(ID3TE_UTF16);
+  const std::u16string units = textcodec::Utf8ToSwappedUtf16(value);
+  text->Set(reinterpret_cast<const unicode_t*>(units.c_str()));
+}
+
+namespace {
 
 bool HasDescription(ID3_FrameID id) { return id == ID3FID_COMMENT || id == ID3FID_WWWUSER; }
 
@@ -38,6 +51,17 @@ ID3_Frame* FindField(ID3_Tag& tag, ID3_FrameID id) {
     if (!HasDescription(id) || framerules::IsFieldFrame(FieldText(*frame, ID3FN_DESCRIPTION))) return frame;
   }
   return nullptr;
+}
+
+ID3_Frame* FindCover(ID3_Tag& tag, bool frontOnly) {
+  std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
+  ID3_Frame* first = nullptr;
+  while (ID3_Frame* frame = it->GetNext()) {
+    if (frame->GetID() != ID3FID_PICTURE) continue;
+    if (frame->GetField(ID3FN_PICTURETYPE)->Get() == 3) return frame;
+    if (!first) first = frame;
+  }
+  return frontOnly ? nullptr : first;
 }
 
 CString TextOf(const ID3_Frame& frame) {

@@ -13,6 +13,18 @@ namespace id3frames {
 // tag holds one of each). nullptr when there is none.
 ID3_Frame* FindField(ID3_Tag& tag, ID3_FrameID id);
 
+// The front cover: the first picture of type 3 (front cover), else (unless
+// frontOnly) the first picture; nullptr when there is none.
+ID3_Frame* FindCover(ID3_Tag& tag, bool frontOnly = false);
+
+// The text of a frame's field as UTF-8, read in its own encoding; empty when
+// the frame has no such field.
+std::string FieldText(const ID3_Frame& frame, ID3_FieldID fieldId);
+
+// Sets a frame's text field (and the frame's encoding): Latin-1 where the
+// value fits, else UTF-16.
+void SetFieldText(ID3_Frame& frame, ID3_FieldID fieldId, const CString& value);
+
 // The text of a frame's text (or link) field as UTF-8, read in its own
 // encoding; "-" when the frame has no such field.
 CString TextOf(const ID3_Frame& frame);

@@ -88,6 +88,7 @@ bool V1FieldOf(TagField tagField, V1Field* field) {
     case TagField::Year: *field = V1Field::Year; return true;
     case TagField::Comment: *field = V1Field::Comment; return true;
     case TagField::Track: *field = V1Field::Track; return true;
+    case TagField::Genre: *field = V1Field::Genre; return true;
     default: return false;
   }
 }
@@ -220,6 +221,18 @@ int CMyMP3Tags::isLyricsTag() {
   return m_pFile->scan.bLyrics3 ? 1 : 0;
 }
 
+CString CMyMP3Tags::GetTagVersion() {
+  if (!ReadIfStale()) return "-";
+  const CTagScan& scan = m_pFile->scan;
+  CString version;
+  if (scan.eV2 != CTagScan::V2::None) {
+    version = scan.nMajor >= 2 && scan.nMajor <= 4 ? CString::Formatted("ID3v2.%d", scan.nMajor) : CString("ID3v2");
+    if (scan.eV2 == CTagScan::V2::Unsafe) version += " (damaged)";
+  }
+  if (isV1Tag() == 1) version += version.IsEmpty() ? "ID3v1" : " + ID3v1";
+  return version.IsEmpty() ? CString("none") : version;
+}
+
 bool CMyMP3Tags::IsWritable() { return ReadIfStale() && m_pFile->strReadOnlyReason.IsEmpty(); }
 
 CString CMyMP3Tags::GetLastWriteError() const { return m_strLastWriteError; }
@@ -238,6 +251,10 @@ bool CMyMP3Tags::m_getString(TagField field, char* buffer, int bufferSize) {
 }
 
 bool CMyMP3Tags::PrepareWrite() {
+  if (m_pFile->pSealed) {
+    SetWriteError("The save's record was made; the tag cannot change before it is written");
+    return false;
+  }
   ReadForWrite();
   if (!m_pFile->strReadOnlyReason.IsEmpty()) {
     SetWriteError(m_pFile->strReadOnlyReason);
@@ -265,37 +282,70 @@ void CMyMP3Tags::BeginUpdate() {
 void CMyMP3Tags::EndUpdate() {
   if (!m_bGrouped) return;
   m_bGrouped = false;
-  if (m_bLinked && m_pFile->bDirty) WriteTag();
+  if (!m_bLinked) return;
+  if (std::unique_ptr<FileState::CSealed> sealed = std::move(m_pFile->pSealed))
+    SubmitWrite(&sealed->request, sealed->bChecked, CString());
+  else if (m_pFile->bDirty)
+    WriteTag();
 }
 
-void CMyMP3Tags::WriteTag() {
+void CMyMP3Tags::CancelUpdate() {
+  if (!m_bGrouped) return;
+  m_bGrouped = false;
+  if (!m_bLinked || (!m_pFile->bDirty && !m_pFile->pSealed)) return;
+  FileState& file = *m_pFile;
+  file.pSealed.reset();
+  file.v1Edits.Clear();
+  file.bDirty = false;
+  file.bPathLinked = false;
+  file.bStale = true;  // read again, as it is on the disk
+  file.bFieldsCurrent = false;
+  file.pEngine.reset();
+  m_pTag = std::make_unique<ID3_Tag>(nullptr);
+}
+
+bool CMyMP3Tags::RenderWrite(CTagWrite* request, bool* checked, CString* error) {
   FileState& file = *m_pFile;
   // The tag is rendered by its engine from what was read from memory and
   // goes to disk through the one writer; no engine opens the file. id3lib's
   // own ID3v1 copy would hold 7-bit text, so the ID3v1 block is made here,
   // and only for a file that has one. A tag left with no frames is removed.
-  CTagWrite request;
-  request.strPath = file.strPath;
-  request.nOldTagEnd = file.scan.nV2End;
+  request->strPath = file.strPath;
+  request->nOldTagEnd = file.scan.nV2End;
   CRenderedTag rendered;
-  CString error;
-  bool renderedWhole = file.pEngine->Render(&rendered, &error);
+  bool renderedWhole = file.pEngine->Render(&rendered, error);
   if (renderedWhole && ConvertedFromV22(file.scan) && !Id3libReadsAsBefore(rendered.strTag, *file.pEngine)) {
-    error = "The file's ID3v2.2 tag would read otherwise as ID3v2.3";
+    *error = "The file's ID3v2.2 tag would read otherwise as ID3v2.3";
     renderedWhole = false;
   }
-  request.strNewTag = std::move(rendered.strTag);
-  request.bFooter = rendered.bFooter;
+  request->strNewTag = std::move(rendered.strTag);
+  request->bFooter = rendered.bFooter;
   if (file.scan.bV1 && !file.v1Edits.IsEmpty()) {
-    request.bV1 = true;
-    request.v1 = file.v1Edits.ApplyTo(file.oldV1.data());
+    request->bV1 = true;
+    request->v1 = file.v1Edits.ApplyTo(file.oldV1.data());
   }
+  *checked = rendered.bChecked;
+  return renderedWhole;
+}
+
+void CMyMP3Tags::WriteTag() {
+  CTagWrite request;
+  bool checked = false;
+  CString error;
+  const bool rendered = RenderWrite(&request, &checked, &error);
+  SubmitWrite(rendered ? &request : nullptr, checked, error);
+}
+
+// Writes the request (null: none could be made, for error) and leaves the
+// object as the write left the file.
+void CMyMP3Tags::SubmitWrite(const CTagWrite* request, bool checked, CString error) {
+  FileState& file = *m_pFile;
   file.v1Edits.Clear();
   file.bDirty = false;
   long newSize = 0;
   CString readPath;
-  const bool written = renderedWhole && (m_pBatch ? m_pBatch->Write(request, &error, &newSize, &readPath)
-                                                  : WriteTagSafely(request, &error, &newSize));
+  const bool written = request && (m_pBatch ? m_pBatch->Write(*request, &error, &newSize, &readPath)
+                                            : WriteTagSafely(*request, &error, &newSize));
   if (written) m_strReadPath = readPath == file.strPath ? CString() : readPath;
   if (!written) SetWriteError(error);
   file.bPathLinked = false;
@@ -303,7 +353,7 @@ void CMyMP3Tags::WriteTag() {
   // The next write starts from what the file now holds (ReadForWrite). So
   // does the next read, unless the engine's checked tag already shows it: a
   // save then needs no second parse of the file for its row.
-  file.bFieldsCurrent = written && rendered.bChecked;
+  file.bFieldsCurrent = written && checked;
   if (file.bFieldsCurrent) {
     file.nFileSize = newSize;
     return;
@@ -339,6 +389,8 @@ void CMyMP3Tags::SetTag(TagField field, CString value) {
   if (field == TagField::URL) value = framerules::StoredUrl(value);
   if (value == GetString(field)) return;
   if (!PrepareWrite()) return;
+  const CString refusal = m_pFile->pEngine->EditRefusal(field);
+  if (!refusal.IsEmpty()) return SetWriteError(refusal);
   m_pFile->pEngine->SetText(field, value);
   MarkEdited(field);
   if (!m_bGrouped) WriteTag();

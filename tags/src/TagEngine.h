@@ -4,6 +4,7 @@
 // v2.2. An engine works in memory only; the file is written by TagWriter.
 #include <platform/String.h>
 
+#include <cstddef>
 #include <string>
 
 // The fifteen text fields the program shows, in the order of the columns.
@@ -21,6 +22,13 @@ struct CRenderedTag {
                          // holds, so once written the engine shows what the file holds
 };
 
+// A picture as an engine holds it: valid until the engine changes.
+struct CPictureView {
+  CString strMime;
+  const unsigned char* pData = nullptr;
+  std::size_t nSize = 0;
+};
+
 class CTagEngine {
  public:
   virtual ~CTagEngine() = default;
@@ -33,6 +41,21 @@ class CTagEngine {
   virtual void SetText(TagField field, const CString& value) = 0;
   // Removes the field's frame in memory; false when there was none.
   virtual bool Remove(TagField field) = 0;
+  // Why the field's frame cannot be edited (it is there, but cannot be
+  // read, so no other frame may stand in for it); empty when it can.
+  virtual CString EditRefusal(TagField) const { return CString(); }
+
+  // The front cover: the first picture of type 3, else the first picture;
+  // false when there is none, or the pictures cannot all be read.
+  virtual bool GetCover(CPictureView* out) const = 0;
+  // Makes image (of the MIME type) the front cover: it replaces the first
+  // picture of type 3 in its place, keeping its description, or is added
+  // as one when there is none.
+  virtual void SetCover(const std::string& image, const CString& mime) = 0;
+  // Removes the front cover; false when there is none.
+  virtual bool RemoveCover() = 0;
+  // Why the front cover cannot be changed; empty when it can.
+  virtual CString CoverRefusal() const { return CString(); }
   // The tag with every edit so far; false (with the reason) when it cannot
   // be rendered without losing a frame.
   virtual bool Render(CRenderedTag* out, CString* error) = 0;

@@ -5,6 +5,7 @@
 #include "TagCheck.h"
 #include "TextCodec.h"
 
+#include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2header.h>
@@ -133,8 +134,16 @@ struct CTagLibEngine::Impl {
   CString strRefusal;
 
   void Parse(const unsigned char* tag, std::size_t size);
-  Frame* Find(TagField field);
+  std::string IdOf(const Frame& frame) const;
+  // The field's frame: the first of its identifier (of a comment or link,
+  // the first without a description); null when there is none, or when it
+  // cannot be parsed (unreadable then names it: no other frame stands in).
+  Frame* Find(TagField field, std::string* unreadable = nullptr);
   const Frame* Find(TagField field) const { return const_cast<Impl*>(this)->Find(field); }
+  // The front cover by the same rule (the first picture of type 3, else,
+  // unless frontOnly, the first); null also when a picture that could be it
+  // cannot be parsed (*unreadable is then set).
+  Frame* FindCover(bool frontOnly, bool* unreadable = nullptr);
   String::Type EncodingFor(const CString& value) const;
   std::unique_ptr<id3::Frame> NewFrame(TagField field, const CString& value, const Frame* old) const;
   CString StoredText(const Frame& frame) const;
@@ -161,21 +170,50 @@ void CTagLibEngine::Impl::Parse(const unsigned char* tag, std::size_t size) {
   }
 }
 
-CTagLibEngine::Impl::Frame* CTagLibEngine::Impl::Find(TagField field) {
+// A frame TagLib could not parse has the identifier it was stored under
+// (a v2.2 one's v2.3 form).
+std::string CTagLibEngine::Impl::IdOf(const Frame& frame) const {
+  if (frame.parsed) return std::string(frame.parsed->frameID().data(), frame.parsed->frameID().size());
+  if (nMajor != 2) return frame.strStoredId;
+  const auto it = kV22ToV23.find(frame.strStoredId);
+  return it == kV22ToV23.end() ? frame.strStoredId : it->second;
+}
+
+CTagLibEngine::Impl::Frame* CTagLibEngine::Impl::Find(TagField field, std::string* unreadable) {
   const bool described = field == TagField::Comment || field == TagField::URL;
   for (const char* id : {FrameIdOf(field), field == TagField::Year ? "TYER" : nullptr}) {
     if (!id) break;
     for (Frame& frame : frames) {
-      if (frame.bRemoved || !frame.parsed || frame.parsed->frameID() != id) continue;
-      if (!described) return &frame;
+      if (frame.bRemoved || IdOf(frame) != id) continue;
       // Described comments and links belong to other programs.
+      std::string description;
       if (const auto* comment = dynamic_cast<const id3::CommentsFrame*>(frame.parsed.get()))
-        if (framerules::IsFieldFrame(comment->description().to8Bit(true))) return &frame;
-      if (const auto* url = dynamic_cast<const id3::UserUrlLinkFrame*>(frame.parsed.get()))
-        if (framerules::IsFieldFrame(url->description().to8Bit(true))) return &frame;
+        description = comment->description().to8Bit(true);
+      else if (const auto* url = dynamic_cast<const id3::UserUrlLinkFrame*>(frame.parsed.get()))
+        description = url->description().to8Bit(true);
+      else if (described || !frame.parsed) {
+        if (unreadable) *unreadable = id;
+        return nullptr;
+      }
+      if (!described || framerules::IsFieldFrame(description)) return &frame;
     }
   }
   return nullptr;
+}
+
+CTagLibEngine::Impl::Frame* CTagLibEngine::Impl::FindCover(bool frontOnly, bool* unreadable) {
+  Frame* first = nullptr;
+  for (Frame& frame : frames) {
+    if (frame.bRemoved || IdOf(frame) != "APIC") continue;
+    const auto* picture = dynamic_cast<const id3::AttachedPictureFrame*>(frame.parsed.get());
+    if (!picture) {
+      if (unreadable) *unreadable = true;
+      return nullptr;
+    }
+    if (picture->type() == id3::AttachedPictureFrame::FrontCover) return &frame;
+    if (!first) first = &frame;
+  }
+  return frontOnly ? nullptr : first;
 }
 
 // TagLib rewrites a genre such as "(17)" as "17" when it parses a TCON
@@ -374,6 +412,61 @@ bool CTagLibEngine::Remove(TagField field) {
   frame->bRemoved = true;
   m_pImpl->bRefusalKnown = false;
   return true;
+}
+
+CString CTagLibEngine::EditRefusal(TagField field) const {
+  std::string unreadable;
+  m_pImpl->Find(field, &unreadable);
+  if (unreadable.empty()) return CString();
+  return CString::Formatted("The file's %s frame cannot be read, so it is not changed", unreadable.c_str());
+}
+
+bool CTagLibEngine::GetCover(CPictureView* out) const {
+  const Impl::Frame* frame = m_pImpl->FindCover(false);
+  if (!frame) return false;
+  const auto& picture = dynamic_cast<const id3::AttachedPictureFrame&>(*frame->parsed);
+  out->strMime = ToUtf8(picture.mimeType());
+  // A ByteVector shares its bytes with its copies: these stay the frame's.
+  const ByteVector bytes = picture.picture();
+  out->pData = BytesOf(bytes);
+  out->nSize = bytes.size();
+  return true;
+}
+
+void CTagLibEngine::SetCover(const std::string& image, const CString& mime) {
+  Impl::Frame* old = m_pImpl->FindCover(true);
+  const CString description =
+      old ? ToUtf8(dynamic_cast<const id3::AttachedPictureFrame&>(*old->parsed).description()) : CString();
+  auto picture = std::make_unique<id3::AttachedPictureFrame>();
+  picture->setTextEncoding(m_pImpl->EncodingFor(description));
+  picture->setDescription(FromUtf8(description));
+  picture->setMimeType(FromUtf8(mime));
+  picture->setType(id3::AttachedPictureFrame::FrontCover);
+  picture->setPicture(ByteVector(image.data(), static_cast<unsigned int>(image.size())));
+  if (!old) {
+    m_pImpl->frames.push_back(Impl::Frame{});
+    old = &m_pImpl->frames.back();
+  }
+  old->parsed = std::move(picture);
+  old->bEdited = true;
+  m_pImpl->bRefusalKnown = false;
+}
+
+bool CTagLibEngine::RemoveCover() {
+  Impl::Frame* frame = m_pImpl->FindCover(false);
+  if (!frame) return false;
+  if (frame->strStoredId.empty())  // added since the file was read
+    m_pImpl->frames.erase(m_pImpl->frames.begin() + (frame - m_pImpl->frames.data()));
+  else
+    frame->bRemoved = true;
+  m_pImpl->bRefusalKnown = false;
+  return true;
+}
+
+CString CTagLibEngine::CoverRefusal() const {
+  bool unreadable = false;
+  m_pImpl->FindCover(false, &unreadable);
+  return unreadable ? CString("The file's pictures cannot all be read, so its cover is not changed") : CString();
 }
 
 bool CTagLibEngine::Render(CRenderedTag* out, CString* error) {

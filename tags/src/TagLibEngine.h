@@ -22,6 +22,11 @@ class CTagLibEngine final : public CTagEngine {
   void SetText(TagField field, const CString& value) override;
   bool Remove(TagField field) override;
   bool Render(CRenderedTag* out, CString* error) override;
+  CString EditRefusal(TagField field) const override;
+  bool GetCover(CPictureView* out) const override;
+  void SetCover(const std::string& image, const CString& mime) override;
+  bool RemoveCover() override;
+  CString CoverRefusal() const override;
 
   // Why saving would lose a frame (a v2.2 frame with no ID3v2.3 form);
   // empty when nothing would be lost.

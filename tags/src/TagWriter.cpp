@@ -154,14 +154,16 @@ bool CopyRange(int in, off_t offset, int out, std::size_t size) {
 
 // The tag region as it goes to disk: header with its size set, frames,
 // zeros up to regionSize, or the footer right after the frames.
-std::vector<unsigned char> BuildRegion(const CTagWrite& request, std::size_t regionSize) {
-  std::vector<unsigned char> region(regionSize, 0);
+std::string BuildRegion(const CTagWrite& request, std::size_t regionSize) {
+  if (regionSize == 0) return std::string();
+  std::string region(regionSize, '\0');
   std::copy(request.strNewTag.begin(), request.strNewTag.end(), region.begin());
+  auto* bytes = reinterpret_cast<unsigned char*>(region.data());
   const std::size_t body = regionSize - kHeaderSize - (request.bFooter ? kHeaderSize : 0);
-  PutSyncsafe(region.data() + 6, body);
+  PutSyncsafe(bytes + 6, body);
   if (request.bFooter) {
-    unsigned char* footer = region.data() + regionSize - kHeaderSize;
-    std::copy(region.begin(), region.begin() + kHeaderSize, footer);
+    unsigned char* footer = bytes + regionSize - kHeaderSize;
+    std::copy(bytes, bytes + kHeaderSize, footer);
     std::memcpy(footer, "3DI", 3);
   }
   return region;
@@ -228,9 +230,14 @@ bool OpenOriginal(const CTagWrite& request, COriginal* file, CString* error) {
   if (request.nOldTagEnd > 0 && (request.nOldTagEnd < kHeaderSize ||
                                  !StartsWithOldRegion(file->oldRegion.data(), request.nOldTagEnd)))
     return FailWith(error, changed);
-  if (request.bV1) {
+  if (request.bV1 || (request.expect && request.expect->bV1)) {
     if (!ReadAll(fd, file->oldV1, kV1Size, file->st.st_size - static_cast<off_t>(kV1Size))) return Fail(error);
     if (std::memcmp(file->oldV1, "TAG", 3) != 0) return FailWith(error, changed);
+  }
+  if (const std::optional<CExpectedFile>& expect = request.expect) {
+    if (size != expect->nSize || Sha256(file->oldRegion.data(), file->oldRegion.size()) != expect->region ||
+        (expect->bV1 && Sha256(file->oldV1, kV1Size) != expect->v1))
+      return FailWith(error, expect->pszChanged);
   }
   return true;
 }
@@ -244,10 +251,9 @@ void PutBackOldRegion(int fd, const std::vector<unsigned char>& oldRegion) {
 
 // One pwrite over the old region, then (unless deferred to a batch)
 // fdatasync; on failure the old bytes are put back.
-bool WriteInPlace(const CTagWrite& request, const COriginal& file, bool flush, CString* error) {
-  const std::vector<unsigned char> region = BuildRegion(request, request.nOldTagEnd);
+bool WriteInPlace(const std::string& region, const COriginal& file, bool flush, CString* error) {
   const int fd = file.fd.Get();
-  if (WriteAll(fd, region.data(), region.size(), 0) && (!flush || ::fdatasync(fd) == 0)) return true;
+  if (WriteAll(fd, reinterpret_cast<const unsigned char*>(region.data()), region.size(), 0) && (!flush || ::fdatasync(fd) == 0)) return true;
   PutBackOldRegion(fd, file.oldRegion);
   return Fail(error);
 }
@@ -262,13 +268,10 @@ bool EnoughSpaceFor(const CString& folder, unsigned long long bytes) {
 
 // Fills the new file: tag, audio and trailing tags, ID3v1; then the
 // original's owner and mode, and (unless deferred to a batch) flushes it.
-bool FillNewFile(const CTagWrite& request, const COriginal& file, int out, bool flush, CString* error) {
+bool FillNewFile(const CTagWrite& request, const std::string& region, const COriginal& file, int out, bool flush,
+                 CString* error) {
   const std::size_t size = static_cast<std::size_t>(file.st.st_size);
-  const std::size_t region = RegionForNewFile(request);
-  if (region > 0) {
-    const std::vector<unsigned char> tag = BuildRegion(request, region);
-    if (!WriteAll(out, tag.data(), tag.size())) return Fail(error);
-  }
+  if (!WriteAll(out, reinterpret_cast<const unsigned char*>(region.data()), region.size())) return Fail(error);
   const std::size_t rest = size - request.nOldTagEnd - (request.bV1 ? kV1Size : 0);
   if (!CopyRange(file.fd.Get(), static_cast<off_t>(request.nOldTagEnd), out, rest)) return Fail(error);
   if (request.bV1 && !WriteAll(out, request.v1.data(), kV1Size)) return Fail(error);
@@ -379,7 +382,7 @@ namespace {
 bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch::CPending* pending) {
   IgnoreFileSizeSignal();
   error->Empty();
-  const std::string& newTag = request.strNewTag;
+  const std::string& newTag = request.bExactRegion ? request.strRegion : request.strNewTag;
   if (!newTag.empty() && (newTag.size() < kHeaderSize || newTag.compare(0, 3, "ID3") != 0))
     return FailWith(error, "The new tag could not be made");
   if (newTag.size() >= kMaxTagBody) return FailWith(error, "The tag would be larger than an ID3v2 tag may be");
@@ -387,16 +390,11 @@ bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch:
   if (!OpenOriginal(request, &file, error)) return false;
   *newSize = static_cast<long>(file.st.st_size);
   const bool v1Changes = request.bV1 && std::memcmp(file.oldV1, request.v1.data(), kV1Size) != 0;
-  if (request.strNewTag.empty() && request.nOldTagEnd == 0 && !v1Changes) return true;
+  const std::string region = request.bExactRegion ? request.strRegion : LayOutRegion(request, v1Changes);
+  if (region.empty() && request.nOldTagEnd == 0 && !v1Changes) return true;
   const bool flush = pending == nullptr;
-  // In place only when one write changes the file from old to new: a tag
-  // that fits, and an ID3v1 block that stays. Two writes (the tag and the
-  // ID3v1 block at the end) could be cut apart by a crash, so a change to
-  // both goes through a new file, whose rename is that one moment.
-  const std::size_t tag = request.strNewTag.size() + (request.bFooter ? kHeaderSize : 0);
-  const bool fits = tag > 0 && (request.bFooter ? tag == request.nOldTagEnd : tag <= request.nOldTagEnd);
-  if (fits && !v1Changes) {
-    if (!WriteInPlace(request, file, flush, error)) return false;
+  if (!region.empty() && region.size() == request.nOldTagEnd && !v1Changes) {
+    if (!WriteInPlace(region, file, flush, error)) return false;
     if (pending) {
       pending->bInPlace = true;
       pending->fd.Reset(file.fd.Release());
@@ -408,13 +406,13 @@ bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch:
   // A new file beside the original, renamed over it.
   const CString target = TargetOf(request.strPath);
   const CString folder = FolderOf(target);
-  const std::size_t size = RegionForNewFile(request) + static_cast<std::size_t>(file.st.st_size) - request.nOldTagEnd;
+  const std::size_t size = region.size() + static_cast<std::size_t>(file.st.st_size) - request.nOldTagEnd;
   if (!EnoughSpaceFor(folder, size)) return FailWith(error, "The disk is full");
   const std::string name = NameOf(target).Str();
   std::string temp = (folder + "/").Str() + "." + name.substr(0, kTempNameKept) + kTempMark + "XXXXXX";
   CFd out(::mkostemp(temp.data(), O_CLOEXEC));
   if (out.Get() < 0) return Fail(error, true);
-  if (!FillNewFile(request, file, out.Get(), flush, error)) {
+  if (!FillNewFile(request, region, file, out.Get(), flush, error)) {
     ::unlink(temp.c_str());
     return false;
   }
@@ -432,6 +430,17 @@ bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch:
 }
 
 }  // namespace
+
+std::string LayOutRegion(const CTagWrite& request, bool v1Changes) {
+  // In place only when one write changes the file from old to new: a tag
+  // that fits, and an ID3v1 block that stays. Two writes (the tag and the
+  // ID3v1 block at the end) could be cut apart by a crash, so a change to
+  // both goes through a new file, whose rename is that one moment.
+  const std::size_t tag = request.strNewTag.size() + (request.bFooter ? kHeaderSize : 0);
+  const bool fits = tag > 0 && (request.bFooter ? tag == request.nOldTagEnd : tag <= request.nOldTagEnd);
+  if (fits && !v1Changes) return BuildRegion(request, request.nOldTagEnd);
+  return BuildRegion(request, RegionForNewFile(request));
+}
 
 bool WriteTagSafely(const CTagWrite& request, CString* error, long* newSize) {
   long ignored = 0;

@@ -3,15 +3,29 @@
 // (and the file's new ID3v1 block) in memory and hands it here; no engine
 // opens a file for writing itself, so there is one place that decides
 // between writing in place and replacing the file, flushes, and checks.
+#include "Sha256.h"
+
 #include <platform/String.h>
 #include <tags/MyMP3Tags.h>
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+// What a file must hold for a write to go ahead: a write whose record of
+// what it replaces was made beforehand, or a restore of such a record.
+struct CExpectedFile {
+  std::uint64_t nSize = 0;
+  CDigest region{};   // of the file's first nOldTagEnd bytes
+  bool bV1 = false;   // it ends with an ID3v1 block of this digest
+  CDigest v1{};
+  const char* pszChanged = "The file was changed by another program since it was read";
+};
 
 struct CTagWrite {
   CString strPath;             // the file's real name on disk
@@ -23,7 +37,17 @@ struct CTagWrite {
   bool bFooter = false;        // an ID3v2.4 footer follows the frames; such a tag is never padded
   bool bV1 = false;            // replace the ID3v1 block, the file's last 128 bytes ("TAG...")
   std::array<unsigned char, 128> v1{};
+  bool bExactRegion = false;   // put strRegion in place of the old region as it is (strNewTag
+  std::string strRegion;       // and bFooter unused); in place only when it is as long
+  std::optional<CExpectedFile> expect;  // else any file with the old region's layout
 };
+
+// The region (header, frames, padding or footer) the writer puts at the
+// start of the file for a request that is not exact: the old region's size
+// when the tag fits and is written in place (an ID3v1 block that changes
+// does not let it: see WriteTagSafely), else room to spare in a new file;
+// empty for no tag.
+std::string LayOutRegion(const CTagWrite& request, bool v1Changes);
 
 // Writes the request without ever destroying the file.
 // - When the new tag fits the old region, in place: the ID3v1 block first,

@@ -1,5 +1,6 @@
 #include "V1Tag.h"
 
+#include "Genres.h"
 #include "TextCodec.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ struct Slot {
   int nOffset;
   int nWidth;
 };
-constexpr Slot kSlots[] = {{3, 30}, {33, 30}, {63, 30}, {93, 4}, {97, 30}, {126, 1}};
+constexpr Slot kSlots[] = {{3, 30}, {33, 30}, {63, 30}, {93, 4}, {97, 30}, {126, 1}, {127, 1}};
 constexpr int kTrackMarker = 125;
 
 bool HasTrack(const unsigned char* tag) { return tag[kTrackMarker] == 0 && tag[kTrackMarker + 1] != 0; }
@@ -70,6 +71,11 @@ std::array<unsigned char, 128> CV1Edits::ApplyTo(const unsigned char* oldBlock) 
         tag[kTrackMarker] = 0;
         tag[kTrackMarker + 1] = static_cast<unsigned char>(track);
       }
+      continue;
+    }
+    if (field == V1Field::Genre) {
+      const int genre = genres::IndexOf(m_strValue[i]);
+      tag[kSlots[i].nOffset] = static_cast<unsigned char>(genre < 0 ? 255 : genre);
       continue;
     }
     std::string latin;

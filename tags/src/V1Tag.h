@@ -6,8 +6,8 @@
 
 #include <array>
 
-// The text fields of an ID3v1.1 tag that a save may change.
-enum class V1Field { Title, Artist, Album, Year, Comment, Track, Count };
+// The fields of an ID3v1.1 tag that a save may change.
+enum class V1Field { Title, Artist, Album, Year, Comment, Track, Genre, Count };
 
 class CV1Edits {
  public:
@@ -18,7 +18,8 @@ class CV1Edits {
 
   // The file's new ID3v1 block: its old 128 bytes with the recorded fields
   // put in, each as Latin-1 cut to its width; a value outside Latin-1 leaves
-  // its field as it was, and so does every field not recorded.
+  // its field as it was, and so does every field not recorded. A genre
+  // becomes the number of its name, or 255 (none).
   std::array<unsigned char, 128> ApplyTo(const unsigned char* oldBlock) const;
 
  private:

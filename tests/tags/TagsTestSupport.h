@@ -129,6 +129,34 @@ inline std::vector<std::string> TagFrames(const std::string& file) {
   return frames;
 }
 
+// An ID3v2.3 frame, and a file of an ID3v2.3 tag of such frames (and
+// padding) over the untagged fixture's audio.
+inline std::string Frame23(const std::string& id, const std::string& data) {
+  const std::size_t n = data.size();
+  return id + std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + std::string(2, '\0') + data;
+}
+inline std::string FileWithV23Tag(const std::vector<std::string>& frames, std::size_t padding) {
+  std::string body;
+  for (const std::string& frame : frames) body += frame;
+  body.append(padding, '\0');
+  const std::size_t n = body.size();
+  return std::string("ID3\x03\0\0", 6) + char(n >> 21 & 0x7F) + char(n >> 14 & 0x7F) + char(n >> 7 & 0x7F) +
+         char(n & 0x7F) + body + ReadFile(FixturePath("untagged.mp3"));
+}
+// A JPEG of n bytes: the fixture image, then pseudo-random bytes (a cover as
+// large as a camera's; only its header is ever read).
+inline std::string BigJpeg(std::size_t n, unsigned seed = 1) {
+  std::string jpeg = ReadFile(FixturePath("cover_front.jpg"));
+  for (unsigned x = seed; jpeg.size() < n;) jpeg += char((x = x * 1103515245u + 12345u) >> 16);
+  return jpeg;
+}
+// A file of text frames and a front cover of 300 KB, no ID3v1 tag.
+inline std::string FileWithBigCover(unsigned seed = 1) {
+  return FileWithV23Tag({Frame23("TIT2", std::string("\0Big Cover", 10)), Frame23("TPE1", std::string("\0Camera", 7)),
+                         Frame23("APIC", std::string("\0image/jpeg\0\x03\0", 13) + BigJpeg(300 * 1024, seed))},
+                        1024);
+}
+
 // The fourteen fields the program edits: setter, getter and the key of
 // their frame in mutagen's "v2" view ("COMM::" is the comment without a
 // description, "WXXX:=" the plain link).
@@ -174,8 +202,15 @@ inline std::vector<std::string> RawFramesBut(const std::string& bytes, const std
 enum Cell {
   kArtist, kAlbum, kTitle, kComment, kTrack, kYear, kComposer, kCopyright, kEncodedBy, kOriginalArtist, kURL,
   kBand, kPublisher, kConductor, kGenre, kFileSize, kV1, kV2, kLyrics, kHeader, kBitRate, kSampleRate,
-  kDuration, kLayer, kMpegVer, kChannel
+  kDuration, kLayer, kMpegVer, kChannel, kTagVersion, kCover
 };
+// The front cover as "MIME FORMAT WIDTHxHEIGHT BYTES", or "-".
+inline std::string Cover(CMyMP3Tags& tags) {
+  CCoverArt cover;
+  if (!tags.GetFrontCoverSummary(&cover)) return "-";
+  return cover.strMime.Str() + " " + cover.strFormat.Str() + " " + std::to_string(cover.nWidth) + "x" +
+         std::to_string(cover.nHeight) + " " + std::to_string(cover.nBytes);
+}
 inline std::vector<std::string> Row(CMyMP3Tags& tags) {
   std::vector<std::string> row = {
       tags.GetArtist().Str(), tags.GetAlbum().Str(), tags.GetTitle().Str(), tags.GetComment().Str(),
@@ -185,8 +220,9 @@ inline std::vector<std::string> Row(CMyMP3Tags& tags) {
       std::to_string(tags.GetFileSize()), std::to_string(tags.isV1Tag()), std::to_string(tags.isV2Tag()),
       std::to_string(tags.isLyricsTag()), std::to_string(tags.GetHeaderInfo())};
   for (CString s : {tags.GetBitRate(), tags.GetSampleRate(), tags.GetDuration(), tags.GetMpegLayer(),
-                    tags.GetMpegVer(), tags.GetChannel()})
+                    tags.GetMpegVer(), tags.GetChannel(), tags.GetTagVersion()})
     row.push_back(s.Str());
+  row.push_back(Cover(tags));
   return row;
 }
 

@@ -5,7 +5,10 @@
 #   mutagen_view.py FILE v2     -> every frame of the ID3v2 tag alone
 #   mutagen_view.py FILE stored -> the same, as stored (TYER not made TDRC)
 #   mutagen_view.py FILE v1     -> the ID3v1 tag as frames; empty when none
+#   mutagen_view.py FILE pictures -> each APIC in tag order: type, MIME,
+#                                  description and the data's sha256
 #   mutagen_view.py FILE KEY    -> the text (or URL) of one frame
+import hashlib
 import sys
 import mutagen.mp3
 from mutagen.id3 import ID3, ParseID3v1
@@ -21,6 +24,14 @@ if key in ("v2", "stored"):
         frames(ID3(sys.argv[1], load_v1=False, translate=key == "v2"))
     except mutagen.MutagenError:
         pass
+    sys.exit(0)
+if key == "pictures":
+    try:
+        tags = ID3(sys.argv[1], load_v1=False)
+    except mutagen.MutagenError:
+        sys.exit(0)
+    for p in tags.getall("APIC"):
+        print(int(p.type), p.mime, p.desc, hashlib.sha256(p.data).hexdigest()[:16])
     sys.exit(0)
 if key == "v1":
     with open(sys.argv[1], "rb") as f:

@@ -14,18 +14,39 @@
 // without a description); a setter replaces that one in its place.
 #include <platform/String.h>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class ID3_Tag;
 class CWriteBatch;
+struct CTagWrite;
 enum class TagField;
 
 // What became of one file of a batch of saves (CMyMP3Tags::BeginBatch).
 struct CWriteOutcome {
   CString strPath;   // as it was linked
   CString strError;  // empty: saved, the new tag is on the disk; else why not
+};
+
+// A tag's front cover (CMyMP3Tags::GetFrontCover), or what an image's own
+// bytes say of it (CMyMP3Tags::CheckCoverImage).
+struct CCoverArt {
+  CString strMime;          // as the tag names it ("image/jpeg"); an ID3v2.2 format as a MIME type
+  CString strFormat;        // "JPEG" or "PNG" when the bytes are one, whatever the MIME type says
+  int nWidth = 0;           // pixels, from the image's own header; 0 when it does not say
+  int nHeight = 0;
+  std::size_t nBytes = 0;   // of the image
+  std::string strData;      // the image itself (empty from GetFrontCoverSummary)
+};
+
+// What CMyMP3Tags::RestoreSave did.
+enum class CRestoreResult {
+  Restored,         // the file holds its tags of before the save again (in a batch: once committed)
+  AlreadyRestored,  // it held them already; nothing was written
+  Refused           // nothing was written; GetLastWriteError says why
 };
 
 class CMyMP3Tags {
@@ -112,6 +133,47 @@ class CMyMP3Tags {
   void SetBand(CString value);
   void SetPublisher(CString value);
   void SetConductor(CString value);
+  // The genre is written as given, normally a name: in ID3v2 as the TCON
+  // text, in an ID3v1 tag the file has as the byte of that name (GenreName
+  // of the value, in the list of GetGenreNames, letter case and trailing
+  // blanks aside), or 255 (none) when the name is not in the list. A value
+  // equal to GetGenre(), or to the name GenreName gives it, writes nothing,
+  // so "Rock" leaves a stored "(17)" as it is.
+  void SetGenre(CString value);
+  // The 148 genre names of ID3v1 and its Winamp extensions, by number.
+  static std::vector<CString> GetGenreNames();
+  // The name a genre box shows for a stored genre: a reference "(17)" or
+  // "17" gives "Rock", a refinement after references wins ("(17)Hard Rock"
+  // gives "Hard Rock"), "(RX)" and "(CR)" give "Remix" and "Cover"; free
+  // text, and a reference to no name ("(200)"), stay as they are.
+  static CString GenreName(CString stored);
+
+  // The ID3 tags the file has: "ID3v2.3 + ID3v1", "ID3v2.4", "ID3v2.2",
+  // "ID3v1", "none"; an ID3v2 tag that cannot be read safely is named
+  // "ID3v2.3 (damaged)". "-" when not linked.
+  CString GetTagVersion();
+
+  // Covers. The front cover is the first picture (APIC) of type 3, else
+  // the first picture. GetFrontCover gives its bytes, MIME type and pixel
+  // size (read from the image's own header, not decoded); false when the
+  // tag has no picture, or has pictures that cannot all be read.
+  // GetFrontCoverSummary gives the same without copying the bytes (cheap
+  // enough for every row of a large folder).
+  bool GetFrontCover(CCoverArt* cover);
+  bool GetFrontCoverSummary(CCoverArt* cover);
+  // Why the image cannot be a cover: empty when it is a JPEG or PNG image
+  // (by its bytes, whatever its name) of at most 16 MB whose header gives
+  // its size; facts, when given, receives what the header says (no bytes).
+  static CString CheckCoverImage(const std::string& image, CCoverArt* facts = nullptr);
+  // Setters like the others (written at once, or at EndUpdate in a group;
+  // a refusal in GetLastWriteError). SetFrontCover replaces the first
+  // picture of type 3 in its place (keeping its description), or adds a
+  // picture of type 3 when there is none, so no other picture is lost; an
+  // image equal to the front cover writes nothing. RemoveFrontCover removes
+  // the front cover. Every other frame, other pictures included, is kept
+  // byte for byte.
+  void SetFrontCover(const std::string& image);
+  void RemoveFrontCover();
 
   // Groups the setters of one file into one write: after BeginUpdate the
   // setters change the tag object only (the getters already give the new
@@ -126,6 +188,37 @@ class CMyMP3Tags {
   // while unlinked; BeginUpdate inside an open group does nothing.
   void BeginUpdate();
   void EndUpdate();
+  // Ends a group without writing: its edits are dropped, and the getters
+  // show the file as it is.
+  void CancelUpdate();
+
+  // Saving with a way back. Inside a group (and a batch), after the
+  // setters and before EndUpdate: returns an opaque record of what the
+  // coming write replaces (the old ID3v2 region and ID3v1 block, as their
+  // difference from the new ones: a save of text frames takes a few hundred
+  // bytes whatever pictures the file holds) and a fingerprint of what it
+  // writes. EndUpdate then writes exactly that, or nothing when the file
+  // changed meanwhile (GetLastWriteError says so); setters in between are
+  // refused. Empty when the group writes nothing, or cannot write (the
+  // reason in GetLastWriteError). Keep the record before the file is
+  // written:
+  //   tags.Link(path); tags.BeginUpdate(); setters...;
+  //   record = tags.PrepareSaveUndo();
+  //   if (!record.empty() && !journal.Add(path, record)) tags.CancelUpdate(); // nothing written
+  //   tags.EndUpdate();
+  // A save of an ID3v2.2 tag (written as ID3v2.3) and one of a tag
+  // unsynchronised as a whole record the old tag's frames whole.
+  std::vector<unsigned char> PrepareSaveUndo();
+  // Puts back what the save of a record replaced, byte for byte, through
+  // the same writer (in place when the old region is as long, else a new
+  // file renamed over the file; in a batch, committed with it). Only into
+  // a file that holds exactly what that save wrote: its tag region and
+  // ID3v1 block, its size and the place of its audio; a file that holds its
+  // old state already is left alone (AlreadyRestored), any other is refused
+  // ("The file was changed since the save"). A damaged record, or one of
+  // another version, is refused and never written. An open group is ended
+  // and the object unlinked first.
+  CRestoreResult RestoreSave(CString fileName, const std::vector<unsigned char>& record);
 
   // Saving many files with few flushes: between BeginBatch and EndBatch a
   // write puts the file's new bytes on the disk but leaves their flush to a
@@ -184,7 +277,10 @@ class CMyMP3Tags {
   bool PrepareWrite();
   void MarkEdited(TagField field);
   void WriteTag();
+  bool RenderWrite(CTagWrite* request, bool* checked, CString* error);
+  void SubmitWrite(const CTagWrite* request, bool checked, CString error);
   void SetWriteError(const CString& reason);
+  bool GetCover(CCoverArt* cover, bool withBytes);
 
   std::unique_ptr<ID3_Tag> m_pTag;
   bool m_bLinked = false;

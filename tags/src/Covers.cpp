@@ -1,0 +1,129 @@
+// The front cover of the linked file, and the images that may become one.
+#include "Covers.h"
+
+#include <tags/MyMP3Tags.h>
+
+#include "FileState.h"
+
+#include <cstring>
+
+namespace {
+
+int Be16(const unsigned char* p) { return p[0] << 8 | p[1]; }
+
+// A JPEG's size is in its first frame header (SOF0 to SOF15; C4, C8 and CC
+// are other markers), found by walking the segments before the scan.
+void ReadJpeg(const unsigned char* d, std::size_t size, CImageFacts* facts) {
+  std::size_t pos = 2;
+  while (pos + 4 <= size && d[pos] == 0xFF) {
+    const unsigned char marker = d[pos + 1];
+    if (marker == 0xFF) {  // fill
+      ++pos;
+      continue;
+    }
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // no length
+      pos += 2;
+      continue;
+    }
+    if (marker == 0xD9 || marker == 0xDA) return;  // end, or the scan: no frame header came
+    const std::size_t length = static_cast<std::size_t>(Be16(d + pos + 2));
+    if (length < 2) return;
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame && length >= 7 && pos + 9 <= size) {
+      facts->nHeight = Be16(d + pos + 5);
+      facts->nWidth = Be16(d + pos + 7);
+      return;
+    }
+    pos += 2 + length;
+  }
+}
+
+// A PNG's size is in its first chunk, IHDR.
+void ReadPng(const unsigned char* d, std::size_t size, CImageFacts* facts) {
+  if (size < 24 || std::memcmp(d + 12, "IHDR", 4) != 0) return;
+  const auto be32 = [](const unsigned char* p) {
+    return static_cast<unsigned long>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+  };
+  if (be32(d + 16) > 0x7FFFFFFF || be32(d + 20) > 0x7FFFFFFF) return;
+  facts->nWidth = static_cast<int>(be32(d + 16));
+  facts->nHeight = static_cast<int>(be32(d + 20));
+}
+
+void Describe(const CImageFacts& facts, const CString& mime, std::size_t size, CCoverArt* cover) {
+  cover->strMime = mime;
+  cover->strFormat = facts.pszFormat ? facts.pszFormat : "";
+  cover->nWidth = facts.nWidth;
+  cover->nHeight = facts.nHeight;
+  cover->nBytes = size;
+}
+
+}  // namespace
+
+CImageFacts ReadImageFacts(const unsigned char* data, std::size_t size) {
+  CImageFacts facts;
+  if (size >= 4 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) {
+    facts.pszFormat = "JPEG";
+    facts.pszMime = "image/jpeg";
+    ReadJpeg(data, size, &facts);
+  } else if (size >= 8 && std::memcmp(data, "\x89PNG\r\n\x1A\n", 8) == 0) {
+    facts.pszFormat = "PNG";
+    facts.pszMime = "image/png";
+    ReadPng(data, size, &facts);
+  }
+  return facts;
+}
+
+CString CMyMP3Tags::CheckCoverImage(const std::string& image, CCoverArt* facts) {
+  const CImageFacts read = ReadImageFacts(reinterpret_cast<const unsigned char*>(image.data()), image.size());
+  if (facts) Describe(read, read.pszMime ? read.pszMime : "", image.size(), facts);
+  if (image.size() > kMaxCoverBytes) return "The picture is larger than 16 MB";
+  if (!read.pszFormat) return "The picture is not a JPEG or PNG image";
+  if (read.nWidth <= 0 || read.nHeight <= 0)
+    return CString::Formatted("The picture's %s header is damaged", read.pszFormat);
+  return CString();
+}
+
+bool CMyMP3Tags::GetCover(CCoverArt* cover, bool withBytes) {
+  CPictureView view;
+  if (!ReadIfStale() || !m_pFile->pEngine->GetCover(&view)) return false;
+  Describe(ReadImageFacts(view.pData, view.nSize), view.strMime, view.nSize, cover);
+  if (withBytes)
+    cover->strData.assign(reinterpret_cast<const char*>(view.pData), view.nSize);
+  else
+    cover->strData.clear();
+  return true;
+}
+
+bool CMyMP3Tags::GetFrontCover(CCoverArt* cover) { return GetCover(cover, true); }
+
+bool CMyMP3Tags::GetFrontCoverSummary(CCoverArt* cover) { return GetCover(cover, false); }
+
+void CMyMP3Tags::SetFrontCover(const std::string& image) {
+  if (!m_bGrouped) m_strLastWriteError.Empty();
+  if (!ReadIfStale()) return;
+  CCoverArt facts;
+  const CString refusal = CheckCoverImage(image, &facts);
+  if (!refusal.IsEmpty()) return SetWriteError(refusal);
+  CPictureView now;
+  if (m_pFile->pEngine->GetCover(&now) && now.strMime == facts.strMime && now.nSize == image.size() &&
+      std::memcmp(now.pData, image.data(), image.size()) == 0)
+    return;
+  if (!PrepareWrite()) return;
+  const CString coverRefusal = m_pFile->pEngine->CoverRefusal();
+  if (!coverRefusal.IsEmpty()) return SetWriteError(coverRefusal);
+  m_pFile->pEngine->SetCover(image, facts.strMime);
+  m_pFile->bDirty = true;
+  if (!m_bGrouped) WriteTag();
+}
+
+void CMyMP3Tags::RemoveFrontCover() {
+  if (!m_bGrouped) m_strLastWriteError.Empty();
+  CPictureView now;
+  if (!ReadIfStale() || !m_pFile->pEngine->GetCover(&now)) return;
+  if (!PrepareWrite()) return;
+  const CString refusal = m_pFile->pEngine->CoverRefusal();
+  if (!refusal.IsEmpty()) return SetWriteError(refusal);
+  if (!m_pFile->pEngine->RemoveCover()) return;
+  m_pFile->bDirty = true;
+  if (!m_bGrouped) WriteTag();
+}

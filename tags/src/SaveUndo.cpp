@@ -1,0 +1,110 @@
+#include "SaveUndo.h"
+
+#include <tags/MyMP3Tags.h>
+
+#include "FileState.h"
+#include "MappedFile.h"
+#include "SaveRecord.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kV1Size = 128;
+constexpr const char* kChanged = "The file was changed since the save";
+
+}  // namespace
+
+std::vector<unsigned char> SealWrite(CTagWrite* request, const unsigned char* file, std::size_t size,
+                                     std::size_t oldRegion, bool v1, const unsigned char* oldV1) {
+  const bool v1Changes = request->bV1 && std::memcmp(request->v1.data(), oldV1, kV1Size) != 0;
+  request->strRegion = LayOutRegion(*request, v1Changes);
+  request->bExactRegion = true;
+  CExpectedFile expect;
+  expect.nSize = size;
+  expect.region = Sha256(file, oldRegion);
+  expect.bV1 = v1;
+  if (v1) expect.v1 = Sha256(file + size - kV1Size, kV1Size);
+  request->expect = expect;
+  return MakeSaveRecord(file, size, oldRegion, v1, request->strRegion, request->bV1 ? request->v1.data() : oldV1);
+}
+
+CRestorePlan PlanRestore(const CString& path, const std::vector<unsigned char>& bytes, CTagWrite* request,
+                         CString* reason) {
+  CSaveRecord record;
+  const char* damaged = nullptr;
+  if (!ParseSaveRecord(bytes, &record, &damaged)) {
+    *reason = damaged;
+    return CRestorePlan::Refuse;
+  }
+  const CMappedFile map(path);
+  if (!map.IsOpen()) {
+    *reason = "The file no longer exists or cannot be read";
+    return CRestorePlan::Refuse;
+  }
+  const unsigned char* data = map.Data();
+  const std::size_t size = map.Size();
+  // The record was checked to fit both sides' sizes; so does the file, if it has one of them.
+  const auto holds = [&](const CFileSide& side) {
+    return size == side.nSize && Sha256(data, side.nRegion) == side.region &&
+           (!record.bV1 || Sha256(data + size - kV1Size, kV1Size) == side.v1) &&
+           AudioSample(data, size, side.nRegion, record.bV1) == record.audio;
+  };
+  if (holds(record.before)) return CRestorePlan::AlreadyThere;
+  if (!holds(record.after)) {
+    *reason = kChanged;
+    return CRestorePlan::Refuse;
+  }
+  if (!RebuildOldRegion(record, data, &request->strRegion)) {
+    *reason = "The undo record is damaged";
+    return CRestorePlan::Refuse;
+  }
+  request->strPath = path;
+  request->bExactRegion = true;
+  request->nOldTagEnd = record.after.nRegion;
+  request->bV1 = record.bV1Changed;
+  std::copy(record.oldV1.begin(), record.oldV1.end(), request->v1.begin());
+  CExpectedFile expect;
+  expect.nSize = record.after.nSize;
+  expect.region = record.after.region;
+  expect.bV1 = record.bV1;
+  expect.v1 = record.after.v1;
+  expect.pszChanged = kChanged;
+  request->expect = expect;
+  return CRestorePlan::Write;
+}
+
+std::vector<unsigned char> CMyMP3Tags::PrepareSaveUndo() {
+  if (!m_bLinked || !m_bGrouped) return {};
+  FileState& file = *m_pFile;
+  if (file.pSealed) return file.pSealed->record;
+  if (!file.bDirty) return {};
+  auto sealed = std::make_unique<FileState::CSealed>();
+  CString error;
+  if (!RenderWrite(&sealed->request, &sealed->bChecked, &error)) {
+    SetWriteError(error);
+    return {};
+  }
+  // The edits were made on the file as it is now (PrepareWrite read it again).
+  const CMappedFile& map = *file.pMap;
+  sealed->record = SealWrite(&sealed->request, map.Data(), map.Size(), file.scan.nV2End, file.scan.bV1,
+                             file.oldV1.data());
+  file.pSealed = std::move(sealed);
+  return file.pSealed->record;
+}
+
+CRestoreResult CMyMP3Tags::RestoreSave(CString fileName, const std::vector<unsigned char>& record) {
+  Reset();
+  m_strLastWriteError.Empty();
+  CTagWrite request;
+  CString error;
+  switch (PlanRestore(fileName, record, &request, &error)) {
+    case CRestorePlan::AlreadyThere: return CRestoreResult::AlreadyRestored;
+    case CRestorePlan::Refuse: m_strLastWriteError = error; return CRestoreResult::Refused;
+    case CRestorePlan::Write: break;
+  }
+  if (m_pBatch ? m_pBatch->Write(request, &error) : WriteTagSafely(request, &error)) return CRestoreResult::Restored;
+  m_strLastWriteError = error;
+  return CRestoreResult::Refused;
+}
