@@ -150,6 +150,9 @@ void CMyMP3Tags::ReadLinkedFile() {
     ID3_MemoryReader reader(id3libInput.data(), id3libInput.size());
     m_pTag->Link(reader, file.nLinkFlags);
     if (file.nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
+  } else {
+    // A cleared tag object still says which tags the file it read last had.
+    m_pTag = std::make_unique<ID3_Tag>(nullptr);
   }
   if (ReadByTagLib(file.scan)) {
     auto engine = std::make_unique<CTagLibEngine>(map.Data(), file.scan.nV2End);

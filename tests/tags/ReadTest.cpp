@@ -29,10 +29,10 @@ TEST(TagsRead, CellsOfEveryKindOfFile) {
   const std::pair<const char*, C> cases[] = {
       {nullptr,  // unlinked
        {{kArtist, "-"}, {kGenre, "-"}, {kFileSize, "-1"}, {kV1, "-1"}, {kV2, "-1"}, {kLyrics, "-1"}, {kHeader, "0"},
-        {kBitRate, "-"}}},
+        {kBitRate, "-"}, {kTagVersion, "-"}, {kCover, "-"}}},
       // A link with a description is another program's; an ID3v2 genre is shown as stored.
       {"cbr_v23_latin1.mp3",
-       {{kTitle, "Café del Mar"}, {kAlbum, "Album Ünë"}, {kTrack, "3/12"}, {kURL, "-"}, {kGenre, "(17)"},
+       {{kTagVersion, "ID3v2.3"}, {kTitle, "Café del Mar"}, {kAlbum, "Album Ünë"}, {kTrack, "3/12"}, {kURL, "-"}, {kGenre, "(17)"},
         {kBitRate, "128 kbit/s"}, {kLayer, "III"}, {kMpegVer, "1.0"}, {kChannel, "Joint Stereo"}}},
       // Header facts; "VBR" is mutagen's average, within the truncation of either side.
       {"vbr_mpeg1_stereo.mp3", {{kBitRate, "VBR"}, {kLayer, "III"}, {kMpegVer, "1.0"}, {kChannel, "Joint Stereo"}}},
@@ -43,19 +43,25 @@ TEST(TagsRead, CellsOfEveryKindOfFile) {
       // With an ID3v1 tag beside the UTF-16 ID3v2 tag, the title must not be
       // merged through 7-bit text.
       {"cbr_v23_utf16.mp3", {{kTitle, "Björk – Jóga ♫"}}},
-      {"cbr_v23_utf16_v1.mp3", {{kTitle, "Björk – Jóga ♫"}, {kV1, "1"}, {kV2, "1"}, {kArtist, "Ånnä Ümlaut"}}},
+      {"cbr_v23_utf16_v1.mp3",
+       {{kTitle, "Björk – Jóga ♫"}, {kV1, "1"}, {kV2, "1"}, {kArtist, "Ånnä Ümlaut"}, {kTagVersion, "ID3v2.3 + ID3v1"}}},
+      {"v24_v1.mp3", {{kTagVersion, "ID3v2.4 + ID3v1"}}},
+      {"v24.mp3", {{kTagVersion, "ID3v2.4"}}},
+      {"v22.mp3", {{kTagVersion, "ID3v2.2"}}},
       // An empty frame is empty text, not the marker.
       {"two_comments.mp3", {{kComment, "-"}, {kURL, "-"}, {kTitle, ""}, {kArtist, "-"}}},
       // ID3v1 genres through the table.
-      {"v1_only.mp3", {{kV2, "0"}, {kGenre, "Rock"}, {kTitle, "V1 Title"}, {kTrack, "7"}, {kComment, "v1 comment"}}},
+      {"v1_only.mp3",
+       {{kV2, "0"}, {kGenre, "Rock"}, {kTitle, "V1 Title"}, {kTrack, "7"}, {kComment, "v1 comment"}, {kTagVersion, "ID3v1"}}},
       {"v1_genre141.mp3", {{kV2, "0"}, {kGenre, "Christian Rock "}}},
       {"v1_genre200.mp3", {{kV2, "0"}, {kGenre, "(200)"}}},
       // A frame compressed over bad data crashes id3lib: the tag is skipped,
       // the audio after it still read.
-      {"compressed_frame.mp3", {{kTitle, "-"}, {kV2, "0"}, {kHeader, "1"}, {kBitRate, "128 kbit/s"}}},
+      {"compressed_frame.mp3",
+       {{kTitle, "-"}, {kV2, "0"}, {kHeader, "1"}, {kBitRate, "128 kbit/s"}, {kTagVersion, "ID3v2.3 (damaged)"}}},
       {"empty.mp3", {{kArtist, "-"}, {kGenre, "-"}, {kV2, "0"}}},
       {"not_mpeg.mp3", {{kArtist, "-"}, {kGenre, "-"}, {kV2, "0"}, {kHeader, "0"}, {kFileSize, "55"}}},
-      {"untagged.mp3", {{kArtist, "-"}, {kGenre, "-"}, {kV2, "0"}}},
+      {"untagged.mp3", {{kArtist, "-"}, {kGenre, "-"}, {kV2, "0"}, {kTagVersion, "none"}}},
       {"missing.mp3", {{kTitle, "-"}, {kFileSize, "0"}}},
   };
   CMyMP3Tags tags;

@@ -145,4 +145,30 @@ TEST(TagsTagLib, SavesChangeOnlyTheEditedFrames) {
   }
 }
 
+// A field whose first frame TagLib cannot parse is read-only: no later
+// frame of its identifier stands in for it, in reading or in writing; the
+// same holds for the pictures. Other fields are saved, every frame kept.
+TEST(TagsTagLib, AnUnreadableFirstFrameIsNeverStoodInFor) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("v24_unreadable_first.mp3");
+  const std::string before = test::ReadFile(path);
+  CMyMP3Tags tags;
+  tags.Link(path);
+  EXPECT_EQ(tags.GetArtist(), "-");
+  EXPECT_EQ(test::Cover(tags), "-");
+  tags.SetArtist("Edited");
+  EXPECT_EQ(tags.GetLastWriteError(), "The file's TPE1 frame cannot be read, so it is not changed");
+  tags.SetFrontCover(test::ReadFile(test::FixturePath("cover_back.png")));
+  EXPECT_EQ(tags.GetLastWriteError(), "The file's pictures cannot all be read, so its cover is not changed");
+  tags.RemoveFrontCover();
+  EXPECT_TRUE(test::ReadFile(path) == before);
+  tags.SetTitle("Edited Title");
+  tags.RemoveAllTags();
+  EXPECT_EQ(tags.GetLastWriteError(), "");
+  tags.Reset();
+  std::vector<std::string> kept = test::TagFrames(before);
+  kept.erase(std::find_if(kept.begin(), kept.end(), [](const std::string& f) { return f.compare(0, 4, "TIT2") == 0; }));
+  EXPECT_EQ(test::TagFrames(test::ReadFile(path)), kept);
+}
+
 }  // namespace
