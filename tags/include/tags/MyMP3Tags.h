@@ -206,8 +206,9 @@ class CMyMP3Tags {
   //   record = tags.PrepareSaveUndo();
   //   if (!record.empty() && !journal.Add(path, record)) tags.CancelUpdate(); // nothing written
   //   tags.EndUpdate();
-  // A save of an ID3v2.2 tag (written as ID3v2.3) and one of a tag
-  // unsynchronised as a whole record the old tag's frames whole.
+  // Frames a save only gave new headers (an ID3v2.2 tag written as
+  // ID3v2.3) are recorded as references too; the frames of an ID3v2.2 or
+  // v2.3 tag unsynchronised as a whole are recorded whole.
   std::vector<unsigned char> PrepareSaveUndo();
   // Puts back what the save of a record replaced, byte for byte, through
   // the same writer (in place when the old region is as long, else a new
