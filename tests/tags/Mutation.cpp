@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -22,27 +23,35 @@ struct Seeds {
 };
 const Seeds kSeeds[] = {
     {"v1", {"v1_only.mp3", "v1_genre141.mp3", "v1_genre200.mp3"}},
-    {"v22", {"v22.mp3", "v22_full.mp3", "v22_crm.mp3", "v22_lnk.mp3"}},
+    {"v22", {"v22.mp3", "v22_full.mp3", "v22_crm.mp3", "v22_lnk.mp3", "covers_v22.mp3"}},
     {"v23",
      {"cbr_v23_latin1.mp3", "cbr_v23_utf16_v1.mp3", "two_comments.mp3", "id3lib_written.mp3", "vbr_mpeg2_mono.mp3",
       "id3lib_rewrites.mp3", "itunes_order.mp3", "compressed_frame.mp3", "v23_compressed.mp3",
       "v23_compressed_long.mp3", "v23_encrypted.mp3", "v23_two_artists.mp3", "v23_duplicates.mp3",
-      "v23_comments_langs.mp3"}},
+      "v23_comments_langs.mp3", "covers_v23.mp3", "cover_other_only.mp3"}},
     {"v24",
      {"v24.mp3", "v24_full.mp3", "v24_itunes.mp3", "v24_footer.mp3", "v24_footer_v1.mp3", "v24_plain_sizes.mp3",
-      "v24_sizes_ambiguous.mp3", "v24_ape.mp3"}},
+      "v24_sizes_ambiguous.mp3", "v24_ape.mp3", "covers_v24.mp3", "v24_unreadable_first.mp3"}},
 };
 
-// The field a save edits, its frame, and where it lies in an ID3v1 block.
+// What a save edits: the cell that shows it (with its new value; none for
+// a cover), the frame it replaces or removes, where it lies in an ID3v1 block.
 struct Edit {
-  const Field* field;
-  Cell cell;
+  std::function<void(CMyMP3Tags&)> apply;
+  int cell;
+  const char* value;
   const char* id;
   std::size_t v1From, v1To;
 };
 
-const Field& FieldOf(void (CMyMP3Tags::*set)(CString)) {
-  return *std::find_if(std::begin(kFields), std::end(kFields), [&](const Field& f) { return f.set == set; });
+// A record of a save with bytes changed here and there, or cut short.
+std::vector<unsigned char> Damaged(std::vector<unsigned char> record, std::mt19937& rng) {
+  if (record.empty() || rng() % 4 == 0) {
+    record.resize(record.empty() ? 0 : rng() % record.size());
+    return record;
+  }
+  for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) record[rng() % record.size()] ^= static_cast<char>(1 + rng() % 255);
+  return record;
 }
 
 // Reads everything the program shows for a row.
@@ -79,10 +88,15 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
   for (const Seeds& seeds : kSeeds)
     if (std::strcmp(kind, "all") == 0 || std::strcmp(kind, seeds.kind) == 0)
       for (const char* name : seeds.files) originals.push_back(ReadFile(FixturePath(name)));
-  const Edit edits[] = {{&FieldOf(&CMyMP3Tags::SetTitle), kTitle, "TIT2", 3, 33},
-                        {&FieldOf(&CMyMP3Tags::SetArtist), kArtist, "TPE1", 33, 63},
-                        {&FieldOf(&CMyMP3Tags::SetComment), kComment, "COMM", 97, 125},
-                        {&FieldOf(&CMyMP3Tags::SetURL), kURL, "WXXX", 0, 0}};
+  const std::string png = ReadFile(FixturePath("cover_back.png"));
+  const Edit edits[] = {{[](CMyMP3Tags& t) { t.SetTitle("Mutant value"); }, kTitle, "Mutant value", "TIT2", 3, 33},
+                        {[](CMyMP3Tags& t) { t.SetArtist("Mutant value"); }, kArtist, "Mutant value", "TPE1", 33, 63},
+                        {[](CMyMP3Tags& t) { t.SetComment("Mutant value"); }, kComment, "Mutant value", "COMM", 97, 125},
+                        {[](CMyMP3Tags& t) { t.SetURL("http://example.com/mutant"); }, kURL, "http://example.com/mutant",
+                         "WXXX", 0, 0},
+                        {[](CMyMP3Tags& t) { t.SetGenre("Mutant genre"); }, kGenre, "Mutant genre", "TCON", 127, 128},
+                        {[&png](CMyMP3Tags& t) { t.SetFrontCover(png); }, kCover, "image/png PNG 32x16 107", "APIC", 0, 0},
+                        {[](CMyMP3Tags& t) { t.RemoveFrontCover(); }, -1, nullptr, "APIC", 0, 0}};
   const CString path = folder + "/mutant.mp3";
   MutationCounts counts;
   CMyMP3Tags tags;
@@ -111,15 +125,17 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
     tags.Link(path);
     ReadAll(tags);
     ++counts.nRead;
-    // Every fourth copy is saved too, one field of four.
+    // Every fourth copy is saved too, with one edit of seven, and put back.
     if (i % 4 == 0) {
       const Edit& edit = edits[rng() % std::size(edits)];
       const bool writable = tags.IsWritable();
       const std::vector<std::string> rowBefore = Row(tags);
       const bool viewed = bytes.compare(0, 3, "ID3") == 0 && bytes[3] == 2 && counts.nSaved % 16 == 0;
       const std::string v2Before = viewed ? Mutagen(path, "v2") : std::string();
-      const CString value = edit.field->set == &CMyMP3Tags::SetURL ? "http://example.com/mutant" : "Mutant value";
-      (tags.*edit.field->set)(value);
+      tags.BeginUpdate();
+      edit.apply(tags);
+      const std::vector<unsigned char> record = tags.PrepareSaveUndo();
+      tags.EndUpdate();
       const bool saved = tags.GetLastWriteError().IsEmpty();
       tags.Reset();
       const std::string after = ReadFile(path);
@@ -145,13 +161,13 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
         tags.Link(path);
         const std::vector<std::string> rowAfter = Row(tags);
         tags.Reset();
-        if (rowAfter[edit.cell] != value.Str()) Fail(i, "a saved value does not read back");
+        if (edit.cell >= 0 && rowAfter[edit.cell] != edit.value) Fail(i, "a saved value does not read back");
         for (int cell = kArtist; cell <= kConductor; ++cell)
           if (cell != edit.cell && rowAfter[cell] != rowBefore[cell])
             Fail(i, "a save changed a field it did not edit: '" + rowBefore[cell] + "' became '" + rowAfter[cell] + "'");
         // A v2.2 tag becomes ID3v2.3: its frames as mutagen reads them, now and then.
         if (viewed) {
-          const std::vector<std::string> key = {std::string(edit.field->key)};
+          const std::vector<std::string> key = {std::string(edit.id) + (edit.id[0] == 'T' ? "=" : "")};
           // (mutagen may read a converted frame it could not read in the v2.2 tag.)
           const std::string now = FramesBut(path, "v2", key);
           std::istringstream lines(Without(v2Before, key));
@@ -159,6 +175,19 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
             if (now.find(line + "\n") == std::string::npos) Fail(i, "a v2.2 conversion lost a frame (mutagen): " + line);
           ++counts.nMutagenViews;
         }
+      }
+      // A damaged record is refused and writes nothing; the save's own puts
+      // the mutant back byte for byte.
+      if (saved && !record.empty()) {
+        const std::string now = ReadFile(path);
+        const CRestoreResult damaged = tags.RestoreSave(path, Damaged(record, rng));
+        const std::string left = ReadFile(path);
+        if (damaged == CRestoreResult::Refused ? left != now : left != bytes)
+          Fail(i, "a damaged record wrote the file");
+        counts.nDamagedRefused += damaged == CRestoreResult::Refused;
+        if (tags.RestoreSave(path, record) == CRestoreResult::Refused || ReadFile(path) != bytes)
+          Fail(i, "a save's record did not put the file back: " + tags.GetLastWriteError().Str());
+        ++counts.nRestored;
       }
     }
     tags.Reset();

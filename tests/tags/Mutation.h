@@ -12,6 +12,8 @@ struct MutationCounts {
   int nRefused = 0;       // saves it refused (the file checked unchanged)
   int nFramesKept = 0;    // old frames found byte for byte after a save
   int nMutagenViews = 0;  // saves compared through mutagen's view
+  int nRestored = 0;      // saves put back byte for byte by their records
+  int nDamagedRefused = 0;  // damaged records refused (the file unchanged)
 };
 
 // Runs count mutations (seeded, so a failure can be replayed) in folder of

@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
   test::TempDir dir;
   const test::MutationCounts c = test::RunMutations(dir.Path(), kind, seed, count);
   std::printf("%s: %d mutants read, %d saved, %d refused and left unchanged, %d old frames kept byte for byte, "
-              "%d saves compared through mutagen; 0 crashes, 0 frames lost\n",
-              kind, c.nRead, c.nSaved, c.nRefused, c.nFramesKept, c.nMutagenViews);
+              "%d saves compared through mutagen, %d put back byte for byte by their records, %d damaged records "
+              "refused; 0 crashes, 0 frames lost\n",
+              kind, c.nRead, c.nSaved, c.nRefused, c.nFramesKept, c.nMutagenViews, c.nRestored, c.nDamagedRefused);
   return 0;
 }
