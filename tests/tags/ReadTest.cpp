@@ -48,6 +48,14 @@ TEST(TagsRead, CellsOfEveryKindOfFile) {
       {"v24_v1.mp3", {{kTagVersion, "ID3v2.4 + ID3v1"}}},
       {"v24.mp3", {{kTagVersion, "ID3v2.4"}}},
       {"v22.mp3", {{kTagVersion, "ID3v2.2"}}},
+      // The front cover: the first picture of type 3, else the first; none
+      // when a picture before it cannot be read.
+      {"covers_v23.mp3", {{kCover, "image/jpeg JPEG 64x48 241"}}},
+      {"covers_v24.mp3", {{kCover, "image/jpeg JPEG 64x48 241"}}},
+      {"covers_v22.mp3", {{kCover, "image/jpeg JPEG 64x48 241"}}},
+      {"cover_other_only.mp3", {{kCover, "image/png PNG 16x16 100"}}},
+      {"v23_compressed.mp3", {{kCover, "image/png PNG 0x0 308"}}},
+      {"v24_unreadable_first.mp3", {{kCover, "-"}}},
       // An empty frame is empty text, not the marker.
       {"two_comments.mp3", {{kComment, "-"}, {kURL, "-"}, {kTitle, ""}, {kArtist, "-"}}},
       // ID3v1 genres through the table.

@@ -129,20 +129,6 @@ inline std::vector<std::string> TagFrames(const std::string& file) {
   return frames;
 }
 
-// An ID3v2.3 frame, and a file of an ID3v2.3 tag of such frames (and
-// padding) over the untagged fixture's audio.
-inline std::string Frame23(const std::string& id, const std::string& data) {
-  const std::size_t n = data.size();
-  return id + std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + std::string(2, '\0') + data;
-}
-inline std::string FileWithV23Tag(const std::vector<std::string>& frames, std::size_t padding) {
-  std::string body;
-  for (const std::string& frame : frames) body += frame;
-  body.append(padding, '\0');
-  const std::size_t n = body.size();
-  return std::string("ID3\x03\0\0", 6) + char(n >> 21 & 0x7F) + char(n >> 14 & 0x7F) + char(n >> 7 & 0x7F) +
-         char(n & 0x7F) + body + ReadFile(FixturePath("untagged.mp3"));
-}
 // A JPEG of n bytes: the fixture image, then pseudo-random bytes (a cover as
 // large as a camera's; only its header is ever read).
 inline std::string BigJpeg(std::size_t n, unsigned seed = 1) {
@@ -150,11 +136,18 @@ inline std::string BigJpeg(std::size_t n, unsigned seed = 1) {
   for (unsigned x = seed; jpeg.size() < n;) jpeg += char((x = x * 1103515245u + 12345u) >> 16);
   return jpeg;
 }
-// A file of text frames and a front cover of 300 KB, no ID3v1 tag.
+// A file with an ID3v2.3 tag (1 KB padding) of a title and a 300 KB cover.
 inline std::string FileWithBigCover(unsigned seed = 1) {
-  return FileWithV23Tag({Frame23("TIT2", std::string("\0Big Cover", 10)), Frame23("TPE1", std::string("\0Camera", 7)),
-                         Frame23("APIC", std::string("\0image/jpeg\0\x03\0", 13) + BigJpeg(300 * 1024, seed))},
-                        1024);
+  const auto frame = [](const char* id, const std::string& data) {
+    const std::size_t n = data.size();
+    return id + std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n), 0, 0} + data;
+  };
+  const std::string body = frame("TIT2", std::string("\0Big Cover", 10)) +
+                           frame("APIC", std::string("\0image/jpeg\0\x03\0", 13) + BigJpeg(300 * 1024, seed)) +
+                           std::string(1024, '\0');
+  const std::size_t n = body.size();
+  return std::string("ID3\x03\0\0", 6) + char(n >> 21 & 0x7F) + char(n >> 14 & 0x7F) + char(n >> 7 & 0x7F) +
+         char(n & 0x7F) + body + ReadFile(FixturePath("untagged.mp3"));
 }
 
 // The fourteen fields the program edits: setter, getter and the key of

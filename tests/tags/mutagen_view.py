@@ -26,11 +26,7 @@ if key in ("v2", "stored"):
         pass
     sys.exit(0)
 if key == "pictures":
-    try:
-        tags = ID3(sys.argv[1], load_v1=False)
-    except mutagen.MutagenError:
-        sys.exit(0)
-    for p in tags.getall("APIC"):
+    for p in ID3(sys.argv[1], load_v1=False).getall("APIC"):
         print(int(p.type), p.mime, p.desc, hashlib.sha256(p.data).hexdigest()[:16])
     sys.exit(0)
 if key == "v1":
