@@ -97,6 +97,7 @@ std::vector<unsigned char> CMyMP3Tags::PrepareSaveUndo() {
 CRestoreResult CMyMP3Tags::RestoreSave(CString fileName, const std::vector<unsigned char>& record) {
   Reset();
   m_strLastWriteError.Empty();
+  if (m_pBatch) m_pBatch->Settle(fileName);
   CTagWrite request;
   CString error;
   switch (PlanRestore(fileName, record, &request, &error)) {

@@ -463,10 +463,7 @@ bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize,
   // its new bytes; so is a batch its caller never commits.
   struct stat st {};
   const bool known = ::stat(request.strPath, &st) == 0;
-  const bool again = known && std::any_of(m_pending.begin(), m_pending.end(), [&](const auto& p) {
-                       return p->read.st_ino == st.st_ino && p->read.st_dev == st.st_dev;
-                     });
-  if (again || m_pending.size() >= 2 * kBatchFiles) CommitPending({});
+  if ((known && IsPending(st)) || m_pending.size() >= 2 * kBatchFiles) CommitPending({});
 
   auto pending = std::make_unique<CPending>();
   long ignored = 0;
@@ -481,6 +478,16 @@ bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize,
                                          : static_cast<std::size_t>(newSize ? *newSize : ignored);
   m_pending.push_back(std::move(pending));
   return true;
+}
+
+bool CWriteBatch::IsPending(const struct stat& st) const {
+  return std::any_of(m_pending.begin(), m_pending.end(),
+                     [&](const auto& p) { return p->read.st_ino == st.st_ino && p->read.st_dev == st.st_dev; });
+}
+
+void CWriteBatch::Settle(const CString& path) {
+  struct stat st {};
+  if (::stat(path, &st) == 0 && IsPending(st)) CommitPending({});
 }
 
 bool CWriteBatch::IsFull() const { return m_pending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes; }

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 // What a file must hold for a write to go ahead: a write whose record of
 // what it replaces was made beforehand, or a restore of such a record.
 struct CExpectedFile {
@@ -87,6 +89,10 @@ class CWriteBatch {
   // file, or the file itself). A second write of a file already pending
   // commits the batch first.
   bool Write(const CTagWrite& request, CString* error, long* newSize = nullptr, CString* readPath = nullptr);
+  // Commits the batch when the file is among its pending writes, so that
+  // the file on the disk is what the batch wrote (the outcomes are kept for
+  // the next Commit).
+  void Settle(const CString& path);
   // True when the batch holds as many files or bytes as one flush should take.
   bool IsFull() const;
   // Flushes and renames what is pending (wait, when given, is called about
@@ -98,6 +104,7 @@ class CWriteBatch {
 
  private:
   void CommitPending(const std::function<void()>& wait);
+  bool IsPending(const struct stat& st) const;
 
   std::vector<std::unique_ptr<CPending>> m_pending;
   std::vector<CWriteOutcome> m_done;  // committed by a Write, not yet handed out
