@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -74,7 +75,8 @@ class CPartList {
       if (p) m_parts.back().strBytes.append(reinterpret_cast<const char*>(p), n);
       return;
     }
-    m_parts.push_back({kind, 0, static_cast<std::uint32_t>(n), p ? std::string(reinterpret_cast<const char*>(p), n) : std::string()});
+    std::string bytes = p ? std::string(reinterpret_cast<const char*>(p), n) : std::string();
+    m_parts.push_back({kind, 0, static_cast<std::uint32_t>(n), std::move(bytes)});
   }
   std::vector<Part> m_parts;
 };
@@ -226,7 +228,8 @@ std::vector<unsigned char> MakeSaveRecord(const unsigned char* file, std::size_t
   CWriter out;
   out.Put(kMagic, sizeof kMagic);
   out.U8((v1 ? 1 : 0) | (v1Changed ? 2 : 0));
-  out.Side({size, static_cast<std::uint32_t>(oldRegion), Sha256(file, oldRegion), v1 ? Sha256(oldV1, kV1Size) : CDigest{}});
+  out.Side({size, static_cast<std::uint32_t>(oldRegion), Sha256(file, oldRegion),
+            v1 ? Sha256(oldV1, kV1Size) : CDigest{}});
   out.Side({size - oldRegion + newRegion.size(), static_cast<std::uint32_t>(newRegion.size()),
             Sha256(now, newRegion.size()), v1 ? Sha256(newV1, kV1Size) : CDigest{}});
   out.Put(AudioSample(file, size, oldRegion, v1).data(), 32);

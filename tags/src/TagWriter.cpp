@@ -253,7 +253,8 @@ void PutBackOldRegion(int fd, const std::vector<unsigned char>& oldRegion) {
 // fdatasync; on failure the old bytes are put back.
 bool WriteInPlace(const std::string& region, const COriginal& file, bool flush, CString* error) {
   const int fd = file.fd.Get();
-  if (WriteAll(fd, reinterpret_cast<const unsigned char*>(region.data()), region.size(), 0) && (!flush || ::fdatasync(fd) == 0)) return true;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(region.data());
+  if (WriteAll(fd, bytes, region.size(), 0) && (!flush || ::fdatasync(fd) == 0)) return true;
   PutBackOldRegion(fd, file.oldRegion);
   return Fail(error);
 }
