@@ -144,6 +144,8 @@ struct CTagLibEngine::Impl {
   // unless frontOnly, the first); null also when a picture that could be it
   // cannot be parsed (*unreadable is then set).
   Frame* FindCover(bool frontOnly, bool* unreadable = nullptr);
+  // Puts a new frame in the place of old, or after the others when old is null.
+  void Replace(Frame* old, std::unique_ptr<id3::Frame> frame);
   String::Type EncodingFor(const CString& value) const;
   std::unique_ptr<id3::Frame> NewFrame(TagField field, const CString& value, const Frame* old) const;
   CString StoredText(const Frame& frame) const;
@@ -214,6 +216,16 @@ CTagLibEngine::Impl::Frame* CTagLibEngine::Impl::FindCover(bool frontOnly, bool*
     if (!first) first = &frame;
   }
   return frontOnly ? nullptr : first;
+}
+
+void CTagLibEngine::Impl::Replace(Frame* old, std::unique_ptr<id3::Frame> frame) {
+  if (!old) {
+    frames.push_back(Frame{});
+    old = &frames.back();
+  }
+  old->parsed = std::move(frame);
+  old->bEdited = true;
+  bRefusalKnown = false;
 }
 
 // TagLib rewrites a genre such as "(17)" as "17" when it parses a TCON
@@ -396,14 +408,7 @@ CString CTagLibEngine::GetText(TagField field) const {
 
 void CTagLibEngine::SetText(TagField field, const CString& value) {
   Impl::Frame* old = m_pImpl->Find(field);
-  std::unique_ptr<id3::Frame> frame = m_pImpl->NewFrame(field, value, old);
-  if (!old) {
-    m_pImpl->frames.push_back(Impl::Frame{});
-    old = &m_pImpl->frames.back();
-  }
-  old->parsed = std::move(frame);
-  old->bEdited = true;
-  m_pImpl->bRefusalKnown = false;
+  m_pImpl->Replace(old, m_pImpl->NewFrame(field, value, old));
 }
 
 bool CTagLibEngine::Remove(TagField field) {
@@ -443,13 +448,7 @@ void CTagLibEngine::SetCover(const std::string& image, const CString& mime) {
   picture->setMimeType(FromUtf8(mime));
   picture->setType(id3::AttachedPictureFrame::FrontCover);
   picture->setPicture(ByteVector(image.data(), static_cast<unsigned int>(image.size())));
-  if (!old) {
-    m_pImpl->frames.push_back(Impl::Frame{});
-    old = &m_pImpl->frames.back();
-  }
-  old->parsed = std::move(picture);
-  old->bEdited = true;
-  m_pImpl->bRefusalKnown = false;
+  m_pImpl->Replace(old, std::move(picture));
 }
 
 bool CTagLibEngine::RemoveCover() {
