@@ -6,7 +6,7 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <cstring>
+#include <iterator>
 
 namespace {
 
