@@ -85,7 +85,8 @@ platform::DialogTemplate MakeMainTemplate() {
   items.push_back({IDC_CLEAR, "Button", "Clear", 59, 350, 50, kButtonHeight, kButton});
   // The save progress bar shows only while saving.
   items.push_back({IDC_SAVE_PROGRESS, "msctls_progress32", "", 118, 351, 200, 12, WS_CHILD | WS_BORDER});
-  items.push_back({IDC_UPDATE_ROW, "Button", "Update", 324, 350, 50, kButtonHeight, kButton});
+  // Enter in an edit box presses Update (and does nothing while it is disabled).
+  items.push_back({IDC_UPDATE_ROW, "Button", "Update", 324, 350, 50, kButtonHeight, kButton | BS_DEFPUSHBUTTON});
   items.push_back({IDC_RULES_GROUP, "Button", "Apply to all", 386, 239, 242, 108, kGroup});
   // The rules in two columns, the first half on the left.
   constexpr int kRulesPerColumn = (kEditableCount + 1) / 2;
@@ -101,7 +102,7 @@ platform::DialogTemplate MakeMainTemplate() {
   items.push_back({ID_HELP, "Button", "&Help", 386, 352, 50, kButtonHeight, kButton});
   items.push_back({IDC_WEB_SITE, "Button", "Quillory", 447, 352, 57, kButtonHeight, kButton});
   items.push_back({IDC_ABOUT, "Button", "About..", 515, 352, 50, kButtonHeight, kButton});
-  items.push_back({IDOK, "Button", "Exit", 578, 352, 50, kButtonHeight, kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON});
+  items.push_back({IDOK, "Button", "Exit", 578, 352, 50, kButtonHeight, kButton});
   return t;
 }
 

@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -26,7 +27,7 @@ namespace {
 
 class TestDlg : public CQuilloryDlg {
  public:
-  using CQuilloryDlg::m_bDataChanged;
+  using CQuilloryDlg::IsDataChanged;
   using CQuilloryDlg::m_hIcon;
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_nListExpandedHeight;
@@ -38,6 +39,16 @@ class MainWindowTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(m_dlg.Create()); }
   QWidget* Item(int id) { return m_dlg.GetDlgItem(id) ? m_dlg.GetDlgItem(id)->GetWidget() : nullptr; }
   QColor TextColour(int id) { return Item(id)->palette().color(QPalette::WindowText); }
+  // The template's rectangle in pixels, below the menu bar.
+  CRect Placed(CRect rect) {
+    m_dlg.MapDialogRect(&rect);
+    const int bar = m_dlg.GetWidget()->findChild<QMenuBar*>()->height();
+    return CRect(rect.left, rect.top + bar, rect.right, rect.bottom + bar);
+  }
+  QRect Placed(int x, int y, int cx, int cy) {
+    const CRect r = Placed(CRect(x, y, x + cx, y + cy));
+    return QRect(r.left, r.top, r.Width(), r.Height());
+  }
   void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(Item(id)), Qt::LeftButton); }
   // Answers the next message box with the button's code (IDYES...), remembering what it asked.
   void AnswerMessageBox(int button) { test::AnswerMessageBox(button, &m_question); }
@@ -59,8 +70,7 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
     ++withId;
     CWnd* wnd = m_dlg.GetDlgItem(item.id);
     ASSERT_NE(wnd, nullptr) << item.id;
-    CRect expected(item.x, item.y, item.x + item.cx, item.y + item.cy);
-    m_dlg.MapDialogRect(&expected);
+    const CRect expected = Placed(CRect(item.x, item.y, item.x + item.cx, item.y + item.cy));
     CRect actual;
     wnd->GetWindowRect(&actual);
     m_dlg.ScreenToClient(&actual);
@@ -74,13 +84,9 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
 
   // Spot checks of the layout rules: Year sits beside Track, the right
   // column starts at x 242, rows are 14 units apart, labels 2 units lower.
-  CRect year(140, 306, 191, 318), yearLabel(116, 308, 133, 316), conductor(242, 334, 374, 346);
-  m_dlg.MapDialogRect(&year);
-  m_dlg.MapDialogRect(&yearLabel);
-  m_dlg.MapDialogRect(&conductor);
-  EXPECT_EQ(Item(IDC_EDIT_YEAR)->geometry(), QRect(year.left, year.top, year.Width(), year.Height()));
-  EXPECT_EQ(Item(2044)->geometry(), QRect(yearLabel.left, yearLabel.top, yearLabel.Width(), yearLabel.Height()));
-  EXPECT_EQ(Item(IDC_EDIT_CONDUCTOR)->geometry(), QRect(conductor.left, conductor.top, conductor.Width(), conductor.Height()));
+  EXPECT_EQ(Item(IDC_EDIT_YEAR)->geometry(), Placed(140, 306, 51, 12));
+  EXPECT_EQ(Item(2044)->geometry(), Placed(116, 308, 17, 8));
+  EXPECT_EQ(Item(IDC_EDIT_CONDUCTOR)->geometry(), Placed(242, 334, 132, 12));
   EXPECT_EQ(m_dlg.GetDlgItemText(2022), "Original artist - same as Artist.");
   EXPECT_EQ(m_dlg.GetDlgItemText(IDC_WEB_SITE), "Quillory");
 
@@ -89,7 +95,9 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
   EXPECT_FALSE(qobject_cast<QLineEdit*>(Item(IDC_EDIT_ARTIST))->isReadOnly());
   EXPECT_EQ(Item(IDC_EDIT_ORIGARTIST)->accessibleName(), "Orginal artist");
   EXPECT_EQ(Item(ID_HELP)->accessibleName(), "Help");
-  EXPECT_TRUE(qobject_cast<QPushButton*>(Item(IDOK))->isDefault());
+  // Enter presses Update, never Exit.
+  EXPECT_TRUE(qobject_cast<QPushButton*>(Item(IDC_UPDATE_ROW))->isDefault());
+  EXPECT_FALSE(qobject_cast<QPushButton*>(Item(IDOK))->isDefault());
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS)->IsWindowVisible());
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_CANCEL_WORK)->IsWindowVisible());
   EXPECT_TRUE(m_dlg.GetDlgItem(IDC_FILE_LIST)->IsWindowVisible());
@@ -97,9 +105,7 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
   EXPECT_EQ(m_dlg.GetIcon(TRUE), m_dlg.m_hIcon);
 
   // The list's rectangle and the height it grows to when the panel hides.
-  CRect list(6, 38, 628, 236), group(6, 239, 380, 368);
-  m_dlg.MapDialogRect(&list);
-  m_dlg.MapDialogRect(&group);
+  const CRect list = Placed(CRect(6, 38, 628, 236)), group = Placed(CRect(6, 239, 380, 368));
   EXPECT_EQ(CRect(m_dlg.m_rcList), list);
   EXPECT_EQ(m_dlg.m_nListExpandedHeight, group.bottom - list.top);
 }
@@ -144,14 +150,15 @@ TEST_F(MainWindowTest, ExitWithoutEditsClosesAtOnce) {
   EXPECT_FALSE(m_dlg.IsWindowVisible());
 }
 
+// Text typed into a box and not yet put into the table counts as an edit.
 TEST_F(MainWindowTest, ExitWithEditsAsksAndNoKeepsEverything) {
-  m_dlg.m_bDataChanged = true;
+  QTest::keyClicks(Item(IDC_EDIT_ALBUM), "Typed");
   AnswerMessageBox(IDNO);
   Click(IDOK);
   EXPECT_EQ(Asked(), "Data not saved|Do you want to exit?");
   EXPECT_EQ(m_dlg.GetEndResult(), -1);
   EXPECT_TRUE(m_dlg.IsWindowVisible());
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_ALBUM), "Typed");
 
   AnswerMessageBox(IDYES);
   Click(IDOK);
@@ -159,7 +166,7 @@ TEST_F(MainWindowTest, ExitWithEditsAsksAndNoKeepsEverything) {
 }
 
 TEST_F(MainWindowTest, EscapeAndTheCloseRequestAskWhileEditsArePending) {
-  m_dlg.m_bDataChanged = true;
+  QTest::keyClicks(Item(IDC_EDIT_COMMENT), "Typed");
   AnswerMessageBox(IDNO);
   QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Escape);
   EXPECT_EQ(Asked(), "Data not saved|Do you want to exit?");

@@ -166,7 +166,8 @@ TEST(FolderDialogTest, ShortNameCutsAfter35Characters) {
 }
 
 // The option's check box: shown only when asked for, between the tree and
-// the buttons, named by its caption; its state counts only when OK is pressed.
+// the buttons (below the path box), named by its caption; its state counts
+// only when OK is pressed.
 TEST(FolderDialogTest, TheOptionsCheckBoxIsKeptOnlyWhenAFolderIsChosen) {
   test::TempDir dir;
   struct Case {
@@ -182,13 +183,13 @@ TEST(FolderDialogTest, TheOptionsCheckBoxIsKeptOnlyWhenAFolderIsChosen) {
       ASSERT_NE(box, nullptr);
       seen << box->text() << box->accessibleName() << (box->isChecked() ? "ticked" : "clear");
       const auto* layout = qobject_cast<QBoxLayout*>(b.dialog->layout());
-      seen << QString::number(layout->indexOf(box) - layout->indexOf(b.tree));
+      seen << QString::number(layout->indexOf(box) - layout->indexOf(b.tree));  // below the path box
       if (c.bClick) box->click();
       c.bOk ? b.ok->click() : b.dialog->reject();
     });
     EXPECT_EQ(folders.Show(), c.bOk);
     EXPECT_EQ(folders.IsChecked(), c.bExpected) << c.bStart << c.bClick << c.bOk;
-    EXPECT_EQ(seen, QStringList({"Include subfolders", "Include subfolders", c.bStart ? "ticked" : "clear", "1"}));
+    EXPECT_EQ(seen, QStringList({"Include subfolders", "Include subfolders", c.bStart ? "ticked" : "clear", "2"}));
   }
   ProbeDialog plain(dir.Path(), 0, nullptr);
   WhenBrowser([](Browser& b) {

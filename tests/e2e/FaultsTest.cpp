@@ -44,7 +44,7 @@ class FaultsTest : public test::MainWindowDriver {
     SetRule(IDC_RULE_FIRST, true);
     Type(IDC_EDIT_ARTIST, artist);
     Click(IDC_UPDATE_LIST);
-    ASSERT_TRUE(m_dlg.m_bDataChanged);
+    ASSERT_TRUE(m_dlg.IsDataChanged());
   }
 
   test::TempDir m_dir;
@@ -61,14 +61,14 @@ TEST_F(FaultsTest, OpenFolderAsksBeforeDroppingEditsAndClearsTheFlagAfterLoading
   Click(IDC_OPEN_FOLDER);
   EXPECT_EQ(Asked(), "Data not saved|Do you want to open another folder?");
   EXPECT_EQ(Cell(0, 2), "Pending");
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
 
   AnswerMessageBox(IDYES);
   AnswerFolderBrowser(other.Path());
   Click(IDC_OPEN_FOLDER);
   ASSERT_EQ(Rows(), 1);
   EXPECT_EQ(Cell(0, 0), "untagged");
-  EXPECT_FALSE(m_dlg.m_bDataChanged);
+  EXPECT_FALSE(m_dlg.IsDataChanged());
   // So nothing is rewritten, and Exit does not ask.
   Click(IDC_SAVE_ALL);
   EXPECT_EQ(Status(), "No updated data to be saved.");
@@ -107,10 +107,10 @@ TEST_F(FaultsTest, SaveAllMarksEveryFileItCouldNotWriteUntilItIsSaved) {
   ASSERT_EQ(::unlink(gone), 0);  // vanishes while the table holds it
 
   Click(IDC_SAVE_ALL);
-  // Rows are listed newest first, so the vanished d.mp3 is the first failure named.
-  EXPECT_EQ(Status(), "2 of 4 files were not saved; they are marked in red. First: d.mp3: "
-                      "no single file of that name is in the folder.");
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  // Rows are listed by name, so the refused b.mp3 is the first failure named.
+  EXPECT_EQ(Status(), "2 of 4 files were not saved; they are marked in red. First: b.mp3: "
+                      "The file's ID3v2.2 frame CRM has no ID3v2.3 form.");
+  EXPECT_TRUE(m_dlg.IsDataChanged());
   EXPECT_TRUE(Item(IDC_SAVE_ALL)->isEnabled());
   EXPECT_TRUE(Item(IDC_UPDATE_ROW)->isEnabled());  // the boxes still hold row a
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS)->IsWindowVisible());
@@ -147,7 +147,7 @@ TEST_F(FaultsTest, SaveAllMarksEveryFileItCouldNotWriteUntilItIsSaved) {
   SelectRow(RowOf("b"));
   m_dlg.SaveSelectedRow();
   EXPECT_EQ(Status().rfind("b.mp3 was not saved: ", 0), 0u) << Status();
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
   EXPECT_EQ(Marked(), std::vector<std::string>{"b"});
 
   // A reload starts the table afresh, without marks.
@@ -193,7 +193,7 @@ TEST_F(FaultsTest, AReadOnlyFileAmongWritableOnesIsReported) {
   Click(IDC_SAVE_ALL);
   EXPECT_EQ(Status().rfind("1 of 3 files were not saved; they are marked in red. First: b.mp3: ", 0), 0u) << Status();
   EXPECT_EQ(Marked(), std::vector<std::string>{"b"});
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
   ASSERT_EQ(Rows(), 3);
   for (int row = 0; row < 3; ++row) EXPECT_EQ(Cell(row, 2), "Kept");
   EXPECT_EQ(MutagenRow(a).at(2), "Kept");

@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QHeaderView>
+#include <QMenuBar>
 #include <QLabel>
 
 #include <vector>
@@ -57,7 +58,10 @@ TEST_F(WindowTest, TheListTakesTheGrowthAndTheOtherControlsKeepTheirEdges) {
   CRect templateSize(0, 0, m_dlg.GetTemplate().cx, m_dlg.GetTemplate().cy);
   m_dlg.MapDialogRect(&templateSize);
   const QSize start = window->size();
-  EXPECT_EQ(start, QSize(templateSize.Width(), templateSize.Height()));
+  // The template's size, and the menu bar's height above it.
+  auto* bar = window->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(start, QSize(templateSize.Width(), templateSize.Height() + bar->height()));
   EXPECT_EQ(window->minimumSize(), start);
 
   // How each control moves (x, y) and grows (width, height) with the window.
@@ -91,6 +95,7 @@ TEST_F(WindowTest, TheListTakesTheGrowthAndTheOtherControlsKeepTheirEdges) {
   EXPECT_EQ(Geometry(IDC_TAGS_GROUP).top() - Geometry(IDC_FILE_LIST).bottom(), gap);
   EXPECT_EQ(Geometry(IDC_STATUS_BAR).bottom(), 999);
   EXPECT_EQ(Geometry(IDC_STATUS_BAR).width(), 1600);
+  EXPECT_EQ(bar->geometry(), QRect(0, 0, 1600, bar->height()));
 
   // The columns keep the template's widths, and the user can drag them.
   QHeaderView* header = View()->header();
