@@ -118,11 +118,13 @@ platform::DialogTemplate MakeAboutTemplate() {
           DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
           {
               {IDC_STATIC, "Static", "#128", 11, 10, 21, 20, kVisible | SS_ICON},
-              {IDC_STATIC, "Static", "Quillory 1.0 - MP3 tag editor", 47, 23, 68, 8, kVisible | SS_CENTER},
+              // Each text fits its control whole: the name and version beside the
+              // icon, the second address as wide as the picture above it.
+              {IDC_STATIC, "Static", "Quillory 1.0", 47, 23, 68, 8, kVisible | SS_CENTER},
               {IDC_ABOUT_PICTURE, "Static", "#129", 128, 7, 170, 52,
                kVisible | SS_BITMAP | SS_CENTERIMAGE | SS_REALSIZEIMAGE},
               {IDC_LINK_SITE, "Static", kWebSite, 9, 62, 96, 8, kVisible | SS_NOTIFY | WS_TABSTOP},
-              {IDC_LINK_SITE2, "Static", kIssueTracker, 173, 62, 81, 8, kVisible | SS_NOTIFY | WS_TABSTOP | SS_CENTER},
+              {IDC_LINK_SITE2, "Static", kIssueTracker, 128, 62, 170, 8, kVisible | SS_NOTIFY | WS_TABSTOP | SS_CENTER},
           }};
 }
 
