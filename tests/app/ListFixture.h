@@ -27,6 +27,7 @@ class ListDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_nHotSubItem;
   using CQuilloryDlg::m_nListExpandedHeight;
   using CQuilloryDlg::m_pTable;
+  using CQuilloryDlg::m_pFailedRows;
   using CQuilloryDlg::m_rcList;
   using CQuilloryDlg::m_strFileName;
   using CQuilloryDlg::m_strFolder;
