@@ -5,10 +5,13 @@
 #include "Resource.h"
 #include "ShellRecorder.h"
 
+#include "support/OpenerStandIn.h"
+
 #include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <platform/MessageBox.h>
+#include <platform/StatusBarCtrl.h>
 #include <platform/WinApp.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +23,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <string>
 
@@ -32,6 +36,7 @@ class TestDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_nListExpandedHeight;
   using CQuilloryDlg::m_rcList;
+  using CQuilloryDlg::m_strFolder;
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -198,4 +203,38 @@ TEST_F(MainWindowTest, HelpAndTheWebButtonOpenThroughTheShell) {
   EXPECT_NE(opened[0].find("help/index.html"), std::string::npos);
   EXPECT_TRUE(test::ReadFile(opened[0].c_str()).find("Apply to all") != std::string::npos);
   EXPECT_EQ(opened[1], kWebSite);
+}
+
+// Help and Explore hand their work to the desktop and say when it could not
+// be done: without a browser the guide opens in a window of its own.
+TEST_F(MainWindowTest, HelpAndExploreSayWhatTheDesktopCouldDo) {
+  test::TempDir folder;
+  const std::string shown = "The folder opens in your file manager: " + folder.Path().Str();
+  const std::string failed = "No file manager could be started to show " + folder.Path().Str() + ".";
+  const struct {
+    int opener;  // the opener's exit code: 0 done, 3 no program for it
+    const char* help;
+    const char* explore;
+    bool window;
+  } cases[] = {
+      {0, "The user guide opens in your web browser.", shown.c_str(), false},
+      {3, "No web browser could be started: the user guide is shown in a window of its own.", failed.c_str(), true},
+  };
+  auto status = [this] { return dynamic_cast<CStatusBarCtrl*>(m_dlg.GetDlgItem(517))->GetText(1).Str(); };
+  for (const auto& c : cases) {
+    test::OpenerStandIn opener(c.opener);
+    m_dlg.m_strFolder.Empty();
+    Click(IDC_EXPLORE);
+    EXPECT_EQ(status(), "Open a folder first: there is nothing to explore.");
+    m_dlg.m_strFolder = folder.Path();
+    Click(IDC_EXPLORE);
+    EXPECT_EQ(status(), c.explore);
+    Click(ID_HELP);
+    EXPECT_EQ(status(), c.help);
+    auto* guide = m_dlg.GetWidget()->findChild<QTextBrowser*>();
+    ASSERT_EQ(guide != nullptr && guide->isVisible(), c.window);
+    if (guide) {
+      EXPECT_TRUE(guide->toPlainText().contains("Apply to all"));
+    }
+  }
 }

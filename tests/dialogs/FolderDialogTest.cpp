@@ -11,7 +11,9 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <functional>
@@ -198,4 +200,43 @@ TEST(FolderDialogTest, TheOptionsCheckBoxIsKeptOnlyWhenAFolderIsChosen) {
   });
   EXPECT_FALSE(plain.Show());
   EXPECT_FALSE(plain.IsChecked());
+}
+
+// The path box shows the selection, opened in the tree, and takes a path typed
+// or pasted into it: a folder (also "~" and a path relative to the selection)
+// is chosen with OK or Enter; anything else is named and the browser stays.
+TEST(FolderDialogTest, APathTypedIntoTheBoxIsChosenWhenItIsAFolder) {
+  test::TempDir dir;
+  QDir(QString::fromUtf8(dir.Path().GetString())).mkpath("music/albums/live");
+  const struct {
+    QString typed;  // {} keeps the box as the browser filled it
+    CString chosen;  // empty: the browser stays open (then cancelled)
+  } cases[] = {
+      {{}, dir.File("music")},
+      {QString::fromUtf8(dir.File("music/albums").GetString()) + "/", dir.File("music/albums")},
+      {"albums/live", dir.File("music/albums/live")},
+      {"~", CString(QDir::homePath().toStdString())},
+      {QString::fromUtf8(dir.File("music/none").GetString()), ""},
+  };
+  for (const auto& c : cases) {
+    ProbeDialog folders(dir.File("music"), 0, nullptr);
+    QString shown, status;
+    bool expanded = false;
+    WhenBrowser([&](Browser& b) {
+      auto* box = b.dialog->findChild<QLineEdit*>();
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->accessibleName(), "Folder");
+      shown = box->text();
+      expanded = b.tree->currentItem()->isExpanded() && b.tree->currentItem()->childCount() == 1;
+      if (!c.typed.isNull()) box->setText(c.typed);
+      QTest::keyClick(box, Qt::Key_Return);
+      status = Browser(b.dialog).status;
+      if (b.dialog->isVisible()) b.dialog->reject();
+    });
+    EXPECT_EQ(folders.Show(), !c.chosen.IsEmpty()) << c.typed.toStdString();
+    EXPECT_EQ(shown.toStdString(), dir.File("music").Str());
+    EXPECT_TRUE(expanded);
+    if (!c.chosen.IsEmpty()) EXPECT_EQ(folders.GetPathName(), c.chosen) << c.typed.toStdString();
+    else EXPECT_EQ(status.toStdString(), "No such folder: " + dir.File("music/none").Str());
+  }
 }

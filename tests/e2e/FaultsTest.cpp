@@ -3,6 +3,7 @@
 // window that does not paint while it works or closes in the middle of it.
 #include "MainWindowDriver.h"
 
+#include <platform/StatusBarCtrl.h>
 #include <progress/IndvProgress.h>
 
 #include <QApplication>
@@ -155,6 +156,47 @@ TEST_F(FaultsTest, SaveAllMarksEveryFileItCouldNotWriteUntilItIsSaved) {
   Click(IDC_RELOAD);
   EXPECT_EQ(Status(), "All files have been reloaded");
   EXPECT_TRUE(Marked().empty());
+}
+
+// Undo reaches past a save: the edits taken back then differ from the files,
+// and a second save writes the old values back. Rows not saved (an empty file,
+// a tag that cannot be rewritten) keep their red mark and their unsaved cells
+// whichever column the table is sorted by.
+TEST_F(FaultsTest, UndoAfterASaveMakesTheOldValuesUnsavedAndTheFailedRowsKeepTheirMarks) {
+  const CString a = m_dir.CopyFixture("cbr_v23_latin1.mp3", "a.mp3");
+  m_dir.CopyFixture("empty.mp3", "b.mp3");
+  m_dir.CopyFixture("v22_crm.mp3", "c.mp3");
+  const CString d = m_dir.CopyFixture("cbr_v23_utf16.mp3", "d.mp3");
+  OpenFolder(m_dir.Path());
+  const std::string artistA = MutagenRow(a).at(2), artistD = MutagenRow(d).at(2);
+  SetEveryArtist("Kept");
+  auto unsaved = [this] { return dynamic_cast<CStatusBarCtrl*>(m_dlg.GetDlgItem(517))->GetText(2).Str(); };
+  EXPECT_EQ(unsaved(), "4 files with unsaved edits");
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(MutagenRow(a).at(2), "Kept");
+  EXPECT_EQ(unsaved(), "2 files with unsaved edits");
+  for (int col = 0; col < 24; ++col) {
+    QHeaderView* header = View()->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(col) + 5, 5));
+    std::vector<std::string> marked = Marked();
+    std::sort(marked.begin(), marked.end());
+    ASSERT_EQ(marked, (std::vector<std::string>{"b", "c"})) << "sorted by column " << col;
+    for (const char* key : {"a", "b", "c", "d"})
+      EXPECT_EQ(m_dlg.m_list.GetItemEmphasis(RowOf(key), 2), *key == 'b' || *key == 'c') << key;
+  }
+  QApplication::setActiveWindow(m_dlg.GetWidget());
+  QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Status(), "Undone: Update list (4 rows)");
+  EXPECT_EQ(Cell(RowOf("a"), 2), artistA);
+  // a and d now differ from their files, b and c hold what theirs hold again.
+  EXPECT_EQ(unsaved(), "2 files with unsaved edits");
+  EXPECT_TRUE(m_dlg.m_list.GetItemEmphasis(RowOf("d"), 2));
+  EXPECT_FALSE(m_dlg.m_list.GetItemEmphasis(RowOf("b"), 2));
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(MutagenRow(a).at(2), artistA);
+  EXPECT_EQ(MutagenRow(d).at(2), artistD);
+  EXPECT_EQ(unsaved(), "");
+  EXPECT_FALSE(m_dlg.IsDataChanged());
 }
 
 // Makes a file unwritable even for root (tests run as root in CI, and root

@@ -6,6 +6,10 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QLabel>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <functional>
 
 #include <vector>
 
@@ -125,3 +129,46 @@ TEST_F(WindowTest, TheListTakesTheGrowthAndTheOtherControlsKeepTheirEdges) {
 }
 
 }  // namespace
+
+// The folder browser opens at the folder loaded, else the one loaded last
+// time (remembered between runs), else ~/Music, else the home folder.
+TEST(BrowserStartTest, TheBrowserOpensAtTheLastFolderElseMusicElseHome) {
+  test::TempDir home, config, music;
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedHome = oldHome ? oldHome : "";
+  ::setenv("HOME", home.Path(), 1);
+  ::setenv("XDG_CONFIG_HOME", config.Path(), 1);
+  music.CopyFixture("cbr_v23_latin1.mp3");
+  const auto startOf = [](test::TestDlg& dlg) {
+    QString start;
+    test::DriveModal(test::ModalKind::FolderBrowser, [&start](QWidget* w) {
+      start = w->findChild<QTreeWidget*>()->currentItem()->data(0, Qt::UserRole).toString();
+      qobject_cast<QDialog*>(w)->reject();
+    });
+    static_cast<CWnd&>(dlg).OnCommand(IDC_OPEN_FOLDER, BN_CLICKED);
+    return start.toStdString();
+  };
+  const std::string homeMusic = home.File("Music").Str();
+  const struct {
+    const char* what;
+    std::function<void()> before;
+    std::string start;
+  } cases[] = {
+      {"nothing yet", [] {}, home.Path().Str()},
+      {"a Music folder", [&] { QDir().mkpath(QString::fromStdString(homeMusic)); }, homeMusic},
+      {"a folder loaded last time",
+       [&] {
+         test::TestDlg first;
+         first.SetStartFolder(music.Path());
+         ASSERT_TRUE(first.Create());
+       },
+       music.Path().Str()},
+  };
+  for (const auto& c : cases) {
+    c.before();
+    test::TestDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_EQ(startOf(dlg), c.start) << c.what;
+  }
+  ::setenv("HOME", savedHome.c_str(), 1);
+}
