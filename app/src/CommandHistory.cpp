@@ -7,25 +7,25 @@ void CCommandHistory::Do(std::unique_ptr<CCommand> command) {
   m_undone.clear();
 }
 
-CString CCommandHistory::Undo() {
-  if (m_done.empty()) return CString();
-  std::unique_ptr<CCommand> command = std::move(m_done.back());
-  m_done.pop_back();
-  command->Undo();
+namespace {
+
+// Takes the last step of from, undoes or does it, and keeps it in to; its name.
+CString Move(std::vector<std::unique_ptr<CCommand>>& from, std::vector<std::unique_ptr<CCommand>>& to,
+             void (CCommand::*step)()) {
+  if (from.empty()) return CString();
+  std::unique_ptr<CCommand> command = std::move(from.back());
+  from.pop_back();
+  (command.get()->*step)();
   const CString name = command->Name();
-  m_undone.push_back(std::move(command));
+  to.push_back(std::move(command));
   return name;
 }
 
-CString CCommandHistory::Redo() {
-  if (m_undone.empty()) return CString();
-  std::unique_ptr<CCommand> command = std::move(m_undone.back());
-  m_undone.pop_back();
-  command->Do();
-  const CString name = command->Name();
-  m_done.push_back(std::move(command));
-  return name;
-}
+}  // namespace
+
+CString CCommandHistory::Undo() { return Move(m_done, m_undone, &CCommand::Undo); }
+
+CString CCommandHistory::Redo() { return Move(m_undone, m_done, &CCommand::Do); }
 
 void CCommandHistory::Clear() {
   m_done.clear();

@@ -14,8 +14,6 @@
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 
-#include <utility>
-
 namespace {
 
 // The menu's items, by position.
@@ -104,11 +102,7 @@ void CQuilloryDlg::OnExplore() {
     m_pStatus->ErrorMsg("Open a folder first: there is nothing to explore.");
     return;
   }
-  // The shell's own message box would say less than the status bar does.
-  const bool showErrors = std::exchange(m_pShell->m_bShowErrors, false);
-  const bool opened = m_pShell->exploreFolder(m_strFolder);
-  m_pShell->m_bShowErrors = showErrors;
-  if (opened)
+  if (ShellQuietly(&CShellcmd::exploreFolder, m_strFolder))
     m_pStatus->InfoMsg("The folder opens in your file manager: " + m_strFolder);
   else
     m_pStatus->ErrorMsg("No file manager could be started to show " + m_strFolder + ".");

@@ -256,34 +256,30 @@ void CQuilloryDlg::DoCommand(std::unique_ptr<CCommand> command) {
   ShowTableState();
 }
 
-void CQuilloryDlg::OnUndo() {
+void CQuilloryDlg::OnUndo() { StepHistory(false); }
+
+void CQuilloryDlg::OnRedo() { StepHistory(true); }
+
+void CQuilloryDlg::StepHistory(bool redo) {
   m_pStatus->Clear();
-  if (!m_history.CanUndo()) {
-    m_pStatus->ErrorMsg("Nothing to undo.");
+  if (!(redo ? m_history.CanRedo() : m_history.CanUndo())) {
+    m_pStatus->ErrorMsg(redo ? "Nothing to redo." : "Nothing to undo.");
     return;
   }
   const int rows = m_pTable->GetNumOfRow();
   m_list.SetRedraw(FALSE);
-  const CString name = m_history.Undo();
+  const CString name = redo ? m_history.Redo() : m_history.Undo();
   m_list.SetRedraw(TRUE);
   if (m_pTable->GetNumOfRow() != rows) UpdateFolderTotals();
   ShowTableState();
-  m_pStatus->InfoMsg("Undone: " + name);
+  m_pStatus->InfoMsg((redo ? "Redone: " : "Undone: ") + name);
 }
 
-void CQuilloryDlg::OnRedo() {
-  m_pStatus->Clear();
-  if (!m_history.CanRedo()) {
-    m_pStatus->ErrorMsg("Nothing to redo.");
-    return;
-  }
-  const int rows = m_pTable->GetNumOfRow();
-  m_list.SetRedraw(FALSE);
-  const CString name = m_history.Redo();
-  m_list.SetRedraw(TRUE);
-  if (m_pTable->GetNumOfRow() != rows) UpdateFolderTotals();
-  ShowTableState();
-  m_pStatus->InfoMsg("Redone: " + name);
+bool CQuilloryDlg::ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path) {
+  const bool showErrors = std::exchange(m_pShell->m_bShowErrors, false);
+  const bool done = (m_pShell.get()->*request)(path);
+  m_pShell->m_bShowErrors = showErrors;
+  return done;
 }
 
 void CQuilloryDlg::ShowTableState() {
@@ -349,10 +345,7 @@ void CQuilloryDlg::OnHelp() {
     return;
   }
   // A desktop without a browser gets the guide in a window of the program's own.
-  const bool showErrors = std::exchange(m_pShell->m_bShowErrors, false);
-  const bool opened = m_pShell->Run(guide);
-  m_pShell->m_bShowErrors = showErrors;
-  if (opened)
+  if (ShellQuietly(&CShellcmd::Run, guide))
     m_pStatus->InfoMsg("The user guide opens in your web browser.");
   else if (platform::ShowHtmlWindow(guide, "Quillory User Guide", this))
     m_pStatus->InfoMsg("No web browser could be started: the user guide is shown in a window of its own.");

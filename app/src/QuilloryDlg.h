@@ -65,6 +65,9 @@ class CQuilloryDlg : public CDialog {
   // differs from its file or the edit boxes hold typing not yet put into
   // the table; true when the edits may go.
   bool ConfirmDiscardEdits(const char* question = "Do you want to exit?");
+  // Runs a shell request without the shell's own message box, for a caller
+  // that says in the status bar what could not be done.
+  bool ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path);
   // A cell of the table differs from what its file holds.
   bool IsDataChanged() const;
 
@@ -73,6 +76,7 @@ class CQuilloryDlg : public CDialog {
   void DoCommand(std::unique_ptr<CCommand> command);
   void OnUndo();
   void OnRedo();
+  void StepHistory(bool redo);
   // After the table changed: the unsaved files' count and the menu items.
   void ShowTableState();
   // The status bar's third pane, at its right end: how many files have unsaved edits.
