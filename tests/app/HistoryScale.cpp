@@ -1,9 +1,8 @@
 // history_scale [N]: what undo and the unsaved state cost on the main
-// window's table of N rows like a load's: memory per row after the load,
-// after an Update list that changes five cells of every row (what the files
-// hold beside them, and the step kept for Undo), after its undo and its redo,
-// and the time of each and of a header sort. It prints figures; ctest does
-// not run it.
+// window's table of N rows like a load's: memory per row after the load and
+// after an Update list that changes five cells of every row, its undo and
+// redo, and the time of each and of a header sort. It prints figures; ctest
+// does not run it.
 #include "QuilloryDlg.h"
 #include "Resource.h"
 #include "TableRows.h"
@@ -39,13 +38,13 @@ int main(int argc, char** argv) {
   ScaleDlg dlg;
   dlg.Create();
   QWidget& window = *dlg.GetWidget();
-  for (int i = 0; i < 1000; ++i) AddFileRow(*dlg.m_pTable, i);
-  dlg.m_pTable->ClearTable();
-  dlg.m_pRows->Reset();
   const long start = RssKiB();
-  const auto memory = [&](const char* when) {
-    std::printf("  %-44s %7.0f bytes a row (RSS %.1f MiB)\n", when, (RssKiB() - start) * 1024.0 / n, RssKiB() / 1024.0);
+  const auto memory = [&](const CString& when) {
+    std::printf("  %-44s %7.0f bytes a row (RSS %.1f MiB)\n", when.GetString(), (RssKiB() - start) * 1024.0 / n, RssKiB() / 1024.0);
   };
+  NMHEADER click;
+  click.iItem = 2;
+  LRESULT result = 0;
   Time("fill, as a load does", window, [&] {
     dlg.m_list.SetRedraw(FALSE);
     for (int i = 0; i < n; ++i) AddFileRow(*dlg.m_pTable, i);
@@ -55,19 +54,13 @@ int main(int argc, char** argv) {
   memory("loaded");
   // Artist the same for all, title from the name; album, track and original
   // artist from their empty boxes: five cells of every row change.
-  dlg.CheckDlgButton(IDC_RULE_ARTIST, BST_CHECKED);
-  dlg.CheckDlgButton(IDC_RULE_TITLE, BST_CHECKED);
+  for (int id : {IDC_RULE_ARTIST, IDC_RULE_TITLE}) dlg.CheckDlgButton(id, BST_CHECKED);
   dlg.SetDlgItemText(IDC_EDIT_ARTIST, "Everyone Together");
   Time("Update list, every row changed", window, [&] { dlg.OnUpdateList(); });
-  std::printf("  %d of %d rows unsaved\n", dlg.m_pRows->UnsavedCount(), n);
-  memory("after Update list");
-  NMHEADER click;
-  click.iItem = 2;
-  LRESULT result = 0;
+  memory(CString::Formatted("after it, %d rows unsaved", dlg.m_pRows->UnsavedCount()));
   Time("header click on column 2", window, [&] { dlg.OnHeaderItemClick(&click.hdr, &result); });
   Time("Undo", window, [&] { dlg.OnUndo(); });
-  memory("after Undo");
   Time("Redo", window, [&] { dlg.OnRedo(); });
-  memory("after Redo");
+  memory("after Undo and Redo");
   return 0;
 }

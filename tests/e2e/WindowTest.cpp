@@ -9,7 +9,6 @@
 #include <QTreeWidget>
 
 #include <cstdlib>
-#include <functional>
 
 #include <vector>
 
@@ -133,42 +132,28 @@ TEST_F(WindowTest, TheListTakesTheGrowthAndTheOtherControlsKeepTheirEdges) {
 // The folder browser opens at the folder loaded, else the one loaded last
 // time (remembered between runs), else ~/Music, else the home folder.
 TEST(BrowserStartTest, TheBrowserOpensAtTheLastFolderElseMusicElseHome) {
-  test::TempDir home, config, music;
-  const char* oldHome = std::getenv("HOME");
-  const std::string savedHome = oldHome ? oldHome : "";
+  test::TempDir home, config, loaded;
+  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
   ::setenv("HOME", home.Path(), 1);
   ::setenv("XDG_CONFIG_HOME", config.Path(), 1);
-  music.CopyFixture("cbr_v23_latin1.mp3");
-  const auto startOf = [](test::TestDlg& dlg) {
-    QString start;
-    test::DriveModal(test::ModalKind::FolderBrowser, [&start](QWidget* w) {
-      start = w->findChild<QTreeWidget*>()->currentItem()->data(0, Qt::UserRole).toString();
+  loaded.CopyFixture("cbr_v23_latin1.mp3");
+  const CString music = home.File("Music");
+  for (const CString& start : {home.Path(), music, loaded.Path()}) {
+    if (start == music) QDir().mkpath(QString::fromUtf8(music.GetString()));
+    if (start == loaded.Path()) {
+      test::TestDlg first;
+      first.SetStartFolder(loaded.Path());
+      ASSERT_TRUE(first.Create());
+    }
+    test::TestDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    QString shown;
+    test::DriveModal(test::ModalKind::FolderBrowser, [&shown](QWidget* w) {
+      shown = w->findChild<QTreeWidget*>()->currentItem()->data(0, Qt::UserRole).toString();
       qobject_cast<QDialog*>(w)->reject();
     });
     static_cast<CWnd&>(dlg).OnCommand(IDC_OPEN_FOLDER, BN_CLICKED);
-    return start.toStdString();
-  };
-  const std::string homeMusic = home.File("Music").Str();
-  const struct {
-    const char* what;
-    std::function<void()> before;
-    std::string start;
-  } cases[] = {
-      {"nothing yet", [] {}, home.Path().Str()},
-      {"a Music folder", [&] { QDir().mkpath(QString::fromStdString(homeMusic)); }, homeMusic},
-      {"a folder loaded last time",
-       [&] {
-         test::TestDlg first;
-         first.SetStartFolder(music.Path());
-         ASSERT_TRUE(first.Create());
-       },
-       music.Path().Str()},
-  };
-  for (const auto& c : cases) {
-    c.before();
-    test::TestDlg dlg;
-    ASSERT_TRUE(dlg.Create());
-    EXPECT_EQ(startOf(dlg), c.start) << c.what;
+    EXPECT_EQ(shown.toStdString(), start.Str());
   }
   ::setenv("HOME", savedHome.c_str(), 1);
 }
