@@ -2,6 +2,7 @@
 
 #include "Measure.h"
 #include "QuilloryDlg.h"
+#include "RowCommands.h"
 #include "Resource.h"
 
 #include <platform/MessageBox.h>
@@ -22,7 +23,8 @@ namespace bench {
 // The main window with the handlers and members the benchmark drives.
 class CBenchDlg : public CQuilloryDlg {
  public:
-  using CQuilloryDlg::m_bDataChanged;
+  using CQuilloryDlg::DoCommand;
+  using CQuilloryDlg::m_pRows;
   using CQuilloryDlg::m_pTable;
   using CQuilloryDlg::m_strFolder;
   using CQuilloryDlg::OnHeaderItemClick;
@@ -131,8 +133,14 @@ double CWindowRun::UpdateList(const RuleValues& values) {
 }
 
 void CWindowRun::SetEveryArtist(const std::string& artist) {
-  for (int row = 0, rows = Rows(); row < rows; ++row) m_pDlg->m_pTable->UpdateRow(row, 2, artist.c_str());
-  m_pDlg->m_bDataChanged = true;
+  // One step of the window's history, as an edit of every row would be.
+  std::vector<CRowChange> changes;
+  for (int row = 0, rows = Rows(); row < rows; ++row) {
+    CPackedCells wanted;
+    wanted.Set(2, artist.c_str());
+    if (auto change = ChangeTo(*m_pDlg->m_pRows, m_pDlg->m_pRows->IdOf(row), wanted)) changes.push_back(std::move(*change));
+  }
+  m_pDlg->DoCommand(std::make_unique<CRowsEdit>(*m_pDlg->m_pRows, "Artist", std::move(changes)));
 }
 
 SaveTimes CWindowRun::SaveAll() {

@@ -4,6 +4,7 @@
 #include "FailedRows.h"
 #include "Fields.h"
 #include "Resource.h"
+#include "RowCommands.h"
 #include "RowFiles.h"
 
 #include <menus/IconMenu.h>
@@ -86,16 +87,26 @@ void CQuilloryDlg::OnDeleteRow() {
     m_pStatus->ErrorMsg("Select a file from list.");
     return;
   }
-  // Only the row goes; the file stays on disk and a Reload brings it back.
-  m_pTable->DeleteRow(row);
+  // Only the row goes; the file stays on disk, and Undo or a Reload brings the row back.
+  const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
+  DoCommand(std::make_unique<CRowsDelete>(*m_pRows, "Delete (" + key + ")", std::vector<RowId>{m_pRows->IdOf(row)}));
   ClearEditBoxes();
   // The totals clear the status bar first, so the message comes after them.
   UpdateFolderTotals();
   m_pStatus->InfoMsg("1 data item has been deleted.");
 }
 
-// The design keeps the button without a command of its own.
-void CQuilloryDlg::OnExplore() {}
+void CQuilloryDlg::OnExplore() {
+  m_pStatus->Clear();
+  if (m_strFolder.IsEmpty()) {
+    m_pStatus->ErrorMsg("Open a folder first: there is nothing to explore.");
+    return;
+  }
+  if (ShellQuietly(&CShellcmd::exploreFolder, m_strFolder))
+    m_pStatus->InfoMsg("The folder opens in your file manager: " + m_strFolder);
+  else
+    m_pStatus->ErrorMsg("No file manager could be started to show " + m_strFolder + ".");
+}
 
 void CQuilloryDlg::OnTogglePanel() {
   m_pStatus->Clear();

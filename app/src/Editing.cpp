@@ -3,6 +3,7 @@
 
 #include "Fields.h"
 #include "Resource.h"
+#include "RowCommands.h"
 
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
@@ -10,6 +11,20 @@
 void CQuilloryDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
   FillEditBoxes();
   *pResult = 0;
+}
+
+void CQuilloryDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 0;
+  const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(pNMHDR)->wVKey;
+  if (key == VK_DELETE) {
+    OnDeleteRow();
+    return;
+  }
+  if (key != VK_RETURN && key != VK_F2) return;
+  // As a double-click does; the typing that follows goes into the first box.
+  FillEditBoxes();
+  if (!m_strFileName.IsEmpty())
+    if (CWnd* first = GetDlgItem(SpecOf(kEditableFields.front()).edit.nId)) first->SetFocus();
 }
 
 void CQuilloryDlg::OnClear() { ClearEditBoxes(); }
@@ -28,10 +43,16 @@ void CQuilloryDlg::OnUpdateRow() {
   }
   // The boxes belong to the row they were filled from; another selected row keeps its cells.
   if (m_pTable->GetValStr(row, ColumnOf(kFileName)) != m_strFileName) return;
-  for (Field field : kEditableFields) m_pTable->UpdateRow(row, ColumnOf(field), this->*SpecOf(field).edit.pValue);
+  CPackedCells wanted;
+  for (Field field : kEditableFields) wanted.Set(ColumnOf(field), this->*SpecOf(field).edit.pValue);
+  // Values the row holds already change nothing, and leave nothing to undo.
+  if (auto change = ChangeTo(*m_pRows, m_pRows->IdOf(row), wanted))
+    DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Update (" + m_strFileName + ")",
+                                          std::vector<CRowChange>{std::move(*change)}));
   ClearEditBoxes();
   m_pStatus->Done("Data updated successfully.");
-  m_bDataChanged = true;
+  // Back to the row, for the next Enter or F2.
+  m_list.SetFocus();
 }
 
 void CQuilloryDlg::FillEditBoxes() {
@@ -39,12 +60,14 @@ void CQuilloryDlg::FillEditBoxes() {
   if (m_pTable->GetNumOfRow() <= 0 || row < 0) return;
   for (Field field : kPanelFields) this->*SpecOf(field).edit.pValue = m_pTable->GetValStr(row, ColumnOf(field));
   UpdateData(FALSE);
+  NoteBoxesShown();
   EnableUpdateForBoxes();
 }
 
 void CQuilloryDlg::ClearEditBoxes() {
   for (Field field : kPanelFields) (this->*SpecOf(field).edit.pValue).Empty();
   UpdateData(FALSE);
+  NoteBoxesShown();
   EnableUpdateForBoxes();
   m_pStatus->InfoMsg("All edit boxes have been cleared.");
 }
@@ -52,4 +75,15 @@ void CQuilloryDlg::ClearEditBoxes() {
 void CQuilloryDlg::EnableUpdateForBoxes() {
   // The read-only file-name box names the row the boxes were filled from.
   if (CWnd* update = GetDlgItem(IDC_UPDATE_ROW)) update->EnableWindow(m_strFileName.IsEmpty() ? FALSE : TRUE);
+}
+
+void CQuilloryDlg::NoteBoxesShown() {
+  m_boxesShown.clear();
+  for (Field field : kEditableFields) m_boxesShown.push_back(GetDlgItemText(SpecOf(field).edit.nId));
+}
+
+bool CQuilloryDlg::HasTyping() {
+  for (std::size_t k = 0; k < m_boxesShown.size(); ++k)
+    if (GetDlgItemText(SpecOf(kEditableFields[k]).edit.nId) != m_boxesShown[k]) return true;
+  return false;
 }

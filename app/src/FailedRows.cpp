@@ -1,7 +1,5 @@
 #include "FailedRows.h"
 
-#include "Fields.h"
-
 #include <table/Gridora.h>
 
 namespace {
@@ -13,13 +11,13 @@ constexpr COLORREF kFailedText = RGB(204, 0, 0);
 void CFailedRows::Mark(int row, const CString& message) {
   if (row < 0 || row >= m_pTable->GetNumOfRow()) return;
   m_pTable->SetRowTxtClr(row, kFailedText);
-  m_messages[m_pTable->GetValStr(row, ColumnOf(kFileName))] = message;
+  m_messages[m_pRows->IdOf(row)] = message;
 }
 
 void CFailedRows::Unmark(int row) {
   if (!IsMarked(row)) return;
   m_pTable->SetRowTxtClr(row, CLR_DEFAULT);
-  m_messages.erase(m_pTable->GetValStr(row, ColumnOf(kFileName)));
+  m_messages.erase(m_pRows->IdOf(row));
 }
 
 bool CFailedRows::IsMarked(int row) {
@@ -28,6 +26,6 @@ bool CFailedRows::IsMarked(int row) {
 
 CString CFailedRows::MessageOf(int row) {
   if (!IsMarked(row)) return {};
-  const auto found = m_messages.find(m_pTable->GetValStr(row, ColumnOf(kFileName)));
+  const auto found = m_messages.find(m_pRows->IdOf(row));
   return found != m_messages.end() ? found->second : CString();
 }

@@ -2,9 +2,12 @@
 // CFailedRows: the rows whose files the last saves could not write. Each is
 // shown in red in the table, so the user sees them at a glance (the colour
 // stays with the row when the table is sorted), and keeps its reason, shown
-// when the row is selected. A save that succeeds, or a table filled anew,
-// takes the marks away.
+// when the row is selected; the reason is kept by the row's id, so it stays
+// with the row whatever its cells say. A save that succeeds, or a table
+// filled anew, takes the marks away.
 #include <platform/String.h>
+
+#include "TableRows.h"
 
 #include <map>
 
@@ -12,7 +15,7 @@ class CGridora;
 
 class CFailedRows {
  public:
-  explicit CFailedRows(CGridora* table) : m_pTable(table) {}
+  CFailedRows(CGridora* table, CTableRows* rows) : m_pTable(table), m_pRows(rows) {}
 
   // The row's file was not saved: "NAME was not saved: reason." from now on.
   void Mark(int row, const CString& message);
@@ -26,5 +29,6 @@ class CFailedRows {
 
  private:
   CGridora* m_pTable;
-  std::map<CString, CString> m_messages;  // by row key
+  CTableRows* m_pRows;
+  std::map<RowId, CString> m_messages;
 };

@@ -5,6 +5,7 @@
 #include "Fields.h"
 #include "Resource.h"
 #include "RowFiles.h"
+#include "TableRows.h"
 
 #include <dialogs/FolderDialog.h>
 #include <platform/MessageBox.h>
@@ -16,6 +17,8 @@
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -39,6 +42,19 @@ constexpr int kRowsPerPump = 2048;
 
 // Whether Open Folder reads the folders below the chosen one, as last chosen.
 constexpr const char* kSubfoldersSetting = "OpenFolder/IncludeSubfolders";
+// The folder last loaded, where the folder browser opens next time.
+constexpr const char* kLastFolderSetting = "OpenFolder/LastFolder";
+
+// Where the folder browser opens: the loaded folder, else the one loaded
+// last time, else ~/Music, else the home folder.
+CString BrowserStartFolder(const CString& loaded) {
+  if (!loaded.IsEmpty() && platform::DirectoryExists(loaded)) return loaded;
+  const CString last = platform::ReadSetting(kLastFolderSetting);
+  if (!last.IsEmpty() && platform::DirectoryExists(last)) return last;
+  const char* home = std::getenv("HOME");
+  const CString music = platform::JoinPath(home ? home : "/", "Music");
+  return platform::DirectoryExists(music) ? music : CString(home ? home : "/");
+}
 
 // "1 unreadable folder", "2 unreadable folders".
 CString Counted(int n, const char* one, const char* many) {
@@ -62,10 +78,8 @@ CString Skipped(const CMp3Listing& listing, int vanishedOnLoad) {
 
 void CQuilloryDlg::OnOpenFolder() {
   m_pStatus->Clear();
-  if (m_bDataChanged && MessageBoxA(GetSafeHwnd(), "Do you want to open another folder?", "Data not saved",
-                                    MB_YESNO | MB_ICONQUESTION) != IDYES)
-    return;
-  auto browser = std::make_unique<CFolderDialog>(m_strFolder, 0, this);
+  if (!ConfirmDiscardEdits("Do you want to open another folder?")) return;
+  auto browser = std::make_unique<CFolderDialog>(BrowserStartFolder(m_strFolder), 0, this);
   m_pFolderDlg = browser.get();
   const bool remembered = platform::ReadSetting(kSubfoldersSetting) == "1";
   m_pFolderDlg->AddCheckBox("Include subfolders", remembered);
@@ -88,9 +102,7 @@ void CQuilloryDlg::OnReload() {
     m_pStatus->ErrorMsg("Nothing in list to reload.");
     return;
   }
-  if (m_bDataChanged && MessageBoxA(GetSafeHwnd(), "Do you want to reload all data?", "Data not saved",
-                                    MB_YESNO | MB_ICONQUESTION) != IDYES)
-    return;
+  if (!ConfirmDiscardEdits("Do you want to reload all data?")) return;
   LoadCurrentFolder("All files have been reloaded");
 }
 
@@ -113,9 +125,12 @@ bool CQuilloryDlg::LoadCurrentFolder(const CString& doneText) {
   // New files of a save that a crash interrupted: the MP3 file beside each is
   // whole (a save replaces it only by a rename), so they are removed.
   for (const CString& leftover : m_listing.leftovers) platform::RemoveFile(leftover);
-  // Whatever the table held is gone now, and with it every edit and mark.
-  m_bDataChanged = false;
+  // Whatever the table held is gone now, and with it every edit, mark and
+  // step of the history.
   m_pFailedRows->Forget();
+  m_pRows->Reset();
+  m_history.Clear();
+  ShowTableState();
   if (m_listing.bStopped) {
     m_listing = {};
     ClearEditBoxes();
@@ -133,6 +148,11 @@ bool CQuilloryDlg::LoadCurrentFolder(const CString& doneText) {
     return false;
   }
   LoadFolder(pattern);
+  // In the order the user chose last, else by name.
+  const int sortCol = m_pTable->GetSortCol();
+  m_pTable->SortBy(sortCol >= 0 ? sortCol : ColumnOf(kFileName), sortCol >= 0 ? m_pTable->GetSortAscending() : true);
+  m_pRows->Reset();
+  platform::WriteSetting(kLastFolderSetting, m_strFolder);
   UpdateFolderTotals();
   const int rows = m_pTable->GetNumOfRow();
   if (m_bLoadStopped)
@@ -212,25 +232,25 @@ std::vector<CString> CQuilloryDlg::LinkedRowCells(const CString& name) {
 void CQuilloryDlg::ReloadAfterSaveAll() {
   const CBusyScope busy(m_bBusy);  // it lets the window paint
   m_pStatus->Clear();
-  // A load puts each new row at the top, so it shows the listed files last
-  // first. When that is what the table holds, every row already shows what
+  // When the folder lists the table's files, every row already shows what
   // its file holds (the save read it back), and reading the files once more
-  // would change nothing.
+  // would change nothing; the rows keep their order and the history its steps.
   const CMp3Listing listing = ListMp3Files(m_strFolder, m_bSubfolders, [] {
     platform::PumpPaintEvents();
     return true;
   });
   for (const CString& leftover : listing.leftovers) platform::RemoveFile(leftover);
-  const std::vector<CString>& names = listing.names;
   const int rows = m_pTable->GetNumOfRow();
-  bool same = rows > 0 && rows == static_cast<int>(names.size());
-  for (int row = 0; same && row < rows; ++row) {
-    const CString& name = names[static_cast<std::size_t>(rows - 1 - row)];
-    same = m_pTable->GetValStr(row, ColumnOf(kFileName)) == RowKeyOf(name);
+  std::vector<CString> listed, shown;
+  for (const CString& name : listing.names) listed.push_back(RowKeyOf(name));
+  for (int row = 0; row < rows; ++row) {
+    shown.push_back(m_pTable->GetValStr(row, ColumnOf(kFileName)));
     if (row % kRowsPerPump == 0) platform::PumpPaintEvents();
   }
-  if (!same) {
-    OnReload();
+  std::sort(listed.begin(), listed.end());
+  std::sort(shown.begin(), shown.end());
+  if (rows <= 0 || listed != shown) {
+    LoadCurrentFolder("All files have been reloaded");
     return;
   }
   // The rest is what a reload does: the bar runs (here to its end at once),

@@ -6,15 +6,19 @@
 #include "FailedRows.h"
 #include "Fields.h"
 #include "Resource.h"
+#include "RowCommands.h"
 #include "Templates.h"
 #include "UserGuide.h"
 
 #include <dialogs/FolderDialog.h>
 #include <menus/IconMenu.h>
 #include <platform/DynamicLayout.h>
+#include <platform/Html.h>
+#include <platform/MenuBar.h>
 #include <platform/MessageBox.h>
 #include <platform/Path.h>
 #include <platform/Resources.h>
+#include <platform/StatusBarCtrl.h>
 #include <platform/WinApp.h>
 #include <progress/IndvProgress.h>
 #include <shell/Shellcmd.h>
@@ -23,12 +27,48 @@
 #include <tags/MyMP3Tags.h>
 #include <textcolor/TextColor.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kRed = 0x0000FF;
+
+// The status bar's pane that counts the unsaved files, in dialog units.
+constexpr int kUnsavedPaneWidth = 110;
+
+// The menu bar: its menus, and their items in order (a null text is a
+// separator). Adding a command to a menu is one line here and its route.
+enum Menu { kFileMenu, kEditMenu, kHelpMenu };
+constexpr const char* kMenuTitles[] = {"&File", "&Edit", "Help"};  // the Help button has Alt+H
+struct MenuItem {
+  Menu menu;
+  const char* text;
+  int id;
+  const char* shortcuts;
+};
+constexpr MenuItem kMenuItems[] = {
+    {kFileMenu, "Open Folder\u2026", IDC_OPEN_FOLDER, "Ctrl+O"},
+    {kFileMenu, "Reload", IDC_RELOAD, "F5"},
+    {kFileMenu, "Save all", IDC_SAVE_ALL, "Ctrl+S"},
+    {kFileMenu, "Undo last save", ID_UNDO_LAST_SAVE, nullptr},
+    {kFileMenu, nullptr, 0, nullptr},
+    {kFileMenu, "HTML report", ID_HTML_REPORT, nullptr},
+    {kFileMenu, nullptr, 0, nullptr},
+    {kFileMenu, "Exit", IDOK, nullptr},
+    {kEditMenu, "Undo", ID_EDIT_UNDO, "Ctrl+Z"},
+    {kEditMenu, "Redo", ID_EDIT_REDO, "Ctrl+Y;Ctrl+Shift+Z"},
+    {kHelpMenu, "User guide", ID_HELP, "F1"},
+    {kHelpMenu, "About", IDC_ABOUT, nullptr},
+};
+
+// The columns a save writes, as a mask.
+std::uint32_t EditableColumns() {
+  std::uint32_t mask = 0;
+  for (Field field : kEditableFields) mask |= 1u << ColumnOf(field);
+  return mask;
+}
 
 }  // namespace
 
@@ -42,7 +82,8 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pMenu = std::make_unique<CIconMenu>();
   m_pProgress = std::make_unique<CIndvProgress>();
   m_pTextColor = std::make_unique<CTextColor>();
-  m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get());
+  m_pRows = std::make_unique<CTableRows>(m_pTable.get(), EditableColumns());
+  m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get(), m_pRows.get());
 
   RouteCommand(IDOK, [this] { OnExit(); });
   RouteCommand(IDC_OPEN_FOLDER, [this] { OnOpenFolder(); });
@@ -61,15 +102,21 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteNotify(IDC_FILE_LIST, NM_RCLICK, [this](NMHDR* h, LRESULT* r) { OnListRClick(h, r); });
   RouteNotify(IDC_FILE_LIST, LVN_HOTTRACK, [this](NMHDR* h, LRESULT* r) { OnListHotTrack(h, r); });
   RouteNotify(IDC_FILE_LIST, LVN_ITEMCHANGED, [this](NMHDR* h, LRESULT* r) { OnListItemChanged(h, r); });
+  RouteNotify(IDC_FILE_LIST, LVN_KEYDOWN, [this](NMHDR* h, LRESULT* r) { OnListKeyDown(h, r); });
   // The list's header reports its clicks with control id 0.
   RouteNotify(0, HDN_ITEMCLICKA, [this](NMHDR* h, LRESULT* r) { OnHeaderItemClick(h, r); });
   RouteCommand(IDC_WEB_SITE, [this] { OnWebSite(); });
   RouteCommand(IDC_ABOUT, [this] { OnAbout(); });
   RouteCommand(ID_HELP, [this] { OnHelp(); });
+  RouteCommand(ID_EDIT_UNDO, [this] { OnUndo(); });
+  RouteCommand(ID_EDIT_REDO, [this] { OnRedo(); });
+  RouteCommand(ID_HTML_REPORT, [this] { WriteReport(); });
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
+  m_history.Clear();
   m_pFailedRows.reset();
+  m_pRows.reset();
   m_pTags.reset();
   m_pTable.reset();
   m_pStatus.reset();
@@ -90,6 +137,8 @@ void CQuilloryDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CQuilloryDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  // First, so that every control below it keeps its place relative to the others.
+  CreateMenuBar();
 
   // The close command is withdrawn, as the design has it; a window manager
   // that offers a close box anyway reaches OnClose, which asks as Exit does.
@@ -99,6 +148,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
 
   m_pStatus->Create(this, 0.1, 22);
   m_pStatus->Clear();
+  LayoutStatusPanes();
 
   m_pTable->Setup(&m_list);
   for (Field field : kColumnOrder) m_pTable->SetTitle(SpecOf(field).strTitle, SpecOf(field).nWidth, 'L');
@@ -131,6 +181,8 @@ BOOL CQuilloryDlg::OnInitDialog() {
   for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) m_pTextColor->SetColor(id, kRed);
   for (Field field : kPanelFields) m_pTextColor->SetColor(SpecOf(field).edit.nLabelId, kBlue);
 
+  NoteBoxesShown();
+  ShowTableState();
   if (!m_strStartFolder.IsEmpty()) OpenStartFolder();
   return TRUE;
 }
@@ -163,10 +215,84 @@ HBRUSH CQuilloryDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
   return brush;
 }
 
-bool CQuilloryDlg::ConfirmDiscardEdits() {
-  if (!m_bDataChanged) return true;
-  return MessageBoxA(GetSafeHwnd(), "Do you want to exit?", "Data not saved", MB_YESNO | MB_ICONQUESTION) ==
-         IDYES;
+void CQuilloryDlg::CreateMenuBar() {
+  m_pMenuBar = std::make_unique<CMenuBar>();
+  if (!m_pMenuBar->Create(this)) return;
+  for (const char* title : kMenuTitles) m_pMenuBar->AddMenu(title);
+  for (const MenuItem& item : kMenuItems)
+    m_pMenuBar->AddItem(item.menu, item.text, static_cast<UINT>(item.id), item.shortcuts);
+}
+
+void CQuilloryDlg::OnSize(UINT type, int cx, int cy) {
+  CDialog::OnSize(type, cx, cy);
+  LayoutStatusPanes();
+}
+
+void CQuilloryDlg::LayoutStatusPanes() {
+  auto* bar = dynamic_cast<CStatusBarCtrl*>(GetDlgItem(IDC_STATUS_BAR));
+  if (!bar) return;
+  int edges[3] = {0, -1, -1};
+  const int parts = bar->GetParts(3, edges);
+  const CString text = parts == 3 ? bar->GetText(2) : CString();
+  CRect pane(0, 0, kUnsavedPaneWidth, 0);
+  MapDialogRect(&pane);
+  CRect client;
+  bar->GetClientRect(&client);
+  edges[1] = std::max(edges[0], static_cast<int>(client.Width() - pane.Width()));
+  edges[2] = -1;
+  bar->SetParts(3, edges);
+  bar->SetText(text, 2);
+}
+
+bool CQuilloryDlg::IsDataChanged() const { return m_pRows->UnsavedCount() > 0; }
+
+bool CQuilloryDlg::ConfirmDiscardEdits(const char* question) {
+  if (!IsDataChanged() && !HasTyping()) return true;
+  return MessageBoxA(GetSafeHwnd(), question, "Data not saved", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void CQuilloryDlg::DoCommand(std::unique_ptr<CCommand> command) {
+  m_history.Do(std::move(command));
+  ShowTableState();
+}
+
+void CQuilloryDlg::OnUndo() { StepHistory(false); }
+
+void CQuilloryDlg::OnRedo() { StepHistory(true); }
+
+void CQuilloryDlg::StepHistory(bool redo) {
+  m_pStatus->Clear();
+  if (!(redo ? m_history.CanRedo() : m_history.CanUndo())) {
+    m_pStatus->ErrorMsg(redo ? "Nothing to redo." : "Nothing to undo.");
+    return;
+  }
+  const int rows = m_pTable->GetNumOfRow();
+  m_list.SetRedraw(FALSE);
+  const CString name = redo ? m_history.Redo() : m_history.Undo();
+  m_list.SetRedraw(TRUE);
+  if (m_pTable->GetNumOfRow() != rows) UpdateFolderTotals();
+  ShowTableState();
+  m_pStatus->InfoMsg((redo ? "Redone: " : "Undone: ") + name);
+}
+
+bool CQuilloryDlg::ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path) {
+  const bool showErrors = std::exchange(m_pShell->m_bShowErrors, false);
+  const bool done = (m_pShell.get()->*request)(path);
+  m_pShell->m_bShowErrors = showErrors;
+  return done;
+}
+
+void CQuilloryDlg::ShowTableState() {
+  const int unsaved = m_pRows->UnsavedCount();
+  if (auto* bar = dynamic_cast<CStatusBarCtrl*>(GetDlgItem(IDC_STATUS_BAR)))
+    bar->SetText(unsaved == 0 ? CString()
+                              : CString::Formatted("%d %s with unsaved edits", unsaved, unsaved == 1 ? "file" : "files"),
+                 2);
+  if (!m_pMenuBar) return;
+  m_pMenuBar->EnableItem(ID_EDIT_UNDO, m_history.CanUndo() ? TRUE : FALSE);
+  m_pMenuBar->EnableItem(ID_EDIT_REDO, m_history.CanRedo() ? TRUE : FALSE);
+  // Undoing a save is not offered yet.
+  m_pMenuBar->EnableItem(ID_UNDO_LAST_SAVE, FALSE);
 }
 
 void CQuilloryDlg::OnExit() {
@@ -218,7 +344,13 @@ void CQuilloryDlg::OnHelp() {
     m_pStatus->ErrorMsg("The user guide is not installed.");
     return;
   }
-  if (m_pShell->Run(guide)) m_pStatus->InfoMsg("The user guide opens in your web browser.");
+  // A desktop without a browser gets the guide in a window of the program's own.
+  if (ShellQuietly(&CShellcmd::Run, guide))
+    m_pStatus->InfoMsg("The user guide opens in your web browser.");
+  else if (platform::ShowHtmlWindow(guide, "Quillory User Guide", this))
+    m_pStatus->InfoMsg("No web browser could be started: the user guide is shown in a window of its own.");
+  else
+    m_pStatus->ErrorMsg("The user guide could not be read: " + guide);
 }
 
 void CQuilloryDlg::OnAbout() {

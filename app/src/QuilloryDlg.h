@@ -4,6 +4,7 @@
 // apply-to-all rules, saving, the list's context menu and the HTML report.
 // Its handlers live in one source file per area (folder loading, editing,
 // rules, saving, context menu, report); this header declares them all.
+#include "CommandHistory.h"
 #include "FolderWalk.h"
 
 #include <platform/Dialog.h>
@@ -25,6 +26,8 @@ class CIndvProgress;
 class CShellcmd;
 class CIconMenu;
 class CFailedRows;
+class CMenuBar;
+class CTableRows;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -51,13 +54,33 @@ class CQuilloryDlg : public CDialog {
   // Escape and Cancel stop the work (CWorkScope).
   BOOL OnCommand(int id, int code) override;
   BOOL OnNotify(NMHDR* header, LRESULT* result) override;
+  void OnSize(UINT type, int cx, int cy) override;
 
-  // The window itself (start-up, Exit, Help, About).
+  // The window itself (start-up, the menu bar, Exit, Help, About).
+  void CreateMenuBar();
   void OnExit();
   void OnHelp();
   void OnAbout();
-  // Asks before unsaved edits are dropped; true when the window may close.
-  bool ConfirmDiscardEdits();
+  // Asks question (captioned "Data not saved") when a cell of the table
+  // differs from its file or the edit boxes hold typing not yet put into
+  // the table; true when the edits may go.
+  bool ConfirmDiscardEdits(const char* question = "Do you want to exit?");
+  // Runs a shell request without the shell's own message box, for a caller
+  // that says in the status bar what could not be done.
+  bool ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path);
+  // A cell of the table differs from what its file holds.
+  bool IsDataChanged() const;
+
+  // The command history: every change of the table is done through DoCommand
+  // and can be undone and redone.
+  void DoCommand(std::unique_ptr<CCommand> command);
+  void OnUndo();
+  void OnRedo();
+  void StepHistory(bool redo);
+  // After the table changed: the unsaved files' count and the menu items.
+  void ShowTableState();
+  // The status bar's third pane, at its right end: how many files have unsaved edits.
+  void LayoutStatusPanes();
 
   // Folder loading and the totals.
   void OnOpenFolder();
@@ -88,12 +111,18 @@ class CQuilloryDlg : public CDialog {
 
   // Editing one row.
   void OnListDblClk(NMHDR* pNMHDR, LRESULT* pResult);
+  // Enter and F2 on a row fill the edit boxes; Delete removes the row.
+  void OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult);
   void OnClear();
   void OnUpdateRow();
   void FillEditBoxes();
   void ClearEditBoxes();
   // Update is enabled exactly while the boxes hold a row.
   void EnableUpdateForBoxes();
+  // The boxes now show what the user has not typed (or typed and put into
+  // the table); HasTyping tells whether they have been typed into since.
+  void NoteBoxesShown();
+  bool HasTyping();
 
   // Apply-to-all rules.
   void OnCheckAll();
@@ -104,19 +133,30 @@ class CQuilloryDlg : public CDialog {
   // Saving.
   void OnSaveAll();
   void SaveSelectedRow();
-  // True when the row's file holds the row's values afterwards. As a step of
-  // Save all (bSaveAll) the file is written into the tag object's batch and
-  // saved only when the batch is committed (CommitSaves), and "Data saved."
-  // is not shown.
-  bool SaveRow(int row, bool bSaveAll = false);
-  // A row Save all could not save, and why.
+  // A row about to be saved, and its file (empty when the folder holds no
+  // single file of the row's name).
+  struct PlannedSave {
+    int nRow;
+    CString strPath;
+  };
+  // The rows' files, as a save will write them.
+  std::vector<PlannedSave> PlanSaves(const std::vector<int>& rows);
+  // A row a save could not write, and why.
   struct SaveFailure {
     int nRow;
     CString strFile, strReason;
   };
-  // Commits Save all's batch: each row written into it shows what its file
-  // now holds (the reload relies on it), or is marked as not saved and added
-  // to failures. With end, the batch is closed.
+  // Saves the rows' files in batches flushed together, the window busy
+  // meanwhile (Escape or Cancel stop it between two files). Each saved row
+  // shows what its file now holds; each row not saved keeps its edits, is
+  // marked and added to failures. Returns how many rows it came to.
+  int SaveRows(const std::vector<int>& rows, std::vector<SaveFailure>* failures);
+  // Writes one row's file into the tag object's batch; true when nothing
+  // failed yet (the file is saved only when the batch is committed).
+  bool SaveRow(const PlannedSave& save);
+  // Commits the batch: each row written into it shows what its file now
+  // holds, or is marked as not saved and added to failures. With end, the
+  // batch is closed.
   void CommitSaves(bool end, std::vector<SaveFailure>* failures);
   void ReportSaveStep(const CString& step);
   void EnableAllControls(bool on);
@@ -192,7 +232,6 @@ class CQuilloryDlg : public CDialog {
   CString m_strListedPattern;
   CMp3Listing m_listing;
   CMp3Listing m_lastWalk;  // the counts of the walk the last LoadFolder read
-  bool m_bDataChanged = false;
   bool m_bBusy = false;  // a save or a folder load is running
   CWorkScope* m_pWork = nullptr;  // the work running, to be asked whether to stop
   CString m_strFolder;
@@ -239,6 +278,10 @@ class CQuilloryDlg : public CDialog {
   CProgressCtrl m_progressCtrl;
   // The rows whose files the last saves could not write, drawn in red.
   std::unique_ptr<CFailedRows> m_pFailedRows;
+  // The table's rows by id, with what their files hold where they were edited.
+  std::unique_ptr<CTableRows> m_pRows;
+  CCommandHistory m_history;
+  std::unique_ptr<CMenuBar> m_pMenuBar;
 
  private:
   CString m_strStartFolder;
@@ -253,6 +296,8 @@ class CQuilloryDlg : public CDialog {
     std::vector<CString> cells;  // what the file holds once committed
   };
   std::vector<PendingSave> m_pendingSaves;
+  // The edit boxes' texts as last shown (Fields order), to tell typing from them.
+  std::vector<CString> m_boxesShown;
   // The file the last SaveRow could not write and why, for Save all's summary.
   CString m_strSaveFile;
   CString m_strSaveReason;

@@ -93,6 +93,12 @@ constexpr int IDC_LABEL_FIRST = IDC_LABEL_FILENAME;
 constexpr int IDC_LABEL_LAST = IDC_LABEL_CONDUCTOR;
 constexpr int IDC_WEB_SITE = 2052;
 
+// Menu commands without a button of their own (the others send their button's id).
+constexpr int ID_UNDO_LAST_SAVE = 32771;
+constexpr int ID_HTML_REPORT = 32772;
+constexpr int ID_EDIT_UNDO = 0xE12B;
+constexpr int ID_EDIT_REDO = 0xE12C;
+
 // About box.
 constexpr int IDC_ABOUT_PICTURE = 1069;
 constexpr int IDC_LINK_SITE = 1070;

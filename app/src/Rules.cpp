@@ -2,11 +2,13 @@
 #include "QuilloryDlg.h"
 
 #include "Fields.h"
+#include "RowCommands.h"
 
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 
 #include <array>
+#include <vector>
 
 void CQuilloryDlg::OnCheckAll() {
   m_pStatus->Clear();
@@ -24,21 +26,6 @@ void CQuilloryDlg::SetAllRuleChecks(int state) {
   for (Field field : kEditableFields) CheckDlgButton(SpecOf(field).rule.nId, static_cast<UINT>(state));
 }
 
-namespace {
-
-// Writes what the rule's value says into the field's cell of the row.
-void WriteRuleValue(CGridora& table, int row, Field field, const RuleValue& value, const CString& edit) {
-  const int column = ColumnOf(field);
-  if (value.kind == RuleValue::kRowNumber)
-    table.UpdateRow(row, column, row + 1);
-  else if (value.kind == RuleValue::kCell)
-    table.UpdateRow(row, column, table.GetValStr(row, ColumnOf(value.source)));
-  else if (value.kind == RuleValue::kEditBox)
-    table.UpdateRow(row, column, edit);
-}
-
-}  // namespace
-
 void CQuilloryDlg::OnUpdateList() {
   m_pStatus->Clear();
   if (m_pTable->GetNumOfRow() <= 0) {
@@ -54,12 +41,34 @@ void CQuilloryDlg::OnUpdateList() {
     const FieldRule& rule = SpecOf(kEditableFields[k]).rule;
     values[k] = IsDlgButtonChecked(rule.nId) == BST_CHECKED ? &rule.checked : &rule.unchecked;
   }
-  m_list.SetRedraw(FALSE);
-  for (int row = 0; row < rows; ++row)
+  // Each row's new cells are worked out first, the rules in their order (a
+  // rule may copy a cell an earlier one wrote); the rows whose cells change
+  // then change in one step of the history.
+  std::vector<CRowChange> changes;
+  for (int row = 0; row < rows; ++row) {
+    CPackedCells wanted;
+    const auto cell = [&](Field field) {
+      const int col = ColumnOf(field);
+      return wanted.Has(col) ? wanted.Get(col) : m_pTable->GetValStr(row, col);
+    };
     for (std::size_t k = 0; k < values.size(); ++k) {
       const Field field = kEditableFields[k];
-      WriteRuleValue(*m_pTable, row, field, *values[k], this->*SpecOf(field).edit.pValue);
+      const RuleValue& value = *values[k];
+      if (value.kind == RuleValue::kRowNumber)
+        wanted.Set(ColumnOf(field), CString::Formatted("%d", row + 1));
+      else if (value.kind == RuleValue::kCell)
+        wanted.Set(ColumnOf(field), cell(value.source));
+      else if (value.kind == RuleValue::kEditBox)
+        wanted.Set(ColumnOf(field), this->*SpecOf(field).edit.pValue);
     }
+    if (auto change = ChangeTo(*m_pRows, m_pRows->IdOf(row), wanted)) changes.push_back(std::move(*change));
+  }
+  // The boxes' texts are now in the table: leaving does not ask for them.
+  NoteBoxesShown();
+  if (changes.empty()) return;
+  const int changed = static_cast<int>(changes.size());
+  const CString name = CString::Formatted("Update list (%d %s)", changed, changed == 1 ? "row" : "rows");
+  m_list.SetRedraw(FALSE);
+  DoCommand(std::make_unique<CRowsEdit>(*m_pRows, name, std::move(changes)));
   m_list.SetRedraw(TRUE);
-  m_bDataChanged = true;
 }

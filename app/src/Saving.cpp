@@ -4,6 +4,8 @@
 #include "FailedRows.h"
 #include "Fields.h"
 #include "Resource.h"
+#include "RowFiles.h"
+#include "TableRows.h"
 
 #include <platform/Path.h>
 #include <platform/PumpMessage.h>
@@ -14,6 +16,7 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 
 namespace {
 
@@ -24,33 +27,17 @@ CString ShownName(const CString& key, const CString& path) { return key + platfo
 
 void CQuilloryDlg::OnSaveAll() {
   m_pStatus->Clear();
-  if (!m_bDataChanged) {
+  if (!IsDataChanged()) {
     m_pStatus->ErrorMsg("No updated data to be saved.");
     return;
   }
   const int rows = m_pTable->GetNumOfRow();
   if (rows <= 0) return;
+  std::vector<int> all(static_cast<std::size_t>(rows));
+  std::iota(all.begin(), all.end(), 0);
   std::vector<SaveFailure> failures;
-  int attempted = 0;
-  {
-    m_pProgress->SetRange(0, kEditableCount, 1);
-    EnableAllControls(false);
-    m_progressCtrl.ShowWindow(SW_SHOW);
-    const CWorkScope work(*this);
-    // The files are written one by one and flushed together, a batch at a
-    // time; a stop lets the files written so far reach the disk first.
-    m_pTags->BeginBatch();
-    for (; attempted < rows && !work.IsStopRequested(); ++attempted) {
-      if (!SaveRow(attempted, true)) {
-        NoteSaveResult(attempted, false);
-        if (!m_strSaveFile.IsEmpty()) failures.push_back({attempted, m_strSaveFile, m_strSaveReason});
-      }
-      if (m_pTags->IsBatchFull()) CommitSaves(false, &failures);
-    }
-    CommitSaves(true, &failures);
-    EnableAllControls(true);
-    m_progressCtrl.ShowWindow(SW_HIDE);
-  }
+  const int attempted = SaveRows(all, &failures);
+  ShowTableState();
   // The edits of unsaved rows stay in the table, still marked unsaved, so
   // nothing the user typed is lost; a reload would replace them.
   const auto first = std::min_element(failures.begin(), failures.end(),
@@ -75,7 +62,6 @@ void CQuilloryDlg::OnSaveAll() {
                                            failed, rows, firstText));
     return;
   }
-  m_bDataChanged = false;
   ReloadAfterSaveAll();
 }
 
@@ -83,29 +69,60 @@ void CQuilloryDlg::SaveSelectedRow() {
   m_pStatus->Clear();
   const int row = m_pTable->GetSelectedRow();
   if (row < 0) return;
-  const CBusyScope busy(m_bBusy);
+  std::vector<SaveFailure> failures;
+  SaveRows({row}, &failures);
+  ShowTableState();
+  if (!failures.empty())
+    m_pStatus->ErrorMsg(CString::Formatted("%s was not saved: %s", failures.front().strFile, failures.front().strReason));
+}
+
+std::vector<CQuilloryDlg::PlannedSave> CQuilloryDlg::PlanSaves(const std::vector<int>& rows) {
+  std::vector<PlannedSave> plan;
+  plan.reserve(rows.size());
+  CRowFiles files(m_strFolder);
+  for (int row : rows) {
+    if (row < 0 || row >= m_pTable->GetNumOfRow() || m_strFolder.IsEmpty()) continue;
+    plan.push_back({row, files.PathOf(m_pTable->GetValStr(row, ColumnOf(kFileName)))});
+  }
+  return plan;
+}
+
+int CQuilloryDlg::SaveRows(const std::vector<int>& rows, std::vector<SaveFailure>* failures) {
+  // Every file the save will write is known here, before the first one is touched.
+  const std::vector<PlannedSave> plan = PlanSaves(rows);
+  std::size_t attempted = 0;
   m_pProgress->SetRange(0, kEditableCount, 1);
   EnableAllControls(false);
   m_progressCtrl.ShowWindow(SW_SHOW);
-  NoteSaveResult(row, SaveRow(row));
+  {
+    const CWorkScope work(*this);
+    // The files are written one by one and flushed together, a batch at a
+    // time; a stop lets the files written so far reach the disk first.
+    m_pTags->BeginBatch();
+    for (; attempted < plan.size() && !work.IsStopRequested(); ++attempted) {
+      const PlannedSave& save = plan[attempted];
+      if (!SaveRow(save)) {
+        NoteSaveResult(save.nRow, false);
+        if (!m_strSaveFile.IsEmpty()) failures->push_back({save.nRow, m_strSaveFile, m_strSaveReason});
+      }
+      if (m_pTags->IsBatchFull()) CommitSaves(false, failures);
+    }
+    CommitSaves(true, failures);
+  }
   EnableAllControls(true);
   m_progressCtrl.ShowWindow(SW_HIDE);
+  return static_cast<int>(attempted);
 }
 
-bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
-  // Within Save all a file is saved only when its batch is committed, which
-  // says so; the run ends with a message of its own.
-  const bool showStatus = !bSaveAll;
-  if (showStatus) m_pStatus->Clear();
+bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
   m_strSaveFile.Empty();
   m_strSaveReason.Empty();
-  if (row > m_pTable->GetNumOfRow() - 1 || row < 0 || m_strFolder.IsEmpty()) return false;
+  const int row = save.nRow;
   const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
-  const CString path = RowFilePath(row);
+  const CString& path = save.strPath;
   const auto fail = [this](const CString& file, const CString& reason) {
     m_strSaveFile = file;
     m_strSaveReason = reason;
-    m_pStatus->ErrorMsg(CString::Formatted("%s was not saved: %s", file, reason));
     return false;
   };
   if (path.IsEmpty()) return fail(key + ".mp3", "no single file of that name is in the folder.");
@@ -114,9 +131,9 @@ bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
   // One write for all the editable fields, so a growing tag rewrites the file once.
   m_pTags->BeginUpdate();
   for (Field field : kEditableFields) {
-    const FieldSave& save = SpecOf(field).save;
-    (m_pTags.get()->*save.pSetter)(m_pTable->GetValStr(row, ColumnOf(field)));
-    ReportSaveStep(save.strStep);
+    const FieldSave& step = SpecOf(field).save;
+    (m_pTags.get()->*step.pSetter)(m_pTable->GetValStr(row, ColumnOf(field)));
+    ReportSaveStep(step.strStep);
   }
   m_pTags->EndUpdate();
   const CString failure = m_pTags->GetLastWriteError();
@@ -127,9 +144,8 @@ bool CQuilloryDlg::SaveRow(int row, bool bSaveAll) {
   // The tag object shows what the file holds once its batch is committed
   // (from memory, or read from where the new bytes wait), so the row can
   // show it then without a second reading.
-  if (bSaveAll) m_pendingSaves.push_back({row, path, LinkedRowCells(ShownName(key, path))});
+  m_pendingSaves.push_back({row, path, LinkedRowCells(ShownName(key, path))});
   m_pTags->Reset();
-  if (showStatus) m_pStatus->Done("Data saved.");
   return true;
 }
 
@@ -152,6 +168,7 @@ void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
       if (m_pTable->GetValStr(pending.nRow, col) != pending.cells[static_cast<std::size_t>(col)])
         m_pTable->UpdateRow(pending.nRow, col, pending.cells[static_cast<std::size_t>(col)]);
     NoteSaveResult(pending.nRow, true);
+    m_pRows->NoteSaved(m_pRows->IdOf(pending.nRow));
     saved = true;
   }
   // Only now are they on the disk.

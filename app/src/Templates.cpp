@@ -85,7 +85,8 @@ platform::DialogTemplate MakeMainTemplate() {
   items.push_back({IDC_CLEAR, "Button", "Clear", 59, 350, 50, kButtonHeight, kButton});
   // The save progress bar shows only while saving.
   items.push_back({IDC_SAVE_PROGRESS, "msctls_progress32", "", 118, 351, 200, 12, WS_CHILD | WS_BORDER});
-  items.push_back({IDC_UPDATE_ROW, "Button", "Update", 324, 350, 50, kButtonHeight, kButton});
+  // Enter in an edit box presses Update (and does nothing while it is disabled).
+  items.push_back({IDC_UPDATE_ROW, "Button", "Update", 324, 350, 50, kButtonHeight, kButton | BS_DEFPUSHBUTTON});
   items.push_back({IDC_RULES_GROUP, "Button", "Apply to all", 386, 239, 242, 108, kGroup});
   // The rules in two columns, the first half on the left.
   constexpr int kRulesPerColumn = (kEditableCount + 1) / 2;
@@ -101,7 +102,7 @@ platform::DialogTemplate MakeMainTemplate() {
   items.push_back({ID_HELP, "Button", "&Help", 386, 352, 50, kButtonHeight, kButton});
   items.push_back({IDC_WEB_SITE, "Button", "Quillory", 447, 352, 57, kButtonHeight, kButton});
   items.push_back({IDC_ABOUT, "Button", "About..", 515, 352, 50, kButtonHeight, kButton});
-  items.push_back({IDOK, "Button", "Exit", 578, 352, 50, kButtonHeight, kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON});
+  items.push_back({IDOK, "Button", "Exit", 578, 352, 50, kButtonHeight, kButton});
   return t;
 }
 
@@ -117,11 +118,13 @@ platform::DialogTemplate MakeAboutTemplate() {
           DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
           {
               {IDC_STATIC, "Static", "#128", 11, 10, 21, 20, kVisible | SS_ICON},
-              {IDC_STATIC, "Static", "Quillory 1.0 - MP3 tag editor", 47, 23, 68, 8, kVisible | SS_CENTER},
+              // Each text fits its control whole: the name and version beside the
+              // icon, the second address as wide as the picture above it.
+              {IDC_STATIC, "Static", "Quillory 1.0", 47, 23, 68, 8, kVisible | SS_CENTER},
               {IDC_ABOUT_PICTURE, "Static", "#129", 128, 7, 170, 52,
                kVisible | SS_BITMAP | SS_CENTERIMAGE | SS_REALSIZEIMAGE},
               {IDC_LINK_SITE, "Static", kWebSite, 9, 62, 96, 8, kVisible | SS_NOTIFY | WS_TABSTOP},
-              {IDC_LINK_SITE2, "Static", kIssueTracker, 173, 62, 81, 8, kVisible | SS_NOTIFY | WS_TABSTOP | SS_CENTER},
+              {IDC_LINK_SITE2, "Static", kIssueTracker, 128, 62, 170, 8, kVisible | SS_NOTIFY | WS_TABSTOP | SS_CENTER},
           }};
 }
 

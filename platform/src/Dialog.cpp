@@ -90,10 +90,11 @@ class DialogWindow : public QDialog {
         return;
       }
       if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        // The default button answers Enter; a dialog without one gets IDOK.
+        // The default button answers Enter, and while it is disabled Enter
+        // does nothing; a dialog without one gets IDOK.
         for (auto* button : findChildren<QPushButton*>()) {
-          if (button->isDefault() && button->isVisible() && button->isEnabled()) {
-            button->click();
+          if (button->isDefault() && button->isVisible()) {
+            if (button->isEnabled()) button->click();
             return;
           }
         }
@@ -108,6 +109,11 @@ class DialogWindow : public QDialog {
     // The dialog decides; the window stays unless it ended itself.
     event->ignore();
     m_pOwner->OnClose();
+  }
+
+  void resizeEvent(QResizeEvent* event) override {
+    QDialog::resizeEvent(event);
+    m_pOwner->OnSize(0, width(), height());
   }
 
   void paintEvent(QPaintEvent* event) override {
@@ -312,6 +318,8 @@ HBRUSH CDialog::OnCtlColor(CCtlColorDC*, CWnd*, UINT) { return nullptr; }
 BOOL CDialog::OnSetCursor(CWnd*, UINT, UINT) { return FALSE; }
 
 void CDialog::OnPaint() {}
+
+void CDialog::OnSize(UINT, int, int) {}
 
 void CDialog::SetDlgItemText(int id, const CString& text) {
   if (CWnd* item = GetDlgItem(id)) item->SetWindowText(text);

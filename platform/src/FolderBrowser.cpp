@@ -8,7 +8,10 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -29,7 +32,8 @@ QString ChildPath(const QString& parent, const QString& name) {
 }
 
 // The browser: folders appear as their parent is opened, so that a deep file
-// system costs nothing until it is browsed.
+// system costs nothing until it is browsed. A box under the tree shows the
+// selected folder's path and takes one typed or pasted.
 class FolderBrowserDialog : public QDialog {
  public:
   FolderBrowserDialog(const BROWSEINFOA& info, QWidget* parent) : QDialog(parent), m_info(info) {
@@ -44,10 +48,17 @@ class FolderBrowserDialog : public QDialog {
     m_pTree = new QTreeWidget(this);
     m_pTree->setHeaderHidden(true);
     m_pTree->setAccessibleName(tr("Folders"));
+    m_pPath = new QLineEdit(this);
+    auto* pathLabel = new QLabel(tr("&Folder:"), this);
+    pathLabel->setBuddy(m_pPath);
+    m_pPath->setAccessibleName(tr("Folder"));
+    auto* pathRow = new QFormLayout;
+    pathRow->addRow(pathLabel, m_pPath);
     m_pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(m_pTitle);
     layout->addWidget(m_pStatus);
     layout->addWidget(m_pTree, 1);
+    layout->addLayout(pathRow);
     layout->addWidget(m_pButtons);
     resize(360, 420);
 
@@ -57,6 +68,8 @@ class FolderBrowserDialog : public QDialog {
     top->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     connect(m_pTree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { Fill(item); });
     connect(m_pTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { OnSelChanged(item); });
+    connect(m_pPath, &QLineEdit::textEdited, this,
+            [this](const QString& text) { EnableOk(!text.trimmed().isEmpty() || m_pTree->currentItem()); });
     connect(m_pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     m_pButtons->button(QDialogButtonBox::Ok)->setEnabled(false);
@@ -91,11 +104,26 @@ class FolderBrowserDialog : public QDialog {
       item->setExpanded(true);
       item = next;
     }
+    item->setExpanded(true);
     m_pTree->setCurrentItem(item);
     m_pTree->scrollToItem(item);
   }
 
   void SetStatus(const QString& text) { m_pStatus->setText(text); }
+
+  // OK takes a path typed into the box when it names a folder; else the
+  // status line says why and the browser stays open.
+  void accept() override {
+    const QString typed = TypedPath();
+    if (!typed.isEmpty() && typed != Selected()) {
+      if (QFileInfo(typed).isDir()) Select(typed);
+      if (Selected() != typed) {
+        SetStatus(tr("No such folder: %1").arg(typed));
+        return;
+      }
+    }
+    if (!Selected().isEmpty()) QDialog::accept();
+  }
   void EnableOk(bool enable) { m_pButtons->button(QDialogButtonBox::Ok)->setEnabled(enable); }
 
  private:
@@ -115,9 +143,20 @@ class FolderBrowserDialog : public QDialog {
     if (names.isEmpty()) item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
   }
 
+  // The box's text as an absolute path: "~" is the home folder, a relative
+  // path is taken from the selected folder.
+  QString TypedPath() const {
+    QString text = m_pPath->text().trimmed();
+    if (text.isEmpty()) return {};
+    if (text == "~" || text.startsWith("~/")) text = QDir::homePath() + text.mid(1);
+    if (QDir::isRelativePath(text)) text = QDir(Selected().isEmpty() ? QDir::homePath() : Selected()).absoluteFilePath(text);
+    return QDir::cleanPath(text);
+  }
+
   void OnSelChanged(QTreeWidgetItem* item) {
     EnableOk(item != nullptr);
     if (!item) return;
+    m_pPath->setText(item->data(0, kPathRole).toString());
     ITEMIDLIST selected{item->data(0, kPathRole).toString()};
     Notify(BFFM_SELCHANGED, reinterpret_cast<LPARAM>(&selected));
   }
@@ -126,6 +165,7 @@ class FolderBrowserDialog : public QDialog {
   QLabel* m_pTitle;
   QLabel* m_pStatus;
   QTreeWidget* m_pTree;
+  QLineEdit* m_pPath;
   QDialogButtonBox* m_pButtons;
 };
 

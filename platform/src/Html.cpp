@@ -2,8 +2,14 @@
 
 #include "Handles.h"
 
+#include <platform/Wnd.h>
+
 #include <QByteArray>
+#include <QFileInfo>
+#include <QPointer>
 #include <QString>
+#include <QTextBrowser>
+#include <QUrl>
 
 namespace platform {
 
@@ -13,6 +19,29 @@ CString HtmlEscape(const CString& text) { return FromQt(ToQt(text).toHtmlEscaped
 // links to its file.
 CString PercentEncodePath(const CString& path) {
   return CString(QByteArray(path.GetString(), path.GetLength()).toPercentEncoding("/").toStdString());
+}
+
+bool ShowHtmlWindow(const CString& path, const CString& title, CWnd* owner) {
+  const QFileInfo file(ToQt(path));
+  if (!file.isFile() || !file.isReadable()) return false;
+  // One window, kept until the user closes it or its owner goes.
+  static QPointer<QTextBrowser> window;
+  QWidget* parent = owner ? owner->GetWidget() : nullptr;
+  if (window && window->parentWidget() != parent) delete window;
+  if (!window) {
+    window = new QTextBrowser(parent);
+    window->setWindowFlag(Qt::Window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setOpenExternalLinks(true);
+    window->resize(720, 640);
+  }
+  window->setWindowTitle(ToQt(title));
+  window->setAccessibleName(ToQt(title));
+  window->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+  window->show();
+  window->raise();
+  window->activateWindow();
+  return true;
 }
 
 }  // namespace platform

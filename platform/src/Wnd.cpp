@@ -281,6 +281,10 @@ void CWnd::EnableDynamicLayout(BOOL enable) {
 
 CMFCDynamicLayout* CWnd::GetDynamicLayout() const { return m_pImpl->layout.get(); }
 
+void CWnd::SetFocus() {
+  if (QWidget* w = GetWidget()) w->setFocus(Qt::OtherFocusReason);
+}
+
 void CWnd::UpdateWindow() {
   if (QWidget* w = GetWidget()) w->repaint();
 }

@@ -88,6 +88,31 @@ void CGridora::UpdateImage(int row, int col, int image) {
   m_pList->SetItem(&item);
 }
 
+int CGridora::GetImage(int row, int col) {
+  LVITEM item;
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  item.iSubItem = col;
+  return m_bSetup && m_pList->GetItem(&item) ? item.iImage : -1;
+}
+
+int CGridora::InsertRow(int row, const std::vector<CString>& cells, int image, LPARAM data) {
+  if (!m_bSetup || row < 0) return -1;
+  const int count = m_pList->GetItemCount();
+  if (m_bImages && image > ImageList_GetImageCount(m_pImageList) - 1) image = -1;
+  row = m_pList->InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, row > count ? count : row,
+                            cells.empty() ? CString() : cells.front(), 0, 0, image, data);
+  for (std::size_t col = 1; row >= 0 && col < cells.size(); ++col)
+    m_pList->SetItemText(row, static_cast<int>(col), cells[col]);
+  return row;
+}
+
+void CGridora::SetRowData(int row, LPARAM data) {
+  if (m_bSetup) m_pList->SetItemData(row, data);
+}
+
+LPARAM CGridora::GetRowData(int row) { return m_bSetup ? m_pList->GetItemData(row) : 0; }
+
 // The three readers need a list; without one they read an empty cell rather
 // than crash.
 CString CGridora::GetValStr(int row, int col) { return m_pList ? m_pList->GetItemText(row, col) : CString(); }

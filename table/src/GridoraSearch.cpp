@@ -99,14 +99,31 @@ void CGridora::SortBy(int col, bool ascending) {
   g_bAscending = m_bSortAscending = ascending;
 
   // Each row's key is its cell's rank in natural order, so sizes, bit rates,
-  // durations and names all sort the way a person reads them.
+  // durations and names all sort the way a person reads them. The list sorts
+  // by item data, which is the rows' own data: during the sort it holds each
+  // row's place instead, the compare looks the key up by it, and afterwards
+  // every row gets its data back.
   const int rows = m_pList->GetItemCount();
   std::vector<CString> cells;
+  std::vector<LPARAM> data;
   cells.reserve(rows > 0 ? rows : 0);
-  for (int row = 0; row < rows; ++row) cells.push_back(m_pList->GetItemText(row, col));
-  const std::vector<int> ranks = platform::RankNatural(cells);
-  for (int row = 0; row < rows; ++row) m_pList->SetItemData(row, ascending ? ranks[row] : -ranks[row]);
-  m_pList->SortItems(MyCompareProc, 0);
+  data.reserve(rows > 0 ? rows : 0);
+  for (int row = 0; row < rows; ++row) {
+    cells.push_back(m_pList->GetItemText(row, col));
+    data.push_back(m_pList->GetItemData(row));
+    m_pList->SetItemData(row, row);
+  }
+  std::vector<int> keys = platform::RankNatural(cells);
+  if (!ascending)
+    for (int& key : keys) key = -key;
+  m_pList->SortItems(
+      [](LPARAM a, LPARAM b, LPARAM sortData) {
+        const auto& keys = *reinterpret_cast<const std::vector<int>*>(sortData);
+        return MyCompareProc(keys[static_cast<std::size_t>(a)], keys[static_cast<std::size_t>(b)], 0);
+      },
+      reinterpret_cast<LPARAM>(&keys));
+  for (int row = 0; row < rows; ++row)
+    m_pList->SetItemData(row, data[static_cast<std::size_t>(m_pList->GetItemData(row))]);
   m_pList->SetSortIndicator(col, ascending ? TRUE : FALSE);
 }
 

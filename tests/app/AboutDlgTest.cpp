@@ -45,6 +45,12 @@ TEST(AboutDlgTest, LinksOpenTheirAddressesAndLeaveTheBoxOpen) {
   EXPECT_EQ(about.GetEndResult(), -1);
   EXPECT_EQ(about.m_lnkSite.GetWindowText(), kWebSite);
   EXPECT_EQ(about.m_lnkSite2.GetWindowText(), kIssueTracker);
+  // Every text of the box is shown whole.
+  for (const QLabel* label : about.GetWidget()->findChildren<QLabel*>()) {
+    if (label->text().isEmpty()) continue;
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+        << label->text().toStdString();
+  }
 }
 
 TEST(AboutDlgTest, WithoutAShellObjectTheLinksDoNothing) {

@@ -32,7 +32,6 @@ class ContextMenuTest : public ListFixture {
     test::ChooseInMenu(item, &m_seen);
     RightClick(row, 2);
   }
-  void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(m_dlg.GetDlgItem(id)->GetWidget()), Qt::LeftButton); }
 
   test::MenuSeen m_seen;
   test::ShellRecorder m_shell;

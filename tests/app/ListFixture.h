@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <string>
@@ -69,6 +71,9 @@ class ListFixture : public ::testing::Test {
   }
 
   void Select(int row) { m_dlg.m_list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED); }
+  QWidget* Widget(int id) { return m_dlg.GetDlgItem(id)->GetWidget(); }
+  void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(Widget(id)), Qt::LeftButton); }
+  void Type(int id, const char* text) { qobject_cast<QLineEdit*>(Widget(id))->setText(QString::fromUtf8(text)); }
 
   QAbstractItemView* View() { return qobject_cast<QAbstractItemView*>(m_dlg.m_list.GetWidget()); }
 

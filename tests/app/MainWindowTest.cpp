@@ -5,10 +5,13 @@
 #include "Resource.h"
 #include "ShellRecorder.h"
 
+#include "support/OpenerStandIn.h"
+
 #include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
 #include <platform/MessageBox.h>
+#include <platform/StatusBarCtrl.h>
 #include <platform/WinApp.h>
 
 #include <gtest/gtest.h>
@@ -17,8 +20,10 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <string>
 
@@ -26,11 +31,12 @@ namespace {
 
 class TestDlg : public CQuilloryDlg {
  public:
-  using CQuilloryDlg::m_bDataChanged;
+  using CQuilloryDlg::IsDataChanged;
   using CQuilloryDlg::m_hIcon;
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_nListExpandedHeight;
   using CQuilloryDlg::m_rcList;
+  using CQuilloryDlg::m_strFolder;
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -38,6 +44,16 @@ class MainWindowTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(m_dlg.Create()); }
   QWidget* Item(int id) { return m_dlg.GetDlgItem(id) ? m_dlg.GetDlgItem(id)->GetWidget() : nullptr; }
   QColor TextColour(int id) { return Item(id)->palette().color(QPalette::WindowText); }
+  // The template's rectangle in pixels, below the menu bar.
+  CRect Placed(CRect rect) {
+    m_dlg.MapDialogRect(&rect);
+    const int bar = m_dlg.GetWidget()->findChild<QMenuBar*>()->height();
+    return CRect(rect.left, rect.top + bar, rect.right, rect.bottom + bar);
+  }
+  QRect Placed(int x, int y, int cx, int cy) {
+    const CRect r = Placed(CRect(x, y, x + cx, y + cy));
+    return QRect(r.left, r.top, r.Width(), r.Height());
+  }
   void Click(int id) { QTest::mouseClick(qobject_cast<QPushButton*>(Item(id)), Qt::LeftButton); }
   // Answers the next message box with the button's code (IDYES...), remembering what it asked.
   void AnswerMessageBox(int button) { test::AnswerMessageBox(button, &m_question); }
@@ -59,8 +75,7 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
     ++withId;
     CWnd* wnd = m_dlg.GetDlgItem(item.id);
     ASSERT_NE(wnd, nullptr) << item.id;
-    CRect expected(item.x, item.y, item.x + item.cx, item.y + item.cy);
-    m_dlg.MapDialogRect(&expected);
+    const CRect expected = Placed(CRect(item.x, item.y, item.x + item.cx, item.y + item.cy));
     CRect actual;
     wnd->GetWindowRect(&actual);
     m_dlg.ScreenToClient(&actual);
@@ -74,13 +89,9 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
 
   // Spot checks of the layout rules: Year sits beside Track, the right
   // column starts at x 242, rows are 14 units apart, labels 2 units lower.
-  CRect year(140, 306, 191, 318), yearLabel(116, 308, 133, 316), conductor(242, 334, 374, 346);
-  m_dlg.MapDialogRect(&year);
-  m_dlg.MapDialogRect(&yearLabel);
-  m_dlg.MapDialogRect(&conductor);
-  EXPECT_EQ(Item(IDC_EDIT_YEAR)->geometry(), QRect(year.left, year.top, year.Width(), year.Height()));
-  EXPECT_EQ(Item(2044)->geometry(), QRect(yearLabel.left, yearLabel.top, yearLabel.Width(), yearLabel.Height()));
-  EXPECT_EQ(Item(IDC_EDIT_CONDUCTOR)->geometry(), QRect(conductor.left, conductor.top, conductor.Width(), conductor.Height()));
+  EXPECT_EQ(Item(IDC_EDIT_YEAR)->geometry(), Placed(140, 306, 51, 12));
+  EXPECT_EQ(Item(2044)->geometry(), Placed(116, 308, 17, 8));
+  EXPECT_EQ(Item(IDC_EDIT_CONDUCTOR)->geometry(), Placed(242, 334, 132, 12));
   EXPECT_EQ(m_dlg.GetDlgItemText(2022), "Original artist - same as Artist.");
   EXPECT_EQ(m_dlg.GetDlgItemText(IDC_WEB_SITE), "Quillory");
 
@@ -89,7 +100,9 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
   EXPECT_FALSE(qobject_cast<QLineEdit*>(Item(IDC_EDIT_ARTIST))->isReadOnly());
   EXPECT_EQ(Item(IDC_EDIT_ORIGARTIST)->accessibleName(), "Orginal artist");
   EXPECT_EQ(Item(ID_HELP)->accessibleName(), "Help");
-  EXPECT_TRUE(qobject_cast<QPushButton*>(Item(IDOK))->isDefault());
+  // Enter presses Update, never Exit.
+  EXPECT_TRUE(qobject_cast<QPushButton*>(Item(IDC_UPDATE_ROW))->isDefault());
+  EXPECT_FALSE(qobject_cast<QPushButton*>(Item(IDOK))->isDefault());
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS)->IsWindowVisible());
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_CANCEL_WORK)->IsWindowVisible());
   EXPECT_TRUE(m_dlg.GetDlgItem(IDC_FILE_LIST)->IsWindowVisible());
@@ -97,9 +110,7 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
   EXPECT_EQ(m_dlg.GetIcon(TRUE), m_dlg.m_hIcon);
 
   // The list's rectangle and the height it grows to when the panel hides.
-  CRect list(6, 38, 628, 236), group(6, 239, 380, 368);
-  m_dlg.MapDialogRect(&list);
-  m_dlg.MapDialogRect(&group);
+  const CRect list = Placed(CRect(6, 38, 628, 236)), group = Placed(CRect(6, 239, 380, 368));
   EXPECT_EQ(CRect(m_dlg.m_rcList), list);
   EXPECT_EQ(m_dlg.m_nListExpandedHeight, group.bottom - list.top);
 }
@@ -144,14 +155,15 @@ TEST_F(MainWindowTest, ExitWithoutEditsClosesAtOnce) {
   EXPECT_FALSE(m_dlg.IsWindowVisible());
 }
 
+// Text typed into a box and not yet put into the table counts as an edit.
 TEST_F(MainWindowTest, ExitWithEditsAsksAndNoKeepsEverything) {
-  m_dlg.m_bDataChanged = true;
+  QTest::keyClicks(Item(IDC_EDIT_ALBUM), "Typed");
   AnswerMessageBox(IDNO);
   Click(IDOK);
   EXPECT_EQ(Asked(), "Data not saved|Do you want to exit?");
   EXPECT_EQ(m_dlg.GetEndResult(), -1);
   EXPECT_TRUE(m_dlg.IsWindowVisible());
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_ALBUM), "Typed");
 
   AnswerMessageBox(IDYES);
   Click(IDOK);
@@ -159,7 +171,7 @@ TEST_F(MainWindowTest, ExitWithEditsAsksAndNoKeepsEverything) {
 }
 
 TEST_F(MainWindowTest, EscapeAndTheCloseRequestAskWhileEditsArePending) {
-  m_dlg.m_bDataChanged = true;
+  QTest::keyClicks(Item(IDC_EDIT_COMMENT), "Typed");
   AnswerMessageBox(IDNO);
   QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Escape);
   EXPECT_EQ(Asked(), "Data not saved|Do you want to exit?");
@@ -191,4 +203,32 @@ TEST_F(MainWindowTest, HelpAndTheWebButtonOpenThroughTheShell) {
   EXPECT_NE(opened[0].find("help/index.html"), std::string::npos);
   EXPECT_TRUE(test::ReadFile(opened[0].c_str()).find("Apply to all") != std::string::npos);
   EXPECT_EQ(opened[1], kWebSite);
+}
+
+// Help and Explore say when the desktop could not do it: without a browser
+// the guide opens in a window of its own.
+TEST_F(MainWindowTest, HelpAndExploreSayWhatTheDesktopCouldDo) {
+  test::TempDir folder;
+  const struct {
+    int opener;  // its exit code: 0 done, 3 no program for it
+    std::string help, explore;
+  } cases[] = {
+      {0, "The user guide opens in your web browser.", "The folder opens in your file manager: " + folder.Path().Str()},
+      {3, "No web browser could be started: the user guide is shown in a window of its own.",
+       "No file manager could be started to show " + folder.Path().Str() + "."},
+  };
+  auto status = [this] { return dynamic_cast<CStatusBarCtrl*>(m_dlg.GetDlgItem(517))->GetText(1).Str(); };
+  for (const auto& c : cases) {
+    test::OpenerStandIn opener(c.opener);
+    m_dlg.m_strFolder.Empty();
+    Click(IDC_EXPLORE);
+    EXPECT_EQ(status(), "Open a folder first: there is nothing to explore.");
+    m_dlg.m_strFolder = folder.Path();
+    Click(IDC_EXPLORE);
+    EXPECT_EQ(status(), c.explore);
+    Click(ID_HELP);
+    EXPECT_EQ(status(), c.help);
+    const auto* guide = m_dlg.GetWidget()->findChild<QTextBrowser*>();
+    EXPECT_EQ(guide && guide->isVisible() && guide->toPlainText().contains("Apply to all"), c.opener != 0);
+  }
 }

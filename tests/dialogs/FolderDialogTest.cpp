@@ -11,7 +11,9 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <functional>
@@ -166,7 +168,8 @@ TEST(FolderDialogTest, ShortNameCutsAfter35Characters) {
 }
 
 // The option's check box: shown only when asked for, between the tree and
-// the buttons, named by its caption; its state counts only when OK is pressed.
+// the buttons (below the path box), named by its caption; its state counts
+// only when OK is pressed.
 TEST(FolderDialogTest, TheOptionsCheckBoxIsKeptOnlyWhenAFolderIsChosen) {
   test::TempDir dir;
   struct Case {
@@ -182,13 +185,13 @@ TEST(FolderDialogTest, TheOptionsCheckBoxIsKeptOnlyWhenAFolderIsChosen) {
       ASSERT_NE(box, nullptr);
       seen << box->text() << box->accessibleName() << (box->isChecked() ? "ticked" : "clear");
       const auto* layout = qobject_cast<QBoxLayout*>(b.dialog->layout());
-      seen << QString::number(layout->indexOf(box) - layout->indexOf(b.tree));
+      seen << QString::number(layout->indexOf(box) - layout->indexOf(b.tree));  // below the path box
       if (c.bClick) box->click();
       c.bOk ? b.ok->click() : b.dialog->reject();
     });
     EXPECT_EQ(folders.Show(), c.bOk);
     EXPECT_EQ(folders.IsChecked(), c.bExpected) << c.bStart << c.bClick << c.bOk;
-    EXPECT_EQ(seen, QStringList({"Include subfolders", "Include subfolders", c.bStart ? "ticked" : "clear", "1"}));
+    EXPECT_EQ(seen, QStringList({"Include subfolders", "Include subfolders", c.bStart ? "ticked" : "clear", "2"}));
   }
   ProbeDialog plain(dir.Path(), 0, nullptr);
   WhenBrowser([](Browser& b) {
@@ -197,4 +200,37 @@ TEST(FolderDialogTest, TheOptionsCheckBoxIsKeptOnlyWhenAFolderIsChosen) {
   });
   EXPECT_FALSE(plain.Show());
   EXPECT_FALSE(plain.IsChecked());
+}
+
+// The path box shows the selection, opened in the tree, and takes a path typed
+// or pasted into it: a folder (also "~" and a path relative to the selection)
+// is chosen with Enter; anything else is named and the browser stays.
+TEST(FolderDialogTest, APathTypedIntoTheBoxIsChosenWhenItIsAFolder) {
+  test::TempDir dir;
+  QDir(QString::fromUtf8(dir.Path().GetString())).mkpath("music/albums/live");
+  const CString start = dir.File("music"), none = dir.File("music/none");
+  const std::pair<QString, CString> cases[] = {  // typed (null: as shown), chosen (empty: none)
+      {{}, start},
+      {QString::fromUtf8(dir.File("music/albums/").GetString()), dir.File("music/albums")},
+      {"albums/live", dir.File("music/albums/live")},
+      {"~", CString(QDir::homePath().toStdString())},
+      {QString::fromUtf8(none.GetString()), CString()}};
+  for (const auto& [typed, chosen] : cases) {
+    ProbeDialog folders(start, 0, nullptr);
+    QString shown, status;
+    WhenBrowser([&](Browser& b) {
+      auto* box = b.dialog->findChild<QLineEdit*>();
+      EXPECT_EQ(box->accessibleName(), "Folder");
+      EXPECT_TRUE(b.tree->currentItem()->isExpanded());
+      shown = box->text();
+      if (!typed.isNull()) box->setText(typed);
+      QTest::keyClick(box, Qt::Key_Return);
+      status = Browser(b.dialog).status;
+      if (b.dialog->isVisible()) b.dialog->reject();
+    });
+    EXPECT_EQ(folders.Show(), !chosen.IsEmpty()) << typed.toStdString();
+    EXPECT_EQ(shown.toStdString(), start.Str());
+    EXPECT_EQ(chosen.IsEmpty() ? status.toStdString() : folders.GetPathName().Str(),
+              chosen.IsEmpty() ? "No such folder: " + none.Str() : chosen.Str());
+  }
 }

@@ -3,6 +3,7 @@
 // window that does not paint while it works or closes in the middle of it.
 #include "MainWindowDriver.h"
 
+#include <platform/StatusBarCtrl.h>
 #include <progress/IndvProgress.h>
 
 #include <QApplication>
@@ -44,7 +45,7 @@ class FaultsTest : public test::MainWindowDriver {
     SetRule(IDC_RULE_FIRST, true);
     Type(IDC_EDIT_ARTIST, artist);
     Click(IDC_UPDATE_LIST);
-    ASSERT_TRUE(m_dlg.m_bDataChanged);
+    ASSERT_TRUE(m_dlg.IsDataChanged());
   }
 
   test::TempDir m_dir;
@@ -61,14 +62,14 @@ TEST_F(FaultsTest, OpenFolderAsksBeforeDroppingEditsAndClearsTheFlagAfterLoading
   Click(IDC_OPEN_FOLDER);
   EXPECT_EQ(Asked(), "Data not saved|Do you want to open another folder?");
   EXPECT_EQ(Cell(0, 2), "Pending");
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
 
   AnswerMessageBox(IDYES);
   AnswerFolderBrowser(other.Path());
   Click(IDC_OPEN_FOLDER);
   ASSERT_EQ(Rows(), 1);
   EXPECT_EQ(Cell(0, 0), "untagged");
-  EXPECT_FALSE(m_dlg.m_bDataChanged);
+  EXPECT_FALSE(m_dlg.IsDataChanged());
   // So nothing is rewritten, and Exit does not ask.
   Click(IDC_SAVE_ALL);
   EXPECT_EQ(Status(), "No updated data to be saved.");
@@ -107,10 +108,10 @@ TEST_F(FaultsTest, SaveAllMarksEveryFileItCouldNotWriteUntilItIsSaved) {
   ASSERT_EQ(::unlink(gone), 0);  // vanishes while the table holds it
 
   Click(IDC_SAVE_ALL);
-  // Rows are listed newest first, so the vanished d.mp3 is the first failure named.
-  EXPECT_EQ(Status(), "2 of 4 files were not saved; they are marked in red. First: d.mp3: "
-                      "no single file of that name is in the folder.");
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  // Rows are listed by name, so the refused b.mp3 is the first failure named.
+  EXPECT_EQ(Status(), "2 of 4 files were not saved; they are marked in red. First: b.mp3: "
+                      "The file's ID3v2.2 frame CRM has no ID3v2.3 form.");
+  EXPECT_TRUE(m_dlg.IsDataChanged());
   EXPECT_TRUE(Item(IDC_SAVE_ALL)->isEnabled());
   EXPECT_TRUE(Item(IDC_UPDATE_ROW)->isEnabled());  // the boxes still hold row a
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS)->IsWindowVisible());
@@ -147,7 +148,7 @@ TEST_F(FaultsTest, SaveAllMarksEveryFileItCouldNotWriteUntilItIsSaved) {
   SelectRow(RowOf("b"));
   m_dlg.SaveSelectedRow();
   EXPECT_EQ(Status().rfind("b.mp3 was not saved: ", 0), 0u) << Status();
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
   EXPECT_EQ(Marked(), std::vector<std::string>{"b"});
 
   // A reload starts the table afresh, without marks.
@@ -155,6 +156,47 @@ TEST_F(FaultsTest, SaveAllMarksEveryFileItCouldNotWriteUntilItIsSaved) {
   Click(IDC_RELOAD);
   EXPECT_EQ(Status(), "All files have been reloaded");
   EXPECT_TRUE(Marked().empty());
+}
+
+// Undo reaches past a save: the edits taken back then differ from the files,
+// and a second save writes the old values back. Rows not saved (an empty file,
+// a tag that cannot be rewritten) keep their red mark and their unsaved cells
+// whichever column the table is sorted by.
+TEST_F(FaultsTest, UndoAfterASaveMakesTheOldValuesUnsavedAndTheFailedRowsKeepTheirMarks) {
+  const CString a = m_dir.CopyFixture("cbr_v23_latin1.mp3", "a.mp3");
+  m_dir.CopyFixture("empty.mp3", "b.mp3");
+  m_dir.CopyFixture("v22_crm.mp3", "c.mp3");
+  const CString d = m_dir.CopyFixture("cbr_v23_utf16.mp3", "d.mp3");
+  OpenFolder(m_dir.Path());
+  const std::string artistA = MutagenRow(a).at(2), artistD = MutagenRow(d).at(2);
+  SetEveryArtist("Kept");
+  auto unsaved = [this] { return dynamic_cast<CStatusBarCtrl*>(m_dlg.GetDlgItem(517))->GetText(2).Str(); };
+  EXPECT_EQ(unsaved(), "4 files with unsaved edits");
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(MutagenRow(a).at(2), "Kept");
+  EXPECT_EQ(unsaved(), "2 files with unsaved edits");
+  for (int col = 0; col < 24; ++col) {
+    QHeaderView* header = View()->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(col) + 5, 5));
+    std::vector<std::string> marked = Marked();
+    std::sort(marked.begin(), marked.end());
+    ASSERT_EQ(marked, (std::vector<std::string>{"b", "c"})) << "sorted by column " << col;
+    for (const char* key : {"a", "b", "c", "d"})
+      EXPECT_EQ(m_dlg.m_list.GetItemEmphasis(RowOf(key), 2), *key == 'b' || *key == 'c') << key;
+  }
+  QApplication::setActiveWindow(m_dlg.GetWidget());
+  QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Status(), "Undone: Update list (4 rows)");
+  EXPECT_EQ(Cell(RowOf("a"), 2), artistA);
+  // a and d now differ from their files, b and c hold what theirs hold again.
+  EXPECT_EQ(unsaved(), "2 files with unsaved edits");
+  EXPECT_TRUE(m_dlg.m_list.GetItemEmphasis(RowOf("d"), 2));
+  EXPECT_FALSE(m_dlg.m_list.GetItemEmphasis(RowOf("b"), 2));
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(MutagenRow(a).at(2), artistA);
+  EXPECT_EQ(MutagenRow(d).at(2), artistD);
+  EXPECT_EQ(unsaved(), "");
+  EXPECT_FALSE(m_dlg.IsDataChanged());
 }
 
 // Makes a file unwritable even for root (tests run as root in CI, and root
@@ -193,7 +235,7 @@ TEST_F(FaultsTest, AReadOnlyFileAmongWritableOnesIsReported) {
   Click(IDC_SAVE_ALL);
   EXPECT_EQ(Status().rfind("1 of 3 files were not saved; they are marked in red. First: b.mp3: ", 0), 0u) << Status();
   EXPECT_EQ(Marked(), std::vector<std::string>{"b"});
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
   ASSERT_EQ(Rows(), 3);
   for (int row = 0; row < 3; ++row) EXPECT_EQ(Cell(row, 2), "Kept");
   EXPECT_EQ(MutagenRow(a).at(2), "Kept");

@@ -46,7 +46,7 @@ TEST_F(LoadEditSaveTest, EveryColumnShowsWhatAnIndependentReaderSees) {
   OpenFolder(m_dir.Path());
   ASSERT_EQ(Rows(), 6);
   EXPECT_EQ(Status(), "6 files have been loaded");
-  EXPECT_FALSE(m_dlg.m_bDataChanged);
+  EXPECT_FALSE(m_dlg.IsDataChanged());
   for (const char* f : files) {
     const CString name = f;
     const CString key = name.Left(name.GetLength() - 4);
@@ -114,11 +114,11 @@ TEST_F(LoadEditSaveTest, EditOneRowAndSaveAllChangesOnlyTheEditedFrames) {
   EXPECT_EQ(Cell(row, 5), "seven");
   EXPECT_EQ(Box(IDC_EDIT_ARTIST), "");
   EXPECT_FALSE(Item(IDC_UPDATE_ROW)->isEnabled());
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
 
   Click(IDC_SAVE_ALL);
   EXPECT_EQ(Status(), "All files have been reloaded");
-  EXPECT_FALSE(m_dlg.m_bDataChanged);
+  EXPECT_FALSE(m_dlg.IsDataChanged());
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS)->IsWindowVisible());
   EXPECT_TRUE(Item(IDC_OPEN_FOLDER)->isEnabled());
   const auto after = MutagenRow(latin);
@@ -155,7 +155,7 @@ TEST_F(LoadEditSaveTest, UpdateRefusesWithoutBoxesAndLeavesAnotherSelectedRowAlo
   EXPECT_EQ(Status(), "");
   EXPECT_EQ(Cell(a, 2), "Latin Artist");
   EXPECT_EQ(Cell(b, 2), "Upper Artist");
-  EXPECT_FALSE(m_dlg.m_bDataChanged);
+  EXPECT_FALSE(m_dlg.IsDataChanged());
 }
 
 TEST_F(LoadEditSaveTest, UpdateListRuleCombinations) {
@@ -170,7 +170,7 @@ TEST_F(LoadEditSaveTest, UpdateListRuleCombinations) {
   // No box checked, empty boxes: the artist becomes the key; album, title,
   // track and original artist are emptied; the rest keep their values.
   Click(IDC_UPDATE_LIST);
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
   for (int row = 0; row < 3; ++row) {
     EXPECT_EQ(Cell(row, 2), Cell(row, 0));
     for (int col : {3, 4, 5, 19}) EXPECT_EQ(Cell(row, col), "") << col;
@@ -255,7 +255,7 @@ TEST_F(LoadEditSaveTest, Id3v24AndV22FilesAreShownAndSaved) {
 
 // Save all ends with a reload: whatever happened to the folder or the table
 // meanwhile, the table then is what a fresh load of the folder shows, cell by
-// cell. The edits grow some tags (the size column changes), empty a frame and
+// cell, in the order the user sorted it. The edits grow some tags (the size column changes), empty a frame and
 // add an ID3v2 tag to files that had none.
 TEST_F(LoadEditSaveTest, AfterSaveAllTheTableIsWhatAFreshLoadShows) {
   enum Meanwhile { kNothing, kFileAdded, kRowsSorted };
@@ -285,10 +285,11 @@ TEST_F(LoadEditSaveTest, AfterSaveAllTheTableIsWhatAFreshLoadShows) {
     const QPersistentModelIndex firstRow(View()->model()->index(0, 0));
     Click(IDC_SAVE_ALL);
     // The rows are kept (they show the files already) only while the folder
-    // lists the files as the table does; else they are read again.
-    EXPECT_EQ(firstRow.isValid(), meanwhile == kNothing);
+    // lists the files the table does; else they are read again.
+    EXPECT_EQ(firstRow.isValid(), meanwhile != kFileAdded);
+    EXPECT_EQ(m_dlg.m_list.GetSortIndicator(), meanwhile == kRowsSorted ? 1 : 0);
     EXPECT_EQ(Status(), "All files have been reloaded");
-    EXPECT_FALSE(m_dlg.m_bDataChanged);
+    EXPECT_FALSE(m_dlg.IsDataChanged());
     EXPECT_EQ(m_dlg.m_list.GetSelectedCount(), 0);
 
     test::TestDlg fresh;
@@ -296,9 +297,12 @@ TEST_F(LoadEditSaveTest, AfterSaveAllTheTableIsWhatAFreshLoadShows) {
     ASSERT_TRUE(fresh.Create());
     ASSERT_EQ(Rows(), fresh.m_list.GetItemCount());
     EXPECT_EQ(Rows(), meanwhile == kFileAdded ? 9 : 8);
-    for (int row = 0; row < Rows(); ++row)
+    for (int row = 0; row < Rows(); ++row) {
+      int freshRow = 0;
+      while (freshRow < Rows() && fresh.m_list.GetItemText(freshRow, 0).Str() != Cell(row, 0)) ++freshRow;
       for (int col = 0; col < 24; ++col)
-        EXPECT_EQ(Cell(row, col), fresh.m_list.GetItemText(row, col).Str()) << "row " << row << " column " << col;
+        EXPECT_EQ(Cell(row, col), fresh.m_list.GetItemText(freshRow, col).Str()) << "row " << row << " column " << col;
+    }
     for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME})
       EXPECT_EQ(Total(id), fresh.GetDlgItemText(id).Str());
     const int grown = RowOf("untagged");
@@ -318,5 +322,5 @@ TEST(StartFolderTest, AFolderGivenAtStartIsLoadedAsOpenFolderWould) {
   ASSERT_TRUE(dlg.Create());
   EXPECT_EQ(dlg.m_list.GetItemCount(), 2);
   EXPECT_EQ(dlg.GetDlgItemText(IDC_TOTAL_FILES), "2");
-  EXPECT_FALSE(dlg.m_bDataChanged);
+  EXPECT_FALSE(dlg.IsDataChanged());
 }

@@ -116,7 +116,7 @@ TEST_F(LongWorkTest, EscapeOrCancelStopsALoadOrASaveBetweenFiles) {
         EXPECT_LT(Rows(), kFiles);
         EXPECT_EQ(Status(), CString::Formatted("Loading stopped: %d of %d files were read.", Rows(), kFiles).Str());
         EXPECT_EQ(Total(IDC_TOTAL_FILES), std::to_string(Rows()));
-        EXPECT_FALSE(m_dlg.m_bDataChanged);
+        EXPECT_FALSE(m_dlg.IsDataChanged());
         continue;
       }
       // The rows above the one named were saved, the rest keep their edits unsaved.
@@ -134,7 +134,7 @@ TEST_F(LongWorkTest, EscapeOrCancelStopsALoadOrASaveBetweenFiles) {
       std::fill(expected.begin(), expected.begin() + saved, "Stopped");
       EXPECT_EQ(ArtistsOnDisk(), expected);
       for (int row = 0; row < kFiles; ++row) EXPECT_EQ(Cell(row, 2), "Stopped") << row;
-      EXPECT_TRUE(m_dlg.m_bDataChanged);
+      EXPECT_TRUE(m_dlg.IsDataChanged());
       EXPECT_TRUE(MarkedKeys().empty());
       // Saving again writes the rest.
       Click(IDC_SAVE_ALL);
@@ -150,6 +150,7 @@ TEST_F(LongWorkTest, AFlushThatFailsIsReportedForItsFileAlone) {
     SCOPED_TRACE(fixture);
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) m_dir.CopyFixture(fixture, name);
     const std::string before = test::ReadFile(m_dir.File("b.mp3"));
+    if (m_dlg.IsDataChanged()) AnswerMessageBox(IDYES);  // b's edit from the last round
     OpenFolder(m_dir.Path());
     SetRule(IDC_RULE_FIRST, true);
     Type(IDC_EDIT_ARTIST, "Flushed");
@@ -160,13 +161,12 @@ TEST_F(LongWorkTest, AFlushThatFailsIsReportedForItsFileAlone) {
     EXPECT_EQ(Status(), "1 of 3 files were not saved; they are marked in red. First: b.mp3: "
                         "The file could not be written (Input/output error).");
     EXPECT_EQ(MarkedKeys(), std::vector<std::string>{"b"});
-    EXPECT_TRUE(m_dlg.m_bDataChanged);
+    EXPECT_TRUE(m_dlg.IsDataChanged());
     EXPECT_EQ(test::ReadFile(m_dir.File("b.mp3")), before);
     EXPECT_EQ(MutagenRow(m_dir.File("a.mp3")).at(2), "Flushed");
     EXPECT_EQ(MutagenRow(m_dir.File("c.mp3")).at(2), "Flushed");
     EXPECT_EQ(QDir(QString::fromUtf8(m_dir.Path().GetString())).entryList(QDir::Files | QDir::Hidden).size(), 3);
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) platform::RemoveFile(m_dir.File(name));
-    m_dlg.m_bDataChanged = false;
   }
 }
 

@@ -33,7 +33,7 @@ namespace test {
 
 class TestDlg : public CQuilloryDlg {
  public:
-  using CQuilloryDlg::m_bDataChanged;
+  using CQuilloryDlg::IsDataChanged;
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_pProgress;
   using CQuilloryDlg::m_strFolder;

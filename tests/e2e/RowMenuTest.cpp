@@ -74,7 +74,7 @@ TEST_F(RowMenuTest, SaveWritesTheSelectedRowAloneAndKeepsTheChangedFlag) {
   ChooseInRowMenu(RowOf("cbr_v23_latin1"), kSave);
   EXPECT_EQ(Status(), "Data saved.");
   EXPECT_EQ(MutagenFrames(latin), latinFrames);
-  EXPECT_FALSE(m_dlg.m_bDataChanged);
+  EXPECT_FALSE(m_dlg.IsDataChanged());
 
   EditArtist("cbr_v23_latin1", "Saved Alone");
   EditArtist("cbr_v23_utf16", "Still In The Table");
@@ -97,7 +97,7 @@ TEST_F(RowMenuTest, SaveWritesTheSelectedRowAloneAndKeepsTheChangedFlag) {
   EXPECT_EQ(Bytes("untagged"), untaggedBytes);
   // Not reloaded: the other row's edit is still there, still unsaved.
   EXPECT_EQ(Cell(RowOf("cbr_v23_utf16"), 2), "Still In The Table");
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
 
   // Without a selected row nothing is written.
   const std::string latinBytes = Bytes("cbr_v23_latin1");
@@ -106,7 +106,7 @@ TEST_F(RowMenuTest, SaveWritesTheSelectedRowAloneAndKeepsTheChangedFlag) {
   EXPECT_EQ(Bytes("cbr_v23_latin1"), latinBytes);
   EXPECT_EQ(Bytes("cbr_v23_utf16"), utf16Bytes);
   EXPECT_EQ(Bytes("untagged"), untaggedBytes);
-  EXPECT_TRUE(m_dlg.m_bDataChanged);
+  EXPECT_TRUE(m_dlg.IsDataChanged());
 }
 
 TEST_F(RowMenuTest, DeletingOneOfSeveralRowsTotalsTheRemainingFiles) {

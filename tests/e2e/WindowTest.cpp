@@ -4,7 +4,11 @@
 
 #include <QAccessible>
 #include <QHeaderView>
+#include <QMenuBar>
 #include <QLabel>
+#include <QTreeWidget>
+
+#include <cstdlib>
 
 #include <vector>
 
@@ -57,7 +61,10 @@ TEST_F(WindowTest, TheListTakesTheGrowthAndTheOtherControlsKeepTheirEdges) {
   CRect templateSize(0, 0, m_dlg.GetTemplate().cx, m_dlg.GetTemplate().cy);
   m_dlg.MapDialogRect(&templateSize);
   const QSize start = window->size();
-  EXPECT_EQ(start, QSize(templateSize.Width(), templateSize.Height()));
+  // The template's size, and the menu bar's height above it.
+  auto* bar = window->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(start, QSize(templateSize.Width(), templateSize.Height() + bar->height()));
   EXPECT_EQ(window->minimumSize(), start);
 
   // How each control moves (x, y) and grows (width, height) with the window.
@@ -91,6 +98,7 @@ TEST_F(WindowTest, TheListTakesTheGrowthAndTheOtherControlsKeepTheirEdges) {
   EXPECT_EQ(Geometry(IDC_TAGS_GROUP).top() - Geometry(IDC_FILE_LIST).bottom(), gap);
   EXPECT_EQ(Geometry(IDC_STATUS_BAR).bottom(), 999);
   EXPECT_EQ(Geometry(IDC_STATUS_BAR).width(), 1600);
+  EXPECT_EQ(bar->geometry(), QRect(0, 0, 1600, bar->height()));
 
   // The columns keep the template's widths, and the user can drag them.
   QHeaderView* header = View()->header();
@@ -120,3 +128,32 @@ TEST_F(WindowTest, TheListTakesTheGrowthAndTheOtherControlsKeepTheirEdges) {
 }
 
 }  // namespace
+
+// The folder browser opens at the folder loaded, else the one loaded last
+// time (remembered between runs), else ~/Music, else the home folder.
+TEST(BrowserStartTest, TheBrowserOpensAtTheLastFolderElseMusicElseHome) {
+  test::TempDir home, config, loaded;
+  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::setenv("HOME", home.Path(), 1);
+  ::setenv("XDG_CONFIG_HOME", config.Path(), 1);
+  loaded.CopyFixture("cbr_v23_latin1.mp3");
+  const CString music = home.File("Music");
+  for (const CString& start : {home.Path(), music, loaded.Path()}) {
+    if (start == music) QDir().mkpath(QString::fromUtf8(music.GetString()));
+    if (start == loaded.Path()) {
+      test::TestDlg first;
+      first.SetStartFolder(loaded.Path());
+      ASSERT_TRUE(first.Create());
+    }
+    test::TestDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    QString shown;
+    test::DriveModal(test::ModalKind::FolderBrowser, [&shown](QWidget* w) {
+      shown = w->findChild<QTreeWidget*>()->currentItem()->data(0, Qt::UserRole).toString();
+      qobject_cast<QDialog*>(w)->reject();
+    });
+    static_cast<CWnd&>(dlg).OnCommand(IDC_OPEN_FOLDER, BN_CLICKED);
+    EXPECT_EQ(shown.toStdString(), start.Str());
+  }
+  ::setenv("HOME", savedHome.c_str(), 1);
+}

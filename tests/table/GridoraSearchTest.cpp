@@ -116,17 +116,31 @@ TEST_F(TableTest, RepeatedClicksToggleAndEqualCellsKeepTheirOrder) {
   EXPECT_EQ(Column(1), (std::vector<CString>{"pop", "Pop", "Rock", "rock"}));
 }
 
-TEST_F(TableTest, SortKeysAreTheRowsItemData) {
-  Fill({"Name"}, {{"b"}, {"a"}, {"b"}});
+TEST_F(TableTest, RowDataAndInsertedRowsStayWithTheirRows) {
+  Fill({"Name", "n"}, {{"b", "2"}, {"a", "1"}, {"c", "3"}});  // listed c, a, b
+  EXPECT_EQ(m_table.GetRowData(0), 0);                       // a new row's
+  for (int row = 0; row < 3; ++row) m_table.SetRowData(row, 100 + row);
   ClickFresh(m_table, 0);
-  EXPECT_EQ(m_list.GetItemData(0), 0);
-  EXPECT_EQ(m_list.GetItemData(1), 1);
-  EXPECT_EQ(m_list.GetItemData(2), 1);
-  ClickHeader(m_table, 0);
-  EXPECT_EQ(m_list.GetItemData(0), -1);
+  ASSERT_EQ(Column(0), (std::vector<CString>{"a", "b", "c"}));
+  EXPECT_EQ(m_table.GetRowData(0), 101);
+  EXPECT_EQ(m_table.GetRowData(1), 102);
+  EXPECT_EQ(m_table.GetRowData(2), 100);
+  // A whole row put in at an index, past the end at the end.
+  EXPECT_EQ(m_table.InsertRow(1, {"x", "9"}, -1, 7), 1);
+  EXPECT_EQ(m_table.InsertRow(99, {"y"}, -1, 8), 4);
+  EXPECT_EQ(Column(0), (std::vector<CString>{"a", "x", "b", "c", "y"}));
+  EXPECT_EQ(Column(1), (std::vector<CString>{"1", "9", "2", "3", ""}));
+  ClickHeader(m_table, 0);  // descending
+  EXPECT_EQ(Column(0), (std::vector<CString>{"y", "x", "c", "b", "a"}));
+  EXPECT_EQ(m_table.GetRowData(0), 8);
+  EXPECT_EQ(m_table.GetRowData(1), 7);
+  EXPECT_EQ(m_table.GetImage(1, 0), -1);
   EXPECT_EQ(CGridora::MyCompareProc(-1, 0, 0), -1);
   EXPECT_EQ(CGridora::MyCompareProc(3, 3, 0), 0);
   EXPECT_EQ(CGridora::MyCompareProc(4, 3, 0), 1);
+  CGridora unbound;
+  EXPECT_EQ(unbound.InsertRow(0, {"z"}, -1, 1), -1);
+  EXPECT_EQ(unbound.GetRowData(0), 0);
 }
 
 // The program sorts a fresh folder, or keeps the order across a reload, with

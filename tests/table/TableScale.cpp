@@ -2,55 +2,16 @@
 // memory per row, filling it with every row inserted at the top while redraw
 // is off, header-click sorts, selecting every row, scrolling. It prints
 // figures; ctest does not run it.
-#include <platform/ListCtrl.h>
-#include <table/Gridora.h>
+#include "support/ScaleRows.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
+#include <platform/ListCtrl.h>
+
 #include <QScrollBar>
 #include <QTreeView>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <string>
-
-namespace {
-
-long RssKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  return 0;
-}
-
-// Row i as a load fills it: a name, numbers, frames shared by an album, and
-// the empty marker for the frames most files lack.
-void AddFileRow(CGridora& table, int i) {
-  const int album = i / 12;
-  const CString f = CString::Formatted("%d|Artist %d|Album %d|Song number %d|%d|%d|", 2000 + (i * 7919) % 9000,
-                                       album % 500, album, i, i % 12 + 1, 1960 + album % 60) +
-                    (album % 3 ? "Rock|" : "(17)|") + (i % 5 ? "192 kbit/s|" : "128 kbit/s (VBR)|") +
-                    CString::Formatted("44100 Hz|%d| 0: %d:%d.0|", 120 + i % 300, 2 + i % 5, i % 60) +
-                    "Layer III|MPEG 1|Joint stereo|-|-|-|LAME 3.100|-|-|-|-|-|";
-  table.AddRow(CString::Formatted("%02d Artist %d - Song number %d", i % 12 + 1, album % 500, i), 0);
-  for (int start = 0, end; (end = f.Find('|', start)) >= 0; start = end + 1) table.AddRow(f.Mid(start, end - start));
-  table.EndRow();
-}
-
-// Runs step and prints how long it took, events and painting included.
-template <typename Step>
-void Time(const char* what, QWidget& window, Step step) {
-  QElapsedTimer timer;
-  timer.start();
-  step();
-  QApplication::processEvents();
-  window.repaint();
-  std::printf("  %-44s %7.3f s\n", what, static_cast<double>(timer.nsecsElapsed()) / 1e9);
-}
-
-}  // namespace
+using test::AddFileRow;
+using test::RssKiB;
+using test::Time;
 
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

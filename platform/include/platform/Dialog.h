@@ -125,7 +125,9 @@ class CDialog : public CWnd {
   int GetEndResult() const { return m_nResult; }
 
   virtual BOOL OnInitDialog();
-  // Enter (no default button) and the button with id IDOK: data exchange, then IDOK.
+  // Enter (when the dialog has no default button) and the button with id
+  // IDOK: data exchange, then IDOK. A disabled default button takes Enter
+  // and does nothing.
   virtual void OnOK();
   // Escape and the button with id IDCANCEL: ends with IDCANCEL.
   virtual void OnCancel();
@@ -142,6 +144,8 @@ class CDialog : public CWnd {
   // The dialog is painted; nothing more needs doing on this platform unless a
   // dialog draws something of its own.
   virtual void OnPaint();
+  // The window's client area is now cx by cy pixels.
+  virtual void OnSize(UINT type, int cx, int cy);
 
   void SetDlgItemText(int id, const CString& text);
   CString GetDlgItemText(int id) const;

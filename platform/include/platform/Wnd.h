@@ -75,6 +75,8 @@ class CWnd {
   CMFCDynamicLayout* GetDynamicLayout() const;
 
   void UpdateWindow();
+  // Gives the window the keyboard focus.
+  void SetFocus();
 
   // Notifications from this control go to the parent window's OnNotify,
   // commands (button clicks) to its OnCommand.

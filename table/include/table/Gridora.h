@@ -7,6 +7,8 @@
 #include <platform/String.h>
 #include <platform/Types.h>
 
+#include <vector>
+
 class CImageList;
 class CListCtrl;
 
@@ -39,6 +41,16 @@ class CGridora {
   void UpdateRow(int row, int col, double value);
   void UpdateRow(int row, int col, double value, int precision);
   void UpdateImage(int row, int col, int image);
+  // The image index of a cell; -1 for none, or before Setup.
+  int GetImage(int row, int col);
+  // Inserts a whole row at index row (past the end: at the end), its cells
+  // from the left, with an image (as AddRow takes it) and its row data;
+  // returns its index, -1 before Setup.
+  int InsertRow(int row, const std::vector<CString>& cells, int image, LPARAM data);
+  // One number the caller keeps with each row (0 for a new row): sorts,
+  // inserts and deletes move it with its row, so it can name the row.
+  void SetRowData(int row, LPARAM data);
+  LPARAM GetRowData(int row);
 
   // The cell as text, or read the way atoi / atof read it (0 for a text that
   // does not start with a number). Only after Setup.
@@ -96,7 +108,8 @@ class CGridora {
 
   // Sorts by the clicked header column (NMHEADER::iItem) in natural order:
   // ascending, then descending on the next click on the same column. The last
-  // column and direction are shared by every table of the process.
+  // column and direction are shared by every table of the process. Rows keep
+  // their row data.
   void SortData(NMHDR* header, LRESULT* result);
   // Sorts by col in natural order in the given direction, as a header click
   // does: the header shows the arrow, and the next click on col reverses it.
@@ -105,7 +118,7 @@ class CGridora {
   // and after ResetTable; ClearTable keeps it) and the direction.
   int GetSortCol();
   bool GetSortAscending();
-  // Orders two sort keys (the rows' item data).
+  // Orders two sort keys.
   static int CALLBACK MyCompareProc(LPARAM a, LPARAM b, LPARAM sortData);
 
  private:

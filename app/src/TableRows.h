@@ -1,0 +1,84 @@
+#pragma once
+// CTableRows: the file table's rows as commands and saving see them. Each row
+// has an id of its own that stays with it when the table is sorted, so a
+// command names the rows it changed by id, never by an index a sort moves.
+// The table keeps what the files hold: for each row edited since its file
+// was read or written, the file's values of exactly the cells that differ
+// from them, so "unsaved" is a comparison, not a flag. A cell that differs is
+// drawn emphasised; a row with such a cell counts as unsaved.
+#include "PackedCells.h"
+
+#include <platform/Types.h>
+
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+class CGridora;
+
+using RowId = LPARAM;
+
+// A row's state as commands change it: its cells, by column. An edit that
+// is not a cell (a pending cover, say) becomes a member here, set and read
+// by SetState and StateOf; the commands and the history stay as they are.
+struct CRowState {
+  CPackedCells cells;
+
+  bool operator==(const CRowState&) const = default;
+};
+
+// A row taken out of the table, with what puts it back where it was.
+struct CRemovedRow {
+  RowId id = 0;
+  int nRow = -1;
+  std::vector<CString> cells;
+  int nImage = -1;
+  COLORREF crText = CLR_DEFAULT;
+};
+
+class CTableRows {
+ public:
+  // editable: the mask of the columns whose cells a save writes to the files.
+  CTableRows(CGridora* table, std::uint32_t editable) : m_pTable(table), m_nEditable(editable) {}
+
+  // The table was filled anew from the files: its rows are numbered afresh,
+  // none is edited, none removed.
+  void Reset();
+  // The row's id (a row without one gets one); 0 for no such row.
+  RowId IdOf(int row);
+  // Where the row is now; -1 when it is not in the table.
+  int RowOf(RowId id);
+
+  // The row's cells of the columns in mask, as they are now.
+  CRowState StateOf(RowId id, std::uint32_t mask);
+  // Writes the state's cells into the row. An editable cell that comes to
+  // differ from its file is emphasised; one that holds the file's value
+  // again is not. Nothing for a row not in the table.
+  void SetState(RowId id, const CRowState& state);
+
+  // The file's values of the row's cells that differ from them (null when
+  // none does): what the row's file holds where the table was edited.
+  const CPackedCells* FileValuesOf(RowId id) const;
+  // The row's file now holds its cells (it was saved).
+  void NoteSaved(RowId id);
+  // Rows in the table with a cell that differs from its file.
+  int UnsavedCount() const;
+
+  // Takes the rows out of the table (their files stay), returning them from
+  // the top down with their cells and marks; rows not in the table are left out.
+  std::vector<CRemovedRow> Remove(const std::vector<RowId>& ids);
+  // Puts rows back where they were, from the top down, with their cells,
+  // marks and emphasis.
+  void Restore(const std::vector<CRemovedRow>& rows);
+
+ private:
+  void Emphasise(int row, const CPackedCells* fileValues);
+
+  CGridora* m_pTable;
+  std::uint32_t m_nEditable;
+  RowId m_nLastId = 0;
+  std::unordered_map<RowId, CPackedCells> m_fileValues;  // rows edited since their file was read
+  std::unordered_set<RowId> m_removed;                   // out of the table, kept for an undo
+  std::vector<int> m_rowOf;                              // by id: where the row was last seen
+};

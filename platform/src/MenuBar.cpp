@@ -1,0 +1,108 @@
+#include <platform/MenuBar.h>
+
+#include <platform/Controls.h>
+#include <platform/Dialog.h>
+
+#include "Handles.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+// Keeps the bar as wide as its window.
+class WidthWatcher : public QObject {
+ public:
+  WidthWatcher(QWidget* window, QMenuBar* bar) : QObject(bar), m_pWindow(window), m_pBar(bar) {
+    window->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) m_pBar->resize(m_pWindow->width(), m_pBar->height());
+    return false;
+  }
+
+ private:
+  QWidget* m_pWindow;
+  QMenuBar* m_pBar;
+};
+
+}  // namespace
+
+struct CMenuBar::Impl {
+  QPointer<QMenuBar> bar;
+  CDialog* dialog = nullptr;
+  std::vector<QMenu*> menus;
+  std::map<UINT, QAction*> items;
+};
+
+CMenuBar::CMenuBar() : m_pImpl(std::make_unique<Impl>()) {}
+
+CMenuBar::~CMenuBar() = default;
+
+BOOL CMenuBar::Create(CDialog* dialog) {
+  QWidget* window = dialog ? dialog->GetWidget() : nullptr;
+  if (!window || m_pImpl->bar) return FALSE;
+  auto* bar = new QMenuBar(window);
+  bar->setNativeMenuBar(false);
+  // Its height with a title in it, as the desktop's style draws it in the window's font.
+  bar->ensurePolished();
+  QAction* probe = bar->addAction(QStringLiteral("File"));
+  const int wrapped = bar->heightForWidth(window->width());
+  const int height = wrapped > 0 ? wrapped : bar->sizeHint().height();
+  bar->removeAction(probe);
+  delete probe;
+  for (QObject* child : window->children())
+    if (auto* control = qobject_cast<QWidget*>(child); control && control != bar && !control->isWindow())
+      control->move(control->x(), control->y() + height);
+  const int windowHeight = window->height();  // before the minimum grows, which would stretch it
+  window->setMinimumHeight(window->minimumHeight() + height);
+  if (window->maximumHeight() < QWIDGETSIZE_MAX) window->setMaximumHeight(window->maximumHeight() + height);
+  window->resize(window->width(), windowHeight + height);
+  bar->setGeometry(0, 0, window->width(), height);
+  new WidthWatcher(window, bar);
+  bar->show();
+  m_pImpl->bar = bar;
+  m_pImpl->dialog = dialog;
+  return TRUE;
+}
+
+int CMenuBar::AddMenu(const char* title) {
+  if (!m_pImpl->bar) return -1;
+  m_pImpl->menus.push_back(m_pImpl->bar->addMenu(QString::fromUtf8(title ? title : "")));
+  return static_cast<int>(m_pImpl->menus.size()) - 1;
+}
+
+BOOL CMenuBar::AddItem(int menu, const char* text, UINT id, const char* shortcuts) {
+  if (!m_pImpl->bar || menu < 0 || menu >= static_cast<int>(m_pImpl->menus.size())) return FALSE;
+  QMenu* popup = m_pImpl->menus[static_cast<std::size_t>(menu)];
+  if (!text) {
+    popup->addSeparator();
+    return TRUE;
+  }
+  QAction* action = popup->addAction(QString::fromUtf8(text));
+  QList<QKeySequence> keys;
+  for (const QString& key : QString::fromUtf8(shortcuts ? shortcuts : "").split(';', Qt::SkipEmptyParts))
+    keys << QKeySequence(key.trimmed());
+  action->setShortcuts(keys);
+  CDialog* dialog = m_pImpl->dialog;
+  QObject::connect(action, &QAction::triggered, action, [dialog, id] { dialog->OnCommand(static_cast<int>(id), BN_CLICKED); });
+  m_pImpl->items[id] = action;
+  return TRUE;
+}
+
+void CMenuBar::EnableItem(UINT id, BOOL enable) {
+  if (const auto found = m_pImpl->items.find(id); found != m_pImpl->items.end()) found->second->setEnabled(enable != FALSE);
+}
+
+BOOL CMenuBar::IsItemEnabled(UINT id) const {
+  const auto found = m_pImpl->items.find(id);
+  return found != m_pImpl->items.end() && found->second->isEnabled();
+}
+
+int CMenuBar::GetHeight() const { return m_pImpl->bar ? m_pImpl->bar->height() : 0; }
