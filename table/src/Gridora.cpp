@@ -161,6 +161,14 @@ int CGridora::GetSelectedRow() {
   return mark >= 0 ? mark : -1;
 }
 
+std::vector<int> CGridora::GetSelectedRows() {
+  std::vector<int> rows;
+  if (!m_bSetup) return rows;
+  for (int row = m_pList->GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_pList->GetNextItem(row, LVNI_SELECTED))
+    rows.push_back(row);
+  return rows;
+}
+
 void CGridora::SetBackClr(COLORREF color) {
   if (m_bSetup) m_pList->SetBkColor(color);
 }

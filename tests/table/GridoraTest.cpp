@@ -224,11 +224,13 @@ TEST_F(TableTest, DeleteRowAndSelection) {
   EXPECT_EQ(m_table.GetSelectedRow(), -1);
   m_list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   EXPECT_EQ(m_table.GetSelectedRow(), 1);
+  EXPECT_EQ(m_table.GetSelectedRows(), std::vector<int>{1});
   m_table.DeleteRow(7);
   EXPECT_EQ(m_table.GetNumOfRow(), 3);
   m_table.DeleteRow(1);
   EXPECT_EQ(Column(0), (std::vector<CString>{"c", "a"}));
   EXPECT_EQ(m_table.GetSelectedRow(), -1);
+  EXPECT_TRUE(m_table.GetSelectedRows().empty());
   m_table.DeleteRow(0);
   m_table.DeleteRow(0);
   m_table.DeleteRow(0);

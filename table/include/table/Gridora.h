@@ -68,6 +68,8 @@ class CGridora {
   int GetNumOfRow();
   // The selected row (the selection mark), or -1.
   int GetSelectedRow();
+  // Every selected row, from the top down; empty when none is (or before Setup).
+  std::vector<int> GetSelectedRows();
 
   void SetBackClr(COLORREF color);
   void SetTxtClr(COLORREF color);
