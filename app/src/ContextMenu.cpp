@@ -17,7 +17,9 @@
 namespace {
 
 // The menu's items, by position.
-enum MenuChoice : unsigned { kPlay = 0, kDelete = 1, kEdit = 2, kSave = 3, kReport = 4 };
+enum MenuChoice : unsigned {
+  kPlay = 0, kDelete = 1, kEdit = 2, kSave = 3, kReport = 4, kAddCover = 5, kExtractCover = 6, kRemoveCover = 7
+};
 
 }  // namespace
 
@@ -43,6 +45,9 @@ void CQuilloryDlg::OnListRClick(NMHDR* pNMHDR, LRESULT* pResult) {
     case kEdit: FillEditBoxes(); break;
     case kSave: SaveSelectedRow(); break;
     case kReport: WriteReport(); break;
+    case kAddCover: OnAddCover(); break;
+    case kExtractCover: OnExtractCover(); break;
+    case kRemoveCover: OnRemoveCover(); break;
     default: break;  // closed without a choice
   }
 }
@@ -56,6 +61,7 @@ void CQuilloryDlg::OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult) {
 
 void CQuilloryDlg::OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 0;
+  ShowCover();
   const auto* item = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
   if (!(item->uNewState & LVIS_SELECTED)) return;
   const CString message = m_pFailedRows->MessageOf(item->iItem);
@@ -141,6 +147,8 @@ void CQuilloryDlg::OnTogglePanel() {
 
 void CQuilloryDlg::ShowPanel(int command) {
   for (int id = IDC_EDIT_FILENAME; id <= IDC_WEB_SITE; ++id)
+    if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
+  for (int id = IDC_COVER_FIRST; id <= IDC_COVER_LAST; ++id)
     if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
   for (int id : {IDOK, ID_HELP})
     if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);

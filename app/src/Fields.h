@@ -1,5 +1,5 @@
 #pragma once
-// The 24 fields of a file's row, named once. Every list the program keeps of
+// The 26 fields of a file's row, named once. Every list the program keeps of
 // them (the table's columns, the tag panel's edit boxes, the rules, the save
 // steps, the folder totals, the report) is read from kFields; adding or
 // moving a field changes its entry there and nothing else by position.
@@ -14,7 +14,8 @@ class CQuilloryDlg;
 
 // In the order of the tag panel: the row's key, the editable tag fields (the
 // order the rules run in and saving writes them), then the facts of the file
-// and its MPEG header, which are only shown. A field's column is its entry's.
+// and its MPEG header, then its tags and cover, which are only shown. A
+// field's column is its entry's.
 enum Field : int {
   kFileName,
   kArtist,
@@ -40,6 +41,8 @@ enum Field : int {
   kMpegLayer,
   kMpegVer,
   kChannel,
+  kTagVersion,
+  kCover,
   kFieldCount,
 
   kEditableFirst = kArtist,  // the editable fields: each has an edit box, a rule and a setter
@@ -55,6 +58,7 @@ enum class Fill {
   kSizeKb,  // the file size in whole kilobytes; an integer cell
   kText,    // the getter's text
   kClock,   // the getter's seconds as hours:minutes:seconds
+  kCover,   // the front cover's summary ("600×600 JPEG, 48 KB"), or "-"
 };
 
 // What a rule writes into its field's cell of one row.

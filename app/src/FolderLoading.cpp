@@ -1,6 +1,7 @@
 // Folder loading: Open Folder, Reload and the three folder totals.
 #include "QuilloryDlg.h"
 
+#include "CoverEdits.h"
 #include "FailedRows.h"
 #include "Fields.h"
 #include "Resource.h"
@@ -32,6 +33,12 @@ CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) 
     case Fill::kSizeKb: return CString::Formatted("%d", static_cast<int>(tags.GetFileSize() / 1024));
     case Fill::kText: return (tags.*field.pGetter)();
     case Fill::kClock: return tags.ConvDuration((tags.*field.pGetter)());
+    case Fill::kCover: {
+      // Its facts only: the picture's bytes are read when it is shown.
+      CCoverArt cover;
+      if (!tags.GetFrontCoverSummary(&cover)) return "-";
+      return CoverSummary(cover.strFormat, cover.strMime, cover.nWidth, cover.nHeight, cover.nBytes);
+    }
   }
   return CString();
 }

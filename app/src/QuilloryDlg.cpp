@@ -59,6 +59,10 @@ constexpr MenuItem kMenuItems[] = {
     {kFileMenu, "Exit", IDOK, nullptr},
     {kEditMenu, "Undo", ID_EDIT_UNDO, "Ctrl+Z"},
     {kEditMenu, "Redo", ID_EDIT_REDO, "Ctrl+Y;Ctrl+Shift+Z"},
+    {kEditMenu, nullptr, 0, nullptr},
+    {kEditMenu, "Add cover\u2026", IDC_ADD_COVER, nullptr},
+    {kEditMenu, "Extract cover\u2026", IDC_EXTRACT_COVER, nullptr},
+    {kEditMenu, "Remove cover", IDC_REMOVE_COVER, nullptr},
     {kHelpMenu, "User guide", ID_HELP, "F1"},
     {kHelpMenu, "About", IDC_ABOUT, nullptr},
 };
@@ -82,7 +86,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pMenu = std::make_unique<CIconMenu>();
   m_pProgress = std::make_unique<CIndvProgress>();
   m_pTextColor = std::make_unique<CTextColor>();
-  m_pRows = std::make_unique<CTableRows>(m_pTable.get(), EditableColumns());
+  m_pRows = std::make_unique<CTableRows>(m_pTable.get(), EditableColumns(), ColumnOf(kCover));
   m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get(), m_pRows.get());
 
   RouteCommand(IDOK, [this] { OnExit(); });
@@ -111,6 +115,10 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_EDIT_UNDO, [this] { OnUndo(); });
   RouteCommand(ID_EDIT_REDO, [this] { OnRedo(); });
   RouteCommand(ID_HTML_REPORT, [this] { WriteReport(); });
+  RouteCommand(IDC_ADD_COVER, [this] { OnAddCover(); });
+  RouteCommand(IDC_EXTRACT_COVER, [this] { OnExtractCover(); });
+  RouteCommand(IDC_REMOVE_COVER, [this] { OnRemoveCover(); });
+  RouteNotify(IDC_COVER_PICTURE, PBN_FILEDROPPED, [this](NMHDR* h, LRESULT* r) { OnCoverDropped(h, r); });
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
@@ -133,6 +141,7 @@ void CQuilloryDlg::DoDataExchange(CDataExchange* pDX) {
   for (Field field : kEditableFields) DDX_Control(pDX, SpecOf(field).rule.nId, this->*SpecOf(field).rule.pBox);
   DDX_Control(pDX, IDC_TAGS_GROUP, m_grpTags);
   DDX_Control(pDX, IDC_SAVE_PROGRESS, m_progressCtrl);
+  DDX_Control(pDX, IDC_COVER_PICTURE, m_coverBox);
 }
 
 BOOL CQuilloryDlg::OnInitDialog() {
@@ -171,6 +180,9 @@ BOOL CQuilloryDlg::OnInitDialog() {
   m_pMenu->InsertItem(IDI_EDIT, "Edit");
   m_pMenu->InsertItem(IDI_SAVE, "Save");
   m_pMenu->InsertItem(IDI_REPORT, "html report");
+  m_pMenu->InsertItem(IDI_ADD_COVER, "Add cover\u2026");
+  m_pMenu->InsertItem(IDI_EXTRACT_COVER, "Extract cover\u2026");
+  m_pMenu->InsertItem(IDI_REMOVE_COVER, "Remove cover");
   m_pMenu->ShowIcons(true);
 
   m_pProgress->Init(&m_progressCtrl);
@@ -288,6 +300,7 @@ void CQuilloryDlg::ShowTableState() {
     bar->SetText(unsaved == 0 ? CString()
                               : CString::Formatted("%d %s with unsaved edits", unsaved, unsaved == 1 ? "file" : "files"),
                  2);
+  ShowCover();
   if (!m_pMenuBar) return;
   m_pMenuBar->EnableItem(ID_EDIT_UNDO, m_history.CanUndo() ? TRUE : FALSE);
   m_pMenuBar->EnableItem(ID_EDIT_REDO, m_history.CanRedo() ? TRUE : FALSE);

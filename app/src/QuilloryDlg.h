@@ -5,11 +5,13 @@
 // Its handlers live in one source file per area (folder loading, editing,
 // rules, saving, context menu, report); this header declares them all.
 #include "CommandHistory.h"
+#include "CoverEdits.h"
 #include "FolderWalk.h"
 
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
 #include <platform/ListCtrl.h>
+#include <platform/Picture.h>
 #include <platform/ProgressCtrl.h>
 #include <platform/PumpMessage.h>
 
@@ -184,6 +186,25 @@ class CQuilloryDlg : public CDialog {
   // The HTML report of the folder.
   void WriteReport();
 
+  // Covers (CoverPanel.cpp): the Cover group shows the selected rows' front
+  // cover; each command is one step over every selected row, written by the
+  // next save of the row.
+  void OnAddCover();
+  void OnExtractCover();
+  void OnRemoveCover();
+  void OnCoverDropped(NMHDR* pNMHDR, LRESULT* pResult);
+  // Makes the picture in the file the selected rows' cover; false, with a
+  // message naming the file, when it is not one, and nothing changes.
+  bool AddCoverFrom(const CString& path);
+  // The thumbnail, its caption and the cover commands, for the selection.
+  void ShowCover();
+  // What the rows' covers have in common, pending changes included.
+  CCommonCover CommonCoverOf(const std::vector<int>& rows);
+  // The front cover of the row's file as it is on disk; empty when none.
+  std::string ReadFileCover(int row);
+  // Puts the row's pending cover change into the linked tag object's group.
+  void ApplyPendingCover(int row);
+
   // A load or a save: the window is busy, Cancel takes Save all's place, and
   // Escape or Cancel asks to stop (IsStopRequested). Scopes may nest.
   class CWorkScope {
@@ -282,6 +303,7 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CTableRows> m_pRows;
   CCommandHistory m_history;
   std::unique_ptr<CMenuBar> m_pMenuBar;
+  CPictureBox m_coverBox;
 
  private:
   CString m_strStartFolder;

@@ -12,6 +12,9 @@ constexpr unsigned IDI_DELETE = 133;
 constexpr unsigned IDI_EDIT = 134;
 constexpr unsigned IDI_SAVE = 135;
 constexpr unsigned IDI_REPORT = 136;
+constexpr unsigned IDI_ADD_COVER = 2170;  // the cover commands' icons
+constexpr unsigned IDI_EXTRACT_COVER = 2171;
+constexpr unsigned IDI_REMOVE_COVER = 2172;
 
 // Main window.
 constexpr int IDC_OPEN_FOLDER = 1000;
@@ -92,6 +95,15 @@ constexpr int IDC_LABEL_CONDUCTOR = 2051;
 constexpr int IDC_LABEL_FIRST = IDC_LABEL_FILENAME;
 constexpr int IDC_LABEL_LAST = IDC_LABEL_CONDUCTOR;
 constexpr int IDC_WEB_SITE = 2052;
+// The Cover group: the selected rows' front cover and its commands, 2160-2165.
+constexpr int IDC_COVER_GROUP = 2160;
+constexpr int IDC_COVER_PICTURE = 2161;
+constexpr int IDC_COVER_CAPTION = 2162;
+constexpr int IDC_ADD_COVER = 2163;
+constexpr int IDC_EXTRACT_COVER = 2164;
+constexpr int IDC_REMOVE_COVER = 2165;
+constexpr int IDC_COVER_FIRST = IDC_COVER_GROUP;
+constexpr int IDC_COVER_LAST = IDC_REMOVE_COVER;
 
 // Menu commands without a button of their own (the others send their button's id).
 constexpr int ID_UNDO_LAST_SAVE = 32771;

@@ -135,6 +135,7 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
     (m_pTags.get()->*step.pSetter)(m_pTable->GetValStr(row, ColumnOf(field)));
     ReportSaveStep(step.strStep);
   }
+  ApplyPendingCover(row);
   m_pTags->EndUpdate();
   const CString failure = m_pTags->GetLastWriteError();
   if (!failure.IsEmpty()) {

@@ -18,6 +18,7 @@ void ForEachColumn(std::uint32_t mask, Take take) {
 void CTableRows::Reset() {
   m_fileValues.clear();
   m_removed.clear();
+  m_covers.clear();
   m_nLastId = 0;
   const int rows = m_pTable->GetNumOfRow();
   m_rowOf.assign(static_cast<std::size_t>(std::max(rows, 0)) + 1, -1);
@@ -50,10 +51,11 @@ int CTableRows::RowOf(RowId id) {
   return slot < m_rowOf.size() ? m_rowOf[slot] : -1;
 }
 
-CRowState CTableRows::StateOf(RowId id, std::uint32_t mask) {
+CRowState CTableRows::StateOf(RowId id, std::uint32_t mask, bool withCover) {
   CRowState state;
   const int row = RowOf(id);
   if (row >= 0) ForEachColumn(mask, [&](int col) { state.cells.Set(col, m_pTable->GetValStr(row, col)); });
+  if (row >= 0 && withCover) state.cover = CoverOf(id);
   return state;
 }
 
@@ -75,10 +77,40 @@ void CTableRows::SetState(RowId id, const CRowState& state) {
     }
     m_pTable->UpdateRow(row, col, text);
   });
+  if (state.cover && SetCover(id, row, *state.cover)) changed |= 1u << m_nCoverColumn;
   const auto found = m_fileValues.find(id);
   if (found != m_fileValues.end() && found->second.IsEmpty()) m_fileValues.erase(found);
   const CPackedCells* file = FileValuesOf(id);
   ForEachColumn(changed, [&](int col) { m_pTable->SetCellEmphasis(row, col, file && file->Has(col)); });
+}
+
+bool CTableRows::SetCover(RowId id, int row, const PendingCoverPtr& cover) {
+  const auto found = m_covers.find(id);
+  if (m_nCoverColumn < 0 || (found != m_covers.end() ? found->second : nullptr) == cover) return false;
+  // While a change waits, the cover column's file value is kept as an
+  // edited cell's is, so the row counts as unsaved whatever the texts say.
+  CPackedCells& file = m_fileValues[id];
+  if (!file.Has(m_nCoverColumn)) file.Set(m_nCoverColumn, m_pTable->GetValStr(row, m_nCoverColumn));
+  CString shown = cover ? cover->strSummary : file.Get(m_nCoverColumn);
+  if (cover) {
+    m_covers[id] = cover;
+  } else {
+    m_covers.erase(id);
+    file.Remove(m_nCoverColumn);
+  }
+  m_pTable->UpdateRow(row, m_nCoverColumn, shown);
+  return true;
+}
+
+PendingCoverPtr CTableRows::CoverOf(RowId id) const {
+  const auto found = m_covers.find(id);
+  return found != m_covers.end() ? found->second : nullptr;
+}
+
+CString CTableRows::FileCellOf(RowId id, int col) {
+  if (const CPackedCells* file = FileValuesOf(id); file && file->Has(col)) return file->Get(col);
+  const int row = RowOf(id);
+  return row >= 0 ? m_pTable->GetValStr(row, col) : CString();
 }
 
 const CPackedCells* CTableRows::FileValuesOf(RowId id) const {
@@ -87,6 +119,7 @@ const CPackedCells* CTableRows::FileValuesOf(RowId id) const {
 }
 
 void CTableRows::NoteSaved(RowId id) {
+  m_covers.erase(id);
   if (!m_fileValues.erase(id)) return;
   const int row = RowOf(id);
   if (row >= 0) m_pTable->SetCellEmphasis(row, -1, false);

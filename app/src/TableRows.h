@@ -6,11 +6,13 @@
 // was read or written, the file's values of exactly the cells that differ
 // from them, so "unsaved" is a comparison, not a flag. A cell that differs is
 // drawn emphasised; a row with such a cell counts as unsaved.
+#include "CoverEdits.h"
 #include "PackedCells.h"
 
 #include <platform/Types.h>
 
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -24,6 +26,9 @@ using RowId = LPARAM;
 // by SetState and StateOf; the commands and the history stay as they are.
 struct CRowState {
   CPackedCells cells;
+  // The row's pending cover change, when the state speaks of the cover:
+  // null for none (the file's cover stands).
+  std::optional<PendingCoverPtr> cover;
 
   bool operator==(const CRowState&) const = default;
 };
@@ -39,8 +44,10 @@ struct CRemovedRow {
 
 class CTableRows {
  public:
-  // editable: the mask of the columns whose cells a save writes to the files.
-  CTableRows(CGridora* table, std::uint32_t editable) : m_pTable(table), m_nEditable(editable) {}
+  // editable: the mask of the columns whose cells a save writes to the files;
+  // coverColumn: the column that shows each row's cover (-1: none).
+  CTableRows(CGridora* table, std::uint32_t editable, int coverColumn = -1)
+      : m_pTable(table), m_nEditable(editable), m_nCoverColumn(coverColumn) {}
 
   // The table was filled anew from the files: its rows are numbered afresh,
   // none is edited, none removed.
@@ -50,19 +57,27 @@ class CTableRows {
   // Where the row is now; -1 when it is not in the table.
   int RowOf(RowId id);
 
-  // The row's cells of the columns in mask, as they are now.
-  CRowState StateOf(RowId id, std::uint32_t mask);
+  // The row's cells of the columns in mask, as they are now, and with
+  // withCover its pending cover change.
+  CRowState StateOf(RowId id, std::uint32_t mask, bool withCover = false);
   // Writes the state's cells into the row. An editable cell that comes to
   // differ from its file is emphasised; one that holds the file's value
-  // again is not. Nothing for a row not in the table.
+  // again is not. A state's cover change is kept for the save, and its
+  // summary shown, emphasised, in the cover column; with none, the cell
+  // shows the file's cover again. Nothing for a row not in the table.
   void SetState(RowId id, const CRowState& state);
+  // The row's pending cover change; null when there is none.
+  PendingCoverPtr CoverOf(RowId id) const;
+  // What the row's file holds in the column: the cell, or the file's value
+  // where the row was edited.
+  CString FileCellOf(RowId id, int col);
 
   // The file's values of the row's cells that differ from them (null when
   // none does): what the row's file holds where the table was edited.
   const CPackedCells* FileValuesOf(RowId id) const;
-  // The row's file now holds its cells (it was saved).
+  // The row's file now holds its cells and its cover (it was saved).
   void NoteSaved(RowId id);
-  // Rows in the table with a cell that differs from its file.
+  // Rows in the table with a cell that differs from its file, or a cover change.
   int UnsavedCount() const;
 
   // Takes the rows out of the table (their files stay), returning them from
@@ -74,11 +89,15 @@ class CTableRows {
 
  private:
   void Emphasise(int row, const CPackedCells* fileValues);
+  // Keeps cover as the row's pending change and shows it; true when that changed the cell.
+  bool SetCover(RowId id, int row, const PendingCoverPtr& cover);
 
   CGridora* m_pTable;
   std::uint32_t m_nEditable;
+  int m_nCoverColumn;
   RowId m_nLastId = 0;
   std::unordered_map<RowId, CPackedCells> m_fileValues;  // rows edited since their file was read
   std::unordered_set<RowId> m_removed;                   // out of the table, kept for an undo
+  std::unordered_map<RowId, PendingCoverPtr> m_covers;   // rows with a cover change not saved yet
   std::vector<int> m_rowOf;                              // by id: where the row was last seen
 };

@@ -28,6 +28,7 @@ constexpr int kButtonHeight = 14;
 constexpr int kPanelTop = 250;
 constexpr int kEditHeight = 12;
 constexpr int kPanelRowPitch = kEditHeight + 2;  // an edit box and a gap; labels sit two units lower
+constexpr int kCoverRoom = 130;  // the Cover group's width and its margin
 
 // Where a field's label and edit box sit in the tag panel, in tab order.
 struct PanelPlace {
@@ -49,7 +50,7 @@ constexpr PanelPlace kPanelPlaces[] = {
 static_assert(std::size(kPanelPlaces) == kPanelEnd, "a place for every edit box");
 
 platform::DialogTemplate MakeMainTemplate() {
-  platform::DialogTemplate t{IDD_QUILLORY_DIALOG, "TarvelloNet-Mp3 Tag Editor", 635, 387, "MS Shell Dlg", 8,
+  platform::DialogTemplate t{IDD_QUILLORY_DIALOG, "TarvelloNet-Mp3 Tag Editor", 635 + kCoverRoom, 387, "MS Shell Dlg", 8,
                              kMainStyle, {}};
   auto& items = t.items;
   items = {
@@ -70,7 +71,7 @@ platform::DialogTemplate MakeMainTemplate() {
       {IDC_PLAY, "Button", "Play", 555, 25, 36, 12, kButton},
       {IDC_TOGGLE_PANEL, "Button", "_", 595, 25, 15, 12, kButton},
       {IDC_DELETE_ROW, "Button", "X", 613, 25, 15, 12, kButton},
-      {IDC_FILE_LIST, "SysListView32", "", 6, 38, 622, 198,
+      {IDC_FILE_LIST, "SysListView32", "", 6, 38, 622 + kCoverRoom, 198,
        kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
       {IDC_TAGS_GROUP, "Button", "MP3 tags", 6, 239, 374, 129, kGroup},
   };
@@ -99,6 +100,15 @@ platform::DialogTemplate MakeMainTemplate() {
   items.push_back({IDC_CHECK_ALL, "Button", "Check all", 393, 330, 50, kButtonHeight, kButton});
   items.push_back({IDC_UNCHECK_ALL, "Button", "Unckeck all", 456, 330, 50, kButtonHeight, kButton});
   items.push_back({IDC_UPDATE_LIST, "Button", "Update list", 544, 330, 77, kButtonHeight, kButton});
+  // The selected rows' front cover, right of the rules; the window and the list are wider by it.
+  items.push_back({IDC_COVER_GROUP, "Button", "Cover", 634, 239, kCoverRoom - 6, 129, kGroup});
+  items.push_back({IDC_COVER_PICTURE, "Picture", "No file selected", 640, 249, kCoverRoom - 18, 72, kVisible});
+  items.push_back({IDC_COVER_CAPTION, "Static", "", 640, 323, kCoverRoom - 18, 8, kVisible | SS_CENTER});
+  constexpr int kCoverButton = (kCoverRoom - 20) / 2;
+  items.push_back({IDC_ADD_COVER, "Button", "Add cover\u2026", 640, 334, kCoverButton, kButtonHeight, kButton});
+  items.push_back({IDC_EXTRACT_COVER, "Button", "Extract cover\u2026", 642 + kCoverButton, 334, kCoverButton,
+                   kButtonHeight, kButton});
+  items.push_back({IDC_REMOVE_COVER, "Button", "Remove cover", 640, 351, kCoverButton, kButtonHeight, kButton});
   items.push_back({ID_HELP, "Button", "&Help", 386, 352, 50, kButtonHeight, kButton});
   items.push_back({IDC_WEB_SITE, "Button", "Quillory", 447, 352, 57, kButtonHeight, kButton});
   items.push_back({IDC_ABOUT, "Button", "About..", 515, 352, 50, kButtonHeight, kButton});

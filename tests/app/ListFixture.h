@@ -66,6 +66,8 @@ class ListFixture : public ::testing::Test {
       for (const char* text : rest) table.AddRow(CString(text));
       table.AddRow(CString("Orig " + file->artist));
       for (int k = 20; k < 24; ++k) table.AddRow(CString("-"));
+      table.AddRow(CString("ID3v2.3"));
+      table.AddRow(CString("-"));
       table.EndRow();
     }
   }

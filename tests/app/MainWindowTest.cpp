@@ -84,8 +84,8 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
       EXPECT_EQ(wnd->GetWindowText(), item.caption) << item.id;
     }
   }
-  // 14 window controls (Cancel among them), 30 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot.
-  EXPECT_EQ(withId, 14 + 30 + 1 + 2 + 1 + 14 + 3 + 4 + 2);
+  // 14 window controls (Cancel among them), 30 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot, 6 of the cover.
+  EXPECT_EQ(withId, 14 + 30 + 1 + 2 + 1 + 14 + 3 + 4 + 2 + 6);
 
   // Spot checks of the layout rules: Year sits beside Track, the right
   // column starts at x 242, rows are 14 units apart, labels 2 units lower.
@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
   EXPECT_EQ(m_dlg.GetIcon(TRUE), m_dlg.m_hIcon);
 
   // The list's rectangle and the height it grows to when the panel hides.
-  const CRect list = Placed(CRect(6, 38, 628, 236)), group = Placed(CRect(6, 239, 380, 368));
+  const CRect list = Placed(CRect(6, 38, 758, 236)), group = Placed(CRect(6, 239, 380, 368));
   EXPECT_EQ(CRect(m_dlg.m_rcList), list);
   EXPECT_EQ(m_dlg.m_nListExpandedHeight, group.bottom - list.top);
 }
@@ -119,10 +119,10 @@ TEST_F(MainWindowTest, StartsWithTheColumnsEmptyTableAndTotals) {
   const char* titles[] = {"File name", "Size kb", "Artist", "Album", "Title", "Track", "Year", "Genere",
                           "Bit rate", "Sample rate", "Length", "Duration", "MPEG layer", "MPEG Ver", "Channel",
                           "Comment", "Composer", "Copyright", "Encoded by", "Original artist", "URL", "Band",
-                          "Publisher", "Conductor"};
+                          "Publisher", "Conductor", "Tag", "Cover"};
   const int widths[] = {120, 50, 100, 100, 100, 50, 50, 50, 70, 90, 50, 70, 70, 70, 70,
-                        100, 100, 100, 100, 100, 100, 100, 100, 100};
-  for (int col = 0; col < 24; ++col) {
+                        100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 130};
+  for (int col = 0; col < 26; ++col) {
     LVCOLUMN column;
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     ASSERT_TRUE(m_dlg.m_list.GetColumn(col, &column)) << col;
@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, StartsWithTheColumnsEmptyTableAndTotals) {
     EXPECT_EQ(column.fmt, LVCFMT_LEFT);
   }
   LVCOLUMN none;
-  EXPECT_FALSE(m_dlg.m_list.GetColumn(24, &none));
+  EXPECT_FALSE(m_dlg.m_list.GetColumn(26, &none));
   EXPECT_EQ(m_dlg.m_list.GetItemCount(), 0);
   for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) EXPECT_EQ(m_dlg.GetDlgItemText(id), "--");
 }

@@ -1,0 +1,262 @@
+// Covers in the window: the Cover group's thumbnail of the selected rows'
+// front cover, and adding, extracting and removing covers. A change is a
+// step of the command history, kept with its rows (CTableRows) until a save
+// writes it.
+#include "QuilloryDlg.h"
+
+#include "Fields.h"
+#include "Resource.h"
+#include "RowCommands.h"
+#include "TableRows.h"
+
+#include <platform/FileDialog.h>
+#include <platform/MenuBar.h>
+#include <platform/MessageBox.h>
+#include <platform/Path.h>
+#include <statusbar/Status.h>
+#include <table/Gridora.h>
+#include <tags/MyMP3Tags.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+// How many selected rows' pictures are compared byte for byte; the rest
+// are compared by their Cover texts, so selecting a whole large folder
+// does not read every file.
+constexpr std::size_t kMaxCoversCompared = 500;
+// The largest picture a cover may be; one byte more is enough to refuse one.
+constexpr long long kMaxCoverBytes = 16 * 1024 * 1024;
+
+constexpr const char* kImageFilter = "Images (*.jpg;*.jpeg;*.png)|*.jpg;*.jpeg;*.png|All files|*||";
+
+// The picture in the file, checked as a cover; empty, with the reason, when
+// it cannot be one.
+std::string ReadCoverImage(const CString& path, CCoverArt* facts, CString* reason) {
+  const long long size = platform::FileSizeOf(path);
+  std::ifstream in(path.GetString(), std::ios::binary);
+  std::string image(static_cast<std::size_t>(std::clamp(size, 0LL, kMaxCoverBytes + 1)), '\0');
+  if (size < 0 || platform::DirectoryExists(path) || !in || !in.read(image.data(), static_cast<long>(image.size()))) {
+    *reason = "The file cannot be read";
+    return {};
+  }
+  *reason = CMyMP3Tags::CheckCoverImage(image, facts);
+  if (reason->IsEmpty() && !platform::IsDecodableImage(image)) *reason = "The picture cannot be decoded";
+  return reason->IsEmpty() ? image : std::string();
+}
+
+// The extension a picture is saved with, from its own bytes.
+CString ExtensionOf(const std::string& image) {
+  CCoverArt facts;
+  CMyMP3Tags::CheckCoverImage(image, &facts);
+  if (facts.strFormat == "PNG") return "png";
+  if (facts.strFormat == "JPEG") return "jpg";
+  return image.compare(0, 4, "GIF8") == 0 ? "gif" : "bin";
+}
+
+// Writes the file through a new one renamed over it, so a failed write
+// leaves what was there.
+bool WriteWholeFile(const CString& path, const std::string& bytes) {
+  const std::string temporary = path.Str() + ".quillory-part";
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
+                       fsync(fileno(file)) == 0;
+  const bool closed = std::fclose(file) == 0;
+  if (written && closed && std::rename(temporary.c_str(), path) == 0) return true;
+  std::remove(temporary.c_str());
+  return false;
+}
+
+// "Song" for one row, "3 files" for more.
+CString Naming(CGridora& table, const std::vector<int>& rows) {
+  if (rows.size() == 1) return table.GetValStr(rows.front(), ColumnOf(kFileName));
+  return CString::Formatted("%zu files", rows.size());
+}
+
+}  // namespace
+
+void CQuilloryDlg::OnAddCover() {
+  m_pStatus->Clear();
+  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  if (rows.empty()) {
+    m_pStatus->ErrorMsg("Select a file from list.");
+    return;
+  }
+  // Covers are often kept beside the music: the dialog opens in the row's folder.
+  const CString file = RowFilePath(rows.front());
+  const CString folder = file.IsEmpty() ? m_strFolder : platform::FolderOf(file);
+  CFileDialog dialog(TRUE, nullptr, folder.IsEmpty() ? CString() : folder + "/", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                     kImageFilter, this);
+  if (dialog.DoModal() == IDOK) AddCoverFrom(dialog.GetPathName());
+}
+
+void CQuilloryDlg::OnCoverDropped(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 0;
+  AddCoverFrom(reinterpret_cast<const NMFILEDROP*>(pNMHDR)->strPath);
+}
+
+bool CQuilloryDlg::AddCoverFrom(const CString& path) {
+  m_pStatus->Clear();
+  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  if (rows.empty()) {
+    m_pStatus->ErrorMsg("Select a file from list.");
+    return false;
+  }
+  CCoverArt facts;
+  CString reason;
+  std::string image = ReadCoverImage(path, &facts, &reason);
+  if (!reason.IsEmpty()) {
+    m_pStatus->ErrorMsg(CString::Formatted("%s cannot be a cover: %s.", path, reason));
+    return false;
+  }
+  // One picture for every row that gets it.
+  const PendingCoverPtr cover = MakePendingCover(std::move(image), facts.strFormat, facts.nWidth, facts.nHeight);
+  std::vector<CRowChange> changes;
+  for (int row : rows) {
+    const RowId id = m_pRows->IdOf(row);
+    // A file that holds this picture already needs no change, only its own cover back.
+    const bool held = m_pRows->FileCellOf(id, ColumnOf(kCover)) == cover->strSummary && ReadFileCover(row) == cover->strImage;
+    CRowChange change{id, m_pRows->StateOf(id, 0, true), {}};
+    change.after.cover = held ? nullptr : cover;
+    const PendingCoverPtr& now = *change.before.cover;
+    if (now == *change.after.cover || (now && *change.after.cover && now->strImage == cover->strImage)) continue;
+    changes.push_back(std::move(change));
+  }
+  if (changes.empty()) {
+    m_pStatus->InfoMsg(rows.size() == 1 ? "The file has this cover already." : "The files have this cover already.");
+    return true;
+  }
+  const CString names = Naming(*m_pTable, rows);
+  DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Add cover (" + names + ")", std::move(changes)));
+  m_pStatus->Done("Cover set for " + names + " (not saved yet).");
+  return true;
+}
+
+void CQuilloryDlg::OnRemoveCover() {
+  m_pStatus->Clear();
+  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  if (rows.empty()) {
+    m_pStatus->ErrorMsg("Select a file from list.");
+    return;
+  }
+  const PendingCoverPtr removal = MakeCoverRemoval();
+  std::vector<CRowChange> changes;
+  for (int row : rows) {
+    const RowId id = m_pRows->IdOf(row);
+    CRowChange change{id, m_pRows->StateOf(id, 0, true), {}};
+    const PendingCoverPtr& now = *change.before.cover;
+    const bool fileHasOne = m_pRows->FileCellOf(id, ColumnOf(kCover)) != "-";
+    if (!(now ? !now->strImage.empty() : fileHasOne)) continue;
+    // A picture added to a file without one is simply dropped.
+    change.after.cover = fileHasOne ? removal : nullptr;
+    changes.push_back(std::move(change));
+  }
+  if (changes.empty()) {
+    m_pStatus->ErrorMsg(rows.size() == 1 ? "The file has no cover." : "None of the files has a cover.");
+    return;
+  }
+  const CString names = Naming(*m_pTable, rows);
+  DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Remove cover (" + names + ")", std::move(changes)));
+  m_pStatus->Done("Cover removed from " + names + " (not saved yet).");
+}
+
+void CQuilloryDlg::OnExtractCover() {
+  m_pStatus->Clear();
+  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  const CCommonCover common = CommonCoverOf(rows);
+  switch (common.kind) {
+    case CCommonCover::kNoRows: m_pStatus->ErrorMsg("Select a file from list."); return;
+    case CCommonCover::kNoCover:
+      m_pStatus->ErrorMsg(rows.size() == 1 ? "The file has no cover." : "None of the files has a cover.");
+      return;
+    case CCommonCover::kDifferent:
+      m_pStatus->ErrorMsg("The files have different covers: select one of them.");
+      return;
+    case CCommonCover::kSame: break;
+  }
+  if (common.image->empty()) {
+    m_pStatus->ErrorMsg("The cover cannot be read from the file.");
+    return;
+  }
+  const int row = rows.front();
+  const CString extension = ExtensionOf(*common.image);
+  const CString name = CoverFileName(m_pTable->GetValStr(row, ColumnOf(kArtist)), m_pTable->GetValStr(row, ColumnOf(kAlbum)),
+                                     m_pTable->GetValStr(row, ColumnOf(kFileName)), extension);
+  const CString file = RowFilePath(row);
+  const CString folder = file.IsEmpty() ? m_strFolder : platform::FolderOf(file);
+  const CString filter = CString::Formatted("%s image (*.%s)|*.%s|All files|*||", extension, extension, extension);
+  CFileDialog dialog(FALSE, extension, folder.IsEmpty() ? name : platform::JoinPath(folder, name),
+                     OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter, this);
+  if (dialog.DoModal() != IDOK) return;
+  const CString target = dialog.GetPathName();
+  if (!WriteWholeFile(target, *common.image)) {
+    m_pStatus->ErrorMsg("The cover could not be written to " + target + ".");
+    return;
+  }
+  m_pStatus->Done("Cover saved as " + target);
+}
+
+void CQuilloryDlg::ShowCover() {
+  if (!m_coverBox.IsWindow()) return;
+  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  const CCommonCover common = CommonCoverOf(rows);
+  const std::size_t n = rows.size();
+  // The caption: the picture's facts, then how many files share it and whether it waits for a save.
+  CString facts, count = n > 1 ? CString::Formatted("%zu files", n) : CString();
+  switch (common.kind) {
+    case CCommonCover::kNoRows: m_coverBox.SetWindowText("No file selected"); break;
+    case CCommonCover::kNoCover: m_coverBox.SetWindowText("No cover"); break;
+    case CCommonCover::kDifferent: m_coverBox.SetWindowText("(different covers)"); break;
+    case CCommonCover::kSame:
+      if (!m_coverBox.SetImage(*common.image)) m_coverBox.SetWindowText("The picture cannot be shown");
+      facts = common.strSummary;
+      if (n > 1) count = common.nCompared == n ? "in all " + count : CString::Formatted("alike in %zu files", n);
+      break;
+  }
+  bool pending = false;
+  for (std::size_t k = 0; k < n && !pending; ++k) pending = m_pRows->CoverOf(m_pRows->IdOf(rows[k])) != nullptr;
+  if (pending) count += count.IsEmpty() ? "not saved" : ", not saved";
+  SetDlgItemText(IDC_COVER_CAPTION, facts.IsEmpty() ? count : facts + "\n" + count);
+
+  const bool shown = common.kind == CCommonCover::kSame && !common.image->empty();
+  const bool covered = common.kind == CCommonCover::kSame || common.kind == CCommonCover::kDifferent;
+  for (auto [id, on] : {std::pair{IDC_ADD_COVER, n > 0}, {IDC_EXTRACT_COVER, shown}, {IDC_REMOVE_COVER, covered}}) {
+    if (CWnd* button = GetDlgItem(id)) button->EnableWindow(on ? TRUE : FALSE);
+    if (m_pMenuBar) m_pMenuBar->EnableItem(static_cast<UINT>(id), on ? TRUE : FALSE);
+  }
+}
+
+CCommonCover CQuilloryDlg::CommonCoverOf(const std::vector<int>& rows) {
+  std::vector<CRowCover> covers;
+  covers.reserve(rows.size());
+  for (int row : rows) {
+    const RowId id = m_pRows->IdOf(row);
+    covers.push_back({m_pRows->CoverOf(id), m_pRows->FileCellOf(id, ColumnOf(kCover))});
+  }
+  return FindCommonCover(covers, [&](std::size_t k) { return ReadFileCover(rows[k]); }, kMaxCoversCompared);
+}
+
+std::string CQuilloryDlg::ReadFileCover(int row) {
+  const CString path = RowFilePath(row);
+  if (path.IsEmpty()) return {};
+  m_pTags->Reset();
+  m_pTags->Link(path);
+  CCoverArt cover;
+  m_pTags->GetFrontCover(&cover);
+  m_pTags->Reset();
+  return std::move(cover.strData);
+}
+
+void CQuilloryDlg::ApplyPendingCover(int row) {
+  const PendingCoverPtr cover = m_pRows->CoverOf(m_pRows->IdOf(row));
+  if (!cover) return;
+  if (cover->strImage.empty())
+    m_pTags->RemoveFrontCover();
+  else
+    m_pTags->SetFrontCover(cover->strImage);
+}
