@@ -221,7 +221,7 @@ void CQuilloryDlg::ShowCover() {
   bool pending = false;
   for (std::size_t k = 0; k < n && !pending; ++k) pending = m_pRows->CoverOf(m_pRows->IdOf(rows[k])) != nullptr;
   if (pending) count += count.IsEmpty() ? "not saved" : ", not saved";
-  SetDlgItemText(IDC_COVER_CAPTION, facts.IsEmpty() ? count : facts + "\n" + count);
+  SetDlgItemText(IDC_COVER_CAPTION, facts.IsEmpty() || count.IsEmpty() ? facts + count : facts + "\n" + count);
 
   const bool shown = common.kind == CCommonCover::kSame && !common.image->empty();
   const bool covered = common.kind == CCommonCover::kSame || common.kind == CCommonCover::kDifferent;

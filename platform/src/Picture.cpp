@@ -72,8 +72,7 @@ class PictureBox : public QLabel {
     const qreal ratio = devicePixelRatioF();
     QPixmap shown = QPixmap::fromImage(m_image);
     const QSize room = contentsRect().size() * ratio;
-    if (!room.isEmpty() && (shown.width() > room.width() || shown.height() > room.height()))
-      shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!room.isEmpty()) shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     shown.setDevicePixelRatio(ratio);
     setPixmap(shown);
   }

@@ -1,0 +1,207 @@
+// Covers through the window: the Tag and Cover columns, front covers added,
+// replaced and removed as steps of the history and saved into ID3v2.2, v2.3,
+// v2.4 and untagged files (as mutagen reads them), the pictures refused, and
+// the cover several selected rows share.
+#include "MainWindowDriver.h"
+
+#include <QDropEvent>
+#include <QImage>
+#include <QLabel>
+#include <QMimeData>
+#include <QUrl>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+constexpr int kTagColumn = 24, kCoverColumn = 25;
+const char* const kFront = "64\u00d748 JPEG, 1 KB";  // the front cover of the covers_* fixtures
+
+class CoversTest : public test::MainWindowDriver {
+ protected:
+  // A folder of the three tag versions with three pictures each and an
+  // untagged file, in a list that takes several selected rows.
+  void LoadFolder() {
+    for (const char* name : {"covers_v22.mp3", "covers_v23.mp3", "covers_v24.mp3", "untagged.mp3"})
+      m_dir.CopyFixture(name);
+    OpenFolder(m_dir.Path());
+    m_dlg.m_list.ModifyStyle(LVS_SINGLESEL, 0);
+  }
+  void Select(std::initializer_list<const char*> keys) {
+    View()->clearSelection();
+    for (const char* key : keys) m_dlg.m_list.SetItemState(RowOf(key), LVIS_SELECTED, LVIS_SELECTED);
+  }
+  // mutagen's pictures of the file as "type:sha256", sorted, and "audio:sha256".
+  std::vector<std::string> Pictures(const char* key) {
+    std::istringstream lines(test::RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/e2e/mutagen_row.py '" +
+                                              m_dir.File((std::string(key) + ".mp3").c_str()).Str() + "' pictures"));
+    std::vector<std::string> pictures;
+    for (std::string line; std::getline(lines, line);)
+      pictures.push_back(line.substr(0, line.find(' ')) + ":" + line.substr(line.rfind(' ') + 1));
+    std::sort(pictures.begin(), pictures.end());
+    return pictures;
+  }
+  static std::string Sha256(const CString& path) {
+    const std::string sum = test::RunCommand("sha256sum '" + path.Str() + "'");
+    return sum.substr(0, sum.find(' '));
+  }
+  // A picture made here, w by h pixels in the format ("PNG", "JPG").
+  CString Picture(const char* name, int w, int h, const char* format) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    const CString path = m_pictures.File(name);
+    EXPECT_TRUE(image.save(QString::fromUtf8(path.GetString()), format));
+    return path;
+  }
+  void AddCover(const CString& picture) {
+    test::AnswerFileDialog(picture);
+    Click(IDC_ADD_COVER);
+  }
+  void Drop(const CString& path) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromUtf8(path.GetString()))});
+    // A drop goes where the drag entered.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Item(IDC_COVER_PICTURE), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Item(IDC_COVER_PICTURE), &drop);
+  }
+  std::string Caption() { return Total(IDC_COVER_CAPTION); }
+  QLabel* Thumbnail() { return qobject_cast<QLabel*>(Item(IDC_COVER_PICTURE)); }
+  std::vector<std::string> CoverCells() {
+    std::vector<std::string> cells;
+    for (const char* key : {"covers_v22", "covers_v23", "covers_v24", "untagged"}) {
+      cells.push_back(Cell(RowOf(key), kCoverColumn));
+      if (m_dlg.m_list.GetItemEmphasis(RowOf(key), kCoverColumn)) cells.back() += " *";
+    }
+    return cells;
+  }
+  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+    QApplication::setActiveWindow(m_dlg.GetWidget());
+    QTest::keyClick(m_dlg.GetWidget(), key, modifiers);
+  }
+
+  test::TempDir m_dir, m_pictures;
+};
+
+}  // namespace
+
+TEST_F(CoversTest, TheColumnsShowEachFilesTagsAndFrontCover) {
+  m_dir.CopyFixture("v1_only.mp3");
+  m_dir.CopyFixture("cover_other_only.mp3");
+  LoadFolder();
+  const std::vector<std::vector<std::string>> expected = {
+      {"covers_v22", "ID3v2.2", kFront},        {"covers_v23", "ID3v2.3 + ID3v1", kFront},
+      {"covers_v24", "ID3v2.4", kFront},        {"untagged", "none", "-"},
+      {"v1_only", "ID3v1", "-"},                {"cover_other_only", "ID3v2.3", "16\u00d716 PNG, 1 KB"}};
+  for (const auto& row : expected) {
+    EXPECT_EQ(Cell(RowOf(row[0].c_str()), kTagColumn), row[1]) << row[0];
+    EXPECT_EQ(Cell(RowOf(row[0].c_str()), kCoverColumn), row[2]) << row[0];
+  }
+  Select({"covers_v23"});
+  EXPECT_FALSE(Thumbnail()->pixmap().isNull());
+  EXPECT_EQ(Caption(), kFront);
+  Select({"untagged"});
+  EXPECT_EQ(Thumbnail()->text().toStdString(), "No cover");
+  EXPECT_FALSE(m_dlg.GetDlgItem(IDC_REMOVE_COVER)->IsWindowEnabled());
+}
+
+TEST_F(CoversTest, AddReplaceAndRemoveAreUndoableStepsThatSavingWritesAsMutagenSees) {
+  LoadFolder();
+  const char* keys[] = {"covers_v22", "covers_v23", "covers_v24", "untagged"};
+  std::map<std::string, std::vector<std::string>> before;
+  for (const char* key : keys) before[key] = Pictures(key);
+  const CString first = Picture("first.jpg", 30, 20, "JPG"), second = Picture("second.png", 40, 30, "PNG");
+  const std::string added = "40\u00d730 PNG, 1 KB";
+
+  Select({"covers_v22", "covers_v23", "covers_v24", "untagged"});
+  AddCover(first);
+  AddCover(second);
+  EXPECT_EQ(CoverCells(), std::vector<std::string>(4, added + " *"));
+  EXPECT_EQ(Caption(), added + "\nin all 4 files, not saved");
+  // Undo brings back the pending cover before, then the files' own.
+  Key(Qt::Key_Z);
+  EXPECT_EQ(CoverCells(), std::vector<std::string>(4, "30\u00d720 JPEG, 1 KB *"));
+  Key(Qt::Key_Z);
+  EXPECT_EQ(CoverCells(), (std::vector<std::string>{kFront, kFront, kFront, "-"}));
+  EXPECT_FALSE(m_dlg.IsDataChanged());
+  Key(Qt::Key_Y);
+  Key(Qt::Key_Y);
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(CoverCells(), std::vector<std::string>(4, added));
+  // Only the front cover changed: the other pictures and the audio are as they were.
+  const std::string front = "3:" + Sha256(m_pictures.File("second.png"));
+  for (const char* key : keys) {
+    std::vector<std::string> expected = before[key];
+    std::erase_if(expected, [](const std::string& p) { return p.rfind("3:", 0) == 0; });
+    expected.push_back(front);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Pictures(key), expected) << key;
+  }
+
+  Select({"covers_v23", "untagged"});
+  Click(IDC_REMOVE_COVER);
+  EXPECT_EQ(CoverCells(), (std::vector<std::string>{added, "- *", added, "- *"}));
+  Click(IDC_SAVE_ALL);
+  for (const char* key : {"covers_v23", "untagged"}) {
+    std::vector<std::string> expected = before[key];
+    std::erase_if(expected, [](const std::string& p) { return p.rfind("3:", 0) == 0; });
+    EXPECT_EQ(Pictures(key), expected) << key;
+  }
+  EXPECT_EQ(Cell(RowOf("covers_v23"), kTagColumn), "ID3v2.3 + ID3v1");
+  EXPECT_EQ(Cell(RowOf("covers_v22"), kTagColumn), "ID3v2.3");
+}
+
+TEST_F(CoversTest, PicturesThatCannotBeCoversAreRefusedNamingTheFile) {
+  LoadFolder();
+  Select({"covers_v23"});
+  const std::string jpeg = test::ReadFile(test::FixturePath("cover_front.jpg"));
+  // The JPEG's header up to its frame header, and its end: the size is there, the image is not.
+  const std::size_t frame = jpeg.find("\xFF\xC0");
+  const std::size_t frameEnd = frame + 2 + (static_cast<unsigned char>(jpeg[frame + 2]) << 8 | static_cast<unsigned char>(jpeg[frame + 3]));
+  struct Refused {
+    const char* name;
+    std::string bytes;  // none: there is no such file
+    const char* reason;
+    std::uintmax_t size = 0;  // the file made this long
+  };
+  const Refused refused[] = {
+      {"picture.gif", "GIF89a\x01\x00\x01\x00\x00\x00\x00;", "The picture is not a JPEG or PNG image"},
+      {"text.jpg", "not a picture", "The picture is not a JPEG or PNG image"},
+      {"header-only.jpg", jpeg.substr(0, frameEnd) + "\xFF\xD9", "The picture cannot be decoded"},
+      {"huge.png", test::ReadFile(test::FixturePath("cover_back.png")), "The picture is larger than 16 MB", 16u << 20 | 1},
+      {"missing.png", "", "The file cannot be read"},
+  };
+  for (const Refused& r : refused) {
+    const CString path = m_pictures.File(r.name);
+    if (!r.bytes.empty()) test::WriteFile(path, r.bytes);
+    if (r.size) std::filesystem::resize_file(path.Str(), r.size);
+    Drop(path);
+    EXPECT_EQ(Status(), path.Str() + " cannot be a cover: " + r.reason + ".");
+    EXPECT_EQ(CoverCells(), (std::vector<std::string>{kFront, kFront, kFront, "-"})) << r.name;
+    EXPECT_FALSE(m_dlg.IsDataChanged()) << r.name;
+  }
+  Drop(test::FixturePath("cover_back.png"));
+  EXPECT_EQ(Cell(RowOf("covers_v23"), kCoverColumn), "32\u00d716 PNG, 1 KB");
+}
+
+TEST_F(CoversTest, SeveralRowsShowTheirCommonCoverWhichExtractsByteForByte) {
+  LoadFolder();
+  Select({"covers_v22", "covers_v23", "covers_v24"});
+  EXPECT_FALSE(Thumbnail()->pixmap().isNull());
+  EXPECT_EQ(Caption(), std::string(kFront) + "\nin all 3 files");
+  test::FileDialogSeen seen;
+  const CString extracted = m_pictures.File("front.jpg");
+  test::AnswerFileDialog(extracted, &seen);
+  Click(IDC_EXTRACT_COVER);
+  // Named from the first row's artist (its album is empty), in the files' folder.
+  EXPECT_EQ(seen.selected, QStringList{QString::fromUtf8(m_dir.File("Old Artist.jpg").GetString())});
+  EXPECT_EQ(test::ReadFile(extracted), test::ReadFile(test::FixturePath("cover_front.jpg")));
+
+  Select({"covers_v23", "untagged"});
+  EXPECT_EQ(Thumbnail()->text().toStdString(), "(different covers)");
+  EXPECT_EQ(Caption(), "2 files");
+  EXPECT_FALSE(m_dlg.GetDlgItem(IDC_EXTRACT_COVER)->IsWindowEnabled());
+  EXPECT_TRUE(m_dlg.GetDlgItem(IDC_REMOVE_COVER)->IsWindowEnabled());
+}
