@@ -213,6 +213,8 @@ void CQuilloryDlg::ShowCover() {
     case CCommonCover::kNoCover: m_coverBox.SetWindowText("No cover"); break;
     case CCommonCover::kDifferent: m_coverBox.SetWindowText("(different covers)"); break;
     case CCommonCover::kSame:
+      // The text is what a screen reader says of the picture shown in its place.
+      m_coverBox.SetWindowText("Cover: " + common.strSummary);
       if (!m_coverBox.SetImage(*common.image)) m_coverBox.SetWindowText("The picture cannot be shown");
       facts = common.strSummary;
       if (n > 1) count = common.nCompared == n ? "in all " + count : CString::Formatted("alike in %zu files", n);
@@ -220,6 +222,7 @@ void CQuilloryDlg::ShowCover() {
   }
   bool pending = false;
   for (std::size_t k = 0; k < n && !pending; ++k) pending = m_pRows->CoverOf(m_pRows->IdOf(rows[k])) != nullptr;
+  if (pending && common.kind == CCommonCover::kNoCover) facts = "Removed";
   if (pending) count += count.IsEmpty() ? "not saved" : ", not saved";
   SetDlgItemText(IDC_COVER_CAPTION, facts.IsEmpty() || count.IsEmpty() ? facts + count : facts + "\n" + count);
 

@@ -114,9 +114,9 @@ struct FieldTable {
     /* kMpegVer */ {.nColumn = 13, .strTitle = "MPEG Ver", .nWidth = 70, .fill = Fill::kText, .pGetter = &T::GetMpegVer},
     /* kChannel */ {.nColumn = 14, .strTitle = "Channel", .nWidth = 70, .fill = Fill::kText, .pGetter = &T::GetChannel,
       .bReported = true},
-    /* kTagVersion */ {.nColumn = 24, .strTitle = "Tag", .nWidth = 100, .fill = Fill::kText,
+    /* kTagVersion */ {.nColumn = 24, .strTitle = "Tag", .nWidth = 110, .fill = Fill::kText,
       .pGetter = &T::GetTagVersion, .bReported = true},
-    /* kCover */ {.nColumn = 25, .strTitle = "Cover", .nWidth = 130, .fill = Fill::kCover, .bReported = true},
+    /* kCover */ {.nColumn = 25, .strTitle = "Cover", .nWidth = 150, .fill = Fill::kCover, .bReported = true},
   }};
   // clang-format on
 };

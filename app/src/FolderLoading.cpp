@@ -270,6 +270,7 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   m_pStatus->KillProgress();
   m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   m_list.SetSelectionMark(-1);
+  ShowCover();
   ClearEditBoxes();
   UpdateFolderTotals();
   m_pStatus->InfoMsg("All files have been reloaded" + Skipped(listing, 0));

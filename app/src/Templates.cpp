@@ -102,8 +102,9 @@ platform::DialogTemplate MakeMainTemplate() {
   items.push_back({IDC_UPDATE_LIST, "Button", "Update list", 544, 330, 77, kButtonHeight, kButton});
   // The selected rows' front cover, right of the rules; the window and the list are wider by it.
   items.push_back({IDC_COVER_GROUP, "Button", "Cover", 634, 239, kCoverRoom - 6, 129, kGroup});
-  items.push_back({IDC_COVER_PICTURE, "Picture", "No file selected", 640, 249, kCoverRoom - 18, 72, kVisible});
-  items.push_back({IDC_COVER_CAPTION, "Static", "", 640, 323, kCoverRoom - 18, 8, kVisible | SS_CENTER});
+  items.push_back({IDC_COVER_PICTURE, "Picture", "No file selected", 640, 249, kCoverRoom - 18, 63, kVisible});
+  // Two lines: the picture's facts, and how many files share it and whether it is saved.
+  items.push_back({IDC_COVER_CAPTION, "Static", "", 640, 314, kCoverRoom - 18, 18, kVisible | SS_CENTER});
   constexpr int kCoverButton = (kCoverRoom - 20) / 2;
   items.push_back({IDC_ADD_COVER, "Button", "Add cover\u2026", 640, 334, kCoverButton, kButtonHeight, kButton});
   items.push_back({IDC_EXTRACT_COVER, "Button", "Extract cover\u2026", 642 + kCoverButton, 334, kCoverButton,
