@@ -72,6 +72,13 @@ bool WriteWholeFile(const CString& path, const std::string& bytes) {
   return false;
 }
 
+// The selected rows, from the top down; with none, the status bar asks for one.
+std::vector<int> SelectedRowsOrAsk(CGridora& table, CStatus& status) {
+  std::vector<int> rows = table.GetSelectedRows();
+  if (rows.empty()) status.ErrorMsg("Select a file from list.");
+  return rows;
+}
+
 // "Song" for one row, "3 files" for more.
 CString Naming(CGridora& table, const std::vector<int>& rows) {
   if (rows.size() == 1) return table.GetValStr(rows.front(), ColumnOf(kFileName));
@@ -82,11 +89,8 @@ CString Naming(CGridora& table, const std::vector<int>& rows) {
 
 void CQuilloryDlg::OnAddCover() {
   m_pStatus->Clear();
-  const std::vector<int> rows = m_pTable->GetSelectedRows();
-  if (rows.empty()) {
-    m_pStatus->ErrorMsg("Select a file from list.");
-    return;
-  }
+  const std::vector<int> rows = SelectedRowsOrAsk(*m_pTable, *m_pStatus);
+  if (rows.empty()) return;
   // Covers are often kept beside the music: the dialog opens in the row's folder.
   const CString file = RowFilePath(rows.front());
   const CString folder = file.IsEmpty() ? m_strFolder : platform::FolderOf(file);
@@ -102,11 +106,8 @@ void CQuilloryDlg::OnCoverDropped(NMHDR* pNMHDR, LRESULT* pResult) {
 
 bool CQuilloryDlg::AddCoverFrom(const CString& path) {
   m_pStatus->Clear();
-  const std::vector<int> rows = m_pTable->GetSelectedRows();
-  if (rows.empty()) {
-    m_pStatus->ErrorMsg("Select a file from list.");
-    return false;
-  }
+  const std::vector<int> rows = SelectedRowsOrAsk(*m_pTable, *m_pStatus);
+  if (rows.empty()) return false;
   CCoverArt facts;
   CString reason;
   std::string image = ReadCoverImage(path, &facts, &reason);
@@ -119,13 +120,12 @@ bool CQuilloryDlg::AddCoverFrom(const CString& path) {
   std::vector<CRowChange> changes;
   for (int row : rows) {
     const RowId id = m_pRows->IdOf(row);
-    // A file that holds this picture already needs no change, only its own cover back.
+    const PendingCoverPtr now = m_pRows->CoverOf(id);
+    // A file that holds this picture already needs no change of its own.
     const bool held = m_pRows->FileCellOf(id, ColumnOf(kCover)) == cover->strSummary && ReadFileCover(row) == cover->strImage;
-    CRowChange change{id, m_pRows->StateOf(id, 0, true), {}};
-    change.after.cover = held ? nullptr : cover;
-    const PendingCoverPtr& now = *change.before.cover;
-    if (now == *change.after.cover || (now && *change.after.cover && now->strImage == cover->strImage)) continue;
-    changes.push_back(std::move(change));
+    const PendingCoverPtr wanted = held ? nullptr : cover;
+    if (now ? wanted && now->strImage == wanted->strImage : !wanted) continue;
+    changes.push_back({id, CRowState{{}, now}, CRowState{{}, wanted}});
   }
   if (changes.empty()) {
     m_pStatus->InfoMsg(rows.size() == 1 ? "The file has this cover already." : "The files have this cover already.");
@@ -139,22 +139,17 @@ bool CQuilloryDlg::AddCoverFrom(const CString& path) {
 
 void CQuilloryDlg::OnRemoveCover() {
   m_pStatus->Clear();
-  const std::vector<int> rows = m_pTable->GetSelectedRows();
-  if (rows.empty()) {
-    m_pStatus->ErrorMsg("Select a file from list.");
-    return;
-  }
+  const std::vector<int> rows = SelectedRowsOrAsk(*m_pTable, *m_pStatus);
+  if (rows.empty()) return;
   const PendingCoverPtr removal = MakeCoverRemoval();
   std::vector<CRowChange> changes;
   for (int row : rows) {
     const RowId id = m_pRows->IdOf(row);
-    CRowChange change{id, m_pRows->StateOf(id, 0, true), {}};
-    const PendingCoverPtr& now = *change.before.cover;
+    const PendingCoverPtr now = m_pRows->CoverOf(id);
     const bool fileHasOne = m_pRows->FileCellOf(id, ColumnOf(kCover)) != "-";
-    if (!(now ? !now->strImage.empty() : fileHasOne)) continue;
+    if (now ? now->strImage.empty() : !fileHasOne) continue;  // no cover shows
     // A picture added to a file without one is simply dropped.
-    change.after.cover = fileHasOne ? removal : nullptr;
-    changes.push_back(std::move(change));
+    changes.push_back({id, CRowState{{}, now}, CRowState{{}, fileHasOne ? removal : nullptr}});
   }
   if (changes.empty()) {
     m_pStatus->ErrorMsg(rows.size() == 1 ? "The file has no cover." : "None of the files has a cover.");
@@ -167,10 +162,10 @@ void CQuilloryDlg::OnRemoveCover() {
 
 void CQuilloryDlg::OnExtractCover() {
   m_pStatus->Clear();
-  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  const std::vector<int> rows = SelectedRowsOrAsk(*m_pTable, *m_pStatus);
   const CCommonCover common = CommonCoverOf(rows);
   switch (common.kind) {
-    case CCommonCover::kNoRows: m_pStatus->ErrorMsg("Select a file from list."); return;
+    case CCommonCover::kNoRows: return;
     case CCommonCover::kNoCover:
       m_pStatus->ErrorMsg(rows.size() == 1 ? "The file has no cover." : "None of the files has a cover.");
       return;

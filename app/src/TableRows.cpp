@@ -51,11 +51,10 @@ int CTableRows::RowOf(RowId id) {
   return slot < m_rowOf.size() ? m_rowOf[slot] : -1;
 }
 
-CRowState CTableRows::StateOf(RowId id, std::uint32_t mask, bool withCover) {
+CRowState CTableRows::StateOf(RowId id, std::uint32_t mask) {
   CRowState state;
   const int row = RowOf(id);
   if (row >= 0) ForEachColumn(mask, [&](int col) { state.cells.Set(col, m_pTable->GetValStr(row, col)); });
-  if (row >= 0 && withCover) state.cover = CoverOf(id);
   return state;
 }
 

@@ -23,7 +23,7 @@ using RowId = LPARAM;
 
 // A row's state as commands change it: its cells, by column. An edit that
 // is not a cell (a pending cover, say) becomes a member here, set and read
-// by SetState and StateOf; the commands and the history stay as they are.
+// by SetState (and CoverOf); the commands and the history stay as they are.
 struct CRowState {
   CPackedCells cells;
   // The row's pending cover change, when the state speaks of the cover:
@@ -57,9 +57,8 @@ class CTableRows {
   // Where the row is now; -1 when it is not in the table.
   int RowOf(RowId id);
 
-  // The row's cells of the columns in mask, as they are now, and with
-  // withCover its pending cover change.
-  CRowState StateOf(RowId id, std::uint32_t mask, bool withCover = false);
+  // The row's cells of the columns in mask, as they are now.
+  CRowState StateOf(RowId id, std::uint32_t mask);
   // Writes the state's cells into the row. An editable cell that comes to
   // differ from its file is emphasised; one that holds the file's value
   // again is not. A state's cover change is kept for the save, and its
