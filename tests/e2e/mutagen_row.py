@@ -2,8 +2,7 @@
 # end-to-end tests: one line per column, "column<TAB>text", "-" for a value
 # the file does not have. Tags are read as stored (no upgrade to ID3v2.4).
 #   mutagen_row.py FILE frames  -> every frame of the ID3v2 tag alone, one per line
-#   mutagen_row.py FILE pictures -> each picture's type, MIME type, description
-#                                   and SHA-256, then the audio's SHA-256
+#   mutagen_row.py FILE pictures -> "type:SHA-256" of each picture, then "audio:SHA-256"
 import hashlib
 import sys
 import mutagen.id3
@@ -22,11 +21,10 @@ if len(sys.argv) > 2 and sys.argv[2] == "pictures":
         v2 = mutagen.id3.ID3(path, translate=False, load_v1=False)
     except mutagen.id3.ID3NoHeaderError:
         v2 = mutagen.id3.ID3()
-    for p in v2.getall("APIC") + v2.getall("PIC"):
-        print("%d %s %s %s" % (p.type, p.mime, p.desc, hashlib.sha256(p.data).hexdigest()))
     data = open(path, "rb").read()
     end = len(data) - 128 if data[-128:-125] == b"TAG" else len(data)
-    print("audio " + hashlib.sha256(data[v2.size if v2.version else 0:end]).hexdigest(), end="")
+    print("\n".join(["%d:%s" % (p.type, hashlib.sha256(p.data).hexdigest()) for p in v2.getall("APIC") + v2.getall("PIC")]
+                    + ["audio:" + hashlib.sha256(data[v2.size if v2.version else 0:end]).hexdigest()]), end="")
     sys.exit(0)
 try:
     tags = mutagen.id3.ID3(path, translate=False)
