@@ -74,7 +74,7 @@ CCommonCover FindCommonCover(const std::vector<CRowCover>& rows, const std::func
                 : std::make_shared<const std::string>(readFile(i));
     if (i == 0) {
       common.image = std::move(picture);
-    } else if (picture->empty() || *picture != *common.image) {
+    } else if (picture->empty() || (picture->data() != common.image->data() && *picture != *common.image)) {
       common = CCommonCover{CCommonCover::kDifferent, nullptr, CString(), 0};
       return common;
     }

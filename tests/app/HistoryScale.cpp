@@ -1,8 +1,9 @@
-// history_scale [N]: what undo and the unsaved state cost on the main
-// window's table of N rows like a load's: memory per row after the load and
-// after an Update list that changes five cells of every row, its undo and
-// redo, and the time of each and of a header sort. It prints figures; ctest
-// does not run it.
+// history_scale [N] [PICTURE]: what undo and the unsaved state cost on the
+// main window's table of N rows like a load's: memory per row after the load
+// and after an Update list that changes five cells of every row, its undo and
+// redo, and the time of each and of a header sort; with a picture, the same
+// for adding it as the cover of every row. It prints figures; ctest does not
+// run it.
 #include "QuilloryDlg.h"
 #include "Resource.h"
 #include "TableRows.h"
@@ -19,6 +20,7 @@ namespace {
 
 class ScaleDlg : public CQuilloryDlg {
  public:
+  using CQuilloryDlg::AddCoverFrom;
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_pRows;
   using CQuilloryDlg::m_pTable;
@@ -59,6 +61,14 @@ int main(int argc, char** argv) {
   Time("Update list, every row changed", window, [&] { dlg.OnUpdateList(); });
   memory(CString::Formatted("after it, %d rows unsaved", dlg.m_pRows->UnsavedCount()));
   Time("header click on column 2", window, [&] { dlg.OnHeaderItemClick(&click.hdr, &result); });
+  Time("Undo", window, [&] { dlg.OnUndo(); });
+  Time("Redo", window, [&] { dlg.OnRedo(); });
+  memory("after Undo and Redo");
+  if (argc < 3) return 0;
+  dlg.m_list.ModifyStyle(LVS_SINGLESEL, 0);
+  dlg.m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+  Time("Add cover, to every row", window, [&] { dlg.AddCoverFrom(argv[2]); });
+  memory(CString::Formatted("after it, %d rows unsaved", dlg.m_pRows->UnsavedCount()));
   Time("Undo", window, [&] { dlg.OnUndo(); });
   Time("Redo", window, [&] { dlg.OnRedo(); });
   memory("after Undo and Redo");
