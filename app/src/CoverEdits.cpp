@@ -49,11 +49,11 @@ CString CoverFileName(const CString& artist, const CString& album, const CString
   return name + "." + extension;
 }
 
-CCommonCover FindCommonCover(const std::vector<CRowCover>& rows, const std::function<std::string(std::size_t)>& readFile,
-                             std::size_t maxCompared) {
+CCommonCover FindCommonCover(const std::vector<CRowCover>& rows,
+                             const std::function<std::string(std::size_t)>& readFile, std::size_t maxCompared) {
   CCommonCover common;
   if (rows.empty()) return common;
-  const auto summaryOf = [](const CRowCover& row) { return row.pending ? row.pending->strSummary : row.strFileSummary; };
+  const auto summaryOf = [](const CRowCover& r) { return r.pending ? r.pending->strSummary : r.strFileSummary; };
   const CString summary = summaryOf(rows.front());
   for (const CRowCover& row : rows)
     if (summaryOf(row) != summary) {

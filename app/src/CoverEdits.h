@@ -56,5 +56,5 @@ struct CCommonCover {
 // by their texts alone). readFile(i) gives the picture of row i's file
 // (empty when it cannot be read); it is asked only for rows with no pending
 // change, and no further than the first picture that differs.
-CCommonCover FindCommonCover(const std::vector<CRowCover>& rows, const std::function<std::string(std::size_t)>& readFile,
-                             std::size_t maxCompared);
+CCommonCover FindCommonCover(const std::vector<CRowCover>& rows,
+                             const std::function<std::string(std::size_t)>& readFile, std::size_t maxCompared);

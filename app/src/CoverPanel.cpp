@@ -122,7 +122,8 @@ bool CQuilloryDlg::AddCoverFrom(const CString& path) {
     const RowId id = m_pRows->IdOf(row);
     const PendingCoverPtr now = m_pRows->CoverOf(id);
     // A file that holds this picture already needs no change of its own.
-    const bool held = m_pRows->FileCellOf(id, ColumnOf(kCover)) == cover->strSummary && ReadFileCover(row) == cover->strImage;
+    const bool held =
+        m_pRows->FileCellOf(id, ColumnOf(kCover)) == cover->strSummary && ReadFileCover(row) == cover->strImage;
     const PendingCoverPtr wanted = held ? nullptr : cover;
     if (now ? wanted && now->strImage == wanted->strImage : !wanted) continue;
     changes.push_back({id, CRowState{{}, now}, CRowState{{}, wanted}});
@@ -180,7 +181,8 @@ void CQuilloryDlg::OnExtractCover() {
   }
   const int row = rows.front();
   const CString extension = ExtensionOf(*common.image);
-  const CString name = CoverFileName(m_pTable->GetValStr(row, ColumnOf(kArtist)), m_pTable->GetValStr(row, ColumnOf(kAlbum)),
+  const CString name = CoverFileName(m_pTable->GetValStr(row, ColumnOf(kArtist)),
+                                     m_pTable->GetValStr(row, ColumnOf(kAlbum)),
                                      m_pTable->GetValStr(row, ColumnOf(kFileName)), extension);
   const CString file = RowFilePath(row);
   const CString folder = file.IsEmpty() ? m_strFolder : platform::FolderOf(file);

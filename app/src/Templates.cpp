@@ -50,8 +50,8 @@ constexpr PanelPlace kPanelPlaces[] = {
 static_assert(std::size(kPanelPlaces) == kPanelEnd, "a place for every edit box");
 
 platform::DialogTemplate MakeMainTemplate() {
-  platform::DialogTemplate t{IDD_QUILLORY_DIALOG, "TarvelloNet-Mp3 Tag Editor", 635 + kCoverRoom, 387, "MS Shell Dlg", 8,
-                             kMainStyle, {}};
+  platform::DialogTemplate t{IDD_QUILLORY_DIALOG, "TarvelloNet-Mp3 Tag Editor", 635 + kCoverRoom, 387, "MS Shell Dlg",
+                             8, kMainStyle, {}};
   auto& items = t.items;
   items = {
       {IDC_STATIC, "Button", "Folder operations", 6, 7, 213, 28, kGroup},

@@ -32,5 +32,6 @@ TEST(CoverEditsTest, RowsAgreeingInTextAreComparedByTheirPicturesUpToTheLimit) {
   EXPECT_EQ(find("red", 2, &reads).nCompared, 2u);
   EXPECT_EQ(reads, 1);
   for (const char* other : {"blue", ""}) EXPECT_EQ(find(other, 10, &reads).kind, CCommonCover::kDifferent) << other;
-  EXPECT_EQ(FindCommonCover({{nullptr, "-"}, {MakeCoverRemoval(), red->strSummary}}, {}, 10).kind, CCommonCover::kNoCover);
+  const std::vector<CRowCover> none = {{nullptr, "-"}, {MakeCoverRemoval(), red->strSummary}};
+  EXPECT_EQ(FindCommonCover(none, {}, 10).kind, CCommonCover::kNoCover);
 }

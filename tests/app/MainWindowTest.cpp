@@ -84,7 +84,7 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
       EXPECT_EQ(wnd->GetWindowText(), item.caption) << item.id;
     }
   }
-  // 14 window controls (Cancel among them), 30 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot, 6 of the cover.
+  // 14 window controls (Cancel among them), 30 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot, 6 covers.
   EXPECT_EQ(withId, 14 + 30 + 1 + 2 + 1 + 14 + 3 + 4 + 2 + 6);
 
   // Spot checks of the layout rules: Year sits beside Track, the right

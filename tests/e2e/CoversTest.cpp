@@ -81,7 +81,8 @@ TEST_F(CoversTest, ColumnsAndThumbnailShowEachFilesTagsAndTheCoverTheSelectionSh
       {"covers_v22", "ID3v2.2", kFront}, {"covers_v23", "ID3v2.3 + ID3v1", kFront}, {"covers_v24", "ID3v2.4", kFront},
       {"untagged", "none", "-"}, {"cover_other_only", "ID3v2.3", "16\u00d716 PNG, 1 KB"}};
   for (const auto& row : expected)
-    EXPECT_EQ(Cell(RowOf(row[0].c_str()), kTagColumn) + "|" + Cell(RowOf(row[0].c_str()), kCoverColumn), row[1] + "|" + row[2]);
+    EXPECT_EQ(Cell(RowOf(row[0].c_str()), kTagColumn) + "|" + Cell(RowOf(row[0].c_str()), kCoverColumn),
+              row[1] + "|" + row[2]);
 
   Select({"covers_v22", "covers_v23", "covers_v24"});
   EXPECT_FALSE(Thumbnail()->pixmap().isNull());
@@ -151,7 +152,8 @@ TEST_F(CoversTest, PicturesThatCannotBeCoversAreRefusedNamingTheFile) {
   LoadFolder();
   Select({"covers_v23"});
   // A JPEG's start, frame header (16 by 16 pixels) and end: the size is there, the image is not.
-  const std::string headerOnly("\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x10\x00\x10\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01\xFF\xD9", 23);
+  const std::string headerOnly(
+      "\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x10\x00\x10\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01\xFF\xD9", 23);
   struct Refused {
     const char* name;
     std::string bytes;  // none: there is no such file
@@ -162,7 +164,8 @@ TEST_F(CoversTest, PicturesThatCannotBeCoversAreRefusedNamingTheFile) {
       {"picture.gif", "GIF89a\x01\x00\x01\x00\x00\x00\x00;", "The picture is not a JPEG or PNG image"},
       {"text.jpg", "not a picture", "The picture is not a JPEG or PNG image"},
       {"header-only.jpg", headerOnly, "The picture cannot be decoded"},
-      {"huge.png", test::ReadFile(test::FixturePath("cover_back.png")), "The picture is larger than 16 MB", 16u << 20 | 1},
+      {"huge.png", test::ReadFile(test::FixturePath("cover_back.png")), "The picture is larger than 16 MB",
+       16u << 20 | 1},
       {"missing.png", "", "The file cannot be read"},
   };
   for (const Refused& r : refused) {
