@@ -233,6 +233,7 @@ int main(int argc, char** argv) {
   // The window's remembered choices stay the benchmark's own.
   const std::string base = "/tmp/quillory-bench-" + std::to_string(::getpid());
   ::setenv("XDG_CONFIG_HOME", (base + "-config").c_str(), 1);
+  ::setenv("XDG_STATE_HOME", (base + "-state").c_str(), 1);
   QApplication app(argc, argv);
   std::vector<int> sizes;
   Options options;
@@ -263,5 +264,6 @@ int main(int argc, char** argv) {
   }
   bench::RemoveFolder(options.strBase);
   bench::RemoveFolder(base + "-config");
+  bench::RemoveFolder(base + "-state");
   return failures ? 1 : 0;
 }

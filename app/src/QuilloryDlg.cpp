@@ -5,6 +5,7 @@
 #include "AboutDlg.h"
 #include "FailedRows.h"
 #include "Fields.h"
+#include "JournalledSave.h"
 #include "Resource.h"
 #include "RowCommands.h"
 #include "Templates.h"
@@ -52,7 +53,7 @@ constexpr MenuItem kMenuItems[] = {
     {kFileMenu, "Open Folder\u2026", IDC_OPEN_FOLDER, "Ctrl+O"},
     {kFileMenu, "Reload", IDC_RELOAD, "F5"},
     {kFileMenu, "Save all", IDC_SAVE_ALL, "Ctrl+S"},
-    {kFileMenu, "Undo last save", ID_UNDO_LAST_SAVE, nullptr},
+    {kFileMenu, "Undo last save", ID_UNDO_LAST_SAVE, "Ctrl+Alt+Z"},
     {kFileMenu, nullptr, 0, nullptr},
     {kFileMenu, "HTML report", ID_HTML_REPORT, nullptr},
     {kFileMenu, nullptr, 0, nullptr},
@@ -111,6 +112,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_EDIT_UNDO, [this] { OnUndo(); });
   RouteCommand(ID_EDIT_REDO, [this] { OnRedo(); });
   RouteCommand(ID_HTML_REPORT, [this] { WriteReport(); });
+  RouteCommand(ID_UNDO_LAST_SAVE, [this] { OnUndoLastSave(); });
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
@@ -291,8 +293,7 @@ void CQuilloryDlg::ShowTableState() {
   if (!m_pMenuBar) return;
   m_pMenuBar->EnableItem(ID_EDIT_UNDO, m_history.CanUndo() ? TRUE : FALSE);
   m_pMenuBar->EnableItem(ID_EDIT_REDO, m_history.CanRedo() ? TRUE : FALSE);
-  // Undoing a save is not offered yet.
-  m_pMenuBar->EnableItem(ID_UNDO_LAST_SAVE, FALSE);
+  m_pMenuBar->EnableItem(ID_UNDO_LAST_SAVE, CanUndoLastSave() ? TRUE : FALSE);
 }
 
 void CQuilloryDlg::OnExit() {

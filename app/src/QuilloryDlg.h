@@ -28,6 +28,7 @@ class CIconMenu;
 class CFailedRows;
 class CMenuBar;
 class CTableRows;
+class CJournalledSave;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -162,6 +163,16 @@ class CQuilloryDlg : public CDialog {
   void EnableAllControls(bool on);
   // Marks the row as saved or not after SaveRow returned saved.
   void NoteSaveResult(int row, bool saved);
+  // The journal of saves (JournalCommands.cpp). Before a save writes, what
+  // each file's write replaces is put on the disk (false: nothing may be
+  // written); the save then writes only what was recorded, and notes each
+  // saved file. "Undo last save" puts the folder's newest save back.
+  class CWorkScope;
+  bool JournalSaves(const std::vector<PlannedSave>& plan, const CWorkScope& work);
+  bool ConfirmJournalled(const CString& path);
+  void FinishSaveJournal();
+  bool CanUndoLastSave() const;
+  void OnUndoLastSave();
 
   // The list's context menu, play, delete, sort and the panel toggle.
   void OnListRClick(NMHDR* pNMHDR, LRESULT* pResult);
@@ -282,6 +293,7 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CTableRows> m_pRows;
   CCommandHistory m_history;
   std::unique_ptr<CMenuBar> m_pMenuBar;
+  std::unique_ptr<CJournalledSave> m_pSaveJournal;  // the journal entry of the save running
 
  private:
   CString m_strStartFolder;

@@ -3,6 +3,7 @@
 
 #include "FailedRows.h"
 #include "Fields.h"
+#include "JournalledSave.h"
 #include "Resource.h"
 #include "RowFiles.h"
 #include "TableRows.h"
@@ -96,10 +97,12 @@ int CQuilloryDlg::SaveRows(const std::vector<int>& rows, std::vector<SaveFailure
   m_progressCtrl.ShowWindow(SW_SHOW);
   {
     const CWorkScope work(*this);
+    // Before the first file is written, what each file's save replaces is on the disk.
+    const bool journalled = JournalSaves(plan, work);
     // The files are written one by one and flushed together, a batch at a
     // time; a stop lets the files written so far reach the disk first.
     m_pTags->BeginBatch();
-    for (; attempted < plan.size() && !work.IsStopRequested(); ++attempted) {
+    for (; journalled && attempted < plan.size() && !work.IsStopRequested(); ++attempted) {
       const PlannedSave& save = plan[attempted];
       if (!SaveRow(save)) {
         NoteSaveResult(save.nRow, false);
@@ -109,6 +112,7 @@ int CQuilloryDlg::SaveRows(const std::vector<int>& rows, std::vector<SaveFailure
     }
     CommitSaves(true, failures);
   }
+  FinishSaveJournal();
   EnableAllControls(true);
   m_progressCtrl.ShowWindow(SW_HIDE);
   return static_cast<int>(attempted);
@@ -134,6 +138,11 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
     const FieldSave& step = SpecOf(field).save;
     (m_pTags.get()->*step.pSetter)(m_pTable->GetValStr(row, ColumnOf(field)));
     ReportSaveStep(step.strStep);
+  }
+  if (!ConfirmJournalled(path)) {
+    m_pTags->CancelUpdate();
+    m_pTags->Reset();
+    return fail(ShownName(key, path), "The file was changed by another program while it was being saved.");
   }
   m_pTags->EndUpdate();
   const CString failure = m_pTags->GetLastWriteError();
@@ -168,6 +177,7 @@ void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
       if (m_pTable->GetValStr(pending.nRow, col) != pending.cells[static_cast<std::size_t>(col)])
         m_pTable->UpdateRow(pending.nRow, col, pending.cells[static_cast<std::size_t>(col)]);
     NoteSaveResult(pending.nRow, true);
+    if (m_pSaveJournal) m_pSaveJournal->NoteSaved(pending.strPath);
     m_pRows->NoteSaved(m_pRows->IdOf(pending.nRow));
     saved = true;
   }

@@ -6,6 +6,8 @@
 #include "MappedFile.h"
 #include "SaveRecord.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -38,7 +40,12 @@ CRestorePlan PlanRestore(const CString& path, const std::vector<unsigned char>& 
     *reason = damaged;
     return CRestorePlan::Refuse;
   }
-  const CMappedFile map(path);
+  struct stat link {};
+  if (::lstat(path, &link) == 0 && S_ISLNK(link.st_mode)) {
+    *reason = kLinkRefused;
+    return CRestorePlan::Refuse;
+  }
+  const CMappedFile map(path, false);
   if (!map.IsOpen()) {
     *reason = "The file no longer exists or cannot be read";
     return CRestorePlan::Refuse;
@@ -61,6 +68,7 @@ CRestorePlan PlanRestore(const CString& path, const std::vector<unsigned char>& 
     return CRestorePlan::Refuse;
   }
   request->strPath = path;
+  request->bNoFollow = true;
   request->bExactRegion = true;
   request->nOldTagEnd = record.after.nRegion;
   request->bV1 = record.bV1Changed;
@@ -107,5 +115,6 @@ CRestoreResult CMyMP3Tags::RestoreSave(CString fileName, const std::vector<unsig
   }
   if (m_pBatch ? m_pBatch->Write(request, &error) : WriteTagSafely(request, &error)) return CRestoreResult::Restored;
   m_strLastWriteError = error;
-  return CRestoreResult::Refused;
+  // The writer checks the file once more: one changed since the plan is refused, not failed.
+  return error == kChanged ? CRestoreResult::Refused : CRestoreResult::Failed;
 }

@@ -106,7 +106,12 @@ TEST(TagsSaveUndo, OnlyAFileHoldingWhatTheSaveWroteIsRestored) {
       {changed, [](const CString& p, Record*) { test::WriteFile(p, test::ReadFile(p) + "x"); }},
       {"The file no longer exists or cannot be read", [](const CString& p, Record*) { ::unlink(p); }},
       {"The undo record is damaged", [](const CString&, Record* r) { r->pop_back(); }},
-      {"The undo record was made by another version of the program", [](const CString&, Record* r) { (*r)[3] = 2; }}};
+      {"The undo record was made by another version of the program", [](const CString&, Record* r) { (*r)[3] = 2; }},
+      // The saved file itself, reached through a link put in its place: the link is not followed.
+      {"The file is a symbolic link, which an undo does not follow", [](const CString& p, Record*) {
+         ASSERT_EQ(::rename(p, p + ".real"), 0);
+         ASSERT_EQ(::symlink(p + ".real", p), 0);
+       }}};
   test::TempDir dir;
   for (const auto& [reason, change] : cases) {
     const CString path = dir.CopyFixture("cbr_v23_utf16_v1.mp3", "song.mp3");

@@ -1,0 +1,167 @@
+// The journal of saves in the window: a save records what it replaces before
+// it writes, and "Undo last save" puts the newest save of the folder back.
+#include "QuilloryDlg.h"
+
+#include "Fields.h"
+#include "JournalledSave.h"
+#include "SaveRestorer.h"
+
+#include <platform/MessageBox.h>
+#include <platform/PumpMessage.h>
+#include <statusbar/Status.h>
+#include <table/Gridora.h>
+#include <tags/MyMP3Tags.h>
+
+#include <ctime>
+
+namespace {
+
+// At most this many files are named in a message; the rest are counted.
+constexpr std::size_t kNamedFiles = 15;
+
+CString SaveTime(long long seconds) {
+  const std::time_t time = static_cast<std::time_t>(seconds);
+  std::tm local {};
+  char text[64] = "";
+  if (localtime_r(&time, &local)) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+CString Files(std::size_t n) { return CString::Formatted("%zu %s", n, n == 1 ? "file" : "files"); }
+
+// The lines, one each, the first kNamedFiles of them.
+CString Listed(const std::vector<CString>& lines) {
+  CString text;
+  for (std::size_t k = 0; k < lines.size() && k < kNamedFiles; ++k) text += "\n" + lines[k];
+  if (lines.size() > kNamedFiles) text += "\n\u2026 and " + Files(lines.size() - kNamedFiles) + " more.";
+  return text;
+}
+
+}  // namespace
+
+bool CQuilloryDlg::JournalSaves(const std::vector<PlannedSave>& plan, const CWorkScope& work) {
+  auto save = std::make_unique<CJournalledSave>(CSaveJournal(), m_strFolder);
+  // The same edits as the save's, given up once their record is taken: only
+  // the records are kept, never the rendered tags.
+  m_pStatus->InfoMsg("Noting what the save replaces\u2026");
+  for (const PlannedSave& planned : plan) {
+    if (work.IsStopRequested()) return false;
+    if (planned.strPath.IsEmpty()) continue;
+    m_pTags->Reset();
+    m_pTags->Link(planned.strPath);
+    m_pTags->BeginUpdate();
+    for (Field field : kEditableFields)
+      (m_pTags.get()->*SpecOf(field).save.pSetter)(m_pTable->GetValStr(planned.nRow, ColumnOf(field)));
+    save->Add(planned.strPath, m_pTags->PrepareSaveUndo());
+    m_pTags->CancelUpdate();
+    m_pTags->Reset();
+    if (platform::PaintIsDue()) platform::PumpPaintEvents();
+  }
+  CString error;
+  if (save->Begin(error)) {
+    m_pSaveJournal = std::move(save);
+    return true;
+  }
+  m_pSaveJournal.reset();
+  const CString question = error +
+      "\n\nWithout it this save cannot be undone. Save anyway, without a way back?";
+  if (MessageBoxA(GetSafeHwnd(), question, "Undo not possible", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
+    return true;
+  m_pStatus->ErrorMsg("Nothing was saved: " + error);
+  return false;
+}
+
+bool CQuilloryDlg::ConfirmJournalled(const CString& path) {
+  if (!m_pSaveJournal) return true;
+  // An empty record writes nothing, or fails the write with its reason.
+  const std::vector<unsigned char> record = m_pTags->PrepareSaveUndo();
+  return record.empty() || m_pSaveJournal->Confirm(path, record);
+}
+
+void CQuilloryDlg::FinishSaveJournal() {
+  if (!m_pSaveJournal) return;
+  CString error;
+  // An entry left as it began is still undone safely: each file's record
+  // checks the file itself.
+  m_pSaveJournal->Finish(error);
+  m_pSaveJournal.reset();
+}
+
+bool CQuilloryDlg::CanUndoLastSave() const { return CSaveJournal().HasEntries(m_strFolder); }
+
+void CQuilloryDlg::OnUndoLastSave() {
+  m_pStatus->Clear();
+  const CSaveJournal journal;
+  CString problem;
+  std::uint64_t newest = 0;
+  const std::optional<JournalEntry> entry = journal.ReadLatest(m_strFolder, problem, &newest);
+  if (!entry) {
+    if (problem.IsEmpty()) {
+      m_pStatus->ErrorMsg("There is no save of this folder to undo.");
+    } else {
+      // Never trusted, and never in the way of the saves before it.
+      CString error;
+      const CString fate = journal.SetAside(m_strFolder, newest, error)
+                               ? "It is set aside, so that the save before it can be undone."
+                               : error;
+      MessageBoxA(GetSafeHwnd(), "The last save cannot be undone. " + problem + "\n\n" + fate, "Undo last save",
+                  MB_OK | MB_ICONWARNING);
+      m_pStatus->ErrorMsg("The last save cannot be undone: its journal entry is not usable.");
+    }
+    ShowTableState();
+    return;
+  }
+  CString question = "Undo the save of " + SaveTime(entry->nTime) + " (" + Files(entry->files.size()) +
+                     ")?\n\nEach file gets back the tags it had before that save; a file changed since is left "
+                     "alone. Then the folder is read again.";
+  if (IsDataChanged() || HasTyping()) question += "\n\nThe edits not saved yet will be lost.";
+  if (MessageBoxA(GetSafeHwnd(), question, "Undo last save", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+
+  std::vector<CRestoredFile> results;
+  {
+    const CWorkScope work(*this);
+    m_pStatus->SetupProgress(0, static_cast<int>(entry->files.size()));
+    m_pStatus->StartProgress();
+    const auto pump = [] { platform::PumpPaintEvents(); };
+    results = CSaveRestorer(*m_pTags, m_strFolder).Run(*entry, [&] {
+      m_pStatus->IncProgress();
+      pump();
+      return !work.IsStopRequested();
+    }, pump);
+    m_pTags->Reset();
+    m_pStatus->KillProgress();
+  }
+
+  std::size_t restored = 0;
+  bool retry = results.size() < entry->files.size();
+  std::vector<CString> leftAlone, notes;
+  for (const CRestoredFile& result : results) {
+    const bool back = result.eResult != CRestoredFile::Result::LeftAlone;
+    restored += back;
+    retry = retry || result.bRetry;
+    if (!result.strReason.IsEmpty()) (back ? notes : leftAlone).push_back(result.strPath + ": " + result.strReason + ".");
+  }
+  // Once undone the entry goes, so the next undo takes the save before it;
+  // an undo stopped short, or a write that failed, can be tried again.
+  CString error;
+  if (!retry) journal.Remove(m_strFolder, entry->nId, error);
+
+  const std::size_t total = entry->files.size();
+  CString summary = restored == total
+                        ? "Last save undone: " + Files(total) + " restored"
+                        : CString::Formatted("Last save undone in part: %zu of ", restored) + Files(total) + " restored";
+  if (results.size() < total)
+    summary += "; stopped before " + Files(total - results.size());
+  else if (restored < total)
+    summary += "; " + Files(total - restored) + " left alone";
+  LoadCurrentFolder(summary);
+  if (!leftAlone.empty() || !notes.empty() || !error.IsEmpty()) {
+    CString text = summary + ".";
+    if (!leftAlone.empty()) text += "\n\nLeft alone:" + Listed(leftAlone);
+    if (!notes.empty()) text += "\n\nRestored, but:" + Listed(notes);
+    if (retry) text += "\n\nThe journal keeps this save: Undo last save tries its files again.";
+    if (!error.IsEmpty()) text += "\n\n" + error;
+    MessageBoxA(GetSafeHwnd(), text, "Undo last save", MB_OK | MB_ICONWARNING);
+  }
+  ShowTableState();
+}
