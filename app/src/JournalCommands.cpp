@@ -2,14 +2,12 @@
 // it writes, and "Undo last save" puts the newest save of the folder back.
 #include "QuilloryDlg.h"
 
-#include "Fields.h"
 #include "JournalledSave.h"
 #include "SaveRestorer.h"
 
 #include <platform/MessageBox.h>
 #include <platform/PumpMessage.h>
 #include <statusbar/Status.h>
-#include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
 
 #include <ctime>
@@ -40,29 +38,29 @@ CString Listed(const std::vector<CString>& lines) {
 }  // namespace
 
 bool CQuilloryDlg::JournalSaves(const std::vector<PlannedSave>& plan, const CWorkScope& work) {
-  auto save = std::make_unique<CJournalledSave>(CSaveJournal(), m_strFolder);
-  // The same edits as the save's, given up once their record is taken: only
-  // the records are kept, never the rendered tags.
-  m_pStatus->InfoMsg("Noting what the save replaces\u2026");
-  for (const PlannedSave& planned : plan) {
-    if (work.IsStopRequested()) return false;
-    if (planned.strPath.IsEmpty()) continue;
-    m_pTags->Reset();
-    m_pTags->Link(planned.strPath);
-    m_pTags->BeginUpdate();
-    for (Field field : kEditableFields)
-      (m_pTags.get()->*SpecOf(field).save.pSetter)(m_pTable->GetValStr(planned.nRow, ColumnOf(field)));
-    save->Add(planned.strPath, m_pTags->PrepareSaveUndo());
-    m_pTags->CancelUpdate();
-    m_pTags->Reset();
-    if (platform::PaintIsDue()) platform::PumpPaintEvents();
-  }
-  CString error;
-  if (save->Begin(error)) {
-    m_pSaveJournal = std::move(save);
-    return true;
-  }
   m_pSaveJournal.reset();
+  const CSaveJournal journal;
+  CString error;
+  // A journal that cannot be written at all is known before the files are read.
+  if (journal.Prepare(m_strFolder, error)) {
+    auto save = std::make_unique<CJournalledSave>(journal, m_strFolder);
+    // The same edits as the save's, given up once their record is taken:
+    // only the records are kept, never the rendered tags.
+    m_pStatus->InfoMsg("Noting what the save replaces\u2026");
+    for (const PlannedSave& planned : plan) {
+      if (work.IsStopRequested()) return false;
+      if (planned.strPath.IsEmpty()) continue;
+      LinkWithRowFields(planned);
+      save->Add(planned.strPath, m_pTags->PrepareSaveUndo());
+      m_pTags->CancelUpdate();
+      m_pTags->Reset();
+      if (platform::PaintIsDue()) platform::PumpPaintEvents();
+    }
+    if (save->Begin(error)) {
+      m_pSaveJournal = std::move(save);
+      return true;
+    }
+  }
   const CString question = error +
       "\n\nWithout it this save cannot be undone. Save anyway, without a way back?";
   if (MessageBoxA(GetSafeHwnd(), question, "Undo not possible", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)

@@ -155,6 +155,9 @@ class CQuilloryDlg : public CDialog {
   // Writes one row's file into the tag object's batch; true when nothing
   // failed yet (the file is saved only when the batch is committed).
   bool SaveRow(const PlannedSave& save);
+  // Links the row's file and sets its editable fields in an open group
+  // (with report, each step shown as the save's progress).
+  void LinkWithRowFields(const PlannedSave& save, bool report = false);
   // Commits the batch: each row written into it shows what its file now
   // holds, or is marked as not saved and added to failures. With end, the
   // batch is closed.

@@ -180,6 +180,13 @@ bool CSaveJournal::HasEntries(const CString& folder) const {
   return !folder.IsEmpty() && !EntryIds(EntriesDir(m_strDir, CanonicalFolder(folder))).empty();
 }
 
+bool CSaveJournal::Prepare(const CString& folder, CString& error) const {
+  int code = 0;
+  if (MakeDirs(EntriesDir(m_strDir, CanonicalFolder(folder)).Str(), code)) return true;
+  error.Format("The journal of saves cannot be written in %s: %s.", m_strDir.GetString(), Reason(code).GetString());
+  return false;
+}
+
 bool CSaveJournal::Write(JournalEntry& entry, CString& error) {
   entry.strFolder = CanonicalFolder(entry.strFolder);
   if (entry.nTime == 0) entry.nTime = static_cast<long long>(std::time(nullptr));
@@ -188,8 +195,8 @@ bool CSaveJournal::Write(JournalEntry& entry, CString& error) {
     error.Format("The journal of saves cannot be written in %s: %s.", m_strDir.GetString(), Reason(code).GetString());
     return false;
   };
+  if (!Prepare(entry.strFolder, error)) return false;
   int code = 0;
-  if (!MakeDirs(dir.Str(), code)) return fail(code);
 
   std::string temporary = dir.Str() + "/" + kTemporaryPrefix + "XXXXXX";
   const int fd = mkostemp(temporary.data(), O_CLOEXEC);

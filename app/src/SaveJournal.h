@@ -52,6 +52,10 @@ class CSaveJournal {
   // folder is read-only, ...), when the entry is not safely on the disk; then
   // nothing of it is left behind and the save must not begin.
   bool Write(JournalEntry& entry, CString& error);
+  // Makes the place of folder's entries, so that a journal that cannot be
+  // written is known before a save does any work; false, with the reason
+  // in error, when it cannot be made.
+  bool Prepare(const CString& folder, CString& error) const;
 
   // The newest entry of folder, every part of it checked: nothing when there
   // is none, and nothing, with the reason in problem, when it cannot be

@@ -130,15 +130,7 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
     return false;
   };
   if (path.IsEmpty()) return fail(key + ".mp3", "no single file of that name is in the folder.");
-  m_pTags->Reset();
-  m_pTags->Link(path);
-  // One write for all the editable fields, so a growing tag rewrites the file once.
-  m_pTags->BeginUpdate();
-  for (Field field : kEditableFields) {
-    const FieldSave& step = SpecOf(field).save;
-    (m_pTags.get()->*step.pSetter)(m_pTable->GetValStr(row, ColumnOf(field)));
-    ReportSaveStep(step.strStep);
-  }
+  LinkWithRowFields(save, true);
   if (!ConfirmJournalled(path)) {
     m_pTags->CancelUpdate();
     m_pTags->Reset();
@@ -156,6 +148,18 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
   m_pendingSaves.push_back({row, path, LinkedRowCells(ShownName(key, path))});
   m_pTags->Reset();
   return true;
+}
+
+void CQuilloryDlg::LinkWithRowFields(const PlannedSave& save, bool report) {
+  m_pTags->Reset();
+  m_pTags->Link(save.strPath);
+  // One write for all the editable fields, so a growing tag rewrites the file once.
+  m_pTags->BeginUpdate();
+  for (Field field : kEditableFields) {
+    const FieldSave& step = SpecOf(field).save;
+    (m_pTags.get()->*step.pSetter)(m_pTable->GetValStr(save.nRow, ColumnOf(field)));
+    if (report) ReportSaveStep(step.strStep);
+  }
 }
 
 void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
