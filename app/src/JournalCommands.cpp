@@ -35,6 +35,34 @@ CString Listed(const std::vector<CString>& lines) {
   return text;
 }
 
+// What an undo did, for the status bar and its message.
+struct UndoReport {
+  CString strSummary;
+  std::vector<CString> leftAlone, notes;  // "path: why.", of files left alone and of files restored but for a part
+  bool bRetry = false;                    // another undo of the same save could do more
+};
+
+UndoReport ReportOf(const std::vector<CRestoredFile>& results, std::size_t total) {
+  UndoReport report;
+  std::size_t restored = 0;
+  report.bRetry = results.size() < total;
+  for (const CRestoredFile& result : results) {
+    const bool back = result.eResult != CRestoredFile::Result::LeftAlone;
+    restored += back;
+    report.bRetry = report.bRetry || result.bRetry;
+    if (!result.strReason.IsEmpty())
+      (back ? report.notes : report.leftAlone).push_back(result.strPath + ": " + result.strReason + ".");
+  }
+  report.strSummary = restored == total ? CString("Last save undone: ")
+                                        : CString::Formatted("Last save undone in part: %zu of ", restored);
+  report.strSummary += Files(total) + " restored";
+  if (results.size() < total)
+    report.strSummary += "; stopped before " + Files(total - results.size());
+  else if (restored < total)
+    report.strSummary += "; " + Files(total - restored) + " left alone";
+  return report;
+}
+
 }  // namespace
 
 bool CQuilloryDlg::JournalSaves(const std::vector<PlannedSave>& plan, const CWorkScope& work) {
@@ -69,11 +97,19 @@ bool CQuilloryDlg::JournalSaves(const std::vector<PlannedSave>& plan, const CWor
   return false;
 }
 
-bool CQuilloryDlg::ConfirmJournalled(const CString& path) {
-  if (!m_pSaveJournal) return true;
-  // An empty record writes nothing, or fails the write with its reason.
-  const std::vector<unsigned char> record = m_pTags->PrepareSaveUndo();
-  return record.empty() || m_pSaveJournal->Confirm(path, record);
+CString CQuilloryDlg::CheckJournalled(const CString& path) {
+  if (!m_pSaveJournal) return CString();
+  const std::string* kept = m_pSaveJournal->RecordOf(path);
+  // With nothing noted, the save must have nothing to write either (an
+  // empty record), or fail with a reason of its own when it is written.
+  if (kept ? m_pTags->MatchSaveUndo(std::vector<unsigned char>(kept->begin(), kept->end()))
+           : m_pTags->PrepareSaveUndo().empty()) {
+    if (kept) m_pSaveJournal->NoteWriting(path);
+    return CString();
+  }
+  const CString failure = m_pTags->GetLastWriteError();
+  return (failure.IsEmpty() ? CString("The file was changed by another program while it was being saved") : failure) +
+         ".";
 }
 
 void CQuilloryDlg::FinishSaveJournal() {
@@ -130,34 +166,18 @@ void CQuilloryDlg::OnUndoLastSave() {
     m_pStatus->KillProgress();
   }
 
-  std::size_t restored = 0;
-  bool retry = results.size() < entry->files.size();
-  std::vector<CString> leftAlone, notes;
-  for (const CRestoredFile& result : results) {
-    const bool back = result.eResult != CRestoredFile::Result::LeftAlone;
-    restored += back;
-    retry = retry || result.bRetry;
-    if (!result.strReason.IsEmpty()) (back ? notes : leftAlone).push_back(result.strPath + ": " + result.strReason + ".");
-  }
+  const UndoReport report = ReportOf(results, entry->files.size());
   // Once undone the entry goes, so the next undo takes the save before it;
   // an undo stopped short, or a write that failed, can be tried again.
   CString error;
-  if (!retry) journal.Remove(m_strFolder, entry->nId, error);
-
-  const std::size_t total = entry->files.size();
-  CString summary = restored == total
-                        ? "Last save undone: " + Files(total) + " restored"
-                        : CString::Formatted("Last save undone in part: %zu of ", restored) + Files(total) + " restored";
-  if (results.size() < total)
-    summary += "; stopped before " + Files(total - results.size());
-  else if (restored < total)
-    summary += "; " + Files(total - restored) + " left alone";
+  if (!report.bRetry) journal.Remove(m_strFolder, entry->nId, error);
+  const CString& summary = report.strSummary;
   LoadCurrentFolder(summary);
-  if (!leftAlone.empty() || !notes.empty() || !error.IsEmpty()) {
+  if (!report.leftAlone.empty() || !report.notes.empty() || !error.IsEmpty()) {
     CString text = summary + ".";
-    if (!leftAlone.empty()) text += "\n\nLeft alone:" + Listed(leftAlone);
-    if (!notes.empty()) text += "\n\nRestored, but:" + Listed(notes);
-    if (retry) text += "\n\nThe journal keeps this save: Undo last save tries its files again.";
+    if (!report.leftAlone.empty()) text += "\n\nLeft alone:" + Listed(report.leftAlone);
+    if (!report.notes.empty()) text += "\n\nRestored, but:" + Listed(report.notes);
+    if (report.bRetry) text += "\n\nThe journal keeps this save: Undo last save tries its files again.";
     if (!error.IsEmpty()) text += "\n\n" + error;
     MessageBoxA(GetSafeHwnd(), text, "Undo last save", MB_OK | MB_ICONWARNING);
   }

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -45,18 +44,19 @@ void CJournalledSave::Add(const CString& path, const std::vector<unsigned char>&
 
 bool CJournalledSave::Begin(CString& error) { return IsEmpty() || m_journal.Write(m_entry, error); }
 
-bool CJournalledSave::Confirm(const CString& path, const std::vector<unsigned char>& record) {
+const std::string* CJournalledSave::RecordOf(const CString& path) const {
   const auto found = m_index.find(RelativePath(path).Str());
-  if (found == m_index.end()) return false;
-  const std::string& kept = m_entry.files[found->second].record;
-  if (kept.size() != record.size() || std::memcmp(kept.data(), record.data(), kept.size()) != 0) return false;
-  m_states[found->second] = State::Confirmed;
-  return true;
+  return found == m_index.end() ? nullptr : &m_entry.files[found->second].record;
+}
+
+void CJournalledSave::NoteWriting(const CString& path) {
+  const auto found = m_index.find(RelativePath(path).Str());
+  if (found != m_index.end()) m_states[found->second] = State::Writing;
 }
 
 void CJournalledSave::NoteSaved(const CString& path) {
   const auto found = m_index.find(RelativePath(path).Str());
-  if (found == m_index.end() || m_states[found->second] != State::Confirmed) return;
+  if (found == m_index.end() || m_states[found->second] != State::Writing) return;
   // Facts that cannot be read are left unknown: an undo then goes by the
   // record's own check of the file alone.
   JournalFile& file = m_entry.files[found->second];

@@ -2,9 +2,9 @@
 // CJournalledSave: one save's entry in the journal of saves, from before its
 // first write to after its last. The save first gathers, file by file, what
 // each write will replace (Add), puts all of it on the disk at once (Begin),
-// writes only the files whose write is the one recorded (Confirm), and at
-// the end notes each saved file's size and time (NoteSaved, Finish), so that
-// an undo can tell a file changed since.
+// writes only the files whose write is the one recorded (RecordOf,
+// NoteWriting), and at the end notes each saved file's size and time
+// (NoteSaved, Finish), so that an undo can tell a file changed since.
 #include "SaveJournal.h"
 
 #include <string>
@@ -25,10 +25,12 @@ class CJournalledSave {
   // Writes the entry; false, with the reason in error, when it is not
   // safely on the disk (then no file may be written).
   bool Begin(CString& error);
-  // True when record is the one kept for path, so the file may be written.
-  bool Confirm(const CString& path, const std::vector<unsigned char>& record);
-  // The file at path, confirmed, was saved: its size and modification time
-  // are noted.
+  // The record kept for the file at path; null when none was.
+  const std::string* RecordOf(const CString& path) const;
+  // The file at path is being written, by the write its record describes.
+  void NoteWriting(const CString& path);
+  // The file at path, being written, was saved: its size and modification
+  // time are noted.
   void NoteSaved(const CString& path);
   // Writes the entry again with only the saved files and their facts, or
   // removes it when none was saved. False, with the reason in error, when
@@ -40,7 +42,7 @@ class CJournalledSave {
   // The file's path below the folder, or empty when it is not below it.
   CString RelativePath(const CString& path) const;
 
-  enum class State : unsigned char { Recorded, Confirmed, Saved };
+  enum class State : unsigned char { Recorded, Writing, Saved };
 
   CSaveJournal m_journal;
   CString m_strPrefix;  // the folder followed by '/'

@@ -155,8 +155,9 @@ class CQuilloryDlg : public CDialog {
   // Writes one row's file into the tag object's batch; true when nothing
   // failed yet (the file is saved only when the batch is committed).
   bool SaveRow(const PlannedSave& save);
-  // Links the row's file and sets its editable fields in an open group
-  // (with report, each step shown as the save's progress).
+  // Links the row's file and sets, in an open group, everything a save of
+  // the row writes (with report, each step shown as the save's progress).
+  // The journal's record and the save both come from here, so they match.
   void LinkWithRowFields(const PlannedSave& save, bool report = false);
   // Commits the batch: each row written into it shows what its file now
   // holds, or is marked as not saved and added to failures. With end, the
@@ -168,11 +169,12 @@ class CQuilloryDlg : public CDialog {
   void NoteSaveResult(int row, bool saved);
   // The journal of saves (JournalCommands.cpp). Before a save writes, what
   // each file's write replaces is put on the disk (false: nothing may be
-  // written); the save then writes only what was recorded, and notes each
-  // saved file. "Undo last save" puts the folder's newest save back.
+  // written); the save then writes only what was recorded (CheckJournalled
+  // says why not, in the linked file's open group), and notes each saved
+  // file. "Undo last save" puts the folder's newest save back.
   class CWorkScope;
   bool JournalSaves(const std::vector<PlannedSave>& plan, const CWorkScope& work);
-  bool ConfirmJournalled(const CString& path);
+  CString CheckJournalled(const CString& path);
   void FinishSaveJournal();
   bool CanUndoLastSave() const;
   void OnUndoLastSave();

@@ -165,7 +165,8 @@ CString CSaveJournal::PathProblem(const CString& folder, const CString& path) {
   const CString canonical = CanonicalFolder(folder);
   const std::string full = canonical.Str() + "/" + path.Str();
   struct stat info {};
-  if (lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) return "It is a symbolic link, which an undo does not follow";
+  if (lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+    return "It is a symbolic link, which an undo does not follow";
   // A folder gone since the save hides nothing; one that is there must
   // resolve to a place inside the folder.
   const std::size_t slash = full.rfind('/');

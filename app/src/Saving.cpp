@@ -131,10 +131,11 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
   };
   if (path.IsEmpty()) return fail(key + ".mp3", "no single file of that name is in the folder.");
   LinkWithRowFields(save, true);
-  if (!ConfirmJournalled(path)) {
+  const CString unjournalled = CheckJournalled(path);
+  if (!unjournalled.IsEmpty()) {
     m_pTags->CancelUpdate();
     m_pTags->Reset();
-    return fail(ShownName(key, path), "The file was changed by another program while it was being saved.");
+    return fail(ShownName(key, path), unjournalled);
   }
   m_pTags->EndUpdate();
   const CString failure = m_pTags->GetLastWriteError();

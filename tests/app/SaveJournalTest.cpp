@@ -1,14 +1,12 @@
 // The journal of saves on a temporary state folder: entries read back as
 // written, only the last saves are kept, nothing untrustworthy is offered,
 // and a journal that cannot be written says why.
-#include "JournalledSave.h"
 #include "SaveJournal.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -19,12 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-long long MtimeNs(const fs::path& path) {
-  struct stat info {};
-  stat(path.c_str(), &info);
-  return info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
-}
 
 class SaveJournalTest : public ::testing::Test {
  protected:
@@ -159,44 +151,6 @@ TEST_F(SaveJournalTest, APathIsCheckedOnTheDiskWhenItIsUsed) {
     EXPECT_EQ(found.empty(), !*problem) << path << ": " << found;
     EXPECT_NE(found.find(problem), std::string::npos) << path << ": " << found;
   }
-}
-
-TEST_F(SaveJournalTest, ASaveKeepsTheRecordsItWroteAndTheFactsOfItsFiles) {
-  const fs::path a = m_root / "music" / "a.mp3", b = m_root / "music" / "CD1" / "b.mp3";
-  std::ofstream(a) << "aaaa";
-  std::ofstream(b) << "bb";
-  const std::vector<unsigned char> recordA{'A', 0, 0xDB}, recordB{'B'};
-  CJournalledSave save(Journal(), m_folder);
-  save.Add(a.c_str(), recordA);
-  save.Add(b.c_str(), recordB);
-  save.Add((m_root / "elsewhere.mp3").c_str(), recordB);  // not below the folder
-  save.Add((m_root / "music" / "nothing.mp3").c_str(), {});  // nothing to write
-  ASSERT_TRUE(save.Begin(m_error)) << m_error.GetString();
-  auto entry = Latest();
-  ASSERT_TRUE(entry);
-  ASSERT_EQ(entry->files.size(), 2u);
-  EXPECT_EQ(entry->files[1].strPath, "CD1/b.mp3");
-  EXPECT_EQ(entry->files[1].record, "B");
-  EXPECT_EQ(entry->files[0].nSize, -1);  // not saved yet
-  EXPECT_EQ(entry->files[0].nOldMtimeNs, MtimeNs(a));
-
-  EXPECT_FALSE(save.Confirm(a.c_str(), recordB));  // another write than the one recorded
-  EXPECT_TRUE(save.Confirm(a.c_str(), recordA));
-  std::ofstream(a, std::ios::app) << "saved";
-  save.NoteSaved(a.c_str());
-  save.NoteSaved(b.c_str());  // never confirmed: not written by this save
-  ASSERT_TRUE(save.Finish(m_error));
-  entry = Latest();
-  ASSERT_EQ(entry->files.size(), 1u);
-  EXPECT_EQ(entry->files[0].nSize, 9);
-  EXPECT_EQ(entry->files[0].nMtimeNs, MtimeNs(a));
-
-  CJournalledSave none(Journal(), m_folder);  // a save that wrote nothing leaves no entry
-  none.Add(b.c_str(), recordB);
-  ASSERT_TRUE(none.Begin(m_error));
-  EXPECT_EQ(Files().size(), 2u);
-  ASSERT_TRUE(none.Finish(m_error));
-  EXPECT_EQ(Files().size(), 1u);
 }
 
 TEST_F(SaveJournalTest, AJournalThatCannotBeWrittenSaysWhyAndLeavesNothing) {

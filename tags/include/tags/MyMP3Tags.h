@@ -212,6 +212,13 @@ class CMyMP3Tags {
   // ID3v2.3) are recorded as references too; the frames of an ID3v2.2 or
   // v2.3 tag unsynchronised as a whole are recorded whole.
   std::vector<unsigned char> PrepareSaveUndo();
+  // The same for a record kept from an earlier group of the same edits on
+  // the same file (a save that puts all its records on the disk first, then
+  // writes): true when this group writes exactly what record describes, so
+  // EndUpdate writes that, or nothing when the file changed meanwhile;
+  // false when it would write anything else, or nothing (then end the group
+  // with CancelUpdate). Cheaper than making the record again.
+  bool MatchSaveUndo(const std::vector<unsigned char>& record);
   // Puts back what the save of a record replaced, byte for byte, through
   // the same writer (in place when the old region is as long, else a new
   // file renamed over the file; in a batch, committed with it). Only into
