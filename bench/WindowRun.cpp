@@ -17,6 +17,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 
 namespace bench {
 
@@ -143,11 +145,19 @@ void CWindowRun::SetEveryArtist(const std::string& artist) {
   m_pDlg->DoCommand(std::make_unique<CRowsEdit>(*m_pDlg->m_pRows, "Artist", std::move(changes)));
 }
 
-SaveTimes CWindowRun::SaveAll() {
+SaveTimes CWindowRun::SaveAll(bool withoutJournal) {
+  const std::string state = std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
+  std::optional<PressOk> agree;
+  double unused = 0;
+  if (withoutJournal) {
+    ::setenv("XDG_STATE_HOME", "/dev/null/state", 1);  // a folder that cannot be made
+    agree.emplace(&unused, false, m_pGaps.get());
+  }
   m_pGaps->Start();
   const double start = Now();
   m_pDlg->OnSaveAll();
   QApplication::processEvents();
+  ::setenv("XDG_STATE_HOME", state.c_str(), 1);
   SaveTimes times;
   times.dSave = Now() - start;
   times.dGap = m_pGaps->Stop();

@@ -40,8 +40,9 @@ class CWindowRun {
   // Puts the artist into every row, as Update on each row would: a change of
   // one field for Save all.
   void SetEveryArtist(const std::string& artist);
-  // Save all to disk, with the reload it ends with.
-  SaveTimes SaveAll();
+  // Save all to disk, with the reload it ends with; withoutJournal: the
+  // journal of saves cannot be written and the user agrees to save without it.
+  SaveTimes SaveAll(bool withoutJournal = false);
   // A click on the header of the column: seconds until the sorted table is painted.
   double SortByHeader(int column);
 

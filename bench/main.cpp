@@ -6,7 +6,8 @@
 // longest time the window went without answering during the load and the
 // save; the same reading and saving done by mutagen and by kid3-cli (the
 // peers) and by id3lib in memory (the floor), with Quillory's ratios to them;
-// Save all once more with its flushes skipped; Open Folder on the same files
+// Save all once more with its flushes skipped, and once without the journal of saves;
+// the size of its journal entry; Open Folder on the same files
 // as ID3v2.3 and as ID3v2.4; and the memory the loaded table takes.
 #include "Corpus.h"
 #include "Floor.h"
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -31,9 +33,22 @@ namespace {
 // icons, id3lib's tables, the allocator's first arenas) are not counted per row.
 constexpr int kWarmUpFiles = 250;
 
+// The bytes of the newest entry in the journal of saves kept in dir.
+long long NewestJournalEntry(const std::string& dir) {
+  std::error_code ignored;
+  auto newest = std::filesystem::file_time_type::min();
+  long long bytes = 0;
+  for (const auto& item : std::filesystem::recursive_directory_iterator(dir, ignored))
+    if (item.path().extension() == ".entry" && item.last_write_time(ignored) >= newest) {
+      newest = item.last_write_time(ignored);
+      bytes = static_cast<long long>(item.file_size(ignored));
+    }
+  return bytes;
+}
+
 struct Samples {
   std::vector<double> browser, open, floorLoad, peerLoad, kid3Load, openV23, openV24, gapLoad, gapReload, gapSave;
-  std::vector<double> save, saveUnflushed, floorRender, peerSave, kid3Save, update, sortUp, sortDown;
+  std::vector<double> save, saveUnflushed, saveUnjournalled, floorRender, peerSave, kid3Save, update, sortUp, sortDown;
 };
 
 struct Options {
@@ -88,6 +103,7 @@ int RunOne(int n, const Options& options) {
   const long rssBefore = bench::RssKiB();
   long rssFirstLoad = 0, peakFirstLoad = 0, rssLastLoad = 0;
   int rowsLoaded = 0, rowsSaved = 0, rowsUnflushed = 0;
+  long long journalBytes = 0;
   std::string totals;
   unsigned long checksum = 0;
   Samples s;
@@ -123,6 +139,7 @@ int RunOne(int n, const Options& options) {
 
     window.SetEveryArtist(rule.strArtist);
     const bench::SaveTimes save = window.SaveAll();
+    journalBytes = NewestJournalEntry(std::getenv("XDG_STATE_HOME"));
     s.save.push_back(save.dSave);
     s.gapSave.push_back(save.dGap);
     rowsSaved = window.RowsWithArtist(rule.strArtist);
@@ -135,6 +152,11 @@ int RunOne(int n, const Options& options) {
     s.saveUnflushed.push_back(window.SaveAll().dSave);
     bench::SkipFlushes(false);
     rowsUnflushed = window.RowsWithArtist(rule.strArtist);
+    // And once more without the journal of saves, so that its cost shows.
+    bench::MakeCorpus(windowFolder, n, perFolder);
+    window.OpenFolder(windowFolder, subfolders);
+    window.SetEveryArtist(rule.strArtist);
+    s.saveUnjournalled.push_back(window.SaveAll(true).dSave);
     s.update.push_back(window.UpdateList(rule));
     // The Length column sorts by number; a second click sorts it the other
     // way. (After the saves: Save all ends with a whole reload when the
@@ -200,7 +222,14 @@ int RunOne(int n, const Options& options) {
     PrintRatios(unflushed, floorSave, peerSave, kid3Save);
     std::printf("  %-40s %8.3f s (%.2f ms a file)\n", "  so flushing costs", save - unflushed,
                 (save - unflushed) * 1000 / n);
+    const double unjournalled = Median(s.saveUnjournalled);
+    PrintTime("  the same, without the journal of saves", unjournalled, n);
+    PrintRatios(unjournalled, floorSave, peerSave, kid3Save);
+    std::printf("  %-40s %8.3f s (%.2f ms a file)\n", "  so the journal costs", save - unjournalled,
+                (save - unjournalled) * 1000 / n);
     std::printf("  %-40s %8.1f ms\n", "  longest the window did not answer", Median(s.gapSave) * 1000);
+    std::printf("  %-40s %8.1f KiB (%.0f bytes a file)\n", "  its entry in the journal of saves", journalBytes / 1024.0,
+                static_cast<double>(journalBytes) / n);
     PrintTime("Update list (rule on every row)", Median(s.update), n);
     std::printf("\n");
     const double v23 = Median(s.openV23), v24 = Median(s.openV24);
@@ -233,6 +262,7 @@ int main(int argc, char** argv) {
   // The window's remembered choices stay the benchmark's own.
   const std::string base = "/tmp/quillory-bench-" + std::to_string(::getpid());
   ::setenv("XDG_CONFIG_HOME", (base + "-config").c_str(), 1);
+  ::setenv("XDG_STATE_HOME", (base + "-state").c_str(), 1);
   QApplication app(argc, argv);
   std::vector<int> sizes;
   Options options;
@@ -263,5 +293,6 @@ int main(int argc, char** argv) {
   }
   bench::RemoveFolder(options.strBase);
   bench::RemoveFolder(base + "-config");
+  bench::RemoveFolder(base + "-state");
   return failures ? 1 : 0;
 }

@@ -84,6 +84,7 @@ std::string SerialiseEntry(const JournalEntry& entry) {
     PutBytes(payload, file.strOldPath.Str());
     PutNumber(payload, static_cast<std::uint64_t>(file.nSize), 8);
     PutNumber(payload, static_cast<std::uint64_t>(file.nMtimeNs), 8);
+    PutNumber(payload, static_cast<std::uint64_t>(file.nOldMtimeNs), 8);
     PutBytes(payload, file.record);
   }
   std::string bytes(kMagic, sizeof kMagic);
@@ -119,7 +120,7 @@ bool ParseEntry(const std::string& bytes, JournalEntry& entry, CString& why) {
   for (std::uint64_t k = 0; k < count; ++k) {
     JournalFile file;
     if (!reader.Text(file.strPath) || !reader.Text(file.strOldPath) || !reader.Signed(file.nSize) ||
-        !reader.Signed(file.nMtimeNs) || !reader.Bytes(file.record))
+        !reader.Signed(file.nMtimeNs) || !reader.Signed(file.nOldMtimeNs) || !reader.Bytes(file.record))
       return false;
     entry.files.push_back(std::move(file));
   }

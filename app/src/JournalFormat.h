@@ -1,8 +1,8 @@
 #pragma once
 // The bytes of a journal entry's file: "QLJN", the format's version, the
 // payload's size and its CRC-32, then the payload (the folder, the time, and
-// per file its paths, size, time and record), little-endian, each text or
-// record preceded by its length. A file adds 28 bytes and its paths to its
+// per file its paths, size, times and record), little-endian, each text or
+// record preceded by its length. A file adds 36 bytes and its paths to its
 // record.
 #include "SaveJournal.h"
 

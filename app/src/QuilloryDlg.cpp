@@ -5,6 +5,7 @@
 #include "AboutDlg.h"
 #include "FailedRows.h"
 #include "Fields.h"
+#include "JournalledSave.h"
 #include "Resource.h"
 #include "RowCommands.h"
 #include "Templates.h"
@@ -52,7 +53,7 @@ constexpr MenuItem kMenuItems[] = {
     {kFileMenu, "Open Folder\u2026", IDC_OPEN_FOLDER, "Ctrl+O"},
     {kFileMenu, "Reload", IDC_RELOAD, "F5"},
     {kFileMenu, "Save all", IDC_SAVE_ALL, "Ctrl+S"},
-    {kFileMenu, "Undo last save", ID_UNDO_LAST_SAVE, nullptr},
+    {kFileMenu, "Undo last save", ID_UNDO_LAST_SAVE, "Ctrl+Alt+Z"},
     {kFileMenu, nullptr, 0, nullptr},
     {kFileMenu, "HTML report", ID_HTML_REPORT, nullptr},
     {kFileMenu, nullptr, 0, nullptr},
@@ -119,6 +120,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(IDC_EXTRACT_COVER, [this] { OnExtractCover(); });
   RouteCommand(IDC_REMOVE_COVER, [this] { OnRemoveCover(); });
   RouteNotify(IDC_COVER_PICTURE, PBN_FILEDROPPED, [this](NMHDR* h, LRESULT* r) { OnCoverDropped(h, r); });
+  RouteCommand(ID_UNDO_LAST_SAVE, [this] { OnUndoLastSave(); });
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
@@ -304,8 +306,7 @@ void CQuilloryDlg::ShowTableState() {
   if (!m_pMenuBar) return;
   m_pMenuBar->EnableItem(ID_EDIT_UNDO, m_history.CanUndo() ? TRUE : FALSE);
   m_pMenuBar->EnableItem(ID_EDIT_REDO, m_history.CanRedo() ? TRUE : FALSE);
-  // Undoing a save is not offered yet.
-  m_pMenuBar->EnableItem(ID_UNDO_LAST_SAVE, FALSE);
+  m_pMenuBar->EnableItem(ID_UNDO_LAST_SAVE, CanUndoLastSave() ? TRUE : FALSE);
 }
 
 void CQuilloryDlg::OnExit() {

@@ -30,6 +30,7 @@ class CIconMenu;
 class CFailedRows;
 class CMenuBar;
 class CTableRows;
+class CJournalledSave;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -156,6 +157,10 @@ class CQuilloryDlg : public CDialog {
   // Writes one row's file into the tag object's batch; true when nothing
   // failed yet (the file is saved only when the batch is committed).
   bool SaveRow(const PlannedSave& save);
+  // Links the row's file and sets, in an open group, everything a save of
+  // the row writes (with report, each step shown as the save's progress).
+  // The journal's record and the save both come from here, so they match.
+  void LinkWithRowFields(const PlannedSave& save, bool report = false);
   // Commits the batch: each row written into it shows what its file now
   // holds, or is marked as not saved and added to failures. With end, the
   // batch is closed.
@@ -164,6 +169,17 @@ class CQuilloryDlg : public CDialog {
   void EnableAllControls(bool on);
   // Marks the row as saved or not after SaveRow returned saved.
   void NoteSaveResult(int row, bool saved);
+  // The journal of saves (JournalCommands.cpp). Before a save writes, what
+  // each file's write replaces is put on the disk (false: nothing may be
+  // written); the save then writes only what was recorded (CheckJournalled
+  // says why not, in the linked file's open group), and notes each saved
+  // file. "Undo last save" puts the folder's newest save back.
+  class CWorkScope;
+  bool JournalSaves(const std::vector<PlannedSave>& plan, const CWorkScope& work);
+  CString CheckJournalled(const CString& path);
+  void FinishSaveJournal();
+  bool CanUndoLastSave() const;
+  void OnUndoLastSave();
 
   // The list's context menu, play, delete, sort and the panel toggle.
   void OnListRClick(NMHDR* pNMHDR, LRESULT* pResult);
@@ -304,6 +320,7 @@ class CQuilloryDlg : public CDialog {
   CCommandHistory m_history;
   std::unique_ptr<CMenuBar> m_pMenuBar;
   CPictureBox m_coverBox;
+  std::unique_ptr<CJournalledSave> m_pSaveJournal;  // the journal entry of the save running
 
  private:
   CString m_strStartFolder;

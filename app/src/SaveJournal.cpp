@@ -22,6 +22,7 @@ namespace {
 
 constexpr long long kLargestEntry = 1LL << 30;  // a bigger file is not read into memory
 constexpr const char* kEntrySuffix = ".entry";
+constexpr const char* kSetAsideSuffix = ".skipped";
 constexpr std::size_t kIdDigits = 16;
 constexpr const char* kTemporaryPrefix = ".new-";
 
@@ -55,18 +56,18 @@ CString EntriesDir(const CString& journalDir, const CString& folder) {
   return CString::Formatted("%s/%016llx", journalDir.GetString(), static_cast<unsigned long long>(hash));
 }
 
-CString EntryPath(const CString& dir, std::uint64_t id) {
+CString EntryPath(const CString& dir, std::uint64_t id, const char* suffix = kEntrySuffix) {
   return CString::Formatted("%s/%0*llu%s", dir.GetString(), static_cast<int>(kIdDigits),
-                            static_cast<unsigned long long>(id), kEntrySuffix);
+                            static_cast<unsigned long long>(id), suffix);
 }
 
-// The numbers of the entries in dir, oldest first.
-std::vector<std::uint64_t> EntryIds(const CString& dir) {
+// The numbers of the entries in dir (or of those set aside), oldest first.
+std::vector<std::uint64_t> EntryIds(const CString& dir, const char* suffix = kEntrySuffix) {
   std::vector<std::uint64_t> ids;
   std::error_code ignored;
   for (const auto& item : std::filesystem::directory_iterator(dir.GetString(), ignored)) {
     const std::string name = item.path().filename().string();
-    if (name.size() == kIdDigits + std::strlen(kEntrySuffix) && name.substr(kIdDigits) == kEntrySuffix &&
+    if (name.size() == kIdDigits + std::strlen(suffix) && name.substr(kIdDigits) == suffix &&
         name.find_first_not_of("0123456789") == kIdDigits)
       ids.push_back(std::strtoull(name.substr(0, kIdDigits).c_str(), nullptr, 10));
   }
@@ -74,11 +75,14 @@ std::vector<std::uint64_t> EntryIds(const CString& dir) {
   return ids;
 }
 
-// Removes the entries older than the last kKeptSaves, and temporaries that
-// a write cut short by a crash left (an hour old: no write takes that long).
+// Removes the entries older than the last kKeptSaves (and as many set
+// aside), and temporaries that a write cut short by a crash left (an hour
+// old: no write takes that long).
 void RemoveOldEntries(const CString& dir) {
-  const std::vector<std::uint64_t> ids = EntryIds(dir);
-  for (std::size_t k = 0; k + CSaveJournal::kKeptSaves < ids.size(); ++k) unlink(EntryPath(dir, ids[k]));
+  for (const char* suffix : {kEntrySuffix, kSetAsideSuffix}) {
+    const std::vector<std::uint64_t> ids = EntryIds(dir, suffix);
+    for (std::size_t k = 0; k + CSaveJournal::kKeptSaves < ids.size(); ++k) unlink(EntryPath(dir, ids[k], suffix));
+  }
   std::error_code ignored;
   const auto anHourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
   for (const auto& item : std::filesystem::directory_iterator(dir.GetString(), ignored))
@@ -124,32 +128,18 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// Why a stored path must not be used, or empty when it may: it has to stay
-// inside the folder by its letters, and by the links on disk it passes.
-CString PathProblem(const CString& folder, const std::string& path) {
+// Why a stored path must not be believed, or empty when it may: it has to
+// stay inside the folder by its letters.
+CString PathFormProblem(const std::string& path) {
   if (path.empty()) return "an empty path";
   if (path.find('\0') != std::string::npos) return "a path holding NUL";
   if (path.front() == '/') return "an absolute path";
-  std::string parent;
   for (std::size_t start = 0;;) {
     const std::size_t slash = path.find('/', start);
     const std::string part = path.substr(start, slash - start);
     if (part.empty() || part == "." || part == "..") return "a path with an empty, \".\" or \"..\" part";
     if (slash == std::string::npos) break;
-    parent = path.substr(0, slash);
     start = slash + 1;
-  }
-  const std::string full = folder.Str() + "/" + path;
-  struct stat info {};
-  if (lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) return "a path that is a link";
-  if (!parent.empty()) {
-    // A folder gone since the save hides nothing; one that is there must
-    // resolve to a place inside the folder.
-    std::unique_ptr<char, decltype(&std::free)> resolved(realpath((folder.Str() + "/" + parent).c_str(), nullptr),
-                                                         &std::free);
-    const std::string target = resolved ? resolved.get() : folder.Str();
-    if (target != folder.Str() && target.compare(0, folder.GetLength() + 1, folder.Str() + "/") != 0)
-      return "a path that leads out of the folder";
   }
   return CString();
 }
@@ -169,6 +159,35 @@ CString CSaveJournal::DefaultDir() {
   return CString(home) + "/.local/state/quillory";
 }
 
+CString CSaveJournal::PathProblem(const CString& folder, const CString& path) {
+  const CString form = PathFormProblem(path.Str());
+  if (!form.IsEmpty()) return "Its journal entry names " + form;
+  const CString canonical = CanonicalFolder(folder);
+  const std::string full = canonical.Str() + "/" + path.Str();
+  struct stat info {};
+  if (lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+    return "It is a symbolic link, which an undo does not follow";
+  // A folder gone since the save hides nothing; one that is there must
+  // resolve to a place inside the folder.
+  const std::size_t slash = full.rfind('/');
+  std::unique_ptr<char, decltype(&std::free)> resolved(realpath(full.substr(0, slash).c_str(), nullptr), &std::free);
+  const std::string target = resolved ? resolved.get() : canonical.Str();
+  if (target != canonical.Str() && target.compare(0, canonical.GetLength() + 1, canonical.Str() + "/") != 0)
+    return "A folder on its way is a link that leads out of the folder";
+  return CString();
+}
+
+bool CSaveJournal::HasEntries(const CString& folder) const {
+  return !folder.IsEmpty() && !EntryIds(EntriesDir(m_strDir, CanonicalFolder(folder))).empty();
+}
+
+bool CSaveJournal::Prepare(const CString& folder, CString& error) const {
+  int code = 0;
+  if (MakeDirs(EntriesDir(m_strDir, CanonicalFolder(folder)).Str(), code)) return true;
+  error.Format("The journal of saves cannot be written in %s: %s.", m_strDir.GetString(), Reason(code).GetString());
+  return false;
+}
+
 bool CSaveJournal::Write(JournalEntry& entry, CString& error) {
   entry.strFolder = CanonicalFolder(entry.strFolder);
   if (entry.nTime == 0) entry.nTime = static_cast<long long>(std::time(nullptr));
@@ -177,8 +196,8 @@ bool CSaveJournal::Write(JournalEntry& entry, CString& error) {
     error.Format("The journal of saves cannot be written in %s: %s.", m_strDir.GetString(), Reason(code).GetString());
     return false;
   };
+  if (!Prepare(entry.strFolder, error)) return false;
   int code = 0;
-  if (!MakeDirs(dir.Str(), code)) return fail(code);
 
   std::string temporary = dir.Str() + "/" + kTemporaryPrefix + "XXXXXX";
   const int fd = mkostemp(temporary.data(), O_CLOEXEC);
@@ -223,11 +242,13 @@ bool CSaveJournal::Write(JournalEntry& entry, CString& error) {
   return true;
 }
 
-std::optional<JournalEntry> CSaveJournal::ReadLatest(const CString& folder, CString& problem) const {
+std::optional<JournalEntry> CSaveJournal::ReadLatest(const CString& folder, CString& problem,
+                                                     std::uint64_t* newest) const {
   problem.Empty();
   const CString canonical = CanonicalFolder(folder);
   const CString dir = EntriesDir(m_strDir, canonical);
   const std::vector<std::uint64_t> ids = EntryIds(dir);
+  if (newest) *newest = ids.empty() ? 0 : ids.back();
   if (ids.empty()) return std::nullopt;
   const CString path = EntryPath(dir, ids.back());
   const auto refuse = [&](const char* why) {
@@ -263,7 +284,7 @@ std::optional<JournalEntry> CSaveJournal::ReadLatest(const CString& folder, CStr
   for (const JournalFile& file : entry.files) {
     for (const CString* stored : {&file.strPath, &file.strOldPath}) {
       if (stored == &file.strOldPath && stored->IsEmpty()) continue;
-      why = PathProblem(canonical, stored->Str());
+      why = PathFormProblem(stored->Str());
       if (!why.IsEmpty()) return refuse(CString::Formatted("names %s", why.GetString()));
     }
   }
@@ -275,6 +296,17 @@ bool CSaveJournal::Remove(const CString& folder, std::uint64_t nId, CString& err
   const CString path = EntryPath(dir, nId);
   if (unlink(path) != 0 && errno != ENOENT) {
     error.Format("The journal entry %s cannot be removed: %s.", path.GetString(), Reason(errno).GetString());
+    return false;
+  }
+  SyncDir(dir);
+  return true;
+}
+
+bool CSaveJournal::SetAside(const CString& folder, std::uint64_t nId, CString& error) const {
+  const CString dir = EntriesDir(m_strDir, CanonicalFolder(folder));
+  const CString path = EntryPath(dir, nId);
+  if (rename(path, EntryPath(dir, nId, kSetAsideSuffix)) != 0 && errno != ENOENT) {
+    error.Format("The journal entry %s cannot be set aside: %s.", path.GetString(), Reason(errno).GetString());
     return false;
   }
   SyncDir(dir);

@@ -18,6 +18,7 @@ struct JournalFile {
   CString strOldPath;       // its name before the save when the save renamed it; else empty
   long long nSize = -1;     // its size right after the save; -1 while the save has not happened
   long long nMtimeNs = -1;  // its modification time right after the save, in ns since 1970; -1 likewise
+  long long nOldMtimeNs = -1;  // its modification time before the save, given back by an undo
   std::string record;       // what puts its tags back, as the tag library gave it: bytes, never read here
 
   bool operator==(const JournalFile&) const = default;
@@ -51,19 +52,34 @@ class CSaveJournal {
   // folder is read-only, ...), when the entry is not safely on the disk; then
   // nothing of it is left behind and the save must not begin.
   bool Write(JournalEntry& entry, CString& error);
+  // Makes the place of folder's entries, so that a journal that cannot be
+  // written is known before a save does any work; false, with the reason
+  // in error, when it cannot be made.
+  bool Prepare(const CString& folder, CString& error) const;
 
   // The newest entry of folder, every part of it checked: nothing when there
   // is none, and nothing, with the reason in problem, when it cannot be
   // trusted: damaged (its checksum), written by a newer version, made for
   // another folder, or naming a path that is absolute, holds "." or "..",
-  // NUL or an empty part, or leads out of the folder through a link. An
-  // older entry is never offered in its place.
-  std::optional<JournalEntry> ReadLatest(const CString& folder, CString& problem) const;
+  // NUL or an empty part. An older entry is never offered in its place.
+  // newest, when given, receives the newest entry's number, trusted or not.
+  std::optional<JournalEntry> ReadLatest(const CString& folder, CString& problem,
+                                         std::uint64_t* newest = nullptr) const;
+  // True when the journal holds an entry of folder (trusted or not).
+  bool HasEntries(const CString& folder) const;
+  // Why the file at path, below folder, must not be written now, or empty
+  // when it may: its name is a link, or a folder on the way leads out of
+  // folder. Asked at the moment of use, as the disk may change after an
+  // entry was read.
+  static CString PathProblem(const CString& folder, const CString& path);
 
   // Removes an entry once it has been undone, so it is never undone twice.
   // True when it is gone (also when it was gone already); else false, with
   // the reason in error.
   bool Remove(const CString& folder, std::uint64_t nId, CString& error) const;
+  // Moves an entry that cannot be trusted out of the way (kept beside the
+  // entries, never read again), so the save before it can be undone.
+  bool SetAside(const CString& folder, std::uint64_t nId, CString& error) const;
 
  private:
   CString m_strDir;

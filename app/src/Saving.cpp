@@ -3,6 +3,7 @@
 
 #include "FailedRows.h"
 #include "Fields.h"
+#include "JournalledSave.h"
 #include "Resource.h"
 #include "RowFiles.h"
 #include "TableRows.h"
@@ -96,10 +97,12 @@ int CQuilloryDlg::SaveRows(const std::vector<int>& rows, std::vector<SaveFailure
   m_progressCtrl.ShowWindow(SW_SHOW);
   {
     const CWorkScope work(*this);
+    // Before the first file is written, what each file's save replaces is on the disk.
+    const bool journalled = JournalSaves(plan, work);
     // The files are written one by one and flushed together, a batch at a
     // time; a stop lets the files written so far reach the disk first.
     m_pTags->BeginBatch();
-    for (; attempted < plan.size() && !work.IsStopRequested(); ++attempted) {
+    for (; journalled && attempted < plan.size() && !work.IsStopRequested(); ++attempted) {
       const PlannedSave& save = plan[attempted];
       if (!SaveRow(save)) {
         NoteSaveResult(save.nRow, false);
@@ -109,6 +112,7 @@ int CQuilloryDlg::SaveRows(const std::vector<int>& rows, std::vector<SaveFailure
     }
     CommitSaves(true, failures);
   }
+  FinishSaveJournal();
   EnableAllControls(true);
   m_progressCtrl.ShowWindow(SW_HIDE);
   return static_cast<int>(attempted);
@@ -126,16 +130,13 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
     return false;
   };
   if (path.IsEmpty()) return fail(key + ".mp3", "no single file of that name is in the folder.");
-  m_pTags->Reset();
-  m_pTags->Link(path);
-  // One write for all the editable fields, so a growing tag rewrites the file once.
-  m_pTags->BeginUpdate();
-  for (Field field : kEditableFields) {
-    const FieldSave& step = SpecOf(field).save;
-    (m_pTags.get()->*step.pSetter)(m_pTable->GetValStr(row, ColumnOf(field)));
-    ReportSaveStep(step.strStep);
+  LinkWithRowFields(save, true);
+  const CString unjournalled = CheckJournalled(path);
+  if (!unjournalled.IsEmpty()) {
+    m_pTags->CancelUpdate();
+    m_pTags->Reset();
+    return fail(ShownName(key, path), unjournalled);
   }
-  ApplyPendingCover(row);
   m_pTags->EndUpdate();
   const CString failure = m_pTags->GetLastWriteError();
   if (!failure.IsEmpty()) {
@@ -148,6 +149,20 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
   m_pendingSaves.push_back({row, path, LinkedRowCells(ShownName(key, path))});
   m_pTags->Reset();
   return true;
+}
+
+void CQuilloryDlg::LinkWithRowFields(const PlannedSave& save, bool report) {
+  m_pTags->Reset();
+  m_pTags->Link(save.strPath);
+  // One write for all the editable fields, so a growing tag rewrites the file once.
+  m_pTags->BeginUpdate();
+  for (Field field : kEditableFields) {
+    const FieldSave& step = SpecOf(field).save;
+    (m_pTags.get()->*step.pSetter)(m_pTable->GetValStr(save.nRow, ColumnOf(field)));
+    if (report) ReportSaveStep(step.strStep);
+  }
+  // The cover goes in the same group, so the journal's record of the save holds it too.
+  ApplyPendingCover(save.nRow);
 }
 
 void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
@@ -169,6 +184,7 @@ void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
       if (m_pTable->GetValStr(pending.nRow, col) != pending.cells[static_cast<std::size_t>(col)])
         m_pTable->UpdateRow(pending.nRow, col, pending.cells[static_cast<std::size_t>(col)]);
     NoteSaveResult(pending.nRow, true);
+    if (m_pSaveJournal) m_pSaveJournal->NoteSaved(pending.strPath);
     m_pRows->NoteSaved(m_pRows->IdOf(pending.nRow));
     saved = true;
   }

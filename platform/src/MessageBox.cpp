@@ -14,14 +14,17 @@ int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT ty
   box.setWindowTitle(platform::ToQt(caption));
   box.setText(platform::ToQt(text));
   if ((type & 0xF0) == MB_ICONQUESTION) box.setIcon(QMessageBox::Question);
+  if ((type & 0xF0) == MB_ICONWARNING) box.setIcon(QMessageBox::Warning);
+  const bool second = (type & 0xF00) == MB_DEFBUTTON2;
   switch (type & 0x0F) {
     case MB_YESNO:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton(second ? QMessageBox::No : QMessageBox::Yes);
       box.setEscapeButton(QMessageBox::No);
       break;
     case MB_OKCANCEL:
       box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      if (second) box.setDefaultButton(QMessageBox::Cancel);
       box.setEscapeButton(QMessageBox::Cancel);
       break;
     default:

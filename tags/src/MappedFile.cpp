@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-CMappedFile::CMappedFile(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+CMappedFile::CMappedFile(const char* path, bool followLink) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
   if (fd < 0) return;
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {

@@ -5,7 +5,8 @@
 
 class CMappedFile {
  public:
-  explicit CMappedFile(const char* path);
+  // followLink false: a symbolic link at path is not opened.
+  explicit CMappedFile(const char* path, bool followLink = true);
   ~CMappedFile();
   CMappedFile(const CMappedFile&) = delete;
   CMappedFile& operator=(const CMappedFile&) = delete;

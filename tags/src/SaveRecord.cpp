@@ -213,7 +213,8 @@ CDigest AudioSample(const unsigned char* file, std::size_t size, std::size_t reg
 }
 
 std::vector<unsigned char> MakeSaveRecord(const unsigned char* file, std::size_t size, std::size_t oldRegion, bool v1,
-                                          const std::string& newRegion, const unsigned char* newV1) {
+                                          const std::string& newRegion, const unsigned char* newV1,
+                                          CDigest* oldDigest) {
   const auto* now = reinterpret_cast<const unsigned char*>(newRegion.data());
   std::vector<Part> parts = Difference(file, oldRegion, newRegion);
   std::string check;
@@ -228,8 +229,9 @@ std::vector<unsigned char> MakeSaveRecord(const unsigned char* file, std::size_t
   CWriter out;
   out.Put(kMagic, sizeof kMagic);
   out.U8((v1 ? 1 : 0) | (v1Changed ? 2 : 0));
-  out.Side({size, static_cast<std::uint32_t>(oldRegion), Sha256(file, oldRegion),
-            v1 ? Sha256(oldV1, kV1Size) : CDigest{}});
+  const CDigest before = Sha256(file, oldRegion);
+  if (oldDigest) *oldDigest = before;
+  out.Side({size, static_cast<std::uint32_t>(oldRegion), before, v1 ? Sha256(oldV1, kV1Size) : CDigest{}});
   out.Side({size - oldRegion + newRegion.size(), static_cast<std::uint32_t>(newRegion.size()),
             Sha256(now, newRegion.size()), v1 ? Sha256(newV1, kV1Size) : CDigest{}});
   out.Put(AudioSample(file, size, oldRegion, v1).data(), 32);

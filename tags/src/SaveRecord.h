@@ -58,8 +58,10 @@ constexpr std::size_t kAudioSample = 16384;
 // The record of a write that turns file (size bytes: the old region at its
 // start, an ID3v1 block at its end when v1) into one with newRegion at its
 // start and newV1 (when v1) at its end, the audio between them unchanged.
+// oldDigest, when given, receives the digest of the old region.
 std::vector<unsigned char> MakeSaveRecord(const unsigned char* file, std::size_t size, std::size_t oldRegion, bool v1,
-                                          const std::string& newRegion, const unsigned char* newV1);
+                                          const std::string& newRegion, const unsigned char* newV1,
+                                          CDigest* oldDigest = nullptr);
 
 // Reads a record; false when it is damaged or of another version (reason says which).
 bool ParseSaveRecord(const std::vector<unsigned char>& bytes, CSaveRecord* out, const char** reason);

@@ -6,6 +6,8 @@
 #include "MappedFile.h"
 #include "SaveRecord.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -23,11 +25,35 @@ std::vector<unsigned char> SealWrite(CTagWrite* request, const unsigned char* fi
   request->bExactRegion = true;
   CExpectedFile expect;
   expect.nSize = size;
-  expect.region = Sha256(file, oldRegion);
   expect.bV1 = v1;
   if (v1) expect.v1 = Sha256(file + size - kV1Size, kV1Size);
+  std::vector<unsigned char> record = MakeSaveRecord(file, size, oldRegion, v1, request->strRegion,
+                                                     request->bV1 ? request->v1.data() : oldV1, &expect.region);
   request->expect = expect;
-  return MakeSaveRecord(file, size, oldRegion, v1, request->strRegion, request->bV1 ? request->v1.data() : oldV1);
+  return record;
+}
+
+bool SealWriteAs(CTagWrite* request, const std::vector<unsigned char>& bytes, std::size_t size,
+                 std::size_t oldRegion, bool v1, const unsigned char* oldV1) {
+  CSaveRecord record;
+  const char* damaged = nullptr;
+  if (!ParseSaveRecord(bytes, &record, &damaged)) return false;
+  const bool v1Changes = request->bV1 && std::memcmp(request->v1.data(), oldV1, kV1Size) != 0;
+  request->strRegion = LayOutRegion(*request, v1Changes);
+  request->bExactRegion = true;
+  const auto* region = reinterpret_cast<const unsigned char*>(request->strRegion.data());
+  if (record.bV1 != v1 || record.before.nSize != size || record.before.nRegion != oldRegion ||
+      record.after.nRegion != request->strRegion.size() ||
+      Sha256(region, request->strRegion.size()) != record.after.region ||
+      (v1 && Sha256(request->bV1 ? request->v1.data() : oldV1, kV1Size) != record.after.v1))
+    return false;
+  CExpectedFile expect;
+  expect.nSize = size;
+  expect.region = record.before.region;
+  expect.bV1 = v1;
+  expect.v1 = record.before.v1;
+  request->expect = expect;
+  return true;
 }
 
 CRestorePlan PlanRestore(const CString& path, const std::vector<unsigned char>& bytes, CTagWrite* request,
@@ -38,7 +64,12 @@ CRestorePlan PlanRestore(const CString& path, const std::vector<unsigned char>& 
     *reason = damaged;
     return CRestorePlan::Refuse;
   }
-  const CMappedFile map(path);
+  struct stat link {};
+  if (::lstat(path, &link) == 0 && S_ISLNK(link.st_mode)) {
+    *reason = kLinkRefused;
+    return CRestorePlan::Refuse;
+  }
+  const CMappedFile map(path, false);
   if (!map.IsOpen()) {
     *reason = "The file no longer exists or cannot be read";
     return CRestorePlan::Refuse;
@@ -61,6 +92,7 @@ CRestorePlan PlanRestore(const CString& path, const std::vector<unsigned char>& 
     return CRestorePlan::Refuse;
   }
   request->strPath = path;
+  request->bNoFollow = true;
   request->bExactRegion = true;
   request->nOldTagEnd = record.after.nRegion;
   request->bV1 = record.bV1Changed;
@@ -94,6 +126,25 @@ std::vector<unsigned char> CMyMP3Tags::PrepareSaveUndo() {
   return file.pSealed->record;
 }
 
+bool CMyMP3Tags::MatchSaveUndo(const std::vector<unsigned char>& record) {
+  if (!m_bLinked || !m_bGrouped) return false;
+  FileState& file = *m_pFile;
+  if (file.pSealed) return file.pSealed->record == record;
+  if (!file.bDirty) return false;
+  auto sealed = std::make_unique<FileState::CSealed>();
+  CString error;
+  if (!RenderWrite(&sealed->request, &sealed->bChecked, &error)) {
+    SetWriteError(error);
+    return false;
+  }
+  const CMappedFile& map = *file.pMap;
+  if (!SealWriteAs(&sealed->request, record, map.Size(), file.scan.nV2End, file.scan.bV1, file.oldV1.data()))
+    return false;
+  sealed->record = record;
+  file.pSealed = std::move(sealed);
+  return true;
+}
+
 CRestoreResult CMyMP3Tags::RestoreSave(CString fileName, const std::vector<unsigned char>& record) {
   Reset();
   m_strLastWriteError.Empty();
@@ -107,5 +158,6 @@ CRestoreResult CMyMP3Tags::RestoreSave(CString fileName, const std::vector<unsig
   }
   if (m_pBatch ? m_pBatch->Write(request, &error) : WriteTagSafely(request, &error)) return CRestoreResult::Restored;
   m_strLastWriteError = error;
-  return CRestoreResult::Refused;
+  // The writer checks the file once more: one changed since the plan is refused, not failed.
+  return error == kChanged ? CRestoreResult::Refused : CRestoreResult::Failed;
 }

@@ -15,6 +15,14 @@
 std::vector<unsigned char> SealWrite(CTagWrite* request, const unsigned char* file, std::size_t size,
                                      std::size_t oldRegion, bool v1, const unsigned char* oldV1);
 
+// Turns a rendered write of the same file into the one record (made by
+// SealWrite of the same edits) describes, without making the record again:
+// true when the write lays out the record's new region and ID3v1 block over
+// a file of the record's old size and region; the writer then checks that
+// the file still holds the record's old bytes.
+bool SealWriteAs(CTagWrite* request, const std::vector<unsigned char>& record, std::size_t size,
+                 std::size_t oldRegion, bool v1, const unsigned char* oldV1);
+
 enum class CRestorePlan { Write, AlreadyThere, Refuse };
 
 // What restoring a record into the file at path takes: Write, with the

@@ -2,6 +2,11 @@
 
 #include <cstdint>
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 namespace {
 
 constexpr std::uint32_t kRound[64] = {
@@ -44,13 +49,52 @@ void Compress(std::uint32_t state[8], const unsigned char* block) {
   for (int i = 0; i < 8; ++i) state[i] += add[i];
 }
 
-}  // namespace
+#if defined(__x86_64__)
+// The same with the processor's SHA instructions, several times as fast,
+// where it has them: a save fingerprints some 16 KB of every file it writes.
+__attribute__((target("sha,sse4.1"))) void CompressWithShaInstructions(std::uint32_t state[8],
+                                                                       const unsigned char* block) {
+  const __m128i bigEndian = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
+  // The state as the instructions take it: ABEF and CDGH.
+  const __m128i dcba = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0xB1);
+  const __m128i hgfe = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4)), 0x1B);
+  __m128i abef = _mm_alignr_epi8(dcba, hgfe, 8);
+  __m128i cdgh = _mm_blend_epi16(hgfe, dcba, 0xF0);
+  const __m128i abefBefore = abef, cdghBefore = cdgh;
+  // w[0] holds the message words of the next four rounds, w[1..3] the twelve after them.
+  __m128i w[4];
+  for (int i = 0; i < 4; ++i)
+    w[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i)), bigEndian);
+  for (int i = 0; i < 16; ++i) {
+    const __m128i k = _mm_add_epi32(w[0], _mm_loadu_si128(reinterpret_cast<const __m128i*>(kRound + 4 * i)));
+    cdgh = _mm_sha256rnds2_epu32(cdgh, abef, k);
+    abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(k, 0x0E));
+    const __m128i next = _mm_sha256msg2_epu32(
+        _mm_add_epi32(_mm_sha256msg1_epu32(w[0], w[1]), _mm_alignr_epi8(w[3], w[2], 4)), w[3]);
+    w[0] = w[1], w[1] = w[2], w[2] = w[3], w[3] = next;
+  }
+  abef = _mm_add_epi32(abef, abefBefore);
+  cdgh = _mm_add_epi32(cdgh, cdghBefore);
+  const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+  const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(feba, dchg, 0xF0));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), _mm_alignr_epi8(dchg, feba, 8));
+}
 
-CDigest Sha256(const unsigned char* data, std::size_t size) {
+bool HasShaInstructions() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  const bool sse41 = __get_cpuid(1, &a, &b, &c, &d) && (c & bit_SSE4_1) && (c & bit_SSSE3);
+  return sse41 && __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_SHA);
+}
+#endif
+
+using CompressFunction = void (*)(std::uint32_t[8], const unsigned char*);
+
+CDigest Digest(const unsigned char* data, std::size_t size, CompressFunction compress) {
   std::uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                             0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
   std::size_t done = 0;
-  for (; size - done >= 64; done += 64) Compress(state, data + done);
+  for (; size - done >= 64; done += 64) compress(state, data + done);
   // The last bytes, a one bit, zeros, and the length in bits.
   unsigned char tail[128] = {};
   const std::size_t rest = size - done;
@@ -59,9 +103,22 @@ CDigest Sha256(const unsigned char* data, std::size_t size) {
   const std::size_t blocks = rest < 56 ? 1 : 2;
   const std::uint64_t bits = static_cast<std::uint64_t>(size) * 8;
   for (int i = 0; i < 8; ++i) tail[blocks * 64 - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
-  for (std::size_t b = 0; b < blocks; ++b) Compress(state, tail + 64 * b);
+  for (std::size_t b = 0; b < blocks; ++b) compress(state, tail + 64 * b);
   CDigest digest;
   for (int i = 0; i < 8; ++i)
     for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<unsigned char>(state[i] >> (24 - 8 * j));
   return digest;
 }
+
+}  // namespace
+
+CDigest Sha256(const unsigned char* data, std::size_t size) {
+#if defined(__x86_64__)
+  static const CompressFunction compress = HasShaInstructions() ? CompressWithShaInstructions : Compress;
+#else
+  constexpr CompressFunction compress = Compress;
+#endif
+  return Digest(data, size, compress);
+}
+
+CDigest Sha256Portable(const unsigned char* data, std::size_t size) { return Digest(data, size, Compress); }

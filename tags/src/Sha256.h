@@ -7,3 +7,6 @@
 using CDigest = std::array<unsigned char, 32>;
 
 CDigest Sha256(const unsigned char* data, std::size_t size);
+// The same without the processor's SHA instructions, which Sha256 uses
+// where there are some.
+CDigest Sha256Portable(const unsigned char* data, std::size_t size);

@@ -216,8 +216,9 @@ struct COriginal {
 
 // Opens the file and checks that it still has the layout the engine saw.
 bool OpenOriginal(const CTagWrite& request, COriginal* file, CString* error) {
-  file->fd.Reset(::open(request.strPath, O_RDWR | O_CLOEXEC));
+  file->fd.Reset(::open(request.strPath, O_RDWR | O_CLOEXEC | (request.bNoFollow ? O_NOFOLLOW : 0)));
   const int fd = file->fd.Get();
+  if (fd < 0 && errno == ELOOP && request.bNoFollow) return FailWith(error, kLinkRefused);
   if (fd < 0) return errno == EISDIR ? FailWith(error, "The file is a folder") : Fail(error);
   if (::fstat(fd, &file->st) != 0) return Fail(error);
   if (!S_ISREG(file->st.st_mode) || file->st.st_size == 0)

@@ -29,6 +29,9 @@ struct CExpectedFile {
   const char* pszChanged = "The file was changed by another program since it was read";
 };
 
+// Why a write with bNoFollow was refused: the file's name is a symbolic link.
+constexpr const char* kLinkRefused = "The file is a symbolic link, which an undo does not follow";
+
 struct CTagWrite {
   CString strPath;             // the file's real name on disk
   std::size_t nOldTagEnd = 0;  // bytes of the old ID3v2 region at the start (header, frames,
@@ -42,6 +45,7 @@ struct CTagWrite {
   bool bExactRegion = false;   // put strRegion in place of the old region as it is (strNewTag
   std::string strRegion;       // and bFooter unused); in place only when it is as long
   std::optional<CExpectedFile> expect;  // else any file with the old region's layout
+  bool bNoFollow = false;      // never write through a symbolic link at the file's name
 };
 
 // The region (header, frames, padding or footer) the writer puts at the

@@ -65,6 +65,7 @@ class MainWindowDriver : public ::testing::Test {
   void SetUp() override {
     // Open Folder remembers its check box in the settings file: each test starts with none.
     ::setenv("XDG_CONFIG_HOME", m_config.Path(), 1);
+    ::setenv("XDG_STATE_HOME", m_state.Path(), 1);
     ASSERT_TRUE(m_dlg.Create());
   }
 
@@ -150,7 +151,7 @@ class MainWindowDriver : public ::testing::Test {
     return keys;
   }
 
-  TempDir m_config;
+  TempDir m_config, m_state;
   TestDlg m_dlg;
   test::ModalQuestion m_question;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ModalAnswers.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 
@@ -23,6 +24,9 @@ class ModalAnswerReaper : public ::testing::EmptyTestEventListener {
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
+  // The journal of saves the tests' saves write stays the test program's own.
+  const test::TempDir state;
+  ::setenv("XDG_STATE_HOME", state.Path(), 1);
   ::testing::InitGoogleTest(&argc, argv);
   test::InstallModalAnswerer();
   ::testing::UnitTest::GetInstance()->listeners().Append(new ModalAnswerReaper);

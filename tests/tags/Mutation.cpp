@@ -185,7 +185,8 @@ MutationCounts RunMutations(const CString& folder, const char* kind, unsigned se
         if (damaged == CRestoreResult::Refused ? left != now : left != bytes)
           Fail(i, "a damaged record wrote the file");
         counts.nDamagedRefused += damaged == CRestoreResult::Refused;
-        if (tags.RestoreSave(path, record) == CRestoreResult::Refused || ReadFile(path) != bytes)
+        const CRestoreResult restored = tags.RestoreSave(path, record);
+        if (restored == CRestoreResult::Refused || restored == CRestoreResult::Failed || ReadFile(path) != bytes)
           Fail(i, "a save's record did not put the file back: " + tags.GetLastWriteError().Str());
         ++counts.nRestored;
       }

@@ -2,6 +2,7 @@
 // byte, alone or in a batch, in place or through a new file; only a file
 // that still holds what the save wrote is written. (Damaged records: the
 // mutation run.)
+#include "Sha256.h"
 #include "TagsTestSupport.h"
 
 #include <tags/MyMP3Tags.h>
@@ -106,7 +107,12 @@ TEST(TagsSaveUndo, OnlyAFileHoldingWhatTheSaveWroteIsRestored) {
       {changed, [](const CString& p, Record*) { test::WriteFile(p, test::ReadFile(p) + "x"); }},
       {"The file no longer exists or cannot be read", [](const CString& p, Record*) { ::unlink(p); }},
       {"The undo record is damaged", [](const CString&, Record* r) { r->pop_back(); }},
-      {"The undo record was made by another version of the program", [](const CString&, Record* r) { (*r)[3] = 2; }}};
+      {"The undo record was made by another version of the program", [](const CString&, Record* r) { (*r)[3] = 2; }},
+      // The saved file itself, reached through a link put in its place: the link is not followed.
+      {"The file is a symbolic link, which an undo does not follow", [](const CString& p, Record*) {
+         ASSERT_EQ(::rename(p, p + ".real"), 0);
+         ASSERT_EQ(::symlink(p + ".real", p), 0);
+       }}};
   test::TempDir dir;
   for (const auto& [reason, change] : cases) {
     const CString path = dir.CopyFixture("cbr_v23_utf16_v1.mp3", "song.mp3");
@@ -142,6 +148,25 @@ TEST(TagsSaveUndo, OnlyAFileHoldingWhatTheSaveWroteIsRestored) {
   EXPECT_EQ(tags.GetLastWriteError(), "The file was changed by another program since it was read");
   EXPECT_EQ(tags.RestoreSave(path, record), CRestoreResult::Refused);
   EXPECT_TRUE(test::ReadFile(path) == original + "x");
+  // A record kept from an earlier group of the same edits is matched
+  // without being made again; other edits are not.
+  const std::string kept = test::ReadFile(path);
+  tags.Link(path);
+  tags.BeginUpdate();
+  tags.SetArtist("Matched");
+  record = tags.PrepareSaveUndo();
+  tags.CancelUpdate();
+  for (const char* artist : {"Other", "Matched"}) {
+    tags.Link(path);
+    tags.BeginUpdate();
+    tags.SetArtist(artist);
+    EXPECT_EQ(tags.MatchSaveUndo(record), artist == std::string("Matched")) << artist;
+    if (artist != std::string("Matched")) tags.CancelUpdate();
+  }
+  tags.EndUpdate();
+  EXPECT_EQ(tags.GetLastWriteError(), "");
+  EXPECT_EQ(tags.RestoreSave(path, record), CRestoreResult::Restored);
+  EXPECT_TRUE(test::ReadFile(path) == kept);
   // A group given up writes nothing, and shows the file again.
   tags.Link(path);
   tags.BeginUpdate();
@@ -151,6 +176,17 @@ TEST(TagsSaveUndo, OnlyAFileHoldingWhatTheSaveWroteIsRestored) {
   EXPECT_EQ(tags.GetArtist(), "Pictured Ärtist");
   tags.Reset();
   EXPECT_TRUE(test::ReadFile(path) == original + "x");
+}
+
+TEST(TagsSaveUndo, FingerprintsAreSha256WithAndWithoutTheProcessorsInstructions) {
+  std::string bytes;
+  for (int i = 0; bytes.size() < 20000; ++i) bytes += static_cast<char>(i * 7919 % 251);
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t size : {0, 1, 55, 56, 63, 64, 65, 119, 120, 128, 1000, 16384, 20000})
+    EXPECT_EQ(Sha256(data, size), Sha256Portable(data, size)) << size;
+  const CDigest abc = Sha256(reinterpret_cast<const unsigned char*>("abc"), 3);
+  EXPECT_EQ(abc[0], 0xba);
+  EXPECT_EQ(abc[31], 0xad);
 }
 
 }  // namespace

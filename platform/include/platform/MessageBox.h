@@ -7,6 +7,8 @@ constexpr UINT MB_OK = 0x0000;
 constexpr UINT MB_OKCANCEL = 0x0001;
 constexpr UINT MB_YESNO = 0x0004;
 constexpr UINT MB_ICONQUESTION = 0x0020;
+constexpr UINT MB_ICONWARNING = 0x0030;
+constexpr UINT MB_DEFBUTTON2 = 0x0100;  // the second button (No, Cancel) is the default
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;

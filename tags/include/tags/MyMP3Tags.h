@@ -46,7 +46,9 @@ struct CCoverArt {
 enum class CRestoreResult {
   Restored,         // the file holds its tags of before the save again (in a batch: once committed)
   AlreadyRestored,  // it held them already; nothing was written
-  Refused           // nothing was written; GetLastWriteError says why
+  Refused,          // nothing was written; GetLastWriteError says why
+  Failed            // it holds what the save wrote, but the write failed (GetLastWriteError
+                    // says why: a full disk, a read-only file); it can be tried again
 };
 
 class CMyMP3Tags {
@@ -210,15 +212,23 @@ class CMyMP3Tags {
   // ID3v2.3) are recorded as references too; the frames of an ID3v2.2 or
   // v2.3 tag unsynchronised as a whole are recorded whole.
   std::vector<unsigned char> PrepareSaveUndo();
+  // The same for a record kept from an earlier group of the same edits on
+  // the same file (a save that puts all its records on the disk first, then
+  // writes): true when this group writes exactly what record describes, so
+  // EndUpdate writes that, or nothing when the file changed meanwhile;
+  // false when it would write anything else, or nothing (then end the group
+  // with CancelUpdate). Cheaper than making the record again.
+  bool MatchSaveUndo(const std::vector<unsigned char>& record);
   // Puts back what the save of a record replaced, byte for byte, through
   // the same writer (in place when the old region is as long, else a new
   // file renamed over the file; in a batch, committed with it). Only into
   // a file that holds exactly what that save wrote: its tag region and
   // ID3v1 block, its size and the place of its audio; a file that holds its
   // old state already is left alone (AlreadyRestored), any other is refused
-  // ("The file was changed since the save"). A damaged record, or one of
-  // another version, is refused and never written. An open group is ended
-  // and the object unlinked first.
+  // ("The file was changed since the save"), and so is a file whose name
+  // is a symbolic link (a restore writes only the file the name is). A
+  // damaged record, or one of another version, is refused and never
+  // written. An open group is ended and the object unlinked first.
   CRestoreResult RestoreSave(CString fileName, const std::vector<unsigned char>& record);
 
   // Saving many files with few flushes: between BeginBatch and EndBatch a

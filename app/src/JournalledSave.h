@@ -1,0 +1,52 @@
+#pragma once
+// CJournalledSave: one save's entry in the journal of saves, from before its
+// first write to after its last. The save first gathers, file by file, what
+// each write will replace (Add), puts all of it on the disk at once (Begin),
+// writes only the files whose write is the one recorded (RecordOf,
+// NoteWriting), and at the end notes each saved file's size and time
+// (NoteSaved, Finish), so that an undo can tell a file changed since.
+#include "SaveJournal.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class CJournalledSave {
+ public:
+  // The save of files below folder, recorded in journal.
+  CJournalledSave(CSaveJournal journal, const CString& folder);
+
+  // Keeps the record of what the save of the file at path replaces, with the
+  // file's modification time now. A path outside the folder is not kept.
+  void Add(const CString& path, const std::vector<unsigned char>& record);
+  bool IsEmpty() const { return m_entry.files.empty(); }
+  std::size_t Count() const { return m_entry.files.size(); }
+
+  // Writes the entry; false, with the reason in error, when it is not
+  // safely on the disk (then no file may be written).
+  bool Begin(CString& error);
+  // The record kept for the file at path; null when none was.
+  const std::string* RecordOf(const CString& path) const;
+  // The file at path is being written, by the write its record describes.
+  void NoteWriting(const CString& path);
+  // The file at path, being written, was saved: its size and modification
+  // time are noted.
+  void NoteSaved(const CString& path);
+  // Writes the entry again with only the saved files and their facts, or
+  // removes it when none was saved. False, with the reason in error, when
+  // that failed (the entry then stays as Begin wrote it, which an undo can
+  // still use: its records are checked against each file).
+  bool Finish(CString& error);
+
+ private:
+  // The file's path below the folder, or empty when it is not below it.
+  CString RelativePath(const CString& path) const;
+
+  enum class State : unsigned char { Recorded, Writing, Saved };
+
+  CSaveJournal m_journal;
+  CString m_strPrefix;  // the folder followed by '/'
+  JournalEntry m_entry;
+  std::unordered_map<std::string, std::size_t> m_index;  // relative path -> its file in m_entry
+  std::vector<State> m_states;  // by file of m_entry
+};
