@@ -56,6 +56,7 @@ QWidget* MakeButton(QWidget* parent, DWORD style) {
 QWidget* MakeEdit(QWidget* parent, DWORD style) {
   auto* edit = new QLineEdit(parent);
   edit->setReadOnly((style & ES_READONLY) != 0);
+  QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { CWnd::FromWidget(edit)->SendCommand(EN_CHANGE); });
   return edit;
 }
 
@@ -126,3 +127,14 @@ HICON CStatic::SetIcon(HICON icon) {
 }
 
 HICON CStatic::GetIcon() const { return platform::IconShownBy(GetWidget()); }
+
+BOOL CEdit::SetCueBanner(const CString& text) {
+  auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+  if (edit) edit->setPlaceholderText(platform::ToQt(text));
+  return edit ? TRUE : FALSE;
+}
+
+CString CEdit::GetCueBanner() const {
+  const auto* edit = qobject_cast<const QLineEdit*>(GetWidget());
+  return edit ? platform::FromQt(edit->placeholderText()) : CString();
+}
