@@ -59,6 +59,9 @@ constexpr MenuItem kMenuItems[] = {
     {kFileMenu, "Exit", IDOK, nullptr},
     {kEditMenu, "Undo", ID_EDIT_UNDO, "Ctrl+Z"},
     {kEditMenu, "Redo", ID_EDIT_REDO, "Ctrl+Y;Ctrl+Shift+Z"},
+    {kEditMenu, nullptr, 0, nullptr},
+    {kEditMenu, "Tags from file names\u2026", ID_TAGS_FROM_NAMES, nullptr},
+    {kEditMenu, "Format fields\u2026", ID_FORMAT_FIELDS, nullptr},
     {kHelpMenu, "User guide", ID_HELP, "F1"},
     {kHelpMenu, "About", IDC_ABOUT, nullptr},
 };
@@ -111,6 +114,8 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_EDIT_UNDO, [this] { OnUndo(); });
   RouteCommand(ID_EDIT_REDO, [this] { OnRedo(); });
   RouteCommand(ID_HTML_REPORT, [this] { WriteReport(); });
+  RouteCommand(ID_TAGS_FROM_NAMES, [this] { OnTagsFromNames(); });
+  RouteCommand(ID_FORMAT_FIELDS, [this] { OnFormatFields(); });
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
@@ -130,7 +135,7 @@ void CQuilloryDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_FILE_LIST, m_list);
   for (Field field : kPanelFields) DDX_Text(pDX, SpecOf(field).edit.nId, this->*SpecOf(field).edit.pValue);
-  for (Field field : kEditableFields) DDX_Control(pDX, SpecOf(field).rule.nId, this->*SpecOf(field).rule.pBox);
+  for (Field field : kRuleFields) DDX_Control(pDX, SpecOf(field).rule.nId, this->*SpecOf(field).rule.pBox);
   DDX_Control(pDX, IDC_TAGS_GROUP, m_grpTags);
   DDX_Control(pDX, IDC_SAVE_PROGRESS, m_progressCtrl);
 }
@@ -171,7 +176,11 @@ BOOL CQuilloryDlg::OnInitDialog() {
   m_pMenu->InsertItem(IDI_EDIT, "Edit");
   m_pMenu->InsertItem(IDI_SAVE, "Save");
   m_pMenu->InsertItem(IDI_REPORT, "html report");
+  m_pMenu->InsertItem(0u, "Tags from file names\u2026");
+  m_pMenu->InsertItem(0u, "Format fields\u2026");
   m_pMenu->ShowIcons(true);
+
+  SetUpManyRows();
 
   m_pProgress->Init(&m_progressCtrl);
   m_pProgress->SetMarqueeStyle(true);
