@@ -24,8 +24,11 @@ void CQuilloryDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
   if (key != VK_RETURN && key != VK_F2) return;
   // As a double-click does; the typing that follows goes into the first box.
   FillEditBoxes();
-  if (!m_strFileName.IsEmpty())
-    if (CWnd* first = GetDlgItem(SpecOf(kEditableFields.front()).edit.nId)) first->SetFocus();
+  if (CWnd* first = GetDlgItem(SpecOf(kEditableFields.front()).edit.nId); first && !m_strFileName.IsEmpty()) {
+    first->SetFocus();
+    // Several rows' common text is replaced more often than added to.
+    if (auto* edit = dynamic_cast<CEdit*>(first); edit && m_panel.rows.size() > 1) edit->SetSel(0, -1);
+  }
 }
 
 void CQuilloryDlg::OnClear() { ClearEditBoxes(); }

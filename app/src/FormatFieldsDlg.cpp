@@ -26,7 +26,7 @@ const platform::DialogTemplate& Template() {
   constexpr DWORD kList = kVisible | WS_TABSTOP | CBS_DROPDOWNLIST;
   constexpr DWORD kEdit = kVisible | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
   static const platform::DialogTemplate t{
-      IDD_FORMAT_FIELDS, "Format fields", 380, 250, "MS Shell Dlg", 8,
+      IDD_FORMAT_FIELDS, "Format fields", 420, 250, "MS Shell Dlg", 8,
       DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
       {
           {IDC_STATIC, "Static", "&Fields:", 7, 9, 32, 8, kVisible | SS_LEFT},
@@ -38,11 +38,11 @@ const platform::DialogTemplate& Template() {
           {IDC_STATIC, "Static", "&with:", 165, 25, 24, 8, kVisible | SS_LEFT},
           {IDC_REPLACE_WITH, "Edit", "", 192, 23, 90, 12, kEdit},
           {IDC_REGEX, "Button", "Regular e&xpression", 290, 24, 83, 10, kVisible | WS_TABSTOP | BS_AUTOCHECKBOX},
-          {IDC_PREVIEW_MESSAGE, "Static", "", 7, 44, 366, 8, kVisible | SS_LEFT},
-          {IDC_PREVIEW, "SysListView32", "", 7, 56, 366, 166,
+          {IDC_PREVIEW_MESSAGE, "Static", "", 7, 44, 406, 8, kVisible | SS_LEFT},
+          {IDC_PREVIEW, "SysListView32", "", 7, 56, 406, 166,
            kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
-          {IDOK, "Button", "Apply", 269, 229, 50, 14, kButton | BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", "Cancel", 323, 229, 50, 14, kButton},
+          {IDOK, "Button", "Apply", 309, 229, 50, 14, kButton | BS_DEFPUSHBUTTON},
+          {IDCANCEL, "Button", "Cancel", 363, 229, 50, 14, kButton},
       }};
   return t;
 }
@@ -90,7 +90,7 @@ CString CFormatFieldsDlg::ReadInputs() {
 
 std::vector<CString> CFormatFieldsDlg::Columns() const { return {"File name", "Field", "Now", "After formatting"}; }
 
-void CFormatFieldsDlg::AddLines(int row, const CRowEdit& edit, std::vector<std::vector<CString>>& lines) const {
+void CFormatFieldsDlg::AddLines(int row, const CRowEdit& edit, std::vector<CPreviewLine>& lines) const {
   for (const auto& [field, text] : edit.values)
-    lines.push_back({m_rows.KeyOf(row), FieldName(field), m_rows.TextOf(row, field), text});
+    lines.push_back({{m_rows.KeyOf(row), FieldName(field), m_rows.TextOf(row, field), text}});
 }

@@ -18,7 +18,7 @@ class CFormatFieldsDlg : public CPreviewDlg {
   void DoDataExchange(CDataExchange* pDX) override;
   CString ReadInputs() override;
   std::vector<CString> Columns() const override;
-  void AddLines(int row, const CRowEdit& edit, std::vector<std::vector<CString>>& lines) const override;
+  void AddLines(int row, const CRowEdit& edit, std::vector<CPreviewLine>& lines) const override;
 
  private:
   CComboBox m_cmbField;

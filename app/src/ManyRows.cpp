@@ -164,9 +164,9 @@ void CQuilloryDlg::EditRowsInDialog(const char* name) {
   const int changed = static_cast<int>(changes.size());
   CString summary = CString::Formatted("%s: %d %s changed", name, changed, changed == 1 ? "row" : "rows");
   if (unmatched > 0)
-    summary += CString::Formatted("; %d %s whose names do not fit the pattern %s as %s", unmatched,
-                                  unmatched == 1 ? "row" : "rows", unmatched == 1 ? "stays" : "stay",
-                                  unmatched == 1 ? "it was" : "they were");
+    summary += unmatched == 1 ? CString("; 1 row whose name does not fit the pattern stays as it was")
+                              : CString::Formatted("; %d rows whose names do not fit the pattern stay as they were",
+                                                   unmatched);
   if (changed > 0) {
     m_list.SetRedraw(FALSE);
     DoCommand(std::make_unique<CRowsEdit>(*m_pRows, CString::Formatted("%s (%d %s)", name, changed, changed == 1 ? "row" : "rows"),

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr COLORREF kProblemText = RGB(204, 0, 0);
+constexpr COLORREF kUnmatchedText = RGB(128, 128, 128);
 
 }  // namespace
 
@@ -34,12 +35,18 @@ BOOL CPreviewDlg::OnInitDialog() {
 
 void CPreviewDlg::OnOK() {
   Refresh();
-  if (m_strProblem.IsEmpty()) EndDialog(IDOK);
+  if (m_strProblem.IsEmpty()) {
+    EndDialog(IDOK);
+    return;
+  }
+  // Refused: the message turns red until the inputs are mended.
+  m_bRefused = true;
+  UpdateCtlColors();
 }
 
 HBRUSH CPreviewDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
   HBRUSH brush = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
-  if (nCtlColor == CTLCOLOR_STATIC && pWnd->GetDlgCtrlID() == IDC_PREVIEW_MESSAGE && !m_strProblem.IsEmpty())
+  if (nCtlColor == CTLCOLOR_STATIC && pWnd->GetDlgCtrlID() == IDC_PREVIEW_MESSAGE && m_bRefused)
     pDC->SetTextColor(kProblemText);
   return brush;
 }
@@ -47,6 +54,7 @@ HBRUSH CPreviewDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 void CPreviewDlg::Refresh() {
   if (!m_preview.IsWindow()) return;  // the controls are still being made
   m_strProblem = ReadInputs();
+  m_bRefused = m_bRefused && !m_strProblem.IsEmpty();
   m_preview.SetRedraw(FALSE);
   m_preview.DeleteAllItems();
   if (!m_strProblem.IsEmpty()) {
@@ -59,7 +67,7 @@ void CPreviewDlg::Refresh() {
   const int previewed = std::min(m_rows.Count(), kPreviewRows);
   int changed = 0;
   int unmatched = 0;
-  std::vector<std::vector<CString>> lines;
+  std::vector<CPreviewLine> lines;
   for (int row = 0; row < previewed; ++row) {
     const CRowEdit edit = EditOf(row);
     unmatched += edit.bMatched ? 0 : 1;
@@ -68,11 +76,16 @@ void CPreviewDlg::Refresh() {
         ++changed;
         break;
       }
+    const std::size_t first = lines.size();
     AddLines(row, edit, lines);
+    for (std::size_t k = first; k < lines.size(); ++k) lines[k].bMatched = edit.bMatched;
   }
-  for (const std::vector<CString>& line : lines) {
-    const int item = m_preview.InsertItem(m_preview.GetItemCount(), line.front());
-    for (std::size_t col = 1; col < line.size(); ++col) m_preview.SetItemText(item, static_cast<int>(col), line[col]);
+  for (const CPreviewLine& line : lines) {
+    const int item = m_preview.InsertItem(m_preview.GetItemCount(), line.texts.front());
+    for (std::size_t col = 1; col < line.texts.size(); ++col)
+      m_preview.SetItemText(item, static_cast<int>(col), line.texts[col]);
+    // A row the edit leaves alone is greyed.
+    if (!line.bMatched) m_preview.SetItemTextColor(item, kUnmatchedText);
   }
   m_preview.SetRedraw(TRUE);
   SetDlgItemText(IDC_PREVIEW_MESSAGE, Summary(changed, unmatched, previewed));
@@ -86,8 +99,9 @@ void CPreviewDlg::ShowColumns(const std::vector<CString>& titles) {
   CRect client;
   m_preview.GetClientRect(&client);
   // The file name gets a third of the width, the other columns share the rest.
-  const int first = client.Width() / 3;
-  const int others = titles.size() > 1 ? (client.Width() - first) / static_cast<int>(titles.size() - 1) : 0;
+  const int width = client.Width() - 4;  // no horizontal scroll bar
+  const int first = width / 3;
+  const int others = titles.size() > 1 ? (width - first) / static_cast<int>(titles.size() - 1) : 0;
   for (std::size_t col = 0; col < titles.size(); ++col)
     m_preview.InsertColumn(static_cast<int>(col), titles[col], LVCFMT_LEFT, col == 0 ? first : others);
   m_columns = titles;

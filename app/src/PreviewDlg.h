@@ -11,6 +11,12 @@
 
 #include <vector>
 
+// One line of the preview: its texts by column.
+struct CPreviewLine {
+  std::vector<CString> texts;
+  bool bMatched = true;  // false: the row's name did not fit, the row stays as it is
+};
+
 class CPreviewDlg : public CDialog {
  public:
   // rows: the rows the edit works on; they stay the caller's.
@@ -35,7 +41,7 @@ class CPreviewDlg : public CDialog {
   // The preview's column titles, the file name's first.
   virtual std::vector<CString> Columns() const = 0;
   // Adds a row's lines to the preview, texts by column: none leaves it out.
-  virtual void AddLines(int row, const CRowEdit& edit, std::vector<std::vector<CString>>& lines) const = 0;
+  virtual void AddLines(int row, const CRowEdit& edit, std::vector<CPreviewLine>& lines) const = 0;
 
   // Reads the inputs again and shows what they would do.
   void Refresh();
@@ -54,4 +60,5 @@ class CPreviewDlg : public CDialog {
   CString Summary(int changed, int unmatched, int previewed) const;
 
   std::vector<CString> m_columns;  // the titles shown
+  bool m_bRefused = false;         // Apply was refused for the problem shown
 };

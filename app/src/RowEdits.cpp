@@ -52,8 +52,8 @@ CRowEdit CFieldsFormat::FormatOf(const CRowTexts& rows, int row) const {
   for (Field field : m_fields) {
     const CString text = rows.TextOf(row, field);
     if (text == kNoValue) continue;
-    CString formatted = m_case ? ChangeCase(text, *m_case) : text;
-    if (m_bReplace) formatted = m_replace.Apply(formatted);
+    CString formatted = m_bReplace ? m_replace.Apply(text) : text;
+    if (m_case) formatted = ChangeCase(formatted, *m_case);
     if (formatted != text) edit.values.emplace_back(field, std::move(formatted));
   }
   return edit;

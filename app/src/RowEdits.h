@@ -34,8 +34,8 @@ struct CRowEdit {
 // The tags the row's name gives: every field the pattern names.
 CRowEdit TagsFromNameOf(const NamePattern& pattern, const CRowTexts& rows, int row);
 
-// A format of fields: a letter case, a replacement, or both. The case comes
-// first, so that a replacement can mend a word it got wrong ("Dj" -> "DJ").
+// A format of fields: a replacement, a letter case, or both. The
+// replacement comes first, so that it finds the text as the user sees it.
 class CFieldsFormat {
  public:
   // Takes the fields to format and what to do to them. False, with a

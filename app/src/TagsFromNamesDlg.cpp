@@ -32,24 +32,24 @@ CString PlaceholderHelp() {
   CString help = "Placeholders:";
   const std::vector<CString> names = PlaceholderNames();
   for (std::size_t k = 0; k + 1 < names.size(); ++k) help += (k == 8 ? "\n" : " ") + names[k];
-  return help + "; " + names.back() + " skips a part of the name.";
+  return help + ", and " + names.back() + " for a part to skip.";
 }
 
 const platform::DialogTemplate& Template() {
   constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
   constexpr DWORD kButton = kVisible | WS_TABSTOP | BS_PUSHBUTTON;
   static const platform::DialogTemplate t{
-      IDD_TAGS_FROM_NAMES, "Tags from file names", 380, 250, "MS Shell Dlg", 8,
+      IDD_TAGS_FROM_NAMES, "Tags from file names", 420, 250, "MS Shell Dlg", 8,
       DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
       {
           {IDC_STATIC, "Static", "&Pattern:", 7, 9, 32, 8, kVisible | SS_LEFT},
-          {IDC_PATTERN, "ComboBox", "", 42, 7, 331, 12, kVisible | WS_TABSTOP | CBS_DROPDOWN},
-          {IDC_PATTERN_HELP, "Static", "", 42, 22, 331, 18, kVisible | SS_LEFT},
-          {IDC_PREVIEW_MESSAGE, "Static", "", 7, 44, 366, 8, kVisible | SS_LEFT},
-          {IDC_PREVIEW, "SysListView32", "", 7, 56, 366, 166,
+          {IDC_PATTERN, "ComboBox", "", 42, 7, 371, 12, kVisible | WS_TABSTOP | CBS_DROPDOWN},
+          {IDC_PATTERN_HELP, "Static", "", 42, 22, 371, 18, kVisible | SS_LEFT},
+          {IDC_PREVIEW_MESSAGE, "Static", "", 7, 44, 406, 8, kVisible | SS_LEFT},
+          {IDC_PREVIEW, "SysListView32", "", 7, 56, 406, 166,
            kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
-          {IDOK, "Button", "Apply", 269, 229, 50, 14, kButton | BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", "Cancel", 323, 229, 50, 14, kButton},
+          {IDOK, "Button", "Apply", 309, 229, 50, 14, kButton | BS_DEFPUSHBUTTON},
+          {IDCANCEL, "Button", "Cancel", 363, 229, 50, 14, kButton},
       }};
   return t;
 }
@@ -91,10 +91,11 @@ std::vector<CString> CTagsFromNamesDlg::Columns() const {
   return titles;
 }
 
-void CTagsFromNamesDlg::AddLines(int row, const CRowEdit& edit, std::vector<std::vector<CString>>& lines) const {
-  std::vector<CString>& line = lines.emplace_back(std::vector<CString>{m_rows.KeyOf(row)});
+void CTagsFromNamesDlg::AddLines(int row, const CRowEdit& edit, std::vector<CPreviewLine>& lines) const {
+  std::vector<CString>& line = lines.emplace_back().texts;
+  line.push_back(m_rows.KeyOf(row));
   if (!edit.bMatched) {
-    line.push_back("(does not fit the pattern: stays as it is)");
+    line.push_back("(does not fit: unchanged)");
     return;
   }
   for (const auto& [field, text] : edit.values) line.push_back(text);

@@ -19,7 +19,7 @@ class CTagsFromNamesDlg : public CPreviewDlg {
   void OnOK() override;
   CString ReadInputs() override;
   std::vector<CString> Columns() const override;
-  void AddLines(int row, const CRowEdit& edit, std::vector<std::vector<CString>>& lines) const override;
+  void AddLines(int row, const CRowEdit& edit, std::vector<CPreviewLine>& lines) const override;
 
  private:
   CComboBox m_cmbPattern;

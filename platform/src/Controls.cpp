@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char* kIcon = "qy_icon";
@@ -127,6 +129,14 @@ HICON CStatic::SetIcon(HICON icon) {
 }
 
 HICON CStatic::GetIcon() const { return platform::IconShownBy(GetWidget()); }
+
+void CEdit::SetSel(int start, int end) {
+  auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+  if (!edit) return;
+  const int length = static_cast<int>(edit->text().size());
+  const int from = std::clamp(start, 0, length);
+  edit->setSelection(from, (end < 0 ? length : std::clamp(end, from, length)) - from);
+}
 
 BOOL CEdit::SetCueBanner(const CString& text) {
   auto* edit = qobject_cast<QLineEdit*>(GetWidget());

@@ -64,6 +64,8 @@ class CStatic : public CWnd {
 
 class CEdit : public CWnd {
  public:
+  // Selects characters start to end of the text (-1: to its end).
+  void SetSel(int start, int end);
   // A grey hint shown while the box is empty; an empty text shows none.
   BOOL SetCueBanner(const CString& text);
   CString GetCueBanner() const;
