@@ -45,7 +45,6 @@ TEST(RowEditsTest, CommonTextsAreReadUpToTheFirstDifference) {
   EXPECT_FALSE(common[1].has_value());
   EXPECT_EQ(rows.m_nReads, 4 + 2);  // the title stops at the second row
   EXPECT_EQ(CommonTexts(Rows(Texts{{"", "x"}}), {kArtist})[0], CString(""));  // one row: its own texts, empty ones too
-  EXPECT_FALSE(CommonTexts(Rows(Texts{}), {kArtist})[0].has_value());
 }
 
 TEST(RowEditsTest, FormatsReplaceThenChangeTheCaseAndRefuseWhatTheyCannotDo) {
@@ -67,10 +66,8 @@ TEST(RowEditsTest, FormatsReplaceThenChangeTheCaseAndRefuseWhatTheyCannotDo) {
        "artist=Lee, Ann|title=Road, Open"},
       // A field that holds nothing stays so; a text the format leaves as it is is no change.
       {{kArtist, kTitle}, TextCase::kTitle, "-", "x", false, "-", "Open Road", ""},
-      {{}, TextCase::kUpper, "", "", false, "a", "b", "Choose the fields"},
       {{kTitle}, std::nullopt, "", "", false, "a", "b", "Choose a case, or a text to replace"},
-      {{kTitle}, std::nullopt, "", "new", false, "a", "b", "Nothing to find"},
-      {{kTitle}, TextCase::kUpper, "(open", "", true, "a", "b", "The regular expression \"(open\" is not valid"},
+      {{kTitle}, std::nullopt, "", "new", false, "a", "b", "Nothing to find"},  // CTextReplace's refusals
   };
   for (const Case& c : cases) {
     CFieldsFormat format;
@@ -80,10 +77,6 @@ TEST(RowEditsTest, FormatsReplaceThenChangeTheCaseAndRefuseWhatTheyCannotDo) {
     const std::string outcome = prepared ? Shown(format.FormatOf(rows, 0)) : error.GetString();
     EXPECT_EQ(outcome.substr(0, std::string(c.expected).size()), c.expected) << c.find;
     EXPECT_EQ(prepared, error.IsEmpty()) << c.find;
-    // A refused format changes nothing.
-    if (!prepared) {
-      EXPECT_EQ(Shown(format.FormatOf(Rows(Texts{{"a", "b"}}), 0)), "");
-    }
   }
 }
 
