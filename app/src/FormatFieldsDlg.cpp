@@ -2,8 +2,6 @@
 
 #include "Resource.h"
 
-#include <platform/MessageBox.h>
-#include <platform/WinApp.h>
 
 #include <iterator>
 
@@ -22,12 +20,10 @@ constexpr struct {
 
 const platform::DialogTemplate& Template() {
   constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
-  constexpr DWORD kButton = kVisible | WS_TABSTOP | BS_PUSHBUTTON;
   constexpr DWORD kList = kVisible | WS_TABSTOP | CBS_DROPDOWNLIST;
   constexpr DWORD kEdit = kVisible | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
-  static const platform::DialogTemplate t{
-      IDD_FORMAT_FIELDS, "Format fields", 420, 250, "MS Shell Dlg", 8,
-      DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+  static const platform::DialogTemplate t = CPreviewDlg::MakeTemplate(
+      IDD_FORMAT_FIELDS, "Format fields",
       {
           {IDC_STATIC, "Static", "&Fields:", 7, 9, 32, 8, kVisible | SS_LEFT},
           {IDC_FORMAT_FIELD, "ComboBox", "", 42, 7, 110, 12, kList},
@@ -38,12 +34,7 @@ const platform::DialogTemplate& Template() {
           {IDC_STATIC, "Static", "&with:", 165, 25, 24, 8, kVisible | SS_LEFT},
           {IDC_REPLACE_WITH, "Edit", "", 192, 23, 90, 12, kEdit},
           {IDC_REGEX, "Button", "Regular e&xpression", 290, 24, 83, 10, kVisible | WS_TABSTOP | BS_AUTOCHECKBOX},
-          {IDC_PREVIEW_MESSAGE, "Static", "", 7, 44, 406, 8, kVisible | SS_LEFT},
-          {IDC_PREVIEW, "SysListView32", "", 7, 56, 406, 166,
-           kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
-          {IDOK, "Button", "Apply", 309, 229, 50, 14, kButton | BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", "Cancel", 363, 229, 50, 14, kButton},
-      }};
+      });
   return t;
 }
 

@@ -21,6 +21,22 @@ CString CPreviewDlg::FieldName(Field field) {
   return field == kGenre ? CString("Genre") : CString(SpecOf(field).strTitle);
 }
 
+platform::DialogTemplate CPreviewDlg::MakeTemplate(UINT id, const char* caption,
+                                                   std::vector<platform::DialogItem> inputs) {
+  constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
+  constexpr DWORD kButton = kVisible | WS_TABSTOP | BS_PUSHBUTTON;
+  inputs.insert(inputs.end(),
+                {
+                    {IDC_PREVIEW_MESSAGE, "Static", "", 7, 44, 406, 8, kVisible | SS_LEFT},
+                    {IDC_PREVIEW, "SysListView32", "", 7, 56, 406, 166,
+                     kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
+                    {IDOK, "Button", "Apply", 309, 229, 50, 14, kButton | BS_DEFPUSHBUTTON},
+                    {IDCANCEL, "Button", "Cancel", 363, 229, 50, 14, kButton},
+                });
+  return {id, caption, 420, 250, "MS Shell Dlg", 8, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+          std::move(inputs)};
+}
+
 void CPreviewDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_PREVIEW, m_preview);

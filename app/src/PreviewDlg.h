@@ -29,6 +29,9 @@ class CPreviewDlg : public CDialog {
   static constexpr int kPreviewRows = 1000;
   // A field's name as the preview and the lists of fields show it.
   static CString FieldName(Field field);
+  // A preview dialog's template: its inputs (in the top 40 dialog units),
+  // then the message line, the preview, Apply and Cancel.
+  static platform::DialogTemplate MakeTemplate(UINT id, const char* caption, std::vector<platform::DialogItem> inputs);
 
  protected:
   BOOL OnInitDialog() override;

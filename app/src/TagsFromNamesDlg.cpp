@@ -4,7 +4,6 @@
 
 #include <platform/MessageBox.h>
 #include <platform/Settings.h>
-#include <platform/WinApp.h>
 
 namespace {
 
@@ -37,20 +36,13 @@ CString PlaceholderHelp() {
 
 const platform::DialogTemplate& Template() {
   constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
-  constexpr DWORD kButton = kVisible | WS_TABSTOP | BS_PUSHBUTTON;
-  static const platform::DialogTemplate t{
-      IDD_TAGS_FROM_NAMES, "Tags from file names", 420, 250, "MS Shell Dlg", 8,
-      DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+  static const platform::DialogTemplate t = CPreviewDlg::MakeTemplate(
+      IDD_TAGS_FROM_NAMES, "Tags from file names",
       {
           {IDC_STATIC, "Static", "&Pattern:", 7, 9, 32, 8, kVisible | SS_LEFT},
           {IDC_PATTERN, "ComboBox", "", 42, 7, 371, 12, kVisible | WS_TABSTOP | CBS_DROPDOWN},
           {IDC_PATTERN_HELP, "Static", "", 42, 22, 371, 18, kVisible | SS_LEFT},
-          {IDC_PREVIEW_MESSAGE, "Static", "", 7, 44, 406, 8, kVisible | SS_LEFT},
-          {IDC_PREVIEW, "SysListView32", "", 7, 56, 406, 166,
-           kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
-          {IDOK, "Button", "Apply", 309, 229, 50, 14, kButton | BS_DEFPUSHBUTTON},
-          {IDCANCEL, "Button", "Cancel", 363, 229, 50, 14, kButton},
-      }};
+      });
   return t;
 }
 
