@@ -145,7 +145,9 @@ void CQuilloryDlg::EditRowsInDialog(const char* name) {
   }
   const CTableTexts texts(*m_pTable, std::move(rows));
   Dialog dialog(texts, this);
-  if (dialog.DoModal() != IDOK) {
+  const INT_PTR result = dialog.DoModal();
+  m_list.SetFocus();  // back to the rows
+  if (result != IDOK) {
     m_pStatus->InfoMsg(CString(name) + ": nothing was changed.");
     return;
   }

@@ -31,7 +31,7 @@ CString PlaceholderHelp() {
   CString help = "Placeholders:";
   const std::vector<CString> names = PlaceholderNames();
   for (std::size_t k = 0; k + 1 < names.size(); ++k) help += (k == 8 ? "\n" : " ") + names[k];
-  return help + ", and " + names.back() + " for a part to skip.";
+  return help + "; " + names.back() + " skips a part.";
 }
 
 const platform::DialogTemplate& Template() {

@@ -7,11 +7,35 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace {
+
+// Enter while names are offered but none is chosen from them is the
+// window's Enter (Update, Apply), as it is without the offer.
+class EnterPassesOffer : public QObject {
+ public:
+  EnterPassesOffer(QComboBox* combo, QAbstractItemView* popup) : QObject(combo), m_pCombo(combo), m_pPopup(popup) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || m_pPopup->currentIndex().isValid()) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    m_pPopup->hide();
+    QCoreApplication::sendEvent(m_pCombo->lineEdit(), event);
+    return true;
+  }
+
+ private:
+  QComboBox* m_pCombo;
+  QAbstractItemView* m_pPopup;
+};
 
 QWidget* MakeComboBox(QWidget* parent, DWORD style) {
   auto* combo = new QComboBox(parent);
@@ -24,6 +48,8 @@ QWidget* MakeComboBox(QWidget* parent, DWORD style) {
     combo->completer()->setCompletionMode(QCompleter::PopupCompletion);
     combo->completer()->setFilterMode(Qt::MatchContains);
     combo->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    QAbstractItemView* popup = combo->completer()->popup();
+    popup->installEventFilter(new EnterPassesOffer(combo, popup));
     QObject::connect(combo, &QComboBox::editTextChanged, combo,
                      [combo] { CWnd::FromWidget(combo)->SendCommand(CBN_EDITCHANGE); });
   }
