@@ -115,7 +115,7 @@ void CPreviewDlg::ShowColumns(const std::vector<CString>& titles) {
   CRect client;
   m_preview.GetClientRect(&client);
   // The file name gets a third of the width, the other columns share the rest.
-  const int width = client.Width() - 4;  // no horizontal scroll bar
+  const int width = client.Width() - 24;  // room for the vertical scroll bar, so none is needed across
   const int first = width / 3;
   const int others = titles.size() > 1 ? (width - first) / static_cast<int>(titles.size() - 1) : 0;
   for (std::size_t col = 0; col < titles.size(); ++col)
