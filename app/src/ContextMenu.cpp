@@ -18,7 +18,8 @@ namespace {
 
 // The menu's items, by position.
 enum MenuChoice : unsigned {
-  kPlay = 0, kDelete = 1, kEdit = 2, kSave = 3, kReport = 4, kAddCover = 5, kExtractCover = 6, kRemoveCover = 7
+  kPlay = 0, kDelete = 1, kEdit = 2, kSave = 3, kReport = 4, kTagsFromNames = 5, kFormatFields = 6,
+  kAddCover = 7, kExtractCover = 8, kRemoveCover = 9
 };
 
 }  // namespace
@@ -45,6 +46,8 @@ void CQuilloryDlg::OnListRClick(NMHDR* pNMHDR, LRESULT* pResult) {
     case kEdit: FillEditBoxes(); break;
     case kSave: SaveSelectedRow(); break;
     case kReport: WriteReport(); break;
+    case kTagsFromNames: OnTagsFromNames(); break;
+    case kFormatFields: OnFormatFields(); break;
     case kAddCover: OnAddCover(); break;
     case kExtractCover: OnExtractCover(); break;
     case kRemoveCover: OnRemoveCover(); break;
@@ -75,7 +78,9 @@ void CQuilloryDlg::OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult) {
 
 void CQuilloryDlg::OnPlay() {
   m_pStatus->Clear();
-  const int row = m_pTable->GetSelectedRow();
+  // One file plays: of several selected rows, the focused one.
+  const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
+  const int row = focused >= 0 ? focused : m_pTable->GetSelectedRow();
   if (row < 0) {
     m_pStatus->ErrorMsg("Select a file to play.");
     return;
@@ -88,18 +93,25 @@ void CQuilloryDlg::OnPlay() {
 
 void CQuilloryDlg::OnDeleteRow() {
   m_pStatus->Clear();
-  const int row = m_pTable->GetSelectedRow();
-  if (row < 0) {
+  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  if (rows.empty()) {
     m_pStatus->ErrorMsg("Select a file from list.");
     return;
   }
-  // Only the row goes; the file stays on disk, and Undo or a Reload brings the row back.
-  const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
-  DoCommand(std::make_unique<CRowsDelete>(*m_pRows, "Delete (" + key + ")", std::vector<RowId>{m_pRows->IdOf(row)}));
+  // Only the rows go; the files stay on disk, and Undo or a Reload brings the rows back.
+  std::vector<RowId> ids;
+  for (int row : rows) ids.push_back(m_pRows->IdOf(row));
+  const int count = static_cast<int>(ids.size());
+  const CString name = count == 1 ? "Delete (" + m_pTable->GetValStr(rows.front(), ColumnOf(kFileName)) + ")"
+                                  : CString::Formatted("Delete (%d rows)", count);
+  m_list.SetRedraw(FALSE);
+  DoCommand(std::make_unique<CRowsDelete>(*m_pRows, name, std::move(ids)));
+  m_list.SetRedraw(TRUE);
   ClearEditBoxes();
   // The totals clear the status bar first, so the message comes after them.
   UpdateFolderTotals();
-  m_pStatus->InfoMsg("1 data item has been deleted.");
+  m_pStatus->InfoMsg(count == 1 ? CString("1 data item has been deleted.")
+                                : CString::Formatted("%d data items have been deleted.", count));
 }
 
 void CQuilloryDlg::OnExplore() {
@@ -149,6 +161,8 @@ void CQuilloryDlg::ShowPanel(int command) {
   for (int id = IDC_EDIT_FILENAME; id <= IDC_WEB_SITE; ++id)
     if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
   for (int id = IDC_COVER_FIRST; id <= IDC_COVER_LAST; ++id)
+    if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
+  for (int id : {IDC_EDIT_GENRE, IDC_LABEL_GENRE})
     if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
   for (int id : {IDOK, ID_HELP})
     if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);

@@ -7,6 +7,7 @@
 
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
+#include <tags/MyMP3Tags.h>
 
 void CQuilloryDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
   FillEditBoxes();
@@ -23,8 +24,11 @@ void CQuilloryDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
   if (key != VK_RETURN && key != VK_F2) return;
   // As a double-click does; the typing that follows goes into the first box.
   FillEditBoxes();
-  if (!m_strFileName.IsEmpty())
-    if (CWnd* first = GetDlgItem(SpecOf(kEditableFields.front()).edit.nId)) first->SetFocus();
+  if (CWnd* first = GetDlgItem(SpecOf(kEditableFields.front()).edit.nId); first && !m_strFileName.IsEmpty()) {
+    first->SetFocus();
+    // Several rows' common text is replaced more often than added to.
+    if (auto* edit = dynamic_cast<CEdit*>(first); edit && m_panel.rows.size() > 1) edit->SetSel(0, -1);
+  }
 }
 
 void CQuilloryDlg::OnClear() { ClearEditBoxes(); }
@@ -41,12 +45,16 @@ void CQuilloryDlg::OnUpdateRow() {
     m_pStatus->ErrorMsg("No data selected.");
     return;
   }
+  if (m_panel.rows.size() > 1) {
+    UpdatePanelRows();
+    return;
+  }
   // The boxes belong to the row they were filled from; another selected row keeps its cells.
   if (m_pTable->GetValStr(row, ColumnOf(kFileName)) != m_strFileName) return;
-  CPackedCells wanted;
-  for (Field field : kEditableFields) wanted.Set(ColumnOf(field), this->*SpecOf(field).edit.pValue);
-  // Values the row holds already change nothing, and leave nothing to undo.
-  if (auto change = ChangeTo(*m_pRows, m_pRows->IdOf(row), wanted))
+  // Only the boxes the user changed are written: a genre shown by its name
+  // keeps its stored form. Values the row holds already change nothing, and
+  // leave nothing to undo.
+  if (auto change = ChangeTo(*m_pRows, m_pRows->IdOf(row), TypedCells()))
     DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Update (" + m_strFileName + ")",
                                           std::vector<CRowChange>{std::move(*change)}));
   ClearEditBoxes();
@@ -58,10 +66,20 @@ void CQuilloryDlg::OnUpdateRow() {
 void CQuilloryDlg::FillEditBoxes() {
   const int row = m_pTable->GetSelectedRow();
   if (m_pTable->GetNumOfRow() <= 0 || row < 0) return;
-  for (Field field : kPanelFields) this->*SpecOf(field).edit.pValue = m_pTable->GetValStr(row, ColumnOf(field));
+  // Several selected rows are edited together.
+  if (const std::vector<int> rows = m_pTable->GetSelectedRows(); rows.size() > 1) {
+    FillEditBoxesFromRows(rows);
+    return;
+  }
+  for (Field field : kPanelFields) {
+    const CString cell = m_pTable->GetValStr(row, ColumnOf(field));
+    this->*SpecOf(field).edit.pValue = field == kGenre ? CMyMP3Tags::GenreName(cell) : cell;
+  }
   UpdateData(FALSE);
   NoteBoxesShown();
   EnableUpdateForBoxes();
+  ShowDifferingHints({});
+  m_panel = {{m_pRows->IdOf(row)}, m_boxesShown};
 }
 
 void CQuilloryDlg::ClearEditBoxes() {
@@ -69,6 +87,8 @@ void CQuilloryDlg::ClearEditBoxes() {
   UpdateData(FALSE);
   NoteBoxesShown();
   EnableUpdateForBoxes();
+  ShowDifferingHints({});
+  m_panel = {};
   m_pStatus->InfoMsg("All edit boxes have been cleared.");
 }
 

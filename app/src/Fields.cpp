@@ -98,9 +98,12 @@ struct FieldTable {
       .edit = {IDC_EDIT_CONDUCTOR, IDC_LABEL_CONDUCTOR, "Conductor", &D::m_strConductor},
       .rule = {IDC_RULE_CONDUCTOR, "Conductor - use same for all.", &D::m_chkConductorSame, kWriteEdit, kWriteNothing},
       .save = {"Conductor", &T::SetConductor}},
+    // The box shows a stored reference "(17)" as its name; the cell keeps the stored text.
+    /* kGenre */ {.nColumn = 7, .strTitle = "Genere", .nWidth = 50, .fill = Fill::kText, .pGetter = &T::GetGenre,
+      .edit = {IDC_EDIT_GENRE, IDC_LABEL_GENRE, "Genre", &D::m_strGenre},
+      .save = {"Genre", &T::SetGenre}},
     /* kSizeKb */ {.nColumn = 1, .strTitle = "Size kb", .nWidth = 50, .fill = Fill::kSizeKb,
       .total = Total::kSize, .bReported = true},
-    /* kGenre */ {.nColumn = 7, .strTitle = "Genere", .nWidth = 50, .fill = Fill::kText, .pGetter = &T::GetGenre},
     /* kBitRate */ {.nColumn = 8, .strTitle = "Bit rate", .nWidth = 70, .fill = Fill::kText, .pGetter = &T::GetBitRate,
       .bReported = true},
     /* kSampleRate */ {.nColumn = 9, .strTitle = "Sample rate", .nWidth = 90, .fill = Fill::kText,
@@ -151,7 +154,7 @@ constexpr bool RulesAndSaveStepsExactlyForTheEditable() {
     const bool editable = f >= kEditableFirst && f < kEditableEnd;
     const bool rule = field.rule.nId != 0 && field.rule.strCaption != nullptr && field.rule.pBox != nullptr;
     const bool save = field.save.strStep != nullptr;
-    if (rule != editable || save != editable) return false;
+    if (rule != (editable && f < kRuleEnd) || save != editable) return false;
     // A copied cell is the key or a field whose rule has already run for the row.
     for (const RuleValue& value : {field.rule.checked, field.rule.unchecked})
       if (value.kind == RuleValue::kCell && value.source >= f) return false;
@@ -161,7 +164,8 @@ constexpr bool RulesAndSaveStepsExactlyForTheEditable() {
 
 static_assert(EveryColumnOnce(), "each column belongs to exactly one field");
 static_assert(EditBoxesExactlyInThePanel(), "an edit box, label and string for each field of the panel only");
-static_assert(RulesAndSaveStepsExactlyForTheEditable(), "a rule and a save step for each editable field only");
+static_assert(RulesAndSaveStepsExactlyForTheEditable(),
+              "a save step for each editable field only, and a rule for each of them up to the genre");
 // The report links its first column to the file: that is the key.
 static_assert(kAll[kFileName].nColumn == 0 && kAll[kFileName].fill == Fill::kKey && kAll[kFileName].bReported);
 

@@ -13,9 +13,9 @@ class CMyMP3Tags;
 class CQuilloryDlg;
 
 // In the order of the tag panel: the row's key, the editable tag fields (the
-// order the rules run in and saving writes them), then the facts of the file
-// and its MPEG header, then its tags and cover, which are only shown. A
-// field's column is its entry's.
+// order the rules run in and saving writes them; the genre, last, has no
+// rule), then the facts of the file and its MPEG header, then its tags and
+// cover, which are only shown. A field's column is its entry's.
 enum Field : int {
   kFileName,
   kArtist,
@@ -32,8 +32,8 @@ enum Field : int {
   kBand,
   kPublisher,
   kConductor,
-  kSizeKb,
   kGenre,
+  kSizeKb,
   kBitRate,
   kSampleRate,
   kLength,
@@ -45,12 +45,14 @@ enum Field : int {
   kCover,
   kFieldCount,
 
-  kEditableFirst = kArtist,  // the editable fields: each has an edit box, a rule and a setter
+  kEditableFirst = kArtist,  // the editable fields: each has an edit box and a setter
+  kRuleEnd = kGenre,         // the editable fields up to here have an apply-to-all rule
   kEditableEnd = kSizeKb,
   kPanelEnd = kEditableEnd,  // the key and the editable fields have an edit box
 };
 
 inline constexpr int kEditableCount = kEditableEnd - kEditableFirst;
+inline constexpr int kRuleCount = kRuleEnd - kEditableFirst;
 
 // How loading fills a field's cell from the file.
 enum class Fill {
@@ -131,4 +133,5 @@ constexpr std::array<Field, End - First> FieldsFrom() {
 }
 
 inline constexpr auto kEditableFields = FieldsFrom<kEditableFirst, kEditableEnd>();
+inline constexpr auto kRuleFields = FieldsFrom<kEditableFirst, kRuleEnd>();
 inline constexpr auto kPanelFields = FieldsFrom<kFileName, kPanelEnd>();

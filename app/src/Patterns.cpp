@@ -221,3 +221,11 @@ std::optional<FieldValues> TagsFromName(const NamePattern& pattern, const CStrin
   const std::string name = start == std::string::npos ? path : path.substr(start + 1);
   return CNameMatcher(pattern, name).Run();
 }
+
+std::vector<CString> RememberPattern(std::vector<CString> recent, const CString& pattern) {
+  constexpr std::size_t kKept = 10;
+  recent.erase(std::remove(recent.begin(), recent.end(), pattern), recent.end());
+  if (pattern.Str().find_first_not_of(" \t") != std::string::npos) recent.insert(recent.begin(), pattern);
+  if (recent.size() > kKept) recent.resize(kKept);
+  return recent;
+}

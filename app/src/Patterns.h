@@ -54,3 +54,7 @@ using FieldValues = std::vector<std::pair<Field, CString>>;
 // many as there are. Each value is trimmed of spaces and must not be empty.
 // Nothing when the name does not match: the row is then left as it is.
 std::optional<FieldValues> TagsFromName(const NamePattern& pattern, const CString& key);
+
+// The patterns a dialog keeps between runs, most recent first: pattern is
+// put first (once; a blank one is not kept), and only the first ten stay.
+std::vector<CString> RememberPattern(std::vector<CString> recent, const CString& pattern);

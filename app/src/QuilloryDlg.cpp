@@ -61,6 +61,8 @@ constexpr MenuItem kMenuItems[] = {
     {kEditMenu, "Undo", ID_EDIT_UNDO, "Ctrl+Z"},
     {kEditMenu, "Redo", ID_EDIT_REDO, "Ctrl+Y;Ctrl+Shift+Z"},
     {kEditMenu, nullptr, 0, nullptr},
+    {kEditMenu, "Tags from file names\u2026", ID_TAGS_FROM_NAMES, nullptr},
+    {kEditMenu, "Format fields\u2026", ID_FORMAT_FIELDS, nullptr},
     {kEditMenu, "Add cover\u2026", IDC_ADD_COVER, nullptr},
     {kEditMenu, "Extract cover\u2026", IDC_EXTRACT_COVER, nullptr},
     {kEditMenu, "Remove cover", IDC_REMOVE_COVER, nullptr},
@@ -116,6 +118,8 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_EDIT_UNDO, [this] { OnUndo(); });
   RouteCommand(ID_EDIT_REDO, [this] { OnRedo(); });
   RouteCommand(ID_HTML_REPORT, [this] { WriteReport(); });
+  RouteCommand(ID_TAGS_FROM_NAMES, [this] { OnTagsFromNames(); });
+  RouteCommand(ID_FORMAT_FIELDS, [this] { OnFormatFields(); });
   RouteCommand(IDC_ADD_COVER, [this] { OnAddCover(); });
   RouteCommand(IDC_EXTRACT_COVER, [this] { OnExtractCover(); });
   RouteCommand(IDC_REMOVE_COVER, [this] { OnRemoveCover(); });
@@ -140,7 +144,7 @@ void CQuilloryDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_FILE_LIST, m_list);
   for (Field field : kPanelFields) DDX_Text(pDX, SpecOf(field).edit.nId, this->*SpecOf(field).edit.pValue);
-  for (Field field : kEditableFields) DDX_Control(pDX, SpecOf(field).rule.nId, this->*SpecOf(field).rule.pBox);
+  for (Field field : kRuleFields) DDX_Control(pDX, SpecOf(field).rule.nId, this->*SpecOf(field).rule.pBox);
   DDX_Control(pDX, IDC_TAGS_GROUP, m_grpTags);
   DDX_Control(pDX, IDC_SAVE_PROGRESS, m_progressCtrl);
   DDX_Control(pDX, IDC_COVER_PICTURE, m_coverBox);
@@ -182,10 +186,14 @@ BOOL CQuilloryDlg::OnInitDialog() {
   m_pMenu->InsertItem(IDI_EDIT, "Edit");
   m_pMenu->InsertItem(IDI_SAVE, "Save");
   m_pMenu->InsertItem(IDI_REPORT, "html report");
+  m_pMenu->InsertItem(0u, "Tags from file names\u2026");
+  m_pMenu->InsertItem(0u, "Format fields\u2026");
   m_pMenu->InsertItem(IDI_ADD_COVER, "Add cover\u2026");
   m_pMenu->InsertItem(IDI_EXTRACT_COVER, "Extract cover\u2026");
   m_pMenu->InsertItem(IDI_REMOVE_COVER, "Remove cover");
   m_pMenu->ShowIcons(true);
+
+  SetUpManyRows();
 
   m_pProgress->Init(&m_progressCtrl);
   m_pProgress->SetMarqueeStyle(true);

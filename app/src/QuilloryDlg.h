@@ -31,6 +31,7 @@ class CFailedRows;
 class CMenuBar;
 class CTableRows;
 class CJournalledSave;
+class CPackedCells;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -220,6 +221,32 @@ class CQuilloryDlg : public CDialog {
   std::string ReadFileCover(int row);
   // Puts the row's pending cover change into the linked tag object's group.
   void ApplyPendingCover(int row);
+  // Several rows at once (ManyRows.cpp): the tag panel over the selected
+  // rows, the genre box, "Tags from file names" and "Format fields".
+  void SetUpManyRows();
+  // The panel shows the rows' common texts, grey hints where they differ.
+  void FillEditBoxesFromRows(const std::vector<int>& rows);
+  // Update of a panel filled from several rows.
+  void UpdatePanelRows();
+  // The cells of the boxes the user changed since they were filled.
+  CPackedCells TypedCells();
+  // Shows the hint in each box whose rows differ (the fields in order), none elsewhere.
+  void ShowDifferingHints(const std::vector<bool>& differs);
+  void OnTagsFromNames();
+  void OnFormatFields();
+  // Runs the dialog over the selected rows (all rows when none is) and
+  // applies what it gives them as one step named name.
+  template <typename Dialog>
+  void EditRowsInDialog(const char* name);
+  // The rows the tag panel was filled from, by id, and the texts its
+  // editable boxes showed them with (empty while the boxes hold no row).
+  struct PanelFill {
+    std::vector<LPARAM> rows;
+    std::vector<CString> texts;
+  };
+  PanelFill m_panel;
+  CComboBox m_cmbGenre;
+  std::vector<std::unique_ptr<CEdit>> m_panelEdits;  // the editable text boxes, for their hints
 
   // A load or a save: the window is busy, Cancel takes Save all's place, and
   // Escape or Cancel asks to stop (IsStopRequested). Scopes may nest.
@@ -293,6 +320,7 @@ class CQuilloryDlg : public CDialog {
   CString m_strBand;
   CString m_strPublisher;
   CString m_strConductor;
+  CString m_strGenre;
 
   CButton m_chkArtistSame;
   CButton m_chkAlbumFromName;

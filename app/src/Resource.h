@@ -95,6 +95,23 @@ constexpr int IDC_LABEL_CONDUCTOR = 2051;
 constexpr int IDC_LABEL_FIRST = IDC_LABEL_FILENAME;
 constexpr int IDC_LABEL_LAST = IDC_LABEL_CONDUCTOR;
 constexpr int IDC_WEB_SITE = 2052;
+// Several rows at once, 2120-2159: the genre box and its label, then the
+// controls of the "Tags from file names" and "Format fields" dialogs.
+constexpr int IDC_MANY_ROWS_FIRST = 2120;
+constexpr int IDC_EDIT_GENRE = 2120;
+constexpr int IDC_LABEL_GENRE = 2121;
+constexpr int IDC_PATTERN = 2122;
+constexpr int IDC_PATTERN_HELP = 2123;
+constexpr int IDC_PREVIEW = 2124;
+constexpr int IDC_PREVIEW_MESSAGE = 2125;
+constexpr int IDC_FORMAT_FIELD = 2126;
+constexpr int IDC_FORMAT_CASE = 2127;
+constexpr int IDC_FIND = 2128;
+constexpr int IDC_REPLACE_WITH = 2129;
+constexpr int IDC_REGEX = 2130;
+constexpr unsigned IDD_TAGS_FROM_NAMES = 2150;
+constexpr unsigned IDD_FORMAT_FIELDS = 2151;
+constexpr int IDC_MANY_ROWS_LAST = 2159;
 // The Cover group: the selected rows' front cover and its commands, 2160-2165.
 constexpr int IDC_COVER_GROUP = 2160;
 constexpr int IDC_COVER_PICTURE = 2161;
@@ -110,6 +127,8 @@ constexpr int ID_UNDO_LAST_SAVE = 32771;
 constexpr int ID_HTML_REPORT = 32772;
 constexpr int ID_EDIT_UNDO = 0xE12B;
 constexpr int ID_EDIT_REDO = 0xE12C;
+constexpr int ID_TAGS_FROM_NAMES = 32790;
+constexpr int ID_FORMAT_FIELDS = 32791;
 
 // About box.
 constexpr int IDC_ABOUT_PICTURE = 1069;

@@ -23,7 +23,7 @@ void CQuilloryDlg::OnUncheckAll() {
 }
 
 void CQuilloryDlg::SetAllRuleChecks(int state) {
-  for (Field field : kEditableFields) CheckDlgButton(SpecOf(field).rule.nId, static_cast<UINT>(state));
+  for (Field field : kRuleFields) CheckDlgButton(SpecOf(field).rule.nId, static_cast<UINT>(state));
 }
 
 void CQuilloryDlg::OnUpdateList() {
@@ -36,9 +36,9 @@ void CQuilloryDlg::OnUpdateList() {
   UpdateData(TRUE);
   // Nothing can change a box while the rows are walked, so each box is read
   // once; finding a control by its id costs more than a row's whole update.
-  std::array<const RuleValue*, kEditableCount> values{};
+  std::array<const RuleValue*, kRuleCount> values{};
   for (std::size_t k = 0; k < values.size(); ++k) {
-    const FieldRule& rule = SpecOf(kEditableFields[k]).rule;
+    const FieldRule& rule = SpecOf(kRuleFields[k]).rule;
     values[k] = IsDlgButtonChecked(rule.nId) == BST_CHECKED ? &rule.checked : &rule.unchecked;
   }
   // Each row's new cells are worked out first, the rules in their order (a
@@ -52,7 +52,7 @@ void CQuilloryDlg::OnUpdateList() {
       return wanted.Has(col) ? wanted.Get(col) : m_pTable->GetValStr(row, col);
     };
     for (std::size_t k = 0; k < values.size(); ++k) {
-      const Field field = kEditableFields[k];
+      const Field field = kRuleFields[k];
       const RuleValue& value = *values[k];
       if (value.kind == RuleValue::kRowNumber)
         wanted.Set(ColumnOf(field), CString::Formatted("%d", row + 1));

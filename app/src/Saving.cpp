@@ -68,13 +68,18 @@ void CQuilloryDlg::OnSaveAll() {
 
 void CQuilloryDlg::SaveSelectedRow() {
   m_pStatus->Clear();
-  const int row = m_pTable->GetSelectedRow();
-  if (row < 0) return;
+  // Every selected row is saved.
+  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  if (rows.empty()) return;
   std::vector<SaveFailure> failures;
-  SaveRows({row}, &failures);
+  SaveRows(rows, &failures);
   ShowTableState();
-  if (!failures.empty())
+  if (failures.size() == 1)
     m_pStatus->ErrorMsg(CString::Formatted("%s was not saved: %s", failures.front().strFile, failures.front().strReason));
+  else if (!failures.empty())
+    m_pStatus->ErrorMsg(CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s: %s",
+                                           static_cast<int>(failures.size()), static_cast<int>(rows.size()),
+                                           failures.front().strFile, failures.front().strReason));
 }
 
 std::vector<CQuilloryDlg::PlannedSave> CQuilloryDlg::PlanSaves(const std::vector<int>& rows) {

@@ -23,6 +23,7 @@ constexpr DWORD kLabel = kVisible | SS_LEFT;
 constexpr DWORD kRightLabel = kVisible | SS_RIGHT;
 constexpr DWORD kEdit = kVisible | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kCheck = kVisible | WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kComboBox = kVisible | WS_TABSTOP | CBS_DROPDOWN;
 
 constexpr int kButtonHeight = 14;
 constexpr int kPanelTop = 250;
@@ -42,6 +43,7 @@ constexpr PanelPlace kPanelPlaces[] = {
     {kAlbum, 12, 41, 59, 132, 2, kRightLabel},       {kTitle, 12, 41, 59, 132, 3, kRightLabel},
     {kTrack, 12, 41, 59, 51, 4, kRightLabel},        {kYear, 116, 17, 140, 51, 4, kLabel},
     {kOrigArtist, 12, 41, 59, 132, 5, kRightLabel},  {kComment, 12, 41, 59, 132, 6, kRightLabel},
+    {kGenre, 12, 41, 59, 132, 7, kRightLabel},
     {kComposer, 197, 40, 242, 132, 0, kRightLabel},  {kEncodedBy, 197, 40, 242, 132, 1, kRightLabel},
     {kCopyright, 197, 40, 242, 132, 2, kRightLabel}, {kURL, 197, 40, 242, 132, 3, kRightLabel},
     {kBand, 197, 40, 242, 132, 4, kRightLabel},      {kPublisher, 197, 40, 242, 132, 5, kRightLabel},
@@ -72,7 +74,7 @@ platform::DialogTemplate MakeMainTemplate() {
       {IDC_TOGGLE_PANEL, "Button", "_", 595, 25, 15, 12, kButton},
       {IDC_DELETE_ROW, "Button", "X", 613, 25, 15, 12, kButton},
       {IDC_FILE_LIST, "SysListView32", "", 6, 38, 622 + kCoverRoom, 198,
-       kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
+       kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS},
       {IDC_TAGS_GROUP, "Button", "MP3 tags", 6, 239, 374, 129, kGroup},
   };
   for (const PanelPlace& p : kPanelPlaces) {
@@ -80,19 +82,25 @@ platform::DialogTemplate MakeMainTemplate() {
     const int y = kPanelTop + kPanelRowPitch * p.row;
     items.push_back({edit.nLabelId, "Static", edit.strLabel, p.labelX, y + 2, p.labelWidth, 8, p.labelStyle});
     // Only the editable fields' boxes take typing; the key's shows the row.
+    // The genre is typed, or chosen from the names of ID3v1's genres.
     const bool editable = p.field >= kEditableFirst && p.field < kEditableEnd;
-    items.push_back({edit.nId, "Edit", "", p.editX, y, p.editWidth, kEditHeight, editable ? kEdit : kEdit | ES_READONLY});
+    if (p.field == kGenre)
+      items.push_back({edit.nId, "ComboBox", "", p.editX, y, p.editWidth, kEditHeight, kComboBox});
+    else
+      items.push_back({edit.nId, "Edit", "", p.editX, y, p.editWidth, kEditHeight, editable ? kEdit : kEdit | ES_READONLY});
   }
-  items.push_back({IDC_CLEAR, "Button", "Clear", 59, 350, 50, kButtonHeight, kButton});
-  // The save progress bar shows only while saving.
-  items.push_back({IDC_SAVE_PROGRESS, "msctls_progress32", "", 118, 351, 200, 12, WS_CHILD | WS_BORDER});
+  // The buttons sit in the right column's last row, beside the genre.
+  constexpr int kPanelButtonsTop = kPanelTop + kPanelRowPitch * 7 - 1;
+  items.push_back({IDC_CLEAR, "Button", "Clear", 268, kPanelButtonsTop, 50, kButtonHeight, kButton});
+  // The save progress bar shows only while saving, over Clear.
+  items.push_back({IDC_SAVE_PROGRESS, "msctls_progress32", "", 197, kPanelButtonsTop + 1, 121, 12, WS_CHILD | WS_BORDER});
   // Enter in an edit box presses Update (and does nothing while it is disabled).
-  items.push_back({IDC_UPDATE_ROW, "Button", "Update", 324, 350, 50, kButtonHeight, kButton | BS_DEFPUSHBUTTON});
+  items.push_back({IDC_UPDATE_ROW, "Button", "Update", 324, kPanelButtonsTop, 50, kButtonHeight, kButton | BS_DEFPUSHBUTTON});
   items.push_back({IDC_RULES_GROUP, "Button", "Apply to all", 386, 239, 242, 108, kGroup});
   // The rules in two columns, the first half on the left.
-  constexpr int kRulesPerColumn = (kEditableCount + 1) / 2;
-  for (int k = 0; k < kEditableCount; ++k) {
-    const FieldRule& rule = SpecOf(kEditableFields[static_cast<std::size_t>(k)]).rule;
+  constexpr int kRulesPerColumn = (kRuleCount + 1) / 2;
+  for (int k = 0; k < kRuleCount; ++k) {
+    const FieldRule& rule = SpecOf(kRuleFields[static_cast<std::size_t>(k)]).rule;
     const bool left = k < kRulesPerColumn;
     items.push_back({rule.nId, "Button", rule.strCaption, left ? 393 : 513, 252 + 11 * (k % kRulesPerColumn),
                      left ? 113 : 108, 10, kCheck});

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char* kIcon = "qy_icon";
@@ -56,6 +58,7 @@ QWidget* MakeButton(QWidget* parent, DWORD style) {
 QWidget* MakeEdit(QWidget* parent, DWORD style) {
   auto* edit = new QLineEdit(parent);
   edit->setReadOnly((style & ES_READONLY) != 0);
+  QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { CWnd::FromWidget(edit)->SendCommand(EN_CHANGE); });
   return edit;
 }
 
@@ -126,3 +129,22 @@ HICON CStatic::SetIcon(HICON icon) {
 }
 
 HICON CStatic::GetIcon() const { return platform::IconShownBy(GetWidget()); }
+
+void CEdit::SetSel(int start, int end) {
+  auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+  if (!edit) return;
+  const int length = static_cast<int>(edit->text().size());
+  const int from = std::clamp(start, 0, length);
+  edit->setSelection(from, (end < 0 ? length : std::clamp(end, from, length)) - from);
+}
+
+BOOL CEdit::SetCueBanner(const CString& text) {
+  auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+  if (edit) edit->setPlaceholderText(platform::ToQt(text));
+  return edit ? TRUE : FALSE;
+}
+
+CString CEdit::GetCueBanner() const {
+  const auto* edit = qobject_cast<const QLineEdit*>(GetWidget());
+  return edit ? platform::FromQt(edit->placeholderText()) : CString();
+}

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -249,9 +250,9 @@ bool CDialog::Build(CWnd* parent) {
       platform::NameAfterCaption(control, QString::fromUtf8(item.caption));
     }
 
-    // An edit box is named by the label just before it, as screen readers expect.
-    auto* edit = qobject_cast<QLineEdit*>(control);
-    if (edit && previousLabel) platform::NameAfterLabel(edit, previousLabel);
+    // An edit or combo box is named by the label just before it, as screen readers expect.
+    const bool named = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control);
+    if (named && previousLabel) platform::NameAfterLabel(control, previousLabel);
     auto* label = qobject_cast<QLabel*>(control);
     previousLabel = (label && !picture) ? label : nullptr;
   }

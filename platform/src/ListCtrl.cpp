@@ -224,6 +224,11 @@ int CListCtrl::GetNextItem(int start, int flags) const {
   const ListView* view = ViewOf(this);
   if (!view) return -1;
   const int next = std::max(start + 1, 0);
+  if (flags & LVNI_FOCUSED) {
+    const int focused = view->currentIndex().isValid() ? view->currentIndex().row() : -1;
+    const bool found = focused >= next && (!(flags & LVNI_SELECTED) || view->IsSelected(focused));
+    return found ? focused : -1;
+  }
   if (!(flags & LVNI_SELECTED)) return next < view->Model()->Rows() ? next : -1;
   const auto& runs = view->SelectedRuns();
   const auto run = std::lower_bound(runs.begin(), runs.end(), next,

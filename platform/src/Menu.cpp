@@ -207,6 +207,8 @@ BOOL CMenu::TrackPopupMenuEx(UINT flags, int x, int y, CWnd* owner, void*) {
   OwnerDrawStyle style;
   TrackedMenu menu(this, owner ? owner->GetWidget() : nullptr);
   menu.setStyle(&style);
+  // Owner-drawn items are measured in their window's font: they are drawn in it too.
+  if (owner && owner->GetWidget()) menu.setFont(owner->GetWidget()->window()->font());
   for (const auto& item : m_hMenu->items) {
     const bool ownerDrawn = item.type & MFT_OWNERDRAW;
     if ((item.type & MFT_SEPARATOR) && !ownerDrawn) {

@@ -5,6 +5,7 @@
 #include "AccessibleName.h"
 #include "Handles.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QPointer>
 #include <QVariant>
@@ -140,6 +141,8 @@ void CWnd::SetWindowText(const CString& text) {
     w->setWindowTitle(t);
   } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
     group->setTitle(t);
+  } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+    combo->setCurrentText(t);  // the typed text, or the item of that text
   } else if (w->metaObject()->indexOfProperty("text") >= 0) {
     w->setProperty("text", t);
   } else {
@@ -152,6 +155,7 @@ CString CWnd::GetWindowText() const {
   if (!w) return {};
   if (w->isWindow()) return platform::FromQt(w->windowTitle());
   if (auto* group = qobject_cast<const QGroupBox*>(w)) return platform::FromQt(group->title());
+  if (auto* combo = qobject_cast<const QComboBox*>(w)) return platform::FromQt(combo->currentText());
   if (w->metaObject()->indexOfProperty("text") >= 0) return platform::FromQt(w->property("text").toString());
   return platform::FromQt(w->windowTitle());
 }

@@ -1,9 +1,10 @@
 // history_scale [N] [PICTURE]: what undo and the unsaved state cost on the
 // main window's table of N rows like a load's: memory per row after the load
 // and after an Update list that changes five cells of every row, its undo and
-// redo, and the time of each and of a header sort; with a picture, the same
-// for adding it as the cover of every row. It prints figures; ctest does not
-// run it.
+// redo, and the time of each and of a header sort; then every row selected,
+// the tag panel filled from them all, one box written into all of them, and
+// all of them deleted, each undone; with a picture, the same for adding it as
+// the cover of every row. It prints figures; ctest does not run it.
 #include "QuilloryDlg.h"
 #include "Resource.h"
 #include "TableRows.h"
@@ -28,6 +29,9 @@ class ScaleDlg : public CQuilloryDlg {
   using CQuilloryDlg::OnRedo;
   using CQuilloryDlg::OnUndo;
   using CQuilloryDlg::OnUpdateList;
+  using CQuilloryDlg::FillEditBoxes;
+  using CQuilloryDlg::OnUpdateRow;
+  using CQuilloryDlg::OnDeleteRow;
 };
 
 }  // namespace
@@ -64,8 +68,15 @@ int main(int argc, char** argv) {
   Time("Undo", window, [&] { dlg.OnUndo(); });
   Time("Redo", window, [&] { dlg.OnRedo(); });
   memory("after Undo and Redo");
+  Time("select every row (Ctrl+A)", window, [&] { dlg.m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED); });
+  Time("fill the panel from every row (F2)", window, [&] { dlg.FillEditBoxes(); });
+  dlg.SetDlgItemText(IDC_EDIT_ALBUM, "One Album");
+  Time("Update of the album box into every row", window, [&] { dlg.OnUpdateRow(); });
+  Time("Undo", window, [&] { dlg.OnUndo(); });
+  dlg.m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+  Time("Delete of every row", window, [&] { dlg.OnDeleteRow(); });
+  Time("Undo", window, [&] { dlg.OnUndo(); });
   if (argc < 3) return 0;
-  dlg.m_list.ModifyStyle(LVS_SINGLESEL, 0);
   dlg.m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
   Time("Add cover, to every row", window, [&] { dlg.AddCoverFrom(argv[2]); });
   memory(CString::Formatted("after it, %d rows unsaved", dlg.m_pRows->UnsavedCount()));

@@ -196,7 +196,8 @@ TEST_F(HistoryTest, TheMenuBarIsFoundByNameWithItsShortcuts) {
   // Each item with its shortcuts, "-" for a greyed one.
   const QStringList expected = {"Open Folder…=Ctrl+O", "Reload=F5",     "Save all=Ctrl+S", "-Undo last save=Ctrl+Alt+Z",
                                 "HTML report=",        "Exit=",         "-Undo=Ctrl+Z",    "-Redo=Ctrl+Y;Ctrl+Shift+Z",
-                                "User guide=F1",       "About="};
+                                "Tags from file names…=", "Format fields…=", "-Add cover…=", "-Extract cover…=",
+                                "-Remove cover=", "User guide=F1", "About="};
   for (const QString& item : expected) {
     const QString text = item.section('=', 0, 0).remove(QRegularExpression("^-"));
     QAction* action = MenuItem(text);

@@ -84,8 +84,8 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
       EXPECT_EQ(wnd->GetWindowText(), item.caption) << item.id;
     }
   }
-  // 14 window controls (Cancel among them), 30 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot, 6 covers.
-  EXPECT_EQ(withId, 14 + 30 + 1 + 2 + 1 + 14 + 3 + 4 + 2 + 6);
+  // 14 window controls (Cancel among them), 32 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot, 6 covers.
+  EXPECT_EQ(withId, 14 + 32 + 1 + 2 + 1 + 14 + 3 + 4 + 2 + 6);
 
   // Spot checks of the layout rules: Year sits beside Track, the right
   // column starts at x 242, rows are 14 units apart, labels 2 units lower.

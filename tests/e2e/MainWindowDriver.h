@@ -119,7 +119,7 @@ class MainWindowDriver : public ::testing::Test {
   // Right-clicks the row's artist cell and chooses item of the popup menu
   // (0 Play, 1 Delete, 2 Edit, 3 Save, 4 html report).
   void ChooseInRowMenu(int row, int item) {
-    SelectRow(row);
+    if (!m_dlg.m_list.GetItemState(row, LVIS_SELECTED)) SelectRow(row);  // a selection of several rows stays
     CRect r;
     ASSERT_TRUE(m_dlg.m_list.GetSubItemRect(row, 2, LVIR_BOUNDS, r));
     const QPoint centre = View()->viewport()->mapFrom(View(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));

@@ -1,7 +1,8 @@
 #pragma once
 // The dialog's simple controls: buttons (push buttons, check boxes, group
-// boxes), edit boxes and static controls (labels and pictures), with the style
-// bits a dialog template gives them. Dialogs bind them with DDX_Control.
+// boxes), edit boxes, combo boxes and static controls (labels and pictures),
+// with the style bits a dialog template gives them. Dialogs bind them with
+// DDX_Control.
 #include <platform/Wnd.h>
 
 // Button styles (the low four bits pick the kind).
@@ -20,6 +21,12 @@ constexpr UINT BST_CHECKED = 1;
 constexpr DWORD ES_AUTOHSCROLL = 0x0080;
 constexpr DWORD ES_READONLY = 0x0800;
 
+// Combo box styles ("ComboBox"): an edit box with a list to choose from, or
+// a list alone. A template's rectangle is the box's, without the list.
+constexpr DWORD CBS_DROPDOWN = 0x0002;
+constexpr DWORD CBS_DROPDOWNLIST = 0x0003;
+constexpr DWORD CBS_TYPEMASK = 0x0003;
+
 // Static styles (the low five bits pick the kind).
 constexpr DWORD SS_LEFT = 0x0000;
 constexpr DWORD SS_CENTER = 0x0001;
@@ -34,6 +41,12 @@ constexpr DWORD SS_REALSIZEIMAGE = 0x0800;
 // Notification code of a click on a button or a notifying static.
 constexpr int BN_CLICKED = 0;
 constexpr int STN_CLICKED = 0;
+// Commands of edit and combo boxes: the text changed (typed or set by the
+// program), a combo box's choice changed, its text was typed.
+constexpr int EN_CHANGE = 0x0300;
+constexpr int CBN_SELCHANGE = 1;
+constexpr int CBN_EDITCHANGE = 5;
+constexpr int CB_ERR = -1;
 
 class CButton : public CWnd {
  public:
@@ -47,4 +60,31 @@ class CStatic : public CWnd {
   // stays the caller's.
   HICON SetIcon(HICON icon);
   HICON GetIcon() const;
+};
+
+class CEdit : public CWnd {
+ public:
+  // Selects characters start to end of the text (-1: to its end).
+  void SetSel(int start, int end);
+  // A grey hint shown while the box is empty; an empty text shows none.
+  BOOL SetCueBanner(const CString& text);
+  CString GetCueBanner() const;
+};
+
+class CComboBox : public CWnd {
+ public:
+  // Appends an item; returns its index, or CB_ERR.
+  int AddString(const CString& text);
+  void ResetContent();
+  int GetCount() const;
+  // The item's text; empty for an index out of range.
+  CString GetLBText(int index) const;
+  // The chosen item, or CB_ERR; choosing -1 empties the choice.
+  int GetCurSel() const;
+  int SetCurSel(int index);
+  // Selects characters start to end of the edit box's text (-1: to its end).
+  BOOL SetEditSel(int start, int end);
+  // As CEdit's, for a combo box with an edit box.
+  BOOL SetCueBanner(const CString& text);
+  CString GetCueBanner() const;
 };

@@ -44,6 +44,7 @@ constexpr UINT LVIS_FOCUSED = 0x0001;
 constexpr UINT LVIS_SELECTED = 0x0002;
 
 // GetNextItem relations.
+constexpr int LVNI_FOCUSED = 0x0001;
 constexpr int LVNI_SELECTED = 0x0002;
 
 // Styles of the window word and the extended list-view styles.
@@ -129,7 +130,8 @@ class CListCtrl : public CWnd {
   // where it was; deselecting the mark's item moves it to a selected one.
   BOOL SetItemState(int item, UINT state, UINT mask);
   UINT GetItemState(int item, UINT mask) const;
-  // The next item after start (-1: from the top) with the flags, or -1.
+  // The next item after start (-1: from the top) with the flags (the
+  // focused item, selected items, or both), or -1.
   int GetNextItem(int start, int flags) const;
   int GetSelectedCount() const;
   int GetSelectionMark() const;

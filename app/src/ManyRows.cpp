@@ -1,0 +1,185 @@
+// Editing several rows at once: the tag panel over the selected rows, the
+// genre box, "Tags from file names" and "Format fields". The pieces that
+// decide what the rows get are RowEdits.h's; this file wires them to the
+// window and applies what they give as one step of the history.
+#include "QuilloryDlg.h"
+
+#include "Fields.h"
+#include "FormatFieldsDlg.h"
+#include "Resource.h"
+#include "RowCommands.h"
+#include "RowEdits.h"
+#include "TagsFromNamesDlg.h"
+
+#include <platform/MessageBox.h>
+#include <statusbar/Status.h>
+#include <table/Gridora.h>
+#include <tags/MyMP3Tags.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr const char* kDifferentValues = "(different values)";
+
+// What a field's box shows of a cell: a genre by its name ("(17)" as "Rock").
+CString PanelText(const CString& cell, Field field) {
+  return field == kGenre ? CMyMP3Tags::GenreName(cell) : cell;
+}
+
+// Rows of the table, by their places in it, as the edits read them.
+class CTableTexts : public CRowTexts {
+ public:
+  CTableTexts(CGridora& table, std::vector<int> rows) : m_table(table), m_rows(std::move(rows)) {}
+  int Count() const override { return static_cast<int>(m_rows.size()); }
+  CString KeyOf(int row) const override { return m_table.GetValStr(Place(row), ColumnOf(kFileName)); }
+  CString TextOf(int row, Field field) const override {
+    return PanelText(m_table.GetValStr(Place(row), ColumnOf(field)), field);
+  }
+  int Place(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
+
+ private:
+  CGridora& m_table;
+  std::vector<int> m_rows;
+};
+
+std::vector<LPARAM> Sorted(std::vector<LPARAM> ids) {
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
+}  // namespace
+
+void CQuilloryDlg::SetUpManyRows() {
+  for (Field field : kEditableFields) {
+    if (field == kGenre) continue;
+    auto& edit = m_panelEdits.emplace_back(std::make_unique<CEdit>());
+    edit->Attach(GetDlgItem(SpecOf(field).edit.nId)->GetWidget());
+  }
+  m_cmbGenre.Attach(GetDlgItem(IDC_EDIT_GENRE)->GetWidget());
+  // The names of ID3v1's genres to choose from, in alphabetical order.
+  std::vector<CString> names = CMyMP3Tags::GetGenreNames();
+  std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) {
+    return std::lexicographical_compare(a.Str().begin(), a.Str().end(), b.Str().begin(), b.Str().end(),
+                                        [](char x, char y) { return std::tolower(x) < std::tolower(y); });
+  });
+  for (const CString& name : names) m_cmbGenre.AddString(name);
+}
+
+void CQuilloryDlg::FillEditBoxesFromRows(const std::vector<int>& rows) {
+  const CTableTexts texts(*m_pTable, rows);
+  const std::vector<Field> fields(kEditableFields.begin(), kEditableFields.end());
+  const std::vector<std::optional<CString>> common = CommonTexts(texts, fields);
+  m_strFileName = CString::Formatted("%d files selected", static_cast<int>(rows.size()));
+  std::vector<bool> differs;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    this->*SpecOf(fields[k]).edit.pValue = common[k].value_or(CString());
+    differs.push_back(!common[k]);
+  }
+  UpdateData(FALSE);
+  NoteBoxesShown();
+  EnableUpdateForBoxes();
+  ShowDifferingHints(differs);
+  m_panel.rows.clear();
+  for (int row : rows) m_panel.rows.push_back(m_pRows->IdOf(row));
+  m_panel.texts = m_boxesShown;
+}
+
+void CQuilloryDlg::ShowDifferingHints(const std::vector<bool>& differs) {
+  for (std::size_t k = 0; k < kEditableFields.size(); ++k) {
+    const CString hint = k < differs.size() && differs[k] ? kDifferentValues : "";
+    CWnd* box = GetDlgItem(SpecOf(kEditableFields[k]).edit.nId);
+    if (auto* edit = dynamic_cast<CEdit*>(box)) edit->SetCueBanner(hint);
+    if (auto* combo = dynamic_cast<CComboBox*>(box)) combo->SetCueBanner(hint);
+  }
+}
+
+CPackedCells CQuilloryDlg::TypedCells() {
+  CPackedCells cells;
+  for (std::size_t k = 0; k < kEditableFields.size() && k < m_panel.texts.size(); ++k) {
+    const Field field = kEditableFields[k];
+    const CString& typed = this->*SpecOf(field).edit.pValue;
+    if (typed != m_panel.texts[k]) cells.Set(ColumnOf(field), typed);
+  }
+  return cells;
+}
+
+void CQuilloryDlg::UpdatePanelRows() {
+  // The boxes belong to the rows they were filled from: another selection keeps its cells.
+  std::vector<LPARAM> selected;
+  for (int row : m_pTable->GetSelectedRows()) selected.push_back(m_pRows->IdOf(row));
+  if (Sorted(selected) != Sorted(m_panel.rows)) {
+    m_pStatus->ErrorMsg("The selected rows are not the ones the edit boxes were filled from: press F2 to fill "
+                        "them from the selected rows.");
+    return;
+  }
+  const CPackedCells typed = TypedCells();
+  std::vector<CRowChange> changes;
+  if (!typed.IsEmpty())
+    for (LPARAM id : m_panel.rows)
+      if (auto change = ChangeTo(*m_pRows, id, typed)) changes.push_back(std::move(*change));
+  if (!changes.empty()) {
+    const int count = static_cast<int>(m_panel.rows.size());
+    m_list.SetRedraw(FALSE);
+    DoCommand(std::make_unique<CRowsEdit>(*m_pRows, CString::Formatted("Update (%d rows)", count), std::move(changes)));
+    m_list.SetRedraw(TRUE);
+  }
+  ClearEditBoxes();
+  m_pStatus->Done("Data updated successfully.");
+  m_list.SetFocus();
+}
+
+template <typename Dialog>
+void CQuilloryDlg::EditRowsInDialog(const char* name) {
+  m_pStatus->Clear();
+  const int count = m_pTable->GetNumOfRow();
+  if (count <= 0) {
+    m_pStatus->ErrorMsg("Open a folder first: there are no rows to edit.");
+    return;
+  }
+  std::vector<int> rows = m_pTable->GetSelectedRows();
+  if (rows.empty()) {
+    rows.resize(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row) rows[static_cast<std::size_t>(row)] = row;
+  }
+  const CTableTexts texts(*m_pTable, std::move(rows));
+  Dialog dialog(texts, this);
+  const INT_PTR result = dialog.DoModal();
+  m_list.SetFocus();  // back to the rows
+  if (result != IDOK) {
+    m_pStatus->InfoMsg(CString(name) + ": nothing was changed.");
+    return;
+  }
+  std::vector<CRowChange> changes;
+  int unmatched = 0;
+  for (int row = 0; row < texts.Count(); ++row) {
+    const CRowEdit edit = dialog.EditOf(row);
+    unmatched += edit.bMatched ? 0 : 1;
+    // A text the row shows already is no change: a stored genre "(17)" stays when the edit gives "Rock".
+    CPackedCells wanted;
+    for (const auto& [field, text] : edit.values)
+      if (text != texts.TextOf(row, field)) wanted.Set(ColumnOf(field), text);
+    if (wanted.IsEmpty()) continue;
+    if (auto change = ChangeTo(*m_pRows, m_pRows->IdOf(texts.Place(row)), wanted)) changes.push_back(std::move(*change));
+  }
+  const int changed = static_cast<int>(changes.size());
+  CString summary = CString::Formatted("%s: %d %s changed", name, changed, changed == 1 ? "row" : "rows");
+  if (unmatched > 0)
+    summary += unmatched == 1 ? CString("; 1 row whose name does not fit the pattern stays as it was")
+                              : CString::Formatted("; %d rows whose names do not fit the pattern stay as they were",
+                                                   unmatched);
+  if (changed > 0) {
+    m_list.SetRedraw(FALSE);
+    DoCommand(std::make_unique<CRowsEdit>(*m_pRows, CString::Formatted("%s (%d %s)", name, changed, changed == 1 ? "row" : "rows"),
+                                          std::move(changes)));
+    m_list.SetRedraw(TRUE);
+    m_pStatus->Done(summary + ".");
+  } else {
+    m_pStatus->InfoMsg(summary + ".");
+  }
+}
+
+void CQuilloryDlg::OnTagsFromNames() { EditRowsInDialog<CTagsFromNamesDlg>("Tags from file names"); }
+
+void CQuilloryDlg::OnFormatFields() { EditRowsInDialog<CFormatFieldsDlg>("Format fields"); }

@@ -1,0 +1,60 @@
+#include "RowEdits.h"
+
+#include <utility>
+
+namespace {
+
+constexpr const char* kNoValue = "-";
+
+}  // namespace
+
+std::vector<std::optional<CString>> CommonTexts(const CRowTexts& rows, const std::vector<Field>& fields) {
+  std::vector<std::optional<CString>> common(fields.size());
+  if (rows.Count() <= 0) return common;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    CString first = rows.TextOf(0, fields[k]);
+    int row = 1;
+    while (row < rows.Count() && rows.TextOf(row, fields[k]) == first) ++row;
+    if (row == rows.Count()) common[k] = std::move(first);
+  }
+  return common;
+}
+
+CRowEdit TagsFromNameOf(const NamePattern& pattern, const CRowTexts& rows, int row) {
+  std::optional<FieldValues> values = TagsFromName(pattern, rows.KeyOf(row));
+  if (!values) return {false, {}};
+  return {true, std::move(*values)};
+}
+
+bool CFieldsFormat::Prepare(std::vector<Field> fields, std::optional<TextCase> textCase, const CString& find,
+                            const CString& replaceWith, bool bRegex, CString& error) {
+  m_fields.clear();
+  m_case.reset();
+  m_bReplace = false;
+  if (fields.empty()) {
+    error = "Choose the fields to format.";
+    return false;
+  }
+  const bool replace = !find.IsEmpty() || !replaceWith.IsEmpty();
+  if (!textCase && !replace) {
+    error = "Choose a case, or a text to replace: there is nothing to do.";
+    return false;
+  }
+  if (replace && !m_replace.Prepare(find, replaceWith, bRegex, error)) return false;
+  m_fields = std::move(fields);
+  m_case = textCase;
+  m_bReplace = replace;
+  return true;
+}
+
+CRowEdit CFieldsFormat::FormatOf(const CRowTexts& rows, int row) const {
+  CRowEdit edit;
+  for (Field field : m_fields) {
+    const CString text = rows.TextOf(row, field);
+    if (text == kNoValue) continue;
+    CString formatted = m_bReplace ? m_replace.Apply(text) : text;
+    if (m_case) formatted = ChangeCase(formatted, *m_case);
+    if (formatted != text) edit.values.emplace_back(field, std::move(formatted));
+  }
+  return edit;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Edits of many rows at once, as pure functions of the rows' texts: what the
+// tag panel shows for several rows, and what "Tags from file names" and
+// "Format fields" would give each row. The dialogs preview these; the main
+// window applies them as one step of the history.
+#include "FieldFormat.h"
+#include "Patterns.h"
+
+#include <optional>
+#include <vector>
+
+// The rows an edit reads, by index from 0.
+class CRowTexts {
+ public:
+  virtual ~CRowTexts() = default;
+  virtual int Count() const = 0;
+  // The row's key: its file's name below the folder, without ".mp3".
+  virtual CString KeyOf(int row) const = 0;
+  // The field's text as the tag panel shows it (a genre by its name).
+  virtual CString TextOf(int row, Field field) const = 0;
+};
+
+// For each field, the text every row has, or nothing where the rows differ
+// (nothing for every field when there are no rows). A field is read only
+// up to the first row that differs from the first.
+std::vector<std::optional<CString>> CommonTexts(const CRowTexts& rows, const std::vector<Field>& fields);
+
+// What an edit gives one row.
+struct CRowEdit {
+  bool bMatched = true;  // false: the row's name does not fit the pattern; the row stays as it is
+  FieldValues values;    // fields and their new texts, in the order the edit names them
+};
+
+// The tags the row's name gives: every field the pattern names.
+CRowEdit TagsFromNameOf(const NamePattern& pattern, const CRowTexts& rows, int row);
+
+// A format of fields: a replacement, a letter case, or both. The
+// replacement comes first, so that it finds the text as the user sees it.
+class CFieldsFormat {
+ public:
+  // Takes the fields to format and what to do to them. False, with a
+  // message naming the problem, when there is nothing to do or the
+  // replacement cannot be prepared (see CTextReplace::Prepare); the format
+  // then changes nothing.
+  bool Prepare(std::vector<Field> fields, std::optional<TextCase> textCase, const CString& find,
+               const CString& replaceWith, bool bRegex, CString& error);
+  // The row's fields whose text the format changes, with their new texts. A
+  // field that holds nothing (the empty-value marker "-") stays as it is:
+  // the marker is no tag text to format.
+  CRowEdit FormatOf(const CRowTexts& rows, int row) const;
+
+ private:
+  std::vector<Field> m_fields;
+  std::optional<TextCase> m_case;
+  CTextReplace m_replace;
+  bool m_bReplace = false;
+};

@@ -1,0 +1,212 @@
+// Several rows at once through the real window: the panel over the selected
+// rows with its hints, the genre box, and the two dialogs with their
+// previews, each applied as one step and undone, or refused.
+#include "ListFixture.h"
+
+#include "support/ModalAnswers.h"
+
+#include <platform/MessageBox.h>
+#include <tags/MyMP3Tags.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+
+#include <functional>
+
+using test::ListFixture;
+
+namespace {
+
+constexpr int kGenreColumn = 7;
+
+class ManyRowsTest : public ListFixture {
+ protected:
+  void SetUp() override {
+    ::setenv("XDG_CONFIG_HOME", m_config.Path(), 1);  // the dialog keeps its patterns there
+    ListFixture::SetUp();
+    QApplication::setActiveWindow(m_dlg.GetWidget());
+    List({{.key = "01 - Ann - One", .artist = "Ann", .album = "Same", .title = "One"},
+          {.key = "02 - Bob - Two", .artist = "Bob", .album = "Same", .title = "Two"},
+          {.key = "Odd name", .artist = "Cid", .album = "Same", .title = "Three"},
+          {.key = "04 - Dan - Four", .artist = "Dan", .album = "Other", .title = "Four"}});
+    m_dlg.m_pTable->UpdateRow(0, kGenreColumn, "(17)");  // stored as a reference to "Rock"
+  }
+  void SelectRows(std::initializer_list<int> rows) {
+    View()->clearSelection();
+    for (int row : rows) Select(row);
+  }
+  // A list's items, each as its texts joined by '|'.
+  static std::vector<std::string> Lines(CListCtrl& list, int columns) {
+    std::vector<std::string> lines(static_cast<std::size_t>(list.GetItemCount()));
+    for (std::size_t item = 0; item < lines.size(); ++item)
+      for (int col = 0; col < columns; ++col) lines[item] += (col ? "|" : "") + list.GetItemText(static_cast<int>(item), col).Str();
+    return lines;
+  }
+  std::vector<std::string> Table() { return Lines(m_dlg.m_list, 24); }
+  // The line of a row with another text in a column.
+  static void Set(std::string& line, int col, const std::string& text) {
+    std::size_t start = 0;
+    for (int k = 0; k < col; ++k) start = line.find('|', start) + 1;
+    line.replace(start, line.find('|', start) - start, text);
+  }
+  static std::vector<std::string> Preview(CWnd& dialog) {
+    return Lines(*dynamic_cast<CListCtrl*>(dialog.GetDlgItem(IDC_PREVIEW)), 4);
+  }
+  std::string Cell(int row, int col) { return m_dlg.m_list.GetItemText(row, col).Str(); }
+  // The grey hint of an empty box, the genre's too.
+  QString Hint(int id) {
+    auto* edit = qobject_cast<QLineEdit*>(Widget(id));
+    return (edit ? edit : Widget(id)->findChild<QLineEdit*>())->placeholderText();
+  }
+  QComboBox* GenreBox() { return qobject_cast<QComboBox*>(Widget(IDC_EDIT_GENRE)); }
+  void Undo() {
+    QApplication::setActiveWindow(m_dlg.GetWidget());  // as after a dialog closes
+    QTest::keyClick(m_dlg.GetWidget(), Qt::Key_Z, Qt::ControlModifier);
+  }
+  // A command of the menu bar.
+  void Command(int id) { static_cast<CWnd&>(m_dlg).OnCommand(id, BN_CLICKED); }
+  // Opens a dialog with open, drives it with drive (its controls by id),
+  // then presses Enter; expects it to close, or to stay open with refusal
+  // as its message (then Escape closes it).
+  void RunDialog(const std::function<void()>& open, const std::function<void(CWnd&)>& drive,
+                 const std::string& refusal = "") {
+    test::DriveModal(test::ModalKind::Dialog, [&](QWidget* w) {
+      QApplication::setActiveWindow(w);
+      CWnd& dialog = *CWnd::FromWidget(w);
+      drive(dialog);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+      if (refusal.empty()) return;
+      EXPECT_TRUE(w->isVisible());
+      EXPECT_EQ(dialog.GetDlgItem(IDC_PREVIEW_MESSAGE)->GetWindowText().Str().substr(0, refusal.size()), refusal);
+      QTest::keyClick(w, Qt::Key_Escape);
+    });
+    open();
+  }
+
+  test::TempDir m_config;
+};
+
+TEST_F(ManyRowsTest, UpdateAndDeleteActOnEverySelectedRowAsOneStep) {
+  const auto before = Table();
+  SelectRows({0, 1, 2});
+  QTest::keyClick(View(), Qt::Key_F2);
+  EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_FILENAME), "3 files selected");
+  // Shared texts are shown; differing ones leave the box empty with a hint.
+  EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_ALBUM), "Same");
+  EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_TITLE), "");
+  EXPECT_EQ(Hint(IDC_EDIT_TITLE), "(different values)");
+  EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_GENRE), "Rock");  // "(17)" and "Rock" name the same genre
+  EXPECT_EQ(QApplication::focusWidget(), Widget(IDC_EDIT_ARTIST));
+  QTest::keyClicks(Widget(IDC_EDIT_ARTIST), "Everyone");  // the differing artists: typing replaces them
+  QTest::keyClick(Widget(IDC_EDIT_ARTIST), Qt::Key_Return);
+  EXPECT_EQ(StatusText(), "Data updated successfully.");
+  EXPECT_EQ(Hint(IDC_EDIT_TITLE), "");
+  auto expected = before;
+  for (std::size_t row : {0, 1, 2}) Set(expected[row], 2, "Everyone");
+  EXPECT_EQ(Table(), expected);  // titles, albums and the stored "(17)" as they were; row 3 untouched
+  Undo();
+  EXPECT_EQ(StatusText(), "Undone: Update (3 rows)");
+  EXPECT_EQ(Table(), before);
+  // Delete takes every selected row, in one step too.
+  QTest::keyClick(View(), Qt::Key_Delete);
+  EXPECT_EQ(Keys(), (std::vector<std::string>{"04 - Dan - Four"}));
+  EXPECT_EQ(StatusText(), "3 data items have been deleted.");
+  Undo();
+  EXPECT_EQ(Table(), before);
+
+  // Boxes filled from some rows are not written into others.
+  SelectRows({0, 1});
+  QTest::keyClick(View(), Qt::Key_F2);
+  Type(IDC_EDIT_TITLE, "Lost");
+  SelectRows({3});
+  Click(IDC_UPDATE_ROW);
+  EXPECT_NE(StatusText().find("not the ones the edit boxes were filled from"), std::string::npos);
+  EXPECT_EQ(Table(), before);
+}
+
+TEST_F(ManyRowsTest, TheGenreBoxShowsNamesAndWritesOnlyAGenreTheUserChanged) {
+  EXPECT_EQ(GenreBox()->count(), static_cast<int>(CMyMP3Tags::GetGenreNames().size()));
+  SelectRows({0});
+  QTest::keyClick(View(), Qt::Key_F2);
+  EXPECT_EQ(GenreBox()->currentText(), "Rock");
+  Type(IDC_EDIT_TITLE, "New title");
+  Click(IDC_UPDATE_ROW);
+  EXPECT_EQ(Cell(0, kGenreColumn), "(17)");
+  QTest::keyClick(View(), Qt::Key_F2);
+  GenreBox()->lineEdit()->selectAll();
+  QTest::keyClicks(GenreBox()->lineEdit(), "Synthpop");
+  // Enter in the genre box is Update too, while it offers the names that fit the typing as well.
+  QAbstractItemView* offer = GenreBox()->completer()->popup();
+  ASSERT_TRUE(offer->isVisible());
+  QTest::keyClick(offer, Qt::Key_Return);
+  EXPECT_EQ(Cell(0, kGenreColumn), "Synthpop");
+  EXPECT_TRUE(m_dlg.m_list.GetItemEmphasis(0, kGenreColumn));
+}
+
+TEST_F(ManyRowsTest, TagsFromFileNamesPreviewsEveryRowAndAppliesAsOneStep) {
+  const auto before = Table();
+  RunDialog([this] { Command(ID_TAGS_FROM_NAMES); },
+            [](CWnd& dialog) {
+              auto* pattern = qobject_cast<QComboBox*>(dialog.GetDlgItem(IDC_PATTERN)->GetWidget());
+              EXPECT_TRUE(pattern->hasFocus());
+              pattern->setEditText("%track% - %artist% - %title%");
+              // No row selected: every row, and the one whose name does not fit is left alone.
+              EXPECT_EQ(Preview(dialog), (std::vector<std::string>{
+                                             "01 - Ann - One|01|Ann|One", "02 - Bob - Two|02|Bob|Two",
+                                             "Odd name|(does not fit: unchanged)||", "04 - Dan - Four|04|Dan|Four"}));
+              EXPECT_EQ(dialog.GetDlgItem(IDC_PREVIEW_MESSAGE)->GetWindowText(),
+                        "Of 4 rows, 3 change; 1 does not fit the pattern and stays as it is.");
+            });
+  auto expected = before;
+  for (std::size_t row : {0, 1, 3}) Set(expected[row], 5, row == 3 ? "04" : "0" + std::to_string(row + 1));
+  EXPECT_EQ(Table(), expected);
+  EXPECT_EQ(StatusText(), "Tags from file names: 3 rows changed; 1 row whose name does not fit the pattern stays as it was.");
+  Undo();
+  EXPECT_EQ(Table(), before);
+  // The pattern is offered again, first.
+  RunDialog([this] { Command(ID_TAGS_FROM_NAMES); },
+            [](CWnd& dialog) { EXPECT_EQ(dialog.GetDlgItem(IDC_PATTERN)->GetWindowText(), "%track% - %artist% - %title%"); });
+}
+
+TEST_F(ManyRowsTest, FormatFieldsChangesTheSelectedRowsFieldsAsOneStep) {
+  const auto before = Table();
+  SelectRows({0, 1});
+  test::ChooseInMenu(6);  // "Format fields…" of the row's menu
+  RunDialog([this] { RightClick(0, 2); },
+            [](CWnd& dialog) {
+              qobject_cast<QComboBox*>(dialog.GetDlgItem(IDC_FORMAT_FIELD)->GetWidget())->setCurrentText("Artist");
+              qobject_cast<QComboBox*>(dialog.GetDlgItem(IDC_FORMAT_CASE)->GetWidget())->setCurrentText("UPPER CASE");
+              dialog.GetDlgItem(IDC_FIND)->SetWindowText("^(\\w)(\\w+)");
+              dialog.GetDlgItem(IDC_REPLACE_WITH)->SetWindowText("$2-$1");
+              qobject_cast<QCheckBox*>(dialog.GetDlgItem(IDC_REGEX)->GetWidget())->click();
+              EXPECT_EQ(Preview(dialog), (std::vector<std::string>{"01 - Ann - One|Artist|Ann|NN-A",
+                                                                   "02 - Bob - Two|Artist|Bob|OB-B"}));
+            });
+  EXPECT_EQ(Cell(0, 2), "NN-A");
+  EXPECT_EQ(Cell(1, 2), "OB-B");
+  Undo();
+  EXPECT_EQ(StatusText(), "Undone: Format fields (2 rows)");
+  EXPECT_EQ(Table(), before);
+}
+
+TEST_F(ManyRowsTest, BadInputIsRefusedNamingTheProblemAndChangesNothing) {
+  const auto before = Table();
+  const auto tags = [this] { Command(ID_TAGS_FROM_NAMES); };
+  const auto format = [this] { Command(ID_FORMAT_FIELDS); };
+  const auto set = [](int id, const char* text) {
+    return [id, text](CWnd& dialog) { dialog.GetDlgItem(id)->SetWindowText(text); };
+  };
+  RunDialog(tags, set(IDC_PATTERN, ""), "The pattern is empty.");
+  RunDialog(tags, set(IDC_PATTERN, "just text"), "The pattern has no placeholder");
+  RunDialog(format, set(IDC_FIND, ""), "Choose a case, or a text to replace");
+  RunDialog(format, [](CWnd& dialog) {
+    dialog.GetDlgItem(IDC_FIND)->SetWindowText("(open");
+    qobject_cast<QCheckBox*>(dialog.GetDlgItem(IDC_REGEX)->GetWidget())->click();
+  }, "The regular expression \"(open\" is not valid");
+  EXPECT_EQ(Table(), before);
+  EXPECT_EQ(StatusText(), "Format fields: nothing was changed.");
+}
+
+}  // namespace
