@@ -5,8 +5,6 @@
 #include "ControlFactory.h"
 #include "Handles.h"
 
-#include <algorithm>
-
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
@@ -80,20 +78,6 @@ int CComboBox::AddString(const CString& text) {
   return combo->count() - 1;
 }
 
-void CComboBox::ResetContent() {
-  if (QComboBox* combo = ComboOf(this)) combo->clear();
-}
-
-int CComboBox::GetCount() const {
-  const QComboBox* combo = ComboOf(this);
-  return combo ? combo->count() : 0;
-}
-
-CString CComboBox::GetLBText(int index) const {
-  const QComboBox* combo = ComboOf(this);
-  return combo && index >= 0 && index < combo->count() ? platform::FromQt(combo->itemText(index)) : CString();
-}
-
 int CComboBox::GetCurSel() const {
   const QComboBox* combo = ComboOf(this);
   return combo && combo->currentIndex() >= 0 ? combo->currentIndex() : CB_ERR;
@@ -106,15 +90,6 @@ int CComboBox::SetCurSel(int index) {
   return index < 0 ? CB_ERR : index;
 }
 
-BOOL CComboBox::SetEditSel(int start, int end) {
-  QComboBox* combo = ComboOf(this);
-  if (!combo || !combo->lineEdit()) return FALSE;
-  const int length = static_cast<int>(combo->lineEdit()->text().size());
-  const int from = std::clamp(start, 0, length);
-  combo->lineEdit()->setSelection(from, (end < 0 ? length : std::clamp(end, from, length)) - from);
-  return TRUE;
-}
-
 BOOL CComboBox::SetCueBanner(const CString& text) {
   QComboBox* combo = ComboOf(this);
   if (!combo) return FALSE;
@@ -123,10 +98,4 @@ BOOL CComboBox::SetCueBanner(const CString& text) {
   else
     combo->setPlaceholderText(platform::ToQt(text));
   return TRUE;
-}
-
-CString CComboBox::GetCueBanner() const {
-  const QComboBox* combo = ComboOf(this);
-  if (!combo) return CString();
-  return platform::FromQt(combo->lineEdit() ? combo->lineEdit()->placeholderText() : combo->placeholderText());
 }

@@ -120,15 +120,11 @@ void SetBitmapOf(QWidget* widget, HBITMAP bitmap) {
 
 }  // namespace platform
 
-int CButton::GetCheck() const { return platform::CheckOf(GetWidget()); }
-
 HICON CStatic::SetIcon(HICON icon) {
-  HICON previous = GetIcon();
+  HICON previous = platform::IconShownBy(GetWidget());
   platform::SetIconOf(GetWidget(), icon);
   return previous;
 }
-
-HICON CStatic::GetIcon() const { return platform::IconShownBy(GetWidget()); }
 
 void CEdit::SetSel(int start, int end) {
   auto* edit = qobject_cast<QLineEdit*>(GetWidget());
@@ -142,9 +138,4 @@ BOOL CEdit::SetCueBanner(const CString& text) {
   auto* edit = qobject_cast<QLineEdit*>(GetWidget());
   if (edit) edit->setPlaceholderText(platform::ToQt(text));
   return edit ? TRUE : FALSE;
-}
-
-CString CEdit::GetCueBanner() const {
-  const auto* edit = qobject_cast<const QLineEdit*>(GetWidget());
-  return edit ? platform::FromQt(edit->placeholderText()) : CString();
 }

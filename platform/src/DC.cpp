@@ -11,11 +11,7 @@
 
 #include <utility>
 
-namespace {
-
-QColor ToColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-
-}  // namespace
+using platform::ColorOf;
 
 struct CDC::Impl {
   QPainter* painter = nullptr;
@@ -56,7 +52,7 @@ BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const {
 void CDC::FillSolidRect(const RECT& rect, COLORREF colour) {
   if (!m_pImpl->painter) return;
   m_pImpl->painter->fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
-                             ToColor(colour));
+                             ColorOf(colour));
 }
 
 int CDC::SetBkMode(int mode) { return std::exchange(m_pImpl->bkMode, mode); }
@@ -71,9 +67,9 @@ BOOL CDC::TextOut(int x, int y, const CString& text) {
   const QString s = platform::ToQt(text);
   const QFontMetrics fm(p->font());
   if (m_pImpl->bkMode == OPAQUE)
-    p->fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), ToColor(m_pImpl->bkColour));
+    p->fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), ColorOf(m_pImpl->bkColour));
   p->save();
-  p->setPen(ToColor(m_pImpl->textColour));
+  p->setPen(ColorOf(m_pImpl->textColour));
   p->drawText(QPoint(x, y + fm.ascent()), s);
   p->restore();
   return TRUE;

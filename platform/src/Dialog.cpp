@@ -53,8 +53,6 @@ UINT CtlColorKind(const platform::DialogItem& item) {
   return kNoCtlColor;
 }
 
-QColor ToColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-
 // The two system cursors; handles compare by address.
 HICON__ g_arrow{QIcon(), true};
 HICON__ g_hand{QIcon(), true};
@@ -393,11 +391,11 @@ void CDialog::ApplyCtlColor(QWidget* control) {
   QPalette palette = GetWidget()->palette();
   if (dc.HasTextColor()) {
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-      palette.setColor(role, ToColor(dc.GetTextColor()));
+      palette.setColor(role, platform::ColorOf(dc.GetTextColor()));
   }
   if (dc.HasBkColor()) {
-    palette.setColor(QPalette::Window, ToColor(dc.GetBkColor()));
-    palette.setColor(QPalette::Base, ToColor(dc.GetBkColor()));
+    palette.setColor(QPalette::Window, platform::ColorOf(dc.GetBkColor()));
+    palette.setColor(QPalette::Base, platform::ColorOf(dc.GetBkColor()));
   }
   control->setAutoFillBackground(dc.HasBkColor());
   if (palette != control->palette()) control->setPalette(palette);

@@ -4,6 +4,7 @@
 #include <platform/String.h>
 #include <platform/Types.h>
 
+#include <QColor>
 #include <QIcon>
 #include <QImage>
 #include <QString>
@@ -21,6 +22,7 @@ namespace platform {
 
 inline QString ToQt(const CString& s) { return QString::fromUtf8(s.GetString(), s.GetLength()); }
 inline CString FromQt(const QString& s) { return CString(s.toUtf8().toStdString()); }
+inline QColor ColorOf(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 // A new icon handle the caller owns (DestroyIcon releases it).
 HICON MakeIcon(const QIcon& icon);

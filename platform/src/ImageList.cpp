@@ -45,8 +45,6 @@ int CImageList::Add(HBITMAP bitmap, COLORREF mask) {
   return first;
 }
 
-int CImageList::Add(HICON icon) { return Replace(-1, icon); }
-
 int CImageList::Replace(int index, HICON icon) {
   if (!m_pImpl || !icon) return -1;
   const QPixmap pixmap = icon->icon.pixmap(m_pImpl->cx, m_pImpl->cy);
@@ -71,8 +69,6 @@ BOOL CImageList::Remove(int index) {
 }
 
 int CImageList::GetImageCount() const { return m_pImpl ? static_cast<int>(m_pImpl->images.size()) : 0; }
-
-CSize CImageList::GetImageSize() const { return m_pImpl ? CSize(m_pImpl->cx, m_pImpl->cy) : CSize(); }
 
 HICON CImageList::ExtractIcon(int index) const {
   const QPixmap pixmap = platform::PixmapOf(this, index);

@@ -1,6 +1,7 @@
 #include <platform/ListCtrl.h>
 
 #include "Handles.h"
+#include "ImageListImpl.h"
 #include "ListView.h"
 
 #include <QHeaderView>
@@ -336,10 +337,7 @@ CImageList* CListCtrl::SetImageList(CImageList* list, int type) {
   ListView* view = ViewOf(this);
   if (!view || type != LVSIL_SMALL) return nullptr;
   CImageList* previous = std::exchange(view->Look().pSmallImages, list);
-  if (list && list->IsCreated()) {
-    const CSize size = list->GetImageSize();
-    view->setIconSize(QSize(size.cx, size.cy));
-  }
+  if (list && list->IsCreated()) view->setIconSize(QSize(list->GetImpl()->cx, list->GetImpl()->cy));
   view->viewport()->update();
   return previous;
 }

@@ -1,5 +1,6 @@
 #include "ListModel.h"
 
+#include "Handles.h"
 #include "ImageListImpl.h"
 #include "ListView.h"
 

@@ -1,6 +1,7 @@
 #include "ListView.h"
 
 #include "ControlFactory.h"
+#include "Handles.h"
 
 #include <platform/ListCtrl.h>
 #include <platform/Wnd.h>
@@ -14,13 +15,11 @@
 
 namespace platform {
 
-QColor ColorOf(COLORREF color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
+namespace {
 
 COLORREF ColorRefOf(const QColor& color) {
   return RGB(static_cast<BYTE>(color.red()), static_cast<BYTE>(color.green()), static_cast<BYTE>(color.blue()));
 }
-
-namespace {
 
 QWidget* MakeListView(QWidget* parent, DWORD style) {
   auto* view = new ListView(parent);

@@ -90,7 +90,4 @@ class ListDelegate : public QStyledItemDelegate {
   ListView* m_pView;
 };
 
-QColor ColorOf(COLORREF color);
-COLORREF ColorRefOf(const QColor& color);
-
 }  // namespace platform

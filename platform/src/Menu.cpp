@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QStyleOptionMenuItem>
 
+#include <utility>
+
 namespace {
 
 constexpr const char* kOwnerDrawn = "qy_ownerdraw";
@@ -99,26 +101,14 @@ CMenu* CMenu::FromHandle(HMENU menu) { return menu ? menu->owner : nullptr; }
 
 BOOL CMenu::CreatePopupMenu() {
   if (m_hMenu) return FALSE;
-  return Attach(new HMENU__);
-}
-
-BOOL CMenu::Attach(HMENU menu) {
-  if (!menu || m_hMenu || menu->owner) return FALSE;
-  m_hMenu = menu;
-  menu->owner = this;
+  m_hMenu = new HMENU__;
+  m_hMenu->owner = this;
   return TRUE;
-}
-
-HMENU CMenu::Detach() {
-  HMENU menu = m_hMenu;
-  if (menu) menu->owner = nullptr;
-  m_hMenu = nullptr;
-  return menu;
 }
 
 BOOL CMenu::DestroyMenu() {
   if (!m_hMenu) return FALSE;
-  delete Detach();
+  delete std::exchange(m_hMenu, nullptr);
   return TRUE;
 }
 

@@ -100,9 +100,3 @@ void CMenuBar::EnableItem(UINT id, BOOL enable) {
   if (const auto found = m_pImpl->items.find(id); found != m_pImpl->items.end()) found->second->setEnabled(enable != FALSE);
 }
 
-BOOL CMenuBar::IsItemEnabled(UINT id) const {
-  const auto found = m_pImpl->items.find(id);
-  return found != m_pImpl->items.end() && found->second->isEnabled();
-}
-
-int CMenuBar::GetHeight() const { return m_pImpl->bar ? m_pImpl->bar->height() : 0; }

@@ -93,11 +93,6 @@ BOOL CPictureBox::SetImage(const std::string& bytes) {
   return box && box->SetImage(bytes) ? TRUE : FALSE;
 }
 
-BOOL CPictureBox::HasImage() const {
-  const PictureBox* box = BoxOf(this);
-  return box && box->HasImage() ? TRUE : FALSE;
-}
-
 bool platform::IsDecodableImage(const std::string& bytes) {
   return !bytes.empty() && !Decode(bytes, QSize(64, 64)).isNull();
 }

@@ -90,11 +90,6 @@ BOOL DeleteObject(HBITMAP bitmap) {
   return TRUE;
 }
 
-CSize GetBitmapSize(HBITMAP bitmap) {
-  if (!bitmap) return {};
-  return {bitmap->image.width(), bitmap->image.height()};
-}
-
 HICON LoadIcon(HINSTANCE module, UINT id) {
   const QString path = ResourcePath(module, RT_GROUP_ICON, id);
   if (HICON icon = platform::FindSharedIcon(path)) return icon;

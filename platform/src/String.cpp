@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -59,11 +58,6 @@ int CString::Find(char ch, int start) const {
 int CString::ReverseFind(char ch) const {
   const auto pos = m_str.rfind(ch);
   return pos == std::string::npos ? -1 : static_cast<int>(pos);
-}
-
-int CString::Compare(const char* other) const {
-  const int r = std::strcmp(m_str.c_str(), other ? other : "");
-  return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
 int CString::CompareNoCase(const char* other) const {

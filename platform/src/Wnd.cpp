@@ -216,39 +216,31 @@ void CWnd::GetWindowRect(RECT* rect) const {
   *rect = CRect(origin.x(), origin.y(), origin.x() + w->width(), origin.y() + w->height());
 }
 
-void CWnd::ScreenToClient(POINT* point) const {
-  const QWidget* w = GetWidget();
+namespace {
+
+// Maps a point between a widget's client coordinates and the screen's.
+void MapPoint(const QWidget* w, POINT* point, bool toScreen) {
   if (!w || !point) return;
-  const QPoint p = w->mapFromGlobal(QPoint(point->x, point->y));
-  point->x = p.x();
-  point->y = p.y();
+  const QPoint from(point->x, point->y);
+  const QPoint to = toScreen ? w->mapToGlobal(from) : w->mapFromGlobal(from);
+  point->x = to.x();
+  point->y = to.y();
 }
 
-void CWnd::ScreenToClient(RECT* rect) const {
+void MapRect(const QWidget* w, RECT* rect, bool toScreen) {
   if (!rect) return;
   POINT tl{rect->left, rect->top};
   POINT br{rect->right, rect->bottom};
-  ScreenToClient(&tl);
-  ScreenToClient(&br);
+  MapPoint(w, &tl, toScreen);
+  MapPoint(w, &br, toScreen);
   *rect = CRect(tl.x, tl.y, br.x, br.y);
 }
 
-void CWnd::ClientToScreen(POINT* point) const {
-  const QWidget* w = GetWidget();
-  if (!w || !point) return;
-  const QPoint p = w->mapToGlobal(QPoint(point->x, point->y));
-  point->x = p.x();
-  point->y = p.y();
-}
+}  // namespace
 
-void CWnd::ClientToScreen(RECT* rect) const {
-  if (!rect) return;
-  POINT tl{rect->left, rect->top};
-  POINT br{rect->right, rect->bottom};
-  ClientToScreen(&tl);
-  ClientToScreen(&br);
-  *rect = CRect(tl.x, tl.y, br.x, br.y);
-}
+void CWnd::ScreenToClient(RECT* rect) const { MapRect(GetWidget(), rect, false); }
+void CWnd::ClientToScreen(POINT* point) const { MapPoint(GetWidget(), point, true); }
+void CWnd::ClientToScreen(RECT* rect) const { MapRect(GetWidget(), rect, true); }
 
 DWORD CWnd::GetStyle() const {
   const QWidget* w = GetWidget();

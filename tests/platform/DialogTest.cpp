@@ -134,7 +134,7 @@ TEST(DialogTest, RoutesCommandsNotificationsAndExchangesData) {
   dlg.UpdateData(TRUE);
   EXPECT_EQ(dlg.m_strArtist, "Nöel");
   dlg.CheckDlgButton(12, BST_CHECKED);
-  EXPECT_EQ(dlg.m_check.GetCheck(), static_cast<int>(BST_CHECKED));
+  EXPECT_EQ(dlg.IsDlgButtonChecked(12), BST_CHECKED);
   QTest::mouseClick(Item(dlg, 12), Qt::LeftButton, {}, QPoint(4, 4));
   EXPECT_EQ(dlg.IsDlgButtonChecked(12), BST_UNCHECKED);
 

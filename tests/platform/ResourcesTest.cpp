@@ -1,5 +1,7 @@
 #include <platform/Resources.h>
 
+#include "Handles.h"
+
 #include <gtest/gtest.h>
 
 TEST(ResourcesTest, FindsTheModulesOwnBitmap) {
@@ -11,7 +13,7 @@ TEST(ResourcesTest, FindsTheModulesOwnBitmap) {
 
   HBITMAP bitmap = LoadBitmap(module, 7);
   ASSERT_NE(bitmap, nullptr);
-  EXPECT_EQ(GetBitmapSize(bitmap), CSize(4, 2));
+  EXPECT_EQ(bitmap->image.size(), QSize(4, 2));
   EXPECT_TRUE(DeleteObject(bitmap));
   EXPECT_EQ(LoadBitmap(module, 8), nullptr);
 }

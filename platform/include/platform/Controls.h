@@ -48,18 +48,13 @@ constexpr int CBN_SELCHANGE = 1;
 constexpr int CBN_EDITCHANGE = 5;
 constexpr int CB_ERR = -1;
 
-class CButton : public CWnd {
- public:
-  // BST_CHECKED or BST_UNCHECKED; 0 for anything but a check box.
-  int GetCheck() const;
-};
+class CButton : public CWnd {};
 
 class CStatic : public CWnd {
  public:
   // Shows the icon (null shows nothing); returns the previous one. The icon
   // stays the caller's.
   HICON SetIcon(HICON icon);
-  HICON GetIcon() const;
 };
 
 class CEdit : public CWnd {
@@ -68,23 +63,15 @@ class CEdit : public CWnd {
   void SetSel(int start, int end);
   // A grey hint shown while the box is empty; an empty text shows none.
   BOOL SetCueBanner(const CString& text);
-  CString GetCueBanner() const;
 };
 
 class CComboBox : public CWnd {
  public:
   // Appends an item; returns its index, or CB_ERR.
   int AddString(const CString& text);
-  void ResetContent();
-  int GetCount() const;
-  // The item's text; empty for an index out of range.
-  CString GetLBText(int index) const;
   // The chosen item, or CB_ERR; choosing -1 empties the choice.
   int GetCurSel() const;
   int SetCurSel(int index);
-  // Selects characters start to end of the edit box's text (-1: to its end).
-  BOOL SetEditSel(int start, int end);
   // As CEdit's, for a combo box with an edit box.
   BOOL SetCueBanner(const CString& text);
-  CString GetCueBanner() const;
 };

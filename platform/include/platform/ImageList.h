@@ -28,13 +28,10 @@ class CImageList {
   // Adds the bitmap cut into cx-wide images, pixels of the mask colour made
   // transparent; the index of the first image added, or -1.
   int Add(HBITMAP bitmap, COLORREF mask);
-  // Appends the icon; the index of the new image, or -1.
-  int Add(HICON icon);
   // index -1 appends; otherwise replaces that image. The index, or -1.
   int Replace(int index, HICON icon);
   BOOL Remove(int index);
   int GetImageCount() const;
-  CSize GetImageSize() const;
   // A new icon of image index that the caller releases with DestroyIcon; null
   // when there is no such image.
   HICON ExtractIcon(int index) const;

@@ -81,10 +81,8 @@ class CMenu {
   // The object attached to a handle; null when none is.
   static CMenu* FromHandle(HMENU menu);
 
-  // Makes a new empty popup menu; it belongs to nobody until attached.
+  // Makes a new empty popup menu, attached to this object.
   BOOL CreatePopupMenu();
-  BOOL Attach(HMENU menu);
-  HMENU Detach();
   // Destroys the attached menu and its items.
   BOOL DestroyMenu();
   HMENU GetSafeHmenu() const { return m_hMenu; }

@@ -31,9 +31,6 @@ class CMenuBar {
   BOOL AddItem(int menu, const char* text, UINT id = 0, const char* shortcuts = nullptr);
   // An item is enabled when made; a disabled one cannot be chosen, nor its shortcut pressed.
   void EnableItem(UINT id, BOOL enable);
-  BOOL IsItemEnabled(UINT id) const;
-  // The bar's height in pixels, 0 without a bar.
-  int GetHeight() const;
 
  private:
   struct Impl;

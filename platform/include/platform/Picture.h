@@ -21,7 +21,6 @@ class CPictureBox : public CWnd {
   // of the text; false, showing nothing, when the bytes do not decode.
   // SetWindowText shows a text again in place of the image.
   BOOL SetImage(const std::string& bytes);
-  BOOL HasImage() const;
 };
 
 namespace platform {

@@ -47,8 +47,6 @@ HINSTANCE AfxFindResourceHandle(UINT id, int type);
 // null when the module has no such bitmap or its data is not an image.
 HBITMAP LoadBitmap(HINSTANCE module, UINT id);
 BOOL DeleteObject(HBITMAP bitmap);
-// Size of a bitmap in pixels; 0 × 0 for null.
-CSize GetBitmapSize(HBITMAP bitmap);
 
 // Loads an icon resource (RT_GROUP_ICON). Icons loaded this way are shared and
 // live as long as the process, as the framework's are; DestroyIcon ignores them.

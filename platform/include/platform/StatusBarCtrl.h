@@ -7,8 +7,6 @@
 // created with, without it the bar places itself along its parent's bottom.
 constexpr DWORD CCS_NORESIZE = 0x0004;
 
-// Drawing types of a part's text (0 draws it sunken).
-
 class CStatusBarCtrl : public CWnd {
  public:
   CStatusBarCtrl();

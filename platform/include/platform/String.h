@@ -36,7 +36,6 @@ class CString {
   // Position of the last occurrence of ch, or -1.
   int ReverseFind(char ch) const;
 
-  int Compare(const char* other) const;
   int CompareNoCase(const char* other) const;
 
   // printf-style formatting; CString arguments may be passed as they are.

@@ -43,7 +43,6 @@ class CWnd {
 
   void SetWindowText(const CString& text);
   CString GetWindowText() const;
-  void GetWindowText(CString& text) const { text = GetWindowText(); }
 
   // Returns whether the window was disabled before.
   BOOL EnableWindow(BOOL enable = TRUE);
@@ -59,7 +58,6 @@ class CWnd {
   void GetClientRect(RECT* rect) const;
   // The window's rectangle in screen coordinates.
   void GetWindowRect(RECT* rect) const;
-  void ScreenToClient(POINT* point) const;
   void ScreenToClient(RECT* rect) const;
   void ClientToScreen(POINT* point) const;
   void ClientToScreen(RECT* rect) const;
