@@ -3,6 +3,7 @@
 #include "Resource.h"
 
 #include <platform/MessageBox.h>
+#include <platform/Settings.h>
 
 #include <algorithm>
 
@@ -128,9 +129,34 @@ CString CPreviewDlg::Summary(int changed, int unmatched, int previewed) const {
   CString text = previewed < total ? CString::Formatted("Of the first %d of %d rows, ", previewed, total)
                                    : CString::Formatted("Of %d %s, ", total, total == 1 ? "row" : "rows");
   text += CString::Formatted("%d %s", changed, changed == 1 ? "changes" : "change");
-  if (unmatched > 0)
-    text += CString::Formatted("; %d %s not fit the pattern and %s as %s %s", unmatched, unmatched == 1 ? "does" : "do",
-                               unmatched == 1 ? "stays" : "stay", unmatched == 1 ? "it" : "they",
-                               unmatched == 1 ? "is" : "are");
+  if (unmatched > 0) text += "; " + UnmatchedText(unmatched);
   return text + ".";
+}
+
+CString CPreviewDlg::UnmatchedText(int n) const {
+  return CString::Formatted("%d %s not fit the pattern and %s as %s %s", n, n == 1 ? "does" : "do",
+                            n == 1 ? "stays" : "stay", n == 1 ? "it" : "they", n == 1 ? "is" : "are");
+}
+
+CString CPreviewDlg::UnmatchedDone(int n) const {
+  return n == 1 ? CString("1 row whose name does not fit the pattern stays as it was")
+                : CString::Formatted("%d rows whose names do not fit the pattern stay as they were", n);
+}
+
+std::vector<CString> CPreviewDlg::RecentPatterns(const char* setting) {
+  std::vector<CString> patterns;
+  const std::string text = platform::ReadSetting(setting).Str();
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    if (end > at) patterns.emplace_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return patterns;
+}
+
+void CPreviewDlg::KeepPattern(const char* setting, const CString& pattern) {
+  CString text;
+  for (const CString& kept : RememberPattern(RecentPatterns(setting), pattern))
+    text += (text.IsEmpty() ? "" : "\n") + kept;
+  platform::WriteSetting(setting, text);
 }

@@ -29,6 +29,12 @@ class CPreviewDlg : public CDialog {
   static constexpr int kPreviewRows = 1000;
   // A field's name as the preview and the lists of fields show it.
   static CString FieldName(Field field);
+  // What becomes of n rows the edit leaves alone, after "; " in a summary
+  // ("3 do not fit the pattern and stay as they are").
+  virtual CString UnmatchedText(int n) const;
+  // The same once the edit is made, for the status bar ("1 row whose name
+  // does not fit the pattern stays as it was").
+  virtual CString UnmatchedDone(int n) const;
   // A preview dialog's template: its inputs (in the top 40 dialog units),
   // then the message line, the preview, Apply and Cancel.
   static platform::DialogTemplate MakeTemplate(UINT id, const char* caption, std::vector<platform::DialogItem> inputs);
@@ -45,6 +51,11 @@ class CPreviewDlg : public CDialog {
   virtual std::vector<CString> Columns() const = 0;
   // Adds a row's lines to the preview, texts by column: none leaves it out.
   virtual void AddLines(int row, const CRowEdit& edit, std::vector<CPreviewLine>& lines) const = 0;
+
+  // The patterns a dialog offered again, kept in setting, most recent first.
+  static std::vector<CString> RecentPatterns(const char* setting);
+  // Puts pattern first among them (RememberPattern).
+  static void KeepPattern(const char* setting, const CString& pattern);
 
   // Reads the inputs again and shows what they would do.
   void Refresh();

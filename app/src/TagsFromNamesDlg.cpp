@@ -3,36 +3,10 @@
 #include "Resource.h"
 
 #include <platform/MessageBox.h>
-#include <platform/Settings.h>
 
 namespace {
 
 constexpr const char* kRecentSetting = "tagsFromNamesPatterns";
-
-// The recent patterns as the settings keep them, one a line.
-std::vector<CString> RecentPatterns() {
-  std::vector<CString> patterns;
-  const std::string text = platform::ReadSetting(kRecentSetting).Str();
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = std::min(text.find('\n', at), text.size());
-    if (end > at) patterns.emplace_back(text.substr(at, end - at));
-    at = end + 1;
-  }
-  return patterns;
-}
-
-void KeepPatterns(const std::vector<CString>& patterns) {
-  CString text;
-  for (const CString& pattern : patterns) text += (text.IsEmpty() ? "" : "\n") + pattern;
-  platform::WriteSetting(kRecentSetting, text);
-}
-
-CString PlaceholderHelp() {
-  CString help = "Placeholders:";
-  const std::vector<CString> names = PlaceholderNames();
-  for (std::size_t k = 0; k + 1 < names.size(); ++k) help += (k == 8 ? "\n" : " ") + names[k];
-  return help + "; " + names.back() + " skips a part.";
-}
 
 const platform::DialogTemplate& Template() {
   constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
@@ -48,6 +22,13 @@ const platform::DialogTemplate& Template() {
 
 }  // namespace
 
+CString CTagsFromNamesDlg::PlaceholderHelp(bool skip) {
+  CString help = "Placeholders:";
+  const std::vector<CString> names = PlaceholderNames();
+  for (std::size_t k = 0; k + 1 < names.size(); ++k) help += (k == 8 ? "\n" : " ") + names[k];
+  return skip ? help + "; " + names.back() + " skips a part." : help + ".";
+}
+
 CTagsFromNamesDlg::CTagsFromNamesDlg(const CRowTexts& rows, CWnd* parent) : CPreviewDlg(Template(), rows, parent) {
   RefreshOn(IDC_PATTERN, CBN_EDITCHANGE);
 }
@@ -59,8 +40,8 @@ void CTagsFromNamesDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CTagsFromNamesDlg::OnInitDialog() {
   CPreviewDlg::OnInitDialog();
-  SetDlgItemText(IDC_PATTERN_HELP, PlaceholderHelp());
-  const std::vector<CString> recent = RecentPatterns();
+  SetDlgItemText(IDC_PATTERN_HELP, PlaceholderHelp(true));
+  const std::vector<CString> recent = RecentPatterns(kRecentSetting);
   for (const CString& pattern : recent) m_cmbPattern.AddString(pattern);
   // The last pattern applied is offered first; typing replaces it.
   if (!recent.empty()) m_cmbPattern.SetCurSel(0);
@@ -71,7 +52,7 @@ BOOL CTagsFromNamesDlg::OnInitDialog() {
 
 void CTagsFromNamesDlg::OnOK() {
   CPreviewDlg::OnOK();
-  if (GetEndResult() == IDOK) KeepPatterns(RememberPattern(RecentPatterns(), GetDlgItemText(IDC_PATTERN)));
+  if (GetEndResult() == IDOK) KeepPattern(kRecentSetting, GetDlgItemText(IDC_PATTERN));
 }
 
 CString CTagsFromNamesDlg::ReadInputs() { return ParseNamePattern(GetDlgItemText(IDC_PATTERN), PatternUse::kReadName, m_pattern); }

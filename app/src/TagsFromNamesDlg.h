@@ -12,6 +12,9 @@ class CTagsFromNamesDlg : public CPreviewDlg {
   CTagsFromNamesDlg(const CRowTexts& rows, CWnd* parent);
 
   CRowEdit EditOf(int row) const override { return TagsFromNameOf(m_pattern, m_rows, row); }
+  // The placeholders to type, as the dialog's help line lists them (with
+  // skip, %dummy% too: the last name, which skips a part of a name).
+  static CString PlaceholderHelp(bool skip);
 
  protected:
   BOOL OnInitDialog() override;
