@@ -147,8 +147,8 @@ void CQuilloryDlg::OnUndoLastSave() {
     return;
   }
   CString question = "Undo the save of " + SaveTime(entry->nTime) + " (" + Files(entry->files.size()) +
-                     ")?\n\nEach file gets back the tags it had before that save; a file changed since is left "
-                     "alone. Then the folder is read again.";
+                     ")?\n\nEach file gets back the tags it had before that save, and its name if the save renamed "
+                     "it; a file changed since is left alone. Then the folder is read again.";
   if (IsDataChanged() || HasTyping()) question += "\n\nThe edits not saved yet will be lost.";
   if (MessageBoxA(GetSafeHwnd(), question, "Undo last save", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
 

@@ -39,7 +39,7 @@ void CNamesFromTagsDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CNamesFromTagsDlg::OnInitDialog() {
   CPreviewDlg::OnInitDialog();
-  SetDlgItemText(IDC_PATTERN_HELP, CTagsFromNamesDlg::PlaceholderHelp(false) + " %track:2% pads the track to 2 digits.");
+  SetDlgItemText(IDC_PATTERN_HELP, CTagsFromNamesDlg::PlaceholderHelp(false) + " %track:2% gives 05.");
   const std::vector<CString> recent = RecentPatterns(kRecentSetting);
   for (const CString& pattern : recent) m_cmbPattern.AddString(pattern);
   if (!recent.empty()) m_cmbPattern.SetCurSel(0);

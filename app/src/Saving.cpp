@@ -126,6 +126,8 @@ int CQuilloryDlg::SaveRows(const std::vector<int>& rows, std::vector<SaveFailure
   }
   FinishSaveJournal();
   EnableAllControls(true);
+  // The list lost the focus while it was disabled; the keys go back to the rows.
+  m_list.SetFocus();
   m_progressCtrl.ShowWindow(SW_HIDE);
   return static_cast<int>(attempted);
 }
