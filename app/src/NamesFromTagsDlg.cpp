@@ -2,61 +2,23 @@
 
 #include "Resource.h"
 
-#include <platform/MessageBox.h>
-#include "TagsFromNamesDlg.h"
-
 #include <algorithm>
 
 namespace {
-
-constexpr const char* kRecentSetting = "namesFromTagsPatterns";
-
-const platform::DialogTemplate& Template() {
-  constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
-  static const platform::DialogTemplate t = CPreviewDlg::MakeTemplate(
-      IDD_NAMES_FROM_TAGS, "File names from tags",
-      {
-          {IDC_STATIC, "Static", "&Pattern:", 7, 9, 32, 8, kVisible | SS_LEFT},
-          {IDC_PATTERN, "ComboBox", "", 42, 7, 371, 12, kVisible | WS_TABSTOP | CBS_DROPDOWN},
-          {IDC_PATTERN_HELP, "Static", "", 42, 22, 371, 18, kVisible | SS_LEFT},
-      });
-  return t;
-}
 
 CString Shown(const CString& key) { return key.IsEmpty() ? key : key + ".mp3"; }
 
 }  // namespace
 
 CNamesFromTagsDlg::CNamesFromTagsDlg(const CRowTexts& rows, std::vector<CString> namesPresent, CWnd* parent)
-    : CPreviewDlg(Template(), rows, parent), m_names(std::move(namesPresent)) {
-  RefreshOn(IDC_PATTERN, CBN_EDITCHANGE);
-}
-
-void CNamesFromTagsDlg::DoDataExchange(CDataExchange* pDX) {
-  CPreviewDlg::DoDataExchange(pDX);
-  DDX_Control(pDX, IDC_PATTERN, m_cmbPattern);
-}
-
-BOOL CNamesFromTagsDlg::OnInitDialog() {
-  CPreviewDlg::OnInitDialog();
-  SetDlgItemText(IDC_PATTERN_HELP, CTagsFromNamesDlg::PlaceholderHelp(false) + " %track:2% gives 05.");
-  const std::vector<CString> recent = RecentPatterns(kRecentSetting);
-  for (const CString& pattern : recent) m_cmbPattern.AddString(pattern);
-  if (!recent.empty()) m_cmbPattern.SetCurSel(0);
-  Refresh();
-  m_cmbPattern.SetFocus();
-  return TRUE;
-}
-
-void CNamesFromTagsDlg::OnOK() {
-  CPreviewDlg::OnOK();
-  if (GetEndResult() == IDOK) KeepPattern(kRecentSetting, GetDlgItemText(IDC_PATTERN));
-}
+    : CPatternDlg(IDD_NAMES_FROM_TAGS, "File names from tags", "namesFromTagsPatterns",
+                  PlaceholderHelp(false) + " %track:2% gives 05.", rows, parent),
+      m_names(std::move(namesPresent)) {}
 
 CString CNamesFromTagsDlg::ReadInputs() {
   m_plan.clear();
   NamePattern pattern;
-  const CString problem = ParseNamePattern(GetDlgItemText(IDC_PATTERN), PatternUse::kMakeName, pattern);
+  const CString problem = ParseNamePattern(PatternText(), PatternUse::kMakeName, pattern);
   if (!problem.IsEmpty()) return problem;
   m_plan = RenamesOf(pattern, m_rows, m_names);
   // A pattern that names no file at all is a mistake in the pattern, not in

@@ -3,14 +3,11 @@
 // "%track:2% - %title%" makes each row's file name from its fields; the
 // preview shows every row's name on disk and its new one, and the rows that
 // keep theirs with the reason (a field missing, a name taken). Applied, the
-// new names wait in the File name column until the rows are saved. The last
-// ten patterns applied are offered again.
-#include "PreviewDlg.h"
+// new names wait in the File name column until the rows are saved.
+#include "PatternDlg.h"
 #include "Renaming.h"
 
-#include <platform/Controls.h>
-
-class CNamesFromTagsDlg : public CPreviewDlg {
+class CNamesFromTagsDlg : public CPatternDlg {
  public:
   // namesPresent: the names no row may take (as PlanRenames takes them).
   CNamesFromTagsDlg(const CRowTexts& rows, std::vector<CString> namesPresent, CWnd* parent);
@@ -20,15 +17,11 @@ class CNamesFromTagsDlg : public CPreviewDlg {
   CString UnmatchedDone(int n) const override;
 
  protected:
-  BOOL OnInitDialog() override;
-  void DoDataExchange(CDataExchange* pDX) override;
-  void OnOK() override;
   CString ReadInputs() override;
   std::vector<CString> Columns() const override;
   void AddLines(int row, const CRowEdit& edit, std::vector<CPreviewLine>& lines) const override;
 
  private:
-  CComboBox m_cmbPattern;
   std::vector<CString> m_names;
   std::vector<RenameStep> m_plan;  // by row, for the pattern as last read
 };

@@ -3,7 +3,6 @@
 #include "Resource.h"
 
 #include <platform/MessageBox.h>
-#include <platform/Settings.h>
 
 #include <algorithm>
 
@@ -141,22 +140,4 @@ CString CPreviewDlg::UnmatchedText(int n) const {
 CString CPreviewDlg::UnmatchedDone(int n) const {
   return n == 1 ? CString("1 row whose name does not fit the pattern stays as it was")
                 : CString::Formatted("%d rows whose names do not fit the pattern stay as they were", n);
-}
-
-std::vector<CString> CPreviewDlg::RecentPatterns(const char* setting) {
-  std::vector<CString> patterns;
-  const std::string text = platform::ReadSetting(setting).Str();
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = std::min(text.find('\n', at), text.size());
-    if (end > at) patterns.emplace_back(text.substr(at, end - at));
-    at = end + 1;
-  }
-  return patterns;
-}
-
-void CPreviewDlg::KeepPattern(const char* setting, const CString& pattern) {
-  CString text;
-  for (const CString& kept : RememberPattern(RecentPatterns(setting), pattern))
-    text += (text.IsEmpty() ? "" : "\n") + kept;
-  platform::WriteSetting(setting, text);
 }

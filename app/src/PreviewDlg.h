@@ -52,11 +52,6 @@ class CPreviewDlg : public CDialog {
   // Adds a row's lines to the preview, texts by column: none leaves it out.
   virtual void AddLines(int row, const CRowEdit& edit, std::vector<CPreviewLine>& lines) const = 0;
 
-  // The patterns a dialog offered again, kept in setting, most recent first.
-  static std::vector<CString> RecentPatterns(const char* setting);
-  // Puts pattern first among them (RememberPattern).
-  static void KeepPattern(const char* setting, const CString& pattern);
-
   // Reads the inputs again and shows what they would do.
   void Refresh();
   // A command of the control (an input changed) refreshes the preview.
