@@ -220,7 +220,7 @@ void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
     m_strSaveFile = ShownName(pending.cells.front(), pending.strPath);
     m_strSaveReason = "its tags were saved, but it was not renamed to \"" + platform::FileNameOf(pending.strNewPath) +
                       "\": " + renameError + ".";
-    NoteSaveResult(pending.nRow, false);
+    m_pFailedRows->Mark(pending.nRow, m_strSaveFile + ": " + m_strSaveReason);
     failures->push_back({pending.nRow, m_strSaveFile, m_strSaveReason});
   }
   // Only now are they on the disk.

@@ -61,6 +61,9 @@ TEST_F(ManyRowsSaveTest, NamesFromTagsAreGivenOnSaveNeverOverAFileAndUndoneWithT
   EXPECT_EQ(Status(), "1 of 4 files were not saved; they are marked in red. First: 02 - Bob - Two.mp3: its tags were "
                       "saved, but it was not renamed to \"Two (Bob).mp3\": a file of that name exists already.");
   EXPECT_EQ(MarkedKeys(), std::vector<std::string>{"Two (Bob)"});  // its new name still waits
+  SelectRow(RowOf("Two (Bob)"));  // the row says what became of it
+  EXPECT_EQ(Status(), "02 - Bob - Two.mp3: its tags were saved, but it was not renamed to \"Two (Bob).mp3\": a file "
+                      "of that name exists already.");
   EXPECT_EQ(test::ReadFile(taken), "not ours");
   EXPECT_EQ(InodeOf(taken), takenInode);
   EXPECT_EQ(MutagenRow(m_dir.File("One (Ann).mp3"))[4], "One");
