@@ -19,7 +19,7 @@ namespace {
 // The menu's items, by position.
 enum MenuChoice : unsigned {
   kPlay = 0, kDelete = 1, kEdit = 2, kSave = 3, kReport = 4, kTagsFromNames = 5, kFormatFields = 6,
-  kAddCover = 7, kExtractCover = 8, kRemoveCover = 9
+  kNamesFromTags = 7, kAddCover = 8, kExtractCover = 9, kRemoveCover = 10
 };
 
 }  // namespace
@@ -48,6 +48,7 @@ void CQuilloryDlg::OnListRClick(NMHDR* pNMHDR, LRESULT* pResult) {
     case kReport: WriteReport(); break;
     case kTagsFromNames: OnTagsFromNames(); break;
     case kFormatFields: OnFormatFields(); break;
+    case kNamesFromTags: OnNamesFromTags(); break;
     case kAddCover: OnAddCover(); break;
     case kExtractCover: OnExtractCover(); break;
     case kRemoveCover: OnRemoveCover(); break;
@@ -86,7 +87,7 @@ void CQuilloryDlg::OnPlay() {
     return;
   }
   if (m_strFolder.IsEmpty()) return;
-  const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
+  const CString key = FileKeyOf(row);
   m_pStatus->InfoMsg(CString::Formatted("Now playing file:%s", key));
   m_pShell->Run(CRowFiles(m_strFolder).OpenPathOf(key));
 }

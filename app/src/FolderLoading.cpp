@@ -311,5 +311,7 @@ void CQuilloryDlg::ShowFolderTotals(const CString& count, const CString& size, c
 
 CString CQuilloryDlg::RowFilePath(int row) {
   if (row < 0 || row >= m_pTable->GetNumOfRow()) return CString();
-  return CRowFiles(m_strFolder).PathOf(m_pTable->GetValStr(row, ColumnOf(kFileName)));
+  return CRowFiles(m_strFolder).PathOf(FileKeyOf(row));
 }
+
+CString CQuilloryDlg::FileKeyOf(int row) { return m_pRows->FileCellOf(m_pRows->IdOf(row), ColumnOf(kFileName)); }

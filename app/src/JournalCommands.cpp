@@ -79,7 +79,7 @@ bool CQuilloryDlg::JournalSaves(const std::vector<PlannedSave>& plan, const CWor
       if (work.IsStopRequested()) return false;
       if (planned.strPath.IsEmpty()) continue;
       LinkWithRowFields(planned);
-      save->Add(planned.strPath, m_pTags->PrepareSaveUndo());
+      save->Add(planned.strPath, m_pTags->PrepareSaveUndo(), planned.strNewPath);
       m_pTags->CancelUpdate();
       m_pTags->Reset();
       if (platform::PaintIsDue()) platform::PumpPaintEvents();
@@ -102,8 +102,9 @@ CString CQuilloryDlg::CheckJournalled(const CString& path) {
   const std::string* kept = m_pSaveJournal->RecordOf(path);
   // With nothing noted, the save must have nothing to write either (an
   // empty record), or fail with a reason of its own when it is written.
-  if (kept ? m_pTags->MatchSaveUndo(std::vector<unsigned char>(kept->begin(), kept->end()))
-           : m_pTags->PrepareSaveUndo().empty()) {
+  // A file kept only for its rename has an empty record: its tag must still have nothing to write.
+  if (kept && !kept->empty() ? m_pTags->MatchSaveUndo(std::vector<unsigned char>(kept->begin(), kept->end()))
+                             : m_pTags->PrepareSaveUndo().empty()) {
     if (kept) m_pSaveJournal->NoteWriting(path);
     return CString();
   }
@@ -146,8 +147,8 @@ void CQuilloryDlg::OnUndoLastSave() {
     return;
   }
   CString question = "Undo the save of " + SaveTime(entry->nTime) + " (" + Files(entry->files.size()) +
-                     ")?\n\nEach file gets back the tags it had before that save; a file changed since is left "
-                     "alone. Then the folder is read again.";
+                     ")?\n\nEach file gets back the tags it had before that save, and its name if the save renamed "
+                     "it; a file changed since is left alone. Then the folder is read again.";
   if (IsDataChanged() || HasTyping()) question += "\n\nThe edits not saved yet will be lost.";
   if (MessageBoxA(GetSafeHwnd(), question, "Undo last save", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
 

@@ -29,11 +29,13 @@ CString CJournalledSave::RelativePath(const CString& path) const {
   return path.Mid(prefix);
 }
 
-void CJournalledSave::Add(const CString& path, const std::vector<unsigned char>& record) {
+void CJournalledSave::Add(const CString& path, const std::vector<unsigned char>& record, const CString& newPath) {
   const CString relative = RelativePath(path);
-  if (relative.IsEmpty() || record.empty()) return;
+  const CString renamed = newPath.IsEmpty() ? CString() : RelativePath(newPath);
+  if (relative.IsEmpty() || (record.empty() && renamed.IsEmpty()) || (!newPath.IsEmpty() && renamed.IsEmpty())) return;
   JournalFile file;
-  file.strPath = relative;
+  file.strPath = renamed.IsEmpty() ? relative : renamed;
+  if (!renamed.IsEmpty()) file.strOldPath = relative;
   file.record.assign(record.begin(), record.end());
   long long size = -1;
   FileFacts(path, size, file.nOldMtimeNs);
@@ -54,13 +56,18 @@ void CJournalledSave::NoteWriting(const CString& path) {
   if (found != m_index.end()) m_states[found->second] = State::Writing;
 }
 
-void CJournalledSave::NoteSaved(const CString& path) {
+void CJournalledSave::NoteSaved(const CString& path, const CString& nowAt) {
   const auto found = m_index.find(RelativePath(path).Str());
   if (found == m_index.end() || m_states[found->second] != State::Writing) return;
+  JournalFile& file = m_entry.files[found->second];
+  // A rename that did not happen leaves the file under its old name.
+  if (!file.strOldPath.IsEmpty() && nowAt == path) {
+    file.strPath = file.strOldPath;
+    file.strOldPath.Empty();
+  }
   // Facts that cannot be read are left unknown: an undo then goes by the
   // record's own check of the file alone.
-  JournalFile& file = m_entry.files[found->second];
-  if (!FileFacts(path, file.nSize, file.nMtimeNs)) file.nSize = file.nMtimeNs = -1;
+  if (!FileFacts(nowAt, file.nSize, file.nMtimeNs)) file.nSize = file.nMtimeNs = -1;
   m_states[found->second] = State::Saved;
 }
 

@@ -3,8 +3,10 @@
 // first write to after its last. The save first gathers, file by file, what
 // each write will replace (Add), puts all of it on the disk at once (Begin),
 // writes only the files whose write is the one recorded (RecordOf,
-// NoteWriting), and at the end notes each saved file's size and time
-// (NoteSaved, Finish), so that an undo can tell a file changed since.
+// NoteWriting), and at the end notes each saved file's size, time and name
+// (NoteSaved, Finish), so that an undo can tell a file changed since. A file
+// the save renames is entered under its new name, with its old one, before
+// anything is written: an undo finds it under either.
 #include "SaveJournal.h"
 
 #include <string>
@@ -17,8 +19,10 @@ class CJournalledSave {
   CJournalledSave(CSaveJournal journal, const CString& folder);
 
   // Keeps the record of what the save of the file at path replaces, with the
-  // file's modification time now. A path outside the folder is not kept.
-  void Add(const CString& path, const std::vector<unsigned char>& record);
+  // file's modification time now; with newPath, the save renames the file to
+  // it after writing (the record may then be empty: a rename alone). A path
+  // outside the folder is not kept. The file is named by path from here on.
+  void Add(const CString& path, const std::vector<unsigned char>& record, const CString& newPath = CString());
   bool IsEmpty() const { return m_entry.files.empty(); }
   std::size_t Count() const { return m_entry.files.size(); }
 
@@ -29,9 +33,10 @@ class CJournalledSave {
   const std::string* RecordOf(const CString& path) const;
   // The file at path is being written, by the write its record describes.
   void NoteWriting(const CString& path);
-  // The file at path, being written, was saved: its size and modification
-  // time are noted.
-  void NoteSaved(const CString& path);
+  // The file at path, being written, was saved and is now at nowAt (its
+  // new name, or path when it was not renamed): its size, modification time
+  // and name are noted.
+  void NoteSaved(const CString& path, const CString& nowAt);
   // Writes the entry again with only the saved files and their facts, or
   // removes it when none was saved. False, with the reason in error, when
   // that failed (the entry then stays as Begin wrote it, which an undo can

@@ -6,18 +6,23 @@
 
 #include "Fields.h"
 #include "FormatFieldsDlg.h"
+#include "NamesFromTagsDlg.h"
 #include "Resource.h"
 #include "RowCommands.h"
 #include "RowEdits.h"
 #include "TagsFromNamesDlg.h"
 
 #include <platform/MessageBox.h>
+#include <platform/Path.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 namespace {
 
@@ -31,9 +36,13 @@ CString PanelText(const CString& cell, Field field) {
 // Rows of the table, by their places in it, as the edits read them.
 class CTableTexts : public CRowTexts {
  public:
-  CTableTexts(CGridora& table, std::vector<int> rows) : m_table(table), m_rows(std::move(rows)) {}
+  CTableTexts(CGridora& table, CTableRows& ids, std::vector<int> rows)
+      : m_table(table), m_ids(ids), m_rows(std::move(rows)) {}
   int Count() const override { return static_cast<int>(m_rows.size()); }
   CString KeyOf(int row) const override { return m_table.GetValStr(Place(row), ColumnOf(kFileName)); }
+  CString FileKeyOf(int row) const override {
+    return m_ids.FileCellOf(m_ids.IdOf(Place(row)), ColumnOf(kFileName));
+  }
   CString TextOf(int row, Field field) const override {
     return PanelText(m_table.GetValStr(Place(row), ColumnOf(field)), field);
   }
@@ -41,8 +50,22 @@ class CTableTexts : public CRowTexts {
 
  private:
   CGridora& m_table;
+  CTableRows& m_ids;
   std::vector<int> m_rows;
 };
+
+// The names in the folder below the loaded one (sub empty: the loaded one
+// itself), each as "sub/name".
+void AddNamesIn(const CString& folder, const CString& sub, std::vector<CString>& names) {
+  DIR* dir = opendir(sub.IsEmpty() ? folder : platform::JoinPath(folder, sub));
+  if (!dir) return;
+  while (const dirent* entry = readdir(dir)) {
+    const CString name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    names.push_back(sub.IsEmpty() ? name : sub + "/" + name);
+  }
+  closedir(dir);
+}
 
 std::vector<LPARAM> Sorted(std::vector<LPARAM> ids) {
   std::sort(ids.begin(), ids.end());
@@ -68,7 +91,7 @@ void CQuilloryDlg::SetUpManyRows() {
 }
 
 void CQuilloryDlg::FillEditBoxesFromRows(const std::vector<int>& rows) {
-  const CTableTexts texts(*m_pTable, rows);
+  const CTableTexts texts(*m_pTable, *m_pRows, rows);
   const std::vector<Field> fields(kEditableFields.begin(), kEditableFields.end());
   const std::vector<std::optional<CString>> common = CommonTexts(texts, fields);
   m_strFileName = CString::Formatted("%d files selected", static_cast<int>(rows.size()));
@@ -130,8 +153,7 @@ void CQuilloryDlg::UpdatePanelRows() {
   m_list.SetFocus();
 }
 
-template <typename Dialog>
-void CQuilloryDlg::EditRowsInDialog(const char* name) {
+void CQuilloryDlg::EditRowsInDialog(const char* name, const DialogMaker& make) {
   m_pStatus->Clear();
   const int count = m_pTable->GetNumOfRow();
   if (count <= 0) {
@@ -143,8 +165,9 @@ void CQuilloryDlg::EditRowsInDialog(const char* name) {
     rows.resize(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row) rows[static_cast<std::size_t>(row)] = row;
   }
-  const CTableTexts texts(*m_pTable, std::move(rows));
-  Dialog dialog(texts, this);
+  const CTableTexts texts(*m_pTable, *m_pRows, std::move(rows));
+  const std::unique_ptr<CPreviewDlg> made = make(texts);
+  CPreviewDlg& dialog = *made;
   const INT_PTR result = dialog.DoModal();
   m_list.SetFocus();  // back to the rows
   if (result != IDOK) {
@@ -165,10 +188,7 @@ void CQuilloryDlg::EditRowsInDialog(const char* name) {
   }
   const int changed = static_cast<int>(changes.size());
   CString summary = CString::Formatted("%s: %d %s changed", name, changed, changed == 1 ? "row" : "rows");
-  if (unmatched > 0)
-    summary += unmatched == 1 ? CString("; 1 row whose name does not fit the pattern stays as it was")
-                              : CString::Formatted("; %d rows whose names do not fit the pattern stay as they were",
-                                                   unmatched);
+  if (unmatched > 0) summary += "; " + dialog.UnmatchedDone(unmatched);
   if (changed > 0) {
     m_list.SetRedraw(FALSE);
     DoCommand(std::make_unique<CRowsEdit>(*m_pRows, CString::Formatted("%s (%d %s)", name, changed, changed == 1 ? "row" : "rows"),
@@ -180,6 +200,36 @@ void CQuilloryDlg::EditRowsInDialog(const char* name) {
   }
 }
 
-void CQuilloryDlg::OnTagsFromNames() { EditRowsInDialog<CTagsFromNamesDlg>("Tags from file names"); }
+void CQuilloryDlg::OnTagsFromNames() {
+  EditRowsInDialog("Tags from file names",
+                   [this](const CRowTexts& rows) { return std::make_unique<CTagsFromNamesDlg>(rows, this); });
+}
 
-void CQuilloryDlg::OnFormatFields() { EditRowsInDialog<CFormatFieldsDlg>("Format fields"); }
+void CQuilloryDlg::OnFormatFields() {
+  EditRowsInDialog("Format fields",
+                   [this](const CRowTexts& rows) { return std::make_unique<CFormatFieldsDlg>(rows, this); });
+}
+
+void CQuilloryDlg::OnNamesFromTags() {
+  EditRowsInDialog("File names from tags", [this](const CRowTexts& rows) {
+    return std::make_unique<CNamesFromTagsDlg>(rows, NamesTakenBeside(rows), this);
+  });
+}
+
+std::vector<CString> CQuilloryDlg::NamesTakenBeside(const CRowTexts& rows) {
+  std::vector<CString> names;
+  std::set<CString> folders, renamed;
+  for (int row = 0; row < rows.Count(); ++row) {
+    const CString key = rows.FileKeyOf(row);
+    folders.insert(platform::FolderOf(key));
+    renamed.insert(key);
+  }
+  for (const CString& sub : folders) AddNamesIn(m_strFolder, sub, names);
+  // Another row's new name is taken as soon as it is saved.
+  for (int row = 0, count = m_pTable->GetNumOfRow(); row < count; ++row) {
+    const CString key = FileKeyOf(row);
+    const CString shown = m_pTable->GetValStr(row, ColumnOf(kFileName));
+    if (shown != key && !renamed.count(key)) names.push_back(shown + ".mp3");
+  }
+  return names;
+}

@@ -128,9 +128,16 @@ CString CPreviewDlg::Summary(int changed, int unmatched, int previewed) const {
   CString text = previewed < total ? CString::Formatted("Of the first %d of %d rows, ", previewed, total)
                                    : CString::Formatted("Of %d %s, ", total, total == 1 ? "row" : "rows");
   text += CString::Formatted("%d %s", changed, changed == 1 ? "changes" : "change");
-  if (unmatched > 0)
-    text += CString::Formatted("; %d %s not fit the pattern and %s as %s %s", unmatched, unmatched == 1 ? "does" : "do",
-                               unmatched == 1 ? "stays" : "stay", unmatched == 1 ? "it" : "they",
-                               unmatched == 1 ? "is" : "are");
+  if (unmatched > 0) text += "; " + UnmatchedText(unmatched);
   return text + ".";
+}
+
+CString CPreviewDlg::UnmatchedText(int n) const {
+  return CString::Formatted("%d %s not fit the pattern and %s as %s %s", n, n == 1 ? "does" : "do",
+                            n == 1 ? "stays" : "stay", n == 1 ? "it" : "they", n == 1 ? "is" : "are");
+}
+
+CString CPreviewDlg::UnmatchedDone(int n) const {
+  return n == 1 ? CString("1 row whose name does not fit the pattern stays as it was")
+                : CString::Formatted("%d rows whose names do not fit the pattern stay as they were", n);
 }

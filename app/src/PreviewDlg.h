@@ -29,6 +29,12 @@ class CPreviewDlg : public CDialog {
   static constexpr int kPreviewRows = 1000;
   // A field's name as the preview and the lists of fields show it.
   static CString FieldName(Field field);
+  // What becomes of n rows the edit leaves alone, after "; " in a summary
+  // ("3 do not fit the pattern and stay as they are").
+  virtual CString UnmatchedText(int n) const;
+  // The same once the edit is made, for the status bar ("1 row whose name
+  // does not fit the pattern stays as it was").
+  virtual CString UnmatchedDone(int n) const;
   // A preview dialog's template: its inputs (in the top 40 dialog units),
   // then the message line, the preview, Apply and Cancel.
   static platform::DialogTemplate MakeTemplate(UINT id, const char* caption, std::vector<platform::DialogItem> inputs);

@@ -63,6 +63,7 @@ constexpr MenuItem kMenuItems[] = {
     {kEditMenu, nullptr, 0, nullptr},
     {kEditMenu, "Tags from file names\u2026", ID_TAGS_FROM_NAMES, nullptr},
     {kEditMenu, "Format fields\u2026", ID_FORMAT_FIELDS, nullptr},
+    {kEditMenu, "File names from tags\u2026", ID_NAMES_FROM_TAGS, nullptr},
     {kEditMenu, "Add cover\u2026", IDC_ADD_COVER, nullptr},
     {kEditMenu, "Extract cover\u2026", IDC_EXTRACT_COVER, nullptr},
     {kEditMenu, "Remove cover", IDC_REMOVE_COVER, nullptr},
@@ -70,9 +71,10 @@ constexpr MenuItem kMenuItems[] = {
     {kHelpMenu, "About", IDC_ABOUT, nullptr},
 };
 
-// The columns a save writes, as a mask.
+// The columns a save writes, as a mask: the editable fields, and the file
+// name, which a save gives the file when it was changed.
 std::uint32_t EditableColumns() {
-  std::uint32_t mask = 0;
+  std::uint32_t mask = 1u << ColumnOf(kFileName);
   for (Field field : kEditableFields) mask |= 1u << ColumnOf(field);
   return mask;
 }
@@ -120,6 +122,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_HTML_REPORT, [this] { WriteReport(); });
   RouteCommand(ID_TAGS_FROM_NAMES, [this] { OnTagsFromNames(); });
   RouteCommand(ID_FORMAT_FIELDS, [this] { OnFormatFields(); });
+  RouteCommand(ID_NAMES_FROM_TAGS, [this] { OnNamesFromTags(); });
   RouteCommand(IDC_ADD_COVER, [this] { OnAddCover(); });
   RouteCommand(IDC_EXTRACT_COVER, [this] { OnExtractCover(); });
   RouteCommand(IDC_REMOVE_COVER, [this] { OnRemoveCover(); });
@@ -188,6 +191,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   m_pMenu->InsertItem(IDI_REPORT, "html report");
   m_pMenu->InsertItem(0u, "Tags from file names\u2026");
   m_pMenu->InsertItem(0u, "Format fields\u2026");
+  m_pMenu->InsertItem(0u, "File names from tags\u2026");
   m_pMenu->InsertItem(IDI_ADD_COVER, "Add cover\u2026");
   m_pMenu->InsertItem(IDI_EXTRACT_COVER, "Extract cover\u2026");
   m_pMenu->InsertItem(IDI_REMOVE_COVER, "Remove cover");

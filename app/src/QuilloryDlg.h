@@ -16,6 +16,7 @@
 #include <platform/PumpMessage.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,6 +33,8 @@ class CMenuBar;
 class CTableRows;
 class CJournalledSave;
 class CPackedCells;
+class CPreviewDlg;
+class CRowTexts;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -112,6 +115,9 @@ class CQuilloryDlg : public CDialog {
   // letter case. Empty when no such file exists, or when several do (so no
   // write can go to another row's file).
   CString RowFilePath(int row);
+  // The row's key as its file is named on disk: the File name cell, or the
+  // name the cell had before a rename that is not saved yet.
+  CString FileKeyOf(int row);
 
   // Editing one row.
   void OnListDblClk(NMHDR* pNMHDR, LRESULT* pResult);
@@ -138,10 +144,12 @@ class CQuilloryDlg : public CDialog {
   void OnSaveAll();
   void SaveSelectedRow();
   // A row about to be saved, and its file (empty when the folder holds no
-  // single file of the row's name).
+  // single file of the row's name); with a pending rename, the path the
+  // file is renamed to once its tags are written.
   struct PlannedSave {
     int nRow;
     CString strPath;
+    CString strNewPath;
   };
   // The rows' files, as a save will write them.
   std::vector<PlannedSave> PlanSaves(const std::vector<int>& rows);
@@ -234,10 +242,15 @@ class CQuilloryDlg : public CDialog {
   void ShowDifferingHints(const std::vector<bool>& differs);
   void OnTagsFromNames();
   void OnFormatFields();
-  // Runs the dialog over the selected rows (all rows when none is) and
-  // applies what it gives them as one step named name.
-  template <typename Dialog>
-  void EditRowsInDialog(const char* name);
+  // "File names from tags": new names wait in the File name column until a save.
+  void OnNamesFromTags();
+  // The names a rename of rows must not take: what their folders hold, and
+  // the new names other rows wait to be saved with.
+  std::vector<CString> NamesTakenBeside(const CRowTexts& rows);
+  // Runs the dialog make gives over the selected rows (all rows when none
+  // is) and applies what it gives them as one step named name.
+  using DialogMaker = std::function<std::unique_ptr<CPreviewDlg>(const CRowTexts&)>;
+  void EditRowsInDialog(const char* name, const DialogMaker& make);
   // The rows the tag panel was filled from, by id, and the texts its
   // editable boxes showed them with (empty while the boxes hold no row).
   struct PanelFill {
@@ -359,7 +372,7 @@ class CQuilloryDlg : public CDialog {
   // The rows of Save all written into the tag object's batch, awaiting its commit.
   struct PendingSave {
     int nRow;
-    CString strPath;
+    CString strPath, strNewPath;
     std::vector<CString> cells;  // what the file holds once committed
   };
   std::vector<PendingSave> m_pendingSaves;

@@ -83,7 +83,7 @@ NameFromTags MakeNameFromTags(const NamePattern& pattern, const RowFields& row) 
     name += text;
   }
   result.strName = SafeFileName(CString(name));
-  if (result.strName.IsEmpty()) result.strRefusal = "The pattern gives this file an empty name.";
+  if (result.strName.IsEmpty()) result.strRefusal = kEmptyNameRefusal;
   return result;
 }
 

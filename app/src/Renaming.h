@@ -24,6 +24,7 @@ struct NameFromTags {
   CString strName;
   CString strRefusal;
 };
+inline constexpr const char* kEmptyNameRefusal = "The pattern gives this file an empty name.";
 NameFromTags MakeNameFromTags(const NamePattern& pattern, const RowFields& row);
 
 // A name that a file can have: '/' becomes '-', NUL and other control

@@ -94,7 +94,9 @@ void CQuilloryDlg::WriteReport() {
   for (int row = 0; row < rows; ++row) {
     std::vector<CString> cells;
     for (Field field : ReportFields()) cells.push_back(m_pTable->GetValStr(row, ColumnOf(field)));
-    const CString link = cells[0] + platform::ExtensionOf(files.OpenPathOf(cells[0]));
+    // The link leads to the file as it is named on disk, also before a pending rename is saved.
+    const CString key = FileKeyOf(row);
+    const CString link = key + platform::ExtensionOf(files.OpenPathOf(key));
     std::fputs(ReportRow(cells, link, folders), m_pReportFile);
     std::fflush(m_pReportFile);
   }

@@ -111,6 +111,7 @@ constexpr int IDC_REPLACE_WITH = 2129;
 constexpr int IDC_REGEX = 2130;
 constexpr unsigned IDD_TAGS_FROM_NAMES = 2150;
 constexpr unsigned IDD_FORMAT_FIELDS = 2151;
+constexpr unsigned IDD_NAMES_FROM_TAGS = 2152;
 constexpr int IDC_MANY_ROWS_LAST = 2159;
 // The Cover group: the selected rows' front cover and its commands, 2160-2165.
 constexpr int IDC_COVER_GROUP = 2160;
@@ -129,6 +130,7 @@ constexpr int ID_EDIT_UNDO = 0xE12B;
 constexpr int ID_EDIT_REDO = 0xE12C;
 constexpr int ID_TAGS_FROM_NAMES = 32790;
 constexpr int ID_FORMAT_FIELDS = 32791;
+constexpr int ID_NAMES_FROM_TAGS = 32792;
 
 // About box.
 constexpr int IDC_ABOUT_PICTURE = 1069;

@@ -26,6 +26,22 @@ CRowEdit TagsFromNameOf(const NamePattern& pattern, const CRowTexts& rows, int r
   return {true, std::move(*values)};
 }
 
+std::vector<RenameStep> RenamesOf(const NamePattern& pattern, const CRowTexts& rows,
+                                  const std::vector<CString>& namesPresent) {
+  std::vector<RowFields> fields(static_cast<std::size_t>(rows.Count()));
+  for (int row = 0; row < rows.Count(); ++row) {
+    RowFields& cells = fields[static_cast<std::size_t>(row)];
+    cells[kFileName] = rows.FileKeyOf(row);
+    for (Field field : kEditableFields) cells[field] = rows.TextOf(row, field);
+  }
+  return PlanRenames(pattern, fields, namesPresent);
+}
+
+CRowEdit RenameEditOf(const RenameStep& step) {
+  if (!step.strRefusal.IsEmpty()) return {false, {}};
+  return {true, {{kFileName, step.IsRename() ? step.strNewKey : step.strOldKey}}};
+}
+
 bool CFieldsFormat::Prepare(std::vector<Field> fields, std::optional<TextCase> textCase, const CString& find,
                             const CString& replaceWith, bool bRegex, CString& error) {
   m_fields.clear();

@@ -5,6 +5,7 @@
 // window applies them as one step of the history.
 #include "FieldFormat.h"
 #include "Patterns.h"
+#include "Renaming.h"
 
 #include <optional>
 #include <vector>
@@ -14,8 +15,12 @@ class CRowTexts {
  public:
   virtual ~CRowTexts() = default;
   virtual int Count() const = 0;
-  // The row's key: its file's name below the folder, without ".mp3".
+  // The row's key: its file's name below the folder, without ".mp3", as the
+  // File name column shows it.
   virtual CString KeyOf(int row) const = 0;
+  // The key of the file as it is named on disk: KeyOf, unless the row has a
+  // rename that is not saved yet.
+  virtual CString FileKeyOf(int row) const { return KeyOf(row); }
   // The field's text as the tag panel shows it (a genre by its name).
   virtual CString TextOf(int row, Field field) const = 0;
 };
@@ -33,6 +38,16 @@ struct CRowEdit {
 
 // The tags the row's name gives: every field the pattern names.
 CRowEdit TagsFromNameOf(const NamePattern& pattern, const CRowTexts& rows, int row);
+
+// The renames a kMakeName pattern gives the rows (PlanRenames), in their
+// order: each row is known by its file's name on disk, so a rename not saved
+// yet is planned anew from it. namesPresent as PlanRenames takes it.
+std::vector<RenameStep> RenamesOf(const NamePattern& pattern, const CRowTexts& rows,
+                                  const std::vector<CString>& namesPresent);
+// What a rename gives its row: the File name cell's new key. A refused row
+// is unmatched and stays as it is; a row whose name does not change gets
+// its file's own name (so a pending rename is dropped).
+CRowEdit RenameEditOf(const RenameStep& step);
 
 // A format of fields: a replacement, a letter case, or both. The
 // replacement comes first, so that it finds the text as the user sees it.

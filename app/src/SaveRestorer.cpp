@@ -1,5 +1,6 @@
 #include "SaveRestorer.h"
 
+#include "FileRename.h"
 #include <platform/Path.h>
 #include <tags/MyMP3Tags.h>
 
@@ -18,6 +19,21 @@ long long MtimeNs(const struct stat& info) {
 }
 
 }  // namespace
+
+JournalFile CSaveRestorer::WhereNow(const JournalFile& file) const {
+  if (file.strOldPath.IsEmpty()) return file;
+  struct stat info {};
+  // The save stopped between writing the file and renaming it (a crash, the
+  // power): the file is under its old name still, and only its tag goes back.
+  if (lstat(platform::JoinPath(m_strFolder, file.strPath), &info) != 0 && errno == ENOENT &&
+      lstat(platform::JoinPath(m_strFolder, file.strOldPath), &info) == 0) {
+    JournalFile unrenamed = file;
+    unrenamed.strPath = file.strOldPath;
+    unrenamed.strOldPath.Empty();
+    return unrenamed;
+  }
+  return file;
+}
 
 CString CSaveRestorer::Refusal(const JournalFile& file) const {
   for (const CString* path : {&file.strPath, &file.strOldPath}) {
@@ -52,15 +68,16 @@ CString CSaveRestorer::PutBackFacts(const JournalFile& file) const {
       return CString("Its tags are back, but not its modification time: ") + std::strerror(errno);
   }
   if (file.strOldPath.IsEmpty()) return CString();
-  const CString old = platform::JoinPath(m_strFolder, file.strOldPath);
-  if (renameat2(AT_FDCWD, path, AT_FDCWD, old, RENAME_NOREPLACE) != 0)
-    return "Its tags are back, but not its name " + file.strOldPath + ": " + std::strerror(errno);
+  CString error;
+  if (!RenameWithoutReplacing(path, platform::JoinPath(m_strFolder, file.strOldPath), error))
+    return "Its tags are back, but not its name " + file.strOldPath + ": " + error;
   return CString();
 }
 
 std::vector<CRestoredFile> CSaveRestorer::Run(const JournalEntry& entry, const std::function<bool()>& keepGoing,
                                               const std::function<void()>& wait) {
   std::vector<CRestoredFile> results;
+  std::vector<JournalFile> files;  // by result: each file as it is found now
   std::map<CString, std::size_t> written;  // full path -> its result, awaiting the batch's commit
   const auto commit = [&](std::vector<CWriteOutcome> outcomes) {
     for (const CWriteOutcome& outcome : outcomes) {
@@ -77,22 +94,24 @@ std::vector<CRestoredFile> CSaveRestorer::Run(const JournalEntry& entry, const s
     for (const auto& [path, index] : written) {
       CRestoredFile& result = results[index];
       if (result.eResult == CRestoredFile::Result::LeftAlone) continue;
-      const CString problem = PutBackFacts(entry.files[index]);
+      const CString problem = PutBackFacts(files[index]);
       if (!problem.IsEmpty()) result.strReason = problem;
     }
     written.clear();
   };
 
   m_tags.BeginBatch();
-  for (const JournalFile& file : entry.files) {
+  for (const JournalFile& entered : entry.files) {
     if (keepGoing && !keepGoing()) break;
+    const JournalFile& file = files.emplace_back(WhereNow(entered));
     CRestoredFile& result = results.emplace_back();
     result.strPath = file.strPath;
     result.strReason = Refusal(file);
     if (!result.strReason.IsEmpty()) continue;
     const CString path = platform::JoinPath(m_strFolder, file.strPath);
     const std::vector<unsigned char> record(file.record.begin(), file.record.end());
-    switch (m_tags.RestoreSave(path, record)) {
+    // A save that only renamed the file left its tag as it was.
+    switch (record.empty() ? CRestoreResult::AlreadyRestored : m_tags.RestoreSave(path, record)) {
       case CRestoreResult::Failed: result.bRetry = true; [[fallthrough]];
       case CRestoreResult::Refused: result.strReason = m_tags.GetLastWriteError(); continue;
       case CRestoreResult::AlreadyRestored: result.eResult = CRestoredFile::Result::AlreadyRestored; break;

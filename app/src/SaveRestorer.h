@@ -36,6 +36,9 @@ class CSaveRestorer {
                                  const std::function<void()>& wait);
 
  private:
+  // The file as it is found: an entry written before its rename, whose
+  // file is only under its old name, is the file under that name, unrenamed.
+  JournalFile WhereNow(const JournalFile& file) const;
   // Why the file must be left alone before its tag is looked at; empty when
   // the tag library may check it.
   CString Refusal(const JournalFile& file) const;

@@ -2,6 +2,7 @@
 #include "QuilloryDlg.h"
 
 #include "FailedRows.h"
+#include "FileRename.h"
 #include "Fields.h"
 #include "JournalledSave.h"
 #include "Resource.h"
@@ -88,7 +89,13 @@ std::vector<CQuilloryDlg::PlannedSave> CQuilloryDlg::PlanSaves(const std::vector
   CRowFiles files(m_strFolder);
   for (int row : rows) {
     if (row < 0 || row >= m_pTable->GetNumOfRow() || m_strFolder.IsEmpty()) continue;
-    plan.push_back({row, files.PathOf(m_pTable->GetValStr(row, ColumnOf(kFileName)))});
+    const CString path = files.PathOf(FileKeyOf(row));
+    const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
+    // A pending rename keeps the file's own extension ("Song.MP3" stays ".MP3").
+    const CString newPath = path.IsEmpty() || key == FileKeyOf(row)
+                                ? CString()
+                                : platform::JoinPath(m_strFolder, key + platform::ExtensionOf(path));
+    plan.push_back({row, path, newPath});
   }
   return plan;
 }
@@ -119,6 +126,8 @@ int CQuilloryDlg::SaveRows(const std::vector<int>& rows, std::vector<SaveFailure
   }
   FinishSaveJournal();
   EnableAllControls(true);
+  // The list lost the focus while it was disabled; the keys go back to the rows.
+  m_list.SetFocus();
   m_progressCtrl.ShowWindow(SW_HIDE);
   return static_cast<int>(attempted);
 }
@@ -127,7 +136,7 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
   m_strSaveFile.Empty();
   m_strSaveReason.Empty();
   const int row = save.nRow;
-  const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
+  const CString key = FileKeyOf(row);
   const CString& path = save.strPath;
   const auto fail = [this](const CString& file, const CString& reason) {
     m_strSaveFile = file;
@@ -151,7 +160,7 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
   // The tag object shows what the file holds once its batch is committed
   // (from memory, or read from where the new bytes wait), so the row can
   // show it then without a second reading.
-  m_pendingSaves.push_back({row, path, LinkedRowCells(ShownName(key, path))});
+  m_pendingSaves.push_back({row, path, save.strNewPath, LinkedRowCells(ShownName(key, path))});
   m_pTags->Reset();
   return true;
 }
@@ -185,13 +194,34 @@ void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
       failures->push_back({pending.nRow, m_strSaveFile, m_strSaveReason});
       continue;
     }
-    for (int col = 0; col < static_cast<int>(pending.cells.size()); ++col)
-      if (m_pTable->GetValStr(pending.nRow, col) != pending.cells[static_cast<std::size_t>(col)])
-        m_pTable->UpdateRow(pending.nRow, col, pending.cells[static_cast<std::size_t>(col)]);
-    NoteSaveResult(pending.nRow, true);
-    if (m_pSaveJournal) m_pSaveJournal->NoteSaved(pending.strPath);
-    m_pRows->NoteSaved(m_pRows->IdOf(pending.nRow));
+    // The tags are on the disk; a rename comes only now, so a crash in
+    // between leaves the file under its old name, which the journal knows.
+    const CString wanted = m_pTable->GetValStr(pending.nRow, ColumnOf(kFileName));
+    CString renameError;
+    const bool renamed = !pending.strNewPath.IsEmpty() &&
+                         RenameWithoutReplacing(pending.strPath, pending.strNewPath, renameError);
+    std::vector<CString> cells = pending.cells;
+    if (renamed) cells.front() = wanted;
+    for (int col = 0; col < static_cast<int>(cells.size()); ++col)
+      if (m_pTable->GetValStr(pending.nRow, col) != cells[static_cast<std::size_t>(col)])
+        m_pTable->UpdateRow(pending.nRow, col, cells[static_cast<std::size_t>(col)]);
+    if (m_pSaveJournal) m_pSaveJournal->NoteSaved(pending.strPath, renamed ? pending.strNewPath : pending.strPath);
+    const RowId id = m_pRows->IdOf(pending.nRow);
+    m_pRows->NoteSaved(id);
     saved = true;
+    if (renameError.IsEmpty()) {
+      NoteSaveResult(pending.nRow, true);
+      continue;
+    }
+    // Saved but not renamed: the new name stays pending, and the row says why.
+    CPackedCells name;
+    name.Set(ColumnOf(kFileName), wanted);
+    m_pRows->SetState(id, {name, std::nullopt});
+    m_strSaveFile = ShownName(pending.cells.front(), pending.strPath);
+    m_strSaveReason = "its tags were saved, but it was not renamed to \"" + platform::FileNameOf(pending.strNewPath) +
+                      "\": " + renameError + ".";
+    m_pFailedRows->Mark(pending.nRow, m_strSaveFile + ": " + m_strSaveReason);
+    failures->push_back({pending.nRow, m_strSaveFile, m_strSaveReason});
   }
   // Only now are they on the disk.
   if (saved) m_pStatus->Done("Data saved.");

@@ -32,6 +32,7 @@ class ListDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_rcList;
   using CQuilloryDlg::m_strFileName;
   using CQuilloryDlg::m_strFolder;
+  using CQuilloryDlg::FileKeyOf;
   using CQuilloryDlg::WriteReport;
 };
 

@@ -191,8 +191,47 @@ TEST_F(ManyRowsTest, FormatFieldsChangesTheSelectedRowsFieldsAsOneStep) {
   EXPECT_EQ(Table(), before);
 }
 
-TEST_F(ManyRowsTest, BadInputIsRefusedNamingTheProblemAndChangesNothing) {
+TEST_F(ManyRowsTest, FileNamesFromTagsWaitInTheNameColumnAsOneStep) {
+  m_dlg.m_pTable->UpdateRow(3, 2, "Bob");  // the same name as row 1 would get
+  m_dlg.m_pTable->UpdateRow(3, 4, "Two");
+  test::WriteFile(m_dir.File("cid - three.MP3"), "ID3");  // row 2's name, in another letter case
   const auto before = Table();
+  RunDialog([this] { Command(ID_NAMES_FROM_TAGS); },
+            [](CWnd& dialog) {
+              auto* pattern = qobject_cast<QComboBox*>(dialog.GetDlgItem(IDC_PATTERN)->GetWidget());
+              EXPECT_TRUE(pattern->hasFocus());
+              pattern->setEditText("%artist% - %title%.mp3");
+              EXPECT_EQ(Preview(dialog), (std::vector<std::string>{
+                  "01 - Ann - One.mp3|Ann - One.mp3||",
+                  "02 - Bob - Two.mp3|Bob - Two.mp3|Another file would also be named \"Bob - Two.mp3\".|",
+                  "Odd name.mp3|Cid - Three.mp3|Another file in the folder is already named \"Cid - Three.mp3\".|",
+                  "04 - Dan - Four.mp3|Bob - Two.mp3|Another file would also be named \"Bob - Two.mp3\".|"}));
+              EXPECT_EQ(dialog.GetDlgItem(IDC_PREVIEW_MESSAGE)->GetWindowText(),
+                        "Of 4 rows, 1 changes; 3 are refused and keep their names.");
+            });
+  auto expected = before;
+  Set(expected[0], 0, "Ann - One");
+  EXPECT_EQ(Table(), expected);
+  EXPECT_TRUE(m_dlg.m_list.GetItemEmphasis(0, 0));  // unsaved, as any changed cell
+  EXPECT_EQ(m_dlg.FileKeyOf(0), "01 - Ann - One");  // the file keeps its name until a save
+  EXPECT_EQ(StatusText(), "File names from tags: 1 row changed; 3 rows are refused and keep their names "
+                          "(the preview says why).");
+  // Planned again, a pending name is planned from the file's own: the same name drops it.
+  test::ChooseInMenu(7);  // "File names from tags…" of the row's menu, on row 0 alone
+  RunDialog([this] { RightClick(0, 2); },
+            [](CWnd& dialog) { dialog.GetDlgItem(IDC_PATTERN)->SetWindowText("%track:2% - %artist% - %title%"); });
+  EXPECT_EQ(Cell(0, 0), "01 - Ann - One");
+  EXPECT_FALSE(m_dlg.m_list.GetItemEmphasis(0, 0));
+  Undo();
+  EXPECT_EQ(Table(), expected);
+  Undo();
+  EXPECT_EQ(Table(), before);
+}
+
+TEST_F(ManyRowsTest, BadInputIsRefusedNamingTheProblemAndChangesNothing) {
+  for (int row = 0; row < 4; ++row) m_dlg.m_pTable->UpdateRow(row, 3, " . ");  // albums that make no name
+  const auto before = Table();
+  const auto names = [this] { Command(ID_NAMES_FROM_TAGS); };
   const auto tags = [this] { Command(ID_TAGS_FROM_NAMES); };
   const auto format = [this] { Command(ID_FORMAT_FIELDS); };
   const auto set = [](int id, const char* text) {
@@ -201,6 +240,9 @@ TEST_F(ManyRowsTest, BadInputIsRefusedNamingTheProblemAndChangesNothing) {
   RunDialog(tags, set(IDC_PATTERN, ""), "The pattern is empty.");
   RunDialog(tags, set(IDC_PATTERN, "just text"), "The pattern has no placeholder");
   RunDialog(format, set(IDC_FIND, ""), "Choose a case, or a text to replace");
+  RunDialog(names, set(IDC_PATTERN, " "), "The pattern is empty.");
+  RunDialog(names, set(IDC_PATTERN, "name.mp3"), "The pattern has no placeholder");
+  RunDialog(names, set(IDC_PATTERN, "%album%"), "The pattern gives every file an empty name.");
   RunDialog(format, [](CWnd& dialog) {
     dialog.GetDlgItem(IDC_FIND)->SetWindowText("(open");
     qobject_cast<QCheckBox*>(dialog.GetDlgItem(IDC_REGEX)->GetWidget())->click();

@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -58,6 +59,15 @@ inline std::map<int, std::string> MutagenRow(const CString& path) {
 // Every frame of the file's ID3v2 tag as mutagen reads it, one per line.
 inline std::string MutagenFrames(const CString& path) {
   return RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/e2e/mutagen_row.py '" + path.Str() + "' frames");
+}
+
+// Every file's bytes below folder, by its path below it.
+inline std::map<std::string, std::string> FilesIn(const CString& folder) {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::string> bytes;
+  for (const auto& item : fs::recursive_directory_iterator(folder.Str()))
+    if (item.is_regular_file()) bytes[fs::relative(item.path(), folder.Str()).string()] = ReadFile(item.path().c_str());
+  return bytes;
 }
 
 class MainWindowDriver : public ::testing::Test {

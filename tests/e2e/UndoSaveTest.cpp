@@ -35,14 +35,7 @@ class UndoSaveTest : public test::MainWindowDriver {
     OpenFolder(m_dir.Path(), 1);
     ASSERT_EQ(Rows(), 6);
   }
-  // Every file's bytes, by its path below the folder.
-  std::map<std::string, std::string> Files() const {
-    std::map<std::string, std::string> bytes;
-    const fs::path folder = m_dir.Path().Str();
-    for (const auto& item : fs::recursive_directory_iterator(folder))
-      if (item.is_regular_file()) bytes[fs::relative(item.path(), folder).string()] = test::ReadFile(item.path().c_str());
-    return bytes;
-  }
+  std::map<std::string, std::string> Files() const { return test::FilesIn(m_dir.Path()); }
   void SaveEveryArtist(const char* artist) {
     SetRule(IDC_RULE_FIRST, true);
     Type(IDC_EDIT_ARTIST, artist);
