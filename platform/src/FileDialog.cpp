@@ -64,7 +64,11 @@ int CFileDialog::DoModal() {
   const QStringList filters = NameFilters(m_pImpl->filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!m_pImpl->defaultExt.isEmpty()) dialog.setDefaultSuffix(m_pImpl->defaultExt);
-  if (!m_pImpl->fileName.isEmpty()) dialog.selectFile(m_pImpl->fileName);
+  // A name ending in '/' is a folder to open in, with the name box left empty.
+  if (m_pImpl->fileName.endsWith('/'))
+    dialog.setDirectory(m_pImpl->fileName);
+  else if (!m_pImpl->fileName.isEmpty())
+    dialog.selectFile(m_pImpl->fileName);
   int code = QDialog::Rejected;
   platform::RunModal(
       platform::Question(platform::ModalKind::FileDialog, platform::FromQt(dialog.windowTitle())), &dialog,

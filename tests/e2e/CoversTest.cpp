@@ -39,9 +39,13 @@ class CoversTest : public test::MainWindowDriver {
     std::sort(pictures.begin(), pictures.end());
     return pictures;
   }
+  // The dialog opens in the first selected row's folder, its name box empty.
   void AddCover(const CString& picture) {
-    test::AnswerFileDialog(picture);
+    test::FileDialogSeen seen;
+    test::AnswerFileDialog(picture, &seen);
     Click(IDC_ADD_COVER);
+    EXPECT_EQ(seen.folder.toStdString(), std::string(m_dir.Path().GetString()));
+    EXPECT_EQ(seen.nameText, "");
   }
   void Drop(const CString& path) {
     QMimeData mime;

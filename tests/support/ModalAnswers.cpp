@@ -155,14 +155,16 @@ void AnswerFileDialog(const CString& path, FileDialogSeen* seen) {
   DriveModal(ModalKind::FileDialog, [path, seen](QWidget* w) {
     auto* dialog = qobject_cast<QFileDialog*>(w);
     ASSERT_NE(dialog, nullptr) << "The file dialog is no QFileDialog.";
-    if (seen) *seen = {dialog->nameFilters(), dialog->selectedFiles(), dialog->defaultSuffix()};
+    auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (seen)
+      *seen = {dialog->nameFilters(), dialog->selectedFiles(), dialog->defaultSuffix(),
+               dialog->directory().absolutePath(), nameBox ? nameBox->text() : QString()};
     if (path.IsEmpty()) {
       dialog->reject();
       return;
     }
     const QString name = QString::fromUtf8(path.GetString());
     // Typed, not selected: Qt leaves a focused name box alone on selectFile.
-    auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
     const bool asksToOverwrite = dialog->acceptMode() == QFileDialog::AcceptSave && QFileInfo::exists(name) &&
                                  !dialog->testOption(QFileDialog::DontConfirmOverwrite);
     if (nameBox && !asksToOverwrite) {

@@ -59,6 +59,8 @@ struct FileDialogSeen {
   QStringList filters;
   QStringList selected;
   QString defaultSuffix;
+  QString folder;    // where it opened
+  QString nameText;  // what its name box held
 };
 
 // Types path into the next file dialog's name box and accepts it, or cancels
