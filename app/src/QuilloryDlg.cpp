@@ -209,7 +209,13 @@ BOOL CQuilloryDlg::OnInitDialog() {
 
   NoteBoxesShown();
   ShowTableState();
-  if (!m_strStartFolder.IsEmpty()) OpenStartFolder();
+  if (!m_strStartFolder.IsEmpty()) {
+    // The folder from the command line loads in the window the user sees (the
+    // load's first pump paints it), with its progress and its Cancel.
+    UpdateCtlColors();
+    ShowWindow(SW_SHOW);
+    OpenStartFolder();
+  }
   return TRUE;
 }
 

@@ -153,6 +153,26 @@ TEST_F(LongWorkTest, EscapeOrCancelStopsALoadOrASaveBetweenFiles) {
     }
 }
 
+// quillory FOLDER: the load runs in the shown window, which Escape stops as any load.
+TEST_F(LongWorkTest, AFolderFromTheCommandLineLoadsInTheShownWindowAndEscapeStopsIt) {
+  MakeFiles(24);
+  test::TestDlg started;
+  started.SetStartFolder(m_dir.Path());
+  bool stopped = false;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    CWnd* cancel = started.GetDlgItem(IDC_CANCEL_WORK);
+    if (stopped || !cancel || cancel->GetWidget()->isHidden() || !started.GetWidget()->isVisible()) return;
+    stopped = true;
+    QTest::keyClick(started.GetWidget(), Qt::Key_Escape);
+  });
+  timer.start(0);
+  QTest::qSleep(25);  // past the pump's pause, so the load's first step lets the window answer
+  ASSERT_TRUE(started.Create());
+  EXPECT_TRUE(stopped);
+  EXPECT_EQ(dynamic_cast<CStatusBarCtrl*>(started.GetDlgItem(517))->GetText(1).Str().rfind("Loading stopped: ", 0), 0u);
+}
+
 // A flush that fails leaves that file as it was (written in place: the old
 // tag put back; in a new file: the new file removed) and marks its row.
 TEST_F(LongWorkTest, AFlushThatFailsIsReportedForItsFileAlone) {
