@@ -62,7 +62,7 @@ platform::DialogTemplate MakeMainTemplate() {
       {IDC_EXPLORE, "Button", "Explore..", 155, 17, 55, kButtonHeight, kButton},
       {IDC_STATIC, "Button", "Folder information", 222, 7, 326, 28, kGroup},
       {IDC_TOTAL_FILES_LABEL, "Static", "Total number of files =", 233, 20, 73, 8, kLabel},
-      {IDC_TOTAL_FILES, "Static", "--", 312, 20, 23, 8, kLabel},
+      {IDC_TOTAL_FILES, "Static", "--", 312, 20, 27, 8, kLabel},
       {IDC_TOTAL_SIZE_LABEL, "Static", "Total size = ", 340, 20, 40, 8, kLabel},
       {IDC_TOTAL_SIZE, "Static", "--", 388, 20, 47, 8, kLabel},
       {IDC_TOTAL_TIME_LABEL, "Static", "Total time = ", 441, 20, 42, 8, kLabel},

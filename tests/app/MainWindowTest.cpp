@@ -134,6 +134,13 @@ TEST_F(MainWindowTest, StartsWithTheColumnsEmptyTableAndTotals) {
   EXPECT_FALSE(m_dlg.m_list.GetColumn(26, &none));
   EXPECT_EQ(m_dlg.m_list.GetItemCount(), 0);
   for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) EXPECT_EQ(m_dlg.GetDlgItemText(id), "--");
+  // The totals of a folder of 100,000 files fit their fields.
+  for (const auto& [id, text] : {std::pair{IDC_TOTAL_FILES, "100000"}, {IDC_TOTAL_SIZE, "6400.00 mb"},
+                                 {IDC_TOTAL_TIME, "5000: 0:0.0"}}) {
+    const auto* label = qobject_cast<QLabel*>(Item(id));
+    ASSERT_NE(label, nullptr);
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(text), label->contentsRect().width()) << text;
+  }
 }
 
 TEST_F(MainWindowTest, LabelsAreBlueTotalsRedAndOtherTextKeepsItsColour) {
