@@ -12,7 +12,7 @@ bool FileFacts(const CString& path, long long& size, long long& mtimeNs) {
   struct stat info {};
   if (lstat(path, &info) != 0) return false;
   size = static_cast<long long>(info.st_size);
-  mtimeNs = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+  mtimeNs = MtimeNsOf(info);
   return true;
 }
 

@@ -312,3 +312,7 @@ bool CSaveJournal::SetAside(const CString& folder, std::uint64_t nId, CString& e
   SyncDir(dir);
   return true;
 }
+
+long long MtimeNsOf(const struct stat& info) {
+  return static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+}

@@ -7,6 +7,8 @@
 // checked whole before anything in it is believed.
 #include <platform/String.h>
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,6 +25,9 @@ struct JournalFile {
 
   bool operator==(const JournalFile&) const = default;
 };
+
+// A file's modification time as the journal keeps it, in ns since 1970.
+long long MtimeNsOf(const struct stat& info);
 
 struct JournalEntry {
   std::uint64_t nId = 0;  // 0 until written; then its number among its folder's entries, newer ones larger

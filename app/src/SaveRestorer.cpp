@@ -12,14 +12,6 @@
 #include <cstring>
 #include <map>
 
-namespace {
-
-long long MtimeNs(const struct stat& info) {
-  return static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-}
-
-}  // namespace
-
 JournalFile CSaveRestorer::WhereNow(const JournalFile& file) const {
   if (file.strOldPath.IsEmpty()) return file;
   struct stat info {};
@@ -49,7 +41,7 @@ CString CSaveRestorer::Refusal(const JournalFile& file) const {
     return "Its name before the save, " + file.strOldPath + ", is taken by another file";
   // Unknown facts (the save could not note them) leave the check to the record.
   if (file.nSize < 0 || file.nMtimeNs < 0) return CString();
-  const long long mtime = MtimeNs(info);
+  const long long mtime = MtimeNsOf(info);
   // A time of before the save: an undo put it back already, or stopped
   // short; the record tells whether the tag is back too.
   if (mtime == file.nMtimeNs && info.st_size == file.nSize) return CString();
