@@ -71,7 +71,7 @@ bool CQuilloryDlg::JournalSaves(const std::vector<PlannedSave>& plan, const CWor
   CString error;
   // A journal that cannot be written at all is known before the files are read.
   if (journal.Prepare(m_strFolder, error)) {
-    auto save = std::make_unique<CJournalledSave>(journal, m_strFolder);
+    auto save = std::make_unique<CJournalledSave>(journal, m_strFolder, [] { platform::PumpPaintEvents(); });
     // The same edits as the save's, given up once their record is taken:
     // only the records are kept, never the rendered tags.
     m_pStatus->InfoMsg("Noting what the save replaces\u2026");

@@ -1,6 +1,7 @@
 #include "JournalFormat.h"
 
-#include <array>
+#include <zlib.h>
+
 #include <cstdint>
 
 namespace {
@@ -10,18 +11,8 @@ constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kHeaderSize = 4 + 4 + 8 + 4;
 
 std::uint32_t Crc32(const std::string& bytes) {
-  static const std::array<std::uint32_t, 256> table = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char byte : bytes) crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
+  return static_cast<std::uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
 }
 
 void PutNumber(std::string& out, std::uint64_t value, int bytes) {
@@ -74,24 +65,39 @@ class CReader {
 
 }  // namespace
 
-std::string SerialiseEntry(const JournalEntry& entry) {
-  std::string payload;
-  PutBytes(payload, entry.strFolder.Str());
-  PutNumber(payload, static_cast<std::uint64_t>(entry.nTime), 8);
-  PutNumber(payload, entry.files.size(), 4);
-  for (const JournalFile& file : entry.files) {
-    PutBytes(payload, file.strPath.Str());
-    PutBytes(payload, file.strOldPath.Str());
-    PutNumber(payload, static_cast<std::uint64_t>(file.nSize), 8);
-    PutNumber(payload, static_cast<std::uint64_t>(file.nMtimeNs), 8);
-    PutNumber(payload, static_cast<std::uint64_t>(file.nOldMtimeNs), 8);
-    PutBytes(payload, file.record);
-  }
+CEntryBytes::CEntryBytes(const JournalEntry& front) {
+  PutBytes(m_strStart, front.strFolder.Str());
+  PutNumber(m_strStart, static_cast<std::uint64_t>(front.nTime), 8);
+}
+
+std::string CEntryBytes::File(const JournalFile& file) {
+  std::string bytes;
+  PutBytes(bytes, file.strPath.Str());
+  PutBytes(bytes, file.strOldPath.Str());
+  PutNumber(bytes, static_cast<std::uint64_t>(file.nSize), 8);
+  PutNumber(bytes, static_cast<std::uint64_t>(file.nMtimeNs), 8);
+  PutNumber(bytes, static_cast<std::uint64_t>(file.nOldMtimeNs), 8);
+  PutBytes(bytes, file.record);
+  ++m_nFiles;
+  m_nFilesSize += bytes.size();
+  m_nFilesCrc = static_cast<std::uint32_t>(
+      crc32(m_nFilesCrc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+  return bytes;
+}
+
+std::size_t CEntryBytes::FrontSize() const { return kHeaderSize + m_strStart.size() + 4; }
+
+std::string CEntryBytes::Front() const {
+  std::string start = m_strStart;
+  PutNumber(start, m_nFiles, 4);
+  const std::uint64_t payloadSize = start.size() + m_nFilesSize;
+  // The checksum of the payload, from those of its two parts.
+  const auto crc = static_cast<std::uint32_t>(crc32_combine(Crc32(start), m_nFilesCrc, static_cast<z_off_t>(m_nFilesSize)));
   std::string bytes(kMagic, sizeof kMagic);
   PutNumber(bytes, kVersion, 4);
-  PutNumber(bytes, payload.size(), 8);
-  PutNumber(bytes, Crc32(payload), 4);
-  return bytes + payload;
+  PutNumber(bytes, payloadSize, 8);
+  PutNumber(bytes, crc, 4);
+  return bytes + start;
 }
 
 bool ParseEntry(const std::string& bytes, JournalEntry& entry, CString& why) {

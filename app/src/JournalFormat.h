@@ -6,9 +6,25 @@
 // record.
 #include "SaveJournal.h"
 
+#include <cstdint>
 #include <string>
 
-std::string SerialiseEntry(const JournalEntry& entry);
+// The bytes of an entry made file by file, for an entry written as it grows:
+// the files' bytes in turn (File), then the front, which holds their number
+// and checksum and goes before them (Front, FrontSize bytes long).
+class CEntryBytes {
+ public:
+  // For an entry of front's folder and time (its files are not used).
+  explicit CEntryBytes(const JournalEntry& front);
+  std::string File(const JournalFile& file);
+  std::size_t FrontSize() const;
+  std::string Front() const;
+
+ private:
+  std::string m_strStart;  // the payload's start, without the number of files
+  std::uint64_t m_nFiles = 0, m_nFilesSize = 0;
+  std::uint32_t m_nFilesCrc = 0;
+};
 
 // The entry the bytes hold (all but its nId). False, with why ("is damaged",
 // "was written by a newer version of Quillory"), when they cannot be read;

@@ -18,7 +18,8 @@ bool FileFacts(const CString& path, long long& size, long long& mtimeNs) {
 
 }  // namespace
 
-CJournalledSave::CJournalledSave(CSaveJournal journal, const CString& folder) : m_journal(std::move(journal)) {
+CJournalledSave::CJournalledSave(CSaveJournal journal, const CString& folder, std::function<void()> whileWaiting)
+    : m_journal(std::move(journal)), m_whileWaiting(std::move(whileWaiting)) {
   m_entry.strFolder = folder;
   m_strPrefix = folder.Right(1) == "/" ? folder : folder + "/";
 }
@@ -40,11 +41,18 @@ void CJournalledSave::Add(const CString& path, const std::vector<unsigned char>&
   long long size = -1;
   FileFacts(path, size, file.nOldMtimeNs);
   m_index[relative.Str()] = m_entry.files.size();
+  if (!m_pBegun) m_pBegun = std::make_unique<CJournalStream>(m_journal, m_entry);
+  m_pBegun->Add(file);
   m_entry.files.push_back(std::move(file));
   m_states.push_back(State::Recorded);
 }
 
-bool CJournalledSave::Begin(CString& error) { return IsEmpty() || m_journal.Write(m_entry, error); }
+bool CJournalledSave::Begin(CString& error) {
+  if (IsEmpty()) return true;
+  const bool begun = m_pBegun->Close(m_entry, error, m_whileWaiting);
+  m_pBegun.reset();
+  return begun;
+}
 
 const std::string* CJournalledSave::RecordOf(const CString& path) const {
   const auto found = m_index.find(RelativePath(path).Str());
@@ -69,16 +77,14 @@ void CJournalledSave::NoteSaved(const CString& path, const CString& nowAt) {
   // record's own check of the file alone.
   if (!FileFacts(nowAt, file.nSize, file.nMtimeNs)) file.nSize = file.nMtimeNs = -1;
   m_states[found->second] = State::Saved;
+  // The entry as Finish writes it grows with each saved file.
+  if (!m_pFinished) m_pFinished = std::make_unique<CJournalStream>(m_journal, m_entry);
+  m_pFinished->Add(file);
 }
 
 bool CJournalledSave::Finish(CString& error) {
   if (m_entry.nId == 0) return true;
-  std::vector<JournalFile> saved;
-  for (std::size_t k = 0; k < m_entry.files.size(); ++k)
-    if (m_states[k] == State::Saved) saved.push_back(std::move(m_entry.files[k]));
-  m_entry.files = std::move(saved);
-  m_index.clear();
-  m_states.assign(m_entry.files.size(), State::Saved);
-  if (m_entry.files.empty()) return m_journal.Remove(m_entry.strFolder, m_entry.nId, error);
-  return m_journal.Write(m_entry, error);
+  const std::unique_ptr<CJournalStream> finished = std::move(m_pFinished);
+  if (!finished) return m_journal.Remove(m_entry.strFolder, m_entry.nId, error);
+  return finished->Close(m_entry, error, m_whileWaiting);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // CJournalledSave: one save's entry in the journal of saves, from before its
 // first write to after its last. The save first gathers, file by file, what
-// each write will replace (Add), puts all of it on the disk at once (Begin),
+// each write will replace (Add, which sends it on its way to the disk), puts
+// all of it safely on the disk (Begin),
 // writes only the files whose write is the one recorded (RecordOf,
 // NoteWriting), and at the end notes each saved file's size, time and name
 // (NoteSaved, Finish), so that an undo can tell a file changed since. A file
@@ -9,14 +10,17 @@
 // anything is written: an undo finds it under either.
 #include "SaveJournal.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 class CJournalledSave {
  public:
-  // The save of files below folder, recorded in journal.
-  CJournalledSave(CSaveJournal journal, const CString& folder);
+  // The save of files below folder, recorded in journal; whileWaiting, when
+  // given, is called every few milliseconds while the entry is flushed.
+  CJournalledSave(CSaveJournal journal, const CString& folder, std::function<void()> whileWaiting = {});
 
   // Keeps the record of what the save of the file at path replaces, with the
   // file's modification time now; with newPath, the save renames the file to
@@ -50,6 +54,9 @@ class CJournalledSave {
   enum class State : unsigned char { Recorded, Writing, Saved };
 
   CSaveJournal m_journal;
+  std::function<void()> m_whileWaiting;
+  // The entry on its way to the disk: as Begin writes it, and as Finish does.
+  std::unique_ptr<CJournalStream> m_pBegun, m_pFinished;
   CString m_strPrefix;  // the folder followed by '/'
   JournalEntry m_entry;
   std::unordered_map<std::string, std::size_t> m_index;  // relative path -> its file in m_entry

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <memory>
 
 namespace {
@@ -115,9 +117,9 @@ bool SyncDir(const CString& dir) {
   return ok;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
+bool PutAt(int fd, const std::string& bytes, off_t at) {
   for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = pwrite(fd, bytes.data() + done, bytes.size() - done, at + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n == 0) errno = ENOSPC;
@@ -125,6 +127,53 @@ bool WriteAll(int fd, const std::string& bytes) {
     }
     done += static_cast<std::size_t>(n);
   }
+  return true;
+}
+
+// fsync, on a thread of its own when the caller has something to do
+// meanwhile (whileWaiting, called every few milliseconds); errno as fsync's.
+bool Flush(int fd, const std::function<void()>& whileWaiting) {
+  if (!whileWaiting) return fsync(fd) == 0;
+  auto flushed = std::async(std::launch::async, [fd] { return fsync(fd) == 0 ? 0 : errno; });
+  while (flushed.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) whileWaiting();
+  errno = flushed.get();
+  return errno == 0;
+}
+
+// Puts the flushed temporary in place as entry's file (a new entry under
+// the next free number), and flushes the folder; false with errno when
+// it is not.
+bool Publish(const CString& dir, const std::string& temporary, JournalEntry& entry) {
+  const bool bNew = entry.nId == 0;
+  if (bNew) {
+    const std::vector<std::uint64_t> ids = EntryIds(dir);
+    entry.nId = ids.empty() ? 1 : ids.back() + 1;
+  }
+  // A new entry never replaces one that another window wrote meanwhile.
+  for (int attempt = 0;; ++attempt) {
+    const CString path = EntryPath(dir, entry.nId);
+    const int moved = bNew ? renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path, RENAME_NOREPLACE)
+                           : rename(temporary.c_str(), path);
+    if (moved == 0) break;
+    const int code = errno;
+    if (!bNew || code != EEXIST || attempt == 100) {
+      unlink(temporary.c_str());
+      if (bNew) entry.nId = 0;
+      errno = code;
+      return false;
+    }
+    ++entry.nId;
+  }
+  if (!SyncDir(dir)) {
+    const int code = errno;
+    if (bNew) {
+      unlink(EntryPath(dir, entry.nId));
+      entry.nId = 0;
+    }
+    errno = code;
+    return false;
+  }
+  if (bNew) RemoveOldEntries(dir);
   return true;
 }
 
@@ -189,57 +238,9 @@ bool CSaveJournal::Prepare(const CString& folder, CString& error) const {
 }
 
 bool CSaveJournal::Write(JournalEntry& entry, CString& error) {
-  entry.strFolder = CanonicalFolder(entry.strFolder);
-  if (entry.nTime == 0) entry.nTime = static_cast<long long>(std::time(nullptr));
-  const CString dir = EntriesDir(m_strDir, entry.strFolder);
-  const auto fail = [&](int code) {
-    error.Format("The journal of saves cannot be written in %s: %s.", m_strDir.GetString(), Reason(code).GetString());
-    return false;
-  };
-  if (!Prepare(entry.strFolder, error)) return false;
-  int code = 0;
-
-  std::string temporary = dir.Str() + "/" + kTemporaryPrefix + "XXXXXX";
-  const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return fail(errno);
-  const bool written = WriteAll(fd, SerialiseEntry(entry)) && fsync(fd) == 0;
-  code = errno;
-  close(fd);
-  if (!written) {
-    unlink(temporary.c_str());
-    return fail(code);
-  }
-
-  const bool bNew = entry.nId == 0;
-  if (bNew) {
-    const std::vector<std::uint64_t> ids = EntryIds(dir);
-    entry.nId = ids.empty() ? 1 : ids.back() + 1;
-  }
-  // A new entry never replaces one that another window wrote meanwhile.
-  for (int attempt = 0;; ++attempt) {
-    const CString path = EntryPath(dir, entry.nId);
-    const int moved = bNew ? renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path, RENAME_NOREPLACE)
-                           : rename(temporary.c_str(), path);
-    if (moved == 0) break;
-    code = errno;
-    if (!bNew || code != EEXIST || attempt == 100) {
-      unlink(temporary.c_str());
-      if (bNew) entry.nId = 0;
-      return fail(code);
-    }
-    ++entry.nId;
-  }
-  if (!SyncDir(dir)) {
-    code = errno;
-    if (bNew) {
-      unlink(EntryPath(dir, entry.nId));
-      entry.nId = 0;
-    }
-    return fail(code);
-  }
-
-  if (bNew) RemoveOldEntries(dir);
-  return true;
+  CJournalStream stream(*this, entry);
+  for (const JournalFile& file : entry.files) stream.Add(file);
+  return stream.Close(entry, error);
 }
 
 std::optional<JournalEntry> CSaveJournal::ReadLatest(const CString& folder, CString& problem,
@@ -315,4 +316,68 @@ bool CSaveJournal::SetAside(const CString& folder, std::uint64_t nId, CString& e
 
 long long MtimeNsOf(const struct stat& info) {
   return static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+}
+
+CJournalStream::CJournalStream(CSaveJournal journal, const JournalEntry& front)
+    : m_journal(std::move(journal)), m_front(FrontOf(front)), m_pBytes(std::make_unique<CEntryBytes>(m_front)) {
+  if (!m_journal.Prepare(m_front.strFolder, m_strError)) return;
+  m_strTemporary = EntriesDir(m_journal.m_strDir, m_front.strFolder).Str() + "/" + kTemporaryPrefix + "XXXXXX";
+  m_fd = mkostemp(m_strTemporary.data(), O_CLOEXEC);
+  if (m_fd < 0) Fail(errno);
+  m_bMade = m_fd >= 0;
+  m_nAt = static_cast<off_t>(m_pBytes->FrontSize());
+}
+
+CJournalStream::~CJournalStream() {
+  if (m_fd >= 0) close(m_fd);
+  if (m_bMade && !m_bPublished) unlink(m_strTemporary.c_str());
+}
+
+JournalEntry CJournalStream::FrontOf(const JournalEntry& entry) {
+  JournalEntry front;
+  front.nId = entry.nId;
+  front.strFolder = CanonicalFolder(entry.strFolder);
+  front.nTime = entry.nTime != 0 ? entry.nTime : static_cast<long long>(std::time(nullptr));
+  return front;
+}
+
+void CJournalStream::Fail(int code) {
+  if (!m_strError.IsEmpty()) return;
+  m_strError.Format("The journal of saves cannot be written in %s: %s.", m_journal.m_strDir.GetString(),
+                    Reason(code).GetString());
+}
+
+void CJournalStream::Add(const JournalFile& file) {
+  m_pending += m_pBytes->File(file);
+  if (m_pending.size() >= kChunk) WriteOut();
+}
+
+void CJournalStream::WriteOut() {
+  if (m_fd < 0 || !m_strError.IsEmpty() || m_pending.empty()) return;
+  if (!PutAt(m_fd, m_pending, m_nAt)) return Fail(errno);
+  // Its way to the disk begins now, so that the flush at the end finds little left.
+  sync_file_range(m_fd, m_nAt, static_cast<off_t>(m_pending.size()), SYNC_FILE_RANGE_WRITE);
+  m_nAt += static_cast<off_t>(m_pending.size());
+  m_pending.clear();
+}
+
+bool CJournalStream::Close(JournalEntry& entry, CString& error, const std::function<void()>& whileWaiting) {
+  WriteOut();
+  if (m_strError.IsEmpty() && !(PutAt(m_fd, m_pBytes->Front(), 0) && Flush(m_fd, whileWaiting))) Fail(errno);
+  if (m_fd >= 0) close(m_fd);
+  m_fd = -1;
+  if (m_strError.IsEmpty()) {
+    if (Publish(EntriesDir(m_journal.m_strDir, m_front.strFolder), m_strTemporary, m_front))
+      m_bPublished = true;
+    else
+      Fail(errno);
+  }
+  if (!m_bPublished) {
+    error = m_strError;
+    return false;
+  }
+  entry.nId = m_front.nId;
+  entry.strFolder = m_front.strFolder;
+  entry.nTime = m_front.nTime;
+  return true;
 }

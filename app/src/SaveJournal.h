@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,5 +89,47 @@ class CSaveJournal {
   bool SetAside(const CString& folder, std::uint64_t nId, CString& error) const;
 
  private:
+  friend class CJournalStream;
   CString m_strDir;
+};
+
+class CEntryBytes;
+
+// An entry written as it grows, for a save of many files (33 MB for 100,000):
+// each file's bytes are on their way to the disk soon after they are added,
+// so that closing it has little left to wait for. Nothing of it is on show
+// until Close: a stream never closed leaves nothing behind.
+class CJournalStream {
+ public:
+  // The entry of front's folder and time (now when 0) in journal; with
+  // front's nId, Close replaces that entry (front's files are not used).
+  CJournalStream(CSaveJournal journal, const JournalEntry& front);
+  ~CJournalStream();
+  CJournalStream(const CJournalStream&) = delete;
+  CJournalStream& operator=(const CJournalStream&) = delete;
+
+  void Add(const JournalFile& file);
+  // Puts the entry on the disk as CSaveJournal::Write does, and sets
+  // entry's nId, folder and time as written (its files are not looked at).
+  // whileWaiting, when given, is called every few milliseconds while the
+  // disk is being flushed. False, with the reason in error, when the entry
+  // is not safely on the disk; then nothing of it is left behind.
+  bool Close(JournalEntry& entry, CString& error, const std::function<void()>& whileWaiting = {});
+
+ private:
+  static constexpr std::size_t kChunk = 1 << 20;  // bytes gathered before they are written
+
+  static JournalEntry FrontOf(const JournalEntry& entry);
+  void Fail(int code);  // keeps the first failure
+  void WriteOut();
+
+  CSaveJournal m_journal;
+  JournalEntry m_front;  // nId, folder and time
+  std::unique_ptr<CEntryBytes> m_pBytes;
+  std::string m_strTemporary;
+  int m_fd = -1;
+  bool m_bMade = false, m_bPublished = false;
+  off_t m_nAt = 0;  // where the next bytes go
+  std::string m_pending;
+  CString m_strError;
 };

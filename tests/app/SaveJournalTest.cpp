@@ -86,6 +86,29 @@ TEST_F(SaveJournalTest, AnEntryReadsBackAsWrittenAndStaysSmall) {
   EXPECT_LE(fs::file_size(Files().at(0)), 1000 * (1024 + 40 + std::string(name).size()));
 }
 
+TEST_F(SaveJournalTest, AnEntryWrittenAsItGrowsReadsBackWholeAndOneNeverClosedLeavesNothing) {
+  std::vector<std::string> paths;
+  for (int k = 0; k < 3000; ++k) paths.push_back("CD" + std::to_string(k % 3) + "/" + std::to_string(k) + ".mp3");
+  JournalEntry entry = Entry(paths, 1024);  // 3 MB: written in several parts
+  const auto filesInJournal = [this] {
+    std::size_t n = 0;
+    for (const auto& item : fs::recursive_directory_iterator(m_root / "state")) n += item.is_regular_file();
+    return n;
+  };
+  {
+    CJournalStream dropped(Journal(), entry);
+    for (const JournalFile& file : entry.files) dropped.Add(file);
+  }
+  EXPECT_EQ(filesInJournal(), 0u);
+  CJournalStream stream(Journal(), entry);
+  for (const JournalFile& file : entry.files) stream.Add(file);
+  ASSERT_TRUE(stream.Close(entry, m_error, [] {})) << m_error.GetString();  // flushed on a thread
+  EXPECT_EQ(filesInJournal(), 1u);
+  const auto read = Latest();
+  ASSERT_TRUE(read) << m_problem.GetString();
+  EXPECT_TRUE(*read == entry);
+}
+
 TEST_F(SaveJournalTest, KeepsTheLastSavesOfEachFolderAndForgetsAnUndoneOne) {
   for (int k = 0; k < CSaveJournal::kKeptSaves + 2; ++k) ASSERT_TRUE(Write(Entry({"a.mp3"})));
   const CString other = (m_root / "music" / "CD1").c_str();
