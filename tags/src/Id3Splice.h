@@ -33,6 +33,7 @@ struct CFieldEdit {
 // False when the old tag is no sound ID3v2.3 tag, or the new bytes, walked
 // afresh, are not the old frames with exactly these edits (each edited frame
 // holding its new value, and read back as the field); the caller then
-// renders the whole tag.
+// renders the whole tag. Without recheck the new bytes are not walked afresh
+// (see CTagEngine::Render).
 bool RenderKeepingUneditedFrames(ID3_Tag& tag, const unsigned char* oldTag, std::size_t size,
-                                 const std::vector<CFieldEdit>& edits, std::string* out);
+                                 const std::vector<CFieldEdit>& edits, bool recheck, std::string* out);

@@ -92,13 +92,13 @@ bool CId3libEngine::RemoveCover() {
   return true;
 }
 
-bool CId3libEngine::Render(CRenderedTag* out, CString* error) {
+bool CId3libEngine::Render(CRenderedTag* out, CString* error, bool recheck) {
   // A file with an ID3v2.3 tag is saved only by keeping its frames; id3lib's
   // own rendering of the whole tag would change frames nobody edited (and
   // could not write those it was never given).
   if (!m_oldTag.empty()) {
     if (!RenderKeepingUneditedFrames(m_tag, reinterpret_cast<const unsigned char*>(m_oldTag.data()), m_oldTag.size(),
-                                     m_edits, &out->strTag)) {
+                                     m_edits, recheck, &out->strTag)) {
       *error = "The file's ID3v2 tag cannot be saved without changing frames that were not edited";
       return false;
     }

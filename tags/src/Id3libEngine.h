@@ -26,7 +26,7 @@ class CId3libEngine final : public CTagEngine {
   CString GetText(TagField field) const override;
   void SetText(TagField field, const CString& value) override;
   bool Remove(TagField field) override;
-  bool Render(CRenderedTag* out, CString* error) override;
+  bool Render(CRenderedTag* out, CString* error, bool recheck) override;
   bool GetCover(CPictureView* out) const override;
   void SetCover(const std::string& image, const CString& mime) override;
   bool RemoveCover() override;

@@ -307,7 +307,7 @@ void CMyMP3Tags::CancelUpdate() {
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
 }
 
-bool CMyMP3Tags::RenderWrite(CTagWrite* request, bool* checked, CString* error) {
+bool CMyMP3Tags::RenderWrite(CTagWrite* request, bool* checked, CString* error, bool recheck) {
   FileState& file = *m_pFile;
   // The tag is rendered by its engine from what was read from memory and
   // goes to disk through the one writer; no engine opens the file. id3lib's
@@ -316,7 +316,7 @@ bool CMyMP3Tags::RenderWrite(CTagWrite* request, bool* checked, CString* error) 
   request->strPath = file.strPath;
   request->nOldTagEnd = file.scan.nV2End;
   CRenderedTag rendered;
-  bool renderedWhole = file.pEngine->Render(&rendered, error);
+  bool renderedWhole = file.pEngine->Render(&rendered, error, recheck);
   if (renderedWhole && ConvertedFromV22(file.scan) && !Id3libReadsAsBefore(rendered.strTag, *file.pEngine)) {
     *error = "The file's ID3v2.2 tag would read otherwise as ID3v2.3";
     renderedWhole = false;

@@ -133,7 +133,9 @@ bool CMyMP3Tags::MatchSaveUndo(const std::vector<unsigned char>& record) {
   if (!file.bDirty) return false;
   auto sealed = std::make_unique<FileState::CSealed>();
   CString error;
-  if (!RenderWrite(&sealed->request, &sealed->bChecked, &error)) {
+  // The record's bytes were checked when PrepareSaveUndo made it; these are
+  // written only if they are the same bytes (SealWriteAs compares their SHA-256).
+  if (!RenderWrite(&sealed->request, &sealed->bChecked, &error, false)) {
     SetWriteError(error);
     return false;
   }

@@ -57,6 +57,8 @@ class CTagEngine {
   // Why the front cover cannot be changed; empty when it can.
   virtual CString CoverRefusal() const { return CString(); }
   // The tag with every edit so far; false (with the reason) when it cannot
-  // be rendered without losing a frame.
-  virtual bool Render(CRenderedTag* out, CString* error) = 0;
+  // be rendered without losing a frame. Without recheck, new bytes are not
+  // read back to check them: only for a render whose bytes are then compared
+  // with ones rendered and checked before (a save's record, by its SHA-256).
+  virtual bool Render(CRenderedTag* out, CString* error, bool recheck) = 0;
 };

@@ -468,7 +468,7 @@ CString CTagLibEngine::CoverRefusal() const {
   return unreadable ? CString("The file's pictures cannot all be read, so its cover is not changed") : CString();
 }
 
-bool CTagLibEngine::Render(CRenderedTag* out, CString* error) {
+bool CTagLibEngine::Render(CRenderedTag* out, CString* error, bool /*recheck: its checks are cheap*/) {
   return m_pImpl->nMajor == 4 ? m_pImpl->RenderV24(out) : m_pImpl->RenderV23(out, error);
 }
 
@@ -478,7 +478,7 @@ CString CTagLibEngine::WriteRefusal() {
   if (!m_pImpl->bRefusalKnown) {
     CRenderedTag ignored;
     m_pImpl->strRefusal.Empty();
-    Render(&ignored, &m_pImpl->strRefusal);
+    Render(&ignored, &m_pImpl->strRefusal, true);
     m_pImpl->bRefusalKnown = true;
   }
   return m_pImpl->strRefusal;

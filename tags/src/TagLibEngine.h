@@ -21,7 +21,7 @@ class CTagLibEngine final : public CTagEngine {
   CString GetText(TagField field) const override;
   void SetText(TagField field, const CString& value) override;
   bool Remove(TagField field) override;
-  bool Render(CRenderedTag* out, CString* error) override;
+  bool Render(CRenderedTag* out, CString* error, bool recheck) override;
   CString EditRefusal(TagField field) const override;
   bool GetCover(CPictureView* out) const override;
   void SetCover(const std::string& image, const CString& mime) override;

@@ -44,7 +44,7 @@ TEST(TagsSplice, FramesNotEditedKeepTheirBytes) {
                                             {ID3FID_LEADARTIST, "Spliced Artist"}};
     std::string out;
     ASSERT_TRUE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(oldTag.data()),
-                                            oldTag.size(), edited, &out));
+                                            oldTag.size(), edited, true, &out));
     // Every old frame but the edited fields' is there, byte for byte, in order.
     const std::vector<std::string> kept = test::RawFramesBut(oldTag, {"TPE1", "TIT2", "COMM", "WXXX"});
     std::vector<std::string> now = RawFrames(out);
@@ -78,7 +78,7 @@ TEST(TagsSplice, TagsThatCannotBeKeptFrameByFrameAreRefused) {
   for (const std::string* bytes : {&extended, &v24, &dirtyPadding}) {
     std::string out = "untouched";
     EXPECT_FALSE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(bytes->data()),
-                                             bytes->size(), artist, &out));
+                                             bytes->size(), artist, true, &out));
     EXPECT_EQ(out, "untouched");
   }
   // A tag object that no longer matches the bytes is refused too: its
@@ -86,7 +86,7 @@ TEST(TagsSplice, TagsThatCannotBeKeptFrameByFrameAreRefused) {
   SetText(tag, ID3FID_COMPOSER, "Changed but not listed as edited");
   std::string out;
   EXPECT_FALSE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(oldTag.data()),
-                                           oldTag.size(), artist, &out));
+                                           oldTag.size(), artist, true, &out));
 }
 
 }  // namespace

@@ -217,7 +217,9 @@ class CMyMP3Tags {
   // writes): true when this group writes exactly what record describes, so
   // EndUpdate writes that, or nothing when the file changed meanwhile;
   // false when it would write anything else, or nothing (then end the group
-  // with CancelUpdate). Cheaper than making the record again.
+  // with CancelUpdate). Cheaper than making the record again: record must be
+  // one PrepareSaveUndo gave, whose new bytes were read back and checked
+  // then; these are compared with them by their SHA-256, not read back again.
   bool MatchSaveUndo(const std::vector<unsigned char>& record);
   // Puts back what the save of a record replaced, byte for byte, through
   // the same writer (in place when the old region is as long, else a new
@@ -288,7 +290,7 @@ class CMyMP3Tags {
   bool PrepareWrite();
   void MarkEdited(TagField field);
   void WriteTag();
-  bool RenderWrite(CTagWrite* request, bool* checked, CString* error);
+  bool RenderWrite(CTagWrite* request, bool* checked, CString* error, bool recheck = true);
   void SubmitWrite(const CTagWrite* request, bool checked, CString error);
   void SetWriteError(const CString& reason);
   bool GetCover(CCoverArt* cover, bool withBytes);
