@@ -108,12 +108,13 @@ void CGridora::SortBy(int col, bool ascending) {
   std::vector<LPARAM> data;
   cells.reserve(rows > 0 ? rows : 0);
   data.reserve(rows > 0 ? rows : 0);
+  for (int row = 0; row < rows; ++row) cells.push_back(m_pList->GetItemText(row, col));
+  // The ranking lets the window paint, so the rows keep their data until it is done.
+  std::vector<int> keys = platform::RankNatural(cells);
   for (int row = 0; row < rows; ++row) {
-    cells.push_back(m_pList->GetItemText(row, col));
     data.push_back(m_pList->GetItemData(row));
     m_pList->SetItemData(row, row);
   }
-  std::vector<int> keys = platform::RankNatural(cells);
   if (!ascending)
     for (int& key : keys) key = -key;
   m_pList->SortItems(
