@@ -381,4 +381,5 @@ class CQuilloryDlg : public CDialog {
   // The file the last SaveRow could not write and why, for Save all's summary.
   CString m_strSaveFile;
   CString m_strSaveReason;
+  bool m_bSaveStepShown = false;  // the save's writes have put a step in the status bar
 };

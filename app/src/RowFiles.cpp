@@ -5,15 +5,16 @@
 CString CRowFiles::PathOf(const CString& key) {
   if (m_strFolder.IsEmpty() || key.IsEmpty()) return CString();
   std::vector<CString> found;
-  for (const char* extension : {".mp3", ".mP3", ".Mp3", ".MP3"})
-    if (platform::FileExists(platform::JoinPath(m_strFolder, key + extension))) found.push_back(key + extension);
-  if (found.size() > 1) {
+  if (!m_bListFolders)
+    for (const char* extension : {".mp3", ".mP3", ".Mp3", ".MP3"})
+      if (platform::FileExists(platform::JoinPath(m_strFolder, key + extension))) found.push_back(key + extension);
+  if (m_bListFolders || found.size() > 1) {
     const CString folder = platform::FolderOf(key);
     const auto listed = m_names.find(folder);
     auto& names = listed != m_names.end() ? listed->second : m_names[folder];
     if (listed == m_names.end()) {
       const CString prefix = folder.IsEmpty() ? CString() : folder + "/";
-      for (const CString& name : ListMp3Files(platform::JoinPath(m_strFolder, folder), false).names)
+      for (const CString& name : ListMp3Files(platform::JoinPath(m_strFolder, folder), false, m_keepGoing).names)
         names[RowKeyOf(prefix + name)].push_back(prefix + name);
     }
     const auto it = names.find(key);

@@ -22,6 +22,10 @@
 
 namespace {
 
+// Up to this many rows, a save looks for each row's file by its names;
+// beyond, it lists the folders once.
+constexpr std::size_t kRowsLookedUpOneByOne = 64;
+
 // The name of a row's file below the folder, as messages show it.
 CString ShownName(const CString& key, const CString& path) { return key + platform::ExtensionOf(path); }
 
@@ -87,7 +91,9 @@ std::vector<CQuilloryDlg::PlannedSave> CQuilloryDlg::PlanSaves(const std::vector
   std::vector<PlannedSave> plan;
   plan.reserve(rows.size());
   CRowFiles files(m_strFolder);
+  if (rows.size() > kRowsLookedUpOneByOne) files.ListFolders([] { platform::PumpPaintEvents(); });
   for (int row : rows) {
+    platform::PumpPaintEvents();
     if (row < 0 || row >= m_pTable->GetNumOfRow() || m_strFolder.IsEmpty()) continue;
     const CString path = files.PathOf(FileKeyOf(row));
     const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
@@ -114,6 +120,7 @@ int CQuilloryDlg::SaveRows(const std::vector<int>& rows, std::vector<SaveFailure
     // The files are written one by one and flushed together, a batch at a
     // time; a stop lets the files written so far reach the disk first.
     m_pTags->BeginBatch();
+    m_bSaveStepShown = false;
     for (; journalled && attempted < plan.size() && !work.IsStopRequested(); ++attempted) {
       const PlannedSave& save = plan[attempted];
       if (!SaveRow(save)) {
@@ -238,8 +245,10 @@ void CQuilloryDlg::NoteSaveResult(int row, bool saved) {
 void CQuilloryDlg::ReportSaveStep(const CString& step) {
   m_pProgress->Inc();
   // The window is painted at most every 20 ms; the step on show then is put
-  // into the status bar, not each step of every row.
-  if (!platform::PaintIsDue()) return;
+  // into the status bar, not each step of every row (the first at once, as
+  // the writes begin).
+  if (m_bSaveStepShown && !platform::PaintIsDue()) return;
+  m_bSaveStepShown = true;
   m_pStatus->InfoMsg(CString::Formatted("Update tag ->%s", step));
   platform::PumpPaintEvents();
 }
