@@ -1,4 +1,4 @@
-// quillory_bench N [N...] [--runs R] [--dir FOLDER] [--subfolders K] [--load-only]
+// quillory_bench N [N...] [--runs R] [--dir FOLDER] [--subfolders K] [--load-only | --save-only]
 // For each N: makes corpora of N mixed MP3 files (with --subfolders, in
 // subfolders of K files, opened with "Include subfolders") and prints the
 // medians of R runs of Open Folder, Save all to disk of a one-field change,
@@ -56,6 +56,7 @@ struct Options {
   std::string strBase;
   int nPerFolder = 0;
   bool bLoadOnly = false;
+  bool bSaveOnly = false;  // Quillory's own load and saves, no peers
 };
 
 void PrintTime(const char* what, double seconds, int n) {
@@ -77,6 +78,7 @@ int RunOne(int n, const Options& options) {
   const double began = bench::Now();
   const std::string& base = options.strBase;
   const bool loadOnly = options.bLoadOnly;
+  const bool peers = !loadOnly && !options.bSaveOnly;
   const int perFolder = options.nPerFolder;
   const bool subfolders = perFolder > 0;
   const int runs = options.nRuns > 0 ? options.nRuns : n <= 1000 ? 5 : n < 50000 ? 3 : 1;
@@ -108,8 +110,8 @@ int RunOne(int n, const Options& options) {
   unsigned long checksum = 0;
   Samples s;
   // Both made by mutagen from the same corpus, so they differ in the version only.
-  const int v24Tagged = loadOnly ? 0 : bench::MakeVersionCorpus(v24Folder, n, 4, perFolder);
-  if (!loadOnly) bench::MakeVersionCorpus(v23Folder, n, 3, perFolder);
+  const int v24Tagged = peers ? bench::MakeVersionCorpus(v24Folder, n, 4, perFolder) : 0;
+  if (peers) bench::MakeVersionCorpus(v23Folder, n, 3, perFolder);
 
   for (int run = 0; run < runs; ++run) {
     bench::MakeCorpus(windowFolder, n, perFolder);
@@ -117,8 +119,8 @@ int RunOne(int n, const Options& options) {
     double t = bench::Now();
     bench::FloorLoad(windowFolder, &checksum);
     s.floorLoad.push_back(bench::Now() - t);
-    if (!loadOnly) s.peerLoad.push_back(bench::PeerLoad(windowFolder));
-    if (!loadOnly) s.kid3Load.push_back(bench::Kid3Load(windowFolder));
+    if (peers) s.peerLoad.push_back(bench::PeerLoad(windowFolder));
+    if (peers) s.kid3Load.push_back(bench::Kid3Load(windowFolder));
 
     const bench::OpenTimes open = window.OpenFolder(windowFolder, subfolders);
     s.browser.push_back(open.dBrowser);
@@ -164,6 +166,10 @@ int RunOne(int n, const Options& options) {
     constexpr int kLengthColumn = 10;
     s.sortUp.push_back(window.SortByHeader(kLengthColumn));
     s.sortDown.push_back(window.SortByHeader(kLengthColumn));
+    if (!peers) {
+      std::fprintf(stderr, "  run %d of %d: open %.3f s, save %.3f s\n", run + 1, runs, s.open.back(), s.save.back());
+      continue;
+    }
 
     bench::MakeCorpus(peerFolder, n, perFolder);
     t = bench::Now();
@@ -183,13 +189,13 @@ int RunOne(int n, const Options& options) {
   using bench::Median;
   const double floorLoad = Median(s.floorLoad), peerLoad = Median(s.peerLoad), openTime = Median(s.open);
   // Absent (-1) when kid3-cli is not installed.
-  const double kid3Load = loadOnly ? 0 : Median(s.kid3Load), kid3Save = loadOnly ? 0 : Median(s.kid3Save);
+  const double kid3Load = peers ? Median(s.kid3Load) : -1, kid3Save = peers ? Median(s.kid3Save) : -1;
   std::printf("N = %d files (%d kinds mixed)", n, static_cast<int>(bench::CorpusKinds().size()));
   if (subfolders) std::printf(" in %d subfolders of %d, opened with subfolders", (n + perFolder - 1) / perFolder, perFolder);
   std::printf(", medians of %d runs\n", runs);
   PrintTime("floor: id3lib parse in memory, no window", floorLoad, n);
   std::printf("\n");
-  if (!loadOnly) {
+  if (peers) {
     PrintTime("mutagen: read tags and MPEG facts", peerLoad, n);
     std::printf("\n");
     if (kid3Load >= 0) {
@@ -208,10 +214,12 @@ int RunOne(int n, const Options& options) {
     // The save's floor reads, renders and reads again (the reload); it writes nothing.
     const double floorSave = Median(s.floorRender) + floorLoad, peerSave = Median(s.peerSave);
     const double save = Median(s.save), unflushed = Median(s.saveUnflushed);
-    PrintTime("floor: parse, set, render, parse again", floorSave, n);
-    std::printf("\n");
-    PrintTime("mutagen: set artist, save as ID3v2.3", peerSave, n);
-    std::printf("\n");
+    if (peers) {
+      PrintTime("floor: parse, set, render, parse again", floorSave, n);
+      std::printf("\n");
+      PrintTime("mutagen: set artist, save as ID3v2.3", peerSave, n);
+      std::printf("\n");
+    }
     if (kid3Save >= 0) {
       PrintTime("kid3-cli: set artist, save", kid3Save, n);
       std::printf("\n");
@@ -233,11 +241,13 @@ int RunOne(int n, const Options& options) {
     PrintTime("Update list (rule on every row)", Median(s.update), n);
     std::printf("\n");
     const double v23 = Median(s.openV23), v24 = Median(s.openV24);
-    PrintTime("Open Folder, tags rewritten as ID3v2.3", v23, n);
-    std::printf("\n");
-    PrintTime("Open Folder, the same as ID3v2.4", v24, n);
-    PrintRatio(v24, v23, "ID3v2.3");
-    std::printf(" (%d files tagged)\n", v24Tagged);
+    if (peers) {
+      PrintTime("Open Folder, tags rewritten as ID3v2.3", v23, n);
+      std::printf("\n");
+      PrintTime("Open Folder, the same as ID3v2.4", v24, n);
+      PrintRatio(v24, v23, "ID3v2.3");
+      std::printf(" (%d files tagged)\n", v24Tagged);
+    }
     std::printf("  rows loaded %d, totals \"%s\"; after save %d rows carry the new artist\n", rowsLoaded,
                 totals.c_str(), rowsSaved);
   }
@@ -276,10 +286,12 @@ int main(int argc, char** argv) {
       options.nPerFolder = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--load-only") == 0)  // for profiling the load alone
       options.bLoadOnly = true;
+    else if (std::strcmp(argv[i], "--save-only") == 0)  // for profiling the saves
+      options.bSaveOnly = true;
     else if (std::atoi(argv[i]) > 0)
       sizes.push_back(std::atoi(argv[i]));
     else {
-      std::fprintf(stderr, "usage: %s N [N...] [--runs R] [--dir FOLDER] [--subfolders K] [--load-only]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s N [N...] [--runs R] [--dir FOLDER] [--subfolders K] [--load-only | --save-only]\n", argv[0]);
       return 2;
     }
   }
