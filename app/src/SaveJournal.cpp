@@ -109,11 +109,23 @@ bool MakeDirs(const std::string& path, int& error) {
   return true;
 }
 
-bool SyncDir(const CString& dir) {
+// fsync, on a thread of its own when the caller has something to do
+// meanwhile (whileWaiting, called every few milliseconds); errno as fsync's.
+bool Flush(int fd, const std::function<void()>& whileWaiting) {
+  if (!whileWaiting) return fsync(fd) == 0;
+  auto flushed = std::async(std::launch::async, [fd] { return fsync(fd) == 0 ? 0 : errno; });
+  while (flushed.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) whileWaiting();
+  errno = flushed.get();
+  return errno == 0;
+}
+
+bool SyncDir(const CString& dir, const std::function<void()>& whileWaiting = {}) {
   const int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
-  const bool ok = fsync(fd) == 0;
+  const bool ok = Flush(fd, whileWaiting);
+  const int code = errno;
   close(fd);
+  errno = code;
   return ok;
 }
 
@@ -130,20 +142,11 @@ bool PutAt(int fd, const std::string& bytes, off_t at) {
   return true;
 }
 
-// fsync, on a thread of its own when the caller has something to do
-// meanwhile (whileWaiting, called every few milliseconds); errno as fsync's.
-bool Flush(int fd, const std::function<void()>& whileWaiting) {
-  if (!whileWaiting) return fsync(fd) == 0;
-  auto flushed = std::async(std::launch::async, [fd] { return fsync(fd) == 0 ? 0 : errno; });
-  while (flushed.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) whileWaiting();
-  errno = flushed.get();
-  return errno == 0;
-}
-
 // Puts the flushed temporary in place as entry's file (a new entry under
 // the next free number), and flushes the folder; false with errno when
 // it is not.
-bool Publish(const CString& dir, const std::string& temporary, JournalEntry& entry) {
+bool Publish(const CString& dir, const std::string& temporary, JournalEntry& entry,
+             const std::function<void()>& whileWaiting) {
   const bool bNew = entry.nId == 0;
   if (bNew) {
     const std::vector<std::uint64_t> ids = EntryIds(dir);
@@ -164,7 +167,7 @@ bool Publish(const CString& dir, const std::string& temporary, JournalEntry& ent
     }
     ++entry.nId;
   }
-  if (!SyncDir(dir)) {
+  if (!SyncDir(dir, whileWaiting)) {
     const int code = errno;
     if (bNew) {
       unlink(EntryPath(dir, entry.nId));
@@ -367,7 +370,7 @@ bool CJournalStream::Close(JournalEntry& entry, CString& error, const std::funct
   if (m_fd >= 0) close(m_fd);
   m_fd = -1;
   if (m_strError.IsEmpty()) {
-    if (Publish(EntriesDir(m_journal.m_strDir, m_front.strFolder), m_strTemporary, m_front))
+    if (Publish(EntriesDir(m_journal.m_strDir, m_front.strFolder), m_strTemporary, m_front, whileWaiting))
       m_bPublished = true;
     else
       Fail(errno);
