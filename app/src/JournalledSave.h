@@ -1,7 +1,7 @@
 #pragma once
 // CJournalledSave: one save's entry in the journal of saves, from before its
 // first write to after its last. The save first gathers, file by file, what
-// each write will replace (Add, which sends it on its way to the disk), puts
+// each write will replace (Add, which writes it into the entry at once), puts
 // all of it safely on the disk (Begin),
 // writes only the files whose write is the one recorded (RecordOf,
 // NoteWriting), and at the end notes each saved file's size, time and name
@@ -55,7 +55,7 @@ class CJournalledSave {
 
   CSaveJournal m_journal;
   std::function<void()> m_whileWaiting;
-  // The entry on its way to the disk: as Begin writes it, and as Finish does.
+  // The entry being written: as Begin writes it, and as Finish does.
   std::unique_ptr<CJournalStream> m_pBegun, m_pFinished;
   CString m_strPrefix;  // the folder followed by '/'
   JournalEntry m_entry;

@@ -358,8 +358,9 @@ void CJournalStream::Add(const JournalFile& file) {
 void CJournalStream::WriteOut() {
   if (m_fd < 0 || !m_strError.IsEmpty() || m_pending.empty()) return;
   if (!PutAt(m_fd, m_pending, m_nAt)) return Fail(errno);
-  // Its way to the disk begins now, so that the flush at the end finds little left.
-  sync_file_range(m_fd, m_nAt, static_cast<off_t>(m_pending.size()), SYNC_FILE_RANGE_WRITE);
+  // Not pushed to the disk here (sync_file_range waits while the disk is busy
+  // with the save's own files, and the window would not answer): the flush at
+  // the end, on a thread, does it.
   m_nAt += static_cast<off_t>(m_pending.size());
   m_pending.clear();
 }

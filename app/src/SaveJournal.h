@@ -96,9 +96,10 @@ class CSaveJournal {
 class CEntryBytes;
 
 // An entry written as it grows, for a save of many files (33 MB for 100,000):
-// each file's bytes are on their way to the disk soon after they are added,
-// so that closing it has little left to wait for. Nothing of it is on show
-// until Close: a stream never closed leaves nothing behind.
+// each file's bytes are written soon after they are added, so that closing
+// it has little left to do but flush, which it does on a thread of its own
+// when asked to. Nothing of it is on show until Close: a stream never closed
+// leaves nothing behind.
 class CJournalStream {
  public:
   // The entry of front's folder and time (now when 0) in journal; with
