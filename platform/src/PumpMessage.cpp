@@ -2,6 +2,7 @@
 #include <platform/Wnd.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -9,6 +10,7 @@
 #include <QPointer>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 namespace platform {
 
@@ -52,19 +54,29 @@ bool IsInput(QEvent::Type type) {
 }
 
 // Takes the input of the whole program while requests live: Escape asks to
-// stop, the cancel button gets its clicks, everything else is dropped.
+// stop, the cancel button gets its clicks, a question the work asks (a modal
+// window opened since it began) gets its answers, everything else is dropped.
+// Input reaches a widget through its window first: the windows of the
+// button and of such a question let it pass on to the widget.
 class StopFilter : public QObject {
  public:
   bool eventFilter(QObject* receiver, QEvent* event) override {
     CStopRequest* request = Innermost();
     if (!request || !IsInput(event->type())) return false;
+    QWidget* question = QApplication::activeModalWidget();
+    if (question == m_pModalBefore) question = nullptr;
+    if (question && IsIn(receiver, question)) return false;
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
       request->Request();
       return true;
     }
+    if (qobject_cast<QWindow*>(receiver)) return !(m_pCancel && IsIn(receiver, m_pCancel->window()));
     auto* widget = qobject_cast<QWidget*>(receiver);
     return !(m_pCancel && widget && (widget == m_pCancel || m_pCancel->isAncestorOf(widget)));
   }
+
+  // The modal window open as the outermost work began: its input is the work's.
+  void SetModalBefore(QWidget* modal) { m_pModalBefore = modal; }
 
   // The button's clicks, by mouse, keyboard or assistive technology, ask to stop.
   void SetCancel(QWidget* widget) {
@@ -79,7 +91,14 @@ class StopFilter : public QObject {
 
  private:
   static constexpr const char* kHeard = "qy_stops_work";
-  QPointer<QWidget> m_pCancel;
+  // Whether receiver is window, its native window, or a widget in it.
+  static bool IsIn(QObject* receiver, QWidget* window) {
+    if (auto* native = qobject_cast<QWindow*>(receiver)) return native == window->windowHandle();
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    return widget && widget->window() == window;
+  }
+
+  QPointer<QWidget> m_pCancel, m_pModalBefore;
 };
 
 StopFilter& Filter() {
@@ -110,7 +129,10 @@ CStopRequest::CStopRequest(CWnd* cancel) : m_pOuter(Innermost()), m_pCancel(canc
   Innermost() = this;
   if (!QCoreApplication::instance()) return;
   StopFilter& filter = Filter();
-  if (!m_pOuter) QCoreApplication::instance()->installEventFilter(&filter);
+  if (!m_pOuter) {
+    QCoreApplication::instance()->installEventFilter(&filter);
+    filter.SetModalBefore(QApplication::activeModalWidget());
+  }
   filter.SetCancel(cancel ? cancel->GetWidget() : nullptr);
 }
 

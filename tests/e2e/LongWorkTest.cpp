@@ -66,10 +66,11 @@ class StopWhenBusy : public QObject {
     if (m_pCancel->isHidden() || !m_pCancel->isEnabled() || (m_ready && !m_ready())) return;  // not started yet
     m_timer.stop();
     done = true;
+    // Through the window, as the keys and clicks of a user come.
     if (m_bEscape)
-      QTest::keyClick(m_pWindow, Qt::Key_Escape);
+      QTest::keyClick(m_pWindow->windowHandle(), Qt::Key_Escape);
     else
-      QTest::mouseClick(m_pCancel, Qt::LeftButton);
+      QTest::mouseClick(m_pWindow->windowHandle(), Qt::LeftButton, {}, m_pCancel->mapTo(m_pWindow, m_pCancel->rect().center()));
   }
 
   QTimer m_timer;

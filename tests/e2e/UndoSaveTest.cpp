@@ -5,6 +5,10 @@
 #include "MainWindowDriver.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -160,8 +164,11 @@ TEST_F(UndoSaveTest, AJournalThatCannotBeWrittenStopsTheSaveUnlessTheUserAgrees)
   const auto before = Files();
   test::WriteFile(m_state.File("file"), "not a folder");
   ::setenv("XDG_STATE_HOME", m_state.File("file"), 1);
+  // Answered as a user does, through the question's window (the save is
+  // busy meanwhile and takes the window's input): Return takes the default.
   test::ModalQuestion question;
-  test::AnswerMessageBox(IDNO, &question);
+  test::DriveModal(platform::ModalKind::MessageBox, [](QWidget* box) { QTest::keyClick(box->windowHandle(), Qt::Key_Return); },
+                   &question);
   SaveEveryArtist("Everyone");
   EXPECT_EQ(question.caption, "Undo not possible");
   EXPECT_NE(question.text.Str().find("cannot be written in " + m_state.File("file").Str() + "/quillory: "),
@@ -171,7 +178,10 @@ TEST_F(UndoSaveTest, AJournalThatCannotBeWrittenStopsTheSaveUnlessTheUserAgrees)
   EXPECT_EQ(Files(), before);
   EXPECT_TRUE(m_dlg.IsDataChanged());
 
-  AnswerMessageBox(IDYES);
+  test::DriveModal(platform::ModalKind::MessageBox, [](QWidget* box) {
+    QPushButton* yes = box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Yes);
+    QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {}, yes->mapTo(box, yes->rect().center()));
+  });
   Click(IDC_SAVE_ALL);
   EXPECT_EQ(Status(), "All files have been reloaded");
   EXPECT_EQ(MutagenRow(m_dir.File("d.mp3")).at(2), "Everyone");
