@@ -135,6 +135,9 @@ class MainWindowDriver : public ::testing::Test {
     const QPoint centre = View()->viewport()->mapFrom(View(), QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     ChooseInMenu(item);
     QTest::mousePress(View()->viewport(), Qt::RightButton, {}, centre);
+    // The button is let go, as a user's is: else the next click through a
+    // window counts it as still down.
+    QTest::mouseRelease(View()->viewport(), Qt::RightButton, {}, centre);
   }
   // The same menu with no row selected: a right press selects the row under
   // it, so the list's right-click notification comes without one.
