@@ -144,7 +144,7 @@ bool PutAt(int fd, const std::string& bytes, off_t at) {
 
 // Puts the flushed temporary in place as entry's file (a new entry under
 // the next free number), and flushes the folder; false with errno when
-// it is not.
+// it is not (the temporary is then the caller's to remove).
 bool Publish(const CString& dir, const std::string& temporary, JournalEntry& entry,
              const std::function<void()>& whileWaiting) {
   const bool bNew = entry.nId == 0;
@@ -160,7 +160,6 @@ bool Publish(const CString& dir, const std::string& temporary, JournalEntry& ent
     if (moved == 0) break;
     const int code = errno;
     if (!bNew || code != EEXIST || attempt == 100) {
-      unlink(temporary.c_str());
       if (bNew) entry.nId = 0;
       errno = code;
       return false;
