@@ -1,0 +1,180 @@
+// A save writes only the fields the user edited, and only onto the very file
+// the table read: a file another program (or another window) changed,
+// replaced or moved away since is refused and named, keeps its edits, and
+// gets no row's tags or name; the other files are saved.
+#include "MainWindowDriver.h"
+
+#include "Fields.h"
+
+#include <QApplication>
+
+#include <filesystem>
+#include <functional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::MutagenRow;
+
+const int kArtistColumn = ColumnOf(kArtist);
+const int kTitleColumn = ColumnOf(kTitle);
+
+constexpr const char* kRefusedB =
+    "b.mp3: changed on disk since it was loaded \u2014 Reload to see it.";
+
+// Another tagger's write of one text frame, in place as mutagen does it.
+void OtherTaggerSets(const CString& path, const char* frame, const char* text) {
+  test::RunCommand(std::string("/usr/bin/python3 -c \"import sys, mutagen.id3 as m; t = m.ID3(sys.argv[1]); ") +
+                   "t.add(m." + frame + "(encoding=3, text=[sys.argv[2]])); t.save()\" '" + path.Str() + "' '" + text +
+                   "'");
+}
+
+// The window's controls, for a window the fixture does not drive (a second
+// one on the same folder).
+struct WindowHands {
+  test::TestDlg& dlg;
+  QWidget* Item(int id) { return dlg.GetDlgItem(id)->GetWidget(); }
+  void EditRow(const char* key, int box, const char* text) {
+    auto* view = static_cast<QTreeView*>(dlg.m_list.GetWidget());
+    for (int row = 0; row < dlg.m_list.GetItemCount(); ++row)
+      if (dlg.m_list.GetItemText(row, 0) == key) {
+        CRect r;
+        ASSERT_TRUE(dlg.m_list.GetSubItemRect(row, 0, LVIR_BOUNDS, r));
+        const QPoint centre = view->viewport()->mapFrom(view, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+      }
+    qobject_cast<QLineEdit*>(Item(box))->setText(QString::fromUtf8(text));
+    QTest::mouseClick(qobject_cast<QPushButton*>(Item(IDC_UPDATE_ROW)), Qt::LeftButton);
+  }
+  void SaveAll() { QTest::mouseClick(qobject_cast<QPushButton*>(Item(IDC_SAVE_ALL)), Qt::LeftButton); }
+  std::string Status() {
+    auto* bar = dynamic_cast<CStatusBarCtrl*>(dlg.GetDlgItem(517));
+    return bar ? bar->GetText(1).Str() : std::string();
+  }
+};
+
+class ChangedOnDiskTest : public test::MainWindowDriver {
+ protected:
+  void SetUp() override {
+    MainWindowDriver::SetUp();
+    m_dir.CopyFixture("cbr_v23_latin1.mp3", "a.mp3");
+    m_dir.CopyFixture("cbr_v23_utf16.mp3", "b.mp3");
+    m_dir.CopyFixture("v24_full.mp3", "c.mp3");
+    m_dir.CopyFixture("cbr_v23_utf16_v1.mp3", "e.mp3");
+  }
+  void EditRow(const char* key, int box, const char* text) { WindowHands{m_dlg}.EditRow(key, box, text); }
+  // "File names from tags" on the row alone: its new name waits for the save.
+  void NameFromTitle(const char* key) {
+    test::DriveModal(test::ModalKind::Dialog, [](QWidget* w) {
+      QApplication::setActiveWindow(w);
+      CWnd::FromWidget(w)->GetDlgItem(IDC_PATTERN)->SetWindowText("%title%");
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    View()->clearSelection();
+    SelectRow(RowOf(key));
+    static_cast<CWnd&>(m_dlg).OnCommand(ID_NAMES_FROM_TAGS, BN_CLICKED);
+  }
+
+  test::TempDir m_dir;
+};
+
+TEST_F(ChangedOnDiskTest, AFileChangedSinceTheLoadIsNeitherWrittenNorRenamedTheOthersAreSaved) {
+  const struct {
+    const char* name;
+    std::function<void(const CString& b, const CString& c)> change;
+  } cases[] = {
+      {"another tagger set a field", [](const CString& b, const CString&) { OtherTaggerSets(b, "TALB", "Theirs"); }},
+      {"another file's bytes copied over it",
+       [](const CString& b, const CString& c) { test::WriteFile(b, test::ReadFile(c)); }},
+      {"only its time touched, the same bytes",
+       [](const CString& b, const CString&) {
+         struct stat info {};
+         ::stat(b, &info);
+         const timespec times[2] = {info.st_atim, {info.st_mtim.tv_sec + 5, info.st_mtim.tv_nsec}};
+         ::utimensat(AT_FDCWD, b, times, 0);
+       }},
+      {"another song moved over it", [](const CString& b, const CString& c) { ::rename(c, b); }},
+  };
+  for (const auto& change : cases)
+    for (const bool rename : {false, true}) {
+      SCOPED_TRACE(std::string(change.name) + (rename ? ", with a rename pending" : ""));
+      for (const char* name : {"a", "b", "c", "e"})
+        test::WriteFile(m_dir.File((std::string(name) + ".mp3").c_str()),
+                        test::ReadFile(test::FixturePath(name == std::string("a")   ? "cbr_v23_latin1.mp3"
+                                                         : name == std::string("b") ? "cbr_v23_utf16.mp3"
+                                                         : name == std::string("c") ? "v24_full.mp3"
+                                                                                    : "cbr_v23_utf16_v1.mp3")));
+      ::unlink(m_dir.File("Mine.mp3"));
+      if (!platform::FileExists(m_dir.File("c.mp3"))) m_dir.CopyFixture("v24_full.mp3", "c.mp3");
+      OpenFolder(m_dir.Path());
+      ASSERT_EQ(Rows(), 4);
+      EditRow("b", IDC_EDIT_TITLE, "Mine");
+      if (rename) NameFromTitle("b");
+      EditRow("e", IDC_EDIT_TITLE, "Saved");
+      // Meanwhile another program changes a row nobody edited, and b.
+      OtherTaggerSets(m_dir.File("a.mp3"), "TPE1", "Their Artist");
+      change.change(m_dir.File("b.mp3"), m_dir.File("c.mp3"));
+      const std::string a = test::ReadFile(m_dir.File("a.mp3")), b = test::ReadFile(m_dir.File("b.mp3"));
+
+      Click(IDC_SAVE_ALL);
+      EXPECT_EQ(Status(), std::string("1 of 2 files were not saved; they are marked in red. First: ") + kRefusedB);
+      EXPECT_EQ(test::ReadFile(m_dir.File("a.mp3")), a);  // not written: nothing in its row was edited
+      EXPECT_EQ(test::ReadFile(m_dir.File("b.mp3")), b);
+      EXPECT_FALSE(platform::FileExists(m_dir.File("Mine.mp3")));
+      EXPECT_EQ(MutagenRow(m_dir.File("e.mp3")).at(kTitleColumn), "Saved");
+      // Row b keeps its edits, marked; its reason is shown when it is selected.
+      const int row = RowOf(rename ? "Mine" : "b");
+      ASSERT_GE(row, 0);
+      EXPECT_EQ(Cell(row, kTitleColumn), "Mine");
+      EXPECT_EQ(MarkedKeys(), std::vector<std::string>{rename ? "Mine" : "b"});
+      EXPECT_TRUE(m_dlg.IsDataChanged());
+
+      // Later saves of the same session find the files they wrote as they
+      // left them: written in place, and as a new file put in its place.
+      struct stat before {}, after {};
+      ::stat(m_dir.File("e.mp3"), &before);
+      EditRow("e", IDC_EDIT_COMMENT, std::string(3000, 'x').c_str());
+      Click(IDC_SAVE_ALL);
+      ::stat(m_dir.File("e.mp3"), &after);
+      EXPECT_NE(before.st_ino, after.st_ino);  // the tag outgrew its room
+      EditRow("e", IDC_EDIT_ARTIST, "Again");
+      Click(IDC_SAVE_ALL);
+      EXPECT_EQ(MutagenRow(m_dir.File("e.mp3")).at(kArtistColumn), "Again");
+      EXPECT_EQ(test::ReadFile(m_dir.File("b.mp3")), b);
+      AnswerMessageBox(IDYES);  // Reload drops the edits of row b
+      Click(IDC_RELOAD);
+    }
+}
+
+TEST_F(ChangedOnDiskTest, TwoWindowsOnOneFolderNeverRevertEachOthersSaves) {
+  OpenFolder(m_dir.Path());
+  test::TestDlg second;
+  second.SetStartFolder(m_dir.Path());
+  ASSERT_TRUE(second.Create());
+  WindowHands other{second};
+  ASSERT_EQ(second.m_list.GetItemCount(), 4);
+
+  EditRow("a", IDC_EDIT_TITLE, "From window one");
+  Click(IDC_SAVE_ALL);
+  ASSERT_EQ(MutagenRow(m_dir.File("a.mp3")).at(kTitleColumn), "From window one");
+  const std::string a = test::ReadFile(m_dir.File("a.mp3"));
+
+  // The second window still shows a's old title; saving e leaves a alone.
+  other.EditRow("e", IDC_EDIT_TITLE, "From window two");
+  other.SaveAll();
+  EXPECT_EQ(MutagenRow(m_dir.File("e.mp3")).at(kTitleColumn), "From window two");
+  EXPECT_EQ(test::ReadFile(m_dir.File("a.mp3")), a);
+  // An edit of a in the second window is refused, not written over the first's save.
+  other.EditRow("a", IDC_EDIT_ARTIST, "Window two's artist");
+  other.SaveAll();
+  EXPECT_EQ(other.Status(), "1 of 1 files were not saved; they are marked in red. First: a.mp3: changed on disk "
+                            "since it was loaded \u2014 Reload to see it.");
+  EXPECT_EQ(test::ReadFile(m_dir.File("a.mp3")), a);
+  second.DestroyWindow();
+}
+
+}  // namespace
