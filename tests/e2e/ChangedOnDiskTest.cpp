@@ -150,6 +150,24 @@ TEST_F(ChangedOnDiskTest, AFileChangedSinceTheLoadIsNeitherWrittenNorRenamedTheO
     }
 }
 
+TEST_F(ChangedOnDiskTest, AFileALinkLeadsToOutsideTheFolderIsNeverWritten) {
+  test::TempDir outside;
+  const CString target = outside.CopyFixture("cbr_v23_latin1.mp3", "x.mp3");
+  ASSERT_EQ(::symlink(target, m_dir.File("l.mp3")), 0);
+  const std::string bytes = test::ReadFile(target);
+  OpenFolder(m_dir.Path());
+  if (RowOf("l") < 0) GTEST_SKIP() << "the folder's walk does not list a link to a file outside it";
+  EditRow("l", IDC_EDIT_TITLE, "Not outside");
+  EditRow("e", IDC_EDIT_TITLE, "Inside");
+  Click(IDC_SAVE_ALL);
+  EXPECT_EQ(Status(), "1 of 2 files were not saved; they are marked in red. First: l.mp3: it lies outside the folder "
+                      "(a symbolic link leads to " + fs::canonical(target.Str()).string() +
+                      "), and a save writes only inside it.");
+  EXPECT_EQ(test::ReadFile(target), bytes);
+  EXPECT_TRUE(fs::is_symlink(m_dir.File("l.mp3").Str()));
+  EXPECT_EQ(MutagenRow(m_dir.File("e.mp3")).at(kTitleColumn), "Inside");
+}
+
 TEST_F(ChangedOnDiskTest, TwoWindowsOnOneFolderNeverRevertEachOthersSaves) {
   OpenFolder(m_dir.Path());
   test::TestDlg second;
