@@ -41,8 +41,12 @@ void CQuilloryDlg::OnSaveAll() {
   if (rows <= 0) return;
   std::vector<int> all(static_cast<std::size_t>(rows));
   std::iota(all.begin(), all.end(), 0);
-  // Only the rows with edits are written: the count a summary speaks of.
-  const int edited = m_pRows->UnsavedCount();
+  // Only the rows with edits are written: the counts a summary speaks of.
+  std::vector<int> editedAbove(static_cast<std::size_t>(rows) + 1, 0);  // edited rows above each row
+  for (int row = 0; row < rows; ++row)
+    editedAbove[static_cast<std::size_t>(row) + 1] =
+        editedAbove[static_cast<std::size_t>(row)] + (m_pRows->FileValuesOf(m_pRows->IdOf(row)) ? 1 : 0);
+  const int edited = editedAbove.back();
   std::vector<SaveFailure> failures;
   const int attempted = SaveRows(all, &failures);
   ShowTableState();
@@ -54,11 +58,12 @@ void CQuilloryDlg::OnSaveAll() {
   const int failed = static_cast<int>(failures.size());
   if (attempted < rows) {
     const CString key = m_pTable->GetValStr(attempted, ColumnOf(kFileName));
-    CString text = attempted == 0
-        ? CString::Formatted("Saving stopped: no file was saved; all %d rows keep their edits", rows)
+    const int above = editedAbove[static_cast<std::size_t>(attempted)];
+    CString text = above == 0
+        ? CString::Formatted("Saving stopped: no file was saved; all %d rows keep their edits", edited)
         : CString::Formatted("Saving stopped: %d of %d files were saved, the rows above \"%s\"; the %d rows from "
                              "there on were not saved and keep their edits",
-                             attempted - failed, rows, key, rows - attempted);
+                             above - failed, edited, key, edited - above);
     if (failed > 0)
       text += CString::Formatted("; %d of the rows above were not saved either and are marked in red. First: %s",
                                  failed, firstText);
