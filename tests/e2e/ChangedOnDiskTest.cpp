@@ -131,16 +131,18 @@ TEST_F(ChangedOnDiskTest, AFileChangedSinceTheLoadIsNeitherWrittenNorRenamedTheO
       EXPECT_TRUE(m_dlg.IsDataChanged());
 
       // Later saves of the same session find the files they wrote as they
-      // left them: written in place, and as a new file put in its place.
+      // left them: written in place, and as a new file put in its place
+      // (then renamed, once it is checked to be the file written).
       struct stat before {}, after {};
       ::stat(m_dir.File("e.mp3"), &before);
       EditRow("e", IDC_EDIT_COMMENT, std::string(3000, 'x').c_str());
+      NameFromTitle("e");
       Click(IDC_SAVE_ALL);
-      ::stat(m_dir.File("e.mp3"), &after);
+      ASSERT_EQ(::stat(m_dir.File("Saved.mp3"), &after), 0) << Status();
       EXPECT_NE(before.st_ino, after.st_ino);  // the tag outgrew its room
-      EditRow("e", IDC_EDIT_ARTIST, "Again");
+      EditRow("Saved", IDC_EDIT_ARTIST, "Again");
       Click(IDC_SAVE_ALL);
-      EXPECT_EQ(MutagenRow(m_dir.File("e.mp3")).at(kArtistColumn), "Again");
+      EXPECT_EQ(MutagenRow(m_dir.File("Saved.mp3")).at(kArtistColumn), "Again");
       EXPECT_TRUE(test::ReadFile(m_dir.File("b.mp3")) == b);
       AnswerMessageBox(IDYES);  // Reload drops the edits of row b
       Click(IDC_RELOAD);
