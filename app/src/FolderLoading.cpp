@@ -193,6 +193,7 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
   m_nVanishedOnLoad = 0;
   m_bLoadStopped = false;
   m_pTable->ClearTable();
+  m_loadedFiles.Clear();
   m_pStatus->SetupProgress(0, m_nFileCount);
   m_pStatus->StartProgress();
   // Every row is an MP3 file and shows the same icon, so it is looked up once.
@@ -216,6 +217,8 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
       m_pTable->AddRow(cells.front(), 0);
       for (std::size_t col = 1; col < cells.size(); ++col) m_pTable->AddRow(cells[col]);
       m_pTable->EndRow();
+      // What a save must find there before it writes.
+      m_loadedFiles.Note(path, m_pTags->GetFileIdentity());
     } else {
       ++m_nVanishedOnLoad;
     }

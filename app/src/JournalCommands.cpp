@@ -77,8 +77,9 @@ bool CQuilloryDlg::JournalSaves(const std::vector<PlannedSave>& plan, const CWor
     m_pStatus->InfoMsg("Noting what the save replaces\u2026");
     for (const PlannedSave& planned : plan) {
       if (work.IsStopRequested()) return false;
-      if (planned.strPath.IsEmpty()) continue;
-      LinkWithRowFields(planned);
+      // A file the save will not write has nothing to record.
+      if (planned.strPath.IsEmpty() || !planned.bEdited || !planned.strRefusal.IsEmpty()) continue;
+      if (!LinkWithRowFields(planned).IsEmpty()) continue;
       save->Add(planned.strPath, m_pTags->PrepareSaveUndo(), planned.strNewPath);
       m_pTags->CancelUpdate();
       m_pTags->Reset();

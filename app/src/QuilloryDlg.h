@@ -7,6 +7,7 @@
 #include "CommandHistory.h"
 #include "CoverEdits.h"
 #include "FolderWalk.h"
+#include "LoadedFiles.h"
 
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
@@ -145,11 +146,14 @@ class CQuilloryDlg : public CDialog {
   void SaveSelectedRow();
   // A row about to be saved, and its file (empty when the folder holds no
   // single file of the row's name); with a pending rename, the path the
-  // file is renamed to once its tags are written.
+  // file is renamed to once its tags are written. A row with no edit is
+  // not written at all; a file a save must never write says why.
   struct PlannedSave {
     int nRow;
     CString strPath;
     CString strNewPath;
+    bool bEdited = true;
+    CString strRefusal;
   };
   // The rows' files, as a save will write them.
   std::vector<PlannedSave> PlanSaves(const std::vector<int>& rows);
@@ -167,9 +171,12 @@ class CQuilloryDlg : public CDialog {
   // failed yet (the file is saved only when the batch is committed).
   bool SaveRow(const PlannedSave& save);
   // Links the row's file and sets, in an open group, everything a save of
-  // the row writes (with report, each step shown as the save's progress).
-  // The journal's record and the save both come from here, so they match.
-  void LinkWithRowFields(const PlannedSave& save, bool report = false);
+  // the row writes: the fields whose cells differ from what the file held,
+  // and a pending cover (with report, each step shown as the save's
+  // progress). The journal's record and the save both come from here, so
+  // they match. Nothing is set, the object unlinked and the reason returned,
+  // when the file is not the one the table read (or lies outside the folder).
+  CString LinkWithRowFields(const PlannedSave& save, bool report = false);
   // Commits the batch: each row written into it shows what its file now
   // holds, or is marked as not saved and added to failures. With end, the
   // batch is closed.
@@ -362,6 +369,8 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CMenuBar> m_pMenuBar;
   CPictureBox m_coverBox;
   std::unique_ptr<CJournalledSave> m_pSaveJournal;  // the journal entry of the save running
+  // What each file was when last read or written, so a save writes only onto the file it read.
+  CLoadedFiles m_loadedFiles;
 
  private:
   CString m_strStartFolder;
@@ -374,6 +383,7 @@ class CQuilloryDlg : public CDialog {
     int nRow;
     CString strPath, strNewPath;
     std::vector<CString> cells;  // what the file holds once committed
+    CFileIdentity written;       // the file as the commit leaves it
   };
   std::vector<PendingSave> m_pendingSaves;
   // The edit boxes' texts as last shown (Fields order), to tell typing from them.

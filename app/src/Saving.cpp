@@ -41,6 +41,12 @@ void CQuilloryDlg::OnSaveAll() {
   if (rows <= 0) return;
   std::vector<int> all(static_cast<std::size_t>(rows));
   std::iota(all.begin(), all.end(), 0);
+  // Only the rows with edits are written: the counts a summary speaks of.
+  std::vector<int> editedAbove(static_cast<std::size_t>(rows) + 1, 0);  // edited rows above each row
+  for (int row = 0; row < rows; ++row)
+    editedAbove[static_cast<std::size_t>(row) + 1] =
+        editedAbove[static_cast<std::size_t>(row)] + (m_pRows->FileValuesOf(m_pRows->IdOf(row)) ? 1 : 0);
+  const int edited = editedAbove.back();
   std::vector<SaveFailure> failures;
   const int attempted = SaveRows(all, &failures);
   ShowTableState();
@@ -52,11 +58,12 @@ void CQuilloryDlg::OnSaveAll() {
   const int failed = static_cast<int>(failures.size());
   if (attempted < rows) {
     const CString key = m_pTable->GetValStr(attempted, ColumnOf(kFileName));
-    CString text = attempted == 0
-        ? CString::Formatted("Saving stopped: no file was saved; all %d rows keep their edits", rows)
+    const int above = editedAbove[static_cast<std::size_t>(attempted)];
+    CString text = above == 0
+        ? CString::Formatted("Saving stopped: no file was saved; all %d rows keep their edits", edited)
         : CString::Formatted("Saving stopped: %d of %d files were saved, the rows above \"%s\"; the %d rows from "
                              "there on were not saved and keep their edits",
-                             attempted - failed, rows, key, rows - attempted);
+                             above - failed, edited, key, edited - above);
     if (failed > 0)
       text += CString::Formatted("; %d of the rows above were not saved either and are marked in red. First: %s",
                                  failed, firstText);
@@ -65,7 +72,7 @@ void CQuilloryDlg::OnSaveAll() {
   }
   if (failed > 0) {
     m_pStatus->ErrorMsg(CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s",
-                                           failed, rows, firstText));
+                                           failed, std::max(edited, failed), firstText));
     return;
   }
   ReloadAfterSaveAll();
@@ -76,6 +83,11 @@ void CQuilloryDlg::SaveSelectedRow() {
   // Every selected row is saved.
   const std::vector<int> rows = m_pTable->GetSelectedRows();
   if (rows.empty()) return;
+  // A row with no edit is not written, so with none there is nothing to do.
+  if (std::none_of(rows.begin(), rows.end(), [this](int row) { return m_pRows->FileValuesOf(m_pRows->IdOf(row)); })) {
+    m_pStatus->ErrorMsg("No updated data to be saved.");
+    return;
+  }
   std::vector<SaveFailure> failures;
   SaveRows(rows, &failures);
   ShowTableState();
@@ -90,18 +102,29 @@ void CQuilloryDlg::SaveSelectedRow() {
 std::vector<CQuilloryDlg::PlannedSave> CQuilloryDlg::PlanSaves(const std::vector<int>& rows) {
   std::vector<PlannedSave> plan;
   plan.reserve(rows.size());
+  // A row with no edit is not written at all, so its file is not looked for.
+  const auto isEdited = [this](int row) {
+    return row >= 0 && row < m_pTable->GetNumOfRow() && m_pRows->FileValuesOf(m_pRows->IdOf(row)) != nullptr;
+  };
   CRowFiles files(m_strFolder);
-  if (rows.size() > kRowsLookedUpOneByOne) files.ListFolders([] { platform::PumpPaintEvents(); });
+  if (static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), isEdited)) > kRowsLookedUpOneByOne)
+    files.ListFolders([] { platform::PumpPaintEvents(); });
+  // Nothing is written outside the folder, wherever a link leads.
+  const CString realFolder = m_strFolder.IsEmpty() ? CString() : RealPathOf(m_strFolder);
   for (int row : rows) {
     platform::PumpPaintEvents();
     if (row < 0 || row >= m_pTable->GetNumOfRow() || m_strFolder.IsEmpty()) continue;
+    if (!isEdited(row)) {
+      plan.push_back({row, CString(), CString(), false, CString()});
+      continue;
+    }
     const CString path = files.PathOf(FileKeyOf(row));
     const CString key = m_pTable->GetValStr(row, ColumnOf(kFileName));
     // A pending rename keeps the file's own extension ("Song.MP3" stays ".MP3").
     const CString newPath = path.IsEmpty() || key == FileKeyOf(row)
                                 ? CString()
                                 : platform::JoinPath(m_strFolder, key + platform::ExtensionOf(path));
-    plan.push_back({row, path, newPath});
+    plan.push_back({row, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(realFolder, path)});
   }
   return plan;
 }
@@ -150,8 +173,11 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
     m_strSaveReason = reason;
     return false;
   };
+  if (!save.bEdited) return true;  // nothing to write
   if (path.IsEmpty()) return fail(key + ".mp3", "no single file of that name is in the folder.");
-  LinkWithRowFields(save, true);
+  if (!save.strRefusal.IsEmpty()) return fail(ShownName(key, path), save.strRefusal);
+  const CString refusal = LinkWithRowFields(save, true);
+  if (!refusal.IsEmpty()) return fail(ShownName(key, path), refusal);
   const CString unjournalled = CheckJournalled(path);
   if (!unjournalled.IsEmpty()) {
     m_pTags->CancelUpdate();
@@ -167,23 +193,35 @@ bool CQuilloryDlg::SaveRow(const PlannedSave& save) {
   // The tag object shows what the file holds once its batch is committed
   // (from memory, or read from where the new bytes wait), so the row can
   // show it then without a second reading.
-  m_pendingSaves.push_back({row, path, save.strNewPath, LinkedRowCells(ShownName(key, path))});
+  m_pendingSaves.push_back(
+      {row, path, save.strNewPath, LinkedRowCells(ShownName(key, path)), m_pTags->GetFileIdentity()});
   m_pTags->Reset();
   return true;
 }
 
-void CQuilloryDlg::LinkWithRowFields(const PlannedSave& save, bool report) {
+CString CQuilloryDlg::LinkWithRowFields(const PlannedSave& save, bool report) {
   m_pTags->Reset();
   m_pTags->Link(save.strPath);
-  // One write for all the editable fields, so a growing tag rewrites the file once.
+  // What another program (or another window) wrote since the table read the
+  // file is never written over: such a file is not written at all.
+  const CString changed = m_loadedFiles.WhyNotTheOneRead(save.strPath, m_pTags->GetFileIdentity());
+  if (!changed.IsEmpty()) {
+    m_pTags->Reset();
+    return changed;
+  }
+  // One write for the fields the user changed, so a growing tag rewrites the
+  // file once; the others keep what the file holds.
+  const CPackedCells* edited = m_pRows->FileValuesOf(m_pRows->IdOf(save.nRow));
   m_pTags->BeginUpdate();
   for (Field field : kEditableFields) {
+    if (!edited || !edited->Has(ColumnOf(field))) continue;
     const FieldSave& step = SpecOf(field).save;
     (m_pTags.get()->*step.pSetter)(m_pTable->GetValStr(save.nRow, ColumnOf(field)));
     if (report) ReportSaveStep(step.strStep);
   }
   // The cover goes in the same group, so the journal's record of the save holds it too.
   ApplyPendingCover(save.nRow);
+  return CString();
 }
 
 void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
@@ -203,10 +241,18 @@ void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
     }
     // The tags are on the disk; a rename comes only now, so a crash in
     // between leaves the file under its old name, which the journal knows.
+    // The file is what the next save must find there.
+    m_loadedFiles.Note(pending.strPath, pending.written);
     const CString wanted = m_pTable->GetValStr(pending.nRow, ColumnOf(kFileName));
     CString renameError;
-    const bool renamed = !pending.strNewPath.IsEmpty() &&
-                         RenameWithoutReplacing(pending.strPath, pending.strNewPath, renameError);
+    bool renamed = false;
+    if (!pending.strNewPath.IsEmpty()) {
+      // Only the file this save wrote takes the row's new name.
+      if (!m_loadedFiles.WhyNotTheOneRead(pending.strPath, CMyMP3Tags::ReadFileIdentity(pending.strPath)).IsEmpty())
+        renameError = "the file changed on disk after its tags were written \u2014 Reload to see it";
+      renamed = renameError.IsEmpty() && RenameWithoutReplacing(pending.strPath, pending.strNewPath, renameError);
+      if (renamed) m_loadedFiles.Move(pending.strPath, pending.strNewPath);
+    }
     std::vector<CString> cells = pending.cells;
     if (renamed) cells.front() = wanted;
     for (int col = 0; col < static_cast<int>(cells.size()); ++col)

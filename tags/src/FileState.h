@@ -17,6 +17,7 @@ struct CMyMP3Tags::FileState {
   CString strPath;
   std::unique_ptr<CMappedFile> pMap;  // the file as read when linked
   CTagScan scan;
+  CFileIdentity identity;             // of the file as mapped
   unsigned char nV23FrameFlags = 0;     // the format flags of all ID3v2.3 frames together
   std::unique_ptr<CTagEngine> pEngine;  // reads and renders the ID3v2 frames
   CMpegFrame firstFrame;

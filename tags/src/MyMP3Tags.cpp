@@ -1,5 +1,6 @@
 #include <tags/MyMP3Tags.h>
 
+#include "FileIdentity.h"
 #include "FileState.h"
 #include "FrameRules.h"
 #include "Id3Bytes.h"
@@ -123,6 +124,7 @@ void CMyMP3Tags::ReadLinkedFile() {
   if (m_strReadPath.IsEmpty() || !file.pMap->IsOpen()) file.pMap = std::make_unique<CMappedFile>(file.strPath);
   const CMappedFile& map = *file.pMap;
   file.nFileSize = static_cast<long>(map.Size());
+  file.identity = IdentityOfMap(map);
   CTagFrames frames;
   file.scan = ScanTags(map.Data(), map.Size(), &frames);
   file.nV23FrameFlags = V23FrameFlags(frames);
@@ -207,6 +209,16 @@ void CMyMP3Tags::Reset() {
 }
 
 long CMyMP3Tags::GetFileSize() { return ReadIfStale() ? m_pFile->nFileSize : -1; }
+
+CFileIdentity CMyMP3Tags::GetFileIdentity() {
+  if (!m_bLinked) return {};
+  // After a write, where its new bytes are: the file, or the new file that
+  // its batch's commit renames over it (keeping its inode and time).
+  if (m_pFile->bStale) return ReadFileIdentity(m_strReadPath.IsEmpty() ? m_pFile->strPath : m_strReadPath);
+  return m_pFile->identity;
+}
+
+CFileIdentity CMyMP3Tags::ReadFileIdentity(CString fileName) { return IdentityOfMap(CMappedFile(fileName)); }
 
 int CMyMP3Tags::isV1Tag() {
   if (!ReadIfStale()) return -1;

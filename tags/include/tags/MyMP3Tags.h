@@ -15,6 +15,7 @@
 #include <platform/String.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,22 @@ struct CCoverArt {
   int nHeight = 0;
   std::size_t nBytes = 0;   // of the image
   std::string strData;      // the image itself (empty from GetFrontCoverSummary)
+};
+
+// One state of a file on the disk (CMyMP3Tags::GetFileIdentity): where it
+// lies, its size and modification time, and a digest of the bytes other
+// taggers change (the whole ID3v2 region, the first 4 KB of the audio, the
+// last 4 KB of the file, where ID3v1, Lyrics3 and APE tags end). Another
+// program that writes a tag, or puts another file in its place, changes it.
+struct CFileIdentity {
+  std::uint64_t nDevice = 0;
+  std::uint64_t nInode = 0;
+  long long nSize = -1;  // -1: unknown (not read)
+  long long nMtimeNs = 0;
+  std::uint64_t nTagDigest = 0;
+
+  bool IsKnown() const { return nSize >= 0; }
+  bool operator==(const CFileIdentity&) const = default;
 };
 
 // What CMyMP3Tags::RestoreSave did.
@@ -72,6 +89,12 @@ class CMyMP3Tags {
   void RemoveAllTags();
 
   long GetFileSize();  // bytes, or -1 when not linked
+  // The linked file as Link read it (no second reading); after a write of
+  // this object, the file as the write left it (in a batch: as its commit
+  // will leave it), read again. Unknown while unlinked or unreadable.
+  CFileIdentity GetFileIdentity();
+  // The file at path as it is now; unknown when it cannot be read.
+  static CFileIdentity ReadFileIdentity(CString fileName);
   int isV1Tag();       // 1, 0, or -1 when not linked
   int isV2Tag();
   int isLyricsTag();
