@@ -248,6 +248,15 @@ TEST_F(ManyRowsTest, BadInputIsRefusedNamingTheProblemAndChangesNothing) {
     qobject_cast<QCheckBox*>(dialog.GetDlgItem(IDC_REGEX)->GetWidget())->click();
   }, "The regular expression \"(open\" is not valid");
   EXPECT_EQ(Table(), before);
+  // An expression that would take minutes on a row's text is refused with the reason, at once.
+  m_dlg.m_pTable->UpdateRow(2, 4, (std::string(30000, 'a') + "b").c_str());
+  const auto longTitle = Table();
+  RunDialog(format, [](CWnd& dialog) {
+    dialog.GetDlgItem(IDC_FIND)->SetWindowText("(a+)+$");
+    qobject_cast<QCheckBox*>(dialog.GetDlgItem(IDC_REGEX)->GetWidget())->click();
+  }, "The regular expression \"(a+)+$\" is refused: it tries too many ways to match a text of 30001 characters "
+     "(the title of \"Odd name\")");
+  EXPECT_EQ(Table(), longTitle);
   EXPECT_EQ(StatusText(), "Format fields: nothing was changed.");
 }
 
