@@ -362,6 +362,7 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CMenuBar> m_pMenuBar;
   CPictureBox m_coverBox;
   std::unique_ptr<CJournalledSave> m_pSaveJournal;  // the journal entry of the save running
+  CString m_strSaveNotBegun;  // why the last save wrote nothing at all (no journal, and the user said No); else empty
 
  private:
   CString m_strStartFolder;
