@@ -248,6 +248,10 @@ bool CTextReplace::Prepare(const CString& find, const CString& replaceWith, bool
 }
 
 CString CTextReplace::Apply(const CString& text, CString& problem) const {
+  return Apply(text, problem, Clock::now() + std::chrono::milliseconds(kTimeLimitMs));
+}
+
+CString CTextReplace::Apply(const CString& text, CString& problem, Clock::time_point deadline) const {
   problem.Empty();
   if (!m_pImpl) return text;
   const std::string& in = text.Str();
@@ -260,7 +264,7 @@ CString CTextReplace::Apply(const CString& text, CString& problem) const {
     return CString(std::move(out));
   }
 
-  CCalloutState state{Clock::now() + std::chrono::milliseconds(kTimeLimitMs)};
+  CCalloutState state{deadline};
   pcre2_match_context* context = pcre2_match_context_create(nullptr);
   pcre2_set_match_limit(context, kMatchLimit);
   pcre2_set_depth_limit(context, kMatchLimit);

@@ -5,6 +5,7 @@
 // preview and applies them as one step.
 #include <platform/String.h>
 
+#include <chrono>
 #include <memory>
 
 enum class TextCase {
@@ -34,7 +35,7 @@ class CTextReplace {
  public:
   // Steps of the matcher from one place of a text.
   static constexpr unsigned kMatchLimit = 1000000;
-  // Milliseconds one text may take, all its matches together.
+  // Milliseconds one text (or row of texts) may take, all its matches together.
   static constexpr int kTimeLimitMs = 40;
 
   CTextReplace();
@@ -53,6 +54,9 @@ class CTextReplace {
   // expression "(a+)+$" is refused: it tries too many ways to match a text
   // of 30001 characters", no full stop); else problem is emptied.
   CString Apply(const CString& text, CString& problem) const;
+  // The same within a time shared with other texts (the fields of one row):
+  // past deadline the expression is refused as taking too long.
+  CString Apply(const CString& text, CString& problem, std::chrono::steady_clock::time_point deadline) const;
 
  private:
   struct Impl;

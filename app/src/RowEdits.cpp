@@ -65,11 +65,13 @@ bool CFieldsFormat::Prepare(std::vector<Field> fields, std::optional<TextCase> t
 
 CRowEdit CFieldsFormat::FormatOf(const CRowTexts& rows, int row) const {
   CRowEdit edit;
+  // The row's fields share one time limit, so no row keeps a caller waiting long.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(CTextReplace::kTimeLimitMs);
   for (Field field : m_fields) {
     const CString text = rows.TextOf(row, field);
     if (text == kNoValue) continue;
     CString problem;
-    CString formatted = m_bReplace ? m_replace.Apply(text, problem) : text;
+    CString formatted = m_bReplace ? m_replace.Apply(text, problem, deadline) : text;
     if (!problem.IsEmpty()) {
       edit.values.clear();
       const std::string name = PlaceholderOf(field).Str();  // "%comment%"

@@ -66,8 +66,8 @@ class CFieldsFormat {
   // The row's fields whose text the format changes, with their new texts. A
   // field that holds nothing (the empty-value marker "-") stays as it is:
   // the marker is no tag text to format. A replacement refused for a
-  // field's text (CTextReplace::Apply) gives the edit its problem, naming
-  // the field and the row.
+  // field's text (CTextReplace::Apply; the row's fields share one time
+  // limit) gives the edit its problem, naming the field and the row.
   CRowEdit FormatOf(const CRowTexts& rows, int row) const;
 
  private:
