@@ -1,6 +1,7 @@
 #include "PreviewDlg.h"
 
 #include "Resource.h"
+#include "Utf8.h"
 
 #include <platform/MessageBox.h>
 #include <platform/PumpMessage.h>
@@ -14,7 +15,16 @@ constexpr COLORREF kProblemText = RGB(204, 0, 0);
 constexpr COLORREF kUnmatchedText = RGB(128, 128, 128);
 constexpr UINT_PTR kPreviewTimer = 1;
 // The preview is worked out in slices this long, the dialog answering between them.
-constexpr auto kSlice = std::chrono::milliseconds(40);
+constexpr auto kSlice = std::chrono::milliseconds(25);
+
+// A text as a line of the preview shows it: a long comment's first few
+// hundred characters, which is all a line has room for (laying out the
+// whole of a 30,000-character text would hold the dialog up).
+CString Shortened(const CString& text) {
+  constexpr std::size_t kShown = 300;
+  if (text.Str().size() <= kShown) return text;
+  return CString(utf8::CutAtBoundary(text.Str(), kShown) + "\u2026");
+}
 
 }  // namespace
 
@@ -115,9 +125,12 @@ void CPreviewDlg::ShowProblem() {
 void CPreviewDlg::ContinuePreview() {
   const auto end = std::chrono::steady_clock::now() + kSlice;
   const int previewed = std::min(m_rows.Count(), kPreviewRows);
-  std::vector<CPreviewLine> lines;
+  m_preview.SetRedraw(FALSE);
   for (; m_nListed < previewed && (m_nListed == 0 || std::chrono::steady_clock::now() < end); ++m_nListed) {
-    if (m_nListed == static_cast<int>(m_edits.size()) && !WorkOutNext()) return;
+    if (m_nListed == static_cast<int>(m_edits.size()) && !WorkOutNext()) {
+      m_preview.SetRedraw(TRUE);
+      return;
+    }
     const CRowEdit& edit = m_edits[static_cast<std::size_t>(m_nListed)];
     m_nUnmatched += edit.bMatched ? 0 : 1;
     for (const auto& [field, text] : edit.values)
@@ -125,17 +138,15 @@ void CPreviewDlg::ContinuePreview() {
         ++m_nChanged;
         break;
       }
-    const std::size_t first = lines.size();
+    std::vector<CPreviewLine> lines;
     AddLines(m_nListed, edit, lines);
-    for (std::size_t k = first; k < lines.size(); ++k) lines[k].bMatched = edit.bMatched;
-  }
-  m_preview.SetRedraw(FALSE);
-  for (const CPreviewLine& line : lines) {
-    const int item = m_preview.InsertItem(m_preview.GetItemCount(), line.texts.front());
-    for (std::size_t col = 1; col < line.texts.size(); ++col)
-      m_preview.SetItemText(item, static_cast<int>(col), line.texts[col]);
-    // A row the edit leaves alone is greyed.
-    if (!line.bMatched) m_preview.SetItemTextColor(item, kUnmatchedText);
+    for (const CPreviewLine& line : lines) {
+      const int item = m_preview.InsertItem(m_preview.GetItemCount(), Shortened(line.texts.front()));
+      for (std::size_t col = 1; col < line.texts.size(); ++col)
+        m_preview.SetItemText(item, static_cast<int>(col), Shortened(line.texts[col]));
+      // A row the edit leaves alone is greyed.
+      if (!edit.bMatched) m_preview.SetItemTextColor(item, kUnmatchedText);
+    }
   }
   m_preview.SetRedraw(TRUE);
   if (m_nListed < previewed) {
