@@ -64,7 +64,18 @@ BOOL CPreviewDlg::OnInitDialog() {
   return TRUE;
 }
 
+CString CPreviewDlg::InputsNow() const {
+  CString inputs;
+  for (const platform::DialogItem& item : GetTemplate().items)
+    if (item.id != IDC_STATIC && item.id != IDC_PREVIEW && item.id != IDC_PREVIEW_MESSAGE && item.id != IDOK &&
+        item.id != IDCANCEL)
+      inputs += GetDlgItemText(item.id) + CString::Formatted("\x1f%u\x1e", IsDlgButtonChecked(item.id));
+  return inputs;
+}
+
 void CPreviewDlg::OnOK() {
+  // Inputs changed without a notice (a pattern chosen from the list) are read again.
+  if (InputsNow() != m_strInputs) Refresh();
   if (m_strProblem.IsEmpty() && WorkOutAll()) {
     EndDialog(IDOK);
     return;
@@ -88,6 +99,7 @@ CRowEdit CPreviewDlg::EditOf(int row) const {
 void CPreviewDlg::Refresh() {
   if (!m_preview.IsWindow()) return;  // the controls are still being made
   KillTimer(kPreviewTimer);
+  m_strInputs = InputsNow();
   m_strProblem = ReadInputs();
   m_bRefused = m_bRefused && !m_strProblem.IsEmpty();
   m_edits.clear();

@@ -84,6 +84,8 @@ class CPreviewDlg : public CDialog {
   // Works the edit out for every row before Apply, keeping the dialog
   // painted; false when it was stopped or a row cannot be worked out.
   bool WorkOutAll();
+  // The inputs' texts and checks, to know whether they changed since the preview.
+  CString InputsNow() const;
 
   std::vector<CString> m_columns;  // the titles shown
   bool m_bRefused = false;         // Apply was refused for the problem shown
@@ -91,5 +93,6 @@ class CPreviewDlg : public CDialog {
   // The edits of the first rows, as the inputs are now, and how many of
   // them the preview lists, with its counts.
   std::vector<CRowEdit> m_edits;
+  CString m_strInputs;  // InputsNow as the preview read them
   int m_nListed = 0, m_nChanged = 0, m_nUnmatched = 0;
 };
