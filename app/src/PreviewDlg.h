@@ -13,10 +13,10 @@
 
 #include <vector>
 
-// One line of the preview: its texts by column.
+// One line of the preview: its texts by column (greyed when its row's edit
+// leaves the row as it is).
 struct CPreviewLine {
   std::vector<CString> texts;
-  bool bMatched = true;  // false: the row's name did not fit, the row stays as it is
 };
 
 class CPreviewDlg : public CDialog {
