@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libid3-3.8.3-dev libid3-tools zlib1g-dev libtag1-dev
+  libid3-3.8.3-dev libid3-tools zlib1g-dev libtag1-dev libpcre2-dev
   libgtest-dev libgmock-dev
   lame python3 python3-mutagen eyed3 id3v2 imagemagick strace
   xdg-utils xvfb xauth x11-apps fonts-dejavu-core

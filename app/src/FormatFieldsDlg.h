@@ -11,7 +11,7 @@ class CFormatFieldsDlg : public CPreviewDlg {
  public:
   CFormatFieldsDlg(const CRowTexts& rows, CWnd* parent);
 
-  CRowEdit EditOf(int row) const override { return m_format.FormatOf(m_rows, row); }
+  CRowEdit MakeEdit(int row) const override { return m_format.FormatOf(m_rows, row); }
 
  protected:
   BOOL OnInitDialog() override;

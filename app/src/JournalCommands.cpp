@@ -67,6 +67,7 @@ UndoReport ReportOf(const std::vector<CRestoredFile>& results, std::size_t total
 
 bool CQuilloryDlg::JournalSaves(const std::vector<PlannedSave>& plan, const CWorkScope& work) {
   m_pSaveJournal.reset();
+  m_strSaveNotBegun.Empty();
   const CSaveJournal journal;
   CString error;
   // A journal that cannot be written at all is known before the files are read.
@@ -94,6 +95,7 @@ bool CQuilloryDlg::JournalSaves(const std::vector<PlannedSave>& plan, const CWor
       "\n\nWithout it this save cannot be undone. Save anyway, without a way back?";
   if (MessageBoxA(GetSafeHwnd(), question, "Undo not possible", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
     return true;
+  m_strSaveNotBegun = error;
   m_pStatus->ErrorMsg("Nothing was saved: " + error);
   return false;
 }

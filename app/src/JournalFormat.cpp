@@ -1,7 +1,10 @@
 #include "JournalFormat.h"
 
+#include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 
 namespace {
@@ -23,17 +26,18 @@ void PutBytes(std::string& out, const std::string& bytes) {
   out += bytes;
 }
 
-// Reads the payload; every read is checked against what is left, so a
-// damaged length cannot read past the end or ask for a huge allocation.
+// Reads the payload from the entry's file a part at a time, summing its
+// checksum as it goes; every read is checked against what is left, so a
+// damaged length cannot read past the end or ask for more memory than the
+// file holds.
 class CReader {
  public:
-  explicit CReader(const std::string& bytes) : m_bytes(bytes) {}
+  CReader(int fd, std::uint64_t size) : m_fd(fd), m_nLeft(size) {}
   bool Number(std::uint64_t& value, int bytes) {
-    if (!Has(static_cast<std::size_t>(bytes))) return false;
+    unsigned char raw[8];
+    if (!Take(reinterpret_cast<char*>(raw), static_cast<std::size_t>(bytes))) return false;
     value = 0;
-    for (int k = 0; k < bytes; ++k)
-      value |= static_cast<std::uint64_t>(static_cast<unsigned char>(m_bytes[m_at + k])) << (8 * k);
-    m_at += static_cast<std::size_t>(bytes);
+    for (int k = 0; k < bytes; ++k) value |= static_cast<std::uint64_t>(raw[k]) << (8 * k);
     return true;
   }
   bool Signed(long long& value) {
@@ -44,10 +48,9 @@ class CReader {
   }
   bool Bytes(std::string& bytes) {
     std::uint64_t size = 0;
-    if (!Number(size, 4) || !Has(size)) return false;
-    bytes = m_bytes.substr(m_at, size);
-    m_at += size;
-    return true;
+    if (!Number(size, 4) || size > Left()) return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    return Take(bytes.data(), bytes.size());
   }
   bool Text(CString& text) {
     std::string bytes;
@@ -55,12 +58,49 @@ class CReader {
     text = CString(std::move(bytes));
     return true;
   }
-  bool AtEnd() const { return m_at == m_bytes.size(); }
+  bool AtEnd() const { return Left() == 0 && !m_bFailed; }
+  std::uint32_t Crc() const { return m_nCrc; }
 
  private:
-  bool Has(std::uint64_t size) const { return size <= m_bytes.size() - m_at; }
-  const std::string& m_bytes;
-  std::size_t m_at = 0;
+  std::uint64_t Left() const { return m_nLeft + (m_buffer.size() - m_nAt); }
+  // Exactly n bytes of the payload into out.
+  bool Take(char* out, std::size_t n) {
+    if (n > Left()) return false;
+    const std::size_t buffered = std::min(n, m_buffer.size() - m_nAt);
+    std::copy_n(m_buffer.data() + m_nAt, buffered, out);
+    m_nAt += buffered;
+    out += buffered, n -= buffered;
+    if (n >= kBuffer) return Read(out, n);  // a record: straight into its place
+    if (n == 0) return true;
+    m_buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kBuffer, m_nLeft)));
+    m_nAt = 0;
+    if (!Read(m_buffer.data(), m_buffer.size())) return false;
+    std::copy_n(m_buffer.data(), n, out);
+    m_nAt = n;
+    return true;
+  }
+  bool Read(char* out, std::size_t n) {
+    for (std::size_t done = 0; done < n;) {
+      const ssize_t got = read(m_fd, out + done, n - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        m_bFailed = true;
+        return false;
+      }
+      done += static_cast<std::size_t>(got);
+    }
+    m_nLeft -= n;
+    m_nCrc = static_cast<std::uint32_t>(crc32(m_nCrc, reinterpret_cast<const Bytef*>(out), static_cast<uInt>(n)));
+    return true;
+  }
+
+  static constexpr std::size_t kBuffer = 1 << 16;
+  const int m_fd;
+  std::uint64_t m_nLeft;  // bytes of the file not read yet
+  std::string m_buffer;
+  std::size_t m_nAt = 0;  // the next byte of m_buffer
+  std::uint32_t m_nCrc = 0;
+  bool m_bFailed = false;
 };
 
 }  // namespace
@@ -100,26 +140,26 @@ std::string CEntryBytes::Front() const {
   return bytes + start;
 }
 
-bool ParseEntry(const std::string& bytes, JournalEntry& entry, CString& why) {
+bool ReadEntry(int fd, std::uint64_t fileSize, JournalEntry& entry, CString& why) {
   why = "is damaged";
-  if (bytes.size() < kHeaderSize || bytes.compare(0, 4, kMagic, 4) != 0) {
+  CReader front(fd, std::min<std::uint64_t>(fileSize, kHeaderSize));
+  std::uint64_t magic = 0, version = 0, size = 0, crc = 0;
+  std::uint64_t expected = 0;
+  for (int k = 3; k >= 0; --k) expected = expected << 8 | static_cast<unsigned char>(kMagic[k]);
+  if (fileSize < kHeaderSize || !front.Number(magic, 4) || magic != expected) {
     why = "is not a journal entry";
     return false;
   }
-  const std::string headerBytes = bytes.substr(4, kHeaderSize - 4);
-  CReader header(headerBytes);
-  std::uint64_t version = 0, size = 0, crc = 0;
-  header.Number(version, 4);
-  header.Number(size, 8);
-  header.Number(crc, 4);
+  front.Number(version, 4);
+  front.Number(size, 8);
+  front.Number(crc, 4);
   if (version > kVersion) {
     why = "was written by a newer version of Quillory";
     return false;
   }
-  const std::string payload = bytes.substr(kHeaderSize);
-  if (version == 0 || size != payload.size() || crc != Crc32(payload)) return false;
+  if (version == 0 || size != fileSize - kHeaderSize) return false;
 
-  CReader reader(payload);
+  CReader reader(fd, size);
   std::uint64_t count = 0;
   if (!reader.Text(entry.strFolder) || !reader.Signed(entry.nTime) || !reader.Number(count, 4)) return false;
   entry.files.clear();
@@ -130,5 +170,5 @@ bool ParseEntry(const std::string& bytes, JournalEntry& entry, CString& why) {
       return false;
     entry.files.push_back(std::move(file));
   }
-  return reader.AtEnd();
+  return reader.AtEnd() && reader.Crc() == crc;
 }

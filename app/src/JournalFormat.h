@@ -26,7 +26,10 @@ class CEntryBytes {
   std::uint32_t m_nFilesCrc = 0;
 };
 
-// The entry the bytes hold (all but its nId). False, with why ("is damaged",
-// "was written by a newer version of Quillory"), when they cannot be read;
-// no length in them can read past their end or ask for a huge allocation.
-bool ParseEntry(const std::string& bytes, JournalEntry& entry, CString& why);
+// The entry in the open file fd, fileSize bytes long, read from its start
+// (all but its nId). False, with why ("is damaged", "was written by a newer
+// version of Quillory"), when it cannot be read. It is read a part at a
+// time into the entry, so an entry takes no more memory to read than it
+// holds; no length in it can read past its end or ask for more memory than
+// the file holds.
+bool ReadEntry(int fd, std::uint64_t fileSize, JournalEntry& entry, CString& why);

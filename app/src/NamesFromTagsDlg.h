@@ -12,7 +12,7 @@ class CNamesFromTagsDlg : public CPatternDlg {
   // namesPresent: the names no row may take (as PlanRenames takes them).
   CNamesFromTagsDlg(const CRowTexts& rows, std::vector<CString> namesPresent, CWnd* parent);
 
-  CRowEdit EditOf(int row) const override { return RenameEditOf(m_plan[static_cast<std::size_t>(row)]); }
+  CRowEdit MakeEdit(int row) const override { return RenameEditOf(m_plan[static_cast<std::size_t>(row)]); }
   CString UnmatchedText(int n) const override;
   CString UnmatchedDone(int n) const override;
 

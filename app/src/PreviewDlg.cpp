@@ -1,15 +1,30 @@
 #include "PreviewDlg.h"
 
 #include "Resource.h"
+#include "Utf8.h"
 
 #include <platform/MessageBox.h>
+#include <platform/PumpMessage.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
 constexpr COLORREF kProblemText = RGB(204, 0, 0);
 constexpr COLORREF kUnmatchedText = RGB(128, 128, 128);
+constexpr UINT_PTR kPreviewTimer = 1;
+// The preview is worked out in slices this long, the dialog answering between them.
+constexpr auto kSlice = std::chrono::milliseconds(25);
+
+// A text as a line of the preview shows it: a long comment's first few
+// hundred characters, which is all a line has room for (laying out the
+// whole of a 30,000-character text would hold the dialog up).
+CString Shortened(const CString& text) {
+  constexpr std::size_t kShown = 300;
+  if (text.Str().size() <= kShown) return text;
+  return CString(utf8::CutAtBoundary(text.Str(), kShown) + "\u2026");
+}
 
 }  // namespace
 
@@ -49,14 +64,24 @@ BOOL CPreviewDlg::OnInitDialog() {
   return TRUE;
 }
 
+CString CPreviewDlg::InputsNow() const {
+  CString inputs;
+  for (const platform::DialogItem& item : GetTemplate().items)
+    if (item.id != IDC_STATIC && item.id != IDC_PREVIEW && item.id != IDC_PREVIEW_MESSAGE && item.id != IDOK &&
+        item.id != IDCANCEL)
+      inputs += GetDlgItemText(item.id) + CString::Formatted("\x1f%u\x1e", IsDlgButtonChecked(item.id));
+  return inputs;
+}
+
 void CPreviewDlg::OnOK() {
-  Refresh();
-  if (m_strProblem.IsEmpty()) {
+  // Inputs changed without a notice (a pattern chosen from the list) are read again.
+  if (InputsNow() != m_strInputs) Refresh();
+  if (m_strProblem.IsEmpty() && WorkOutAll()) {
     EndDialog(IDOK);
     return;
   }
   // Refused: the message turns red until the inputs are mended.
-  m_bRefused = true;
+  if (!m_strProblem.IsEmpty()) m_bRefused = true;
   UpdateCtlColors();
 }
 
@@ -67,45 +92,118 @@ HBRUSH CPreviewDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
   return brush;
 }
 
+CRowEdit CPreviewDlg::EditOf(int row) const {
+  return row >= 0 && row < static_cast<int>(m_edits.size()) ? m_edits[static_cast<std::size_t>(row)] : MakeEdit(row);
+}
+
 void CPreviewDlg::Refresh() {
   if (!m_preview.IsWindow()) return;  // the controls are still being made
+  KillTimer(kPreviewTimer);
+  m_strInputs = InputsNow();
   m_strProblem = ReadInputs();
   m_bRefused = m_bRefused && !m_strProblem.IsEmpty();
-  m_preview.SetRedraw(FALSE);
+  m_edits.clear();
+  m_nListed = m_nChanged = m_nUnmatched = 0;
   m_preview.DeleteAllItems();
   if (!m_strProblem.IsEmpty()) {
-    m_preview.SetRedraw(TRUE);
-    SetDlgItemText(IDC_PREVIEW_MESSAGE, m_strProblem);
-    UpdateCtlColors();
+    ShowProblem();
     return;
   }
   ShowColumns(Columns());
+  ContinuePreview();
+}
+
+void CPreviewDlg::OnTimer(UINT_PTR id) {
+  if (id == kPreviewTimer && !m_bWorkingAll) ContinuePreview();
+}
+
+bool CPreviewDlg::WorkOutNext() {
+  const int row = static_cast<int>(m_edits.size());
+  m_edits.push_back(MakeEdit(row));
+  if (m_edits.back().strProblem.IsEmpty()) return true;
+  m_strProblem = m_edits.back().strProblem;
+  m_edits.pop_back();
+  ShowProblem();
+  return false;
+}
+
+void CPreviewDlg::ShowProblem() {
+  KillTimer(kPreviewTimer);
+  m_preview.DeleteAllItems();
+  SetDlgItemText(IDC_PREVIEW_MESSAGE, m_strProblem);
+  UpdateCtlColors();
+}
+
+void CPreviewDlg::ContinuePreview() {
+  const auto end = std::chrono::steady_clock::now() + kSlice;
   const int previewed = std::min(m_rows.Count(), kPreviewRows);
-  int changed = 0;
-  int unmatched = 0;
-  std::vector<CPreviewLine> lines;
-  for (int row = 0; row < previewed; ++row) {
-    const CRowEdit edit = EditOf(row);
-    unmatched += edit.bMatched ? 0 : 1;
+  m_preview.SetRedraw(FALSE);
+  for (; m_nListed < previewed && (m_nListed == 0 || std::chrono::steady_clock::now() < end); ++m_nListed) {
+    if (m_nListed == static_cast<int>(m_edits.size()) && !WorkOutNext()) {
+      m_preview.SetRedraw(TRUE);
+      return;
+    }
+    const CRowEdit& edit = m_edits[static_cast<std::size_t>(m_nListed)];
+    m_nUnmatched += edit.bMatched ? 0 : 1;
     for (const auto& [field, text] : edit.values)
-      if (text != m_rows.TextOf(row, field)) {
-        ++changed;
+      if (text != m_rows.TextOf(m_nListed, field)) {
+        ++m_nChanged;
         break;
       }
-    const std::size_t first = lines.size();
-    AddLines(row, edit, lines);
-    for (std::size_t k = first; k < lines.size(); ++k) lines[k].bMatched = edit.bMatched;
-  }
-  for (const CPreviewLine& line : lines) {
-    const int item = m_preview.InsertItem(m_preview.GetItemCount(), line.texts.front());
-    for (std::size_t col = 1; col < line.texts.size(); ++col)
-      m_preview.SetItemText(item, static_cast<int>(col), line.texts[col]);
-    // A row the edit leaves alone is greyed.
-    if (!line.bMatched) m_preview.SetItemTextColor(item, kUnmatchedText);
+    std::vector<CPreviewLine> lines;
+    AddLines(m_nListed, edit, lines);
+    for (const CPreviewLine& line : lines) {
+      const int item = m_preview.InsertItem(m_preview.GetItemCount(), Shortened(line.texts.front()));
+      for (std::size_t col = 1; col < line.texts.size(); ++col)
+        m_preview.SetItemText(item, static_cast<int>(col), Shortened(line.texts[col]));
+      // A row the edit leaves alone is greyed.
+      if (!edit.bMatched) m_preview.SetItemTextColor(item, kUnmatchedText);
+    }
   }
   m_preview.SetRedraw(TRUE);
-  SetDlgItemText(IDC_PREVIEW_MESSAGE, Summary(changed, unmatched, previewed));
+  if (m_nListed < previewed) {
+    SetDlgItemText(IDC_PREVIEW_MESSAGE,
+                   CString::Formatted("Working out the preview\u2026 %d of %d rows so far.", m_nListed, previewed));
+    SetTimer(kPreviewTimer, 0);
+  } else {
+    KillTimer(kPreviewTimer);
+    SetDlgItemText(IDC_PREVIEW_MESSAGE, Summary(m_nChanged, m_nUnmatched, previewed));
+  }
   UpdateCtlColors();
+}
+
+bool CPreviewDlg::WorkOutAll() {
+  const int total = m_rows.Count();
+  if (static_cast<int>(m_edits.size()) >= total) return true;
+  m_bWorkingAll = true;
+  bool done = true;
+  {
+    // Escape or Cancel stop the work, and nothing else is taken meanwhile.
+    const platform::CStopRequest stop(GetDlgItem(IDCANCEL));
+    while (static_cast<int>(m_edits.size()) < total) {
+      if (!WorkOutNext()) {
+        done = false;
+        break;
+      }
+      if (platform::PaintIsDue()) {
+        SetDlgItemText(IDC_PREVIEW_MESSAGE,
+                       CString::Formatted("Working out the edit\u2026 %zu of %d rows. Escape stops.", m_edits.size(), total));
+        platform::PumpPaintEvents();
+      }
+      if (stop.IsRequested()) {
+        done = false;
+        SetDlgItemText(IDC_PREVIEW_MESSAGE, CString::Formatted("Stopped after %zu of %d rows: nothing is changed yet. "
+                                                               "Apply works the rest out; Cancel leaves the rows as "
+                                                               "they are.",
+                                                               m_edits.size(), total));
+        break;
+      }
+    }
+  }
+  m_bWorkingAll = false;
+  // The preview may still have rows to list.
+  if (m_strProblem.IsEmpty() && m_nListed < std::min(total, kPreviewRows)) SetTimer(kPreviewTimer, 0);
+  return done;
 }
 
 void CPreviewDlg::ShowColumns(const std::vector<CString>& titles) {

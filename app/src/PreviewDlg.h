@@ -2,8 +2,10 @@
 // CPreviewDlg: a dialog that shows what an edit of many rows would do before
 // it is made. Its inputs sit above a list of the rows and what each would
 // get; a line between them names what is wrong with the inputs, or says how
-// many rows would change. The list follows the typing. Apply (Enter) ends the
-// dialog only while nothing is wrong; Cancel (Escape) changes nothing.
+// many rows would change. The list follows the typing, worked out a slice at
+// a time so the dialog keeps answering while an edit takes long. Apply
+// (Enter) works the edit out for every row (Escape or Cancel stops that) and
+// ends the dialog only while nothing is wrong; Cancel (Escape) changes nothing.
 #include "RowEdits.h"
 
 #include <platform/Dialog.h>
@@ -11,10 +13,10 @@
 
 #include <vector>
 
-// One line of the preview: its texts by column.
+// One line of the preview: its texts by column (greyed when its row's edit
+// leaves the row as it is).
 struct CPreviewLine {
   std::vector<CString> texts;
-  bool bMatched = true;  // false: the row's name did not fit, the row stays as it is
 };
 
 class CPreviewDlg : public CDialog {
@@ -22,8 +24,9 @@ class CPreviewDlg : public CDialog {
   // rows: the rows the edit works on; they stay the caller's.
   CPreviewDlg(const platform::DialogTemplate& dialogTemplate, const CRowTexts& rows, CWnd* parent);
 
-  // What the edit does to a row, as the dialog's inputs are when it ends with IDOK.
-  virtual CRowEdit EditOf(int row) const = 0;
+  // What the edit does to a row, as the dialog's inputs are when it ends
+  // with IDOK (then worked out already for every row).
+  CRowEdit EditOf(int row) const;
 
   // The rows the preview lists at most (the first ones); the edit reaches every row.
   static constexpr int kPreviewRows = 1000;
@@ -44,6 +47,10 @@ class CPreviewDlg : public CDialog {
   void DoDataExchange(CDataExchange* pDX) override;
   void OnOK() override;
   HBRUSH OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
+  void OnTimer(UINT_PTR id) override;
+
+  // Works out what the edit does to a row, as the inputs were last read.
+  virtual CRowEdit MakeEdit(int row) const = 0;
 
   // Reads the inputs from their controls: empty, or the message naming what is wrong.
   virtual CString ReadInputs() = 0;
@@ -67,7 +74,25 @@ class CPreviewDlg : public CDialog {
   void ShowColumns(const std::vector<CString>& titles);
   // What the message line says of the rows previewed.
   CString Summary(int changed, int unmatched, int previewed) const;
+  // Works the edit out for the next row; false when it cannot be (the
+  // problem is then m_strProblem, and shown).
+  bool WorkOutNext();
+  void ShowProblem();
+  // Lists the next rows of the preview for a slice of time; goes on later
+  // (on the timer) until every previewed row is listed.
+  void ContinuePreview();
+  // Works the edit out for every row before Apply, keeping the dialog
+  // painted; false when it was stopped or a row cannot be worked out.
+  bool WorkOutAll();
+  // The inputs' texts and checks, to know whether they changed since the preview.
+  CString InputsNow() const;
 
   std::vector<CString> m_columns;  // the titles shown
   bool m_bRefused = false;         // Apply was refused for the problem shown
+  bool m_bWorkingAll = false;      // WorkOutAll runs: the preview waits
+  // The edits of the first rows, as the inputs are now, and how many of
+  // them the preview lists, with its counts.
+  std::vector<CRowEdit> m_edits;
+  CString m_strInputs;  // InputsNow as the preview read them
+  int m_nListed = 0, m_nChanged = 0, m_nUnmatched = 0;
 };

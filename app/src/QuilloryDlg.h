@@ -371,6 +371,7 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CJournalledSave> m_pSaveJournal;  // the journal entry of the save running
   // What each file was when last read or written, so a save writes only onto the file it read.
   CLoadedFiles m_loadedFiles;
+  CString m_strSaveNotBegun;  // why the last save wrote nothing at all (no journal, and the user said No); else empty
 
  private:
   CString m_strStartFolder;

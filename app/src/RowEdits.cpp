@@ -22,8 +22,8 @@ std::vector<std::optional<CString>> CommonTexts(const CRowTexts& rows, const std
 
 CRowEdit TagsFromNameOf(const NamePattern& pattern, const CRowTexts& rows, int row) {
   std::optional<FieldValues> values = TagsFromName(pattern, rows.KeyOf(row));
-  if (!values) return {false, {}};
-  return {true, std::move(*values)};
+  if (!values) return {false, {}, {}};
+  return {true, std::move(*values), {}};
 }
 
 std::vector<RenameStep> RenamesOf(const NamePattern& pattern, const CRowTexts& rows,
@@ -38,8 +38,8 @@ std::vector<RenameStep> RenamesOf(const NamePattern& pattern, const CRowTexts& r
 }
 
 CRowEdit RenameEditOf(const RenameStep& step) {
-  if (!step.strRefusal.IsEmpty()) return {false, {}};
-  return {true, {{kFileName, step.IsRename() ? step.strNewKey : step.strOldKey}}};
+  if (!step.strRefusal.IsEmpty()) return {false, {}, {}};
+  return {true, {{kFileName, step.IsRename() ? step.strNewKey : step.strOldKey}}, {}};
 }
 
 bool CFieldsFormat::Prepare(std::vector<Field> fields, std::optional<TextCase> textCase, const CString& find,
@@ -65,10 +65,21 @@ bool CFieldsFormat::Prepare(std::vector<Field> fields, std::optional<TextCase> t
 
 CRowEdit CFieldsFormat::FormatOf(const CRowTexts& rows, int row) const {
   CRowEdit edit;
+  // The row's fields share one time limit, so no row keeps a caller waiting long.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(CTextReplace::kTimeLimitMs);
   for (Field field : m_fields) {
     const CString text = rows.TextOf(row, field);
     if (text == kNoValue) continue;
-    CString formatted = m_bReplace ? m_replace.Apply(text) : text;
+    CString problem;
+    CString formatted = m_bReplace ? m_replace.Apply(text, problem, deadline) : text;
+    if (!problem.IsEmpty()) {
+      edit.values.clear();
+      const std::string name = PlaceholderOf(field).Str();  // "%comment%"
+      edit.strProblem.Format("%s (the %s of \"%s\"). A repeat inside a repeat, such as (a+)+, tries every way "
+                             "of cutting a text: make the expression simpler.",
+                             problem.GetString(), name.substr(1, name.size() - 2).c_str(), rows.KeyOf(row).GetString());
+      return edit;
+    }
     if (m_case) formatted = ChangeCase(formatted, *m_case);
     if (formatted != text) edit.values.emplace_back(field, std::move(formatted));
   }

@@ -34,6 +34,10 @@ std::vector<std::optional<CString>> CommonTexts(const CRowTexts& rows, const std
 struct CRowEdit {
   bool bMatched = true;  // false: the row's name does not fit the pattern; the row stays as it is
   FieldValues values;    // fields and their new texts, in the order the edit names them
+  // Why the edit cannot be worked out for this row (a regular expression
+  // too costly for one of its texts); then values is empty, and the edit as
+  // a whole is refused for the reason.
+  CString strProblem;
 };
 
 // The tags the row's name gives: every field the pattern names.
@@ -61,7 +65,9 @@ class CFieldsFormat {
                const CString& replaceWith, bool bRegex, CString& error);
   // The row's fields whose text the format changes, with their new texts. A
   // field that holds nothing (the empty-value marker "-") stays as it is:
-  // the marker is no tag text to format.
+  // the marker is no tag text to format. A replacement refused for a
+  // field's text (CTextReplace::Apply; the row's fields share one time
+  // limit) gives the edit its problem, naming the field and the row.
   CRowEdit FormatOf(const CRowTexts& rows, int row) const;
 
  private:

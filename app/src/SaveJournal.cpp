@@ -22,11 +22,17 @@
 
 namespace {
 
-constexpr long long kLargestEntry = 1LL << 30;  // a bigger file is not read into memory
 constexpr const char* kEntrySuffix = ".entry";
 constexpr const char* kSetAsideSuffix = ".skipped";
 constexpr std::size_t kIdDigits = 16;
 constexpr const char* kTemporaryPrefix = ".new-";
+
+// A size in bytes as people read it: "512 KB", "1.2 GB".
+CString Size(std::uint64_t bytes) {
+  if (bytes >= (1ULL << 30)) return CString::Formatted("%.1f GB", static_cast<double>(bytes) / (1ULL << 30));
+  if (bytes >= (1ULL << 20)) return CString::Formatted("%.1f MB", static_cast<double>(bytes) / (1ULL << 20));
+  return CString::Formatted("%llu KB", static_cast<unsigned long long>((bytes + 1023) / 1024));
+}
 
 CString Reason(int error) {
   switch (error) {
@@ -197,7 +203,15 @@ CString PathFormProblem(const std::string& path) {
 
 }  // namespace
 
-CSaveJournal::CSaveJournal(CString dir) : m_strDir(std::move(dir)) {}
+CSaveJournal::CSaveJournal(CString dir, std::uint64_t largestEntry)
+    : m_strDir(std::move(dir)), m_nLargestEntry(largestEntry) {}
+
+std::uint64_t CSaveJournal::LargestEntry() {
+  constexpr std::uint64_t kLeast = 1ULL << 30;
+  const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return kLeast;
+  return std::max(kLeast, static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 2);
+}
 
 CString CSaveJournal::DefaultDir() {
   const char* state = std::getenv("XDG_STATE_HOME");
@@ -259,29 +273,19 @@ std::optional<JournalEntry> CSaveJournal::ReadLatest(const CString& folder, CStr
     return std::nullopt;
   };
 
-  std::string bytes;
+  JournalEntry entry;
+  CString why;
   {
     const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0 || info.st_size > kLargestEntry) {
+    if (fd < 0 || fstat(fd, &info) != 0 || static_cast<std::uint64_t>(info.st_size) > m_nLargestEntry) {
       if (fd >= 0) close(fd);
       return refuse("cannot be read");
     }
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
+    const bool read = ReadEntry(fd, static_cast<std::uint64_t>(info.st_size), entry, why);
     close(fd);
-    bytes.resize(done);
+    if (!read) return refuse(why);
   }
-
-  JournalEntry entry;
-  CString why;
-  if (!ParseEntry(bytes, entry, why)) return refuse(why);
   entry.nId = ids.back();
   if (entry.strFolder != canonical) return refuse("belongs to another folder");
   for (const JournalFile& file : entry.files) {
@@ -350,6 +354,15 @@ void CJournalStream::Fail(int code) {
 }
 
 void CJournalStream::Add(const JournalFile& file) {
+  // A record's length is written in four bytes, and the entry must stay one the journal reads back.
+  m_nSize += 36 + file.strPath.Str().size() + file.strOldPath.Str().size() + file.record.size();
+  if (file.record.size() > 0xFFFFFFFFu || m_nSize > m_journal.m_nLargestEntry) {
+    if (m_strError.IsEmpty())
+      m_strError.Format("The journal entry of this save would be larger than the %s that an undo can read back on "
+                        "this computer (the pictures it replaces take much room).",
+                        Size(m_journal.m_nLargestEntry).GetString());
+    return;
+  }
   m_pending += m_pBytes->File(file);
   if (m_pending.size() >= kChunk) WriteOut();
 }

@@ -44,8 +44,13 @@ class CSaveJournal {
  public:
   static constexpr int kKeptSaves = 20;
 
-  // The journal kept in dir (tests pass a folder of their own).
-  explicit CSaveJournal(CString dir = DefaultDir());
+  // The journal kept in dir (tests pass a folder of their own), whose
+  // entries are at most largestEntry bytes long.
+  explicit CSaveJournal(CString dir = DefaultDir(), std::uint64_t largestEntry = LargestEntry());
+  // The largest entry the journal writes, and so reads back: half the
+  // computer's memory (an undo holds its entry in memory, as the save held
+  // it), and at least 1 GiB.
+  static std::uint64_t LargestEntry();
   // $XDG_STATE_HOME/quillory when XDG_STATE_HOME is an absolute path, else
   // ~/.local/state/quillory.
   static CString DefaultDir();
@@ -56,7 +61,8 @@ class CSaveJournal {
   // older than the last kKeptSaves are removed. Any other nId replaces that
   // entry, as a save does once its files are written and their sizes and
   // times known. False, with the reason in error (the disk is full, the
-  // folder is read-only, ...), when the entry is not safely on the disk; then
+  // folder is read-only, the entry would be longer than the largest one the
+  // journal reads back, ...), when the entry is not safely on the disk; then
   // nothing of it is left behind and the save must not begin.
   bool Write(JournalEntry& entry, CString& error);
   // Makes the place of folder's entries, so that a journal that cannot be
@@ -91,6 +97,7 @@ class CSaveJournal {
  private:
   friend class CJournalStream;
   CString m_strDir;
+  std::uint64_t m_nLargestEntry;
 };
 
 class CEntryBytes;
@@ -131,6 +138,7 @@ class CJournalStream {
   int m_fd = -1;
   bool m_bMade = false, m_bPublished = false;
   off_t m_nAt = 0;  // where the next bytes go
+  std::uint64_t m_nSize = 0;  // the entry's files' bytes so far
   std::string m_pending;
   CString m_strError;
 };

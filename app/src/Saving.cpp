@@ -56,6 +56,12 @@ void CQuilloryDlg::OnSaveAll() {
                                       [](const SaveFailure& a, const SaveFailure& b) { return a.nRow < b.nRow; });
   const CString firstText = first == failures.end() ? CString() : first->strFile + ": " + first->strReason;
   const int failed = static_cast<int>(failures.size());
+  if (attempted == 0 && !m_strSaveNotBegun.IsEmpty()) {
+    // The user chose not to save without a way back: the journal's reason stays in view.
+    m_pStatus->ErrorMsg(CString::Formatted("Nothing was saved: %s All %d rows keep their edits.",
+                                           m_strSaveNotBegun.GetString(), rows));
+    return;
+  }
   if (attempted < rows) {
     const CString key = m_pTable->GetValStr(attempted, ColumnOf(kFileName));
     const int above = editedAbove[static_cast<std::size_t>(attempted)];

@@ -9,7 +9,7 @@ class CTagsFromNamesDlg : public CPatternDlg {
  public:
   CTagsFromNamesDlg(const CRowTexts& rows, CWnd* parent);
 
-  CRowEdit EditOf(int row) const override { return TagsFromNameOf(m_pattern, m_rows, row); }
+  CRowEdit MakeEdit(int row) const override { return TagsFromNameOf(m_pattern, m_rows, row); }
 
  protected:
   CString ReadInputs() override;

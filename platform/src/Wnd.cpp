@@ -8,8 +8,11 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPointer>
+#include <QTimer>
 #include <QVariant>
 #include <QWidget>
+
+#include <map>
 
 namespace {
 
@@ -30,11 +33,13 @@ struct CWnd::Impl {
   QPointer<QWidget> widget;
   bool owned = false;
   std::unique_ptr<CMFCDynamicLayout> layout;
+  std::map<UINT_PTR, std::unique_ptr<QTimer>> timers;
 };
 
 CWnd::CWnd() : m_pImpl(std::make_unique<Impl>()) {}
 
 CWnd::~CWnd() {
+  m_pImpl->timers.clear();
   if (QWidget* w = m_pImpl->widget.data()) {
     if (WrapperOf(w, kPermanent) == this) w->setProperty(kPermanent, QVariant());
     if (m_pImpl->owned) delete w;
@@ -307,3 +312,22 @@ void CWnd::SendCommand(int code) {
 BOOL CWnd::OnNotify(NMHDR*, LRESULT*) { return FALSE; }
 
 BOOL CWnd::OnCommand(int, int) { return FALSE; }
+
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse) {
+  std::unique_ptr<QTimer>& timer = m_pImpl->timers[id];
+  if (!timer) {
+    timer = std::make_unique<QTimer>();
+    QObject::connect(timer.get(), &QTimer::timeout, [this, id] { OnTimer(id); });
+  }
+  timer->start(static_cast<int>(elapse));
+  return id;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR id) {
+  const auto found = m_pImpl->timers.find(id);
+  if (found == m_pImpl->timers.end() || !found->second->isActive()) return FALSE;
+  found->second->stop();
+  return TRUE;
+}
+
+void CWnd::OnTimer(UINT_PTR) {}

@@ -3,6 +3,7 @@
 // previews, each applied as one step and undone, or refused.
 #include "ListFixture.h"
 
+#include "PreviewDlg.h"
 #include "support/ModalAnswers.h"
 
 #include <platform/MessageBox.h>
@@ -248,7 +249,43 @@ TEST_F(ManyRowsTest, BadInputIsRefusedNamingTheProblemAndChangesNothing) {
     qobject_cast<QCheckBox*>(dialog.GetDlgItem(IDC_REGEX)->GetWidget())->click();
   }, "The regular expression \"(open\" is not valid");
   EXPECT_EQ(Table(), before);
+  // An expression that would take minutes on a row's text is refused with the reason, at once.
+  m_dlg.m_pTable->UpdateRow(2, 4, (std::string(30000, 'a') + "b").c_str());
+  const auto longTitle = Table();
+  RunDialog(format, [](CWnd& dialog) {
+    dialog.GetDlgItem(IDC_FIND)->SetWindowText("(a+)+$");
+    qobject_cast<QCheckBox*>(dialog.GetDlgItem(IDC_REGEX)->GetWidget())->click();
+  }, "The regular expression \"(a+)+$\" is refused: it tries too many ways to match a text of 30001 characters "
+     "(the title of \"Odd name\")");
+  EXPECT_EQ(Table(), longTitle);
   EXPECT_EQ(StatusText(), "Format fields: nothing was changed.");
 }
 
 }  // namespace
+
+// Rows past the preview are worked out when the edit is applied: an
+// expression beyond its limits there refuses the edit, naming the row.
+TEST_F(ManyRowsTest, FormatFieldsWorksOutEveryRowBeforeApplyingAndRefusesOneBeyondTheLimits) {
+  std::vector<test::ListedFile> more;
+  for (int k = 0; k < CPreviewDlg::kPreviewRows; ++k) more.push_back({.key = "r" + std::to_string(k), .title = "t"});
+  List(more);  // above the four rows
+  const int odd = CPreviewDlg::kPreviewRows + 2;
+  ASSERT_EQ(Cell(odd, 0), "Odd name");
+  m_dlg.m_pTable->UpdateRow(odd, 4, (std::string(30000, 'a') + "b").c_str());
+  const auto before = Table();
+  const auto format = [this] { Command(ID_FORMAT_FIELDS); };
+  const auto regex = [](const char* find, const char* with) {
+    return [find, with](CWnd& dialog) {
+      dialog.GetDlgItem(IDC_FIND)->SetWindowText(find);
+      dialog.GetDlgItem(IDC_REPLACE_WITH)->SetWindowText(with);
+      qobject_cast<QCheckBox*>(dialog.GetDlgItem(IDC_REGEX)->GetWidget())->click();
+    };
+  };
+  RunDialog(format, regex("(a+)+$", "x"), "The regular expression \"(a+)+$\" is refused: it tries too many ways to "
+                                          "match a text of 30001 characters (the title of \"Odd name\")");
+  EXPECT_EQ(Table(), before);
+  RunDialog(format, regex("^t$", "T"));
+  EXPECT_EQ(StatusText(), CString::Formatted("Format fields: %d rows changed.", CPreviewDlg::kPreviewRows).Str());
+  EXPECT_EQ(Cell(0, 4), "T");
+  EXPECT_EQ(Cell(CPreviewDlg::kPreviewRows - 1, 4), "T");
+}

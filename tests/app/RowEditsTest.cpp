@@ -27,8 +27,10 @@ class Rows : public CRowTexts {
   Texts m_rows;
 };
 
-// The edit as "title=TEXT|artist=TEXT", in the order the format gives them.
+// The edit as "title=TEXT|artist=TEXT", in the order the format gives them;
+// a refused one as its problem.
 std::string Shown(const CRowEdit& edit) {
+  if (!edit.strProblem.IsEmpty()) return edit.strProblem.GetString();
   std::string out;
   for (const auto& [field, text] : edit.values)
     out += (out.empty() ? "" : "|") + std::string(field == kArtist ? "artist=" : "title=") + text.GetString();
@@ -58,8 +60,13 @@ TEST(RowEditsTest, FormatsReplaceThenChangeTheCaseAndRefuseWhatTheyCannotDo) {
     const char* title;
     const char* expected;  // the row's edit, or the start of the refusal
   };
+  const std::string endless = std::string(30000, 'a') + "b";
   const Case cases[] = {
       {{kArtist, kTitle}, TextCase::kUpper, "", "", false, "ann", "open road", "artist=ANN|title=OPEN ROAD"},
+      // An expression beyond its limits on one text refuses the row's edit, naming the field.
+      {{kArtist, kTitle}, std::nullopt, "(a+)+$", "x", true, "aa", endless.c_str(),
+       "The regular expression \"(a+)+$\" is refused: it tries too many ways to match a text of 30001 characters "
+       "(the title of \"row 0\")."},
       // The text is found as the user sees it, then the case changes.
       {{kTitle}, TextCase::kLower, "Road", "Street", false, "Ann", "Open Road", "title=open street"},
       {{kArtist, kTitle}, std::nullopt, "(\\w+) (\\w+)", "$2, $1", true, "Ann Lee", "Open Road",

@@ -109,6 +109,28 @@ TEST_F(SaveJournalTest, AnEntryWrittenAsItGrowsReadsBackWholeAndOneNeverClosedLe
   EXPECT_TRUE(*read == entry);
 }
 
+// What the journal writes it reads back, however large (the pictures a save
+// replaces can take a gigabyte); an entry too large to read back is never
+// written, and the save is told why before it begins.
+TEST_F(SaveJournalTest, EveryEntryTheJournalWritesIsOneItReadsBack) {
+  constexpr std::uint64_t kLargest = 4u << 20;
+  const CSaveJournal journal((m_root / "state").c_str(), kLargest);
+  JournalEntry entry = Entry({"a.mp3", "b.mp3"}, 3u << 20);  // records read straight into their place
+  entry.files[1].record.resize(100);
+  ASSERT_TRUE(CSaveJournal(journal).Write(entry, m_error)) << m_error.GetString();
+  const auto read = journal.ReadLatest(m_folder, m_problem);
+  ASSERT_TRUE(read) << m_problem.GetString();
+  EXPECT_TRUE(*read == entry);
+
+  JournalEntry large = Entry({"a.mp3", "b.mp3"}, 3u << 20);
+  EXPECT_FALSE(CSaveJournal(journal).Write(large, m_error));
+  EXPECT_NE(std::string(m_error).find("larger than the 4.0 MB that an undo can read back"), std::string::npos)
+      << m_error.GetString();
+  EXPECT_EQ(Files().size(), 1u);
+  EXPECT_EQ(Files(".new").size(), 0u);
+  EXPECT_TRUE(*journal.ReadLatest(m_folder, m_problem) == entry);
+}
+
 TEST_F(SaveJournalTest, KeepsTheLastSavesOfEachFolderAndForgetsAnUndoneOne) {
   for (int k = 0; k < CSaveJournal::kKeptSaves + 2; ++k) ASSERT_TRUE(Write(Entry({"a.mp3"})));
   const CString other = (m_root / "music" / "CD1").c_str();

@@ -174,7 +174,9 @@ TEST_F(UndoSaveTest, AJournalThatCannotBeWrittenStopsTheSaveUnlessTheUserAgrees)
   EXPECT_NE(question.text.Str().find("cannot be written in " + m_state.File("file").Str() + "/quillory: "),
             std::string::npos) << question.text.Str();
   EXPECT_EQ(question.type & MB_DEFBUTTON2, MB_DEFBUTTON2);  // No is the default
-  EXPECT_EQ(Status(), "Saving stopped: no file was saved; all 6 rows keep their edits");
+  // The status keeps the journal's reason.
+  EXPECT_EQ(Status(), "Nothing was saved: The journal of saves cannot be written in " + m_state.File("file").Str() +
+                          "/quillory: a part of its path is a file, not a folder. All 6 rows keep their edits.");
   EXPECT_EQ(Files(), before);
   EXPECT_TRUE(m_dlg.IsDataChanged());
 

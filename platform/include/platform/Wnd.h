@@ -87,6 +87,13 @@ class CWnd {
   virtual BOOL OnNotify(NMHDR* header, LRESULT* result);
   virtual BOOL OnCommand(int id, int code);
 
+  // Calls OnTimer(id) every elapse milliseconds (0: as soon as the event loop
+  // is idle) until KillTimer(id); setting an id again restarts it. Returns id.
+  UINT_PTR SetTimer(UINT_PTR id, UINT elapse);
+  // False when no timer of that id runs.
+  BOOL KillTimer(UINT_PTR id);
+  virtual void OnTimer(UINT_PTR id);
+
  protected:
   // Takes ownership of a widget this object made.
   void AttachOwned(QWidget* widget);
