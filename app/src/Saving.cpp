@@ -59,7 +59,7 @@ void CQuilloryDlg::OnSaveAll() {
   if (attempted == 0 && !m_strSaveNotBegun.IsEmpty()) {
     // The user chose not to save without a way back: the journal's reason stays in view.
     m_pStatus->ErrorMsg(CString::Formatted("Nothing was saved: %s All %d rows keep their edits.",
-                                           m_strSaveNotBegun.GetString(), rows));
+                                           m_strSaveNotBegun.GetString(), edited));
     return;
   }
   if (attempted < rows) {
