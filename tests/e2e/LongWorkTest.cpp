@@ -104,7 +104,8 @@ class LongWorkTest : public test::MainWindowDriver {
 
 TEST_F(LongWorkTest, EscapeOrCancelStopsALoadOrASaveBetweenFiles) {
   // Enough files that a save writes for several frames of the window, in two
-  // batches; too few for the folder's walk to let the window answer.
+  // batches. A load is stopped once it reads files (a stop in the walk of
+  // the folders reads none).
   constexpr int kFiles = 250;
   for (const bool save : {false, true})
     for (const bool escape : {false, true}) {
@@ -120,7 +121,7 @@ TEST_F(LongWorkTest, EscapeOrCancelStopsALoadOrASaveBetweenFiles) {
       if (!save) AnswerFolderBrowser(m_dir.Path());
       // A save is stopped once it writes (a stop while it notes what it replaces saves nothing).
       StopWhenBusy stop(m_dlg.GetWidget(), Item(IDC_CANCEL_WORK), escape,
-                        [this, save] { return !save || Status().rfind("Update tag", 0) == 0; });
+                        [this, save] { return save ? Status().rfind("Update tag", 0) == 0 : Rows() > 0; });
       Click(save ? IDC_SAVE_ALL : IDC_OPEN_FOLDER);
       EXPECT_TRUE(stop.done);
       EXPECT_TRUE(Item(IDC_CANCEL_WORK)->isHidden());
@@ -175,7 +176,19 @@ TEST_F(LongWorkTest, AFolderFromTheCommandLineLoadsInTheShownWindowAndEscapeStop
   QTest::qSleep(25);  // past the pump's pause, so the load's first step lets the window answer
   ASSERT_TRUE(started.Create());
   EXPECT_TRUE(stopped);
-  EXPECT_EQ(dynamic_cast<CStatusBarCtrl*>(started.GetDlgItem(517))->GetText(1).Str().rfind("Loading stopped: ", 0), 0u);
+  EXPECT_EQ(dynamic_cast<CStatusBarCtrl*>(started.GetDlgItem(517))->GetText(1).Str().rfind("Loading stopped", 0), 0u);
+}
+
+// The walk of the folders heeds a stop as the reading of their files does:
+// a link to "/" made it list a whole disk before Escape was looked at.
+TEST_F(LongWorkTest, EscapeStopsTheWalkOfTheFolders) {
+  MakeFiles(24);
+  StopWhenBusy stop(m_dlg.GetWidget(), Item(IDC_CANCEL_WORK), true);
+  OpenFolder(m_dir.Path(), 1);
+  EXPECT_TRUE(stop.done);
+  EXPECT_EQ(Status(), "Loading stopped before any file was read.");
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_TRUE(Item(IDC_CANCEL_WORK)->isHidden());
 }
 
 // A flush that fails leaves that file as it was (written in place: the old
