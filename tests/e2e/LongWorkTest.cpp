@@ -188,18 +188,6 @@ TEST_F(LongWorkTest, AFolderFromTheCommandLineLoadsInTheShownWindowAndEscapeStop
   EXPECT_EQ(dynamic_cast<CStatusBarCtrl*>(started.GetDlgItem(517))->GetText(1).Str().rfind("Loading stopped", 0), 0u);
 }
 
-// The walk of the folders heeds a stop as the reading of their files does:
-// a link to "/" made it list a whole disk before Escape was looked at.
-TEST_F(LongWorkTest, EscapeStopsTheWalkOfTheFolders) {
-  MakeFiles(24);
-  StopWhenBusy stop(m_dlg.GetWidget(), Item(IDC_CANCEL_WORK), true);
-  OpenFolder(m_dir.Path(), 1);
-  EXPECT_TRUE(stop.done);
-  EXPECT_EQ(Status(), "Loading stopped before any file was read.");
-  EXPECT_EQ(Rows(), 0);
-  EXPECT_TRUE(Item(IDC_CANCEL_WORK)->isHidden());
-}
-
 // A flush that fails leaves that file as it was (written in place: the old
 // tag put back; in a new file: the new file removed) and marks its row.
 TEST_F(LongWorkTest, AFlushThatFailsIsReportedForItsFileAlone) {
