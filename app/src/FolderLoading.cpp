@@ -185,8 +185,9 @@ int CQuilloryDlg::CountMp3Files(const CString& pattern) {
     platform::PumpPaintEvents();
     return !(m_pWork && m_pWork->IsStopRequested());
   });
-  // New files of a save that a crash interrupted: the MP3 file beside each is
-  // whole (a save replaces it only by a rename), so they are removed.
+  // New files of a save that a crash interrupted (the MP3 file beside each is
+  // whole: a save replaces it only by a rename), those the writer's records
+  // prove it made; never a file that only has such a name.
   if (!m_listing.bStopped) m_listing.nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(folder, m_bSubfolders);
   return static_cast<int>(m_listing.names.size());
 }

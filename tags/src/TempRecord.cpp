@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr char kTempMark[] = ".quillory-";
+constexpr char kTempMark[] = ".quillory-";  // as IsWriterTemporary knows it
 constexpr std::size_t kRecordLimit = 64 << 20;  // a record longer than this is not one of ours
 
 // Six characters as mkstemp picks them.
