@@ -68,16 +68,23 @@ CString Counted(int n, const char* one, const char* many) {
   return CString::Formatted("%d %s", n, n == 1 ? one : many);
 }
 
-// What a load left out, for its status message: "" when nothing.
+// What a load left out, and the new files of interrupted saves it removed,
+// for its status message: "" when nothing.
 CString Skipped(const CMp3Listing& listing, int vanishedOnLoad) {
   std::vector<CString> parts;
   if (listing.nLinks > 0)
     parts.push_back(Counted(listing.nLinks, "link to a folder read already", "links to folders read already"));
+  if (listing.nLinksOut > 0)
+    parts.push_back(Counted(listing.nLinksOut, "link that leads out of the folder", "links that lead out of the folder") +
+                    (listing.nLinksOut == 1 ? " (" : " (first: ") + listing.strFirstLinkOut + ")");
   if (listing.nUnreadable > 0) parts.push_back(Counted(listing.nUnreadable, "unreadable folder", "unreadable folders"));
   const int vanished = listing.nVanished + vanishedOnLoad;
   if (vanished > 0) parts.push_back(Counted(vanished, "file that vanished", "files that vanished"));
   CString text;
   for (const CString& part : parts) text += (text.IsEmpty() ? "; skipped " : ", ") + part;
+  if (listing.nLeftoversRemoved > 0)
+    text += "; removed " + Counted(listing.nLeftoversRemoved, "file left by an interrupted save",
+                                   "files left by interrupted saves");
   return text;
 }
 
@@ -129,9 +136,6 @@ bool CQuilloryDlg::LoadCurrentFolder(const CString& doneText) {
   const CWorkScope work(*this);
   const CString pattern = FolderPattern();
   m_nFileCount = CountMp3Files(pattern);
-  // New files of a save that a crash interrupted: the MP3 file beside each is
-  // whole (a save replaces it only by a rename), so they are removed.
-  for (const CString& leftover : m_listing.leftovers) platform::RemoveFile(leftover);
   // Whatever the table held is gone now, and with it every edit, mark and
   // step of the history.
   m_pFailedRows->Forget();
@@ -176,10 +180,15 @@ int CQuilloryDlg::CountMp3Files(const CString& pattern) {
   m_pTable->ClearTable();
   // The folder is walked once per load: LoadFolder takes the names from here.
   m_strListedPattern = pattern;
-  m_listing = ListMp3Files(platform::FolderOf(pattern), m_bSubfolders, [this] {
+  const CString folder = platform::FolderOf(pattern);
+  m_listing = ListMp3Files(folder, m_bSubfolders, [this] {
     platform::PumpPaintEvents();
     return !(m_pWork && m_pWork->IsStopRequested());
   });
+  // New files of a save that a crash interrupted (the MP3 file beside each is
+  // whole: a save replaces it only by a rename), those the writer's records
+  // prove it made; never a file that only has such a name.
+  if (!m_listing.bStopped) m_listing.nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(folder, m_bSubfolders);
   return static_cast<int>(m_listing.names.size());
 }
 
@@ -245,11 +254,16 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   // When the folder lists the table's files, every row already shows what
   // its file holds (the save read it back), and reading the files once more
   // would change nothing; the rows keep their order and the history its steps.
-  const CMp3Listing listing = ListMp3Files(m_strFolder, m_bSubfolders, [] {
-    platform::PumpPaintEvents();
-    return true;
-  });
-  for (const CString& leftover : listing.leftovers) platform::RemoveFile(leftover);
+  // Escape stops this walk as any other; the rows then stay as the save left them.
+  CMp3Listing listing;
+  {
+    const CWorkScope work(*this);
+    listing = ListMp3Files(m_strFolder, m_bSubfolders, [&work] {
+      platform::PumpPaintEvents();
+      return !work.IsStopRequested();
+    });
+  }
+  if (!listing.bStopped) listing.nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(m_strFolder, m_bSubfolders);
   const int rows = m_pTable->GetNumOfRow();
   std::vector<CString> listed, shown;
   for (const CString& name : listing.names) listed.push_back(RowKeyOf(name));
@@ -259,7 +273,7 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   }
   std::sort(listed.begin(), listed.end());
   std::sort(shown.begin(), shown.end());
-  if (rows <= 0 || listed != shown) {
+  if (!listing.bStopped && (rows <= 0 || listed != shown)) {
     LoadCurrentFolder("All files have been reloaded");
     return;
   }
@@ -276,7 +290,10 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   ShowCover();
   ClearEditBoxes();
   UpdateFolderTotals();
-  m_pStatus->InfoMsg("All files have been reloaded" + Skipped(listing, 0));
+  if (listing.bStopped)
+    m_pStatus->InfoMsg("All files have been saved; reading the folder again was stopped");
+  else
+    m_pStatus->InfoMsg("All files have been reloaded" + Skipped(listing, 0));
 }
 
 HICON CQuilloryDlg::GetSmallShellIcon(const CString& path) {

@@ -1,10 +1,10 @@
 #include "FolderWalk.h"
 
 #include <platform/Path.h>
-#include <tags/MyMP3Tags.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -16,9 +16,10 @@
 
 namespace {
 
-// How often, in entries, the walk asks whether to go on; and how often while
-// it reads a folder's entries or sorts them, which is far quicker per entry.
-constexpr int kEntriesPerAsk = 256;
+// How often, in entries, the walk asks whether to go on (besides at every
+// folder): an entry may cost a stat, which a slow disk takes long to answer.
+// A sort asks far less often, as it is far quicker per step.
+constexpr int kEntriesPerAsk = 64;
 constexpr unsigned kStepsPerAskInBulk = 8192;
 
 struct CEntry {
@@ -50,26 +51,39 @@ bool ByFoldedName(const CEntry& a, const CEntry& b) {
 
 using CFolderId = std::pair<dev_t, ino_t>;
 
+// The path with every link on its way resolved; empty when it cannot be.
+std::string RealPathOf(const CString& path) {
+  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path, nullptr), &std::free);
+  return real ? std::string(real.get()) : std::string();
+}
+
+// Both resolved: whether path is folder or below it.
+bool IsBelow(const std::string& folder, const std::string& path) {
+  if (folder.empty() || path.empty()) return false;
+  if (path.compare(0, folder.size(), folder) != 0) return false;
+  return path.size() == folder.size() || folder == "/" || path[folder.size()] == '/';
+}
+
 class CWalk {
  public:
   CWalk(bool subfolders, const std::function<bool()>& keepGoing) : m_bSubfolders(subfolders), m_keepGoing(keepGoing) {}
 
   void Folder(const CString& path, const CString& prefix) {
-    if (!GoOn()) return;
-    std::vector<CEntry> files, folders, links;
+    if (!Ask()) return;
+    std::vector<CEntry> files, folders, links, linksOut;
     {
       const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path), ::closedir);
       if (!dir) {
         ++(errno == ENOENT ? m_listing.nVanished : m_listing.nUnreadable);
         return;
       }
-      unsigned read = 0;
       while (const dirent* entry = ::readdir(dir.get())) {
-        if (++read % kStepsPerAskInBulk == 0 && !Ask()) return;
+        if (!GoOn()) return;
         CEntry found{entry->d_name, true, entry->d_type};
         if (found.name == "." || found.name == "..") continue;
         found.bAscii = IsAscii(found.name);
         bool link = found.type == DT_LNK;
+        bool out = false;  // a link to a folder outside the walked one
         if (found.type != DT_REG && found.type != DT_DIR) {
           const CString full = platform::JoinPath(path, found.name.c_str());
           struct stat st {};
@@ -79,10 +93,18 @@ class CWalk {
             continue;
           }
           found.type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+          if (link && found.type == DT_DIR && m_bSubfolders) out = !IsBelow(m_strRoot, RealPathOf(full));
         }
         if (found.type == DT_REG) files.push_back(std::move(found));
-        if (found.type == DT_DIR && m_bSubfolders) (link ? links : folders).push_back(std::move(found));
+        if (found.type == DT_DIR && m_bSubfolders) (out ? linksOut : link ? links : folders).push_back(std::move(found));
       }
+    }
+    // A link out of the folder is never followed: one to "/" would bring in
+    // the whole disk, and a save would write files the user did not choose.
+    if (!linksOut.empty()) {
+      std::sort(linksOut.begin(), linksOut.end(), ByFoldedName);
+      if (m_listing.nLinksOut == 0) m_listing.strFirstLinkOut = prefix + linksOut.front().name.c_str();
+      m_listing.nLinksOut += static_cast<int>(linksOut.size());
     }
     // A folder of 100,000 files takes a tenth of a second to sort: the
     // window is let answer meanwhile (a stop asked then is heeded after it).
@@ -92,10 +114,7 @@ class CWalk {
       return ByFoldedName(a, b);
     });
     for (const CEntry& file : files) {
-      if (IsMp3(file.name))
-        m_listing.names.push_back(prefix + file.name.c_str());
-      else if (file.name[0] == '.' && CMyMP3Tags::IsOwnTemporary(file.name.c_str()))
-        m_listing.leftovers.push_back(platform::JoinPath(path, file.name.c_str()));
+      if (IsMp3(file.name)) m_listing.names.push_back(prefix + file.name.c_str());
       if (!GoOn()) return;
     }
     // Links to folders are followed once the real tree has been walked, so
@@ -113,9 +132,10 @@ class CWalk {
 
   // The tree, then the folders its links lead to that it did not hold.
   void Tree(const CString& folder) {
+    m_strRoot = RealPathOf(folder);
     if (!Enter(folder)) return;
     Folder(folder, CString());
-    for (std::size_t i = 0; i < m_links.size() && !m_listing.bStopped; ++i) {
+    for (std::size_t i = 0; i < m_links.size() && GoOn(); ++i) {
       const auto [path, prefix] = m_links[i];  // a copy: following it may add links
       if (Enter(path)) Folder(path, prefix);
     }
@@ -150,6 +170,7 @@ class CWalk {
 
   bool m_bSubfolders;
   const std::function<bool()>& m_keepGoing;
+  std::string m_strRoot;  // the walked folder, its links resolved
   std::set<CFolderId> m_walked;
   std::vector<std::pair<CString, CString>> m_links;  // path and prefix of each link to a folder
   int m_nSinceAsked = 0;
@@ -162,6 +183,10 @@ CMp3Listing ListMp3Files(const CString& folder, bool subfolders, const std::func
   CWalk walk(subfolders, keepGoing);
   walk.Tree(folder);
   return walk.Take();
+}
+
+bool IsInsideFolder(const CString& folder, const CString& path) {
+  return IsBelow(RealPathOf(folder), RealPathOf(path));
 }
 
 CString RowKeyOf(const CString& fileName) { return fileName.Left(fileName.GetLength() - 4); }

@@ -12,18 +12,27 @@ struct CMp3Listing {
   // The MP3 files (any letter case of ".mp3"; not folders named so), by
   // their path below the walked folder: "CD1/01 Intro.mp3".
   std::vector<CString> names;
-  // New files a crashed save left in the walked folders (full paths).
-  std::vector<CString> leftovers;
   int nLinks = 0;       // links to a folder the walk had already been in
+  int nLinksOut = 0;    // links to folders outside the walked folder, never followed
+  CString strFirstLinkOut;  // the first of them, by its path below the walked folder
   int nUnreadable = 0;  // folders that could not be read
   int nVanished = 0;    // files or folders that were gone before they were looked at
   bool bStopped = false;  // keepGoing said to stop; the listing is what was found by then
+  int nLeftoversRemoved = 0;  // set by the load: new files of interrupted saves it removed
 };
 
-// Walks folder, and with subfolders every folder below it (a link to a
-// folder is followed unless it leads to one already walked, such as a loop
-// back into the tree). keepGoing, when given, is asked between entries.
+// Walks folder, and with subfolders every folder below it. A link to a
+// folder is followed when it leads to a folder inside this one that was not
+// walked yet; a link back into the tree (a loop) or out of it is counted and
+// left. A link to a file is listed wherever it leads (IsInsideFolder tells
+// whether the file may be written). keepGoing, when given, is asked at every
+// folder, link and few dozen entries, so a stop is heeded within moments.
 CMp3Listing ListMp3Files(const CString& folder, bool subfolders, const std::function<bool()>& keepGoing = {});
+
+// True when path, every link on its way resolved, is folder or lies below it
+// (folder's own links resolved too); false when either cannot be resolved.
+// A file for which this is false must not be written as one of folder's.
+bool IsInsideFolder(const CString& folder, const CString& path);
 
 // A row's key: its file's path below the loaded folder without the ".mp3".
 CString RowKeyOf(const CString& fileName);

@@ -8,6 +8,7 @@
 #include "Id3libFrames.h"
 #include "TagLibEngine.h"
 #include "TagWriter.h"
+#include "TempRecord.h"
 #include "TextCodec.h"
 #include "V1Tag.h"
 
@@ -395,6 +396,10 @@ std::vector<CWriteOutcome> CMyMP3Tags::EndBatch(const std::function<void()>& wai
 }
 
 bool CMyMP3Tags::IsOwnTemporary(CString fileName) { return IsWriterTemporary(fileName); }
+
+int CMyMP3Tags::RemoveOwnLeftovers(const CString& folder, bool subfolders) {
+  return RemoveLeftTemporaries(folder, subfolders);
+}
 
 void CMyMP3Tags::SetTag(TagField field, CString value) {
   if (!m_bGrouped) m_strLastWriteError.Empty();

@@ -1,6 +1,7 @@
 #include "TagWriter.h"
 
 #include "Id3Bytes.h"
+#include "TempRecord.h"
 
 #include <algorithm>
 #include <atomic>
@@ -28,7 +29,7 @@ constexpr std::size_t kHeaderSize = 10;
 constexpr std::size_t kV1Size = 128;
 constexpr std::size_t kMaxTagBody = std::size_t{1} << 28;  // what a size field of 28 bits holds
 constexpr char kTempMark[] = ".quillory-";
-constexpr std::size_t kTempRandom = 6;  // mkstemp's XXXXXX
+constexpr std::size_t kTempRandom = 6;  // as mkstemp's XXXXXX (see CTempRecord::Create)
 // A name in a folder may have at most NAME_MAX bytes; a temporary keeps this
 // much of the original's name so that the marks still fit.
 constexpr std::size_t kTempNameKept = 200;
@@ -381,7 +382,8 @@ namespace {
 
 // What a write does, flushing at once (batch null) or handing the flush to
 // the batch's pending record.
-bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch::CPending* pending) {
+bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch::CPending* pending,
+           CTempRecord& record) {
   IgnoreFileSizeSignal();
   error->Empty();
   const std::string& newTag = request.bExactRegion ? request.strRegion : request.strNewTag;
@@ -410,9 +412,8 @@ bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch:
   const CString folder = FolderOf(target);
   const std::size_t size = region.size() + static_cast<std::size_t>(file.st.st_size) - request.nOldTagEnd;
   if (!EnoughSpaceFor(folder, size)) return FailWith(error, "The disk is full");
-  const std::string name = NameOf(target).Str();
-  std::string temp = (folder + "/").Str() + "." + name.substr(0, kTempNameKept) + kTempMark + "XXXXXX";
-  CFd out(::mkostemp(temp.data(), O_CLOEXEC));
+  std::string temp;
+  CFd out(record.Create(folder.Str(), NameOf(target).Str().substr(0, kTempNameKept), &temp));
   if (out.Get() < 0) return Fail(error, true);
   if (!FillNewFile(request, region, file, out.Get(), flush, error)) {
     ::unlink(temp.c_str());
@@ -446,7 +447,8 @@ std::string LayOutRegion(const CTagWrite& request, bool v1Changes) {
 
 bool WriteTagSafely(const CTagWrite& request, CString* error, long* newSize) {
   long ignored = 0;
-  return Write(request, error, newSize ? newSize : &ignored, nullptr);
+  CTempRecord record;
+  return Write(request, error, newSize ? newSize : &ignored, nullptr, record);
 }
 
 bool IsWriterTemporary(const CString& fileName) {
@@ -456,7 +458,7 @@ bool IsWriterTemporary(const CString& fileName) {
          name.size() == mark + std::strlen(kTempMark) + kTempRandom;
 }
 
-CWriteBatch::CWriteBatch() = default;
+CWriteBatch::CWriteBatch() : m_pRecord(std::make_unique<CTempRecord>()) {}
 
 CWriteBatch::~CWriteBatch() { CommitPending({}); }
 
@@ -469,7 +471,7 @@ bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize,
 
   auto pending = std::make_unique<CPending>();
   long ignored = 0;
-  if (!::Write(request, error, newSize ? newSize : &ignored, pending.get())) return false;
+  if (!::Write(request, error, newSize ? newSize : &ignored, pending.get(), *m_pRecord)) return false;
   if (readPath) *readPath = pending->strTemp.empty() ? request.strPath : CString(pending->strTemp.c_str());
   // A request that changed nothing has nothing to flush; it stays in line
   // all the same, so the outcomes come in the order written.

@@ -19,6 +19,8 @@
 
 #include <sys/stat.h>
 
+class CTempRecord;
+
 // What a file must hold for a write to go ahead: a write whose record of
 // what it replaces was made beforehand, or a restore of such a record.
 struct CExpectedFile {
@@ -60,7 +62,7 @@ std::string LayOutRegion(const CTagWrite& request, bool v1Changes);
 //   then one pwrite over the region (padding zero-filled), then fdatasync;
 //   a failure of either write puts the old bytes of both back.
 // - Else a new file beside the original (a hidden name that never matches
-//   "*.mp3", see IsWriterTemporary): the tag with generous padding, the audio
+//   "*.mp3", see IsWriterTemporary; recorded, see CTempRecord): the tag with generous padding, the audio
 //   and trailing tags (APE, Lyrics3) copied unchanged, the new ID3v1 block,
 //   the original's mode (and owner where allowed); fsynced, renamed over the
 //   original, the folder fsynced. The rename is the one moment the file
@@ -110,11 +112,13 @@ class CWriteBatch {
   void CommitPending(const std::function<void()>& wait);
   bool IsPending(const struct stat& st) const;
 
+  std::unique_ptr<CTempRecord> m_pRecord;  // of the new files made; it outlives the pending writes
   std::vector<std::unique_ptr<CPending>> m_pending;
   std::vector<CWriteOutcome> m_done;  // committed by a Write, not yet handed out
   std::size_t m_nPendingBytes = 0;
 };
 
-// True for a name (without folder) the writer gives its temporaries, so that
-// one left by a crash can be recognised and removed.
+// True for a name (with or without folder) the writer gives its temporaries.
+// The name alone proves nothing (a user may name a file so): only one that
+// its record proves was made here is removed (RemoveLeftTemporaries).
 bool IsWriterTemporary(const CString& fileName);

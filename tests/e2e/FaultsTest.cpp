@@ -2,6 +2,7 @@
 // write reported as saved, a file found as Song.MP3 written elsewhere, and a
 // window that does not paint while it works or closes in the middle of it.
 #include "MainWindowDriver.h"
+#include "support/ChildWriter.h"
 
 #include <platform/StatusBarCtrl.h>
 #include <progress/IndvProgress.h>
@@ -275,14 +276,27 @@ TEST_F(FaultsTest, TwoFilesWithOneKeyAreNeitherWrittenThroughTheOther) {
   EXPECT_EQ(test::ReadFile(upper), upperBytes);
 }
 
-TEST_F(FaultsTest, NewFilesLeftByACrashedSaveAreRemovedWhenTheFolderLoads) {
+// A load removes what a save cut short left, and nothing that only looks
+// like it: a user's file of such a name, a file outside reached through a
+// link, the new file of a save still running in another window.
+TEST_F(FaultsTest, ALoadRemovesOnlyTheNewFilesOfACrashedSave) {
+  test::TempDir outside;
   m_dir.CopyFixture("cbr_v23_latin1.mp3", "a.mp3");
-  for (const char* name : {".a.mp3.quillory-Ab12Cd", ".gone.mp3.quillory-000000", ".notes.quillory-kept"})
-    test::WriteFile(m_dir.File(name), "ID3 left over");
-  OpenFolder(m_dir.Path());
+  const test::CChildWriter crashed(m_dir.Path(), "a.mp3", false);
+  test::CChildWriter running(m_dir.Path(), "a.mp3", true);
+  test::WriteFile(m_dir.File(".notes.quillory-backup"), "the user's own");
+  test::WriteFile(outside.File(".far.mp3.quillory-Ab12Cd"), "another folder's");
+  ASSERT_EQ(::symlink(outside.Path(), m_dir.File("Out")), 0);
+  const auto names = [this] {
+    return QDir(QString::fromUtf8(m_dir.Path().GetString())).entryList(QDir::Files | QDir::Hidden);
+  };
+  const QString live = QString::fromStdString(running.path.substr(running.path.rfind('/') + 1));
+  OpenFolder(m_dir.Path(), 1);
   ASSERT_EQ(Rows(), 1);
-  EXPECT_EQ(QDir(QString::fromUtf8(m_dir.Path().GetString())).entryList(QDir::Files | QDir::Hidden),
-            QStringList({".notes.quillory-kept", "a.mp3"}));
+  EXPECT_EQ(Status(), "1 files have been loaded; skipped 1 link that leads out of the folder (Out); removed 1 file "
+                      "left by an interrupted save");
+  EXPECT_EQ(names(), QStringList({live, ".notes.quillory-backup", "a.mp3"}));
+  EXPECT_EQ(test::ReadFile(outside.File(".far.mp3.quillory-Ab12Cd")), "another folder's");
 }
 
 // Counts paints of the status bar's progress control, which exists only while

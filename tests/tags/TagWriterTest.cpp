@@ -5,6 +5,8 @@
 #include "TagsTestSupport.h"
 
 #include "TagWriter.h"
+#include "TempRecord.h"
+#include "support/ChildWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +190,65 @@ TEST(TagWriter, TemporariesAreRecognisedByNameAlone) {
   for (const char* name : {"song.mp3", ".quillory-a1B2c3", "song.mp3.quillory-a1B2c3", ".song.quillory-abc",
                            ".song.quillory-a1B2c3.mp3", "song.mp3.AbC123"})
     EXPECT_FALSE(IsWriterTemporary(name)) << name;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// A load removes the new files crashed saves left in its folder and nothing
+// else of such a name: not a user's file, not a live save's file, not one
+// outside the folder or reached through a link; each record goes once used up.
+TEST(TagWriter, ALoadRemovesOnlyTheNewFilesItsRecordsProveACrashedSaveLeft) {
+  test::TempDir state, music, outside;
+  const std::string saved = std::getenv("XDG_STATE_HOME");
+  ::setenv("XDG_STATE_HOME", state.Path(), 1);
+  ASSERT_EQ(::mkdir(music.File("CD1"), 0755), 0);
+  const test::CChildWriter top(music.Path(), "a.mp3", false), deep(music.File("CD1"), "b.mp3", false),
+      far(outside.Path(), "c.mp3", false), swapped(music.Path(), "e.mp3", false);
+  test::CChildWriter live(music.Path(), "d.mp3", true);
+  for (const test::CChildWriter* writer : {&top, &deep, &far, &swapped, static_cast<const test::CChildWriter*>(&live)})
+    ASSERT_TRUE(Exists(writer->path));
+  const CString user = music.File(".notes.quillory-backup");
+  test::WriteFile(user, "the user's own");
+  ASSERT_EQ(::symlink(outside.Path(), music.File("Out")), 0);
+  // A crashed save's file that became a link to a file of the user's.
+  test::WriteFile(outside.File("kept"), "the user's own");
+  ::unlink(swapped.path.c_str());
+  ASSERT_EQ(::symlink(outside.File("kept"), swapped.path.c_str()), 0);
+
+  struct Step {
+    const char* what;
+    CString folder;
+    bool subfolders;
+    std::vector<std::string> gone, left;
+  };
+  const Step steps[] = {
+      {"the folder alone", music.Path(), false, {top.path}, {deep.path, far.path, live.path, swapped.path}},
+      {"with its subfolders", music.Path(), true, {deep.path}, {far.path, live.path, swapped.path}},
+      {"the folder outside", outside.Path(), false, {far.path}, {live.path, swapped.path}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    EXPECT_EQ(CMyMP3Tags::RemoveOwnLeftovers(step.folder, step.subfolders), static_cast<int>(step.gone.size()));
+    for (const std::string& path : step.gone) EXPECT_FALSE(Exists(path)) << path;
+    for (const std::string& path : step.left) EXPECT_TRUE(Exists(path)) << path;
+    EXPECT_EQ(test::ReadFile(user), "the user's own");
+    EXPECT_EQ(test::ReadFile(outside.File("kept")), "the user's own");
+  }
+  // Once the live save is gone, its file is a crashed one's.
+  live.End();
+  EXPECT_EQ(CMyMP3Tags::RemoveOwnLeftovers(music.Path(), false), 1);
+  EXPECT_FALSE(Exists(live.path));
+  // A write that makes a new file leaves no record behind.
+  const CString song = music.File("song.mp3");
+  const CLayout old{Padded(Tag(10), 64), kTrailing, ""};
+  test::WriteFile(song, old.Bytes());
+  CString error;
+  EXPECT_TRUE(WriteTagSafely(Request(song, old, Tag(1000)), &error)) << error.Str();
+  EXPECT_TRUE(QDir(QString::fromStdString(TempRecordDir())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+  ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
 }
 
 // Makes a path unwritable even for root: mode bits, and the immutable

@@ -112,9 +112,14 @@ class CMyMP3Tags {
   // A write never destroys a file: a tag that no longer fits is written into
   // a new file beside it, which is then renamed over it. True for the name
   // (with or without its folder) of such a new file; one is left only by a
-  // crash in the middle of a write, is never an MP3 name ("*.mp3"), and may
-  // be removed whenever no save is running.
+  // crash in the middle of a write, and is never an MP3 name ("*.mp3"). The
+  // name alone does not make a file one: a user may name a file so.
   static bool IsOwnTemporary(CString fileName);
+  // Removes the new files crashed writes left in folder (and below it with
+  // subfolders): only those a record proves this program made, whose writer
+  // is no longer running (another window's save keeps its own), still
+  // regular files reached without a link. Returns how many were removed.
+  static int RemoveOwnLeftovers(const CString& folder, bool subfolders);
 
   CString GetArtist();
   CString GetAlbum();
