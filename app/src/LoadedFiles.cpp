@@ -1,5 +1,7 @@
 #include "LoadedFiles.h"
 
+#include "FolderWalk.h"
+
 #include <cstdlib>
 #include <memory>
 
@@ -17,17 +19,11 @@ CString CLoadedFiles::WhyNotTheOneRead(const CString& path, const CFileIdentity&
   return found->second == now ? CString() : CString(kChangedOnDisk);
 }
 
-CString RealPathOf(const CString& path) {
-  const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path, nullptr), &std::free);
-  return resolved ? CString(resolved.get()) : path;
-}
-
-CString WhyOutsideFolder(const CString& realFolder, const CString& path) {
+CString WhyOutsideFolder(const CString& folder, const CString& path) {
+  if (IsInsideFolder(folder, path)) return CString();
   const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path, nullptr), &std::free);
   // A file that cannot be resolved is left to the writer, which refuses it with its own reason.
   if (!resolved) return CString();
-  const CString real = resolved.get();
-  const CString prefix = realFolder.Right(1) == "/" ? realFolder : realFolder + "/";
-  if (real.GetLength() > prefix.GetLength() && real.Left(prefix.GetLength()) == prefix) return CString();
-  return "it lies outside the folder (a symbolic link leads to " + real + "), and a save writes only inside it.";
+  return "it lies outside the folder (a symbolic link leads to " + CString(resolved.get()) +
+         "), and a save writes only inside it.";
 }

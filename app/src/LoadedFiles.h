@@ -29,8 +29,6 @@ class CLoadedFiles {
   std::unordered_map<std::string, CFileIdentity> m_files;
 };
 
-// Empty when the file's real path (links resolved) lies inside the folder
-// whose real path is realFolder; else why a save must not write it.
-CString WhyOutsideFolder(const CString& realFolder, const CString& path);
-// The folder's real path (links resolved); the path itself when it cannot be resolved.
-CString RealPathOf(const CString& path);
+// Empty when the file's real path (links resolved) lies inside the folder;
+// else why a save must not write it.
+CString WhyOutsideFolder(const CString& folder, const CString& path);

@@ -115,8 +115,6 @@ std::vector<CQuilloryDlg::PlannedSave> CQuilloryDlg::PlanSaves(const std::vector
   CRowFiles files(m_strFolder);
   if (static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), isEdited)) > kRowsLookedUpOneByOne)
     files.ListFolders([] { platform::PumpPaintEvents(); });
-  // Nothing is written outside the folder, wherever a link leads.
-  const CString realFolder = m_strFolder.IsEmpty() ? CString() : RealPathOf(m_strFolder);
   for (int row : rows) {
     platform::PumpPaintEvents();
     if (row < 0 || row >= m_pTable->GetNumOfRow() || m_strFolder.IsEmpty()) continue;
@@ -130,7 +128,7 @@ std::vector<CQuilloryDlg::PlannedSave> CQuilloryDlg::PlanSaves(const std::vector
     const CString newPath = path.IsEmpty() || key == FileKeyOf(row)
                                 ? CString()
                                 : platform::JoinPath(m_strFolder, key + platform::ExtensionOf(path));
-    plan.push_back({row, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(realFolder, path)});
+    plan.push_back({row, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(m_strFolder, path)});
   }
   return plan;
 }
