@@ -1,7 +1,22 @@
 #pragma once
 // A whole file mapped read-only into memory, so the tag checks and id3lib's
 // parse read it without a system call per field.
+//
+// Another program may shorten the file while it is mapped (a copy over it
+// truncates it first); reading a page past the new end would end the
+// process with SIGBUS. Such a fault in a live map is caught: the rest of the
+// map reads as zeros from then on and the map is marked torn, so the read
+// finishes and IsIntact() then says the bytes cannot be trusted.
+#include <sys/types.h>
+
 #include <cstddef>
+#include <ctime>
+#include <string>
+#include <vector>
+
+// Why a file whose map was not intact after its read is not written.
+inline constexpr const char* kChangedWhileRead =
+    "The file was being changed by another program while it was read; Reload to read it again";
 
 class CMappedFile {
  public:
@@ -16,8 +31,23 @@ class CMappedFile {
   const unsigned char* Data() const { return m_pData; }
   std::size_t Size() const { return m_nSize; }
 
+  // True when every byte read so far is the file's as it was when opened:
+  // no page of the map was lost, the file still has its size and
+  // modification time, and the path still names it. False for a file that
+  // is not open.
+  bool IsIntact() const;
+
  private:
   bool m_bOpen = false;
   const unsigned char* m_pData = nullptr;
   std::size_t m_nSize = 0;
+  int m_fd = -1;             // kept open to ask the file itself whether it changed
+  int m_nSlot = -1;          // the map's place among the guarded maps; -1 when read into m_copy
+  dev_t m_dev = 0;
+  ino_t m_ino = 0;
+  timespec m_mtime{};
+  std::vector<unsigned char> m_copy;  // the file's bytes when no map could be guarded
+  bool m_bCopyShort = false;          // the file ended before m_copy was filled
+  std::string m_strPath;
+  bool m_bFollowLink = true;
 };

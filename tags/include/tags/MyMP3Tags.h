@@ -278,6 +278,8 @@ class CMyMP3Tags {
 
   // Maps the linked file and reads its tags and first frame through memory.
   void ReadLinkedFile();
+  // Reads the tags and first frame from the file's bytes (open: the file could be opened).
+  void ParseLinkedFile(const unsigned char* data, std::size_t size, bool open);
   // False while unlinked; reads the file again first when a write left it
   // stale, unless the tag object was checked to show what was written.
   bool ReadIfStale();
@@ -293,6 +295,9 @@ class CMyMP3Tags {
   bool RenderWrite(CTagWrite* request, bool* checked, CString* error, bool recheck = true);
   void SubmitWrite(const CTagWrite* request, bool checked, CString error);
   void SetWriteError(const CString& reason);
+  // Gives up the open group's edits (a reason, if any, as the write error);
+  // the file is read again when next asked.
+  void DropEdits(const CString& reason);
   bool GetCover(CCoverArt* cover, bool withBytes);
 
   std::unique_ptr<ID3_Tag> m_pTag;
