@@ -17,11 +17,14 @@
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <unistd.h>
 
 namespace {
 
@@ -59,16 +62,35 @@ CString ExtensionOf(const std::string& image) {
 }
 
 // Writes the file through a new one renamed over it, so a failed write
-// leaves what was there.
-bool WriteWholeFile(const CString& path, const std::string& bytes) {
-  const std::string temporary = path.Str() + ".quillory-part";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
-                       fsync(fileno(file)) == 0;
-  const bool closed = std::fclose(file) == 0;
-  if (written && closed && std::rename(temporary.c_str(), path) == 0) return true;
-  std::remove(temporary.c_str());
+// leaves what was there; false with the system's reason. The new file's name
+// is short, so every name the folder can hold can be written.
+bool WriteWholeFile(const CString& path, const std::string& bytes, CString* reason) {
+  const CString folder = platform::FolderOf(path);
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = platform::JoinPath(folder.IsEmpty() ? CString(".") : folder,
+                                   CString::Formatted(".quillory-cover-%d-%d", static_cast<int>(::getpid()), attempt))
+                    .Str();
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  int error = 0;
+  for (std::size_t done = 0; done < bytes.size() && !error;) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0) done += static_cast<std::size_t>(n);
+    else if (n < 0 && errno != EINTR) error = errno;
+  }
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && std::rename(temporary.c_str(), path) != 0) error = errno;
+  if (!error) return true;
+  ::unlink(temporary.c_str());
+  *reason = std::strerror(error);
   return false;
 }
 
@@ -191,8 +213,9 @@ void CQuilloryDlg::OnExtractCover() {
                      OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter, this);
   if (dialog.DoModal() != IDOK) return;
   const CString target = dialog.GetPathName();
-  if (!WriteWholeFile(target, *common.image)) {
-    m_pStatus->ErrorMsg("The cover could not be written to " + target + ".");
+  CString reason;
+  if (!WriteWholeFile(target, *common.image, &reason)) {
+    m_pStatus->ErrorMsg("The cover could not be written to " + target + ": " + reason + ".");
     return;
   }
   m_pStatus->Done("Cover saved as " + target);
