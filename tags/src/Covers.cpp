@@ -6,6 +6,7 @@
 #include "FileState.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -136,6 +137,9 @@ bool CMyMP3Tags::GetCover(CCoverArt* cover, bool withBytes) {
   CPictureView view;
   if (!ReadIfStale() || !m_pFile->pEngine->GetCover(&view)) return false;
   Describe(ReadImageFacts(view.pData, view.nSize), view.strMime, view.nSize, cover);
+  cover->nType = view.nType;
+  cover->nIndex = view.nIndex;
+  cover->nPictures = view.nCount;
   if (withBytes)
     cover->strData.assign(reinterpret_cast<const char*>(view.pData), view.nSize);
   else
@@ -165,14 +169,34 @@ void CMyMP3Tags::SetFrontCover(const std::string& image) {
   if (!m_bGrouped) WriteTag();
 }
 
-void CMyMP3Tags::RemoveFrontCover() {
+void CMyMP3Tags::RemoveFrontCover(const CCoverArt& shown) {
   if (!m_bGrouped) m_strLastWriteError.Empty();
-  CPictureView now;
-  if (!ReadIfStale() || !m_pFile->pEngine->GetCover(&now)) return;
+  CCoverArt now;
+  if (!GetFrontCoverSummary(&now)) return;  // gone already
+  if (now.nIndex != shown.nIndex || now.nType != shown.nType || now.strMime != shown.strMime ||
+      now.nBytes != shown.nBytes || now.nWidth != shown.nWidth || now.nHeight != shown.nHeight)
+    return SetWriteError("The file's cover is no longer the picture shown, so no picture was removed");
   if (!PrepareWrite()) return;
   const CString refusal = m_pFile->pEngine->CoverRefusal();
   if (!refusal.IsEmpty()) return SetWriteError(refusal);
   if (!m_pFile->pEngine->RemoveCover()) return;
   m_pFile->bDirty = true;
   if (!m_bGrouped) WriteTag();
+}
+
+CString CMyMP3Tags::PictureTypeName(int type) {
+  static const char* const kNames[] = {
+      "Other",        "File icon",          "Other file icon",     "Front cover",     "Back cover",
+      "Leaflet page", "Media",              "Lead artist",         "Artist",          "Conductor",
+      "Band",         "Composer",           "Lyricist",            "Recording location", "During recording",
+      "During performance", "Video capture", "Bright coloured fish", "Illustration", "Band logo",
+      "Publisher logo"};
+  if (type >= 0 && type < static_cast<int>(std::size(kNames))) return kNames[type];
+  return CString::Formatted("Picture type %d", type);
+}
+
+void CMyMP3Tags::RemoveFrontCover() {
+  if (!m_bGrouped) m_strLastWriteError.Empty();
+  CCoverArt now;
+  if (GetFrontCoverSummary(&now)) RemoveFrontCover(now);
 }

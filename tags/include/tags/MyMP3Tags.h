@@ -40,6 +40,9 @@ struct CCoverArt {
   int nHeight = 0;
   std::size_t nBytes = 0;   // of the image
   std::string strData;      // the image itself (empty from GetFrontCoverSummary)
+  int nType = -1;           // a tag's picture: its type as ID3 numbers them (3: front cover)
+  int nIndex = 0;           // its place among the tag's pictures, from 0
+  int nPictures = 0;        // how many pictures the tag holds
 };
 
 // What CMyMP3Tags::RestoreSave did.
@@ -172,10 +175,17 @@ class CMyMP3Tags {
   // picture of type 3 in its place (keeping its description), or adds a
   // picture of type 3 when there is none, so no other picture is lost; an
   // image equal to the front cover writes nothing. RemoveFrontCover removes
-  // the front cover. Every other frame, other pictures included, is kept
-  // byte for byte.
+  // the front cover; given the cover as it was shown (GetFrontCover or its
+  // summary), only while the front cover is still that picture (its place,
+  // type, MIME type, bytes and pixel size), else nothing is removed and the
+  // reason is the write error. Every other frame, other pictures included,
+  // is kept byte for byte.
   void SetFrontCover(const std::string& image);
   void RemoveFrontCover();
+  void RemoveFrontCover(const CCoverArt& shown);
+  // "Front cover", "Back cover", "Other", "Artist"…: a picture type's name
+  // (ID3's list, shortened); "Picture type N" for a number it does not name.
+  static CString PictureTypeName(int type);
 
   // Groups the setters of one file into one write: after BeginUpdate the
   // setters change the tag object only (the getters already give the new
