@@ -15,9 +15,10 @@ PendingCoverPtr MakePendingCover(std::string image, const CString& format, int w
   return cover;
 }
 
-PendingCoverPtr MakeCoverRemoval() {
+PendingCoverPtr MakeCoverRemoval(const CShownCover& shown) {
   auto removal = std::make_shared<CPendingCover>();
   removal->strSummary = "-";
+  removal->shown = shown;
   return removal;
 }
 

@@ -201,3 +201,76 @@ TEST_F(CoversTest, AnExtractedCoverGetsANameThatFitsAndAFailedWriteSaysWhy) {
   EXPECT_EQ(Status(), "The cover could not be written to " + nowhere.Str() + ": No such file or directory.");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_pictures.Path().Str()), {}), 1);
 }
+
+namespace {
+
+// Gives the file these pictures ("type:fixture" each) in an ID3v2.3 tag, through mutagen.
+void WritePictures(const CString& path, std::initializer_list<const char*> pictures) {
+  std::string script = "import sys, mutagen.id3 as i\nt = i.ID3()\n";
+  for (const std::string p : pictures) {
+    const std::string type = p.substr(0, p.find(':')), name = p.substr(p.find(':') + 1);
+    script += "t.add(i.APIC(encoding=0, mime='image/" + std::string(name.ends_with(".png") ? "png" : "jpeg") +
+              "', type=" + type + ", desc='" + name + "', data=open('" + test::FixturePath(name.c_str()).Str() +
+              "', 'rb').read()))\n";
+  }
+  script += "t.save(sys.argv[1], v2_version=3)\n";
+  test::WriteFile(path + ".py", script);
+  test::RunCommand("/usr/bin/python3 '" + path.Str() + ".py' '" + path.Str() + "'");
+  std::filesystem::remove((path + ".py").Str());
+}
+
+}  // namespace
+
+// In files without a front cover (type 3) the first picture is shown: the
+// Cover group says which it is and how many the file has, and Remove cover
+// removes exactly that picture, once, in each selected file; one another
+// program has given a front cover since it was shown keeps all its pictures.
+TEST_F(CoversTest, RemoveCoverRemovesThePictureShownOnlyInEachFile) {
+  const CString a = m_dir.CopyFixture("untagged.mp3", "a.mp3"), b = m_dir.CopyFixture("untagged.mp3", "b.mp3");
+  const CString c = m_dir.CopyFixture("untagged.mp3", "c.mp3"), d = m_dir.CopyFixture("untagged.mp3", "d.mp3");
+  WritePictures(a, {"4:cover_back.png", "0:cover_other.png", "8:cover_front.jpg"});
+  WritePictures(b, {"8:cover_front.jpg"});
+  for (const CString& path : {c, d}) WritePictures(path, {"4:cover_back.png", "0:cover_other.png"});
+  // mutagen's pictures in the file's order, "type:sha256" (the audio's last).
+  const auto inOrder = [&](const CString& path) {
+    std::istringstream lines(test::RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/e2e/mutagen_row.py '" +
+                                              path.Str() + "' pictures"));
+    std::vector<std::string> pictures;
+    for (std::string line; std::getline(lines, line);) pictures.push_back(line);
+    return pictures;
+  };
+  const std::vector<std::string> beforeA = inOrder(a), beforeB = inOrder(b);
+  ASSERT_EQ(beforeA.size(), 4u);
+  const std::map<std::string, std::string> kinds = {{"0", "Other, 16\u00d716 PNG, 1 KB"},
+                                                   {"4", "Back cover, 32\u00d716 PNG, 1 KB"}};
+  const std::string firstOfA = kinds.at(beforeA[0].substr(0, beforeA[0].find(':')));
+  OpenFolder(m_dir.Path());
+  m_dlg.m_list.ModifyStyle(LVS_SINGLESEL, 0);
+
+  Select({"a"});
+  EXPECT_EQ(Caption(), firstOfA + ", 1 of 3 pictures");
+  Select({"b"});
+  EXPECT_EQ(Caption(), "Artist, 64\u00d748 JPEG, 1 KB");
+  Select({"a", "b", "d"});
+  Click(IDC_REMOVE_COVER);
+  EXPECT_FALSE(m_dlg.GetDlgItem(IDC_REMOVE_COVER)->IsWindowEnabled());  // nothing more to remove
+  Select({"a"});
+  EXPECT_EQ(Caption(), "Removed: " + firstOfA + ", 1 of 3 pictures\nnot saved");
+  // Meanwhile another program gives c a front cover: the picture shown there is not c's cover any more.
+  Select({"c"});
+  WritePictures(c, {"4:cover_back.png", "0:cover_other.png", "3:cover_front.jpg"});
+  const std::string cBefore = test::ReadFile(c);
+  Click(IDC_REMOVE_COVER);
+  EXPECT_EQ(Status(), "The cover of c changed on disk since it was loaded, so it stays: Reload to see what the files hold.");
+  // And d gets one after its removal was asked for: the save leaves d alone.
+  WritePictures(d, {"4:cover_back.png", "0:cover_other.png", "3:cover_front.jpg"});
+  const std::string dBefore = test::ReadFile(d);
+  Click(IDC_SAVE_ALL);
+  // Exactly the shown picture went; the others and the audio are byte for byte as they were.
+  EXPECT_EQ(inOrder(a), std::vector<std::string>(beforeA.begin() + 1, beforeA.end()));
+  EXPECT_EQ(inOrder(b), std::vector<std::string>(beforeB.begin() + 1, beforeB.end()));
+  EXPECT_TRUE(test::ReadFile(c) == cBefore);
+  EXPECT_TRUE(test::ReadFile(d) == dBefore);
+  Select({"a"});
+  EXPECT_EQ(Caption(), kinds.at(beforeA[1].substr(0, beforeA[1].find(':'))) + ", 1 of 2 pictures");
+}
