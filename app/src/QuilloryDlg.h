@@ -371,6 +371,7 @@ class CQuilloryDlg : public CDialog {
   bool m_bStartSubfolders = false;
   // What the last LoadFolder did not read: files gone meanwhile, and whether it was stopped.
   int m_nVanishedOnLoad = 0;
+  int m_nChangedOnLoad = 0;  // files another program kept rewriting while the load read them
   bool m_bLoadStopped = false;
   // The rows of Save all written into the tag object's batch, awaiting its commit.
   struct PendingSave {

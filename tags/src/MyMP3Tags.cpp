@@ -120,6 +120,7 @@ void CMyMP3Tags::ReadLinkedFile() {
   FileState& file = *m_pFile;
   file.bStale = false;
   file.bFieldsCurrent = false;
+  file.bChangedWhileRead = false;
   // A file another program rewrites while it is read (a copy over it, a sync
   // tool) is read again; one that keeps changing is listed with nothing
   // read from it, and is not written.
@@ -137,6 +138,7 @@ void CMyMP3Tags::ReadLinkedFile() {
       ParseLinkedFile(nullptr, 0, true);
       file.nFileSize = static_cast<long>(map.Size());
       file.strReadOnlyReason = kChangedWhileRead;
+      file.bChangedWhileRead = true;
       return;
     }
   }
@@ -259,6 +261,10 @@ CString CMyMP3Tags::GetTagVersion() {
 }
 
 bool CMyMP3Tags::IsWritable() { return ReadIfStale() && m_pFile->strReadOnlyReason.IsEmpty(); }
+
+bool CMyMP3Tags::WasChangedWhileRead() {
+  return ReadIfStale() && m_pFile->bChangedWhileRead;
+}
 
 CString CMyMP3Tags::GetLastWriteError() const { return m_strLastWriteError; }
 

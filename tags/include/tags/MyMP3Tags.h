@@ -81,6 +81,9 @@ class CMyMP3Tags {
 
   // True when a setter may write the linked file.
   bool IsWritable();
+  // True when another program kept rewriting the linked file while it was
+  // read: nothing read from it is shown, and it is not written.
+  bool WasChangedWhileRead();
   // Why the last setter (or RemoveAllTags) failed to write; empty when it
   // succeeded or had nothing to write.
   CString GetLastWriteError() const;
