@@ -115,8 +115,8 @@ TEST(TagsChangedFile, NothingIsWrittenFromAFileCutWhileItWasRead) {
 }
 
 // Another program copies a large and a small file over ours, again and
-// again, while we read it: every read ends, shows one of the two files or
-// nothing at all, and a read that saw the file change refuses to write.
+// again, while we read it: every read ends, and a read that saw the file
+// change shows nothing and refuses to write.
 TEST(TagsChangedFile, AFileCopiedOverAgainAndAgainIsReadOrRefused) {
   const TempDir dir;
   const CString path = dir.File("song.mp3");
