@@ -202,25 +202,6 @@ TEST_F(CoversTest, AnExtractedCoverGetsANameThatFitsAndAFailedWriteSaysWhy) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_pictures.Path().Str()), {}), 1);
 }
 
-namespace {
-
-// Gives the file these pictures ("type:fixture" each) in an ID3v2.3 tag, through mutagen.
-void WritePictures(const CString& path, std::initializer_list<const char*> pictures) {
-  std::string script = "import sys, mutagen.id3 as i\nt = i.ID3()\n";
-  for (const std::string p : pictures) {
-    const std::string type = p.substr(0, p.find(':')), name = p.substr(p.find(':') + 1);
-    script += "t.add(i.APIC(encoding=0, mime='image/" + std::string(name.ends_with(".png") ? "png" : "jpeg") +
-              "', type=" + type + ", desc='" + name + "', data=open('" + test::FixturePath(name.c_str()).Str() +
-              "', 'rb').read()))\n";
-  }
-  script += "t.save(sys.argv[1], v2_version=3)\n";
-  test::WriteFile(path + ".py", script);
-  test::RunCommand("/usr/bin/python3 '" + path.Str() + ".py' '" + path.Str() + "'");
-  std::filesystem::remove((path + ".py").Str());
-}
-
-}  // namespace
-
 // In files without a front cover (type 3) the first picture is shown: the
 // Cover group says which it is and how many the file has, and Remove cover
 // removes exactly that picture, once, in each selected file; one another
@@ -228,9 +209,9 @@ void WritePictures(const CString& path, std::initializer_list<const char*> pictu
 TEST_F(CoversTest, RemoveCoverRemovesThePictureShownOnlyInEachFile) {
   const CString a = m_dir.CopyFixture("untagged.mp3", "a.mp3"), b = m_dir.CopyFixture("untagged.mp3", "b.mp3");
   const CString c = m_dir.CopyFixture("untagged.mp3", "c.mp3"), d = m_dir.CopyFixture("untagged.mp3", "d.mp3");
-  WritePictures(a, {"4:cover_back.png", "0:cover_other.png", "8:cover_front.jpg"});
-  WritePictures(b, {"8:cover_front.jpg"});
-  for (const CString& path : {c, d}) WritePictures(path, {"4:cover_back.png", "0:cover_other.png"});
+  test::WritePictures(a, 3, {"4:cover_back.png", "0:cover_other.png", "8:cover_front.jpg"});
+  test::WritePictures(b, 3, {"8:cover_front.jpg"});
+  for (const CString& path : {c, d}) test::WritePictures(path, 3, {"4:cover_back.png", "0:cover_other.png"});
   // mutagen's pictures in the file's order, "type:sha256" (the audio's last).
   const auto inOrder = [&](const CString& path) {
     std::istringstream lines(test::RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/e2e/mutagen_row.py '" +
@@ -258,12 +239,12 @@ TEST_F(CoversTest, RemoveCoverRemovesThePictureShownOnlyInEachFile) {
   EXPECT_EQ(Caption(), "Removed: " + firstOfA + ", 1 of 3 pictures\nnot saved");
   // Meanwhile another program gives c a front cover: the picture shown there is not c's cover any more.
   Select({"c"});
-  WritePictures(c, {"4:cover_back.png", "0:cover_other.png", "3:cover_front.jpg"});
+  test::WritePictures(c, 3, {"4:cover_back.png", "0:cover_other.png", "3:cover_front.jpg"});
   const std::string cBefore = test::ReadFile(c);
   Click(IDC_REMOVE_COVER);
   EXPECT_EQ(Status(), "The cover of c changed on disk since it was loaded, so it stays: Reload to see what the files hold.");
   // And d gets one after its removal was asked for: the save leaves d alone.
-  WritePictures(d, {"4:cover_back.png", "0:cover_other.png", "3:cover_front.jpg"});
+  test::WritePictures(d, 3, {"4:cover_back.png", "0:cover_other.png", "3:cover_front.jpg"});
   const std::string dBefore = test::ReadFile(d);
   Click(IDC_SAVE_ALL);
   // Exactly the shown picture went; the others and the audio are byte for byte as they were.
