@@ -1,6 +1,7 @@
 #include "CoverEdits.h"
 
 #include "Renaming.h"
+#include "Utf8.h"
 
 #include <platform/Path.h>
 
@@ -14,9 +15,10 @@ PendingCoverPtr MakePendingCover(std::string image, const CString& format, int w
   return cover;
 }
 
-PendingCoverPtr MakeCoverRemoval() {
+PendingCoverPtr MakeCoverRemoval(const CShownCover& shown) {
   auto removal = std::make_shared<CPendingCover>();
   removal->strSummary = "-";
+  removal->shown = shown;
   return removal;
 }
 
@@ -46,7 +48,10 @@ CString CoverFileName(const CString& artist, const CString& album, const CString
   name = SafeFileName(name);
   if (name.IsEmpty()) name = SafeFileName(platform::FileNameOf(key));
   if (name.IsEmpty()) name = "cover";
-  return name + "." + extension;
+  // The whole name, extension too, fits a file name's 255 bytes.
+  constexpr std::size_t kNameMax = 255;
+  const std::size_t room = kNameMax - std::min(kNameMax - 1, extension.Str().size() + 1);
+  return CString(utf8::CutAtBoundary(name.Str(), room)) + "." + extension;
 }
 
 CCommonCover FindCommonCover(const std::vector<CRowCover>& rows,

@@ -10,6 +10,19 @@
 #include <string>
 #include <vector>
 
+// A file's front cover as the window showed it: which picture a removal
+// removes (the file's next picture would become its cover).
+struct CShownCover {
+  int nType = -1;     // as ID3 numbers picture types (3: front cover)
+  int nIndex = 0;     // its place among the file's pictures, from 0
+  int nPictures = 0;  // how many the file has; 0: none was shown
+  CString strMime;
+  std::size_t nBytes = 0;
+  int nWidth = 0;
+  int nHeight = 0;
+  CString strText;    // as the Cover group said it
+};
+
 // A front-cover change waiting for the next save of its rows: the picture
 // to set or, with no picture, the cover's removal. Rows given the same
 // picture hold the same object, so its bytes are in memory once.
@@ -17,14 +30,15 @@ struct CPendingCover {
   std::string strImage;  // JPEG or PNG bytes; empty: the front cover is removed
   CString strSummary;    // as the Cover column shows it; "-" for a removal
   CString strExtension;  // "jpg" or "png"
+  CShownCover shown;     // a removal: the file's cover it removes
 };
 using PendingCoverPtr = std::shared_ptr<const CPendingCover>;
 
 // The change that sets image (checked already), described by its format
 // ("JPEG", "PNG") and size in pixels.
 PendingCoverPtr MakePendingCover(std::string image, const CString& format, int width, int height);
-// The change that removes the front cover.
-PendingCoverPtr MakeCoverRemoval();
+// The change that removes the file's front cover shown (only that picture).
+PendingCoverPtr MakeCoverRemoval(const CShownCover& shown = {});
 
 // "600×600 JPEG, 48 KB": the size in pixels (left out when unknown), the
 // format (else the MIME type), the bytes in kilobytes (at least 1), from a

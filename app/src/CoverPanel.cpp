@@ -17,11 +17,14 @@
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <unistd.h>
 
 namespace {
 
@@ -59,17 +62,50 @@ CString ExtensionOf(const std::string& image) {
 }
 
 // Writes the file through a new one renamed over it, so a failed write
-// leaves what was there.
-bool WriteWholeFile(const CString& path, const std::string& bytes) {
-  const std::string temporary = path.Str() + ".quillory-part";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
-                       fsync(fileno(file)) == 0;
-  const bool closed = std::fclose(file) == 0;
-  if (written && closed && std::rename(temporary.c_str(), path) == 0) return true;
-  std::remove(temporary.c_str());
+// leaves what was there; false with the system's reason. The new file's name
+// is short, so every name the folder can hold can be written.
+bool WriteWholeFile(const CString& path, const std::string& bytes, CString* reason) {
+  const CString folder = platform::FolderOf(path);
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = platform::JoinPath(folder.IsEmpty() ? CString(".") : folder,
+                                   CString::Formatted(".quillory-cover-%d-%d", static_cast<int>(::getpid()), attempt))
+                    .Str();
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  int error = 0;
+  for (std::size_t done = 0; done < bytes.size() && !error;) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0) done += static_cast<std::size_t>(n);
+    else if (n < 0 && errno != EINTR) error = errno;
+  }
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && std::rename(temporary.c_str(), path) != 0) error = errno;
+  if (!error) return true;
+  ::unlink(temporary.c_str());
+  *reason = std::strerror(error);
   return false;
+}
+
+// What the Cover group says of a file's cover: "Back cover, 120×90 PNG,
+// 1 KB, 1 of 3 pictures" (the place left out when it is the file's only one).
+CString ShownCoverText(const CCoverArt& cover) {
+  CString text = CMyMP3Tags::PictureTypeName(cover.nType) + ", " +
+                 CoverSummary(cover.strFormat, cover.strMime, cover.nWidth, cover.nHeight, cover.nBytes);
+  if (cover.nPictures > 1) text.AppendFormat(", %d of %d pictures", cover.nIndex + 1, cover.nPictures);
+  return text;
+}
+
+CShownCover Shown(const CCoverArt& cover) {
+  return {cover.nType,  cover.nIndex, cover.nPictures, cover.strMime,       cover.nBytes,
+          cover.nWidth, cover.nHeight, ShownCoverText(cover)};
 }
 
 // The selected rows, from the top down; with none, the status bar asks for one.
@@ -142,15 +178,38 @@ void CQuilloryDlg::OnRemoveCover() {
   m_pStatus->Clear();
   const std::vector<int> rows = SelectedRowsOrAsk(*m_pTable, *m_pStatus);
   if (rows.empty()) return;
-  const PendingCoverPtr removal = MakeCoverRemoval();
   std::vector<CRowChange> changes;
+  std::vector<int> changedOnDisk;
   for (int row : rows) {
     const RowId id = m_pRows->IdOf(row);
     const PendingCoverPtr now = m_pRows->CoverOf(id);
-    const bool fileHasOne = m_pRows->FileCellOf(id, ColumnOf(kCover)) != "-";
+    const CString fileCover = m_pRows->FileCellOf(id, ColumnOf(kCover));
+    const bool fileHasOne = fileCover != "-";
     if (now ? now->strImage.empty() : !fileHasOne) continue;  // no cover shows
-    // A picture added to a file without one is simply dropped.
-    changes.push_back({id, CRowState{{}, now}, CRowState{{}, fileHasOne ? removal : nullptr}});
+    // A picture added to a file without one is simply dropped. A file's
+    // picture is removed by what it is, so the save removes that one alone
+    // (the next picture would become the file's cover).
+    PendingCoverPtr removal;
+    if (fileHasOne) {
+      CCoverArt shown;
+      ReadFileCover(row, &shown, false);
+      if (shown.nPictures == 0 ||
+          CoverSummary(shown.strFormat, shown.strMime, shown.nWidth, shown.nHeight, shown.nBytes) != fileCover) {
+        changedOnDisk.push_back(row);
+        continue;
+      }
+      removal = MakeCoverRemoval(Shown(shown));
+    }
+    changes.push_back({id, CRowState{{}, now}, CRowState{{}, removal}});
+  }
+  if (!changedOnDisk.empty()) {
+    const CString which = changedOnDisk.size() == 1
+                              ? "The cover of " + m_pTable->GetValStr(changedOnDisk.front(), ColumnOf(kFileName))
+                              : CString::Formatted("The covers of %zu files", changedOnDisk.size());
+    m_pStatus->ErrorMsg(which + " changed on disk since " + (changedOnDisk.size() == 1 ? "it was" : "they were") +
+                        " loaded, so " + (changedOnDisk.size() == 1 ? "it stays" : "they stay") +
+                        ": Reload to see what the files hold.");
+    if (changes.empty()) return;
   }
   if (changes.empty()) {
     m_pStatus->ErrorMsg(rows.size() == 1 ? "The file has no cover." : "None of the files has a cover.");
@@ -158,7 +217,7 @@ void CQuilloryDlg::OnRemoveCover() {
   }
   const CString names = Naming(*m_pTable, rows);
   DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Remove cover (" + names + ")", std::move(changes)));
-  m_pStatus->Done("Cover removed from " + names + " (not saved yet).");
+  if (changedOnDisk.empty()) m_pStatus->Done("Cover removed from " + names + " (not saved yet).");
 }
 
 void CQuilloryDlg::OnExtractCover() {
@@ -191,8 +250,9 @@ void CQuilloryDlg::OnExtractCover() {
                      OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter, this);
   if (dialog.DoModal() != IDOK) return;
   const CString target = dialog.GetPathName();
-  if (!WriteWholeFile(target, *common.image)) {
-    m_pStatus->ErrorMsg("The cover could not be written to " + target + ".");
+  CString reason;
+  if (!WriteWholeFile(target, *common.image, &reason)) {
+    m_pStatus->ErrorMsg("The cover could not be written to " + target + ": " + reason + ".");
     return;
   }
   m_pStatus->Done("Cover saved as " + target);
@@ -201,7 +261,8 @@ void CQuilloryDlg::OnExtractCover() {
 void CQuilloryDlg::ShowCover() {
   if (!m_coverBox.IsWindow()) return;
   const std::vector<int> rows = m_pTable->GetSelectedRows();
-  const CCommonCover common = CommonCoverOf(rows);
+  CCoverArt first;
+  const CCommonCover common = CommonCoverOf(rows, &first);
   const std::size_t n = rows.size();
   // The caption: the picture's facts, then how many files share it and whether it waits for a save.
   CString facts, count = n > 1 ? CString::Formatted("%zu files", n) : CString();
@@ -213,13 +274,17 @@ void CQuilloryDlg::ShowCover() {
       // The text is what a screen reader says of the picture shown in its place.
       m_coverBox.SetWindowText("Cover: " + common.strSummary);
       if (!m_coverBox.SetImage(*common.image)) m_coverBox.SetWindowText("The picture cannot be shown");
-      facts = common.strSummary;
+      // One file's cover says which of its pictures it is.
+      facts = n == 1 && first.nPictures > 0 ? ShownCoverText(first) : common.strSummary;
       if (n > 1) count = common.nCompared == n ? "in all " + count : CString::Formatted("alike in %zu files", n);
       break;
   }
   bool pending = false;
   for (std::size_t k = 0; k < n && !pending; ++k) pending = m_pRows->CoverOf(m_pRows->IdOf(rows[k])) != nullptr;
-  if (pending && common.kind == CCommonCover::kNoCover) facts = "Removed";
+  if (pending && common.kind == CCommonCover::kNoCover) {
+    const PendingCoverPtr removal = n == 1 ? m_pRows->CoverOf(m_pRows->IdOf(rows.front())) : nullptr;
+    facts = removal && removal->shown.nPictures > 0 ? "Removed: " + removal->shown.strText : CString("Removed");
+  }
   if (pending) count += count.IsEmpty() ? "not saved" : ", not saved";
   SetDlgItemText(IDC_COVER_CAPTION, facts.IsEmpty() || count.IsEmpty() ? facts + count : facts + "\n" + count);
 
@@ -231,32 +296,48 @@ void CQuilloryDlg::ShowCover() {
   }
 }
 
-CCommonCover CQuilloryDlg::CommonCoverOf(const std::vector<int>& rows) {
+CCommonCover CQuilloryDlg::CommonCoverOf(const std::vector<int>& rows, CCoverArt* first) {
   std::vector<CRowCover> covers;
   covers.reserve(rows.size());
   for (int row : rows) {
     const RowId id = m_pRows->IdOf(row);
     covers.push_back({m_pRows->CoverOf(id), m_pRows->FileCellOf(id, ColumnOf(kCover))});
   }
-  return FindCommonCover(covers, [&](std::size_t k) { return ReadFileCover(rows[k]); }, kMaxCoversCompared);
+  return FindCommonCover(
+      covers, [&](std::size_t k) { return ReadFileCover(rows[k], k == 0 ? first : nullptr); }, kMaxCoversCompared);
 }
 
-std::string CQuilloryDlg::ReadFileCover(int row) {
+std::string CQuilloryDlg::ReadFileCover(int row, CCoverArt* facts, bool bytes) {
   const CString path = RowFilePath(row);
   if (path.IsEmpty()) return {};
   m_pTags->Reset();
   m_pTags->Link(path);
   CCoverArt cover;
-  m_pTags->GetFrontCover(&cover);
+  if (bytes)
+    m_pTags->GetFrontCover(&cover);
+  else
+    m_pTags->GetFrontCoverSummary(&cover);
   m_pTags->Reset();
-  return std::move(cover.strData);
+  std::string image = std::move(cover.strData);
+  if (facts) *facts = std::move(cover);
+  return image;
 }
 
 void CQuilloryDlg::ApplyPendingCover(int row) {
   const PendingCoverPtr cover = m_pRows->CoverOf(m_pRows->IdOf(row));
   if (!cover) return;
-  if (cover->strImage.empty())
-    m_pTags->RemoveFrontCover();
+  if (cover->strImage.empty()) {
+    const CShownCover& shown = cover->shown;
+    CCoverArt art;
+    art.nType = shown.nType;
+    art.nIndex = shown.nIndex;
+    art.nPictures = shown.nPictures;
+    art.strMime = shown.strMime;
+    art.nBytes = shown.nBytes;
+    art.nWidth = shown.nWidth;
+    art.nHeight = shown.nHeight;
+    m_pTags->RemoveFrontCover(art);
+  }
   else
     m_pTags->SetFrontCover(cover->strImage);
 }

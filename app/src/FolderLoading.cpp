@@ -68,6 +68,15 @@ CString Counted(int n, const char* one, const char* many) {
   return CString::Formatted("%d %s", n, n == 1 ? one : many);
 }
 
+// Files another program kept rewriting while the load read them: listed
+// with nothing read, and not saved. "" when none.
+CString ChangedWhileRead(int n) {
+  if (n == 0) return CString();
+  return "; " + Counted(n, "file was", "files were") + " being changed by another program while " +
+         (n == 1 ? "it was" : "they were") + " read and " + (n == 1 ? "shows" : "show") +
+         " nothing (Reload reads " + (n == 1 ? "it" : "them") + " again)";
+}
+
 // What a load left out, and the new files of interrupted saves it removed,
 // for its status message: "" when nothing.
 CString Skipped(const CMp3Listing& listing, int vanishedOnLoad) {
@@ -168,10 +177,10 @@ bool CQuilloryDlg::LoadCurrentFolder(const CString& doneText) {
   const int rows = m_pTable->GetNumOfRow();
   if (m_bLoadStopped)
     m_pStatus->InfoMsg(CString::Formatted("Loading stopped: %d of %d files were read", rows, m_nFileCount) +
-                       Skipped(m_lastWalk, m_nVanishedOnLoad) + ".");
+                       Skipped(m_lastWalk, m_nVanishedOnLoad) + ChangedWhileRead(m_nChangedOnLoad) + ".");
   else
     m_pStatus->InfoMsg((doneText.IsEmpty() ? CString::Formatted("%d files have been loaded", rows) : doneText) +
-                       Skipped(m_lastWalk, m_nVanishedOnLoad));
+                       Skipped(m_lastWalk, m_nVanishedOnLoad) + ChangedWhileRead(m_nChangedOnLoad));
   return true;
 }
 
@@ -200,6 +209,7 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
   m_strListedPattern.Empty();
   const CWorkScope work(*this);
   m_nVanishedOnLoad = 0;
+  m_nChangedOnLoad = 0;
   m_bLoadStopped = false;
   m_pTable->ClearTable();
   m_loadedFiles.Clear();
@@ -228,6 +238,7 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
       m_pTable->EndRow();
       // What a save must find there before it writes.
       m_loadedFiles.Note(path, m_pTags->GetFileIdentity());
+      if (m_pTags->WasChangedWhileRead()) ++m_nChangedOnLoad;
     } else {
       ++m_nVanishedOnLoad;
     }

@@ -22,6 +22,7 @@
 #include <vector>
 
 class CMyMP3Tags;
+struct CCoverArt;
 class CGridora;
 class CStatus;
 class CTextColor;
@@ -230,10 +231,12 @@ class CQuilloryDlg : public CDialog {
   bool AddCoverFrom(const CString& path);
   // The thumbnail, its caption and the cover commands, for the selection.
   void ShowCover();
-  // What the rows' covers have in common, pending changes included.
-  CCommonCover CommonCoverOf(const std::vector<int>& rows);
+  // What the rows' covers have in common, pending changes included; first,
+  // when given, gets the facts of the first row's file cover when it was read.
+  CCommonCover CommonCoverOf(const std::vector<int>& rows, CCoverArt* first = nullptr);
   // The front cover of the row's file as it is on disk; empty when none.
-  std::string ReadFileCover(int row);
+  // facts, when given, gets its facts (type, place, size); bytes false: those alone.
+  std::string ReadFileCover(int row, CCoverArt* facts = nullptr, bool bytes = true);
   // Puts the row's pending cover change into the linked tag object's group.
   void ApplyPendingCover(int row);
   // Several rows at once (ManyRows.cpp): the tag panel over the selected
@@ -378,6 +381,7 @@ class CQuilloryDlg : public CDialog {
   bool m_bStartSubfolders = false;
   // What the last LoadFolder did not read: files gone meanwhile, and whether it was stopped.
   int m_nVanishedOnLoad = 0;
+  int m_nChangedOnLoad = 0;  // files another program kept rewriting while the load read them
   bool m_bLoadStopped = false;
   // The rows of Save all written into the tag object's batch, awaiting its commit.
   struct PendingSave {

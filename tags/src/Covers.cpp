@@ -6,6 +6,7 @@
 #include "FileState.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -49,6 +50,51 @@ void ReadPng(const unsigned char* d, std::size_t size, CImageFacts* facts) {
   facts->nHeight = static_cast<int>(be32(d + 20));
 }
 
+// Why a JPEG's bytes stop before its end, or null: a segment before the
+// scan runs past the last byte, or no end marker (EOI) follows the scan.
+// Pictures the file already holds are shown as they are; this is for new ones.
+const char* JpegCut(const unsigned char* d, std::size_t size) {
+  std::size_t pos = 2;
+  while (pos + 2 <= size) {
+    if (d[pos] != 0xFF) return nullptr;  // not a marker: the header walk says what it can
+    const unsigned char marker = d[pos + 1];
+    if (marker == 0xFF) {
+      ++pos;
+      continue;
+    }
+    if (marker == 0xD9) return nullptr;  // the end before any scan: nothing was cut
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+      pos += 2;
+      continue;
+    }
+    if (pos + 4 > size) break;
+    const std::size_t length = static_cast<std::size_t>(Be16(d + pos + 2));
+    if (pos + 2 + length > size) return "a segment runs past the end";
+    pos += 2 + length;
+    if (marker != 0xDA) continue;
+    // The scan's data holds no FF D9 (an FF in it is followed by 00 or a
+    // restart marker), and later scans of a progressive image end the same way.
+    for (std::size_t i = pos; i + 1 < size; ++i)
+      if (d[i] == 0xFF && d[i + 1] == 0xD9) return nullptr;
+    return "it has no end marker";
+  }
+  return "a segment runs past the end";
+}
+
+// Why a PNG's bytes stop before its end, or null: a chunk runs past the last
+// byte, or the image has no IEND chunk.
+const char* PngCut(const unsigned char* d, std::size_t size) {
+  std::size_t pos = 8;
+  while (pos < size) {
+    if (pos + 12 > size) return "a chunk runs past the end";
+    const std::size_t length = static_cast<std::size_t>(d[pos]) << 24 | d[pos + 1] << 16 | d[pos + 2] << 8 | d[pos + 3];
+    if (length > size || pos + 12 + length > size) return "a chunk runs past the end";
+    if (std::memcmp(d + pos + 4, "IEND", 4) == 0) return nullptr;
+    pos += 12 + length;
+  }
+  return "it has no IEND chunk";
+}
+
 void Describe(const CImageFacts& facts, const CString& mime, std::size_t size, CCoverArt* cover) {
   cover->strMime = mime;
   cover->strFormat = facts.pszFormat ? facts.pszFormat : "";
@@ -80,6 +126,10 @@ CString CMyMP3Tags::CheckCoverImage(const std::string& image, CCoverArt* facts) 
   if (!read.pszFormat) return "The picture is not a JPEG or PNG image";
   if (read.nWidth <= 0 || read.nHeight <= 0)
     return CString::Formatted("The picture's %s header is damaged", read.pszFormat);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
+  const bool png = std::strcmp(read.pszFormat, "PNG") == 0;
+  if (const char* cut = png ? PngCut(bytes, image.size()) : JpegCut(bytes, image.size()))
+    return CString::Formatted("The %s picture is cut short: %s", read.pszFormat, cut);
   return CString();
 }
 
@@ -87,6 +137,9 @@ bool CMyMP3Tags::GetCover(CCoverArt* cover, bool withBytes) {
   CPictureView view;
   if (!ReadIfStale() || !m_pFile->pEngine->GetCover(&view)) return false;
   Describe(ReadImageFacts(view.pData, view.nSize), view.strMime, view.nSize, cover);
+  cover->nType = view.nType;
+  cover->nIndex = view.nIndex;
+  cover->nPictures = view.nCount;
   if (withBytes)
     cover->strData.assign(reinterpret_cast<const char*>(view.pData), view.nSize);
   else
@@ -116,14 +169,34 @@ void CMyMP3Tags::SetFrontCover(const std::string& image) {
   if (!m_bGrouped) WriteTag();
 }
 
-void CMyMP3Tags::RemoveFrontCover() {
+void CMyMP3Tags::RemoveFrontCover(const CCoverArt& shown) {
   if (!m_bGrouped) m_strLastWriteError.Empty();
-  CPictureView now;
-  if (!ReadIfStale() || !m_pFile->pEngine->GetCover(&now)) return;
+  CCoverArt now;
+  if (!GetFrontCoverSummary(&now)) return;  // gone already
+  if (now.nIndex != shown.nIndex || now.nType != shown.nType || now.strMime != shown.strMime ||
+      now.nBytes != shown.nBytes || now.nWidth != shown.nWidth || now.nHeight != shown.nHeight)
+    return SetWriteError("The file's cover is no longer the picture shown, so no picture was removed");
   if (!PrepareWrite()) return;
   const CString refusal = m_pFile->pEngine->CoverRefusal();
   if (!refusal.IsEmpty()) return SetWriteError(refusal);
   if (!m_pFile->pEngine->RemoveCover()) return;
   m_pFile->bDirty = true;
   if (!m_bGrouped) WriteTag();
+}
+
+CString CMyMP3Tags::PictureTypeName(int type) {
+  static const char* const kNames[] = {
+      "Other",        "File icon",          "Other file icon",     "Front cover",     "Back cover",
+      "Leaflet page", "Media",              "Lead artist",         "Artist",          "Conductor",
+      "Band",         "Composer",           "Lyricist",            "Recording location", "During recording",
+      "During performance", "Video capture", "Bright coloured fish", "Illustration", "Band logo",
+      "Publisher logo"};
+  if (type >= 0 && type < static_cast<int>(std::size(kNames))) return kNames[type];
+  return CString::Formatted("Picture type %d", type);
+}
+
+void CMyMP3Tags::RemoveFrontCover() {
+  if (!m_bGrouped) m_strLastWriteError.Empty();
+  CCoverArt now;
+  if (GetFrontCoverSummary(&now)) RemoveFrontCover(now);
 }

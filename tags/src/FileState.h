@@ -25,6 +25,7 @@ struct CMyMP3Tags::FileState {
   long nFileSize = 0;
   bool bPathLinked = false;     // m_pTag was linked by file name (LinkFromDisk)
   CString strReadOnlyReason;    // empty when the file may be written
+  bool bChangedWhileRead = false;  // another program kept rewriting it: nothing was read
   bool bStale = false;          // the file was written; it is read again when next asked
   bool bFieldsCurrent = false;  // while stale: the engine was checked to read as the written
                                 // tag does, so its fields, MPEG facts and nFileSize still hold

@@ -5,6 +5,7 @@
 #include "Id3libFrames.h"
 #include "TextCodec.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -55,6 +56,14 @@ bool CId3libEngine::Remove(TagField field) {
 bool CId3libEngine::GetCover(CPictureView* out) const {
   const ID3_Frame* frame = id3frames::FindCover(m_tag);
   if (!frame) return false;
+  out->nCount = 0;
+  std::unique_ptr<ID3_Tag::Iterator> it(m_tag.CreateIterator());
+  while (const ID3_Frame* picture = it->GetNext()) {
+    if (picture->GetID() != ID3FID_PICTURE) continue;
+    if (picture == frame) out->nIndex = out->nCount;
+    ++out->nCount;
+  }
+  out->nType = static_cast<int>(frame->GetField(ID3FN_PICTURETYPE)->Get());
   const ID3_Field* data = frame->GetField(ID3FN_DATA);
   out->strMime = id3frames::FieldText(*frame, ID3FN_MIMETYPE);
   out->pData = data->GetRawBinary();

@@ -33,13 +33,13 @@ bool ReadByTagLib(const CTagScan& scan) {
 
 // The file's ID3v2.3 tag as read, for a save that keeps the bytes of the
 // frames not edited; null when the file has no sound v2.3 tag.
-const unsigned char* OldV23Tag(const CMappedFile& map, const CTagScan& scan) {
-  return scan.eV2 == CTagScan::V2::Sound && scan.nMajor == 3 ? map.Data() : nullptr;
+const unsigned char* OldV23Tag(const unsigned char* data, const CTagScan& scan) {
+  return scan.eV2 == CTagScan::V2::Sound && scan.nMajor == 3 ? data : nullptr;
 }
 
-CString ReadOnlyReason(const CMappedFile& map, const CTagScan& scan, const CMpegFrame& frame) {
-  if (!map.IsOpen()) return "The file cannot be opened";
-  if (map.Size() == 0) return "The file is empty";
+CString ReadOnlyReason(bool open, std::size_t size, const CTagScan& scan, const CMpegFrame& frame) {
+  if (!open) return "The file cannot be opened";
+  if (size == 0) return "The file is empty";
   if (scan.eV2 == CTagScan::V2::Unsafe) return "The file's ID3v2 tag is damaged and cannot be read safely";
   if (!frame.bFound && frame.pszLooksLike)
     return CString::Formatted("The file is not MPEG audio (it looks like %s)", frame.pszLooksLike);
@@ -55,6 +55,9 @@ unsigned char V23FrameFlags(const CTagFrames& frames) {
     for (const CTagFrames::Span& span : frames.frames) flags |= frames.body[span.nPos + 9];
   return flags;
 }
+
+// How often a file that changed while it was read is read before it is given up.
+constexpr int kReadAttempts = 3;
 
 bool ConvertedFromV22(const CTagScan& scan) { return ReadByTagLib(scan) && scan.nMajor == 2; }
 
@@ -119,15 +122,38 @@ void CMyMP3Tags::ReadLinkedFile() {
   FileState& file = *m_pFile;
   file.bStale = false;
   file.bFieldsCurrent = false;
-  // A new file waiting for its batch's commit holds the file's new bytes;
-  // once committed it has its original's name.
-  if (!m_strReadPath.IsEmpty()) file.pMap = std::make_unique<CMappedFile>(m_strReadPath);
-  if (m_strReadPath.IsEmpty() || !file.pMap->IsOpen()) file.pMap = std::make_unique<CMappedFile>(file.strPath);
-  const CMappedFile& map = *file.pMap;
-  file.nFileSize = static_cast<long>(map.Size());
-  file.identity = IdentityOfMap(map);
+  file.bChangedWhileRead = false;
+  // A file another program rewrites while it is read (a copy over it, a sync
+  // tool) is read again; one that keeps changing is listed with nothing
+  // read from it, and is not written.
+  for (int attempt = 1;; ++attempt) {
+    // A new file waiting for its batch's commit holds the file's new bytes;
+    // once committed it has its original's name.
+    if (!m_strReadPath.IsEmpty()) file.pMap = std::make_unique<CMappedFile>(m_strReadPath);
+    if (m_strReadPath.IsEmpty() || !file.pMap->IsOpen()) file.pMap = std::make_unique<CMappedFile>(file.strPath);
+    const CMappedFile& map = *file.pMap;
+    ParseLinkedFile(map.Data(), map.Size(), map.IsOpen());
+    // Taken before the map is asked whether it stayed intact, so it is of the bytes read.
+    file.identity = IdentityOfMap(map);
+    if (!map.IsOpen() || map.IsIntact()) return;
+    file.pEngine.reset();  // it refers to the tag object
+    m_pTag = std::make_unique<ID3_Tag>(nullptr);
+    if (attempt == kReadAttempts) {
+      ParseLinkedFile(nullptr, 0, true);
+      file.nFileSize = static_cast<long>(map.Size());
+      file.strReadOnlyReason = kChangedWhileRead;
+      file.bChangedWhileRead = true;
+      file.identity = CFileIdentity();
+      return;
+    }
+  }
+}
+
+void CMyMP3Tags::ParseLinkedFile(const unsigned char* data, std::size_t size, bool open) {
+  FileState& file = *m_pFile;
+  file.nFileSize = static_cast<long>(size);
   CTagFrames frames;
-  file.scan = ScanTags(map.Data(), map.Size(), &frames);
+  file.scan = ScanTags(data, size, &frames);
   file.nV23FrameFlags = V23FrameFlags(frames);
 
   // id3lib is handed only tags, never audio, and never a tag as stored: the
@@ -144,11 +170,11 @@ void CMyMP3Tags::ReadLinkedFile() {
     file.nLinkFlags = file.scan.eV2 == CTagScan::V2::None ? kLinkFlags : kLinkFlags & ~ID3TT_ID3V2;
   }
   if (file.scan.bV1) {
-    std::copy(map.Data() + map.Size() - file.oldV1.size(), map.Data() + map.Size(), file.oldV1.begin());
+    std::copy(data + size - file.oldV1.size(), data + size, file.oldV1.begin());
     if (file.nLinkFlags & ID3TT_ID3V1) id3libInput.append(file.oldV1.begin(), file.oldV1.end());
   }
-  file.firstFrame = FindFirstFrame(map.Data(), map.Size(), file.scan.nV2End, map.Size() - (file.scan.bV1 ? 128 : 0));
-  file.strReadOnlyReason = ReadOnlyReason(map, file.scan, file.firstFrame);
+  file.firstFrame = FindFirstFrame(data, size, file.scan.nV2End, size - (file.scan.bV1 ? 128 : 0));
+  file.strReadOnlyReason = ReadOnlyReason(open, size, file.scan, file.firstFrame);
   if (!id3libInput.empty()) {
     ID3_MemoryReader reader(id3libInput.data(), id3libInput.size());
     m_pTag->Link(reader, file.nLinkFlags);
@@ -158,11 +184,11 @@ void CMyMP3Tags::ReadLinkedFile() {
     m_pTag = std::make_unique<ID3_Tag>(nullptr);
   }
   if (ReadByTagLib(file.scan)) {
-    auto engine = std::make_unique<CTagLibEngine>(map.Data(), file.scan.nV2End);
+    auto engine = std::make_unique<CTagLibEngine>(data, file.scan.nV2End);
     if (file.strReadOnlyReason.IsEmpty()) file.strReadOnlyReason = engine->WriteRefusal();
     file.pEngine = std::move(engine);
   } else {
-    file.pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(map, file.scan), file.scan.nV2End);
+    file.pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(data, file.scan), file.scan.nV2End);
   }
 }
 
@@ -192,7 +218,7 @@ void CMyMP3Tags::LinkFromDisk(CString fileName) {
   m_pTag = std::make_unique<ID3_Tag>(nullptr);
   m_pTag->Link(fileName, file.nLinkFlags);
   if (file.nLinkFlags & ID3TT_ID3V1) id3frames::AdoptId3v1Comment(*m_pTag);
-  m_pFile->pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(*file.pMap, file.scan), file.scan.nV2End);
+  m_pFile->pEngine = std::make_unique<CId3libEngine>(*m_pTag, OldV23Tag(file.pMap->Data(), file.scan), file.scan.nV2End);
   m_pFile->bPathLinked = true;
 }
 
@@ -250,6 +276,10 @@ CString CMyMP3Tags::GetTagVersion() {
 }
 
 bool CMyMP3Tags::IsWritable() { return ReadIfStale() && m_pFile->strReadOnlyReason.IsEmpty(); }
+
+bool CMyMP3Tags::WasChangedWhileRead() {
+  return ReadIfStale() && m_pFile->bChangedWhileRead;
+}
 
 CString CMyMP3Tags::GetLastWriteError() const { return m_strLastWriteError; }
 
@@ -309,6 +339,11 @@ void CMyMP3Tags::CancelUpdate() {
   if (!m_bGrouped) return;
   m_bGrouped = false;
   if (!m_bLinked || (!m_pFile->bDirty && !m_pFile->pSealed)) return;
+  DropEdits(CString());
+}
+
+void CMyMP3Tags::DropEdits(const CString& reason) {
+  if (!reason.IsEmpty()) SetWriteError(reason);
   FileState& file = *m_pFile;
   file.pSealed.reset();
   file.v1Edits.Clear();

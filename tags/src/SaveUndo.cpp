@@ -82,12 +82,20 @@ CRestorePlan PlanRestore(const CString& path, const std::vector<unsigned char>& 
            (!record.bV1 || Sha256(data + size - kV1Size, kV1Size) == side.v1) &&
            AudioSample(data, size, side.nRegion, record.bV1) == record.audio;
   };
-  if (holds(record.before)) return CRestorePlan::AlreadyThere;
-  if (!holds(record.after)) {
+  const bool before = holds(record.before);
+  const bool after = !before && holds(record.after);
+  const bool rebuilt = after && RebuildOldRegion(record, data, &request->strRegion);
+  // Bytes another program was changing as they were read decide nothing.
+  if (!map.IsIntact()) {
+    *reason = kChangedWhileRead;
+    return CRestorePlan::Refuse;
+  }
+  if (before) return CRestorePlan::AlreadyThere;
+  if (!after) {
     *reason = kChanged;
     return CRestorePlan::Refuse;
   }
-  if (!RebuildOldRegion(record, data, &request->strRegion)) {
+  if (!rebuilt) {
     *reason = "The undo record is damaged";
     return CRestorePlan::Refuse;
   }
@@ -122,6 +130,12 @@ std::vector<unsigned char> CMyMP3Tags::PrepareSaveUndo() {
   const CMappedFile& map = *file.pMap;
   sealed->record = SealWrite(&sealed->request, map.Data(), map.Size(), file.scan.nV2End, file.scan.bV1,
                              file.oldV1.data());
+  // A record made from bytes another program was changing would put back
+  // what never was: the group then writes nothing.
+  if (!map.IsIntact()) {
+    DropEdits(kChangedWhileRead);
+    return {};
+  }
   file.pSealed = std::move(sealed);
   return file.pSealed->record;
 }
@@ -142,6 +156,10 @@ bool CMyMP3Tags::MatchSaveUndo(const std::vector<unsigned char>& record) {
   const CMappedFile& map = *file.pMap;
   if (!SealWriteAs(&sealed->request, record, map.Size(), file.scan.nV2End, file.scan.bV1, file.oldV1.data()))
     return false;
+  if (!map.IsIntact()) {
+    DropEdits(kChangedWhileRead);
+    return false;
+  }
   sealed->record = record;
   file.pSealed = std::move(sealed);
   return true;

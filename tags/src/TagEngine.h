@@ -27,6 +27,9 @@ struct CPictureView {
   CString strMime;
   const unsigned char* pData = nullptr;
   std::size_t nSize = 0;
+  int nType = 0;   // its picture type, as ID3 numbers them (3: front cover)
+  int nIndex = 0;  // its place among the tag's pictures, from 0
+  int nCount = 0;  // how many pictures the tag holds
 };
 
 class CTagEngine {

@@ -430,6 +430,13 @@ bool CTagLibEngine::GetCover(CPictureView* out) const {
   const Impl::Frame* frame = m_pImpl->FindCover(false);
   if (!frame) return false;
   const auto& picture = dynamic_cast<const id3::AttachedPictureFrame&>(*frame->parsed);
+  out->nCount = 0;
+  for (const Impl::Frame& other : m_pImpl->frames) {
+    if (other.bRemoved || m_pImpl->IdOf(other) != "APIC") continue;
+    if (&other == frame) out->nIndex = out->nCount;
+    ++out->nCount;
+  }
+  out->nType = static_cast<int>(picture.type());
   out->strMime = ToUtf8(picture.mimeType());
   // A ByteVector shares its bytes with its copies: these stay the frame's.
   const ByteVector bytes = picture.picture();

@@ -154,10 +154,16 @@ TEST_F(CoversTest, PicturesThatCannotBeCoversAreRefusedNamingTheFile) {
       "\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x10\x00\x10\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01\xFF\xD9", 23);
   test::WriteFile(m_pictures.File("huge.png"), test::ReadFile(test::FixturePath("cover_back.png")));
   std::filesystem::resize_file(m_pictures.File("huge.png").Str(), 16u << 20 | 1);
+  // A photograph cut at 30%: Qt still draws what there is.
+  QImage photo(300, 200, QImage::Format_RGB32);
+  for (unsigned x = 7, i = 0; i < 300u * 200u; ++i) photo.setPixel(i % 300, i / 300, x = x * 1103515245u + 12345u);
+  ASSERT_TRUE(photo.save(m_pictures.File("whole.jpg").GetString(), "JPG"));
+  const std::string whole = test::ReadFile(m_pictures.File("whole.jpg"));
   const std::vector<std::vector<std::string>> refused = {  // name, bytes (none: no such file), why
       {"gif.png", "GIF89a\x01\x00\x01\x00\x00\x00\x00;", "The picture is not a JPEG or PNG image"},
       {"text.jpg", "not a picture", "The picture is not a JPEG or PNG image"},
       {"header-only.jpg", headerOnly, "The picture cannot be decoded"},
+      {"cut.jpg", whole.substr(0, whole.size() * 3 / 10), "The JPEG picture is cut short: it has no end marker"},
       {"huge.png", "", "The picture is larger than 16 MB"},
       {"missing.png", "", "The file cannot be read"}};
   for (const auto& r : refused) {
@@ -169,4 +175,83 @@ TEST_F(CoversTest, PicturesThatCannotBeCoversAreRefusedNamingTheFile) {
   }
   Drop(test::FixturePath("cover_back.png"));
   EXPECT_EQ(Cell(RowOf("covers_v23"), kCoverColumn), "32\u00d716 PNG, 1 KB");
+}
+
+TEST_F(CoversTest, AnExtractedCoverGetsANameThatFitsAndAFailedWriteSaysWhy) {
+  // An artist of 300 two-byte characters: the name offered is cut between characters, to fit 255 bytes.
+  const CString path = m_dir.CopyFixture("covers_v23.mp3", "long.mp3");
+  test::RunCommand("/usr/bin/python3 -c \"import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); "
+                   "t.add(i.TPE1(encoding=1, text=chr(196) * 300)); t.save(v2_version=3)\" '" + path.Str() + "'");
+  OpenFolder(m_dir.Path());
+  Select({"long"});
+  std::string offered;
+  for (int i = 0; i < 125; ++i) offered += "\u00c4";
+  offered += ".jpg";
+  test::FileDialogSeen seen;
+  test::AnswerFileDialog(m_pictures.File(offered.c_str()), &seen);
+  Click(IDC_EXTRACT_COVER);
+  ASSERT_EQ(seen.selected.size(), 1);
+  EXPECT_EQ(std::filesystem::path(seen.selected.front().toStdString()).filename().string(), offered);
+  EXPECT_EQ(Status(), "Cover saved as " + m_pictures.File(offered.c_str()).Str());
+  EXPECT_EQ(test::ReadFile(m_pictures.File(offered.c_str())), test::ReadFile(test::FixturePath("cover_front.jpg")));
+  // A write that fails names the file and says why.
+  const CString nowhere = m_pictures.File("gone/cover.jpg");
+  test::AnswerFileDialog(nowhere);
+  Click(IDC_EXTRACT_COVER);
+  EXPECT_EQ(Status(), "The cover could not be written to " + nowhere.Str() + ": No such file or directory.");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_pictures.Path().Str()), {}), 1);
+}
+
+// In files without a front cover (type 3) the first picture is shown: the
+// Cover group says which it is and how many the file has, and Remove cover
+// removes exactly that picture, once, in each selected file; one another
+// program has given a front cover since it was shown keeps all its pictures.
+TEST_F(CoversTest, RemoveCoverRemovesThePictureShownOnlyInEachFile) {
+  const CString a = m_dir.CopyFixture("untagged.mp3", "a.mp3"), b = m_dir.CopyFixture("untagged.mp3", "b.mp3");
+  const CString c = m_dir.CopyFixture("untagged.mp3", "c.mp3"), d = m_dir.CopyFixture("untagged.mp3", "d.mp3");
+  test::WritePictures(a, 3, {"4:cover_back.png", "0:cover_other.png", "8:cover_front.jpg"});
+  test::WritePictures(b, 3, {"8:cover_front.jpg"});
+  for (const CString& path : {c, d}) test::WritePictures(path, 3, {"4:cover_back.png", "0:cover_other.png"});
+  // mutagen's pictures in the file's order, "type:sha256" (the audio's last).
+  const auto inOrder = [&](const CString& path) {
+    std::istringstream lines(test::RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/e2e/mutagen_row.py '" +
+                                              path.Str() + "' pictures"));
+    std::vector<std::string> pictures;
+    for (std::string line; std::getline(lines, line);) pictures.push_back(line);
+    return pictures;
+  };
+  const std::vector<std::string> beforeA = inOrder(a), beforeB = inOrder(b);
+  ASSERT_EQ(beforeA.size(), 4u);
+  const std::map<std::string, std::string> kinds = {{"0", "Other, 16\u00d716 PNG, 1 KB"},
+                                                   {"4", "Back cover, 32\u00d716 PNG, 1 KB"}};
+  const std::string firstOfA = kinds.at(beforeA[0].substr(0, beforeA[0].find(':')));
+  OpenFolder(m_dir.Path());
+  m_dlg.m_list.ModifyStyle(LVS_SINGLESEL, 0);
+
+  Select({"a"});
+  EXPECT_EQ(Caption(), firstOfA + ", 1 of 3 pictures");
+  Select({"b"});
+  EXPECT_EQ(Caption(), "Artist, 64\u00d748 JPEG, 1 KB");
+  Select({"a", "b", "d"});
+  Click(IDC_REMOVE_COVER);
+  EXPECT_FALSE(m_dlg.GetDlgItem(IDC_REMOVE_COVER)->IsWindowEnabled());  // nothing more to remove
+  Select({"a"});
+  EXPECT_EQ(Caption(), "Removed: " + firstOfA + ", 1 of 3 pictures\nnot saved");
+  // Meanwhile another program gives c a front cover: the picture shown there is not c's cover any more.
+  Select({"c"});
+  test::WritePictures(c, 3, {"4:cover_back.png", "0:cover_other.png", "3:cover_front.jpg"});
+  const std::string cBefore = test::ReadFile(c);
+  Click(IDC_REMOVE_COVER);
+  EXPECT_EQ(Status(), "The cover of c changed on disk since it was loaded, so it stays: Reload to see what the files hold.");
+  // And d gets one after its removal was asked for: the save leaves d alone.
+  test::WritePictures(d, 3, {"4:cover_back.png", "0:cover_other.png", "3:cover_front.jpg"});
+  const std::string dBefore = test::ReadFile(d);
+  Click(IDC_SAVE_ALL);
+  // Exactly the shown picture went; the others and the audio are byte for byte as they were.
+  EXPECT_EQ(inOrder(a), std::vector<std::string>(beforeA.begin() + 1, beforeA.end()));
+  EXPECT_EQ(inOrder(b), std::vector<std::string>(beforeB.begin() + 1, beforeB.end()));
+  EXPECT_TRUE(test::ReadFile(c) == cBefore);
+  EXPECT_TRUE(test::ReadFile(d) == dBefore);
+  Select({"a"});
+  EXPECT_EQ(Caption(), kinds.at(beforeA[1].substr(0, beforeA[1].find(':'))) + ", 1 of 2 pictures");
 }

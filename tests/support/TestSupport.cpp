@@ -56,6 +56,20 @@ std::string RunCommand(const std::string& command, int* exitCode) {
   return output;
 }
 
+void WritePictures(const CString& path, int version, const std::vector<std::string>& pictures) {
+  std::string script = "import sys, mutagen.id3 as i\nt = i.ID3()\n";
+  for (const std::string& p : pictures) {
+    const std::string type = p.substr(0, p.find(':')), name = p.substr(p.find(':') + 1);
+    script += "t.add(i.APIC(encoding=0, mime='image/" + std::string(name.ends_with(".png") ? "png" : "jpeg") +
+              "', type=" + type + ", desc='" + name + "', data=open('" + FixturePath(name.c_str()).Str() +
+              "', 'rb').read()))\n";
+  }
+  script += "t.save(sys.argv[1], v2_version=" + std::to_string(version) + ")\n";
+  WriteFile(path + ".py", script);
+  RunCommand("/usr/bin/python3 '" + path.Str() + ".py' '" + path.Str() + "'");
+  std::remove((path + ".py").GetString());
+}
+
 void ProcessEvents() {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QTemporaryDir;
 
@@ -34,6 +35,10 @@ void WriteFile(const CString& path, const std::string& bytes);
 
 // Runs a command through the shell and returns what it printed on stdout.
 std::string RunCommand(const std::string& command, int* exitCode = nullptr);
+
+// Gives the file an ID3v2.version tag of these pictures, "type:fixture" each
+// ("4:cover_back.png"), through mutagen.
+void WritePictures(const CString& path, int version, const std::vector<std::string>& pictures);
 
 // Lets queued events and repaints run.
 void ProcessEvents();

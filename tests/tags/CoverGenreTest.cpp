@@ -9,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+
+#include <map>
 #include <sstream>
 
 namespace {
@@ -16,6 +21,19 @@ namespace {
 using test::Mutagen;
 
 std::string Image(const char* name) { return test::ReadFile(test::FixturePath(name)); }
+
+// A 300 by 200 picture of noise as Qt writes it, so its scan or image data
+// is most of its bytes, as in a photograph.
+std::string NoisePicture(const char* format, bool progressive = false) {
+  QImage image(300, 200, QImage::Format_RGB32);
+  for (unsigned x = 7, i = 0; i < 300u * 200u; ++i) image.setPixel(i % 300, i / 300, x = x * 1103515245u + 12345u);
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  writer.setProgressiveScanWrite(progressive);
+  writer.write(image);
+  return buffer.data().toStdString();
+}
 
 // mutagen's pictures, each as "type description sha256" (the MIME type of a
 // picture kept from an ID3v2.2 tag is named otherwise in ID3v2.3).
@@ -95,14 +113,26 @@ TEST(TagsCovers, SettingAndRemovingKeepsEveryOtherPicture) {
 
 TEST(TagsCovers, ImagesAreCheckedByTheirBytes) {
   const std::string jpeg = Image("cover_front.jpg"), png = Image("cover_back.png");
-  const std::pair<std::string, const char*> cases[] = {
+  const std::string photo = NoisePicture("jpeg"), progressive = NoisePicture("jpeg", true);
+  const std::string noisePng = NoisePicture("png");
+  const std::pair<std::string, std::string> cases[] = {
       {jpeg, "image/jpeg JPEG 64x48 241"},  {png, "image/png PNG 32x16 107"},
       {test::BigJpeg(16 << 20), "image/jpeg JPEG 64x48 16777216"},
       {test::BigJpeg((16 << 20) + 1), "The picture is larger than 16 MB"},
       {"GIF89a" + std::string(100, '\0'), "The picture is not a JPEG or PNG image"},
       {"", "The picture is not a JPEG or PNG image"},
       {jpeg.substr(0, 20), "The picture's JPEG header is damaged"},
-      {png.substr(0, 12), "The picture's PNG header is damaged"}};
+      {png.substr(0, 12), "The picture's PNG header is damaged"},
+      // Pictures cut short: the header says a size, the image is not all there.
+      {photo, "image/jpeg JPEG 300x200 " + std::to_string(photo.size())},
+      {photo.substr(0, photo.size() * 3 / 10), "The JPEG picture is cut short: it has no end marker"},
+      {photo.substr(0, photo.size() - 2), "The JPEG picture is cut short: it has no end marker"},
+      {progressive, "image/jpeg JPEG 300x200 " + std::to_string(progressive.size())},
+      {progressive.substr(0, progressive.size() * 6 / 10), "The JPEG picture is cut short: it has no end marker"},
+      {jpeg.substr(0, 200), "The JPEG picture is cut short: a segment runs past the end"},
+      {noisePng.substr(0, noisePng.size() * 3 / 10), "The PNG picture is cut short: a chunk runs past the end"},
+      {png.substr(0, png.size() - 12), "The PNG picture is cut short: it has no IEND chunk"},
+      {png.substr(0, 40), "The PNG picture is cut short: a chunk runs past the end"}};
   test::TempDir dir;
   const CString path = dir.CopyFixture("covers_v23.mp3");
   const std::string before = test::ReadFile(path);
@@ -136,3 +166,50 @@ TEST(TagsGenre, NamesOfStoredReferences) {
 }
 
 }  // namespace
+
+
+// The cover removed is the picture shown, once: in a file with no front
+// cover (type 3) the first picture is shown and removed, the others are
+// kept byte for byte; the same removal again removes nothing and says why.
+TEST(TagsCovers, RemovingTheShownCoverRemovesThatPictureOnce) {
+  const std::map<int, std::string> names = {{0, "Other"}, {3, "Front cover"}, {4, "Back cover"}, {8, "Artist"},
+                                            {20, "Publisher logo"}};
+  const std::pair<int, std::vector<std::string>> cases[] = {
+      {3, {"4:cover_back.png", "0:cover_other.png", "8:cover_front.jpg"}},
+      {4, {"8:cover_front.jpg", "4:cover_back.png", "0:cover_other.png"}},
+      {3, {"8:cover_front.jpg", "3:cover_back.png", "0:cover_other.png"}},
+      {4, {"20:cover_other.png"}},
+  };
+  test::TempDir dir;
+  for (const auto& [version, pictures] : cases) {
+    SCOPED_TRACE(std::to_string(version) + " " + pictures.front());
+    const CString path = dir.CopyFixture("untagged.mp3", "song.mp3");
+    test::WritePictures(path, version, pictures);
+    // mutagen lists them in the file's order: the shown one is the first of type 3, else the first.
+    std::vector<std::string> expected = Pictures(path);
+    ASSERT_EQ(expected.size(), pictures.size());
+    std::size_t removed = 0;
+    while (removed < expected.size() && expected[removed].rfind("3 ", 0) != 0) ++removed;
+    if (removed == expected.size()) removed = 0;
+    const int type = std::stoi(expected[removed]);
+    expected.erase(expected.begin() + removed);
+    CMyMP3Tags tags;
+    tags.Link(path);
+    CCoverArt shown;
+    ASSERT_TRUE(tags.GetFrontCoverSummary(&shown));
+    EXPECT_EQ((CMyMP3Tags::PictureTypeName(shown.nType) + CString::Formatted(", %d of %d", shown.nIndex,
+                                                                              shown.nPictures)).Str(),
+              names.at(type) + ", " + std::to_string(removed) + " of " + std::to_string(pictures.size()));
+    tags.RemoveFrontCover(shown);
+    EXPECT_EQ(tags.GetLastWriteError(), "");
+    EXPECT_EQ(Pictures(path), expected);
+    const std::string once = test::ReadFile(path);
+    tags.RemoveFrontCover(shown);
+    if (!expected.empty()) {
+      EXPECT_EQ(tags.GetLastWriteError().Str(), "The file's cover is no longer the picture shown, so no picture was removed");
+    }
+    EXPECT_TRUE(test::ReadFile(path) == once);
+    tags.Reset();
+  }
+  EXPECT_EQ(CMyMP3Tags::PictureTypeName(21), "Picture type 21");
+}

@@ -41,6 +41,9 @@ struct CCoverArt {
   int nHeight = 0;
   std::size_t nBytes = 0;   // of the image
   std::string strData;      // the image itself (empty from GetFrontCoverSummary)
+  int nType = -1;           // a tag's picture: its type as ID3 numbers them (3: front cover)
+  int nIndex = 0;           // its place among the tag's pictures, from 0
+  int nPictures = 0;        // how many pictures the tag holds
 };
 
 // One state of a file on the disk (CMyMP3Tags::GetFileIdentity): where it
@@ -101,6 +104,9 @@ class CMyMP3Tags {
 
   // True when a setter may write the linked file.
   bool IsWritable();
+  // True when another program kept rewriting the linked file while it was
+  // read: nothing read from it is shown, and it is not written.
+  bool WasChangedWhileRead();
   // Why the last setter (or RemoveAllTags) failed to write; empty when it
   // succeeded or had nothing to write.
   CString GetLastWriteError() const;
@@ -200,10 +206,17 @@ class CMyMP3Tags {
   // picture of type 3 in its place (keeping its description), or adds a
   // picture of type 3 when there is none, so no other picture is lost; an
   // image equal to the front cover writes nothing. RemoveFrontCover removes
-  // the front cover. Every other frame, other pictures included, is kept
-  // byte for byte.
+  // the front cover; given the cover as it was shown (GetFrontCover or its
+  // summary), only while the front cover is still that picture (its place,
+  // type, MIME type, bytes and pixel size), else nothing is removed and the
+  // reason is the write error. Every other frame, other pictures included,
+  // is kept byte for byte.
   void SetFrontCover(const std::string& image);
   void RemoveFrontCover();
+  void RemoveFrontCover(const CCoverArt& shown);
+  // "Front cover", "Back cover", "Other", "Artist"…: a picture type's name
+  // (ID3's list, shortened); "Picture type N" for a number it does not name.
+  static CString PictureTypeName(int type);
 
   // Groups the setters of one file into one write: after BeginUpdate the
   // setters change the tag object only (the getters already give the new
@@ -306,6 +319,8 @@ class CMyMP3Tags {
 
   // Maps the linked file and reads its tags and first frame through memory.
   void ReadLinkedFile();
+  // Reads the tags and first frame from the file's bytes (open: the file could be opened).
+  void ParseLinkedFile(const unsigned char* data, std::size_t size, bool open);
   // False while unlinked; reads the file again first when a write left it
   // stale, unless the tag object was checked to show what was written.
   bool ReadIfStale();
@@ -321,6 +336,9 @@ class CMyMP3Tags {
   bool RenderWrite(CTagWrite* request, bool* checked, CString* error, bool recheck = true);
   void SubmitWrite(const CTagWrite* request, bool checked, CString error);
   void SetWriteError(const CString& reason);
+  // Gives up the open group's edits (a reason, if any, as the write error);
+  // the file is read again when next asked.
+  void DropEdits(const CString& reason);
   bool GetCover(CCoverArt* cover, bool withBytes);
 
   std::unique_ptr<ID3_Tag> m_pTag;
