@@ -30,8 +30,10 @@ class Rows : public CRowTexts {
 // The edit as "title=TEXT|artist=TEXT", in the order the format gives them.
 std::string Shown(const CRowEdit& edit) {
   std::string out;
-  for (const auto& [field, text] : edit.values)
-    out += (out.empty() ? "" : "|") + std::string(field == kArtist ? "artist=" : "title=") + text.GetString();
+  for (const auto& [field, text] : edit.values) {
+    if (!out.empty()) out += '|';
+    out.append(field == kArtist ? "artist=" : "title=").append(text.GetString());
+  }
   return out;
 }
 
