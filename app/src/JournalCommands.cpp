@@ -10,6 +10,7 @@
 #include <statusbar/Status.h>
 #include <tags/MyMP3Tags.h>
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -173,7 +174,15 @@ void CQuilloryDlg::OnUndoLastSave() {
   CString error;
   if (!report.bRetry) journal.Remove(m_strFolder, entry->nId, error);
   const CString& summary = report.strSummary;
-  LoadCurrentFolder(summary);
+  // The rows selected before stay selected, a file renamed back under its old name too.
+  std::vector<CString> selected = SelectedFileKeys();
+  for (const CRestoredFile& result : results) {
+    if (result.eResult != CRestoredFile::Result::Restored) continue;
+    for (const JournalFile& file : entry->files)
+      if (file.strPath == result.strPath && !file.strOldPath.IsEmpty())
+        std::replace(selected.begin(), selected.end(), RowKeyOf(file.strPath), RowKeyOf(file.strOldPath));
+  }
+  if (LoadCurrentFolder(summary)) SelectRowsOfKeys(selected);
   if (!report.leftAlone.empty() || !report.notes.empty() || !error.IsEmpty()) {
     CString text = summary + ".";
     if (!report.leftAlone.empty()) text += "\n\nLeft alone:" + Listed(report.leftAlone);

@@ -22,6 +22,10 @@ class CPreviewDlg : public CDialog {
   // rows: the rows the edit works on; they stay the caller's.
   CPreviewDlg(const platform::DialogTemplate& dialogTemplate, const CRowTexts& rows, CWnd* parent);
 
+  // Said after the dialog's title, on its first line: which rows it acts on
+  // when that is not plain ("all 38 rows, as none is selected").
+  void SetScope(const CString& scope) { m_strScope = scope; }
+
   // What the edit does to a row, as the dialog's inputs are when it ends with IDOK.
   virtual CRowEdit EditOf(int row) const = 0;
 
@@ -70,4 +74,5 @@ class CPreviewDlg : public CDialog {
 
   std::vector<CString> m_columns;  // the titles shown
   bool m_bRefused = false;         // Apply was refused for the problem shown
+  CString m_strScope;
 };

@@ -7,6 +7,7 @@
 #include "CommandHistory.h"
 #include "CoverEdits.h"
 #include "FolderWalk.h"
+#include "RecentFolders.h"
 
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
@@ -260,6 +261,22 @@ class CQuilloryDlg : public CDialog {
   PanelFill m_panel;
   CComboBox m_cmbGenre;
   std::vector<std::unique_ptr<CEdit>> m_panelEdits;  // the editable text boxes, for their hints
+
+  // File > Recent folders (RecentFolders.cpp): the menu lists the folders
+  // opened last; choosing one opens it as it was opened then.
+  void FillRecentMenu();
+  void OnRecentFolder(int index);
+  int m_nRecentMenu = -1;  // the submenu's index in the menu bar
+  std::vector<RecentFolder> m_recentShown;  // the folders as the menu lists them
+  // Edit > Boxes follow the selection: the tag panel is filled from the rows
+  // as they are selected (typing not yet put into its rows goes there first).
+  void OnBoxesFollowSelection();
+  void FollowSelection();
+  bool m_bBoxesFollow = false;
+  // The selection across a reload: the selected rows' files by key (the
+  // first is the focused row's), and the rows of those keys selected again.
+  std::vector<CString> SelectedFileKeys();
+  void SelectRowsOfKeys(const std::vector<CString>& keys);
 
   // A load or a save: the window is busy, Cancel takes Save all's place, and
   // Escape or Cancel asks to stop (IsStopRequested). Scopes may nest.
