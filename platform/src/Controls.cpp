@@ -7,6 +7,7 @@
 #include "Handles.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QGroupBox>
@@ -42,6 +43,9 @@ class MarkerReplacer : public QObject {
  public:
   MarkerReplacer(QLineEdit* edit, QString marker) : QObject(edit), m_pEdit(edit), m_strMarker(std::move(marker)) {
     edit->installEventFilter(this);
+    // An editable combo box takes the keys itself and hands them to its line
+    // edit directly, past the edit's filters.
+    if (auto* combo = qobject_cast<QComboBox*>(edit->parentWidget())) combo->installEventFilter(this);
   }
   void SetMarker(QString marker) { m_strMarker = std::move(marker); }
 

@@ -33,11 +33,14 @@ class PanelTest : public test::MainWindowDriver {
     View()->clearSelection();
     for (const char* key : keys) m_dlg.m_list.SetItemState(RowOf(key), LVIS_SELECTED, LVIS_SELECTED);
   }
-  // Clicks at the end of the line edit's text and types there, as a user adds to what a box shows.
+  // Clicks at the end of the line edit's text and types there, as a user
+  // adds to what a box shows; the keys go where the focus is (a combo box
+  // takes them itself).
   static void TypeAtEnd(QLineEdit* edit, const char* text) {
     QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 4, edit->height() / 2));
     edit->end(false);
-    QTest::keyClicks(edit, QString::fromUtf8(text));
+    QWidget* keys = qobject_cast<QComboBox*>(edit->parentWidget()) ? edit->parentWidget() : edit;
+    QTest::keyClicks(keys, QString::fromUtf8(text));
   }
 
   test::TempDir m_dir;
