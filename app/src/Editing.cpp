@@ -121,16 +121,17 @@ void CQuilloryDlg::SelectRowsOfKeys(const std::vector<CString>& keys) {
   const int count = m_pTable->GetNumOfRow();
   for (int row = 0; row < count; ++row) rowsOf[FileKeyOf(row).Str()].push_back(row);
   std::vector<int> rows;
-  for (auto key = keys.rbegin(); key != keys.rend(); ++key)  // the focused row's last, so it is current
-    if (const auto found = rowsOf.find(key->Str()); found != rowsOf.end())
-      for (int row : found->second) rows.push_back(row);
+  for (const CString& key : keys)
+    if (const auto found = rowsOf.find(key.Str()); found != rowsOf.end())
+      rows.insert(rows.end(), found->second.begin(), found->second.end());
   if (rows.empty()) return;
   {
     // One notice for the whole selection, not one per row.
     const CBusyScope quiet(m_bBusy);
-    m_list.SetItemState(-1, 0, LVIS_SELECTED);
-    if (static_cast<int>(rows.size()) == count) m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
-    for (int row : rows) m_list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_list.SelectItems(rows);
+    // The focused row before is focused again (the first key is its).
+    m_list.SetItemState(rows.front(), LVIS_FOCUSED, LVIS_FOCUSED);
+    m_list.SetSelectionMark(rows.front());
   }
   ShowCover();
   if (m_bBoxesFollow) FillEditBoxes();

@@ -10,8 +10,9 @@
 #include <statusbar/Status.h>
 #include <tags/MyMP3Tags.h>
 
-#include <algorithm>
 #include <ctime>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -175,13 +176,15 @@ void CQuilloryDlg::OnUndoLastSave() {
   if (!report.bRetry) journal.Remove(m_strFolder, entry->nId, error);
   const CString& summary = report.strSummary;
   // The rows selected before stay selected, a file renamed back under its old name too.
+  std::map<CString, CString> renamedBack;  // by the key the save gave, the key before it
+  std::set<CString> restored;
+  for (const JournalFile& file : entry->files)
+    if (!file.strOldPath.IsEmpty()) renamedBack[RowKeyOf(file.strPath)] = RowKeyOf(file.strOldPath);
+  for (const CRestoredFile& result : results)
+    if (result.eResult == CRestoredFile::Result::Restored) restored.insert(RowKeyOf(result.strPath));
   std::vector<CString> selected = SelectedFileKeys();
-  for (const CRestoredFile& result : results) {
-    if (result.eResult != CRestoredFile::Result::Restored) continue;
-    for (const JournalFile& file : entry->files)
-      if (file.strPath == result.strPath && !file.strOldPath.IsEmpty())
-        std::replace(selected.begin(), selected.end(), RowKeyOf(file.strPath), RowKeyOf(file.strOldPath));
-  }
+  for (CString& key : selected)
+    if (const auto found = renamedBack.find(key); found != renamedBack.end() && restored.count(key)) key = found->second;
   if (LoadCurrentFolder(summary)) SelectRowsOfKeys(selected);
   if (!report.leftAlone.empty() || !report.notes.empty() || !error.IsEmpty()) {
     CString text = summary + ".";

@@ -212,6 +212,28 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
   return TRUE;
 }
 
+BOOL CListCtrl::SelectItems(const std::vector<int>& items) {
+  ListView* view = ViewOf(this);
+  if (!view) return FALSE;
+  view->Model()->Settle();
+  std::vector<int> rows;
+  for (int item : items)
+    if (view->Model()->IsRow(item)) rows.push_back(item);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  if (view->selectionMode() == QAbstractItemView::SingleSelection && rows.size() > 1) rows.resize(1);
+  // Neighbouring rows go in as one range, so the selection stays small.
+  QItemSelection selection;
+  for (std::size_t first = 0; first < rows.size();) {
+    std::size_t last = first;
+    while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) ++last;
+    selection.select(view->Model()->index(rows[first], 0), view->Model()->index(rows[last], 0));
+    first = last + 1;
+  }
+  view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  return TRUE;
+}
+
 UINT CListCtrl::GetItemState(int item, UINT mask) const {
   const ListView* view = ViewOf(this);
   if (!view || !view->Model()->IsRow(item)) return 0;
