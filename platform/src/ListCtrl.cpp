@@ -221,12 +221,15 @@ BOOL CListCtrl::SelectItems(const std::vector<int>& items) {
     if (view->Model()->IsRow(item)) rows.push_back(item);
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  if (view->selectionMode() == QAbstractItemView::SingleSelection && rows.size() > 1) rows.resize(1);
-  // Neighbouring rows go in as one range, so the selection stays small.
+  // With one row selectable, the first; else neighbouring rows go in as one
+  // range, so the selection stays small.
+  const std::size_t count = view->selectionMode() == QAbstractItemView::SingleSelection
+                                ? std::min<std::size_t>(rows.size(), 1)
+                                : rows.size();
   QItemSelection selection;
-  for (std::size_t first = 0; first < rows.size();) {
+  for (std::size_t first = 0; first < count;) {
     std::size_t last = first;
-    while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) ++last;
+    while (last + 1 < count && rows[last + 1] == rows[last] + 1) ++last;
     selection.select(view->Model()->index(rows[first], 0), view->Model()->index(rows[last], 0));
     first = last + 1;
   }
