@@ -228,6 +228,11 @@ BOOL CQuilloryDlg::OnInitDialog() {
     UpdateCtlColors();
     ShowWindow(SW_SHOW);
     OpenStartFolder();
+  } else if (m_bBrowseAtStart && !ReadRecentFolders().empty()) {
+    // Nothing is opened, but the browser offers the folder opened last, over the window.
+    UpdateCtlColors();
+    ShowWindow(SW_SHOW);
+    OnOpenFolder();
   }
   return TRUE;
 }

@@ -48,6 +48,9 @@ class CQuilloryDlg : public CDialog {
     m_strStartFolder = folder;
     m_bStartSubfolders = subfolders;
   }
+  // Started without a folder: when a folder was opened before, the window
+  // opens with the folder browser at it (nothing is loaded unless chosen).
+  void BrowseAtStart() { m_bBrowseAtStart = true; }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -383,6 +386,7 @@ class CQuilloryDlg : public CDialog {
  private:
   CString m_strStartFolder;
   bool m_bStartSubfolders = false;
+  bool m_bBrowseAtStart = false;
   // What the last LoadFolder did not read: files gone meanwhile, and whether it was stopped.
   int m_nVanishedOnLoad = 0;
   bool m_bLoadStopped = false;
