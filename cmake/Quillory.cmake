@@ -1,7 +1,10 @@
 # Shared build settings: every target takes its warnings and sanitizer flags
 # from here rather than from global flags.
 add_library(quillory_options INTERFACE)
-target_compile_options(quillory_options INTERFACE -Wall -Wextra -Werror)
+target_compile_options(quillory_options INTERFACE -Wall -Wextra)
+if(QUILLORY_WERROR)
+  target_compile_options(quillory_options INTERFACE -Werror)
+endif()
 if(QUILLORY_SANITIZE)
   target_compile_options(quillory_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)

@@ -66,6 +66,7 @@ void CQuilloryDlg::OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult) {
 void CQuilloryDlg::OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 0;
   ShowCover();
+  if (m_bBoxesFollow) FollowSelection();
   const auto* item = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
   if (!(item->uNewState & LVIS_SELECTED)) return;
   const CString message = m_pFailedRows->MessageOf(item->iItem);

@@ -9,6 +9,10 @@
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
 
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+
 void CQuilloryDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
   FillEditBoxes();
   *pResult = 0;
@@ -49,18 +53,88 @@ void CQuilloryDlg::OnUpdateRow() {
     UpdatePanelRows();
     return;
   }
-  // The boxes belong to the row they were filled from; another selected row keeps its cells.
-  if (m_pTable->GetValStr(row, ColumnOf(kFileName)) != m_strFileName) return;
+  // The boxes belong to the row they were filled from, known by its id (a
+  // file name that is not UTF-8 does not come back from its box as it went
+  // in); another selected row keeps its cells, and the user is told.
+  const RowId held = m_panel.rows.empty() ? 0 : m_panel.rows.front();
+  const int heldRow = m_pRows->RowOf(held);
+  const CString key = heldRow >= 0 ? m_pTable->GetValStr(heldRow, ColumnOf(kFileName)) : m_strFileName;
+  if (m_pRows->IdOf(row) != held) {
+    m_pStatus->ErrorMsg("The boxes hold \"" + key +
+                        "\"; Update writes them into that row \u2014 double-click or press F2 on another row to edit it");
+    return;
+  }
   // Only the boxes the user changed are written: a genre shown by its name
   // keeps its stored form. Values the row holds already change nothing, and
   // leave nothing to undo.
-  if (auto change = ChangeTo(*m_pRows, m_pRows->IdOf(row), TypedCells()))
-    DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Update (" + m_strFileName + ")",
-                                          std::vector<CRowChange>{std::move(*change)}));
+  if (auto change = ChangeTo(*m_pRows, held, TypedCells()))
+    DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Update (" + key + ")", std::vector<CRowChange>{std::move(*change)}));
   ClearEditBoxes();
   m_pStatus->Done("Data updated successfully.");
+  if (m_bBoxesFollow) FillEditBoxes();
   // Back to the row, for the next Enter or F2.
   m_list.SetFocus();
+}
+
+void CQuilloryDlg::FollowSelection() {
+  std::vector<RowId> selected;
+  for (int row : m_pTable->GetSelectedRows()) selected.push_back(m_pRows->IdOf(row));
+  std::vector<RowId> held = m_panel.rows;
+  std::sort(selected.begin(), selected.end());
+  std::sort(held.begin(), held.end());
+  if (selected == held) return;
+  // What was typed for the rows the boxes hold goes into them first, as
+  // Update would put it, so moving on loses nothing (Undo takes it back).
+  if (!held.empty() && HasTyping()) {
+    UpdateData(TRUE);
+    const CPackedCells typed = TypedCells();
+    std::vector<CRowChange> changes;
+    for (RowId id : m_panel.rows)
+      if (auto change = m_pRows->RowOf(id) >= 0 ? ChangeTo(*m_pRows, id, typed) : std::nullopt)
+        changes.push_back(std::move(*change));
+    if (!changes.empty()) {
+      const int first = m_pRows->RowOf(m_panel.rows.front());
+      const CString name = changes.size() == 1 ? "Update (" + m_pTable->GetValStr(first, ColumnOf(kFileName)) + ")"
+                                               : CString::Formatted("Update (%d rows)", static_cast<int>(changes.size()));
+      DoCommand(std::make_unique<CRowsEdit>(*m_pRows, name, std::move(changes)));
+    }
+  }
+  if (selected.empty()) {
+    ClearEditBoxes();
+    return;
+  }
+  FillEditBoxes();
+}
+
+std::vector<CString> CQuilloryDlg::SelectedFileKeys() {
+  std::vector<CString> keys;
+  const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
+  if (focused >= 0) keys.push_back(FileKeyOf(focused));
+  for (int row : m_pTable->GetSelectedRows())
+    if (row != focused) keys.push_back(FileKeyOf(row));
+  return keys;
+}
+
+void CQuilloryDlg::SelectRowsOfKeys(const std::vector<CString>& keys) {
+  if (keys.empty()) return;
+  std::unordered_map<std::string, std::vector<int>> rowsOf;
+  const int count = m_pTable->GetNumOfRow();
+  for (int row = 0; row < count; ++row) rowsOf[FileKeyOf(row).Str()].push_back(row);
+  std::vector<int> rows;
+  for (const CString& key : keys)
+    if (const auto found = rowsOf.find(key.Str()); found != rowsOf.end())
+      rows.insert(rows.end(), found->second.begin(), found->second.end());
+  if (rows.empty()) return;
+  {
+    // One notice for the whole selection, not one per row.
+    const CBusyScope quiet(m_bBusy);
+    m_list.SelectItems(rows);
+    // The focused row before is focused again (the first key is its).
+    m_list.SetItemState(rows.front(), LVIS_FOCUSED, LVIS_FOCUSED);
+    m_list.SetSelectionMark(rows.front());
+  }
+  ShowCover();
+  if (m_bBoxesFollow) FillEditBoxes();
 }
 
 void CQuilloryDlg::FillEditBoxes() {

@@ -126,7 +126,9 @@ void CQuilloryDlg::OnReload() {
     return;
   }
   if (!ConfirmDiscardEdits("Do you want to reload all data?")) return;
-  LoadCurrentFolder("All files have been reloaded");
+  // The rows selected before are selected again, found by their files.
+  const std::vector<CString> selected = SelectedFileKeys();
+  if (LoadCurrentFolder("All files have been reloaded")) SelectRowsOfKeys(selected);
 }
 
 void CQuilloryDlg::OpenStartFolder() {
@@ -173,6 +175,8 @@ bool CQuilloryDlg::LoadCurrentFolder(const CString& doneText) {
   m_pTable->SortBy(sortCol >= 0 ? sortCol : ColumnOf(kFileName), sortCol >= 0 ? m_pTable->GetSortAscending() : true);
   m_pRows->Reset();
   platform::WriteSetting(kLastFolderSetting, m_strFolder);
+  NoteRecentFolder(m_strFolder, m_bSubfolders);
+  FillRecentMenu();
   UpdateFolderTotals();
   const int rows = m_pTable->GetNumOfRow();
   if (m_bLoadStopped)
@@ -285,21 +289,22 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   std::sort(listed.begin(), listed.end());
   std::sort(shown.begin(), shown.end());
   if (!listing.bStopped && (rows <= 0 || listed != shown)) {
-    LoadCurrentFolder("All files have been reloaded");
+    const std::vector<CString> selected = SelectedFileKeys();
+    if (LoadCurrentFolder("All files have been reloaded")) SelectRowsOfKeys(selected);
     return;
   }
   // The rest is what a reload does: the bar runs (here to its end at once),
-  // no row stays selected, the edit boxes are emptied, the totals recomputed.
+  // the edit boxes are emptied, the totals recomputed. The selected rows stay
+  // selected, so what comes next acts on the rows it did before.
   m_nFileCount = rows;
   m_pStatus->SetupProgress(0, m_nFileCount);
   m_pStatus->StartProgress();
   m_pStatus->IncProgress(m_nFileCount);
   platform::PumpPaintEvents();
   m_pStatus->KillProgress();
-  m_list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  m_list.SetSelectionMark(-1);
   ShowCover();
   ClearEditBoxes();
+  if (m_bBoxesFollow) FillEditBoxes();
   UpdateFolderTotals();
   if (listing.bStopped)
     m_pStatus->InfoMsg("All files have been saved; reading the folder again was stopped");

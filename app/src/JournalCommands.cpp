@@ -11,6 +11,8 @@
 #include <tags/MyMP3Tags.h>
 
 #include <ctime>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -176,7 +178,17 @@ void CQuilloryDlg::OnUndoLastSave() {
   CString error;
   if (!report.bRetry) journal.Remove(m_strFolder, entry->nId, error);
   const CString& summary = report.strSummary;
-  LoadCurrentFolder(summary);
+  // The rows selected before stay selected, a file renamed back under its old name too.
+  std::map<CString, CString> renamedBack;  // by the key the save gave, the key before it
+  std::set<CString> restored;
+  for (const JournalFile& file : entry->files)
+    if (!file.strOldPath.IsEmpty()) renamedBack[RowKeyOf(file.strPath)] = RowKeyOf(file.strOldPath);
+  for (const CRestoredFile& result : results)
+    if (result.eResult == CRestoredFile::Result::Restored) restored.insert(RowKeyOf(result.strPath));
+  std::vector<CString> selected = SelectedFileKeys();
+  for (CString& key : selected)
+    if (const auto found = renamedBack.find(key); found != renamedBack.end() && restored.count(key)) key = found->second;
+  if (LoadCurrentFolder(summary)) SelectRowsOfKeys(selected);
   if (!report.leftAlone.empty() || !report.notes.empty() || !error.IsEmpty()) {
     CString text = summary + ".";
     if (!report.leftAlone.empty()) text += "\n\nLeft alone:" + Listed(report.leftAlone);

@@ -27,6 +27,8 @@
 namespace {
 
 constexpr const char* kDifferentValues = "(different values)";
+// How a cell shows a field the file does not have.
+constexpr const char* kEmptyMarker = "-";
 
 // What a field's box shows of a cell: a genre by its name ("(17)" as "Rock").
 CString PanelText(const CString& cell, Field field) {
@@ -81,6 +83,12 @@ void CQuilloryDlg::SetUpManyRows() {
     edit->Attach(GetDlgItem(SpecOf(field).edit.nId)->GetWidget());
   }
   m_cmbGenre.Attach(GetDlgItem(IDC_EDIT_GENRE)->GetWidget());
+  // A box shows a missing field as the marker: typing replaces it, so it never joins a value.
+  for (Field field : kEditableFields) {
+    CWnd* box = GetDlgItem(SpecOf(field).edit.nId);
+    if (auto* edit = dynamic_cast<CEdit*>(box)) edit->SetReplacedByTyping(kEmptyMarker);
+    if (auto* combo = dynamic_cast<CComboBox*>(box)) combo->SetReplacedByTyping(kEmptyMarker);
+  }
   // The names of ID3v1's genres to choose from, in alphabetical order.
   std::vector<CString> names = CMyMP3Tags::GetGenreNames();
   std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) {
@@ -150,6 +158,7 @@ void CQuilloryDlg::UpdatePanelRows() {
   }
   ClearEditBoxes();
   m_pStatus->Done("Data updated successfully.");
+  if (m_bBoxesFollow) FillEditBoxes();
   m_list.SetFocus();
 }
 
@@ -161,13 +170,18 @@ void CQuilloryDlg::EditRowsInDialog(const char* name, const DialogMaker& make) {
     return;
   }
   std::vector<int> rows = m_pTable->GetSelectedRows();
-  if (rows.empty()) {
+  const bool all = rows.empty();
+  if (all) {
     rows.resize(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row) rows[static_cast<std::size_t>(row)] = row;
   }
   const CTableTexts texts(*m_pTable, *m_pRows, std::move(rows));
   const std::unique_ptr<CPreviewDlg> made = make(texts);
   CPreviewDlg& dialog = *made;
+  // Nothing selected means every row: the dialog says so before anything else.
+  if (all)
+    dialog.SetScope(count == 1 ? CString("the only row, as none is selected")
+                               : CString::Formatted("all %d rows, as none is selected", count));
   const INT_PTR result = dialog.DoModal();
   m_list.SetFocus();  // back to the rows
   if (result != IDOK) {

@@ -59,6 +59,7 @@ void CPreviewDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CPreviewDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  if (!m_strScope.IsEmpty()) SetWindowText(GetWindowText() + " \u2014 " + m_strScope);
   m_preview.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   Refresh();
   return TRUE;

@@ -24,6 +24,10 @@ class CPreviewDlg : public CDialog {
   // rows: the rows the edit works on; they stay the caller's.
   CPreviewDlg(const platform::DialogTemplate& dialogTemplate, const CRowTexts& rows, CWnd* parent);
 
+  // Said after the dialog's title, on its first line: which rows it acts on
+  // when that is not plain ("all 38 rows, as none is selected").
+  void SetScope(const CString& scope) { m_strScope = scope; }
+
   // What the edit does to a row, as the dialog's inputs are when it ends
   // with IDOK (then worked out already for every row).
   CRowEdit EditOf(int row) const;
@@ -95,4 +99,5 @@ class CPreviewDlg : public CDialog {
   std::vector<CRowEdit> m_edits;
   CString m_strInputs;  // InputsNow as the preview read them
   int m_nListed = 0, m_nChanged = 0, m_nUnmatched = 0;
+  CString m_strScope;
 };

@@ -76,6 +76,8 @@ BOOL CQuilloryApp::InitInstance() {
     // user who started the program from a file manager sees it.
     if (!platform::DirectoryExists(folder)) std::fprintf(stderr, "quillory: folder not found: %s\n", folder.GetString());
     dlg.SetStartFolder(folder, subfolders);
+  } else {
+    dlg.BrowseAtStart();
   }
   m_pMainWnd = &dlg;
   dlg.DoModal();

@@ -19,6 +19,7 @@
 #include <platform/MessageBox.h>
 #include <platform/Path.h>
 #include <platform/Resources.h>
+#include <platform/Settings.h>
 #include <platform/StatusBarCtrl.h>
 #include <platform/WinApp.h>
 #include <progress/IndvProgress.h>
@@ -36,6 +37,9 @@ namespace {
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kRed = 0x0000FF;
 
+// Whether the tag panel follows the selected rows, as last chosen.
+constexpr const char* kBoxesFollowSetting = "Edit/BoxesFollowSelection";
+
 // The status bar's pane that counts the unsaved files, in dialog units.
 constexpr int kUnsavedPaneWidth = 110;
 
@@ -43,6 +47,8 @@ constexpr int kUnsavedPaneWidth = 110;
 // separator). Adding a command to a menu is one line here and its route.
 enum Menu { kFileMenu, kEditMenu, kHelpMenu };
 constexpr const char* kMenuTitles[] = {"&File", "&Edit", "Help"};  // the Help button has Alt+H
+// The item that stands for the File menu's list of recent folders.
+constexpr int kRecentFoldersSubmenu = -1;
 struct MenuItem {
   Menu menu;
   const char* text;
@@ -51,6 +57,7 @@ struct MenuItem {
 };
 constexpr MenuItem kMenuItems[] = {
     {kFileMenu, "Open Folder\u2026", IDC_OPEN_FOLDER, "Ctrl+O"},
+    {kFileMenu, "Recent folders", kRecentFoldersSubmenu, nullptr},
     {kFileMenu, "Reload", IDC_RELOAD, "F5"},
     {kFileMenu, "Save all", IDC_SAVE_ALL, "Ctrl+S"},
     {kFileMenu, "Undo last save", ID_UNDO_LAST_SAVE, "Ctrl+Alt+Z"},
@@ -67,6 +74,8 @@ constexpr MenuItem kMenuItems[] = {
     {kEditMenu, "Add cover\u2026", IDC_ADD_COVER, nullptr},
     {kEditMenu, "Extract cover\u2026", IDC_EXTRACT_COVER, nullptr},
     {kEditMenu, "Remove cover", IDC_REMOVE_COVER, nullptr},
+    {kEditMenu, nullptr, 0, nullptr},
+    {kEditMenu, "Boxes follow the selection", ID_BOXES_FOLLOW_SELECTION, nullptr},
     {kHelpMenu, "User guide", ID_HELP, "F1"},
     {kHelpMenu, "About", IDC_ABOUT, nullptr},
 };
@@ -128,6 +137,9 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(IDC_REMOVE_COVER, [this] { OnRemoveCover(); });
   RouteNotify(IDC_COVER_PICTURE, PBN_FILEDROPPED, [this](NMHDR* h, LRESULT* r) { OnCoverDropped(h, r); });
   RouteCommand(ID_UNDO_LAST_SAVE, [this] { OnUndoLastSave(); });
+  RouteCommand(ID_BOXES_FOLLOW_SELECTION, [this] { OnBoxesFollowSelection(); });
+  for (int k = 0; k < kRecentFolderCount; ++k)
+    RouteCommand(ID_RECENT_FOLDER_FIRST + k, [this, k] { OnRecentFolder(k); });
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
@@ -208,6 +220,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   for (Field field : kPanelFields) m_pTextColor->SetColor(SpecOf(field).edit.nLabelId, kBlue);
 
   NoteBoxesShown();
+  m_bBoxesFollow = platform::ReadSetting(kBoxesFollowSetting) == "1";
   ShowTableState();
   if (!m_strStartFolder.IsEmpty()) {
     // The folder from the command line loads in the window the user sees (the
@@ -215,6 +228,11 @@ BOOL CQuilloryDlg::OnInitDialog() {
     UpdateCtlColors();
     ShowWindow(SW_SHOW);
     OpenStartFolder();
+  } else if (m_bBrowseAtStart && !ReadRecentFolders().empty()) {
+    // Nothing is opened, but the browser offers the folder opened last, over the window.
+    UpdateCtlColors();
+    ShowWindow(SW_SHOW);
+    OnOpenFolder();
   }
   return TRUE;
 }
@@ -251,8 +269,13 @@ void CQuilloryDlg::CreateMenuBar() {
   m_pMenuBar = std::make_unique<CMenuBar>();
   if (!m_pMenuBar->Create(this)) return;
   for (const char* title : kMenuTitles) m_pMenuBar->AddMenu(title);
-  for (const MenuItem& item : kMenuItems)
-    m_pMenuBar->AddItem(item.menu, item.text, static_cast<UINT>(item.id), item.shortcuts);
+  for (const MenuItem& item : kMenuItems) {
+    if (item.id == kRecentFoldersSubmenu)
+      m_nRecentMenu = m_pMenuBar->AddSubmenu(item.menu, item.text);
+    else
+      m_pMenuBar->AddItem(item.menu, item.text, static_cast<UINT>(item.id), item.shortcuts);
+  }
+  FillRecentMenu();
 }
 
 void CQuilloryDlg::OnSize(UINT type, int cx, int cy) {
@@ -325,6 +348,17 @@ void CQuilloryDlg::ShowTableState() {
   m_pMenuBar->EnableItem(ID_EDIT_UNDO, m_history.CanUndo() ? TRUE : FALSE);
   m_pMenuBar->EnableItem(ID_EDIT_REDO, m_history.CanRedo() ? TRUE : FALSE);
   m_pMenuBar->EnableItem(ID_UNDO_LAST_SAVE, CanUndoLastSave() ? TRUE : FALSE);
+  // As the window has it, also after a choice the busy window did not take.
+  m_pMenuBar->CheckItem(ID_BOXES_FOLLOW_SELECTION, m_bBoxesFollow ? TRUE : FALSE);
+}
+
+void CQuilloryDlg::OnBoxesFollowSelection() {
+  m_bBoxesFollow = !m_bBoxesFollow;
+  platform::WriteSetting(kBoxesFollowSetting, m_bBoxesFollow ? "1" : "0");
+  ShowTableState();
+  m_pStatus->InfoMsg(m_bBoxesFollow ? "The edit boxes follow the selected rows."
+                                    : "The edit boxes keep their row until you double-click or press F2 on another.");
+  if (m_bBoxesFollow) FollowSelection();
 }
 
 void CQuilloryDlg::OnExit() {

@@ -8,6 +8,7 @@
 #include "CoverEdits.h"
 #include "FolderWalk.h"
 #include "LoadedFiles.h"
+#include "RecentFolders.h"
 
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
@@ -49,6 +50,9 @@ class CQuilloryDlg : public CDialog {
     m_strStartFolder = folder;
     m_bStartSubfolders = subfolders;
   }
+  // Started without a folder: when a folder was opened before, the window
+  // opens with the folder browser at it (nothing is loaded unless chosen).
+  void BrowseAtStart() { m_bBrowseAtStart = true; }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -271,6 +275,22 @@ class CQuilloryDlg : public CDialog {
   CComboBox m_cmbGenre;
   std::vector<std::unique_ptr<CEdit>> m_panelEdits;  // the editable text boxes, for their hints
 
+  // File > Recent folders (RecentFolders.cpp): the menu lists the folders
+  // opened last; choosing one opens it as it was opened then.
+  void FillRecentMenu();
+  void OnRecentFolder(int index);
+  int m_nRecentMenu = -1;  // the submenu's index in the menu bar
+  std::vector<RecentFolder> m_recentShown;  // the folders as the menu lists them
+  // Edit > Boxes follow the selection: the tag panel is filled from the rows
+  // as they are selected (typing not yet put into its rows goes there first).
+  void OnBoxesFollowSelection();
+  void FollowSelection();
+  bool m_bBoxesFollow = false;
+  // The selection across a reload: the selected rows' files by key (the
+  // first is the focused row's), and the rows of those keys selected again.
+  std::vector<CString> SelectedFileKeys();
+  void SelectRowsOfKeys(const std::vector<CString>& keys);
+
   // A load or a save: the window is busy, Cancel takes Save all's place, and
   // Escape or Cancel asks to stop (IsStopRequested). Scopes may nest.
   class CWorkScope {
@@ -379,6 +399,7 @@ class CQuilloryDlg : public CDialog {
  private:
   CString m_strStartFolder;
   bool m_bStartSubfolders = false;
+  bool m_bBrowseAtStart = false;
   // What the last LoadFolder did not read: files gone meanwhile, and whether it was stopped.
   int m_nVanishedOnLoad = 0;
   int m_nChangedOnLoad = 0;  // files another program kept rewriting while the load read them

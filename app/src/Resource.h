@@ -131,6 +131,11 @@ constexpr int ID_EDIT_REDO = 0xE12C;
 constexpr int ID_TAGS_FROM_NAMES = 32790;
 constexpr int ID_FORMAT_FIELDS = 32791;
 constexpr int ID_NAMES_FROM_TAGS = 32792;
+constexpr int ID_BOXES_FOLLOW_SELECTION = 32800;
+// File > Recent folders: the folders opened last, newest first.
+constexpr int ID_RECENT_FOLDER_FIRST = 32810;
+constexpr int kRecentFolderCount = 10;
+constexpr int ID_RECENT_FOLDER_LAST = ID_RECENT_FOLDER_FIRST + kRecentFolderCount - 1;
 
 // About box.
 constexpr int IDC_ABOUT_PICTURE = 1069;

@@ -3,6 +3,7 @@
 #include <platform/Controls.h>
 
 #include "ControlFactory.h"
+#include "ControlsImpl.h"
 #include "Handles.h"
 
 #include <QAbstractItemView>
@@ -98,4 +99,8 @@ BOOL CComboBox::SetCueBanner(const CString& text) {
   else
     combo->setPlaceholderText(platform::ToQt(text));
   return TRUE;
+}
+
+void CComboBox::SetReplacedByTyping(const CString& text) {
+  if (QComboBox* combo = ComboOf(this)) platform::ReplaceOnTyping(combo->lineEdit(), text);
 }

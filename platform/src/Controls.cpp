@@ -7,6 +7,9 @@
 #include "Handles.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +18,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -31,6 +35,37 @@ class NotifyingLabel : public QLabel {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
       CWnd::FromWidget(this)->SendCommand(STN_CLICKED);
   }
+};
+
+// Selects the whole text of a line edit that shows its marker, just before
+// typing, a paste or an input method's text would go in, so they replace it.
+class MarkerReplacer : public QObject {
+ public:
+  MarkerReplacer(QLineEdit* edit, QString marker) : QObject(edit), m_pEdit(edit), m_strMarker(std::move(marker)) {
+    edit->installEventFilter(this);
+    // An editable combo box takes the keys itself and hands them to its line
+    // edit directly, past the edit's filters.
+    if (auto* combo = qobject_cast<QComboBox*>(edit->parentWidget())) combo->installEventFilter(this);
+  }
+  void SetMarker(QString marker) { m_strMarker = std::move(marker); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (m_strMarker.isEmpty() || m_pEdit->isReadOnly() || m_pEdit->text() != m_strMarker) return false;
+    bool inserts = false;
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      inserts = key->matches(QKeySequence::Paste) || (!key->text().isEmpty() && key->text().front().isPrint());
+    } else if (event->type() == QEvent::InputMethod) {
+      inserts = !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty();
+    }
+    if (inserts) m_pEdit->selectAll();
+    return false;
+  }
+
+ private:
+  QLineEdit* m_pEdit;
+  QString m_strMarker;
 };
 
 QWidget* MakeButton(QWidget* parent, DWORD style) {
@@ -111,6 +146,17 @@ HICON IconShownBy(const QWidget* label) {
   return label ? reinterpret_cast<HICON>(label->property(kIcon).value<quintptr>()) : nullptr;
 }
 
+void ReplaceOnTyping(QWidget* widget, const CString& text) {
+  auto* edit = qobject_cast<QLineEdit*>(widget);
+  if (!edit) return;
+  for (QObject* child : edit->children())
+    if (auto* replacer = dynamic_cast<MarkerReplacer*>(child)) {
+      replacer->SetMarker(ToQt(text));
+      return;
+    }
+  new MarkerReplacer(edit, ToQt(text));
+}
+
 void SetBitmapOf(QWidget* widget, HBITMAP bitmap) {
   auto* label = qobject_cast<QLabel*>(widget);
   if (!label) return;
@@ -133,6 +179,8 @@ void CEdit::SetSel(int start, int end) {
   const int from = std::clamp(start, 0, length);
   edit->setSelection(from, (end < 0 ? length : std::clamp(end, from, length)) - from);
 }
+
+void CEdit::SetReplacedByTyping(const CString& text) { platform::ReplaceOnTyping(GetWidget(), text); }
 
 BOOL CEdit::SetCueBanner(const CString& text) {
   auto* edit = qobject_cast<QLineEdit*>(GetWidget());

@@ -212,6 +212,31 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
   return TRUE;
 }
 
+BOOL CListCtrl::SelectItems(const std::vector<int>& items) {
+  ListView* view = ViewOf(this);
+  if (!view) return FALSE;
+  view->Model()->Settle();
+  std::vector<int> rows;
+  for (int item : items)
+    if (view->Model()->IsRow(item)) rows.push_back(item);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  // With one row selectable, the first; else neighbouring rows go in as one
+  // range, so the selection stays small.
+  const std::size_t count = view->selectionMode() == QAbstractItemView::SingleSelection
+                                ? std::min<std::size_t>(rows.size(), 1)
+                                : rows.size();
+  QItemSelection selection;
+  for (std::size_t first = 0; first < count;) {
+    std::size_t last = first;
+    while (last + 1 < count && rows[last + 1] == rows[last] + 1) ++last;
+    selection.select(view->Model()->index(rows[first], 0), view->Model()->index(rows[last], 0));
+    first = last + 1;
+  }
+  view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  return TRUE;
+}
+
 UINT CListCtrl::GetItemState(int item, UINT mask) const {
   const ListView* view = ViewOf(this);
   if (!view || !view->Model()->IsRow(item)) return 0;

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPointer>
 
+#include <iterator>
 #include <map>
 #include <vector>
 
@@ -94,6 +95,33 @@ BOOL CMenuBar::AddItem(int menu, const char* text, UINT id, const char* shortcut
   QObject::connect(action, &QAction::triggered, action, [dialog, id] { dialog->OnCommand(static_cast<int>(id), BN_CLICKED); });
   m_pImpl->items[id] = action;
   return TRUE;
+}
+
+int CMenuBar::AddSubmenu(int menu, const char* title) {
+  if (!m_pImpl->bar || menu < 0 || menu >= static_cast<int>(m_pImpl->menus.size())) return -1;
+  QMenu* popup = m_pImpl->menus[static_cast<std::size_t>(menu)];
+  m_pImpl->menus.push_back(popup->addMenu(QString::fromUtf8(title ? title : "")));
+  return static_cast<int>(m_pImpl->menus.size()) - 1;
+}
+
+void CMenuBar::ClearMenu(int menu) {
+  if (menu < 0 || menu >= static_cast<int>(m_pImpl->menus.size())) return;
+  QMenu* popup = m_pImpl->menus[static_cast<std::size_t>(menu)];
+  for (auto item = m_pImpl->items.begin(); item != m_pImpl->items.end();)
+    item = popup->actions().contains(item->second) ? m_pImpl->items.erase(item) : std::next(item);
+  popup->clear();
+}
+
+void CMenuBar::EnableMenu(int menu, BOOL enable) {
+  if (menu < 0 || menu >= static_cast<int>(m_pImpl->menus.size())) return;
+  m_pImpl->menus[static_cast<std::size_t>(menu)]->menuAction()->setEnabled(enable != FALSE);
+}
+
+void CMenuBar::CheckItem(UINT id, BOOL check) {
+  const auto found = m_pImpl->items.find(id);
+  if (found == m_pImpl->items.end()) return;
+  found->second->setCheckable(true);
+  found->second->setChecked(check != FALSE);
 }
 
 void CMenuBar::EnableItem(UINT id, BOOL enable) {

@@ -161,7 +161,7 @@ TEST_F(ManyRowsTest, TagsFromFileNamesPreviewsEveryRowAndAppliesAsOneStep) {
                         "Of 4 rows, 3 change; 1 does not fit the pattern and stays as it is.");
             });
   auto expected = before;
-  for (std::size_t row : {0, 1, 3}) Set(expected[row], 5, row == 3 ? "04" : "0" + std::to_string(row + 1));
+  for (std::size_t row : {0, 1, 3}) Set(expected[row], 5, CString::Formatted("%02d", static_cast<int>(row) + 1).Str());
   EXPECT_EQ(Table(), expected);
   EXPECT_EQ(StatusText(), "Tags from file names: 3 rows changed; 1 row whose name does not fit the pattern stays as it was.");
   Undo();

@@ -17,7 +17,8 @@ std::string Read(const char* pattern, const char* key) {
   for (const auto& [field, value] : values.value_or(FieldValues())) {
     std::string name = PlaceholderOf(field).GetString();
     name.back() = '=';
-    out += (out.empty() ? "" : "|") + name.substr(1) + value.GetString();
+    if (!out.empty()) out += '|';
+    out.append(name, 1).append(value.GetString());
   }
   return out;
 }

@@ -32,8 +32,10 @@ class Rows : public CRowTexts {
 std::string Shown(const CRowEdit& edit) {
   if (!edit.strProblem.IsEmpty()) return edit.strProblem.GetString();
   std::string out;
-  for (const auto& [field, text] : edit.values)
-    out += (out.empty() ? "" : "|") + std::string(field == kArtist ? "artist=" : "title=") + text.GetString();
+  for (const auto& [field, text] : edit.values) {
+    if (!out.empty()) out += '|';
+    out.append(field == kArtist ? "artist=" : "title=").append(text.GetString());
+  }
   return out;
 }
 

@@ -63,6 +63,9 @@ class CEdit : public CWnd {
   void SetSel(int start, int end);
   // A grey hint shown while the box is empty; an empty text shows none.
   BOOL SetCueBanner(const CString& text);
+  // While the box shows exactly text (a marker for "nothing here"), what the
+  // user types or pastes replaces it rather than joining it; empty: never.
+  void SetReplacedByTyping(const CString& text);
 };
 
 class CComboBox : public CWnd {
@@ -74,4 +77,5 @@ class CComboBox : public CWnd {
   int SetCurSel(int index);
   // As CEdit's, for a combo box with an edit box.
   BOOL SetCueBanner(const CString& text);
+  void SetReplacedByTyping(const CString& text);
 };

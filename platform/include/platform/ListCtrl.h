@@ -24,6 +24,7 @@
 #include <platform/Wnd.h>
 
 #include <memory>
+#include <vector>
 
 // Column alignment.
 constexpr int LVCFMT_LEFT = 0;
@@ -130,6 +131,9 @@ class CListCtrl : public CWnd {
   // where it was; deselecting the mark's item moves it to a selected one.
   BOOL SetItemState(int item, UINT state, UINT mask);
   UINT GetItemState(int item, UINT mask) const;
+  // Selects exactly the items (every other one loses the selection) in one
+  // change, however many there are; numbers that are no item are passed over.
+  BOOL SelectItems(const std::vector<int>& items);
   // The next item after start (-1: from the top) with the flags (the
   // focused item, selected items, or both), or -1.
   int GetNextItem(int start, int flags) const;

@@ -29,8 +29,18 @@ class CMenuBar {
   // shortcuts (key names as "Ctrl+O", several separated by ';', or null).
   // A null text appends a separator. False when there is no such menu.
   BOOL AddItem(int menu, const char* text, UINT id = 0, const char* shortcuts = nullptr);
+  // Appends a submenu to the menu with that index; returns the submenu's
+  // index, for AddItem, or -1 when there is no such menu.
+  int AddSubmenu(int menu, const char* title);
+  // Removes every item of the menu (a submenu's list that changes).
+  void ClearMenu(int menu);
+  // A submenu is enabled when made; a disabled one cannot be opened.
+  void EnableMenu(int menu, BOOL enable);
   // An item is enabled when made; a disabled one cannot be chosen, nor its shortcut pressed.
   void EnableItem(UINT id, BOOL enable);
+  // Makes the item one that shows a tick, shown or not; choosing it sends its
+  // command, and the owner sets the tick again to what the command made of it.
+  void CheckItem(UINT id, BOOL check);
 
  private:
   struct Impl;
