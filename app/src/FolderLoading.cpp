@@ -144,6 +144,7 @@ void CQuilloryDlg::OpenStartFolder() {
 CString CQuilloryDlg::FolderPattern() const { return platform::JoinPath(m_strFolder, "*.mp3"); }
 
 bool CQuilloryDlg::LoadCurrentFolder(const CString& doneText) {
+  m_nFilesWritten = -1;  // the status bar speaks of this folder's saves only
   const CWorkScope work(*this);
   const CString pattern = FolderPattern();
   m_nFileCount = CountMp3Files(pattern);
@@ -290,7 +291,10 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   std::sort(shown.begin(), shown.end());
   if (!listing.bStopped && (rows <= 0 || listed != shown)) {
     const std::vector<CString> selected = SelectedFileKeys();
+    const int written = m_nFilesWritten;
     if (LoadCurrentFolder("All files have been reloaded")) SelectRowsOfKeys(selected);
+    m_nFilesWritten = written;
+    ShowTableState();
     return;
   }
   // The rest is what a reload does: the bar runs (here to its end at once),

@@ -340,8 +340,11 @@ bool CQuilloryDlg::ShellQuietly(bool (CShellcmd::*request)(CString), const CStri
 void CQuilloryDlg::ShowTableState() {
   const int unsaved = m_pRows->UnsavedCount();
   if (auto* bar = dynamic_cast<CStatusBarCtrl*>(GetDlgItem(IDC_STATUS_BAR)))
-    bar->SetText(unsaved == 0 ? CString()
-                              : CString::Formatted("%d %s with unsaved edits", unsaved, unsaved == 1 ? "file" : "files"),
+    // With nothing unsaved, the pane says what the last save wrote.
+    bar->SetText(unsaved > 0 ? CString::Formatted("%d %s with unsaved edits", unsaved, unsaved == 1 ? "file" : "files")
+                 : m_nFilesWritten >= 0
+                     ? CString::Formatted("Last save: %d %s written", m_nFilesWritten, m_nFilesWritten == 1 ? "file" : "files")
+                     : CString(),
                  2);
   ShowCover();
   if (!m_pMenuBar) return;

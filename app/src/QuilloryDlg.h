@@ -394,6 +394,7 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CJournalledSave> m_pSaveJournal;  // the journal entry of the save running
   // What each file was when last read or written, so a save writes only onto the file it read.
   CLoadedFiles m_loadedFiles;
+  int m_nFilesWritten = -1;   // by the last save, for the status bar; -1: no save since the folder was read
   CString m_strSaveNotBegun;  // why the last save wrote nothing at all (no journal, and the user said No); else empty
 
  private:

@@ -136,6 +136,7 @@ std::vector<CQuilloryDlg::PlannedSave> CQuilloryDlg::PlanSaves(const std::vector
 int CQuilloryDlg::SaveRows(const std::vector<int>& rows, std::vector<SaveFailure>* failures) {
   // Every file the save will write is known here, before the first one is touched.
   const std::vector<PlannedSave> plan = PlanSaves(rows);
+  m_nFilesWritten = 0;
   std::size_t attempted = 0;
   m_pProgress->SetRange(0, kEditableCount, 1);
   EnableAllControls(false);
@@ -266,6 +267,7 @@ void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
     const RowId id = m_pRows->IdOf(pending.nRow);
     m_pRows->NoteSaved(id);
     saved = true;
+    ++m_nFilesWritten;
     if (renameError.IsEmpty()) {
       NoteSaveResult(pending.nRow, true);
       continue;

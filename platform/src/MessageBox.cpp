@@ -5,14 +5,35 @@
 #include "ModalRun.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
+
+namespace {
+
+// Room a title bar takes beside its title: the icon and the window buttons.
+constexpr int kTitleBarExtra = 160;
+
+// A box is as wide as its text, and the window manager cuts a longer title
+// ("Data n…saved"): a row of the box's own grid keeps it wide enough for it.
+void FitTitle(QMessageBox& box, const QString& title) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (!grid) return;
+  const int width = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(title) + kTitleBarExtra;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                grid->columnCount());
+}
+
+}  // namespace
 
 int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT type) {
   QWidget* parent = owner ? owner->GetWidget() : QApplication::activeWindow();
   QMessageBox box(parent);
   box.setWindowTitle(platform::ToQt(caption));
   box.setText(platform::ToQt(text));
+  FitTitle(box, platform::ToQt(caption));
   if ((type & 0xF0) == MB_ICONQUESTION) box.setIcon(QMessageBox::Question);
   if ((type & 0xF0) == MB_ICONWARNING) box.setIcon(QMessageBox::Warning);
   const bool second = (type & 0xF00) == MB_DEFBUTTON2;

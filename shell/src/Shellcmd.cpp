@@ -54,13 +54,19 @@ CString CShellcmd::GetLastErr() { return m_strLastErr; }
 
 bool CShellcmd::myShell(CString verb, CString path) {
   const INT_PTR result = ShellExecuteA(m_hWndOwner, verb, path, nullptr, nullptr, SW_SHOWNORMAL);
-  return ShowError(static_cast<int>(result));
+  m_strLastTarget = path;
+  const bool done = ShowError(static_cast<int>(result));
+  m_strLastTarget.Empty();
+  return done;
 }
 
 bool CShellcmd::ShowError(int code) {
   m_strLastErr = MessageFor(code);
   if (m_strLastErr.IsEmpty()) return true;
-  if (m_bShowErrors) AfxMessageBox(m_strLastErr, MB_OK, 0);
+  // The box names what could not be opened: a message alone does not say
+  // whether the player, the browser or the report was missing.
+  if (m_bShowErrors)
+    AfxMessageBox(m_strLastTarget.IsEmpty() ? m_strLastErr : m_strLastErr + "\n\n" + m_strLastTarget, MB_OK, 0);
   return false;
 }
 

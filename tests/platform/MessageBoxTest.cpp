@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -27,11 +29,13 @@ TEST(MessageBoxTest, ButtonsAnswerWithTheFrameworksCodes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "type " << c.type << ", button " << c.press);
     QString caption, text;
+    int width = 0;
     test::DriveModal(test::ModalKind::MessageBox, [&](QWidget* w) {
       auto* box = qobject_cast<QMessageBox*>(w);
       ASSERT_NE(box, nullptr);
       ASSERT_TRUE(box->isVisible());
       caption = box->windowTitle();
+      width = box->width();
       text = box->text();
       if (c.press == QMessageBox::NoButton)
         QTest::keyClick(box, Qt::Key_Escape);
@@ -41,5 +45,7 @@ TEST(MessageBoxTest, ButtonsAnswerWithTheFrameworksCodes) {
     EXPECT_EQ(MessageBoxA(nullptr, "Do you want to exit?", "Data not saved", c.type), c.expected);
     EXPECT_EQ(caption, "Data not saved");
     EXPECT_EQ(text, "Do you want to exit?");
+    // Wide enough for the title beside the title bar's buttons, not cut short.
+    EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(caption) + 100);
   }
 }

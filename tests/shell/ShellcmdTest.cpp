@@ -62,7 +62,9 @@ TEST(ShellcmdTest, AFailureIsShownInAMessageBox) {
   test::AnswerMessageBox(IDOK, &asked);
   EXPECT_FALSE(shell.Run("/no/such/folder/song.mp3"));
   EXPECT_EQ(asked.caption, "Quillory");
-  EXPECT_EQ(asked.text, "The specified path was not found.");
+  // The box names what could not be opened; GetLastErr keeps the message alone.
+  EXPECT_EQ(asked.text, "The specified path was not found.\n\n/no/such/folder/song.mp3");
+  EXPECT_EQ(shell.GetLastErr(), "The specified path was not found.");
   EXPECT_EQ(opener.Calls(), "");
 }
 

@@ -15,7 +15,8 @@ class CShellcmd {
   void Init(HWND owner);
 
   // Each returns true on success; a failure also leaves its message in
-  // GetLastErr and, with m_bShowErrors, shows it in a message box.
+  // GetLastErr and, with m_bShowErrors, shows it in a message box, followed
+  // by the file, folder or address that could not be handed over.
   bool Run(CString path);  // the default action: open
   bool OpenFolder(CString path);
   bool exploreFolder(CString path);
@@ -47,4 +48,6 @@ class CShellcmd {
   bool ShowError(int code);
   bool FileDialog(CWnd* parent, int open);
   CString GetFileFolder(CString path);
+
+  CString m_strLastTarget;  // what the verb running now hands to the shell
 };
