@@ -94,13 +94,13 @@ bool WriteWholeFile(const CString& path, const std::string& bytes, CString* reas
   return false;
 }
 
-// What the Cover group says of a file's cover: "Back cover, 120×90 PNG,
-// 1 KB, 1 of 3 pictures" (the place left out when it is the file's only one).
+// What the Cover group says of a file's cover, on two lines as the caption
+// is wide: which picture ("Back cover, 1 of 3 pictures"; the place left out
+// when it is the file's only one), then its facts ("120×90 PNG, 1 KB").
 CString ShownCoverText(const CCoverArt& cover) {
-  CString text = CMyMP3Tags::PictureTypeName(cover.nType) + ", " +
-                 CoverSummary(cover.strFormat, cover.strMime, cover.nWidth, cover.nHeight, cover.nBytes);
+  CString text = CMyMP3Tags::PictureTypeName(cover.nType);
   if (cover.nPictures > 1) text.AppendFormat(", %d of %d pictures", cover.nIndex + 1, cover.nPictures);
-  return text;
+  return text + "\n" + CoverSummary(cover.strFormat, cover.strMime, cover.nWidth, cover.nHeight, cover.nBytes);
 }
 
 CShownCover Shown(const CCoverArt& cover) {
@@ -286,7 +286,9 @@ void CQuilloryDlg::ShowCover() {
     facts = removal && removal->shown.nPictures > 0 ? "Removed: " + removal->shown.strText : CString("Removed");
   }
   if (pending) count += count.IsEmpty() ? "not saved" : ", not saved";
-  SetDlgItemText(IDC_COVER_CAPTION, facts.IsEmpty() || count.IsEmpty() ? facts + count : facts + "\n" + count);
+  // The caption has two lines: a file's own facts fill both, and the rest joins the second.
+  const char* join = facts.IsEmpty() || count.IsEmpty() ? "" : facts.Find('\n') >= 0 ? ", " : "\n";
+  SetDlgItemText(IDC_COVER_CAPTION, facts + join + count);
 
   const bool shown = common.kind == CCommonCover::kSame && !common.image->empty();
   const bool covered = common.kind == CCommonCover::kSame || common.kind == CCommonCover::kDifferent;

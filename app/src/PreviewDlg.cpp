@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 
 namespace {
 
@@ -131,7 +132,7 @@ bool CPreviewDlg::WorkOutNext() {
 void CPreviewDlg::ShowProblem() {
   KillTimer(kPreviewTimer);
   m_preview.DeleteAllItems();
-  SetDlgItemText(IDC_PREVIEW_MESSAGE, m_strProblem);
+  ShowMessage(m_strProblem);
   UpdateCtlColors();
 }
 
@@ -163,12 +164,12 @@ void CPreviewDlg::ContinuePreview() {
   }
   m_preview.SetRedraw(TRUE);
   if (m_nListed < previewed) {
-    SetDlgItemText(IDC_PREVIEW_MESSAGE,
+    ShowMessage(
                    CString::Formatted("Working out the preview\u2026 %d of %d rows so far.", m_nListed, previewed));
     SetTimer(kPreviewTimer, 0);
   } else {
     KillTimer(kPreviewTimer);
-    SetDlgItemText(IDC_PREVIEW_MESSAGE, Summary(m_nChanged, m_nUnmatched, previewed));
+    ShowMessage(Summary(m_nChanged, m_nUnmatched, previewed));
   }
   UpdateCtlColors();
 }
@@ -187,13 +188,13 @@ bool CPreviewDlg::WorkOutAll() {
         break;
       }
       if (platform::PaintIsDue()) {
-        SetDlgItemText(IDC_PREVIEW_MESSAGE,
+        ShowMessage(
                        CString::Formatted("Working out the edit\u2026 %zu of %d rows. Escape stops.", m_edits.size(), total));
         platform::PumpPaintEvents();
       }
       if (stop.IsRequested()) {
         done = false;
-        SetDlgItemText(IDC_PREVIEW_MESSAGE, CString::Formatted("Stopped after %zu of %d rows: nothing is changed yet. "
+        ShowMessage(CString::Formatted("Stopped after %zu of %d rows: nothing is changed yet. "
                                                                "Apply works the rest out; Cancel leaves the rows as "
                                                                "they are.",
                                                                m_edits.size(), total));
@@ -239,4 +240,15 @@ CString CPreviewDlg::UnmatchedText(int n) const {
 CString CPreviewDlg::UnmatchedDone(int n) const {
   return n == 1 ? CString("1 row whose name does not fit the pattern stays as it was")
                 : CString::Formatted("%d rows whose names do not fit the pattern stay as they were", n);
+}
+
+void CPreviewDlg::ShowMessage(const CString& text) {
+  // The rows it acts on come first when none was selected ("All 38 rows, as none is selected: …").
+  if (m_strScope.IsEmpty()) {
+    SetDlgItemText(IDC_PREVIEW_MESSAGE, text);
+    return;
+  }
+  std::string scope = m_strScope.Str();
+  if (scope[0] >= 'a' && scope[0] <= 'z') scope[0] = static_cast<char>(scope[0] - 'a' + 'A');
+  SetDlgItemText(IDC_PREVIEW_MESSAGE, CString(scope.c_str()) + ": " + text);
 }

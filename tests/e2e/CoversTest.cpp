@@ -222,21 +222,25 @@ TEST_F(CoversTest, RemoveCoverRemovesThePictureShownOnlyInEachFile) {
   };
   const std::vector<std::string> beforeA = inOrder(a), beforeB = inOrder(b);
   ASSERT_EQ(beforeA.size(), 4u);
-  const std::map<std::string, std::string> kinds = {{"0", "Other, 16\u00d716 PNG, 1 KB"},
-                                                   {"4", "Back cover, 32\u00d716 PNG, 1 KB"}};
-  const std::string firstOfA = kinds.at(beforeA[0].substr(0, beforeA[0].find(':')));
+  // What the caption says of a picture listed as "type:...", and of its place among the file's.
+  const std::map<std::string, std::pair<std::string, std::string>> kinds = {
+      {"0", {"Other", "16\u00d716 PNG, 1 KB"}}, {"4", {"Back cover", "32\u00d716 PNG, 1 KB"}}};
+  const auto shown = [&](const std::string& listed, const std::string& place) {
+    const auto& kind = kinds.at(listed.substr(0, listed.find(':')));
+    return kind.first + place + "\n" + kind.second;
+  };
   OpenFolder(m_dir.Path());
   m_dlg.m_list.ModifyStyle(LVS_SINGLESEL, 0);
 
   Select({"a"});
-  EXPECT_EQ(Caption(), firstOfA + ", 1 of 3 pictures");
+  EXPECT_EQ(Caption(), shown(beforeA[0], ", 1 of 3 pictures"));
   Select({"b"});
-  EXPECT_EQ(Caption(), "Artist, 64\u00d748 JPEG, 1 KB");
+  EXPECT_EQ(Caption(), "Artist\n64\u00d748 JPEG, 1 KB");
   Select({"a", "b", "d"});
   Click(IDC_REMOVE_COVER);
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_REMOVE_COVER)->IsWindowEnabled());  // nothing more to remove
   Select({"a"});
-  EXPECT_EQ(Caption(), "Removed: " + firstOfA + ", 1 of 3 pictures\nnot saved");
+  EXPECT_EQ(Caption(), "Removed: " + shown(beforeA[0], ", 1 of 3 pictures") + ", not saved");
   // Meanwhile another program gives c a front cover: the picture shown there is not c's cover any more.
   Select({"c"});
   test::WritePictures(c, 3, {"4:cover_back.png", "0:cover_other.png", "3:cover_front.jpg"});
@@ -253,5 +257,5 @@ TEST_F(CoversTest, RemoveCoverRemovesThePictureShownOnlyInEachFile) {
   EXPECT_TRUE(test::ReadFile(c) == cBefore);
   EXPECT_TRUE(test::ReadFile(d) == dBefore);
   Select({"a"});
-  EXPECT_EQ(Caption(), kinds.at(beforeA[1].substr(0, beforeA[1].find(':'))) + ", 1 of 2 pictures");
+  EXPECT_EQ(Caption(), shown(beforeA[1], ", 1 of 2 pictures"));
 }
