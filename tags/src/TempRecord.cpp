@@ -220,7 +220,14 @@ int CTempRecord::Create(const std::string& folder, const std::string& name, std:
     struct stat st {};
     if (noted && m_fd >= 0 && ::fstat(fd, &st) == 0) {
       m_made.push_back({*path, st.st_dev, st.st_ino});
-      Note("=" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + *path);
+      // Built by appending: GCC 12 at -O3 takes "=" + std::string for an overlapping copy (-Wrestrict).
+      std::string line = "=";
+      line += std::to_string(st.st_dev);
+      line += ':';
+      line += std::to_string(st.st_ino);
+      line += ':';
+      line += *path;
+      Note(line);
     }
     return fd;
   }

@@ -267,7 +267,8 @@ TEST_F(ManyRowsTest, BadInputIsRefusedNamingTheProblemAndChangesNothing) {
 // expression beyond its limits there refuses the edit, naming the row.
 TEST_F(ManyRowsTest, FormatFieldsWorksOutEveryRowBeforeApplyingAndRefusesOneBeyondTheLimits) {
   std::vector<test::ListedFile> more;
-  for (int k = 0; k < CPreviewDlg::kPreviewRows; ++k) more.push_back({.key = "r" + std::to_string(k), .title = "t"});
+  for (int k = 0; k < CPreviewDlg::kPreviewRows; ++k)
+    more.push_back({.key = std::string("r").append(std::to_string(k)), .title = "t"});
   List(more);  // above the four rows
   const int odd = CPreviewDlg::kPreviewRows + 2;
   ASSERT_EQ(Cell(odd, 0), "Odd name");
