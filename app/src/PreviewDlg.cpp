@@ -132,7 +132,7 @@ bool CPreviewDlg::WorkOutNext() {
 void CPreviewDlg::ShowProblem() {
   KillTimer(kPreviewTimer);
   m_preview.DeleteAllItems();
-  ShowMessage(m_strProblem);
+  SetDlgItemText(IDC_PREVIEW_MESSAGE, m_strProblem);
   UpdateCtlColors();
 }
 
@@ -164,12 +164,12 @@ void CPreviewDlg::ContinuePreview() {
   }
   m_preview.SetRedraw(TRUE);
   if (m_nListed < previewed) {
-    ShowMessage(
+    SetDlgItemText(IDC_PREVIEW_MESSAGE,
                    CString::Formatted("Working out the preview\u2026 %d of %d rows so far.", m_nListed, previewed));
     SetTimer(kPreviewTimer, 0);
   } else {
     KillTimer(kPreviewTimer);
-    ShowMessage(Summary(m_nChanged, m_nUnmatched, previewed));
+    ShowSummary(Summary(m_nChanged, m_nUnmatched, previewed));
   }
   UpdateCtlColors();
 }
@@ -188,13 +188,13 @@ bool CPreviewDlg::WorkOutAll() {
         break;
       }
       if (platform::PaintIsDue()) {
-        ShowMessage(
+        SetDlgItemText(IDC_PREVIEW_MESSAGE,
                        CString::Formatted("Working out the edit\u2026 %zu of %d rows. Escape stops.", m_edits.size(), total));
         platform::PumpPaintEvents();
       }
       if (stop.IsRequested()) {
         done = false;
-        ShowMessage(CString::Formatted("Stopped after %zu of %d rows: nothing is changed yet. "
+        SetDlgItemText(IDC_PREVIEW_MESSAGE, CString::Formatted("Stopped after %zu of %d rows: nothing is changed yet. "
                                                                "Apply works the rest out; Cancel leaves the rows as "
                                                                "they are.",
                                                                m_edits.size(), total));
@@ -242,8 +242,8 @@ CString CPreviewDlg::UnmatchedDone(int n) const {
                 : CString::Formatted("%d rows whose names do not fit the pattern stay as they were", n);
 }
 
-void CPreviewDlg::ShowMessage(const CString& text) {
-  // The rows it acts on come first when none was selected ("All 38 rows, as none is selected: …").
+void CPreviewDlg::ShowSummary(const CString& text) {
+  // The rows it acts on come first when none was selected ("All 38 rows, as none is selected: Of 38 rows, 32 change").
   if (m_strScope.IsEmpty()) {
     SetDlgItemText(IDC_PREVIEW_MESSAGE, text);
     return;

@@ -100,6 +100,6 @@ class CPreviewDlg : public CDialog {
   CString m_strInputs;  // InputsNow as the preview read them
   int m_nListed = 0, m_nChanged = 0, m_nUnmatched = 0;
   CString m_strScope;
-  // Shows text on the message line, after the scope when there is one.
-  void ShowMessage(const CString& text);
+  // Shows the preview's summary on the message line, after the scope when there is one.
+  void ShowSummary(const CString& text);
 };

@@ -158,7 +158,8 @@ TEST_F(ManyRowsTest, TagsFromFileNamesPreviewsEveryRowAndAppliesAsOneStep) {
                                              "01 - Ann - One|01|Ann|One", "02 - Bob - Two|02|Bob|Two",
                                              "Odd name|(does not fit: unchanged)||", "04 - Dan - Four|04|Dan|Four"}));
               EXPECT_EQ(dialog.GetDlgItem(IDC_PREVIEW_MESSAGE)->GetWindowText(),
-                        "Of 4 rows, 3 change; 1 does not fit the pattern and stays as it is.");
+                        "All 4 rows, as none is selected: Of 4 rows, 3 change; 1 does not fit the pattern and stays "
+                        "as it is.");
             });
   auto expected = before;
   for (std::size_t row : {0, 1, 3}) Set(expected[row], 5, CString::Formatted("%02d", static_cast<int>(row) + 1).Str());
@@ -208,7 +209,7 @@ TEST_F(ManyRowsTest, FileNamesFromTagsWaitInTheNameColumnAsOneStep) {
                   "Odd name.mp3|Cid - Three.mp3|Another file in the folder is already named \"Cid - Three.mp3\".|",
                   "04 - Dan - Four.mp3|Bob - Two.mp3|Another file would also be named \"Bob - Two.mp3\".|"}));
               EXPECT_EQ(dialog.GetDlgItem(IDC_PREVIEW_MESSAGE)->GetWindowText(),
-                        "Of 4 rows, 1 changes; 3 are refused and keep their names.");
+                        "All 4 rows, as none is selected: Of 4 rows, 1 changes; 3 are refused and keep their names.");
             });
   auto expected = before;
   Set(expected[0], 0, "Ann - One");
