@@ -12,11 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -112,39 +110,6 @@ TEST(TagsChangedFile, NothingIsWrittenFromAFileCutWhileItWasRead) {
   tags.EndUpdate();
   tags.Reset();
   EXPECT_EQ(ReadFile(path), cut);
-}
-
-// Another program copies a large and a small file over ours, again and
-// again, while we read it: every read ends, and a read that saw the file
-// change shows nothing and refuses to write.
-TEST(TagsChangedFile, AFileCopiedOverAgainAndAgainIsReadOrRefused) {
-  const TempDir dir;
-  const CString path = dir.File("song.mp3");
-  const std::string big = test::FileWithBigCover(1) + std::string(2 << 20, '\0');
-  const std::string small = ReadFile(test::FixturePath("cbr_v23_latin1.mp3"));
-  WriteFile(path, big);
-  std::atomic<bool> stop{false};
-  std::thread other([&] {
-    for (int i = 0; !stop; ++i) WriteFile(path, i % 2 ? small : big);
-  });
-  CMyMP3Tags tags;
-  int refused = 0;
-  for (int i = 0; i < 300; ++i) {
-    tags.Link(path);
-    const CString title = tags.GetTitle();
-    if (tags.WasChangedWhileRead()) {
-      ++refused;
-      EXPECT_FALSE(tags.IsWritable());
-      EXPECT_EQ(title, "-");
-    } else {
-      // Else one of the two, or what was there at that moment: an empty file, or the start of one.
-      EXPECT_TRUE(title == "Big Cover" || title == "Café del Mar" || !tags.IsWritable()) << title.GetString();
-    }
-    tags.Reset();
-  }
-  stop = true;
-  other.join();
-  RecordProperty("refused", refused);
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <QImage>
 #include <QImageWriter>
 
-#include <map>
 #include <sstream>
 
 namespace {
@@ -166,50 +165,3 @@ TEST(TagsGenre, NamesOfStoredReferences) {
 }
 
 }  // namespace
-
-
-// The cover removed is the picture shown, once: in a file with no front
-// cover (type 3) the first picture is shown and removed, the others are
-// kept byte for byte; the same removal again removes nothing and says why.
-TEST(TagsCovers, RemovingTheShownCoverRemovesThatPictureOnce) {
-  const std::map<int, std::string> names = {{0, "Other"}, {3, "Front cover"}, {4, "Back cover"}, {8, "Artist"},
-                                            {20, "Publisher logo"}};
-  const std::pair<int, std::vector<std::string>> cases[] = {
-      {3, {"4:cover_back.png", "0:cover_other.png", "8:cover_front.jpg"}},
-      {4, {"8:cover_front.jpg", "4:cover_back.png", "0:cover_other.png"}},
-      {3, {"8:cover_front.jpg", "3:cover_back.png", "0:cover_other.png"}},
-      {4, {"20:cover_other.png"}},
-  };
-  test::TempDir dir;
-  for (const auto& [version, pictures] : cases) {
-    SCOPED_TRACE(std::to_string(version) + " " + pictures.front());
-    const CString path = dir.CopyFixture("untagged.mp3", "song.mp3");
-    test::WritePictures(path, version, pictures);
-    // mutagen lists them in the file's order: the shown one is the first of type 3, else the first.
-    std::vector<std::string> expected = Pictures(path);
-    ASSERT_EQ(expected.size(), pictures.size());
-    std::size_t removed = 0;
-    while (removed < expected.size() && expected[removed].rfind("3 ", 0) != 0) ++removed;
-    if (removed == expected.size()) removed = 0;
-    const int type = std::stoi(expected[removed]);
-    expected.erase(expected.begin() + removed);
-    CMyMP3Tags tags;
-    tags.Link(path);
-    CCoverArt shown;
-    ASSERT_TRUE(tags.GetFrontCoverSummary(&shown));
-    EXPECT_EQ((CMyMP3Tags::PictureTypeName(shown.nType) + CString::Formatted(", %d of %d", shown.nIndex,
-                                                                              shown.nPictures)).Str(),
-              names.at(type) + ", " + std::to_string(removed) + " of " + std::to_string(pictures.size()));
-    tags.RemoveFrontCover(shown);
-    EXPECT_EQ(tags.GetLastWriteError(), "");
-    EXPECT_EQ(Pictures(path), expected);
-    const std::string once = test::ReadFile(path);
-    tags.RemoveFrontCover(shown);
-    if (!expected.empty()) {
-      EXPECT_EQ(tags.GetLastWriteError().Str(), "The file's cover is no longer the picture shown, so no picture was removed");
-    }
-    EXPECT_TRUE(test::ReadFile(path) == once);
-    tags.Reset();
-  }
-  EXPECT_EQ(CMyMP3Tags::PictureTypeName(21), "Picture type 21");
-}
