@@ -2,10 +2,10 @@
 #include "QuilloryDlg.h"
 
 #include "FailedRows.h"
-#include "Fields.h"
+#include <core/Fields.h>
 #include "Resource.h"
 #include "RowCommands.h"
-#include "RowFiles.h"
+#include <core/RowFiles.h>
 
 #include <menus/IconMenu.h>
 #include <platform/MessageBox.h>

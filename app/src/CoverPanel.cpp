@@ -4,7 +4,7 @@
 // writes it.
 #include "QuilloryDlg.h"
 
-#include "Fields.h"
+#include <core/Fields.h>
 #include "Resource.h"
 #include "RowCommands.h"
 #include "TableRows.h"

@@ -1,7 +1,7 @@
 // Editing one row in the tag panel.
 #include "QuilloryDlg.h"
 
-#include "Fields.h"
+#include "FieldBoxes.h"
 #include "Resource.h"
 #include "RowCommands.h"
 
@@ -28,7 +28,7 @@ void CQuilloryDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
   if (key != VK_RETURN && key != VK_F2) return;
   // As a double-click does; the typing that follows goes into the first box.
   FillEditBoxes();
-  if (CWnd* first = GetDlgItem(SpecOf(kEditableFields.front()).edit.nId); first && !m_strFileName.IsEmpty()) {
+  if (CWnd* first = GetDlgItem(BoxOf(kEditableFields.front()).edit.nId); first && !m_strFileName.IsEmpty()) {
     first->SetFocus();
     // Several rows' common text is replaced more often than added to.
     if (auto* edit = dynamic_cast<CEdit*>(first); edit && m_panel.rows.size() > 1) edit->SetSel(0, -1);
@@ -147,7 +147,7 @@ void CQuilloryDlg::FillEditBoxes() {
   }
   for (Field field : kPanelFields) {
     const CString cell = m_pTable->GetValStr(row, ColumnOf(field));
-    this->*SpecOf(field).edit.pValue = field == kGenre ? CMyMP3Tags::GenreName(cell) : cell;
+    this->*BoxOf(field).edit.pValue = field == kGenre ? CMyMP3Tags::GenreName(cell) : cell;
   }
   UpdateData(FALSE);
   NoteBoxesShown();
@@ -157,7 +157,7 @@ void CQuilloryDlg::FillEditBoxes() {
 }
 
 void CQuilloryDlg::ClearEditBoxes() {
-  for (Field field : kPanelFields) (this->*SpecOf(field).edit.pValue).Empty();
+  for (Field field : kPanelFields) (this->*BoxOf(field).edit.pValue).Empty();
   UpdateData(FALSE);
   NoteBoxesShown();
   EnableUpdateForBoxes();
@@ -173,11 +173,11 @@ void CQuilloryDlg::EnableUpdateForBoxes() {
 
 void CQuilloryDlg::NoteBoxesShown() {
   m_boxesShown.clear();
-  for (Field field : kEditableFields) m_boxesShown.push_back(GetDlgItemText(SpecOf(field).edit.nId));
+  for (Field field : kEditableFields) m_boxesShown.push_back(GetDlgItemText(BoxOf(field).edit.nId));
 }
 
 bool CQuilloryDlg::HasTyping() {
   for (std::size_t k = 0; k < m_boxesShown.size(); ++k)
-    if (GetDlgItemText(SpecOf(kEditableFields[k]).edit.nId) != m_boxesShown[k]) return true;
+    if (GetDlgItemText(BoxOf(kEditableFields[k]).edit.nId) != m_boxesShown[k]) return true;
   return false;
 }

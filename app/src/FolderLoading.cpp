@@ -1,11 +1,11 @@
 // Folder loading: Open Folder, Reload and the three folder totals.
 #include "QuilloryDlg.h"
 
-#include "CoverEdits.h"
+#include <core/CoverEdits.h>
 #include "FailedRows.h"
-#include "Fields.h"
+#include <core/Fields.h>
 #include "Resource.h"
-#include "RowFiles.h"
+#include <core/RowFiles.h>
 #include "TableRows.h"
 
 #include <dialogs/FolderDialog.h>

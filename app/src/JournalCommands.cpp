@@ -2,8 +2,8 @@
 // it writes, and "Undo last save" puts the newest save of the folder back.
 #include "QuilloryDlg.h"
 
-#include "JournalledSave.h"
-#include "SaveRestorer.h"
+#include <core/JournalledSave.h>
+#include <core/SaveRestorer.h>
 
 #include <platform/MessageBox.h>
 #include <platform/PumpMessage.h>

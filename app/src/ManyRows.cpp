@@ -4,12 +4,12 @@
 // window and applies what they give as one step of the history.
 #include "QuilloryDlg.h"
 
-#include "Fields.h"
+#include "FieldBoxes.h"
 #include "FormatFieldsDlg.h"
 #include "NamesFromTagsDlg.h"
 #include "Resource.h"
 #include "RowCommands.h"
-#include "RowEdits.h"
+#include <core/RowEdits.h>
 #include "TagsFromNamesDlg.h"
 
 #include <platform/MessageBox.h>
@@ -80,12 +80,12 @@ void CQuilloryDlg::SetUpManyRows() {
   for (Field field : kEditableFields) {
     if (field == kGenre) continue;
     auto& edit = m_panelEdits.emplace_back(std::make_unique<CEdit>());
-    edit->Attach(GetDlgItem(SpecOf(field).edit.nId)->GetWidget());
+    edit->Attach(GetDlgItem(BoxOf(field).edit.nId)->GetWidget());
   }
   m_cmbGenre.Attach(GetDlgItem(IDC_EDIT_GENRE)->GetWidget());
   // A box shows a missing field as the marker: typing replaces it, so it never joins a value.
   for (Field field : kEditableFields) {
-    CWnd* box = GetDlgItem(SpecOf(field).edit.nId);
+    CWnd* box = GetDlgItem(BoxOf(field).edit.nId);
     if (auto* edit = dynamic_cast<CEdit*>(box)) edit->SetReplacedByTyping(kEmptyMarker);
     if (auto* combo = dynamic_cast<CComboBox*>(box)) combo->SetReplacedByTyping(kEmptyMarker);
   }
@@ -105,7 +105,7 @@ void CQuilloryDlg::FillEditBoxesFromRows(const std::vector<int>& rows) {
   m_strFileName = CString::Formatted("%d files selected", static_cast<int>(rows.size()));
   std::vector<bool> differs;
   for (std::size_t k = 0; k < fields.size(); ++k) {
-    this->*SpecOf(fields[k]).edit.pValue = common[k].value_or(CString());
+    this->*BoxOf(fields[k]).edit.pValue = common[k].value_or(CString());
     differs.push_back(!common[k]);
   }
   UpdateData(FALSE);
@@ -120,7 +120,7 @@ void CQuilloryDlg::FillEditBoxesFromRows(const std::vector<int>& rows) {
 void CQuilloryDlg::ShowDifferingHints(const std::vector<bool>& differs) {
   for (std::size_t k = 0; k < kEditableFields.size(); ++k) {
     const CString hint = k < differs.size() && differs[k] ? kDifferentValues : "";
-    CWnd* box = GetDlgItem(SpecOf(kEditableFields[k]).edit.nId);
+    CWnd* box = GetDlgItem(BoxOf(kEditableFields[k]).edit.nId);
     if (auto* edit = dynamic_cast<CEdit*>(box)) edit->SetCueBanner(hint);
     if (auto* combo = dynamic_cast<CComboBox*>(box)) combo->SetCueBanner(hint);
   }
@@ -130,7 +130,7 @@ CPackedCells CQuilloryDlg::TypedCells() {
   CPackedCells cells;
   for (std::size_t k = 0; k < kEditableFields.size() && k < m_panel.texts.size(); ++k) {
     const Field field = kEditableFields[k];
-    const CString& typed = this->*SpecOf(field).edit.pValue;
+    const CString& typed = this->*BoxOf(field).edit.pValue;
     if (typed != m_panel.texts[k]) cells.Set(ColumnOf(field), typed);
   }
   return cells;

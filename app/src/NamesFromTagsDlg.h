@@ -5,7 +5,7 @@
 // keep theirs with the reason (a field missing, a name taken). Applied, the
 // new names wait in the File name column until the rows are saved.
 #include "PatternDlg.h"
-#include "Renaming.h"
+#include <core/Renaming.h>
 
 class CNamesFromTagsDlg : public CPatternDlg {
  public:

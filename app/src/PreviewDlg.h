@@ -6,7 +6,7 @@
 // a time so the dialog keeps answering while an edit takes long. Apply
 // (Enter) works the edit out for every row (Escape or Cancel stops that) and
 // ends the dialog only while nothing is wrong; Cancel (Escape) changes nothing.
-#include "RowEdits.h"
+#include <core/RowEdits.h>
 
 #include <platform/Dialog.h>
 #include <platform/ListCtrl.h>

@@ -4,8 +4,8 @@
 
 #include "AboutDlg.h"
 #include "FailedRows.h"
-#include "Fields.h"
-#include "JournalledSave.h"
+#include "FieldBoxes.h"
+#include <core/JournalledSave.h>
 #include "Resource.h"
 #include "RowCommands.h"
 #include "Templates.h"
@@ -158,8 +158,8 @@ CQuilloryDlg::~CQuilloryDlg() {
 void CQuilloryDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_FILE_LIST, m_list);
-  for (Field field : kPanelFields) DDX_Text(pDX, SpecOf(field).edit.nId, this->*SpecOf(field).edit.pValue);
-  for (Field field : kRuleFields) DDX_Control(pDX, SpecOf(field).rule.nId, this->*SpecOf(field).rule.pBox);
+  for (Field field : kPanelFields) DDX_Text(pDX, BoxOf(field).edit.nId, this->*BoxOf(field).edit.pValue);
+  for (Field field : kRuleFields) DDX_Control(pDX, BoxOf(field).rule.nId, this->*BoxOf(field).rule.pBox);
   DDX_Control(pDX, IDC_TAGS_GROUP, m_grpTags);
   DDX_Control(pDX, IDC_SAVE_PROGRESS, m_progressCtrl);
   DDX_Control(pDX, IDC_COVER_PICTURE, m_coverBox);
@@ -217,7 +217,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   for (int id : {IDC_TOTAL_FILES_LABEL, IDC_TOTAL_SIZE_LABEL, IDC_TOTAL_TIME_LABEL})
     m_pTextColor->SetColor(id, kBlue);
   for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) m_pTextColor->SetColor(id, kRed);
-  for (Field field : kPanelFields) m_pTextColor->SetColor(SpecOf(field).edit.nLabelId, kBlue);
+  for (Field field : kPanelFields) m_pTextColor->SetColor(BoxOf(field).edit.nLabelId, kBlue);
 
   NoteBoxesShown();
   m_bBoxesFollow = platform::ReadSetting(kBoxesFollowSetting) == "1";

@@ -4,10 +4,10 @@
 // apply-to-all rules, saving, the list's context menu and the HTML report.
 // Its handlers live in one source file per area (folder loading, editing,
 // rules, saving, context menu, report); this header declares them all.
-#include "CommandHistory.h"
-#include "CoverEdits.h"
-#include "FolderWalk.h"
-#include "LoadedFiles.h"
+#include <core/CommandHistory.h>
+#include <core/CoverEdits.h>
+#include <core/FolderWalk.h>
+#include <core/LoadedFiles.h>
 #include "RecentFolders.h"
 
 #include <platform/Dialog.h>
@@ -347,7 +347,7 @@ class CQuilloryDlg : public CDialog {
 
   // The tag panel's strings and the rules' check boxes, named by the field
   // table (Fields.cpp) with the edit box and rule each belongs to.
-  friend struct FieldTable;
+  friend struct FieldBoxTable;
   CString m_strFileName;
   CString m_strArtist;
   CString m_strAlbum;

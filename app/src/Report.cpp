@@ -2,9 +2,9 @@
 // page row per table row in the list's order, opened in the web browser.
 #include "QuilloryDlg.h"
 
-#include "Fields.h"
+#include <core/Fields.h>
 #include "Resource.h"
-#include "RowFiles.h"
+#include <core/RowFiles.h>
 
 #include <platform/Html.h>
 #include <platform/Path.h>

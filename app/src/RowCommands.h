@@ -3,7 +3,7 @@
 // states (Update, Update list, and every later edit of rows) and a removal
 // of rows (Delete). Each names its rows by id, so it finds them wherever a
 // sort has put them, and undoing it restores the exact cells and marks.
-#include "CommandHistory.h"
+#include <core/CommandHistory.h>
 #include "TableRows.h"
 
 #include <optional>

@@ -1,7 +1,7 @@
 // The apply-to-all rules.
 #include "QuilloryDlg.h"
 
-#include "Fields.h"
+#include "FieldBoxes.h"
 #include "RowCommands.h"
 
 #include <statusbar/Status.h>
@@ -23,7 +23,7 @@ void CQuilloryDlg::OnUncheckAll() {
 }
 
 void CQuilloryDlg::SetAllRuleChecks(int state) {
-  for (Field field : kRuleFields) CheckDlgButton(SpecOf(field).rule.nId, static_cast<UINT>(state));
+  for (Field field : kRuleFields) CheckDlgButton(BoxOf(field).rule.nId, static_cast<UINT>(state));
 }
 
 void CQuilloryDlg::OnUpdateList() {
@@ -39,7 +39,7 @@ void CQuilloryDlg::OnUpdateList() {
   std::array<const RuleValue*, kRuleCount> values{};
   for (std::size_t k = 0; k < values.size(); ++k) {
     const FieldRule& rule = SpecOf(kRuleFields[k]).rule;
-    values[k] = IsDlgButtonChecked(rule.nId) == BST_CHECKED ? &rule.checked : &rule.unchecked;
+    values[k] = IsDlgButtonChecked(BoxOf(kRuleFields[k]).rule.nId) == BST_CHECKED ? &rule.checked : &rule.unchecked;
   }
   // Each row's new cells are worked out first, the rules in their order (a
   // rule may copy a cell an earlier one wrote); the rows whose cells change
@@ -59,7 +59,7 @@ void CQuilloryDlg::OnUpdateList() {
       else if (value.kind == RuleValue::kCell)
         wanted.Set(ColumnOf(field), cell(value.source));
       else if (value.kind == RuleValue::kEditBox)
-        wanted.Set(ColumnOf(field), this->*SpecOf(field).edit.pValue);
+        wanted.Set(ColumnOf(field), this->*BoxOf(field).edit.pValue);
     }
     if (auto change = ChangeTo(*m_pRows, m_pRows->IdOf(row), wanted)) changes.push_back(std::move(*change));
   }

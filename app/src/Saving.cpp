@@ -2,11 +2,11 @@
 #include "QuilloryDlg.h"
 
 #include "FailedRows.h"
-#include "FileRename.h"
-#include "Fields.h"
-#include "JournalledSave.h"
+#include <core/FileRename.h>
+#include <core/Fields.h>
+#include <core/JournalledSave.h>
 #include "Resource.h"
-#include "RowFiles.h"
+#include <core/RowFiles.h>
 #include "TableRows.h"
 
 #include <platform/Path.h>

@@ -6,8 +6,8 @@
 // was read or written, the file's values of exactly the cells that differ
 // from them, so "unsaved" is a comparison, not a flag. A cell that differs is
 // drawn emphasised; a row with such a cell counts as unsaved.
-#include "CoverEdits.h"
-#include "PackedCells.h"
+#include <core/CoverEdits.h>
+#include <core/PackedCells.h>
 
 #include <platform/Types.h>
 

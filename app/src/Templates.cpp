@@ -2,7 +2,7 @@
 // order the controls are made (which is also the tab order).
 #include "Templates.h"
 
-#include "Fields.h"
+#include "FieldBoxes.h"
 #include "Resource.h"
 
 #include <platform/ListCtrl.h>
@@ -78,7 +78,7 @@ platform::DialogTemplate MakeMainTemplate() {
       {IDC_TAGS_GROUP, "Button", "MP3 tags", 6, 239, 374, 129, kGroup},
   };
   for (const PanelPlace& p : kPanelPlaces) {
-    const FieldEdit& edit = SpecOf(p.field).edit;
+    const FieldEdit& edit = BoxOf(p.field).edit;
     const int y = kPanelTop + kPanelRowPitch * p.row;
     items.push_back({edit.nLabelId, "Static", edit.strLabel, p.labelX, y + 2, p.labelWidth, 8, p.labelStyle});
     // Only the editable fields' boxes take typing; the key's shows the row.
@@ -100,7 +100,7 @@ platform::DialogTemplate MakeMainTemplate() {
   // The rules in two columns, the first half on the left.
   constexpr int kRulesPerColumn = (kRuleCount + 1) / 2;
   for (int k = 0; k < kRuleCount; ++k) {
-    const FieldRule& rule = SpecOf(kRuleFields[static_cast<std::size_t>(k)]).rule;
+    const FieldRuleBox& rule = BoxOf(kRuleFields[static_cast<std::size_t>(k)]).rule;
     const bool left = k < kRulesPerColumn;
     items.push_back({rule.nId, "Button", rule.strCaption, left ? 393 : 513, 252 + 11 * (k % kRulesPerColumn),
                      left ? 113 : 108, 10, kCheck});

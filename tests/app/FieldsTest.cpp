@@ -1,7 +1,7 @@
 // The field table against the window it describes: each field's edit box,
 // label and check box are the template's controls with the table's captions,
 // and the dialog members the table names are the ones bound to them.
-#include "Fields.h"
+#include "FieldBoxes.h"
 #include "QuilloryDlg.h"
 #include "Resource.h"
 
@@ -36,7 +36,7 @@ class FieldsTest : public ::testing::Test {
 TEST_F(FieldsTest, EachPanelFieldHasItsOwnEditBoxLabelAndString) {
   std::set<int> ids;
   for (Field field : kPanelFields) {
-    const FieldEdit& edit = SpecOf(field).edit;
+    const FieldEdit& edit = BoxOf(field).edit;
     const platform::DialogItem* box = Item(edit.nId);
     const platform::DialogItem* label = Item(edit.nLabelId);
     ASSERT_NE(box, nullptr) << edit.strLabel;
@@ -50,15 +50,15 @@ TEST_F(FieldsTest, EachPanelFieldHasItsOwnEditBoxLabelAndString) {
         << edit.strLabel;
   }
   // A string exchanged with another field's box would move every edit to the wrong column.
-  for (Field field : kPanelFields) m_dlg.*SpecOf(field).edit.pValue = SpecOf(field).strTitle;
+  for (Field field : kPanelFields) m_dlg.*BoxOf(field).edit.pValue = SpecOf(field).strTitle;
   m_dlg.UpdateData(FALSE);
-  for (Field field : kPanelFields) EXPECT_EQ(m_dlg.GetDlgItemText(SpecOf(field).edit.nId).Str(), SpecOf(field).strTitle);
+  for (Field field : kPanelFields) EXPECT_EQ(m_dlg.GetDlgItemText(BoxOf(field).edit.nId).Str(), SpecOf(field).strTitle);
 }
 
 TEST_F(FieldsTest, EachEditableFieldHasItsOwnRuleBoxInIdOrder) {
   int expected = IDC_RULE_FIRST;
   for (Field field : kRuleFields) {
-    const FieldRule& rule = SpecOf(field).rule;
+    const FieldRuleBox& rule = BoxOf(field).rule;
     // Check all, the tests and the layout's two columns walk the boxes by id.
     EXPECT_EQ(rule.nId, expected++) << rule.strCaption;
     const platform::DialogItem* box = Item(rule.nId);

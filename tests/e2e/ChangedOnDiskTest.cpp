@@ -4,7 +4,7 @@
 // tags or name; the other files are saved.
 #include "MainWindowDriver.h"
 
-#include "Fields.h"
+#include <core/Fields.h>
 
 #include <QApplication>
 

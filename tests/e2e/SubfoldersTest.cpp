@@ -3,7 +3,7 @@
 // reach a row's file.
 #include "MainWindowDriver.h"
 
-#include "FolderWalk.h"
+#include <core/FolderWalk.h>
 
 #include "support/OpenerStandIn.h"
 

@@ -1,0 +1,64 @@
+#pragma once
+// CJournalledSave: one save's entry in the journal of saves, from before its
+// first write to after its last. The save first gathers, file by file, what
+// each write will replace (Add, which writes it into the entry at once), puts
+// all of it safely on the disk (Begin),
+// writes only the files whose write is the one recorded (RecordOf,
+// NoteWriting), and at the end notes each saved file's size, time and name
+// (NoteSaved, Finish), so that an undo can tell a file changed since. A file
+// the save renames is entered under its new name, with its old one, before
+// anything is written: an undo finds it under either.
+#include <core/SaveJournal.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class CJournalledSave {
+ public:
+  // The save of files below folder, recorded in journal; whileWaiting, when
+  // given, is called every few milliseconds while the entry is flushed.
+  CJournalledSave(CSaveJournal journal, const CString& folder, std::function<void()> whileWaiting = {});
+
+  // Keeps the record of what the save of the file at path replaces, with the
+  // file's modification time now; with newPath, the save renames the file to
+  // it after writing (the record may then be empty: a rename alone). A path
+  // outside the folder is not kept. The file is named by path from here on.
+  void Add(const CString& path, const std::vector<unsigned char>& record, const CString& newPath = CString());
+  bool IsEmpty() const { return m_entry.files.empty(); }
+  std::size_t Count() const { return m_entry.files.size(); }
+
+  // Writes the entry; false, with the reason in error, when it is not
+  // safely on the disk (then no file may be written).
+  bool Begin(CString& error);
+  // The record kept for the file at path; null when none was.
+  const std::string* RecordOf(const CString& path) const;
+  // The file at path is being written, by the write its record describes.
+  void NoteWriting(const CString& path);
+  // The file at path, being written, was saved and is now at nowAt (its
+  // new name, or path when it was not renamed): its size, modification time
+  // and name are noted.
+  void NoteSaved(const CString& path, const CString& nowAt);
+  // Writes the entry again with only the saved files and their facts, or
+  // removes it when none was saved. False, with the reason in error, when
+  // that failed (the entry then stays as Begin wrote it, which an undo can
+  // still use: its records are checked against each file).
+  bool Finish(CString& error);
+
+ private:
+  // The file's path below the folder, or empty when it is not below it.
+  CString RelativePath(const CString& path) const;
+
+  enum class State : unsigned char { Recorded, Writing, Saved };
+
+  CSaveJournal m_journal;
+  std::function<void()> m_whileWaiting;
+  // The entry being written: as Begin writes it, and as Finish does.
+  std::unique_ptr<CJournalStream> m_pBegun, m_pFinished;
+  CString m_strPrefix;  // the folder followed by '/'
+  JournalEntry m_entry;
+  std::unordered_map<std::string, std::size_t> m_index;  // relative path -> its file in m_entry
+  std::vector<State> m_states;  // by file of m_entry
+};
