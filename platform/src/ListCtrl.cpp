@@ -105,7 +105,7 @@ int CListCtrl::InsertItem(UINT mask, int item, const CString& text, UINT state, 
   ListRow row;
   if (mask & LVIF_TEXT) row.cells.Set(0, Bytes(text));
   if (mask & LVIF_IMAGE) row.nImage = image;
-  if (mask & LVIF_PARAM) row.lParam = lParam;
+  if (mask & LVIF_PARAM) row.data = lParam;
   item = std::min(item, view->Model()->Rows());
   view->Model()->Insert(item, std::move(row));
   if (mask & LVIF_STATE) SetItemState(item, state, stateMask);
@@ -122,7 +122,7 @@ BOOL CListCtrl::SetItem(const LVITEM* item) {
         if (item->mask & LVIF_TEXT) row.cells.Set(item->iSubItem, Bytes(item->pszText));
         // Only the first column carries an image in report style.
         if ((item->mask & LVIF_IMAGE) && item->iSubItem == 0) row.nImage = item->iImage;
-        if (item->mask & LVIF_PARAM) row.lParam = item->lParam;
+        if (item->mask & LVIF_PARAM) row.data = item->lParam;
       },
       (item->mask & (LVIF_TEXT | LVIF_IMAGE)) != 0);
   return TRUE;
@@ -133,7 +133,7 @@ BOOL CListCtrl::GetItem(LVITEM* item) const {
   if (!model) return FALSE;
   const ListRow& row = model->Row(item->iItem);
   if (item->mask & LVIF_IMAGE) item->iImage = item->iSubItem == 0 ? row.nImage : -1;
-  if (item->mask & LVIF_PARAM) item->lParam = row.lParam;
+  if (item->mask & LVIF_PARAM) item->lParam = row.data;
   return TRUE;
 }
 
@@ -156,13 +156,13 @@ CString CListCtrl::GetItemText(int item, int subItem) const {
 BOOL CListCtrl::SetItemData(int item, LPARAM data) {
   ListModel* model = ModelWithRow(this, item);
   if (!model) return FALSE;
-  model->Change(item, [data](ListRow& row) { row.lParam = data; }, false);
+  model->Change(item, [data](ListRow& row) { row.data = data; }, false);
   return TRUE;
 }
 
 LPARAM CListCtrl::GetItemData(int item) const {
   const ListModel* model = ModelWithRow(this, item);
-  return model ? model->Row(item).lParam : 0;
+  return model ? model->Row(item).data : 0;
 }
 
 BOOL CListCtrl::DeleteItem(int item) {
@@ -372,10 +372,14 @@ CImageList* CListCtrl::GetImageList(int type) const {
   return view && type == LVSIL_SMALL ? view->Look().pSmallImages : nullptr;
 }
 
+void CListCtrl::ShowRows(base::RowStore* rows) {
+  if (ListView* view = ViewOf(this)) view->Model()->ShowRows(rows);
+}
+
 BOOL CListCtrl::SortItems(PFNLVCOMPARE compare, LPARAM data) {
   ListView* view = ViewOf(this);
   if (!view || !compare) return FALSE;
-  view->Model()->Sort([&](const ListRow& a, const ListRow& b) { return compare(a.lParam, b.lParam, data) < 0; });
+  view->Model()->Sort([&](const ListRow& a, const ListRow& b) { return compare(a.data, b.data, data) < 0; });
   return TRUE;
 }
 

@@ -5,7 +5,6 @@
 #include "ListView.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace platform {
 
@@ -80,61 +79,85 @@ void ListModel::Dirty(int first, int last) {
   m_nDirtyLast = std::max(m_nDirtyLast, last);
 }
 
+ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) { m_ownRows.SetObserver(this); }
+
+ListModel::~ListModel() {
+  m_ownRows.SetObserver(nullptr);
+  if (m_pRows != &m_ownRows && m_pRows->GetObserver() == this) m_pRows->SetObserver(nullptr);
+}
+
+void ListModel::ShowRows(base::RowStore* store) {
+  if (!store) store = &m_ownRows;
+  if (store == m_pRows) return;
+  Settle();
+  beginResetModel();
+  if (m_pRows->GetObserver() == this) m_pRows->SetObserver(nullptr);
+  m_pRows = store;
+  m_pRows->SetObserver(this);
+  endResetModel();
+}
+
+void ListModel::Detached() {
+  // The owner's store goes first: the view shows the model's own rows again.
+  beginResetModel();
+  m_pRows = &m_ownRows;
+  m_bResetting = false;
+  endResetModel();
+}
+
 void ListModel::Change(int row, const std::function<void(ListRow&)>& change, bool shows) {
-  if (!IsRow(row)) return;
-  change(m_rows[static_cast<std::size_t>(row)]);
-  if (shows) Dirty(row, row);
+  m_pRows->Change(row, change, shows);
 }
 
-void ListModel::ChangeAll(const std::function<void(ListRow&)>& change) {
-  for (ListRow& row : m_rows) change(row);
-  if (!m_rows.empty()) Dirty(0, Rows() - 1);
+void ListModel::ChangeAll(const std::function<void(ListRow&)>& change) { m_pRows->ChangeAll(change); }
+
+void ListModel::Insert(int row, ListRow item) { m_pRows->Insert(row, std::move(item)); }
+
+void ListModel::Remove(int row) { m_pRows->Remove(row); }
+
+void ListModel::Clear() { m_pRows->Clear(); }
+
+void ListModel::Sort(const std::function<bool(const ListRow&, const ListRow&)>& less) { m_pRows->Sort(less); }
+
+void ListModel::AboutToInsert(int row) {
+  m_bAnnounced = Announce();
+  if (m_bAnnounced) beginInsertRows({}, row, row);
 }
 
-void ListModel::Insert(int row, ListRow item) {
-  row = std::clamp(row, 0, Rows());
-  const bool announce = Announce();
-  if (announce) beginInsertRows({}, row, row);
-  m_rows.insert(m_rows.begin() + row, std::move(item));
-  if (announce) endInsertRows();
+void ListModel::Inserted() {
+  if (m_bAnnounced) endInsertRows();
 }
 
-void ListModel::Remove(int row) {
-  if (!IsRow(row)) return;
-  const bool announce = Announce();
-  if (announce) beginRemoveRows({}, row, row);
-  if (m_rows[static_cast<std::size_t>(row)].marks) --m_nMarked;
-  m_rows.erase(m_rows.begin() + row);
-  if (announce) endRemoveRows();
+void ListModel::AboutToRemove(int row) {
+  m_bAnnounced = Announce();
+  if (m_bAnnounced) beginRemoveRows({}, row, row);
 }
 
-void ListModel::Clear() {
-  const bool announce = Announce();
-  if (announce) beginResetModel();
-  m_rows = std::deque<ListRow>();
-  m_nMarked = 0;
-  if (announce) endResetModel();
+void ListModel::Removed() {
+  if (m_bAnnounced) endRemoveRows();
 }
 
-void ListModel::Sort(const std::function<bool(const ListRow&, const ListRow&)>& less) {
-  const bool announce = Announce();
-  if (announce) emit layoutAboutToBeChanged({}, VerticalSortHint);
-  std::vector<int> order(m_rows.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return less(Row(a), Row(b)); });
-  std::deque<ListRow> sorted;
-  std::vector<int> newRowOf(order.size());
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    sorted.push_back(std::move(m_rows[static_cast<std::size_t>(order[i])]));
-    newRowOf[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
-  }
-  m_rows.swap(sorted);
-  if (!announce) return;
+void ListModel::AboutToReset() {
+  m_bAnnounced = Announce();
+  if (m_bAnnounced) beginResetModel();
+}
+
+void ListModel::WasReset() {
+  if (m_bAnnounced) endResetModel();
+}
+
+void ListModel::AboutToReorder() {
+  m_bAnnounced = Announce();
+  if (m_bAnnounced) emit layoutAboutToBeChanged({}, VerticalSortHint);
+}
+
+void ListModel::Reordered(const std::vector<int>& newRowOf) {
+  if (!m_bAnnounced) return;
   const QModelIndexList from = persistentIndexList();
   QModelIndexList to;
   to.reserve(from.size());
   for (const QModelIndex& index : from)
-    to.push_back(index.isValid() && IsRow(index.row())
+    to.push_back(index.isValid() && static_cast<std::size_t>(index.row()) < newRowOf.size()
                      ? this->index(newRowOf[static_cast<std::size_t>(index.row())], index.column())
                      : QModelIndex());
   changePersistentIndexList(from, to);
@@ -146,11 +169,7 @@ void ListModel::InsertColumn(int col, const QString& heading, int format) {
   col = std::clamp(col, 0, Columns());
   beginInsertColumns({}, col, col);
   m_columns.insert(m_columns.begin() + col, Column{heading, format});
-  const std::uint64_t low = col < 64 ? (std::uint64_t{1} << col) - 1 : ~std::uint64_t{0};
-  for (ListRow& row : m_rows) {
-    row.cells.InsertCell(col);
-    row.emphasis = (row.emphasis & low) | ((row.emphasis & ~low) << 1);
-  }
+  m_pRows->InsertCell(col);
   endInsertColumns();
 }
 
@@ -159,11 +178,7 @@ void ListModel::RemoveColumn(int col) {
   Settle();
   beginRemoveColumns({}, col, col);
   m_columns.erase(m_columns.begin() + col);
-  const std::uint64_t low = col < 64 ? (std::uint64_t{1} << col) - 1 : ~std::uint64_t{0};
-  for (ListRow& row : m_rows) {
-    row.cells.RemoveCell(col);
-    row.emphasis = (row.emphasis & low) | ((row.emphasis >> 1) & ~low);
-  }
+  m_pRows->RemoveCell(col);
   endRemoveColumns();
 }
 
@@ -180,23 +195,6 @@ void ListModel::Settle() {
   m_bResetting = false;
   m_nDirtyFirst = m_nDirtyLast = -1;
   endResetModel();
-}
-
-void ListModel::Mark(int row, std::uint8_t marks) {
-  if (!IsRow(row)) return;
-  std::uint8_t& slot = m_rows[static_cast<std::size_t>(row)].marks;
-  if (!slot && marks) ++m_nMarked;
-  slot |= marks;
-}
-
-void ListModel::TakeMarks(const std::function<void(int row, std::uint8_t marks)>& take) {
-  for (int row = 0; m_nMarked > 0 && row < Rows(); ++row) {
-    std::uint8_t& marks = m_rows[static_cast<std::size_t>(row)].marks;
-    if (!marks) continue;
-    const std::uint8_t taken = std::exchange(marks, 0);
-    --m_nMarked;
-    take(row, taken);
-  }
 }
 
 }  // namespace platform

@@ -198,7 +198,7 @@ void ListView::NotifyCell(int code, const QPoint& pos) {
   const QPoint client = viewport()->mapTo(this, pos);
   nm.ptAction.x = client.x();
   nm.ptAction.y = client.y();
-  if (m_pModel->IsRow(nm.iItem)) nm.lParam = m_pModel->Row(nm.iItem).lParam;
+  if (m_pModel->IsRow(nm.iItem)) nm.lParam = m_pModel->Row(nm.iItem).data;
   CWnd::FromWidget(this)->SendNotify(code, &nm.hdr);
 }
 
@@ -274,7 +274,7 @@ void ListView::OnSelectionChanged(const QItemSelection& selected, const QItemSel
       selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     nm.iItem = row;
     nm.uNewState = LVIS_SELECTED | LVIS_FOCUSED;
-    nm.lParam = m_pModel->Row(row).lParam;
+    nm.lParam = m_pModel->Row(row).data;
   } else {
     const auto removed = RunsOf(deselected);
     // One row selected at a time reports selections only, as it always has.
@@ -286,7 +286,7 @@ void ListView::OnSelectionChanged(const QItemSelection& selected, const QItemSel
     }
     nm.iItem = added.empty() && RowsIn(removed) == 1 ? removed.front().first : -1;
     nm.uNewState = added.empty() ? 0 : LVIS_SELECTED;
-    if (nm.iItem >= 0) nm.lParam = m_pModel->Row(nm.iItem).lParam;
+    if (nm.iItem >= 0) nm.lParam = m_pModel->Row(nm.iItem).data;
   }
   nm.iSubItem = 0;
   CWnd::FromWidget(this)->SendNotify(LVN_ITEMCHANGED, &nm.hdr);

@@ -84,6 +84,10 @@ using PFNLVCOMPARE = int(CALLBACK*)(LPARAM, LPARAM, LPARAM);
 
 // The header of a list view: one item per column. Its notifications go to the
 // list, which hands them on to its owner.
+namespace base {
+class RowStore;
+}
+
 class CHeaderCtrl : public CWnd {
  public:
   int GetItemCount() const;
@@ -174,6 +178,10 @@ class CListCtrl : public CWnd {
   BOOL SetItemEmphasis(int item, int subItem, BOOL emphasis);
   BOOL GetItemEmphasis(int item, int subItem) const;
 
+  // Shows the rows its owner keeps as data (a folder's rows) instead of rows
+  // of its own: the item calls above act on them, and every change the owner
+  // makes shows at once. Null: rows of its own again (empty).
+  void ShowRows(base::RowStore* rows);
   // Sorts the items by their item data with compare (negative, 0, positive);
   // items that compare equal keep their order. The selection stays with its item.
   BOOL SortItems(PFNLVCOMPARE compare, LPARAM data);

@@ -1,10 +1,13 @@
-#include "ListRows.h"
+#include <base/RowStore.h>
+
+#include <algorithm>
+#include <numeric>
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-namespace platform {
+namespace base {
 
 namespace {
 
@@ -115,4 +118,100 @@ void CellTexts::Splice(const Byte* from, const Byte* to, int emptyCells, std::st
   m_p = block;
 }
 
-}  // namespace platform
+RowStore::~RowStore() {
+  if (m_pObserver) m_pObserver->Detached();
+}
+
+void RowStore::Change(int row, const std::function<void(TableRow&)>& change, bool shows) {
+  if (!IsRow(row)) return;
+  change(m_rows[static_cast<std::size_t>(row)]);
+  if (shows && m_pObserver) m_pObserver->RowsChanged(row, row);
+}
+
+void RowStore::ChangeAll(const std::function<void(TableRow&)>& change) {
+  for (TableRow& row : m_rows) change(row);
+  if (!m_rows.empty() && m_pObserver) m_pObserver->RowsChanged(0, Rows() - 1);
+}
+
+void RowStore::SetText(int row, int col, std::string_view text) {
+  Change(row, [&](TableRow& r) { r.cells.Set(col, text); });
+}
+
+int RowStore::Insert(int row, TableRow item) {
+  row = std::clamp(row, 0, Rows());
+  if (m_pObserver) m_pObserver->AboutToInsert(row);
+  if (item.marks) ++m_nMarked;
+  m_rows.insert(m_rows.begin() + row, std::move(item));
+  if (m_pObserver) m_pObserver->Inserted();
+  return row;
+}
+
+void RowStore::Remove(int row) {
+  if (!IsRow(row)) return;
+  if (m_pObserver) m_pObserver->AboutToRemove(row);
+  if (m_rows[static_cast<std::size_t>(row)].marks) --m_nMarked;
+  m_rows.erase(m_rows.begin() + row);
+  if (m_pObserver) m_pObserver->Removed();
+}
+
+void RowStore::Clear() {
+  if (m_pObserver) m_pObserver->AboutToReset();
+  m_rows = std::deque<TableRow>();
+  m_nMarked = 0;
+  if (m_pObserver) m_pObserver->WasReset();
+}
+
+void RowStore::Sort(const std::function<bool(const TableRow&, const TableRow&)>& less) {
+  std::vector<int> order(m_rows.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return less(Row(a), Row(b)); });
+  Reorder(order);
+}
+
+void RowStore::Reorder(const std::vector<int>& order) {
+  if (order.size() != m_rows.size()) return;
+  if (m_pObserver) m_pObserver->AboutToReorder();
+  std::deque<TableRow> sorted;
+  std::vector<int> newRowOf(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    sorted.push_back(std::move(m_rows[static_cast<std::size_t>(order[i])]));
+    newRowOf[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+  }
+  m_rows.swap(sorted);
+  if (m_pObserver) m_pObserver->Reordered(newRowOf);
+}
+
+void RowStore::InsertCell(int col) {
+  const std::uint64_t low = col < 64 ? (std::uint64_t{1} << col) - 1 : ~std::uint64_t{0};
+  for (TableRow& row : m_rows) {
+    row.cells.InsertCell(col);
+    row.emphasis = (row.emphasis & low) | ((row.emphasis & ~low) << 1);
+  }
+}
+
+void RowStore::RemoveCell(int col) {
+  const std::uint64_t low = col < 64 ? (std::uint64_t{1} << col) - 1 : ~std::uint64_t{0};
+  for (TableRow& row : m_rows) {
+    row.cells.RemoveCell(col);
+    row.emphasis = (row.emphasis & low) | ((row.emphasis >> 1) & ~low);
+  }
+}
+
+void RowStore::Mark(int row, std::uint8_t marks) {
+  if (!IsRow(row)) return;
+  std::uint8_t& slot = m_rows[static_cast<std::size_t>(row)].marks;
+  if (!slot && marks) ++m_nMarked;
+  slot |= marks;
+}
+
+void RowStore::TakeMarks(const std::function<void(int row, std::uint8_t marks)>& take) {
+  for (int row = 0; m_nMarked > 0 && row < Rows(); ++row) {
+    std::uint8_t& marks = m_rows[static_cast<std::size_t>(row)].marks;
+    if (!marks) continue;
+    const std::uint8_t taken = std::exchange(marks, 0);
+    --m_nMarked;
+    take(row, taken);
+  }
+}
+
+}  // namespace base
