@@ -2,7 +2,7 @@
 
 #include "Measure.h"
 #include "QuilloryDlg.h"
-#include "RowCommands.h"
+#include <core/RowCommands.h>
 #include "Resource.h"
 
 #include <platform/MessageBox.h>
@@ -29,7 +29,7 @@ class CBenchDlg : public CQuilloryDlg {
   using CQuilloryDlg::DoCommand;
   using CQuilloryDlg::m_pRows;
   using CQuilloryDlg::m_pTable;
-  using CQuilloryDlg::m_strFolder;
+  using CQuilloryDlg::m_pSession;
   using CQuilloryDlg::OnHeaderItemClick;
   using CQuilloryDlg::OnOpenFolder;
   using CQuilloryDlg::OnSaveAll;
@@ -106,7 +106,7 @@ CWindowRun::CWindowRun() : m_pDlg(std::make_unique<CBenchDlg>()), m_pGaps(std::m
 CWindowRun::~CWindowRun() = default;
 
 OpenTimes CWindowRun::OpenFolder(const std::string& folder, bool subfolders) {
-  m_pDlg->m_strFolder = folder.c_str();
+  m_pDlg->m_pSession->SetFolder(folder.c_str(), false);
   double pressedAt = 0;
   PressOk user(&pressedAt, subfolders, m_pGaps.get());
   const double start = Now();

@@ -4,7 +4,7 @@
 #include "FailedRows.h"
 #include <core/Fields.h>
 #include "Resource.h"
-#include "RowCommands.h"
+#include <core/RowCommands.h>
 #include <core/RowFiles.h>
 
 #include <menus/IconMenu.h>
@@ -87,10 +87,10 @@ void CQuilloryDlg::OnPlay() {
     m_pStatus->ErrorMsg("Select a file to play.");
     return;
   }
-  if (m_strFolder.IsEmpty()) return;
+  if (Folder().IsEmpty()) return;
   const CString key = FileKeyOf(row);
   m_pStatus->InfoMsg(CString::Formatted("Now playing file:%s", key));
-  m_pShell->Run(CRowFiles(m_strFolder).OpenPathOf(key));
+  m_pShell->Run(CRowFiles(Folder()).OpenPathOf(key));
 }
 
 void CQuilloryDlg::OnDeleteRow() {
@@ -118,14 +118,14 @@ void CQuilloryDlg::OnDeleteRow() {
 
 void CQuilloryDlg::OnExplore() {
   m_pStatus->Clear();
-  if (m_strFolder.IsEmpty()) {
+  if (Folder().IsEmpty()) {
     m_pStatus->ErrorMsg("Open a folder first: there is nothing to explore.");
     return;
   }
-  if (ShellQuietly(&CShellcmd::exploreFolder, m_strFolder))
-    m_pStatus->InfoMsg("The folder opens in your file manager: " + m_strFolder);
+  if (ShellQuietly(&CShellcmd::exploreFolder, Folder()))
+    m_pStatus->InfoMsg("The folder opens in your file manager: " + Folder());
   else
-    m_pStatus->ErrorMsg("No file manager could be started to show " + m_strFolder + ".");
+    m_pStatus->ErrorMsg("No file manager could be started to show " + Folder() + ".");
 }
 
 void CQuilloryDlg::OnTogglePanel() {

@@ -6,8 +6,8 @@
 
 #include <core/Fields.h>
 #include "Resource.h"
-#include "RowCommands.h"
-#include "TableRows.h"
+#include <core/RowCommands.h>
+#include <core/TableRows.h>
 
 #include <platform/FileDialog.h>
 #include <platform/MenuBar.h>
@@ -129,7 +129,7 @@ void CQuilloryDlg::OnAddCover() {
   if (rows.empty()) return;
   // Covers are often kept beside the music: the dialog opens in the row's folder.
   const CString file = RowFilePath(rows.front());
-  const CString folder = file.IsEmpty() ? m_strFolder : platform::FolderOf(file);
+  const CString folder = file.IsEmpty() ? Folder() : platform::FolderOf(file);
   CFileDialog dialog(TRUE, nullptr, folder.IsEmpty() ? CString() : folder + "/", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                      kImageFilter, this);
   if (dialog.DoModal() == IDOK) AddCoverFrom(dialog.GetPathName());
@@ -244,7 +244,7 @@ void CQuilloryDlg::OnExtractCover() {
                                      m_pTable->GetValStr(row, ColumnOf(kAlbum)),
                                      m_pTable->GetValStr(row, ColumnOf(kFileName)), extension);
   const CString file = RowFilePath(row);
-  const CString folder = file.IsEmpty() ? m_strFolder : platform::FolderOf(file);
+  const CString folder = file.IsEmpty() ? Folder() : platform::FolderOf(file);
   const CString filter = CString::Formatted("%s image (*.%s)|*.%s|All files|*||", extension, extension, extension);
   CFileDialog dialog(FALSE, extension, folder.IsEmpty() ? name : platform::JoinPath(folder, name),
                      OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter, this);
@@ -323,23 +323,4 @@ std::string CQuilloryDlg::ReadFileCover(int row, CCoverArt* facts, bool bytes) {
   std::string image = std::move(cover.strData);
   if (facts) *facts = std::move(cover);
   return image;
-}
-
-void CQuilloryDlg::ApplyPendingCover(int row) {
-  const PendingCoverPtr cover = m_pRows->CoverOf(m_pRows->IdOf(row));
-  if (!cover) return;
-  if (cover->strImage.empty()) {
-    const CShownCover& shown = cover->shown;
-    CCoverArt art;
-    art.nType = shown.nType;
-    art.nIndex = shown.nIndex;
-    art.nPictures = shown.nPictures;
-    art.strMime = shown.strMime;
-    art.nBytes = shown.nBytes;
-    art.nWidth = shown.nWidth;
-    art.nHeight = shown.nHeight;
-    m_pTags->RemoveFrontCover(art);
-  }
-  else
-    m_pTags->SetFrontCover(cover->strImage);
 }

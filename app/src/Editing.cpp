@@ -3,7 +3,7 @@
 
 #include "FieldBoxes.h"
 #include "Resource.h"
-#include "RowCommands.h"
+#include <core/RowCommands.h>
 
 #include <statusbar/Status.h>
 #include <table/Gridora.h>

@@ -7,7 +7,7 @@
 // filled anew, takes the marks away.
 #include <platform/String.h>
 
-#include "TableRows.h"
+#include <core/TableRows.h>
 
 #include <map>
 

@@ -6,7 +6,7 @@
 #include <core/Fields.h>
 #include "Resource.h"
 #include <core/RowFiles.h>
-#include "TableRows.h"
+#include <core/TableRows.h>
 
 #include <dialogs/FolderDialog.h>
 #include <platform/MessageBox.h>
@@ -24,28 +24,6 @@
 #include <vector>
 
 namespace {
-
-// The text of the field's cell for the linked file, named name in the folder
-// (its header facts already read).
-CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) {
-  switch (field.fill) {
-    case Fill::kKey: return RowKeyOf(name);
-    case Fill::kSizeKb: return CString::Formatted("%d", static_cast<int>(tags.GetFileSize() / 1024));
-    case Fill::kText: return (tags.*field.pGetter)();
-    case Fill::kClock: return tags.ConvDuration((tags.*field.pGetter)());
-    case Fill::kCover: {
-      // Its facts only: the picture's bytes are read when it is shown.
-      CCoverArt cover;
-      if (!tags.GetFrontCoverSummary(&cover)) return "-";
-      return CoverSummary(cover.strFormat, cover.strMime, cover.nWidth, cover.nHeight, cover.nBytes);
-    }
-  }
-  return CString();
-}
-
-// How many rows a pass over the table takes between two chances for the
-// window to answer (the pump itself waits for its frame).
-constexpr int kRowsPerPump = 2048;
 
 // Whether Open Folder reads the folders below the chosen one, as last chosen.
 constexpr const char* kSubfoldersSetting = "OpenFolder/IncludeSubfolders";
@@ -102,7 +80,7 @@ CString Skipped(const CMp3Listing& listing, int vanishedOnLoad) {
 void CQuilloryDlg::OnOpenFolder() {
   m_pStatus->Clear();
   if (!ConfirmDiscardEdits("Do you want to open another folder?")) return;
-  auto browser = std::make_unique<CFolderDialog>(BrowserStartFolder(m_strFolder), 0, this);
+  auto browser = std::make_unique<CFolderDialog>(BrowserStartFolder(Folder()), 0, this);
   m_pFolderDlg = browser.get();
   const bool remembered = platform::ReadSetting(kSubfoldersSetting) == "1";
   m_pFolderDlg->AddCheckBox("Include subfolders", remembered);
@@ -114,21 +92,19 @@ void CQuilloryDlg::OnOpenFolder() {
   // belong to it, and saving must find their files there.
   if (!chosen) return;
   if (subfolders != remembered) platform::WriteSetting(kSubfoldersSetting, subfolders ? "1" : "0");
-  m_strFolder = folder;
-  m_bSubfolders = subfolders;
-  LoadCurrentFolder(CString());
+  LoadFolder(folder, subfolders, CString());
 }
 
 void CQuilloryDlg::OnReload() {
   m_pStatus->Clear();
-  if (m_strFolder.IsEmpty()) {
+  if (Folder().IsEmpty()) {
     m_pStatus->ErrorMsg("Nothing in list to reload.");
     return;
   }
   if (!ConfirmDiscardEdits("Do you want to reload all data?")) return;
   // The rows selected before are selected again, found by their files.
   const std::vector<CString> selected = SelectedFileKeys();
-  if (LoadCurrentFolder("All files have been reloaded")) SelectRowsOfKeys(selected);
+  if (LoadFolder(Folder(), m_pSession->Subfolders(), "All files have been reloaded")) SelectRowsOfKeys(selected);
 }
 
 void CQuilloryDlg::OpenStartFolder() {
@@ -136,132 +112,71 @@ void CQuilloryDlg::OpenStartFolder() {
     m_pStatus->ErrorMsg("Folder not found: " + m_strStartFolder);
     return;
   }
-  m_strFolder = m_strStartFolder;
-  m_bSubfolders = m_bStartSubfolders;
-  LoadCurrentFolder(CString());
+  LoadFolder(m_strStartFolder, m_bStartSubfolders, CString());
 }
 
-CString CQuilloryDlg::FolderPattern() const { return platform::JoinPath(m_strFolder, "*.mp3"); }
+CWork CQuilloryDlg::WorkOf(const CWorkScope& scope) {
+  CWork work;
+  work.keepGoing = [&scope] {
+    platform::PumpPaintEvents();
+    return !scope.IsStopRequested();
+  };
+  work.progress = [this](int done, int total) {
+    if (done <= 1) {
+      m_pStatus->SetupProgress(0, total);
+      m_pStatus->StartProgress();
+    }
+    m_pStatus->IncProgress();
+  };
+  work.status = [this](const CString& text) { m_pStatus->InfoMsg(text); };
+  work.fieldWritten = [this](const CString& field) { ReportSaveStep(field); };
+  work.committed = [this] { m_pStatus->Done("Data saved."); };
+  return work;
+}
 
-bool CQuilloryDlg::LoadCurrentFolder(const CString& doneText) {
+bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& doneText) {
   m_nFilesWritten = -1;  // the status bar speaks of this folder's saves only
   const CWorkScope work(*this);
-  const CString pattern = FolderPattern();
-  m_nFileCount = CountMp3Files(pattern);
   // Whatever the table held is gone now, and with it every edit, mark and
   // step of the history.
   m_pFailedRows->Forget();
-  m_pRows->Reset();
-  m_history.Clear();
+  // Every row is an MP3 file and shows the same icon, so it is looked up once.
+  m_pTable->ClearImages();
+  m_pTable->AddIcon(GetSmallShellIcon(platform::JoinPath(folder, "file.mp3")));
+  // Drawn once at the end: a repaint per added row made a folder of
+  // thousands of files take many seconds to load.
+  m_list.SetRedraw(FALSE);
+  const CLoadReport report = m_pSession->Open(folder, subfolders, WorkOf(work));
+  m_list.SetRedraw(TRUE);
+  m_pStatus->KillProgress();
+  ClearEditBoxes();
   ShowTableState();
-  if (m_listing.bStopped) {
-    m_listing = {};
-    ClearEditBoxes();
+  if (report.walk.bStopped) {
     UpdateFolderTotals();
     m_pStatus->InfoMsg("Loading stopped before any file was read.");
     return false;
   }
-  const CString skipped = Skipped(m_listing, 0);
-  if (m_nFileCount <= 0) {
-    const CString folder = m_strFolder;
-    m_strFolder.Empty();
-    ClearEditBoxes();
+  const CString skipped = Skipped(report.walk, report.nVanished);
+  if (report.nListed <= 0) {
+    m_pSession->Forget();
     UpdateFolderTotals();
     m_pStatus->InfoMsg("No MP3 files in " + folder + skipped);
     return false;
   }
-  LoadFolder(pattern);
   // In the order the user chose last, else by name.
   const int sortCol = m_pTable->GetSortCol();
   m_pTable->SortBy(sortCol >= 0 ? sortCol : ColumnOf(kFileName), sortCol >= 0 ? m_pTable->GetSortAscending() : true);
-  m_pRows->Reset();
-  platform::WriteSetting(kLastFolderSetting, m_strFolder);
-  NoteRecentFolder(m_strFolder, m_bSubfolders);
+  platform::WriteSetting(kLastFolderSetting, folder);
+  NoteRecentFolder(folder, subfolders);
   FillRecentMenu();
   UpdateFolderTotals();
-  const int rows = m_pTable->GetNumOfRow();
-  if (m_bLoadStopped)
-    m_pStatus->InfoMsg(CString::Formatted("Loading stopped: %d of %d files were read", rows, m_nFileCount) +
-                       Skipped(m_lastWalk, m_nVanishedOnLoad) + ChangedWhileRead(m_nChangedOnLoad) + ".");
+  if (report.bStopped)
+    m_pStatus->InfoMsg(CString::Formatted("Loading stopped: %d of %d files were read", report.nRead, report.nListed) +
+                       skipped + ChangedWhileRead(report.nChangedWhileRead) + ".");
   else
-    m_pStatus->InfoMsg((doneText.IsEmpty() ? CString::Formatted("%d files have been loaded", rows) : doneText) +
-                       Skipped(m_lastWalk, m_nVanishedOnLoad) + ChangedWhileRead(m_nChangedOnLoad));
+    m_pStatus->InfoMsg((doneText.IsEmpty() ? CString::Formatted("%d files have been loaded", report.nRead) : doneText) +
+                       skipped + ChangedWhileRead(report.nChangedWhileRead));
   return true;
-}
-
-int CQuilloryDlg::CountMp3Files(const CString& pattern) {
-  if (pattern.IsEmpty()) return 0;
-  m_pTable->ClearTable();
-  // The folder is walked once per load: LoadFolder takes the names from here.
-  m_strListedPattern = pattern;
-  const CString folder = platform::FolderOf(pattern);
-  m_listing = ListMp3Files(folder, m_bSubfolders, [this] {
-    platform::PumpPaintEvents();
-    return !(m_pWork && m_pWork->IsStopRequested());
-  });
-  // New files of a save that a crash interrupted (the MP3 file beside each is
-  // whole: a save replaces it only by a rename), those the writer's records
-  // prove it made; never a file that only has such a name.
-  if (!m_listing.bStopped) m_listing.nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(folder, m_bSubfolders);
-  return static_cast<int>(m_listing.names.size());
-}
-
-void CQuilloryDlg::LoadFolder(const CString& pattern) {
-  if (pattern.IsEmpty()) return;
-  if (m_strListedPattern != pattern) CountMp3Files(pattern);
-  const std::vector<CString> names = std::move(m_listing.names);
-  m_lastWalk = std::exchange(m_listing, {});
-  m_strListedPattern.Empty();
-  const CWorkScope work(*this);
-  m_nVanishedOnLoad = 0;
-  m_nChangedOnLoad = 0;
-  m_bLoadStopped = false;
-  m_pTable->ClearTable();
-  m_loadedFiles.Clear();
-  m_pStatus->SetupProgress(0, m_nFileCount);
-  m_pStatus->StartProgress();
-  // Every row is an MP3 file and shows the same icon, so it is looked up once.
-  if (!names.empty()) {
-    m_pTable->ClearImages();
-    m_pTable->AddIcon(GetSmallShellIcon(platform::JoinPath(m_strFolder, names.front())));
-  }
-  // Drawn once at the end: a repaint per added cell made a folder of
-  // thousands of files take many seconds to load.
-  m_list.SetRedraw(FALSE);
-  for (const CString& name : names) {
-    if (work.IsStopRequested()) {
-      m_bLoadStopped = true;
-      break;
-    }
-    const CString path = platform::JoinPath(m_strFolder, name);
-    m_pTags->Link(path);
-    // A file gone since the walk gets no row; an empty one keeps its row.
-    if (m_pTags->GetFileSize() > 0 || platform::FileExists(path)) {
-      const std::vector<CString> cells = LinkedRowCells(name);
-      m_pTable->AddRow(cells.front(), 0);
-      for (std::size_t col = 1; col < cells.size(); ++col) m_pTable->AddRow(cells[col]);
-      m_pTable->EndRow();
-      // What a save must find there before it writes.
-      m_loadedFiles.Note(path, m_pTags->GetFileIdentity());
-      if (m_pTags->WasChangedWhileRead()) ++m_nChangedOnLoad;
-    } else {
-      ++m_nVanishedOnLoad;
-    }
-    m_pTags->Reset();
-    m_pStatus->IncProgress();
-    platform::PumpPaintEvents();
-  }
-  m_list.SetRedraw(TRUE);
-  m_pStatus->KillProgress();
-  ClearEditBoxes();
-}
-
-std::vector<CString> CQuilloryDlg::LinkedRowCells(const CString& name) {
-  m_pTags->GetHeaderInfo();
-  std::vector<CString> cells;
-  cells.reserve(kColumnOrder.size());
-  for (Field field : kColumnOrder) cells.push_back(CellText(*m_pTags, SpecOf(field), name));
-  return cells;
 }
 
 void CQuilloryDlg::ReloadAfterSaveAll() {
@@ -272,27 +187,15 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   // would change nothing; the rows keep their order and the history its steps.
   // Escape stops this walk as any other; the rows then stay as the save left them.
   CMp3Listing listing;
+  bool same = false;
   {
     const CWorkScope work(*this);
-    listing = ListMp3Files(m_strFolder, m_bSubfolders, [&work] {
-      platform::PumpPaintEvents();
-      return !work.IsStopRequested();
-    });
+    same = m_pSession->ListsItsRows(WorkOf(work), &listing);
   }
-  if (!listing.bStopped) listing.nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(m_strFolder, m_bSubfolders);
-  const int rows = m_pTable->GetNumOfRow();
-  std::vector<CString> listed, shown;
-  for (const CString& name : listing.names) listed.push_back(RowKeyOf(name));
-  for (int row = 0; row < rows; ++row) {
-    shown.push_back(m_pTable->GetValStr(row, ColumnOf(kFileName)));
-    if (row % kRowsPerPump == 0) platform::PumpPaintEvents();
-  }
-  std::sort(listed.begin(), listed.end());
-  std::sort(shown.begin(), shown.end());
-  if (!listing.bStopped && (rows <= 0 || listed != shown)) {
+  if (!listing.bStopped && !same) {
     const std::vector<CString> selected = SelectedFileKeys();
     const int written = m_nFilesWritten;
-    if (LoadCurrentFolder("All files have been reloaded")) SelectRowsOfKeys(selected);
+    if (LoadFolder(Folder(), m_pSession->Subfolders(), "All files have been reloaded")) SelectRowsOfKeys(selected);
     m_nFilesWritten = written;
     ShowTableState();
     return;
@@ -300,10 +203,10 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   // The rest is what a reload does: the bar runs (here to its end at once),
   // the edit boxes are emptied, the totals recomputed. The selected rows stay
   // selected, so what comes next acts on the rows it did before.
-  m_nFileCount = rows;
-  m_pStatus->SetupProgress(0, m_nFileCount);
+  const int rows = m_pTable->GetNumOfRow();
+  m_pStatus->SetupProgress(0, rows);
   m_pStatus->StartProgress();
-  m_pStatus->IncProgress(m_nFileCount);
+  m_pStatus->IncProgress(rows);
   platform::PumpPaintEvents();
   m_pStatus->KillProgress();
   ShowCover();
@@ -324,23 +227,13 @@ HICON CQuilloryDlg::GetSmallShellIcon(const CString& path) {
 
 void CQuilloryDlg::UpdateFolderTotals() {
   m_pStatus->Clear();
-  const int rows = m_pTable->GetNumOfRow();
-  if (rows <= 0) {
+  const CFolderTotals totals = m_pSession->Totals();
+  if (totals.nFiles <= 0) {
     ShowFolderTotals("--", "--", "--");
     return;
   }
-  double kilobytes = 0;
-  double seconds = 0;
-  for (int row = 0; row < rows; ++row) {
-    for (Field field : kColumnOrder) {
-      const Total total = SpecOf(field).total;
-      if (total == Total::kSize) kilobytes += m_pTable->GetValDbl(row, ColumnOf(field));
-      if (total == Total::kTime) seconds += m_pTable->GetValDbl(row, ColumnOf(field));
-    }
-    if (m_bBusy && row % kRowsPerPump == 0) platform::PumpPaintEvents();
-  }
-  ShowFolderTotals(CString::Formatted("%d", rows), CString::Formatted("%.2f mb", kilobytes / 1024),
-                   m_pTags->ConvDuration(CString::Formatted("%.0f", seconds)));
+  ShowFolderTotals(CString::Formatted("%d", totals.nFiles), CString::Formatted("%.2f mb", totals.fKilobytes / 1024),
+                   m_pTags->ConvDuration(CString::Formatted("%.0f", totals.fSeconds)));
 }
 
 void CQuilloryDlg::ShowFolderTotals(const CString& count, const CString& size, const CString& time) {
@@ -349,9 +242,6 @@ void CQuilloryDlg::ShowFolderTotals(const CString& count, const CString& size, c
   SetDlgItemText(IDC_TOTAL_TIME, time);
 }
 
-CString CQuilloryDlg::RowFilePath(int row) {
-  if (row < 0 || row >= m_pTable->GetNumOfRow()) return CString();
-  return CRowFiles(m_strFolder).PathOf(FileKeyOf(row));
-}
+CString CQuilloryDlg::RowFilePath(int row) { return m_pSession->FilePathOf(m_pRows->IdOf(row)); }
 
-CString CQuilloryDlg::FileKeyOf(int row) { return m_pRows->FileCellOf(m_pRows->IdOf(row), ColumnOf(kFileName)); }
+CString CQuilloryDlg::FileKeyOf(int row) { return m_pSession->FileKeyOf(m_pRows->IdOf(row)); }

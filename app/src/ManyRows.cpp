@@ -8,7 +8,7 @@
 #include "FormatFieldsDlg.h"
 #include "NamesFromTagsDlg.h"
 #include "Resource.h"
-#include "RowCommands.h"
+#include <core/RowCommands.h>
 #include <core/RowEdits.h>
 #include "TagsFromNamesDlg.h"
 
@@ -238,7 +238,7 @@ std::vector<CString> CQuilloryDlg::NamesTakenBeside(const CRowTexts& rows) {
     folders.insert(platform::FolderOf(key));
     renamed.insert(key);
   }
-  for (const CString& sub : folders) AddNamesIn(m_strFolder, sub, names);
+  for (const CString& sub : folders) AddNamesIn(Folder(), sub, names);
   // Another row's new name is taken as soon as it is saved.
   for (int row = 0, count = m_pTable->GetNumOfRow(); row < count; ++row) {
     const CString key = FileKeyOf(row);

@@ -7,7 +7,7 @@
 #include "FieldBoxes.h"
 #include <core/JournalledSave.h>
 #include "Resource.h"
-#include "RowCommands.h"
+#include <core/RowCommands.h>
 #include "Templates.h"
 #include "UserGuide.h"
 
@@ -80,14 +80,6 @@ constexpr MenuItem kMenuItems[] = {
     {kHelpMenu, "About", IDC_ABOUT, nullptr},
 };
 
-// The columns a save writes, as a mask: the editable fields, and the file
-// name, which a save gives the file when it was changed.
-std::uint32_t EditableColumns() {
-  std::uint32_t mask = 1u << ColumnOf(kFileName);
-  for (Field field : kEditableFields) mask |= 1u << ColumnOf(field);
-  return mask;
-}
-
 }  // namespace
 
 CQuilloryDlg::CQuilloryDlg(CWnd* parent)
@@ -100,8 +92,9 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pMenu = std::make_unique<CIconMenu>();
   m_pProgress = std::make_unique<CIndvProgress>();
   m_pTextColor = std::make_unique<CTextColor>();
-  m_pRows = std::make_unique<CTableRows>(m_pTable.get(), EditableColumns(), ColumnOf(kCover));
-  m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get(), m_pRows.get());
+  m_pSession = std::make_unique<CFolderSession>();
+  m_pRows = &m_pSession->Table();
+  m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get(), m_pRows);
 
   RouteCommand(IDOK, [this] { OnExit(); });
   RouteCommand(IDC_OPEN_FOLDER, [this] { OnOpenFolder(); });
@@ -143,9 +136,8 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
-  m_history.Clear();
   m_pFailedRows.reset();
-  m_pRows.reset();
+  m_pSession.reset();
   m_pTags.reset();
   m_pTable.reset();
   m_pStatus.reset();
@@ -181,6 +173,8 @@ BOOL CQuilloryDlg::OnInitDialog() {
   LayoutStatusPanes();
 
   m_pTable->Setup(&m_list);
+  // The list shows the session's rows as they are: no copy of them.
+  m_list.ShowRows(&m_pSession->Rows());
   for (Field field : kColumnOrder) m_pTable->SetTitle(SpecOf(field).strTitle, SpecOf(field).nWidth, 'L');
   m_pTable->CreateImages(&m_imageList, 16, 16, 0, 1);
 
@@ -307,7 +301,7 @@ bool CQuilloryDlg::ConfirmDiscardEdits(const char* question) {
 }
 
 void CQuilloryDlg::DoCommand(std::unique_ptr<CCommand> command) {
-  m_history.Do(std::move(command));
+  m_pSession->Do(std::move(command));
   ShowTableState();
 }
 
@@ -317,13 +311,13 @@ void CQuilloryDlg::OnRedo() { StepHistory(true); }
 
 void CQuilloryDlg::StepHistory(bool redo) {
   m_pStatus->Clear();
-  if (!(redo ? m_history.CanRedo() : m_history.CanUndo())) {
+  if (!(redo ? m_pSession->CanRedo() : m_pSession->CanUndo())) {
     m_pStatus->ErrorMsg(redo ? "Nothing to redo." : "Nothing to undo.");
     return;
   }
   const int rows = m_pTable->GetNumOfRow();
   m_list.SetRedraw(FALSE);
-  const CString name = redo ? m_history.Redo() : m_history.Undo();
+  const CString name = redo ? m_pSession->Redo() : m_pSession->Undo();
   m_list.SetRedraw(TRUE);
   if (m_pTable->GetNumOfRow() != rows) UpdateFolderTotals();
   ShowTableState();
@@ -348,8 +342,8 @@ void CQuilloryDlg::ShowTableState() {
                  2);
   ShowCover();
   if (!m_pMenuBar) return;
-  m_pMenuBar->EnableItem(ID_EDIT_UNDO, m_history.CanUndo() ? TRUE : FALSE);
-  m_pMenuBar->EnableItem(ID_EDIT_REDO, m_history.CanRedo() ? TRUE : FALSE);
+  m_pMenuBar->EnableItem(ID_EDIT_UNDO, m_pSession->CanUndo() ? TRUE : FALSE);
+  m_pMenuBar->EnableItem(ID_EDIT_REDO, m_pSession->CanRedo() ? TRUE : FALSE);
   m_pMenuBar->EnableItem(ID_UNDO_LAST_SAVE, CanUndoLastSave() ? TRUE : FALSE);
   // As the window has it, also after a choice the busy window did not take.
   m_pMenuBar->CheckItem(ID_BOXES_FOLLOW_SELECTION, m_bBoxesFollow ? TRUE : FALSE);

@@ -4,10 +4,8 @@
 // apply-to-all rules, saving, the list's context menu and the HTML report.
 // Its handlers live in one source file per area (folder loading, editing,
 // rules, saving, context menu, report); this header declares them all.
-#include <core/CommandHistory.h>
 #include <core/CoverEdits.h>
-#include <core/FolderWalk.h>
-#include <core/LoadedFiles.h>
+#include <core/FolderSession.h>
 #include "RecentFolders.h"
 
 #include <platform/Dialog.h>
@@ -34,7 +32,6 @@ class CIconMenu;
 class CFailedRows;
 class CMenuBar;
 class CTableRows;
-class CJournalledSave;
 class CPackedCells;
 class CPreviewDlg;
 class CRowTexts;
@@ -99,24 +96,17 @@ class CQuilloryDlg : public CDialog {
   void OnOpenFolder();
   void OnReload();
   void OpenStartFolder();
-  int CountMp3Files(const CString& pattern);
-  void LoadFolder(const CString& pattern);
-  // The cells of the linked file's row, column by column, as a load shows
-  // them; name is the file's name in the folder.
-  std::vector<CString> LinkedRowCells(const CString& name);
   // The reload that ends Save all: the folder is read again only when it no
   // longer lists the table's files in the table's order.
   void ReloadAfterSaveAll();
   HICON GetSmallShellIcon(const CString& path);
   void UpdateFolderTotals();
   void ShowFolderTotals(const CString& count, const CString& size, const CString& time);
-  // The search pattern of the current folder: every "*.mp3" in it.
-  CString FolderPattern() const;
-  // Reads the current folder (with m_bSubfolders, the folders below it too)
-  // into the table and shows its totals; clears the changed flag. Then says
-  // doneText, what was skipped, or how far a stopped load came. False, with
-  // the folder forgotten, when it holds no MP3 file.
-  bool LoadCurrentFolder(const CString& doneText);
+  // Reads folder (with subfolders, the folders below it too) into the table
+  // and shows its totals. Then says doneText, what was skipped, or how far a
+  // stopped load came. False, with the folder forgotten, when it holds no
+  // MP3 file.
+  bool LoadFolder(CString folder, bool subfolders, const CString& doneText);
   // The row's file as it is named on disk: the key followed by ".mp3" in any
   // letter case. Empty when no such file exists, or when several do (so no
   // write can go to another row's file).
@@ -124,6 +114,11 @@ class CQuilloryDlg : public CDialog {
   // The row's key as its file is named on disk: the File name cell, or the
   // name the cell had before a rename that is not saved yet.
   CString FileKeyOf(int row);
+  // The folder the table shows; empty when none.
+  const CString& Folder() const { return m_pSession->Folder(); }
+  // How the session's long work reports to the window while scope runs.
+  class CWorkScope;
+  CWork WorkOf(const CWorkScope& scope);
 
   // Editing one row.
   void OnListDblClk(NMHDR* pNMHDR, LRESULT* pResult);
@@ -149,56 +144,11 @@ class CQuilloryDlg : public CDialog {
   // Saving.
   void OnSaveAll();
   void SaveSelectedRow();
-  // A row about to be saved, and its file (empty when the folder holds no
-  // single file of the row's name); with a pending rename, the path the
-  // file is renamed to once its tags are written. A row with no edit is
-  // not written at all; a file a save must never write says why.
-  struct PlannedSave {
-    int nRow;
-    CString strPath;
-    CString strNewPath;
-    bool bEdited = true;
-    CString strRefusal;
-  };
-  // The rows' files, as a save will write them.
-  std::vector<PlannedSave> PlanSaves(const std::vector<int>& rows);
-  // A row a save could not write, and why.
-  struct SaveFailure {
-    int nRow;
-    CString strFile, strReason;
-  };
-  // Saves the rows' files in batches flushed together, the window busy
-  // meanwhile (Escape or Cancel stop it between two files). Each saved row
-  // shows what its file now holds; each row not saved keeps its edits, is
-  // marked and added to failures. Returns how many rows it came to.
-  int SaveRows(const std::vector<int>& rows, std::vector<SaveFailure>* failures);
-  // Writes one row's file into the tag object's batch; true when nothing
-  // failed yet (the file is saved only when the batch is committed).
-  bool SaveRow(const PlannedSave& save);
-  // Links the row's file and sets, in an open group, everything a save of
-  // the row writes: the fields whose cells differ from what the file held,
-  // and a pending cover (with report, each step shown as the save's
-  // progress). The journal's record and the save both come from here, so
-  // they match. Nothing is set, the object unlinked and the reason returned,
-  // when the file is not the one the table read (or lies outside the folder).
-  CString LinkWithRowFields(const PlannedSave& save, bool report = false);
-  // Commits the batch: each row written into it shows what its file now
-  // holds, or is marked as not saved and added to failures. With end, the
-  // batch is closed.
-  void CommitSaves(bool end, std::vector<SaveFailure>* failures);
+  // Saves the rows (the window busy meanwhile; Escape or Cancel stop it
+  // between two files), marks the rows not saved and shows the progress.
+  CSaveReport SaveRows(const std::vector<int>& rows);
   void ReportSaveStep(const CString& step);
   void EnableAllControls(bool on);
-  // Marks the row as saved or not after SaveRow returned saved.
-  void NoteSaveResult(int row, bool saved);
-  // The journal of saves (JournalCommands.cpp). Before a save writes, what
-  // each file's write replaces is put on the disk (false: nothing may be
-  // written); the save then writes only what was recorded (CheckJournalled
-  // says why not, in the linked file's open group), and notes each saved
-  // file. "Undo last save" puts the folder's newest save back.
-  class CWorkScope;
-  bool JournalSaves(const std::vector<PlannedSave>& plan, const CWorkScope& work);
-  CString CheckJournalled(const CString& path);
-  void FinishSaveJournal();
   bool CanUndoLastSave() const;
   void OnUndoLastSave();
 
@@ -241,8 +191,6 @@ class CQuilloryDlg : public CDialog {
   // The front cover of the row's file as it is on disk; empty when none.
   // facts, when given, gets its facts (type, place, size); bytes false: those alone.
   std::string ReadFileCover(int row, CCoverArt* facts = nullptr, bool bytes = true);
-  // Puts the row's pending cover change into the linked tag object's group.
-  void ApplyPendingCover(int row);
   // Several rows at once (ManyRows.cpp): the tag panel over the selected
   // rows, the genre box, "Tags from file names" and "Format fields".
   void SetUpManyRows();
@@ -334,15 +282,8 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CIndvProgress> m_pProgress;
   CListCtrl m_list;
   std::unique_ptr<CShellcmd> m_pShell;
-  int m_nFileCount = 0;
-  // What CountMp3Files found, for the LoadFolder of the same pattern.
-  CString m_strListedPattern;
-  CMp3Listing m_listing;
-  CMp3Listing m_lastWalk;  // the counts of the walk the last LoadFolder read
   bool m_bBusy = false;  // a save or a folder load is running
   CWorkScope* m_pWork = nullptr;  // the work running, to be asked whether to stop
-  CString m_strFolder;
-  bool m_bSubfolders = false;  // the folder is loaded with the folders below it
   FILE* m_pReportFile = nullptr;  // open only while the report is written
 
   // The tag panel's strings and the rules' check boxes, named by the field
@@ -386,14 +327,11 @@ class CQuilloryDlg : public CDialog {
   CProgressCtrl m_progressCtrl;
   // The rows whose files the last saves could not write, drawn in red.
   std::unique_ptr<CFailedRows> m_pFailedRows;
-  // The table's rows by id, with what their files hold where they were edited.
-  std::unique_ptr<CTableRows> m_pRows;
-  CCommandHistory m_history;
+  // The folder's rows, the history and every operation on them.
+  std::unique_ptr<CFolderSession> m_pSession;
+  CTableRows* m_pRows = nullptr;  // the session's rows by id
   std::unique_ptr<CMenuBar> m_pMenuBar;
   CPictureBox m_coverBox;
-  std::unique_ptr<CJournalledSave> m_pSaveJournal;  // the journal entry of the save running
-  // What each file was when last read or written, so a save writes only onto the file it read.
-  CLoadedFiles m_loadedFiles;
   int m_nFilesWritten = -1;   // by the last save, for the status bar; -1: no save since the folder was read
   CString m_strSaveNotBegun;  // why the last save wrote nothing at all (no journal, and the user said No); else empty
 
@@ -401,22 +339,7 @@ class CQuilloryDlg : public CDialog {
   CString m_strStartFolder;
   bool m_bStartSubfolders = false;
   bool m_bBrowseAtStart = false;
-  // What the last LoadFolder did not read: files gone meanwhile, and whether it was stopped.
-  int m_nVanishedOnLoad = 0;
-  int m_nChangedOnLoad = 0;  // files another program kept rewriting while the load read them
-  bool m_bLoadStopped = false;
-  // The rows of Save all written into the tag object's batch, awaiting its commit.
-  struct PendingSave {
-    int nRow;
-    CString strPath, strNewPath;
-    std::vector<CString> cells;  // what the file holds once committed
-    CFileIdentity written;       // the file as the commit leaves it
-  };
-  std::vector<PendingSave> m_pendingSaves;
   // The edit boxes' texts as last shown (Fields order), to tell typing from them.
   std::vector<CString> m_boxesShown;
-  // The file the last SaveRow could not write and why, for Save all's summary.
-  CString m_strSaveFile;
-  CString m_strSaveReason;
   bool m_bSaveStepShown = false;  // the save's writes have put a step in the status bar
 };

@@ -91,7 +91,5 @@ void CQuilloryDlg::OnRecentFolder(int index) {
     return;
   }
   if (!ConfirmDiscardEdits("Do you want to open another folder?")) return;
-  m_strFolder = folder.strPath;
-  m_bSubfolders = folder.bSubfolders;
-  LoadCurrentFolder(CString());
+  LoadFolder(folder.strPath, folder.bSubfolders, CString());
 }

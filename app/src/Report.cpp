@@ -77,7 +77,7 @@ CString ReportFoot() {
 
 void CQuilloryDlg::WriteReport() {
   // Without a folder there is nowhere beside the files to put the page.
-  const CString path = m_strFolder.IsEmpty() ? CString() : platform::JoinPath(m_strFolder, "report.html");
+  const CString path = Folder().IsEmpty() ? CString() : platform::JoinPath(Folder(), "report.html");
   m_pReportFile = path.IsEmpty() ? nullptr : std::fopen(path, "w");
   if (!m_pReportFile) {
     m_pStatus->ErrorMsg("Couldn't create the report");
@@ -90,7 +90,7 @@ void CQuilloryDlg::WriteReport() {
   for (int row = 0; row < rows && !folders; ++row)
     folders = m_pTable->GetValStr(row, ColumnOf(kFileName)).Find('/') >= 0;
   std::fputs(ReportHead(folders), m_pReportFile);
-  CRowFiles files(m_strFolder);
+  CRowFiles files(Folder());
   for (int row = 0; row < rows; ++row) {
     std::vector<CString> cells;
     for (Field field : ReportFields()) cells.push_back(m_pTable->GetValStr(row, ColumnOf(field)));

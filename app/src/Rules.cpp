@@ -2,7 +2,7 @@
 #include "QuilloryDlg.h"
 
 #include "FieldBoxes.h"
-#include "RowCommands.h"
+#include <core/RowCommands.h>
 
 #include <statusbar/Status.h>
 #include <table/Gridora.h>

@@ -7,7 +7,7 @@
 // the cover of every row. It prints figures; ctest does not run it.
 #include "QuilloryDlg.h"
 #include "Resource.h"
-#include "TableRows.h"
+#include <core/TableRows.h>
 
 #include "support/ScaleRows.h"
 

@@ -31,7 +31,7 @@ class ListDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_pTable;
   using CQuilloryDlg::m_rcList;
   using CQuilloryDlg::m_strFileName;
-  using CQuilloryDlg::m_strFolder;
+  using CQuilloryDlg::m_pSession;
   using CQuilloryDlg::FileKeyOf;
   using CQuilloryDlg::WriteReport;
 };
@@ -50,7 +50,7 @@ class ListFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_dlg.Create());
-    m_dlg.m_strFolder = m_dir.Path();
+    m_dlg.m_pSession->SetFolder(m_dir.Path(), false);
   }
 
   // Lists the files in this order (each created in the folder); as loading

@@ -36,7 +36,7 @@ class TestDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_nListExpandedHeight;
   using CQuilloryDlg::m_rcList;
-  using CQuilloryDlg::m_strFolder;
+  using CQuilloryDlg::m_pSession;
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -227,10 +227,10 @@ TEST_F(MainWindowTest, HelpAndExploreSayWhatTheDesktopCouldDo) {
   auto status = [this] { return dynamic_cast<CStatusBarCtrl*>(m_dlg.GetDlgItem(517))->GetText(1).Str(); };
   for (const auto& c : cases) {
     test::OpenerStandIn opener(c.opener);
-    m_dlg.m_strFolder.Empty();
+    m_dlg.m_pSession->SetFolder("", false);
     Click(IDC_EXPLORE);
     EXPECT_EQ(status(), "Open a folder first: there is nothing to explore.");
-    m_dlg.m_strFolder = folder.Path();
+    m_dlg.m_pSession->SetFolder(folder.Path(), false);
     Click(IDC_EXPLORE);
     EXPECT_EQ(status(), c.explore);
     Click(ID_HELP);

@@ -132,15 +132,15 @@ TEST_F(ReportTest, AReportThatCannotBeCreatedGivesTheErrorAndOpensNothing) {
   // A folder that is a file, and a page name taken by a folder: no user,
   // root included, can create the page there (a read-only folder stops
   // everyone but root the same way).
-  m_dlg.m_strFolder = m_dir.File("Song.mp3");
+  m_dlg.m_pSession->SetFolder(m_dir.File("Song.mp3"), false);
   m_dlg.WriteReport();
   EXPECT_EQ(StatusText(), "Couldn't create the report");
-  m_dlg.m_strFolder = m_dir.Path();
+  m_dlg.m_pSession->SetFolder(m_dir.Path(), false);
   ASSERT_EQ(::mkdir(m_dir.File("report.html"), 0755), 0);
   m_dlg.WriteReport();
   EXPECT_EQ(StatusText(), "Couldn't create the report");
   // No folder loaded: nothing lands in the working folder either.
-  m_dlg.m_strFolder = "";
+  m_dlg.m_pSession->SetFolder("", false);
   m_dlg.WriteReport();
   EXPECT_EQ(StatusText(), "Couldn't create the report");
   EXPECT_FALSE(platform::FileExists("report.html"));

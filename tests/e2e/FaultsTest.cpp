@@ -90,7 +90,7 @@ TEST_F(FaultsTest, CancellingTheBrowserKeepsTheFolderTheRowsBelongTo) {
     qobject_cast<QDialog*>(browser)->reject();
   });
   Click(IDC_OPEN_FOLDER);
-  EXPECT_EQ(m_dlg.m_strFolder, m_dir.Path());
+  EXPECT_EQ(m_dlg.Folder(), m_dir.Path());
   SetEveryArtist("Here");
   Click(IDC_SAVE_ALL);
   EXPECT_EQ(MutagenRow(m_dir.File("cbr_v23_latin1.mp3")).at(2), "Here");

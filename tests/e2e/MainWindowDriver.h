@@ -37,7 +37,7 @@ class TestDlg : public CQuilloryDlg {
   using CQuilloryDlg::IsDataChanged;
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_pProgress;
-  using CQuilloryDlg::m_strFolder;
+  using CQuilloryDlg::Folder;
   using CQuilloryDlg::ReportSaveStep;
   using CQuilloryDlg::RowFilePath;
   using CQuilloryDlg::SaveSelectedRow;

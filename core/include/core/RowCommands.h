@@ -4,7 +4,7 @@
 // of rows (Delete). Each names its rows by id, so it finds them wherever a
 // sort has put them, and undoing it restores the exact cells and marks.
 #include <core/CommandHistory.h>
-#include "TableRows.h"
+#include <core/TableRows.h>
 
 #include <optional>
 #include <vector>
@@ -40,7 +40,7 @@ class CRowsDelete : public CCommand {
       : m_rows(rows), m_strName(std::move(name)), m_ids(std::move(ids)) {}
   CString Name() const override { return m_strName; }
   void Do() override { m_removed = m_rows.Remove(m_ids); }
-  void Undo() override { m_rows.Restore(m_removed); }
+  void Undo() override { m_rows.Restore(std::move(m_removed)); }
 
  private:
   CTableRows& m_rows;

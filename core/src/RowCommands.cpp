@@ -1,4 +1,4 @@
-#include "RowCommands.h"
+#include <core/RowCommands.h>
 
 std::optional<CRowChange> ChangeTo(CTableRows& rows, RowId id, const CPackedCells& wanted) {
   CRowChange change{id, rows.StateOf(id, wanted.Mask()), {}};

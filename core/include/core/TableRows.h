@@ -9,7 +9,7 @@
 #include <core/CoverEdits.h>
 #include <core/PackedCells.h>
 
-#include <platform/Types.h>
+#include <base/RowStore.h>
 
 #include <cstdint>
 #include <optional>
@@ -17,9 +17,13 @@
 #include <unordered_set>
 #include <vector>
 
-class CGridora;
+using RowId = std::intptr_t;
 
-using RowId = LPARAM;
+// The cell's text as a string of the program's own.
+inline CString CellOf(const base::RowStore& rows, int row, int col) {
+  const std::string_view text = rows.Text(row, col);
+  return CString(text.data(), static_cast<int>(text.size()));
+}
 
 // A row's state as commands change it: its cells, by column. An edit that
 // is not a cell (a pending cover, say) becomes a member here, set and read
@@ -35,19 +39,16 @@ struct CRowState {
 
 // A row taken out of the table, with what puts it back where it was.
 struct CRemovedRow {
-  RowId id = 0;
   int nRow = -1;
-  std::vector<CString> cells;
-  int nImage = -1;
-  COLORREF crText = CLR_DEFAULT;
+  base::TableRow row;  // its cells, id, marks and emphasis
 };
 
 class CTableRows {
  public:
   // editable: the mask of the columns whose cells a save writes to the files;
   // coverColumn: the column that shows each row's cover (-1: none).
-  CTableRows(CGridora* table, std::uint32_t editable, int coverColumn = -1)
-      : m_pTable(table), m_nEditable(editable), m_nCoverColumn(coverColumn) {}
+  CTableRows(base::RowStore& rows, std::uint32_t editable, int coverColumn = -1)
+      : m_rows(rows), m_nEditable(editable), m_nCoverColumn(coverColumn) {}
 
   // The table was filled anew from the files: its rows are numbered afresh,
   // none is edited, none removed.
@@ -84,14 +85,14 @@ class CTableRows {
   std::vector<CRemovedRow> Remove(const std::vector<RowId>& ids);
   // Puts rows back where they were, from the top down, with their cells,
   // marks and emphasis.
-  void Restore(const std::vector<CRemovedRow>& rows);
+  void Restore(std::vector<CRemovedRow>&& rows);
 
  private:
-  void Emphasise(int row, const CPackedCells* fileValues);
+  void SetEmphasis(int row, int col, bool on);
   // Keeps cover as the row's pending change and shows it; true when that changed the cell.
   bool SetCover(RowId id, int row, const PendingCoverPtr& cover);
 
-  CGridora* m_pTable;
+  base::RowStore& m_rows;
   std::uint32_t m_nEditable;
   int m_nCoverColumn;
   RowId m_nLastId = 0;

@@ -1,0 +1,186 @@
+#pragma once
+// CFolderSession: the program's core. While a folder is open it owns what
+// the folder is: its music files as rows of data (what each file holds and
+// what the user changed), the command history, what each file was when it
+// was read, and the journal of saves; and it does every operation on them as
+// a call that returns its result, file by file. The window and the tests are
+// two faces of it: they ask, it answers; it knows no widgets.
+#include <core/CommandHistory.h>
+#include <core/FolderWalk.h>
+#include <core/LoadedFiles.h>
+#include <core/SaveJournal.h>
+#include <core/SaveRestorer.h>
+#include <core/TableRows.h>
+
+#include <base/RowStore.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+class CMyMP3Tags;
+class CJournalledSave;
+
+// How long work reports on itself and is stopped. Every hook may be empty.
+struct CWork {
+  // Asked between files and while waiting on the disk: false stops the work
+  // (a caller with a window keeps it painted here).
+  std::function<bool()> keepGoing;
+  // done of total files.
+  std::function<void(int done, int total)> progress;
+  // What the work is doing now ("Noting what the save replaces…").
+  std::function<void(const CString& text)> status;
+  // The field a save is writing now ("Artist"), one call per field of each file.
+  std::function<void(const CString& field)> fieldWritten;
+  // Files of a save are on the disk now (a batch was committed).
+  std::function<void()> committed;
+
+  bool KeepGoing() const { return !keepGoing || keepGoing(); }
+};
+
+// What Open did.
+struct CLoadReport {
+  int nListed = 0;             // music files the folder walk found
+  int nRead = 0;               // rows read
+  bool bStopped = false;       // stopped (before any file was read when nRead is 0)
+  CMp3Listing walk;            // what the walk skipped, and the leftovers it removed
+  int nVanished = 0;           // files gone between the walk and their reading
+  int nChangedWhileRead = 0;   // files another program kept rewriting while they were read
+};
+
+// The folder's totals, from the rows' values.
+struct CFolderTotals {
+  int nFiles = 0;
+  double fKilobytes = 0;
+  double fSeconds = 0;
+};
+
+// A row a save could not write (or wrote but could not rename), and why.
+struct CSaveFailure {
+  RowId id = 0;
+  CString strFile;    // the file's name below the folder ("CD1/Song.mp3")
+  CString strReason;  // a sentence
+  bool bTagsSaved = false;  // its tags were written; only its new name was not given
+};
+
+// What Save did.
+struct CSaveReport {
+  int nAttempted = 0;  // rows of the request the save came to (all of them unless stopped)
+  int nWritten = 0;    // files written
+  std::vector<CSaveFailure> failures;  // in the order met
+  std::vector<RowId> saved;            // rows whose files now hold what they show
+  CString strNotBegun;  // why nothing at all was written (the journal could not be kept, and no was said)
+};
+
+// What UndoSave did.
+struct CUndoSaveReport {
+  std::vector<CRestoredFile> results;  // in the entry's order; fewer than its files when stopped
+  bool bRetry = false;                 // another undo of the same save could do more: the entry stays
+  CString strJournalError;             // the entry could not be removed
+};
+
+class CFolderSession {
+ public:
+  CFolderSession();
+  ~CFolderSession();
+  CFolderSession(const CFolderSession&) = delete;
+  CFolderSession& operator=(const CFolderSession&) = delete;
+
+  // The rows, for a view to show (the window's list shows this very store).
+  base::RowStore& Rows() { return m_rows; }
+  // The rows by id, with what their files hold where they were edited.
+  CTableRows& Table() { return m_table; }
+  const CString& Folder() const { return m_strFolder; }
+  bool Subfolders() const { return m_bSubfolders; }
+  // The folder is forgotten (it held no music file); the rows are cleared.
+  void Forget();
+  // The folder the rows belong to, without reading it (rows put in by hand).
+  void SetFolder(const CString& folder, bool subfolders) {
+    m_strFolder = folder;
+    m_bSubfolders = subfolders;
+  }
+
+  // Reads every music file of folder (with subfolders, of the folders below
+  // it too) into the rows, one row each, in the walk's order; the history,
+  // edits and notes of the files read before are gone. New files of saves a
+  // crash interrupted are removed first (only those this program proves it
+  // made). Stopped by work, it keeps the rows read so far.
+  CLoadReport Open(CString folder, bool subfolders, const CWork& work = {});
+  // Walks the folder again (removing leftovers as Open does) and tells
+  // whether it lists exactly the rows' files; listing gets the walk.
+  bool ListsItsRows(const CWork& work, CMp3Listing* listing);
+  CFolderTotals Totals() const;
+
+  // The row's file as named on disk below the folder, without extension:
+  // the File name cell, or its name before a rename not saved yet.
+  CString FileKeyOf(RowId id);
+  // The row's file: empty when the folder holds no single file of its key.
+  CString FilePathOf(RowId id);
+
+  // Every change of the rows, done, undone and redone (names as the history gives them).
+  void Do(std::unique_ptr<CCommand> command) { m_history.Do(std::move(command)); }
+  CString Undo() { return m_history.Undo(); }
+  CString Redo() { return m_history.Redo(); }
+  bool CanUndo() const { return m_history.CanUndo(); }
+  bool CanRedo() const { return m_history.CanRedo(); }
+  // Rows whose files differ from them.
+  int UnsavedCount() const { return m_table.UnsavedCount(); }
+  bool IsEdited(RowId id) const { return m_table.FileValuesOf(id) != nullptr; }
+
+  // Saves the rows' files, in the order given: only the fields that differ
+  // from what each file held, and only onto the file that was read. Before
+  // the first write, what each write replaces goes into the journal; when it
+  // cannot, saveWithoutUndo is asked (no: nothing is written). Files are
+  // written in batches flushed together; a stop ends the save between two
+  // files, after the written ones reached the disk. A saved row shows what
+  // its file now holds; a row not saved keeps its edits.
+  CSaveReport Save(const std::vector<RowId>& ids, const CWork& work,
+                   const std::function<bool(const CString& reason)>& saveWithoutUndo);
+
+  // The folder's newest save in the journal. Null with problem empty when
+  // there is none; with problem when the newest entry is not usable (newest
+  // then names it, for SetAsideLastSave).
+  bool HasSaveToUndo() const;
+  std::optional<JournalEntry> LastSave(CString& problem, std::uint64_t* newest) const;
+  bool SetAsideLastSave(std::uint64_t newest, CString& error) const;
+  // Puts the entry's files back as they were before it, each only if it
+  // still holds what that save wrote. The rows are not read again: Open does that.
+  CUndoSaveReport UndoSave(const JournalEntry& entry, const CWork& work);
+
+ private:
+  struct CPlannedSave;
+  struct CPendingSave;
+  std::vector<CPlannedSave> PlanSaves(const std::vector<RowId>& ids, const CWork& work);
+  bool JournalSaves(const std::vector<CPlannedSave>& plan, const CWork& work,
+                    const std::function<bool(const CString&)>& saveWithoutUndo, CString& notBegun);
+  // Links the row's file and sets, in an open group, the fields that differ
+  // from what the file held and a pending cover; the reason when the file
+  // may not be written (then nothing is set and the object is unlinked).
+  CString LinkWithRowFields(const CPlannedSave& save, const CWork* report);
+  void SetPendingCover(RowId id);
+  // Writes one planned row into the batch; the failure when it cannot.
+  std::optional<CSaveFailure> SaveRow(const CPlannedSave& save, const CWork& work);
+  CString CheckJournalled(const CString& path);
+  void CommitSaves(bool end, const CWork& work, CSaveReport& report);
+  // The cells of the linked file's row; name is its name below the folder.
+  std::vector<CString> LinkedRowCells(const CString& name);
+  void NoteFacts(RowId id);
+
+  base::RowStore m_rows;
+  CTableRows m_table;
+  CCommandHistory m_history;
+  CLoadedFiles m_loadedFiles;
+  std::unique_ptr<CMyMP3Tags> m_pTags;
+  CString m_strFolder;
+  bool m_bSubfolders = false;
+  // Each row's size and length, for the totals.
+  struct CFacts {
+    double fKilobytes = 0;
+    double fSeconds = 0;
+  };
+  std::unordered_map<RowId, CFacts> m_facts;
+  std::unique_ptr<CJournalledSave> m_pJournal;  // the entry of the save running
+  std::vector<CPendingSave> m_pending;          // rows written into the batch, awaiting its commit
+};

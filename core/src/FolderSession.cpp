@@ -1,0 +1,441 @@
+#include <core/FolderSession.h>
+
+#include <core/CoverEdits.h>
+#include <core/Fields.h>
+#include <core/FileRename.h>
+#include <core/JournalledSave.h>
+#include <core/RowFiles.h>
+
+#include <platform/Path.h>
+#include <tags/MyMP3Tags.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+// Up to this many rows, a save looks for each row's file by its names;
+// beyond, it lists the folders once.
+constexpr std::size_t kRowsLookedUpOneByOne = 64;
+
+// The columns a save writes, as a mask: the editable fields, and the file
+// name, which a save gives the file when it was changed.
+std::uint32_t EditableColumns() {
+  std::uint32_t mask = 1u << ColumnOf(kFileName);
+  for (Field field : kEditableFields) mask |= 1u << ColumnOf(field);
+  return mask;
+}
+
+// The text of the field's cell for the linked file, named name in the folder
+// (its header facts already read).
+CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) {
+  switch (field.fill) {
+    case Fill::kKey: return RowKeyOf(name);
+    case Fill::kSizeKb: return CString::Formatted("%d", static_cast<int>(tags.GetFileSize() / 1024));
+    case Fill::kText: return (tags.*field.pGetter)();
+    case Fill::kClock: return tags.ConvDuration((tags.*field.pGetter)());
+    case Fill::kCover: {
+      // Its facts only: the picture's bytes are read when it is shown.
+      CCoverArt cover;
+      if (!tags.GetFrontCoverSummary(&cover)) return "-";
+      return CoverSummary(cover.strFormat, cover.strMime, cover.nWidth, cover.nHeight, cover.nBytes);
+    }
+  }
+  return CString();
+}
+
+// The name of a row's file below the folder, as messages show it.
+CString ShownName(const CString& key, const CString& path) { return key + platform::ExtensionOf(path); }
+
+}  // namespace
+
+// A row about to be saved, and its file (empty when the folder holds no
+// single file of the row's key); with a pending rename, the path the file
+// is renamed to once its tags are written. A row with no edit is not
+// written at all; a file a save must never write says why.
+struct CFolderSession::CPlannedSave {
+  RowId id = 0;
+  CString strPath;
+  CString strNewPath;
+  bool bEdited = true;
+  CString strRefusal;
+};
+
+// A row written into the tag object's batch, awaiting its commit.
+struct CFolderSession::CPendingSave {
+  RowId id = 0;
+  CString strPath, strNewPath;
+  std::vector<CString> cells;  // what the file holds once committed
+  CFileIdentity written;       // the file as the commit leaves it
+};
+
+CFolderSession::CFolderSession()
+    : m_table(m_rows, EditableColumns(), ColumnOf(kCover)), m_pTags(std::make_unique<CMyMP3Tags>()) {}
+
+CFolderSession::~CFolderSession() = default;
+
+void CFolderSession::Forget() {
+  m_strFolder.Empty();
+  m_rows.Clear();
+  m_table.Reset();
+  m_history.Clear();
+  m_loadedFiles.Clear();
+  m_facts.clear();
+}
+
+CLoadReport CFolderSession::Open(CString folder, bool subfolders, const CWork& work) {
+  Forget();
+  m_strFolder = folder;
+  m_bSubfolders = subfolders;
+  CLoadReport report;
+  report.walk = ListMp3Files(folder, subfolders, [&work] { return work.KeepGoing(); });
+  report.nListed = static_cast<int>(report.walk.names.size());
+  if (report.walk.bStopped) {
+    report.bStopped = true;
+    return report;
+  }
+  // New files of a save that a crash interrupted (the MP3 file beside each is
+  // whole: a save replaces it only by a rename), those the writer's records
+  // prove it made; never a file that only has such a name.
+  report.walk.nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(folder, subfolders);
+  const std::vector<CString> names = std::move(report.walk.names);
+  report.walk.names.clear();
+  int done = 0;
+  for (const CString& name : names) {
+    if (!work.KeepGoing()) {
+      report.bStopped = true;
+      break;
+    }
+    const CString path = platform::JoinPath(folder, name);
+    m_pTags->Link(path);
+    // A file gone since the walk gets no row; an empty one keeps its row.
+    if (m_pTags->GetFileSize() > 0 || platform::FileExists(path)) {
+      const std::vector<CString> cells = LinkedRowCells(name);
+      base::TableRow row;
+      for (std::size_t col = 0; col < cells.size(); ++col) row.cells.Set(static_cast<int>(col), cells[col].Str());
+      row.nImage = 0;  // every row is a music file, with the file's icon
+      const int at = m_rows.Insert(m_rows.Rows(), std::move(row));
+      const RowId id = m_table.IdOf(at);
+      NoteFacts(id);
+      // What a save must find there before it writes.
+      m_loadedFiles.Note(path, m_pTags->GetFileIdentity());
+      if (m_pTags->WasChangedWhileRead()) ++report.nChangedWhileRead;
+      ++report.nRead;
+    } else {
+      ++report.nVanished;
+    }
+    m_pTags->Reset();
+    if (work.progress) work.progress(++done, report.nListed);
+  }
+  return report;
+}
+
+bool CFolderSession::ListsItsRows(const CWork& work, CMp3Listing* listing) {
+  *listing = ListMp3Files(m_strFolder, m_bSubfolders, [&work] { return work.KeepGoing(); });
+  if (listing->bStopped) return false;
+  listing->nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(m_strFolder, m_bSubfolders);
+  std::vector<CString> listed, shown;
+  for (const CString& name : listing->names) listed.push_back(RowKeyOf(name));
+  for (int row = 0; row < m_rows.Rows(); ++row) shown.push_back(CellOf(m_rows, row, ColumnOf(kFileName)));
+  std::sort(listed.begin(), listed.end());
+  std::sort(shown.begin(), shown.end());
+  return !shown.empty() && listed == shown;
+}
+
+std::vector<CString> CFolderSession::LinkedRowCells(const CString& name) {
+  m_pTags->GetHeaderInfo();
+  std::vector<CString> cells;
+  cells.reserve(kColumnOrder.size());
+  for (Field field : kColumnOrder) cells.push_back(CellText(*m_pTags, SpecOf(field), name));
+  return cells;
+}
+
+void CFolderSession::NoteFacts(RowId id) {
+  CFacts& facts = m_facts[id];
+  facts.fKilobytes = static_cast<double>(std::max(m_pTags->GetFileSize(), 0L) / 1024);
+  facts.fSeconds = std::atof(m_pTags->GetDuration().GetString());
+}
+
+CFolderTotals CFolderSession::Totals() const {
+  CFolderTotals totals;
+  totals.nFiles = m_rows.Rows();
+  for (int row = 0; row < m_rows.Rows(); ++row) {
+    const auto found = m_facts.find(m_rows.Row(row).data);
+    if (found == m_facts.end()) continue;
+    totals.fKilobytes += found->second.fKilobytes;
+    totals.fSeconds += found->second.fSeconds;
+  }
+  return totals;
+}
+
+CString CFolderSession::FileKeyOf(RowId id) { return m_table.FileCellOf(id, ColumnOf(kFileName)); }
+
+CString CFolderSession::FilePathOf(RowId id) {
+  if (m_table.RowOf(id) < 0 || m_strFolder.IsEmpty()) return CString();
+  return CRowFiles(m_strFolder).PathOf(FileKeyOf(id));
+}
+
+// Saving.
+
+CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& work,
+                                 const std::function<bool(const CString&)>& saveWithoutUndo) {
+  CSaveReport report;
+  // Every file the save will write is known here, before the first one is touched.
+  const std::vector<CPlannedSave> plan = PlanSaves(ids, work);
+  // Before the first file is written, what each file's save replaces is on the disk.
+  const bool journalled = JournalSaves(plan, work, saveWithoutUndo, report.strNotBegun);
+  // The files are written one by one and flushed together, a batch at a
+  // time; a stop lets the files written so far reach the disk first.
+  m_pTags->BeginBatch();
+  std::size_t attempted = 0;
+  for (; journalled && attempted < plan.size() && work.KeepGoing(); ++attempted) {
+    if (std::optional<CSaveFailure> failure = SaveRow(plan[attempted], work)) report.failures.push_back(*failure);
+    if (m_pTags->IsBatchFull()) CommitSaves(false, work, report);
+  }
+  CommitSaves(true, work, report);
+  if (m_pJournal) {
+    CString error;
+    // An entry left as it began is still undone safely: each file's record
+    // checks the file itself.
+    m_pJournal->Finish(error);
+    m_pJournal.reset();
+  }
+  report.nAttempted = static_cast<int>(attempted);
+  return report;
+}
+
+std::vector<CFolderSession::CPlannedSave> CFolderSession::PlanSaves(const std::vector<RowId>& ids, const CWork& work) {
+  std::vector<CPlannedSave> plan;
+  plan.reserve(ids.size());
+  CRowFiles files(m_strFolder);
+  // A row with no edit is not written at all, so its file is not looked for.
+  if (static_cast<std::size_t>(std::count_if(ids.begin(), ids.end(), [this](RowId id) { return IsEdited(id); })) >
+      kRowsLookedUpOneByOne)
+    files.ListFolders([&work] { work.KeepGoing(); });
+  for (RowId id : ids) {
+    if (m_table.RowOf(id) < 0 || m_strFolder.IsEmpty()) continue;
+    if (!IsEdited(id)) {
+      plan.push_back({id, CString(), CString(), false, CString()});
+      continue;
+    }
+    const CString fileKey = FileKeyOf(id);
+    const CString path = files.PathOf(fileKey);
+    const CString key = CellOf(m_rows, m_table.RowOf(id), ColumnOf(kFileName));
+    // A pending rename keeps the file's own extension ("Song.MP3" stays ".MP3").
+    const CString newPath = path.IsEmpty() || key == fileKey
+                                ? CString()
+                                : platform::JoinPath(m_strFolder, key + platform::ExtensionOf(path));
+    plan.push_back({id, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(m_strFolder, path)});
+  }
+  return plan;
+}
+
+bool CFolderSession::JournalSaves(const std::vector<CPlannedSave>& plan, const CWork& work,
+                                  const std::function<bool(const CString&)>& saveWithoutUndo, CString& notBegun) {
+  m_pJournal.reset();
+  const CSaveJournal journal;
+  CString error;
+  // A journal that cannot be written at all is known before the files are read.
+  if (journal.Prepare(m_strFolder, error)) {
+    auto save = std::make_unique<CJournalledSave>(journal, m_strFolder, [&work] { work.KeepGoing(); });
+    // The same edits as the save's, given up once their record is taken:
+    // only the records are kept, never the rendered tags.
+    if (work.status) work.status("Noting what the save replaces\u2026");
+    for (const CPlannedSave& planned : plan) {
+      if (!work.KeepGoing()) return false;
+      // A file the save will not write has nothing to record.
+      if (planned.strPath.IsEmpty() || !planned.bEdited || !planned.strRefusal.IsEmpty()) continue;
+      if (!LinkWithRowFields(planned, nullptr).IsEmpty()) continue;
+      save->Add(planned.strPath, m_pTags->PrepareSaveUndo(), planned.strNewPath);
+      m_pTags->CancelUpdate();
+      m_pTags->Reset();
+    }
+    if (save->Begin(error)) {
+      m_pJournal = std::move(save);
+      return true;
+    }
+  }
+  if (saveWithoutUndo && saveWithoutUndo(error)) return true;
+  notBegun = error;
+  return false;
+}
+
+CString CFolderSession::LinkWithRowFields(const CPlannedSave& save, const CWork* report) {
+  m_pTags->Reset();
+  m_pTags->Link(save.strPath);
+  // What another program (or another window) wrote since the rows were read
+  // is never written over: such a file is not written at all.
+  const CString changed = m_loadedFiles.WhyNotTheOneRead(save.strPath, m_pTags->GetFileIdentity());
+  if (!changed.IsEmpty()) {
+    m_pTags->Reset();
+    return changed;
+  }
+  // One write for the fields the user changed, so a growing tag rewrites the
+  // file once; the others keep what the file holds.
+  const CPackedCells* edited = m_table.FileValuesOf(save.id);
+  const int row = m_table.RowOf(save.id);
+  m_pTags->BeginUpdate();
+  for (Field field : kEditableFields) {
+    if (!edited || !edited->Has(ColumnOf(field))) continue;
+    const FieldSave& step = SpecOf(field).save;
+    (m_pTags.get()->*step.pSetter)(CellOf(m_rows, row, ColumnOf(field)));
+    if (report && report->fieldWritten) report->fieldWritten(step.strStep);
+  }
+  // The cover goes in the same group, so the journal's record of the save holds it too.
+  SetPendingCover(save.id);
+  return CString();
+}
+
+void CFolderSession::SetPendingCover(RowId id) {
+  const PendingCoverPtr cover = m_table.CoverOf(id);
+  if (!cover) return;
+  if (!cover->strImage.empty()) {
+    m_pTags->SetFrontCover(cover->strImage);
+    return;
+  }
+  // The picture removed is the one the user saw, found again by its facts.
+  const CShownCover& shown = cover->shown;
+  CCoverArt art;
+  art.nType = shown.nType;
+  art.nIndex = shown.nIndex;
+  art.nPictures = shown.nPictures;
+  art.strMime = shown.strMime;
+  art.nBytes = shown.nBytes;
+  art.nWidth = shown.nWidth;
+  art.nHeight = shown.nHeight;
+  m_pTags->RemoveFrontCover(art);
+}
+
+std::optional<CSaveFailure> CFolderSession::SaveRow(const CPlannedSave& save, const CWork& work) {
+  if (!save.bEdited) return std::nullopt;  // nothing to write
+  const CString key = FileKeyOf(save.id);
+  const CString& path = save.strPath;
+  if (path.IsEmpty()) return CSaveFailure{save.id, key + ".mp3", "no single file of that name is in the folder."};
+  const auto fail = [&](const CString& reason) { return CSaveFailure{save.id, ShownName(key, path), reason}; };
+  if (!save.strRefusal.IsEmpty()) return fail(save.strRefusal);
+  const CString refusal = LinkWithRowFields(save, &work);
+  if (!refusal.IsEmpty()) return fail(refusal);
+  const CString unjournalled = CheckJournalled(path);
+  if (!unjournalled.IsEmpty()) {
+    m_pTags->CancelUpdate();
+    m_pTags->Reset();
+    return fail(unjournalled);
+  }
+  m_pTags->EndUpdate();
+  const CString failure = m_pTags->GetLastWriteError();
+  if (!failure.IsEmpty()) {
+    m_pTags->Reset();
+    return fail(failure + ".");
+  }
+  // The tag object shows what the file holds once its batch is committed
+  // (from memory, or read from where the new bytes wait), so the row can
+  // show it then without a second reading.
+  m_pending.push_back({save.id, path, save.strNewPath, LinkedRowCells(ShownName(key, path)), m_pTags->GetFileIdentity()});
+  NoteFacts(save.id);
+  m_pTags->Reset();
+  return std::nullopt;
+}
+
+CString CFolderSession::CheckJournalled(const CString& path) {
+  if (!m_pJournal) return CString();
+  const std::string* kept = m_pJournal->RecordOf(path);
+  // With nothing noted, the save must have nothing to write either (an
+  // empty record), or fail with a reason of its own when it is written.
+  // A file kept only for its rename has an empty record: its tag must still have nothing to write.
+  if (kept && !kept->empty() ? m_pTags->MatchSaveUndo(std::vector<unsigned char>(kept->begin(), kept->end()))
+                             : m_pTags->PrepareSaveUndo().empty()) {
+    if (kept) m_pJournal->NoteWriting(path);
+    return CString();
+  }
+  const CString failure = m_pTags->GetLastWriteError();
+  CString reason = failure.IsEmpty() ? CString("The file was changed by another program while it was being saved") : failure;
+  reason += ".";
+  return reason;
+}
+
+void CFolderSession::CommitSaves(bool end, const CWork& work, CSaveReport& report) {
+  const auto wait = [&work] { work.KeepGoing(); };
+  std::map<CString, CString> errors;  // by path; a file with nothing to write has none
+  for (const CWriteOutcome& outcome : end ? m_pTags->EndBatch(wait) : m_pTags->CommitBatch(wait))
+    errors[outcome.strPath] = outcome.strError;
+  bool saved = false;
+  for (const CPendingSave& pending : m_pending) {
+    const CString shown = ShownName(pending.cells.front(), pending.strPath);
+    const auto found = errors.find(pending.strPath);
+    if (found != errors.end() && !found->second.IsEmpty()) {
+      CString reason = found->second;
+      reason += ".";
+      report.failures.push_back({pending.id, shown, reason});
+      continue;
+    }
+    // The tags are on the disk; a rename comes only now, so a crash in
+    // between leaves the file under its old name, which the journal knows.
+    // The file is what the next save must find there.
+    m_loadedFiles.Note(pending.strPath, pending.written);
+    const int row = m_table.RowOf(pending.id);
+    const CString wanted = CellOf(m_rows, row, ColumnOf(kFileName));
+    CString renameError;
+    bool renamed = false;
+    if (!pending.strNewPath.IsEmpty()) {
+      // Only the file this save wrote takes the row's new name.
+      if (!m_loadedFiles.WhyNotTheOneRead(pending.strPath, CMyMP3Tags::ReadFileIdentity(pending.strPath)).IsEmpty())
+        renameError = "the file changed on disk after its tags were written \u2014 Reload to see it";
+      renamed = renameError.IsEmpty() && RenameWithoutReplacing(pending.strPath, pending.strNewPath, renameError);
+      if (renamed) m_loadedFiles.Move(pending.strPath, pending.strNewPath);
+    }
+    std::vector<CString> cells = pending.cells;
+    if (renamed) cells.front() = wanted;
+    for (int col = 0; col < static_cast<int>(cells.size()); ++col)
+      if (m_rows.Text(row, col) != cells[static_cast<std::size_t>(col)].Str())
+        m_rows.SetText(row, col, cells[static_cast<std::size_t>(col)].Str());
+    if (m_pJournal) m_pJournal->NoteSaved(pending.strPath, renamed ? pending.strNewPath : pending.strPath);
+    m_table.NoteSaved(pending.id);
+    saved = true;
+    ++report.nWritten;
+    if (renameError.IsEmpty()) {
+      report.saved.push_back(pending.id);
+      continue;
+    }
+    // Saved but not renamed: the new name stays pending, and the row says why.
+    CPackedCells name;
+    name.Set(ColumnOf(kFileName), wanted);
+    m_table.SetState(pending.id, {name, std::nullopt});
+    report.failures.push_back({pending.id, shown,
+                               "its tags were saved, but it was not renamed to \"" +
+                                   platform::FileNameOf(pending.strNewPath) + "\": " + renameError + ".",
+                               true});
+  }
+  // Only now are they on the disk.
+  if (saved && work.committed) work.committed();
+  m_pending.clear();
+}
+
+// The undo of a save.
+
+bool CFolderSession::HasSaveToUndo() const { return CSaveJournal().HasEntries(m_strFolder); }
+
+std::optional<JournalEntry> CFolderSession::LastSave(CString& problem, std::uint64_t* newest) const {
+  return CSaveJournal().ReadLatest(m_strFolder, problem, newest);
+}
+
+bool CFolderSession::SetAsideLastSave(std::uint64_t newest, CString& error) const {
+  return CSaveJournal().SetAside(m_strFolder, newest, error);
+}
+
+CUndoSaveReport CFolderSession::UndoSave(const JournalEntry& entry, const CWork& work) {
+  CUndoSaveReport report;
+  int done = 0;
+  const int total = static_cast<int>(entry.files.size());
+  report.results = CSaveRestorer(*m_pTags, m_strFolder).Run(entry, [&] {
+    if (work.progress) work.progress(++done, total);
+    return work.KeepGoing();
+  }, [&work] { work.KeepGoing(); });
+  m_pTags->Reset();
+  report.bRetry = report.results.size() < entry.files.size();
+  for (const CRestoredFile& result : report.results) report.bRetry = report.bRetry || result.bRetry;
+  // Once undone the entry goes, so the next undo takes the save before it;
+  // an undo stopped short, or a write that failed, can be tried again.
+  if (!report.bRetry) CSaveJournal().Remove(m_strFolder, entry.nId, report.strJournalError);
+  return report;
+}
