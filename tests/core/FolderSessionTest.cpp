@@ -1,0 +1,230 @@
+// The folder session without any window: a folder of real MP3 files is
+// loaded, edited, saved, stopped halfway, undone and renamed through its
+// calls alone, and each result is checked on the disk with a fresh reader.
+#include <core/FolderSession.h>
+
+#include <core/Fields.h>
+#include <core/RowCommands.h>
+#include <tags/MyMP3Tags.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// What mutagen, another program, reads as the file's artist.
+std::string MutagenArtist(const fs::path& path) {
+  const std::string command = "/usr/bin/python3 -c \"import sys, mutagen.id3; t = mutagen.id3.ID3(sys.argv[1]); "
+                              "print(t['TPE1'].text[0] if 'TPE1' in t else '-', end='')\" '" + path.string() + "'";
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  return out;
+}
+
+CString ArtistOnDisk(const fs::path& path) {
+  CMyMP3Tags tags;
+  tags.Link(path.c_str());
+  return tags.GetArtist();
+}
+
+class FolderSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/quillory-session-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_root = fs::canonical(pattern);
+    // The journal of saves lives beside the music, never in the user's own.
+    setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
+    fs::create_directories(m_root / "music" / "CD2");
+    const fs::path fixtures = QUILLORY_FIXTURES_DIR;
+    fs::copy_file(fixtures / "cbr_v23_latin1.mp3", m_root / "music" / "a.mp3");
+    fs::copy_file(fixtures / "v24.mp3", m_root / "music" / "b.mp3");
+    fs::copy_file(fixtures / "untagged.mp3", m_root / "music" / "c.mp3");
+    fs::copy_file(fixtures / "cbr_v23_utf16.mp3", m_root / "music" / "CD2" / "d.mp3");
+  }
+  void TearDown() override { fs::remove_all(m_root); }
+
+  fs::path Music() const { return m_root / "music"; }
+  CString Folder() const { return Music().c_str(); }
+  std::map<std::string, std::string> Disk() const {
+    std::map<std::string, std::string> files;
+    for (const auto& item : fs::recursive_directory_iterator(Music()))
+      if (item.is_regular_file()) files[fs::relative(item.path(), Music()).string()] = Bytes(item.path());
+    return files;
+  }
+  RowId IdOfKey(const char* key) {
+    for (int row = 0; row < m_session.Rows().Rows(); ++row)
+      if (m_session.Rows().Text(row, ColumnOf(kFileName)) == key) return m_session.Table().IdOf(row);
+    return 0;
+  }
+  // One step of the history that sets the field of the rows with these keys.
+  void Edit(Field field, const char* text, std::vector<const char*> keys) {
+    std::vector<CRowChange> changes;
+    for (const char* key : keys) {
+      CPackedCells wanted;
+      wanted.Set(ColumnOf(field), text);
+      if (auto change = ChangeTo(m_session.Table(), IdOfKey(key), wanted)) changes.push_back(std::move(*change));
+    }
+    m_session.Do(std::make_unique<CRowsEdit>(m_session.Table(), "Edit", std::move(changes)));
+  }
+  std::vector<RowId> AllIds() {
+    std::vector<RowId> ids;
+    for (int row = 0; row < m_session.Rows().Rows(); ++row) ids.push_back(m_session.Table().IdOf(row));
+    return ids;
+  }
+  CSaveReport SaveAll(const CWork& work = {}) { return m_session.Save(AllIds(), work, nullptr); }
+
+  fs::path m_root;
+  CFolderSession m_session;
+};
+
+}  // namespace
+
+TEST_F(FolderSessionTest, OpenReadsEveryFileIntoARowAndCountsFromTheRowsValues) {
+  struct Case {
+    bool subfolders;
+    int stopAfter;  // files read before keepGoing says stop; -1: never
+    int rows;
+    bool stopped;
+  } cases[] = {{false, -1, 3, false}, {true, -1, 4, false}, {true, 2, 2, true}};
+  for (const Case& c : cases) {
+    int progress = 0;
+    CWork work;
+    work.progress = [&](int done, int) { progress = done; };
+    work.keepGoing = [&] { return c.stopAfter < 0 || progress < c.stopAfter; };
+    const CLoadReport report = m_session.Open(Folder(), c.subfolders, work);
+    EXPECT_EQ(report.nRead, c.rows) << c.subfolders;
+    EXPECT_EQ(report.bStopped, c.stopped);
+    EXPECT_EQ(m_session.Rows().Rows(), c.rows);
+    EXPECT_EQ(m_session.UnsavedCount(), 0);
+    EXPECT_FALSE(m_session.CanUndo());
+    const CFolderTotals totals = m_session.Totals();
+    EXPECT_EQ(totals.nFiles, c.rows);
+    EXPECT_GT(totals.fSeconds, 0);
+    EXPECT_GT(totals.fKilobytes, 0);
+    // The key of a file below the folder is its path, without its extension.
+    EXPECT_EQ(IdOfKey("CD2/d") != 0, c.rows == 4);
+  }
+}
+
+TEST_F(FolderSessionTest, ASaveWritesOnlyTheEditedRowsAndUndoOfTheSavePutsThemBack) {
+  ASSERT_EQ(m_session.Open(Folder(), true).nRead, 4);
+  const auto before = Disk();
+  Edit(kArtist, "Session Artist", {"a", "b"});
+  EXPECT_EQ(m_session.UnsavedCount(), 2);
+  // Undo and redo of the edit, as the history gives them.
+  EXPECT_EQ(m_session.Undo(), "Edit");
+  EXPECT_EQ(m_session.UnsavedCount(), 0);
+  EXPECT_EQ(m_session.Redo(), "Edit");
+  std::vector<CString> fields;
+  CWork work;
+  work.fieldWritten = [&](const CString& field) { fields.push_back(field); };
+  const CSaveReport report = SaveAll(work);
+  EXPECT_EQ(report.nAttempted, 4);
+  EXPECT_EQ(report.nWritten, 2);
+  EXPECT_TRUE(report.failures.empty());
+  EXPECT_EQ(report.saved.size(), 2u);
+  EXPECT_EQ(fields, (std::vector<CString>{"Artist", "Artist"}));
+  EXPECT_EQ(m_session.UnsavedCount(), 0);
+  EXPECT_EQ(ArtistOnDisk(Music() / "a.mp3"), "Session Artist");
+  EXPECT_EQ(ArtistOnDisk(Music() / "b.mp3"), "Session Artist");
+  EXPECT_EQ(MutagenArtist(Music() / "b.mp3"), "Session Artist");
+  // The rows not edited were not written at all.
+  const auto after = Disk();
+  EXPECT_EQ(after.at("c.mp3"), before.at("c.mp3"));
+  EXPECT_EQ(after.at("CD2/d.mp3"), before.at("CD2/d.mp3"));
+
+  ASSERT_TRUE(m_session.HasSaveToUndo());
+  CString problem;
+  std::uint64_t newest = 0;
+  const std::optional<JournalEntry> entry = m_session.LastSave(problem, &newest);
+  ASSERT_TRUE(entry) << problem.Str();
+  EXPECT_EQ(entry->files.size(), 2u);
+  const CUndoSaveReport undone = m_session.UndoSave(*entry, {});
+  EXPECT_FALSE(undone.bRetry);
+  ASSERT_EQ(undone.results.size(), 2u);
+  for (const CRestoredFile& file : undone.results) EXPECT_EQ(file.eResult, CRestoredFile::Result::Restored);
+  EXPECT_EQ(Disk(), before);
+  EXPECT_FALSE(m_session.HasSaveToUndo());
+}
+
+TEST_F(FolderSessionTest, ASaveStoppedHalfwayLeavesTheRestUnwrittenWithTheirEdits) {
+  ASSERT_EQ(m_session.Open(Folder(), false).nRead, 3);
+  const auto before = Disk();
+  Edit(kTitle, "Stopped", {"a", "b", "c"});
+  bool stop = false;
+  CWork work;
+  work.keepGoing = [&] { return !stop; };
+  // The first file's fields are set; then the user stops.
+  work.fieldWritten = [&](const CString&) { stop = true; };
+  const CSaveReport report = SaveAll(work);
+  EXPECT_EQ(report.nAttempted, 1);
+  EXPECT_EQ(report.nWritten, 1);
+  EXPECT_EQ(m_session.UnsavedCount(), 2);
+  const auto after = Disk();
+  int written = 0;
+  for (const auto& [name, bytes] : after) written += bytes != before.at(name);
+  EXPECT_EQ(written, 1);
+  // The journal holds the save as far as it went: its undo restores all.
+  CString problem;
+  std::uint64_t newest = 0;
+  const std::optional<JournalEntry> entry = m_session.LastSave(problem, &newest);
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->files.size(), 1u);
+  m_session.UndoSave(*entry, {});
+  EXPECT_EQ(Disk(), before);
+}
+
+TEST_F(FolderSessionTest, EachFileThatCannotBeWrittenIsNamedAndTheOthersAreSaved) {
+  ASSERT_EQ(m_session.Open(Folder(), false).nRead, 3);
+  fs::copy_file(QUILLORY_FIXTURES_DIR "/v1_only.mp3", Music() / "taken.mp3");
+  // a is renamed to a name the folder already has; b changed on disk after
+  // the load; c is saved and renamed to a free name.
+  Edit(kArtist, "Mine", {"a", "b", "c"});
+  Edit(kFileName, "taken", {"a"});
+  Edit(kFileName, "c renamed", {"c"});
+  std::ofstream(Music() / "b.mp3", std::ios::app) << "another program's bytes";
+  const auto takenBefore = Bytes(Music() / "taken.mp3");
+  const auto bBefore = Bytes(Music() / "b.mp3");
+  const CSaveReport report = SaveAll();
+  ASSERT_EQ(report.failures.size(), 2u);
+  std::map<std::string, CSaveFailure> byFile;
+  for (const CSaveFailure& failure : report.failures) byFile[failure.strFile.Str()] = failure;
+  ASSERT_TRUE(byFile.count("a.mp3"));
+  EXPECT_TRUE(byFile["a.mp3"].bTagsSaved);
+  EXPECT_NE(byFile["a.mp3"].strReason.Find("not renamed to \"taken.mp3\""), -1) << byFile["a.mp3"].strReason.Str();
+  ASSERT_TRUE(byFile.count("b.mp3"));
+  EXPECT_FALSE(byFile["b.mp3"].bTagsSaved);
+  EXPECT_EQ(byFile["b.mp3"].strReason, kChangedOnDisk);
+  // Nothing was written over: the other file keeps its name and bytes, b its
+  // bytes; a got its tags under its own name, c its tags and its new name.
+  EXPECT_EQ(Bytes(Music() / "taken.mp3"), takenBefore);
+  EXPECT_EQ(Bytes(Music() / "b.mp3"), bBefore);
+  EXPECT_EQ(ArtistOnDisk(Music() / "a.mp3"), "Mine");
+  EXPECT_FALSE(fs::exists(Music() / "c.mp3"));
+  EXPECT_EQ(ArtistOnDisk(Music() / "c renamed.mp3"), "Mine");
+  // a's new name is still pending, b keeps every edit; c is saved.
+  EXPECT_EQ(m_session.FileKeyOf(IdOfKey("taken")), "a");
+  EXPECT_TRUE(m_session.IsEdited(IdOfKey("taken")));
+  EXPECT_TRUE(m_session.IsEdited(IdOfKey("b")));
+  EXPECT_FALSE(m_session.IsEdited(IdOfKey("c renamed")));
+  EXPECT_EQ(report.nWritten, 2);
+}
