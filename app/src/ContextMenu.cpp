@@ -107,7 +107,8 @@ void CQuilloryDlg::OnDeleteRow() {
   const CString name = count == 1 ? "Delete (" + m_pTable->GetValStr(rows.front(), ColumnOf(kFileName)) + ")"
                                   : CString::Formatted("Delete (%d rows)", count);
   m_list.SetRedraw(FALSE);
-  DoCommand(std::make_unique<CRowsDelete>(*m_pRows, name, std::move(ids)));
+  m_pSession->DeleteRows(ids, name);
+  ShowTableState();
   m_list.SetRedraw(TRUE);
   ClearEditBoxes();
   // The totals clear the status bar first, so the message comes after them.

@@ -67,8 +67,8 @@ void CQuilloryDlg::OnUpdateRow() {
   // Only the boxes the user changed are written: a genre shown by its name
   // keeps its stored form. Values the row holds already change nothing, and
   // leave nothing to undo.
-  if (auto change = ChangeTo(*m_pRows, held, TypedCells()))
-    DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Update (" + key + ")", std::vector<CRowChange>{std::move(*change)}));
+  m_pSession->SetCells({held}, TypedCells(), "Update (" + key + ")");
+  ShowTableState();
   ClearEditBoxes();
   m_pStatus->Done("Data updated successfully.");
   if (m_bBoxesFollow) FillEditBoxes();
@@ -87,17 +87,10 @@ void CQuilloryDlg::FollowSelection() {
   // Update would put it, so moving on loses nothing (Undo takes it back).
   if (!held.empty() && HasTyping()) {
     UpdateData(TRUE);
-    const CPackedCells typed = TypedCells();
-    std::vector<CRowChange> changes;
-    for (RowId id : m_panel.rows)
-      if (auto change = m_pRows->RowOf(id) >= 0 ? ChangeTo(*m_pRows, id, typed) : std::nullopt)
-        changes.push_back(std::move(*change));
-    if (!changes.empty()) {
-      const int first = m_pRows->RowOf(m_panel.rows.front());
-      const CString name = changes.size() == 1 ? "Update (" + m_pTable->GetValStr(first, ColumnOf(kFileName)) + ")"
-                                               : CString::Formatted("Update (%d rows)", static_cast<int>(changes.size()));
-      DoCommand(std::make_unique<CRowsEdit>(*m_pRows, name, std::move(changes)));
-    }
+    const int first = m_pRows->RowOf(m_panel.rows.front());
+    m_pSession->SetCells(m_panel.rows, TypedCells(), "Update (%d rows)",
+                         "Update (" + m_pTable->GetValStr(first, ColumnOf(kFileName)) + ")");
+    ShowTableState();
   }
   if (selected.empty()) {
     ClearEditBoxes();

@@ -30,45 +30,6 @@ constexpr const char* kDifferentValues = "(different values)";
 // How a cell shows a field the file does not have.
 constexpr const char* kEmptyMarker = "-";
 
-// What a field's box shows of a cell: a genre by its name ("(17)" as "Rock").
-CString PanelText(const CString& cell, Field field) {
-  return field == kGenre ? CMyMP3Tags::GenreName(cell) : cell;
-}
-
-// Rows of the table, by their places in it, as the edits read them.
-class CTableTexts : public CRowTexts {
- public:
-  CTableTexts(CGridora& table, CTableRows& ids, std::vector<int> rows)
-      : m_table(table), m_ids(ids), m_rows(std::move(rows)) {}
-  int Count() const override { return static_cast<int>(m_rows.size()); }
-  CString KeyOf(int row) const override { return m_table.GetValStr(Place(row), ColumnOf(kFileName)); }
-  CString FileKeyOf(int row) const override {
-    return m_ids.FileCellOf(m_ids.IdOf(Place(row)), ColumnOf(kFileName));
-  }
-  CString TextOf(int row, Field field) const override {
-    return PanelText(m_table.GetValStr(Place(row), ColumnOf(field)), field);
-  }
-  int Place(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
-
- private:
-  CGridora& m_table;
-  CTableRows& m_ids;
-  std::vector<int> m_rows;
-};
-
-// The names in the folder below the loaded one (sub empty: the loaded one
-// itself), each as "sub/name".
-void AddNamesIn(const CString& folder, const CString& sub, std::vector<CString>& names) {
-  DIR* dir = opendir(sub.IsEmpty() ? folder : platform::JoinPath(folder, sub));
-  if (!dir) return;
-  while (const dirent* entry = readdir(dir)) {
-    const CString name(entry->d_name);
-    if (name == "." || name == "..") continue;
-    names.push_back(sub.IsEmpty() ? name : sub + "/" + name);
-  }
-  closedir(dir);
-}
-
 std::vector<LPARAM> Sorted(std::vector<LPARAM> ids) {
   std::sort(ids.begin(), ids.end());
   return ids;
@@ -99,9 +60,8 @@ void CQuilloryDlg::SetUpManyRows() {
 }
 
 void CQuilloryDlg::FillEditBoxesFromRows(const std::vector<int>& rows) {
-  const CTableTexts texts(*m_pTable, *m_pRows, rows);
   const std::vector<Field> fields(kEditableFields.begin(), kEditableFields.end());
-  const std::vector<std::optional<CString>> common = CommonTexts(texts, fields);
+  const std::vector<std::optional<CString>> common = CommonTexts(*m_pSession->TextsOf(rows), fields);
   m_strFileName = CString::Formatted("%d files selected", static_cast<int>(rows.size()));
   std::vector<bool> differs;
   for (std::size_t k = 0; k < fields.size(); ++k) {
@@ -146,15 +106,11 @@ void CQuilloryDlg::UpdatePanelRows() {
     return;
   }
   const CPackedCells typed = TypedCells();
-  std::vector<CRowChange> changes;
-  if (!typed.IsEmpty())
-    for (LPARAM id : m_panel.rows)
-      if (auto change = ChangeTo(*m_pRows, id, typed)) changes.push_back(std::move(*change));
-  if (!changes.empty()) {
-    const int count = static_cast<int>(m_panel.rows.size());
+  if (!typed.IsEmpty()) {
     m_list.SetRedraw(FALSE);
-    DoCommand(std::make_unique<CRowsEdit>(*m_pRows, CString::Formatted("Update (%d rows)", count), std::move(changes)));
+    m_pSession->SetCells(m_panel.rows, typed, CString::Formatted("Update (%d rows)", static_cast<int>(m_panel.rows.size())));
     m_list.SetRedraw(TRUE);
+    ShowTableState();
   }
   ClearEditBoxes();
   m_pStatus->Done("Data updated successfully.");
@@ -175,7 +131,8 @@ void CQuilloryDlg::EditRowsInDialog(const char* name, const DialogMaker& make) {
     rows.resize(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row) rows[static_cast<std::size_t>(row)] = row;
   }
-  const CTableTexts texts(*m_pTable, *m_pRows, std::move(rows));
+  const std::unique_ptr<CRowTexts> read = m_pSession->TextsOf(std::move(rows));
+  const CRowTexts& texts = *read;
   const std::unique_ptr<CPreviewDlg> made = make(texts);
   CPreviewDlg& dialog = *made;
   // Nothing selected means every row: the dialog says so before anything else.
@@ -188,30 +145,27 @@ void CQuilloryDlg::EditRowsInDialog(const char* name, const DialogMaker& make) {
     m_pStatus->InfoMsg(CString(name) + ": nothing was changed.");
     return;
   }
-  std::vector<CRowChange> changes;
+  std::vector<std::pair<RowId, CPackedCells>> wanted;
   int unmatched = 0;
   for (int row = 0; row < texts.Count(); ++row) {
     const CRowEdit edit = dialog.EditOf(row);
     unmatched += edit.bMatched ? 0 : 1;
     // A text the row shows already is no change: a stored genre "(17)" stays when the edit gives "Rock".
-    CPackedCells wanted;
+    CPackedCells cells;
     for (const auto& [field, text] : edit.values)
-      if (text != texts.TextOf(row, field)) wanted.Set(ColumnOf(field), text);
-    if (wanted.IsEmpty()) continue;
-    if (auto change = ChangeTo(*m_pRows, m_pRows->IdOf(texts.Place(row)), wanted)) changes.push_back(std::move(*change));
+      if (text != texts.TextOf(row, field)) cells.Set(ColumnOf(field), text);
+    if (!cells.IsEmpty()) wanted.emplace_back(m_pRows->IdOf(texts.Place(row)), std::move(cells));
   }
-  const int changed = static_cast<int>(changes.size());
+  m_list.SetRedraw(FALSE);
+  const int changed = m_pSession->SetRowsCells(wanted, name);
+  m_list.SetRedraw(TRUE);
+  ShowTableState();
   CString summary = CString::Formatted("%s: %d %s changed", name, changed, changed == 1 ? "row" : "rows");
   if (unmatched > 0) summary += "; " + dialog.UnmatchedDone(unmatched);
-  if (changed > 0) {
-    m_list.SetRedraw(FALSE);
-    DoCommand(std::make_unique<CRowsEdit>(*m_pRows, CString::Formatted("%s (%d %s)", name, changed, changed == 1 ? "row" : "rows"),
-                                          std::move(changes)));
-    m_list.SetRedraw(TRUE);
+  if (changed > 0)
     m_pStatus->Done(summary + ".");
-  } else {
+  else
     m_pStatus->InfoMsg(summary + ".");
-  }
 }
 
 void CQuilloryDlg::OnTagsFromNames() {
@@ -226,24 +180,6 @@ void CQuilloryDlg::OnFormatFields() {
 
 void CQuilloryDlg::OnNamesFromTags() {
   EditRowsInDialog("File names from tags", [this](const CRowTexts& rows) {
-    return std::make_unique<CNamesFromTagsDlg>(rows, NamesTakenBeside(rows), this);
+    return std::make_unique<CNamesFromTagsDlg>(rows, m_pSession->NamesTakenBeside(rows), this);
   });
-}
-
-std::vector<CString> CQuilloryDlg::NamesTakenBeside(const CRowTexts& rows) {
-  std::vector<CString> names;
-  std::set<CString> folders, renamed;
-  for (int row = 0; row < rows.Count(); ++row) {
-    const CString key = rows.FileKeyOf(row);
-    folders.insert(platform::FolderOf(key));
-    renamed.insert(key);
-  }
-  for (const CString& sub : folders) AddNamesIn(Folder(), sub, names);
-  // Another row's new name is taken as soon as it is saved.
-  for (int row = 0, count = m_pTable->GetNumOfRow(); row < count; ++row) {
-    const CString key = FileKeyOf(row);
-    const CString shown = m_pTable->GetValStr(row, ColumnOf(kFileName));
-    if (shown != key && !renamed.count(key)) names.push_back(shown + ".mp3");
-  }
-  return names;
 }

@@ -206,9 +206,6 @@ class CQuilloryDlg : public CDialog {
   void OnFormatFields();
   // "File names from tags": new names wait in the File name column until a save.
   void OnNamesFromTags();
-  // The names a rename of rows must not take: what their folders hold, and
-  // the new names other rows wait to be saved with.
-  std::vector<CString> NamesTakenBeside(const CRowTexts& rows);
   // Runs the dialog make gives over the selected rows (all rows when none
   // is) and applies what it gives them as one step named name.
   using DialogMaker = std::function<std::unique_ptr<CPreviewDlg>(const CRowTexts&)>;

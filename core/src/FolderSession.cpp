@@ -4,14 +4,19 @@
 #include <core/Fields.h>
 #include <core/FileRename.h>
 #include <core/JournalledSave.h>
+#include <core/RowCommands.h>
+#include <core/RowEdits.h>
 #include <core/RowFiles.h>
 
 #include <platform/Path.h>
 #include <tags/MyMP3Tags.h>
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -44,6 +49,47 @@ CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) 
   }
   return CString();
 }
+
+// What the panel and the edits read of a cell: a genre by its name ("(17)" as "Rock").
+CString PanelText(const CString& cell, Field field) {
+  return field == kGenre ? CMyMP3Tags::GenreName(cell) : cell;
+}
+
+// Rows of the table, by their places in it, as the edits read them.
+class CPlacedTexts : public CRowTexts {
+ public:
+  CPlacedTexts(const base::RowStore& rows, CTableRows& table, std::vector<int> places)
+      : m_rows(rows), m_table(table), m_places(std::move(places)) {}
+  int Count() const override { return static_cast<int>(m_places.size()); }
+  CString KeyOf(int row) const override { return CellOf(m_rows, Place(row), ColumnOf(kFileName)); }
+  CString FileKeyOf(int row) const override {
+    return m_table.FileCellOf(m_table.IdOf(Place(row)), ColumnOf(kFileName));
+  }
+  CString TextOf(int row, Field field) const override {
+    return PanelText(CellOf(m_rows, Place(row), ColumnOf(field)), field);
+  }
+  int Place(int row) const override { return m_places[static_cast<std::size_t>(row)]; }
+
+ private:
+  const base::RowStore& m_rows;
+  CTableRows& m_table;
+  std::vector<int> m_places;
+};
+
+// The names in the folder below the loaded one (sub empty: the loaded one
+// itself), each as "sub/name".
+void AddNamesIn(const CString& folder, const CString& sub, std::vector<CString>& names) {
+  DIR* dir = opendir(sub.IsEmpty() ? folder : platform::JoinPath(folder, sub));
+  if (!dir) return;
+  while (const dirent* entry = readdir(dir)) {
+    const CString name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    names.push_back(sub.IsEmpty() ? name : sub + "/" + name);
+  }
+  closedir(dir);
+}
+
+CString RowCount(int n) { return CString::Formatted("%d %s", n, n == 1 ? "row" : "rows"); }
 
 // The name of a row's file below the folder, as messages show it.
 CString ShownName(const CString& key, const CString& path) { return key + platform::ExtensionOf(path); }
@@ -174,6 +220,89 @@ CString CFolderSession::FileKeyOf(RowId id) { return m_table.FileCellOf(id, Colu
 CString CFolderSession::FilePathOf(RowId id) {
   if (m_table.RowOf(id) < 0 || m_strFolder.IsEmpty()) return CString();
   return CRowFiles(m_strFolder).PathOf(FileKeyOf(id));
+}
+
+// Edits.
+
+int CFolderSession::SetCells(const std::vector<RowId>& ids, const CPackedCells& wanted, const CString& name,
+                             const CString& oneRowName) {
+  std::vector<CRowChange> changes;
+  for (RowId id : ids)
+    if (auto change = m_table.RowOf(id) >= 0 ? ChangeTo(m_table, id, wanted) : std::nullopt)
+      changes.push_back(std::move(*change));
+  const int changed = static_cast<int>(changes.size());
+  if (changed == 1 && !oneRowName.IsEmpty())
+    Do(std::make_unique<CRowsEdit>(m_table, oneRowName, std::move(changes)));
+  else if (changed > 0)
+    Do(std::make_unique<CRowsEdit>(m_table, name.Find("%d") >= 0 ? CString::Formatted(name, changed) : name,
+                                   std::move(changes)));
+  return changed;
+}
+
+int CFolderSession::SetRowsCells(const std::vector<std::pair<RowId, CPackedCells>>& wanted, const CString& name) {
+  std::vector<CRowChange> changes;
+  for (const auto& [id, cells] : wanted)
+    if (auto change = m_table.RowOf(id) >= 0 ? ChangeTo(m_table, id, cells) : std::nullopt)
+      changes.push_back(std::move(*change));
+  const int changed = static_cast<int>(changes.size());
+  if (changed > 0) Do(std::make_unique<CRowsEdit>(m_table, name + " (" + RowCount(changed) + ")", std::move(changes)));
+  return changed;
+}
+
+int CFolderSession::ApplyRules(const std::array<CRuleChoice, kRuleCount>& rules) {
+  // Each row's new cells are worked out first, the rules in their order (a
+  // rule may copy a cell an earlier one wrote); the rows whose cells change
+  // then change in one step of the history.
+  std::vector<CRowChange> changes;
+  for (int row = 0, rows = m_rows.Rows(); row < rows; ++row) {
+    CPackedCells wanted;
+    const auto cell = [&](Field field) {
+      const int col = ColumnOf(field);
+      return wanted.Has(col) ? wanted.Get(col) : CellOf(m_rows, row, col);
+    };
+    for (std::size_t k = 0; k < rules.size(); ++k) {
+      const int col = ColumnOf(kRuleFields[k]);
+      const RuleValue& value = rules[k].value;
+      if (value.kind == RuleValue::kRowNumber)
+        wanted.Set(col, CString::Formatted("%d", row + 1));
+      else if (value.kind == RuleValue::kCell)
+        wanted.Set(col, cell(value.source));
+      else if (value.kind == RuleValue::kEditBox)
+        wanted.Set(col, rules[k].strBox);
+    }
+    if (auto change = ChangeTo(m_table, m_table.IdOf(row), wanted)) changes.push_back(std::move(*change));
+  }
+  const int changed = static_cast<int>(changes.size());
+  if (changed > 0) Do(std::make_unique<CRowsEdit>(m_table, "Update list (" + RowCount(changed) + ")", std::move(changes)));
+  return changed;
+}
+
+int CFolderSession::DeleteRows(const std::vector<RowId>& ids, const CString& name) {
+  const int count = static_cast<int>(std::count_if(ids.begin(), ids.end(), [this](RowId id) { return m_table.RowOf(id) >= 0; }));
+  if (count > 0) Do(std::make_unique<CRowsDelete>(m_table, name, ids));
+  return count;
+}
+
+std::unique_ptr<CRowTexts> CFolderSession::TextsOf(std::vector<int> rows) {
+  return std::make_unique<CPlacedTexts>(m_rows, m_table, std::move(rows));
+}
+
+std::vector<CString> CFolderSession::NamesTakenBeside(const CRowTexts& rows) {
+  std::vector<CString> names;
+  std::set<CString> folders, renamed;
+  for (int row = 0; row < rows.Count(); ++row) {
+    const CString key = rows.FileKeyOf(row);
+    folders.insert(platform::FolderOf(key));
+    renamed.insert(key);
+  }
+  for (const CString& sub : folders) AddNamesIn(m_strFolder, sub, names);
+  // Another row's new name is taken as soon as it is saved.
+  for (int row = 0, count = m_rows.Rows(); row < count; ++row) {
+    const CString key = FileKeyOf(m_table.IdOf(row));
+    const CString shown = CellOf(m_rows, row, ColumnOf(kFileName));
+    if (shown != key && !renamed.count(key)) names.push_back(shown + ".mp3");
+  }
+  return names;
 }
 
 // Saving.

@@ -7,13 +7,16 @@
 // two faces of it: they ask, it answers; it knows no widgets.
 #include <core/CommandHistory.h>
 #include <core/FolderWalk.h>
+#include <core/Fields.h>
 #include <core/LoadedFiles.h>
+#include <core/PackedCells.h>
 #include <core/SaveJournal.h>
 #include <core/SaveRestorer.h>
 #include <core/TableRows.h>
 
 #include <base/RowStore.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +25,7 @@
 
 class CMyMP3Tags;
 class CJournalledSave;
+class CRowTexts;
 
 // How long work reports on itself and is stopped. Every hook may be empty.
 struct CWork {
@@ -72,6 +76,13 @@ struct CSaveReport {
   std::vector<CSaveFailure> failures;  // in the order met
   std::vector<RowId> saved;            // rows whose files now hold what they show
   CString strNotBegun;  // why nothing at all was written (the journal could not be kept, and no was said)
+};
+
+// What an apply-to-all rule writes into its field, and the text of the
+// field's box for a rule that writes the box.
+struct CRuleChoice {
+  RuleValue value{RuleValue::kKeep};
+  CString strBox;
 };
 
 // What UndoSave did.
@@ -125,6 +136,27 @@ class CFolderSession {
   CString Redo() { return m_history.Redo(); }
   bool CanUndo() const { return m_history.CanUndo(); }
   bool CanRedo() const { return m_history.CanRedo(); }
+  // Edits of rows, each one step of the history. A cell that holds its text
+  // already changes nothing; with no change at all there is no step. Each
+  // returns how many rows changed.
+  // The rows' cells of wanted's columns become wanted's texts; name names the
+  // step ("Update (Song)"; a %d in it is the count of rows changed), and
+  // oneRowName, when given, names it when a single row changed.
+  int SetCells(const std::vector<RowId>& ids, const CPackedCells& wanted, const CString& name,
+               const CString& oneRowName = CString());
+  // Each row its own cells; the step is name followed by " (N rows)".
+  int SetRowsCells(const std::vector<std::pair<RowId, CPackedCells>>& wanted, const CString& name);
+  // The apply-to-all rules over every row, in the table's order, one choice
+  // per rule field (kRuleFields), run in that order: "Update list (N rows)".
+  int ApplyRules(const std::array<CRuleChoice, kRuleCount>& rules);
+  // Takes the rows out of the table (their files stay): a step of its own.
+  int DeleteRows(const std::vector<RowId>& ids, const CString& name);
+  // The rows at these places in the table, as the edits read them.
+  std::unique_ptr<CRowTexts> TextsOf(std::vector<int> rows);
+  // The names a rename of the rows must not take: what their folders hold,
+  // and the new names other rows wait to be saved with.
+  std::vector<CString> NamesTakenBeside(const CRowTexts& rows);
+
   // Rows whose files differ from them.
   int UnsavedCount() const { return m_table.UnsavedCount(); }
   bool IsEdited(RowId id) const { return m_table.FileValuesOf(id) != nullptr; }

@@ -23,6 +23,8 @@ class CRowTexts {
   virtual CString FileKeyOf(int row) const { return KeyOf(row); }
   // The field's text as the tag panel shows it (a genre by its name).
   virtual CString TextOf(int row, Field field) const = 0;
+  // The row's place in the table, for rows read from one; else the row itself.
+  virtual int Place(int row) const { return row; }
 };
 
 // For each field, the text every row has, or nothing where the rows differ
