@@ -10,7 +10,7 @@
 
 #include <dialogs/FolderDialog.h>
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <platform/PumpMessage.h>
 #include <platform/Settings.h>
 #include <platform/ShellApi.h>
@@ -55,12 +55,12 @@ constexpr const char* kLastFolderSetting = "OpenFolder/LastFolder";
 // Where the folder browser opens: the loaded folder, else the one loaded
 // last time, else ~/Music, else the home folder.
 CString BrowserStartFolder(const CString& loaded) {
-  if (!loaded.IsEmpty() && platform::DirectoryExists(loaded)) return loaded;
+  if (!loaded.IsEmpty() && base::DirectoryExists(loaded)) return loaded;
   const CString last = platform::ReadSetting(kLastFolderSetting);
-  if (!last.IsEmpty() && platform::DirectoryExists(last)) return last;
+  if (!last.IsEmpty() && base::DirectoryExists(last)) return last;
   const char* home = std::getenv("HOME");
-  const CString music = platform::JoinPath(home ? home : "/", "Music");
-  return platform::DirectoryExists(music) ? music : CString(home ? home : "/");
+  const CString music = base::JoinPath(home ? home : "/", "Music");
+  return base::DirectoryExists(music) ? music : CString(home ? home : "/");
 }
 
 // "1 unreadable folder", "2 unreadable folders".
@@ -132,7 +132,7 @@ void CQuilloryDlg::OnReload() {
 }
 
 void CQuilloryDlg::OpenStartFolder() {
-  if (!platform::DirectoryExists(m_strStartFolder)) {
+  if (!base::DirectoryExists(m_strStartFolder)) {
     m_pStatus->ErrorMsg("Folder not found: " + m_strStartFolder);
     return;
   }
@@ -141,7 +141,7 @@ void CQuilloryDlg::OpenStartFolder() {
   LoadCurrentFolder(CString());
 }
 
-CString CQuilloryDlg::FolderPattern() const { return platform::JoinPath(m_strFolder, "*.mp3"); }
+CString CQuilloryDlg::FolderPattern() const { return base::JoinPath(m_strFolder, "*.mp3"); }
 
 bool CQuilloryDlg::LoadCurrentFolder(const CString& doneText) {
   m_nFilesWritten = -1;  // the status bar speaks of this folder's saves only
@@ -194,7 +194,7 @@ int CQuilloryDlg::CountMp3Files(const CString& pattern) {
   m_pTable->ClearTable();
   // The folder is walked once per load: LoadFolder takes the names from here.
   m_strListedPattern = pattern;
-  const CString folder = platform::FolderOf(pattern);
+  const CString folder = base::FolderOf(pattern);
   m_listing = ListMp3Files(folder, m_bSubfolders, [this] {
     platform::PumpPaintEvents();
     return !(m_pWork && m_pWork->IsStopRequested());
@@ -223,7 +223,7 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
   // Every row is an MP3 file and shows the same icon, so it is looked up once.
   if (!names.empty()) {
     m_pTable->ClearImages();
-    m_pTable->AddIcon(GetSmallShellIcon(platform::JoinPath(m_strFolder, names.front())));
+    m_pTable->AddIcon(GetSmallShellIcon(base::JoinPath(m_strFolder, names.front())));
   }
   // Drawn once at the end: a repaint per added cell made a folder of
   // thousands of files take many seconds to load.
@@ -233,10 +233,10 @@ void CQuilloryDlg::LoadFolder(const CString& pattern) {
       m_bLoadStopped = true;
       break;
     }
-    const CString path = platform::JoinPath(m_strFolder, name);
+    const CString path = base::JoinPath(m_strFolder, name);
     m_pTags->Link(path);
     // A file gone since the walk gets no row; an empty one keeps its row.
-    if (m_pTags->GetFileSize() > 0 || platform::FileExists(path)) {
+    if (m_pTags->GetFileSize() > 0 || base::FileExists(path)) {
       const std::vector<CString> cells = LinkedRowCells(name);
       m_pTable->AddRow(cells.front(), 0);
       for (std::size_t col = 1; col < cells.size(); ++col) m_pTable->AddRow(cells[col]);

@@ -1,6 +1,6 @@
 #include "LoadedFiles.h"
 
-#include "FolderWalk.h"
+#include <base/FolderWalk.h>
 
 #include <cstdlib>
 #include <memory>

@@ -13,7 +13,7 @@
 #include "TagsFromNamesDlg.h"
 
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
@@ -59,7 +59,7 @@ class CTableTexts : public CRowTexts {
 // The names in the folder below the loaded one (sub empty: the loaded one
 // itself), each as "sub/name".
 void AddNamesIn(const CString& folder, const CString& sub, std::vector<CString>& names) {
-  DIR* dir = opendir(sub.IsEmpty() ? folder : platform::JoinPath(folder, sub));
+  DIR* dir = opendir(sub.IsEmpty() ? folder : base::JoinPath(folder, sub));
   if (!dir) return;
   while (const dirent* entry = readdir(dir)) {
     const CString name(entry->d_name);
@@ -235,7 +235,7 @@ std::vector<CString> CQuilloryDlg::NamesTakenBeside(const CRowTexts& rows) {
   std::set<CString> folders, renamed;
   for (int row = 0; row < rows.Count(); ++row) {
     const CString key = rows.FileKeyOf(row);
-    folders.insert(platform::FolderOf(key));
+    folders.insert(base::FolderOf(key));
     renamed.insert(key);
   }
   for (const CString& sub : folders) AddNamesIn(m_strFolder, sub, names);

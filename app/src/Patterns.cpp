@@ -1,6 +1,6 @@
 #include "Patterns.h"
 
-#include "Utf8.h"
+#include <base/Utf8.h>
 
 #include <algorithm>
 #include <cctype>

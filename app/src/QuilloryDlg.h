@@ -6,7 +6,7 @@
 // rules, saving, context menu, report); this header declares them all.
 #include "CommandHistory.h"
 #include "CoverEdits.h"
-#include "FolderWalk.h"
+#include <base/FolderWalk.h>
 #include "LoadedFiles.h"
 #include "RecentFolders.h"
 

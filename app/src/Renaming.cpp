@@ -1,7 +1,7 @@
 #include "Renaming.h"
 
 #include "FieldFormat.h"
-#include "Utf8.h"
+#include <base/Utf8.h>
 
 #include <climits>
 #include <map>

@@ -6,7 +6,7 @@
 #include "Fields.h"
 #include "Patterns.h"
 
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <array>
 #include <vector>

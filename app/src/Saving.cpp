@@ -9,7 +9,7 @@
 #include "RowFiles.h"
 #include "TableRows.h"
 
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <platform/PumpMessage.h>
 #include <progress/IndvProgress.h>
 #include <statusbar/Status.h>
@@ -27,7 +27,7 @@ namespace {
 constexpr std::size_t kRowsLookedUpOneByOne = 64;
 
 // The name of a row's file below the folder, as messages show it.
-CString ShownName(const CString& key, const CString& path) { return key + platform::ExtensionOf(path); }
+CString ShownName(const CString& key, const CString& path) { return key + base::ExtensionOf(path); }
 
 }  // namespace
 
@@ -127,7 +127,7 @@ std::vector<CQuilloryDlg::PlannedSave> CQuilloryDlg::PlanSaves(const std::vector
     // A pending rename keeps the file's own extension ("Song.MP3" stays ".MP3").
     const CString newPath = path.IsEmpty() || key == FileKeyOf(row)
                                 ? CString()
-                                : platform::JoinPath(m_strFolder, key + platform::ExtensionOf(path));
+                                : base::JoinPath(m_strFolder, key + base::ExtensionOf(path));
     plan.push_back({row, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(m_strFolder, path)});
   }
   return plan;
@@ -277,7 +277,7 @@ void CQuilloryDlg::CommitSaves(bool end, std::vector<SaveFailure>* failures) {
     name.Set(ColumnOf(kFileName), wanted);
     m_pRows->SetState(id, {name, std::nullopt});
     m_strSaveFile = ShownName(pending.cells.front(), pending.strPath);
-    m_strSaveReason = "its tags were saved, but it was not renamed to \"" + platform::FileNameOf(pending.strNewPath) +
+    m_strSaveReason = "its tags were saved, but it was not renamed to \"" + base::FileNameOf(pending.strNewPath) +
                       "\": " + renameError + ".";
     m_pFailedRows->Mark(pending.nRow, m_strSaveFile + ": " + m_strSaveReason);
     failures->push_back({pending.nRow, m_strSaveFile, m_strSaveReason});

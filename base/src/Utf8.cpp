@@ -1,12 +1,10 @@
-#include "Utf8.h"
+#include <base/Utf8.h>
 
 namespace utf8 {
 
 namespace {
 
 constexpr wchar_t kRawByteBase = 0xDC00;
-
-bool IsRawByte(wchar_t ch) { return ch >= kRawByteBase + 0x80 && ch <= kRawByteBase + 0xFF; }
 
 }  // namespace
 
@@ -56,6 +54,8 @@ std::string Encode(const std::wstring& text) {
     const auto ch = static_cast<char32_t>(wide);
     if (IsRawByte(wide)) {
       out += static_cast<char>(ch - kRawByteBase);
+    } else if ((ch >= 0xD800 && ch <= 0xDFFF) || ch > 0x10FFFF) {
+      out += "\xEF\xBF\xBD";  // U+FFFD
     } else if (ch < 0x80) {
       out += static_cast<char>(ch);
     } else if (ch < 0x800) {
