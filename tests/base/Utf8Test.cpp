@@ -55,10 +55,4 @@ TEST(Utf8Test, AMarkedByteStandsForItsLatin1Character) {
   EXPECT_EQ(utf8::Encode(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
 }
 
-TEST(Utf8Test, CutsOnlyBetweenCharacters) {
-  EXPECT_EQ(utf8::CutAtBoundary("a\xE2\x99\xAB", 3), "a");
-  EXPECT_EQ(utf8::CutAtBoundary("a\xE2\x99\xAB", 4), "a\xE2\x99\xAB");
-  EXPECT_EQ(utf8::CutAtBoundary("abc", 2), "ab");
-}
-
 }  // namespace
