@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <string_view>
 
 #include <locale.h>
 #include <wctype.h>
@@ -79,15 +80,14 @@ int CString::ReverseFind(char ch) const {
 
 int CString::CompareNoCase(const char* other) const {
   // Character by character with letter case folded; a byte that is not
-  // UTF-8 compares as itself.
-  const std::wstring a = utf8::Decode(m_str);
-  const std::wstring b = utf8::Decode(other ? other : "");
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    const wchar_t x = Folded(a[i]), y = Folded(b[i]);
+  // UTF-8 compares as itself. Names mostly differ early: nothing is copied.
+  const std::string_view a(m_str), b(other ? other : "");
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const wchar_t x = Folded(utf8::Next(a, i)), y = Folded(utf8::Next(b, j));
     if (x != y) return x < y ? -1 : 1;
   }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  return i == a.size() && j == b.size() ? 0 : (i == a.size() ? -1 : 1);
 }
 
 void CString::FormatRaw(const char* format, ...) {

@@ -13,11 +13,15 @@
 // read is lost.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace utf8 {
 
 // Every character of text; an invalid byte b becomes 0xDC00 + b.
 std::wstring Decode(const std::string& text);
+// The character at pos (which must be before the end), as Decode reads it;
+// pos moves past it.
+wchar_t Next(std::string_view text, std::size_t& pos);
 // The UTF-8 bytes of text; 0xDC80..0xDCFF become the single byte they stand
 // for, and any other surrogate or value past Unicode (which no text holds)
 // U+FFFD.
