@@ -48,12 +48,14 @@ struct Registrar {
   endif()
 endfunction()
 
-# quillory_library(<target> <output name> <module> SOURCES ... [RESOURCES <file.qrc>] [LINK ...])
+# quillory_library(<target> <output name> <module> [BASE_ONLY] SOURCES ... [RESOURCES <file.qrc>] [LINK ...])
 # One shared library of ours: public headers under include/, platform linked,
 # module state generated, installed with its headers and exported in the
-# Quillory package as Quillory::<target>.
+# Quillory package as Quillory::<target>. A BASE_ONLY library has no windows
+# and no resources: it links the base library alone (no Qt) and has no
+# module state.
 function(quillory_library target output module)
-  cmake_parse_arguments(ARG "" "RESOURCES" "SOURCES;LINK" ${ARGN})
+  cmake_parse_arguments(ARG "BASE_ONLY" "RESOURCES" "SOURCES;LINK" ${ARGN})
   add_library(${target} SHARED ${ARG_SOURCES})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output}
     VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
@@ -61,8 +63,15 @@ function(quillory_library target output module)
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
     PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
-  target_link_libraries(${target} PUBLIC platform PRIVATE quillory_options ${ARG_LINK})
-  quillory_module_source(${target} ${module} RESOURCES ${ARG_RESOURCES})
+  if(ARG_BASE_ONLY)
+    if(ARG_RESOURCES)
+      message(FATAL_ERROR "${target}: a BASE_ONLY library has no resources")
+    endif()
+    target_link_libraries(${target} PUBLIC base PRIVATE quillory_options ${ARG_LINK})
+  else()
+    target_link_libraries(${target} PUBLIC platform PRIVATE quillory_options ${ARG_LINK})
+    quillory_module_source(${target} ${module} RESOURCES ${ARG_RESOURCES})
+  endif()
   install(TARGETS ${target} EXPORT QuilloryTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
   install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 endfunction()

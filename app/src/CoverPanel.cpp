@@ -12,7 +12,8 @@
 #include <platform/FileDialog.h>
 #include <platform/MenuBar.h>
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/DurableFile.h>
+#include <base/Path.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>
@@ -40,10 +41,10 @@ constexpr const char* kImageFilter = "Images (*.jpg;*.jpeg;*.png)|*.jpg;*.jpeg;*
 // The picture in the file, checked as a cover; empty, with the reason, when
 // it cannot be one.
 std::string ReadCoverImage(const CString& path, CCoverArt* facts, CString* reason) {
-  const long long size = platform::FileSizeOf(path);
+  const long long size = base::FileSizeOf(path);
   std::ifstream in(path.GetString(), std::ios::binary);
   std::string image(static_cast<std::size_t>(std::clamp(size, 0LL, kMaxCoverBytes + 1)), '\0');
-  if (size < 0 || platform::DirectoryExists(path) || !in || !in.read(image.data(), static_cast<long>(image.size()))) {
+  if (size < 0 || base::DirectoryExists(path) || !in || !in.read(image.data(), static_cast<long>(image.size()))) {
     *reason = "The file cannot be read";
     return {};
   }
@@ -62,35 +63,10 @@ CString ExtensionOf(const std::string& image) {
 }
 
 // Writes the file through a new one renamed over it, so a failed write
-// leaves what was there; false with the system's reason. The new file's name
-// is short, so every name the folder can hold can be written.
+// leaves what was there; false with the system's reason.
 bool WriteWholeFile(const CString& path, const std::string& bytes, CString* reason) {
-  const CString folder = platform::FolderOf(path);
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = platform::JoinPath(folder.IsEmpty() ? CString(".") : folder,
-                                   CString::Formatted(".quillory-cover-%d-%d", static_cast<int>(::getpid()), attempt))
-                    .Str();
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    *reason = std::strerror(errno);
-    return false;
-  }
-  int error = 0;
-  for (std::size_t done = 0; done < bytes.size() && !error;) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n > 0) done += static_cast<std::size_t>(n);
-    else if (n < 0 && errno != EINTR) error = errno;
-  }
-  if (!error && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && !error) error = errno;
-  if (!error && std::rename(temporary.c_str(), path) != 0) error = errno;
-  if (!error) return true;
-  ::unlink(temporary.c_str());
-  *reason = std::strerror(error);
+  if (base::WriteFileDurably(path.Str(), bytes)) return true;
+  *reason = std::strerror(errno);
   return false;
 }
 
@@ -129,7 +105,7 @@ void CQuilloryDlg::OnAddCover() {
   if (rows.empty()) return;
   // Covers are often kept beside the music: the dialog opens in the row's folder.
   const CString file = RowFilePath(rows.front());
-  const CString folder = file.IsEmpty() ? Folder() : platform::FolderOf(file);
+  const CString folder = file.IsEmpty() ? Folder() : base::FolderOf(file);
   CFileDialog dialog(TRUE, nullptr, folder.IsEmpty() ? CString() : folder + "/", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                      kImageFilter, this);
   if (dialog.DoModal() == IDOK) AddCoverFrom(dialog.GetPathName());
@@ -244,9 +220,9 @@ void CQuilloryDlg::OnExtractCover() {
                                      m_pTable->GetValStr(row, ColumnOf(kAlbum)),
                                      m_pTable->GetValStr(row, ColumnOf(kFileName)), extension);
   const CString file = RowFilePath(row);
-  const CString folder = file.IsEmpty() ? Folder() : platform::FolderOf(file);
+  const CString folder = file.IsEmpty() ? Folder() : base::FolderOf(file);
   const CString filter = CString::Formatted("%s image (*.%s)|*.%s|All files|*||", extension, extension, extension);
-  CFileDialog dialog(FALSE, extension, folder.IsEmpty() ? name : platform::JoinPath(folder, name),
+  CFileDialog dialog(FALSE, extension, folder.IsEmpty() ? name : base::JoinPath(folder, name),
                      OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter, this);
   if (dialog.DoModal() != IDOK) return;
   const CString target = dialog.GetPathName();

@@ -5,7 +5,7 @@
 // when the row is selected; the reason is kept by the row's id, so it stays
 // with the row whatever its cells say. A save that succeeds, or a table
 // filled anew, takes the marks away.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <core/TableRows.h>
 

@@ -10,7 +10,7 @@
 
 #include <dialogs/FolderDialog.h>
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <platform/PumpMessage.h>
 #include <platform/Settings.h>
 #include <platform/ShellApi.h>
@@ -33,12 +33,12 @@ constexpr const char* kLastFolderSetting = "OpenFolder/LastFolder";
 // Where the folder browser opens: the loaded folder, else the one loaded
 // last time, else ~/Music, else the home folder.
 CString BrowserStartFolder(const CString& loaded) {
-  if (!loaded.IsEmpty() && platform::DirectoryExists(loaded)) return loaded;
+  if (!loaded.IsEmpty() && base::DirectoryExists(loaded)) return loaded;
   const CString last = platform::ReadSetting(kLastFolderSetting);
-  if (!last.IsEmpty() && platform::DirectoryExists(last)) return last;
+  if (!last.IsEmpty() && base::DirectoryExists(last)) return last;
   const char* home = std::getenv("HOME");
-  const CString music = platform::JoinPath(home ? home : "/", "Music");
-  return platform::DirectoryExists(music) ? music : CString(home ? home : "/");
+  const CString music = base::JoinPath(home ? home : "/", "Music");
+  return base::DirectoryExists(music) ? music : CString(home ? home : "/");
 }
 
 // "1 unreadable folder", "2 unreadable folders".
@@ -108,7 +108,7 @@ void CQuilloryDlg::OnReload() {
 }
 
 void CQuilloryDlg::OpenStartFolder() {
-  if (!platform::DirectoryExists(m_strStartFolder)) {
+  if (!base::DirectoryExists(m_strStartFolder)) {
     m_pStatus->ErrorMsg("Folder not found: " + m_strStartFolder);
     return;
   }
@@ -142,7 +142,7 @@ bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& do
   m_pFailedRows->Forget();
   // Every row is an MP3 file and shows the same icon, so it is looked up once.
   m_pTable->ClearImages();
-  m_pTable->AddIcon(GetSmallShellIcon(platform::JoinPath(folder, "file.mp3")));
+  m_pTable->AddIcon(GetSmallShellIcon(base::JoinPath(folder, "file.mp3")));
   // Drawn once at the end: a repaint per added row made a folder of
   // thousands of files take many seconds to load.
   m_list.SetRedraw(FALSE);

@@ -13,7 +13,7 @@
 #include "TagsFromNamesDlg.h"
 
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 #include <tags/MyMP3Tags.h>

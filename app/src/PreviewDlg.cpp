@@ -1,7 +1,7 @@
 #include "PreviewDlg.h"
 
 #include "Resource.h"
-#include <core/Utf8.h>
+#include <base/Utf8.h>
 
 #include <platform/MessageBox.h>
 #include <platform/PumpMessage.h>

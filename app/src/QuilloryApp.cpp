@@ -2,7 +2,7 @@
 
 #include "QuilloryDlg.h"
 
-#include <platform/Path.h>
+#include <base/Path.h>
 
 #include <cstdio>
 
@@ -50,13 +50,7 @@ BOOL CQuilloryApp::ParseCommandLine() {
 }
 
 BOOL CQuilloryApp::InitInstance() {
-  INITCOMMONCONTROLSEX controls;
-  controls.dwSize = sizeof controls;
-  controls.dwICC = ICC_WIN95_CLASSES;
-  InitCommonControlsEx(&controls);
   CWinApp::InitInstance();
-  AfxEnableControlContainer();
-  SetRegistryKey("Local AppWizard-Generated Applications");
 
   bool subfolders = false;
   CString folder;
@@ -74,7 +68,7 @@ BOOL CQuilloryApp::InitInstance() {
   if (!folder.IsEmpty()) {
     // A folder that is not there is reported in the window as well, where a
     // user who started the program from a file manager sees it.
-    if (!platform::DirectoryExists(folder)) std::fprintf(stderr, "quillory: folder not found: %s\n", folder.GetString());
+    if (!base::DirectoryExists(folder)) std::fprintf(stderr, "quillory: folder not found: %s\n", folder.GetString());
     dlg.SetStartFolder(folder, subfolders);
   } else {
     dlg.BrowseAtStart();

@@ -17,7 +17,7 @@
 #include <platform/Html.h>
 #include <platform/MenuBar.h>
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <platform/Resources.h>
 #include <platform/Settings.h>
 #include <platform/StatusBarCtrl.h>

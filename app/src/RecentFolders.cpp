@@ -4,7 +4,7 @@
 #include "Resource.h"
 
 #include <platform/MenuBar.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <platform/Settings.h>
 #include <statusbar/Status.h>
 
@@ -84,7 +84,7 @@ void CQuilloryDlg::OnRecentFolder(int index) {
   m_pStatus->Clear();
   if (index < 0 || index >= static_cast<int>(m_recentShown.size())) return;
   const RecentFolder folder = m_recentShown[static_cast<std::size_t>(index)];
-  if (!platform::DirectoryExists(folder.strPath)) {
+  if (!base::DirectoryExists(folder.strPath)) {
     ForgetRecentFolder(folder.strPath);
     FillRecentMenu();
     m_pStatus->ErrorMsg("Folder not found: " + folder.strPath + " (taken off the recent folders).");

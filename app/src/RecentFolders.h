@@ -2,7 +2,7 @@
 // The folders opened last, newest first, each with whether the folders below
 // it were read too; kept in the settings file, so every window and the next
 // run see them.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <vector>
 

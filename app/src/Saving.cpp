@@ -10,7 +10,7 @@
 #include <core/TableRows.h>
 
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <platform/PumpMessage.h>
 #include <progress/IndvProgress.h>
 #include <statusbar/Status.h>

@@ -1,6 +1,6 @@
 #include "UserGuide.h"
 
-#include <platform/Path.h>
+#include <base/Path.h>
 
 #include <filesystem>
 #include <system_error>
@@ -10,8 +10,8 @@ CString UserGuidePath() {
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
   if (!error) {
     const CString installed((exe.parent_path().parent_path() / "share/quillory/help/index.html").string());
-    if (platform::FileExists(installed)) return installed;
+    if (base::FileExists(installed)) return installed;
   }
   const CString built(QUILLORY_HELP_SOURCE);
-  return platform::FileExists(built) ? built : CString();
+  return base::FileExists(built) ? built : CString();
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include <platform/String.h>
+#include <base/String.h>
 
 // The user guide shipped with the program: beside the installed program
 // (share/quillory/help), else in the source tree it was built from; empty

@@ -1,9 +1,9 @@
 #include <core/CoverEdits.h>
 
 #include <core/Renaming.h>
-#include <core/Utf8.h>
+#include <base/Utf8.h>
 
-#include <platform/Path.h>
+#include <base/Path.h>
 
 #include <algorithm>
 
@@ -46,7 +46,7 @@ CString CoverFileName(const CString& artist, const CString& album, const CString
   else if (present(artist) || present(album))
     name = present(artist) ? artist : album;
   name = SafeFileName(name);
-  if (name.IsEmpty()) name = SafeFileName(platform::FileNameOf(key));
+  if (name.IsEmpty()) name = SafeFileName(base::FileNameOf(key));
   if (name.IsEmpty()) name = "cover";
   // The whole name, extension too, fits a file name's 255 bytes.
   constexpr std::size_t kNameMax = 255;

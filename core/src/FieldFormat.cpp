@@ -1,6 +1,6 @@
 #include <core/FieldFormat.h>
 
-#include <core/Utf8.h>
+#include <base/Utf8.h>
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>

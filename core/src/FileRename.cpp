@@ -1,6 +1,6 @@
 #include <core/FileRename.h>
 
-#include <platform/Path.h>
+#include <base/Path.h>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -21,7 +21,7 @@ bool RenameWithoutReplacing(const CString& from, const CString& to, CString& err
     return false;
   }
   // The new name reaches the disk with the folder that holds it.
-  const int dir = open(platform::FolderOf(to), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir = open(base::FolderOf(to), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     fsync(dir);
     close(dir);

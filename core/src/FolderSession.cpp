@@ -8,7 +8,7 @@
 #include <core/RowEdits.h>
 #include <core/RowFiles.h>
 
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <tags/MyMP3Tags.h>
 
 #include <dirent.h>
@@ -79,7 +79,7 @@ class CPlacedTexts : public CRowTexts {
 // The names in the folder below the loaded one (sub empty: the loaded one
 // itself), each as "sub/name".
 void AddNamesIn(const CString& folder, const CString& sub, std::vector<CString>& names) {
-  DIR* dir = opendir(sub.IsEmpty() ? folder : platform::JoinPath(folder, sub));
+  DIR* dir = opendir(sub.IsEmpty() ? folder : base::JoinPath(folder, sub));
   if (!dir) return;
   while (const dirent* entry = readdir(dir)) {
     const CString name(entry->d_name);
@@ -92,7 +92,7 @@ void AddNamesIn(const CString& folder, const CString& sub, std::vector<CString>&
 CString RowCount(int n) { return CString::Formatted("%d %s", n, n == 1 ? "row" : "rows"); }
 
 // The name of a row's file below the folder, as messages show it.
-CString ShownName(const CString& key, const CString& path) { return key + platform::ExtensionOf(path); }
+CString ShownName(const CString& key, const CString& path) { return key + base::ExtensionOf(path); }
 
 }  // namespace
 
@@ -153,10 +153,10 @@ CLoadReport CFolderSession::Open(CString folder, bool subfolders, const CWork& w
       report.bStopped = true;
       break;
     }
-    const CString path = platform::JoinPath(folder, name);
+    const CString path = base::JoinPath(folder, name);
     m_pTags->Link(path);
     // A file gone since the walk gets no row; an empty one keeps its row.
-    if (m_pTags->GetFileSize() > 0 || platform::FileExists(path)) {
+    if (m_pTags->GetFileSize() > 0 || base::FileExists(path)) {
       const std::vector<CString> cells = LinkedRowCells(name);
       base::TableRow row;
       for (std::size_t col = 0; col < cells.size(); ++col) row.cells.Set(static_cast<int>(col), cells[col].Str());
@@ -292,7 +292,7 @@ std::vector<CString> CFolderSession::NamesTakenBeside(const CRowTexts& rows) {
   std::set<CString> folders, renamed;
   for (int row = 0; row < rows.Count(); ++row) {
     const CString key = rows.FileKeyOf(row);
-    folders.insert(platform::FolderOf(key));
+    folders.insert(base::FolderOf(key));
     renamed.insert(key);
   }
   for (const CString& sub : folders) AddNamesIn(m_strFolder, sub, names);
@@ -354,7 +354,7 @@ std::vector<CFolderSession::CPlannedSave> CFolderSession::PlanSaves(const std::v
     // A pending rename keeps the file's own extension ("Song.MP3" stays ".MP3").
     const CString newPath = path.IsEmpty() || key == fileKey
                                 ? CString()
-                                : platform::JoinPath(m_strFolder, key + platform::ExtensionOf(path));
+                                : base::JoinPath(m_strFolder, key + base::ExtensionOf(path));
     plan.push_back({id, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(m_strFolder, path)});
   }
   return plan;
@@ -532,7 +532,7 @@ void CFolderSession::CommitSaves(bool end, const CWork& work, CSaveReport& repor
     m_table.SetState(pending.id, {name, std::nullopt});
     report.failures.push_back({pending.id, shown,
                                "its tags were saved, but it was not renamed to \"" +
-                                   platform::FileNameOf(pending.strNewPath) + "\": " + renameError + ".",
+                                   base::FileNameOf(pending.strNewPath) + "\": " + renameError + ".",
                                true});
   }
   // Only now are they on the disk.

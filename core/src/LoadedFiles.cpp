@@ -1,6 +1,6 @@
 #include <core/LoadedFiles.h>
 
-#include <core/FolderWalk.h>
+#include <base/FolderWalk.h>
 
 #include <cstdlib>
 #include <memory>

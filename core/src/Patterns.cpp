@@ -1,6 +1,6 @@
 #include <core/Patterns.h>
 
-#include <core/Utf8.h>
+#include <base/Utf8.h>
 
 #include <algorithm>
 #include <cctype>

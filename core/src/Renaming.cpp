@@ -1,7 +1,7 @@
 #include <core/Renaming.h>
 
 #include <core/FieldFormat.h>
-#include <core/Utf8.h>
+#include <base/Utf8.h>
 
 #include <climits>
 #include <map>

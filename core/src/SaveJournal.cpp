@@ -2,6 +2,8 @@
 
 #include <core/JournalFormat.h>
 
+#include <base/DurableFile.h>
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <stdio.h>
@@ -17,7 +19,6 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
-#include <future>
 #include <memory>
 
 namespace {
@@ -115,43 +116,14 @@ bool MakeDirs(const std::string& path, int& error) {
   return true;
 }
 
-// fsync, on a thread of its own when the caller has something to do
-// meanwhile (whileWaiting, called every few milliseconds); errno as fsync's.
-bool Flush(int fd, const std::function<void()>& whileWaiting) {
-  if (!whileWaiting) return fsync(fd) == 0;
-  auto flushed = std::async(std::launch::async, [fd] { return fsync(fd) == 0 ? 0 : errno; });
-  while (flushed.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) whileWaiting();
-  errno = flushed.get();
-  return errno == 0;
-}
-
 bool SyncDir(const CString& dir, const std::function<void()>& whileWaiting = {}) {
-  const int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = Flush(fd, whileWaiting);
-  const int code = errno;
-  close(fd);
-  errno = code;
-  return ok;
-}
-
-bool PutAt(int fd, const std::string& bytes, off_t at) {
-  for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t n = pwrite(fd, bytes.data() + done, bytes.size() - done, at + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = ENOSPC;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
+  return base::FlushFolder(dir.Str(), whileWaiting);
 }
 
 // Puts the flushed temporary in place as entry's file (a new entry under
 // the next free number), and flushes the folder; false with errno when
-// it is not (the temporary is then the caller's to remove).
-bool Publish(const CString& dir, const std::string& temporary, JournalEntry& entry,
+// it is not (the temporary then stays the caller's).
+bool Publish(const CString& dir, base::CNewFile& temporary, JournalEntry& entry,
              const std::function<void()>& whileWaiting) {
   const bool bNew = entry.nId == 0;
   if (bNew) {
@@ -160,10 +132,7 @@ bool Publish(const CString& dir, const std::string& temporary, JournalEntry& ent
   }
   // A new entry never replaces one that another window wrote meanwhile.
   for (int attempt = 0;; ++attempt) {
-    const CString path = EntryPath(dir, entry.nId);
-    const int moved = bNew ? renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path, RENAME_NOREPLACE)
-                           : rename(temporary.c_str(), path);
-    if (moved == 0) break;
+    if (temporary.MoveTo(EntryPath(dir, entry.nId).Str(), bNew)) break;
     const int code = errno;
     if (!bNew || code != EEXIST || attempt == 100) {
       if (bNew) entry.nId = 0;
@@ -327,17 +296,11 @@ long long MtimeNsOf(const struct stat& info) {
 CJournalStream::CJournalStream(CSaveJournal journal, const JournalEntry& front)
     : m_journal(std::move(journal)), m_front(FrontOf(front)), m_pBytes(std::make_unique<CEntryBytes>(m_front)) {
   if (!m_journal.Prepare(m_front.strFolder, m_strError)) return;
-  m_strTemporary = EntriesDir(m_journal.m_strDir, m_front.strFolder).Str() + "/" + kTemporaryPrefix + "XXXXXX";
-  m_fd = mkostemp(m_strTemporary.data(), O_CLOEXEC);
-  if (m_fd < 0) Fail(errno);
-  m_bMade = m_fd >= 0;
+  if (!m_file.Create(EntriesDir(m_journal.m_strDir, m_front.strFolder).Str(), kTemporaryPrefix)) Fail(errno);
   m_nAt = static_cast<off_t>(m_pBytes->FrontSize());
 }
 
-CJournalStream::~CJournalStream() {
-  if (m_fd >= 0) close(m_fd);
-  if (m_bMade && !m_bPublished) unlink(m_strTemporary.c_str());
-}
+CJournalStream::~CJournalStream() = default;
 
 JournalEntry CJournalStream::FrontOf(const JournalEntry& entry) {
   JournalEntry front;
@@ -368,8 +331,8 @@ void CJournalStream::Add(const JournalFile& file) {
 }
 
 void CJournalStream::WriteOut() {
-  if (m_fd < 0 || !m_strError.IsEmpty() || m_pending.empty()) return;
-  if (!PutAt(m_fd, m_pending, m_nAt)) return Fail(errno);
+  if (!m_file.IsOpen() || !m_strError.IsEmpty() || m_pending.empty()) return;
+  if (!m_file.Write(m_pending, m_nAt)) return Fail(errno);
   // Not pushed to the disk here (sync_file_range waits while the disk is busy
   // with the save's own files, and the window would not answer): the flush at
   // the end, on a thread, does it.
@@ -379,16 +342,12 @@ void CJournalStream::WriteOut() {
 
 bool CJournalStream::Close(JournalEntry& entry, CString& error, const std::function<void()>& whileWaiting) {
   WriteOut();
-  if (m_strError.IsEmpty() && !(PutAt(m_fd, m_pBytes->Front(), 0) && Flush(m_fd, whileWaiting))) Fail(errno);
-  if (m_fd >= 0) close(m_fd);
-  m_fd = -1;
-  if (m_strError.IsEmpty()) {
-    if (Publish(EntriesDir(m_journal.m_strDir, m_front.strFolder), m_strTemporary, m_front, whileWaiting))
-      m_bPublished = true;
-    else
-      Fail(errno);
-  }
-  if (!m_bPublished) {
+  if (m_strError.IsEmpty() && !(m_file.Write(m_pBytes->Front(), 0) && m_file.Flush(whileWaiting))) Fail(errno);
+  if (m_strError.IsEmpty() &&
+      !Publish(EntriesDir(m_journal.m_strDir, m_front.strFolder), m_file, m_front, whileWaiting))
+    Fail(errno);
+  if (!m_strError.IsEmpty()) {
+    m_file.Drop();
     error = m_strError;
     return false;
   }

@@ -1,7 +1,7 @@
 #include <core/SaveRestorer.h>
 
 #include <core/FileRename.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <tags/MyMP3Tags.h>
 
 #include <fcntl.h>
@@ -17,8 +17,8 @@ JournalFile CSaveRestorer::WhereNow(const JournalFile& file) const {
   struct stat info {};
   // The save stopped between writing the file and renaming it (a crash, the
   // power): the file is under its old name still, and only its tag goes back.
-  if (lstat(platform::JoinPath(m_strFolder, file.strPath), &info) != 0 && errno == ENOENT &&
-      lstat(platform::JoinPath(m_strFolder, file.strOldPath), &info) == 0) {
+  if (lstat(base::JoinPath(m_strFolder, file.strPath), &info) != 0 && errno == ENOENT &&
+      lstat(base::JoinPath(m_strFolder, file.strOldPath), &info) == 0) {
     JournalFile unrenamed = file;
     unrenamed.strPath = file.strOldPath;
     unrenamed.strOldPath.Empty();
@@ -34,10 +34,10 @@ CString CSaveRestorer::Refusal(const JournalFile& file) const {
     if (!problem.IsEmpty()) return problem;
   }
   struct stat info {};
-  if (lstat(platform::JoinPath(m_strFolder, file.strPath), &info) != 0)
+  if (lstat(base::JoinPath(m_strFolder, file.strPath), &info) != 0)
     return errno == ENOENT ? "It no longer exists" : CString("It cannot be examined: ") + std::strerror(errno);
   if (!S_ISREG(info.st_mode)) return "It is no longer a file";
-  if (!file.strOldPath.IsEmpty() && lstat(platform::JoinPath(m_strFolder, file.strOldPath), &info) == 0)
+  if (!file.strOldPath.IsEmpty() && lstat(base::JoinPath(m_strFolder, file.strOldPath), &info) == 0)
     return "Its name before the save, " + file.strOldPath + ", is taken by another file";
   // Unknown facts (the save could not note them) leave the check to the record.
   if (file.nSize < 0 || file.nMtimeNs < 0) return CString();
@@ -51,7 +51,7 @@ CString CSaveRestorer::Refusal(const JournalFile& file) const {
 }
 
 CString CSaveRestorer::PutBackFacts(const JournalFile& file) const {
-  const CString path = platform::JoinPath(m_strFolder, file.strPath);
+  const CString path = base::JoinPath(m_strFolder, file.strPath);
   if (file.nOldMtimeNs >= 0) {
     const timespec times[2] = {{0, UTIME_OMIT},
                                {static_cast<time_t>(file.nOldMtimeNs / 1000000000LL),
@@ -61,7 +61,7 @@ CString CSaveRestorer::PutBackFacts(const JournalFile& file) const {
   }
   if (file.strOldPath.IsEmpty()) return CString();
   CString error;
-  if (!RenameWithoutReplacing(path, platform::JoinPath(m_strFolder, file.strOldPath), error))
+  if (!RenameWithoutReplacing(path, base::JoinPath(m_strFolder, file.strOldPath), error))
     return "Its tags are back, but not its name " + file.strOldPath + ": " + error;
   return CString();
 }
@@ -100,7 +100,7 @@ std::vector<CRestoredFile> CSaveRestorer::Run(const JournalEntry& entry, const s
     result.strPath = file.strPath;
     result.strReason = Refusal(file);
     if (!result.strReason.IsEmpty()) continue;
-    const CString path = platform::JoinPath(m_strFolder, file.strPath);
+    const CString path = base::JoinPath(m_strFolder, file.strPath);
     const std::vector<unsigned char> record(file.record.begin(), file.record.end());
     // A save that only renamed the file left its tag as it was.
     switch (record.empty() ? CRestoreResult::AlreadyRestored : m_tags.RestoreSave(path, record)) {

@@ -2,7 +2,7 @@
 
 #include <platform/FileDialog.h>
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 
 COpenSvDlg::COpenSvDlg() = default;
 
@@ -58,7 +58,7 @@ bool COpenSvDlg::Init(bool open, CString defaultExt, CString initialName, CWnd* 
   m_strExt = dialog.GetFileExt();
   // A name without an extension keeps no bare dot.
   m_strNameExt = m_strExt.IsEmpty() ? m_strTitle : m_strTitle + "." + m_strExt;
-  m_strFolder = platform::FolderOf(m_strFullPath);
+  m_strFolder = base::FolderOf(m_strFullPath);
   if (m_strFolder.IsEmpty()) m_strFolder = "/";
   return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What CButton and CStatic do, on the widget itself, so that platform code can
 // do it for a control that no such object wraps.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 class QWidget;

@@ -1,7 +1,7 @@
 #pragma once
 // What stands behind the framework's opaque handles on Qt. Internal to the
 // platform layer: the libraries only pass the handles around.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 #include <QColor>

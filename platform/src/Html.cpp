@@ -4,22 +4,12 @@
 
 #include <platform/Wnd.h>
 
-#include <QByteArray>
 #include <QFileInfo>
 #include <QPointer>
-#include <QString>
 #include <QTextBrowser>
 #include <QUrl>
 
 namespace platform {
-
-CString HtmlEscape(const CString& text) { return FromQt(ToQt(text).toHtmlEscaped()); }
-
-// Encoded from the bytes themselves, so a name that is not valid UTF-8 still
-// links to its file.
-CString PercentEncodePath(const CString& path) {
-  return CString(QByteArray(path.GetString(), path.GetLength()).toPercentEncoding("/").toStdString());
-}
 
 bool ShowHtmlWindow(const CString& path, const CString& title, CWnd* owner) {
   const QFileInfo file(ToQt(path));

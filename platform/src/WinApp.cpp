@@ -8,10 +8,6 @@ namespace {
 CWinApp* g_pApp = nullptr;
 }
 
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) { return init ? TRUE : FALSE; }
-
-void AfxEnableControlContainer(void*) {}
-
 struct CWinApp::Impl {
   int argc = 0;
   std::vector<char*> argv;
@@ -65,4 +61,3 @@ BOOL CWinApp::OnCmdMsg(int id, int) {
 
 void CWinApp::OnHelp() {}
 
-void CWinApp::SetRegistryKey(const char*) {}

@@ -2,7 +2,7 @@
 
 #include <platform/FileDialog.h>
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <platform/ShellApi.h>
 
 namespace {
@@ -95,7 +95,7 @@ bool CShellcmd::FileDialog(CWnd* parent, int open) {
 }
 
 CString CShellcmd::GetFileFolder(CString path) {
-  const int last = path.ReverseFind(platform::kPathSeparator);
+  const int last = path.ReverseFind(base::kPathSeparator);
   if (last == 0) return path.Left(1);  // a file in the root folder: the root stays
   return last < 0 ? path : path.Left(last);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Numbers to cell text and back, always with a '.' decimal point: the desktop
 // locale must not change what a cell holds or how it reads.
-#include <platform/String.h>
+#include <base/String.h>
 
 namespace gridora {
 

@@ -2,7 +2,7 @@
 // Which of a file's frames the program shows and edits, and how a new one is
 // made, in terms every tag engine can follow: reading, writing and removing
 // go through the same rule, so a save never moves a field to another frame.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <string>
 #include <vector>

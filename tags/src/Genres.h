@@ -1,6 +1,6 @@
 #pragma once
 // The genre list of ID3v1, by number.
-#include <platform/String.h>
+#include <base/String.h>
 
 namespace genres {
 

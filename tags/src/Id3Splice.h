@@ -6,7 +6,7 @@
 // big-endian UTF-16 into little-endian; and it never sees a compressed
 // frame as stored or an encrypted one at all. So only the edited fields are
 // rendered by id3lib; every other frame is copied from the file as it was.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <id3/tag.h>
 

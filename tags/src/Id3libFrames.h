@@ -1,6 +1,6 @@
 #pragma once
 // The frame rules of FrameRules.h applied to id3lib's tag object.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <id3/tag.h>
 

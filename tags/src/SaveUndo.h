@@ -3,7 +3,7 @@
 // says, and the restore of a record.
 #include "TagWriter.h"
 
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <cstddef>
 #include <vector>

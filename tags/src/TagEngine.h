@@ -2,7 +2,7 @@
 // What CMyMP3Tags asks of the library that reads and renders a file's ID3v2
 // frames: id3lib for ID3v2.3 (and files without ID3v2), TagLib for v2.4 and
 // v2.2. An engine works in memory only; the file is written by TagWriter.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <cstddef>
 #include <string>

@@ -3,6 +3,8 @@
 #include "Id3Bytes.h"
 #include "TempRecord.h"
 
+#include <base/DurableFile.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -42,25 +44,10 @@ constexpr std::size_t kBatchFiles = 200;
 constexpr std::size_t kBatchBytes = std::size_t{128} << 20;
 constexpr std::size_t kFlushThreads = 8;
 
-// A descriptor closed when it goes out of scope.
-class CFd {
- public:
-  explicit CFd(int fd = -1) : m_fd(fd) {}
-  ~CFd() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  CFd(const CFd&) = delete;
-  CFd& operator=(const CFd&) = delete;
-  int Get() const { return m_fd; }
-  void Reset(int fd) {
-    if (m_fd >= 0) ::close(m_fd);
-    m_fd = fd;
-  }
-  int Release() { return std::exchange(m_fd, -1); }
-
- private:
-  int m_fd;
-};
+using base::CFd;
+using base::CopyRange;
+using base::ReadAll;
+using base::WriteAll;
 
 // What went wrong, as the user reads it after "... was not saved: ".
 // bFolder: the failing call created or renamed a file in the folder.
@@ -86,71 +73,6 @@ bool Fail(CString* error, bool bFolder = false) {
 bool FailWith(CString* error, const char* reason) {
   *error = reason;
   return false;
-}
-
-// Writes every byte or fails with errno set: a short write is retried and
-// one that writes nothing counts as a full disk. At a negative offset the
-// bytes go at the descriptor's position.
-bool WriteAll(int fd, const unsigned char* data, std::size_t size, off_t offset = -1) {
-  while (size > 0) {
-    const ssize_t n = offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    if (offset >= 0) offset += n;
-  }
-  return true;
-}
-
-bool ReadAll(int fd, unsigned char* data, std::size_t size, off_t offset) {
-  while (size > 0) {
-    const ssize_t n = ::pread(fd, data, size, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-    offset += n;
-  }
-  return true;
-}
-
-// Copies size bytes from offset of in to the position of out, in the kernel
-// where the file system allows it.
-bool CopyRange(int in, off_t offset, int out, std::size_t size) {
-  bool kernelCopy = true;
-  std::vector<unsigned char> buffer;
-  while (size > 0) {
-    if (kernelCopy) {
-      off_t from = offset;
-      const ssize_t n = ::copy_file_range(in, &from, out, nullptr, std::min<std::size_t>(size, 1 << 30), 0);
-      if (n > 0) {
-        offset = from;
-        size -= static_cast<std::size_t>(n);
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && errno != EXDEV && errno != ENOSYS && errno != EOPNOTSUPP && errno != EINVAL) return false;
-      if (n == 0) {  // the file ended early: it changed under us
-        errno = EIO;
-        return false;
-      }
-      kernelCopy = false;
-      buffer.resize(1 << 20);
-    }
-    const std::size_t chunk = std::min(size, buffer.size());
-    if (!ReadAll(in, buffer.data(), chunk, offset) || !WriteAll(out, buffer.data(), chunk)) return false;
-    offset += static_cast<off_t>(chunk);
-    size -= chunk;
-  }
-  return true;
 }
 
 // The tag region as it goes to disk: header with its size set, frames,
@@ -189,10 +111,7 @@ bool StartsWithOldRegion(const unsigned char* header, std::size_t oldTagEnd) {
   return end == oldTagEnd;
 }
 
-CString FolderOf(const CString& path) {
-  const int slash = path.ReverseFind('/');
-  return slash < 0 ? CString(".") : slash == 0 ? CString("/") : path.Left(slash);
-}
+CString FolderOf(const CString& path) { return CString(base::FolderOfFile(path.Str())); }
 
 CString NameOf(const CString& path) { return path.Mid(path.ReverseFind('/') + 1); }
 
@@ -271,23 +190,15 @@ bool EnoughSpaceFor(const CString& folder, unsigned long long bytes) {
 
 // Fills the new file: tag, audio and trailing tags, ID3v1; then the
 // original's owner and mode, and (unless deferred to a batch) flushes it.
-bool FillNewFile(const CTagWrite& request, const std::string& region, const COriginal& file, int out, bool flush,
-                 CString* error) {
+bool FillNewFile(const CTagWrite& request, const std::string& region, const COriginal& file, base::CNewFile& out,
+                 bool flush, CString* error) {
   const std::size_t size = static_cast<std::size_t>(file.st.st_size);
-  if (!WriteAll(out, reinterpret_cast<const unsigned char*>(region.data()), region.size())) return Fail(error);
+  if (!out.Write(region)) return Fail(error);
   const std::size_t rest = size - request.nOldTagEnd - (request.bV1 ? kV1Size : 0);
-  if (!CopyRange(file.fd.Get(), static_cast<off_t>(request.nOldTagEnd), out, rest)) return Fail(error);
-  if (request.bV1 && !WriteAll(out, request.v1.data(), kV1Size)) return Fail(error);
-  // The owner only where allowed (root, or a group of one's own); the mode
-  // after it, as changing the owner may clear set-id bits.
-  if (file.st.st_uid != ::geteuid() || file.st.st_gid != ::getegid())
-    if (::fchown(out, file.st.st_uid, file.st.st_gid) != 0) (void)::fchown(out, static_cast<uid_t>(-1), file.st.st_gid);
-  // Some file systems (FAT on a music player) give every file the mode of
-  // the mount and refuse fchmod; the new file then has the original's mode.
-  const mode_t mode = file.st.st_mode & 07777;
-  struct stat made {};
-  if (::fchmod(out, mode) != 0 && (::fstat(out, &made) != 0 || (made.st_mode & 07777) != mode)) return Fail(error);
-  if (flush && ::fsync(out) != 0) return Fail(error);
+  if (!CopyRange(file.fd.Get(), static_cast<off_t>(request.nOldTagEnd), out.Fd(), rest)) return Fail(error);
+  if (request.bV1 && !WriteAll(out.Fd(), request.v1.data(), kV1Size)) return Fail(error);
+  if (!base::KeepOwnerAndMode(out.Fd(), file.st)) return Fail(error);
+  if (flush && !out.Flush()) return Fail(error);
   return true;
 }
 
@@ -300,22 +211,19 @@ CString TargetOf(const CString& path) {
 // Renames the flushed new file over the original, but only over the file
 // that was read, not over one another program put there meanwhile; on
 // failure the new file is removed.
-bool RenameOver(const std::string& temp, const CString& target, const struct stat& read, CString* error) {
+bool RenameOver(base::CNewFile& temp, const CString& target, const struct stat& read, CString* error) {
   struct stat now {};
   bool done = true;
   if (::stat(target, &now) != 0 || now.st_ino != read.st_ino || now.st_dev != read.st_dev)
     done = FailWith(error, "The file was changed by another program since it was read");
-  if (done && ::rename(temp.c_str(), target) != 0) done = Fail(error, true);
-  if (!done) ::unlink(temp.c_str());
+  if (done && !temp.MoveTo(target.Str())) done = Fail(error, true);
+  if (!done) temp.Drop();
   return done;
 }
 
 // The rename has happened and cannot be undone; a folder that cannot be
 // flushed (some file systems refuse) leaves the new file in place all the same.
-void FlushFolder(const CString& folder) {
-  const CFd dir(::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.Get() >= 0) ::fsync(dir.Get());
-}
+void FlushFolder(const CString& folder) { (void)base::FlushFolder(folder.Str()); }
 
 // Runs work(0) ... work(count - 1) on a few threads; the calling thread calls
 // wait (when given) about every 10 ms until all are done.
@@ -352,30 +260,31 @@ void RunOnFlushThreads(std::size_t count, const std::function<void(std::size_t)>
 // A write of a batch waiting for its flush.
 struct CWriteBatch::CPending {
   CString strPath;  // as the request named it
-  CFd fd;           // the file written in place, or the new file
+  CFd fd;           // the file written in place
   bool bInPlace = false;
   std::vector<unsigned char> oldRegion;  // in place: put back when the flush fails
-  std::string strTemp;                   // the new file
+  base::CNewFile newFile;                // else the new file
   CString strTarget;                     // what the new file is renamed over
   struct stat read {};                   // the original as it was read
   CString strError;
 
   // The flush, and for a new file the rename once its data is durable.
   void Flush() {
-    if (fd.Get() < 0) return;
     if (bInPlace) {
-      if (::fdatasync(fd.Get()) == 0) return;
+      if (fd.Get() < 0 || ::fdatasync(fd.Get()) == 0) return;
       PutBackOldRegion(fd.Get(), oldRegion);
       Fail(&strError);
       return;
     }
-    if (::fsync(fd.Get()) != 0) {
+    if (!newFile.IsOpen()) return;
+    if (!newFile.Flush()) {
       Fail(&strError);
-      ::unlink(strTemp.c_str());
+      newFile.Drop();
       return;
     }
-    RenameOver(strTemp, strTarget, read, &strError);
+    RenameOver(newFile, strTarget, read, &strError);
   }
+  bool HasWork() const { return fd.Get() >= 0 || newFile.IsOpen(); }
 };
 
 namespace {
@@ -413,19 +322,17 @@ bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch:
   const std::size_t size = region.size() + static_cast<std::size_t>(file.st.st_size) - request.nOldTagEnd;
   if (!EnoughSpaceFor(folder, size)) return FailWith(error, "The disk is full");
   std::string temp;
-  CFd out(record.Create(folder.Str(), NameOf(target).Str().substr(0, kTempNameKept), &temp));
-  if (out.Get() < 0) return Fail(error, true);
-  if (!FillNewFile(request, region, file, out.Get(), flush, error)) {
-    ::unlink(temp.c_str());
-    return false;
-  }
+  const int made = record.Create(folder.Str(), NameOf(target).Str().substr(0, kTempNameKept), &temp);
+  if (made < 0) return Fail(error, true);
+  base::CNewFile out;
+  out.Adopt(made, std::move(temp));
+  if (!FillNewFile(request, region, file, out, flush, error)) return false;  // out removes the new file
   if (pending) {
-    pending->fd.Reset(out.Release());
-    pending->strTemp = std::move(temp);
+    pending->newFile = std::move(out);
     pending->strTarget = target;
     pending->read = file.st;
   } else {
-    if (!RenameOver(temp, target, file.st, error)) return false;
+    if (!RenameOver(out, target, file.st, error)) return false;
     FlushFolder(folder);
   }
   *newSize = static_cast<long>(size);
@@ -472,12 +379,12 @@ bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize,
   auto pending = std::make_unique<CPending>();
   long ignored = 0;
   if (!::Write(request, error, newSize ? newSize : &ignored, pending.get(), *m_pRecord)) return false;
-  if (readPath) *readPath = pending->strTemp.empty() ? request.strPath : CString(pending->strTemp.c_str());
+  if (readPath) *readPath = pending->newFile.IsOpen() ? CString(pending->newFile.Path()) : request.strPath;
   // A request that changed nothing has nothing to flush; it stays in line
   // all the same, so the outcomes come in the order written.
   pending->strPath = request.strPath;
   if (pending->bInPlace) pending->read = st;
-  if (pending->fd.Get() >= 0)
+  if (pending->HasWork())
     m_nPendingBytes += pending->bInPlace ? pending->oldRegion.size()
                                          : static_cast<std::size_t>(newSize ? *newSize : ignored);
   m_pending.push_back(std::move(pending));

@@ -5,7 +5,7 @@
 // between writing in place and replacing the file, flushes, and checks.
 #include "Sha256.h"
 
-#include <platform/String.h>
+#include <base/String.h>
 #include <tags/MyMP3Tags.h>
 
 #include <array>

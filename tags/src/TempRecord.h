@@ -6,7 +6,7 @@
 // keeps one record file under $XDG_STATE_HOME/quillory/temporaries/ (the
 // place of the journal of saves), locked for as long as the writer lives, so
 // that a save running in another window keeps its new files.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 // Conversions between the UTF-8 of CString and the encodings ID3 frames hold.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <string>
 

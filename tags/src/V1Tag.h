@@ -2,7 +2,7 @@
 // The ID3v1 copy of a file's tags, made by us rather than by id3lib: id3lib
 // renders it from frames read through 7 bits ("Björk" becomes "Bjvrk"),
 // while ID3v1 holds Latin-1.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <array>
 

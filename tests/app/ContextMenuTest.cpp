@@ -6,7 +6,7 @@
 #include "support/ModalAnswers.h"
 
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <platform/WinApp.h>
 
 #include <QAccessible>
@@ -52,7 +52,7 @@ TEST_F(ContextMenuTest, MenuOpensAtTheHotCellAndClosingItRunsNothing) {
 
   EXPECT_TRUE(m_shell.Opened().empty());
   EXPECT_EQ(Keys(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
-  EXPECT_FALSE(platform::FileExists(m_dir.File("report.html")));
+  EXPECT_FALSE(base::FileExists(m_dir.File("report.html")));
   EXPECT_EQ(StatusText(), "");
 }
 
@@ -109,7 +109,7 @@ TEST_F(ContextMenuTest, DeleteRemovesTheRowButNotTheFile) {
   m_dlg.SetDlgItemText(IDC_EDIT_ARTIST, "typed");
   Choose(1, kDelete);
   EXPECT_EQ(Keys(), (std::vector<std::string>{"Alpha", "Gamma"}));
-  EXPECT_TRUE(platform::FileExists(m_dir.File("Beta.mp3")));
+  EXPECT_TRUE(base::FileExists(m_dir.File("Beta.mp3")));
   EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_ARTIST), "");
   EXPECT_EQ(m_dlg.m_pTable->GetSelectedRow(), -1);
   EXPECT_EQ(StatusText(), "1 data item has been deleted.");
@@ -123,13 +123,13 @@ TEST_F(ContextMenuTest, DeletingTheLastRowsLeavesNoTotals) {
   }
   EXPECT_TRUE(Keys().empty());
   for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) EXPECT_EQ(m_dlg.GetDlgItemText(id), "--");
-  for (const char* name : {"Alpha.mp3", "Beta.mp3", "Gamma.mp3"}) EXPECT_TRUE(platform::FileExists(m_dir.File(name)));
+  for (const char* name : {"Alpha.mp3", "Beta.mp3", "Gamma.mp3"}) EXPECT_TRUE(base::FileExists(m_dir.File(name)));
 }
 
 TEST_F(ContextMenuTest, ReportFromTheMenuIsWrittenAndOpened) {
   Choose(2, kReport);
   const CString page = m_dir.File("report.html");
-  EXPECT_TRUE(platform::FileExists(page));
+  EXPECT_TRUE(base::FileExists(page));
   EXPECT_EQ(m_shell.Opened(), std::vector<std::string>{page.Str()});
 }
 

@@ -3,8 +3,8 @@
 #include "ListFixture.h"
 #include "ShellRecorder.h"
 
-#include <platform/Html.h>
-#include <platform/Path.h>
+#include <base/Html.h>
+#include <base/Path.h>
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -111,7 +111,7 @@ TEST_F(ReportTest, TextsRoundTripAndLinksReachTheRealFiles) {
     })) << href;
     const QByteArray decoded = QByteArray::fromPercentEncoding(QByteArray::fromStdString(href));
     EXPECT_EQ(decoded.toStdString(), names[row]);
-    EXPECT_TRUE(platform::FileExists(platform::JoinPath(m_dir.Path(), CString(decoded.toStdString()))));
+    EXPECT_TRUE(base::FileExists(base::JoinPath(m_dir.Path(), CString(decoded.toStdString()))));
   }
 }
 
@@ -143,7 +143,7 @@ TEST_F(ReportTest, AReportThatCannotBeCreatedGivesTheErrorAndOpensNothing) {
   m_dlg.m_pSession->SetFolder("", false);
   m_dlg.WriteReport();
   EXPECT_EQ(StatusText(), "Couldn't create the report");
-  EXPECT_FALSE(platform::FileExists("report.html"));
+  EXPECT_FALSE(base::FileExists("report.html"));
   EXPECT_TRUE(m_shell.Opened().empty());
 }
 

@@ -99,7 +99,7 @@ TEST_F(ChangedOnDiskTest, AFileChangedSinceTheLoadIsNeitherWrittenNorRenamedTheO
       {"another window on the folder saved it",
        [](const CString& b, const CString&) {
          test::TestDlg window;
-         window.SetStartFolder(platform::FolderOf(b));
+         window.SetStartFolder(base::FolderOf(b));
          ASSERT_TRUE(window.Create());
          WindowHands{window}.EditRow("b", IDC_EDIT_ALBUM, "Theirs");
          WindowHands{window}.SaveAll();
@@ -124,7 +124,7 @@ TEST_F(ChangedOnDiskTest, AFileChangedSinceTheLoadIsNeitherWrittenNorRenamedTheO
       EXPECT_EQ(Status(), std::string("1 of 2 files were not saved; they are marked in red. First: ") + kRefusedB);
       EXPECT_TRUE(test::ReadFile(m_dir.File("a.mp3")) == a);  // not written: nothing in its row was edited
       EXPECT_TRUE(test::ReadFile(m_dir.File("b.mp3")) == b);
-      EXPECT_FALSE(platform::FileExists(m_dir.File("Mine.mp3")));
+      EXPECT_FALSE(base::FileExists(m_dir.File("Mine.mp3")));
       EXPECT_EQ(MutagenRow(m_dir.File("e.mp3")).at(kTitleColumn), "Saved");
       // Row b keeps its edits, marked; its reason is shown when it is selected.
       const int row = RowOf(rename ? "Mine" : "b");

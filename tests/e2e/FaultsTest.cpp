@@ -123,7 +123,7 @@ TEST_F(FaultsTest, SaveAllMarksEveryFileItCouldNotWriteUntilItIsSaved) {
   EXPECT_EQ(MutagenRow(a).at(2), "Kept");
   EXPECT_EQ(MutagenRow(c).at(2), "Kept");
   EXPECT_EQ(test::ReadFile(refused), refusedBytes);
-  EXPECT_FALSE(platform::FileExists(gone));
+  EXPECT_FALSE(base::FileExists(gone));
 
   // The unsaved rows are drawn in red, also after sorting by name.
   // (The sort direction is remembered across windows: a second click may be needed.)

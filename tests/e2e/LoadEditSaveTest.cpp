@@ -54,7 +54,7 @@ TEST_F(LoadEditSaveTest, EveryColumnShowsWhatAnIndependentReaderSees) {
     ASSERT_GE(row, 0) << f;
     const CString path = m_dir.File(f);
     EXPECT_EQ(m_dlg.RowFilePath(row), path);
-    EXPECT_EQ(Cell(row, 1), std::to_string(platform::FileSizeOf(path) / 1024)) << f;
+    EXPECT_EQ(Cell(row, 1), std::to_string(base::FileSizeOf(path) / 1024)) << f;
     for (const auto& [col, expected] : MutagenRow(path)) {
       if (col == 10) {  // whole seconds; readers may round a fraction differently
         EXPECT_LE(std::abs(std::atoi(Cell(row, col).c_str()) - std::stoi(expected)), 1) << f;

@@ -211,7 +211,7 @@ TEST_F(LongWorkTest, AFlushThatFailsIsReportedForItsFileAlone) {
     EXPECT_EQ(MutagenRow(m_dir.File("a.mp3")).at(2), "Flushed");
     EXPECT_EQ(MutagenRow(m_dir.File("c.mp3")).at(2), "Flushed");
     EXPECT_EQ(QDir(QString::fromUtf8(m_dir.Path().GetString())).entryList(QDir::Files | QDir::Hidden).size(), 3);
-    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) platform::RemoveFile(m_dir.File(name));
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) base::RemoveFile(m_dir.File(name));
   }
 }
 

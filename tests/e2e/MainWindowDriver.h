@@ -11,7 +11,7 @@
 
 #include <platform/FolderBrowser.h>
 #include <platform/MessageBox.h>
-#include <platform/Path.h>
+#include <base/Path.h>
 #include <platform/StatusBarCtrl.h>
 
 #include <gtest/gtest.h>

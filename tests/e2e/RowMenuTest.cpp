@@ -116,7 +116,7 @@ TEST_F(RowMenuTest, DeletingOneOfSeveralRowsTotalsTheRemainingFiles) {
   ChooseInRowMenu(RowOf("cbr_v23_utf16"), kDelete);
   ASSERT_EQ(Rows(), 2);
   EXPECT_EQ(RowOf("cbr_v23_utf16"), -1);
-  EXPECT_TRUE(platform::FileExists(m_dir.File("cbr_v23_utf16.mp3")));
+  EXPECT_TRUE(base::FileExists(m_dir.File("cbr_v23_utf16.mp3")));
 
   // The totals of the two files left, from their sizes on disk and mutagen's lengths.
   long kilobytes = 0;

@@ -3,7 +3,7 @@
 // process of its own that makes a new file as the tag writer does and stops.
 #include "TempRecord.h"
 
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <string>
 #include <utility>

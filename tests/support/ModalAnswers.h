@@ -6,7 +6,7 @@
 // answer left open fails the test after a few seconds and is closed; answers
 // left over when the test ends fail it. Nothing waits for focus or a window.
 #include <platform/ModalSeam.h>
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <QImage>
 #include <QList>

@@ -3,7 +3,7 @@
 // life of the object, so that no test ever starts a real program.
 #include "support/TestSupport.h"
 
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <cstdlib>
 #include <string>

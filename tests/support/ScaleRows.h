@@ -1,7 +1,7 @@
 #pragma once
 // For the figures programs (run by hand, not by ctest): the memory the
 // process holds, a table row like the program's, and a timed step.
-#include <platform/String.h>
+#include <base/String.h>
 #include <table/Gridora.h>
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the test programs: temporary folders, fixture files,
 // commands. Modal questions are answered through ModalAnswers.h.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <QString>
 

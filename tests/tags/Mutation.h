@@ -2,7 +2,7 @@
 // Mutated copies of tagged fixtures, each linked and read in full, some
 // saved: the tag object must survive every one of them, write none it
 // refused, and lose no frame in a save it makes.
-#include <platform/String.h>
+#include <base/String.h>
 
 namespace test {
 

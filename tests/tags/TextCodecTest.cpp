@@ -41,4 +41,32 @@ TEST(TextCodec, Utf16RoundTripsWithSurrogatesAndStopsAtZero) {
   EXPECT_EQ(textcodec::SwappedUtf16ToUtf8(raw, units.size() + 1), text) << "stops at the terminating zero";
 }
 
+// A byte that is not UTF-8 goes into a frame as its Latin-1 character, in
+// either encoding: an overlong form or an encoded surrogate is no character.
+// Half a surrogate pair read from a frame is U+FFFD, never bytes that are not UTF-8.
+TEST(TextCodec, BytesThatAreNotUtf8AreTheirLatin1Characters) {
+  struct Case {
+    const char* value;
+    const char* latin1;
+    std::u16string utf16;
+  };
+  const Case cases[] = {
+      {"Caf\xE9", "Caf\xE9", u"Caf\u00E9"},
+      {"\xC0\xAF", "\xC0\xAF", u"\u00C0\u00AF"},
+      {"\xED\xA0\x80", "\xED\xA0\x80", u"\u00ED\u00A0\u0080"},
+      {"\xE2\x99", "\xE2\x99", u"\u00E2\u0099"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    std::string latin;
+    EXPECT_TRUE(textcodec::Utf8ToLatin1(c.value, &latin));
+    EXPECT_EQ(latin, c.latin1);
+    std::u16string swapped = textcodec::Utf8ToSwappedUtf16(c.value);
+    for (char16_t& unit : swapped) unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
+    EXPECT_EQ(swapped, c.utf16);
+  }
+  const unsigned short lone[] = {0x4100, 0x00D8, 0x4200, 0x80DC};  // A, high half, B, low half (swapped)
+  EXPECT_EQ(textcodec::SwappedUtf16ToUtf8(lone, 4), "A\xEF\xBF\xBD" "B\xEF\xBF\xBD");
+}
+
 }  // namespace

@@ -4,7 +4,7 @@
 // steps done (for Undo) and the steps undone since (for Redo), without a
 // limit; doing a new step forgets what could have been redone. It knows
 // nothing of tables or windows: a command does and undoes itself.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <memory>
 #include <vector>

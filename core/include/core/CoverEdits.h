@@ -2,7 +2,7 @@
 // Front covers as the table edits them: a cover change waiting for a save,
 // the text the Cover column shows for a picture, the name an extracted
 // picture is offered under, and the cover several rows have in common.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <cstddef>
 #include <functional>

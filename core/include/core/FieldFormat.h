@@ -3,7 +3,7 @@
 // it, plainly or by a regular expression. Plain functions on UTF-8 text,
 // with no window; the "Format fields" command shows their results as a
 // preview and applies them as one step.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <chrono>
 #include <memory>

@@ -3,7 +3,7 @@
 // them (the table's columns, the tag panel's edit boxes, the rules, the save
 // steps, the folder totals, the report) is read from kFields; adding or
 // moving a field changes its entry there and nothing else by position.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <array>
 #include <cstddef>

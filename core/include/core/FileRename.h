@@ -1,7 +1,7 @@
 #pragma once
 // Renaming a file in place of none: the one way a save or an undo gives a
 // file another name, so no rename ever takes the place of another file.
-#include <platform/String.h>
+#include <base/String.h>
 
 // Renames from to to, both full paths, and flushes the folder so the new
 // name is on the disk. Never replaces: a taken name fails, and so does a

@@ -6,7 +6,7 @@
 // a call that returns its result, file by file. The window and the tests are
 // two faces of it: they ask, it answers; it knows no widgets.
 #include <core/CommandHistory.h>
-#include <core/FolderWalk.h>
+#include <base/FolderWalk.h>
 #include <core/Fields.h>
 #include <core/LoadedFiles.h>
 #include <core/PackedCells.h>

@@ -2,7 +2,7 @@
 // CLoadedFiles: what each file of the loaded folder was when the window last
 // read or wrote it, so that a save writes only onto the very file it read,
 // never over what another program (or another window) wrote since.
-#include <platform/String.h>
+#include <base/String.h>
 #include <tags/MyMP3Tags.h>
 
 #include <string>

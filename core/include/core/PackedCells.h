@@ -4,7 +4,7 @@
 // length. A row's few edited cells cost their bytes and sixteen more, so the
 // file values of 100,000 edited rows and the steps of the command history
 // stay small.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <cstdint>
 #include <memory>

@@ -7,7 +7,7 @@
 // out. Placeholder names ignore letter case.
 #include <core/Fields.h>
 
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <optional>
 #include <utility>

@@ -6,7 +6,7 @@
 #include <core/Fields.h>
 #include <core/Patterns.h>
 
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <array>
 #include <vector>

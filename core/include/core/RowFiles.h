@@ -8,9 +8,9 @@
 // letter case, or truly several files). A pass over many rows lists each
 // folder instead (ListFolders): four lookups a row in a folder of 100,000
 // files take the better part of a second.
-#include <core/FolderWalk.h>
+#include <base/FolderWalk.h>
 
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <functional>
 #include <map>

@@ -5,7 +5,8 @@
 // ~/.local/state/quillory/), one folder of entries per saved folder, the
 // last kKeptSaves saves of each. An entry is data read from disk: it is
 // checked whole before anything in it is believed.
-#include <platform/String.h>
+#include <base/DurableFile.h>
+#include <base/String.h>
 
 #include <sys/stat.h>
 
@@ -134,9 +135,7 @@ class CJournalStream {
   CSaveJournal m_journal;
   JournalEntry m_front;  // nId, folder and time
   std::unique_ptr<CEntryBytes> m_pBytes;
-  std::string m_strTemporary;
-  int m_fd = -1;
-  bool m_bMade = false, m_bPublished = false;
+  base::CNewFile m_file;  // the entry until Close puts it in place
   off_t m_nAt = 0;  // where the next bytes go
   std::uint64_t m_nSize = 0;  // the entry's files' bytes so far
   std::string m_pending;

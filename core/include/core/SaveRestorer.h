@@ -7,7 +7,7 @@
 // any other file is left alone, with the reason.
 #include <core/SaveJournal.h>
 
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <functional>
 #include <vector>

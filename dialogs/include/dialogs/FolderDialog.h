@@ -3,7 +3,7 @@
 // at a given folder, with a status line that shows the current selection
 // shortened, and hands back the chosen folder's path.
 #include <platform/FolderBrowser.h>
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 class CWnd;

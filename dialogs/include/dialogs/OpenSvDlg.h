@@ -2,7 +2,7 @@
 // COpenSvDlg: runs the open-file or save-file dialog over a filter list the
 // caller builds, then gives the chosen file's full path, folder, name with and
 // without extension, and extension.
-#include <platform/String.h>
+#include <base/String.h>
 
 class CWnd;
 

@@ -1,7 +1,7 @@
 #pragma once
 // CIconMenu: the facade through which programs use the owner-drawn menu. It
 // owns one CMyMenu and adds the two settings the menu has no setter for.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 #include <memory>

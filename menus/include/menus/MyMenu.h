@@ -3,7 +3,7 @@
 // configurable colours. It numbers its items itself, counting up from a first
 // id, and shows the menu at a point, returning the chosen item.
 #include <platform/Menu.h>
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 // The order in which a person expects names and numbers: runs of digits
 // compare as numbers ("2" before "1023"), letters without regard to case.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <vector>
 

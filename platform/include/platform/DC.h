@@ -2,7 +2,7 @@
 // CDC: a device context. On this platform it paints through a QPainter, either
 // one lent by the code that paints (owner drawing) or one it makes itself over
 // a scratch image to measure text in a window's font (CClientDC).
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 #include <memory>

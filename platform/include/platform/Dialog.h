@@ -6,7 +6,7 @@
 // controls reach member functions through a small routing table that the
 // derived dialog fills in its constructor.
 #include <platform/Controls.h>
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Wnd.h>
 
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 // CFileDialog: the modal open-file and save-file dialogs.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 #include <memory>

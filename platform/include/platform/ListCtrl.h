@@ -19,7 +19,7 @@
 // one, else -1); the owner reads the selection with GetSelectedCount and
 // GetNextItem.
 #include <platform/ImageList.h>
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 #include <platform/Wnd.h>
 

@@ -5,7 +5,7 @@
 // type are measured and painted by the CMenu object attached to the handle,
 // through its MeasureItem and DrawItem.
 #include <platform/DC.h>
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 struct HMENU__;

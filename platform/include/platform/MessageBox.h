@@ -1,6 +1,6 @@
 #pragma once
 // Modal message boxes, answering with the framework's result codes.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 constexpr UINT MB_OK = 0x0000;

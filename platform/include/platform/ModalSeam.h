@@ -3,7 +3,7 @@
 // (message boxes, file dialogs, the folder browser, popup menus, template
 // dialogs) first puts its question to the installed answerer; with none
 // installed, as in the program, the real modal runs for the user.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 namespace platform {

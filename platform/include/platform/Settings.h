@@ -5,7 +5,7 @@
 // window of the program sees the same values; a value that cannot be read
 // gives the fallback, and a write that fails is forgotten (the program works
 // on without it).
-#include <platform/String.h>
+#include <base/String.h>
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 // CWinApp: the application object. There is one per program; it owns the Qt
 // application, hands the command line to InitInstance, and is where commands
 // that no window handles end up (the help command, for instance).
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 #include <memory>
@@ -10,16 +10,6 @@
 
 // The framework's help command; a dialog's "&Help" button carries this id.
 constexpr int ID_HELP = 0xE146;
-
-// The common-control classes need no set-up on this platform; the call and its
-// record exist so that start-up code reads as it does elsewhere.
-constexpr DWORD ICC_WIN95_CLASSES = 0x000000FF;
-struct INITCOMMONCONTROLSEX {
-  DWORD dwSize = 0;
-  DWORD dwICC = 0;
-};
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
-void AfxEnableControlContainer(void* manager = nullptr);
 
 class CWinApp {
  public:
@@ -41,9 +31,6 @@ class CWinApp {
   // Commands no window handled; ID_HELP goes to OnHelp. True when handled.
   virtual BOOL OnCmdMsg(int id, int code);
   virtual void OnHelp();
-
-  // The program stores nothing in any registry; kept so start-up reads the same.
-  void SetRegistryKey(const char* key);
 
   // The command-line arguments after the program's name (the platform's own
   // options already removed).

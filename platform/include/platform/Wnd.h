@@ -2,7 +2,7 @@
 // CWnd: a window of the desktop framework. On this platform every window is a
 // Qt widget; a CWnd either owns the widget it made or wraps one made elsewhere
 // (a control bound by a dialog). Widgets never appear in library headers.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 #include <memory>

@@ -2,7 +2,7 @@
 // CShellcmd: hands a file, folder or address to the desktop shell with a verb,
 // keeps the shell's failure as a fixed English message (and shows it), and
 // runs an open/save file dialog over a filter list the caller builds.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 class CWnd;

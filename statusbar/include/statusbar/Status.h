@@ -2,7 +2,7 @@
 // CStatus: a two-pane status bar at the bottom of a window. Pane 0 shows a
 // state icon and a one-word label ("Ready", "Error", "OK", "Done"), pane 1
 // the message; while a long task runs a progress control covers pane 1.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Wnd.h>
 
 #include <memory>

@@ -4,7 +4,7 @@
 // formatted into text on the way in and read back from it on the way out. The
 // table keeps no data of its own: every cell is the text of a list item.
 // Until Setup nearly every operation does nothing or returns its failure value.
-#include <platform/String.h>
+#include <base/String.h>
 #include <platform/Types.h>
 
 #include <vector>

@@ -12,7 +12,7 @@
 // file that is not MPEG audio, what it looks like). Where a tag holds several frames
 // of one field, the first is the field's (of comments and links the first
 // without a description); a setter replaces that one in its place.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <cstddef>
 #include <cstdint>

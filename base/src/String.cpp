@@ -1,14 +1,32 @@
-#include <platform/String.h>
+#include <base/String.h>
 
-#include <QString>
+#include <base/Utf8.h>
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <string_view>
+
+#include <locale.h>
+#include <wctype.h>
 
 namespace {
 
-QString ToQt(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+// The Unicode letter cases of the C library's UTF-8 locale, whatever locale
+// the program runs in; without that locale only ASCII letters fold.
+locale_t CaseLocale() {
+  static const locale_t locale = [] {
+    locale_t made = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return made ? made : ::newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+  }();
+  return locale;
+}
+
+wchar_t Folded(wchar_t ch) {
+  if (ch < 0x80) return ch >= 'A' && ch <= 'Z' ? ch + ('a' - 'A') : ch;
+  const locale_t locale = CaseLocale();
+  return locale ? static_cast<wchar_t>(::towlower_l(static_cast<wint_t>(ch), locale)) : ch;
+}
 
 }  // namespace
 
@@ -61,8 +79,15 @@ int CString::ReverseFind(char ch) const {
 }
 
 int CString::CompareNoCase(const char* other) const {
-  const int r = ToQt(m_str).compare(QString::fromUtf8(other ? other : ""), Qt::CaseInsensitive);
-  return r < 0 ? -1 : (r > 0 ? 1 : 0);
+  // Character by character with letter case folded; a byte that is not
+  // UTF-8 compares as itself. Names mostly differ early: nothing is copied.
+  const std::string_view a(m_str), b(other ? other : "");
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const wchar_t x = Folded(utf8::Next(a, i)), y = Folded(utf8::Next(b, j));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return i == a.size() && j == b.size() ? 0 : (i == a.size() ? -1 : 1);
 }
 
 void CString::FormatRaw(const char* format, ...) {

@@ -3,7 +3,7 @@
 // folders below it. Files of a folder come before those of its subfolders,
 // each folder in name order (letter case folded, as the folder search of the
 // platform sorts), so the same tree always lists the same way.
-#include <platform/String.h>
+#include <base/String.h>
 
 #include <functional>
 #include <vector>

@@ -1,6 +1,6 @@
-#include <core/FolderWalk.h>
+#include <base/FolderWalk.h>
 
-#include <platform/Path.h>
+#include <base/Path.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -38,7 +38,7 @@ bool IsMp3(const std::string& name) {
 }
 
 // By name with letter case folded, then byte for byte. ASCII names are folded
-// here; others by the platform's Unicode comparison, which is far slower.
+// here; others by CString's Unicode comparison, which is far slower.
 bool ByFoldedName(const CEntry& a, const CEntry& b) {
   int folded = 0;
   if (a.bAscii && b.bAscii) {
@@ -85,7 +85,7 @@ class CWalk {
         bool link = found.type == DT_LNK;
         bool out = false;  // a link to a folder outside the walked one
         if (found.type != DT_REG && found.type != DT_DIR) {
-          const CString full = platform::JoinPath(path, found.name.c_str());
+          const CString full = base::JoinPath(path, found.name.c_str());
           struct stat st {};
           if (found.type == DT_UNKNOWN && ::lstat(full, &st) == 0) link = S_ISLNK(st.st_mode);
           if (::stat(full, &st) != 0) {
@@ -121,10 +121,10 @@ class CWalk {
     // a folder is listed under its own path rather than a link's.
     std::sort(links.begin(), links.end(), ByFoldedName);
     for (const CEntry& link : links)
-      m_links.emplace_back(platform::JoinPath(path, link.name.c_str()), prefix + link.name.c_str() + "/");
+      m_links.emplace_back(base::JoinPath(path, link.name.c_str()), prefix + link.name.c_str() + "/");
     std::sort(folders.begin(), folders.end(), ByFoldedName);
     for (const CEntry& folder : folders) {
-      const CString sub = platform::JoinPath(path, folder.name.c_str());
+      const CString sub = base::JoinPath(path, folder.name.c_str());
       if (Enter(sub)) Folder(sub, prefix + folder.name.c_str() + "/");
       if (m_listing.bStopped) return;
     }

@@ -1,9 +1,9 @@
-#include <platform/Path.h>
+#include <base/Path.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace platform {
+namespace base {
 
 CString JoinPath(const CString& folder, const CString& name) {
   if (folder.IsEmpty()) return name;
@@ -45,4 +45,4 @@ long long FileSizeOf(const CString& path) {
   return static_cast<long long>(st.st_size);
 }
 
-}  // namespace platform
+}  // namespace base

@@ -1,8 +1,8 @@
 #pragma once
 // Paths on this platform: '/' separates folders, and names are UTF-8.
-#include <platform/String.h>
+#include <base/String.h>
 
-namespace platform {
+namespace base {
 
 constexpr char kPathSeparator = '/';
 
@@ -22,4 +22,4 @@ long long FileSizeOf(const CString& path);
 // Removes a file (not a folder); false when it could not be removed.
 bool RemoveFile(const CString& path);
 
-}  // namespace platform
+}  // namespace base

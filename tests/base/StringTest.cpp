@@ -1,6 +1,5 @@
-#include <platform/Path.h>
-#include <platform/String.h>
-#include <platform/Types.h>
+#include <base/Path.h>
+#include <base/String.h>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +27,10 @@ TEST(CStringTest, Finds) {
 
 TEST(CStringTest, CaseFollowsUnicode) {
   EXPECT_EQ(CString("äbc.mp3").CompareNoCase("ÄBC.MP3"), 0);
+  EXPECT_EQ(CString("ΣΟΦΊΑ Ж").CompareNoCase("σοφία ж"), 0);
+  EXPECT_LT(CString("a").CompareNoCase("B"), 0);
+  EXPECT_GT(CString("ab").CompareNoCase("A"), 0);
+  EXPECT_NE(CString("caf\xE9").CompareNoCase("CAF\xC9"), 0) << "bytes that are not UTF-8 compare as themselves";
   EXPECT_EQ(CString("abc").CompareNoCase("ABC"), 0);
   EXPECT_NE(CString("abc"), CString("ABC"));
 }
@@ -54,16 +57,8 @@ TEST(CStringTest, RepeatsAndEmpties) {
   EXPECT_EQ(CString(nullptr), "");
 }
 
-TEST(ColorTest, RedIsTheLowByte) {
-  EXPECT_EQ(RGB(255, 0, 0), 0x000000FFu);
-  EXPECT_EQ(RGB(0, 0, 255), 0x00FF0000u);
-  EXPECT_EQ(GetRValue(0x00FF00FF), 255);
-  EXPECT_EQ(GetGValue(0x00FF00FF), 0);
-  EXPECT_EQ(GetBValue(0x00FF00FF), 255);
-}
-
 TEST(PathTest, JoinsAndSplitsWithSlashes) {
-  using namespace platform;
+  using namespace base;
   EXPECT_EQ(JoinPath("/music", "a.mp3"), "/music/a.mp3");
   EXPECT_EQ(JoinPath("/music/", "a.mp3"), "/music/a.mp3");
   EXPECT_EQ(JoinPath("", "a.mp3"), "a.mp3");
