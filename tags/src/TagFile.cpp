@@ -109,17 +109,17 @@ bool V1FieldOf(TagField tagField, V1Field* field) {
 // a new ID3v1 block at its end; the audio between is old's, unchanged.
 std::string WrittenBytes(const std::string& region, const unsigned char* old, std::size_t oldSize,
                          std::size_t oldRegion, const unsigned char* v1, std::size_t from, std::size_t n) {
-  std::string out(n, '\0');
+  std::string out;
+  out.reserve(n);
   const std::size_t newSize = oldSize - oldRegion + region.size();
-  for (std::size_t at = from; at < from + n; ++at) {
-    char& c = out[at - from];
-    if (at < region.size())
-      c = region[at];
-    else if (v1 && at >= newSize - kV1Size)
-      c = static_cast<char>(v1[at - (newSize - kV1Size)]);
-    else
-      c = static_cast<char>(old[at - region.size() + oldRegion]);
-  }
+  const std::size_t v1Start = v1 ? newSize - kV1Size : newSize;
+  const std::size_t end = from + n;
+  if (from < region.size()) out.append(region, from, std::min(end, region.size()) - from);
+  const std::size_t audio = std::max(from, region.size()), audioEnd = std::min(end, v1Start);
+  if (audio < audioEnd)
+    out.append(reinterpret_cast<const char*>(old + audio - region.size() + oldRegion), audioEnd - audio);
+  const std::size_t block = std::max(from, v1Start);
+  if (block < end) out.append(reinterpret_cast<const char*>(v1 + block - v1Start), end - block);
   return out;
 }
 
@@ -613,9 +613,19 @@ bool CTagFile::Save(CString* reason, CSaveBatch* batch) {
   reason->Empty();
   if (!IsChanged()) return true;
   // Only into the file that was read: one another program wrote or put in
-  // its place since is not written over.
-  if (file.identity.IsKnown() &&
-      CMyMP3Tags::ReadFileIdentity(file.strReadPath.IsEmpty() ? file.strPath : file.strReadPath) != file.identity) {
+  // its place since is not written over. A sealed write is checked by the
+  // writer against the bytes its record was made from, so its place, size
+  // and time are enough here; any other against the whole identity.
+  const CString& at = file.strReadPath.IsEmpty() ? file.strPath : file.strReadPath;
+  CFileIdentity now;
+  struct stat st {};
+  if (!file.pSealed)
+    now = CMyMP3Tags::ReadFileIdentity(at);
+  else if (::stat(at, &st) == 0)
+    now = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+           static_cast<long long>(st.st_size),
+           static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec, file.identity.nTagDigest};
+  if (file.identity.IsKnown() && now != file.identity) {
     file.DropEdits();
     *reason = kChangedSinceRead;
     return false;

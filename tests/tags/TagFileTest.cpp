@@ -10,6 +10,9 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 constexpr TagField kEveryField[] = {
@@ -77,25 +80,36 @@ TEST(TagFile, AFileChangedSinceItWasReadIsNotWritten) {
          other.SetComment("Another tagger");
          ASSERT_EQ(other.GetLastWriteError(), "");
        }},
+      {"another tagger's edit keeping the file's time",
+       [](const CString& path, const CString&) {
+         struct stat before {};
+         ASSERT_EQ(::stat(path, &before), 0);
+         CMyMP3Tags other;
+         other.Link(path);
+         other.SetComment("Another tagger");
+         const timespec times[2] = {before.st_atim, before.st_mtim};
+         ASSERT_EQ(::utimensat(AT_FDCWD, path, times, 0), 0);
+       }},
       {"another file put in its place",
        [](const CString& path, const CString& other) { ASSERT_EQ(std::rename(other, path), 0); }}};
-  for (const auto& [what, change] : changes) {
-    for (const char* name : {"cbr_v23_latin1.mp3", "v24_full.mp3"}) {
-      SCOPED_TRACE(std::string(what) + ", " + name);
-      test::TempDir dir;
-      const CString path = dir.CopyFixture(name);
-      const CString other = dir.CopyFixture("cbr_v23_utf16.mp3", "other.mp3");
-      const std::unique_ptr<CTagFile> file = CTagFile::Read(path);
-      EXPECT_EQ(file->Set(TagField::Artist, "Never Written"), "");
-      change(path, other);
-      const std::string changed = test::ReadFile(path);
-      CString reason;
-      EXPECT_FALSE(file->Save(&reason));
-      EXPECT_EQ(reason, "The file was changed by another program since it was read");
-      EXPECT_TRUE(test::ReadFile(path) == changed);
-      EXPECT_EQ(Fields(*file), Fields(*CTagFile::Read(path)));
-    }
-  }
+  for (const auto& [what, change] : changes)
+    for (const char* name : {"cbr_v23_latin1.mp3", "v24_full.mp3", "cbr_v23_utf16_v1.mp3"})
+      for (const bool recorded : {false, true}) {
+        SCOPED_TRACE(std::string(what) + ", " + name + (recorded ? ", recorded" : ""));
+        test::TempDir dir;
+        const CString path = dir.CopyFixture(name);
+        const CString other = dir.CopyFixture("cbr_v23_utf16.mp3", "other.mp3");
+        const std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+        EXPECT_EQ(file->Set(TagField::Artist, "Never Written"), "");
+        if (recorded) EXPECT_FALSE(file->SaveRecord().empty());
+        change(path, other);
+        const std::string changed = test::ReadFile(path);
+        CString reason;
+        EXPECT_FALSE(file->Save(&reason));
+        EXPECT_EQ(reason, "The file was changed by another program since it was read");
+        EXPECT_TRUE(test::ReadFile(path) == changed);
+        EXPECT_EQ(Fields(*file), Fields(*CTagFile::Read(path)));
+      }
 }
 
 // Every field set to what the file holds changes nothing: no record, no write.
