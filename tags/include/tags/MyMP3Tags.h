@@ -12,6 +12,8 @@
 // file that is not MPEG audio, what it looks like). Where a tag holds several frames
 // of one field, the first is the field's (of comments and links the first
 // without a description); a setter replaces that one in its place.
+// The object is a cursor over one CTagFile at a time (TagFile.h), which
+// does the reading, editing and saving.
 #include <platform/String.h>
 #include <tags/TagFile.h>
 
@@ -23,7 +25,6 @@
 #include <vector>
 
 class CWriteBatch;
-struct CTagWrite;
 
 // What CMyMP3Tags::RestoreSave did.
 enum class CRestoreResult {
