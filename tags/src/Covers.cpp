@@ -3,7 +3,7 @@
 
 #include <tags/MyMP3Tags.h>
 
-#include "FileState.h"
+#include "TagFileImpl.h"
 
 #include <cstring>
 #include <iterator>
@@ -105,6 +105,10 @@ void Describe(const CImageFacts& facts, const CString& mime, std::size_t size, C
 
 }  // namespace
 
+void DescribeImage(const unsigned char* data, std::size_t size, const CString& mime, CCoverArt* cover) {
+  Describe(ReadImageFacts(data, size), mime, size, cover);
+}
+
 CImageFacts ReadImageFacts(const unsigned char* data, std::size_t size) {
   CImageFacts facts;
   if (size >= 4 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) {
@@ -133,55 +137,18 @@ CString CMyMP3Tags::CheckCoverImage(const std::string& image, CCoverArt* facts) 
   return CString();
 }
 
-bool CMyMP3Tags::GetCover(CCoverArt* cover, bool withBytes) {
-  CPictureView view;
-  if (!ReadIfStale() || !m_pFile->pEngine->GetCover(&view)) return false;
-  Describe(ReadImageFacts(view.pData, view.nSize), view.strMime, view.nSize, cover);
-  cover->nType = view.nType;
-  cover->nIndex = view.nIndex;
-  cover->nPictures = view.nCount;
-  if (withBytes)
-    cover->strData.assign(reinterpret_cast<const char*>(view.pData), view.nSize);
-  else
-    cover->strData.clear();
-  return true;
-}
+bool CMyMP3Tags::GetFrontCover(CCoverArt* cover) { return m_pValue && m_pValue->GetFrontCover(cover, true); }
 
-bool CMyMP3Tags::GetFrontCover(CCoverArt* cover) { return GetCover(cover, true); }
-
-bool CMyMP3Tags::GetFrontCoverSummary(CCoverArt* cover) { return GetCover(cover, false); }
+bool CMyMP3Tags::GetFrontCoverSummary(CCoverArt* cover) { return m_pValue && m_pValue->GetFrontCover(cover, false); }
 
 void CMyMP3Tags::SetFrontCover(const std::string& image) {
   if (!m_bGrouped) m_strLastWriteError.Empty();
-  if (!ReadIfStale()) return;
-  CCoverArt facts;
-  const CString refusal = CheckCoverImage(image, &facts);
-  if (!refusal.IsEmpty()) return SetWriteError(refusal);
-  CPictureView now;
-  if (m_pFile->pEngine->GetCover(&now) && now.strMime == facts.strMime && now.nSize == image.size() &&
-      std::memcmp(now.pData, image.data(), image.size()) == 0)
-    return;
-  if (!PrepareWrite()) return;
-  const CString coverRefusal = m_pFile->pEngine->CoverRefusal();
-  if (!coverRefusal.IsEmpty()) return SetWriteError(coverRefusal);
-  m_pFile->pEngine->SetCover(image, facts.strMime);
-  m_pFile->bDirty = true;
-  if (!m_bGrouped) WriteTag();
+  if (m_pValue) Apply(m_pValue->SetFrontCover(image));
 }
 
 void CMyMP3Tags::RemoveFrontCover(const CCoverArt& shown) {
   if (!m_bGrouped) m_strLastWriteError.Empty();
-  CCoverArt now;
-  if (!GetFrontCoverSummary(&now)) return;  // gone already
-  if (now.nIndex != shown.nIndex || now.nType != shown.nType || now.strMime != shown.strMime ||
-      now.nBytes != shown.nBytes || now.nWidth != shown.nWidth || now.nHeight != shown.nHeight)
-    return SetWriteError("The file's cover is no longer the picture shown, so no picture was removed");
-  if (!PrepareWrite()) return;
-  const CString refusal = m_pFile->pEngine->CoverRefusal();
-  if (!refusal.IsEmpty()) return SetWriteError(refusal);
-  if (!m_pFile->pEngine->RemoveCover()) return;
-  m_pFile->bDirty = true;
-  if (!m_bGrouped) WriteTag();
+  if (m_pValue) Apply(m_pValue->RemoveFrontCover(shown));
 }
 
 CString CMyMP3Tags::PictureTypeName(int type) {

@@ -89,10 +89,3 @@ CString CMyMP3Tags::GenreName(CString stored) {
   if (!refinement.empty()) return CString(refinement);
   return first ? CString(first) : stored;
 }
-
-void CMyMP3Tags::SetGenre(CString value) {
-  if (!m_bGrouped) m_strLastWriteError.Empty();
-  const CString stored = GetGenre();
-  if (value == stored || value == GenreName(stored)) return;
-  SetTag(TagField::Genre, value);
-}

@@ -1,51 +1,41 @@
-// The MPEG header facts and the genre of the linked file.
+// The MPEG header facts of the linked file.
 #include <tags/MyMP3Tags.h>
 
-#include "FileState.h"
-#include "Genres.h"
-
-#include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-constexpr int kGenreBufferSize = 52;
-
-}  // namespace
 
 // The facts are read from the stream itself rather than from id3lib's
 // summary: id3lib misplaces the Xing header of MPEG-2 and 2.5 files, reads
 // no Info header (a short constant-bit-rate clip then lasts 0 seconds) and
 // would be handed whatever bytes follow a tag.
 bool CMyMP3Tags::GetHeaderInfo() {
-  if (!ReadIfStale()) return false;
+  if (!m_pValue) return false;
   m_bHeaderInfo = false;
-  const CMpegFrame& stream = m_pFile->firstFrame;
-  if (!stream.bFound) return false;
+  CMpegFacts stream;
+  if (!m_pValue->GetMpegFacts(&stream)) return false;
   m_header.nLayer = stream.nLayer;
   m_header.nVersion = stream.nVersion;
   m_header.nBitRate = stream.nBitRate;
   m_header.nChannelMode = stream.nChannelMode;
   m_header.nVbrBitRate = stream.nVbrBitRate;
   m_header.nFrequency = stream.nSampleRate;
-  m_header.nTime = static_cast<int>(stream.dSeconds);
+  m_header.nTime = stream.nSeconds;
   m_bHeaderInfo = true;
   return true;
 }
 
 CString CMyMP3Tags::GetBitRate() {
-  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  if (!m_pValue || !m_bHeaderInfo) return "-";
   if (m_header.nVbrBitRate > 0) return CString::Formatted("%i kbit/s (VBR)", m_header.nVbrBitRate / 1000);
   return CString::Formatted("%i kbit/s", m_header.nBitRate / 1000);
 }
 
 CString CMyMP3Tags::GetSampleRate() {
-  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  if (!m_pValue || !m_bHeaderInfo) return "-";
   return CString::Formatted("%i", m_header.nFrequency);
 }
 
 CString CMyMP3Tags::GetDuration() {
-  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  if (!m_pValue || !m_bHeaderInfo) return "-";
   return CString::Formatted("%i", m_header.nTime);
 }
 
@@ -58,7 +48,7 @@ CString CMyMP3Tags::ConvDuration(CString seconds) {
 }
 
 CString CMyMP3Tags::GetMpegLayer() {
-  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  if (!m_pValue || !m_bHeaderInfo) return "-";
   switch (m_header.nLayer) {
     case 0: return "UNDEFINED";
     case 1: return "III";
@@ -68,7 +58,7 @@ CString CMyMP3Tags::GetMpegLayer() {
 }
 
 CString CMyMP3Tags::GetMpegVer() {
-  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  if (!m_pValue || !m_bHeaderInfo) return "-";
   switch (m_header.nVersion) {
     case 0: return "2.5";
     case 2: return "2.0";
@@ -78,7 +68,7 @@ CString CMyMP3Tags::GetMpegVer() {
 }
 
 CString CMyMP3Tags::GetChannel() {
-  if (!m_bLinked || !m_bHeaderInfo) return "-";
+  if (!m_pValue || !m_bHeaderInfo) return "-";
   switch (m_header.nChannelMode) {
     case 0: return "Stereo";
     case 1: return "Joint Stereo";
@@ -86,16 +76,4 @@ CString CMyMP3Tags::GetChannel() {
     case 3: return "Single Channel";
     default: return "-";
   }
-}
-
-CString CMyMP3Tags::GetGenre() {
-  if (!m_bLinked) return "-";
-  if (isV2Tag() == 1) return GetString(TagField::Genre);
-  char buffer[kGenreBufferSize];
-  if (!m_getString(TagField::Genre, buffer, kGenreBufferSize)) return "-";
-  int n = -1;
-  char close = 0;
-  // Only a whole "(n)" names a table entry; other text is shown as it is.
-  if (std::sscanf(buffer, "(%i%c", &n, &close) == 2 && close == ')' && n >= 0 && n < genres::kCount) return genres::Name(n);
-  return buffer;
 }

@@ -2,7 +2,7 @@
 
 #include <tags/MyMP3Tags.h>
 
-#include "FileState.h"
+#include "TagFileImpl.h"
 #include "MappedFile.h"
 #include "SaveRecord.h"
 
@@ -116,53 +116,19 @@ CRestorePlan PlanRestore(const CString& path, const std::vector<unsigned char>& 
 }
 
 std::vector<unsigned char> CMyMP3Tags::PrepareSaveUndo() {
-  if (!m_bLinked || !m_bGrouped) return {};
-  FileState& file = *m_pFile;
-  if (file.pSealed) return file.pSealed->record;
-  if (!file.bDirty) return {};
-  auto sealed = std::make_unique<FileState::CSealed>();
+  if (!m_pValue || !m_bGrouped) return {};
   CString error;
-  if (!RenderWrite(&sealed->request, &sealed->bChecked, &error)) {
-    SetWriteError(error);
-    return {};
-  }
-  // The edits were made on the file as it is now (PrepareWrite read it again).
-  const CMappedFile& map = *file.pMap;
-  sealed->record = SealWrite(&sealed->request, map.Data(), map.Size(), file.scan.nV2End, file.scan.bV1,
-                             file.oldV1.data());
-  // A record made from bytes another program was changing would put back
-  // what never was: the group then writes nothing.
-  if (!map.IsIntact()) {
-    DropEdits(kChangedWhileRead);
-    return {};
-  }
-  file.pSealed = std::move(sealed);
-  return file.pSealed->record;
+  std::vector<unsigned char> record = m_pValue->m_pImpl->Seal(&error);
+  if (!error.IsEmpty()) SetWriteError(error);
+  return record;
 }
 
 bool CMyMP3Tags::MatchSaveUndo(const std::vector<unsigned char>& record) {
-  if (!m_bLinked || !m_bGrouped) return false;
-  FileState& file = *m_pFile;
-  if (file.pSealed) return file.pSealed->record == record;
-  if (!file.bDirty) return false;
-  auto sealed = std::make_unique<FileState::CSealed>();
+  if (!m_pValue || !m_bGrouped) return false;
   CString error;
-  // The record's bytes were checked when PrepareSaveUndo made it; these are
-  // written only if they are the same bytes (SealWriteAs compares their SHA-256).
-  if (!RenderWrite(&sealed->request, &sealed->bChecked, &error, false)) {
-    SetWriteError(error);
-    return false;
-  }
-  const CMappedFile& map = *file.pMap;
-  if (!SealWriteAs(&sealed->request, record, map.Size(), file.scan.nV2End, file.scan.bV1, file.oldV1.data()))
-    return false;
-  if (!map.IsIntact()) {
-    DropEdits(kChangedWhileRead);
-    return false;
-  }
-  sealed->record = record;
-  file.pSealed = std::move(sealed);
-  return true;
+  const bool matched = m_pValue->m_pImpl->MatchRecord(record, &error);
+  if (!error.IsEmpty()) SetWriteError(error);
+  return matched;
 }
 
 CRestoreResult CMyMP3Tags::RestoreSave(CString fileName, const std::vector<unsigned char>& record) {

@@ -3,15 +3,11 @@
 // frames: id3lib for ID3v2.3 (and files without ID3v2), TagLib for v2.4 and
 // v2.2. An engine works in memory only; the file is written by TagWriter.
 #include <base/String.h>
+#include <tags/TagFile.h>
 
 #include <cstddef>
 #include <string>
 
-// The fifteen text fields the program shows, in the order of the columns.
-enum class TagField {
-  Artist, Album, Title, Comment, Track, Year, Composer, Copyright, EncodedBy,
-  OriginalArtist, URL, Band, Publisher, Conductor, Genre
-};
 
 // A rendered ID3v2 tag: header and frames, no padding, no footer (the
 // writer pads; a footer is asked for separately).

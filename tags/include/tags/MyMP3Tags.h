@@ -12,7 +12,10 @@
 // file that is not MPEG audio, what it looks like). Where a tag holds several frames
 // of one field, the first is the field's (of comments and links the first
 // without a description); a setter replaces that one in its place.
+// The object is a cursor over one CTagFile at a time (TagFile.h), which
+// does the reading, editing and saving.
 #include <base/String.h>
+#include <tags/TagFile.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -21,46 +24,7 @@
 #include <string>
 #include <vector>
 
-class ID3_Tag;
 class CWriteBatch;
-struct CTagWrite;
-enum class TagField;
-
-// What became of one file of a batch of saves (CMyMP3Tags::BeginBatch).
-struct CWriteOutcome {
-  CString strPath;   // as it was linked
-  CString strError;  // empty: saved, the new tag is on the disk; else why not
-};
-
-// A tag's front cover (CMyMP3Tags::GetFrontCover), or what an image's own
-// bytes say of it (CMyMP3Tags::CheckCoverImage).
-struct CCoverArt {
-  CString strMime;          // as the tag names it ("image/jpeg"); an ID3v2.2 format as a MIME type
-  CString strFormat;        // "JPEG" or "PNG" when the bytes are one, whatever the MIME type says
-  int nWidth = 0;           // pixels, from the image's own header; 0 when it does not say
-  int nHeight = 0;
-  std::size_t nBytes = 0;   // of the image
-  std::string strData;      // the image itself (empty from GetFrontCoverSummary)
-  int nType = -1;           // a tag's picture: its type as ID3 numbers them (3: front cover)
-  int nIndex = 0;           // its place among the tag's pictures, from 0
-  int nPictures = 0;        // how many pictures the tag holds
-};
-
-// One state of a file on the disk (CMyMP3Tags::GetFileIdentity): where it
-// lies, its size and modification time, and a digest of the bytes other
-// taggers change (the whole ID3v2 region, the first 4 KB of the audio, the
-// last 4 KB of the file, where ID3v1, Lyrics3 and APE tags end). Another
-// program that writes a tag, or puts another file in its place, changes it.
-struct CFileIdentity {
-  std::uint64_t nDevice = 0;
-  std::uint64_t nInode = 0;
-  long long nSize = -1;  // -1: unknown (not read)
-  long long nMtimeNs = 0;
-  std::uint64_t nTagDigest = 0;
-
-  bool IsKnown() const { return nSize >= 0; }
-  bool operator==(const CFileIdentity&) const = default;
-};
 
 // What CMyMP3Tags::RestoreSave did.
 enum class CRestoreResult {
@@ -82,9 +46,8 @@ class CMyMP3Tags {
   // Attaches the object to a file (by its real name on disk); does nothing
   // while another file is linked.
   void Link(CString fileName);
-  // The same as Link, but through id3lib's own file reading (many system
-  // calls per file); gives the same results. For comparison and measurement.
-  void LinkFromDisk(CString fileName);
+  // The same for a file already read: the object then works on that value.
+  void Link(std::unique_ptr<CTagFile> file);
   // Detaches the object again (ending an open BeginUpdate group first, so
   // its edits are written, not lost).
   void Reset();
@@ -315,39 +278,19 @@ class CMyMP3Tags {
     int nFrequency = 0;
     int nTime = 0;
   };
-  struct FileState;
 
-  // Maps the linked file and reads its tags and first frame through memory.
-  void ReadLinkedFile();
-  // Reads the tags and first frame from the file's bytes (open: the file could be opened).
-  void ParseLinkedFile(const unsigned char* data, std::size_t size, bool open);
-  // False while unlinked; reads the file again first when a write left it
-  // stale, unless the tag object was checked to show what was written.
-  bool ReadIfStale();
-  // Reads the file again when a write left it stale: edits start from its bytes.
-  void ReadForWrite();
   CString GetString(TagField field);
-  bool m_getString(TagField field, char* buffer, int bufferSize);
   void SetTag(TagField field, CString value);
-  bool RemoveTag(TagField field);  // true when a frame was removed
-  bool PrepareWrite();
-  void MarkEdited(TagField field);
-  void WriteTag();
-  bool RenderWrite(CTagWrite* request, bool* checked, CString* error, bool recheck = true);
-  void SubmitWrite(const CTagWrite* request, bool checked, CString error);
+  // A setter's answer: its refusal becomes the write error; outside a
+  // group its edit is written at once.
+  void Apply(const CString& refusal);
+  void WriteNow();
   void SetWriteError(const CString& reason);
-  // Gives up the open group's edits (a reason, if any, as the write error);
-  // the file is read again when next asked.
-  void DropEdits(const CString& reason);
-  bool GetCover(CCoverArt* cover, bool withBytes);
 
-  std::unique_ptr<ID3_Tag> m_pTag;
-  bool m_bLinked = false;
+  std::unique_ptr<CTagFile> m_pValue;  // the linked file; null while unlinked
   bool m_bHeaderInfo = false;
   HeaderFacts m_header;
-  std::unique_ptr<FileState> m_pFile;
   CString m_strLastWriteError;
   bool m_bGrouped = false;  // between BeginUpdate and EndUpdate
   std::unique_ptr<CWriteBatch> m_pBatch;  // between BeginBatch and EndBatch
-  CString m_strReadPath;  // where the linked file's new bytes wait for their commit
 };

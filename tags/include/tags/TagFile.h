@@ -1,0 +1,172 @@
+#pragma once
+// CTagFile: one MP3 file's tags as a value. Read gives the file's ID3 text
+// frames, cover, tag types, MPEG facts and identity from one reading of it;
+// the setters change the value only; SaveRecord gives what a save will
+// replace (for a journal) and Save writes exactly that rendering, then holds
+// what the file holds without reading it again:
+//   std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+//   if (file->Identity() != loaded) ... changed on disk since it was loaded ...
+//   file->Set(TagField::Artist, "..."); ...
+//   if (!file->IsChanged()) ... nothing to write ...
+//   record = file->SaveRecord(&reason);      // empty: cannot be saved (reason)
+//   journal.Add(path, record);
+//   if (!file->Save(&reason, &batch)) ... not saved (reason) ...
+//   ... batch.Commit(): each outcome says whether its file was saved ...
+// The rules of reading and writing (which library reads which tag, what
+// a setter stores, what is refused) are CMyMP3Tags's, which is built on this.
+// A value keeps its file mapped until it is destroyed: hold a batch's worth
+// of them, not a folder's.
+#include <base/String.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CWriteBatch;
+
+// The fifteen text fields the program shows, in the order of the columns.
+enum class TagField {
+  Artist, Album, Title, Comment, Track, Year, Composer, Copyright, EncodedBy,
+  OriginalArtist, URL, Band, Publisher, Conductor, Genre
+};
+
+// What became of one file of a batch of saves.
+struct CWriteOutcome {
+  CString strPath;   // as it was read
+  CString strError;  // empty: saved, the new tag is on the disk; else why not
+};
+
+// A tag's front cover, or what an image's own bytes say of it.
+struct CCoverArt {
+  CString strMime;          // as the tag names it ("image/jpeg"); an ID3v2.2 format as a MIME type
+  CString strFormat;        // "JPEG" or "PNG" when the bytes are one, whatever the MIME type says
+  int nWidth = 0;           // pixels, from the image's own header; 0 when it does not say
+  int nHeight = 0;
+  std::size_t nBytes = 0;   // of the image
+  std::string strData;      // the image itself (empty from a summary)
+  int nType = -1;           // a tag's picture: its type as ID3 numbers them (3: front cover)
+  int nIndex = 0;           // its place among the tag's pictures, from 0
+  int nPictures = 0;        // how many pictures the tag holds
+};
+
+// One state of a file on the disk: where it lies, its size and modification
+// time, and a digest of the bytes other taggers change (the whole ID3v2
+// region, the first 4 KB of the audio, the last 4 KB of the file, where
+// ID3v1, Lyrics3 and APE tags end). Another program that writes a tag, or
+// puts another file in its place, changes it.
+struct CFileIdentity {
+  std::uint64_t nDevice = 0;
+  std::uint64_t nInode = 0;
+  long long nSize = -1;  // -1: unknown (not read)
+  long long nMtimeNs = 0;
+  std::uint64_t nTagDigest = 0;
+
+  bool IsKnown() const { return nSize >= 0; }
+  bool operator==(const CFileIdentity&) const = default;
+};
+
+// The MPEG facts of a file's first audio frame and its playing time.
+struct CMpegFacts {
+  int nLayer = 0;        // 1 = III, 2 = II, 3 = I
+  int nVersion = 0;      // 0 = 2.5, 2 = 2.0, 3 = 1.0
+  int nBitRate = 0;      // of the first frame, bits per second
+  int nVbrBitRate = 0;   // the average of a variable bit rate; 0 for a constant one
+  int nChannelMode = 0;  // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
+  int nSampleRate = 0;
+  int nSeconds = 0;
+};
+
+// Saves of many values flushed together (Save's batch): a saved file's new
+// bytes reach the disk, and a new file takes its original's name, only at a
+// commit, which says for each file written since the last one whether it
+// was saved. The destructor commits what is pending.
+class CSaveBatch {
+ public:
+  CSaveBatch();
+  ~CSaveBatch();
+  CSaveBatch(const CSaveBatch&) = delete;
+  CSaveBatch& operator=(const CSaveBatch&) = delete;
+  // True when the batch holds as many files or bytes as one flush should take.
+  bool IsFull() const;
+  // wait, when given, is called about every 10 ms while the disk works.
+  std::vector<CWriteOutcome> Commit(const std::function<void()>& wait = {});
+
+ private:
+  friend class CTagFile;
+  std::unique_ptr<CWriteBatch> m_pBatch;
+};
+
+class CTagFile {
+ public:
+  // Reads the file (by its real name on disk). Never null: a file that
+  // cannot be read gives a value whose fields are all "-" and that cannot
+  // be saved. reason, when given, receives why the file cannot be saved
+  // (not readable, empty, damaged, not MPEG audio, changed while it was
+  // read); empty when it can.
+  static std::unique_ptr<CTagFile> Read(const CString& path, CString* reason = nullptr);
+  ~CTagFile();
+  CTagFile(const CTagFile&) = delete;
+  CTagFile& operator=(const CTagFile&) = delete;
+
+  const CString& Path() const;
+  // The file as it was read, or as the last Save left it (in a batch: as
+  // its commit will leave it); unknown when it could not be read.
+  CFileIdentity Identity() const;
+  long FileSize() const;
+  bool HasV1Tag() const;
+  bool HasV2Tag() const;
+  bool HasLyricsTag() const;
+  // "ID3v2.3 + ID3v1", "ID3v2.4", "ID3v1", "none", "ID3v2.3 (damaged)"...
+  CString TagVersion() const;
+  // Why the value cannot be saved; empty when it can.
+  CString WriteRefusal() const;
+  bool WasChangedWhileRead() const;
+  // False when the file holds no MPEG audio frame (then facts is untouched).
+  bool GetMpegFacts(CMpegFacts* facts) const;
+
+  // The field as the value holds it, "-" when the tag has none. The genre
+  // is shown by name for an ID3v1-only file's "(17)".
+  CString Get(TagField field) const;
+  // Changes the value only. Empty when done, or when value is what the
+  // field holds (then nothing will be written for it; a genre name equal
+  // to the stored reference's counts as that); else why the field cannot
+  // take it (the file cannot be saved, the frame cannot be read, the
+  // record was made already).
+  CString Set(TagField field, const CString& value);
+  // Removes the field's frame; the same answers as Set.
+  CString Remove(TagField field);
+  // The front cover (with its bytes, or without them for a summary); false
+  // when the tag has none.
+  bool GetFrontCover(CCoverArt* cover, bool withBytes = true) const;
+  // As Set: the image (checked as CMyMP3Tags::CheckCoverImage does) becomes
+  // the front cover; RemoveFrontCover removes the one shown, only while it
+  // is still that picture.
+  CString SetFrontCover(const std::string& image);
+  CString RemoveFrontCover(const CCoverArt& shown);
+
+  // True when Save would write the file.
+  bool IsChanged() const;
+  // The record of what Save will replace (CMyMP3Tags::RestoreSave puts it
+  // back), made from the rendering that Save then writes; from here on the
+  // setters refuse. Empty when nothing is to be written, or when the value
+  // cannot be saved (then reason says why, and Save refuses the same way).
+  std::vector<unsigned char> SaveRecord(CString* reason = nullptr);
+  // Writes the changes (the rendering SaveRecord made, or a new one), only
+  // into a file that still is the one read: else nothing is written and
+  // reason says so. True when written (in a batch: when handed to it; its
+  // commit says whether the file was saved) or when there was nothing to
+  // write. After a write the value holds what the file now holds, and its
+  // identity, without reading the file again; after a failure, the file as
+  // it is, read again when next asked.
+  bool Save(CString* reason, CSaveBatch* batch = nullptr);
+
+  struct Impl;
+
+ private:
+  friend class CMyMP3Tags;  // a cursor over one value at a time
+  explicit CTagFile(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> m_pImpl;
+};
