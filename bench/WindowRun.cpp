@@ -2,15 +2,17 @@
 
 #include "Measure.h"
 #include "QuilloryDlg.h"
-#include <core/RowCommands.h>
+#include <core/FolderSession.h>
 #include "Resource.h"
 
 #include <platform/MessageBox.h>
 #include <platform/ModalSeam.h>
 #include <platform/Wnd.h>
-#include <table/Gridora.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -22,19 +24,6 @@
 #include <unistd.h>
 
 namespace bench {
-
-// The main window with the handlers and members the benchmark drives.
-class CBenchDlg : public CQuilloryDlg {
- public:
-  using CQuilloryDlg::DoCommand;
-  using CQuilloryDlg::m_pRows;
-  using CQuilloryDlg::m_pTable;
-  using CQuilloryDlg::m_pSession;
-  using CQuilloryDlg::OnHeaderItemClick;
-  using CQuilloryDlg::OnOpenFolder;
-  using CQuilloryDlg::OnSaveAll;
-  using CQuilloryDlg::OnUpdateList;
-};
 
 // The longest time the window went without answering: a zero timer notes
 // every pass of its event loop.
@@ -97,7 +86,12 @@ class PressOk : public platform::ModalAnswerer {
 
 }  // namespace
 
-CWindowRun::CWindowRun() : m_pDlg(std::make_unique<CBenchDlg>()), m_pGaps(std::make_unique<CGapWatch>()) {
+// Presses the window's button, as a click does.
+void Press(CQuilloryDlg& dlg, int id) {
+  if (auto* button = qobject_cast<QAbstractButton*>(dlg.GetDlgItem(id)->GetWidget())) button->click();
+}
+
+CWindowRun::CWindowRun() : m_pDlg(std::make_unique<CQuilloryDlg>()), m_pGaps(std::make_unique<CGapWatch>()) {
   m_pDlg->Create();
   m_pDlg->ShowWindow(SW_SHOW);
   QApplication::processEvents();
@@ -106,11 +100,12 @@ CWindowRun::CWindowRun() : m_pDlg(std::make_unique<CBenchDlg>()), m_pGaps(std::m
 CWindowRun::~CWindowRun() = default;
 
 OpenTimes CWindowRun::OpenFolder(const std::string& folder, bool subfolders) {
-  m_pDlg->m_pSession->SetFolder(folder.c_str(), false);
+  // The browser starts at the folder the table shows.
+  m_pDlg->Session().SetFolder(folder.c_str(), false);
   double pressedAt = 0;
   PressOk user(&pressedAt, subfolders, m_pGaps.get());
   const double start = Now();
-  m_pDlg->OnOpenFolder();
+  Press(*m_pDlg, IDC_OPEN_FOLDER);
   QApplication::processEvents();
   const double end = Now();
   OpenTimes times;
@@ -130,20 +125,19 @@ double CWindowRun::UpdateList(const RuleValues& values) {
   for (int id : {IDC_RULE_FIRST, IDC_RULE_FIRST + 2, IDC_RULE_FIRST + 3, IDC_RULE_FIRST + 4})
     m_pDlg->CheckDlgButton(id, BST_CHECKED);
   const double start = Now();
-  m_pDlg->OnUpdateList();
+  Press(*m_pDlg, IDC_UPDATE_LIST);
   QApplication::processEvents();
   return Now() - start;
 }
 
 void CWindowRun::SetEveryArtist(const std::string& artist) {
   // One step of the window's history, as an edit of every row would be.
-  std::vector<CRowChange> changes;
-  for (int row = 0, rows = Rows(); row < rows; ++row) {
-    CPackedCells wanted;
-    wanted.Set(2, artist.c_str());
-    if (auto change = ChangeTo(*m_pDlg->m_pRows, m_pDlg->m_pRows->IdOf(row), wanted)) changes.push_back(std::move(*change));
-  }
-  m_pDlg->DoCommand(std::make_unique<CRowsEdit>(*m_pDlg->m_pRows, "Artist", std::move(changes)));
+  CFolderSession& session = m_pDlg->Session();
+  std::vector<RowId> ids;
+  for (int row = 0, rows = Rows(); row < rows; ++row) ids.push_back(session.Table().IdOf(row));
+  CPackedCells wanted;
+  wanted.Set(ColumnOf(kArtist), artist.c_str());
+  session.SetCells(ids, wanted, "Artist (%d rows)");
 }
 
 SaveTimes CWindowRun::SaveAll(bool withoutJournal) {
@@ -160,7 +154,7 @@ SaveTimes CWindowRun::SaveAll(bool withoutJournal) {
   ::sync();
   m_pGaps->Start();
   const double start = Now();
-  m_pDlg->OnSaveAll();
+  Press(*m_pDlg, IDC_SAVE_ALL);
   QApplication::processEvents();
   ::setenv("XDG_STATE_HOME", state.c_str(), 1);
   SaveTimes times;
@@ -170,22 +164,19 @@ SaveTimes CWindowRun::SaveAll(bool withoutJournal) {
 }
 
 double CWindowRun::SortByHeader(int column) {
-  NMHEADER click{};
-  click.hdr.code = HDN_ITEMCLICKA;
-  click.iItem = column;
-  LRESULT result = 0;
+  auto* view = qobject_cast<QTreeView*>(m_pDlg->GetDlgItem(IDC_FILE_LIST)->GetWidget());
   const double start = Now();
-  m_pDlg->OnHeaderItemClick(&click.hdr, &result);
+  if (view) emit view->header()->sectionClicked(column);
   QApplication::processEvents();
   return Now() - start;
 }
 
-int CWindowRun::Rows() { return m_pDlg->m_pTable->GetNumOfRow(); }
+int CWindowRun::Rows() { return m_pDlg->Session().Rows().Rows(); }
 
 int CWindowRun::RowsWithArtist(const std::string& artist) {
   int n = 0;
   for (int row = 0, rows = Rows(); row < rows; ++row)
-    if (m_pDlg->m_pTable->GetValStr(row, 2) == artist.c_str()) ++n;
+    if (m_pDlg->Session().Rows().Text(row, ColumnOf(kArtist)) == artist) ++n;
   return n;
 }
 

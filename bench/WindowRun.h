@@ -7,11 +7,12 @@
 #include "Floor.h"
 
 #include <memory>
+
+class CQuilloryDlg;
 #include <string>
 
 namespace bench {
 
-class CBenchDlg;
 class CGapWatch;
 
 struct OpenTimes {
@@ -52,7 +53,7 @@ class CWindowRun {
   std::string TotalsText();
 
  private:
-  std::unique_ptr<CBenchDlg> m_pDlg;
+  std::unique_ptr<CQuilloryDlg> m_pDlg;
   std::unique_ptr<CGapWatch> m_pGaps;
 };
 

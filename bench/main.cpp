@@ -8,12 +8,14 @@
 // peers) and by id3lib in memory (the floor), with Quillory's ratios to them;
 // Save all once more with its flushes skipped, and once without the journal of saves;
 // the size of its journal entry; Open Folder on the same files
-// as ID3v2.3 and as ID3v2.4; and the memory the loaded table takes.
+// as ID3v2.3 and as ID3v2.4; the same load and save through the folder
+// session alone, without a window; and the memory the loaded table takes.
 #include "Corpus.h"
 #include "Floor.h"
 #include "FlushSwitch.h"
 #include "Measure.h"
 #include "Peer.h"
+#include "SessionRun.h"
 #include "WindowRun.h"
 
 #include <QApplication>
@@ -49,6 +51,7 @@ long long NewestJournalEntry(const std::string& dir) {
 struct Samples {
   std::vector<double> browser, open, floorLoad, peerLoad, kid3Load, openV23, openV24, gapLoad, gapReload, gapSave;
   std::vector<double> save, saveUnflushed, saveUnjournalled, floorRender, peerSave, kid3Save, update, sortUp, sortDown;
+  std::vector<double> sessionOpen, sessionSave;  // the folder session alone
 };
 
 struct Options {
@@ -104,7 +107,7 @@ int RunOne(int n, const Options& options) {
   }
   const long rssBefore = bench::RssKiB();
   long rssFirstLoad = 0, peakFirstLoad = 0, rssLastLoad = 0;
-  int rowsLoaded = 0, rowsSaved = 0, rowsUnflushed = 0;
+  int rowsLoaded = 0, rowsSaved = 0, rowsUnflushed = 0, sessionRows = 0, sessionWritten = 0;
   long long journalBytes = 0;
   std::string totals;
   unsigned long checksum = 0;
@@ -166,6 +169,13 @@ int RunOne(int n, const Options& options) {
     constexpr int kLengthColumn = 10;
     s.sortUp.push_back(window.SortByHeader(kLengthColumn));
     s.sortDown.push_back(window.SortByHeader(kLengthColumn));
+    // The same load and save through the folder session alone, no window.
+    bench::MakeCorpus(windowFolder, n, perFolder);
+    const bench::SessionTimes session = bench::RunSession(windowFolder, subfolders, rule.strArtist);
+    s.sessionOpen.push_back(session.dOpen);
+    s.sessionSave.push_back(session.dSave);
+    sessionRows = session.nRows;
+    sessionWritten = session.nWritten;
     if (!peers) {
       std::fprintf(stderr, "  run %d of %d: open %.3f s, save %.3f s\n", run + 1, runs, s.open.back(), s.save.back());
       continue;
@@ -238,6 +248,11 @@ int RunOne(int n, const Options& options) {
     std::printf("  %-40s %8.1f ms\n", "  longest the window did not answer", Median(s.gapSave) * 1000);
     std::printf("  %-40s %8.1f KiB (%.0f bytes a file)\n", "  its entry in the journal of saves", journalBytes / 1024.0,
                 static_cast<double>(journalBytes) / n);
+    PrintTime("Session alone: Open (no window)", Median(s.sessionOpen), n);
+    PrintRatios(Median(s.sessionOpen), floorLoad, peerLoad, kid3Load);
+    PrintTime("Session alone: Save (no window, no reload)", Median(s.sessionSave), n);
+    PrintRatios(Median(s.sessionSave), floorSave, peerSave, kid3Save);
+    std::printf("  %-40s %d rows read, %d files written\n", "  session", sessionRows, sessionWritten);
     PrintTime("Update list (rule on every row)", Median(s.update), n);
     std::printf("\n");
     const double v23 = Median(s.openV23), v24 = Median(s.openV24);

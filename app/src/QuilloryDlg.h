@@ -50,6 +50,8 @@ class CQuilloryDlg : public CDialog {
   // Started without a folder: when a folder was opened before, the window
   // opens with the folder browser at it (nothing is loaded unless chosen).
   void BrowseAtStart() { m_bBrowseAtStart = true; }
+  // The folder's rows and operations the window shows and hands work to.
+  CFolderSession& Session() { return *m_pSession; }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
