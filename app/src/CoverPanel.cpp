@@ -29,10 +29,6 @@
 
 namespace {
 
-// How many selected rows' pictures are compared byte for byte; the rest
-// are compared by their Cover texts, so selecting a whole large folder
-// does not read every file.
-constexpr std::size_t kMaxCoversCompared = 500;
 // The largest picture a cover may be; one byte more is enough to refuse one.
 constexpr long long kMaxCoverBytes = 16 * 1024 * 1024;
 
@@ -68,20 +64,6 @@ bool WriteWholeFile(const CString& path, const std::string& bytes, CString* reas
   if (base::WriteFileDurably(path.Str(), bytes)) return true;
   *reason = std::strerror(errno);
   return false;
-}
-
-// What the Cover group says of a file's cover, on two lines as the caption
-// is wide: which picture ("Back cover, 1 of 3 pictures"; the place left out
-// when it is the file's only one), then its facts ("120×90 PNG, 1 KB").
-CString ShownCoverText(const CCoverArt& cover) {
-  CString text = CMyMP3Tags::PictureTypeName(cover.nType);
-  if (cover.nPictures > 1) text.AppendFormat(", %d of %d pictures", cover.nIndex + 1, cover.nPictures);
-  return text + "\n" + CoverSummary(cover.strFormat, cover.strMime, cover.nWidth, cover.nHeight, cover.nBytes);
-}
-
-CShownCover Shown(const CCoverArt& cover) {
-  return {cover.nType,  cover.nIndex, cover.nPictures, cover.strMime,       cover.nBytes,
-          cover.nWidth, cover.nHeight, ShownCoverText(cover)};
 }
 
 // The selected rows, from the top down; with none, the status bar asks for one.
@@ -127,25 +109,12 @@ bool CQuilloryDlg::AddCoverFrom(const CString& path) {
     m_pStatus->ErrorMsg(CString::Formatted("%s cannot be a cover: %s.", path, reason));
     return false;
   }
-  // One picture for every row that gets it.
-  const PendingCoverPtr cover = MakePendingCover(std::move(image), facts.strFormat, facts.nWidth, facts.nHeight);
-  std::vector<CRowChange> changes;
-  for (int row : rows) {
-    const RowId id = m_pRows->IdOf(row);
-    const PendingCoverPtr now = m_pRows->CoverOf(id);
-    // A file that holds this picture already needs no change of its own.
-    const bool held =
-        m_pRows->FileCellOf(id, ColumnOf(kCover)) == cover->strSummary && ReadFileCover(row) == cover->strImage;
-    const PendingCoverPtr wanted = held ? nullptr : cover;
-    if (now ? wanted && now->strImage == wanted->strImage : !wanted) continue;
-    changes.push_back({id, CRowState{{}, now}, CRowState{{}, wanted}});
-  }
-  if (changes.empty()) {
+  const CString names = Naming(*m_pTable, rows);
+  if (m_pSession->AddCover(IdsOf(rows), std::move(image), facts, names) == 0) {
     m_pStatus->InfoMsg(rows.size() == 1 ? "The file has this cover already." : "The files have this cover already.");
     return true;
   }
-  const CString names = Naming(*m_pTable, rows);
-  DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Add cover (" + names + ")", std::move(changes)));
+  ShowTableState();
   m_pStatus->Done("Cover set for " + names + " (not saved yet).");
   return true;
 }
@@ -154,52 +123,30 @@ void CQuilloryDlg::OnRemoveCover() {
   m_pStatus->Clear();
   const std::vector<int> rows = SelectedRowsOrAsk(*m_pTable, *m_pStatus);
   if (rows.empty()) return;
-  std::vector<CRowChange> changes;
-  std::vector<int> changedOnDisk;
-  for (int row : rows) {
-    const RowId id = m_pRows->IdOf(row);
-    const PendingCoverPtr now = m_pRows->CoverOf(id);
-    const CString fileCover = m_pRows->FileCellOf(id, ColumnOf(kCover));
-    const bool fileHasOne = fileCover != "-";
-    if (now ? now->strImage.empty() : !fileHasOne) continue;  // no cover shows
-    // A picture added to a file without one is simply dropped. A file's
-    // picture is removed by what it is, so the save removes that one alone
-    // (the next picture would become the file's cover).
-    PendingCoverPtr removal;
-    if (fileHasOne) {
-      CCoverArt shown;
-      ReadFileCover(row, &shown, false);
-      if (shown.nPictures == 0 ||
-          CoverSummary(shown.strFormat, shown.strMime, shown.nWidth, shown.nHeight, shown.nBytes) != fileCover) {
-        changedOnDisk.push_back(row);
-        continue;
-      }
-      removal = MakeCoverRemoval(Shown(shown));
-    }
-    changes.push_back({id, CRowState{{}, now}, CRowState{{}, removal}});
-  }
+  const CString names = Naming(*m_pTable, rows);
+  std::vector<RowId> changedOnDisk;
+  const int changed = m_pSession->RemoveCover(IdsOf(rows), names, &changedOnDisk);
+  ShowTableState();
   if (!changedOnDisk.empty()) {
     const CString which = changedOnDisk.size() == 1
-                              ? "The cover of " + m_pTable->GetValStr(changedOnDisk.front(), ColumnOf(kFileName))
+                              ? "The cover of " + m_pTable->GetValStr(m_pRows->RowOf(changedOnDisk.front()), ColumnOf(kFileName))
                               : CString::Formatted("The covers of %zu files", changedOnDisk.size());
     m_pStatus->ErrorMsg(which + " changed on disk since " + (changedOnDisk.size() == 1 ? "it was" : "they were") +
                         " loaded, so " + (changedOnDisk.size() == 1 ? "it stays" : "they stay") +
                         ": Reload to see what the files hold.");
-    if (changes.empty()) return;
+    if (changed == 0) return;
   }
-  if (changes.empty()) {
+  if (changed == 0) {
     m_pStatus->ErrorMsg(rows.size() == 1 ? "The file has no cover." : "None of the files has a cover.");
     return;
   }
-  const CString names = Naming(*m_pTable, rows);
-  DoCommand(std::make_unique<CRowsEdit>(*m_pRows, "Remove cover (" + names + ")", std::move(changes)));
   if (changedOnDisk.empty()) m_pStatus->Done("Cover removed from " + names + " (not saved yet).");
 }
 
 void CQuilloryDlg::OnExtractCover() {
   m_pStatus->Clear();
   const std::vector<int> rows = SelectedRowsOrAsk(*m_pTable, *m_pStatus);
-  const CCommonCover common = CommonCoverOf(rows);
+  const CCommonCover common = m_pSession->CommonCoverOf(IdsOf(rows));
   switch (common.kind) {
     case CCommonCover::kNoRows: return;
     case CCommonCover::kNoCover:
@@ -238,7 +185,7 @@ void CQuilloryDlg::ShowCover() {
   if (!m_coverBox.IsWindow()) return;
   const std::vector<int> rows = m_pTable->GetSelectedRows();
   CCoverArt first;
-  const CCommonCover common = CommonCoverOf(rows, &first);
+  const CCommonCover common = m_pSession->CommonCoverOf(IdsOf(rows), &first);
   const std::size_t n = rows.size();
   // The caption: the picture's facts, then how many files share it and whether it waits for a save.
   CString facts, count = n > 1 ? CString::Formatted("%zu files", n) : CString();
@@ -272,31 +219,4 @@ void CQuilloryDlg::ShowCover() {
     if (CWnd* button = GetDlgItem(id)) button->EnableWindow(on ? TRUE : FALSE);
     if (m_pMenuBar) m_pMenuBar->EnableItem(static_cast<UINT>(id), on ? TRUE : FALSE);
   }
-}
-
-CCommonCover CQuilloryDlg::CommonCoverOf(const std::vector<int>& rows, CCoverArt* first) {
-  std::vector<CRowCover> covers;
-  covers.reserve(rows.size());
-  for (int row : rows) {
-    const RowId id = m_pRows->IdOf(row);
-    covers.push_back({m_pRows->CoverOf(id), m_pRows->FileCellOf(id, ColumnOf(kCover))});
-  }
-  return FindCommonCover(
-      covers, [&](std::size_t k) { return ReadFileCover(rows[k], k == 0 ? first : nullptr); }, kMaxCoversCompared);
-}
-
-std::string CQuilloryDlg::ReadFileCover(int row, CCoverArt* facts, bool bytes) {
-  const CString path = RowFilePath(row);
-  if (path.IsEmpty()) return {};
-  m_pTags->Reset();
-  m_pTags->Link(path);
-  CCoverArt cover;
-  if (bytes)
-    m_pTags->GetFrontCover(&cover);
-  else
-    m_pTags->GetFrontCoverSummary(&cover);
-  m_pTags->Reset();
-  std::string image = std::move(cover.strData);
-  if (facts) *facts = std::move(cover);
-  return image;
 }

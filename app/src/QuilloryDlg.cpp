@@ -293,6 +293,13 @@ void CQuilloryDlg::LayoutStatusPanes() {
   bar->SetText(text, 2);
 }
 
+std::vector<RowId> CQuilloryDlg::IdsOf(const std::vector<int>& rows) {
+  std::vector<RowId> ids;
+  ids.reserve(rows.size());
+  for (int row : rows) ids.push_back(m_pRows->IdOf(row));
+  return ids;
+}
+
 bool CQuilloryDlg::IsDataChanged() const { return m_pRows->UnsavedCount() > 0; }
 
 bool CQuilloryDlg::ConfirmDiscardEdits(const char* question) {

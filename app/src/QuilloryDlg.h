@@ -116,6 +116,8 @@ class CQuilloryDlg : public CDialog {
   // The row's key as its file is named on disk: the File name cell, or the
   // name the cell had before a rename that is not saved yet.
   CString FileKeyOf(int row);
+  // The rows' ids, as the session names them.
+  std::vector<RowId> IdsOf(const std::vector<int>& rows);
   // The folder the table shows; empty when none.
   const CString& Folder() const { return m_pSession->Folder(); }
   // How the session's long work reports to the window while scope runs.
@@ -187,12 +189,6 @@ class CQuilloryDlg : public CDialog {
   bool AddCoverFrom(const CString& path);
   // The thumbnail, its caption and the cover commands, for the selection.
   void ShowCover();
-  // What the rows' covers have in common, pending changes included; first,
-  // when given, gets the facts of the first row's file cover when it was read.
-  CCommonCover CommonCoverOf(const std::vector<int>& rows, CCoverArt* first = nullptr);
-  // The front cover of the row's file as it is on disk; empty when none.
-  // facts, when given, gets its facts (type, place, size); bytes false: those alone.
-  std::string ReadFileCover(int row, CCoverArt* facts = nullptr, bool bytes = true);
   // Several rows at once (ManyRows.cpp): the tag panel over the selected
   // rows, the genre box, "Tags from file names" and "Format fields".
   void SetUpManyRows();

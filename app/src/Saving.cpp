@@ -97,9 +97,7 @@ void CQuilloryDlg::SaveSelectedRow() {
 }
 
 CSaveReport CQuilloryDlg::SaveRows(const std::vector<int>& rows) {
-  std::vector<RowId> ids;
-  ids.reserve(rows.size());
-  for (int row : rows) ids.push_back(m_pRows->IdOf(row));
+  const std::vector<RowId> ids = IdsOf(rows);
   m_pProgress->SetRange(0, kEditableCount, 1);
   EnableAllControls(false);
   m_progressCtrl.ShowWindow(SW_SHOW);

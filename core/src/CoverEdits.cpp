@@ -1,5 +1,7 @@
 #include <core/CoverEdits.h>
 
+#include <tags/MyMP3Tags.h>
+
 #include <core/Renaming.h>
 #include <base/Utf8.h>
 
@@ -87,4 +89,10 @@ CCommonCover FindCommonCover(const std::vector<CRowCover>& rows,
   }
   if (common.image->empty() && rows.size() > 1) common = CCommonCover{CCommonCover::kDifferent, nullptr, CString(), 0};
   return common;
+}
+
+CString ShownCoverText(const CCoverArt& cover) {
+  CString text = CMyMP3Tags::PictureTypeName(cover.nType);
+  if (cover.nPictures > 1) text.AppendFormat(", %d of %d pictures", cover.nIndex + 1, cover.nPictures);
+  return text + "\n" + CoverSummary(cover.strFormat, cover.strMime, cover.nWidth, cover.nHeight, cover.nBytes);
 }

@@ -305,6 +305,91 @@ std::vector<CString> CFolderSession::NamesTakenBeside(const CRowTexts& rows) {
   return names;
 }
 
+// Covers.
+
+namespace {
+
+// How many rows' pictures are compared byte for byte; the rest are compared
+// by their Cover texts, so a whole large folder is not read.
+constexpr std::size_t kMaxCoversCompared = 500;
+
+CShownCover Shown(const CCoverArt& cover) {
+  return {cover.nType,  cover.nIndex, cover.nPictures, cover.strMime,       cover.nBytes,
+          cover.nWidth, cover.nHeight, ShownCoverText(cover)};
+}
+
+}  // namespace
+
+int CFolderSession::AddCover(const std::vector<RowId>& ids, std::string image, const CCoverArt& facts,
+                             const CString& names) {
+  // One picture for every row that gets it.
+  const PendingCoverPtr cover = MakePendingCover(std::move(image), facts.strFormat, facts.nWidth, facts.nHeight);
+  std::vector<CRowChange> changes;
+  for (RowId id : ids) {
+    const PendingCoverPtr now = m_table.CoverOf(id);
+    // A file that holds this picture already needs no change of its own.
+    const bool held = m_table.FileCellOf(id, ColumnOf(kCover)) == cover->strSummary && FileCover(id) == cover->strImage;
+    const PendingCoverPtr wanted = held ? nullptr : cover;
+    if (now ? wanted && now->strImage == wanted->strImage : !wanted) continue;
+    changes.push_back({id, CRowState{{}, now}, CRowState{{}, wanted}});
+  }
+  const int changed = static_cast<int>(changes.size());
+  if (changed > 0) Do(std::make_unique<CRowsEdit>(m_table, "Add cover (" + names + ")", std::move(changes)));
+  return changed;
+}
+
+int CFolderSession::RemoveCover(const std::vector<RowId>& ids, const CString& names, std::vector<RowId>* changedOnDisk) {
+  std::vector<CRowChange> changes;
+  for (RowId id : ids) {
+    const PendingCoverPtr now = m_table.CoverOf(id);
+    const CString fileCover = m_table.FileCellOf(id, ColumnOf(kCover));
+    const bool fileHasOne = fileCover != "-";
+    if (now ? now->strImage.empty() : !fileHasOne) continue;  // no cover shows
+    // A picture added to a file without one is simply dropped. A file's
+    // picture is removed by what it is, so the save removes that one alone
+    // (the next picture would become the file's cover).
+    PendingCoverPtr removal;
+    if (fileHasOne) {
+      CCoverArt shown;
+      FileCover(id, &shown, false);
+      if (shown.nPictures == 0 ||
+          CoverSummary(shown.strFormat, shown.strMime, shown.nWidth, shown.nHeight, shown.nBytes) != fileCover) {
+        changedOnDisk->push_back(id);
+        continue;
+      }
+      removal = MakeCoverRemoval(Shown(shown));
+    }
+    changes.push_back({id, CRowState{{}, now}, CRowState{{}, removal}});
+  }
+  const int changed = static_cast<int>(changes.size());
+  if (changed > 0) Do(std::make_unique<CRowsEdit>(m_table, "Remove cover (" + names + ")", std::move(changes)));
+  return changed;
+}
+
+CCommonCover CFolderSession::CommonCoverOf(const std::vector<RowId>& ids, CCoverArt* first) {
+  std::vector<CRowCover> covers;
+  covers.reserve(ids.size());
+  for (RowId id : ids) covers.push_back({m_table.CoverOf(id), m_table.FileCellOf(id, ColumnOf(kCover))});
+  return FindCommonCover(
+      covers, [&](std::size_t k) { return FileCover(ids[k], k == 0 ? first : nullptr); }, kMaxCoversCompared);
+}
+
+std::string CFolderSession::FileCover(RowId id, CCoverArt* facts, bool bytes) {
+  const CString path = FilePathOf(id);
+  if (path.IsEmpty()) return {};
+  m_pTags->Reset();
+  m_pTags->Link(path);
+  CCoverArt cover;
+  if (bytes)
+    m_pTags->GetFrontCover(&cover);
+  else
+    m_pTags->GetFrontCoverSummary(&cover);
+  m_pTags->Reset();
+  std::string image = std::move(cover.strData);
+  if (facts) *facts = std::move(cover);
+  return image;
+}
+
 // Saving.
 
 CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& work,

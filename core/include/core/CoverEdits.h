@@ -43,6 +43,11 @@ PendingCoverPtr MakeCoverRemoval(const CShownCover& shown = {});
 // "600×600 JPEG, 48 KB": the size in pixels (left out when unknown), the
 // format (else the MIME type), the bytes in kilobytes (at least 1), from a
 // megabyte on in megabytes with one decimal.
+// What a file's cover is, on two lines: which picture ("Back cover, 1 of 3
+// pictures"; the place left out when it is the file's only one), then its
+// facts ("120×90 PNG, 1 KB").
+struct CCoverArt;
+CString ShownCoverText(const CCoverArt& cover);
 CString CoverSummary(const CString& format, const CString& mime, int width, int height, std::size_t bytes);
 
 // The name an extracted cover is offered under: "Artist - Album.jpg"; the

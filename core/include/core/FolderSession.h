@@ -6,6 +6,7 @@
 // a call that returns its result, file by file. The window and the tests are
 // two faces of it: they ask, it answers; it knows no widgets.
 #include <core/CommandHistory.h>
+#include <core/CoverEdits.h>
 #include <base/FolderWalk.h>
 #include <core/Fields.h>
 #include <core/LoadedFiles.h>
@@ -25,6 +26,7 @@
 
 class CMyMP3Tags;
 class CJournalledSave;
+struct CCoverArt;
 class CRowTexts;
 
 // How long work reports on itself and is stopped. Every hook may be empty.
@@ -156,6 +158,21 @@ class CFolderSession {
   // The names a rename of the rows must not take: what their folders hold,
   // and the new names other rows wait to be saved with.
   std::vector<CString> NamesTakenBeside(const CRowTexts& rows);
+
+  // Covers: a change is a step of the history, written by the next save of
+  // its rows. names names the rows in the step ("Add cover (Song)").
+  // Makes the picture (checked as a cover, with its facts) the rows' front
+  // cover; how many rows changed (0: every file has it already).
+  int AddCover(const std::vector<RowId>& ids, std::string image, const CCoverArt& facts, const CString& names);
+  // Takes the front cover off the rows; changedOnDisk gets the rows whose
+  // file's cover is no longer the one the row shows (they keep it).
+  int RemoveCover(const std::vector<RowId>& ids, const CString& names, std::vector<RowId>* changedOnDisk);
+  // What the rows' covers have in common, pending changes included; first,
+  // when given, gets the facts of the first row's file cover when it was read.
+  CCommonCover CommonCoverOf(const std::vector<RowId>& ids, CCoverArt* first = nullptr);
+  // The front cover of the row's file as it is on disk; empty when none.
+  // facts, when given, gets its facts; bytes false: those alone.
+  std::string FileCover(RowId id, CCoverArt* facts = nullptr, bool bytes = true);
 
   // Rows whose files differ from them.
   int UnsavedCount() const { return m_table.UnsavedCount(); }
