@@ -1,6 +1,8 @@
 // Folder loading: Open Folder, Reload and the three folder totals.
 #include "QuilloryDlg.h"
 
+#include <core/Summaries.h>
+
 #include <core/CoverEdits.h>
 #include "FailedRows.h"
 #include <core/Fields.h>
@@ -39,40 +41,6 @@ CString BrowserStartFolder(const CString& loaded) {
   const char* home = std::getenv("HOME");
   const CString music = base::JoinPath(home ? home : "/", "Music");
   return base::DirectoryExists(music) ? music : CString(home ? home : "/");
-}
-
-// "1 unreadable folder", "2 unreadable folders".
-CString Counted(int n, const char* one, const char* many) {
-  return CString::Formatted("%d %s", n, n == 1 ? one : many);
-}
-
-// Files another program kept rewriting while the load read them: listed
-// with nothing read, and not saved. "" when none.
-CString ChangedWhileRead(int n) {
-  if (n == 0) return CString();
-  return "; " + Counted(n, "file was", "files were") + " being changed by another program while " +
-         (n == 1 ? "it was" : "they were") + " read and " + (n == 1 ? "shows" : "show") +
-         " nothing (Reload reads " + (n == 1 ? "it" : "them") + " again)";
-}
-
-// What a load left out, and the new files of interrupted saves it removed,
-// for its status message: "" when nothing.
-CString Skipped(const CMp3Listing& listing, int vanishedOnLoad) {
-  std::vector<CString> parts;
-  if (listing.nLinks > 0)
-    parts.push_back(Counted(listing.nLinks, "link to a folder read already", "links to folders read already"));
-  if (listing.nLinksOut > 0)
-    parts.push_back(Counted(listing.nLinksOut, "link that leads out of the folder", "links that lead out of the folder") +
-                    (listing.nLinksOut == 1 ? " (" : " (first: ") + listing.strFirstLinkOut + ")");
-  if (listing.nUnreadable > 0) parts.push_back(Counted(listing.nUnreadable, "unreadable folder", "unreadable folders"));
-  const int vanished = listing.nVanished + vanishedOnLoad;
-  if (vanished > 0) parts.push_back(Counted(vanished, "file that vanished", "files that vanished"));
-  CString text;
-  for (const CString& part : parts) text += (text.IsEmpty() ? "; skipped " : ", ") + part;
-  if (listing.nLeftoversRemoved > 0)
-    text += "; removed " + Counted(listing.nLeftoversRemoved, "file left by an interrupted save",
-                                   "files left by interrupted saves");
-  return text;
 }
 
 }  // namespace
@@ -156,7 +124,7 @@ bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& do
     m_pStatus->InfoMsg("Loading stopped before any file was read.");
     return false;
   }
-  const CString skipped = Skipped(report.walk, report.nVanished);
+  const CString skipped = SkippedText(report.walk, report.nVanished);
   if (report.nListed <= 0) {
     m_pSession->Forget();
     UpdateFolderTotals();
@@ -170,12 +138,7 @@ bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& do
   NoteRecentFolder(folder, subfolders);
   FillRecentMenu();
   UpdateFolderTotals();
-  if (report.bStopped)
-    m_pStatus->InfoMsg(CString::Formatted("Loading stopped: %d of %d files were read", report.nRead, report.nListed) +
-                       skipped + ChangedWhileRead(report.nChangedWhileRead) + ".");
-  else
-    m_pStatus->InfoMsg((doneText.IsEmpty() ? CString::Formatted("%d files have been loaded", report.nRead) : doneText) +
-                       skipped + ChangedWhileRead(report.nChangedWhileRead));
+  m_pStatus->InfoMsg(LoadSummary(report, doneText));
   return true;
 }
 
@@ -216,7 +179,7 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   if (listing.bStopped)
     m_pStatus->InfoMsg("All files have been saved; reading the folder again was stopped");
   else
-    m_pStatus->InfoMsg("All files have been reloaded" + Skipped(listing, 0));
+    m_pStatus->InfoMsg("All files have been reloaded" + SkippedText(listing, 0));
 }
 
 HICON CQuilloryDlg::GetSmallShellIcon(const CString& path) {

@@ -2,6 +2,8 @@
 // it writes, and "Undo last save" puts the newest save of the folder back.
 #include "QuilloryDlg.h"
 
+#include <core/Summaries.h>
+
 #include <core/JournalledSave.h>
 #include <core/SaveRestorer.h>
 
@@ -14,57 +16,6 @@
 #include <map>
 #include <set>
 
-namespace {
-
-// At most this many files are named in a message; the rest are counted.
-constexpr std::size_t kNamedFiles = 15;
-
-CString SaveTime(long long seconds) {
-  const std::time_t time = static_cast<std::time_t>(seconds);
-  std::tm local {};
-  char text[64] = "";
-  if (localtime_r(&time, &local)) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
-
-CString Files(std::size_t n) { return CString::Formatted("%zu %s", n, n == 1 ? "file" : "files"); }
-
-// The lines, one each, the first kNamedFiles of them.
-CString Listed(const std::vector<CString>& lines) {
-  CString text;
-  for (std::size_t k = 0; k < lines.size() && k < kNamedFiles; ++k) text += "\n" + lines[k];
-  if (lines.size() > kNamedFiles) text += "\n\u2026 and " + Files(lines.size() - kNamedFiles) + " more.";
-  return text;
-}
-
-// What an undo did, for the status bar and its message.
-struct UndoReport {
-  CString strSummary;
-  std::vector<CString> leftAlone, notes;  // "path: why.", of files left alone and of files restored but for a part
-  bool bRetry = false;                    // another undo of the same save could do more
-};
-
-UndoReport ReportOf(const CUndoSaveReport& undone, std::size_t total) {
-  UndoReport report;
-  std::size_t restored = 0;
-  report.bRetry = undone.bRetry;
-  for (const CRestoredFile& result : undone.results) {
-    const bool back = result.eResult != CRestoredFile::Result::LeftAlone;
-    restored += back;
-    if (!result.strReason.IsEmpty())
-      (back ? report.notes : report.leftAlone).push_back(result.strPath + ": " + result.strReason + ".");
-  }
-  report.strSummary = restored == total ? CString("Last save undone: ")
-                                        : CString::Formatted("Last save undone in part: %zu of ", restored);
-  report.strSummary += Files(total) + " restored";
-  if (undone.results.size() < total)
-    report.strSummary += "; stopped before " + Files(total - undone.results.size());
-  else if (restored < total)
-    report.strSummary += "; " + Files(total - restored) + " left alone";
-  return report;
-}
-
-}  // namespace
 
 bool CQuilloryDlg::CanUndoLastSave() const { return m_pSession->HasSaveToUndo(); }
 
@@ -89,7 +40,7 @@ void CQuilloryDlg::OnUndoLastSave() {
     ShowTableState();
     return;
   }
-  CString question = "Undo the save of " + SaveTime(entry->nTime) + " (" + Files(entry->files.size()) +
+  CString question = "Undo the save of " + SaveTimeText(entry->nTime) + " (" + FilesText(entry->files.size()) +
                      ")?\n\nEach file gets back the tags it had before that save, and its name if the save renamed "
                      "it; a file changed since is left alone. Then the folder is read again.";
   if (IsDataChanged() || HasTyping()) question += "\n\nThe edits not saved yet will be lost.";
@@ -101,7 +52,7 @@ void CQuilloryDlg::OnUndoLastSave() {
     undone = m_pSession->UndoSave(*entry, WorkOf(work));
     m_pStatus->KillProgress();
   }
-  const UndoReport report = ReportOf(undone, entry->files.size());
+  const CUndoSummary report = UndoSummaryOf(undone, entry->files.size());
   const CString& error = undone.strJournalError;
   const CString& summary = report.strSummary;
   // The rows selected before stay selected, a file renamed back under its old name too.
@@ -117,8 +68,8 @@ void CQuilloryDlg::OnUndoLastSave() {
   if (LoadFolder(Folder(), m_pSession->Subfolders(), summary)) SelectRowsOfKeys(selected);
   if (!report.leftAlone.empty() || !report.notes.empty() || !error.IsEmpty()) {
     CString text = summary + ".";
-    if (!report.leftAlone.empty()) text += "\n\nLeft alone:" + Listed(report.leftAlone);
-    if (!report.notes.empty()) text += "\n\nRestored, but:" + Listed(report.notes);
+    if (!report.leftAlone.empty()) text += "\n\nLeft alone:" + ListedText(report.leftAlone);
+    if (!report.notes.empty()) text += "\n\nRestored, but:" + ListedText(report.notes);
     if (report.bRetry) text += "\n\nThe journal keeps this save: Undo last save tries its files again.";
     if (!error.IsEmpty()) text += "\n\n" + error;
     MessageBoxA(GetSafeHwnd(), text, "Undo last save", MB_OK | MB_ICONWARNING);

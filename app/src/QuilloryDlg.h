@@ -279,7 +279,6 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CShellcmd> m_pShell;
   bool m_bBusy = false;  // a save or a folder load is running
   CWorkScope* m_pWork = nullptr;  // the work running, to be asked whether to stop
-  FILE* m_pReportFile = nullptr;  // open only while the report is written
 
   // The tag panel's strings and the rules' check boxes, named by the field
   // table (Fields.cpp) with the edit box and rule each belongs to.

@@ -198,19 +198,21 @@ std::vector<CString> CFolderSession::LinkedRowCells(const CString& name) {
 }
 
 void CFolderSession::NoteFacts(RowId id) {
-  CFacts& facts = m_facts[id];
-  facts.fKilobytes = static_cast<double>(std::max(m_pTags->GetFileSize(), 0L) / 1024);
-  facts.fSeconds = std::atof(m_pTags->GetDuration().GetString());
+  if (id <= 0) return;
+  if (static_cast<std::size_t>(id) >= m_facts.size()) m_facts.resize(static_cast<std::size_t>(id) + 1);
+  CFacts& facts = m_facts[static_cast<std::size_t>(id)];
+  facts.fKilobytes = static_cast<float>(std::max(m_pTags->GetFileSize(), 0L) / 1024);
+  facts.fSeconds = static_cast<float>(std::atof(m_pTags->GetDuration().GetString()));
 }
 
 CFolderTotals CFolderSession::Totals() const {
   CFolderTotals totals;
   totals.nFiles = m_rows.Rows();
   for (int row = 0; row < m_rows.Rows(); ++row) {
-    const auto found = m_facts.find(m_rows.Row(row).data);
-    if (found == m_facts.end()) continue;
-    totals.fKilobytes += found->second.fKilobytes;
-    totals.fSeconds += found->second.fSeconds;
+    const auto id = static_cast<std::size_t>(m_rows.Row(row).data);
+    if (id >= m_facts.size()) continue;
+    totals.fKilobytes += m_facts[id].fKilobytes;
+    totals.fSeconds += m_facts[id].fSeconds;
   }
   return totals;
 }

@@ -1,6 +1,8 @@
 #include <platform/Collator.h>
 #include <platform/ListCtrl.h>
 
+#include <base/RowStore.h>
+
 #include "../../platform/src/ControlFactory.h"
 
 #include <support/TestSupport.h>
@@ -476,6 +478,38 @@ TEST_F(ListCtrlTest, TheSortArrowIsWhatTheOwnerSets) {
   }
   m_list.SetSortIndicator(-1, TRUE);
   EXPECT_FALSE(header->isSortIndicatorShown());
+}
+
+TEST_F(ListCtrlTest, ItShowsTheRowsItsOwnerKeepsAsTheyChangeAndLetsGoWhenTheyGo) {
+  auto store = std::make_unique<base::RowStore>();
+  for (const char* name : {"b", "a", "c"}) {
+    base::TableRow row;
+    row.cells.Set(0, name);
+    row.data = name[0];
+    store->Insert(store->Rows(), std::move(row));
+  }
+  m_list.ShowRows(store.get());
+  EXPECT_EQ(Texts({0, 1, 2}), (std::vector<CString>{"b", "a", "c"}));
+  // The owner's changes show at once, and the selection stays with its row.
+  m_list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  store->SetText(1, 1, "12");
+  EXPECT_EQ(Drawn(1, 1, Qt::DisplayRole).toString(), "12");
+  store->Sort([](const base::TableRow& x, const base::TableRow& y) { return x.data < y.data; });
+  EXPECT_EQ(Texts(Selected()), (std::vector<CString>{"a"}));
+  store->Remove(2);
+  base::TableRow row;
+  row.cells.Set(0, "d");
+  store->Insert(0, std::move(row));
+  EXPECT_EQ(Texts({0, 1, 2}), (std::vector<CString>{"d", "a", "b"}));
+  EXPECT_EQ(Texts(Selected()), (std::vector<CString>{"a"}));
+  // The list's own calls change the owner's rows.
+  m_list.SetItemText(0, 2, "Jazz");
+  EXPECT_EQ(store->Text(0, 2), "Jazz");
+  // Rows that go before the list leave it empty, not pointing at them.
+  store.reset();
+  EXPECT_EQ(m_list.GetItemCount(), 0);
+  AddRows({"own"});
+  EXPECT_EQ(m_list.GetItemText(0, 0), "own");
 }
 
 TEST(ListCtrlTemplateTest, ATemplateListViewBindsAndNotifiesItsDialog) {

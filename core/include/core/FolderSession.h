@@ -21,7 +21,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 class CMyMP3Tags;
@@ -224,12 +223,12 @@ class CFolderSession {
   std::unique_ptr<CMyMP3Tags> m_pTags;
   CString m_strFolder;
   bool m_bSubfolders = false;
-  // Each row's size and length, for the totals.
+  // Each row's size and length, for the totals, by row id (ids are dense).
   struct CFacts {
-    double fKilobytes = 0;
-    double fSeconds = 0;
+    float fKilobytes = 0;
+    float fSeconds = 0;
   };
-  std::unordered_map<RowId, CFacts> m_facts;
+  std::vector<CFacts> m_facts;
   std::unique_ptr<CJournalledSave> m_pJournal;  // the entry of the save running
   std::vector<CPendingSave> m_pending;          // rows written into the batch, awaiting its commit
 };
