@@ -430,6 +430,8 @@ std::vector<CFolderSession::CPlannedSave> CFolderSession::PlanSaves(const std::v
       kRowsLookedUpOneByOne)
     files.ListFolders([&work] { work.KeepGoing(); });
   for (RowId id : ids) {
+    // A stop asked for now is heeded before the first write; the caller keeps answering meanwhile.
+    work.KeepGoing();
     if (m_table.RowOf(id) < 0 || m_strFolder.IsEmpty()) continue;
     if (!IsEdited(id)) {
       plan.push_back({id, CString(), CString(), false, CString()});
