@@ -1,4 +1,4 @@
-// Editing one row in the tag panel.
+// Editing in the tag panel: one row, several together, and the apply-to-all rules.
 #include "QuilloryDlg.h"
 
 #include "FieldBoxes.h"
@@ -28,19 +28,17 @@ void CQuilloryDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
   if (key != VK_RETURN && key != VK_F2) return;
   // As a double-click does; the typing that follows goes into the first box.
   FillEditBoxes();
-  if (CWnd* first = GetDlgItem(BoxOf(kEditableFields.front()).edit.nId); first && !m_strFileName.IsEmpty()) {
+  if (CWnd* first = GetDlgItem(BoxOf(kEditableFields.front()).edit.nId); first && !m_panel.Text(kFileName).IsEmpty()) {
     first->SetFocus();
     // Several rows' common text is replaced more often than added to.
-    if (auto* edit = dynamic_cast<CEdit*>(first); edit && m_panel.rows.size() > 1) edit->SetSel(0, -1);
+    if (auto* edit = dynamic_cast<CEdit*>(first); edit && m_panel.Rows().size() > 1) edit->SetSel(0, -1);
   }
 }
 
-void CQuilloryDlg::OnClear() { ClearEditBoxes(); }
-
 void CQuilloryDlg::OnUpdateRow() {
   m_pStatus->Clear();
-  UpdateData(TRUE);
-  if (m_strFileName.IsEmpty()) {
+  m_panel.Read();
+  if (m_panel.Text(kFileName).IsEmpty()) {
     m_pStatus->ErrorMsg("Select a file from list.");
     return;
   }
@@ -49,16 +47,16 @@ void CQuilloryDlg::OnUpdateRow() {
     m_pStatus->ErrorMsg("No data selected.");
     return;
   }
-  if (m_panel.rows.size() > 1) {
+  if (m_panel.Rows().size() > 1) {
     UpdatePanelRows();
     return;
   }
   // The boxes belong to the row they were filled from, known by its id (a
   // file name that is not UTF-8 does not come back from its box as it went
   // in); another selected row keeps its cells, and the user is told.
-  const RowId held = m_panel.rows.empty() ? 0 : m_panel.rows.front();
+  const RowId held = m_panel.Rows().empty() ? 0 : m_panel.Rows().front();
   const int heldRow = m_pRows->RowOf(held);
-  const CString key = heldRow >= 0 ? m_pTable->GetValStr(heldRow, ColumnOf(kFileName)) : m_strFileName;
+  const CString key = heldRow >= 0 ? m_pTable->GetValStr(heldRow, ColumnOf(kFileName)) : m_panel.Text(kFileName);
   if (m_pRows->IdOf(row) != held) {
     m_pStatus->ErrorMsg("The boxes hold \"" + key +
                         "\"; Update writes them into that row \u2014 double-click or press F2 on another row to edit it");
@@ -67,7 +65,7 @@ void CQuilloryDlg::OnUpdateRow() {
   // Only the boxes the user changed are written: a genre shown by its name
   // keeps its stored form. Values the row holds already change nothing, and
   // leave nothing to undo.
-  m_pSession->SetCells({held}, TypedCells(), "Update (" + key + ")");
+  m_pSession->SetCells({held}, m_panel.TypedCells(), "Update (" + key + ")");
   ShowTableState();
   ClearEditBoxes();
   m_pStatus->Done("Data updated successfully.");
@@ -79,16 +77,16 @@ void CQuilloryDlg::OnUpdateRow() {
 void CQuilloryDlg::FollowSelection() {
   std::vector<RowId> selected;
   for (int row : m_pTable->GetSelectedRows()) selected.push_back(m_pRows->IdOf(row));
-  std::vector<RowId> held = m_panel.rows;
+  std::vector<RowId> held = m_panel.Rows();
   std::sort(selected.begin(), selected.end());
   std::sort(held.begin(), held.end());
   if (selected == held) return;
   // What was typed for the rows the boxes hold goes into them first, as
   // Update would put it, so moving on loses nothing (Undo takes it back).
   if (!held.empty() && HasTyping()) {
-    UpdateData(TRUE);
-    const int first = m_pRows->RowOf(m_panel.rows.front());
-    m_pSession->SetCells(m_panel.rows, TypedCells(), "Update (%d rows)",
+    m_panel.Read();
+    const int first = m_pRows->RowOf(m_panel.Rows().front());
+    m_pSession->SetCells(m_panel.Rows(), m_panel.TypedCells(), "Update (%d rows)",
                          "Update (" + m_pTable->GetValStr(first, ColumnOf(kFileName)) + ")");
     ShowTableState();
   }
@@ -133,44 +131,32 @@ void CQuilloryDlg::SelectRowsOfKeys(const std::vector<CString>& keys) {
 void CQuilloryDlg::FillEditBoxes() {
   const int row = m_pTable->GetSelectedRow();
   if (m_pTable->GetNumOfRow() <= 0 || row < 0) return;
-  // Several selected rows are edited together.
-  if (const std::vector<int> rows = m_pTable->GetSelectedRows(); rows.size() > 1) {
-    FillEditBoxesFromRows(rows);
-    return;
-  }
-  for (Field field : kPanelFields) {
-    const CString cell = m_pTable->GetValStr(row, ColumnOf(field));
-    this->*BoxOf(field).edit.pValue = field == kGenre ? CMyMP3Tags::GenreName(cell) : cell;
-  }
-  UpdateData(FALSE);
-  NoteBoxesShown();
-  EnableUpdateForBoxes();
-  ShowDifferingHints({});
-  m_panel = {{m_pRows->IdOf(row)}, m_boxesShown};
+  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  m_panel.Fill(*m_pSession, rows.size() > 1 ? rows : std::vector<int>{row});
 }
 
 void CQuilloryDlg::ClearEditBoxes() {
-  for (Field field : kPanelFields) (this->*BoxOf(field).edit.pValue).Empty();
-  UpdateData(FALSE);
-  NoteBoxesShown();
-  EnableUpdateForBoxes();
-  ShowDifferingHints({});
-  m_panel = {};
+  m_panel.Clear();
   m_pStatus->InfoMsg("All edit boxes have been cleared.");
 }
 
-void CQuilloryDlg::EnableUpdateForBoxes() {
-  // The read-only file-name box names the row the boxes were filled from.
-  if (CWnd* update = GetDlgItem(IDC_UPDATE_ROW)) update->EnableWindow(m_strFileName.IsEmpty() ? FALSE : TRUE);
+void CQuilloryDlg::CheckAllRules(bool checked) {
+  m_pStatus->Clear();
+  m_panel.CheckAllRules(checked);
+  m_pStatus->InfoMsg(checked ? "All check boxes gave been checked." : "All check boxes gave been unchecked.");
 }
 
-void CQuilloryDlg::NoteBoxesShown() {
-  m_boxesShown.clear();
-  for (Field field : kEditableFields) m_boxesShown.push_back(GetDlgItemText(BoxOf(field).edit.nId));
-}
-
-bool CQuilloryDlg::HasTyping() {
-  for (std::size_t k = 0; k < m_boxesShown.size(); ++k)
-    if (GetDlgItemText(BoxOf(kEditableFields[k]).edit.nId) != m_boxesShown[k]) return true;
-  return false;
+void CQuilloryDlg::OnUpdateList() {
+  m_pStatus->Clear();
+  if (m_pTable->GetNumOfRow() <= 0) {
+    m_pStatus->ErrorMsg("Nothing in list to be updated.");
+    return;
+  }
+  m_panel.Read();
+  m_list.SetRedraw(FALSE);
+  m_pSession->ApplyRules(m_panel.RuleChoices());
+  m_list.SetRedraw(TRUE);
+  // The boxes' texts are now in the table: leaving does not ask for them.
+  m_panel.NoteShown();
+  ShowTableState();
 }

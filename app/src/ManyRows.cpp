@@ -1,7 +1,7 @@
-// Editing several rows at once: the tag panel over the selected rows, the
-// genre box, "Tags from file names" and "Format fields". The pieces that
-// decide what the rows get are RowEdits.h's; this file wires them to the
-// window and applies what they give as one step of the history.
+// Editing several rows at once: Update of the panel filled from several rows,
+// and the pattern dialogs ("Tags from file names", "Format fields", "File
+// names from tags"). The pieces that decide what the rows get are the core's;
+// this file wires them to the window and applies what they give as one step.
 #include "QuilloryDlg.h"
 
 #include "FieldBoxes.h"
@@ -26,10 +26,6 @@
 
 namespace {
 
-constexpr const char* kDifferentValues = "(different values)";
-// How a cell shows a field the file does not have.
-constexpr const char* kEmptyMarker = "-";
-
 std::vector<LPARAM> Sorted(std::vector<LPARAM> ids) {
   std::sort(ids.begin(), ids.end());
   return ids;
@@ -37,78 +33,19 @@ std::vector<LPARAM> Sorted(std::vector<LPARAM> ids) {
 
 }  // namespace
 
-void CQuilloryDlg::SetUpManyRows() {
-  for (Field field : kEditableFields) {
-    if (field == kGenre) continue;
-    auto& edit = m_panelEdits.emplace_back(std::make_unique<CEdit>());
-    edit->Attach(GetDlgItem(BoxOf(field).edit.nId)->GetWidget());
-  }
-  m_cmbGenre.Attach(GetDlgItem(IDC_EDIT_GENRE)->GetWidget());
-  // A box shows a missing field as the marker: typing replaces it, so it never joins a value.
-  for (Field field : kEditableFields) {
-    CWnd* box = GetDlgItem(BoxOf(field).edit.nId);
-    if (auto* edit = dynamic_cast<CEdit*>(box)) edit->SetReplacedByTyping(kEmptyMarker);
-    if (auto* combo = dynamic_cast<CComboBox*>(box)) combo->SetReplacedByTyping(kEmptyMarker);
-  }
-  // The names of ID3v1's genres to choose from, in alphabetical order.
-  std::vector<CString> names = CMyMP3Tags::GetGenreNames();
-  std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) {
-    return std::lexicographical_compare(a.Str().begin(), a.Str().end(), b.Str().begin(), b.Str().end(),
-                                        [](char x, char y) { return std::tolower(x) < std::tolower(y); });
-  });
-  for (const CString& name : names) m_cmbGenre.AddString(name);
-}
-
-void CQuilloryDlg::FillEditBoxesFromRows(const std::vector<int>& rows) {
-  const std::vector<Field> fields(kEditableFields.begin(), kEditableFields.end());
-  const std::vector<std::optional<CString>> common = CommonTexts(*m_pSession->TextsOf(rows), fields);
-  m_strFileName = CString::Formatted("%d files selected", static_cast<int>(rows.size()));
-  std::vector<bool> differs;
-  for (std::size_t k = 0; k < fields.size(); ++k) {
-    this->*BoxOf(fields[k]).edit.pValue = common[k].value_or(CString());
-    differs.push_back(!common[k]);
-  }
-  UpdateData(FALSE);
-  NoteBoxesShown();
-  EnableUpdateForBoxes();
-  ShowDifferingHints(differs);
-  m_panel.rows.clear();
-  for (int row : rows) m_panel.rows.push_back(m_pRows->IdOf(row));
-  m_panel.texts = m_boxesShown;
-}
-
-void CQuilloryDlg::ShowDifferingHints(const std::vector<bool>& differs) {
-  for (std::size_t k = 0; k < kEditableFields.size(); ++k) {
-    const CString hint = k < differs.size() && differs[k] ? kDifferentValues : "";
-    CWnd* box = GetDlgItem(BoxOf(kEditableFields[k]).edit.nId);
-    if (auto* edit = dynamic_cast<CEdit*>(box)) edit->SetCueBanner(hint);
-    if (auto* combo = dynamic_cast<CComboBox*>(box)) combo->SetCueBanner(hint);
-  }
-}
-
-CPackedCells CQuilloryDlg::TypedCells() {
-  CPackedCells cells;
-  for (std::size_t k = 0; k < kEditableFields.size() && k < m_panel.texts.size(); ++k) {
-    const Field field = kEditableFields[k];
-    const CString& typed = this->*BoxOf(field).edit.pValue;
-    if (typed != m_panel.texts[k]) cells.Set(ColumnOf(field), typed);
-  }
-  return cells;
-}
-
 void CQuilloryDlg::UpdatePanelRows() {
   // The boxes belong to the rows they were filled from: another selection keeps its cells.
   std::vector<LPARAM> selected;
   for (int row : m_pTable->GetSelectedRows()) selected.push_back(m_pRows->IdOf(row));
-  if (Sorted(selected) != Sorted(m_panel.rows)) {
+  if (Sorted(selected) != Sorted(m_panel.Rows())) {
     m_pStatus->ErrorMsg("The selected rows are not the ones the edit boxes were filled from: press F2 to fill "
                         "them from the selected rows.");
     return;
   }
-  const CPackedCells typed = TypedCells();
+  const CPackedCells typed = m_panel.TypedCells();
   if (!typed.IsEmpty()) {
     m_list.SetRedraw(FALSE);
-    m_pSession->SetCells(m_panel.rows, typed, CString::Formatted("Update (%d rows)", static_cast<int>(m_panel.rows.size())));
+    m_pSession->SetCells(m_panel.Rows(), typed, CString::Formatted("Update (%d rows)", static_cast<int>(m_panel.Rows().size())));
     m_list.SetRedraw(TRUE);
     ShowTableState();
   }

@@ -100,10 +100,10 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(IDC_OPEN_FOLDER, [this] { OnOpenFolder(); });
   RouteCommand(IDC_RELOAD, [this] { OnReload(); });
   RouteNotify(IDC_FILE_LIST, NM_DBLCLK, [this](NMHDR* h, LRESULT* r) { OnListDblClk(h, r); });
-  RouteCommand(IDC_CLEAR, [this] { OnClear(); });
+  RouteCommand(IDC_CLEAR, [this] { ClearEditBoxes(); });
   RouteCommand(IDC_UPDATE_ROW, [this] { OnUpdateRow(); });
-  RouteCommand(IDC_CHECK_ALL, [this] { OnCheckAll(); });
-  RouteCommand(IDC_UNCHECK_ALL, [this] { OnUncheckAll(); });
+  RouteCommand(IDC_CHECK_ALL, [this] { CheckAllRules(true); });
+  RouteCommand(IDC_UNCHECK_ALL, [this] { CheckAllRules(false); });
   RouteCommand(IDC_UPDATE_LIST, [this] { OnUpdateList(); });
   RouteCommand(IDC_SAVE_ALL, [this] { OnSaveAll(); });
   RouteCommand(IDC_DELETE_ROW, [this] { OnDeleteRow(); });
@@ -150,8 +150,7 @@ CQuilloryDlg::~CQuilloryDlg() {
 void CQuilloryDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_FILE_LIST, m_list);
-  for (Field field : kPanelFields) DDX_Text(pDX, BoxOf(field).edit.nId, this->*BoxOf(field).edit.pValue);
-  for (Field field : kRuleFields) DDX_Control(pDX, BoxOf(field).rule.nId, this->*BoxOf(field).rule.pBox);
+  m_panel.Exchange(pDX);
   DDX_Control(pDX, IDC_TAGS_GROUP, m_grpTags);
   DDX_Control(pDX, IDC_SAVE_PROGRESS, m_progressCtrl);
   DDX_Control(pDX, IDC_COVER_PICTURE, m_coverBox);
@@ -203,7 +202,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   m_pMenu->InsertItem(IDI_REMOVE_COVER, "Remove cover");
   m_pMenu->ShowIcons(true);
 
-  SetUpManyRows();
+  m_panel.SetUp();
 
   m_pProgress->Init(&m_progressCtrl);
   m_pProgress->SetMarqueeStyle(true);
@@ -213,7 +212,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) m_pTextColor->SetColor(id, kRed);
   for (Field field : kPanelFields) m_pTextColor->SetColor(BoxOf(field).edit.nLabelId, kBlue);
 
-  NoteBoxesShown();
+  m_panel.NoteShown();
   m_bBoxesFollow = platform::ReadSetting(kBoxesFollowSetting) == "1";
   ShowTableState();
   if (!m_strStartFolder.IsEmpty()) {

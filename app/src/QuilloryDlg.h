@@ -7,6 +7,7 @@
 #include <core/CoverEdits.h>
 #include <core/FolderSession.h>
 #include "RecentFolders.h"
+#include "TagPanel.h"
 
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
@@ -124,26 +125,22 @@ class CQuilloryDlg : public CDialog {
   class CWorkScope;
   CWork WorkOf(const CWorkScope& scope);
 
-  // Editing one row.
+  // Editing in the tag panel.
   void OnListDblClk(NMHDR* pNMHDR, LRESULT* pResult);
   // Enter and F2 on a row fill the edit boxes; Delete removes the row.
   void OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult);
-  void OnClear();
   void OnUpdateRow();
+  // Update of a panel filled from several rows.
+  void UpdatePanelRows();
+  // The panel from the selected rows (one row, or several edited together).
   void FillEditBoxes();
   void ClearEditBoxes();
-  // Update is enabled exactly while the boxes hold a row.
-  void EnableUpdateForBoxes();
-  // The boxes now show what the user has not typed (or typed and put into
-  // the table); HasTyping tells whether they have been typed into since.
-  void NoteBoxesShown();
-  bool HasTyping();
+  // The boxes hold typing not yet put into the table.
+  bool HasTyping() const { return m_panel.HasTyping(); }
 
   // Apply-to-all rules.
-  void OnCheckAll();
-  void OnUncheckAll();
+  void CheckAllRules(bool checked);
   void OnUpdateList();
-  void SetAllRuleChecks(int state);
 
   // Saving.
   void OnSaveAll();
@@ -189,17 +186,7 @@ class CQuilloryDlg : public CDialog {
   bool AddCoverFrom(const CString& path);
   // The thumbnail, its caption and the cover commands, for the selection.
   void ShowCover();
-  // Several rows at once (ManyRows.cpp): the tag panel over the selected
-  // rows, the genre box, "Tags from file names" and "Format fields".
-  void SetUpManyRows();
-  // The panel shows the rows' common texts, grey hints where they differ.
-  void FillEditBoxesFromRows(const std::vector<int>& rows);
-  // Update of a panel filled from several rows.
-  void UpdatePanelRows();
-  // The cells of the boxes the user changed since they were filled.
-  CPackedCells TypedCells();
-  // Shows the hint in each box whose rows differ (the fields in order), none elsewhere.
-  void ShowDifferingHints(const std::vector<bool>& differs);
+  // The pattern dialogs (ManyRows.cpp) over the selected rows.
   void OnTagsFromNames();
   void OnFormatFields();
   // "File names from tags": new names wait in the File name column until a save.
@@ -208,15 +195,6 @@ class CQuilloryDlg : public CDialog {
   // is) and applies what it gives them as one step named name.
   using DialogMaker = std::function<std::unique_ptr<CPreviewDlg>(const CRowTexts&)>;
   void EditRowsInDialog(const char* name, const DialogMaker& make);
-  // The rows the tag panel was filled from, by id, and the texts its
-  // editable boxes showed them with (empty while the boxes hold no row).
-  struct PanelFill {
-    std::vector<LPARAM> rows;
-    std::vector<CString> texts;
-  };
-  PanelFill m_panel;
-  CComboBox m_cmbGenre;
-  std::vector<std::unique_ptr<CEdit>> m_panelEdits;  // the editable text boxes, for their hints
 
   // File > Recent folders (RecentFolders.cpp): the menu lists the folders
   // opened last; choosing one opens it as it was opened then.
@@ -280,40 +258,7 @@ class CQuilloryDlg : public CDialog {
   bool m_bBusy = false;  // a save or a folder load is running
   CWorkScope* m_pWork = nullptr;  // the work running, to be asked whether to stop
 
-  // The tag panel's strings and the rules' check boxes, named by the field
-  // table (Fields.cpp) with the edit box and rule each belongs to.
-  friend struct FieldBoxTable;
-  CString m_strFileName;
-  CString m_strArtist;
-  CString m_strAlbum;
-  CString m_strTitle;
-  CString m_strTrack;
-  CString m_strYear;
-  CString m_strOrigArtist;
-  CString m_strComment;
-  CString m_strComposer;
-  CString m_strEncodedBy;
-  CString m_strCopyright;
-  CString m_strURL;
-  CString m_strBand;
-  CString m_strPublisher;
-  CString m_strConductor;
-  CString m_strGenre;
-
-  CButton m_chkArtistSame;
-  CButton m_chkAlbumFromName;
-  CButton m_chkTitleFromName;
-  CButton m_chkTrackAuto;
-  CButton m_chkYearSame;
-  CButton m_chkOrigArtistFromArtist;
-  CButton m_chkCommentSame;
-  CButton m_chkComposerSame;
-  CButton m_chkEncodedBySame;
-  CButton m_chkCopyrightSame;
-  CButton m_chkURLSame;
-  CButton m_chkBandSame;
-  CButton m_chkPublisherSame;
-  CButton m_chkConductorSame;
+  CTagPanel m_panel{*this};
   CStatic m_grpTags;
   std::unique_ptr<CIconMenu> m_pMenu;
   int m_nHotItem = 0;
@@ -333,7 +278,5 @@ class CQuilloryDlg : public CDialog {
   CString m_strStartFolder;
   bool m_bStartSubfolders = false;
   bool m_bBrowseAtStart = false;
-  // The edit boxes' texts as last shown (Fields order), to tell typing from them.
-  std::vector<CString> m_boxesShown;
   bool m_bSaveStepShown = false;  // the save's writes have put a step in the status bar
 };

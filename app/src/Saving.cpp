@@ -144,5 +144,5 @@ void CQuilloryDlg::EnableAllControls(bool on) {
   for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT))
     if (child->GetDlgCtrlID() != IDC_STATIC) child->EnableWindow(on ? TRUE : FALSE);
   // Update stays as the edit boxes have it: enabled only while they hold a row.
-  if (on) EnableUpdateForBoxes();
+  if (on) m_panel.EnableUpdate();
 }

@@ -28,7 +28,10 @@ class FieldsTest : public ::testing::Test {
     return found;
   }
 
-  CQuilloryDlg m_dlg;
+  struct PanelDlg : CQuilloryDlg {
+    using CQuilloryDlg::m_panel;
+  };
+  PanelDlg m_dlg;
 };
 
 }  // namespace
@@ -49,10 +52,11 @@ TEST_F(FieldsTest, EachPanelFieldHasItsOwnEditBoxLabelAndString) {
     EXPECT_TRUE((edit.nLabelId >= IDC_LABEL_FIRST && edit.nLabelId <= IDC_LABEL_LAST) || field == kGenre)
         << edit.strLabel;
   }
-  // A string exchanged with another field's box would move every edit to the wrong column.
-  for (Field field : kPanelFields) m_dlg.*BoxOf(field).edit.pValue = SpecOf(field).strTitle;
-  m_dlg.UpdateData(FALSE);
-  for (Field field : kPanelFields) EXPECT_EQ(m_dlg.GetDlgItemText(BoxOf(field).edit.nId).Str(), SpecOf(field).strTitle);
+  // A text exchanged with another field's box would move every edit to the wrong column.
+  for (Field field : kPanelFields) m_dlg.SetDlgItemText(BoxOf(field).edit.nId, SpecOf(field).strTitle);
+  CTagPanel& panel = m_dlg.m_panel;
+  panel.Read();
+  for (Field field : kPanelFields) EXPECT_EQ(panel.Text(field).Str(), SpecOf(field).strTitle);
 }
 
 TEST_F(FieldsTest, EachEditableFieldHasItsOwnRuleBoxInIdOrder) {
@@ -66,7 +70,6 @@ TEST_F(FieldsTest, EachEditableFieldHasItsOwnRuleBoxInIdOrder) {
     EXPECT_STREQ(box->windowClass, "Button");
     EXPECT_EQ(box->style & BS_AUTOCHECKBOX, static_cast<DWORD>(BS_AUTOCHECKBOX));
     EXPECT_STREQ(box->caption, rule.strCaption);
-    EXPECT_EQ((m_dlg.*rule.pBox).GetDlgCtrlID(), rule.nId) << rule.strCaption;
   }
   EXPECT_EQ(expected, IDC_RULE_LAST + 1);
 }

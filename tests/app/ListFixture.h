@@ -30,7 +30,6 @@ class ListDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_nListExpandedHeight;
   using CQuilloryDlg::m_pTable;
   using CQuilloryDlg::m_rcList;
-  using CQuilloryDlg::m_strFileName;
   using CQuilloryDlg::m_pSession;
   using CQuilloryDlg::FileKeyOf;
   using CQuilloryDlg::WriteReport;
