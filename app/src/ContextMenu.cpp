@@ -1,6 +1,7 @@
 // The list's context menu, play, delete, column sort and the panel toggle.
 #include "QuilloryDlg.h"
 
+#include "CoverGroup.h"
 #include "FailedRows.h"
 #include <core/Fields.h>
 #include "Resource.h"
@@ -49,9 +50,9 @@ void CQuilloryDlg::OnListRClick(NMHDR* pNMHDR, LRESULT* pResult) {
     case kTagsFromNames: OnTagsFromNames(); break;
     case kFormatFields: OnFormatFields(); break;
     case kNamesFromTags: OnNamesFromTags(); break;
-    case kAddCover: OnAddCover(); break;
-    case kExtractCover: OnExtractCover(); break;
-    case kRemoveCover: OnRemoveCover(); break;
+    case kAddCover: m_pCovers->Add(); break;
+    case kExtractCover: m_pCovers->Extract(); break;
+    case kRemoveCover: m_pCovers->Remove(); break;
     default: break;  // closed without a choice
   }
 }

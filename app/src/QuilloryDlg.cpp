@@ -3,6 +3,7 @@
 #include "QuilloryDlg.h"
 
 #include "AboutDlg.h"
+#include "CoverGroup.h"
 #include "FailedRows.h"
 #include "FieldBoxes.h"
 #include <core/JournalledSave.h>
@@ -95,6 +96,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pSession = std::make_unique<CFolderSession>();
   m_pRows = &m_pSession->Table();
   m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get(), m_pRows);
+  m_pCovers = std::make_unique<CCoverGroup>(*this, *m_pSession, *m_pTable, *m_pStatus, [this] { ShowTableState(); });
 
   RouteCommand(IDOK, [this] { OnExit(); });
   RouteCommand(IDC_OPEN_FOLDER, [this] { OnOpenFolder(); });
@@ -125,10 +127,13 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_TAGS_FROM_NAMES, [this] { OnTagsFromNames(); });
   RouteCommand(ID_FORMAT_FIELDS, [this] { OnFormatFields(); });
   RouteCommand(ID_NAMES_FROM_TAGS, [this] { OnNamesFromTags(); });
-  RouteCommand(IDC_ADD_COVER, [this] { OnAddCover(); });
-  RouteCommand(IDC_EXTRACT_COVER, [this] { OnExtractCover(); });
-  RouteCommand(IDC_REMOVE_COVER, [this] { OnRemoveCover(); });
-  RouteNotify(IDC_COVER_PICTURE, PBN_FILEDROPPED, [this](NMHDR* h, LRESULT* r) { OnCoverDropped(h, r); });
+  RouteCommand(IDC_ADD_COVER, [this] { m_pCovers->Add(); });
+  RouteCommand(IDC_EXTRACT_COVER, [this] { m_pCovers->Extract(); });
+  RouteCommand(IDC_REMOVE_COVER, [this] { m_pCovers->Remove(); });
+  RouteNotify(IDC_COVER_PICTURE, PBN_FILEDROPPED, [this](NMHDR* h, LRESULT* r) {
+    *r = 0;
+    m_pCovers->AddFrom(reinterpret_cast<const NMFILEDROP*>(h)->strPath);
+  });
   RouteCommand(ID_UNDO_LAST_SAVE, [this] { OnUndoLastSave(); });
   RouteCommand(ID_BOXES_FOLLOW_SELECTION, [this] { OnBoxesFollowSelection(); });
   for (int k = 0; k < kRecentFolderCount; ++k)
@@ -136,6 +141,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
+  m_pCovers.reset();
   m_pFailedRows.reset();
   m_pSession.reset();
   m_pTags.reset();
@@ -153,7 +159,7 @@ void CQuilloryDlg::DoDataExchange(CDataExchange* pDX) {
   m_panel.Exchange(pDX);
   DDX_Control(pDX, IDC_TAGS_GROUP, m_grpTags);
   DDX_Control(pDX, IDC_SAVE_PROGRESS, m_progressCtrl);
-  DDX_Control(pDX, IDC_COVER_PICTURE, m_coverBox);
+  m_pCovers->Exchange(pDX);
 }
 
 BOOL CQuilloryDlg::OnInitDialog() {
@@ -421,6 +427,8 @@ void CQuilloryDlg::OnHelp() {
   else
     m_pStatus->ErrorMsg("The user guide could not be read: " + guide);
 }
+
+void CQuilloryDlg::ShowCover() { m_pCovers->Show(m_pMenuBar.get()); }
 
 void CQuilloryDlg::OnAbout() {
   auto about = std::make_unique<CAboutDlg>(this);

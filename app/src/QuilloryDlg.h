@@ -36,6 +36,7 @@ class CTableRows;
 class CPackedCells;
 class CPreviewDlg;
 class CRowTexts;
+class CCoverGroup;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -174,16 +175,6 @@ class CQuilloryDlg : public CDialog {
   // The HTML report of the folder.
   void WriteReport();
 
-  // Covers (CoverPanel.cpp): the Cover group shows the selected rows' front
-  // cover; each command is one step over every selected row, written by the
-  // next save of the row.
-  void OnAddCover();
-  void OnExtractCover();
-  void OnRemoveCover();
-  void OnCoverDropped(NMHDR* pNMHDR, LRESULT* pResult);
-  // Makes the picture in the file the selected rows' cover; false, with a
-  // message naming the file, when it is not one, and nothing changes.
-  bool AddCoverFrom(const CString& path);
   // The thumbnail, its caption and the cover commands, for the selection.
   void ShowCover();
   // The pattern dialogs (ManyRows.cpp) over the selected rows.
@@ -270,7 +261,8 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CFolderSession> m_pSession;
   CTableRows* m_pRows = nullptr;  // the session's rows by id
   std::unique_ptr<CMenuBar> m_pMenuBar;
-  CPictureBox m_coverBox;
+  // The Cover group: the selected rows' cover, and its commands.
+  std::unique_ptr<CCoverGroup> m_pCovers;
   int m_nFilesWritten = -1;   // by the last save, for the status bar; -1: no save since the folder was read
   CString m_strSaveNotBegun;  // why the last save wrote nothing at all (no journal, and the user said No); else empty
 

@@ -5,6 +5,7 @@
 // the tag panel filled from them all, one box written into all of them, and
 // all of them deleted, each undone; with a picture, the same for adding it as
 // the cover of every row. It prints figures; ctest does not run it.
+#include "CoverGroup.h"
 #include "QuilloryDlg.h"
 #include "Resource.h"
 #include <core/TableRows.h>
@@ -21,7 +22,7 @@ namespace {
 
 class ScaleDlg : public CQuilloryDlg {
  public:
-  using CQuilloryDlg::AddCoverFrom;
+  using CQuilloryDlg::m_pCovers;
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_pRows;
   using CQuilloryDlg::m_pTable;
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
   Time("Undo", window, [&] { dlg.OnUndo(); });
   if (argc < 3) return 0;
   dlg.m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
-  Time("Add cover, to every row", window, [&] { dlg.AddCoverFrom(argv[2]); });
+  Time("Add cover, to every row", window, [&] { dlg.m_pCovers->AddFrom(argv[2]); });
   memory(CString::Formatted("after it, %d rows unsaved", dlg.m_pRows->UnsavedCount()));
   Time("Undo", window, [&] { dlg.OnUndo(); });
   Time("Redo", window, [&] { dlg.OnRedo(); });
