@@ -5,6 +5,7 @@
 #include "FailedRows.h"
 #include <core/Fields.h>
 #include "Resource.h"
+#include "WindowMenus.h"
 #include <core/RowCommands.h>
 #include <core/RowFiles.h>
 
@@ -14,16 +15,6 @@
 #include <shell/Shellcmd.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
-
-namespace {
-
-// The menu's items, by position.
-enum MenuChoice : unsigned {
-  kPlay = 0, kDelete = 1, kEdit = 2, kSave = 3, kReport = 4, kTagsFromNames = 5, kFormatFields = 6,
-  kNamesFromTags = 7, kAddCover = 8, kExtractCover = 9, kRemoveCover = 10
-};
-
-}  // namespace
 
 void CQuilloryDlg::OnListRClick(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 0;
@@ -41,20 +32,8 @@ void CQuilloryDlg::OnListRClick(NMHDR* pNMHDR, LRESULT* pResult) {
   }
   m_list.ClientToScreen(&where);
 
-  switch (m_pMenu->Show(&m_list, where, 'L')) {
-    case kPlay: OnPlay(); break;
-    case kDelete: OnDeleteRow(); break;
-    case kEdit: FillEditBoxes(); break;
-    case kSave: SaveSelectedRow(); break;
-    case kReport: WriteReport(); break;
-    case kTagsFromNames: OnTagsFromNames(); break;
-    case kFormatFields: OnFormatFields(); break;
-    case kNamesFromTags: OnNamesFromTags(); break;
-    case kAddCover: m_pCovers->Add(); break;
-    case kExtractCover: m_pCovers->Extract(); break;
-    case kRemoveCover: m_pCovers->Remove(); break;
-    default: break;  // closed without a choice
-  }
+  // A choice goes where its button or menu bar item goes; closed without one, nothing happens.
+  if (const int id = RowMenuCommand(m_pMenu->Show(&m_list, where, 'L'))) OnCommand(id, BN_CLICKED);
 }
 
 void CQuilloryDlg::OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult) {

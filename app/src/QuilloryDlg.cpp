@@ -11,6 +11,7 @@
 #include <core/RowCommands.h>
 #include "Templates.h"
 #include "UserGuide.h"
+#include "WindowMenus.h"
 
 #include <dialogs/FolderDialog.h>
 #include <menus/IconMenu.h>
@@ -43,43 +44,6 @@ constexpr const char* kBoxesFollowSetting = "Edit/BoxesFollowSelection";
 
 // The status bar's pane that counts the unsaved files, in dialog units.
 constexpr int kUnsavedPaneWidth = 110;
-
-// The menu bar: its menus, and their items in order (a null text is a
-// separator). Adding a command to a menu is one line here and its route.
-enum Menu { kFileMenu, kEditMenu, kHelpMenu };
-constexpr const char* kMenuTitles[] = {"&File", "&Edit", "Help"};  // the Help button has Alt+H
-// The item that stands for the File menu's list of recent folders.
-constexpr int kRecentFoldersSubmenu = -1;
-struct MenuItem {
-  Menu menu;
-  const char* text;
-  int id;
-  const char* shortcuts;
-};
-constexpr MenuItem kMenuItems[] = {
-    {kFileMenu, "Open Folder\u2026", IDC_OPEN_FOLDER, "Ctrl+O"},
-    {kFileMenu, "Recent folders", kRecentFoldersSubmenu, nullptr},
-    {kFileMenu, "Reload", IDC_RELOAD, "F5"},
-    {kFileMenu, "Save all", IDC_SAVE_ALL, "Ctrl+S"},
-    {kFileMenu, "Undo last save", ID_UNDO_LAST_SAVE, "Ctrl+Alt+Z"},
-    {kFileMenu, nullptr, 0, nullptr},
-    {kFileMenu, "HTML report", ID_HTML_REPORT, nullptr},
-    {kFileMenu, nullptr, 0, nullptr},
-    {kFileMenu, "Exit", IDOK, nullptr},
-    {kEditMenu, "Undo", ID_EDIT_UNDO, "Ctrl+Z"},
-    {kEditMenu, "Redo", ID_EDIT_REDO, "Ctrl+Y;Ctrl+Shift+Z"},
-    {kEditMenu, nullptr, 0, nullptr},
-    {kEditMenu, "Tags from file names\u2026", ID_TAGS_FROM_NAMES, nullptr},
-    {kEditMenu, "Format fields\u2026", ID_FORMAT_FIELDS, nullptr},
-    {kEditMenu, "File names from tags\u2026", ID_NAMES_FROM_TAGS, nullptr},
-    {kEditMenu, "Add cover\u2026", IDC_ADD_COVER, nullptr},
-    {kEditMenu, "Extract cover\u2026", IDC_EXTRACT_COVER, nullptr},
-    {kEditMenu, "Remove cover", IDC_REMOVE_COVER, nullptr},
-    {kEditMenu, nullptr, 0, nullptr},
-    {kEditMenu, "Boxes follow the selection", ID_BOXES_FOLLOW_SELECTION, nullptr},
-    {kHelpMenu, "User guide", ID_HELP, "F1"},
-    {kHelpMenu, "About", IDC_ABOUT, nullptr},
-};
 
 }  // namespace
 
@@ -136,6 +100,8 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   });
   RouteCommand(ID_UNDO_LAST_SAVE, [this] { OnUndoLastSave(); });
   RouteCommand(ID_BOXES_FOLLOW_SELECTION, [this] { OnBoxesFollowSelection(); });
+  RouteCommand(ID_EDIT_ROWS, [this] { FillEditBoxes(); });
+  RouteCommand(ID_SAVE_ROWS, [this] { SaveSelectedRow(); });
   for (int k = 0; k < kRecentFolderCount; ++k)
     RouteCommand(ID_RECENT_FOLDER_FIRST + k, [this, k] { OnRecentFolder(k); });
 }
@@ -194,19 +160,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   m_bPanelHidden = false;
   AnchorControls();
 
-  m_pMenu->SetMenuItemDim(0, 22, 5, 5);
-  m_pMenu->InsertItem(IDI_PLAY, "Play");
-  m_pMenu->InsertItem(IDI_DELETE, "Delete");
-  m_pMenu->InsertItem(IDI_EDIT, "Edit");
-  m_pMenu->InsertItem(IDI_SAVE, "Save");
-  m_pMenu->InsertItem(IDI_REPORT, "html report");
-  m_pMenu->InsertItem(0u, "Tags from file names\u2026");
-  m_pMenu->InsertItem(0u, "Format fields\u2026");
-  m_pMenu->InsertItem(0u, "File names from tags\u2026");
-  m_pMenu->InsertItem(IDI_ADD_COVER, "Add cover\u2026");
-  m_pMenu->InsertItem(IDI_EXTRACT_COVER, "Extract cover\u2026");
-  m_pMenu->InsertItem(IDI_REMOVE_COVER, "Remove cover");
-  m_pMenu->ShowIcons(true);
+  BuildRowMenu(*m_pMenu);
 
   m_panel.SetUp();
 
@@ -267,13 +221,7 @@ HBRUSH CQuilloryDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 void CQuilloryDlg::CreateMenuBar() {
   m_pMenuBar = std::make_unique<CMenuBar>();
   if (!m_pMenuBar->Create(this)) return;
-  for (const char* title : kMenuTitles) m_pMenuBar->AddMenu(title);
-  for (const MenuItem& item : kMenuItems) {
-    if (item.id == kRecentFoldersSubmenu)
-      m_nRecentMenu = m_pMenuBar->AddSubmenu(item.menu, item.text);
-    else
-      m_pMenuBar->AddItem(item.menu, item.text, static_cast<UINT>(item.id), item.shortcuts);
-  }
+  m_nRecentMenu = BuildMenuBar(*m_pMenuBar);
   FillRecentMenu();
 }
 

@@ -264,7 +264,6 @@ class CQuilloryDlg : public CDialog {
   // The Cover group: the selected rows' cover, and its commands.
   std::unique_ptr<CCoverGroup> m_pCovers;
   int m_nFilesWritten = -1;   // by the last save, for the status bar; -1: no save since the folder was read
-  CString m_strSaveNotBegun;  // why the last save wrote nothing at all (no journal, and the user said No); else empty
 
  private:
   CString m_strStartFolder;

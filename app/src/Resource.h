@@ -132,6 +132,9 @@ constexpr int ID_TAGS_FROM_NAMES = 32790;
 constexpr int ID_FORMAT_FIELDS = 32791;
 constexpr int ID_NAMES_FROM_TAGS = 32792;
 constexpr int ID_BOXES_FOLLOW_SELECTION = 32800;
+// The rows' context menu's Edit and Save.
+constexpr int ID_EDIT_ROWS = 32801;
+constexpr int ID_SAVE_ROWS = 32802;
 // File > Recent folders: the folders opened last, newest first.
 constexpr int ID_RECENT_FOLDER_FIRST = 32810;
 constexpr int kRecentFolderCount = 10;

@@ -2,6 +2,7 @@
 #include "QuilloryDlg.h"
 
 #include "FailedRows.h"
+#include <core/Summaries.h>
 #include <core/FileRename.h>
 #include <core/Fields.h>
 #include <core/JournalledSave.h>
@@ -29,51 +30,15 @@ void CQuilloryDlg::OnSaveAll() {
   }
   const int rows = m_pTable->GetNumOfRow();
   if (rows <= 0) return;
+  const std::vector<bool> edited = EditedRows(*m_pSession);
   std::vector<int> all(static_cast<std::size_t>(rows));
   std::iota(all.begin(), all.end(), 0);
-  // Only the rows with edits are written: the counts a summary speaks of.
-  std::vector<int> editedAbove(static_cast<std::size_t>(rows) + 1, 0);  // edited rows above each row
-  for (int row = 0; row < rows; ++row)
-    editedAbove[static_cast<std::size_t>(row) + 1] =
-        editedAbove[static_cast<std::size_t>(row)] + (m_pRows->FileValuesOf(m_pRows->IdOf(row)) ? 1 : 0);
-  const int edited = editedAbove.back();
   const CSaveReport report = SaveRows(all);
-  const int attempted = report.nAttempted;
   ShowTableState();
-  // The edits of unsaved rows stay in the table, still marked unsaved, so
-  // nothing the user typed is lost; a reload would replace them.
-  const auto first = std::min_element(report.failures.begin(), report.failures.end(),
-                                      [this](const CSaveFailure& a, const CSaveFailure& b) {
-                                        return m_pRows->RowOf(a.id) < m_pRows->RowOf(b.id);
-                                      });
-  const CString firstText = first == report.failures.end() ? CString() : first->strFile + ": " + first->strReason;
-  const int failed = static_cast<int>(report.failures.size());
-  if (attempted == 0 && !m_strSaveNotBegun.IsEmpty()) {
-    // The user chose not to save without a way back: the journal's reason stays in view.
-    m_pStatus->ErrorMsg(CString::Formatted("Nothing was saved: %s All %d rows keep their edits.",
-                                           m_strSaveNotBegun.GetString(), edited));
-    return;
-  }
-  if (attempted < rows) {
-    const CString key = m_pTable->GetValStr(attempted, ColumnOf(kFileName));
-    const int above = editedAbove[static_cast<std::size_t>(attempted)];
-    CString text = above == 0
-        ? CString::Formatted("Saving stopped: no file was saved; all %d rows keep their edits", edited)
-        : CString::Formatted("Saving stopped: %d of %d files were saved, the rows above \"%s\"; the %d rows from "
-                             "there on were not saved and keep their edits",
-                             above - failed, edited, key, edited - above);
-    if (failed > 0)
-      text += CString::Formatted("; %d of the rows above were not saved either and are marked in red. First: %s",
-                                 failed, firstText);
-    m_pStatus->ErrorMsg(text);
-    return;
-  }
-  if (failed > 0) {
-    m_pStatus->ErrorMsg(CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s",
-                                           failed, std::max(edited, failed), firstText));
-    return;
-  }
-  ReloadAfterSaveAll();
+  if (const CString problem = SaveAllSummary(report, *m_pSession, edited); !problem.IsEmpty())
+    m_pStatus->ErrorMsg(problem);
+  else
+    ReloadAfterSaveAll();
 }
 
 void CQuilloryDlg::SaveSelectedRow() {
@@ -86,14 +51,9 @@ void CQuilloryDlg::SaveSelectedRow() {
     m_pStatus->ErrorMsg("No updated data to be saved.");
     return;
   }
-  const std::vector<CSaveFailure> failures = SaveRows(rows).failures;
+  const CSaveReport report = SaveRows(rows);
   ShowTableState();
-  if (failures.size() == 1)
-    m_pStatus->ErrorMsg(CString::Formatted("%s was not saved: %s", failures.front().strFile, failures.front().strReason));
-  else if (!failures.empty())
-    m_pStatus->ErrorMsg(CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s: %s",
-                                           static_cast<int>(failures.size()), static_cast<int>(rows.size()),
-                                           failures.front().strFile, failures.front().strReason));
+  if (const CString problem = SaveRowsSummary(report, rows.size()); !problem.IsEmpty()) m_pStatus->ErrorMsg(problem);
 }
 
 CSaveReport CQuilloryDlg::SaveRows(const std::vector<int>& rows) {
@@ -115,7 +75,6 @@ CSaveReport CQuilloryDlg::SaveRows(const std::vector<int>& rows) {
       return false;
     });
   }
-  m_strSaveNotBegun = report.strNotBegun;
   m_nFilesWritten = report.nWritten;
   for (RowId id : report.saved) m_pFailedRows->Unmark(m_pRows->RowOf(id));
   for (const CSaveFailure& failure : report.failures)

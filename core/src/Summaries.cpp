@@ -1,5 +1,13 @@
 #include <core/Summaries.h>
 
+#include <core/Fields.h>
+#include <core/TableRows.h>
+
+#include <base/FolderWalk.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
 #include <ctime>
 
 namespace {
@@ -86,4 +94,88 @@ CUndoSummary UndoSummaryOf(const CUndoSaveReport& undone, std::size_t total) {
   else if (restored < total)
     report.strSummary += "; " + FilesText(total - restored) + " left alone";
   return report;
+}
+
+std::vector<bool> EditedRows(CFolderSession& session) {
+  CTableRows& rows = session.Table();
+  std::vector<bool> edited(static_cast<std::size_t>(session.Rows().Rows()));
+  for (std::size_t row = 0; row < edited.size(); ++row)
+    edited[row] = rows.FileValuesOf(rows.IdOf(static_cast<int>(row))) != nullptr;
+  return edited;
+}
+
+CString SaveAllSummary(const CSaveReport& report, CFolderSession& session, const std::vector<bool>& edited) {
+  CTableRows& table = session.Table();
+  const int rows = static_cast<int>(edited.size());
+  const int all = static_cast<int>(std::count(edited.begin(), edited.end(), true));
+  // The edits of unsaved rows stay in the table, still marked unsaved, so
+  // nothing the user typed is lost; a reload would replace them.
+  const auto first = std::min_element(report.failures.begin(), report.failures.end(),
+                                      [&table](const CSaveFailure& a, const CSaveFailure& b) {
+                                        return table.RowOf(a.id) < table.RowOf(b.id);
+                                      });
+  const CString firstText = first == report.failures.end() ? CString() : first->strFile + ": " + first->strReason;
+  const int failed = static_cast<int>(report.failures.size());
+  const int attempted = report.nAttempted;
+  if (attempted == 0 && !report.strNotBegun.IsEmpty())
+    // The user chose not to save without a way back: the journal's reason stays in view.
+    return CString::Formatted("Nothing was saved: %s All %d rows keep their edits.", report.strNotBegun.GetString(), all);
+  if (attempted < rows) {
+    const CString key = CellOf(session.Rows(), attempted, ColumnOf(kFileName));
+    const int above = static_cast<int>(std::count(edited.begin(), edited.begin() + attempted, true));
+    CString text = above == 0
+        ? CString::Formatted("Saving stopped: no file was saved; all %d rows keep their edits", all)
+        : CString::Formatted("Saving stopped: %d of %d files were saved, the rows above \"%s\"; the %d rows from "
+                             "there on were not saved and keep their edits",
+                             above - failed, all, key, all - above);
+    if (failed > 0)
+      text += CString::Formatted("; %d of the rows above were not saved either and are marked in red. First: %s",
+                                 failed, firstText);
+    return text;
+  }
+  if (failed > 0)
+    return CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s", failed,
+                              std::max(all, failed), firstText);
+  return CString();
+}
+
+CString SaveRowsSummary(const CSaveReport& report, std::size_t rows) {
+  const std::vector<CSaveFailure>& failures = report.failures;
+  if (failures.size() == 1)
+    return CString::Formatted("%s was not saved: %s", failures.front().strFile, failures.front().strReason);
+  if (!failures.empty())
+    return CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s: %s",
+                              static_cast<int>(failures.size()), static_cast<int>(rows), failures.front().strFile,
+                              failures.front().strReason);
+  return CString();
+}
+
+CString UndoSaveQuestion(const JournalEntry& entry, bool editsPending) {
+  CString question = "Undo the save of " + SaveTimeText(entry.nTime) + " (" + FilesText(entry.files.size()) +
+                     ")?\n\nEach file gets back the tags it had before that save, and its name if the save renamed "
+                     "it; a file changed since is left alone. Then the folder is read again.";
+  if (editsPending) question += "\n\nThe edits not saved yet will be lost.";
+  return question;
+}
+
+CString UndoDetailsText(const CUndoSummary& summary, const CString& journalError) {
+  if (summary.leftAlone.empty() && summary.notes.empty() && journalError.IsEmpty()) return CString();
+  CString text = summary.strSummary + ".";
+  if (!summary.leftAlone.empty()) text += "\n\nLeft alone:" + ListedText(summary.leftAlone);
+  if (!summary.notes.empty()) text += "\n\nRestored, but:" + ListedText(summary.notes);
+  if (summary.bRetry) text += "\n\nThe journal keeps this save: Undo last save tries its files again.";
+  if (!journalError.IsEmpty()) text += "\n\n" + journalError;
+  return text;
+}
+
+std::vector<CString> KeysAfterUndo(const JournalEntry& entry, const CUndoSaveReport& undone, std::vector<CString> keys) {
+  std::map<CString, CString> renamedBack;  // by the key the save gave, the key before it
+  std::set<CString> restored;
+  for (const JournalFile& file : entry.files)
+    if (!file.strOldPath.IsEmpty()) renamedBack[RowKeyOf(file.strPath)] = RowKeyOf(file.strOldPath);
+  for (const CRestoredFile& result : undone.results)
+    if (result.eResult == CRestoredFile::Result::Restored) restored.insert(RowKeyOf(result.strPath));
+  for (CString& key : keys)
+    if (const auto found = renamedBack.find(key); found != renamedBack.end() && restored.count(key)) key = found->second;
+  return keys;
 }

@@ -18,6 +18,14 @@ CString ChangedWhileReadText(int n);
 // stopped load came, with what it skipped.
 CString LoadSummary(const CLoadReport& report, const CString& doneText);
 
+// Which rows have edits, top to bottom: what a summary of Save all counts.
+std::vector<bool> EditedRows(CFolderSession& session);
+// Save all's outcome, edited being EditedRows before it: empty when every
+// edited file was saved, else the sentence that says what was not, and why.
+CString SaveAllSummary(const CSaveReport& report, CFolderSession& session, const std::vector<bool>& edited);
+// A save of the selected rows (rows of them): empty when every file was saved.
+CString SaveRowsSummary(const CSaveReport& report, std::size_t rows);
+
 // "1 file", "3 files".
 CString FilesText(std::size_t n);
 // The lines, one each after a line break, the first 15 of them; the rest counted.
@@ -32,3 +40,13 @@ struct CUndoSummary {
   bool bRetry = false;                    // another undo of the same save could do more
 };
 CUndoSummary UndoSummaryOf(const CUndoSaveReport& undone, std::size_t total);
+// The question "Undo last save" asks before it undoes entry; editsPending:
+// the table holds edits not saved yet, which the reload after it loses.
+CString UndoSaveQuestion(const JournalEntry& entry, bool editsPending);
+// What the message after an undo adds to its summary: the files left alone,
+// those restored but for a part, whether trying again could do more, the
+// journal's error. Empty when there is nothing to add.
+CString UndoDetailsText(const CUndoSummary& summary, const CString& journalError);
+// The keys of the rows selected before an undo, as they are after it: a file
+// the undo renamed back goes by its old name.
+std::vector<CString> KeysAfterUndo(const JournalEntry& entry, const CUndoSaveReport& undone, std::vector<CString> keys);
