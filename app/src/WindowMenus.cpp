@@ -4,6 +4,8 @@
 
 #include <menus/IconMenu.h>
 #include <platform/MenuBar.h>
+#include <platform/MessageBox.h>
+#include <platform/WinApp.h>
 
 #include <iterator>
 
