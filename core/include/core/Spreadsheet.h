@@ -1,0 +1,43 @@
+#pragma once
+// The folder as a spreadsheet: the names fields go by outside the window
+// (command line, CSV headers, JSON keys), and CSV text (RFC 4180) and JSON
+// strings read and written as plain functions, with no files involved.
+#include <core/Fields.h>
+
+#include <base/String.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A field's name: its placeholder without the percent signs ("artist",
+// "origartist", "genre"); for a field without one, its column title in lower
+// case without spaces or dots ("sizekb", "bitrate"). The key is "key".
+CString FieldNameOf(Field field);
+// The field a name means, in any letter case: the names above, every other
+// placeholder ("albumartist", "tracknumber") and the column titles written
+// the same way ("originalartist"). Nothing for any other name or for "key".
+std::optional<Field> FieldNamed(const CString& name);
+// The names of the editable fields, in the table's order, for help texts.
+std::vector<CString> EditableFieldNames();
+
+// One CSV record: the cells quoted where RFC 4180 needs it (a comma, a
+// quote, a line break, or a space at either end), ended by CRLF.
+std::string CsvRecord(const std::vector<CString>& cells);
+
+struct CCsvRecord {
+  int nLine = 0;  // the line it starts on, from 1
+  std::vector<CString> cells;
+};
+
+// The records of CSV text: a byte-order mark at the start is skipped, CRLF
+// and LF both end a record, an empty last line is no record. False, with
+// the problem and its line in error ("line 4: a quoted cell is not
+// closed"), for text that is not UTF-8, a quote left open, or text after a
+// closing quote; then records holds nothing.
+bool ParseCsv(std::string_view text, std::vector<CCsvRecord>& records, CString& error);
+
+// text as a JSON string, quotes included (control characters escaped, the
+// rest kept as UTF-8; bytes that are not UTF-8 as U+FFFD).
+std::string JsonString(std::string_view text);
