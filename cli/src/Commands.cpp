@@ -82,6 +82,12 @@ int Usage(COutput& out, const char* problem) {
   return kBadUsage;
 }
 
+// A pattern or an expression that cannot be used: its own message says why.
+int BadInput(COutput& out, const CString& problem) {
+  out.Error(problem + " Nothing was written.");
+  return kBadUsage;
+}
+
 // A field a command names; its message when there is none.
 std::optional<Field> FieldArg(const std::string& name, bool editable, COutput& out) {
   const std::optional<Field> field = FieldNamed(name.c_str());
@@ -364,11 +370,14 @@ int Import(const COptions& options, COutput& out) {
   std::vector<CCsvRecord> records;
   CString error;
   if (!ParseCsv(text, records, error)) {
-    out.Error(CString::Formatted("%s: %s; nothing was imported.", in.c_str(), error.GetString()));
+    out.Error(CString::Formatted("%s: %s; nothing was imported.", in == "-" ? "standard input" : in.c_str(), error.GetString()));
     return kBadUsage;
   }
+  const CString source = in == "-" ? CString("standard input") : CString(in.c_str());
   const auto refuseInput = [&](int line, const CString& problem) {
-    out.Error(CString::Formatted("%s: line %d: %s; nothing was imported.", in.c_str(), line, problem.GetString()));
+    // A problem of a cell of the header starts with its column: "line 1, column 3: ...".
+    out.Error(CString::Formatted("%s: line %d%s%s; nothing was imported.", source.GetString(), line,
+                                 problem.Find(", column") == 0 ? "" : ": ", problem.GetString()));
     return kBadUsage;
   };
   if (records.empty()) return refuseInput(1, "there is no header row");
@@ -381,15 +390,15 @@ int Import(const COptions& options, COutput& out) {
     const int line = records.front().nLine;
     if (col == 0) {
       if (name.CompareNoCase("key") != 0)
-        return refuseInput(line, CString::Formatted("column 1 is \"%s\" where the header must begin with key", name.GetString()));
+        return refuseInput(line, CString::Formatted(", column 1: it is \"%s\" where the header must begin with key", name.GetString()));
       columns.push_back(std::nullopt);
       continue;
     }
     const std::optional<Field> field = FieldNamed(name);
     if (!field)
-      return refuseInput(line, CString::Formatted("column %zu: no field is called \"%s\"", col + 1, name.GetString()));
+      return refuseInput(line, CString::Formatted(", column %zu: no field is called \"%s\"", col + 1, name.GetString()));
     if (seen[static_cast<std::size_t>(*field)])
-      return refuseInput(line, CString::Formatted("column %zu: the field \"%s\" is there twice", col + 1, name.GetString()));
+      return refuseInput(line, CString::Formatted(", column %zu: the field \"%s\" is there twice", col + 1, name.GetString()));
     seen[static_cast<std::size_t>(*field)] = true;
     const bool editable = *field >= kEditableFirst && *field < kEditableEnd;
     columns.push_back(editable ? field : std::nullopt);
@@ -419,7 +428,6 @@ int Import(const COptions& options, COutput& out) {
   std::map<CString, RowId> idOfKey;
   for (RowId id : files.Ids()) idOfKey[files.KeyOf(id)] = id;
   std::vector<std::pair<RowId, CPackedCells>> wanted;
-  const CString source = in == "-" ? CString("standard input") : CString(in.c_str());
   for (std::size_t r = 1; r < records.size(); ++r) {
     const CCsvRecord& record = records[r];
     if (record.cells.size() == 1 && record.cells.front().IsEmpty()) continue;
@@ -486,7 +494,7 @@ int FromNames(const COptions& options, COutput& out) {
   if (args.rest.empty()) return Usage(out, "from-names needs a PATTERN and a PATH");
   NamePattern pattern;
   const CString problem = ParseNamePattern(args.rest.front().c_str(), PatternUse::kReadName, pattern);
-  if (!problem.IsEmpty()) return Usage(out, problem);
+  if (!problem.IsEmpty()) return BadInput(out, problem);
   CFiles files(out);
   if (!files.Open({args.rest.begin() + 1, args.rest.end()})) return kBadUsage;
   return ApplyEdits(
@@ -501,7 +509,7 @@ int ToNames(const COptions& options, COutput& out) {
   if (args.rest.empty()) return Usage(out, "to-names needs a PATTERN and a PATH");
   NamePattern pattern;
   const CString problem = ParseNamePattern(args.rest.front().c_str(), PatternUse::kMakeName, pattern);
-  if (!problem.IsEmpty()) return Usage(out, problem);
+  if (!problem.IsEmpty()) return BadInput(out, problem);
   CFiles files(out);
   if (!files.Open({args.rest.begin() + 1, args.rest.end()})) return kBadUsage;
   CFolderSession& session = files.Session();
@@ -548,7 +556,7 @@ int Format(const COptions& options, COutput& out) {
   const bool replace = args.Has("--replace");
   if (!format.Prepare({*field}, textCase, replace ? args.Value("--replace").c_str() : "",
                       replace ? args.Value("--replace", 1).c_str() : "", args.Has("--regex"), error))
-    return Usage(out, error);
+    return BadInput(out, error);
   CFiles files(out);
   if (!files.Open({args.rest.begin() + 1, args.rest.end()})) return kBadUsage;
   return ApplyEdits(
