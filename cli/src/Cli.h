@@ -39,6 +39,7 @@ class COutput {
  private:
   const COptions& m_options;
   bool m_bRefused = false;
+  std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
 // The files a command works on: one folder, with the files named below it
