@@ -336,7 +336,9 @@ int Set(const COptions& options, COutput& out) {
     if (equals == std::string::npos) return Usage(out, ("\"" + assignment + "\" is no FIELD=VALUE").c_str());
     const std::optional<Field> field = FieldArg(assignment.substr(0, equals), true, out);
     if (!field) return kBadUsage;
-    wanted.Set(ColumnOf(*field), assignment.substr(equals + 1).c_str());
+    const std::string value = assignment.substr(equals + 1);
+    if (!IsUtf8(value)) return BadInput(out, "The value of " + FieldNameOf(*field) + " is not UTF-8 text.");
+    wanted.Set(ColumnOf(*field), value.c_str());
   }
   CFiles files(out);
   if (!files.Open({args.rest.begin() + static_cast<long>(assignments), args.rest.end()})) return kBadUsage;
@@ -551,6 +553,8 @@ int Format(const COptions& options, COutput& out) {
     if (found == cases.end()) return Usage(out, "--case is title, lower, upper or first");
     textCase = found->second;
   }
+  if (args.Has("--replace") && (!IsUtf8(args.Value("--replace")) || !IsUtf8(args.Value("--replace", 1))))
+    return BadInput(out, "The text to find and the text to put in its place must be UTF-8 text.");
   CFieldsFormat format;
   CString error;
   const bool replace = args.Has("--replace");
@@ -659,8 +663,13 @@ int Number(const COptions& options, COutput& out) {
   }
   CFiles files(out);
   if (!files.Open(args.rest)) return kBadUsage;
-  const std::vector<RowId> ids = files.Ids();
+  // Each folder's files in the natural order of their names.
+  const std::vector<RowId> rows = files.Ids();
   std::vector<CString> keys;
+  for (RowId id : rows) keys.push_back(files.KeyOf(id));
+  std::vector<RowId> ids;
+  for (std::size_t k : NaturalOrder(keys)) ids.push_back(rows[k]);
+  keys.clear();
   for (RowId id : ids) keys.push_back(files.KeyOf(id));
   const std::vector<CString> tracks = NumberTracks(keys, start, args.Has("--total"));
   std::vector<std::pair<RowId, CPackedCells>> wanted;

@@ -46,13 +46,18 @@ bool NaturalLess(const CString& a, const CString& b) {
   return order != 0 ? order < 0 : a.Str() < b.Str();
 }
 
+std::vector<std::size_t> NaturalOrder(const std::vector<CString>& keys) {
+  std::vector<std::size_t> order(keys.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return NaturalLess(keys[a], keys[b]); });
+  return order;
+}
+
 std::vector<CString> NumberTracks(const std::vector<CString>& keys, int start, bool total) {
   std::map<CString, std::vector<std::size_t>> byFolder;
   for (std::size_t k = 0; k < keys.size(); ++k) byFolder[base::FolderOf(keys[k])].push_back(k);
   std::vector<CString> tracks(keys.size());
-  for (auto& [folder, members] : byFolder) {
-    std::stable_sort(members.begin(), members.end(),
-                     [&](std::size_t a, std::size_t b) { return NaturalLess(base::FileNameOf(keys[a]), base::FileNameOf(keys[b])); });
+  for (const auto& [folder, members] : byFolder) {
     const int last = start + static_cast<int>(members.size()) - 1;
     for (std::size_t n = 0; n < members.size(); ++n) {
       const int number = start + static_cast<int>(n);

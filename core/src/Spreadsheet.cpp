@@ -65,6 +65,15 @@ std::vector<CString> EditableFieldNames() {
   return names;
 }
 
+bool IsUtf8(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = Utf8Length(text, at);
+    if (length == 0) return false;
+    at += length;
+  }
+  return true;
+}
+
 std::string CsvRecord(const std::vector<CString>& cells) {
   std::string line;
   for (std::size_t k = 0; k < cells.size(); ++k) {

@@ -110,6 +110,7 @@ TEST_F(CliTest, BadUsageAndBadInputAreRefusedWithStatus2AndNothingWritten) {
       {{"frob", "m"}, "", "unknown command \"frob\""},
       {{"set", "artst=X", "m"}, "", "no field is called \"artst\""},
       {{"set", "bitrate=1", "m"}, "", "that can be written"},
+      {{"set", "title=\xff", "m"}, "", "The value of title is not UTF-8 text"},
       {{"get", "nope", "m"}, "", "no field is called \"nope\""},
       {{"set", "artist=X", "m", "m/none.mp3"}, "", "m/none.mp3: no such file or folder"},
       {{"set", "artist=X", "notes.txt"}, "", "notes.txt: not an MP3 file"},

@@ -22,6 +22,10 @@ std::optional<Field> FieldNamed(const CString& name);
 // The names of the editable fields, in the table's order, for help texts.
 std::vector<CString> EditableFieldNames();
 
+// True when text is UTF-8 throughout (no overlong forms, surrogates or
+// values past U+10FFFF): what a tag's text must be before it is written.
+bool IsUtf8(std::string_view text);
+
 // One CSV record: the cells quoted where RFC 4180 needs it (a comma, a
 // quote, a line break, or a space at either end), ended by CRLF.
 std::string CsvRecord(const std::vector<CString>& cells);
