@@ -769,6 +769,13 @@ int RunCommand(const COptions& options) {
       {"import", Import},       {"from-names", FromNames}, {"to-names", ToNames}, {"format", Format},
       {"cover", Cover},         {"number", Number},  {"playlist", Playlist}, {"undo-last-save", UndoLastSave},
   };
+  for (const std::string& arg : options.args) {
+    if (arg == "--") break;
+    if (arg == "--help") {
+      PrintUsage(false);
+      return kDone;
+    }
+  }
   const auto found = commands.find(options.strCommand);
   if (found == commands.end()) {
     out.Error(CString::Formatted("unknown command \"%s\" (quillory-cli --help lists them).", options.strCommand.c_str()));
