@@ -238,13 +238,6 @@ bool ReadIn(const std::string& path, std::string& text, COutput& out) {
   return true;
 }
 
-// The fields of a table of the files: the key, the editable fields, and with facts the others.
-std::vector<Field> TableFields(bool facts) {
-  std::vector<Field> fields{kFileName};
-  for (int f = kEditableFirst; f < (facts ? kFieldCount : kEditableEnd); ++f) fields.push_back(static_cast<Field>(f));
-  return fields;
-}
-
 std::string TableText(CFiles& files, const std::vector<Field>& fields, const std::string& format, bool bom) {
   std::string text = bom ? "\xEF\xBB\xBF" : "";
   std::vector<CString> header;
@@ -288,7 +281,7 @@ int List(const COptions& options, COutput& out) {
   CFiles files(out);
   if (!files.Open(args.rest)) return kBadUsage;
   const std::string format = args.Has("--csv") ? "csv" : args.Has("--json") ? "json" : "tsv";
-  const std::string text = TableText(files, TableFields(false), format, false);
+  const std::string text = TableText(files, SpreadsheetFields(false), format, false);
   std::fwrite(text.data(), 1, text.size(), stdout);
   return kDone;
 }
@@ -299,7 +292,7 @@ int Export(const COptions& options, COutput& out) {
   if (!args.Has("--csv")) return Usage(out, "export needs --csv OUT (or -, standard output)");
   CFiles files(out);
   if (!files.Open(args.rest)) return kBadUsage;
-  const std::string text = TableText(files, TableFields(true), args.Has("--json") ? "json" : "csv", args.Has("--bom"));
+  const std::string text = TableText(files, SpreadsheetFields(true), args.Has("--json") ? "json" : "csv", args.Has("--bom"));
   return WriteOut(args.Value("--csv"), text, out) ? kDone : kRefused;
 }
 
@@ -369,93 +362,30 @@ int Import(const COptions& options, COutput& out) {
   }
   std::string text;
   if (!ReadIn(in, text, out)) return kBadUsage;
-  std::vector<CCsvRecord> records;
-  CString error;
-  if (!ParseCsv(text, records, error)) {
-    out.Error(CString::Formatted("%s: %s; nothing was imported.", in == "-" ? "standard input" : in.c_str(), error.GetString()));
-    return kBadUsage;
-  }
   const CString source = in == "-" ? CString("standard input") : CString(in.c_str());
-  const auto refuseInput = [&](int line, const CString& problem) {
-    // A problem of a cell of the header starts with its column: "line 1, column 3: ...".
-    out.Error(CString::Formatted("%s: line %d%s%s; nothing was imported.", source.GetString(), line,
-                                 problem.Find(", column") == 0 ? "" : ": ", problem.GetString()));
-    return kBadUsage;
-  };
-  if (records.empty()) return refuseInput(1, "there is no header row");
-  // The header: key first, then fields; the facts are read-only and skipped.
-  const std::vector<CString>& header = records.front().cells;
-  std::vector<std::optional<Field>> columns;
-  std::vector<bool> seen(kFieldCount, false);
-  for (std::size_t col = 0; col < header.size(); ++col) {
-    const CString& name = header[col];
-    const int line = records.front().nLine;
-    if (col == 0) {
-      if (name.CompareNoCase("key") != 0)
-        return refuseInput(line, CString::Formatted(", column 1: it is \"%s\" where the header must begin with key", name.GetString()));
-      columns.push_back(std::nullopt);
-      continue;
-    }
-    const std::optional<Field> field = FieldNamed(name);
-    if (!field)
-      return refuseInput(line, CString::Formatted(", column %zu: no field is called \"%s\"", col + 1, name.GetString()));
-    if (seen[static_cast<std::size_t>(*field)])
-      return refuseInput(line, CString::Formatted(", column %zu: the field \"%s\" is there twice", col + 1, name.GetString()));
-    seen[static_cast<std::size_t>(*field)] = true;
-    const bool editable = *field >= kEditableFirst && *field < kEditableEnd;
-    columns.push_back(editable ? field : std::nullopt);
-  }
   // Every row is checked before any file is read.
-  std::map<CString, std::vector<int>> linesOfKey;
-  bool subfolders = options.bSubfolders;
-  for (std::size_t r = 1; r < records.size(); ++r) {
-    const CCsvRecord& record = records[r];
-    if (record.cells.size() == 1 && record.cells.front().IsEmpty()) continue;  // a blank line
-    if (record.cells.size() != header.size())
-      return refuseInput(record.nLine, CString::Formatted("%zu cells where the header has %zu", record.cells.size(), header.size()));
-    const CString& key = record.cells.front();
-    bool outside = key.IsEmpty() || key.GetAt(0) == '/';
-    for (std::size_t at = 0; !outside && at <= key.Str().size();) {
-      const std::size_t end = std::min(key.Str().find('/', at), key.Str().size());
-      const std::string part = key.Str().substr(at, end - at);
-      outside = part.empty() || part == "." || part == "..";
-      at = end + 1;
-    }
-    if (outside) return refuseInput(record.nLine, "the key \"" + key + "\" names no file inside the folder");
-    if (key.Find('/') >= 0) subfolders = true;
-    linesOfKey[key].push_back(record.nLine);
+  const CSheetImport import = ReadSheetImport(text);
+  if (!import.strError.IsEmpty()) {
+    out.Error(source + ": " + import.strError + "; nothing was imported.");
+    return kBadUsage;
   }
   CFiles files(out);
-  files.OpenFolder(folder, subfolders);
+  files.OpenFolder(folder, options.bSubfolders || import.bSubfolders);
   std::map<CString, RowId> idOfKey;
   for (RowId id : files.Ids()) idOfKey[files.KeyOf(id)] = id;
+  const auto where = [&](int line) { return CString::Formatted("%s: line %d", source.GetString(), line); };
+  for (const auto& [line, reason] : import.leftOut) out.Refuse(where(line), reason);
   std::vector<std::pair<RowId, CPackedCells>> wanted;
-  for (std::size_t r = 1; r < records.size(); ++r) {
-    const CCsvRecord& record = records[r];
-    if (record.cells.size() == 1 && record.cells.front().IsEmpty()) continue;
-    const CString& key = record.cells.front();
-    const CString where = CString::Formatted("%s: line %d", source.GetString(), record.nLine);
-    const std::vector<int>& lines = linesOfKey[key];
-    if (lines.size() > 1) {
-      CString others;
-      for (int line : lines)
-        if (line != record.nLine) others += CString::Formatted("%s%d", others.IsEmpty() ? "" : ", ", line);
-      out.Refuse(where, "the key \"" + key + "\" is on line " + others + " too: neither row is imported.");
-      continue;
-    }
-    const auto found = idOfKey.find(key);
+  for (const CImportRow& row : import.rows) {
+    const auto found = idOfKey.find(row.strKey);
     if (found == idOfKey.end()) {
-      out.Refuse(where, "there is no file \"" + key + ".mp3\" in " + ShownPath(folder, ".") + ".");
+      out.Refuse(where(row.nLine), "there is no file \"" + row.strKey + ".mp3\" in " + ShownPath(folder, ".") + ".");
       continue;
     }
     FieldValues values;
-    for (std::size_t col = 1; col < columns.size(); ++col)
-      if (columns[col]) {
-        // An empty cell is no tag, as the empty-value marker is.
-        const CString& cell = record.cells[col];
-        const bool empty = cell.IsEmpty() && files.Cell(found->second, *columns[col]) == "-";
-        if (!empty) values.emplace_back(*columns[col], cell);
-      }
+    for (const auto& [field, text] : row.values)
+      // An empty cell is no tag, as the empty-value marker is.
+      if (!text.IsEmpty() || files.Cell(found->second, field) != "-") values.emplace_back(field, text);
     CPackedCells cells = Differing(files, found->second, values);
     if (!cells.IsEmpty()) wanted.emplace_back(found->second, std::move(cells));
   }

@@ -2,7 +2,9 @@
 
 #include <core/Patterns.h>
 
+#include <algorithm>
 #include <cctype>
+#include <map>
 
 namespace {
 
@@ -72,6 +74,12 @@ bool IsUtf8(std::string_view text) {
     at += length;
   }
   return true;
+}
+
+std::vector<Field> SpreadsheetFields(bool facts) {
+  std::vector<Field> fields{kFileName};
+  for (int f = kEditableFirst; f < (facts ? kFieldCount : kEditableEnd); ++f) fields.push_back(static_cast<Field>(f));
+  return fields;
 }
 
 std::string CsvRecord(const std::vector<CString>& cells) {
@@ -187,4 +195,85 @@ std::string JsonString(std::string_view text) {
     at += length;
   }
   return out + "\"";
+}
+
+namespace {
+
+// True when key names a path below the folder: relative, without empty, "." or ".." parts.
+bool StaysInside(const std::string& key) {
+  if (key.empty() || key.front() == '/') return false;
+  for (std::size_t at = 0; at <= key.size();) {
+    const std::size_t end = std::min(key.find('/', at), key.size());
+    const std::string_view part = std::string_view(key).substr(at, end - at);
+    if (part.empty() || part == "." || part == "..") return false;
+    at = end + 1;
+  }
+  return true;
+}
+
+bool IsBlank(const CCsvRecord& record) { return record.cells.size() == 1 && record.cells.front().IsEmpty(); }
+
+}  // namespace
+
+CSheetImport ReadSheetImport(std::string_view csv) {
+  CSheetImport import;
+  std::vector<CCsvRecord> records;
+  if (!ParseCsv(csv, records, import.strError)) return import;
+  const auto refuse = [&](const CString& error) {
+    import.strError = error;
+    import.rows.clear();
+    import.leftOut.clear();
+    return import;
+  };
+  if (records.empty()) return refuse("line 1: there is no header row");
+  // The header: key first, then fields; the facts are read-only and skipped.
+  const std::vector<CString>& header = records.front().cells;
+  const int headerLine = records.front().nLine;
+  std::vector<std::optional<Field>> columns{std::nullopt};
+  std::vector<bool> seen(kFieldCount, false);
+  if (header.front().CompareNoCase("key") != 0)
+    return refuse(CString::Formatted("line %d, column 1: \"%s\" where the header must begin with key", headerLine,
+                                     header.front().GetString()));
+  for (std::size_t col = 1; col < header.size(); ++col) {
+    const std::optional<Field> field = FieldNamed(header[col]);
+    if (!field)
+      return refuse(CString::Formatted("line %d, column %zu: no field is called \"%s\"", headerLine, col + 1,
+                                       header[col].GetString()));
+    if (seen[static_cast<std::size_t>(*field)])
+      return refuse(CString::Formatted("line %d, column %zu: the field \"%s\" is there twice", headerLine, col + 1,
+                                       header[col].GetString()));
+    seen[static_cast<std::size_t>(*field)] = true;
+    columns.push_back(*field >= kEditableFirst && *field < kEditableEnd ? field : std::nullopt);
+  }
+  std::map<CString, std::vector<int>> linesOfKey;
+  for (std::size_t r = 1; r < records.size(); ++r) {
+    const CCsvRecord& record = records[r];
+    if (IsBlank(record)) continue;
+    if (record.cells.size() != header.size())
+      return refuse(CString::Formatted("line %d: %zu cells where the header has %zu", record.nLine, record.cells.size(),
+                                       header.size()));
+    const CString& key = record.cells.front();
+    if (!StaysInside(key.Str()))
+      return refuse(CString::Formatted("line %d: the key \"%s\" names no file inside the folder", record.nLine, key.GetString()));
+    import.bSubfolders = import.bSubfolders || key.Find('/') >= 0;
+    linesOfKey[key].push_back(record.nLine);
+  }
+  for (std::size_t r = 1; r < records.size(); ++r) {
+    const CCsvRecord& record = records[r];
+    if (IsBlank(record)) continue;
+    const CString& key = record.cells.front();
+    const std::vector<int>& lines = linesOfKey[key];
+    if (lines.size() > 1) {
+      CString others;
+      for (int line : lines)
+        if (line != record.nLine) others += CString::Formatted("%s%d", others.IsEmpty() ? "" : ", ", line);
+      import.leftOut.emplace_back(record.nLine, "the key \"" + key + "\" is on line " + others + " too: neither row is imported.");
+      continue;
+    }
+    CImportRow row{record.nLine, key, {}};
+    for (std::size_t col = 1; col < columns.size(); ++col)
+      if (columns[col]) row.values.emplace_back(*columns[col], record.cells[col]);
+    import.rows.push_back(std::move(row));
+  }
+  return import;
 }

@@ -123,12 +123,8 @@ TEST_F(CliTest, BadUsageAndBadInputAreRefusedWithStatus2AndNothingWritten) {
       {{"cover", "--set", "m/a.mp3", "m"}, "", "cannot be a cover"},
       {{"cover", "--set", "x", "--remove", "m"}, "", "cover takes one of"},
       {{"import", "--csv", "-", "m"}, "key,artst\na,X\n", "line 1, column 2: no field is called \"artst\""},
-      {{"import", "--csv", "-", "m"}, "artist,key\nX,a\n", "line 1, column 1"},
       {{"import", "--csv", "-", "m"}, "key,artist\na,\"X\nb,Y\n", "line 2: a quoted cell is not closed"},
       {{"import", "--csv", "-", "m"}, "key,artist\nb,Y\n../a,X\n", "line 3: the key \"../a\" names no file inside"},
-      {{"import", "--csv", "-", "m"}, "key,artist\n/tmp/a,X\n", "line 2: the key"},
-      {{"import", "--csv", "-", "m"}, "key,artist\nb,Y\na,\xe9\n", "line 3: the text is not UTF-8"},
-      {{"import", "--csv", "-", "m"}, "key,artist\nb,Y,Z\n", "line 2: 3 cells where the header has 2"},
   };
   for (const Case& c : cases) {
     const Result result = Run(c.args, c.input);

@@ -85,6 +85,43 @@ TEST(CsvTest, TextThatIsNotCsvIsRefusedWithItsLine) {
   }
 }
 
+TEST(SheetImportTest, TheHeaderAndEveryKeyAreCheckedBeforeAnyRowIsTaken) {
+  struct Refused {
+    std::string csv;
+    const char* error;
+  } refused[] = {
+      {"", "line 1: there is no header row"},
+      {"artist,key\nX,a\n", "line 1, column 1: \"artist\" where the header must begin with key"},
+      {"key,artist,artst\na,X,Y\n", "line 1, column 3: no field is called \"artst\""},
+      {"key,artist,Artist\na,X,Y\n", "line 1, column 3: the field \"Artist\" is there twice"},
+      {"key,artist\nb,Y\na,X,Z\n", "line 3: 3 cells where the header has 2"},
+      {"key,artist\nb,Y\n../a,X\n", "line 3: the key \"../a\" names no file inside the folder"},
+      {"key,artist\n/tmp/a,X\n", "line 2: the key \"/tmp/a\" names no file inside the folder"},
+      {"key,artist\nCD1//a,X\n", "line 2: the key \"CD1//a\" names no file inside the folder"},
+      {"key,artist\nCD1/./a,X\n", "line 2: the key \"CD1/./a\" names no file inside the folder"},
+      {"key,artist\n,X\n", "line 2: the key \"\" names no file inside the folder"},
+      {"key,artist\nb,\"Y\n", "line 2: a quoted cell is not closed"},
+  };
+  for (const Refused& c : refused) {
+    const CSheetImport import = ReadSheetImport(c.csv);
+    EXPECT_EQ(import.strError, c.error) << c.csv;
+    EXPECT_TRUE(import.rows.empty() && import.leftOut.empty()) << c.csv;
+  }
+  // Facts are skipped, blank lines too; a key given twice leaves out both rows.
+  const CSheetImport import = ReadSheetImport(
+      "\xEF\xBB\xBF" "KEY,tag,Genere,originalartist\r\na,ID3v2.3,Rock,\r\n\r\nCD1/b,x,,O\r\nc,1,2,3\r\nc,4,5,6\r\n");
+  ASSERT_EQ(import.strError, "");
+  ASSERT_EQ(import.rows.size(), 2u);
+  EXPECT_EQ(import.rows[0].strKey, "a");
+  EXPECT_EQ(import.rows[0].values, (FieldValues{{kGenre, "Rock"}, {kOrigArtist, ""}}));
+  EXPECT_EQ(import.rows[1].nLine, 4);
+  EXPECT_EQ(import.rows[1].strKey, "CD1/b");
+  EXPECT_TRUE(import.bSubfolders);
+  ASSERT_EQ(import.leftOut.size(), 2u);
+  EXPECT_EQ(import.leftOut[0], (std::pair<int, CString>{5, "the key \"c\" is on line 6 too: neither row is imported."}));
+  EXPECT_EQ(import.leftOut[1].first, 6);
+}
+
 TEST(JsonTest, StringsAreEscapedAndKeptAsUtf8) {
   EXPECT_EQ(JsonString("plain Ünë ♫"), "\"plain Ünë ♫\"");
   EXPECT_EQ(JsonString("a\"b\\c\nd\te\x01"), "\"a\\\"b\\\\c\\nd\\te\\u0001\"");

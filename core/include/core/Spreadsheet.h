@@ -3,6 +3,7 @@
 // (command line, CSV headers, JSON keys), and CSV text (RFC 4180) and JSON
 // strings read and written as plain functions, with no files involved.
 #include <core/Fields.h>
+#include <core/Patterns.h>
 
 #include <base/String.h>
 
@@ -21,6 +22,9 @@ CString FieldNameOf(Field field);
 std::optional<Field> FieldNamed(const CString& name);
 // The names of the editable fields, in the table's order, for help texts.
 std::vector<CString> EditableFieldNames();
+// The columns of a spreadsheet of the files: the key, the editable fields,
+// and with facts the others (size, bit rate, ..., tag, cover), in the table's order.
+std::vector<Field> SpreadsheetFields(bool facts);
 
 // True when text is UTF-8 throughout (no overlong forms, surrogates or
 // values past U+10FFFF): what a tag's text must be before it is written.
@@ -45,3 +49,24 @@ bool ParseCsv(std::string_view text, std::vector<CCsvRecord>& records, CString& 
 // text as a JSON string, quotes included (control characters escaped, the
 // rest kept as UTF-8; bytes that are not UTF-8 as U+FFFD).
 std::string JsonString(std::string_view text);
+
+// A spreadsheet read for an import: each row's key and the editable fields
+// its header names (the facts are left out), checked before any file is.
+struct CImportRow {
+  int nLine = 0;
+  CString strKey;     // a path below the folder without ".mp3"; never leaves the folder
+  FieldValues values;  // in the header's order
+};
+struct CSheetImport {
+  // Why nothing at all may be imported, with its line ("line 1, column 3:
+  // no field is called \"artst\"", "line 7: the key \"../x\" names no file
+  // inside the folder"); empty when the rows may be.
+  CString strError;
+  std::vector<CImportRow> rows;  // keys that appear once, in the text's order
+  // Rows left out, with why: a key that appears twice leaves out both.
+  std::vector<std::pair<int, CString>> leftOut;
+  bool bSubfolders = false;  // some key lies in a folder below
+};
+// The CSV text read as above (ParseCsv's refusals included); blank lines
+// are skipped. The header is "key" then field names, each at most once.
+CSheetImport ReadSheetImport(std::string_view csv);
