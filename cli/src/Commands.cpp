@@ -60,14 +60,14 @@ bool ReadArgs(const std::vector<std::string>& args, const std::map<std::string, 
     }
     const auto found = known.find(arg);
     if (found == known.end()) {
-      out.Error(CString::Formatted("%s: unknown option %s (--help lists them).", "quillory-cli", arg.c_str()));
+      out.Error(CString::Formatted("unknown option %s (--help lists them).", arg.c_str()));
       return false;
     }
     if (read.options.count(arg)) {
       out.Error(CString::Formatted("%s is given twice.", arg.c_str()));
       return false;
     }
-    if (k + static_cast<std::size_t>(found->second) >= args.size() + (found->second == 0 ? 1 : 0)) {
+    if (found->second > 0 && k + static_cast<std::size_t>(found->second) >= args.size()) {
       out.Error(CString::Formatted("%s needs %d value%s.", arg.c_str(), found->second, found->second == 1 ? "" : "s"));
       return false;
     }
@@ -127,8 +127,9 @@ class CFiles {
   void OpenFolder(const CString& folder, bool subfolders) {
     m_target.strFolder = folder;
     m_target.bSubfolders = subfolders;
-    m_session.Open(folder, subfolders, m_out.Work("Reading"));
-    for (RowId id : Ids()) m_names[KeyOf(id)] = FileNameFor(KeyOf(id));
+    m_target.names = ListMp3Files(folder, subfolders).names;
+    for (const CString& name : m_target.names) m_names[RowKeyOf(name)] = name;
+    m_session.OpenFiles(folder, m_target.names, subfolders, m_out.Work("Reading"));
   }
 
   CFolderSession& Session() { return m_session; }
@@ -174,8 +175,8 @@ class CFiles {
       return kRefused;
     }
     for (const CSaveFailure& failure : report.failures) m_out.Refuse(ShownName(failure.strFile), failure.strReason);
-    m_out.Note(CString::Formatted("%s written in %s (undo-last-save undoes it).", FilesText(report.nWritten).GetString(),
-                                  ShownPath(Folder(), ".").GetString()));
+    m_out.Note(CString::Formatted("%s written (quillory-cli undo-last-save %s undoes it).",
+                                  FilesText(report.nWritten).GetString(), ShownPath(Folder(), ".").GetString()));
     return m_out.Status();
   }
 
