@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Proves that the build refuses to configure without one of its folders: for
-# each folder named (default: the base, the platform and the core, the eight libraries, the program
+# each folder named (default: the base, the platform and the core, the command line, the eight libraries, the program
 # and the benchmark), a copy of the source tree with that folder renamed must
 # fail to configure, with a message naming the folder. Configure only, no build.
 # Usage: scripts/check-missing-folder.sh [FOLDER ...]
@@ -9,7 +9,7 @@ set -euo pipefail
 cmake=${CMAKE_COMMAND:-cmake}
 export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-[ "$#" -gt 0 ] || set -- base platform tags core table statusbar progress textcolor menus shell dialogs app bench
+[ "$#" -gt 0 ] || set -- base platform tags core cli table statusbar progress textcolor menus shell dialogs app bench
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 

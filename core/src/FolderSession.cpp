@@ -147,6 +147,23 @@ CLoadReport CFolderSession::Open(CString folder, bool subfolders, const CWork& w
   report.walk.nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(folder, subfolders);
   const std::vector<CString> names = std::move(report.walk.names);
   report.walk.names.clear();
+  ReadFiles(names, work, report);
+  return report;
+}
+
+CLoadReport CFolderSession::OpenFiles(CString folder, std::vector<CString> names, bool subfolders, const CWork& work) {
+  Forget();
+  m_strFolder = folder;
+  m_bSubfolders = subfolders;
+  CLoadReport report;
+  report.nListed = static_cast<int>(names.size());
+  report.walk.nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(folder, subfolders);
+  ReadFiles(names, work, report);
+  return report;
+}
+
+void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report) {
+  const CString& folder = m_strFolder;
   int done = 0;
   for (const CString& name : names) {
     if (!work.KeepGoing()) {
@@ -174,7 +191,6 @@ CLoadReport CFolderSession::Open(CString folder, bool subfolders, const CWork& w
     m_pTags->Reset();
     if (work.progress) work.progress(++done, report.nListed);
   }
-  return report;
 }
 
 bool CFolderSession::ListsItsRows(const CWork& work, CMp3Listing* listing) {

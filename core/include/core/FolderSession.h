@@ -120,6 +120,11 @@ class CFolderSession {
   // crash interrupted are removed first (only those this program proves it
   // made). Stopped by work, it keeps the rows read so far.
   CLoadReport Open(CString folder, bool subfolders, const CWork& work = {});
+  // Reads only the named files of folder (paths below it, "CD1/a.mp3"), in
+  // the order given, as Open reads a folder's; subfolders says whether the
+  // folder is taken with the folders below it. A name that is no music file
+  // of the folder is counted as vanished.
+  CLoadReport OpenFiles(CString folder, std::vector<CString> names, bool subfolders, const CWork& work = {});
   // Walks the folder again (removing leftovers as Open does) and tells
   // whether it lists exactly the rows' files; listing gets the walk.
   bool ListsItsRows(const CWork& work, CMp3Listing* listing);
@@ -200,6 +205,7 @@ class CFolderSession {
  private:
   struct CPlannedSave;
   struct CPendingSave;
+  void ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report);
   std::vector<CPlannedSave> PlanSaves(const std::vector<RowId>& ids, const CWork& work);
   bool JournalSaves(const std::vector<CPlannedSave>& plan, const CWork& work,
                     const std::function<bool(const CString&)>& saveWithoutUndo, CString& notBegun);

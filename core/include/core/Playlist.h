@@ -1,0 +1,21 @@
+#pragma once
+// Extended M3U playlists in UTF-8 (.m3u8): "#EXTM3U", then for each file
+// "#EXTINF:seconds,Artist - Title" and its path relative to the playlist.
+#include <base/String.h>
+
+#include <string>
+#include <vector>
+
+struct CPlaylistEntry {
+  CString strPath;   // the file, absolute
+  int nSeconds = -1;  // its length; -1 when unknown
+  CString strArtist;  // empty or "-": unknown
+  CString strTitle;   // likewise; the file's name stands in for a missing title
+};
+
+// path as seen from folder (both absolute): "../CD2/a.mp3"; a path that
+// cannot be made relative (another root) is given whole.
+CString RelativePath(const CString& folder, const CString& path);
+
+// The playlist written in folder (absolute), lines ended by LF.
+std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CString& folder);

@@ -1,0 +1,27 @@
+#include <core/Playlist.h>
+
+#include <base/Path.h>
+
+#include <filesystem>
+
+CString RelativePath(const CString& folder, const CString& path) {
+  const std::filesystem::path relative =
+      std::filesystem::path(path.Str()).lexically_normal().lexically_relative(std::filesystem::path(folder.Str()).lexically_normal());
+  return relative.empty() ? path : CString(relative.generic_string());
+}
+
+std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CString& folder) {
+  const auto known = [](const CString& text) { return !text.IsEmpty() && text != "-"; };
+  std::string text = "#EXTM3U\n";
+  for (const CPlaylistEntry& entry : entries) {
+    CString shown = known(entry.strTitle) ? entry.strTitle : base::FileNameOf(entry.strPath);
+    if (known(entry.strArtist)) shown = entry.strArtist + " - " + shown;
+    // A line break in a tag would end the line early.
+    std::string line = shown.Str();
+    for (char& ch : line)
+      if (ch == '\n' || ch == '\r') ch = ' ';
+    text += "#EXTINF:" + std::to_string(entry.nSeconds < 0 ? -1 : entry.nSeconds) + "," + line + "\n";
+    text += RelativePath(folder, entry.strPath).Str() + "\n";
+  }
+  return text;
+}
