@@ -1,4 +1,4 @@
-// The list's context menu, play, delete, column sort and the panel toggle.
+// The list's context menu, play, delete and column sort.
 #include "QuilloryDlg.h"
 
 #include "CoverGroup.h"
@@ -107,48 +107,6 @@ void CQuilloryDlg::OnExplore() {
     m_pStatus->InfoMsg("The folder opens in your file manager: " + Folder());
   else
     m_pStatus->ErrorMsg("No file manager could be started to show " + Folder() + ".");
-}
-
-void CQuilloryDlg::OnTogglePanel() {
-  m_pStatus->Clear();
-  // The window may have grown since start-up: the list keeps its present
-  // width, and both heights grow with the window, as the group box moves.
-  CRect list;
-  m_list.GetWindowRect(&list);
-  ScreenToClient(&list);
-  CRect group;
-  m_grpTags.GetWindowRect(&group);
-  ScreenToClient(&group);
-  const int expandedHeight = group.bottom - list.top;
-  const int shownHeight = m_rcList.Height() + expandedHeight - m_nListExpandedHeight;
-  // The list grows or shrinks a pixel at a time, painted at each step.
-  const auto resizeList = [&](int height) {
-    m_list.MoveWindow(list.left, list.top, list.Width(), height, TRUE);
-    m_list.UpdateWindow();
-  };
-
-  if (!m_bPanelHidden) {
-    m_bPanelHidden = true;
-    for (int height = shownHeight; height <= expandedHeight; ++height) resizeList(height);
-    ShowPanel(SW_HIDE);
-    SetDlgItemText(IDC_TOGGLE_PANEL, "^");
-  } else {
-    m_bPanelHidden = false;
-    ShowPanel(SW_SHOW);
-    for (int height = expandedHeight; height >= shownHeight; --height) resizeList(height);
-    SetDlgItemText(IDC_TOGGLE_PANEL, "_");
-  }
-}
-
-void CQuilloryDlg::ShowPanel(int command) {
-  for (int id = IDC_EDIT_FILENAME; id <= IDC_WEB_SITE; ++id)
-    if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
-  for (int id = IDC_COVER_FIRST; id <= IDC_COVER_LAST; ++id)
-    if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
-  for (int id : {IDC_EDIT_GENRE, IDC_LABEL_GENRE})
-    if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
-  for (int id : {IDOK, ID_HELP})
-    if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
 }
 
 void CQuilloryDlg::OnWebSite() { m_pShell->Run(kWebSite); }

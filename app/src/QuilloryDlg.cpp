@@ -42,9 +42,6 @@ constexpr COLORREF kRed = 0x0000FF;
 // Whether the tag panel follows the selected rows, as last chosen.
 constexpr const char* kBoxesFollowSetting = "Edit/BoxesFollowSelection";
 
-// The status bar's pane that counts the unsaved files, in dialog units.
-constexpr int kUnsavedPaneWidth = 110;
-
 }  // namespace
 
 CQuilloryDlg::CQuilloryDlg(CWnd* parent)
@@ -75,7 +72,10 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(IDC_DELETE_ROW, [this] { OnDeleteRow(); });
   RouteCommand(IDC_PLAY, [this] { OnPlay(); });
   RouteCommand(IDC_EXPLORE, [this] { OnExplore(); });
-  RouteCommand(IDC_TOGGLE_PANEL, [this] { OnTogglePanel(); });
+  RouteCommand(IDC_TOGGLE_PANEL, [this] {
+    m_pStatus->Clear();
+    m_layout.TogglePanel();
+  });
   RouteNotify(IDC_FILE_LIST, NM_RCLICK, [this](NMHDR* h, LRESULT* r) { OnListRClick(h, r); });
   RouteNotify(IDC_FILE_LIST, LVN_HOTTRACK, [this](NMHDR* h, LRESULT* r) { OnListHotTrack(h, r); });
   RouteNotify(IDC_FILE_LIST, LVN_ITEMCHANGED, [this](NMHDR* h, LRESULT* r) { OnListItemChanged(h, r); });
@@ -141,7 +141,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
 
   m_pStatus->Create(this, 0.1, 22);
   m_pStatus->Clear();
-  LayoutStatusPanes();
+  m_layout.LayoutStatusPanes();
 
   m_pTable->Setup(&m_list);
   // The list shows the session's rows as they are: no copy of them.
@@ -151,14 +151,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
 
   m_pShell->Init(GetSafeHwnd());
 
-  m_list.GetWindowRect(&m_rcList);
-  ScreenToClient(&m_rcList);
-  CRect group;
-  m_grpTags.GetWindowRect(&group);
-  ScreenToClient(&group);
-  m_nListExpandedHeight = group.bottom - m_rcList.top;
-  m_bPanelHidden = false;
-  AnchorControls();
+  m_layout.SetUp(m_list, m_grpTags);
 
   BuildRowMenu(*m_pMenu);
 
@@ -190,24 +183,6 @@ BOOL CQuilloryDlg::OnInitDialog() {
   return TRUE;
 }
 
-void CQuilloryDlg::AnchorControls() {
-  EnableDynamicLayout();
-  CMFCDynamicLayout* layout = GetDynamicLayout();
-  using Layout = CMFCDynamicLayout;
-  layout->AddItem(&m_list, Layout::MoveNone(), Layout::SizeHorizontalAndVertical(100, 100));
-  for (int id : {IDC_SAVE_ALL, IDC_CANCEL_WORK, IDC_PLAY, IDC_TOGGLE_PANEL, IDC_DELETE_ROW})
-    layout->AddItem(id, Layout::MoveHorizontal(100), Layout::SizeNone());
-  for (CWnd* child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
-    CRect rect;
-    child->GetWindowRect(&rect);
-    ScreenToClient(&rect);
-    if (rect.top < m_rcList.bottom) continue;
-    // The status bar spans the window's width; the rest keep their size.
-    const bool spans = child->GetDlgCtrlID() == IDC_STATUS_BAR;
-    layout->AddItem(child, Layout::MoveVertical(100), spans ? Layout::SizeHorizontal(100) : Layout::SizeNone());
-  }
-}
-
 HBRUSH CQuilloryDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
   HBRUSH brush = CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
   if (m_pTextColor->Check(pWnd) && nCtlColor == CTLCOLOR_STATIC) {
@@ -227,23 +202,7 @@ void CQuilloryDlg::CreateMenuBar() {
 
 void CQuilloryDlg::OnSize(UINT type, int cx, int cy) {
   CDialog::OnSize(type, cx, cy);
-  LayoutStatusPanes();
-}
-
-void CQuilloryDlg::LayoutStatusPanes() {
-  auto* bar = dynamic_cast<CStatusBarCtrl*>(GetDlgItem(IDC_STATUS_BAR));
-  if (!bar) return;
-  int edges[3] = {0, -1, -1};
-  const int parts = bar->GetParts(3, edges);
-  const CString text = parts == 3 ? bar->GetText(2) : CString();
-  CRect pane(0, 0, kUnsavedPaneWidth, 0);
-  MapDialogRect(&pane);
-  CRect client;
-  bar->GetClientRect(&client);
-  edges[1] = std::max(edges[0], static_cast<int>(client.Width() - pane.Width()));
-  edges[2] = -1;
-  bar->SetParts(3, edges);
-  bar->SetText(text, 2);
+  m_layout.LayoutStatusPanes();
 }
 
 std::vector<RowId> CQuilloryDlg::IdsOf(const std::vector<int>& rows) {

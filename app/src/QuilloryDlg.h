@@ -8,6 +8,7 @@
 #include <core/FolderSession.h>
 #include "RecentFolders.h"
 #include "TagPanel.h"
+#include "WindowLayout.h"
 
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
@@ -93,8 +94,6 @@ class CQuilloryDlg : public CDialog {
   void StepHistory(bool redo);
   // After the table changed: the unsaved files' count and the menu items.
   void ShowTableState();
-  // The status bar's third pane, at its right end: how many files have unsaved edits.
-  void LayoutStatusPanes();
 
   // Folder loading and the totals.
   void OnOpenFolder();
@@ -154,7 +153,7 @@ class CQuilloryDlg : public CDialog {
   bool CanUndoLastSave() const;
   void OnUndoLastSave();
 
-  // The list's context menu, play, delete, sort and the panel toggle.
+  // The list's context menu, play, delete and sort.
   void OnListRClick(NMHDR* pNMHDR, LRESULT* pResult);
   void OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult);
   void OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult);
@@ -163,14 +162,7 @@ class CQuilloryDlg : public CDialog {
   void OnPlay();
   void OnDeleteRow();
   void OnExplore();
-  void OnTogglePanel();
   void OnWebSite();
-  // Shows (SW_SHOW) or hides (SW_HIDE) the tag panel, Exit and Help.
-  void ShowPanel(int command);
-  // Lets the window be resized: the list takes the growth, the controls
-  // below it move with the bottom edge, the buttons at the right with the
-  // right edge.
-  void AnchorControls();
 
   // The HTML report of the folder.
   void WriteReport();
@@ -236,9 +228,7 @@ class CQuilloryDlg : public CDialog {
   HICON m_hIcon;
   std::unique_ptr<CMyMP3Tags> m_pTags;
   std::unique_ptr<CGridora> m_pTable;
-  CRect m_rcList;
-  int m_nListExpandedHeight = 0;
-  bool m_bPanelHidden = false;
+  CWindowLayout m_layout{*this};
   std::unique_ptr<CStatus> m_pStatus;
   std::unique_ptr<CTextColor> m_pTextColor;
   CImageList m_imageList;

@@ -180,16 +180,16 @@ TEST_F(ContextMenuTest, PanelToggleHidesThePanelAndRestoresTheListExactly) {
   QWidget* list = m_dlg.m_list.GetWidget();
   const QRect templateRect = list->geometry();
   Click(IDC_TOGGLE_PANEL);
-  EXPECT_TRUE(m_dlg.m_bPanelHidden);
+  EXPECT_TRUE(m_dlg.m_layout.IsPanelHidden());
   EXPECT_EQ(m_dlg.GetDlgItemText(IDC_TOGGLE_PANEL), "^");
-  EXPECT_EQ(list->geometry(), QRect(templateRect.topLeft(), QSize(templateRect.width(), m_dlg.m_nListExpandedHeight)));
+  EXPECT_EQ(list->geometry(), QRect(templateRect.topLeft(), QSize(templateRect.width(), m_dlg.m_layout.ListExpandedHeight())));
   for (int id : {IDC_EDIT_FILENAME, IDC_EDIT_CONDUCTOR, IDC_TAGS_GROUP, IDC_RULE_FIRST, IDC_WEB_SITE, IDOK, ID_HELP})
     EXPECT_FALSE(m_dlg.GetDlgItem(id)->IsWindowVisible()) << id;
   for (int id : {IDC_OPEN_FOLDER, IDC_PLAY, IDC_DELETE_ROW, IDC_TOGGLE_PANEL, IDC_SAVE_ALL})
     EXPECT_TRUE(m_dlg.GetDlgItem(id)->IsWindowVisible()) << id;
 
   Click(IDC_TOGGLE_PANEL);
-  EXPECT_FALSE(m_dlg.m_bPanelHidden);
+  EXPECT_FALSE(m_dlg.m_layout.IsPanelHidden());
   EXPECT_EQ(m_dlg.GetDlgItemText(IDC_TOGGLE_PANEL), "_");
   EXPECT_EQ(list->geometry(), templateRect);
   for (int id : {IDC_EDIT_FILENAME, IDC_EDIT_CONDUCTOR, IDC_TAGS_GROUP, IDC_WEB_SITE, IDOK, ID_HELP})

@@ -23,13 +23,11 @@ namespace test {
 
 class ListDlg : public CQuilloryDlg {
  public:
-  using CQuilloryDlg::m_bPanelHidden;
+  using CQuilloryDlg::m_layout;
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_nHotItem;
   using CQuilloryDlg::m_nHotSubItem;
-  using CQuilloryDlg::m_nListExpandedHeight;
   using CQuilloryDlg::m_pTable;
-  using CQuilloryDlg::m_rcList;
   using CQuilloryDlg::m_pSession;
   using CQuilloryDlg::FileKeyOf;
   using CQuilloryDlg::WriteReport;

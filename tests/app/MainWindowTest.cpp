@@ -34,8 +34,7 @@ class TestDlg : public CQuilloryDlg {
   using CQuilloryDlg::IsDataChanged;
   using CQuilloryDlg::m_hIcon;
   using CQuilloryDlg::m_list;
-  using CQuilloryDlg::m_nListExpandedHeight;
-  using CQuilloryDlg::m_rcList;
+  using CQuilloryDlg::m_layout;
   using CQuilloryDlg::m_pSession;
 };
 
@@ -111,8 +110,8 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
 
   // The list's rectangle and the height it grows to when the panel hides.
   const CRect list = Placed(CRect(6, 38, 758, 236)), group = Placed(CRect(6, 239, 380, 368));
-  EXPECT_EQ(CRect(m_dlg.m_rcList), list);
-  EXPECT_EQ(m_dlg.m_nListExpandedHeight, group.bottom - list.top);
+  EXPECT_EQ(m_dlg.m_layout.ListRect(), list);
+  EXPECT_EQ(m_dlg.m_layout.ListExpandedHeight(), group.bottom - list.top);
 }
 
 TEST_F(MainWindowTest, StartsWithTheColumnsEmptyTableAndTotals) {
