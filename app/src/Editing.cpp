@@ -118,7 +118,7 @@ void CQuilloryDlg::SelectRowsOfKeys(const std::vector<CString>& keys) {
   if (rows.empty()) return;
   {
     // One notice for the whole selection, not one per row.
-    const CBusyScope quiet(m_bBusy);
+    const CWindowWork::CQuiet quiet(*m_pWork);
     m_list.SelectItems(rows);
     // The focused row before is focused again (the first key is its).
     m_list.SetItemState(rows.front(), LVIS_FOCUSED, LVIS_FOCUSED);

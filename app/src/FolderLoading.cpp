@@ -83,28 +83,9 @@ void CQuilloryDlg::OpenStartFolder() {
   LoadFolder(m_strStartFolder, m_bStartSubfolders, CString());
 }
 
-CWork CQuilloryDlg::WorkOf(const CWorkScope& scope) {
-  CWork work;
-  work.keepGoing = [&scope] {
-    platform::PumpPaintEvents();
-    return !scope.IsStopRequested();
-  };
-  work.progress = [this](int done, int total) {
-    if (done <= 1) {
-      m_pStatus->SetupProgress(0, total);
-      m_pStatus->StartProgress();
-    }
-    m_pStatus->IncProgress();
-  };
-  work.status = [this](const CString& text) { m_pStatus->InfoMsg(text); };
-  work.fieldWritten = [this](const CString& field) { ReportSaveStep(field); };
-  work.committed = [this] { m_pStatus->Done("Data saved."); };
-  return work;
-}
-
 bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& doneText) {
   m_nFilesWritten = -1;  // the status bar speaks of this folder's saves only
-  const CWorkScope work(*this);
+  const CWindowWork::CScope work(*m_pWork);
   // Whatever the table held is gone now, and with it every edit, mark and
   // step of the history.
   m_pFailedRows->Forget();
@@ -114,7 +95,7 @@ bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& do
   // Drawn once at the end: a repaint per added row made a folder of
   // thousands of files take many seconds to load.
   m_list.SetRedraw(FALSE);
-  const CLoadReport report = m_pSession->Open(folder, subfolders, WorkOf(work));
+  const CLoadReport report = m_pSession->Open(folder, subfolders, m_pWork->WorkOf(work));
   m_list.SetRedraw(TRUE);
   m_pStatus->KillProgress();
   ClearEditBoxes();
@@ -143,7 +124,7 @@ bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& do
 }
 
 void CQuilloryDlg::ReloadAfterSaveAll() {
-  const CBusyScope busy(m_bBusy);  // it lets the window paint
+  const CWindowWork::CQuiet busy(*m_pWork);  // it lets the window paint
   m_pStatus->Clear();
   // When the folder lists the table's files, every row already shows what
   // its file holds (the save read it back), and reading the files once more
@@ -152,8 +133,8 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   CMp3Listing listing;
   bool same = false;
   {
-    const CWorkScope work(*this);
-    same = m_pSession->ListsItsRows(WorkOf(work), &listing);
+    const CWindowWork::CScope work(*m_pWork);
+    same = m_pSession->ListsItsRows(m_pWork->WorkOf(work), &listing);
   }
   if (!listing.bStopped && !same) {
     const std::vector<CString> selected = SelectedFileKeys();

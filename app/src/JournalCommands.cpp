@@ -42,8 +42,8 @@ void CQuilloryDlg::OnUndoLastSave() {
 
   CUndoSaveReport undone;
   {
-    const CWorkScope work(*this);
-    undone = m_pSession->UndoSave(*entry, WorkOf(work));
+    const CWindowWork::CScope work(*m_pWork);
+    undone = m_pSession->UndoSave(*entry, m_pWork->WorkOf(work));
     m_pStatus->KillProgress();
   }
   const CUndoSummary summary = UndoSummaryOf(undone, entry->files.size());

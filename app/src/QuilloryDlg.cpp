@@ -57,6 +57,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pSession = std::make_unique<CFolderSession>();
   m_pRows = &m_pSession->Table();
   m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get(), m_pRows);
+  m_pWork = std::make_unique<CWindowWork>(*this, *m_pStatus, *m_pProgress);
   m_pCovers = std::make_unique<CCoverGroup>(*this, *m_pSession, *m_pTable, *m_pStatus, [this] { ShowTableState(); });
 
   RouteCommand(IDOK, [this] { OnExit(); });
@@ -108,6 +109,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
 
 CQuilloryDlg::~CQuilloryDlg() {
   m_pCovers.reset();
+  m_pWork.reset();
   m_pFailedRows.reset();
   m_pSession.reset();
   m_pTags.reset();
@@ -286,37 +288,17 @@ void CQuilloryDlg::OnCancel() {
 }
 
 void CQuilloryDlg::OnClose() {
-  if (!m_bBusy) OnExit();
+  if (!m_pWork->IsBusy()) OnExit();
 }
 
 BOOL CQuilloryDlg::OnCommand(int id, int code) {
-  if (m_bBusy) return TRUE;
+  if (m_pWork->IsBusy()) return TRUE;
   return CDialog::OnCommand(id, code);
 }
 
 BOOL CQuilloryDlg::OnNotify(NMHDR* header, LRESULT* result) {
-  if (m_bBusy) return TRUE;
+  if (m_pWork->IsBusy()) return TRUE;
   return CDialog::OnNotify(header, result);
-}
-
-CQuilloryDlg::CWorkScope::CWorkScope(CQuilloryDlg& dlg)
-    : m_dlg(dlg), m_bWasBusy(dlg.m_bBusy), m_stop(dlg.GetDlgItem(IDC_CANCEL_WORK)) {
-  m_dlg.m_bBusy = true;
-  if (!m_dlg.m_pWork) {
-    m_dlg.GetDlgItem(IDC_SAVE_ALL)->ShowWindow(SW_HIDE);
-    CWnd* cancel = m_dlg.GetDlgItem(IDC_CANCEL_WORK);
-    cancel->EnableWindow(TRUE);
-    cancel->ShowWindow(SW_SHOW);
-  }
-  m_pOuter = std::exchange(m_dlg.m_pWork, this);
-}
-
-CQuilloryDlg::CWorkScope::~CWorkScope() {
-  m_dlg.m_pWork = m_pOuter;
-  m_dlg.m_bBusy = m_bWasBusy;
-  if (m_pOuter) return;
-  m_dlg.GetDlgItem(IDC_CANCEL_WORK)->ShowWindow(SW_HIDE);
-  m_dlg.GetDlgItem(IDC_SAVE_ALL)->ShowWindow(SW_SHOW);
 }
 
 void CQuilloryDlg::OnHelp() {

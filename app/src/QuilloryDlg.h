@@ -9,6 +9,7 @@
 #include "RecentFolders.h"
 #include "TagPanel.h"
 #include "WindowLayout.h"
+#include "WindowWork.h"
 
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
@@ -121,9 +122,6 @@ class CQuilloryDlg : public CDialog {
   std::vector<RowId> IdsOf(const std::vector<int>& rows);
   // The folder the table shows; empty when none.
   const CString& Folder() const { return m_pSession->Folder(); }
-  // How the session's long work reports to the window while scope runs.
-  class CWorkScope;
-  CWork WorkOf(const CWorkScope& scope);
 
   // Editing in the tag panel.
   void OnListDblClk(NMHDR* pNMHDR, LRESULT* pResult);
@@ -148,7 +146,6 @@ class CQuilloryDlg : public CDialog {
   // Saves the rows (the window busy meanwhile; Escape or Cancel stop it
   // between two files), marks the rows not saved and shows the progress.
   CSaveReport SaveRows(const std::vector<int>& rows);
-  void ReportSaveStep(const CString& step);
   void EnableAllControls(bool on);
   bool CanUndoLastSave() const;
   void OnUndoLastSave();
@@ -195,35 +192,6 @@ class CQuilloryDlg : public CDialog {
   std::vector<CString> SelectedFileKeys();
   void SelectRowsOfKeys(const std::vector<CString>& keys);
 
-  // A load or a save: the window is busy, Cancel takes Save all's place, and
-  // Escape or Cancel asks to stop (IsStopRequested). Scopes may nest.
-  class CWorkScope {
-   public:
-    explicit CWorkScope(CQuilloryDlg& dlg);
-    ~CWorkScope();
-    CWorkScope(const CWorkScope&) = delete;
-    CWorkScope& operator=(const CWorkScope&) = delete;
-    bool IsStopRequested() const { return m_stop.IsRequested(); }
-
-   private:
-    CQuilloryDlg& m_dlg;
-    bool m_bWasBusy;
-    platform::CStopRequest m_stop;
-    CWorkScope* m_pOuter = nullptr;
-  };
-  // Marks the dialog busy for its lifetime; scopes may nest.
-  class CBusyScope {
-   public:
-    explicit CBusyScope(bool& busy) : m_bBusy(busy), m_bWasBusy(busy) { busy = true; }
-    ~CBusyScope() { m_bBusy = m_bWasBusy; }
-    CBusyScope(const CBusyScope&) = delete;
-    CBusyScope& operator=(const CBusyScope&) = delete;
-
-   private:
-    bool& m_bBusy;
-    bool m_bWasBusy;
-  };
-
   // Members in the order the design lists them.
   HICON m_hIcon;
   std::unique_ptr<CMyMP3Tags> m_pTags;
@@ -236,8 +204,8 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CIndvProgress> m_pProgress;
   CListCtrl m_list;
   std::unique_ptr<CShellcmd> m_pShell;
-  bool m_bBusy = false;  // a save or a folder load is running
-  CWorkScope* m_pWork = nullptr;  // the work running, to be asked whether to stop
+  // A load or a save running: the window busy, Cancel shown, the work's reports.
+  std::unique_ptr<CWindowWork> m_pWork;
 
   CTagPanel m_panel{*this};
   CStatic m_grpTags;
@@ -259,5 +227,4 @@ class CQuilloryDlg : public CDialog {
   CString m_strStartFolder;
   bool m_bStartSubfolders = false;
   bool m_bBrowseAtStart = false;
-  bool m_bSaveStepShown = false;  // the save's writes have put a step in the status bar
 };

@@ -61,11 +61,11 @@ CSaveReport CQuilloryDlg::SaveRows(const std::vector<int>& rows) {
   m_pProgress->SetRange(0, kEditableCount, 1);
   EnableAllControls(false);
   m_progressCtrl.ShowWindow(SW_SHOW);
-  m_bSaveStepShown = false;
+  m_pWork->BeginSave();
   CSaveReport report;
   {
-    const CWorkScope work(*this);
-    CWork hooks = WorkOf(work);
+    const CWindowWork::CScope work(*m_pWork);
+    CWork hooks = m_pWork->WorkOf(work);
     hooks.progress = nullptr;  // the save's bar counts the fields of each file
     report = m_pSession->Save(ids, hooks, [this](const CString& reason) {
       const CString question = reason + "\n\nWithout it this save cannot be undone. Save anyway, without a way back?";
@@ -86,17 +86,6 @@ CSaveReport CQuilloryDlg::SaveRows(const std::vector<int>& rows) {
   m_list.SetFocus();
   m_progressCtrl.ShowWindow(SW_HIDE);
   return report;
-}
-
-void CQuilloryDlg::ReportSaveStep(const CString& step) {
-  m_pProgress->Inc();
-  // The window is painted at most every 20 ms; the step on show then is put
-  // into the status bar, not each step of every row (the first at once, as
-  // the writes begin).
-  if (m_bSaveStepShown && !platform::PaintIsDue()) return;
-  m_bSaveStepShown = true;
-  m_pStatus->InfoMsg(CString::Formatted("Update tag ->%s", step));
-  platform::PumpPaintEvents();
 }
 
 void CQuilloryDlg::EnableAllControls(bool on) {

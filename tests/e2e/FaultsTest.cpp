@@ -372,11 +372,11 @@ TEST_F(FaultsTest, SaveStepsPutUpTheirNameOnlyWhenAFrameIsDue) {
   QTest::qSleep(25);
   for (const char* step : {"Artist", "Album", "Title", "Track", "Year", "Original Artist", "Comment", "Composer",
                            "Encoded by", "Copyright", "URL", "Band", "Publisher", "Conductor"})
-    m_dlg.ReportSaveStep(step);
+    m_dlg.m_pWork->ReportSaveStep(step);
   EXPECT_EQ(Status(), "Update tag ->Artist");
   EXPECT_EQ(bar->GetPos(), 14);  // every step is counted
   QTest::qSleep(25);
-  m_dlg.ReportSaveStep("Year");
+  m_dlg.m_pWork->ReportSaveStep("Year");
   EXPECT_EQ(Status(), "Update tag ->Year");
 }
 

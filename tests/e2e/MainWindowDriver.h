@@ -38,7 +38,7 @@ class TestDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_pProgress;
   using CQuilloryDlg::Folder;
-  using CQuilloryDlg::ReportSaveStep;
+  using CQuilloryDlg::m_pWork;
   using CQuilloryDlg::RowFilePath;
   using CQuilloryDlg::SaveSelectedRow;
   using CQuilloryDlg::WriteReport;
