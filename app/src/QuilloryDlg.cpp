@@ -221,11 +221,6 @@ bool CQuilloryDlg::ConfirmDiscardEdits(const char* question) {
   return MessageBoxA(GetSafeHwnd(), question, "Data not saved", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-void CQuilloryDlg::DoCommand(std::unique_ptr<CCommand> command) {
-  m_pSession->Do(std::move(command));
-  ShowTableState();
-}
-
 void CQuilloryDlg::OnUndo() { StepHistory(false); }
 
 void CQuilloryDlg::OnRedo() { StepHistory(true); }

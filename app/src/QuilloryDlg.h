@@ -67,7 +67,7 @@ class CQuilloryDlg : public CDialog {
   // While a save or a folder load runs, its loop lets posted events through to
   // keep the window painted; the commands, notifications and close requests
   // among them are dropped, so nothing starts or ends in the middle of it.
-  // Escape and Cancel stop the work (CWorkScope).
+  // Escape and Cancel stop the work (CWindowWork).
   BOOL OnCommand(int id, int code) override;
   BOOL OnNotify(NMHDR* header, LRESULT* result) override;
   void OnSize(UINT type, int cx, int cy) override;
@@ -87,9 +87,7 @@ class CQuilloryDlg : public CDialog {
   // A cell of the table differs from what its file holds.
   bool IsDataChanged() const;
 
-  // The command history: every change of the table is done through DoCommand
-  // and can be undone and redone.
-  void DoCommand(std::unique_ptr<CCommand> command);
+  // The session's command history: every change of the table can be undone and redone.
   void OnUndo();
   void OnRedo();
   void StepHistory(bool redo);
