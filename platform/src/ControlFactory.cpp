@@ -1,26 +1,20 @@
 #include "ControlFactory.h"
 
-#include <map>
-#include <string>
+#include <cstring>
 
 namespace platform {
 
-namespace {
-
-std::map<std::string, ControlFactory>& Factories() {
-  static std::map<std::string, ControlFactory> factories;
-  return factories;
-}
-
-}  // namespace
-
-void RegisterControlFactory(const char* windowClass, ControlFactory factory) {
-  Factories()[windowClass] = factory;
-}
-
 QWidget* CreateControl(const char* windowClass, QWidget* parent, DWORD style) {
-  const auto it = Factories().find(windowClass);
-  return it == Factories().end() ? nullptr : it->second(parent, style);
+  static constexpr struct {
+    const char* windowClass;
+    QWidget* (*make)(QWidget* parent, DWORD style);
+  } kMakers[] = {{"Button", &MakeButton},           {"Edit", &MakeEdit},
+                 {"Static", &MakeStatic},           {"ComboBox", &MakeComboBox},
+                 {"SysListView32", &MakeListView},  {"msctls_progress32", &MakeProgressBar},
+                 {"Picture", &MakePicture}};
+  for (const auto& maker : kMakers)
+    if (windowClass && std::strcmp(maker.windowClass, windowClass) == 0) return maker.make(parent, style);
+  return nullptr;
 }
 
 }  // namespace platform

@@ -68,7 +68,9 @@ class MarkerReplacer : public QObject {
   QString m_strMarker;
 };
 
-QWidget* MakeButton(QWidget* parent, DWORD style) {
+}  // namespace
+
+QWidget* platform::MakeButton(QWidget* parent, DWORD style) {
   QAbstractButton* button = nullptr;
   switch (style & BS_TYPEMASK) {
     case BS_GROUPBOX:
@@ -90,14 +92,14 @@ QWidget* MakeButton(QWidget* parent, DWORD style) {
   return button;
 }
 
-QWidget* MakeEdit(QWidget* parent, DWORD style) {
+QWidget* platform::MakeEdit(QWidget* parent, DWORD style) {
   auto* edit = new QLineEdit(parent);
   edit->setReadOnly((style & ES_READONLY) != 0);
   QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { CWnd::FromWidget(edit)->SendCommand(EN_CHANGE); });
   return edit;
 }
 
-QWidget* MakeStatic(QWidget* parent, DWORD style) {
+QWidget* platform::MakeStatic(QWidget* parent, DWORD style) {
   QLabel* label = (style & SS_NOTIFY) ? new NotifyingLabel(parent) : new QLabel(parent);
   if (style & SS_NOTIFY) label->setFocusPolicy(Qt::TabFocus);
   switch (style & SS_TYPEMASK) {
@@ -111,12 +113,6 @@ QWidget* MakeStatic(QWidget* parent, DWORD style) {
   }
   return label;
 }
-
-const platform::ControlRegistration kButton("Button", &MakeButton);
-const platform::ControlRegistration kEdit("Edit", &MakeEdit);
-const platform::ControlRegistration kStatic("Static", &MakeStatic);
-
-}  // namespace
 
 namespace platform {
 

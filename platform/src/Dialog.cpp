@@ -1,7 +1,6 @@
 #include <platform/Dialog.h>
 #include <platform/MessageBox.h>
 #include <platform/Resources.h>
-#include <platform/WinApp.h>
 
 #include "AccessibleName.h"
 #include "ControlFactory.h"
@@ -115,11 +114,6 @@ class DialogWindow : public QDialog {
     m_pOwner->OnSize(0, width(), height());
   }
 
-  void paintEvent(QPaintEvent* event) override {
-    QDialog::paintEvent(event);
-    m_pOwner->OnPaint();
-  }
-
   bool eventFilter(QObject* watched, QEvent* event) override {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget && event->type() == QEvent::Paint) m_pOwner->ApplyCtlColor(widget);
@@ -136,8 +130,10 @@ class DialogWindow : public QDialog {
   CDialog* m_pOwner;
 };
 
-namespace platform {
+namespace {
 
+// The dialog base units of a font: average character width and height in
+// pixels. "MS Shell Dlg" stands for the desktop's sans font.
 CSize DialogBaseUnits(const char* fontName, int pointSize) {
   const QFontMetrics metrics(DialogFont(fontName, pointSize));
   // The framework's average width: the 52 letters' extent, halved and rounded.
@@ -146,7 +142,7 @@ CSize DialogBaseUnits(const char* fontName, int pointSize) {
   return CSize((letters / 26 + 1) / 2, metrics.height());
 }
 
-}  // namespace platform
+}  // namespace
 
 COLORREF CCtlColorDC::SetTextColor(COLORREF color) {
   const COLORREF previous = m_crText;
@@ -197,7 +193,6 @@ bool CDialog::Build(CWnd* parent) {
   Qt::WindowFlags flags = ((sizable && !m_pParentWnd) ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint;
   if (m_template.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-  if (m_template.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
   if (m_template.style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
   window->setWindowFlags(flags);
 
@@ -268,8 +263,8 @@ INT_PTR CDialog::DoModal() {
   int result = m_nResult;
   if (result == -1) {
     const platform::ModalRun run = platform::RunModal(
-        platform::Question(platform::ModalKind::Dialog, GetWindowText()), window, [&] { result = window->exec(); },
-        [&] { window->QDialog::done(IDCANCEL); }, &result);
+        platform::ModalQuestion{platform::ModalKind::Dialog, GetWindowText(), {}, 0}, window,
+        [&] { result = window->exec(); }, [&] { window->QDialog::done(IDCANCEL); }, &result);
     if (run == platform::ModalRun::Dismissed) result = IDCANCEL;
   }
   DestroyWindow();
@@ -316,8 +311,6 @@ HBRUSH CDialog::OnCtlColor(CCtlColorDC*, CWnd*, UINT) { return nullptr; }
 
 BOOL CDialog::OnSetCursor(CWnd*, UINT, UINT) { return FALSE; }
 
-void CDialog::OnPaint() {}
-
 void CDialog::OnSize(UINT, int, int) {}
 
 void CDialog::SetDlgItemText(int id, const CString& text) {
@@ -340,7 +333,7 @@ void CDialog::CheckDlgButton(int id, UINT check) {
 
 void CDialog::MapDialogRect(RECT* rect) const {
   if (!rect) return;
-  const CSize base = platform::DialogBaseUnits(m_template.fontName, m_template.pointSize);
+  const CSize base = DialogBaseUnits(m_template.fontName, m_template.pointSize);
   // Horizontal units are quarters of the average width, vertical ones eighths
   // of the height; rounded as the framework's MulDiv rounds.
   auto scale = [](LONG v, LONG num, LONG den) {
@@ -423,8 +416,6 @@ BOOL CDialog::OnCommand(int id, int code) {
     OnCancel();
     return TRUE;
   }
-  // Commands no window handles go to the application (the help command).
-  if (CWinApp* app = AfxGetApp()) return app->OnCmdMsg(id, code);
   return FALSE;
 }
 

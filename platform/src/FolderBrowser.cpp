@@ -5,6 +5,8 @@
 #include "ModalRun.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -182,8 +184,8 @@ LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* info) {
   dialog.Notify(BFFM_INITIALIZED, 0);
   int code = QDialog::Rejected;
   platform::RunModal(
-      platform::Question(platform::ModalKind::FolderBrowser, platform::FromQt(dialog.windowTitle())), &dialog,
-      [&] { code = dialog.exec(); }, [&] { dialog.reject(); });
+      platform::ModalQuestion{platform::ModalKind::FolderBrowser, platform::FromQt(dialog.windowTitle()), {}, 0},
+      &dialog, [&] { code = dialog.exec(); }, [&] { dialog.reject(); });
   if (code != QDialog::Accepted || dialog.Selected().isEmpty()) return nullptr;
   auto* chosen = new ITEMIDLIST{dialog.Selected()};
   if (info->pszDisplayName) {
@@ -221,4 +223,16 @@ void BrowseForFolder_SetStatusText(HWND browser, const char* text) {
 
 void BrowseForFolder_EnableOK(HWND browser, BOOL enable) {
   if (auto* dialog = BrowserOf(browser)) dialog->EnableOk(enable != FALSE);
+}
+
+void BrowseForFolder_AddCheckBox(HWND browser, const char* caption, BOOL* checked) {
+  auto* dialog = browser ? qobject_cast<QDialog*>(browser->GetWidget()) : nullptr;
+  auto* layout = dialog ? qobject_cast<QBoxLayout*>(dialog->layout()) : nullptr;
+  if (!layout || !checked) return;
+  auto* box = new QCheckBox(QString::fromUtf8(caption ? caption : ""), dialog);
+  box->setAccessibleName(box->text());
+  box->setChecked(*checked != FALSE);
+  QObject::connect(box, &QCheckBox::toggled, box, [checked](bool on) { *checked = on ? TRUE : FALSE; });
+  // Between the tree and the buttons.
+  layout->insertWidget(layout->count() - 1, box);
 }

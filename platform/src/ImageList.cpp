@@ -74,17 +74,3 @@ HICON CImageList::ExtractIcon(int index) const {
   const QPixmap pixmap = platform::PixmapOf(this, index);
   return pixmap.isNull() ? nullptr : platform::MakeIcon(QIcon(pixmap));
 }
-
-int ImageList_AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF mask) {
-  return list ? list->Add(bitmap, mask) : -1;
-}
-
-int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon) {
-  return list ? list->Replace(index, icon) : -1;
-}
-
-BOOL ImageList_Remove(HIMAGELIST list, int index) { return list ? list->Remove(index) : FALSE; }
-
-int ImageList_GetImageCount(HIMAGELIST list) { return list ? list->GetImageCount() : 0; }
-
-HICON ImageList_GetIcon(HIMAGELIST list, int index, UINT) { return list ? list->ExtractIcon(index) : nullptr; }

@@ -65,7 +65,7 @@ class OwnerDrawStyle : public QProxyStyle {
     draw.itemID = id;
     draw.itemAction = ODA_DRAWENTIRE;
     draw.itemState = ((option->state & State_Selected) ? ODS_SELECTED : 0) | ((state & MF_GRAYED) ? ODS_GRAYED : 0) |
-                     ((state & MF_DISABLED) ? ODS_DISABLED : 0) | ((state & MF_CHECKED) ? ODS_CHECKED : 0);
+                     ((state & MF_DISABLED) ? ODS_DISABLED : 0);
     draw.hwndItem = menu->Menu()->GetSafeHmenu();
     const QRect r = option->rect;
     draw.rcItem = RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
@@ -178,8 +178,6 @@ BOOL CMenu::GetMenuItemInfo(UINT which, MENUITEMINFOA* info, BOOL byPosition) co
   auto* item = m_hMenu && info ? m_hMenu->Find(which, byPosition ? MF_BYPOSITION : MF_BYCOMMAND) : nullptr;
   if (!item) return FALSE;
   if (info->fMask & MIIM_FTYPE) info->fType = item->type;
-  if (info->fMask & MIIM_STATE) info->fState = item->state;
-  if (info->fMask & MIIM_ID) info->wID = item->id;
   return TRUE;
 }
 
@@ -187,8 +185,6 @@ BOOL CMenu::SetMenuItemInfo(UINT which, const MENUITEMINFOA* info, BOOL byPositi
   auto* item = m_hMenu && info ? m_hMenu->Find(which, byPosition ? MF_BYPOSITION : MF_BYCOMMAND) : nullptr;
   if (!item) return FALSE;
   if (info->fMask & MIIM_FTYPE) item->type = info->fType & (MFT_SEPARATOR | MFT_OWNERDRAW);
-  if (info->fMask & MIIM_STATE) item->state = info->fState & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
-  if (info->fMask & MIIM_ID) item->id = info->wID;
   return TRUE;
 }
 
@@ -229,9 +225,9 @@ BOOL CMenu::TrackPopupMenuEx(UINT flags, int x, int y, CWnd* owner, void*) {
   for (const QAction* a : menu.actions()) texts << a->text();
   QAction* chosen = nullptr;
   int answered = 0;
+  const platform::ModalQuestion question{platform::ModalKind::PopupMenu, platform::FromQt(texts.join('|')), {}, 0};
   const platform::ModalRun run = platform::RunModal(
-      platform::Question(platform::ModalKind::PopupMenu, platform::FromQt(texts.join(QLatin1Char('|')))), &menu,
-      [&] { chosen = menu.exec(at); }, [&] { menu.close(); }, &answered);
+      question, &menu, [&] { chosen = menu.exec(at); }, [&] { menu.close(); }, &answered);
   UINT id = chosen ? chosen->data().toUInt() : 0;
   if (run == platform::ModalRun::Answered) id = static_cast<UINT>(answered);
   if (flags & TPM_RETURNCMD) return static_cast<BOOL>(id);

@@ -102,11 +102,11 @@ TEST_F(CStatusBarCtrlTest, IconsAreCopiedAndCanBeRemoved) {
   CImageList list;
   ASSERT_TRUE(list.Create(2, 2, ILC_COLOR8 | ILC_MASK, 1, 1));
   HBITMAP bitmap = LoadBitmap(AfxFindResourceHandle(7, RT_BITMAP), 7);
-  ASSERT_EQ(ImageList_AddMasked(&list, bitmap, RGB(255, 0, 255)), 0);
+  ASSERT_EQ(list.Add(bitmap, RGB(255, 0, 255)), 0);
   DeleteObject(bitmap);
 
   EXPECT_EQ(bar.GetIcon(0), nullptr);
-  HICON icon = ImageList_GetIcon(&list, 0, ILD_NORMAL);
+  HICON icon = list.ExtractIcon(0);
   ASSERT_TRUE(bar.SetIcon(0, icon));
   // The caller's icon may go at once: the bar shows its own copy.
   DestroyIcon(icon);

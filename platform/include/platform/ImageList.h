@@ -5,12 +5,8 @@
 
 #include <memory>
 
-class CImageList;
-using HIMAGELIST = CImageList*;
-
 constexpr UINT ILC_MASK = 0x0001;
 constexpr UINT ILC_COLOR8 = 0x0008;
-constexpr UINT ILD_NORMAL = 0;
 
 class CImageList {
  public:
@@ -43,9 +39,3 @@ class CImageList {
  private:
   std::unique_ptr<Impl> m_pImpl;
 };
-
-int ImageList_AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF mask);
-int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon);
-BOOL ImageList_Remove(HIMAGELIST list, int index);
-int ImageList_GetImageCount(HIMAGELIST list);
-HICON ImageList_GetIcon(HIMAGELIST list, int index, UINT flags);
