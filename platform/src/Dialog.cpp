@@ -144,20 +144,6 @@ CSize DialogBaseUnits(const char* fontName, int pointSize) {
 
 }  // namespace
 
-COLORREF CCtlColorDC::SetTextColor(COLORREF color) {
-  const COLORREF previous = m_crText;
-  m_crText = color;
-  m_bText = true;
-  return previous;
-}
-
-COLORREF CCtlColorDC::SetBkColor(COLORREF color) {
-  const COLORREF previous = m_crBk;
-  m_crBk = color;
-  m_bBk = true;
-  return previous;
-}
-
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
   if (control.IsWindow()) return;
   if (CWnd* item = pDX->m_pDlgWnd->GetDlgItem(id)) control.Attach(item->GetWidget());

@@ -16,12 +16,6 @@ BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int) {
   return TRUE;
 }
 
-BOOL CImageList::DeleteImageList() {
-  if (!m_pImpl) return FALSE;
-  m_pImpl.reset();
-  return TRUE;
-}
-
 bool CImageList::IsCreated() const { return m_pImpl != nullptr; }
 
 int CImageList::Add(HBITMAP bitmap, COLORREF mask) {

@@ -98,8 +98,7 @@ int CListCtrl::InsertItem(int item, const CString& text, int image) {
   return InsertItem(LVIF_TEXT | LVIF_IMAGE, item, text, 0, 0, image, 0);
 }
 
-int CListCtrl::InsertItem(UINT mask, int item, const CString& text, UINT state, UINT stateMask,
-                          int image, LPARAM lParam) {
+int CListCtrl::InsertItem(UINT mask, int item, const CString& text, UINT, UINT, int image, LPARAM lParam) {
   ListView* view = ViewOf(this);
   if (!view || item < 0) return -1;
   ListRow row;
@@ -108,7 +107,6 @@ int CListCtrl::InsertItem(UINT mask, int item, const CString& text, UINT state, 
   if (mask & LVIF_PARAM) row.data = lParam;
   item = std::min(item, view->Model()->Rows());
   view->Model()->Store().Insert(item, std::move(row));
-  if (mask & LVIF_STATE) SetItemState(item, state, stateMask);
   return item;
 }
 

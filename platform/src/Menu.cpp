@@ -114,22 +114,14 @@ BOOL CMenu::DestroyMenu() {
 
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, const char* text) {
   if (!m_hMenu) return FALSE;
-  HMENU__::Item item;
-  item.type = flags & (MF_SEPARATOR | MF_OWNERDRAW);
-  item.state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
-  item.id = static_cast<UINT>(id);
-  if (!(flags & MF_SEPARATOR)) item.text = text;
-  m_hMenu->items.push_back(item);
+  m_hMenu->items.push_back(HMENU__::Item::Of(flags, id, text));
   return TRUE;
 }
 
 BOOL CMenu::ModifyMenu(UINT which, UINT flags, UINT_PTR newId, const char* text) {
   auto* item = m_hMenu ? m_hMenu->Find(which, flags) : nullptr;
   if (!item) return FALSE;
-  item->type = flags & (MF_SEPARATOR | MF_OWNERDRAW);
-  item->state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
-  item->id = static_cast<UINT>(newId);
-  item->text = (flags & MF_SEPARATOR) ? CString() : CString(text);
+  *item = HMENU__::Item::Of(flags, newId, text);
   return TRUE;
 }
 

@@ -10,6 +10,12 @@ struct HMENU__ {
     CString text;
     UINT type = MFT_STRING;  // MFT_STRING, MFT_SEPARATOR, MFT_OWNERDRAW bits
     UINT state = 0;          // MF_GRAYED, MF_DISABLED, MF_CHECKED bits
+
+    // The item AppendMenu and ModifyMenu make of their flags (a separator has no text).
+    static Item Of(UINT flags, UINT_PTR id, const char* text) {
+      return {static_cast<UINT>(id), (flags & MF_SEPARATOR) ? CString() : CString(text),
+              flags & (MF_SEPARATOR | MF_OWNERDRAW), flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED)};
+    }
   };
   std::vector<Item> items;
   CMenu* owner = nullptr;

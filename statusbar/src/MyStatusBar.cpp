@@ -20,7 +20,7 @@ CMyStatusBar::CMyStatusBar() : m_pImages(std::make_unique<CImageList>()) {
   for (UINT id = kFirstIcon; id < kFirstIcon + kIconCount; ++id) AddIconBitmap(id);
 }
 
-CMyStatusBar::~CMyStatusBar() { m_pImages->DeleteImageList(); }
+CMyStatusBar::~CMyStatusBar() = default;
 
 void CMyStatusBar::AddIconBitmap(UINT id) {
   if (!m_bImages) return;
@@ -40,8 +40,8 @@ void CMyStatusBar::ShowState(int image, const CString& label, const CString& tex
   SetIcon(m_nIconPane, icon);
   // The bar shows its own copy, so the icon asked for each state goes at once.
   DestroyIcon(icon);
-  SetText(label, m_nLabelPane, m_nTextType);
-  SetText(text, m_nTextPane, m_nTextType);
+  SetText(label, m_nLabelPane);
+  SetText(text, m_nTextPane);
 }
 
 void CMyStatusBar::ShowReady() {

@@ -28,6 +28,4 @@ TEST(CImageListTest, AddsMaskedBitmapsAndIconsAndRemoves) {
   EXPECT_TRUE(list.Remove(0));
   EXPECT_EQ(list.GetImageCount(), 4);
   EXPECT_FALSE(list.Remove(9));
-  EXPECT_TRUE(list.DeleteImageList());
-  EXPECT_EQ(list.GetImageCount(), 0);
 }

@@ -74,8 +74,14 @@ struct DialogTemplate {
 // the colours the control is drawn with; the platform applies the ones set.
 class CCtlColorDC {
  public:
-  COLORREF SetTextColor(COLORREF color);
-  COLORREF SetBkColor(COLORREF color);
+  COLORREF SetTextColor(COLORREF color) {
+    m_bText = true;
+    return std::exchange(m_crText, color);
+  }
+  COLORREF SetBkColor(COLORREF color) {
+    m_bBk = true;
+    return std::exchange(m_crBk, color);
+  }
   bool HasTextColor() const { return m_bText; }
   bool HasBkColor() const { return m_bBk; }
   COLORREF GetTextColor() const { return m_crText; }

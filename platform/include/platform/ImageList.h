@@ -18,7 +18,6 @@ class CImageList {
   // Makes the list for images of cx by cy pixels; false when already made or
   // the size is not positive. initial and grow are capacity hints.
   BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
-  BOOL DeleteImageList();
   bool IsCreated() const;
 
   // Adds the bitmap cut into cx-wide images, pixels of the mask colour made
