@@ -116,15 +116,6 @@ QWidget* platform::MakeStatic(QWidget* parent, DWORD style) {
 
 namespace platform {
 
-int CheckOf(const QWidget* button) {
-  const auto* box = qobject_cast<const QCheckBox*>(button);
-  return box && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
-}
-
-void SetCheckOf(QWidget* button, int check) {
-  if (auto* box = qobject_cast<QCheckBox*>(button)) box->setChecked(check == BST_CHECKED);
-}
-
 void SetIconOf(QWidget* widget, HICON icon) {
   auto* label = qobject_cast<QLabel*>(widget);
   if (!label) return;
@@ -138,10 +129,6 @@ void SetIconOf(QWidget* widget, HICON icon) {
   }
 }
 
-HICON IconShownBy(const QWidget* label) {
-  return label ? reinterpret_cast<HICON>(label->property(kIcon).value<quintptr>()) : nullptr;
-}
-
 void ReplaceOnTyping(QWidget* widget, const CString& text) {
   auto* edit = qobject_cast<QLineEdit*>(widget);
   if (!edit) return;
@@ -153,17 +140,11 @@ void ReplaceOnTyping(QWidget* widget, const CString& text) {
   new MarkerReplacer(edit, ToQt(text));
 }
 
-void SetBitmapOf(QWidget* widget, HBITMAP bitmap) {
-  auto* label = qobject_cast<QLabel*>(widget);
-  if (!label) return;
-  label->setProperty(kIcon, QVariant());
-  label->setPixmap(bitmap ? QPixmap::fromImage(bitmap->image) : QPixmap());
-}
-
 }  // namespace platform
 
 HICON CStatic::SetIcon(HICON icon) {
-  HICON previous = platform::IconShownBy(GetWidget());
+  const QWidget* label = GetWidget();
+  const HICON previous = label ? reinterpret_cast<HICON>(label->property(kIcon).value<quintptr>()) : nullptr;
   platform::SetIconOf(GetWidget(), icon);
   return previous;
 }

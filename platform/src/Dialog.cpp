@@ -9,6 +9,7 @@
 #include "ModalRun.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
@@ -221,7 +222,7 @@ bool CDialog::Build(CWnd* parent) {
       if (staticKind == SS_ICON) {
         platform::SetIconOf(control, LoadIcon(AfxFindResourceHandle(resource, RT_GROUP_ICON), resource));
       } else if (HBITMAP bitmap = LoadBitmap(AfxFindResourceHandle(resource, RT_BITMAP), resource)) {
-        platform::SetBitmapOf(control, bitmap);
+        if (auto* label = qobject_cast<QLabel*>(control)) label->setPixmap(QPixmap::fromImage(bitmap->image));
         DeleteObject(bitmap);
       }
     } else if (!caption.IsEmpty()) {
@@ -310,11 +311,13 @@ CString CDialog::GetDlgItemText(int id) const {
 
 UINT CDialog::IsDlgButtonChecked(int id) const {
   const CWnd* item = GetDlgItem(id);
-  return item ? static_cast<UINT>(platform::CheckOf(item->GetWidget())) : BST_UNCHECKED;
+  const auto* box = item ? qobject_cast<const QCheckBox*>(item->GetWidget()) : nullptr;
+  return box && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
 }
 
 void CDialog::CheckDlgButton(int id, UINT check) {
-  if (CWnd* item = GetDlgItem(id)) platform::SetCheckOf(item->GetWidget(), static_cast<int>(check));
+  CWnd* item = GetDlgItem(id);
+  if (auto* box = item ? qobject_cast<QCheckBox*>(item->GetWidget()) : nullptr) box->setChecked(check == BST_CHECKED);
 }
 
 void CDialog::MapDialogRect(RECT* rect) const {

@@ -171,6 +171,14 @@ class FolderBrowserDialog : public QDialog {
   QDialogButtonBox* m_pButtons;
 };
 
+// Copies bytes and a closing NUL into a buffer of size bytes; false when they do not fit.
+bool CopyOut(const QByteArray& bytes, char* buffer, int size) {
+  if (bytes.size() >= size) return false;
+  std::memcpy(buffer, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  buffer[bytes.size()] = '\0';
+  return true;
+}
+
 FolderBrowserDialog* BrowserOf(HWND browser) {
   return browser ? dynamic_cast<FolderBrowserDialog*>(browser->GetWidget()) : nullptr;
 }
@@ -191,20 +199,13 @@ LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* info) {
   if (info->pszDisplayName) {
     QString name = QDir(chosen->path).dirName();
     if (name.isEmpty()) name = chosen->path;
-    const QByteArray bytes = name.toUtf8().left(MAX_PATH - 1);
-    std::memcpy(info->pszDisplayName, bytes.constData(), bytes.size());
-    info->pszDisplayName[bytes.size()] = '\0';
+    CopyOut(name.toUtf8().left(MAX_PATH - 1), info->pszDisplayName, MAX_PATH);
   }
   return chosen;
 }
 
 BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE item, char* path, int size) {
-  if (!item || !path || size <= 0) return FALSE;
-  const QByteArray bytes = item->path.toUtf8();
-  if (bytes.size() >= size) return FALSE;
-  std::memcpy(path, bytes.constData(), bytes.size());
-  path[bytes.size()] = '\0';
-  return TRUE;
+  return item && path && CopyOut(item->path.toUtf8(), path, size) ? TRUE : FALSE;
 }
 
 void ILFree(LPITEMIDLIST item) { delete item; }

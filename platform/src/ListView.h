@@ -3,9 +3,10 @@
 // model: the view asks for the cells it shows, so a row costs its data, not
 // widgets. The rows are a row store of the list's own, or one its owner
 // keeps (ShowRows): then every change of the owner's rows reaches the view
-// through the store's observer. While held (redraw off) changes are not announced one by one: the
-// first change of rows starts a reset that ends when the hold does (or when
-// Settle is called), and cell changes are announced once, together.
+// through the store's observer. While held (redraw off) changes are not
+// announced one by one: the first change of rows starts a reset that ends when
+// the hold does (or when Settle is called), and cell changes are announced
+// once, together.
 //
 // The widget is a tree view without tree decoration over that model. It
 // turns mouse actions, keys and selection changes into the list view's
