@@ -75,7 +75,6 @@ QWidget* platform::MakeButton(QWidget* parent, DWORD style) {
   switch (style & BS_TYPEMASK) {
     case BS_GROUPBOX:
       return new QGroupBox(parent);
-    case BS_CHECKBOX:
     case BS_AUTOCHECKBOX:
       button = new QCheckBox(parent);
       break;
