@@ -139,7 +139,6 @@ BOOL CQuilloryDlg::OnInitDialog() {
   // that offers a close box anyway reaches OnClose, which asks as Exit does.
   EnableCloseBox(false);
   SetIcon(m_hIcon, TRUE);
-  SetIcon(m_hIcon, FALSE);
 
   m_pStatus->Create(this, 0.1, 22);
   m_pStatus->Clear();

@@ -1,6 +1,6 @@
 #include <dialogs/FolderDialog.h>
 
-#include <platform/BrowserOption.h>
+#include <platform/FolderBrowser.h>
 #include <platform/Wnd.h>
 
 namespace {

@@ -217,7 +217,6 @@ void CMyMenu::DrawItem(DRAWITEMSTRUCT* draw) {
     if (selected && (draw->itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) dc->FillSolidRect(rect, m_clrSelBack);
     if (!selected && (draw->itemAction & ODA_SELECT)) dc->FillSolidRect(rect, m_clrBack);
   }
-  dc->SetBkMode(TRANSPARENT);
   dc->SetTextColor(m_clrText);
   if (text.IsEmpty()) return;
 

@@ -36,7 +36,11 @@ class EnterPassesOffer : public QObject {
   QAbstractItemView* m_pPopup;
 };
 
-QWidget* MakeComboBox(QWidget* parent, DWORD style) {
+QComboBox* ComboOf(const CWnd* wnd) { return qobject_cast<QComboBox*>(wnd->GetWidget()); }
+
+}  // namespace
+
+QWidget* platform::MakeComboBox(QWidget* parent, DWORD style) {
   auto* combo = new QComboBox(parent);
   combo->setMaxVisibleItems(20);
   if ((style & CBS_TYPEMASK) == CBS_DROPDOWN) {
@@ -56,12 +60,6 @@ QWidget* MakeComboBox(QWidget* parent, DWORD style) {
                    [combo] { CWnd::FromWidget(combo)->SendCommand(CBN_SELCHANGE); });
   return combo;
 }
-
-const platform::ControlRegistration kComboBox("ComboBox", &MakeComboBox);
-
-QComboBox* ComboOf(const CWnd* wnd) { return qobject_cast<QComboBox*>(wnd->GetWidget()); }
-
-}  // namespace
 
 int CComboBox::AddString(const CString& text) {
   QComboBox* combo = ComboOf(this);

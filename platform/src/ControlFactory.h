@@ -1,26 +1,23 @@
 #pragma once
 // Dialog templates name their controls by window class ("Button", "Edit",
-// "Static", "SysListView32", "msctls_progress32", ...). The platform code that
-// provides a control registers how to make its widget, so a template can make
-// any control without knowing its implementation.
+// "Static", "ComboBox", "SysListView32", "msctls_progress32", "Picture"); the
+// platform code that provides a control makes its widget from the template's
+// style word. Internal to the platform layer.
 #include <platform/Types.h>
 
 class QWidget;
 
 namespace platform {
 
-using ControlFactory = QWidget* (*)(QWidget* parent, DWORD style);
+QWidget* MakeButton(QWidget* parent, DWORD style);
+QWidget* MakeEdit(QWidget* parent, DWORD style);
+QWidget* MakeStatic(QWidget* parent, DWORD style);
+QWidget* MakeComboBox(QWidget* parent, DWORD style);
+QWidget* MakeListView(QWidget* parent, DWORD style);
+QWidget* MakeProgressBar(QWidget* parent, DWORD style);
+QWidget* MakePicture(QWidget* parent, DWORD style);
 
-// Registers the maker of a window class; the last registration wins.
-void RegisterControlFactory(const char* windowClass, ControlFactory factory);
-// A new widget of that window class under parent, or null when none is registered.
+// A new widget of that window class under parent, or null when no control provides it.
 QWidget* CreateControl(const char* windowClass, QWidget* parent, DWORD style);
-
-// Registers a factory at load time: static platform::ControlRegistration r("X", &Make);
-struct ControlRegistration {
-  ControlRegistration(const char* windowClass, ControlFactory factory) {
-    RegisterControlFactory(windowClass, factory);
-  }
-};
 
 }  // namespace platform

@@ -68,12 +68,13 @@ class MarkerReplacer : public QObject {
   QString m_strMarker;
 };
 
-QWidget* MakeButton(QWidget* parent, DWORD style) {
+}  // namespace
+
+QWidget* platform::MakeButton(QWidget* parent, DWORD style) {
   QAbstractButton* button = nullptr;
   switch (style & BS_TYPEMASK) {
     case BS_GROUPBOX:
       return new QGroupBox(parent);
-    case BS_CHECKBOX:
     case BS_AUTOCHECKBOX:
       button = new QCheckBox(parent);
       break;
@@ -90,14 +91,14 @@ QWidget* MakeButton(QWidget* parent, DWORD style) {
   return button;
 }
 
-QWidget* MakeEdit(QWidget* parent, DWORD style) {
+QWidget* platform::MakeEdit(QWidget* parent, DWORD style) {
   auto* edit = new QLineEdit(parent);
   edit->setReadOnly((style & ES_READONLY) != 0);
   QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { CWnd::FromWidget(edit)->SendCommand(EN_CHANGE); });
   return edit;
 }
 
-QWidget* MakeStatic(QWidget* parent, DWORD style) {
+QWidget* platform::MakeStatic(QWidget* parent, DWORD style) {
   QLabel* label = (style & SS_NOTIFY) ? new NotifyingLabel(parent) : new QLabel(parent);
   if (style & SS_NOTIFY) label->setFocusPolicy(Qt::TabFocus);
   switch (style & SS_TYPEMASK) {
@@ -112,22 +113,7 @@ QWidget* MakeStatic(QWidget* parent, DWORD style) {
   return label;
 }
 
-const platform::ControlRegistration kButton("Button", &MakeButton);
-const platform::ControlRegistration kEdit("Edit", &MakeEdit);
-const platform::ControlRegistration kStatic("Static", &MakeStatic);
-
-}  // namespace
-
 namespace platform {
-
-int CheckOf(const QWidget* button) {
-  const auto* box = qobject_cast<const QCheckBox*>(button);
-  return box && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
-}
-
-void SetCheckOf(QWidget* button, int check) {
-  if (auto* box = qobject_cast<QCheckBox*>(button)) box->setChecked(check == BST_CHECKED);
-}
 
 void SetIconOf(QWidget* widget, HICON icon) {
   auto* label = qobject_cast<QLabel*>(widget);
@@ -142,10 +128,6 @@ void SetIconOf(QWidget* widget, HICON icon) {
   }
 }
 
-HICON IconShownBy(const QWidget* label) {
-  return label ? reinterpret_cast<HICON>(label->property(kIcon).value<quintptr>()) : nullptr;
-}
-
 void ReplaceOnTyping(QWidget* widget, const CString& text) {
   auto* edit = qobject_cast<QLineEdit*>(widget);
   if (!edit) return;
@@ -157,17 +139,11 @@ void ReplaceOnTyping(QWidget* widget, const CString& text) {
   new MarkerReplacer(edit, ToQt(text));
 }
 
-void SetBitmapOf(QWidget* widget, HBITMAP bitmap) {
-  auto* label = qobject_cast<QLabel*>(widget);
-  if (!label) return;
-  label->setProperty(kIcon, QVariant());
-  label->setPixmap(bitmap ? QPixmap::fromImage(bitmap->image) : QPixmap());
-}
-
 }  // namespace platform
 
 HICON CStatic::SetIcon(HICON icon) {
-  HICON previous = platform::IconShownBy(GetWidget());
+  const QWidget* label = GetWidget();
+  const HICON previous = label ? reinterpret_cast<HICON>(label->property(kIcon).value<quintptr>()) : nullptr;
   platform::SetIconOf(GetWidget(), icon);
   return previous;
 }

@@ -15,8 +15,6 @@ using platform::ColorOf;
 
 struct CDC::Impl {
   QPainter* painter = nullptr;
-  int bkMode = OPAQUE;
-  COLORREF bkColour = RGB(255, 255, 255);
   COLORREF textColour = RGB(0, 0, 0);
 };
 
@@ -40,12 +38,6 @@ BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const {
   if (!metrics || !m_pImpl->painter) return FALSE;
   const QFontMetrics fm(m_pImpl->painter->font());
   metrics->tmHeight = fm.height();
-  metrics->tmAscent = fm.ascent();
-  metrics->tmDescent = fm.descent();
-  metrics->tmInternalLeading = 0;
-  metrics->tmExternalLeading = fm.leading();
-  metrics->tmAveCharWidth = fm.averageCharWidth();
-  metrics->tmMaxCharWidth = fm.maxWidth();
   return TRUE;
 }
 
@@ -55,10 +47,6 @@ void CDC::FillSolidRect(const RECT& rect, COLORREF colour) {
                              ColorOf(colour));
 }
 
-int CDC::SetBkMode(int mode) { return std::exchange(m_pImpl->bkMode, mode); }
-
-COLORREF CDC::SetBkColor(COLORREF colour) { return std::exchange(m_pImpl->bkColour, colour); }
-
 COLORREF CDC::SetTextColor(COLORREF colour) { return std::exchange(m_pImpl->textColour, colour); }
 
 BOOL CDC::TextOut(int x, int y, const CString& text) {
@@ -66,8 +54,6 @@ BOOL CDC::TextOut(int x, int y, const CString& text) {
   if (!p) return FALSE;
   const QString s = platform::ToQt(text);
   const QFontMetrics fm(p->font());
-  if (m_pImpl->bkMode == OPAQUE)
-    p->fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), ColorOf(m_pImpl->bkColour));
   p->save();
   p->setPen(ColorOf(m_pImpl->textColour));
   p->drawText(QPoint(x, y + fm.ascent()), s);

@@ -1,7 +1,6 @@
 #include <platform/Dialog.h>
 #include <platform/MessageBox.h>
 #include <platform/Resources.h>
-#include <platform/WinApp.h>
 
 #include "AccessibleName.h"
 #include "ControlFactory.h"
@@ -10,6 +9,7 @@
 #include "ModalRun.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
@@ -23,6 +23,7 @@
 #include <QVariant>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -115,11 +116,6 @@ class DialogWindow : public QDialog {
     m_pOwner->OnSize(0, width(), height());
   }
 
-  void paintEvent(QPaintEvent* event) override {
-    QDialog::paintEvent(event);
-    m_pOwner->OnPaint();
-  }
-
   bool eventFilter(QObject* watched, QEvent* event) override {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget && event->type() == QEvent::Paint) m_pOwner->ApplyCtlColor(widget);
@@ -138,6 +134,25 @@ class DialogWindow : public QDialog {
 
 namespace platform {
 
+QWidget* CreateControl(const char* windowClass, QWidget* parent, DWORD style) {
+  static constexpr struct {
+    const char* windowClass;
+    QWidget* (*make)(QWidget* parent, DWORD style);
+  } kMakers[] = {{"Button", &MakeButton},           {"Edit", &MakeEdit},
+                 {"Static", &MakeStatic},           {"ComboBox", &MakeComboBox},
+                 {"SysListView32", &MakeListView},  {"msctls_progress32", &MakeProgressBar},
+                 {"Picture", &MakePicture}};
+  for (const auto& maker : kMakers)
+    if (windowClass && std::strcmp(maker.windowClass, windowClass) == 0) return maker.make(parent, style);
+  return nullptr;
+}
+
+}  // namespace platform
+
+namespace {
+
+// The dialog base units of a font: average character width and height in
+// pixels. "MS Shell Dlg" stands for the desktop's sans font.
 CSize DialogBaseUnits(const char* fontName, int pointSize) {
   const QFontMetrics metrics(DialogFont(fontName, pointSize));
   // The framework's average width: the 52 letters' extent, halved and rounded.
@@ -146,21 +161,7 @@ CSize DialogBaseUnits(const char* fontName, int pointSize) {
   return CSize((letters / 26 + 1) / 2, metrics.height());
 }
 
-}  // namespace platform
-
-COLORREF CCtlColorDC::SetTextColor(COLORREF color) {
-  const COLORREF previous = m_crText;
-  m_crText = color;
-  m_bText = true;
-  return previous;
-}
-
-COLORREF CCtlColorDC::SetBkColor(COLORREF color) {
-  const COLORREF previous = m_crBk;
-  m_crBk = color;
-  m_bBk = true;
-  return previous;
-}
+}  // namespace
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
   if (control.IsWindow()) return;
@@ -197,7 +198,6 @@ bool CDialog::Build(CWnd* parent) {
   Qt::WindowFlags flags = ((sizable && !m_pParentWnd) ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint;
   if (m_template.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-  if (m_template.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
   if (m_template.style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
   window->setWindowFlags(flags);
 
@@ -240,7 +240,7 @@ bool CDialog::Build(CWnd* parent) {
       if (staticKind == SS_ICON) {
         platform::SetIconOf(control, LoadIcon(AfxFindResourceHandle(resource, RT_GROUP_ICON), resource));
       } else if (HBITMAP bitmap = LoadBitmap(AfxFindResourceHandle(resource, RT_BITMAP), resource)) {
-        platform::SetBitmapOf(control, bitmap);
+        if (auto* label = qobject_cast<QLabel*>(control)) label->setPixmap(QPixmap::fromImage(bitmap->image));
         DeleteObject(bitmap);
       }
     } else if (!caption.IsEmpty()) {
@@ -268,8 +268,8 @@ INT_PTR CDialog::DoModal() {
   int result = m_nResult;
   if (result == -1) {
     const platform::ModalRun run = platform::RunModal(
-        platform::Question(platform::ModalKind::Dialog, GetWindowText()), window, [&] { result = window->exec(); },
-        [&] { window->QDialog::done(IDCANCEL); }, &result);
+        platform::ModalQuestion{platform::ModalKind::Dialog, GetWindowText(), {}, 0}, window,
+        [&] { result = window->exec(); }, [&] { window->QDialog::done(IDCANCEL); }, &result);
     if (run == platform::ModalRun::Dismissed) result = IDCANCEL;
   }
   DestroyWindow();
@@ -316,8 +316,6 @@ HBRUSH CDialog::OnCtlColor(CCtlColorDC*, CWnd*, UINT) { return nullptr; }
 
 BOOL CDialog::OnSetCursor(CWnd*, UINT, UINT) { return FALSE; }
 
-void CDialog::OnPaint() {}
-
 void CDialog::OnSize(UINT, int, int) {}
 
 void CDialog::SetDlgItemText(int id, const CString& text) {
@@ -331,16 +329,18 @@ CString CDialog::GetDlgItemText(int id) const {
 
 UINT CDialog::IsDlgButtonChecked(int id) const {
   const CWnd* item = GetDlgItem(id);
-  return item ? static_cast<UINT>(platform::CheckOf(item->GetWidget())) : BST_UNCHECKED;
+  const auto* box = item ? qobject_cast<const QCheckBox*>(item->GetWidget()) : nullptr;
+  return box && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
 }
 
 void CDialog::CheckDlgButton(int id, UINT check) {
-  if (CWnd* item = GetDlgItem(id)) platform::SetCheckOf(item->GetWidget(), static_cast<int>(check));
+  CWnd* item = GetDlgItem(id);
+  if (auto* box = item ? qobject_cast<QCheckBox*>(item->GetWidget()) : nullptr) box->setChecked(check == BST_CHECKED);
 }
 
 void CDialog::MapDialogRect(RECT* rect) const {
   if (!rect) return;
-  const CSize base = platform::DialogBaseUnits(m_template.fontName, m_template.pointSize);
+  const CSize base = DialogBaseUnits(m_template.fontName, m_template.pointSize);
   // Horizontal units are quarters of the average width, vertical ones eighths
   // of the height; rounded as the framework's MulDiv rounds.
   auto scale = [](LONG v, LONG num, LONG den) {
@@ -423,8 +423,6 @@ BOOL CDialog::OnCommand(int id, int code) {
     OnCancel();
     return TRUE;
   }
-  // Commands no window handles go to the application (the help command).
-  if (CWinApp* app = AfxGetApp()) return app->OnCmdMsg(id, code);
   return FALSE;
 }
 

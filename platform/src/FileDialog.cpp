@@ -71,7 +71,7 @@ int CFileDialog::DoModal() {
     dialog.selectFile(m_pImpl->fileName);
   int code = QDialog::Rejected;
   platform::RunModal(
-      platform::Question(platform::ModalKind::FileDialog, platform::FromQt(dialog.windowTitle())), &dialog,
+      platform::ModalQuestion{platform::ModalKind::FileDialog, platform::FromQt(dialog.windowTitle()), {}, 0}, &dialog,
       [&] { code = dialog.exec(); }, [&] { dialog.reject(); });
   if (code != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
   m_pImpl->chosen = dialog.selectedFiles().first();

@@ -5,6 +5,8 @@
 #include "ModalRun.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -169,6 +171,14 @@ class FolderBrowserDialog : public QDialog {
   QDialogButtonBox* m_pButtons;
 };
 
+// Copies bytes and a closing NUL into a buffer of size bytes; false when they do not fit.
+bool CopyOut(const QByteArray& bytes, char* buffer, int size) {
+  if (bytes.size() >= size) return false;
+  std::memcpy(buffer, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  buffer[bytes.size()] = '\0';
+  return true;
+}
+
 FolderBrowserDialog* BrowserOf(HWND browser) {
   return browser ? dynamic_cast<FolderBrowserDialog*>(browser->GetWidget()) : nullptr;
 }
@@ -182,27 +192,20 @@ LPITEMIDLIST SHBrowseForFolderA(BROWSEINFOA* info) {
   dialog.Notify(BFFM_INITIALIZED, 0);
   int code = QDialog::Rejected;
   platform::RunModal(
-      platform::Question(platform::ModalKind::FolderBrowser, platform::FromQt(dialog.windowTitle())), &dialog,
-      [&] { code = dialog.exec(); }, [&] { dialog.reject(); });
+      platform::ModalQuestion{platform::ModalKind::FolderBrowser, platform::FromQt(dialog.windowTitle()), {}, 0},
+      &dialog, [&] { code = dialog.exec(); }, [&] { dialog.reject(); });
   if (code != QDialog::Accepted || dialog.Selected().isEmpty()) return nullptr;
   auto* chosen = new ITEMIDLIST{dialog.Selected()};
   if (info->pszDisplayName) {
     QString name = QDir(chosen->path).dirName();
     if (name.isEmpty()) name = chosen->path;
-    const QByteArray bytes = name.toUtf8().left(MAX_PATH - 1);
-    std::memcpy(info->pszDisplayName, bytes.constData(), bytes.size());
-    info->pszDisplayName[bytes.size()] = '\0';
+    CopyOut(name.toUtf8().left(MAX_PATH - 1), info->pszDisplayName, MAX_PATH);
   }
   return chosen;
 }
 
 BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE item, char* path, int size) {
-  if (!item || !path || size <= 0) return FALSE;
-  const QByteArray bytes = item->path.toUtf8();
-  if (bytes.size() >= size) return FALSE;
-  std::memcpy(path, bytes.constData(), bytes.size());
-  path[bytes.size()] = '\0';
-  return TRUE;
+  return item && path && CopyOut(item->path.toUtf8(), path, size) ? TRUE : FALSE;
 }
 
 void ILFree(LPITEMIDLIST item) { delete item; }
@@ -221,4 +224,16 @@ void BrowseForFolder_SetStatusText(HWND browser, const char* text) {
 
 void BrowseForFolder_EnableOK(HWND browser, BOOL enable) {
   if (auto* dialog = BrowserOf(browser)) dialog->EnableOk(enable != FALSE);
+}
+
+void BrowseForFolder_AddCheckBox(HWND browser, const char* caption, BOOL* checked) {
+  auto* dialog = browser ? qobject_cast<QDialog*>(browser->GetWidget()) : nullptr;
+  auto* layout = dialog ? qobject_cast<QBoxLayout*>(dialog->layout()) : nullptr;
+  if (!layout || !checked) return;
+  auto* box = new QCheckBox(QString::fromUtf8(caption ? caption : ""), dialog);
+  box->setAccessibleName(box->text());
+  box->setChecked(*checked != FALSE);
+  QObject::connect(box, &QCheckBox::toggled, box, [checked](bool on) { *checked = on ? TRUE : FALSE; });
+  // Between the tree and the buttons.
+  layout->insertWidget(layout->count() - 1, box);
 }

@@ -16,12 +16,6 @@ BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int) {
   return TRUE;
 }
 
-BOOL CImageList::DeleteImageList() {
-  if (!m_pImpl) return FALSE;
-  m_pImpl.reset();
-  return TRUE;
-}
-
 bool CImageList::IsCreated() const { return m_pImpl != nullptr; }
 
 int CImageList::Add(HBITMAP bitmap, COLORREF mask) {
@@ -74,17 +68,3 @@ HICON CImageList::ExtractIcon(int index) const {
   const QPixmap pixmap = platform::PixmapOf(this, index);
   return pixmap.isNull() ? nullptr : platform::MakeIcon(QIcon(pixmap));
 }
-
-int ImageList_AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF mask) {
-  return list ? list->Add(bitmap, mask) : -1;
-}
-
-int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon) {
-  return list ? list->Replace(index, icon) : -1;
-}
-
-BOOL ImageList_Remove(HIMAGELIST list, int index) { return list ? list->Remove(index) : FALSE; }
-
-int ImageList_GetImageCount(HIMAGELIST list) { return list ? list->GetImageCount() : 0; }
-
-HICON ImageList_GetIcon(HIMAGELIST list, int index, UINT) { return list ? list->ExtractIcon(index) : nullptr; }

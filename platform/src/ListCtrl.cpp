@@ -98,8 +98,7 @@ int CListCtrl::InsertItem(int item, const CString& text, int image) {
   return InsertItem(LVIF_TEXT | LVIF_IMAGE, item, text, 0, 0, image, 0);
 }
 
-int CListCtrl::InsertItem(UINT mask, int item, const CString& text, UINT state, UINT stateMask,
-                          int image, LPARAM lParam) {
+int CListCtrl::InsertItem(UINT mask, int item, const CString& text, UINT, UINT, int image, LPARAM lParam) {
   ListView* view = ViewOf(this);
   if (!view || item < 0) return -1;
   ListRow row;
@@ -107,8 +106,7 @@ int CListCtrl::InsertItem(UINT mask, int item, const CString& text, UINT state, 
   if (mask & LVIF_IMAGE) row.nImage = image;
   if (mask & LVIF_PARAM) row.data = lParam;
   item = std::min(item, view->Model()->Rows());
-  view->Model()->Insert(item, std::move(row));
-  if (mask & LVIF_STATE) SetItemState(item, state, stateMask);
+  view->Model()->Store().Insert(item, std::move(row));
   return item;
 }
 
@@ -116,7 +114,7 @@ BOOL CListCtrl::SetItem(const LVITEM* item) {
   ListModel* model = item ? ModelWithRow(this, item->iItem) : nullptr;
   if (!model || item->iSubItem < 0) return FALSE;
   if ((item->mask & LVIF_TEXT) && item->iSubItem > 0 && item->iSubItem >= model->Columns()) return FALSE;
-  model->Change(
+  model->Store().Change(
       item->iItem,
       [item](ListRow& row) {
         if (item->mask & LVIF_TEXT) row.cells.Set(item->iSubItem, Bytes(item->pszText));
@@ -156,7 +154,7 @@ CString CListCtrl::GetItemText(int item, int subItem) const {
 BOOL CListCtrl::SetItemData(int item, LPARAM data) {
   ListModel* model = ModelWithRow(this, item);
   if (!model) return FALSE;
-  model->Change(item, [data](ListRow& row) { row.data = data; }, false);
+  model->Store().Change(item, [data](ListRow& row) { row.data = data; }, false);
   return TRUE;
 }
 
@@ -175,7 +173,7 @@ BOOL CListCtrl::DeleteItem(int item) {
 BOOL CListCtrl::DeleteAllItems() {
   ListView* view = ViewOf(this);
   if (!view) return FALSE;
-  view->Model()->Clear();
+  view->Model()->Store().Clear();
   return TRUE;
 }
 
@@ -334,7 +332,7 @@ COLORREF CListCtrl::GetOutlineColor() const { return LookColor(this, &platform::
 BOOL CListCtrl::SetItemTextColor(int item, COLORREF color) {
   ListModel* model = ModelWithRow(this, item);
   if (!model) return FALSE;
-  model->Change(item, [color](ListRow& row) { row.crText = color; });
+  model->Store().Change(item, [color](ListRow& row) { row.crText = color; });
   return TRUE;
 }
 
@@ -348,8 +346,8 @@ BOOL CListCtrl::SetItemEmphasis(int item, int subItem, BOOL emphasis) {
   if (!view || subItem < -1 || subItem >= 64 || (item != -1 && !view->Model()->IsRow(item))) return FALSE;
   const std::uint64_t bits = subItem == -1 ? ~std::uint64_t{0} : std::uint64_t{1} << subItem;
   const auto change = [bits, emphasis](ListRow& row) { row.emphasis = emphasis ? row.emphasis | bits : row.emphasis & ~bits; };
-  if (item == -1) view->Model()->ChangeAll(change);
-  else view->Model()->Change(item, change);
+  if (item == -1) view->Model()->Store().ChangeAll(change);
+  else view->Model()->Store().Change(item, change);
   return TRUE;
 }
 
@@ -379,7 +377,7 @@ void CListCtrl::ShowRows(base::RowStore* rows) {
 BOOL CListCtrl::SortItems(PFNLVCOMPARE compare, LPARAM data) {
   ListView* view = ViewOf(this);
   if (!view || !compare) return FALSE;
-  view->Model()->Sort([&](const ListRow& a, const ListRow& b) { return compare(a.data, b.data, data) < 0; });
+  view->Model()->Store().Sort([&](const ListRow& a, const ListRow& b) { return compare(a.data, b.data, data) < 0; });
   return TRUE;
 }
 

@@ -1,10 +1,25 @@
 #pragma once
-// The widget behind CListCtrl: a tree view without tree decoration over the
-// list's model. It turns mouse actions, keys and selection changes into the
-// list view's notifications and draws grid lines, colours and images the way
-// the control's settings say. Internal to the platform layer.
-#include "ListModel.h"
+// The rows and columns behind CListCtrl, offered to the view as a table
+// model: the view asks for the cells it shows, so a row costs its data, not
+// widgets. The rows are a row store of the list's own, or one its owner
+// keeps (ShowRows): then every change of the owner's rows reaches the view
+// through the store's observer. While held (redraw off) changes are not
+// announced one by one: the first change of rows starts a reset that ends when
+// the hold does (or when Settle is called), and cell changes are announced
+// once, together.
+//
+// The widget is a tree view without tree decoration over that model. It
+// turns mouse actions, keys and selection changes into the list view's
+// notifications and draws grid lines, colours and images the way the
+// control's settings say. Internal to the platform layer.
+#include <base/RowStore.h>
 
+#include <platform/ImageList.h>
+#include <platform/ListCtrl.h>
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
@@ -12,6 +27,88 @@
 #include <vector>
 
 namespace platform {
+
+// What the cells are drawn with.
+struct ListLook {
+  DWORD dwExStyle = 0;
+  COLORREF crBk = 0;
+  COLORREF crText = 0;
+  COLORREF crTextBk = CLR_NONE;
+  COLORREF crOutline = 0;
+  CImageList* pSmallImages = nullptr;  // only the small images show in report style
+  QColor emphasisBk;  // behind an emphasised cell
+  QFont emphasisFont;
+};
+
+using ListRow = base::TableRow;
+
+class ListModel : public QAbstractTableModel, private base::RowStore::Observer {
+ public:
+  explicit ListModel(QObject* parent);
+  ~ListModel() override;
+
+  // Shows the rows of store (null: the model's own again); the view starts anew.
+  void ShowRows(base::RowStore* store);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  // The rows shown; their changes reach the view through the store's observer.
+  base::RowStore& Store() const { return *m_pRows; }
+  int Rows() const { return m_pRows->Rows(); }
+  bool IsRow(int row) const { return m_pRows->IsRow(row); }
+  const ListRow& Row(int row) const { return m_pRows->Row(row); }
+
+  // Columns: a heading and an alignment (LVCFMT_*) each.
+  int Columns() const { return static_cast<int>(m_columns.size()); }
+  void InsertColumn(int col, const QString& heading, int format);
+  void RemoveColumn(int col);
+  QString Heading(int col) const { return m_columns[static_cast<std::size_t>(col)].heading; }
+  int Format(int col) const { return m_columns[static_cast<std::size_t>(col)].format; }
+
+  void Hold(bool held);
+  // Ends a reset begun while held, so that the view and the selection see
+  // the rows as they are now.
+  void Settle();
+  bool Held() const { return m_bHeld; }
+  bool Resetting() const { return m_bResetting; }
+
+  ListLook m_look;
+
+ private:
+  // Announces a change of rows, or starts the reset of a hold.
+  bool Announce();
+  void Dirty(int first, int last);
+
+  struct Column {
+    QString heading;
+    int format;
+  };
+  // The store's changes, announced to the view (or, while held, folded
+  // into one reset).
+  void RowsChanged(int first, int last) override { Dirty(first, last); }
+  void AboutToInsert(int row) override;
+  void Inserted() override;
+  void AboutToRemove(int row) override;
+  void Removed() override;
+  void AboutToReset() override;
+  void WasReset() override;
+  void AboutToReorder() override;
+  void Reordered(const std::vector<int>& newRowOf) override;
+  void Detached() override;
+
+  base::RowStore m_ownRows;
+  base::RowStore* m_pRows = &m_ownRows;
+  bool m_bAnnounced = false;  // the change under way was announced to the view
+  std::vector<Column> m_columns;
+  bool m_bHeld = false;
+  bool m_bResetting = false;
+  int m_nDirtyFirst = -1;  // rows changed while held, announced at the end
+  int m_nDirtyLast = -1;
+};
+
 
 class ListView : public QTreeView {
  public:

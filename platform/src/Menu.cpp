@@ -2,7 +2,6 @@
 #include <platform/Wnd.h>
 
 #include "Handles.h"
-#include "MenuImpl.h"
 #include "ModalRun.h"
 
 #include <QAction>
@@ -14,6 +13,33 @@
 #include <QStyleOptionMenuItem>
 
 #include <utility>
+#include <vector>
+
+// What stands behind a menu handle: the items as data.
+struct HMENU__ {
+  struct Item {
+    UINT id = 0;
+    CString text;
+    UINT type = MFT_STRING;  // MFT_STRING, MFT_SEPARATOR, MFT_OWNERDRAW bits
+    UINT state = 0;          // MF_GRAYED, MF_DISABLED, MF_CHECKED bits
+
+    // The item AppendMenu and ModifyMenu make of their flags (a separator has no text).
+    static Item Of(UINT flags, UINT_PTR id, const char* text) {
+      return {static_cast<UINT>(id), (flags & MF_SEPARATOR) ? CString() : CString(text),
+              flags & (MF_SEPARATOR | MF_OWNERDRAW), flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED)};
+    }
+  };
+  std::vector<Item> items;
+  CMenu* owner = nullptr;
+
+  // The item named by id (MF_BYCOMMAND) or position (MF_BYPOSITION); null when none.
+  Item* Find(UINT item, UINT flags) {
+    if (flags & MF_BYPOSITION) return item < items.size() ? &items[item] : nullptr;
+    for (auto& i : items)
+      if (i.id == item) return &i;
+    return nullptr;
+  }
+};
 
 namespace {
 
@@ -65,7 +91,7 @@ class OwnerDrawStyle : public QProxyStyle {
     draw.itemID = id;
     draw.itemAction = ODA_DRAWENTIRE;
     draw.itemState = ((option->state & State_Selected) ? ODS_SELECTED : 0) | ((state & MF_GRAYED) ? ODS_GRAYED : 0) |
-                     ((state & MF_DISABLED) ? ODS_DISABLED : 0) | ((state & MF_CHECKED) ? ODS_CHECKED : 0);
+                     ((state & MF_DISABLED) ? ODS_DISABLED : 0);
     draw.hwndItem = menu->Menu()->GetSafeHmenu();
     const QRect r = option->rect;
     draw.rcItem = RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
@@ -114,22 +140,14 @@ BOOL CMenu::DestroyMenu() {
 
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, const char* text) {
   if (!m_hMenu) return FALSE;
-  HMENU__::Item item;
-  item.type = flags & (MF_SEPARATOR | MF_OWNERDRAW);
-  item.state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
-  item.id = static_cast<UINT>(id);
-  if (!(flags & MF_SEPARATOR)) item.text = text;
-  m_hMenu->items.push_back(item);
+  m_hMenu->items.push_back(HMENU__::Item::Of(flags, id, text));
   return TRUE;
 }
 
 BOOL CMenu::ModifyMenu(UINT which, UINT flags, UINT_PTR newId, const char* text) {
   auto* item = m_hMenu ? m_hMenu->Find(which, flags) : nullptr;
   if (!item) return FALSE;
-  item->type = flags & (MF_SEPARATOR | MF_OWNERDRAW);
-  item->state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
-  item->id = static_cast<UINT>(newId);
-  item->text = (flags & MF_SEPARATOR) ? CString() : CString(text);
+  *item = HMENU__::Item::Of(flags, newId, text);
   return TRUE;
 }
 
@@ -178,8 +196,6 @@ BOOL CMenu::GetMenuItemInfo(UINT which, MENUITEMINFOA* info, BOOL byPosition) co
   auto* item = m_hMenu && info ? m_hMenu->Find(which, byPosition ? MF_BYPOSITION : MF_BYCOMMAND) : nullptr;
   if (!item) return FALSE;
   if (info->fMask & MIIM_FTYPE) info->fType = item->type;
-  if (info->fMask & MIIM_STATE) info->fState = item->state;
-  if (info->fMask & MIIM_ID) info->wID = item->id;
   return TRUE;
 }
 
@@ -187,8 +203,6 @@ BOOL CMenu::SetMenuItemInfo(UINT which, const MENUITEMINFOA* info, BOOL byPositi
   auto* item = m_hMenu && info ? m_hMenu->Find(which, byPosition ? MF_BYPOSITION : MF_BYCOMMAND) : nullptr;
   if (!item) return FALSE;
   if (info->fMask & MIIM_FTYPE) item->type = info->fType & (MFT_SEPARATOR | MFT_OWNERDRAW);
-  if (info->fMask & MIIM_STATE) item->state = info->fState & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
-  if (info->fMask & MIIM_ID) item->id = info->wID;
   return TRUE;
 }
 
@@ -229,9 +243,9 @@ BOOL CMenu::TrackPopupMenuEx(UINT flags, int x, int y, CWnd* owner, void*) {
   for (const QAction* a : menu.actions()) texts << a->text();
   QAction* chosen = nullptr;
   int answered = 0;
+  const platform::ModalQuestion question{platform::ModalKind::PopupMenu, platform::FromQt(texts.join('|')), {}, 0};
   const platform::ModalRun run = platform::RunModal(
-      platform::Question(platform::ModalKind::PopupMenu, platform::FromQt(texts.join(QLatin1Char('|')))), &menu,
-      [&] { chosen = menu.exec(at); }, [&] { menu.close(); }, &answered);
+      question, &menu, [&] { chosen = menu.exec(at); }, [&] { menu.close(); }, &answered);
   UINT id = chosen ? chosen->data().toUInt() : 0;
   if (run == platform::ModalRun::Answered) id = static_cast<UINT>(answered);
   if (flags & TPM_RETURNCMD) return static_cast<BOOL>(id);

@@ -55,7 +55,7 @@ int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT ty
   }
   int answered = IDOK;
   const platform::ModalRun run = platform::RunModal(
-      platform::Question(platform::ModalKind::MessageBox, caption, text, type), &box, [&] { box.exec(); },
+      platform::ModalQuestion{platform::ModalKind::MessageBox, caption, text, type}, &box, [&] { box.exec(); },
       [&] { box.reject(); }, &answered);
   if (run == platform::ModalRun::Answered) return answered;
   // A box closed without a button (Escape, or unseen) answers as its escape button.
@@ -67,4 +67,8 @@ int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT ty
   if ((type & 0x0F) == MB_YESNO) return IDNO;
   if ((type & 0x0F) == MB_OKCANCEL) return IDCANCEL;
   return IDOK;
+}
+
+int AfxMessageBox(const CString& text, UINT type, UINT) {
+  return MessageBoxA(nullptr, text, platform::FromQt(QCoreApplication::applicationName()), type);
 }

@@ -15,15 +15,6 @@ enum class ModalRun {
   Dismissed,  // closed unseen, as Escape would
 };
 
-inline ModalQuestion Question(ModalKind kind, const CString& caption, const CString& text = CString(), UINT type = 0) {
-  ModalQuestion q;
-  q.kind = kind;
-  q.caption = caption;
-  q.text = text;
-  q.type = type;
-  return q;
-}
-
 // Puts question to the answerer, then runs modal as it says: exec runs the
 // modal's loop, close ends it as Escape would. Without an answerer the loop
 // simply runs. A shown modal is handed to the answerer from inside its own

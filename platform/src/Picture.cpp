@@ -80,13 +80,11 @@ class PictureBox : public QLabel {
   QImage m_image;  // as decoded, no larger than the box was then
 };
 
-QWidget* MakePicture(QWidget* parent, DWORD) { return new PictureBox(parent); }
-
-const platform::ControlRegistration kPicture("Picture", &MakePicture);
-
 PictureBox* BoxOf(const CWnd* wnd) { return dynamic_cast<PictureBox*>(wnd->GetWidget()); }
 
 }  // namespace
+
+QWidget* platform::MakePicture(QWidget* parent, DWORD) { return new PictureBox(parent); }
 
 BOOL CPictureBox::SetImage(const std::string& bytes) {
   PictureBox* box = BoxOf(this);

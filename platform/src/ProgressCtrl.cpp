@@ -58,15 +58,13 @@ class ProgressBarWidget : public QProgressBar {
 
 ProgressBarWidget* BarOf(const CWnd* wnd) { return dynamic_cast<ProgressBarWidget*>(wnd->GetWidget()); }
 
-QWidget* MakeProgressBar(QWidget* parent, DWORD style) {
+}  // namespace
+
+QWidget* platform::MakeProgressBar(QWidget* parent, DWORD style) {
   auto* bar = new ProgressBarWidget(parent);
   bar->SetMarquee((style & PBS_MARQUEE) != 0);
   return bar;
 }
-
-const platform::ControlRegistration registration("msctls_progress32", &MakeProgressBar);
-
-}  // namespace
 
 CProgressCtrl::CProgressCtrl() = default;
 CProgressCtrl::~CProgressCtrl() = default;
@@ -82,8 +80,6 @@ BOOL CProgressCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
   ModifyStyle(0, style);
   return 1;
 }
-
-void CProgressCtrl::SetRange(short lower, short upper) { SetRange32(lower, upper); }
 
 void CProgressCtrl::SetRange32(int lower, int upper) {
   if (ProgressBarWidget* bar = BarOf(this)) bar->SetRange(lower, upper);

@@ -12,6 +12,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+#include <iterator>
+
 namespace platform {
 
 namespace {
@@ -32,25 +35,12 @@ CStopRequest*& Innermost() {
 }
 
 bool IsInput(QEvent::Type type) {
-  switch (type) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-      return true;
-    default:
-      return false;
-  }
+  static constexpr QEvent::Type kInput[] = {
+      QEvent::KeyPress, QEvent::KeyRelease, QEvent::ShortcutOverride, QEvent::Shortcut,
+      QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick, QEvent::Wheel,
+      QEvent::ContextMenu, QEvent::TouchBegin, QEvent::TouchUpdate, QEvent::TouchEnd,
+      QEvent::TabletPress, QEvent::TabletRelease};
+  return std::find(std::begin(kInput), std::end(kInput), type) != std::end(kInput);
 }
 
 // Takes the input of the whole program while requests live: Escape asks to

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -40,18 +41,11 @@ QString ResourcePath(HINSTANCE module, int type, UINT id) {
       .arg(id);
 }
 
-bool HasResource(HINSTANCE module, int type, UINT id) {
-  const QString path = ResourcePath(module, type, id);
-  return !path.isEmpty() && QFile::exists(path);
-}
+bool HasResource(HINSTANCE module, int type, UINT id) { return QFile::exists(ResourcePath(module, type, id)); }
 
 // The image a resource holds; a null image when the module has no such
 // resource or its data is not an image.
-QImage LoadResourceImage(HINSTANCE module, int type, UINT id) {
-  QImage image;
-  if (const QString path = ResourcePath(module, type, id); !path.isEmpty()) image.load(path);
-  return image;
-}
+QImage LoadResourceImage(HINSTANCE module, int type, UINT id) { return QImage(ResourcePath(module, type, id)); }
 
 }  // namespace
 
@@ -65,9 +59,7 @@ AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2() { TheRegistry().current = m_pPreviou
 
 void AfxRegisterModule(AFX_MODULE_STATE* module) {
   auto& modules = TheRegistry().modules;
-  for (auto* m : modules)
-    if (m == module) return;
-  modules.push_back(module);
+  if (std::find(modules.begin(), modules.end(), module) == modules.end()) modules.push_back(module);
 }
 
 HINSTANCE AfxFindResourceHandle(UINT id, int type) {

@@ -23,7 +23,6 @@ constexpr int kIconSize = 16;
 // One part: a framed cell with an optional icon before its text.
 struct Part {
   int rightEdge = -1;
-  int type = 0;
   QFrame* frame = nullptr;
   QLabel* icon = nullptr;
   QLabel* text = nullptr;
@@ -53,11 +52,6 @@ class StatusBarWidget : public QWidget {
     while (m_parts.size() < edges.size()) m_parts.push_back(MakePart());
     for (std::size_t i = 0; i < edges.size(); ++i) m_parts[i].rightEdge = edges[i];
     Relayout();
-  }
-
-  void SetType(Part& part, int type) {
-    part.type = type;
-    part.frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   }
 
   QRect PartRect(std::size_t index) const {
@@ -90,7 +84,7 @@ class StatusBarWidget : public QWidget {
     part.text->setTextFormat(Qt::PlainText);
     layout->addWidget(part.icon);
     layout->addWidget(part.text, 1);
-    SetType(part, 0);
+    part.frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     // A part made later must not cover children laid over the bar (a progress control).
     part.frame->lower();
     part.frame->show();
@@ -151,17 +145,15 @@ int CStatusBarCtrl::GetParts(int count, int* rightEdges) const {
   return static_cast<int>(parts.size());
 }
 
-BOOL CStatusBarCtrl::SetText(const CString& text, int pane, int type) {
+BOOL CStatusBarCtrl::SetText(const CString& text, int pane) {
   Part* part = PartOf(this, pane);
   if (!part) return FALSE;
   part->text->setText(platform::ToQt(text));
-  BarOf(this)->SetType(*part, type);
   return TRUE;
 }
 
-CString CStatusBarCtrl::GetText(int pane, int* type) const {
+CString CStatusBarCtrl::GetText(int pane) const {
   const Part* part = PartOf(this, pane);
-  if (type) *type = part ? part->type : 0;
   return part ? platform::FromQt(part->text->text()) : CString();
 }
 

@@ -4,25 +4,15 @@
 
 #include <QApplication>
 
-namespace {
-CWinApp* g_pApp = nullptr;
-}
-
 struct CWinApp::Impl {
   int argc = 0;
   std::vector<char*> argv;
   std::unique_ptr<QApplication> app;
 };
 
-CWinApp::CWinApp(const char* appName) : m_pszAppName(appName), m_pImpl(std::make_unique<Impl>()) {
-  g_pApp = this;
-}
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName), m_pImpl(std::make_unique<Impl>()) {}
 
-CWinApp::~CWinApp() {
-  if (g_pApp == this) g_pApp = nullptr;
-}
-
-CWinApp* AfxGetApp() { return g_pApp; }
+CWinApp::~CWinApp() = default;
 
 int CWinApp::Run(int argc, char** argv) {
   // QApplication keeps a reference to argc, so both live in the object.
@@ -52,12 +42,4 @@ BOOL CWinApp::ParseCommandLine() { return TRUE; }
 BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() { return 0; }
-
-BOOL CWinApp::OnCmdMsg(int id, int) {
-  if (id != ID_HELP) return FALSE;
-  OnHelp();
-  return TRUE;
-}
-
-void CWinApp::OnHelp() {}
 

@@ -121,19 +121,11 @@ CWnd* CWnd::GetWindow(UINT relation) const {
       if (auto* cw = qobject_cast<QWidget*>(child); cw && !cw->isWindow()) return FromWidget(cw);
     return nullptr;
   }
-  if (relation == GW_HWNDNEXT) {
-    QWidget* parent = w->parentWidget();
-    if (!parent || w->isWindow()) return nullptr;
-    const QObjectList& siblings = parent->children();
-    bool seen = false;
-    for (QObject* s : siblings) {
-      if (seen) {
-        if (auto* sw = qobject_cast<QWidget*>(s); sw && !sw->isWindow()) return FromWidget(sw);
-      } else if (s == w) {
-        seen = true;
-      }
-    }
-  }
+  QWidget* parent = w->parentWidget();
+  if (relation != GW_HWNDNEXT || !parent || w->isWindow()) return nullptr;
+  const QObjectList& siblings = parent->children();
+  for (qsizetype i = siblings.indexOf(w) + 1; i < siblings.size(); ++i)
+    if (auto* sw = qobject_cast<QWidget*>(siblings[i]); sw && !sw->isWindow()) return FromWidget(sw);
   return nullptr;
 }
 

@@ -20,12 +20,12 @@ CMyStatusBar::CMyStatusBar() : m_pImages(std::make_unique<CImageList>()) {
   for (UINT id = kFirstIcon; id < kFirstIcon + kIconCount; ++id) AddIconBitmap(id);
 }
 
-CMyStatusBar::~CMyStatusBar() { m_pImages->DeleteImageList(); }
+CMyStatusBar::~CMyStatusBar() = default;
 
 void CMyStatusBar::AddIconBitmap(UINT id) {
   if (!m_bImages) return;
   HBITMAP bitmap = LoadBitmap(AfxFindResourceHandle(id, RT_BITMAP), id);
-  ImageList_AddMasked(m_pImages.get(), bitmap, m_crMask);
+  m_pImages->Add(bitmap, m_crMask);
   DeleteObject(bitmap);
 }
 
@@ -36,12 +36,12 @@ BOOL CMyStatusBar::CreateBar(DWORD style, const RECT& rect, CWnd* parent, UINT i
 
 void CMyStatusBar::ShowState(int image, const CString& label, const CString& text) {
   if (!m_bCreated) return;
-  HICON icon = m_bImages && m_bShowIcons ? ImageList_GetIcon(m_pImages.get(), image, ILD_NORMAL) : nullptr;
+  HICON icon = m_bImages && m_bShowIcons ? m_pImages->ExtractIcon(image) : nullptr;
   SetIcon(m_nIconPane, icon);
   // The bar shows its own copy, so the icon asked for each state goes at once.
   DestroyIcon(icon);
-  SetText(label, m_nLabelPane, m_nTextType);
-  SetText(text, m_nTextPane, m_nTextType);
+  SetText(label, m_nLabelPane);
+  SetText(text, m_nTextPane);
 }
 
 void CMyStatusBar::ShowReady() {
@@ -71,7 +71,7 @@ bool CMyStatusBar::StartProgress() {
   m_bProgress = true;
   m_nProgMax = 100;
   m_nProgMin = 0;
-  m_pProgress->SetRange(m_nProgMin, m_nProgMax);
+  m_pProgress->SetRange32(m_nProgMin, m_nProgMax);
   m_pProgress->SetPos(m_nProgMin);
   ShowState(kMonitor, "Progress", "");
   return true;

@@ -54,6 +54,5 @@ class CMyStatusBar : public CStatusBarCtrl {
   std::unique_ptr<CImageList> m_pImages;
   int m_nLabelPane = 0;
   int m_nTextPane = 1;
-  int m_nTextType = 0;
   int m_nIconPane = 0;
 };

@@ -35,7 +35,7 @@ void CGridora::AddRow(CString text) {
 
 template <typename Add>
 void CGridora::AddWithImage(int image, Add add) {
-  if (m_bImages && image <= ImageList_GetImageCount(m_pImageList) - 1) m_nImage = image;
+  if (m_bImages && image <= m_pImageList->GetImageCount() - 1) m_nImage = image;
   add();
   m_nImage = -1;
 }
@@ -79,7 +79,7 @@ void CGridora::UpdateRow(int row, int col, double value, int precision) {
 }
 
 void CGridora::UpdateImage(int row, int col, int image) {
-  if (!m_bSetup || !m_bImages || image >= ImageList_GetImageCount(m_pImageList)) return;
+  if (!m_bSetup || !m_bImages || image >= m_pImageList->GetImageCount()) return;
   LVITEM item;
   item.mask = LVIF_IMAGE;
   item.iItem = row;
@@ -99,7 +99,7 @@ int CGridora::GetImage(int row, int col) {
 int CGridora::InsertRow(int row, const std::vector<CString>& cells, int image, LPARAM data) {
   if (!m_bSetup || row < 0) return -1;
   const int count = m_pList->GetItemCount();
-  if (m_bImages && image > ImageList_GetImageCount(m_pImageList) - 1) image = -1;
+  if (m_bImages && image > m_pImageList->GetImageCount() - 1) image = -1;
   row = m_pList->InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, row > count ? count : row,
                             cells.empty() ? CString() : cells.front(), 0, 0, image, data);
   for (std::size_t col = 1; row >= 0 && col < cells.size(); ++col)
@@ -212,7 +212,7 @@ void CGridora::AddImage(UINT bitmapId) {
   AFX_MANAGE_STATE(AfxGetStaticModuleState());
   HBITMAP bitmap = LoadBitmap(AfxFindResourceHandle(bitmapId, RT_BITMAP), bitmapId);
   if (!bitmap) return;
-  ImageList_AddMasked(m_pImageList, bitmap, m_crMask);
+  m_pImageList->Add(bitmap, m_crMask);
   DeleteObject(bitmap);
 }
 
@@ -224,13 +224,13 @@ void CGridora::AddIcon(UINT iconId) {
 
 void CGridora::AddIcon(HICON icon) {
   if (!m_bSetup || !m_bImages || !icon) return;
-  ImageList_ReplaceIcon(m_pImageList, -1, icon);
+  m_pImageList->Replace(-1, icon);
 }
 
 void CGridora::ClearImages() {
   if (!m_bSetup || !m_bImages) return;
-  while (ImageList_GetImageCount(m_pImageList) != 0)
-    if (!ImageList_Remove(m_pImageList, 0)) break;  // a list that refuses would loop for ever
+  while (m_pImageList->GetImageCount() != 0)
+    if (!m_pImageList->Remove(0)) break;  // a list that refuses would loop for ever
 }
 
 CString CGridora::Format(double value, int precision) {

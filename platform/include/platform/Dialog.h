@@ -21,7 +21,6 @@ using INT_PTR = std::intptr_t;
 constexpr DWORD WS_POPUP = 0x80000000;
 constexpr DWORD WS_CAPTION = 0x00C00000;
 constexpr DWORD WS_SYSMENU = 0x00080000;
-constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
 constexpr DWORD WS_THICKFRAME = 0x00040000;  // a sizing border: the user resizes the window
 constexpr DWORD DS_SETFONT = 0x00000040;
@@ -69,18 +68,20 @@ struct DialogTemplate {
   std::vector<DialogItem> items;
 };
 
-// The dialog base units of a font: average character width and height in
-// pixels. "MS Shell Dlg" stands for the desktop's sans font.
-CSize DialogBaseUnits(const char* fontName, int pointSize);
-
 }  // namespace platform
 
 // The device context of a control-colour request: the dialog's handler sets
 // the colours the control is drawn with; the platform applies the ones set.
 class CCtlColorDC {
  public:
-  COLORREF SetTextColor(COLORREF color);
-  COLORREF SetBkColor(COLORREF color);
+  COLORREF SetTextColor(COLORREF color) {
+    m_bText = true;
+    return std::exchange(m_crText, color);
+  }
+  COLORREF SetBkColor(COLORREF color) {
+    m_bBk = true;
+    return std::exchange(m_crBk, color);
+  }
   bool HasTextColor() const { return m_bText; }
   bool HasBkColor() const { return m_bBk; }
   COLORREF GetTextColor() const { return m_crText; }
@@ -141,9 +142,6 @@ class CDialog : public CWnd {
   // The pointer entered window (the dialog itself or a control); return true
   // after choosing a cursor with SetCursor, false for the window's own cursor.
   virtual BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT message);
-  // The dialog is painted; nothing more needs doing on this platform unless a
-  // dialog draws something of its own.
-  virtual void OnPaint();
   // The window's client area is now cx by cy pixels.
   virtual void OnSize(UINT type, int cx, int cy);
 

@@ -45,3 +45,7 @@ void BrowseForFolder_SetSelection(HWND browser, const char* path);
 void BrowseForFolder_SetSelection(HWND browser, PCIDLIST_ABSOLUTE item);
 void BrowseForFolder_SetStatusText(HWND browser, const char* text);
 void BrowseForFolder_EnableOK(HWND browser, BOOL enable);
+// Adds a check box under the tree of an open browser, ticked when *checked
+// is TRUE; every change of the box is written to *checked, which must outlive
+// the browser.
+void BrowseForFolder_AddCheckBox(HWND browser, const char* caption, BOOL* checked);

@@ -5,12 +5,8 @@
 
 #include <memory>
 
-class CImageList;
-using HIMAGELIST = CImageList*;
-
 constexpr UINT ILC_MASK = 0x0001;
 constexpr UINT ILC_COLOR8 = 0x0008;
-constexpr UINT ILD_NORMAL = 0;
 
 class CImageList {
  public:
@@ -22,7 +18,6 @@ class CImageList {
   // Makes the list for images of cx by cy pixels; false when already made or
   // the size is not positive. initial and grow are capacity hints.
   BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
-  BOOL DeleteImageList();
   bool IsCreated() const;
 
   // Adds the bitmap cut into cx-wide images, pixels of the mask colour made
@@ -43,9 +38,3 @@ class CImageList {
  private:
   std::unique_ptr<Impl> m_pImpl;
 };
-
-int ImageList_AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF mask);
-int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon);
-BOOL ImageList_Remove(HIMAGELIST list, int index);
-int ImageList_GetImageCount(HIMAGELIST list);
-HICON ImageList_GetIcon(HIMAGELIST list, int index, UINT flags);

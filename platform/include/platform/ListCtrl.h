@@ -35,7 +35,6 @@ constexpr int LVCFMT_CENTER = 2;
 constexpr UINT LVIF_TEXT = 0x0001;
 constexpr UINT LVIF_IMAGE = 0x0002;
 constexpr UINT LVIF_PARAM = 0x0004;
-constexpr UINT LVIF_STATE = 0x0008;
 constexpr UINT LVCF_FMT = 0x0001;
 constexpr UINT LVCF_WIDTH = 0x0002;
 constexpr UINT LVCF_TEXT = 0x0004;
@@ -111,7 +110,7 @@ class CListCtrl : public CWnd {
   CHeaderCtrl* GetHeaderCtrl();
 
   // Items. InsertItem places the item at index item (clamped to the end) and
-  // returns its index, or -1 without a widget.
+  // returns its index, or -1 without a widget; it sets no item state.
   int InsertItem(int item, const CString& text, int image = -1);
   int InsertItem(UINT mask, int item, const CString& text, UINT state, UINT stateMask, int image,
                  LPARAM lParam);

@@ -26,8 +26,6 @@ constexpr UINT MF_SEPARATOR = 0x0800;
 constexpr UINT MFT_STRING = 0x0000;
 constexpr UINT MFT_OWNERDRAW = 0x0100;
 constexpr UINT MFT_SEPARATOR = 0x0800;
-constexpr UINT MIIM_STATE = 0x0001;
-constexpr UINT MIIM_ID = 0x0002;
 constexpr UINT MIIM_FTYPE = 0x0100;
 
 // TrackPopupMenuEx flags.
@@ -43,13 +41,11 @@ constexpr UINT ODA_SELECT = 0x0002;
 constexpr UINT ODS_SELECTED = 0x0001;
 constexpr UINT ODS_GRAYED = 0x0002;
 constexpr UINT ODS_DISABLED = 0x0004;
-constexpr UINT ODS_CHECKED = 0x0008;
 
+// An item's type word (MIIM_FTYPE), read and changed in place.
 struct MENUITEMINFOA {
   UINT fMask = 0;
   UINT fType = 0;
-  UINT fState = 0;
-  UINT wID = 0;
 };
 
 struct MEASUREITEMSTRUCT {

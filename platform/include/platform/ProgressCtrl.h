@@ -20,7 +20,6 @@ class CProgressCtrl : public CWnd {
 
   // The range; the position is kept inside it. A low end above the high end
   // is taken as an empty range at the low end.
-  void SetRange(short lower, short upper);
   void SetRange32(int lower, int upper);
   void GetRange(int& lower, int& upper) const;
 

@@ -24,10 +24,10 @@ class CStatusBarCtrl : public CWnd {
   // number of parts, 0 without a window.
   int GetParts(int count, int* rightEdges) const;
 
-  // Text of a part (every part is drawn as a sunken panel) and a drawing type
-  // kept with it; false for a part that does not exist.
-  BOOL SetText(const CString& text, int pane, int type = 0);
-  CString GetText(int pane, int* type = nullptr) const;
+  // Text of a part (every part is drawn as a sunken panel); false for a part
+  // that does not exist.
+  BOOL SetText(const CString& text, int pane);
+  CString GetText(int pane) const;
 
   // Shows icon before the part's text, or no icon for null. The bar keeps its
   // own copy, so the caller may release hers at once.

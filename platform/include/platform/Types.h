@@ -36,11 +36,6 @@ struct POINT {
   LONG y = 0;
 };
 
-struct SIZE {
-  LONG cx = 0;
-  LONG cy = 0;
-};
-
 struct RECT {
   LONG left = 0;
   LONG top = 0;
@@ -55,11 +50,13 @@ class CPoint : public POINT {
   bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
 };
 
-class CSize : public SIZE {
+class CSize {
  public:
   CSize() = default;
-  CSize(int w, int h) { cx = w; cy = h; }
+  CSize(int w, int h) : cx(w), cy(h) {}
   bool operator==(const CSize& o) const { return cx == o.cx && cy == o.cy; }
+  LONG cx = 0;
+  LONG cy = 0;
 };
 
 class CRect : public RECT {

@@ -1,7 +1,6 @@
 #pragma once
 // CWinApp: the application object. There is one per program; it owns the Qt
-// application, hands the command line to InitInstance, and is where commands
-// that no window handles end up (the help command, for instance).
+// application and hands the command line to InitInstance.
 #include <base/String.h>
 #include <platform/Types.h>
 
@@ -28,9 +27,6 @@ class CWinApp {
   virtual BOOL ParseCommandLine();
   virtual BOOL InitInstance();
   virtual int ExitInstance();
-  // Commands no window handled; ID_HELP goes to OnHelp. True when handled.
-  virtual BOOL OnCmdMsg(int id, int code);
-  virtual void OnHelp();
 
   // The command-line arguments after the program's name (the platform's own
   // options already removed).
@@ -44,6 +40,3 @@ class CWinApp {
   std::unique_ptr<Impl> m_pImpl;
   std::vector<CString> m_arguments;
 };
-
-// The one application object, or null when none was made.
-CWinApp* AfxGetApp();

@@ -20,7 +20,6 @@ class CWnd {
   // The window object of a widget: its permanent wrapper if it has one, else a
   // temporary wrapper that lives as long as the widget. Null for null.
   static CWnd* FromWidget(QWidget* widget);
-  static CWnd* FromHandle(HWND hwnd) { return hwnd; }
 
   HWND GetSafeHwnd() const { return const_cast<CWnd*>(this); }
   QWidget* GetWidget() const;
