@@ -239,42 +239,6 @@ bool ReadIn(const std::string& path, std::string& text, COutput& out) {
   return true;
 }
 
-std::string TableText(CFiles& files, const std::vector<Field>& fields, const std::string& format, bool bom) {
-  std::string text = bom ? "\xEF\xBB\xBF" : "";
-  std::vector<CString> header;
-  for (Field field : fields) header.push_back(FieldNameOf(field));
-  if (format == "csv") text += CsvRecord(header);
-  if (format == "tsv") {
-    for (std::size_t k = 0; k < header.size(); ++k) text += (k ? "\t" : "") + header[k].Str();
-    text += '\n';
-  }
-  if (format == "json") text += "[";
-  bool first = true;
-  for (RowId id : files.Ids()) {
-    std::vector<CString> cells;
-    for (Field field : fields) cells.push_back(field == kFileName ? files.KeyOf(id) : files.Text(id, field));
-    if (format == "csv") {
-      text += CsvRecord(cells);
-    } else if (format == "json") {
-      text += first ? "\n  {" : ",\n  {";
-      for (std::size_t k = 0; k < cells.size(); ++k)
-        text += (k ? ", " : "") + JsonString(header[k].Str()) + ": " + JsonString(cells[k].Str());
-      text += "}";
-    } else {
-      for (std::size_t k = 0; k < cells.size(); ++k) {
-        std::string cell = cells[k].Str();
-        for (char& ch : cell)
-          if (ch == '\t' || ch == '\n' || ch == '\r') ch = ' ';
-        text += (k ? "\t" : "") + cell;
-      }
-      text += '\n';
-    }
-    first = false;
-  }
-  if (format == "json") text += first ? "]\n" : "\n]\n";
-  return text;
-}
-
 int List(const COptions& options, COutput& out) {
   CArgs args;
   if (!ReadArgs(options.args, {{"--csv", 0}, {"--json", 0}}, args, out)) return kBadUsage;
@@ -282,7 +246,7 @@ int List(const COptions& options, COutput& out) {
   CFiles files(out);
   if (!files.Open(args.rest)) return kBadUsage;
   const std::string format = args.Has("--csv") ? "csv" : args.Has("--json") ? "json" : "tsv";
-  const std::string text = TableText(files, SpreadsheetFields(false), format, false);
+  const std::string text = SheetText(files.Session(), files.Ids(), SpreadsheetFields(false), format, false);
   std::fwrite(text.data(), 1, text.size(), stdout);
   return kDone;
 }
@@ -293,7 +257,7 @@ int Export(const COptions& options, COutput& out) {
   if (!args.Has("--csv")) return Usage(out, "export needs --csv OUT (or -, standard output)");
   CFiles files(out);
   if (!files.Open(args.rest)) return kBadUsage;
-  const std::string text = TableText(files, SpreadsheetFields(true), args.Has("--json") ? "json" : "csv", args.Has("--bom"));
+  const std::string text = SheetText(files.Session(), files.Ids(), SpreadsheetFields(true), args.Has("--json") ? "json" : "csv", args.Has("--bom"));
   return WriteOut(args.Value("--csv"), text, out) ? kDone : kRefused;
 }
 
@@ -625,12 +589,7 @@ int Playlist(const COptions& options, COutput& out) {
   }
   CFiles files(out);
   if (!files.Open({args.rest.begin() + 1, args.rest.end()})) return kBadUsage;
-  std::vector<CPlaylistEntry> entries;
-  for (RowId id : files.Ids()) {
-    const CString length = files.Cell(id, kLength);
-    const int seconds = length.IsEmpty() || length == "-" ? -1 : static_cast<int>(std::lround(std::atof(length)));
-    entries.push_back({files.FullPath(id), seconds, files.Cell(id, kArtist), files.Cell(id, kTitle)});
-  }
+  const std::vector<CPlaylistEntry> entries = PlaylistEntriesOf(files.Session(), files.Ids());
   const std::string text = PlaylistText(entries, folder);
   if (options.bDryRun) {
     std::fwrite(text.data(), 1, text.size(), stdout);

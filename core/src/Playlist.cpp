@@ -1,7 +1,12 @@
 #include <core/Playlist.h>
 
+#include <core/Fields.h>
+#include <core/FolderSession.h>
+
 #include <base/Path.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 CString RelativePath(const CString& folder, const CString& path) {
@@ -24,4 +29,18 @@ std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CStri
     text += RelativePath(folder, entry.strPath).Str() + "\n";
   }
   return text;
+}
+
+std::vector<CPlaylistEntry> PlaylistEntriesOf(CFolderSession& session, const std::vector<RowId>& ids) {
+  std::vector<CPlaylistEntry> entries;
+  for (RowId id : ids) {
+    const int row = session.Table().RowOf(id);
+    const auto cell = [&](Field field) { return CellOf(session.Rows(), row, ColumnOf(field)); };
+    const CString length = cell(kLength);
+    const int seconds = length.IsEmpty() || length == "-" ? -1 : static_cast<int>(std::lround(std::atof(length)));
+    CString path = session.FilePathOf(id);
+    if (path.IsEmpty()) path = base::JoinPath(session.Folder(), session.FileKeyOf(id) + ".mp3");
+    entries.push_back({path, seconds, cell(kArtist), cell(kTitle)});
+  }
+  return entries;
 }

@@ -1,6 +1,9 @@
 #include <core/Spreadsheet.h>
 
+#include <core/FolderSession.h>
 #include <core/Patterns.h>
+
+#include <tags/MyMP3Tags.h>
 
 #include <algorithm>
 #include <cctype>
@@ -276,4 +279,55 @@ CSheetImport ReadSheetImport(std::string_view csv) {
     import.rows.push_back(std::move(row));
   }
   return import;
+}
+
+FieldValues ImportedValues(const CImportRow& import, const CRowTexts& rows, int r) {
+  FieldValues values;
+  for (const auto& [field, text] : import.values) {
+    const CString shown = rows.TextOf(r, field);
+    if (text != shown && !(text.IsEmpty() && shown == "-")) values.emplace_back(field, text);
+  }
+  return values;
+}
+
+std::string SheetText(CFolderSession& session, const std::vector<RowId>& ids, const std::vector<Field>& fields,
+                      const std::string& format, bool bom) {
+  std::string text = bom ? "\xEF\xBB\xBF" : "";
+  std::vector<CString> header;
+  for (Field field : fields) header.push_back(FieldNameOf(field));
+  if (format == "csv") text += CsvRecord(header);
+  if (format == "tsv") {
+    for (std::size_t k = 0; k < header.size(); ++k) text += (k ? "\t" : "") + header[k].Str();
+    text += '\n';
+  }
+  if (format == "json") text += "[";
+  bool first = true;
+  CTableRows& table = session.Table();
+  for (RowId id : ids) {
+    std::vector<CString> cells;
+    const int row = table.RowOf(id);
+    for (Field field : fields) {
+      const CString cell = CellOf(session.Rows(), row, ColumnOf(field));
+      cells.push_back(field == kFileName ? session.FileKeyOf(id) : field == kGenre ? CMyMP3Tags::GenreName(cell) : cell);
+    }
+    if (format == "csv") {
+      text += CsvRecord(cells);
+    } else if (format == "json") {
+      text += first ? "\n  {" : ",\n  {";
+      for (std::size_t k = 0; k < cells.size(); ++k)
+        text += (k ? ", " : "") + JsonString(header[k].Str()) + ": " + JsonString(cells[k].Str());
+      text += "}";
+    } else {
+      for (std::size_t k = 0; k < cells.size(); ++k) {
+        std::string cell = cells[k].Str();
+        for (char& ch : cell)
+          if (ch == '\t' || ch == '\n' || ch == '\r') ch = ' ';
+        text += (k ? "\t" : "") + cell;
+      }
+      text += '\n';
+    }
+    first = false;
+  }
+  if (format == "json") text += first ? "]\n" : "\n]\n";
+  return text;
 }

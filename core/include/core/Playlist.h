@@ -2,6 +2,7 @@
 // Extended M3U playlists in UTF-8 (.m3u8): "#EXTM3U", then for each file
 // "#EXTINF:seconds,Artist - Title" and its path relative to the playlist.
 #include <base/String.h>
+#include <core/TableRows.h>
 
 #include <string>
 #include <vector>
@@ -19,3 +20,8 @@ CString RelativePath(const CString& folder, const CString& path);
 
 // The playlist written in folder (absolute), lines ended by LF.
 std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CString& folder);
+
+class CFolderSession;
+// The rows' entries, in the order of ids: each file's path on disk, its
+// length, artist and title as the row shows them.
+std::vector<CPlaylistEntry> PlaylistEntriesOf(CFolderSession& session, const std::vector<RowId>& ids);

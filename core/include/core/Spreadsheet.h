@@ -4,8 +4,11 @@
 // strings read and written as plain functions, with no files involved.
 #include <core/Fields.h>
 #include <core/Patterns.h>
+#include <core/RowEdits.h>
+#include <core/TableRows.h>
 
 #include <base/String.h>
+
 
 #include <optional>
 #include <string>
@@ -70,3 +73,17 @@ struct CSheetImport {
 // The CSV text read as above (ParseCsv's refusals included); blank lines
 // are skipped. The header is "key" then field names, each at most once.
 CSheetImport ReadSheetImport(std::string_view csv);
+
+// What an import row gives row r of rows: its values that change what the
+// row shows (a genre given by its name, as the row shows it, is no change;
+// nor is an empty cell over a field the file does not have, shown "-").
+FieldValues ImportedValues(const CImportRow& import, const CRowTexts& rows, int r);
+
+class CFolderSession;
+// The session's rows as a sheet: a header of the fields' names ("key" for
+// the file name), then a row per id with its key and what the fields show
+// (a genre by its name). format is "csv" (RFC 4180, CRLF), "json" (an array
+// of objects) or "tsv" (tabs; tabs and line breaks in a text become spaces);
+// bom puts a byte-order mark first.
+std::string SheetText(CFolderSession& session, const std::vector<RowId>& ids, const std::vector<Field>& fields,
+                      const std::string& format, bool bom);
