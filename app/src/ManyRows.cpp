@@ -7,6 +7,7 @@
 #include "FieldBoxes.h"
 #include "FormatFieldsDlg.h"
 #include "NamesFromTagsDlg.h"
+#include "NumberTracksDlg.h"
 #include "Resource.h"
 #include <core/RowCommands.h>
 #include <core/RowEdits.h>
@@ -55,14 +56,14 @@ void CQuilloryDlg::UpdatePanelRows() {
   m_list.SetFocus();
 }
 
-void CQuilloryDlg::EditRowsInDialog(const char* name, const DialogMaker& make) {
+void CQuilloryDlg::EditRowsInDialog(const char* name, const DialogMaker& make, bool everyRow) {
   m_pStatus->Clear();
   const int count = m_pTable->GetNumOfRow();
   if (count <= 0) {
     m_pStatus->ErrorMsg("Open a folder first: there are no rows to edit.");
     return;
   }
-  std::vector<int> rows = m_pTable->GetSelectedRows();
+  std::vector<int> rows = everyRow ? std::vector<int>() : m_pTable->GetSelectedRows();
   const bool all = rows.empty();
   if (all) {
     rows.resize(static_cast<std::size_t>(count));
@@ -73,7 +74,7 @@ void CQuilloryDlg::EditRowsInDialog(const char* name, const DialogMaker& make) {
   const std::unique_ptr<CPreviewDlg> made = make(texts);
   CPreviewDlg& dialog = *made;
   // Nothing selected means every row: the dialog says so before anything else.
-  if (all)
+  if (all && !everyRow)
     dialog.SetScope(count == 1 ? CString("the only row, as none is selected")
                                : CString::Formatted("all %d rows, as none is selected", count));
   const INT_PTR result = dialog.DoModal();
@@ -119,4 +120,9 @@ void CQuilloryDlg::OnNamesFromTags() {
   EditRowsInDialog("File names from tags", [this](const CRowTexts& rows) {
     return std::make_unique<CNamesFromTagsDlg>(rows, m_pSession->NamesTakenBeside(rows), this);
   });
+}
+
+void CQuilloryDlg::OnNumberTracks() {
+  EditRowsInDialog("Number tracks",
+                   [this](const CRowTexts& rows) { return std::make_unique<CNumberTracksDlg>(rows, this); });
 }

@@ -103,6 +103,10 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_BOXES_FOLLOW_SELECTION, [this] { OnBoxesFollowSelection(); });
   RouteCommand(ID_EDIT_ROWS, [this] { FillEditBoxes(); });
   RouteCommand(ID_SAVE_ROWS, [this] { SaveSelectedRow(); });
+  RouteCommand(ID_EXPORT, [this] { OnExport(); });
+  RouteCommand(ID_IMPORT, [this] { OnImport(); });
+  RouteCommand(ID_MAKE_PLAYLIST, [this] { OnMakePlaylist(); });
+  RouteCommand(ID_NUMBER_TRACKS, [this] { OnNumberTracks(); });
   for (int k = 0; k < kRecentFolderCount; ++k)
     RouteCommand(ID_RECENT_FOLDER_FIRST + k, [this, k] { OnRecentFolder(k); });
 }

@@ -170,9 +170,20 @@ class CQuilloryDlg : public CDialog {
   // "File names from tags": new names wait in the File name column until a save.
   void OnNamesFromTags();
   // Runs the dialog make gives over the selected rows (all rows when none
-  // is) and applies what it gives them as one step named name.
+  // is, or with everyRow) and applies what it gives them as one step named name.
   using DialogMaker = std::function<std::unique_ptr<CPreviewDlg>(const CRowTexts&)>;
-  void EditRowsInDialog(const char* name, const DialogMaker& make);
+  void EditRowsInDialog(const char* name, const DialogMaker& make, bool everyRow = false);
+  void OnNumberTracks();
+
+  // Spreadsheets and playlists (Spreadsheets.cpp).
+  void OnExport();
+  void OnImport();
+  void OnMakePlaylist();
+  // The selected rows' ids in the table's order (every row's when none is
+  // selected, or when selectedOnly is false).
+  std::vector<RowId> RowsOrAll(bool selectedOnly);
+  // Writes text to path durably; false, with what and why in the status bar, when it cannot.
+  bool WriteBesideRows(const CString& path, const std::string& text, const char* what);
 
   // File > Recent folders (RecentFolders.cpp): the menu lists the folders
   // opened last; choosing one opens it as it was opened then.

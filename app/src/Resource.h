@@ -96,7 +96,7 @@ constexpr int IDC_LABEL_FIRST = IDC_LABEL_FILENAME;
 constexpr int IDC_LABEL_LAST = IDC_LABEL_CONDUCTOR;
 constexpr int IDC_WEB_SITE = 2052;
 // Several rows at once, 2120-2159: the genre box and its label, then the
-// controls of the "Tags from file names" and "Format fields" dialogs.
+// controls of the dialogs that edit many rows with a preview.
 constexpr int IDC_MANY_ROWS_FIRST = 2120;
 constexpr int IDC_EDIT_GENRE = 2120;
 constexpr int IDC_LABEL_GENRE = 2121;
@@ -109,9 +109,14 @@ constexpr int IDC_FORMAT_CASE = 2127;
 constexpr int IDC_FIND = 2128;
 constexpr int IDC_REPLACE_WITH = 2129;
 constexpr int IDC_REGEX = 2130;
+constexpr int IDC_IMPORT_SOURCE = 2131;
+constexpr int IDC_NUMBER_START = 2132;
+constexpr int IDC_NUMBER_TOTAL = 2133;
 constexpr unsigned IDD_TAGS_FROM_NAMES = 2150;
 constexpr unsigned IDD_FORMAT_FIELDS = 2151;
 constexpr unsigned IDD_NAMES_FROM_TAGS = 2152;
+constexpr unsigned IDD_IMPORT = 2153;
+constexpr unsigned IDD_NUMBER_TRACKS = 2154;
 constexpr int IDC_MANY_ROWS_LAST = 2159;
 // The Cover group: the selected rows' front cover and its commands, 2160-2165.
 constexpr int IDC_COVER_GROUP = 2160;
@@ -135,6 +140,11 @@ constexpr int ID_BOXES_FOLLOW_SELECTION = 32800;
 // The rows' context menu's Edit and Save.
 constexpr int ID_EDIT_ROWS = 32801;
 constexpr int ID_SAVE_ROWS = 32802;
+// Spreadsheets, numbering and playlists.
+constexpr int ID_EXPORT = 32803;
+constexpr int ID_IMPORT = 32804;
+constexpr int ID_NUMBER_TRACKS = 32805;
+constexpr int ID_MAKE_PLAYLIST = 32806;
 // File > Recent folders: the folders opened last, newest first.
 constexpr int ID_RECENT_FOLDER_FIRST = 32810;
 constexpr int kRecentFolderCount = 10;
