@@ -7,7 +7,6 @@
 
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
-#include <tags/MyMP3Tags.h>
 
 #include <algorithm>
 #include <string>

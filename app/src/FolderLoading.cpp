@@ -18,7 +18,6 @@
 #include <platform/ShellApi.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
-#include <tags/MyMP3Tags.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -171,19 +170,10 @@ HICON CQuilloryDlg::GetSmallShellIcon(const CString& path) {
 
 void CQuilloryDlg::UpdateFolderTotals() {
   m_pStatus->Clear();
-  const CFolderTotals totals = m_pSession->Totals();
-  if (totals.nFiles <= 0) {
-    ShowFolderTotals("--", "--", "--");
-    return;
-  }
-  ShowFolderTotals(CString::Formatted("%d", totals.nFiles), CString::Formatted("%.2f mb", totals.fKilobytes / 1024),
-                   m_pTags->ConvDuration(CString::Formatted("%.0f", totals.fSeconds)));
-}
-
-void CQuilloryDlg::ShowFolderTotals(const CString& count, const CString& size, const CString& time) {
-  SetDlgItemText(IDC_TOTAL_FILES, count);
-  SetDlgItemText(IDC_TOTAL_SIZE, size);
-  SetDlgItemText(IDC_TOTAL_TIME, time);
+  const CTotalsText totals = TotalsTextOf(m_pSession->Totals());
+  SetDlgItemText(IDC_TOTAL_FILES, totals.strFiles);
+  SetDlgItemText(IDC_TOTAL_SIZE, totals.strSize);
+  SetDlgItemText(IDC_TOTAL_TIME, totals.strTime);
 }
 
 CString CQuilloryDlg::RowFilePath(int row) { return m_pSession->FilePathOf(m_pRows->IdOf(row)); }

@@ -10,7 +10,6 @@
 #include <platform/MessageBox.h>
 #include <platform/PumpMessage.h>
 #include <statusbar/Status.h>
-#include <tags/MyMP3Tags.h>
 
 
 

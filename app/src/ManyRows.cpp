@@ -17,7 +17,6 @@
 #include <base/Path.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
-#include <tags/MyMP3Tags.h>
 
 #include <dirent.h>
 

@@ -28,7 +28,6 @@
 #include <shell/Shellcmd.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
-#include <tags/MyMP3Tags.h>
 #include <textcolor/TextColor.h>
 
 #include <algorithm>
@@ -47,7 +46,6 @@ constexpr const char* kBoxesFollowSetting = "Edit/BoxesFollowSelection";
 CQuilloryDlg::CQuilloryDlg(CWnd* parent)
     : CDialog(MainDialogTemplate(), parent),
       m_hIcon(LoadIcon(AfxFindResourceHandle(IDR_MAINFRAME, RT_GROUP_ICON), IDR_MAINFRAME)) {
-  m_pTags = std::make_unique<CMyMP3Tags>();
   m_pTable = std::make_unique<CGridora>();
   m_pStatus = std::make_unique<CStatus>();
   m_pShell = std::make_unique<CShellcmd>();
@@ -116,7 +114,6 @@ CQuilloryDlg::~CQuilloryDlg() {
   m_pWork.reset();
   m_pFailedRows.reset();
   m_pSession.reset();
-  m_pTags.reset();
   m_pTable.reset();
   m_pStatus.reset();
   m_pShell.reset();

@@ -23,7 +23,6 @@
 #include <memory>
 #include <vector>
 
-class CMyMP3Tags;
 struct CCoverArt;
 class CGridora;
 class CStatus;
@@ -103,7 +102,6 @@ class CQuilloryDlg : public CDialog {
   void ReloadAfterSaveAll();
   HICON GetSmallShellIcon(const CString& path);
   void UpdateFolderTotals();
-  void ShowFolderTotals(const CString& count, const CString& size, const CString& time);
   // Reads folder (with subfolders, the folders below it too) into the table
   // and shows its totals. Then says doneText, what was skipped, or how far a
   // stopped load came. False, with the folder forgotten, when it holds no
@@ -203,7 +201,6 @@ class CQuilloryDlg : public CDialog {
 
   // Members in the order the design lists them.
   HICON m_hIcon;
-  std::unique_ptr<CMyMP3Tags> m_pTags;
   std::unique_ptr<CGridora> m_pTable;
   CWindowLayout m_layout{*this};
   std::unique_ptr<CStatus> m_pStatus;

@@ -16,7 +16,6 @@
 #include <progress/IndvProgress.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
-#include <tags/MyMP3Tags.h>
 
 #include <algorithm>
 #include <map>

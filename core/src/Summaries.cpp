@@ -4,6 +4,7 @@
 #include <core/TableRows.h>
 
 #include <base/FolderWalk.h>
+#include <tags/MyMP3Tags.h>
 
 #include <algorithm>
 #include <map>
@@ -178,4 +179,11 @@ std::vector<CString> KeysAfterUndo(const JournalEntry& entry, const CUndoSaveRep
   for (CString& key : keys)
     if (const auto found = renamedBack.find(key); found != renamedBack.end() && restored.count(key)) key = found->second;
   return keys;
+}
+
+CTotalsText TotalsTextOf(const CFolderTotals& totals) {
+  if (totals.nFiles <= 0) return {"--", "--", "--"};
+  CMyMP3Tags clock;
+  return {CString::Formatted("%d", totals.nFiles), CString::Formatted("%.2f mb", totals.fKilobytes / 1024),
+          clock.ConvDuration(CString::Formatted("%.0f", totals.fSeconds))};
 }

@@ -26,6 +26,13 @@ CString SaveAllSummary(const CSaveReport& report, CFolderSession& session, const
 // A save of the selected rows (rows of them): empty when every file was saved.
 CString SaveRowsSummary(const CSaveReport& report, std::size_t rows);
 
+// The folder's totals as the window shows them: "12", "45.20 mb", "0:41:07";
+// "--" each when there are no files.
+struct CTotalsText {
+  CString strFiles, strSize, strTime;
+};
+CTotalsText TotalsTextOf(const CFolderTotals& totals);
+
 // "1 file", "3 files".
 CString FilesText(std::size_t n);
 // The lines, one each after a line break, the first 15 of them; the rest counted.
