@@ -44,3 +44,38 @@ std::vector<CPlaylistEntry> PlaylistEntriesOf(CFolderSession& session, const std
   }
   return entries;
 }
+
+std::optional<std::string> RenamedInPlaylist(std::string_view text, const CString& folder,
+                                             const std::map<CString, CString>& renamed) {
+  const std::filesystem::path base = std::filesystem::path(folder.Str()).lexically_normal();
+  std::string result;
+  bool changed = false;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string_view::npos ? text.size() : end + 1;
+    std::string_view line = text.substr(start, end - start);
+    start = end;
+    std::size_t body = line.size();
+    while (body > 0 && (line[body - 1] == '\n' || line[body - 1] == '\r')) --body;
+    const std::string entry(line.substr(0, body));
+    // Comments and directives start with '#'; URLs name no file here.
+    if (entry.empty() || entry[0] == '#' || entry.find("://") != std::string::npos) {
+      result += line;
+      continue;
+    }
+    const std::filesystem::path named(entry);
+    const bool absolute = named.is_absolute();
+    const CString path = (absolute ? named : base / named).lexically_normal().generic_string();
+    const auto found = renamed.find(path);
+    if (found == renamed.end()) {
+      result += line;
+      continue;
+    }
+    result += (absolute ? found->second : RelativePath(folder, found->second)).Str();
+    result += line.substr(body);
+    changed = true;
+  }
+  if (!changed) return std::nullopt;
+  return result;
+}

@@ -168,3 +168,25 @@ TEST(PlaylistTest, EntriesNameTheirLengthArtistAndTitleAndPathsAreRelativeToTheP
             "#EXTINF:4,Line break\n../d.mp3\n");
   EXPECT_EQ(RelativePath("/m/", "/m/a.mp3"), "a.mp3");
 }
+
+TEST(PlaylistTest, RenamedFilesAreNamedAnewAndEveryOtherByteStays) {
+  const std::map<CString, CString> renamed = {{"/m/CD1/01 a.mp3", "/m/CD1/01 - Ann - One.mp3"},
+                                              {"/m/CD2/b.mp3", "/m/CD2/Two.mp3"}};
+  struct Case {
+    const char* text;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
+      // relative, with CRLF ends and #EXTINF lines kept
+      {"#EXTM3U\r\n#EXTINF:3,Ann - One\r\n01 a.mp3\r\nkept.mp3\r\n",
+       "#EXTM3U\r\n#EXTINF:3,Ann - One\r\n01 - Ann - One.mp3\r\nkept.mp3\r\n"},
+      // through another folder and without a last line end; absolute stays absolute
+      {"../CD2/b.mp3\n/m/CD1/01 a.mp3", "../CD2/Two.mp3\n/m/CD1/01 - Ann - One.mp3"},
+      // ./ and .. resolve before comparing
+      {"./x/../01 a.mp3\n", "01 - Ann - One.mp3\n"},
+      // comments, URLs and other files: no change at all
+      {"#01 a.mp3\nhttp://h/01 a.mp3\n01 A.mp3\n", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(RenamedInPlaylist(c.text, "/m/CD1", renamed), c.expected) << c.text;
+}

@@ -4,7 +4,10 @@
 #include <base/String.h>
 #include <core/TableRows.h>
 
+#include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct CPlaylistEntry {
@@ -25,3 +28,10 @@ class CFolderSession;
 // The rows' entries, in the order of ids: each file's path on disk, its
 // length, artist and title as the row shows them.
 std::vector<CPlaylistEntry> PlaylistEntriesOf(CFolderSession& session, const std::vector<RowId>& ids);
+
+// A playlist's text (.m3u or .m3u8, in folder) with the files renamed: each
+// entry line naming a key of renamed (absolute paths, the old name to the
+// new) names the new one, relative where it was relative. Every other byte
+// stays, line ends included; nothing when no line names a renamed file.
+std::optional<std::string> RenamedInPlaylist(std::string_view text, const CString& folder,
+                                             const std::map<CString, CString>& renamed);
