@@ -180,6 +180,8 @@ class CQuilloryDlg : public CDialog {
   // The selected rows' ids in the table's order (every row's when none is
   // selected, or when selectedOnly is false).
   std::vector<RowId> RowsOrAll(bool selectedOnly);
+  // A file to write, chosen in a save dialog that offers FOLDER.extension; empty when cancelled.
+  CString ChooseFileToWrite(const char* extension, const char* filter);
   // Writes text to path durably; false, with what and why in the status bar, when it cannot.
   bool WriteBesideRows(const CString& path, const std::string& text, const char* what);
 

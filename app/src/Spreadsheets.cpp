@@ -35,6 +35,13 @@ std::vector<RowId> CQuilloryDlg::RowsOrAll(bool selectedOnly) {
   return IdsOf(rows);
 }
 
+CString CQuilloryDlg::ChooseFileToWrite(const char* extension, const char* filter) {
+  // Offered in the folder, named after it.
+  CFileDialog dialog(FALSE, extension, base::JoinPath(Folder(), base::FileNameOf(Folder()) + "." + extension),
+                     OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter, this);
+  return dialog.DoModal() == IDOK ? dialog.GetPathName() : CString();
+}
+
 bool CQuilloryDlg::WriteBesideRows(const CString& path, const std::string& text, const char* what) {
   if (base::WriteFileDurably(path.Str(), text)) return true;
   m_pStatus->ErrorMsg(CString::Formatted("The %s could not be written to %s: %s.", what, path.GetString(),
@@ -48,10 +55,8 @@ void CQuilloryDlg::OnExport() {
     m_pStatus->ErrorMsg("Open a folder first: there are no rows to export.");
     return;
   }
-  CFileDialog dialog(FALSE, "csv", base::JoinPath(Folder(), base::FileNameOf(Folder()) + ".csv"),
-                     OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, kCsvFilter, this);
-  if (dialog.DoModal() != IDOK) return;
-  const CString path = dialog.GetPathName();
+  const CString path = ChooseFileToWrite("csv", kCsvFilter);
+  if (path.IsEmpty()) return;
   // Every row, as the table shows it now, with the facts; the key is the file's name on disk.
   const std::vector<RowId> ids = RowsOrAll(false);
   if (!WriteBesideRows(path, SheetText(*m_pSession, ids, SpreadsheetFields(true), "csv", false), "spreadsheet")) return;
@@ -91,10 +96,8 @@ void CQuilloryDlg::OnMakePlaylist() {
     m_pStatus->ErrorMsg("Open a folder first: there are no rows for a playlist.");
     return;
   }
-  CFileDialog dialog(FALSE, "m3u8", base::JoinPath(Folder(), base::FileNameOf(Folder()) + ".m3u8"),
-                     OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, kPlaylistFilter, this);
-  if (dialog.DoModal() != IDOK) return;
-  const CString path = dialog.GetPathName();
+  const CString path = ChooseFileToWrite("m3u8", kPlaylistFilter);
+  if (path.IsEmpty()) return;
   // The selected rows (every row when none is), in the table's order.
   const std::vector<RowId> ids = RowsOrAll(true);
   if (!WriteBesideRows(path, PlaylistText(PlaylistEntriesOf(*m_pSession, ids), base::FolderOf(path)), "playlist"))
