@@ -438,6 +438,9 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
       break;
     }
     for (CEditedFile& file : edited) {
+      // The caller keeps answering between writes too; a stop asked for
+      // now is heeded before the next file is read.
+      work.KeepGoing();
       if (std::optional<CSaveFailure> failure = WriteFile(file, batch)) report.failures.push_back(*failure);
       if (batch.IsFull()) CommitSaves(batch, work, report);
     }

@@ -180,12 +180,14 @@ class CFolderSession {
   bool IsEdited(RowId id) const { return m_table.FileValuesOf(id) != nullptr; }
 
   // Saves the rows' files, in the order given: only the fields that differ
-  // from what each file held, and only onto the file that was read. Before
-  // the first write, what each write replaces goes into the journal; when it
-  // cannot, saveWithoutUndo is asked (no: nothing is written). Files are
-  // written in batches flushed together; a stop ends the save between two
-  // files, after the written ones reached the disk. A saved row shows what
-  // its file now holds; a row not saved keeps its edits.
+  // from what each file held, and only onto the file that was read. Files
+  // are read, recorded and written in batches flushed together: before a
+  // batch's first write, what its writes replace is in the journal on the
+  // disk; when it cannot be, saveWithoutUndo is asked (no: the save stops
+  // before that batch, and with the first batch nothing is written). A stop
+  // ends the save between two files, after the ones read so far were written
+  // and reached the disk. A saved row shows what its file now holds; a row
+  // not saved keeps its edits.
   CSaveReport Save(const std::vector<RowId>& ids, const CWork& work,
                    const std::function<bool(const CString& reason)>& saveWithoutUndo);
 
