@@ -165,7 +165,7 @@ std::string GrowingEntryStart(const JournalEntry& front) {
   return bytes + Block(payload);
 }
 
-std::string GrowingEntryBlock(const std::vector<JournalFile>& files) {
+std::string GrowingEntryBlock(std::span<const JournalFile> files) {
   std::string payload;
   PutNumber(payload, files.size(), 4);
   for (const JournalFile& file : files) PutFile(payload, file);

@@ -48,8 +48,7 @@ void CJournalledSave::Add(const CString& path, const std::vector<unsigned char>&
 bool CJournalledSave::Record(CString& error) {
   if (m_nRecorded == m_entry.files.size()) return true;
   if (!m_pRecorded) m_pRecorded = std::make_unique<CGrowingEntry>(m_journal, m_entry);
-  const std::vector<JournalFile> added(m_entry.files.begin() + static_cast<std::ptrdiff_t>(m_nRecorded),
-                                       m_entry.files.end());
+  const std::span<const JournalFile> added(m_entry.files.data() + m_nRecorded, m_entry.files.size() - m_nRecorded);
   // Files not recorded have no record to write by (RecordOf), so they are never saved with it.
   if (!m_pRecorded->Append(added, error, m_whileWaiting)) return false;
   m_nRecorded = m_entry.files.size();

@@ -371,7 +371,7 @@ bool CGrowingEntry::Fail(int code, CString& error) {
   return false;
 }
 
-bool CGrowingEntry::Append(const std::vector<JournalFile>& files, CString& error,
+bool CGrowingEntry::Append(std::span<const JournalFile> files, CString& error,
                            const std::function<void()>& whileWaiting) {
   // After a failure the last block may be torn: nothing may follow it.
   if (m_bFailed) return Fail(EIO, error);

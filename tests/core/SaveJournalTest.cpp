@@ -134,10 +134,10 @@ TEST_F(SaveJournalTest, AnEntryGrownABatchAtATimeKeepsTheBatchesACrashLeftWhole)
   for (const Case& c : cases) {
     fs::remove_all(m_root / "state");
     CGrowingEntry growing(Journal(), entry);
-    ASSERT_TRUE(growing.Append({entry.files[0], entry.files[1]}, m_error)) << m_error.GetString();
+    ASSERT_TRUE(growing.Append(std::span(entry.files).first(2), m_error)) << m_error.GetString();
     ASSERT_EQ(Files().size(), 1u);  // in its place from the first batch on
     const std::size_t lastAt = fs::file_size(Files().at(0));
-    ASSERT_TRUE(growing.Append({entry.files[2]}, m_error)) << m_error.GetString();
+    ASSERT_TRUE(growing.Append(std::span(entry.files).last(1), m_error)) << m_error.GetString();
     std::ifstream in(Files().at(0), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
     in.close();

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <span>
 
 // The bytes of an entry made file by file, for an entry written as it grows:
 // the files' bytes in turn (File), then the front, which holds their number
@@ -35,7 +35,7 @@ class CEntryBytes {
 // only the last block short: a reader drops that block, whose files were
 // never written, and keeps the others.
 std::string GrowingEntryStart(const JournalEntry& front);
-std::string GrowingEntryBlock(const std::vector<JournalFile>& files);
+std::string GrowingEntryBlock(std::span<const JournalFile> files);
 
 // The entry in the open file fd, fileSize bytes long, read from its start
 // (all but its nId). False, with why ("is damaged", "was written by a newer

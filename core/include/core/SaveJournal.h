@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -156,7 +157,7 @@ class CGrowingEntry {
   // given, is called every few milliseconds meanwhile. False, with the
   // reason in error, when they are not safely there: then none of them may
   // be written, and nothing more is added (the entry keeps what it held).
-  bool Append(const std::vector<JournalFile>& files, CString& error, const std::function<void()>& whileWaiting = {});
+  bool Append(std::span<const JournalFile> files, CString& error, const std::function<void()>& whileWaiting = {});
   // The entry's number, folder and time once the first Append put it in place (nId 0 before).
   const JournalEntry& Front() const { return m_front; }
 
