@@ -1,5 +1,7 @@
 #include "Measure.h"
 
+#include <ctime>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -7,7 +9,18 @@
 
 namespace bench {
 
+namespace {
+bool g_bCpuTime = false;
+}  // namespace
+
+void UseCpuTime() { g_bCpuTime = true; }
+
 double Now() {
+  if (g_bCpuTime) {
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+  }
   using Clock = std::chrono::steady_clock;
   return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
 }

@@ -10,6 +10,7 @@
 
 #include <base/Path.h>
 #include <tags/MyMP3Tags.h>
+#include <tags/TagFile.h>
 
 #include <dirent.h>
 
@@ -19,6 +20,11 @@
 #include <set>
 
 namespace {
+
+// A save reads, journals, writes and flushes this many files at a time: as
+// many as the writer flushes together, and few enough that their maps stay
+// well within what the tag library guards at once.
+constexpr std::size_t kFilesPerBatch = 200;
 
 // Up to this many rows, a save looks for each row's file by its names;
 // beyond, it lists the folders once.
@@ -108,7 +114,14 @@ struct CFolderSession::CPlannedSave {
   CString strRefusal;
 };
 
-// A row written into the tag object's batch, awaiting its commit.
+// A planned row's file read, with the row's edits made and the record of
+// its write taken: written once the record is on the disk.
+struct CFolderSession::CEditedFile {
+  const CPlannedSave* pSave = nullptr;
+  std::unique_ptr<CTagFile> pFile;
+};
+
+// A row written into the save's batch, awaiting its commit.
 struct CFolderSession::CPendingSave {
   RowId id = 0;
   CString strPath, strNewPath;
@@ -415,21 +428,44 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   CSaveReport report;
   // Every file the save will write is known here, before the first one is touched.
   const std::vector<CPlannedSave> plan = PlanSaves(ids, work);
-  // Before the first file is written, what each file's save replaces is on the disk.
-  const bool journalled = JournalSaves(plan, work, saveWithoutUndo, report.strNotBegun);
-  // The files are written one by one and flushed together, a batch at a
-  // time; a stop lets the files written so far reach the disk first.
-  m_pTags->BeginBatch();
+  if (!StartJournal(work, saveWithoutUndo, report.strNotBegun)) return report;
+  if (m_pJournal && work.status) work.status("Noting what the save replaces\u2026");
+  // A batch at a time: its files are read and their edits made, what their
+  // writes replace goes into the journal, then they are written and
+  // flushed together. A stop ends the save between two files, after the
+  // files read so far were written and reached the disk.
+  CSaveBatch batch;
   std::size_t attempted = 0;
-  for (; journalled && attempted < plan.size() && work.KeepGoing(); ++attempted) {
-    if (std::optional<CSaveFailure> failure = SaveRow(plan[attempted], work)) report.failures.push_back(*failure);
-    if (m_pTags->IsBatchFull()) CommitSaves(false, work, report);
+  bool stopped = false;
+  while (!stopped && attempted < plan.size()) {
+    const std::size_t first = attempted, failed = report.failures.size();
+    std::vector<CEditedFile> edited;
+    for (; attempted < plan.size() && edited.size() < kFilesPerBatch; ++attempted) {
+      if ((stopped = !work.KeepGoing())) break;
+      if (std::optional<CSaveFailure> failure = EditFile(plan[attempted], work, edited))
+        report.failures.push_back(*failure);
+    }
+    CString unjournalled;
+    if (!JournalBatch(saveWithoutUndo, unjournalled)) {
+      // Nothing of this batch is written: its rows were not come to.
+      report.failures.resize(failed);
+      attempted = first;
+      if (first == 0) report.strNotBegun = unjournalled;
+      break;
+    }
+    for (CEditedFile& file : edited) {
+      // The caller keeps answering between writes too; a stop asked for
+      // now is heeded before the next file is read.
+      work.KeepGoing();
+      if (std::optional<CSaveFailure> failure = WriteFile(file, batch)) report.failures.push_back(*failure);
+      if (batch.IsFull()) CommitSaves(batch, work, report);
+    }
+    CommitSaves(batch, work, report);
   }
-  CommitSaves(true, work, report);
   if (m_pJournal) {
     CString error;
-    // An entry left as it began is still undone safely: each file's record
-    // checks the file itself.
+    // An entry left as the batches grew it is still undone safely: each
+    // file's record checks the file itself.
     m_pJournal->Finish(error);
     m_pJournal.reset();
   }
@@ -465,69 +501,90 @@ std::vector<CFolderSession::CPlannedSave> CFolderSession::PlanSaves(const std::v
   return plan;
 }
 
-bool CFolderSession::JournalSaves(const std::vector<CPlannedSave>& plan, const CWork& work,
-                                  const std::function<bool(const CString&)>& saveWithoutUndo, CString& notBegun) {
+bool CFolderSession::StartJournal(const CWork& work, const std::function<bool(const CString&)>& saveWithoutUndo,
+                                  CString& notBegun) {
   m_pJournal.reset();
+  m_bUnjournalled = false;
   const CSaveJournal journal;
   CString error;
   // A journal that cannot be written at all is known before the files are read.
   if (journal.Prepare(m_strFolder, error)) {
-    auto save = std::make_unique<CJournalledSave>(journal, m_strFolder, [&work] { work.KeepGoing(); });
-    // The same edits as the save's, given up once their record is taken:
-    // only the records are kept, never the rendered tags.
-    if (work.status) work.status("Noting what the save replaces\u2026");
-    for (const CPlannedSave& planned : plan) {
-      if (!work.KeepGoing()) return false;
-      // A file the save will not write has nothing to record.
-      if (planned.strPath.IsEmpty() || !planned.bEdited || !planned.strRefusal.IsEmpty()) continue;
-      if (!LinkWithRowFields(planned, nullptr).IsEmpty()) continue;
-      save->Add(planned.strPath, m_pTags->PrepareSaveUndo(), planned.strNewPath);
-      m_pTags->CancelUpdate();
-      m_pTags->Reset();
-    }
-    if (save->Begin(error)) {
-      m_pJournal = std::move(save);
-      return true;
-    }
+    m_pJournal = std::make_unique<CJournalledSave>(journal, m_strFolder, [&work] { work.KeepGoing(); });
+    return true;
   }
   if (saveWithoutUndo && saveWithoutUndo(error)) return true;
   notBegun = error;
   return false;
 }
 
-CString CFolderSession::LinkWithRowFields(const CPlannedSave& save, const CWork* report) {
-  m_pTags->Reset();
-  m_pTags->Link(save.strPath);
-  // What another program (or another window) wrote since the rows were read
-  // is never written over: such a file is not written at all.
-  const CString changed = m_loadedFiles.WhyNotTheOneRead(save.strPath, m_pTags->GetFileIdentity());
-  if (!changed.IsEmpty()) {
-    m_pTags->Reset();
-    return changed;
-  }
-  // One write for the fields the user changed, so a growing tag rewrites the
-  // file once; the others keep what the file holds.
-  const CPackedCells* edited = m_table.FileValuesOf(save.id);
-  const int row = m_table.RowOf(save.id);
-  m_pTags->BeginUpdate();
-  for (Field field : kEditableFields) {
-    if (!edited || !edited->Has(ColumnOf(field))) continue;
-    const FieldSave& step = SpecOf(field).save;
-    (m_pTags.get()->*step.pSetter)(CellOf(m_rows, row, ColumnOf(field)));
-    if (report && report->fieldWritten) report->fieldWritten(step.strStep);
-  }
-  // The cover goes in the same group, so the journal's record of the save holds it too.
-  SetPendingCover(save.id);
-  return CString();
+bool CFolderSession::JournalBatch(const std::function<bool(const CString&)>& saveWithoutUndo, CString& error) {
+  if (!m_pJournal || m_bUnjournalled || m_pJournal->Record(error)) return true;
+  // The rest of the save, from this batch on, goes without a way back, or not at all.
+  m_bUnjournalled = saveWithoutUndo && saveWithoutUndo(error);
+  return m_bUnjournalled;
 }
 
-void CFolderSession::SetPendingCover(RowId id) {
-  const PendingCoverPtr cover = m_table.CoverOf(id);
-  if (!cover) return;
-  if (!cover->strImage.empty()) {
-    m_pTags->SetFrontCover(cover->strImage);
-    return;
+namespace {
+
+TagField TagFieldOf(Field field) {
+  switch (field) {
+    case kArtist: return TagField::Artist;
+    case kAlbum: return TagField::Album;
+    case kTitle: return TagField::Title;
+    case kTrack: return TagField::Track;
+    case kYear: return TagField::Year;
+    case kOrigArtist: return TagField::OriginalArtist;
+    case kComment: return TagField::Comment;
+    case kComposer: return TagField::Composer;
+    case kEncodedBy: return TagField::EncodedBy;
+    case kCopyright: return TagField::Copyright;
+    case kURL: return TagField::URL;
+    case kBand: return TagField::Band;
+    case kPublisher: return TagField::Publisher;
+    case kConductor: return TagField::Conductor;
+    default: return TagField::Genre;
   }
+}
+
+}  // namespace
+
+std::optional<CSaveFailure> CFolderSession::EditFile(const CPlannedSave& save, const CWork& work,
+                                                     std::vector<CEditedFile>& edited) {
+  if (!save.bEdited) return std::nullopt;  // nothing to write
+  const CString key = FileKeyOf(save.id);
+  const CString& path = save.strPath;
+  if (path.IsEmpty()) return CSaveFailure{save.id, key + ".mp3", "no single file of that name is in the folder."};
+  const auto fail = [&](const CString& reason) { return CSaveFailure{save.id, ShownName(key, path), reason}; };
+  if (!save.strRefusal.IsEmpty()) return fail(save.strRefusal);
+  std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+  // What another program (or another window) wrote since the rows were read
+  // is never written over: such a file is not written at all.
+  const CString changed = m_loadedFiles.WhyNotTheOneRead(path, file->Identity());
+  if (!changed.IsEmpty()) return fail(changed);
+  // The fields the user changed, and a pending cover, in one write, so a
+  // growing tag rewrites the file once; the others keep what the file holds.
+  const CPackedCells* values = m_table.FileValuesOf(save.id);
+  const int row = m_table.RowOf(save.id);
+  CString refusal;
+  for (Field field : kEditableFields) {
+    if (!values || !values->Has(ColumnOf(field))) continue;
+    const CString why = file->Set(TagFieldOf(field), CellOf(m_rows, row, ColumnOf(field)));
+    if (refusal.IsEmpty()) refusal = why;
+    if (work.fieldWritten) work.fieldWritten(SpecOf(field).save.strStep);
+  }
+  if (refusal.IsEmpty()) refusal = SetPendingCover(*file, save.id);
+  // Rendered once: the journal keeps the record of this rendering, and the write writes it.
+  const std::vector<unsigned char> record = refusal.IsEmpty() ? file->SaveRecord(&refusal) : std::vector<unsigned char>();
+  if (!refusal.IsEmpty()) return fail(refusal + ".");
+  if (m_pJournal && !m_bUnjournalled) m_pJournal->Add(path, record, save.strNewPath);
+  edited.push_back({&save, std::move(file)});
+  return std::nullopt;
+}
+
+CString CFolderSession::SetPendingCover(CTagFile& file, RowId id) {
+  const PendingCoverPtr cover = m_table.CoverOf(id);
+  if (!cover) return CString();
+  if (!cover->strImage.empty()) return file.SetFrontCover(cover->strImage);
   // The picture removed is the one the user saw, found again by its facts.
   const CShownCover& shown = cover->shown;
   CCoverArt art;
@@ -538,61 +595,31 @@ void CFolderSession::SetPendingCover(RowId id) {
   art.nBytes = shown.nBytes;
   art.nWidth = shown.nWidth;
   art.nHeight = shown.nHeight;
-  m_pTags->RemoveFrontCover(art);
+  return file.RemoveFrontCover(art);
 }
 
-std::optional<CSaveFailure> CFolderSession::SaveRow(const CPlannedSave& save, const CWork& work) {
-  if (!save.bEdited) return std::nullopt;  // nothing to write
+std::optional<CSaveFailure> CFolderSession::WriteFile(CEditedFile& edited, CSaveBatch& batch) {
+  const CPlannedSave& save = *edited.pSave;
   const CString key = FileKeyOf(save.id);
-  const CString& path = save.strPath;
-  if (path.IsEmpty()) return CSaveFailure{save.id, key + ".mp3", "no single file of that name is in the folder."};
-  const auto fail = [&](const CString& reason) { return CSaveFailure{save.id, ShownName(key, path), reason}; };
-  if (!save.strRefusal.IsEmpty()) return fail(save.strRefusal);
-  const CString refusal = LinkWithRowFields(save, &work);
-  if (!refusal.IsEmpty()) return fail(refusal);
-  const CString unjournalled = CheckJournalled(path);
-  if (!unjournalled.IsEmpty()) {
-    m_pTags->CancelUpdate();
-    m_pTags->Reset();
-    return fail(unjournalled);
-  }
-  m_pTags->EndUpdate();
-  const CString failure = m_pTags->GetLastWriteError();
-  if (!failure.IsEmpty()) {
-    m_pTags->Reset();
-    return fail(failure + ".");
-  }
-  // The tag object shows what the file holds once its batch is committed
-  // (from memory, or read from where the new bytes wait), so the row can
-  // show it then without a second reading.
-  m_pending.push_back({save.id, path, save.strNewPath, LinkedRowCells(ShownName(key, path)), m_pTags->GetFileIdentity()});
+  // Written only by the write whose record the journal holds.
+  if (m_pJournal && m_pJournal->RecordOf(save.strPath)) m_pJournal->NoteWriting(save.strPath);
+  CString reason;
+  if (!edited.pFile->Save(&reason, &batch)) return CSaveFailure{save.id, ShownName(key, save.strPath), reason + "."};
+  // The value shows what the file holds once its batch is committed, so the
+  // row can show it then without a second reading.
+  m_pTags->Reset();
+  m_pTags->Link(std::move(edited.pFile));
+  m_pending.push_back({save.id, save.strPath, save.strNewPath, LinkedRowCells(ShownName(key, save.strPath)),
+                       m_pTags->GetFileIdentity()});
   NoteFacts(save.id);
   m_pTags->Reset();
   return std::nullopt;
 }
 
-CString CFolderSession::CheckJournalled(const CString& path) {
-  if (!m_pJournal) return CString();
-  const std::string* kept = m_pJournal->RecordOf(path);
-  // With nothing noted, the save must have nothing to write either (an
-  // empty record), or fail with a reason of its own when it is written.
-  // A file kept only for its rename has an empty record: its tag must still have nothing to write.
-  if (kept && !kept->empty() ? m_pTags->MatchSaveUndo(std::vector<unsigned char>(kept->begin(), kept->end()))
-                             : m_pTags->PrepareSaveUndo().empty()) {
-    if (kept) m_pJournal->NoteWriting(path);
-    return CString();
-  }
-  const CString failure = m_pTags->GetLastWriteError();
-  CString reason = failure.IsEmpty() ? CString("The file was changed by another program while it was being saved") : failure;
-  reason += ".";
-  return reason;
-}
-
-void CFolderSession::CommitSaves(bool end, const CWork& work, CSaveReport& report) {
+void CFolderSession::CommitSaves(CSaveBatch& batch, const CWork& work, CSaveReport& report) {
   const auto wait = [&work] { work.KeepGoing(); };
   std::map<CString, CString> errors;  // by path; a file with nothing to write has none
-  for (const CWriteOutcome& outcome : end ? m_pTags->EndBatch(wait) : m_pTags->CommitBatch(wait))
-    errors[outcome.strPath] = outcome.strError;
+  for (const CWriteOutcome& outcome : batch.Commit(wait)) errors[outcome.strPath] = outcome.strError;
   bool saved = false;
   for (const CPendingSave& pending : m_pending) {
     const CString shown = ShownName(pending.cells.front(), pending.strPath);

@@ -11,6 +11,8 @@ namespace {
 
 constexpr char kMagic[4] = {'Q', 'L', 'J', 'N'};
 constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kGrowingVersion = 2;  // an entry written a batch at a time
+constexpr std::size_t kBlockHeadSize = 8 + 4;
 constexpr std::size_t kHeaderSize = 4 + 4 + 8 + 4;
 
 std::uint32_t Crc32(const std::string& bytes) {
@@ -103,7 +105,72 @@ class CReader {
   bool m_bFailed = false;
 };
 
+void PutFile(std::string& out, const JournalFile& file) {
+  PutBytes(out, file.strPath.Str());
+  PutBytes(out, file.strOldPath.Str());
+  PutNumber(out, static_cast<std::uint64_t>(file.nSize), 8);
+  PutNumber(out, static_cast<std::uint64_t>(file.nMtimeNs), 8);
+  PutNumber(out, static_cast<std::uint64_t>(file.nOldMtimeNs), 8);
+  PutBytes(out, file.record);
+}
+
+bool ReadFile(CReader& reader, JournalFile& file) {
+  return reader.Text(file.strPath) && reader.Text(file.strOldPath) && reader.Signed(file.nSize) &&
+         reader.Signed(file.nMtimeNs) && reader.Signed(file.nOldMtimeNs) && reader.Bytes(file.record);
+}
+
+std::string Block(const std::string& payload) {
+  std::string bytes;
+  PutNumber(bytes, payload.size(), 8);
+  PutNumber(bytes, Crc32(payload), 4);
+  return bytes + payload;
+}
+
+// The blocks of a growing entry, from the one after its head to the end of
+// the file. A last block that is not whole (a crash cut its write short) is
+// dropped with the files it holds; any other damage is the entry's.
+bool ReadBlocks(int fd, std::uint64_t left, JournalEntry& entry) {
+  bool front = true;
+  while (left > 0) {
+    std::uint64_t size = 0, crc = 0;
+    CReader head(fd, std::min<std::uint64_t>(left, kBlockHeadSize));
+    if (left < kBlockHeadSize || !head.Number(size, 8) || !head.Number(crc, 4) || size > left - kBlockHeadSize)
+      return !front;
+    left -= kBlockHeadSize + size;
+    CReader reader(fd, size);
+    std::vector<JournalFile> files;
+    bool whole = false;
+    if (front) {
+      whole = reader.Text(entry.strFolder) && reader.Signed(entry.nTime);
+    } else {
+      std::uint64_t count = 0;
+      whole = reader.Number(count, 4);
+      for (std::uint64_t k = 0; whole && k < count; ++k) whole = ReadFile(reader, files.emplace_back());
+    }
+    if (!(whole && reader.AtEnd() && reader.Crc() == crc)) return !front && left == 0;
+    for (JournalFile& file : files) entry.files.push_back(std::move(file));
+    front = false;
+  }
+  return !front;
+}
+
 }  // namespace
+
+std::string GrowingEntryStart(const JournalEntry& front) {
+  std::string payload;
+  PutBytes(payload, front.strFolder.Str());
+  PutNumber(payload, static_cast<std::uint64_t>(front.nTime), 8);
+  std::string bytes(kMagic, sizeof kMagic);
+  PutNumber(bytes, kGrowingVersion, 4);
+  return bytes + Block(payload);
+}
+
+std::string GrowingEntryBlock(std::span<const JournalFile> files) {
+  std::string payload;
+  PutNumber(payload, files.size(), 4);
+  for (const JournalFile& file : files) PutFile(payload, file);
+  return Block(payload);
+}
 
 CEntryBytes::CEntryBytes(const JournalEntry& front) {
   PutBytes(m_strStart, front.strFolder.Str());
@@ -112,12 +179,7 @@ CEntryBytes::CEntryBytes(const JournalEntry& front) {
 
 std::string CEntryBytes::File(const JournalFile& file) {
   std::string bytes;
-  PutBytes(bytes, file.strPath.Str());
-  PutBytes(bytes, file.strOldPath.Str());
-  PutNumber(bytes, static_cast<std::uint64_t>(file.nSize), 8);
-  PutNumber(bytes, static_cast<std::uint64_t>(file.nMtimeNs), 8);
-  PutNumber(bytes, static_cast<std::uint64_t>(file.nOldMtimeNs), 8);
-  PutBytes(bytes, file.record);
+  PutFile(bytes, file);
   ++m_nFiles;
   m_nFilesSize += bytes.size();
   m_nFilesCrc = static_cast<std::uint32_t>(
@@ -153,22 +215,19 @@ bool ReadEntry(int fd, std::uint64_t fileSize, JournalEntry& entry, CString& why
   front.Number(version, 4);
   front.Number(size, 8);
   front.Number(crc, 4);
-  if (version > kVersion) {
+  if (version > kGrowingVersion) {
     why = "was written by a newer version of Quillory";
     return false;
   }
+  entry.files.clear();
+  if (version == kGrowingVersion)
+    return lseek(fd, sizeof kMagic + 4, SEEK_SET) >= 0 && ReadBlocks(fd, fileSize - sizeof kMagic - 4, entry);
   if (version == 0 || size != fileSize - kHeaderSize) return false;
 
   CReader reader(fd, size);
   std::uint64_t count = 0;
   if (!reader.Text(entry.strFolder) || !reader.Signed(entry.nTime) || !reader.Number(count, 4)) return false;
-  entry.files.clear();
-  for (std::uint64_t k = 0; k < count; ++k) {
-    JournalFile file;
-    if (!reader.Text(file.strPath) || !reader.Text(file.strOldPath) || !reader.Signed(file.nSize) ||
-        !reader.Signed(file.nMtimeNs) || !reader.Signed(file.nOldMtimeNs) || !reader.Bytes(file.record))
-      return false;
-    entry.files.push_back(std::move(file));
-  }
+  for (std::uint64_t k = 0; k < count; ++k)
+    if (!ReadFile(reader, entry.files.emplace_back())) return false;
   return reader.AtEnd() && reader.Crc() == crc;
 }

@@ -41,22 +41,28 @@ void CJournalledSave::Add(const CString& path, const std::vector<unsigned char>&
   long long size = -1;
   FileFacts(path, size, file.nOldMtimeNs);
   m_index[relative.Str()] = m_entry.files.size();
-  if (!m_pBegun) m_pBegun = std::make_unique<CJournalStream>(m_journal, m_entry);
-  m_pBegun->Add(file);
   m_entry.files.push_back(std::move(file));
   m_states.push_back(State::Recorded);
 }
 
-bool CJournalledSave::Begin(CString& error) {
-  if (IsEmpty()) return true;
-  const bool begun = m_pBegun->Close(m_entry, error, m_whileWaiting);
-  m_pBegun.reset();
-  return begun;
+bool CJournalledSave::Record(CString& error) {
+  if (m_nRecorded == m_entry.files.size()) return true;
+  if (!m_pRecorded) m_pRecorded = std::make_unique<CGrowingEntry>(m_journal, m_entry);
+  const std::span<const JournalFile> added(m_entry.files.data() + m_nRecorded, m_entry.files.size() - m_nRecorded);
+  // Files not recorded have no record to write by (RecordOf), so they are never saved with it.
+  if (!m_pRecorded->Append(added, error, m_whileWaiting)) return false;
+  m_nRecorded = m_entry.files.size();
+  const JournalEntry& front = m_pRecorded->Front();
+  m_entry.nId = front.nId;
+  m_entry.strFolder = front.strFolder;
+  m_entry.nTime = front.nTime;
+  return true;
 }
 
 const std::string* CJournalledSave::RecordOf(const CString& path) const {
   const auto found = m_index.find(RelativePath(path).Str());
-  return found == m_index.end() ? nullptr : &m_entry.files[found->second].record;
+  if (found == m_index.end() || found->second >= m_nRecorded) return nullptr;
+  return &m_entry.files[found->second].record;
 }
 
 void CJournalledSave::NoteWriting(const CString& path) {

@@ -356,3 +356,55 @@ bool CJournalStream::Close(JournalEntry& entry, CString& error, const std::funct
   entry.nTime = m_front.nTime;
   return true;
 }
+
+CGrowingEntry::CGrowingEntry(CSaveJournal journal, const JournalEntry& front)
+    : m_journal(std::move(journal)), m_front(front) {
+  m_front.nId = 0;
+  m_front.strFolder = CanonicalFolder(front.strFolder);
+  if (m_front.nTime == 0) m_front.nTime = static_cast<long long>(std::time(nullptr));
+}
+
+bool CGrowingEntry::Fail(int code, CString& error) {
+  m_bFailed = true;
+  error.Format("The journal of saves cannot be written in %s: %s.", m_journal.m_strDir.GetString(),
+               Reason(code).GetString());
+  return false;
+}
+
+bool CGrowingEntry::Append(std::span<const JournalFile> files, CString& error,
+                           const std::function<void()>& whileWaiting) {
+  // After a failure the last block may be torn: nothing may follow it.
+  if (m_bFailed) return Fail(EIO, error);
+  for (const JournalFile& file : files) {
+    // A record's length is written in four bytes, and the entry must stay one the journal reads back.
+    m_nSize += 36 + file.strPath.Str().size() + file.strOldPath.Str().size() + file.record.size();
+    if (file.record.size() > 0xFFFFFFFFu || m_nSize > m_journal.m_nLargestEntry) {
+      m_bFailed = true;
+      error.Format("The journal entry of this save would be larger than the %s that an undo can read back on "
+                   "this computer (the pictures it replaces take much room).",
+                   Size(m_journal.m_nLargestEntry).GetString());
+      return false;
+    }
+  }
+  const std::string block = GrowingEntryBlock(files);
+  if (m_front.nId != 0) {
+    if (!m_file.Write(block, m_nAt) || !m_file.Flush(whileWaiting)) return Fail(errno, error);
+    m_nAt += static_cast<off_t>(block.size());
+    return true;
+  }
+  // The first files: the entry is written whole beside its place, then put there.
+  const CString dir = EntriesDir(m_journal.m_strDir, m_front.strFolder);
+  if (!m_journal.Prepare(m_front.strFolder, error)) {
+    m_bFailed = true;
+    return false;
+  }
+  const std::string start = GrowingEntryStart(m_front) + block;
+  if (!m_file.Create(dir.Str(), kTemporaryPrefix) || !m_file.Write(start, 0) || !m_file.Flush(whileWaiting) ||
+      !Publish(dir, m_file, m_front, whileWaiting)) {
+    const int code = errno;
+    m_file.Drop();
+    return Fail(code, error);
+  }
+  m_nAt = static_cast<off_t>(start.size());
+  return true;
+}

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -227,4 +230,53 @@ TEST_F(FolderSessionTest, EachFileThatCannotBeWrittenIsNamedAndTheOthersAreSaved
   EXPECT_TRUE(m_session.IsEdited(IdOfKey("b")));
   EXPECT_FALSE(m_session.IsEdited(IdOfKey("c renamed")));
   EXPECT_EQ(report.nWritten, 2);
+}
+
+// A crash between two batches of a save (here: the program ends as it reads
+// the second batch's first file) leaves the first batch written and in the
+// journal: its undo, after a restart, puts back exactly those files.
+TEST_F(FolderSessionTest, ASaveCutShortByACrashIsUndoneAsFarAsItWrote) {
+  constexpr int kFiles = 203;  // more than one batch
+  const fs::path many = m_root / "many";
+  fs::create_directory(many);
+  for (int k = 0; k < kFiles; ++k)
+    fs::copy_file(QUILLORY_FIXTURES_DIR "/cbr_v23_latin1.mp3", many / (std::to_string(1000 + k) + ".mp3"));
+  std::map<std::string, std::string> before;
+  for (const auto& item : fs::directory_iterator(many)) before[item.path().filename()] = Bytes(item.path());
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    CFolderSession session;
+    session.Open(many.c_str(), false);
+    std::vector<RowId> ids;
+    for (int row = 0; row < session.Rows().Rows(); ++row) ids.push_back(session.Table().IdOf(row));
+    CPackedCells wanted;
+    wanted.Set(ColumnOf(kArtist), "Crashed");
+    session.SetCells(ids, wanted, "Artist");
+    int edited = 0;
+    CWork work;
+    work.fieldWritten = [&](const CString&) {
+      if (++edited == kFiles - 2) _exit(0);
+    };
+    session.Save(ids, work, nullptr);
+    _exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::size_t written = 0;
+  for (const auto& [name, bytes] : before) written += Bytes(many / name) != bytes;
+  ASSERT_GT(written, 0u);
+  ASSERT_LT(written, before.size() - 2);
+
+  ASSERT_EQ(m_session.Open(many.c_str(), false).nRead, kFiles);
+  CString problem;
+  std::uint64_t newest = 0;
+  const std::optional<JournalEntry> entry = m_session.LastSave(problem, &newest);
+  ASSERT_TRUE(entry) << problem.Str();
+  EXPECT_EQ(entry->files.size(), written);
+  const CUndoSaveReport undone = m_session.UndoSave(*entry, {});
+  ASSERT_EQ(undone.results.size(), written);
+  for (const CRestoredFile& file : undone.results) EXPECT_EQ(file.eResult, CRestoredFile::Result::Restored);
+  for (const auto& [name, bytes] : before) EXPECT_EQ(Bytes(many / name), bytes) << name;
 }

@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <functional>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -109,6 +111,47 @@ TEST_F(SaveJournalTest, AnEntryWrittenAsItGrowsReadsBackWholeAndOneNeverClosedLe
   EXPECT_TRUE(*read == entry);
 }
 
+// A save's entry grows a batch at a time, each batch on the disk before its
+// files are written, so a crash can cut only the last batch short: that one
+// is dropped (none of its files was written), and damage anywhere else makes
+// the entry one that cannot be trusted.
+TEST_F(SaveJournalTest, AnEntryGrownABatchAtATimeKeepsTheBatchesACrashLeftWhole) {
+  struct Case {
+    const char* what;
+    std::function<void(std::string&, std::size_t lastAt)> damage;  // lastAt: where the last batch begins
+    std::size_t files;  // read back; 0 with a problem
+    const char* problem;
+  };
+  const Case cases[] = {
+      {"whole", [](std::string&, std::size_t) {}, 3, ""},
+      {"last batch cut short", [](std::string& b, std::size_t at) { b.resize(at + 20); }, 2, ""},
+      {"last batch's length cut", [](std::string& b, std::size_t at) { b.resize(at + 5); }, 2, ""},
+      {"last batch torn", [](std::string& b, std::size_t) { b.back() ^= 1; }, 2, ""},
+      {"first batch damaged", [](std::string& b, std::size_t at) { b[at - 1] ^= 1; }, 0, "is damaged"},
+      {"front cut", [](std::string& b, std::size_t) { b.resize(23); }, 0, "is damaged"},
+  };
+  const JournalEntry entry = Entry({"a.mp3", "CD1/b.mp3", "c.mp3"});
+  for (const Case& c : cases) {
+    fs::remove_all(m_root / "state");
+    CGrowingEntry growing(Journal(), entry);
+    ASSERT_TRUE(growing.Append(std::span(entry.files).first(2), m_error)) << m_error.GetString();
+    ASSERT_EQ(Files().size(), 1u);  // in its place from the first batch on
+    const std::size_t lastAt = fs::file_size(Files().at(0));
+    ASSERT_TRUE(growing.Append(std::span(entry.files).last(1), m_error)) << m_error.GetString();
+    std::ifstream in(Files().at(0), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    in.close();
+    c.damage(bytes, lastAt);
+    std::ofstream(Files().at(0), std::ios::binary | std::ios::trunc) << bytes;
+    m_problem.Empty();
+    const auto read = Latest();
+    EXPECT_EQ(read ? read->files.size() : 0u, c.files) << c.what;
+    if (read)
+      EXPECT_TRUE(std::equal(read->files.begin(), read->files.end(), entry.files.begin())) << c.what;
+    EXPECT_NE(std::string(m_problem).find(c.problem), std::string::npos) << c.what << ": " << m_problem.GetString();
+  }
+}
+
 // What the journal writes it reads back, however large (the pictures a save
 // replaces can take a gigabyte); an entry too large to read back is never
 // written, and the save is told why before it begins.
@@ -164,7 +207,7 @@ TEST_F(SaveJournalTest, AnEntryThatCannotBeTrustedIsRefusedWithTheReason) {
       {"x.mp3", "../x.mp3", keep, "\"..\" part"},
       {"x.mp3", "", [](std::string& b) { b.back() ^= 1; }, "is damaged"},
       {"x.mp3", "", [](std::string& b) { b.resize(b.size() / 2); }, "is damaged"},
-      {"x.mp3", "", [](std::string& b) { b[4] = 2; }, "newer version"},
+      {"x.mp3", "", [](std::string& b) { b[4] = 3; }, "newer version"},
       {"x.mp3", "", [](std::string& b) { b = "hello"; }, "not a journal"},
       {"x.mp3", "", keep, "belongs to another folder", "music/CD1"},
   };

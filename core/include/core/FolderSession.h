@@ -25,6 +25,8 @@
 
 class CMyMP3Tags;
 class CJournalledSave;
+class CSaveBatch;
+class CTagFile;
 struct CCoverArt;
 class CRowTexts;
 
@@ -183,12 +185,14 @@ class CFolderSession {
   bool IsEdited(RowId id) const { return m_table.FileValuesOf(id) != nullptr; }
 
   // Saves the rows' files, in the order given: only the fields that differ
-  // from what each file held, and only onto the file that was read. Before
-  // the first write, what each write replaces goes into the journal; when it
-  // cannot, saveWithoutUndo is asked (no: nothing is written). Files are
-  // written in batches flushed together; a stop ends the save between two
-  // files, after the written ones reached the disk. A saved row shows what
-  // its file now holds; a row not saved keeps its edits.
+  // from what each file held, and only onto the file that was read. Files
+  // are read, recorded and written in batches flushed together: before a
+  // batch's first write, what its writes replace is in the journal on the
+  // disk; when it cannot be, saveWithoutUndo is asked (no: the save stops
+  // before that batch, and with the first batch nothing is written). A stop
+  // ends the save between two files, after the ones read so far were written
+  // and reached the disk. A saved row shows what its file now holds; a row
+  // not saved keeps its edits.
   CSaveReport Save(const std::vector<RowId>& ids, const CWork& work,
                    const std::function<bool(const CString& reason)>& saveWithoutUndo);
 
@@ -204,20 +208,23 @@ class CFolderSession {
 
  private:
   struct CPlannedSave;
+  struct CEditedFile;
   struct CPendingSave;
   void ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report);
   std::vector<CPlannedSave> PlanSaves(const std::vector<RowId>& ids, const CWork& work);
-  bool JournalSaves(const std::vector<CPlannedSave>& plan, const CWork& work,
-                    const std::function<bool(const CString&)>& saveWithoutUndo, CString& notBegun);
-  // Links the row's file and sets, in an open group, the fields that differ
-  // from what the file held and a pending cover; the reason when the file
-  // may not be written (then nothing is set and the object is unlinked).
-  CString LinkWithRowFields(const CPlannedSave& save, const CWork* report);
-  void SetPendingCover(RowId id);
-  // Writes one planned row into the batch; the failure when it cannot.
-  std::optional<CSaveFailure> SaveRow(const CPlannedSave& save, const CWork& work);
-  CString CheckJournalled(const CString& path);
-  void CommitSaves(bool end, const CWork& work, CSaveReport& report);
+  // The save's entry in the journal, or none when the journal cannot be
+  // written and saveWithoutUndo says yes; false when it says no (notBegun says why).
+  bool StartJournal(const CWork& work, const std::function<bool(const CString&)>& saveWithoutUndo, CString& notBegun);
+  // Puts the records of the files edited since the last batch on the disk;
+  // false when they are not, and saveWithoutUndo says no (error says why).
+  bool JournalBatch(const std::function<bool(const CString&)>& saveWithoutUndo, CString& error);
+  // Reads the planned row's file, makes the row's edits in it and takes the
+  // record of its write into the journal; the failure when it cannot be saved.
+  std::optional<CSaveFailure> EditFile(const CPlannedSave& save, const CWork& work, std::vector<CEditedFile>& edited);
+  CString SetPendingCover(CTagFile& file, RowId id);
+  // Writes an edited file into the batch; the failure when it cannot.
+  std::optional<CSaveFailure> WriteFile(CEditedFile& edited, CSaveBatch& batch);
+  void CommitSaves(CSaveBatch& batch, const CWork& work, CSaveReport& report);
   // The cells of the linked file's row; name is its name below the folder.
   std::vector<CString> LinkedRowCells(const CString& name);
   void NoteFacts(RowId id);
@@ -236,5 +243,6 @@ class CFolderSession {
   };
   std::vector<CFacts> m_facts;
   std::unique_ptr<CJournalledSave> m_pJournal;  // the entry of the save running
+  bool m_bUnjournalled = false;                 // its files from some batch on go without records
   std::vector<CPendingSave> m_pending;          // rows written into the batch, awaiting its commit
 };

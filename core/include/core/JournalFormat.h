@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <span>
 
 // The bytes of an entry made file by file, for an entry written as it grows:
 // the files' bytes in turn (File), then the front, which holds their number
@@ -25,6 +26,16 @@ class CEntryBytes {
   std::uint64_t m_nFiles = 0, m_nFilesSize = 0;
   std::uint32_t m_nFilesCrc = 0;
 };
+
+// The bytes of an entry that grows a batch of files at a time, as a save
+// writes them: "QLJN", version 2, then blocks, each its payload's size (8
+// bytes) and CRC-32 (4) before it. The first block holds the folder and the
+// time, each next one a number of files and those files, as above. A block
+// is on the disk before any file it records is written, so a crash can cut
+// only the last block short: a reader drops that block, whose files were
+// never written, and keeps the others.
+std::string GrowingEntryStart(const JournalEntry& front);
+std::string GrowingEntryBlock(std::span<const JournalFile> files);
 
 // The entry in the open file fd, fileSize bytes long, read from its start
 // (all but its nId). False, with why ("is damaged", "was written by a newer

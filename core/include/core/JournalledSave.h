@@ -1,13 +1,13 @@
 #pragma once
 // CJournalledSave: one save's entry in the journal of saves, from before its
-// first write to after its last. The save first gathers, file by file, what
-// each write will replace (Add, which writes it into the entry at once), puts
-// all of it safely on the disk (Begin),
-// writes only the files whose write is the one recorded (RecordOf,
-// NoteWriting), and at the end notes each saved file's size, time and name
-// (NoteSaved, Finish), so that an undo can tell a file changed since. A file
-// the save renames is entered under its new name, with its old one, before
-// anything is written: an undo finds it under either.
+// first write to after its last. The save writes its files a batch at a
+// time: it gathers what each write of the batch will replace (Add), puts
+// that on the disk in the entry (Record), and only then writes the batch's
+// files whose write is the one recorded (RecordOf, NoteWriting). At the end
+// it notes each saved file's size, time and name (NoteSaved, Finish), so
+// that an undo can tell a file changed since. A file the save renames is
+// entered under its new name, with its old one, before anything is
+// written: an undo finds it under either.
 #include <core/SaveJournal.h>
 
 #include <functional>
@@ -30,9 +30,10 @@ class CJournalledSave {
   bool IsEmpty() const { return m_entry.files.empty(); }
   std::size_t Count() const { return m_entry.files.size(); }
 
-  // Writes the entry; false, with the reason in error, when it is not
-  // safely on the disk (then no file may be written).
-  bool Begin(CString& error);
+  // Puts the files added since the last call into the entry on the disk;
+  // false, with the reason in error, when they are not safely there (then
+  // none of them may be written, and no later one is recorded).
+  bool Record(CString& error);
   // The record kept for the file at path; null when none was.
   const std::string* RecordOf(const CString& path) const;
   // The file at path is being written, by the write its record describes.
@@ -43,7 +44,7 @@ class CJournalledSave {
   void NoteSaved(const CString& path, const CString& nowAt);
   // Writes the entry again with only the saved files and their facts, or
   // removes it when none was saved. False, with the reason in error, when
-  // that failed (the entry then stays as Begin wrote it, which an undo can
+  // that failed (the entry then stays as Record left it, which an undo can
   // still use: its records are checked against each file).
   bool Finish(CString& error);
 
@@ -55,8 +56,10 @@ class CJournalledSave {
 
   CSaveJournal m_journal;
   std::function<void()> m_whileWaiting;
-  // The entry being written: as Begin writes it, and as Finish does.
-  std::unique_ptr<CJournalStream> m_pBegun, m_pFinished;
+  // The entry being written: as Record grows it, and as Finish writes it.
+  std::unique_ptr<CGrowingEntry> m_pRecorded;
+  std::unique_ptr<CJournalStream> m_pFinished;
+  std::size_t m_nRecorded = 0;  // the files of m_entry on the disk
   CString m_strPrefix;  // the folder followed by '/'
   JournalEntry m_entry;
   std::unordered_map<std::string, std::size_t> m_index;  // relative path -> its file in m_entry

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,7 @@ class CSaveJournal {
 
  private:
   friend class CJournalStream;
+  friend class CGrowingEntry;
   CString m_strDir;
   std::uint64_t m_nLargestEntry;
 };
@@ -140,4 +142,32 @@ class CJournalStream {
   std::uint64_t m_nSize = 0;  // the entry's files' bytes so far
   std::string m_pending;
   CString m_strError;
+};
+
+// An entry that grows a batch of files at a time, for a save that writes its
+// files in batches: each Append puts its files on the disk before the save
+// writes them (the first one also puts the entry in its place), so that a
+// crash at any moment leaves an entry that holds every file written, which
+// an undo reads as any other.
+class CGrowingEntry {
+ public:
+  // An entry of front's folder and time (now when 0) in journal.
+  CGrowingEntry(CSaveJournal journal, const JournalEntry& front);
+  // Adds files and returns once they are on the disk; whileWaiting, when
+  // given, is called every few milliseconds meanwhile. False, with the
+  // reason in error, when they are not safely there: then none of them may
+  // be written, and nothing more is added (the entry keeps what it held).
+  bool Append(std::span<const JournalFile> files, CString& error, const std::function<void()>& whileWaiting = {});
+  // The entry's number, folder and time once the first Append put it in place (nId 0 before).
+  const JournalEntry& Front() const { return m_front; }
+
+ private:
+  bool Fail(int code, CString& error);
+
+  CSaveJournal m_journal;
+  JournalEntry m_front;
+  base::CNewFile m_file;  // the entry, in its place once its first files are on the disk
+  off_t m_nAt = 0;        // where the next block goes
+  std::uint64_t m_nSize = 0;
+  bool m_bFailed = false;
 };
