@@ -146,8 +146,9 @@ TEST_F(SaveJournalTest, AnEntryGrownABatchAtATimeKeepsTheBatchesACrashLeftWhole)
     m_problem.Empty();
     const auto read = Latest();
     EXPECT_EQ(read ? read->files.size() : 0u, c.files) << c.what;
-    if (read)
+    if (read) {
       EXPECT_TRUE(std::equal(read->files.begin(), read->files.end(), entry.files.begin())) << c.what;
+    }
     EXPECT_NE(std::string(m_problem).find(c.problem), std::string::npos) << c.what << ": " << m_problem.GetString();
   }
 }
