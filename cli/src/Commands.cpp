@@ -175,6 +175,10 @@ class CFiles {
       return kRefused;
     }
     for (const CSaveFailure& failure : report.failures) m_out.Refuse(ShownName(failure.strFile), failure.strReason);
+    for (const CString& playlist : report.playlists) m_out.Note("Playlist updated: " + ShownName(playlist));
+    for (const CString& problem : report.playlistErrors)
+      m_out.Refuse(ShownName(problem.Left(problem.Find(": "))), "the playlist names a renamed file but could not be updated: " +
+                                                                      problem.Mid(problem.Find(": ") + 2));
     m_out.Note(CString::Formatted("%s written (quillory-cli undo-last-save %s undoes it).",
                                   FilesText(report.nWritten).GetString(), ShownPath(Folder(), ".").GetString()));
     return m_out.Status();

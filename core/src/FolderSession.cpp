@@ -3,11 +3,14 @@
 #include <core/CoverEdits.h>
 #include <core/Fields.h>
 #include <core/FileRename.h>
+#include <core/Playlist.h>
+#include <core/WholeFileRecord.h>
 #include <core/JournalledSave.h>
 #include <core/RowCommands.h>
 #include <core/RowEdits.h>
 #include <core/RowFiles.h>
 
+#include <base/DurableFile.h>
 #include <base/Path.h>
 #include <tags/MyMP3Tags.h>
 #include <tags/TagFile.h>
@@ -15,6 +18,10 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -426,6 +433,7 @@ std::string CFolderSession::FileCover(RowId id, CCoverArt* facts, bool bytes) {
 CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& work,
                                  const std::function<bool(const CString&)>& saveWithoutUndo) {
   CSaveReport report;
+  m_renamed.clear();
   // Every file the save will write is known here, before the first one is touched.
   const std::vector<CPlannedSave> plan = PlanSaves(ids, work);
   if (!StartJournal(work, saveWithoutUndo, report.strNotBegun)) return report;
@@ -462,6 +470,7 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
     }
     CommitSaves(batch, work, report);
   }
+  if (!m_renamed.empty()) UpdatePlaylists(report);
   if (m_pJournal) {
     CString error;
     // An entry left as the batches grew it is still undone safely: each
@@ -471,6 +480,34 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   }
   report.nAttempted = static_cast<int>(attempted);
   return report;
+}
+
+void CFolderSession::UpdatePlaylists(CSaveReport& report) {
+  for (const CString& path : PlaylistsIn(m_strFolder, m_bSubfolders)) {
+    std::ifstream in(path.GetString(), std::ios::binary);
+    std::ostringstream read;
+    read << in.rdbuf();
+    const std::string before = read.str();
+    const std::optional<std::string> after = RenamedInPlaylist(before, base::FolderOf(path), m_renamed);
+    if (!in || !after) continue;
+    const CString shown = path.Mid(m_strFolder.GetLength() + 1);
+    // Recorded first, as a music file is: an undo of the save puts it back.
+    CString error;
+    if (m_pJournal) {
+      m_pJournal->Add(path, MakeWholeFileRecord(before, *after));
+      if (!m_pJournal->Record(error)) {
+        report.playlistErrors.push_back(shown + ": " + error);
+        return;
+      }
+      m_pJournal->NoteWriting(path);
+    }
+    if (!base::WriteFileDurably(path.Str(), *after)) {
+      report.playlistErrors.push_back(shown + ": " + std::strerror(errno));
+      continue;
+    }
+    if (m_pJournal) m_pJournal->NoteSaved(path, path);
+    report.playlists.push_back(shown);
+  }
 }
 
 std::vector<CFolderSession::CPlannedSave> CFolderSession::PlanSaves(const std::vector<RowId>& ids, const CWork& work) {
@@ -644,6 +681,7 @@ void CFolderSession::CommitSaves(CSaveBatch& batch, const CWork& work, CSaveRepo
         renameError = "the file changed on disk after its tags were written \u2014 Reload to see it";
       renamed = renameError.IsEmpty() && RenameWithoutReplacing(pending.strPath, pending.strNewPath, renameError);
       if (renamed) m_loadedFiles.Move(pending.strPath, pending.strNewPath);
+      if (renamed) m_renamed[pending.strPath] = pending.strNewPath;
     }
     std::vector<CString> cells = pending.cells;
     if (renamed) cells.front() = wanted;

@@ -5,6 +5,8 @@
 
 #include <base/Path.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -48,6 +50,9 @@ std::vector<CPlaylistEntry> PlaylistEntriesOf(CFolderSession& session, const std
 std::optional<std::string> RenamedInPlaylist(std::string_view text, const CString& folder,
                                              const std::map<CString, CString>& renamed) {
   const std::filesystem::path base = std::filesystem::path(folder.Str()).lexically_normal();
+  std::map<CString, CString> renames;  // as entries are compared: lexically normal
+  for (const auto& [from, to] : renamed)
+    renames[std::filesystem::path(from.Str()).lexically_normal().generic_string()] = to;
   std::string result;
   bool changed = false;
   std::size_t start = 0;
@@ -67,8 +72,8 @@ std::optional<std::string> RenamedInPlaylist(std::string_view text, const CStrin
     const std::filesystem::path named(entry);
     const bool absolute = named.is_absolute();
     const CString path = (absolute ? named : base / named).lexically_normal().generic_string();
-    const auto found = renamed.find(path);
-    if (found == renamed.end()) {
+    const auto found = renames.find(path);
+    if (found == renames.end()) {
       result += line;
       continue;
     }
@@ -78,4 +83,25 @@ std::optional<std::string> RenamedInPlaylist(std::string_view text, const CStrin
   }
   if (!changed) return std::nullopt;
   return result;
+}
+
+std::vector<CString> PlaylistsIn(const CString& folder, bool subfolders) {
+  namespace fs = std::filesystem;
+  std::vector<CString> playlists;
+  std::error_code error;
+  const auto take = [&](const fs::directory_entry& entry) {
+    std::string extension = entry.path().extension().string();
+    for (char& ch : extension) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if ((extension == ".m3u" || extension == ".m3u8") && entry.is_regular_file(error) && !entry.is_symlink(error))
+      playlists.push_back(entry.path().string());
+  };
+  if (subfolders) {
+    for (fs::recursive_directory_iterator it(folder.Str(), fs::directory_options::skip_permission_denied, error), end;
+         !error && it != end; it.increment(error))
+      take(*it);
+  } else {
+    for (fs::directory_iterator it(folder.Str(), error), end; !error && it != end; it.increment(error)) take(*it);
+  }
+  std::sort(playlists.begin(), playlists.end());
+  return playlists;
 }

@@ -1,6 +1,7 @@
 #include <core/SaveRestorer.h>
 
 #include <core/FileRename.h>
+#include <core/WholeFileRecord.h>
 #include <base/Path.h>
 #include <tags/MyMP3Tags.h>
 
@@ -101,6 +102,17 @@ std::vector<CRestoredFile> CSaveRestorer::Run(const JournalEntry& entry, const s
     result.strReason = Refusal(file);
     if (!result.strReason.IsEmpty()) continue;
     const CString path = base::JoinPath(m_strFolder, file.strPath);
+    if (IsWholeFileRecord(file.record)) {
+      // A playlist the save wrote whole goes back at once, its time with it.
+      switch (RestoreWholeFile(path, file.record, result.strReason)) {
+        case CRestoreResult::Failed: result.bRetry = true; continue;
+        case CRestoreResult::Refused: continue;
+        case CRestoreResult::AlreadyRestored: result.eResult = CRestoredFile::Result::AlreadyRestored; break;
+        case CRestoreResult::Restored: result.eResult = CRestoredFile::Result::Restored; break;
+      }
+      result.strReason = PutBackFacts(file);
+      continue;
+    }
     const std::vector<unsigned char> record(file.record.begin(), file.record.end());
     // A save that only renamed the file left its tag as it was.
     switch (record.empty() ? CRestoreResult::AlreadyRestored : m_tags.RestoreSave(path, record)) {

@@ -137,7 +137,13 @@ CString SaveAllSummary(const CSaveReport& report, CFolderSession& session, const
   if (failed > 0)
     return CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s", failed,
                               std::max(all, failed), firstText);
-  return CString();
+  return PlaylistProblemText(report);
+}
+
+CString PlaylistProblemText(const CSaveReport& report) {
+  if (report.playlistErrors.empty()) return CString();
+  return "Every file was saved, but a playlist that names a renamed file could not be updated: " +
+         report.playlistErrors.front();
 }
 
 CString SaveRowsSummary(const CSaveReport& report, std::size_t rows) {
@@ -148,7 +154,7 @@ CString SaveRowsSummary(const CSaveReport& report, std::size_t rows) {
     return CString::Formatted("%d of %d files were not saved; they are marked in red. First: %s: %s",
                               static_cast<int>(failures.size()), static_cast<int>(rows), failures.front().strFile,
                               failures.front().strReason);
-  return CString();
+  return PlaylistProblemText(report);
 }
 
 CString UndoSaveQuestion(const JournalEntry& entry, bool editsPending) {

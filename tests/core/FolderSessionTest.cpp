@@ -280,3 +280,41 @@ TEST_F(FolderSessionTest, ASaveCutShortByACrashIsUndoneAsFarAsItWrote) {
   for (const CRestoredFile& file : undone.results) EXPECT_EQ(file.eResult, CRestoredFile::Result::Restored);
   for (const auto& [name, bytes] : before) EXPECT_EQ(Bytes(many / name), bytes) << name;
 }
+
+// A save that renames files names them anew in the folder's playlists (a
+// subfolder's too when it was loaded), through the journal: the undo of the
+// save puts every playlist back byte for byte, and leaves alone one that
+// was changed since.
+TEST_F(FolderSessionTest, PlaylistsFollowTheRenamesOfASaveAndItsUndo) {
+  const std::string top = "#EXTM3U\r\n#EXTINF:3,Ann - One\r\na.mp3\r\nCD2/d.mp3\r\nc.mp3\r\n";
+  const std::string below = "#EXTM3U\n../a.mp3\n";
+  const std::string untouched = "c.mp3\n";
+  std::ofstream(Music() / "mix.m3u8", std::ios::binary) << top;
+  std::ofstream(Music() / "CD2" / "Old.M3U", std::ios::binary) << below;
+  std::ofstream(Music() / "other.m3u", std::ios::binary) << untouched;
+  ASSERT_EQ(m_session.Open(Folder(), true).nRead, 4);
+  Edit(kFileName, "One", {"a"});
+  Edit(kFileName, "CD2/Four", {"CD2/d"});
+  const auto before = Disk();
+  const CSaveReport report = SaveAll();
+  EXPECT_TRUE(report.failures.empty());
+  EXPECT_EQ(report.playlists, (std::vector<CString>{"CD2/Old.M3U", "mix.m3u8"}));
+  EXPECT_EQ(Bytes(Music() / "mix.m3u8"), "#EXTM3U\r\n#EXTINF:3,Ann - One\r\nOne.mp3\r\nCD2/Four.mp3\r\nc.mp3\r\n");
+  EXPECT_EQ(Bytes(Music() / "CD2" / "Old.M3U"), "#EXTM3U\n../One.mp3\n");
+  EXPECT_EQ(Bytes(Music() / "other.m3u"), untouched);
+
+  // The undo restores files and playlists; a playlist changed since stays as it is now.
+  std::ofstream(Music() / "CD2" / "Old.M3U", std::ios::binary | std::ios::app) << "mine.mp3\n";
+  CString problem;
+  std::uint64_t newest = 0;
+  const std::optional<JournalEntry> entry = m_session.LastSave(problem, &newest);
+  ASSERT_TRUE(entry) << problem.Str();
+  const CUndoSaveReport undone = m_session.UndoSave(*entry, {});
+  auto after = Disk();
+  EXPECT_EQ(after["CD2/Old.M3U"], "#EXTM3U\n../One.mp3\nmine.mp3\n");
+  after["CD2/Old.M3U"] = before.at("CD2/Old.M3U");
+  EXPECT_TRUE(after == before) << "every other file as before the save";
+  int left = 0;
+  for (const CRestoredFile& result : undone.results) left += result.eResult == CRestoredFile::Result::LeftAlone;
+  EXPECT_EQ(left, 1);
+}

@@ -19,6 +19,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -79,6 +80,9 @@ struct CSaveReport {
   std::vector<CSaveFailure> failures;  // in the order met
   std::vector<RowId> saved;            // rows whose files now hold what they show
   CString strNotBegun;  // why nothing at all was written (the journal could not be kept, and no was said)
+  // Playlists in the folder that named a file the save renamed, written anew
+  // (below the folder), and those that could not be, with why.
+  std::vector<CString> playlists, playlistErrors;
 };
 
 // What an apply-to-all rule writes into its field, and the text of the
@@ -245,4 +249,7 @@ class CFolderSession {
   std::unique_ptr<CJournalledSave> m_pJournal;  // the entry of the save running
   bool m_bUnjournalled = false;                 // its files from some batch on go without records
   std::vector<CPendingSave> m_pending;          // rows written into the batch, awaiting its commit
+  std::map<CString, CString> m_renamed;         // files the save renamed: the old path to the new
+  // The playlists that name a file the save renamed name its new name.
+  void UpdatePlaylists(CSaveReport& report);
 };

@@ -35,3 +35,7 @@ std::vector<CPlaylistEntry> PlaylistEntriesOf(CFolderSession& session, const std
 // stays, line ends included; nothing when no line names a renamed file.
 std::optional<std::string> RenamedInPlaylist(std::string_view text, const CString& folder,
                                              const std::map<CString, CString>& renamed);
+
+// The playlists (.m3u, .m3u8 in any letter case) in folder, and with
+// subfolders in the folders below it; links are not followed.
+std::vector<CString> PlaylistsIn(const CString& folder, bool subfolders);

@@ -23,6 +23,8 @@ std::vector<bool> EditedRows(CFolderSession& session);
 // Save all's outcome, edited being EditedRows before it: empty when every
 // edited file was saved, else the sentence that says what was not, and why.
 CString SaveAllSummary(const CSaveReport& report, CFolderSession& session, const std::vector<bool>& edited);
+// A playlist a save could not update; empty when none.
+CString PlaylistProblemText(const CSaveReport& report);
 // A save of the selected rows (rows of them): empty when every file was saved.
 CString SaveRowsSummary(const CSaveReport& report, std::size_t rows);
 
