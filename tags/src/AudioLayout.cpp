@@ -39,6 +39,8 @@ std::size_t SkipId3(const unsigned char* data, std::size_t size) {
 
 // ---- Ogg ----
 
+}  // namespace
+
 std::uint32_t OggCrc(const unsigned char* data, std::size_t size) {
   static const std::array<std::uint32_t, 256> table = [] {
     std::array<std::uint32_t, 256> t{};
@@ -57,6 +59,8 @@ std::uint32_t OggCrc(const unsigned char* data, std::size_t size) {
   }
   return crc;
 }
+
+namespace {
 
 bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, CString* reason, bool withAudio) {
   const bool opus = layout->eFormat == AudioFormat::OggOpus;
@@ -89,6 +93,11 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
         if (packets.size() < wanted) {
           packet.append(reinterpret_cast<const char*>(bodyAt + offset), lace);
           if (lace < 255) packets.push_back(std::exchange(packet, {}));
+          if (packets.size() == wanted) {
+            layout->nHeaderEnd = at + pageSize;
+            layout->nHeaderPages = page;
+            layout->bHeadersApart = s + 1 == segments;
+          }
         } else if (withAudio) {
           layout->strAudio.append(reinterpret_cast<const char*>(bodyAt + offset), lace);
         }
@@ -98,9 +107,17 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
       layout->strAudio.append(reinterpret_cast<const char*>(p + 6), 8);  // the granule position
       layout->strAudio.append(reinterpret_cast<const char*>(bodyAt), body);
     }
+    if (page == 1) {
+      layout->nFirstPageEnd = at + pageSize;
+      layout->bHeadersApart = packets.size() == 1 && packet.empty();
+      if (!layout->bHeadersApart) layout->nFirstPageEnd = 0;
+    }
     at += pageSize;
   }
   if (packets.size() < wanted) return Fail(reason, "The Ogg stream ends before its comment header");
+  if (layout->nFirstPageEnd == 0) layout->bHeadersApart = false;
+  layout->nSerial = serial;
+  layout->headerPackets = packets;
   const std::string& ident = packets[0];
   const std::string& tags = packets[1];
   const char* const magic = opus ? "OpusTags" : "\x03vorbis";
@@ -149,6 +166,7 @@ bool WalkFlac(const unsigned char* data, std::size_t size, CAudioLayout* layout,
       return Fail(reason, "The FLAC file does not start with its STREAMINFO block");
     if (block == 1 && (Be24(body + 10) >> 4) == 0) return Fail(reason, "The FLAC STREAMINFO block is damaged");
     if (type == 127) return Fail(reason, CString::Formatted("The FLAC metadata block %d is damaged", block));
+    layout->blocks.push_back({type, at + 4, length});
     if (type == 4) {
       if (layout->bComment) return Fail(reason, "The FLAC file holds two Vorbis comment blocks");
       if (!ParseVorbisComment(body, length, &layout->comment))

@@ -28,6 +28,20 @@ struct CAudioLayout {
   std::size_t nAudioStart = 0;         // FLAC: the first frame
   std::string strAudio;                // Ogg: the audio pages' bodies and granules; MP4: mdat bodies
   std::vector<std::int64_t> chunkOffsets;  // MP4: stco/co64 entries, relative to the first mdat's body
+  // FLAC: the metadata blocks (type, where the body starts, its size), in order.
+  struct CBlock {
+    int nType;
+    std::size_t nAt, nSize;
+  };
+  std::vector<CBlock> blocks;
+  // Ogg: the header packets, where the first page ends and the header pages
+  // end, how many pages they take, and whether the last header packet ends
+  // its page (as it must) and the first page holds the first packet alone.
+  std::vector<std::string> headerPackets;
+  std::size_t nFirstPageEnd = 0, nHeaderEnd = 0;
+  int nHeaderPages = 0;
+  bool bHeadersApart = false;
+  std::uint32_t nSerial = 0;
 };
 
 // The format (with the ID3v2 region skipped), as DetectAudioFormat says.
@@ -45,3 +59,6 @@ bool ParseVorbisComment(const unsigned char* data, std::size_t size, CVorbisComm
 
 // The key of an entry ("ARTIST" of "artist=x"), upper case.
 std::string CommentKey(std::string_view entry);
+
+// The CRC of an Ogg page (its checksum field counted as zeros).
+std::uint32_t OggCrc(const unsigned char* data, std::size_t size);

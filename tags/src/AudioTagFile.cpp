@@ -6,6 +6,7 @@
 #include "MappedFile.h"
 #include "Sha256.h"
 #include "TempRecord.h"
+#include "XiphWriter.h"
 
 #include <base/DurableFile.h>
 
@@ -333,8 +334,11 @@ struct CAudioTagFile::Impl {
     const std::size_t i = static_cast<std::size_t>(field);
     return edits[i] ? *edits[i] : fields[i];
   }
-  bool Apply(const COpened& o, CString* error) const;
+  bool Apply(TagLib::MP4::Tag* tag, CString* error) const;
   bool Render(std::string* out, CString* error) const;
+  CXiphEdit XiphEdit(const CAudioLayout& layout) const;
+  bool VerifyMp4(const unsigned char* old, std::size_t oldSize, const unsigned char* now, std::size_t nowSize,
+                 CString* error) const;
   bool Verify(const unsigned char* old, std::size_t oldSize, const std::string& now, CString* error) const;
 };
 
@@ -448,95 +452,75 @@ CString CAudioTagFile::Impl::Refusal() const {
   return {};
 }
 
-bool CAudioTagFile::Impl::Apply(const COpened& o, CString* error) const {
+// The edits made on TagLib's MP4 tag (FLAC and Ogg are written by XiphWriter).
+bool CAudioTagFile::Impl::Apply(TagLib::MP4::Tag* tag, CString* error) const {
   for (std::size_t i = 0; i < kFieldCount; ++i) {
     if (!edits[i]) continue;
     const CFieldKey& key = kFieldKeys[i];
     const std::vector<std::string>& values = *edits[i];
-    if (o.xiph) {
-      o.xiph->removeFields(key.pszVorbis);
-      std::vector<std::string> put = values;
-      if (key.eField == TagField::Track) {
-        int number = 0, total = 0;
-        const bool parsed = put.size() == 1 && ParseTrack(put[0], &number, &total);
-        if (o.xiph->contains(kTrackTotal) || (parsed && total > 0)) {
-          o.xiph->removeFields(kTrackTotal);
-          if (parsed && total > 0) {
-            put[0] = put[0].substr(0, put[0].find('/'));
-            o.xiph->addField(kTrackTotal, FromUtf8(std::to_string(total)), false);
-          }
-        }
+    const String atom = Mp4Key(key.pszMp4);
+    if (values.empty()) {
+      tag->removeItem(atom);
+    } else if (key.eField == TagField::Track) {
+      int number = 0, total = 0;
+      if (values.size() != 1 || !ParseTrack(values[0], &number, &total)) {
+        *error = "An MP4 track must be a number or number/total";
+        return false;
       }
-      for (const std::string& v : put) o.xiph->addField(key.pszVorbis, FromUtf8(v), false);
-    } else if (o.mp4) {
-      const String atom = Mp4Key(key.pszMp4);
-      if (values.empty()) {
-        o.mp4->removeItem(atom);
-      } else if (key.eField == TagField::Track) {
-        int number = 0, total = 0;
-        if (values.size() != 1 || !ParseTrack(values[0], &number, &total)) {
-          *error = "An MP4 track must be a number or number/total";
-          return false;
-        }
-        o.mp4->setItem(atom, TagLib::MP4::Item(number, total));
-      } else {
-        StringList list;
-        for (const std::string& v : values) list.append(FromUtf8(v));
-        o.mp4->setItem(atom, TagLib::MP4::Item(list));
-      }
+      tag->setItem(atom, TagLib::MP4::Item(number, total));
+    } else {
+      StringList list;
+      for (const std::string& v : values) list.append(FromUtf8(v));
+      tag->setItem(atom, TagLib::MP4::Item(list));
     }
   }
   if (eCoverEdit == CoverEdit::None) return true;
-  if (o.mp4) {
-    TagLib::MP4::CoverArtList list;
-    if (o.mp4->contains("covr")) list = o.mp4->item("covr").toCoverArtList();
-    if (!list.isEmpty()) list.erase(list.begin());
-    if (eCoverEdit == CoverEdit::Set) {
-      const CImageFacts facts = ReadImageFacts(reinterpret_cast<const unsigned char*>(strNewCover.data()), strNewCover.size());
-      const auto format = std::strcmp(facts.pszFormat, "PNG") == 0 ? TagLib::MP4::CoverArt::PNG : TagLib::MP4::CoverArt::JPEG;
-      list.prepend(TagLib::MP4::CoverArt(format, ByteVector(strNewCover.data(), static_cast<unsigned int>(strNewCover.size()))));
-    }
-    if (list.isEmpty())
-      o.mp4->removeItem("covr");
-    else
-      o.mp4->setItem("covr", TagLib::MP4::Item(list));
-    return true;
+  // The front cover is the first of covr's images; the others stay.
+  TagLib::MP4::CoverArtList list;
+  if (tag->contains("covr")) list = tag->item("covr").toCoverArtList();
+  if (!list.isEmpty()) list.erase(list.begin());
+  if (eCoverEdit == CoverEdit::Set) {
+    const CImageFacts facts = ReadImageFacts(reinterpret_cast<const unsigned char*>(strNewCover.data()), strNewCover.size());
+    const bool png = facts.pszFormat && std::strcmp(facts.pszFormat, "PNG") == 0;
+    list.prepend(TagLib::MP4::CoverArt(png ? TagLib::MP4::CoverArt::PNG : TagLib::MP4::CoverArt::JPEG,
+                                       ByteVector(strNewCover.data(), static_cast<unsigned int>(strNewCover.size()))));
   }
-  // The list is let go before a picture is removed: a copy sharing it
-  // would make the tag's list detach, and both would delete the pictures.
-  TagLib::FLAC::Picture* shown = nullptr;
-  {
-    const auto pictures = Pictures(o);
-    const int front = FrontIndex(pictures);
-    if (front >= 0) shown = pictures[static_cast<unsigned int>(front)];
-  }
-  if (eCoverEdit == CoverEdit::Remove) {
-    if (!shown) return true;
-    if (o.flac)
-      o.flac->removePicture(shown, true);
-    else
-      o.xiph->removePicture(shown, true);
-    return true;
-  }
-  const CImageFacts facts = ReadImageFacts(reinterpret_cast<const unsigned char*>(strNewCover.data()), strNewCover.size());
-  TagLib::FLAC::Picture* picture = shown;
-  if (!picture) {
-    picture = new TagLib::FLAC::Picture;
-    picture->setType(TagLib::FLAC::Picture::FrontCover);
-  }
-  picture->setMimeType(facts.pszMime);
-  picture->setWidth(facts.nWidth);
-  picture->setHeight(facts.nHeight);
-  picture->setColorDepth(24);
-  picture->setNumColors(0);
-  picture->setData(ByteVector(strNewCover.data(), static_cast<unsigned int>(strNewCover.size())));
-  if (!shown) {
-    if (o.flac)
-      o.flac->addPicture(picture);
-    else
-      o.xiph->addPicture(picture);
-  }
+  if (list.isEmpty())
+    tag->removeItem("covr");
+  else
+    tag->setItem("covr", TagLib::MP4::Item(list));
   return true;
+}
+
+CXiphEdit CAudioTagFile::Impl::XiphEdit(const CAudioLayout& layout) const {
+  CXiphEdit edit;
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    if (!edits[i]) continue;
+    const CFieldKey& key = kFieldKeys[i];
+    std::vector<std::string> values = *edits[i];
+    if (key.eField == TagField::Track) {
+      int number = 0, total = 0;
+      const bool split = values.size() == 1 && ParseTrack(values[0], &number, &total) && total > 0;
+      const bool had = std::any_of(layout.comment.entries.begin(), layout.comment.entries.end(),
+                                   [](const std::string& e) { return CommentKey(e) == kTrackTotal; });
+      if (split) values[0] = values[0].substr(0, values[0].find('/'));
+      edit.keys.emplace_back(key.pszVorbis, values);
+      if (split || had) edit.keys.emplace_back(kTrackTotal, split ? std::vector<std::string>{std::to_string(total)}
+                                                                  : std::vector<std::string>{});
+      continue;
+    }
+    edit.keys.emplace_back(key.pszVorbis, values);
+  }
+  if (eCoverEdit == CoverEdit::Remove) edit.eCover = CXiphEdit::Cover::Remove;
+  if (eCoverEdit == CoverEdit::Set) {
+    const CImageFacts facts = ReadImageFacts(reinterpret_cast<const unsigned char*>(strNewCover.data()), strNewCover.size());
+    edit.eCover = CXiphEdit::Cover::Set;
+    edit.strImage = strNewCover;
+    edit.strMime = facts.pszMime ? facts.pszMime : "image/jpeg";
+    edit.nWidth = facts.nWidth;
+    edit.nHeight = facts.nHeight;
+  }
+  return edit;
 }
 
 bool CAudioTagFile::Impl::Render(std::string* out, CString* error) const {
@@ -545,15 +529,29 @@ bool CAudioTagFile::Impl::Render(std::string* out, CString* error) const {
     *error = "The file was changed by another program since it was read";
     return false;
   }
+  if (IsXiph(eFormat)) {
+    CAudioLayout layout;
+    CString reason;
+    if (!WalkLayout(map.Data(), map.Size(), &layout, &reason, false)) {
+      *error = reason;
+      return false;
+    }
+    if (!RenderXiph(map.Data(), map.Size(), layout, XiphEdit(layout), out, error)) return false;
+    if (!map.IsIntact()) {
+      *error = kChangedWhileRead;
+      return false;
+    }
+    return Verify(map.Data(), map.Size(), *out, error);
+  }
   ByteVector bytes(reinterpret_cast<const char*>(map.Data()), static_cast<unsigned int>(map.Size()));
   TagLib::ByteVectorStream stream(bytes);
   {
     const COpened o = Open(eFormat, &stream, false);
-    if (!o.xiph && !o.mp4) {
+    if (!o.mp4) {
       *error = CString::Formatted("The %s file could not be read again", FormatName(eFormat));
       return false;
     }
-    if (!Apply(o, error)) return false;
+    if (!Apply(o.mp4, error)) return false;
     if (!o.file->save()) {
       *error = CString::Formatted("TagLib could not lay out the new %s tag", FormatName(eFormat));
       return false;
@@ -586,23 +584,19 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
   };
   if (before.strAudio != after.strAudio) return lost("the audio");
   if (eFormat == AudioFormat::Mp4 && before.chunkOffsets != after.chunkOffsets) return lost("the audio's chunk offsets");
-  if (!IsXiph(eFormat)) return true;
+  if (eFormat == AudioFormat::Mp4) return VerifyMp4(old, oldSize, fresh, now.size(), error);
   if (before.comment.strVendor != after.comment.strVendor) return lost("the vendor string");
-  // Every entry of a key not edited is kept (TagLib writes keys in upper case).
+  // Every entry of a key not edited is kept as it was, in its order.
   std::vector<std::string> edited;
-  for (std::size_t i = 0; i < kFieldCount; ++i)
-    if (edits[i]) {
-      edited.push_back(kFieldKeys[i].pszVorbis);
-      if (kFieldKeys[i].eField == TagField::Track) edited.push_back(kTrackTotal);
-    }
+  for (const auto& key : XiphEdit(before).keys) edited.push_back(key.first);
   const bool coverEdited = eCoverEdit != CoverEdit::None;
   const auto kept = [&](const std::vector<std::string>& entries) {
-    std::multimap<std::string, std::string> out;
+    std::vector<std::string> out;
     for (const std::string& e : entries) {
       const std::string key = CommentKey(e);
       if (std::find(edited.begin(), edited.end(), key) != edited.end()) continue;
       if (coverEdited && key == "METADATA_BLOCK_PICTURE") continue;
-      out.emplace(key, e.substr(std::min(e.find('='), e.size())));
+      out.push_back(e);
     }
     return out;
   };
@@ -614,6 +608,69 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
     std::erase_if(newPictures, [](const std::string& p) { return p.size() >= 4 && p[3] == 3 && p[0] == 0 && p[1] == 0 && p[2] == 0; });
   }
   if (oldPictures != newPictures) return lost("pictures that were not edited");
+  return true;
+}
+
+// Every MP4 item not edited reads the same from the new bytes as from the
+// old (TagLib lays the whole ilst out again).
+bool CAudioTagFile::Impl::VerifyMp4(const unsigned char* old, std::size_t oldSize, const unsigned char* now,
+                                    std::size_t nowSize, CString* error) const {
+  CMemoryStream oldStream(old, oldSize), newStream(now, nowSize);
+  const COpened before = Open(eFormat, &oldStream, false), after = Open(eFormat, &newStream, false);
+  if (!before.mp4 || !after.mp4) {
+    *error = "The new MP4 tag could not be read back; the file was not written";
+    return false;
+  }
+  std::vector<String> edited;
+  for (std::size_t i = 0; i < kFieldCount; ++i)
+    if (edits[i]) edited.push_back(Mp4Key(kFieldKeys[i].pszMp4));
+  // The front cover edited is the first of covr's images before the save,
+  // and after it only when one was set.
+  const auto items = [&](const TagLib::MP4::Tag* tag, bool skipFront) {
+    std::map<std::string, std::string> out;
+    for (const auto& [key, item] : tag->itemMap()) {
+      if (std::find(edited.begin(), edited.end(), key) != edited.end()) continue;
+      if (key == "covr" && skipFront && item.toCoverArtList().size() <= 1) continue;
+      std::string& text = out[Utf8(key)];
+      // The number an item holds is read by the getter of its kind; the
+      // others read an uninitialised union.
+      text = std::to_string(item.atomDataType());
+      if (key == "trkn" || key == "disk")
+        text += "|" + std::to_string(item.toIntPair().first) + "/" + std::to_string(item.toIntPair().second);
+      else if (key == "tmpo")
+        text += "|" + std::to_string(item.toInt());
+      else if (key == "cpil" || key == "pgap" || key == "pcst" || key == "hdvd")
+        text += "|" + std::to_string(item.toBool());
+      else if (key == "stik" || key == "rtng" || key == "akID" || key == "shwm")
+        text += "|" + std::to_string(item.toByte());
+      else if (key == "plID")
+        text += "|" + std::to_string(item.toLongLong());
+      else if (key == "sfID" || key == "atID" || key == "cnID" || key == "geID" || key == "cmID" || key == "tves" ||
+               key == "tvsn")
+        text += "|" + std::to_string(item.toUInt());
+      for (const String& v : item.toStringList()) text += "|s" + Utf8(v);
+      for (const ByteVector& v : item.toByteVectorList()) text += "|b" + std::string(v.data(), v.size());
+      const auto covers = item.toCoverArtList();
+      unsigned int n = 0;
+      for (const auto& c : covers)
+        if (key != "covr" || !skipFront || n++ > 0)
+          text += "|c" + std::to_string(c.format()) + std::string(c.data().data(), c.data().size());
+    }
+    return out;
+  };
+  const auto was = items(before.mp4, eCoverEdit != CoverEdit::None);
+  const auto is = items(after.mp4, eCoverEdit == CoverEdit::Set);
+  for (const auto& [key, text] : was) {
+    const auto it = is.find(key);
+    if (it != is.end() && it->second == text) continue;
+    *error = CString::Formatted("The save would change the MP4 item '%s', which was not edited; the file was not written",
+                                key.c_str());
+    return false;
+  }
+  if (was.size() != is.size()) {
+    *error = "The save would add MP4 items that were not edited; the file was not written";
+    return false;
+  }
   return true;
 }
 

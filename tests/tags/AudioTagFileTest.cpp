@@ -102,6 +102,11 @@ TEST_P(AudioTagFileTest, SavesOneFieldAndUndoesTheSaveByteForByte) {
   EXPECT_EQ(test::Without(View(path, "tags"), {titleLine}), test::Without(tags, {titleLine}));
   EXPECT_NE(View(path, "tags").find(titleLine + "['New Title']"), std::string::npos);
   EXPECT_EQ(View(path, "pictures"), pictures);
+  if (k.format != AudioFormat::Mp4) {
+    // A key as another program spelled it, and the vendor, stay as they were.
+    EXPECT_NE(test::ReadFile(path).find("unknown_lower=kept as written"), std::string::npos);
+    EXPECT_EQ(View(path, "vendor"), View(test::FixturePath(k.file), "vendor"));
+  }
   EXPECT_EQ(AudioMd5(path), md5);
   EXPECT_EQ(DecodeErrors(path), "");
 
