@@ -25,7 +25,7 @@ std::string AudioMd5(const CString& path) {
   return test::RunCommand("ffmpeg -v error -i '" + path.Str() + "' -map 0:a -c copy -f md5 - 2>&1");
 }
 std::string DecodeErrors(const CString& path) {
-  return test::RunCommand("ffmpeg -v error -i '" + path.Str() + "' -f null - 2>&1");
+  return test::RunCommand("ffmpeg -v error -i '" + path.Str() + "' -map 0:a -f null - 2>&1");
 }
 
 struct Kind {
@@ -147,7 +147,14 @@ TEST_P(AudioTagFileTest, WritesSeveralValuesAndTrackTotals) {
 TEST_P(AudioTagFileTest, ReplacesAndRemovesTheFrontCoverKeepingTheOther) {
   const Kind& k = GetParam();
   const CString path = dir.CopyFixture(k.file);
-  const std::string other = test::ReadFile(test::FixturePath("cover_other.png"));
+  // Large enough to take more Ogg header pages (the audio pages are then
+  // renumbered) and more than a FLAC file's padding.
+  const CString big = dir.File("big.png");
+  test::RunCommand("ffmpeg -v error -f lavfi -i 'nullsrc=s=240x240,geq=random(1)*255:128:128' -frames:v 1 -y '" +
+                   big.Str() + "'");
+  const std::string other = test::ReadFile(big);
+  ASSERT_GT(other.size(), 65536u);
+  const std::string md5 = AudioMd5(path);
   auto file = CAudioTagFile::Read(path);
   EXPECT_EQ(file->SetFrontCover(other), "");
   CString reason;
@@ -157,6 +164,8 @@ TEST_P(AudioTagFileTest, ReplacesAndRemovesTheFrontCoverKeepingTheOther) {
   EXPECT_EQ(test::Lines(pictures, ""), 2) << pictures;
   EXPECT_EQ(pictures.find("a4470296"), std::string::npos) << pictures;
   EXPECT_NE(pictures.find("6eb54e73", pictures.find('\n')), std::string::npos) << pictures;
+  EXPECT_EQ(AudioMd5(path), md5);
+  EXPECT_EQ(DecodeErrors(path), "");
   CCoverArt cover;
   file = CAudioTagFile::Read(path);
   ASSERT_TRUE(file->GetFrontCover(&cover));
