@@ -82,6 +82,7 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
     if (size - at < pageSize)
       return Fail(reason, CString::Formatted("The Ogg page %d runs past the end of the file (cut short)", page));
     if (page == 1) serial = Le32(p + 14);
+    if (Le32(p + 18) != static_cast<std::uint32_t>(page - 1) + Le32(data + 18)) layout->bSequenceGap = true;
     if (Le32(p + 14) != serial) return Fail(reason, "The Ogg file holds more than one stream, which is not supported");
     const unsigned char* bodyAt = p + 27 + segments;
     if (packets.size() < wanted) {
@@ -104,6 +105,7 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
         offset += lace;
       }
     } else if (withAudio) {
+      layout->nBadChecksums += OggCrc(p, pageSize) != Le32(p + 22);
       layout->strAudio.append(reinterpret_cast<const char*>(p + 6), 8);  // the granule position
       layout->strAudio.append(reinterpret_cast<const char*>(bodyAt), body);
     }

@@ -42,6 +42,10 @@ struct CAudioLayout {
   int nHeaderPages = 0;
   bool bHeadersApart = false;
   std::uint32_t nSerial = 0;
+  // Ogg, gathered with the audio: pages whose checksum does not match, and
+  // whether a page's sequence number does not follow its predecessor's.
+  int nBadChecksums = 0;
+  bool bSequenceGap = false;
 };
 
 // The format (with the ID3v2 region skipped), as DetectAudioFormat says.

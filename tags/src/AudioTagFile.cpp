@@ -583,6 +583,8 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
     return false;
   };
   if (before.strAudio != after.strAudio) return lost("the audio");
+  if (after.nBadChecksums > before.nBadChecksums || (after.bSequenceGap && !before.bSequenceGap))
+    return lost("the Ogg pages' checksums or numbers");
   if (eFormat == AudioFormat::Mp4 && before.chunkOffsets != after.chunkOffsets) return lost("the audio's chunk offsets");
   if (eFormat == AudioFormat::Mp4) return VerifyMp4(old, oldSize, fresh, now.size(), error);
   if (before.comment.strVendor != after.comment.strVendor) return lost("the vendor string");
