@@ -268,6 +268,7 @@ TEST(AudioTagFileMutation, DamagedFilesAreReadWithoutCrashingAndSavedWithoutLoss
   // More with QUILLORY_MUTANTS=N (the sanitizer run takes thousands).
   const int kMutants = std::getenv("QUILLORY_MUTANTS") ? std::atoi(std::getenv("QUILLORY_MUTANTS")) : 120;
   for (const Kind& k : kKinds) {
+    const int savedBefore = saved, refusedBefore = refused;
     const std::string original = test::ReadFile(test::FixturePath(k.file));
     for (int n = 0; n < kMutants; ++n) {
       std::string bytes = original;
@@ -296,6 +297,7 @@ TEST(AudioTagFileMutation, DamagedFilesAreReadWithoutCrashingAndSavedWithoutLoss
         ASSERT_EQ(again->Get(static_cast<TagField>(f)).Str(), fields[f]) << k.file << " mutant " << n;
       }
     }
+    std::printf("%s: %d mutants, %d saved, %d refused\n", k.file, kMutants, saved - savedBefore, refused - refusedBefore);
   }
   std::printf("%d mutants read, %d saved, %d refused\n", read, saved, refused);
   EXPECT_EQ(read, kMutants * 7);
