@@ -587,7 +587,7 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
     return lost("the Ogg pages' checksums or numbers");
   if (eFormat == AudioFormat::Mp4 && before.chunkOffsets != after.chunkOffsets) return lost("the audio's chunk offsets");
   if (eFormat == AudioFormat::Mp4) return VerifyMp4(old, oldSize, fresh, now.size(), error);
-  if (before.comment.strVendor != after.comment.strVendor) return lost("the vendor string");
+  if (before.bComment && before.comment.strVendor != after.comment.strVendor) return lost("the vendor string");
   // Every entry of a key not edited is kept as it was, in its order.
   std::vector<std::string> edited;
   for (const auto& key : XiphEdit(before).keys) edited.push_back(key.first);

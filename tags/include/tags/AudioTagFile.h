@@ -78,8 +78,8 @@ class CAudioTagFile {
   // Empty when done or when value is what the field holds; else why not.
   CString Set(TagField field, const CString& value);
   CString Remove(TagField field);
-  // The front cover: the first picture of type 3 (front cover), else the
-  // first picture; false when the file holds none.
+  // The front cover: FLAC and Ogg, the first picture of type 3 (front
+  // cover); MP4, the first covr image. False when the file holds none.
   bool GetFrontCover(CCoverArt* cover, bool withBytes = true) const;
   // The image (JPEG or PNG) becomes the front cover (replacing the one
   // shown, if any; other pictures stay); RemoveFrontCover removes the one
