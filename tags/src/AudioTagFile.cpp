@@ -5,10 +5,9 @@
 #include "FileIdentity.h"
 #include "MappedFile.h"
 #include "Sha256.h"
-#include "TempRecord.h"
+#include "TagWriter.h"
 #include "XiphWriter.h"
 
-#include <base/DurableFile.h>
 
 #include <taglib/flacfile.h>
 #include <taglib/flacpicture.h>
@@ -271,37 +270,20 @@ bool ParseRecord(const std::vector<unsigned char>& bytes, CRecord* r) {
   return true;
 }
 
+long long MtimeNs(const struct stat& st) { return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec; }
+
 // Writes bytes as the whole new content of the file at path, which must
-// still be the file st describes (the same inode, size and time): a new
-// file beside it, flushed, renamed over it, the folder flushed.
-bool WriteOver(const CString& path, const struct stat& read, const std::string& bytes, CString* error) {
-  const std::string target = path.Str();
-  const std::string folder = base::FolderOfFile(target);
-  const std::string name = target.substr(target.rfind('/') + 1);
-  const auto failed = [&](const char* what) {
-    const int err = errno;
-    *error = err == ENOSPC || err == EDQUOT ? CString("The disk is full")
-             : err == EACCES || err == EPERM || err == EROFS ? CString("The folder or the file is read-only")
-                                                             : CString::Formatted("%s (%s)", what, std::strerror(err));
-    return false;
-  };
-  CTempRecord record;
-  std::string temp;
-  const int fd = record.Create(folder, name.substr(0, 200), &temp);
-  if (fd < 0) return failed("The new file could not be made");
-  base::CNewFile out;
-  out.Adopt(fd, std::move(temp));
-  if (!out.Write(bytes) || !base::KeepOwnerAndMode(out.Fd(), read) || !out.Flush())
-    return failed("The new file could not be written");
-  struct stat now {};
-  if (::stat(path, &now) != 0 || now.st_ino != read.st_ino || now.st_dev != read.st_dev || now.st_size != read.st_size ||
-      now.st_mtim.tv_sec != read.st_mtim.tv_sec || now.st_mtim.tv_nsec != read.st_mtim.tv_nsec) {
-    *error = "The file was changed by another program since it was read";
-    return false;
-  }
-  if (!out.MoveTo(target)) return failed("The file could not be replaced");
-  (void)base::FlushFolder(folder);
-  return true;
+// still be the file read describes, through the one writer: in batch (its
+// commit flushes and renames), or at once.
+bool WriteWhole(const CString& path, const struct stat& read, const std::string& bytes, CWriteBatch* batch,
+                struct stat* written, CString* error) {
+  if (batch) return batch->WriteWhole(path, read, bytes, error, written);
+  CWriteBatch own;
+  if (!own.WriteWhole(path, read, bytes, error, written)) return false;
+  const std::vector<CWriteOutcome> outcomes = own.Commit();
+  if (outcomes.empty() || outcomes.front().strError.IsEmpty()) return true;
+  *error = outcomes.front().strError;
+  return false;
 }
 
 }  // namespace
@@ -834,7 +816,7 @@ std::vector<unsigned char> CAudioTagFile::SaveRecord(CString* reason) {
   return record;
 }
 
-bool CAudioTagFile::Save(CString* reason) {
+bool CAudioTagFile::Save(CString* reason, CSaveBatch* batch) {
   CString ignored;
   CString& error = reason ? *reason : ignored;
   error.Empty();
@@ -852,14 +834,22 @@ bool CAudioTagFile::Save(CString* reason) {
   struct stat st {};
   if (::stat(m.strPath, &st) != 0 || static_cast<std::uint64_t>(st.st_ino) != m.identity.nInode ||
       static_cast<std::uint64_t>(st.st_dev) != m.identity.nDevice || st.st_size != m.identity.nSize ||
-      static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec != m.identity.nMtimeNs) {
+      MtimeNs(st) != m.identity.nMtimeNs) {
     error = "The file was changed by another program since it was read";
     return false;
   }
-  if (!WriteOver(m.strPath, st, now, &error)) return false;
-  // The value now holds what the file holds.
-  const CString path = m.strPath;
-  m_pImpl = std::move(Read(path)->m_pImpl);
+  struct stat written {};
+  if (!WriteWhole(m.strPath, st, now, batch ? batch->m_pBatch.get() : nullptr, &written, &error)) return false;
+  // The value now holds what the file holds (in a batch: once committed),
+  // from the bytes written.
+  auto fresh = std::make_unique<Impl>();
+  fresh->strPath = m.strPath;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(now.data());
+  fresh->identity = IdentityOfBytes(bytes, now.size(), static_cast<std::uint64_t>(written.st_dev),
+                                    static_cast<std::uint64_t>(written.st_ino), MtimeNs(written));
+  fresh->nFileSize = static_cast<long>(now.size());
+  fresh->ReadFrom(bytes, now.size());
+  m_pImpl = std::move(fresh);
   return true;
 }
 
@@ -902,10 +892,11 @@ CRestoreResult RestoreAudioSave(const CString& path, const std::vector<unsigned 
   struct stat st {};
   if (::stat(path, &st) != 0 || static_cast<std::uint64_t>(st.st_ino) != map.Inode() ||
       static_cast<std::size_t>(st.st_size) != size ||
-      static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec != map.MtimeNs()) {
+      MtimeNs(st) != map.MtimeNs()) {
     error = "The file was changed since the save; its old tags were not put back";
     return CRestoreResult::Refused;
   }
-  if (!WriteOver(path, st, old, &error)) return CRestoreResult::Failed;
+  struct stat written {};
+  if (!WriteWhole(path, st, old, nullptr, &written, &error)) return CRestoreResult::Failed;
   return CRestoreResult::Restored;
 }

@@ -100,6 +100,7 @@ TEST_P(AudioTagFileTest, SavesOneFieldAndUndoesTheSaveByteForByte) {
   EXPECT_EQ(file->Get(TagField::Title), "New Title");
   EXPECT_FALSE(file->IsChanged());
   EXPECT_EQ(CAudioTagFile::Read(path)->Get(TagField::Title), "New Title");
+  EXPECT_EQ(file->Identity(), CAudioTagFile::Read(path)->Identity());  // known without reading the file again
 
   const std::string titleLine = std::string(k.titleKey) + "=";
   EXPECT_EQ(test::Without(View(path, "tags"), {titleLine}), test::Without(tags, {titleLine}));
@@ -257,6 +258,31 @@ TEST(AudioTagFileSafety, LeavesAFileChangedSinceItWasReadAlone) {
   damaged.resize(damaged.size() - 1);
   EXPECT_EQ(RestoreAudioSave(path, damaged, &reason), CRestoreResult::Refused);
   EXPECT_EQ(test::RunCommand("ls -A '" + dir.Path().Str() + "'"), "tagged.flac\n");  // no new file left beside it
+}
+
+// Saves of a batch reach the files at its commit, not before.
+TEST(AudioTagFileSafety, SavesInABatchAtItsCommit) {
+  test::TempDir dir;
+  std::vector<std::unique_ptr<CAudioTagFile>> files;
+  std::vector<std::string> before;
+  CSaveBatch batch;
+  for (const char* name : {"tagged.flac", "tagged.opus", "tagged_moov_start.m4a"}) {
+    const CString path = dir.CopyFixture(name);
+    before.push_back(test::ReadFile(path));
+    files.push_back(CAudioTagFile::Read(path));
+    ASSERT_EQ(files.back()->Set(TagField::Album, "Batch"), "");
+    CString reason;
+    ASSERT_TRUE(files.back()->Save(&reason, &batch)) << reason;
+    EXPECT_TRUE(test::ReadFile(path) == before.back());  // not yet
+  }
+  const std::vector<CWriteOutcome> outcomes = batch.Commit();
+  ASSERT_EQ(outcomes.size(), 3u);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(outcomes[i].strError, "");
+    const auto again = CAudioTagFile::Read(files[i]->Path());
+    EXPECT_EQ(again->Get(TagField::Album), "Batch");
+    EXPECT_EQ(files[i]->Identity(), again->Identity());
+  }
 }
 
 // Mutants of each format: read without a crash; a save of one either is

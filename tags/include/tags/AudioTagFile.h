@@ -94,10 +94,11 @@ class CAudioTagFile {
   // saved (reason says why).
   std::vector<unsigned char> SaveRecord(CString* reason = nullptr);
   // Writes the edits, only onto a file that is still the one read: a new
-  // file beside it, flushed, renamed over it, the folder flushed. True when
-  // written or when there was nothing to write; after a write the value
-  // holds what the file now holds.
-  bool Save(CString* reason);
+  // file beside it, flushed, renamed over it, the folder flushed (in a
+  // batch: at its commit, which says whether the file was saved). True
+  // when written (handed to the batch) or when there was nothing to write;
+  // after a write the value holds what the file now holds, and its identity.
+  bool Save(CString* reason, CSaveBatch* batch = nullptr);
 
   struct Impl;
 
