@@ -12,6 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <sstream>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -283,6 +288,59 @@ TEST(AudioTagFileSafety, SavesInABatchAtItsCommit) {
     EXPECT_EQ(again->Get(TagField::Album), "Batch");
     EXPECT_EQ(files[i]->Identity(), again->Identity());
   }
+}
+
+// Saves killed at random moments leave each file whole (its old self or
+// its new one, every other field and the audio as they were); anything
+// left beside the files is a temporary of the writer.
+TEST(AudioTagFileSafety, KilledSavesLeaveEveryFileWhole) {
+  test::TempDir dir;
+  std::vector<CString> paths;
+  std::vector<std::vector<std::string>> fields;
+  std::vector<std::string> md5s;
+  for (const Kind& k : kKinds) {
+    paths.push_back(dir.CopyFixture(k.file));
+    const auto file = CAudioTagFile::Read(paths.back());
+    fields.emplace_back();
+    for (int f = 0; f < 15; ++f) fields.back().push_back(file->Get(static_cast<TagField>(f)).Str());
+    md5s.push_back(AudioMd5(paths.back()));
+  }
+  std::mt19937 random(20261210u);
+  int saved = 0;
+  for (int round = 0; round < 25; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int n = 0;; ++n) {
+        CSaveBatch batch;
+        for (const CString& path : paths) {
+          auto file = CAudioTagFile::Read(path);
+          CString reason;
+          file->Set(TagField::Title, CString::Formatted("Round %d %s", n, std::string(n % 300, 'x').c_str()));
+          file->Save(&reason, &batch);
+        }
+        batch.Commit();
+      }
+    }
+    ::usleep(2000 + random() % 60000);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      CString reason;
+      const auto file = CAudioTagFile::Read(paths[i], &reason);
+      ASSERT_EQ(reason, "") << paths[i].Str() << " round " << round;
+      for (int f = 0; f < 15; ++f) {
+        if (static_cast<TagField>(f) == TagField::Title) continue;
+        ASSERT_EQ(file->Get(static_cast<TagField>(f)).Str(), fields[i][f]) << paths[i].Str() << " round " << round;
+      }
+      saved += file->Get(TagField::Title).Left(6) == "Round ";
+    }
+  }
+  EXPECT_GT(saved, 0);
+  for (std::size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(AudioMd5(paths[i]), md5s[i]);
+  std::istringstream names(test::RunCommand("ls -A '" + dir.Path().Str() + "'"));
+  for (std::string name; std::getline(names, name);)
+    EXPECT_TRUE(HasAudioExtension(name.c_str()) || (name[0] == '.' && name.find(".quillory-") != std::string::npos)) << name;
 }
 
 // Mutants of each format: read without a crash; a save of one either is
