@@ -369,3 +369,55 @@ bool WalkLayout(const unsigned char* data, std::size_t size, CAudioLayout* layou
   }
   return Fail(reason, CString::Formatted("The file is no supported audio format (it looks like %s)", what.GetString()));
 }
+
+namespace {
+
+// The child atom of type in [at, end) (32-bit sizes only, as ilst's path has).
+bool FindChild(const unsigned char* data, std::size_t at, std::size_t end, const char* type, std::size_t* childAt,
+               std::size_t* childEnd) {
+  while (end - at >= 8) {
+    const std::size_t n = Be32(data + at);
+    if (n < 8 || n > end - at) return false;
+    if (std::memcmp(data + at + 4, type, 4) == 0) {
+      *childAt = at;
+      *childEnd = at + n;
+      return true;
+    }
+    at += n;
+  }
+  return false;
+}
+
+// A free-form item's "mean" or "name" text (after its version and flags).
+std::string FreeFormPart(const unsigned char* data, std::size_t at, std::size_t end, const char* type) {
+  std::size_t a = 0, e = 0;
+  if (!FindChild(data, at, end, type, &a, &e) || e - a < 12) return {};
+  return std::string(reinterpret_cast<const char*>(data + a + 12), e - a - 12);
+}
+
+}  // namespace
+
+bool FindIlst(const unsigned char* data, std::size_t size, std::size_t* bodyAt, std::size_t* bodyEnd,
+              std::vector<CIlstItem>* items) {
+  std::size_t at = 0, end = size;
+  for (const char* type : {"moov", "udta", "meta", "ilst"}) {
+    std::size_t a = 0, e = 0;
+    if (!FindChild(data, at, end, type, &a, &e)) return false;
+    at = a + 8 + (std::strcmp(type, "meta") == 0 ? 4 : 0);
+    end = e;
+    if (at > end) return false;
+  }
+  *bodyAt = at;
+  *bodyEnd = end;
+  items->clear();
+  while (end - at >= 8) {
+    const std::size_t n = Be32(data + at);
+    if (n < 8 || n > end - at) return false;
+    std::string key(reinterpret_cast<const char*>(data + at + 4), 4);
+    if (key == "----")
+      key += ":" + FreeFormPart(data, at + 8, at + n, "mean") + ":" + FreeFormPart(data, at + 8, at + n, "name");
+    items->push_back({key, at, n});
+    at += n;
+  }
+  return at == end;
+}

@@ -66,3 +66,12 @@ std::string CommentKey(std::string_view entry);
 
 // The CRC of an Ogg page (its checksum field counted as zeros).
 std::uint32_t OggCrc(const unsigned char* data, std::size_t size);
+
+// An MP4 file's ilst: where its children lie and each one's key (the atom's
+// name, or "----:MEAN:NAME" for a free-form item); false when there is none.
+struct CIlstItem {
+  std::string strKey;
+  std::size_t nAt, nSize;  // the whole item atom
+};
+bool FindIlst(const unsigned char* data, std::size_t size, std::size_t* bodyAt, std::size_t* bodyEnd,
+              std::vector<CIlstItem>* items);

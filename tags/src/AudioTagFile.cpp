@@ -319,6 +319,7 @@ struct CAudioTagFile::Impl {
   bool Apply(TagLib::MP4::Tag* tag, CString* error) const;
   bool Render(std::string* out, CString* error) const;
   CXiphEdit XiphEdit(const CAudioLayout& layout) const;
+  void KeepIlstOrder(const unsigned char* old, std::size_t oldSize, std::string* now) const;
   bool VerifyMp4(const unsigned char* old, std::size_t oldSize, const unsigned char* now, std::size_t nowSize,
                  CString* error) const;
   bool Verify(const unsigned char* old, std::size_t oldSize, const std::string& now, CString* error) const;
@@ -541,11 +542,53 @@ bool CAudioTagFile::Impl::Render(std::string* out, CString* error) const {
   }
   const ByteVector* now = stream.data();
   out->assign(now->data(), now->size());
+  KeepIlstOrder(map.Data(), map.Size(), out);
   if (!map.IsIntact()) {
     *error = kChangedWhileRead;
     return false;
   }
   return Verify(map.Data(), map.Size(), *out, error);
+}
+
+// TagLib lays ilst out again in the order of its keys. Where the items not
+// edited came out as they were stored, the old order (and so the old bytes)
+// is put back, edited items in their places and new ones at the end; the
+// ilst keeps its size, so the chunk offsets TagLib set stay right.
+void CAudioTagFile::Impl::KeepIlstOrder(const unsigned char* old, std::size_t oldSize, std::string* now) const {
+  std::size_t oldAt = 0, oldEnd = 0, newAt = 0, newEnd = 0;
+  std::vector<CIlstItem> before, after;
+  const auto* fresh = reinterpret_cast<const unsigned char*>(now->data());
+  if (!FindIlst(old, oldSize, &oldAt, &oldEnd, &before) || !FindIlst(fresh, now->size(), &newAt, &newEnd, &after))
+    return;
+  std::vector<std::string> edited;
+  for (std::size_t i = 0; i < kFieldCount; ++i)
+    if (edits[i]) edited.push_back(Utf8(Mp4Key(kFieldKeys[i].pszMp4)));
+  if (eCoverEdit != CoverEdit::None) edited.push_back("covr");
+  const auto keyOf = [](const CIlstItem& item) {
+    // TagLib names the copyright sign in Latin-1; the keys above are UTF-8.
+    return Utf8(String(item.strKey, String::Latin1));
+  };
+  const auto find = [&](const std::vector<CIlstItem>& items, const std::string& key) {
+    return std::count_if(items.begin(), items.end(), [&](const CIlstItem& i) { return keyOf(i) == key; });
+  };
+  std::string body;
+  std::vector<bool> used(after.size(), false);
+  for (const CIlstItem& item : before) {
+    const std::string key = keyOf(item);
+    if (find(before, key) != 1) return;  // a key twice: TagLib's layout stays
+    const bool isEdited = std::find(edited.begin(), edited.end(), key) != edited.end();
+    const auto it = std::find_if(after.begin(), after.end(), [&](const CIlstItem& i) { return keyOf(i) == key; });
+    if (it == after.end()) {
+      if (!isEdited) return;  // an item TagLib dropped: the check after says so
+      continue;
+    }
+    used[static_cast<std::size_t>(it - after.begin())] = true;
+    const unsigned char* from = isEdited ? fresh + it->nAt : old + item.nAt;
+    body.append(reinterpret_cast<const char*>(from), isEdited ? it->nSize : item.nSize);
+  }
+  for (std::size_t i = 0; i < after.size(); ++i)
+    if (!used[i]) body.append(reinterpret_cast<const char*>(fresh + after[i].nAt), after[i].nSize);
+  if (body.size() == newEnd - newAt) now->replace(newAt, body.size(), body);
 }
 
 // The new bytes must keep everything the edits did not change: a check of
