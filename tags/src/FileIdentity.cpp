@@ -55,14 +55,17 @@ std::uint64_t TagBytesDigest(const unsigned char* data, std::size_t size, std::u
 }
 
 CFileIdentity IdentityOfMap(const CMappedFile& map) {
+  if (!map.IsOpen()) return {};
+  return IdentityOfBytes(map.Data(), map.Size(), map.Device(), map.Inode(), map.MtimeNs());
+}
+
+CFileIdentity IdentityOfBytes(const unsigned char* data, std::size_t size, std::uint64_t device, std::uint64_t inode,
+                              long long mtimeNs) {
   CFileIdentity identity;
-  if (!map.IsOpen()) return identity;
-  const unsigned char* data = map.Data();
-  const std::size_t size = map.Size();
-  identity.nDevice = map.Device();
-  identity.nInode = map.Inode();
+  identity.nDevice = device;
+  identity.nInode = inode;
   identity.nSize = static_cast<long long>(size);
-  identity.nMtimeNs = map.MtimeNs();
+  identity.nMtimeNs = mtimeNs;
   const std::size_t region = DeclaredV2End(data, size);
   const std::size_t headEnd = std::min(size, region + kIdentityEdge);
   const std::size_t tailStart = std::max(region, size > kIdentityEdge ? size - kIdentityEdge : 0);

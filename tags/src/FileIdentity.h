@@ -15,6 +15,9 @@ constexpr std::size_t kIdentityEdge = 4096;
 
 // The identity of the mapped file; unknown when it is not open.
 CFileIdentity IdentityOfMap(const CMappedFile& map);
+// The identity of a file of these bytes lying at device and inode, modified at mtimeNs.
+CFileIdentity IdentityOfBytes(const unsigned char* data, std::size_t size, std::uint64_t device, std::uint64_t inode,
+                              long long mtimeNs);
 
 // A fast 64-bit digest of size bytes, continuing from seed. Not a
 // cryptographic one: it tells a file another program rewrote from the one

@@ -1,5 +1,6 @@
 #include "SaveUndo.h"
 
+#include <tags/AudioTagFile.h>
 #include <tags/MyMP3Tags.h>
 
 #include "TagFileImpl.h"
@@ -135,8 +136,14 @@ CRestoreResult CMyMP3Tags::RestoreSave(CString fileName, const std::vector<unsig
   Reset();
   m_strLastWriteError.Empty();
   if (m_pBatch) m_pBatch->Settle(fileName);
-  CTagWrite request;
   CString error;
+  // A FLAC, Ogg or MP4 file's record: that value's own restore (flushed at once).
+  if (IsAudioSaveRecord(record)) {
+    const CRestoreResult result = RestoreAudioSave(fileName, record, &error);
+    m_strLastWriteError = error;
+    return result;
+  }
+  CTagWrite request;
   switch (PlanRestore(fileName, record, &request, &error)) {
     case CRestorePlan::AlreadyThere: return CRestoreResult::AlreadyRestored;
     case CRestorePlan::Refuse: m_strLastWriteError = error; return CRestoreResult::Refused;

@@ -391,6 +391,35 @@ bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize,
   return true;
 }
 
+bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
+                             struct stat* written) {
+  IgnoreFileSizeSignal();
+  error->Empty();
+  struct stat now {};
+  if (::stat(path, &now) != 0) return Fail(error);
+  if (IsPending(now) || m_pending.size() >= 2 * kBatchFiles) CommitPending({});
+  if (::stat(path, &now) != 0) return Fail(error);
+  if (now.st_ino != read.st_ino || now.st_dev != read.st_dev || now.st_size != read.st_size ||
+      now.st_mtim.tv_sec != read.st_mtim.tv_sec || now.st_mtim.tv_nsec != read.st_mtim.tv_nsec)
+    return FailWith(error, "The file was changed by another program since it was read");
+  const CString target = TargetOf(path);
+  const CString folder = FolderOf(target);
+  if (!EnoughSpaceFor(folder, bytes.size())) return FailWith(error, "The disk is full");
+  std::string temp;
+  const int made = m_pRecord->Create(folder.Str(), NameOf(target).Str().substr(0, kTempNameKept), &temp);
+  if (made < 0) return Fail(error, true);
+  auto pending = std::make_unique<CPending>();
+  pending->newFile.Adopt(made, std::move(temp));
+  if (!pending->newFile.Write(bytes) || !base::KeepOwnerAndMode(pending->newFile.Fd(), read)) return Fail(error);
+  if (written && ::fstat(pending->newFile.Fd(), written) != 0) return Fail(error);
+  pending->strPath = path;
+  pending->strTarget = target;
+  pending->read = read;
+  m_nPendingBytes += bytes.size();
+  m_pending.push_back(std::move(pending));
+  return true;
+}
+
 bool CWriteBatch::IsPending(const struct stat& st) const {
   return std::any_of(m_pending.begin(), m_pending.end(),
                      [&](const auto& p) { return p->read.st_ino == st.st_ino && p->read.st_dev == st.st_dev; });

@@ -95,6 +95,13 @@ class CWriteBatch {
   // file, or the file itself). A second write of a file already pending
   // commits the batch first.
   bool Write(const CTagWrite& request, CString* error, long* newSize = nullptr, CString* readPath = nullptr);
+  // Bytes that are to be the whole of the file at path (a FLAC, Ogg or MP4
+  // file laid out again), only while it is still the file read describes
+  // (inode, size, time): a new file beside it, filled but not flushed,
+  // renamed over it at the commit. written, when given, receives the new
+  // file's state (its inode and time are the file's after the rename).
+  bool WriteWhole(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
+                  struct stat* written = nullptr);
   // Commits the batch when the file is among its pending writes, so that
   // the file on the disk is what the batch wrote (the outcomes are kept for
   // the next Commit).

@@ -96,6 +96,7 @@ class CSaveBatch {
 
  private:
   friend class CTagFile;
+  friend class CAudioTagFile;
   std::unique_ptr<CWriteBatch> m_pBatch;
 };
 

@@ -1,0 +1,945 @@
+#include <tags/AudioTagFile.h>
+
+#include "AudioLayout.h"
+#include "Covers.h"
+#include "FileIdentity.h"
+#include "MappedFile.h"
+#include "Sha256.h"
+#include "TagWriter.h"
+#include "XiphWriter.h"
+
+
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
+#include <taglib/mp4coverart.h>
+#include <taglib/mp4file.h>
+#include <taglib/mp4item.h>
+#include <taglib/mp4properties.h>
+#include <taglib/mp4tag.h>
+#include <taglib/opusfile.h>
+#include <taglib/tbytevectorstream.h>
+#include <taglib/tiostream.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/xiphcomment.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <optional>
+
+#include <sys/stat.h>
+
+namespace {
+
+using TagLib::ByteVector;
+using TagLib::String;
+using TagLib::StringList;
+
+#if TAGLIB_MAJOR_VERSION >= 2
+using StreamOffset = TagLib::offset_t;
+using BlockOffset = TagLib::offset_t;
+using StreamSize = std::size_t;
+#else
+using StreamOffset = long;
+using BlockOffset = unsigned long;
+using StreamSize = unsigned long;
+#endif
+
+constexpr std::size_t kFieldCount = 15;
+constexpr const char* kJoin = "; ";
+
+// A file's bytes in memory as TagLib reads a file, so that a read costs no
+// system call per block and a save never touches the disk.
+class CMemoryStream final : public TagLib::IOStream {
+ public:
+  CMemoryStream(const unsigned char* data, std::size_t size) : m_pData(data), m_nSize(size) {}
+  TagLib::FileName name() const override { return ""; }
+  ByteVector readBlock(StreamSize length) override {
+    const std::size_t n = m_nPos < m_nSize ? std::min<std::size_t>(length, m_nSize - m_nPos) : 0;
+    ByteVector bytes(reinterpret_cast<const char*>(m_pData + m_nPos), static_cast<unsigned int>(n));
+    m_nPos += n;
+    return bytes;
+  }
+  void writeBlock(const ByteVector&) override {}
+  void insert(const ByteVector&, BlockOffset, StreamSize) override {}
+  void removeBlock(BlockOffset, StreamSize) override {}
+  bool readOnly() const override { return true; }
+  bool isOpen() const override { return true; }
+  void seek(StreamOffset offset, Position p) override {
+    const long long base = p == Beginning ? 0 : p == Current ? static_cast<long long>(m_nPos) : static_cast<long long>(m_nSize);
+    const long long to = base + static_cast<long long>(offset);
+    m_nPos = to < 0 ? 0 : static_cast<std::size_t>(to);
+  }
+  StreamOffset tell() const override { return static_cast<StreamOffset>(m_nPos); }
+  StreamOffset length() override { return static_cast<StreamOffset>(m_nSize); }
+  void truncate(StreamOffset) override {}
+
+ private:
+  const unsigned char* m_pData;
+  std::size_t m_nSize;
+  std::size_t m_nPos = 0;
+};
+
+// Each field's key: the Vorbis comment name and the MP4 atom (Latin-1;
+// "\xA9" is the copyright sign), after TagLib's property names and
+// Picard's tag mapping. The user guide shows this table.
+struct CFieldKey {
+  TagField eField;
+  const char* pszVorbis;
+  const char* pszMp4;
+};
+constexpr CFieldKey kFieldKeys[kFieldCount] = {
+    {TagField::Artist, "ARTIST", "\xA9" "ART"},
+    {TagField::Album, "ALBUM", "\xA9" "alb"},
+    {TagField::Title, "TITLE", "\xA9" "nam"},
+    {TagField::Comment, "COMMENT", "\xA9" "cmt"},
+    {TagField::Track, "TRACKNUMBER", "trkn"},
+    {TagField::Year, "DATE", "\xA9" "day"},
+    {TagField::Composer, "COMPOSER", "\xA9" "wrt"},
+    {TagField::Copyright, "COPYRIGHT", "cprt"},
+    {TagField::EncodedBy, "ENCODEDBY", "\xA9" "too"},
+    {TagField::OriginalArtist, "ORIGINALARTIST", "----:com.apple.iTunes:ORIGINAL ARTIST"},
+    {TagField::URL, "WEBSITE", "----:com.apple.iTunes:WEBSITE"},
+    {TagField::Band, "ALBUMARTIST", "aART"},
+    {TagField::Publisher, "LABEL", "----:com.apple.iTunes:LABEL"},
+    {TagField::Conductor, "CONDUCTOR", "----:com.apple.iTunes:CONDUCTOR"},
+    {TagField::Genre, "GENRE", "\xA9" "gen"},
+};
+constexpr const char* kTrackTotal = "TRACKTOTAL";
+
+bool IsXiph(AudioFormat f) { return f == AudioFormat::Flac || f == AudioFormat::OggVorbis || f == AudioFormat::OggOpus; }
+String Mp4Key(const char* key) { return String(key, String::Latin1); }
+std::string Utf8(const String& s) { return s.to8Bit(true); }
+String FromUtf8(const std::string& s) { return String(s, String::UTF8); }
+
+std::vector<std::string> SplitValues(const std::string& value) {
+  std::vector<std::string> values;
+  if (value.empty()) return values;
+  std::size_t at = 0;
+  for (std::size_t sep; (sep = value.find(kJoin, at)) != std::string::npos; at = sep + 2) values.push_back(value.substr(at, sep - at));
+  values.push_back(value.substr(at));
+  return values;
+}
+
+std::string Joined(const std::vector<std::string>& values) {
+  std::string out;
+  for (std::size_t i = 0; i < values.size(); ++i) out += (i ? kJoin : "") + values[i];
+  return out;
+}
+
+// "3/12" as its numbers; false for anything else.
+bool ParseTrack(const std::string& text, int* number, int* total) {
+  const auto num = [](const std::string& s, int* out) {
+    if (s.empty() || s.size() > 6 || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
+    *out = std::stoi(s);
+    return true;
+  };
+  const std::size_t slash = text.find('/');
+  *total = 0;
+  if (slash == std::string::npos) return num(text, number);
+  return num(text.substr(0, slash), number) && num(text.substr(slash + 1), total);
+}
+
+// One of TagLib's file objects over a stream, whichever the format is.
+struct COpened {
+  std::unique_ptr<TagLib::File> file;
+  TagLib::Ogg::XiphComment* xiph = nullptr;  // FLAC, Ogg
+  TagLib::MP4::Tag* mp4 = nullptr;
+  TagLib::FLAC::File* flac = nullptr;
+};
+
+COpened Open(AudioFormat format, TagLib::IOStream* stream, bool properties) {
+  COpened o;
+  const auto style = TagLib::AudioProperties::Average;
+  switch (format) {
+    case AudioFormat::Flac: {
+#if TAGLIB_MAJOR_VERSION >= 2
+      auto f = std::make_unique<TagLib::FLAC::File>(stream, properties, style);
+#else
+      auto f = std::make_unique<TagLib::FLAC::File>(stream, nullptr, properties, style);
+#endif
+      o.flac = f.get();
+      if (f->isValid()) o.xiph = f->xiphComment(true);
+      o.file = std::move(f);
+      break;
+    }
+    case AudioFormat::OggVorbis: {
+      auto f = std::make_unique<TagLib::Ogg::Vorbis::File>(stream, properties, style);
+      if (f->isValid()) o.xiph = f->tag();
+      o.file = std::move(f);
+      break;
+    }
+    case AudioFormat::OggOpus: {
+      auto f = std::make_unique<TagLib::Ogg::Opus::File>(stream, properties, style);
+      if (f->isValid()) o.xiph = f->tag();
+      o.file = std::move(f);
+      break;
+    }
+    case AudioFormat::Mp4: {
+      auto f = std::make_unique<TagLib::MP4::File>(stream, properties, style);
+      if (f->isValid()) o.mp4 = f->tag();
+      o.file = std::move(f);
+      break;
+    }
+    default: break;
+  }
+  if (o.file && !o.file->isValid()) o.xiph = nullptr, o.mp4 = nullptr;
+  return o;
+}
+
+const char* FormatName(AudioFormat f) {
+  switch (f) {
+    case AudioFormat::Flac: return "FLAC";
+    case AudioFormat::OggVorbis: return "Ogg Vorbis";
+    case AudioFormat::OggOpus: return "Opus";
+    case AudioFormat::Mp4: return "MP4";
+    default: return "audio";
+  }
+}
+
+// The pictures of a FLAC file or an Ogg stream's comment.
+TagLib::List<TagLib::FLAC::Picture*> Pictures(const COpened& o) {
+  if (o.flac) return o.flac->pictureList();
+  if (o.xiph) return o.xiph->pictureList();
+  return {};
+}
+
+// The index of the front cover among the pictures (the first of type 3), or -1.
+int FrontIndex(const TagLib::List<TagLib::FLAC::Picture*>& pictures) {
+  int i = 0;
+  for (auto* p : pictures) {
+    if (p->type() == TagLib::FLAC::Picture::FrontCover) return i;
+    ++i;
+  }
+  return -1;
+}
+
+// The record of one save (integers little-endian):
+//   "QAU" 1, u64 old size, u64 new size, u64 prefix, u64 suffix   (the bytes both sides share
+//   at the start and the end), digest of the new middle, digest of the old middle,
+//   u64 n, n bytes: the old middle
+constexpr unsigned char kRecordMagic[4] = {'Q', 'A', 'U', 1};
+
+void PutU64(std::vector<unsigned char>* out, std::uint64_t v) {
+  for (int i = 0; i < 8; ++i) out->push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+std::uint64_t GetU64(const unsigned char* p) {
+  std::uint64_t v = 0;
+  for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
+  return v;
+}
+
+struct CRecord {
+  std::uint64_t nOld = 0, nNew = 0, nPrefix = 0, nSuffix = 0;
+  CDigest newMiddle{}, oldMiddle{};
+  std::string strOldMiddle;
+};
+
+std::vector<unsigned char> MakeRecord(const unsigned char* old, std::size_t oldSize, const std::string& now) {
+  const auto* fresh = reinterpret_cast<const unsigned char*>(now.data());
+  const std::size_t limit = std::min(oldSize, now.size());
+  std::size_t prefix = 0;
+  while (prefix < limit && old[prefix] == fresh[prefix]) ++prefix;
+  std::size_t suffix = 0;
+  while (suffix < limit - prefix && old[oldSize - 1 - suffix] == fresh[now.size() - 1 - suffix]) ++suffix;
+  std::vector<unsigned char> out(kRecordMagic, kRecordMagic + 4);
+  for (std::uint64_t v : {std::uint64_t{oldSize}, std::uint64_t{now.size()}, std::uint64_t{prefix}, std::uint64_t{suffix}}) PutU64(&out, v);
+  const CDigest newDigest = Sha256(fresh + prefix, now.size() - prefix - suffix);
+  const CDigest oldDigest = Sha256(old + prefix, oldSize - prefix - suffix);
+  out.insert(out.end(), newDigest.begin(), newDigest.end());
+  out.insert(out.end(), oldDigest.begin(), oldDigest.end());
+  PutU64(&out, oldSize - prefix - suffix);
+  out.insert(out.end(), old + prefix, old + oldSize - suffix);
+  return out;
+}
+
+bool ParseRecord(const std::vector<unsigned char>& bytes, CRecord* r) {
+  const std::size_t fixed = 4 + 32 + 64 + 8;
+  if (bytes.size() < fixed || std::memcmp(bytes.data(), kRecordMagic, 4) != 0) return false;
+  const unsigned char* p = bytes.data() + 4;
+  r->nOld = GetU64(p), r->nNew = GetU64(p + 8), r->nPrefix = GetU64(p + 16), r->nSuffix = GetU64(p + 24);
+  std::memcpy(r->newMiddle.data(), p + 32, 32);
+  std::memcpy(r->oldMiddle.data(), p + 64, 32);
+  const std::uint64_t n = GetU64(p + 96);
+  if (n != bytes.size() - fixed || r->nPrefix + r->nSuffix > std::min(r->nOld, r->nNew) ||
+      r->nOld - r->nPrefix - r->nSuffix != n)
+    return false;
+  r->strOldMiddle.assign(reinterpret_cast<const char*>(bytes.data() + fixed), n);
+  return true;
+}
+
+long long MtimeNs(const struct stat& st) { return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec; }
+
+// Writes bytes as the whole new content of the file at path, which must
+// still be the file read describes, through the one writer: in batch (its
+// commit flushes and renames), or at once.
+bool WriteWhole(const CString& path, const struct stat& read, const std::string& bytes, CWriteBatch* batch,
+                struct stat* written, CString* error) {
+  if (batch) return batch->WriteWhole(path, read, bytes, error, written);
+  CWriteBatch own;
+  if (!own.WriteWhole(path, read, bytes, error, written)) return false;
+  const std::vector<CWriteOutcome> outcomes = own.Commit();
+  if (outcomes.empty() || outcomes.front().strError.IsEmpty()) return true;
+  *error = outcomes.front().strError;
+  return false;
+}
+
+}  // namespace
+
+struct CAudioTagFile::Impl {
+  CString strPath;
+  AudioFormat eFormat = AudioFormat::Unknown;
+  CFileIdentity identity;
+  struct stat st {};
+  long nFileSize = 0;
+  CString strRefusal;
+  CString strTagKind = "-";
+  bool bFacts = false;
+  CStreamFacts facts;
+  std::array<std::vector<std::string>, kFieldCount> fields;  // as read
+  bool bCover = false;
+  CCoverArt cover;  // the front cover as read, with its bytes
+
+  // The edits: a field's new values (none: removed); the cover.
+  std::array<std::optional<std::vector<std::string>>, kFieldCount> edits;
+  enum class CoverEdit { None, Set, Remove } eCoverEdit = CoverEdit::None;
+  std::string strNewCover;
+  // The rendering SaveRecord made and Save writes.
+  std::optional<std::string> sealed;
+
+  void ReadFrom(const unsigned char* data, std::size_t size);
+  void ReadFields(const COpened& o);
+  CString Refusal() const;
+  std::vector<std::string> Values(TagField field) const {
+    const std::size_t i = static_cast<std::size_t>(field);
+    return edits[i] ? *edits[i] : fields[i];
+  }
+  bool Apply(TagLib::MP4::Tag* tag, CString* error) const;
+  bool Render(std::string* out, CString* error) const;
+  CXiphEdit XiphEdit(const CAudioLayout& layout) const;
+  void KeepIlstOrder(const unsigned char* old, std::size_t oldSize, std::string* now) const;
+  bool VerifyMp4(const unsigned char* old, std::size_t oldSize, const unsigned char* now, std::size_t nowSize,
+                 CString* error) const;
+  bool Verify(const unsigned char* old, std::size_t oldSize, const std::string& now, CString* error) const;
+};
+
+void CAudioTagFile::Impl::ReadFields(const COpened& o) {
+  if (o.xiph) {
+    strTagKind = "Vorbis comment";
+    const auto& map = o.xiph->fieldListMap();
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+      const auto it = map.find(kFieldKeys[i].pszVorbis);
+      if (it == map.end()) continue;
+      for (const String& v : it->second) fields[i].push_back(Utf8(v));
+    }
+    // A track total kept apart (as Picard writes it) is shown as "n/total".
+    std::vector<std::string>& track = fields[static_cast<std::size_t>(TagField::Track)];
+    const auto total = map.find(kTrackTotal);
+    if (track.size() == 1 && track[0].find('/') == std::string::npos && total != map.end() && total->second.size() == 1)
+      track[0] += "/" + Utf8(total->second.front());
+  } else if (o.mp4) {
+    strTagKind = o.mp4->isEmpty() ? "none" : "MP4 ilst";
+    const auto& map = o.mp4->itemMap();
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+      const auto it = map.find(Mp4Key(kFieldKeys[i].pszMp4));
+      if (it == map.end()) continue;
+      if (kFieldKeys[i].eField == TagField::Track) {
+        const auto pair = it->second.toIntPair();
+        fields[i].push_back(pair.second > 0 ? std::to_string(pair.first) + "/" + std::to_string(pair.second)
+                                            : std::to_string(pair.first));
+      } else {
+        for (const String& v : it->second.toStringList()) fields[i].push_back(Utf8(v));
+      }
+    }
+  }
+  // The front cover.
+  if (o.mp4) {
+    const auto it = o.mp4->itemMap().find("covr");
+    if (it != o.mp4->itemMap().end() && !it->second.toCoverArtList().isEmpty()) {
+      const auto list = it->second.toCoverArtList();
+      const TagLib::MP4::CoverArt& art = list.front();
+      const ByteVector data = art.data();
+      const char* mime = art.format() == TagLib::MP4::CoverArt::PNG ? "image/png" : "image/jpeg";
+      DescribeImage(reinterpret_cast<const unsigned char*>(data.data()), data.size(), mime, &cover);
+      cover.strData.assign(data.data(), data.size());
+      cover.nType = 3;
+      cover.nIndex = 0;
+      cover.nPictures = static_cast<int>(list.size());
+      bCover = true;
+    }
+  } else {
+    const auto pictures = Pictures(o);
+    const int front = FrontIndex(pictures);
+    if (front >= 0) {
+      const TagLib::FLAC::Picture* p = pictures[static_cast<unsigned int>(front)];
+      const ByteVector data = p->data();
+      DescribeImage(reinterpret_cast<const unsigned char*>(data.data()), data.size(), Utf8(p->mimeType()).c_str(), &cover);
+      cover.strData.assign(data.data(), data.size());
+      cover.nType = 3;
+      cover.nIndex = front;
+      cover.nPictures = static_cast<int>(pictures.size());
+      bCover = true;
+    }
+  }
+}
+
+void CAudioTagFile::Impl::ReadFrom(const unsigned char* data, std::size_t size) {
+  CAudioLayout layout;
+  if (!WalkLayout(data, size, &layout, &strRefusal, false)) {
+    eFormat = layout.eFormat;
+    return;
+  }
+  eFormat = layout.eFormat;
+  CMemoryStream stream(data, size);
+  const COpened o = Open(eFormat, &stream, true);
+  if (!o.file || !o.file->isValid() || (!o.xiph && !o.mp4)) {
+    strRefusal = CString::Formatted("The %s file could not be read (its structure is damaged)", FormatName(eFormat));
+    return;
+  }
+  if (const TagLib::AudioProperties* p = o.file->audioProperties()) {
+    bFacts = true;
+    facts.nMilliseconds = p->lengthInMilliseconds();
+    facts.nSeconds = p->lengthInSeconds();
+    facts.nBitRate = p->bitrate() * 1000;
+    facts.nSampleRate = p->sampleRate();
+    facts.nChannels = p->channels();
+  }
+  switch (eFormat) {
+    case AudioFormat::Flac:
+      facts.strCodec = "FLAC";
+      if (auto* p = static_cast<TagLib::FLAC::File*>(o.file.get())->audioProperties()) facts.nBitsPerSample = p->bitsPerSample();
+      break;
+    case AudioFormat::OggVorbis: facts.strCodec = "Vorbis"; break;
+    case AudioFormat::OggOpus: facts.strCodec = "Opus"; break;
+    case AudioFormat::Mp4: {
+      auto* p = static_cast<TagLib::MP4::File*>(o.file.get())->audioProperties();
+      if (!p || p->codec() == TagLib::MP4::Properties::Unknown) {
+        strRefusal = "The MP4 file holds no AAC or ALAC audio";
+        bFacts = false;
+        return;
+      }
+      facts.strCodec = p->codec() == TagLib::MP4::Properties::ALAC ? "ALAC" : "AAC";
+      facts.nBitsPerSample = p->codec() == TagLib::MP4::Properties::ALAC ? p->bitsPerSample() : 0;
+      break;
+    }
+    default: break;
+  }
+  ReadFields(o);
+}
+
+CString CAudioTagFile::Impl::Refusal() const {
+  if (!strRefusal.IsEmpty()) return strRefusal;
+  if (sealed) return "The record of the save was made already";
+  return {};
+}
+
+// The edits made on TagLib's MP4 tag (FLAC and Ogg are written by XiphWriter).
+bool CAudioTagFile::Impl::Apply(TagLib::MP4::Tag* tag, CString* error) const {
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    if (!edits[i]) continue;
+    const CFieldKey& key = kFieldKeys[i];
+    const std::vector<std::string>& values = *edits[i];
+    const String atom = Mp4Key(key.pszMp4);
+    if (values.empty()) {
+      tag->removeItem(atom);
+    } else if (key.eField == TagField::Track) {
+      int number = 0, total = 0;
+      if (values.size() != 1 || !ParseTrack(values[0], &number, &total)) {
+        *error = "An MP4 track must be a number or number/total";
+        return false;
+      }
+      tag->setItem(atom, TagLib::MP4::Item(number, total));
+    } else {
+      StringList list;
+      for (const std::string& v : values) list.append(FromUtf8(v));
+      tag->setItem(atom, TagLib::MP4::Item(list));
+    }
+  }
+  if (eCoverEdit == CoverEdit::None) return true;
+  // The front cover is the first of covr's images; the others stay.
+  TagLib::MP4::CoverArtList list;
+  if (tag->contains("covr")) list = tag->item("covr").toCoverArtList();
+  if (!list.isEmpty()) list.erase(list.begin());
+  if (eCoverEdit == CoverEdit::Set) {
+    const CImageFacts facts = ReadImageFacts(reinterpret_cast<const unsigned char*>(strNewCover.data()), strNewCover.size());
+    const bool png = facts.pszFormat && std::strcmp(facts.pszFormat, "PNG") == 0;
+    list.prepend(TagLib::MP4::CoverArt(png ? TagLib::MP4::CoverArt::PNG : TagLib::MP4::CoverArt::JPEG,
+                                       ByteVector(strNewCover.data(), static_cast<unsigned int>(strNewCover.size()))));
+  }
+  if (list.isEmpty())
+    tag->removeItem("covr");
+  else
+    tag->setItem("covr", TagLib::MP4::Item(list));
+  return true;
+}
+
+CXiphEdit CAudioTagFile::Impl::XiphEdit(const CAudioLayout& layout) const {
+  CXiphEdit edit;
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    if (!edits[i]) continue;
+    const CFieldKey& key = kFieldKeys[i];
+    std::vector<std::string> values = *edits[i];
+    if (key.eField == TagField::Track) {
+      int number = 0, total = 0;
+      const bool split = values.size() == 1 && ParseTrack(values[0], &number, &total) && total > 0;
+      const bool had = std::any_of(layout.comment.entries.begin(), layout.comment.entries.end(),
+                                   [](const std::string& e) { return CommentKey(e) == kTrackTotal; });
+      if (split) values[0] = values[0].substr(0, values[0].find('/'));
+      edit.keys.emplace_back(key.pszVorbis, values);
+      if (split || had) edit.keys.emplace_back(kTrackTotal, split ? std::vector<std::string>{std::to_string(total)}
+                                                                  : std::vector<std::string>{});
+      continue;
+    }
+    edit.keys.emplace_back(key.pszVorbis, values);
+  }
+  if (eCoverEdit == CoverEdit::Remove) edit.eCover = CXiphEdit::Cover::Remove;
+  if (eCoverEdit == CoverEdit::Set) {
+    const CImageFacts facts = ReadImageFacts(reinterpret_cast<const unsigned char*>(strNewCover.data()), strNewCover.size());
+    edit.eCover = CXiphEdit::Cover::Set;
+    edit.strImage = strNewCover;
+    edit.strMime = facts.pszMime ? facts.pszMime : "image/jpeg";
+    edit.nWidth = facts.nWidth;
+    edit.nHeight = facts.nHeight;
+  }
+  return edit;
+}
+
+bool CAudioTagFile::Impl::Render(std::string* out, CString* error) const {
+  CMappedFile map(strPath);
+  if (!map.IsOpen() || IdentityOfMap(map) != identity) {
+    *error = "The file was changed by another program since it was read";
+    return false;
+  }
+  if (IsXiph(eFormat)) {
+    CAudioLayout layout;
+    CString reason;
+    if (!WalkLayout(map.Data(), map.Size(), &layout, &reason, false)) {
+      *error = reason;
+      return false;
+    }
+    if (!RenderXiph(map.Data(), map.Size(), layout, XiphEdit(layout), out, error)) return false;
+    if (!map.IsIntact()) {
+      *error = kChangedWhileRead;
+      return false;
+    }
+    return Verify(map.Data(), map.Size(), *out, error);
+  }
+  ByteVector bytes(reinterpret_cast<const char*>(map.Data()), static_cast<unsigned int>(map.Size()));
+  TagLib::ByteVectorStream stream(bytes);
+  {
+    const COpened o = Open(eFormat, &stream, false);
+    if (!o.mp4) {
+      *error = CString::Formatted("The %s file could not be read again", FormatName(eFormat));
+      return false;
+    }
+    if (!Apply(o.mp4, error)) return false;
+    if (!o.file->save()) {
+      *error = CString::Formatted("TagLib could not lay out the new %s tag", FormatName(eFormat));
+      return false;
+    }
+  }
+  const ByteVector* now = stream.data();
+  out->assign(now->data(), now->size());
+  KeepIlstOrder(map.Data(), map.Size(), out);
+  if (!map.IsIntact()) {
+    *error = kChangedWhileRead;
+    return false;
+  }
+  return Verify(map.Data(), map.Size(), *out, error);
+}
+
+// TagLib lays ilst out again in the order of its keys. Where the items not
+// edited came out as they were stored, the old order (and so the old bytes)
+// is put back, edited items in their places and new ones at the end; the
+// ilst keeps its size, so the chunk offsets TagLib set stay right.
+void CAudioTagFile::Impl::KeepIlstOrder(const unsigned char* old, std::size_t oldSize, std::string* now) const {
+  std::size_t oldAt = 0, oldEnd = 0, newAt = 0, newEnd = 0;
+  std::vector<CIlstItem> before, after;
+  const auto* fresh = reinterpret_cast<const unsigned char*>(now->data());
+  if (!FindIlst(old, oldSize, &oldAt, &oldEnd, &before) || !FindIlst(fresh, now->size(), &newAt, &newEnd, &after))
+    return;
+  std::vector<std::string> edited;
+  for (std::size_t i = 0; i < kFieldCount; ++i)
+    if (edits[i]) edited.push_back(Utf8(Mp4Key(kFieldKeys[i].pszMp4)));
+  if (eCoverEdit != CoverEdit::None) edited.push_back("covr");
+  const auto keyOf = [](const CIlstItem& item) {
+    // TagLib names the copyright sign in Latin-1; the keys above are UTF-8.
+    return Utf8(String(item.strKey, String::Latin1));
+  };
+  const auto find = [&](const std::vector<CIlstItem>& items, const std::string& key) {
+    return std::count_if(items.begin(), items.end(), [&](const CIlstItem& i) { return keyOf(i) == key; });
+  };
+  std::string body;
+  std::vector<bool> used(after.size(), false);
+  for (const CIlstItem& item : before) {
+    const std::string key = keyOf(item);
+    if (find(before, key) != 1) return;  // a key twice: TagLib's layout stays
+    const bool isEdited = std::find(edited.begin(), edited.end(), key) != edited.end();
+    const auto it = std::find_if(after.begin(), after.end(), [&](const CIlstItem& i) { return keyOf(i) == key; });
+    if (it == after.end()) {
+      if (!isEdited) return;  // an item TagLib dropped: the check after says so
+      continue;
+    }
+    used[static_cast<std::size_t>(it - after.begin())] = true;
+    const unsigned char* from = isEdited ? fresh + it->nAt : old + item.nAt;
+    body.append(reinterpret_cast<const char*>(from), isEdited ? it->nSize : item.nSize);
+  }
+  for (std::size_t i = 0; i < after.size(); ++i)
+    if (!used[i]) body.append(reinterpret_cast<const char*>(fresh + after[i].nAt), after[i].nSize);
+  if (body.size() == newEnd - newAt) now->replace(newAt, body.size(), body);
+}
+
+// The new bytes must keep everything the edits did not change: a check of
+// TagLib's rendering against the file it replaces, so that no save can lose
+// a key, a picture or an audio packet.
+bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, const std::string& now, CString* error) const {
+  CAudioLayout before, after;
+  CString reason;
+  const auto* fresh = reinterpret_cast<const unsigned char*>(now.data());
+  if (!WalkLayout(old, oldSize, &before, &reason, true) || !WalkLayout(fresh, now.size(), &after, &reason, true) ||
+      after.eFormat != eFormat) {
+    *error = "The new tag could not be made (" + reason + ")";
+    return false;
+  }
+  const auto lost = [&](const char* what) {
+    *error = CString::Formatted("The save would change %s; the file was not written", what);
+    return false;
+  };
+  if (before.strAudio != after.strAudio) return lost("the audio");
+  if (after.nBadChecksums > before.nBadChecksums || (after.bSequenceGap && !before.bSequenceGap))
+    return lost("the Ogg pages' checksums or numbers");
+  if (eFormat == AudioFormat::Mp4 && before.chunkOffsets != after.chunkOffsets) return lost("the audio's chunk offsets");
+  if (eFormat == AudioFormat::Mp4) return VerifyMp4(old, oldSize, fresh, now.size(), error);
+  if (before.bComment && before.comment.strVendor != after.comment.strVendor) return lost("the vendor string");
+  // Every entry of a key not edited is kept as it was, in its order.
+  std::vector<std::string> edited;
+  for (const auto& key : XiphEdit(before).keys) edited.push_back(key.first);
+  const bool coverEdited = eCoverEdit != CoverEdit::None;
+  const auto kept = [&](const std::vector<std::string>& entries) {
+    std::vector<std::string> out;
+    for (const std::string& e : entries) {
+      const std::string key = CommentKey(e);
+      if (std::find(edited.begin(), edited.end(), key) != edited.end()) continue;
+      if (coverEdited && key == "METADATA_BLOCK_PICTURE") continue;
+      out.push_back(e);
+    }
+    return out;
+  };
+  if (kept(before.comment.entries) != kept(after.comment.entries)) return lost("keys that were not edited");
+  std::vector<std::string> oldPictures = before.pictures, newPictures = after.pictures;
+  if (coverEdited) {
+    // The front cover's block may change; every other picture stays.
+    std::erase_if(oldPictures, [](const std::string& p) { return p.size() >= 4 && p[3] == 3 && p[0] == 0 && p[1] == 0 && p[2] == 0; });
+    std::erase_if(newPictures, [](const std::string& p) { return p.size() >= 4 && p[3] == 3 && p[0] == 0 && p[1] == 0 && p[2] == 0; });
+  }
+  if (oldPictures != newPictures) return lost("pictures that were not edited");
+  return true;
+}
+
+// Every MP4 item not edited reads the same from the new bytes as from the
+// old (TagLib lays the whole ilst out again).
+bool CAudioTagFile::Impl::VerifyMp4(const unsigned char* old, std::size_t oldSize, const unsigned char* now,
+                                    std::size_t nowSize, CString* error) const {
+  CMemoryStream oldStream(old, oldSize), newStream(now, nowSize);
+  const COpened before = Open(eFormat, &oldStream, false), after = Open(eFormat, &newStream, false);
+  if (!before.mp4 || !after.mp4) {
+    *error = "The new MP4 tag could not be read back; the file was not written";
+    return false;
+  }
+  std::vector<String> edited;
+  for (std::size_t i = 0; i < kFieldCount; ++i)
+    if (edits[i]) edited.push_back(Mp4Key(kFieldKeys[i].pszMp4));
+  // The front cover edited is the first of covr's images before the save,
+  // and after it only when one was set.
+  const auto items = [&](const TagLib::MP4::Tag* tag, bool skipFront) {
+    std::map<std::string, std::string> out;
+    for (const auto& [key, item] : tag->itemMap()) {
+      if (std::find(edited.begin(), edited.end(), key) != edited.end()) continue;
+      if (key == "covr" && skipFront && item.toCoverArtList().size() <= 1) continue;
+      std::string& text = out[Utf8(key)];
+      // The number an item holds is read by the getter of its kind; the
+      // others read an uninitialised union.
+      text = std::to_string(item.atomDataType());
+      if (key == "trkn" || key == "disk")
+        text += "|" + std::to_string(item.toIntPair().first) + "/" + std::to_string(item.toIntPair().second);
+      else if (key == "tmpo")
+        text += "|" + std::to_string(item.toInt());
+      else if (key == "cpil" || key == "pgap" || key == "pcst" || key == "hdvd")
+        text += "|" + std::to_string(item.toBool());
+      else if (key == "stik" || key == "rtng" || key == "akID" || key == "shwm")
+        text += "|" + std::to_string(item.toByte());
+      else if (key == "plID")
+        text += "|" + std::to_string(item.toLongLong());
+      else if (key == "sfID" || key == "atID" || key == "cnID" || key == "geID" || key == "cmID" || key == "tves" ||
+               key == "tvsn")
+        text += "|" + std::to_string(item.toUInt());
+      for (const String& v : item.toStringList()) text += "|s" + Utf8(v);
+      for (const ByteVector& v : item.toByteVectorList()) text += "|b" + std::string(v.data(), v.size());
+      const auto covers = item.toCoverArtList();
+      unsigned int n = 0;
+      for (const auto& c : covers)
+        if (key != "covr" || !skipFront || n++ > 0)
+          text += "|c" + std::to_string(c.format()) + std::string(c.data().data(), c.data().size());
+    }
+    return out;
+  };
+  const auto was = items(before.mp4, eCoverEdit != CoverEdit::None);
+  const auto is = items(after.mp4, eCoverEdit == CoverEdit::Set);
+  for (const auto& [key, text] : was) {
+    const auto it = is.find(key);
+    if (it != is.end() && it->second == text) continue;
+    *error = CString::Formatted("The save would change the MP4 item '%s', which was not edited; the file was not written",
+                                key.c_str());
+    return false;
+  }
+  if (was.size() != is.size()) {
+    *error = "The save would add MP4 items that were not edited; the file was not written";
+    return false;
+  }
+  return true;
+}
+
+CAudioTagFile::CAudioTagFile(std::unique_ptr<Impl> impl) : m_pImpl(std::move(impl)) {}
+CAudioTagFile::~CAudioTagFile() = default;
+
+std::unique_ptr<CAudioTagFile> CAudioTagFile::Read(const CString& path, CString* reason) {
+  auto impl = std::make_unique<Impl>();
+  impl->strPath = path;
+  CMappedFile map(path);
+  if (!map.IsOpen()) {
+    impl->strRefusal = "The file could not be opened";
+  } else if (map.Size() == 0) {
+    impl->strRefusal = "The file is empty";
+    impl->identity = IdentityOfMap(map);
+  } else {
+    impl->identity = IdentityOfMap(map);
+    impl->nFileSize = static_cast<long>(map.Size());
+    impl->ReadFrom(map.Data(), map.Size());
+    if (!map.IsIntact()) {
+      *impl = Impl{};
+      impl->strPath = path;
+      impl->strRefusal = kChangedWhileRead;
+    }
+  }
+  if (!impl->strRefusal.IsEmpty()) {
+    for (auto& f : impl->fields) f.clear();
+    impl->bCover = false;
+  }
+  if (reason) *reason = impl->strRefusal;
+  return std::unique_ptr<CAudioTagFile>(new CAudioTagFile(std::move(impl)));
+}
+
+const CString& CAudioTagFile::Path() const { return m_pImpl->strPath; }
+AudioFormat CAudioTagFile::Format() const { return m_pImpl->eFormat; }
+CFileIdentity CAudioTagFile::Identity() const { return m_pImpl->identity; }
+long CAudioTagFile::FileSize() const { return m_pImpl->nFileSize; }
+CString CAudioTagFile::TagKind() const { return m_pImpl->strRefusal.IsEmpty() ? m_pImpl->strTagKind : CString("-"); }
+CString CAudioTagFile::WriteRefusal() const { return m_pImpl->strRefusal; }
+
+bool CAudioTagFile::GetStreamFacts(CStreamFacts* facts) const {
+  if (!m_pImpl->bFacts || !m_pImpl->strRefusal.IsEmpty()) return false;
+  *facts = m_pImpl->facts;
+  return true;
+}
+
+CString CAudioTagFile::Get(TagField field) const {
+  if (!m_pImpl->strRefusal.IsEmpty()) return "-";
+  const std::vector<std::string> values = m_pImpl->Values(field);
+  return values.empty() ? CString("-") : CString(Joined(values));
+}
+
+CString CAudioTagFile::Set(TagField field, const CString& value) {
+  if (CString refusal = m_pImpl->Refusal(); !refusal.IsEmpty()) return refusal;
+  if (value == Get(field)) return {};
+  std::vector<std::string> values = SplitValues(value.Str());
+  if (field == TagField::Track && m_pImpl->eFormat == AudioFormat::Mp4 && !values.empty()) {
+    int number = 0, total = 0;
+    if (values.size() != 1 || !ParseTrack(values[0], &number, &total)) return "An MP4 track must be a number or number/total";
+  }
+  const std::size_t i = static_cast<std::size_t>(field);
+  if (values == m_pImpl->fields[i])
+    m_pImpl->edits[i].reset();
+  else
+    m_pImpl->edits[i] = std::move(values);
+  return {};
+}
+
+CString CAudioTagFile::Remove(TagField field) {
+  if (CString refusal = m_pImpl->Refusal(); !refusal.IsEmpty()) return refusal;
+  const std::size_t i = static_cast<std::size_t>(field);
+  if (m_pImpl->fields[i].empty())
+    m_pImpl->edits[i].reset();
+  else
+    m_pImpl->edits[i] = std::vector<std::string>{};
+  return {};
+}
+
+bool CAudioTagFile::GetFrontCover(CCoverArt* cover, bool withBytes) const {
+  const Impl& m = *m_pImpl;
+  if (!m.strRefusal.IsEmpty()) return false;
+  switch (m.eCoverEdit) {
+    case Impl::CoverEdit::Remove: return false;
+    case Impl::CoverEdit::Set: {
+      const auto* data = reinterpret_cast<const unsigned char*>(m.strNewCover.data());
+      *cover = CCoverArt{};
+      DescribeImage(data, m.strNewCover.size(), ReadImageFacts(data, m.strNewCover.size()).pszMime, cover);
+      cover->nType = 3;
+      cover->nIndex = m.bCover ? m.cover.nIndex : (m.eFormat == AudioFormat::Mp4 ? 0 : m.cover.nPictures);
+      cover->nPictures = m.bCover ? m.cover.nPictures : m.cover.nPictures + 1;
+      if (withBytes) cover->strData = m.strNewCover;
+      return true;
+    }
+    case Impl::CoverEdit::None: break;
+  }
+  if (!m.bCover) return false;
+  *cover = m.cover;
+  if (!withBytes) cover->strData.clear();
+  return true;
+}
+
+CString CAudioTagFile::SetFrontCover(const std::string& image) {
+  if (CString refusal = m_pImpl->Refusal(); !refusal.IsEmpty()) return refusal;
+  if (CString bad = CMyMP3Tags::CheckCoverImage(image); !bad.IsEmpty()) return bad;
+  if (m_pImpl->bCover && image == m_pImpl->cover.strData) {
+    m_pImpl->eCoverEdit = Impl::CoverEdit::None;
+    return {};
+  }
+  m_pImpl->eCoverEdit = Impl::CoverEdit::Set;
+  m_pImpl->strNewCover = image;
+  return {};
+}
+
+CString CAudioTagFile::RemoveFrontCover(const CCoverArt& shown) {
+  if (CString refusal = m_pImpl->Refusal(); !refusal.IsEmpty()) return refusal;
+  CCoverArt now;
+  if (!GetFrontCover(&now, true)) return {};
+  if (now.nIndex != shown.nIndex || now.nBytes != shown.nBytes || now.strMime != shown.strMime ||
+      (!shown.strData.empty() && shown.strData != now.strData))
+    return "The front cover is no longer the picture shown";
+  if (m_pImpl->bCover) {
+    m_pImpl->eCoverEdit = Impl::CoverEdit::Remove;
+  } else {
+    m_pImpl->eCoverEdit = Impl::CoverEdit::None;
+    m_pImpl->strNewCover.clear();
+  }
+  return {};
+}
+
+bool CAudioTagFile::IsChanged() const {
+  const Impl& m = *m_pImpl;
+  return m.strRefusal.IsEmpty() && (m.eCoverEdit != Impl::CoverEdit::None ||
+                                    std::any_of(m.edits.begin(), m.edits.end(), [](const auto& e) { return e.has_value(); }));
+}
+
+std::vector<unsigned char> CAudioTagFile::SaveRecord(CString* reason) {
+  CString ignored;
+  CString& error = reason ? *reason : ignored;
+  error.Empty();
+  Impl& m = *m_pImpl;
+  if (!m.strRefusal.IsEmpty()) {
+    error = m.strRefusal;
+    return {};
+  }
+  if (!IsChanged()) return {};
+  std::string now;
+  if (!m.Render(&now, &error)) return {};
+  CMappedFile map(m.strPath);
+  if (!map.IsOpen() || IdentityOfMap(map) != m.identity) {
+    error = "The file was changed by another program since it was read";
+    return {};
+  }
+  std::vector<unsigned char> record = MakeRecord(map.Data(), map.Size(), now);
+  if (!map.IsIntact()) {
+    error = kChangedWhileRead;
+    return {};
+  }
+  m.sealed = std::move(now);
+  return record;
+}
+
+bool CAudioTagFile::Save(CString* reason, CSaveBatch* batch) {
+  CString ignored;
+  CString& error = reason ? *reason : ignored;
+  error.Empty();
+  Impl& m = *m_pImpl;
+  if (!m.strRefusal.IsEmpty()) {
+    error = m.strRefusal;
+    return false;
+  }
+  if (!IsChanged()) return true;
+  std::string now;
+  if (m.sealed)
+    now = *m.sealed;
+  else if (!m.Render(&now, &error))
+    return false;
+  struct stat st {};
+  if (::stat(m.strPath, &st) != 0 || static_cast<std::uint64_t>(st.st_ino) != m.identity.nInode ||
+      static_cast<std::uint64_t>(st.st_dev) != m.identity.nDevice || st.st_size != m.identity.nSize ||
+      MtimeNs(st) != m.identity.nMtimeNs) {
+    error = "The file was changed by another program since it was read";
+    return false;
+  }
+  struct stat written {};
+  if (!WriteWhole(m.strPath, st, now, batch ? batch->m_pBatch.get() : nullptr, &written, &error)) return false;
+  // The value now holds what the file holds (in a batch: once committed),
+  // from the bytes written.
+  auto fresh = std::make_unique<Impl>();
+  fresh->strPath = m.strPath;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(now.data());
+  fresh->identity = IdentityOfBytes(bytes, now.size(), static_cast<std::uint64_t>(written.st_dev),
+                                    static_cast<std::uint64_t>(written.st_ino), MtimeNs(written));
+  fresh->nFileSize = static_cast<long>(now.size());
+  fresh->ReadFrom(bytes, now.size());
+  m_pImpl = std::move(fresh);
+  return true;
+}
+
+bool IsAudioSaveRecord(const std::vector<unsigned char>& record) {
+  return record.size() >= 4 && std::memcmp(record.data(), kRecordMagic, 4) == 0;
+}
+
+CRestoreResult RestoreAudioSave(const CString& path, const std::vector<unsigned char>& record, CString* reason) {
+  CString ignored;
+  CString& error = reason ? *reason : ignored;
+  error.Empty();
+  CRecord r;
+  if (!ParseRecord(record, &r)) {
+    error = "The record of the save is damaged";
+    return CRestoreResult::Refused;
+  }
+  CMappedFile map(path, false);
+  if (!map.IsOpen()) {
+    error = "The file could not be opened";
+    return CRestoreResult::Refused;
+  }
+  const unsigned char* data = map.Data();
+  const std::size_t size = map.Size();
+  const auto middle = [&](std::uint64_t total) { return Sha256(data + r.nPrefix, total - r.nPrefix - r.nSuffix); };
+  if (size == r.nOld && r.nOld >= r.nPrefix + r.nSuffix && middle(r.nOld) == r.oldMiddle && map.IsIntact())
+    return CRestoreResult::AlreadyRestored;
+  if (size != r.nNew || middle(r.nNew) != r.newMiddle) {
+    error = "The file was changed since the save; its old tags were not put back";
+    return CRestoreResult::Refused;
+  }
+  std::string old;
+  old.reserve(r.nOld);
+  old.append(reinterpret_cast<const char*>(data), r.nPrefix);
+  old += r.strOldMiddle;
+  old.append(reinterpret_cast<const char*>(data + size - r.nSuffix), r.nSuffix);
+  if (!map.IsIntact()) {
+    error = kChangedWhileRead;
+    return CRestoreResult::Refused;
+  }
+  struct stat st {};
+  if (::stat(path, &st) != 0 || static_cast<std::uint64_t>(st.st_ino) != map.Inode() ||
+      static_cast<std::size_t>(st.st_size) != size ||
+      MtimeNs(st) != map.MtimeNs()) {
+    error = "The file was changed since the save; its old tags were not put back";
+    return CRestoreResult::Refused;
+  }
+  struct stat written {};
+  if (!WriteWhole(path, st, old, nullptr, &written, &error)) return CRestoreResult::Failed;
+  return CRestoreResult::Restored;
+}

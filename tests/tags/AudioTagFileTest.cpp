@@ -1,0 +1,397 @@
+// FLAC, Ogg Vorbis, Opus and MP4 files as values: read as another program
+// wrote them, one field edited and saved with every other key, picture,
+// the vendor string and the audio kept (seen through mutagen and ffmpeg),
+// put back byte for byte by the save's record; damaged files refused.
+#include "TagsTestSupport.h"
+
+#include <tags/AudioTagFile.h>
+#include <tags/MyMP3Tags.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <sstream>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string View(const CString& path, const char* view) {
+  return test::RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/tags/mutagen_audio.py '" + path.Str() +
+                          "' " + view);
+}
+
+// ffmpeg's digest of the audio packets, and whether the file decodes without an error.
+std::string AudioMd5(const CString& path) {
+  return test::RunCommand("ffmpeg -v error -i '" + path.Str() + "' -map 0:a -c copy -f md5 - 2>&1");
+}
+std::string DecodeErrors(const CString& path) {
+  return test::RunCommand("ffmpeg -v error -i '" + path.Str() + "' -map 0:a -f null - 2>&1");
+}
+
+struct Kind {
+  const char* file;
+  AudioFormat format;
+  const char* codec;
+  int sampleRate;
+  const char* titleKey;  // as mutagen_audio.py lists it
+  const char* artistKey;
+};
+const Kind kKinds[] = {
+    {"tagged.flac", AudioFormat::Flac, "FLAC", 22050, "TITLE", "ARTIST"},
+    {"tagged_vorbis.ogg", AudioFormat::OggVorbis, "Vorbis", 22050, "TITLE", "ARTIST"},
+    {"tagged.opus", AudioFormat::OggOpus, "Opus", 48000, "TITLE", "ARTIST"},
+    {"opus_in.ogg", AudioFormat::OggOpus, "Opus", 48000, "TITLE", "ARTIST"},
+    {"tagged_moov_end.m4a", AudioFormat::Mp4, "AAC", 22050, "\xC2\xA9nam", "\xC2\xA9" "ART"},
+    {"tagged_moov_start.m4a", AudioFormat::Mp4, "AAC", 22050, "\xC2\xA9nam", "\xC2\xA9" "ART"},
+    {"tagged_alac.m4a", AudioFormat::Mp4, "ALAC", 22050, "\xC2\xA9nam", "\xC2\xA9" "ART"},
+};
+
+class AudioTagFileTest : public ::testing::TestWithParam<Kind> {
+ protected:
+  test::TempDir dir;
+};
+
+TEST_P(AudioTagFileTest, ReadsFieldsFactsAndFrontCover) {
+  const Kind& k = GetParam();
+  CString reason = "unset";
+  const auto file = CAudioTagFile::Read(test::FixturePath(k.file), &reason);
+  EXPECT_EQ(reason, "");
+  EXPECT_EQ(file->Format(), k.format);
+  EXPECT_EQ(file->TagKind(), k.format == AudioFormat::Mp4 ? "MP4 ilst" : "Vorbis comment");
+  CStreamFacts facts;
+  ASSERT_TRUE(file->GetStreamFacts(&facts));
+  EXPECT_EQ(facts.strCodec, k.codec);
+  EXPECT_EQ(facts.nSampleRate, k.sampleRate);
+  EXPECT_EQ(facts.nChannels, 2);
+  EXPECT_NEAR(facts.nMilliseconds, 1000, 60);
+  EXPECT_GT(facts.nBitRate, 0);
+  EXPECT_EQ(file->Get(TagField::Artist), "First Artist; Second Artist");
+  EXPECT_EQ(file->Get(TagField::Title), "Title ♫");
+  EXPECT_EQ(file->Get(TagField::Album), "Album Ä");
+  EXPECT_EQ(file->Get(TagField::Track), "3/12");
+  EXPECT_EQ(file->Get(TagField::Year), "2001");
+  EXPECT_EQ(file->Get(TagField::Genre), "Rock");
+  EXPECT_EQ(file->Get(TagField::Conductor), "-");
+  CCoverArt cover;
+  ASSERT_TRUE(file->GetFrontCover(&cover));
+  EXPECT_EQ(cover.strData, test::ReadFile(test::FixturePath("cover_front.jpg")));
+  EXPECT_EQ(cover.strFormat, "JPEG");
+  EXPECT_EQ(cover.nPictures, 2);
+  EXPECT_FALSE(file->IsChanged());
+}
+
+// One field edited: mutagen sees that key change and nothing else; the
+// audio packets and the pictures stay; the record puts the file back byte
+// for byte, and a second undo finds nothing to do.
+TEST_P(AudioTagFileTest, SavesOneFieldAndUndoesTheSaveByteForByte) {
+  const Kind& k = GetParam();
+  const CString path = dir.CopyFixture(k.file);
+  const std::string original = test::ReadFile(path);
+  const std::string tags = View(path, "tags"), pictures = View(path, "pictures"), md5 = AudioMd5(path);
+  auto file = CAudioTagFile::Read(path);
+  EXPECT_EQ(file->Set(TagField::Title, "New Title"), "");
+  EXPECT_TRUE(file->IsChanged());
+  CString reason;
+  const std::vector<unsigned char> record = file->SaveRecord(&reason);
+  ASSERT_FALSE(record.empty()) << reason;
+  EXPECT_TRUE(IsAudioSaveRecord(record));
+  EXPECT_NE(file->Set(TagField::Album, "late"), "");  // sealed by the record
+  ASSERT_TRUE(file->Save(&reason)) << reason;
+  EXPECT_EQ(file->Get(TagField::Title), "New Title");
+  EXPECT_FALSE(file->IsChanged());
+  EXPECT_EQ(CAudioTagFile::Read(path)->Get(TagField::Title), "New Title");
+  EXPECT_EQ(file->Identity(), CAudioTagFile::Read(path)->Identity());  // known without reading the file again
+
+  const std::string titleLine = std::string(k.titleKey) + "=";
+  EXPECT_EQ(test::Without(View(path, "tags"), {titleLine}), test::Without(tags, {titleLine}));
+  EXPECT_NE(View(path, "tags").find(titleLine + "['New Title']"), std::string::npos);
+  EXPECT_EQ(View(path, "pictures"), pictures);
+  if (k.format == AudioFormat::Mp4) {
+    // The items keep their order (TagLib alone would sort them: trkn first).
+    const std::string bytes = test::ReadFile(path);
+    EXPECT_LT(bytes.find("\xA9" "ART"), bytes.find("trkn"));
+    EXPECT_LT(bytes.find("\xA9" "nam"), bytes.find("\xA9" "ART"));
+  } else {
+    // A key as another program spelled it, and the vendor, stay as they were.
+    EXPECT_NE(test::ReadFile(path).find("unknown_lower=kept as written"), std::string::npos);
+    EXPECT_EQ(View(path, "vendor"), View(test::FixturePath(k.file), "vendor"));
+  }
+  EXPECT_EQ(AudioMd5(path), md5);
+  EXPECT_EQ(DecodeErrors(path), "");
+
+  CMyMP3Tags journalTags;  // the journal's undo goes through the MP3 object's restore
+  EXPECT_EQ(journalTags.RestoreSave(path, record), CRestoreResult::Restored) << journalTags.GetLastWriteError();
+  EXPECT_TRUE(test::ReadFile(path) == original);
+  EXPECT_EQ(RestoreAudioSave(path, record, &reason), CRestoreResult::AlreadyRestored);
+}
+
+// "a; b" is several values of the key; a track "5/9" its number and total.
+TEST_P(AudioTagFileTest, WritesSeveralValuesAndTrackTotals) {
+  const Kind& k = GetParam();
+  const CString path = dir.CopyFixture(k.file);
+  auto file = CAudioTagFile::Read(path);
+  EXPECT_EQ(file->Set(TagField::Artist, "X; Y; Z"), "");
+  EXPECT_EQ(file->Set(TagField::Track, "5/9"), "");
+  EXPECT_EQ(file->Set(TagField::Conductor, "Maestro"), "");
+  CString reason;
+  ASSERT_TRUE(file->Save(&reason)) << reason;
+  const std::string view = View(path, "tags");
+  EXPECT_NE(view.find(std::string(k.artistKey) + "=['X', 'Y', 'Z']"), std::string::npos) << view;
+  if (k.format == AudioFormat::Mp4) {
+    EXPECT_NE(view.find("trkn=[(5, 9)]"), std::string::npos) << view;
+    EXPECT_NE(view.find("----:com.apple.iTunes:CONDUCTOR=[b'Maestro']"), std::string::npos) << view;
+  } else {
+    EXPECT_NE(view.find("TRACKNUMBER=['5']\nTRACKTOTAL=['9']"), std::string::npos) << view;
+    EXPECT_NE(view.find("CONDUCTOR=['Maestro']"), std::string::npos) << view;
+  }
+  const auto again = CAudioTagFile::Read(path);
+  EXPECT_EQ(again->Get(TagField::Artist), "X; Y; Z");
+  EXPECT_EQ(again->Get(TagField::Track), "5/9");
+}
+
+// The front cover is replaced in its place and removed; the other picture stays.
+TEST_P(AudioTagFileTest, ReplacesAndRemovesTheFrontCoverKeepingTheOther) {
+  const Kind& k = GetParam();
+  const CString path = dir.CopyFixture(k.file);
+  // Large enough to take more Ogg header pages (the audio pages are then
+  // renumbered) and more than a FLAC file's padding.
+  const CString big = dir.File("big.png");
+  test::RunCommand("ffmpeg -v error -f lavfi -i 'nullsrc=s=240x240,geq=random(1)*255:128:128' -frames:v 1 -y '" +
+                   big.Str() + "'");
+  const std::string other = test::ReadFile(big);
+  ASSERT_GT(other.size(), 65536u);
+  const std::string md5 = AudioMd5(path);
+  auto file = CAudioTagFile::Read(path);
+  EXPECT_EQ(file->SetFrontCover(other), "");
+  CString reason;
+  ASSERT_TRUE(file->Save(&reason)) << reason;
+  // The old front (a4470296...) replaced in its place, the back (6eb54e73...) kept.
+  std::string pictures = View(path, "pictures");
+  EXPECT_EQ(test::Lines(pictures, ""), 2) << pictures;
+  EXPECT_EQ(pictures.find("a4470296"), std::string::npos) << pictures;
+  EXPECT_NE(pictures.find("6eb54e73", pictures.find('\n')), std::string::npos) << pictures;
+  EXPECT_EQ(AudioMd5(path), md5);
+  EXPECT_EQ(DecodeErrors(path), "");
+  CCoverArt cover;
+  file = CAudioTagFile::Read(path);
+  ASSERT_TRUE(file->GetFrontCover(&cover));
+  EXPECT_EQ(cover.strData, other);
+  EXPECT_EQ(file->RemoveFrontCover(cover), "");
+  ASSERT_TRUE(file->Save(&reason)) << reason;
+  pictures = View(path, "pictures");
+  EXPECT_EQ(test::Lines(pictures, ""), 1) << pictures;
+  EXPECT_NE(pictures.find("6eb54e73"), std::string::npos) << pictures;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, AudioTagFileTest, ::testing::ValuesIn(kKinds),
+                         [](const auto& info) {
+                           std::string name = info.param.file;
+                           for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return name;
+                         });
+
+// Damaged and foreign files: read with a reason naming what is wrong, all
+// fields "-", never written.
+TEST(AudioTagFileBadInput, RefusesDamagedFilesWithTheirReason) {
+  const struct {
+    const char* file;
+    const char* reason;
+  } cases[] = {
+      {"empty.flac", "The file is empty"},
+      {"bad_cut.flac", "The FLAC metadata block 5 runs past the end of the file"},
+      {"bad_block.flac", "The FLAC metadata block 2 runs past the end of the file"},
+      {"bad_page.ogg", "The Ogg page 2 is damaged (its checksum does not match)"},
+      {"bad_atoms.m4a", "The MP4 atom 'trak' in 'moov' runs past its end (the atom tree is broken)"},
+      {"notmpeg_wav.mp3", "it looks like a RIFF (WAV) file"},
+      {"notmpeg_zip.mp3", "it looks like a ZIP archive"},
+  };
+  test::TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const CString path = dir.CopyFixture(c.file);
+    const std::string before = test::ReadFile(path);
+    CString reason;
+    auto file = CAudioTagFile::Read(path, &reason);
+    EXPECT_NE(reason.Str().find(c.reason), std::string::npos) << reason;
+    EXPECT_EQ(file->WriteRefusal(), reason);
+    EXPECT_EQ(file->Get(TagField::Title), "-");
+    EXPECT_EQ(file->TagKind(), "-");
+    EXPECT_NE(file->Set(TagField::Title, "x"), "");
+    EXPECT_FALSE(file->Save(&reason));
+    EXPECT_TRUE(file->SaveRecord().empty());
+    EXPECT_TRUE(test::ReadFile(path) == before);
+  }
+}
+
+TEST(AudioTagFileDetect, NamesEachFormatByItsBytes) {
+  const struct {
+    const char* file;
+    AudioFormat format;
+  } cases[] = {{"tagged.flac", AudioFormat::Flac},       {"notmpeg_flac_id3.mp3", AudioFormat::Flac},
+               {"tagged_vorbis.ogg", AudioFormat::OggVorbis}, {"opus_in.ogg", AudioFormat::OggOpus},
+               {"tagged_alac.m4a", AudioFormat::Mp4},    {"cbr_v23_latin1.mp3", AudioFormat::Mpeg},
+               {"mpeg_ffmpeg_cbr.mp3", AudioFormat::Mpeg}, {"notmpeg_mka.mp3", AudioFormat::Unknown}};
+  for (const auto& c : cases) {
+    const std::string bytes = test::ReadFile(test::FixturePath(c.file));
+    EXPECT_EQ(DetectAudioFormat(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()), c.format) << c.file;
+  }
+  EXPECT_TRUE(HasAudioExtension("a/b.FLAC"));
+  EXPECT_TRUE(HasAudioExtension("x.opus"));
+  EXPECT_FALSE(HasAudioExtension("x.mp3"));
+  EXPECT_FALSE(HasAudioExtension("x.flac/y"));
+}
+
+// A file another program changed after it was read is not written, and its
+// record refuses to put anything back into a file the save did not leave.
+TEST(AudioTagFileSafety, LeavesAFileChangedSinceItWasReadAlone) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("tagged.flac");
+  auto file = CAudioTagFile::Read(path);
+  ASSERT_EQ(file->Set(TagField::Title, "Mine"), "");
+  const std::vector<unsigned char> record = file->SaveRecord();
+  ASSERT_FALSE(record.empty());
+  test::RunCommand("/usr/bin/python3 -c \"from mutagen.flac import FLAC; f = FLAC('" + path.Str() +
+                   "'); f['TITLE'] = 'Theirs'; f.save()\"");
+  const std::string theirs = test::ReadFile(path);
+  CString reason;
+  EXPECT_FALSE(file->Save(&reason));
+  EXPECT_NE(reason.Find("changed by another program"), -1) << reason;
+  EXPECT_TRUE(test::ReadFile(path) == theirs);
+  EXPECT_EQ(RestoreAudioSave(path, record, &reason), CRestoreResult::Refused);
+  EXPECT_TRUE(test::ReadFile(path) == theirs);
+  std::vector<unsigned char> damaged = record;
+  damaged.resize(damaged.size() - 1);
+  EXPECT_EQ(RestoreAudioSave(path, damaged, &reason), CRestoreResult::Refused);
+  EXPECT_EQ(test::RunCommand("ls -A '" + dir.Path().Str() + "'"), "tagged.flac\n");  // no new file left beside it
+}
+
+// Saves of a batch reach the files at its commit, not before.
+TEST(AudioTagFileSafety, SavesInABatchAtItsCommit) {
+  test::TempDir dir;
+  std::vector<std::unique_ptr<CAudioTagFile>> files;
+  std::vector<std::string> before;
+  CSaveBatch batch;
+  for (const char* name : {"tagged.flac", "tagged.opus", "tagged_moov_start.m4a"}) {
+    const CString path = dir.CopyFixture(name);
+    before.push_back(test::ReadFile(path));
+    files.push_back(CAudioTagFile::Read(path));
+    ASSERT_EQ(files.back()->Set(TagField::Album, "Batch"), "");
+    CString reason;
+    ASSERT_TRUE(files.back()->Save(&reason, &batch)) << reason;
+    EXPECT_TRUE(test::ReadFile(path) == before.back());  // not yet
+  }
+  const std::vector<CWriteOutcome> outcomes = batch.Commit();
+  ASSERT_EQ(outcomes.size(), 3u);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(outcomes[i].strError, "");
+    const auto again = CAudioTagFile::Read(files[i]->Path());
+    EXPECT_EQ(again->Get(TagField::Album), "Batch");
+    EXPECT_EQ(files[i]->Identity(), again->Identity());
+  }
+}
+
+// Saves killed at random moments leave each file whole (its old self or
+// its new one, every other field and the audio as they were); anything
+// left beside the files is a temporary of the writer.
+TEST(AudioTagFileSafety, KilledSavesLeaveEveryFileWhole) {
+  test::TempDir dir;
+  std::vector<CString> paths;
+  std::vector<std::vector<std::string>> fields;
+  std::vector<std::string> md5s;
+  for (const Kind& k : kKinds) {
+    paths.push_back(dir.CopyFixture(k.file));
+    const auto file = CAudioTagFile::Read(paths.back());
+    fields.emplace_back();
+    for (int f = 0; f < 15; ++f) fields.back().push_back(file->Get(static_cast<TagField>(f)).Str());
+    md5s.push_back(AudioMd5(paths.back()));
+  }
+  std::mt19937 random(20261210u);
+  int saved = 0;
+  for (int round = 0; round < 25; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int n = 0;; ++n) {
+        CSaveBatch batch;
+        for (const CString& path : paths) {
+          auto file = CAudioTagFile::Read(path);
+          CString reason;
+          file->Set(TagField::Title, CString::Formatted("Round %d %s", n, std::string(n % 300, 'x').c_str()));
+          file->Save(&reason, &batch);
+        }
+        batch.Commit();
+      }
+    }
+    ::usleep(2000 + random() % 60000);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      CString reason;
+      const auto file = CAudioTagFile::Read(paths[i], &reason);
+      ASSERT_EQ(reason, "") << paths[i].Str() << " round " << round;
+      for (int f = 0; f < 15; ++f) {
+        if (static_cast<TagField>(f) == TagField::Title) continue;
+        ASSERT_EQ(file->Get(static_cast<TagField>(f)).Str(), fields[i][f]) << paths[i].Str() << " round " << round;
+      }
+      saved += file->Get(TagField::Title).Left(6) == "Round ";
+    }
+  }
+  EXPECT_GT(saved, 0);
+  for (std::size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(AudioMd5(paths[i]), md5s[i]);
+  std::istringstream names(test::RunCommand("ls -A '" + dir.Path().Str() + "'"));
+  for (std::string name; std::getline(names, name);)
+    EXPECT_TRUE(HasAudioExtension(name.c_str()) || (name[0] == '.' && name.find(".quillory-") != std::string::npos)) << name;
+}
+
+// Mutants of each format: read without a crash; a save of one either is
+// refused (the file unchanged) or keeps every field not edited.
+TEST(AudioTagFileMutation, DamagedFilesAreReadWithoutCrashingAndSavedWithoutLoss) {
+  test::TempDir dir;
+  std::mt19937 random(20261210u);
+  int read = 0, saved = 0, refused = 0;
+  // More with QUILLORY_MUTANTS=N (the sanitizer run takes thousands).
+  const int kMutants = std::getenv("QUILLORY_MUTANTS") ? std::atoi(std::getenv("QUILLORY_MUTANTS")) : 120;
+  for (const Kind& k : kKinds) {
+    const int savedBefore = saved, refusedBefore = refused;
+    const std::string original = test::ReadFile(test::FixturePath(k.file));
+    for (int n = 0; n < kMutants; ++n) {
+      std::string bytes = original;
+      const int kind = static_cast<int>(random() % 4);
+      const std::size_t at = random() % bytes.size();
+      if (kind == 0) bytes.resize(at);                                           // cut short
+      if (kind == 1) bytes[at] = static_cast<char>(random());                    // one byte
+      if (kind == 2) bytes.insert(at, std::string(1 + random() % 64, '\xFF'));  // bytes inserted
+      if (kind == 3) bytes.erase(at, 1 + random() % 64);                         // bytes lost
+      const CString path = dir.File("mutant");
+      test::WriteFile(path, bytes);
+      CString reason;
+      auto file = CAudioTagFile::Read(path, &reason);
+      ++read;
+      std::vector<std::string> fields;
+      for (int f = 0; f < 15; ++f) fields.push_back(file->Get(static_cast<TagField>(f)).Str());
+      if (!file->Set(TagField::Title, "Mutant").IsEmpty() || !file->Save(&reason)) {
+        ++refused;
+        ASSERT_TRUE(test::ReadFile(path) == bytes) << k.file << " mutant " << n;
+        continue;
+      }
+      ++saved;
+      const auto again = CAudioTagFile::Read(path);
+      for (int f = 0; f < 15; ++f) {
+        if (static_cast<TagField>(f) == TagField::Title) continue;
+        ASSERT_EQ(again->Get(static_cast<TagField>(f)).Str(), fields[f]) << k.file << " mutant " << n;
+      }
+    }
+    std::printf("%s: %d mutants, %d saved, %d refused\n", k.file, kMutants, saved - savedBefore, refused - refusedBefore);
+  }
+  std::printf("%d mutants read, %d saved, %d refused\n", read, saved, refused);
+  EXPECT_EQ(read, kMutants * 7);
+  EXPECT_GT(saved, 100);
+  EXPECT_GT(refused, 100);
+}
+
+}  // namespace
