@@ -414,8 +414,11 @@ bool FindIlst(const unsigned char* data, std::size_t size, std::size_t* bodyAt, 
     const std::size_t n = Be32(data + at);
     if (n < 8 || n > end - at) return false;
     std::string key(reinterpret_cast<const char*>(data + at + 4), 4);
-    if (key == "----")
-      key += ":" + FreeFormPart(data, at + 8, at + n, "mean") + ":" + FreeFormPart(data, at + 8, at + n, "name");
+    if (key == "----") {
+      // Appended piece by piece: GCC 12's -O3 misreads ":" + string as an overlapping copy.
+      key.append(":").append(FreeFormPart(data, at + 8, at + n, "mean"));
+      key.append(":").append(FreeFormPart(data, at + 8, at + n, "name"));
+    }
     items->push_back({key, at, n});
     at += n;
   }
