@@ -54,7 +54,7 @@ class CliTest : public ::testing::Test {
   // Runs quillory-cli in the test's folder; input, when given, is its standard input.
   Result Run(const std::vector<std::string>& args, const std::string& input = {}) {
     std::string command = "cd " + Quoted(m_root.string()) + " && " + Quoted(QUILLORY_CLI);
-    for (const std::string& arg : args) command += " " + Quoted(arg);
+    for (const std::string& arg : args) command.append(" ").append(Quoted(arg));
     if (!input.empty()) {
       std::ofstream(m_root / "stdin", std::ios::binary) << input;
       command += " <stdin";
