@@ -179,8 +179,11 @@ class CFiles {
     for (const CString& problem : report.playlistErrors)
       m_out.Refuse(ShownName(problem.Left(problem.Find(": "))), "the playlist names a renamed file but could not be updated: " +
                                                                       problem.Mid(problem.Find(": ") + 2));
-    m_out.Note(CString::Formatted("%s written (quillory-cli undo-last-save %s undoes it).",
-                                  FilesText(report.nWritten).GetString(), ShownPath(Folder(), ".").GetString()));
+    if (report.nWritten > 0)
+      m_out.Note(CString::Formatted("%s written (quillory-cli undo-last-save %s undoes it).",
+                                    FilesText(report.nWritten).GetString(), ShownPath(Folder(), ".").GetString()));
+    else
+      m_out.Note("No file was written.");
     return m_out.Status();
   }
 
@@ -340,23 +343,24 @@ int Import(const COptions& options, COutput& out) {
   }
   CFiles files(out);
   files.OpenFolder(folder, options.bSubfolders || import.bSubfolders);
-  std::map<CString, RowId> idOfKey;
-  for (RowId id : files.Ids()) idOfKey[files.KeyOf(id)] = id;
+  // The rows as the window's import reads them: what each shows, by its file's key.
+  std::vector<int> places;
+  for (int row = 0; row < files.Session().Rows().Rows(); ++row) places.push_back(row);
+  const std::unique_ptr<CRowTexts> texts = files.Session().TextsOf(places);
+  std::map<CString, int> rowOfKey;
+  for (int row = 0; row < texts->Count(); ++row) rowOfKey[texts->FileKeyOf(row)] = row;
   const auto where = [&](int line) { return CString::Formatted("%s: line %d", source.GetString(), line); };
   for (const auto& [line, reason] : import.leftOut) out.Refuse(where(line), reason);
   std::vector<std::pair<RowId, CPackedCells>> wanted;
   for (const CImportRow& row : import.rows) {
-    const auto found = idOfKey.find(row.strKey);
-    if (found == idOfKey.end()) {
+    const auto found = rowOfKey.find(row.strKey);
+    if (found == rowOfKey.end()) {
       out.Refuse(where(row.nLine), "there is no file \"" + row.strKey + ".mp3\" in " + ShownPath(folder, ".") + ".");
       continue;
     }
-    FieldValues values;
-    for (const auto& [field, text] : row.values)
-      // An empty cell is no tag, as the empty-value marker is.
-      if (!text.IsEmpty() || files.Cell(found->second, field) != "-") values.emplace_back(field, text);
-    CPackedCells cells = Differing(files, found->second, values);
-    if (!cells.IsEmpty()) wanted.emplace_back(found->second, std::move(cells));
+    CPackedCells cells;
+    for (const auto& [field, text] : ImportedValues(row, *texts, found->second)) cells.Set(ColumnOf(field), text);
+    if (!cells.IsEmpty()) wanted.emplace_back(files.Session().Table().IdOf(texts->Place(found->second)), std::move(cells));
   }
   files.Session().SetRowsCells(wanted, "Import");
   return files.Save();
