@@ -129,7 +129,7 @@ void CQuilloryDlg::ReloadAfterSaveAll() {
   // its file holds (the save read it back), and reading the files once more
   // would change nothing; the rows keep their order and the history its steps.
   // Escape stops this walk as any other; the rows then stay as the save left them.
-  CMp3Listing listing;
+  CMusicListing listing;
   bool same = false;
   {
     const CWindowWork::CScope work(*m_pWork);

@@ -2,6 +2,8 @@
 
 #include "Resource.h"
 
+#include <base/FolderWalk.h>
+
 #include <core/Summaries.h>
 
 #include <platform/MessageBox.h>
@@ -32,7 +34,7 @@ BOOL CImportDlg::OnInitDialog() {
   for (const auto& [line, reason] : m_sheet.leftOut) left.push_back(CString::Formatted("line %d: ", line) + reason);
   for (const CImportRow& row : m_sheet.rows)
     if (!keys.count(row.strKey))
-      left.push_back(CString::Formatted("line %d: no file \"%s.mp3\" is listed", row.nLine, row.strKey.GetString()));
+      left.push_back(CString::Formatted("line %d: no file \"%s\" is listed", row.nLine, FileNameOfKey(row.strKey).GetString()));
   CString text = "From " + m_strSource + ": " + FilesText(m_sheet.rows.size()) + " in the sheet.";
   if (!left.empty()) text += " Left out:" + ListedText(left);
   SetDlgItemText(IDC_IMPORT_SOURCE, text);

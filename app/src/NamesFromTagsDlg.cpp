@@ -2,11 +2,13 @@
 
 #include "Resource.h"
 
+#include <base/FolderWalk.h>
+
 #include <algorithm>
 
 namespace {
 
-CString Shown(const CString& key) { return key.IsEmpty() ? key : key + ".mp3"; }
+CString Shown(const CString& key) { return key.IsEmpty() ? key : FileNameOfKey(key); }
 
 }  // namespace
 

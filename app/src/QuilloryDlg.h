@@ -105,10 +105,9 @@ class CQuilloryDlg : public CDialog {
   // Reads folder (with subfolders, the folders below it too) into the table
   // and shows its totals. Then says doneText, what was skipped, or how far a
   // stopped load came. False, with the folder forgotten, when it holds no
-  // MP3 file.
+  // music file.
   bool LoadFolder(CString folder, bool subfolders, const CString& doneText);
-  // The row's file as it is named on disk: the key followed by ".mp3" in any
-  // letter case. Empty when no such file exists, or when several do (so no
+  // The row's file as it is named on disk (CRowFiles::PathOf its key). Empty when no such file exists, or when several do (so no
   // write can go to another row's file).
   CString RowFilePath(int row);
   // The row's key as its file is named on disk: the File name cell, or the

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -32,10 +33,22 @@ bool IsAscii(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// ".mp3" in any letter case ends the name; no other character folds to its letters.
-bool IsMp3(const std::string& name) {
-  return name.size() >= 4 && ::strcasecmp(name.c_str() + name.size() - 4, ".mp3") == 0;
+// The extension ends the name in any letter case (no other character folds to its letters).
+bool EndsWithNoCase(const std::string& name, const char* extension) {
+  const std::size_t size = std::strlen(extension);
+  return name.size() > size && ::strcasecmp(name.c_str() + name.size() - size, extension) == 0 &&
+         name[name.size() - size - 1] != '/';
 }
+
+bool IsMp3(const std::string& name) { return EndsWithNoCase(name, ".mp3"); }
+
+bool IsOtherMusic(const std::string& name) {
+  for (const char* extension : {".flac", ".ogg", ".oga", ".opus", ".m4a", ".mp4"})
+    if (EndsWithNoCase(name, extension)) return true;
+  return false;
+}
+
+bool IsMusic(const std::string& name) { return IsMp3(name) || IsOtherMusic(name); }
 
 // By name with letter case folded, then byte for byte. ASCII names are folded
 // here; others by CString's Unicode comparison, which is far slower.
@@ -89,7 +102,7 @@ class CWalk {
           struct stat st {};
           if (found.type == DT_UNKNOWN && ::lstat(full, &st) == 0) link = S_ISLNK(st.st_mode);
           if (::stat(full, &st) != 0) {
-            if (IsMp3(found.name)) ++m_listing.nVanished;  // a link to nothing counts as one
+            if (IsMusic(found.name)) ++m_listing.nVanished;  // a link to nothing counts as one
             continue;
           }
           found.type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
@@ -114,7 +127,7 @@ class CWalk {
       return ByFoldedName(a, b);
     });
     for (const CEntry& file : files) {
-      if (IsMp3(file.name)) m_listing.names.push_back(prefix + file.name.c_str());
+      if (IsMusic(file.name)) m_listing.names.push_back(prefix + file.name.c_str());
       if (!GoOn()) return;
     }
     // Links to folders are followed once the real tree has been walked, so
@@ -153,7 +166,7 @@ class CWalk {
     return false;
   }
 
-  CMp3Listing Take() { return std::move(m_listing); }
+  CMusicListing Take() { return std::move(m_listing); }
 
  private:
   bool GoOn() {
@@ -174,12 +187,12 @@ class CWalk {
   std::set<CFolderId> m_walked;
   std::vector<std::pair<CString, CString>> m_links;  // path and prefix of each link to a folder
   int m_nSinceAsked = 0;
-  CMp3Listing m_listing;
+  CMusicListing m_listing;
 };
 
 }  // namespace
 
-CMp3Listing ListMp3Files(const CString& folder, bool subfolders, const std::function<bool()>& keepGoing) {
+CMusicListing ListMusicFiles(const CString& folder, bool subfolders, const std::function<bool()>& keepGoing) {
   CWalk walk(subfolders, keepGoing);
   walk.Tree(folder);
   return walk.Take();
@@ -189,4 +202,17 @@ bool IsInsideFolder(const CString& folder, const CString& path) {
   return IsBelow(RealPathOf(folder), RealPathOf(path));
 }
 
-CString RowKeyOf(const CString& fileName) { return fileName.Left(fileName.GetLength() - 4); }
+bool IsMusicFileName(const CString& fileName) { return IsMusic(fileName.Str()); }
+
+bool HasOtherMusicExtension(const CString& fileName) { return IsOtherMusic(fileName.Str()); }
+
+CString RowKeyOf(const CString& fileName) {
+  return IsMp3(fileName.Str()) ? fileName.Left(fileName.GetLength() - 4) : fileName;
+}
+
+CString FileNameOfKey(const CString& key, const CString& current) {
+  if (current.IsEmpty()) return IsOtherMusic(key.Str()) ? key : key + ".mp3";
+  const CString extension = base::ExtensionOf(current);
+  if (IsMp3(current.Str())) return key + extension;
+  return EndsWithNoCase(key.Str(), extension.GetString()) ? key : key + extension;
+}

@@ -127,7 +127,7 @@ class CFiles {
   void OpenFolder(const CString& folder, bool subfolders) {
     m_target.strFolder = folder;
     m_target.bSubfolders = subfolders;
-    m_target.names = ListMp3Files(folder, subfolders).names;
+    m_target.names = ListMusicFiles(folder, subfolders).names;
     for (const CString& name : m_target.names) m_names[RowKeyOf(name)] = name;
     m_session.OpenFiles(folder, m_target.names, subfolders, m_out.Work("Reading"));
   }
@@ -190,7 +190,7 @@ class CFiles {
  private:
   CString FileNameFor(const CString& key) {
     const auto found = m_names.find(key);
-    return found != m_names.end() ? found->second : key + ".mp3";
+    return found != m_names.end() ? found->second : FileNameOfKey(key);
   }
   void PrintChanges(RowId id) {
     const CString file = Shown(id);
@@ -200,7 +200,8 @@ class CFiles {
       const CString after = Cell(id, field);
       if (before == after) continue;
       if (field == kFileName)
-        std::printf("%s: renamed to \"%s.mp3\"\n", file.GetString(), base::FileNameOf(after).GetString());
+        std::printf("%s: renamed to \"%s\"\n", file.GetString(),
+                    base::FileNameOf(FileNameOfKey(after, FileNameFor(table.FileCellOf(id, ColumnOf(kFileName))))).GetString());
       else
         std::printf("%s: %s: \"%s\" -> \"%s\"\n", file.GetString(), FieldNameOf(field).GetString(), before.GetString(),
                     after.GetString());
@@ -355,7 +356,7 @@ int Import(const COptions& options, COutput& out) {
   for (const CImportRow& row : import.rows) {
     const auto found = rowOfKey.find(row.strKey);
     if (found == rowOfKey.end()) {
-      out.Refuse(where(row.nLine), "there is no file \"" + row.strKey + ".mp3\" in " + ShownPath(folder, ".") + ".");
+      out.Refuse(where(row.nLine), "there is no file \"" + FileNameOfKey(row.strKey) + "\" in " + ShownPath(folder, ".") + ".");
       continue;
     }
     CPackedCells cells;

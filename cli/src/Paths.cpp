@@ -18,10 +18,6 @@ CString RealPath(const std::string& path) {
   return realpath(path.c_str(), resolved) ? CString(resolved) : CString();
 }
 
-bool IsMp3Name(const CString& name) {
-  const CString extension = base::ExtensionOf(name);
-  return extension.CompareNoCase(".mp3") == 0 && base::FileNameOf(name) != extension;
-}
 
 // The folder both lie in, component by component ("/a/b", "/a/c" -> "/a").
 CString CommonFolder(const CString& a, const CString& b) {
@@ -57,9 +53,9 @@ bool ResolvePaths(const std::vector<std::string>& paths, bool subfolders, CTarge
       return false;
     }
     if (S_ISDIR(info.st_mode)) {
-      const CMp3Listing listing = ListMp3Files(real, subfolders);
+      const CMusicListing listing = ListMusicFiles(real, subfolders);
       found.push_back({real, listing.names});
-    } else if (S_ISREG(info.st_mode) && IsMp3Name(real)) {
+    } else if (S_ISREG(info.st_mode) && IsMusicFileName(base::FileNameOf(real))) {
       found.push_back({base::FolderOf(real), {base::FileNameOf(real)}});
     } else {
       error = CString::Formatted("%s: not an MP3 file.", path.c_str());

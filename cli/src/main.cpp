@@ -24,7 +24,8 @@ void PrintUsage(bool toError) {
       "\n"
       "FIELD is one of artist album title track year origartist comment composer encodedby\n"
       "copyright url band publisher conductor genre. PATH is a file or a folder. A file's key is its\n"
-      "path below the folder the command works on, without \".mp3\"; several PATHs work on the folder\n"
+      "path below the folder the command works on, without \".mp3\" (other formats keep their\n"
+      "extension: \"CD1/a.flac\"); several PATHs work on the folder\n"
       "they have in common, and undo-last-save takes that folder (the working folder by default).\n"
       "export also writes --bom (a byte-order mark) on request. Exit status: 0 done, 1 some files\n"
       "refused (named on standard error), 2 bad usage or input, nothing written.\n",

@@ -48,7 +48,7 @@ CString ReportRow(const std::vector<CString>& cells, const CString& link, bool f
   if (folders)
     row.AppendFormat("<td><font face=\"Tahoma\" size=\"2\">%s</font></td>\n",
                      base::HtmlEscape(base::FolderOf(cells[0])));
-  const CString name = base::HtmlEscape((folders ? base::FileNameOf(cells[0]) : cells[0]) + ".mp3");
+  const CString name = base::HtmlEscape(FileNameOfKey(folders ? base::FileNameOf(cells[0]) : cells[0]));
   row.AppendFormat(
       "<td><font face=\"Tahoma\" size=\"2\"><a href=\"%s\">\n"
       "<span style=\"text-decoration: none\">%s</span></a></font></td>\n",

@@ -45,18 +45,19 @@ std::uint32_t EditableColumns() {
   return mask;
 }
 
-// The text of the field's cell for the linked file, named name in the folder
-// (its header facts already read).
-CString CellText(CMyMP3Tags& tags, const FieldSpec& field, const CString& name) {
+// The text of the field's cell for the file read, named name in the folder.
+CString CellText(const CMusicFile& file, const CStreamColumns& stream, const FieldSpec& field, const CString& name) {
   switch (field.fill) {
     case Fill::kKey: return RowKeyOf(name);
-    case Fill::kSizeKb: return CString::Formatted("%d", static_cast<int>(tags.GetFileSize() / 1024));
-    case Fill::kText: return (tags.*field.pGetter)();
-    case Fill::kClock: return tags.ConvDuration((tags.*field.pGetter)());
+    case Fill::kSizeKb: return CString::Formatted("%d", static_cast<int>(std::max(file.FileSize(), 0L) / 1024));
+    case Fill::kTag: return file.Get(field.tag);
+    case Fill::kStream: return stream.*field.pStream;
+    case Fill::kClock: return CMyMP3Tags::ConvDuration(stream.*field.pStream);
+    case Fill::kTagVersion: return file.TagVersion();
     case Fill::kCover: {
       // Its facts only: the picture's bytes are read when it is shown.
       CCoverArt cover;
-      if (!tags.GetFrontCoverSummary(&cover)) return "-";
+      if (!file.GetFrontCover(&cover, false)) return "-";
       return CoverSummary(cover.strFormat, cover.strMime, cover.nWidth, cover.nHeight, cover.nBytes);
     }
   }
@@ -105,7 +106,7 @@ void AddNamesIn(const CString& folder, const CString& sub, std::vector<CString>&
 CString RowCount(int n) { return CString::Formatted("%d %s", n, n == 1 ? "row" : "rows"); }
 
 // The name of a row's file below the folder, as messages show it.
-CString ShownName(const CString& key, const CString& path) { return key + base::ExtensionOf(path); }
+CString ShownName(const CString& key, const CString& path) { return FileNameOfKey(key, path); }
 
 }  // namespace
 
@@ -125,7 +126,7 @@ struct CFolderSession::CPlannedSave {
 // its write taken: written once the record is on the disk.
 struct CFolderSession::CEditedFile {
   const CPlannedSave* pSave = nullptr;
-  std::unique_ptr<CTagFile> pFile;
+  std::unique_ptr<CMusicFile> pFile;
 };
 
 // A row written into the save's batch, awaiting its commit.
@@ -137,7 +138,7 @@ struct CFolderSession::CPendingSave {
 };
 
 CFolderSession::CFolderSession()
-    : m_table(m_rows, EditableColumns(), ColumnOf(kCover)), m_pTags(std::make_unique<CMyMP3Tags>()) {}
+    : m_table(m_rows, EditableColumns(), ColumnOf(kCover)) {}
 
 CFolderSession::~CFolderSession() = default;
 
@@ -155,7 +156,7 @@ CLoadReport CFolderSession::Open(CString folder, bool subfolders, const CWork& w
   m_strFolder = folder;
   m_bSubfolders = subfolders;
   CLoadReport report;
-  report.walk = ListMp3Files(folder, subfolders, [&work] { return work.KeepGoing(); });
+  report.walk = ListMusicFiles(folder, subfolders, [&work] { return work.KeepGoing(); });
   report.nListed = static_cast<int>(report.walk.names.size());
   if (report.walk.bStopped) {
     report.bStopped = true;
@@ -191,30 +192,29 @@ void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& w
       break;
     }
     const CString path = base::JoinPath(folder, name);
-    m_pTags->Link(path);
+    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
     // A file gone since the walk gets no row; an empty one keeps its row.
-    if (m_pTags->GetFileSize() > 0 || base::FileExists(path)) {
-      const std::vector<CString> cells = LinkedRowCells(name);
+    if (file->FileSize() > 0 || base::FileExists(path)) {
+      const std::vector<CString> cells = RowCellsOf(*file, name);
       base::TableRow row;
       for (std::size_t col = 0; col < cells.size(); ++col) row.cells.Set(static_cast<int>(col), cells[col].Str());
       row.nImage = 0;  // every row is a music file, with the file's icon
       const int at = m_rows.Insert(m_rows.Rows(), std::move(row));
       const RowId id = m_table.IdOf(at);
-      NoteFacts(id);
+      NoteFacts(id, cells);
       // What a save must find there before it writes.
-      m_loadedFiles.Note(path, m_pTags->GetFileIdentity());
-      if (m_pTags->WasChangedWhileRead()) ++report.nChangedWhileRead;
+      m_loadedFiles.Note(path, file->Identity());
+      if (file->WasChangedWhileRead()) ++report.nChangedWhileRead;
       ++report.nRead;
     } else {
       ++report.nVanished;
     }
-    m_pTags->Reset();
     if (work.progress) work.progress(++done, report.nListed);
   }
 }
 
-bool CFolderSession::ListsItsRows(const CWork& work, CMp3Listing* listing) {
-  *listing = ListMp3Files(m_strFolder, m_bSubfolders, [&work] { return work.KeepGoing(); });
+bool CFolderSession::ListsItsRows(const CWork& work, CMusicListing* listing) {
+  *listing = ListMusicFiles(m_strFolder, m_bSubfolders, [&work] { return work.KeepGoing(); });
   if (listing->bStopped) return false;
   listing->nLeftoversRemoved = CMyMP3Tags::RemoveOwnLeftovers(m_strFolder, m_bSubfolders);
   std::vector<CString> listed, shown;
@@ -225,20 +225,20 @@ bool CFolderSession::ListsItsRows(const CWork& work, CMp3Listing* listing) {
   return !shown.empty() && listed == shown;
 }
 
-std::vector<CString> CFolderSession::LinkedRowCells(const CString& name) {
-  m_pTags->GetHeaderInfo();
+std::vector<CString> CFolderSession::RowCellsOf(const CMusicFile& file, const CString& name) {
+  const CStreamColumns stream = file.StreamColumns();
   std::vector<CString> cells;
   cells.reserve(kColumnOrder.size());
-  for (Field field : kColumnOrder) cells.push_back(CellText(*m_pTags, SpecOf(field), name));
+  for (Field field : kColumnOrder) cells.push_back(CellText(file, stream, SpecOf(field), name));
   return cells;
 }
 
-void CFolderSession::NoteFacts(RowId id) {
+void CFolderSession::NoteFacts(RowId id, const std::vector<CString>& cells) {
   if (id <= 0) return;
   if (static_cast<std::size_t>(id) >= m_facts.size()) m_facts.resize(static_cast<std::size_t>(id) + 1);
   CFacts& facts = m_facts[static_cast<std::size_t>(id)];
-  facts.fKilobytes = static_cast<float>(std::max(m_pTags->GetFileSize(), 0L) / 1024);
-  facts.fSeconds = static_cast<float>(std::atof(m_pTags->GetDuration().GetString()));
+  facts.fKilobytes = static_cast<float>(std::atof(cells[static_cast<std::size_t>(ColumnOf(kSizeKb))].GetString()));
+  facts.fSeconds = static_cast<float>(std::atof(cells[static_cast<std::size_t>(ColumnOf(kLength))].GetString()));
 }
 
 CFolderTotals CFolderSession::Totals() const {
@@ -338,7 +338,7 @@ std::vector<CString> CFolderSession::NamesTakenBeside(const CRowTexts& rows) {
   for (int row = 0, count = m_rows.Rows(); row < count; ++row) {
     const CString key = FileKeyOf(m_table.IdOf(row));
     const CString shown = CellOf(m_rows, row, ColumnOf(kFileName));
-    if (shown != key && !renamed.count(key)) names.push_back(shown + ".mp3");
+    if (shown != key && !renamed.count(key)) names.push_back(FileNameOfKey(shown, FileNameOfKey(key)));
   }
   return names;
 }
@@ -415,14 +415,8 @@ CCommonCover CFolderSession::CommonCoverOf(const std::vector<RowId>& ids, CCover
 std::string CFolderSession::FileCover(RowId id, CCoverArt* facts, bool bytes) {
   const CString path = FilePathOf(id);
   if (path.IsEmpty()) return {};
-  m_pTags->Reset();
-  m_pTags->Link(path);
   CCoverArt cover;
-  if (bytes)
-    m_pTags->GetFrontCover(&cover);
-  else
-    m_pTags->GetFrontCoverSummary(&cover);
-  m_pTags->Reset();
+  CMusicFile::Read(path)->GetFrontCover(&cover, bytes);
   std::string image = std::move(cover.strData);
   if (facts) *facts = std::move(cover);
   return image;
@@ -529,10 +523,11 @@ std::vector<CFolderSession::CPlannedSave> CFolderSession::PlanSaves(const std::v
     const CString fileKey = FileKeyOf(id);
     const CString path = files.PathOf(fileKey);
     const CString key = CellOf(m_rows, m_table.RowOf(id), ColumnOf(kFileName));
-    // A pending rename keeps the file's own extension ("Song.MP3" stays ".MP3").
+    // A pending rename keeps the file's own extension ("Song.MP3" stays
+    // ".MP3", a FLAC file stays one whatever the key says).
     const CString newPath = path.IsEmpty() || key == fileKey
                                 ? CString()
-                                : base::JoinPath(m_strFolder, key + base::ExtensionOf(path));
+                                : base::JoinPath(m_strFolder, FileNameOfKey(key, path));
     plan.push_back({id, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(m_strFolder, path)});
   }
   return plan;
@@ -561,39 +556,15 @@ bool CFolderSession::JournalBatch(const std::function<bool(const CString&)>& sav
   return m_bUnjournalled;
 }
 
-namespace {
-
-TagField TagFieldOf(Field field) {
-  switch (field) {
-    case kArtist: return TagField::Artist;
-    case kAlbum: return TagField::Album;
-    case kTitle: return TagField::Title;
-    case kTrack: return TagField::Track;
-    case kYear: return TagField::Year;
-    case kOrigArtist: return TagField::OriginalArtist;
-    case kComment: return TagField::Comment;
-    case kComposer: return TagField::Composer;
-    case kEncodedBy: return TagField::EncodedBy;
-    case kCopyright: return TagField::Copyright;
-    case kURL: return TagField::URL;
-    case kBand: return TagField::Band;
-    case kPublisher: return TagField::Publisher;
-    case kConductor: return TagField::Conductor;
-    default: return TagField::Genre;
-  }
-}
-
-}  // namespace
-
 std::optional<CSaveFailure> CFolderSession::EditFile(const CPlannedSave& save, const CWork& work,
                                                      std::vector<CEditedFile>& edited) {
   if (!save.bEdited) return std::nullopt;  // nothing to write
   const CString key = FileKeyOf(save.id);
   const CString& path = save.strPath;
-  if (path.IsEmpty()) return CSaveFailure{save.id, key + ".mp3", "no single file of that name is in the folder."};
+  if (path.IsEmpty()) return CSaveFailure{save.id, FileNameOfKey(key), "no single file of that name is in the folder."};
   const auto fail = [&](const CString& reason) { return CSaveFailure{save.id, ShownName(key, path), reason}; };
   if (!save.strRefusal.IsEmpty()) return fail(save.strRefusal);
-  std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+  std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
   // What another program (or another window) wrote since the rows were read
   // is never written over: such a file is not written at all.
   const CString changed = m_loadedFiles.WhyNotTheOneRead(path, file->Identity());
@@ -605,7 +576,7 @@ std::optional<CSaveFailure> CFolderSession::EditFile(const CPlannedSave& save, c
   CString refusal;
   for (Field field : kEditableFields) {
     if (!values || !values->Has(ColumnOf(field))) continue;
-    const CString why = file->Set(TagFieldOf(field), CellOf(m_rows, row, ColumnOf(field)));
+    const CString why = file->Set(SpecOf(field).tag, CellOf(m_rows, row, ColumnOf(field)));
     if (refusal.IsEmpty()) refusal = why;
     if (work.fieldWritten) work.fieldWritten(SpecOf(field).save.strStep);
   }
@@ -618,7 +589,7 @@ std::optional<CSaveFailure> CFolderSession::EditFile(const CPlannedSave& save, c
   return std::nullopt;
 }
 
-CString CFolderSession::SetPendingCover(CTagFile& file, RowId id) {
+CString CFolderSession::SetPendingCover(CMusicFile& file, RowId id) {
   const PendingCoverPtr cover = m_table.CoverOf(id);
   if (!cover) return CString();
   if (!cover->strImage.empty()) return file.SetFrontCover(cover->strImage);
@@ -644,12 +615,10 @@ std::optional<CSaveFailure> CFolderSession::WriteFile(CEditedFile& edited, CSave
   if (!edited.pFile->Save(&reason, &batch)) return CSaveFailure{save.id, ShownName(key, save.strPath), reason + "."};
   // The value shows what the file holds once its batch is committed, so the
   // row can show it then without a second reading.
-  m_pTags->Reset();
-  m_pTags->Link(std::move(edited.pFile));
-  m_pending.push_back({save.id, save.strPath, save.strNewPath, LinkedRowCells(ShownName(key, save.strPath)),
-                       m_pTags->GetFileIdentity()});
-  NoteFacts(save.id);
-  m_pTags->Reset();
+  m_pending.push_back({save.id, save.strPath, save.strNewPath, RowCellsOf(*edited.pFile, ShownName(key, save.strPath)),
+                       edited.pFile->Identity()});
+  NoteFacts(save.id, m_pending.back().cells);
+  edited.pFile.reset();
   return std::nullopt;
 }
 
@@ -677,7 +646,7 @@ void CFolderSession::CommitSaves(CSaveBatch& batch, const CWork& work, CSaveRepo
     bool renamed = false;
     if (!pending.strNewPath.IsEmpty()) {
       // Only the file this save wrote takes the row's new name.
-      if (!m_loadedFiles.WhyNotTheOneRead(pending.strPath, CMyMP3Tags::ReadFileIdentity(pending.strPath)).IsEmpty())
+      if (!m_loadedFiles.WhyNotTheOneRead(pending.strPath, CMusicFile::ReadIdentity(pending.strPath)).IsEmpty())
         renameError = "the file changed on disk after its tags were written \u2014 Reload to see it";
       renamed = renameError.IsEmpty() && RenameWithoutReplacing(pending.strPath, pending.strNewPath, renameError);
       if (renamed) m_loadedFiles.Move(pending.strPath, pending.strNewPath);
@@ -726,11 +695,11 @@ CUndoSaveReport CFolderSession::UndoSave(const JournalEntry& entry, const CWork&
   CUndoSaveReport report;
   int done = 0;
   const int total = static_cast<int>(entry.files.size());
-  report.results = CSaveRestorer(*m_pTags, m_strFolder).Run(entry, [&] {
+  CMyMP3Tags tags;
+  report.results = CSaveRestorer(tags, m_strFolder).Run(entry, [&] {
     if (work.progress) work.progress(++done, total);
     return work.KeepGoing();
   }, [&work] { work.KeepGoing(); });
-  m_pTags->Reset();
   report.bRetry = report.results.size() < entry.files.size();
   for (const CRestoredFile& result : report.results) report.bRetry = report.bRetry || result.bRetry;
   // Once undone the entry goes, so the next undo takes the save before it;

@@ -1,5 +1,7 @@
 #include <core/Patterns.h>
 
+#include <base/FolderWalk.h>
+#include <base/Path.h>
 #include <base/Utf8.h>
 
 #include <algorithm>
@@ -33,11 +35,6 @@ constexpr int kMaxWidth = 9;
 std::string Lowered(std::string text) {
   for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
   return text;
-}
-
-bool EndsWithNoCase(const std::string& text, const char* suffix) {
-  const std::string end = suffix;
-  return text.size() >= end.size() && Lowered(text.substr(text.size() - end.size())) == end;
 }
 
 void AddText(NamePattern& pattern, const std::string& text) {
@@ -93,7 +90,7 @@ namespace {
 CString Parse(const CString& text, PatternUse use, NamePattern& pattern) {
   std::string source = text.Str();
   if (source.find_first_not_of(" \t") == std::string::npos) return "The pattern is empty.";
-  if (EndsWithNoCase(source, ".mp3")) source.resize(source.size() - 4);
+  if (IsMusicFileName(CString(source))) source.resize(source.size() - base::ExtensionOf(CString(source)).GetLength());
 
   for (std::size_t at = 0; at < source.size();) {
     const std::size_t open = source.find('%', at);
@@ -214,7 +211,8 @@ class CNameMatcher {
 std::optional<FieldValues> TagsFromName(const NamePattern& pattern, const CString& key) {
   if (pattern.pieces.empty()) return std::nullopt;
   // The name and as many folders above it as the pattern reads.
-  const std::string& path = key.Str();
+  // Another format's key ends in its extension, which no pattern reads.
+  const std::string path = HasOtherMusicExtension(key) ? key.Left(key.GetLength() - base::ExtensionOf(key).GetLength()).Str() : key.Str();
   std::size_t start = path.size();
   for (int k = 0; k <= pattern.nFolders && start != std::string::npos; ++k)
     start = start == 0 ? std::string::npos : path.rfind('/', start - 1);

@@ -41,7 +41,7 @@ std::vector<CPlaylistEntry> PlaylistEntriesOf(CFolderSession& session, const std
     const CString length = cell(kLength);
     const int seconds = length.IsEmpty() || length == "-" ? -1 : static_cast<int>(std::lround(std::atof(length)));
     CString path = session.FilePathOf(id);
-    if (path.IsEmpty()) path = base::JoinPath(session.Folder(), session.FileKeyOf(id) + ".mp3");
+    if (path.IsEmpty()) path = base::JoinPath(session.Folder(), FileNameOfKey(session.FileKeyOf(id)));
     entries.push_back({path, seconds, cell(kArtist), cell(kTitle)});
   }
   return entries;

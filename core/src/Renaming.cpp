@@ -1,6 +1,8 @@
 #include <core/Renaming.h>
 
 #include <core/FieldFormat.h>
+#include <base/FolderWalk.h>
+#include <base/Path.h>
 #include <base/Utf8.h>
 
 #include <climits>
@@ -47,13 +49,21 @@ bool FieldText(const PatternPiece& piece, const std::string& value, std::string&
 
 CString Folded(const CString& key) { return ChangeCase(key, TextCase::kLower); }
 
-// The key of a name in the folder when it is an MP3 file's, else nothing.
-bool KeyOfName(const std::string& name, std::string& key) {
-  if (name.size() < kExtension.size()) return false;
-  const CString extension(name.substr(name.size() - kExtension.size()));
-  if (extension.CompareNoCase(kExtension.c_str()) != 0) return false;
-  key = name.substr(0, name.size() - kExtension.size());
+// The key of a name in the folder when it is a music file's, else nothing.
+bool KeyOfName(const CString& name, CString& key) {
+  if (!IsMusicFileName(name)) return false;
+  key = RowKeyOf(name);
   return true;
+}
+
+// A new key for the row of old: another format's file keeps its extension,
+// the name cut further where the two would be too long for the folder.
+CString NewKeyOf(const CString& old, const CString& name) {
+  const CString folder = old.Left(old.ReverseFind('/') + 1);
+  if (!HasOtherMusicExtension(old)) return folder + name;
+  const CString extension = base::ExtensionOf(old);
+  const std::string cut = utf8::CutAtBoundary(name.Str(), kNameMax - static_cast<std::size_t>(extension.GetLength()));
+  return folder + CString(Trimmed(cut, " .")) + extension;
 }
 
 }  // namespace
@@ -93,8 +103,8 @@ std::vector<RenameStep> PlanRenames(const NamePattern& pattern, const std::vecto
   plan.reserve(rows.size());
   std::multimap<CString, CString> taken;  // folded key -> the key as it is on disk
   for (const CString& name : namesPresent) {
-    std::string key;
-    if (KeyOfName(name.Str(), key)) taken.emplace(Folded(CString(key)), CString(key));
+    CString key;
+    if (KeyOfName(name, key)) taken.emplace(Folded(key), key);
   }
   std::map<CString, int> claims;  // folded new key -> how many renamed rows want it
   for (const RowFields& row : rows) {
@@ -102,10 +112,7 @@ std::vector<RenameStep> PlanRenames(const NamePattern& pattern, const std::vecto
     step.strOldKey = row[kFileName];
     const NameFromTags made = MakeNameFromTags(pattern, row);
     step.strRefusal = made.strRefusal;
-    if (!made.strName.IsEmpty()) {
-      const int slash = step.strOldKey.ReverseFind('/');
-      step.strNewKey = step.strOldKey.Left(slash + 1) + made.strName;
-    }
+    if (!made.strName.IsEmpty()) step.strNewKey = NewKeyOf(step.strOldKey, made.strName);
     if (step.IsRename()) ++claims[Folded(step.strNewKey)];
     plan.push_back(step);
   }
@@ -116,9 +123,9 @@ std::vector<RenameStep> PlanRenames(const NamePattern& pattern, const std::vecto
     bool bTaken = false;
     for (auto it = first; it != last; ++it) bTaken = bTaken || it->second != step.strOldKey;
     if (bTaken)
-      step.strRefusal.Format("Another file in the folder is already named \"%s.mp3\".", step.strNewKey.GetString());
+      step.strRefusal.Format("Another file in the folder is already named \"%s\".", FileNameOfKey(step.strNewKey).GetString());
     else if (claims[folded] > 1)
-      step.strRefusal.Format("Another file would also be named \"%s.mp3\".", step.strNewKey.GetString());
+      step.strRefusal.Format("Another file would also be named \"%s\".", FileNameOfKey(step.strNewKey).GetString());
   }
   return plan;
 }

@@ -34,7 +34,7 @@ CString ChangedWhileReadText(int n) {
 
 // What a load left out, and the new files of interrupted saves it removed,
 // for its status message: "" when nothing.
-CString SkippedText(const CMp3Listing& listing, int vanishedOnLoad) {
+CString SkippedText(const CMusicListing& listing, int vanishedOnLoad) {
   std::vector<CString> parts;
   if (listing.nLinks > 0)
     parts.push_back(Counted(listing.nLinks, "link to a folder read already", "links to folders read already"));
@@ -189,7 +189,6 @@ std::vector<CString> KeysAfterUndo(const JournalEntry& entry, const CUndoSaveRep
 
 CTotalsText TotalsTextOf(const CFolderTotals& totals) {
   if (totals.nFiles <= 0) return {"--", "--", "--"};
-  CMyMP3Tags clock;
   return {CString::Formatted("%d", totals.nFiles), CString::Formatted("%.2f mb", totals.fKilobytes / 1024),
-          clock.ConvDuration(CString::Formatted("%.0f", totals.fSeconds))};
+          CMyMP3Tags::ConvDuration(CString::Formatted("%.0f", totals.fSeconds))};
 }

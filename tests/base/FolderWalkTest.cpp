@@ -17,11 +17,11 @@ TEST(FolderWalkTest, ListsFilesInFoldedNameOrderBeforeSubfolders) {
   for (const char* name : {"b.mp3", "A.mp3", "\xC3\xA4.mp3", "\xC3\x84.mp3", "x.MP3", "notes.txt", "Sub/c.mp3",
                            "\xC3\x89t\xC3\xA9/d.mp3", "sub2/e.mp3"})
     dir.Put(name, "ID3");
-  const CMp3Listing listing = ListMp3Files(dir.Path().c_str(), true);
+  const CMusicListing listing = ListMusicFiles(dir.Path().c_str(), true);
   const std::vector<CString> expected = {"A.mp3", "b.mp3", "x.MP3", "\xC3\x84.mp3", "\xC3\xA4.mp3",
                                          "Sub/c.mp3", "sub2/e.mp3", "\xC3\x89t\xC3\xA9/d.mp3"};
   EXPECT_EQ(listing.names, expected);
-  EXPECT_EQ(ListMp3Files(dir.Path().c_str(), false).names.size(), 5u);
+  EXPECT_EQ(ListMusicFiles(dir.Path().c_str(), false).names.size(), 5u);
 }
 
 // The walk asks whether to go on every few dozen entries, also in one huge
@@ -32,7 +32,7 @@ TEST(FolderWalkTest, AsksWhetherToGoOnEveryFewDozenEntries) {
   for (int i = 0; i < 3000; ++i)
     ASSERT_EQ(::symlink("nowhere", dir.File("gone " + std::to_string(i) + ".mp3").c_str()), 0);
   int asks = 0;
-  const CMp3Listing listing = ListMp3Files(dir.Path().c_str(), true, [&asks] { return ++asks < 2; });
+  const CMusicListing listing = ListMusicFiles(dir.Path().c_str(), true, [&asks] { return ++asks < 2; });
   EXPECT_TRUE(listing.bStopped);
   EXPECT_LE(listing.nVanished, 100);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The walk that lists a folder's MP3 files for loading, with or without the
+// The walk that lists a folder's music files for loading, with or without the
 // folders below it. Files of a folder come before those of its subfolders,
 // each folder in name order (letter case folded, as the folder search of the
 // platform sorts), so the same tree always lists the same way.
@@ -8,9 +8,9 @@
 #include <functional>
 #include <vector>
 
-struct CMp3Listing {
-  // The MP3 files (any letter case of ".mp3"; not folders named so), by
-  // their path below the walked folder: "CD1/01 Intro.mp3".
+struct CMusicListing {
+  // The music files (IsMusicFileName; not folders named so), by their path
+  // below the walked folder: "CD1/01 Intro.mp3", "CD1/02 Song.flac".
   std::vector<CString> names;
   int nLinks = 0;       // links to a folder the walk had already been in
   int nLinksOut = 0;    // links to folders outside the walked folder, never followed
@@ -27,12 +27,27 @@ struct CMp3Listing {
 // left. A link to a file is listed wherever it leads (IsInsideFolder tells
 // whether the file may be written). keepGoing, when given, is asked at every
 // folder, link and few dozen entries, so a stop is heeded within moments.
-CMp3Listing ListMp3Files(const CString& folder, bool subfolders, const std::function<bool()>& keepGoing = {});
+CMusicListing ListMusicFiles(const CString& folder, bool subfolders, const std::function<bool()>& keepGoing = {});
 
 // True when path, every link on its way resolved, is folder or lies below it
 // (folder's own links resolved too); false when either cannot be resolved.
 // A file for which this is false must not be written as one of folder's.
 bool IsInsideFolder(const CString& folder, const CString& path);
 
-// A row's key: its file's path below the loaded folder without the ".mp3".
+// True for the name of a file the folder lists as music: ".mp3", ".flac",
+// ".ogg", ".oga", ".opus", ".m4a" or ".mp4" in any letter case. What the
+// file holds is decided by its bytes when it is read.
+bool IsMusicFileName(const CString& fileName);
+// True for a name (or key) that ends in one of those extensions other than ".mp3".
+bool HasOtherMusicExtension(const CString& fileName);
+
+// A row's key: its file's path below the loaded folder, without its
+// extension for an MP3 file ("CD1/01 Intro"), whole for the other formats
+// ("CD1/02 Song.flac"), so files of one name in two formats are two rows.
 CString RowKeyOf(const CString& fileName);
+// The file name a key stands for: the key itself when it ends in another
+// format's extension, else the key and ".mp3". Given the row's file as it
+// is now (current), the name the key gives that file: an MP3 file keeps
+// its own spelling of ".mp3", another file its extension, which a key that
+// lost it gets back ("b" for "a.flac" gives "b.flac").
+CString FileNameOfKey(const CString& key, const CString& current = CString());

@@ -4,11 +4,10 @@
 // steps, the folder totals, the report) is read from kFields; adding or
 // moving a field changes its entry there and nothing else by position.
 #include <base/String.h>
+#include <tags/TagFile.h>
 
 #include <array>
 #include <cstddef>
-
-class CMyMP3Tags;
 
 // In the order of the tag panel: the row's key, the editable tag fields (the
 // order the rules run in and saving writes them; the genre, last, has no
@@ -54,11 +53,13 @@ inline constexpr int kRuleCount = kRuleEnd - kEditableFirst;
 
 // How loading fills a field's cell from the file.
 enum class Fill {
-  kKey,     // the file name without its ".mp3"; text, with the row's icon
-  kSizeKb,  // the file size in whole kilobytes; an integer cell
-  kText,    // the getter's text
-  kClock,   // the getter's seconds as hours:minutes:seconds
-  kCover,   // the front cover's summary ("600×600 JPEG, 48 KB"), or "-"
+  kKey,         // the row's key (RowKeyOf the file's name); text, with the row's icon
+  kSizeKb,      // the file size in whole kilobytes; an integer cell
+  kTag,         // the tag's field (FieldSpec::tag)
+  kStream,      // a fact of the stream (FieldSpec::pStream)
+  kClock,       // the stream's seconds as hours:minutes:seconds
+  kTagVersion,  // the tags the file holds ("ID3v2.3 + ID3v1", "FLAC, Vorbis comment")
+  kCover,       // the front cover's summary ("600×600 JPEG, 48 KB"), or "-"
 };
 
 // What a rule writes into its field's cell of one row.
@@ -82,11 +83,9 @@ struct FieldRule {
   RuleValue unchecked{RuleValue::kKeep};
 };
 
-// Saving an editable field: the step the status bar names and the setter
-// that takes the cell's text.
+// Saving an editable field: the step the status bar names.
 struct FieldSave {
   const char* strStep = nullptr;
-  void (CMyMP3Tags::*pSetter)(CString) = nullptr;
 };
 
 struct FieldSpec {
@@ -94,7 +93,8 @@ struct FieldSpec {
   const char* strTitle;
   int nWidth;
   Fill fill;
-  CString (CMyMP3Tags::*pGetter)() = nullptr;  // for Fill::kText and Fill::kClock
+  TagField tag = TagField::Artist;               // for Fill::kTag: what it reads and a save writes
+  CString CStreamColumns::*pStream = nullptr;  // for Fill::kStream
   FieldRule rule{};
   FieldSave save{};
   Total total = Total::kNone;

@@ -27,7 +27,7 @@
 class CMyMP3Tags;
 class CJournalledSave;
 class CSaveBatch;
-class CTagFile;
+class CMusicFile;
 struct CCoverArt;
 class CRowTexts;
 
@@ -53,7 +53,7 @@ struct CLoadReport {
   int nListed = 0;             // music files the folder walk found
   int nRead = 0;               // rows read
   bool bStopped = false;       // stopped (before any file was read when nRead is 0)
-  CMp3Listing walk;            // what the walk skipped, and the leftovers it removed
+  CMusicListing walk;            // what the walk skipped, and the leftovers it removed
   int nVanished = 0;           // files gone between the walk and their reading
   int nChangedWhileRead = 0;   // files another program kept rewriting while they were read
 };
@@ -133,7 +133,7 @@ class CFolderSession {
   CLoadReport OpenFiles(CString folder, std::vector<CString> names, bool subfolders, const CWork& work = {});
   // Walks the folder again (removing leftovers as Open does) and tells
   // whether it lists exactly the rows' files; listing gets the walk.
-  bool ListsItsRows(const CWork& work, CMp3Listing* listing);
+  bool ListsItsRows(const CWork& work, CMusicListing* listing);
   CFolderTotals Totals() const;
 
   // The row's file as named on disk below the folder, without extension:
@@ -225,19 +225,18 @@ class CFolderSession {
   // Reads the planned row's file, makes the row's edits in it and takes the
   // record of its write into the journal; the failure when it cannot be saved.
   std::optional<CSaveFailure> EditFile(const CPlannedSave& save, const CWork& work, std::vector<CEditedFile>& edited);
-  CString SetPendingCover(CTagFile& file, RowId id);
+  CString SetPendingCover(CMusicFile& file, RowId id);
   // Writes an edited file into the batch; the failure when it cannot.
   std::optional<CSaveFailure> WriteFile(CEditedFile& edited, CSaveBatch& batch);
   void CommitSaves(CSaveBatch& batch, const CWork& work, CSaveReport& report);
-  // The cells of the linked file's row; name is its name below the folder.
-  std::vector<CString> LinkedRowCells(const CString& name);
-  void NoteFacts(RowId id);
+  // The cells of the file's row; name is its name below the folder.
+  std::vector<CString> RowCellsOf(const CMusicFile& file, const CString& name);
+  void NoteFacts(RowId id, const std::vector<CString>& cells);
 
   base::RowStore m_rows;
   CTableRows m_table;
   CCommandHistory m_history;
   CLoadedFiles m_loadedFiles;
-  std::unique_ptr<CMyMP3Tags> m_pTags;
   CString m_strFolder;
   bool m_bSubfolders = false;
   // Each row's size and length, for the totals, by row id (ids are dense).

@@ -2,9 +2,10 @@
 // Patterns that read tags out of file names and make file names from tags:
 // "%track% - %artist% - %title%". A placeholder names a field (the list is
 // PlaceholderNames()); %dummy% stands for a part of a name to skip; any
-// other text is literal, "%%" being a percent sign. A pattern ending in
-// ".mp3" means the same without it: keys and new names leave the extension
-// out. Placeholder names ignore letter case.
+// other text is literal, "%%" being a percent sign. A pattern ending in a
+// music file's extension (".mp3", ".flac"...) means the same without it:
+// names are read and made without their extension, which a file keeps.
+// Placeholder names ignore letter case.
 #include <core/Fields.h>
 
 #include <base/String.h>
@@ -46,7 +47,8 @@ CString PlaceholderOf(Field field);
 using FieldValues = std::vector<std::pair<Field, CString>>;
 
 // Tags from a row's key (its file name without ".mp3", perhaps below a
-// folder: "CD1/01 Intro"). A pattern without '/' reads the file's own name
+// folder: "CD1/01 Intro"; another format's key without its extension:
+// "CD1/02 Song.flac" reads as "CD1/02 Song"). A pattern without '/' reads the file's own name
 // only; one with n '/' reads the name and the n folders above it
 // ("%album%/%track% %title%"). Earlier placeholders take as little as they
 // can and the last one the rest, so "A - B - C" read with

@@ -11,8 +11,8 @@
 #include <array>
 #include <vector>
 
-// A row's cells, indexed by Field; [kFileName] is the row's key (its file's
-// name without ".mp3", relative to the loaded folder: "CD1/01 Intro").
+// A row's cells, indexed by Field; [kFileName] is the row's key (RowKeyOf
+// its file's name relative to the loaded folder: "CD1/01 Intro", "CD1/02 Song.flac").
 using RowFields = std::array<CString, kFieldCount>;
 
 // The name a kMakeName pattern gives a row, without ".mp3" and made safe
@@ -41,7 +41,8 @@ struct RenameStep {
   bool IsRename() const { return strRefusal.IsEmpty() && strNewKey != strOldKey; }
 };
 
-// The rename of every row: the new name stays in the row's folder. A row is
+// The rename of every row: the new name stays in the row's folder, and
+// another format's file keeps its extension ("b" for "a.flac": "b.flac"). A row is
 // refused, with the reason, when it gets no name (MakeNameFromTags), when
 // another row would get the same name, or when a file of the folder other
 // than the row's own already has it, even one that is itself renamed in the

@@ -1,9 +1,9 @@
 #pragma once
-// CRowFiles: a row's file on disk from its key, the file's path below the
-// loaded folder without its extension ("CD1/01 Intro"). The file is the one
-// whose name is the key followed by an extension equal to ".mp3" in any
-// letter case, so a file found as Song.MP3 keeps its own name. The four
-// spellings are tried first; the key's folder is listed, once per object and
+// CRowFiles: a row's file on disk from its key (RowKeyOf its path below the
+// loaded folder: "CD1/01 Intro", "CD1/02 Song.flac"). An MP3 file's name is
+// the key followed by an extension equal to ".mp3" in any letter case, so a
+// file found as Song.MP3 keeps its own name; another format's name is the
+// key itself. The spellings are tried first; the key's folder is listed, once per object and
 // folder, only when more than one of them answers (a folder that ignores
 // letter case, or truly several files). A pass over many rows lists each
 // folder instead (ListFolders): four lookups a row in a folder of 100,000
@@ -37,7 +37,7 @@ class CRowFiles {
   // wrong one.
   CString PathOf(const CString& key);
   // The path to hand to a program that opens the file: PathOf, or the usual
-  // name key + ".mp3" when there is no single file, so the opener reports it.
+  // name (FileNameOfKey) when there is no single file, so the opener reports it.
   CString OpenPathOf(const CString& key);
 
  private:
@@ -45,6 +45,6 @@ class CRowFiles {
   bool m_bListFolders = false;
   std::function<bool()> m_keepGoing;
   // By the key's folder ("" for the loaded one): key -> the names on disk,
-  // below the loaded folder, with an ".mp3" extension in any case.
+  // below the loaded folder, of music files.
   std::map<CString, std::map<CString, std::vector<CString>>> m_names;
 };

@@ -11,7 +11,7 @@
 // What a load left out, and the new files of interrupted saves it removed:
 // "; skipped 2 unreadable folders; removed 1 file left by an interrupted
 // save"; "" when nothing.
-CString SkippedText(const CMp3Listing& listing, int vanishedOnLoad);
+CString SkippedText(const CMusicListing& listing, int vanishedOnLoad);
 // Files another program kept rewriting while the load read them; "" when none.
 CString ChangedWhileReadText(int n);
 // A load's outcome: doneText (or "N files have been loaded"), or how far a

@@ -49,56 +49,61 @@ struct CStreamFacts {
   int nBitsPerSample = 0;  // FLAC and ALAC; 0 where the format has none
 };
 
-class CAudioTagFile {
+class CAudioTagFile : public CMusicFile {
  public:
   // Reads the file. Never null: a file that cannot be read (empty,
   // truncated, damaged, of no supported format) gives a value whose fields
   // are all "-" and that cannot be saved; reason receives why (empty when
   // it can be saved).
   static std::unique_ptr<CAudioTagFile> Read(const CString& path, CString* reason = nullptr);
-  ~CAudioTagFile();
+  ~CAudioTagFile() override;
   CAudioTagFile(const CAudioTagFile&) = delete;
   CAudioTagFile& operator=(const CAudioTagFile&) = delete;
 
-  const CString& Path() const;
+  const CString& Path() const override;
   AudioFormat Format() const;
   // The file as it was read, or as the last Save left it.
-  CFileIdentity Identity() const;
-  long FileSize() const;
+  CFileIdentity Identity() const override;
+  long FileSize() const override;
   // "Vorbis comment", "MP4 ilst", "none" (an MP4 without ilst), "-" when unread.
   CString TagKind() const;
+  // The codec and the tag kind: "FLAC, Vorbis comment", "ALAC, MP4 ilst"; "-" when unread.
+  CString TagVersion() const override;
+  // A file changing while it is read is not read at all (WriteRefusal says so).
+  bool WasChangedWhileRead() const override { return false; }
   // Why the value cannot be saved; empty when it can.
-  CString WriteRefusal() const;
+  CString WriteRefusal() const override;
   // False when the file could not be read (facts untouched).
   bool GetStreamFacts(CStreamFacts* facts) const;
+  CStreamColumns StreamColumns() const override;
 
   // The field's values joined by "; ", "-" when the tag has none.
-  CString Get(TagField field) const;
+  CString Get(TagField field) const override;
   // Changes the value only. "a; b" becomes two values of the field's key.
   // Empty when done or when value is what the field holds; else why not.
-  CString Set(TagField field, const CString& value);
-  CString Remove(TagField field);
+  CString Set(TagField field, const CString& value) override;
+  CString Remove(TagField field) override;
   // The front cover: FLAC and Ogg, the first picture of type 3 (front
   // cover); MP4, the first covr image. False when the file holds none.
-  bool GetFrontCover(CCoverArt* cover, bool withBytes = true) const;
+  bool GetFrontCover(CCoverArt* cover, bool withBytes = true) const override;
   // The image (JPEG or PNG) becomes the front cover (replacing the one
   // shown, if any; other pictures stay); RemoveFrontCover removes the one
   // shown, only while it still is that picture.
-  CString SetFrontCover(const std::string& image);
-  CString RemoveFrontCover(const CCoverArt& shown);
+  CString SetFrontCover(const std::string& image) override;
+  CString RemoveFrontCover(const CCoverArt& shown) override;
 
-  bool IsChanged() const;
+  bool IsChanged() const override;
   // The record of what Save will replace (RestoreAudioSave puts it back),
   // made from the very bytes Save then writes; from here on the setters
   // refuse. Empty when nothing is to be written or the value cannot be
   // saved (reason says why).
-  std::vector<unsigned char> SaveRecord(CString* reason = nullptr);
+  std::vector<unsigned char> SaveRecord(CString* reason = nullptr) override;
   // Writes the edits, only onto a file that is still the one read: a new
   // file beside it, flushed, renamed over it, the folder flushed (in a
   // batch: at its commit, which says whether the file was saved). True
   // when written (handed to the batch) or when there was nothing to write;
   // after a write the value holds what the file now holds, and its identity.
-  bool Save(CString* reason, CSaveBatch* batch = nullptr);
+  bool Save(CString* reason, CSaveBatch* batch = nullptr) override;
 
   struct Impl;
 
@@ -113,3 +118,7 @@ bool IsAudioSaveRecord(const std::vector<unsigned char>& record);
 // exactly what that save wrote (AlreadyRestored when it holds the old
 // bytes; else Refused, with reason).
 CRestoreResult RestoreAudioSave(const CString& path, const std::vector<unsigned char>& record, CString* reason);
+
+// The columns' texts of a stream's facts (HeaderInfo.cpp), one rule for both kinds of file.
+CStreamColumns MpegColumns(const CMpegFacts& facts);
+CStreamColumns StreamFactColumns(const CStreamFacts& facts);

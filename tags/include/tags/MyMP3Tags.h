@@ -262,24 +262,16 @@ class CMyMP3Tags {
   CString GetBitRate();
   CString GetSampleRate();
   CString GetDuration();
-  CString ConvDuration(CString seconds);
+  static CString ConvDuration(CString seconds);
   CString GetMpegLayer();
   CString GetMpegVer();
   CString GetChannel();
   CString GetGenre();
 
  private:
-  struct HeaderFacts {
-    int nLayer = 0;
-    int nVersion = 0;
-    int nBitRate = 0;
-    int nChannelMode = 0;
-    int nVbrBitRate = 0;
-    int nFrequency = 0;
-    int nTime = 0;
-  };
 
   CString GetString(TagField field);
+  CString HeaderFact(CString CStreamColumns::*column) const;
   void SetTag(TagField field, CString value);
   // A setter's answer: its refusal becomes the write error; outside a
   // group its edit is written at once.
@@ -289,7 +281,7 @@ class CMyMP3Tags {
 
   std::unique_ptr<CTagFile> m_pValue;  // the linked file; null while unlinked
   bool m_bHeaderInfo = false;
-  HeaderFacts m_header;
+  CStreamColumns m_header;
   CString m_strLastWriteError;
   bool m_bGrouped = false;  // between BeginUpdate and EndUpdate
   std::unique_ptr<CWriteBatch> m_pBatch;  // between BeginBatch and EndBatch

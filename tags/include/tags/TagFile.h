@@ -100,7 +100,53 @@ class CSaveBatch {
   std::unique_ptr<CWriteBatch> m_pBatch;
 };
 
-class CTagFile {
+// The facts of a file's audio stream as the table's columns show them;
+// "-" where the file has none (an MP3 file's MPEG layer and version only).
+struct CStreamColumns {
+  CString strBitRate = "-";     // "128 kbit/s", "245 kbit/s (VBR)"
+  CString strSampleRate = "-";  // "44100"
+  CString strSeconds = "-";     // whole seconds: "215"
+  CString strLayer = "-";       // "III"
+  CString strVersion = "-";     // "1.0"
+  CString strChannel = "-";     // "Joint Stereo", "Stereo", "Mono", "6 channels"
+};
+
+// One music file's tags as a value, whatever its format: CTagFile for an
+// MP3 file, CAudioTagFile for FLAC, Ogg Vorbis, Ogg Opus and MP4. Each
+// keeps the same promises (see CTagFile); the folder works on this.
+class CMusicFile {
+ public:
+  // Reads the file as its name says it is (an ".mp3" name as MP3, the other
+  // formats' names by their bytes). Never null: a file that cannot be read
+  // gives a value whose fields are "-" and that cannot be saved; reason,
+  // when given, receives why it cannot be saved (empty when it can).
+  static std::unique_ptr<CMusicFile> Read(const CString& path, CString* reason = nullptr);
+  // The file's identity as it is now, read as Read would read it.
+  static CFileIdentity ReadIdentity(const CString& path);
+  virtual ~CMusicFile() = default;
+
+  virtual const CString& Path() const = 0;
+  virtual CFileIdentity Identity() const = 0;
+  virtual long FileSize() const = 0;
+  // The Tag column: "ID3v2.3 + ID3v1", "FLAC, Vorbis comment", "AAC, MP4 ilst"...
+  virtual CString TagVersion() const = 0;
+  virtual CString WriteRefusal() const = 0;
+  virtual bool WasChangedWhileRead() const = 0;
+  virtual CStreamColumns StreamColumns() const = 0;
+
+  virtual CString Get(TagField field) const = 0;
+  virtual CString Set(TagField field, const CString& value) = 0;
+  virtual CString Remove(TagField field) = 0;
+  virtual bool GetFrontCover(CCoverArt* cover, bool withBytes = true) const = 0;
+  virtual CString SetFrontCover(const std::string& image) = 0;
+  virtual CString RemoveFrontCover(const CCoverArt& shown) = 0;
+
+  virtual bool IsChanged() const = 0;
+  virtual std::vector<unsigned char> SaveRecord(CString* reason = nullptr) = 0;
+  virtual bool Save(CString* reason, CSaveBatch* batch = nullptr) = 0;
+};
+
+class CTagFile : public CMusicFile {
  public:
   // Reads the file (by its real name on disk). Never null: a file that
   // cannot be read gives a value whose fields are all "-" and that cannot
@@ -108,53 +154,54 @@ class CTagFile {
   // (not readable, empty, damaged, not MPEG audio, changed while it was
   // read); empty when it can.
   static std::unique_ptr<CTagFile> Read(const CString& path, CString* reason = nullptr);
-  ~CTagFile();
+  ~CTagFile() override;
   CTagFile(const CTagFile&) = delete;
   CTagFile& operator=(const CTagFile&) = delete;
 
-  const CString& Path() const;
+  const CString& Path() const override;
   // The file as it was read, or as the last Save left it (in a batch: as
   // its commit will leave it); unknown when it could not be read.
-  CFileIdentity Identity() const;
-  long FileSize() const;
+  CFileIdentity Identity() const override;
+  long FileSize() const override;
   bool HasV1Tag() const;
   bool HasV2Tag() const;
   bool HasLyricsTag() const;
   // "ID3v2.3 + ID3v1", "ID3v2.4", "ID3v1", "none", "ID3v2.3 (damaged)"...
-  CString TagVersion() const;
+  CString TagVersion() const override;
   // Why the value cannot be saved; empty when it can.
-  CString WriteRefusal() const;
-  bool WasChangedWhileRead() const;
+  CString WriteRefusal() const override;
+  bool WasChangedWhileRead() const override;
   // False when the file holds no MPEG audio frame (then facts is untouched).
   bool GetMpegFacts(CMpegFacts* facts) const;
+  CStreamColumns StreamColumns() const override;
 
   // The field as the value holds it, "-" when the tag has none. The genre
   // is shown by name for an ID3v1-only file's "(17)".
-  CString Get(TagField field) const;
+  CString Get(TagField field) const override;
   // Changes the value only. Empty when done, or when value is what the
   // field holds (then nothing will be written for it; a genre name equal
   // to the stored reference's counts as that); else why the field cannot
   // take it (the file cannot be saved, the frame cannot be read, the
   // record was made already).
-  CString Set(TagField field, const CString& value);
+  CString Set(TagField field, const CString& value) override;
   // Removes the field's frame; the same answers as Set.
-  CString Remove(TagField field);
+  CString Remove(TagField field) override;
   // The front cover (with its bytes, or without them for a summary); false
   // when the tag has none.
-  bool GetFrontCover(CCoverArt* cover, bool withBytes = true) const;
+  bool GetFrontCover(CCoverArt* cover, bool withBytes = true) const override;
   // As Set: the image (checked as CMyMP3Tags::CheckCoverImage does) becomes
   // the front cover; RemoveFrontCover removes the one shown, only while it
   // is still that picture.
-  CString SetFrontCover(const std::string& image);
-  CString RemoveFrontCover(const CCoverArt& shown);
+  CString SetFrontCover(const std::string& image) override;
+  CString RemoveFrontCover(const CCoverArt& shown) override;
 
   // True when Save would write the file.
-  bool IsChanged() const;
+  bool IsChanged() const override;
   // The record of what Save will replace (CMyMP3Tags::RestoreSave puts it
   // back), made from the rendering that Save then writes; from here on the
   // setters refuse. Empty when nothing is to be written, or when the value
   // cannot be saved (then reason says why, and Save refuses the same way).
-  std::vector<unsigned char> SaveRecord(CString* reason = nullptr);
+  std::vector<unsigned char> SaveRecord(CString* reason = nullptr) override;
   // Writes the changes (the rendering SaveRecord made, or a new one), only
   // into a file that still is the one read: else nothing is written and
   // reason says so. True when written (in a batch: when handed to it; its
@@ -162,7 +209,7 @@ class CTagFile {
   // write. After a write the value holds what the file now holds, and its
   // identity, without reading the file again; after a failure, the file as
   // it is, read again when next asked.
-  bool Save(CString* reason, CSaveBatch* batch = nullptr);
+  bool Save(CString* reason, CSaveBatch* batch = nullptr) override;
 
   struct Impl;
 
