@@ -88,7 +88,7 @@ bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& do
   // Whatever the table held is gone now, and with it every edit, mark and
   // step of the history.
   m_pFailedRows->Forget();
-  // Every row is an MP3 file and shows the same icon, so it is looked up once.
+  // Every row is a music file and shows the same icon, so it is looked up once.
   m_pTable->ClearImages();
   m_pTable->AddIcon(GetSmallShellIcon(base::JoinPath(folder, "file.mp3")));
   // Drawn once at the end: a repaint per added row made a folder of
@@ -108,7 +108,7 @@ bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& do
   if (report.nListed <= 0) {
     m_pSession->Forget();
     UpdateFolderTotals();
-    m_pStatus->InfoMsg("No MP3 files in " + folder + skipped);
+    m_pStatus->InfoMsg("No music files in " + folder + skipped);
     return false;
   }
   // In the order the user chose last, else by name.

@@ -10,7 +10,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: quillory [-r] [FOLDER]\n"
-    "Edits the ID3 tags of the MP3 files in FOLDER (or in a folder chosen with Open Folder).\n"
+    "Edits the tags of the music files (MP3, FLAC, Ogg Vorbis, Opus, MP4/M4A) in FOLDER\n"
+    "(or in a folder chosen with Open Folder).\n"
     "  -r  include the files in the folders below FOLDER\n";
 
 // The arguments taken apart: "-r" and the folder, in either order. Returns

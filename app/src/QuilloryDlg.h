@@ -1,6 +1,6 @@
 #pragma once
 // CQuilloryDlg: the main window. The whole program is this one dialog: a
-// folder's MP3 files in a table, the tag panel that edits one row, the
+// folder's music files in a table, the tag panel that edits one row, the
 // apply-to-all rules, saving, the list's context menu and the HTML report.
 // Its handlers live in one source file per area (folder loading, editing,
 // rules, saving, context menu, report); this header declares them all.

@@ -1,4 +1,4 @@
-// The HTML report of the loaded folder: report.html beside the MP3 files,
+// The HTML report of the loaded folder: report.html beside the music files,
 // opened in the web browser.
 #include "QuilloryDlg.h"
 
