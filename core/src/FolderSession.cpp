@@ -525,9 +525,8 @@ std::vector<CFolderSession::CPlannedSave> CFolderSession::PlanSaves(const std::v
     const CString key = CellOf(m_rows, m_table.RowOf(id), ColumnOf(kFileName));
     // A pending rename keeps the file's own extension ("Song.MP3" stays
     // ".MP3", a FLAC file stays one whatever the key says).
-    const CString newPath = path.IsEmpty() || key == fileKey
-                                ? CString()
-                                : base::JoinPath(m_strFolder, FileNameOfKey(key, path));
+    CString newPath = path.IsEmpty() || key == fileKey ? CString() : base::JoinPath(m_strFolder, FileNameOfKey(key, path));
+    if (newPath == path) newPath.Empty();  // "b" for "b.flac": the name it has
     plan.push_back({id, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(m_strFolder, path)});
   }
   return plan;
@@ -653,7 +652,8 @@ void CFolderSession::CommitSaves(CSaveBatch& batch, const CWork& work, CSaveRepo
       if (renamed) m_renamed[pending.strPath] = pending.strNewPath;
     }
     std::vector<CString> cells = pending.cells;
-    if (renamed) cells.front() = wanted;
+    // The key of the name it got ("E.flac" for a FLAC file the user named "E").
+    if (renamed) cells.front() = RowKeyOf(FileNameOfKey(wanted, pending.strPath));
     for (int col = 0; col < static_cast<int>(cells.size()); ++col)
       if (m_rows.Text(row, col) != cells[static_cast<std::size_t>(col)].Str())
         m_rows.SetText(row, col, cells[static_cast<std::size_t>(col)].Str());

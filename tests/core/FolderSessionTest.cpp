@@ -232,6 +232,59 @@ TEST_F(FolderSessionTest, EachFileThatCannotBeWrittenIsNamedAndTheOthersAreSaved
   EXPECT_EQ(report.nWritten, 2);
 }
 
+// FLAC, Ogg and MP4 files are rows like MP3 files: their keys keep their
+// extension (so a.mp3 and a.m4a are two rows), their columns come from
+// their own stream and tag, a save writes and renames them through the
+// same plan and journal, a damaged one is refused by name, and the undo of
+// the save puts every byte back.
+TEST_F(FolderSessionTest, EveryFormatLoadsSavesRenamesAndUndoesAsMp3FilesDo) {
+  const fs::path fixtures = QUILLORY_FIXTURES_DIR;
+  fs::copy_file(fixtures / "tagged.flac", Music() / "e.flac");
+  fs::copy_file(fixtures / "tagged_moov_end.m4a", Music() / "a.m4a");
+  fs::copy_file(fixtures / "tagged.opus", Music() / "CD2" / "f.opus");
+  fs::copy_file(fixtures / "bad_cut.flac", Music() / "g.flac");
+  ASSERT_EQ(m_session.Open(Folder(), true).nRead, 8);
+  EXPECT_EQ(m_session.Totals().nFiles, 8);
+  struct Shown {
+    const char* key;
+    const char* tag;
+    const char* layer;
+    const char* artist;
+  } shown[] = {{"a", "ID3v2.3", "III", "Latin Artist"},
+               {"a.m4a", "AAC, MP4 ilst", "-", "First Artist; Second Artist"},
+               {"e.flac", "FLAC, Vorbis comment", "-", "First Artist; Second Artist"},
+               {"CD2/f.opus", "Opus, Vorbis comment", "-", "First Artist; Second Artist"},
+               {"g.flac", "-", "-", "-"}};
+  for (const Shown& c : shown) {
+    const int row = m_session.Table().RowOf(IdOfKey(c.key));
+    ASSERT_GE(row, 0) << c.key;
+    EXPECT_EQ(CellOf(m_session.Rows(), row, ColumnOf(kTagVersion)), c.tag) << c.key;
+    EXPECT_EQ(CellOf(m_session.Rows(), row, ColumnOf(kMpegLayer)), c.layer) << c.key;
+    EXPECT_EQ(CellOf(m_session.Rows(), row, ColumnOf(kArtist)), c.artist) << c.key;
+  }
+  const auto before = Disk();
+  Edit(kAlbum, "One Album", {"e.flac", "a.m4a", "CD2/f.opus", "g.flac"});
+  Edit(kArtist, "A; B", {"a.m4a"});
+  Edit(kFileName, "E renamed", {"e.flac"});  // the file stays a FLAC file
+  const CSaveReport report = SaveAll();
+  ASSERT_EQ(report.failures.size(), 1u);
+  EXPECT_EQ(report.failures[0].strFile, "g.flac");
+  EXPECT_EQ(report.nWritten, 3);
+  EXPECT_FALSE(fs::exists(Music() / "e.flac"));
+  ASSERT_TRUE(fs::exists(Music() / "E renamed.flac"));
+  EXPECT_NE(IdOfKey("E renamed.flac"), 0);
+  EXPECT_EQ(CMusicFile::Read((Music() / "E renamed.flac").c_str())->Get(TagField::Album), "One Album");
+  EXPECT_EQ(CMusicFile::Read((Music() / "CD2" / "f.opus").c_str())->Get(TagField::Album), "One Album");
+  EXPECT_EQ(CMusicFile::Read((Music() / "a.m4a").c_str())->Get(TagField::Artist), "A; B");
+  EXPECT_EQ(Bytes(Music() / "a.mp3"), before.at("a.mp3"));
+
+  CString problem;
+  const std::optional<JournalEntry> entry = m_session.LastSave(problem, nullptr);
+  ASSERT_TRUE(entry) << problem.Str();
+  EXPECT_FALSE(m_session.UndoSave(*entry, {}).bRetry);
+  EXPECT_EQ(Disk(), before);
+}
+
 // A crash between two batches of a save (here: the program ends as it reads
 // the second batch's first file) leaves the first batch written and in the
 // journal: its undo, after a restart, puts back exactly those files.

@@ -73,10 +73,15 @@ TEST(RenamingTest, ThePlanRefusesRowsThatWouldCollide) {
       {Row("moving", "Takes", "Old name"), "Takes - Old name", "already named"},  // even one that moves away
       {Row("Takes - Old name", "Moves", "Away"), "Moves - Away", ""},
       {Row("shout - x", "SHOUT", "X"), "SHOUT - X", ""},                   // its own name in other letters
+      // Another format's file keeps its extension, and only its own name collides.
+      {Row("nine.flac", "Cover", "Art"), "Cover - Art.flac", ""},
+      {Row("ten.FLAC", "Flac", "Taken"), "Flac - Taken.FLAC", "already named \"Flac - Taken.FLAC\""},
+      {Row("eleven.m4a", "Kept", "Song"), "Kept - Song.m4a", ""},
   };
   const std::vector<CString> present = {"one.mp3",    "two.mp3",         "Kept - Song.mp3", "four.mp3",
                                         "five.mp3",   "Cover - Art.MP3", "seven.mp3",       "CD1/eight.mp3",
-                                        "moving.mp3", "Takes - Old name.mp3", "shout - x.mp3", "CD1"};
+                                        "moving.mp3", "Takes - Old name.mp3", "shout - x.mp3", "CD1",
+                                        "nine.flac",  "ten.FLAC",        "flac - taken.flac", "eleven.m4a"};
   std::vector<RowFields> rows;
   for (const Case& c : cases) rows.push_back(c.row);
   const std::vector<RenameStep> plan = PlanRenames(MakePattern("%artist% - %title%"), rows, present);
