@@ -249,6 +249,40 @@ TEST_F(CliTest, PatternsAndCoversRefuseTheFilesTheyCannotDoAndAreUndoneWithTheir
   EXPECT_EQ(Disk(), before);
 }
 
+// FLAC, Ogg and MP4 files are taken like MP3 files: listed by their keys
+// (with their extension), read, set as several values, given a cover, and
+// undone to the byte.
+TEST_F(CliTest, EveryFormatIsReadSetCoveredAndUndoneLikeMp3Files) {
+  const fs::path fixtures = QUILLORY_FIXTURES_DIR;
+  fs::copy_file(fixtures / "tagged.flac", m_root / "m" / "e.flac");
+  fs::copy_file(fixtures / "tagged_alac.m4a", m_root / "m" / "CD2" / "f.m4a");
+  fs::copy_file(fixtures / "tagged_vorbis.ogg", m_root / "m" / "g.ogg");
+  const auto before = Disk();
+  EXPECT_EQ(Run({"get", "artist", "m/e.flac", "m/CD2/f.m4a"}).out,
+            "m/e.flac\tFirst Artist; Second Artist\nm/CD2/f.m4a\tFirst Artist; Second Artist\n");
+  const Result listed = Run({"-r", "list", "--csv", "m"});
+  for (const char* key : {"\nCD2/f.m4a,", "\ne.flac,", "\ng.ogg,", "\na,"})
+    EXPECT_NE(listed.out.find(key), std::string::npos) << key << listed.out;
+  ASSERT_EQ(Run({"-r", "-q", "set", "composer=X; Y", "--", "m/e.flac", "m/CD2/f.m4a", "m/g.ogg"}).status, 0);
+  ASSERT_EQ(Run({"cover", "--set", (fixtures / "cover_other.png").string(), "m/g.ogg"}).status, 0);
+  const std::string command = "cd " + Quoted((m_root / "m").string()) +
+                              " && /usr/bin/python3 -c \"import mutagen\n"
+                              "for f, k in [('e.flac', 'composer'), ('CD2/f.m4a', '\u00a9wrt'), ('g.ogg', 'composer')]:\n"
+                              "  print(f, mutagen.File(f).tags[k], end=';')\n"
+                              "print(len(mutagen.File('g.ogg').tags['metadata_block_picture']), end='')\"";
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  // Two values each; the new front cover replaced the old one beside the other picture.
+  EXPECT_EQ(out, "e.flac ['X', 'Y'];CD2/f.m4a ['X', 'Y'];g.ogg ['X', 'Y'];2");
+  ASSERT_EQ(Run({"undo-last-save", "m"}).status, 0);
+  ASSERT_EQ(Run({"undo-last-save", "m"}).status, 0);
+  EXPECT_EQ(Disk(), before);
+}
+
 TEST_F(CliTest, TheWindowsSessionAndTheCommandLineUndoEachOthersSaves) {
   const auto before = Disk();
   {
