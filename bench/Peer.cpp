@@ -30,6 +30,12 @@ std::string RunPeer(const std::string& args, const char* script = "mutagen_peer.
 
 double PeerLoad(const std::string& folder) { return std::atof(RunPeer("load " + Quoted(folder)).c_str()); }
 
+double PeerLoadAny(const std::string& folder) { return std::atof(RunPeer("load-any " + Quoted(folder)).c_str()); }
+
+double PeerSaveAny(const std::string& folder, const std::string& artist) {
+  return std::atof(RunPeer("save-any " + Quoted(folder) + " " + Quoted(artist)).c_str());
+}
+
 double PeerSave(const std::string& folder, const std::string& artist) {
   return std::atof(RunPeer("save " + Quoted(folder) + " " + Quoted(artist)).c_str());
 }

@@ -10,6 +10,10 @@ namespace bench {
 double PeerLoad(const std::string& folder);
 // Seconds mutagen took to set each file's artist and save it as ID3v2.3.
 double PeerSave(const std::string& folder, const std::string& artist);
+// The same for FLAC, Ogg and MP4 files: read every key and the stream's
+// facts; set the artist (ARTIST, \xa9ART) and save.
+double PeerLoadAny(const std::string& folder);
+double PeerSaveAny(const std::string& folder, const std::string& artist);
 // Rewrites every tag of the folder as ID3v2.<version> (3 or 4) with mutagen;
 // returns the files that have a tag.
 int PeerConvert(const std::string& folder, int version);

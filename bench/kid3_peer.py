@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The benchmark's second peer: kid3-cli, the command-line form of Kid3, on the
-MP3 files of a folder and its subfolders. One kid3-cli run does the whole
+music files of a folder and its subfolders. One kid3-cli run does the whole
 folder (it goes into each subfolder with "cd"); the time of a run on an empty
 folder is taken off, so that starting kid3-cli is not counted. Prints the
 seconds on one line, or "-" when kid3-cli is not installed.
@@ -17,10 +17,11 @@ import time
 
 
 def folders(top):
-    """The folders holding MP3 files, relative to top, in name order."""
+    """The folders holding music files, relative to top, in name order."""
     found = []
+    music = (".mp3", ".flac", ".ogg", ".oga", ".opus", ".m4a", ".mp4")
     for path, _, names in os.walk(top):
-        if any(n.lower().endswith(".mp3") for n in names):
+        if any(n.lower().endswith(music) for n in names):
             found.append(os.path.relpath(path, top))
     return sorted(found)
 

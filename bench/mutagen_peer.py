@@ -7,11 +7,15 @@ seconds on one line, so that starting Python is not counted.
   mutagen_peer.py save FOLDER ARTIST   sets the artist frame and saves, as ID3v2.3
   mutagen_peer.py convert FOLDER 3|4   rewrites every tag as ID3v2.3 or v2.4
                                        (makes a corpus; prints the files tagged)
+  mutagen_peer.py load-any FOLDER      the same load over FLAC, Ogg and MP4 files (mutagen.File)
+  mutagen_peer.py save-any FOLDER ARTIST  sets the artist of each (ARTIST or \xa9ART) and saves
 """
 import os
 import sys
 import time
 
+import mutagen
+import mutagen.mp4
 from mutagen.id3 import ID3, ID3NoHeaderError, TPE1
 from mutagen.mp3 import MP3
 
@@ -71,9 +75,49 @@ def convert(files, version):
     return tagged
 
 
+OTHER_FORMATS = (".flac", ".ogg", ".oga", ".opus", ".m4a", ".mp4")
+
+
+def other_files(folder):
+    """The FLAC, Ogg and MP4 files of the folder and of the folders below it, in name order."""
+    paths = []
+    for top, _, names in os.walk(folder):
+        paths += [os.path.join(top, n) for n in names if n.lower().endswith(OTHER_FORMATS)]
+    return sorted(paths)
+
+
+def load_any(files):
+    total = 0
+    start = time.perf_counter()
+    for path in files:
+        audio = mutagen.File(path)
+        if audio.tags is not None:
+            for key, value in audio.tags.items():
+                total += len(key) + len(str(value))
+        total += int(audio.info.length) + getattr(audio.info, "bitrate", 0) + getattr(audio.info, "sample_rate", 48000)
+    return time.perf_counter() - start, total
+
+
+def save_any(files, artist):
+    start = time.perf_counter()
+    for path in files:
+        audio = mutagen.File(path)
+        audio.tags["\xa9ART" if isinstance(audio, mutagen.mp4.MP4) else "artist"] = [artist]
+        audio.save()
+    return time.perf_counter() - start, len(files)
+
+
 def main():
-    if len(sys.argv) < 3 or sys.argv[1] not in ("load", "save", "convert"):
+    if len(sys.argv) < 3 or sys.argv[1] not in ("load", "save", "convert", "load-any", "save-any"):
         sys.exit(__doc__)
+    if sys.argv[1].endswith("-any"):
+        files = other_files(sys.argv[2])
+        if sys.argv[1] == "load-any":
+            seconds, _ = load_any(files)
+        else:
+            seconds, _ = save_any(files, sys.argv[3] if len(sys.argv) > 3 else "Peer Artist")
+        print("%.6f" % seconds)
+        return
     files = mp3_files(sys.argv[2])
     if sys.argv[1] == "load":
         seconds, _ = load(files)
