@@ -163,10 +163,11 @@ bool OpenOriginal(const CTagWrite& request, COriginal* file, CString* error) {
   return true;
 }
 
-// Puts the old region back after a failed write or flush; errno is kept.
-void PutBackOldRegion(int fd, const std::vector<unsigned char>& oldRegion) {
+// Puts the old region (or span, at its offset) back after a failed write
+// or flush; errno is kept.
+void PutBackOldRegion(int fd, const std::vector<unsigned char>& oldRegion, off_t at = 0) {
   const int err = errno;
-  if (WriteAll(fd, oldRegion.data(), oldRegion.size(), 0)) ::fdatasync(fd);
+  if (WriteAll(fd, oldRegion.data(), oldRegion.size(), at)) ::fdatasync(fd);
   errno = err;
 }
 
@@ -263,6 +264,7 @@ struct CWriteBatch::CPending {
   CFd fd;           // the file written in place
   bool bInPlace = false;
   std::vector<unsigned char> oldRegion;  // in place: put back when the flush fails
+  off_t nRegionAt = 0;                   // where in the file it lies
   base::CNewFile newFile;                // else the new file
   CString strTarget;                     // what the new file is renamed over
   struct stat read {};                   // the original as it was read
@@ -272,7 +274,7 @@ struct CWriteBatch::CPending {
   void Flush() {
     if (bInPlace) {
       if (fd.Get() < 0 || ::fdatasync(fd.Get()) == 0) return;
-      PutBackOldRegion(fd.Get(), oldRegion);
+      PutBackOldRegion(fd.Get(), oldRegion, nRegionAt);
       Fail(&strError);
       return;
     }
@@ -391,6 +393,53 @@ bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize,
   return true;
 }
 
+// Bytes as long as the file that differ from it in one span of its tags
+// (a FLAC file whose padding took the change, an MP4 index of the same
+// size): that span is written in place, as an ID3v2 tag that fits its room
+// is, with one pwrite, flushed at the commit, the old bytes put back when
+// the write or the flush fails. False with error empty when the file is not
+// such a one (then a new file is written), with error set when it failed.
+bool CWriteBatch::WriteSpanInPlace(const CString& path, const struct stat& read, const std::string& bytes,
+                                   CString* error, struct stat* written) {
+  CFd fd(::open(path, O_RDWR | O_CLOEXEC));
+  struct stat st {};
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_ino != read.st_ino ||
+      st.st_dev != read.st_dev || static_cast<std::size_t>(st.st_size) != bytes.size())
+    return false;
+  // The first and last bytes that differ, a block at a time.
+  constexpr std::size_t kBlock = 1 << 16;
+  std::vector<unsigned char> old(kBlock);
+  std::size_t first = bytes.size(), last = 0;
+  for (std::size_t at = 0; at < bytes.size(); at += kBlock) {
+    const std::size_t n = std::min(kBlock, bytes.size() - at);
+    if (!ReadAll(fd.Get(), old.data(), n, static_cast<off_t>(at))) return false;
+    if (std::memcmp(old.data(), bytes.data() + at, n) == 0) continue;
+    for (std::size_t k = 0; k < n; ++k)
+      if (old[k] != static_cast<unsigned char>(bytes[at + k])) {
+        first = std::min(first, at + k);
+        last = at + k + 1;
+      }
+  }
+  auto pending = std::make_unique<CPending>();
+  pending->strPath = path;
+  pending->read = read;
+  if (first < last) {
+    pending->oldRegion.resize(last - first);
+    pending->nRegionAt = static_cast<off_t>(first);
+    if (!ReadAll(fd.Get(), pending->oldRegion.data(), last - first, pending->nRegionAt)) return false;
+    if (!WriteAll(fd.Get(), bytes.data() + first, last - first, pending->nRegionAt)) {
+      PutBackOldRegion(fd.Get(), pending->oldRegion, pending->nRegionAt);
+      return Fail(error);
+    }
+    pending->bInPlace = true;
+    m_nPendingBytes += last - first;
+  }
+  if (written && ::fstat(fd.Get(), written) != 0) return Fail(error);
+  if (pending->bInPlace) pending->fd.Reset(fd.Release());
+  m_pending.push_back(std::move(pending));
+  return true;
+}
+
 bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
                              struct stat* written) {
   IgnoreFileSizeSignal();
@@ -402,6 +451,8 @@ bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const
   if (now.st_ino != read.st_ino || now.st_dev != read.st_dev || now.st_size != read.st_size ||
       now.st_mtim.tv_sec != read.st_mtim.tv_sec || now.st_mtim.tv_nsec != read.st_mtim.tv_nsec)
     return FailWith(error, "The file was changed by another program since it was read");
+  if (WriteSpanInPlace(path, read, bytes, error, written)) return true;
+  if (!error->IsEmpty()) return false;
   const CString target = TargetOf(path);
   const CString folder = FolderOf(target);
   if (!EnoughSpaceFor(folder, bytes.size())) return FailWith(error, "The disk is full");

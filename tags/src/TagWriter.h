@@ -97,8 +97,9 @@ class CWriteBatch {
   bool Write(const CTagWrite& request, CString* error, long* newSize = nullptr, CString* readPath = nullptr);
   // Bytes that are to be the whole of the file at path (a FLAC, Ogg or MP4
   // file laid out again), only while it is still the file read describes
-  // (inode, size, time): a new file beside it, filled but not flushed,
-  // renamed over it at the commit. written, when given, receives the new
+  // (inode, size, time): when as long as the file, the span that differs
+  // written in place and flushed at the commit; else a new file beside it,
+  // filled but not flushed, renamed over it at the commit. written, when given, receives the new
   // file's state (its inode and time are the file's after the rename).
   bool WriteWhole(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
                   struct stat* written = nullptr);
@@ -117,6 +118,8 @@ class CWriteBatch {
 
  private:
   void CommitPending(const std::function<void()>& wait);
+  bool WriteSpanInPlace(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
+                        struct stat* written);
   bool IsPending(const struct stat& st) const;
 
   std::unique_ptr<CTempRecord> m_pRecord;  // of the new files made; it outlives the pending writes
