@@ -430,7 +430,6 @@ void ListView::OnHeaderClicked(int column) {
 
 void ListView::OnHeaderMenu(const QPoint& pos) {
   NMITEMACTIVATE nm;
-  nm.iSubItem = header()->logicalIndexAt(pos);
   const QPoint client = header()->mapTo(this, pos);
   nm.ptAction.x = client.x();
   nm.ptAction.y = client.y();

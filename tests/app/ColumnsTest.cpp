@@ -15,17 +15,15 @@
 #include <numeric>
 
 using test::ListDlg;
-using test::ListFixture;
 
 namespace {
 
 TEST(ColumnLayoutTest, KeptTextRoundTripsAndDamagedTextIsRefused) {
   const std::vector<CString> titles = {"File name", "Size kb", "Artist"};
   const ColumnLayout layout{{0, 2, 1}, {0, 55, 140}, {true, false, true}};
-  const std::string kept = FormatColumnLayout(layout, titles);
-  EXPECT_EQ(kept, "1\t0\tFile name\n1\t140\tArtist\n0\t55\tSize kb");
+  const std::string kept = FormatColumnLayout(layout, titles), tail = "\n0\t55\tSize kb";
+  EXPECT_EQ(kept, "1\t0\tFile name\n1\t140\tArtist" + tail);
   EXPECT_TRUE(ParseColumnLayout(kept, titles) == layout);
-  const std::string tail = "\n0\t55\tSize kb";
   for (const std::string& damaged :
        {std::string(), std::string("File name"), std::string("1\t0\tFile name\n1\t140\tArtist"),  // a column fewer
         kept + "\n1\t50\tDisc", "1\t0\tFile name\n1\t140\tArtiste" + tail, "1\t0\tFile name\n1\t140\tSize kb" + tail,
@@ -36,7 +34,7 @@ TEST(ColumnLayoutTest, KeptTextRoundTripsAndDamagedTextIsRefused) {
     EXPECT_FALSE(ParseColumnLayout(damaged, titles)) << damaged;
 }
 
-class ColumnsTest : public ListFixture {
+class ColumnsTest : public test::ListFixture {
  protected:
   void SetUp() override {
     if (const char* config = std::getenv("XDG_CONFIG_HOME")) m_strOldConfig = config;
@@ -46,85 +44,71 @@ class ColumnsTest : public ListFixture {
   }
   void TearDown() override { ::setenv("XDG_CONFIG_HOME", m_strOldConfig.c_str(), 1); }
 
-  static QHeaderView* Header(CListCtrl& list) { return static_cast<QTreeView*>(list.GetWidget())->header(); }
-  static QPoint On(CListCtrl& list, int col) {
-    return {Header(list)->sectionViewportPosition(col) + 5, Header(list)->height() / 2};
-  }
-  // Right-clicks the header over col and chooses the menu's item at index.
-  void ChooseInHeaderMenu(int col, int index) {
+  QHeaderView* Header() { return static_cast<QTreeView*>(View())->header(); }
+  QPoint On(int col) { return {Header()->sectionViewportPosition(col) + 5, Header()->height() / 2}; }
+  // Right-clicks the header and chooses the menu's item at index.
+  void ChooseInHeaderMenu(int index) {
     test::ChooseInMenu(index, &m_seen);
-    const QPoint at = On(m_dlg.m_list, col);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, Header(m_dlg.m_list)->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(Header(m_dlg.m_list)->viewport(), &event);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, On(0), Header()->viewport()->mapToGlobal(On(0)));
+    QApplication::sendEvent(Header()->viewport(), &event);
   }
-  static std::vector<int> Order(CListCtrl& list) {
-    std::vector<int> order(static_cast<std::size_t>(Header(list)->count()));
-    list.GetColumnOrderArray(order.data(), static_cast<int>(order.size()));
-    return order;
-  }
-  std::vector<int> Unmoved() {
-    std::vector<int> order(static_cast<std::size_t>(m_dlg.m_pTable->GetNumOfCol()));
-    std::iota(order.begin(), order.end(), 0);
+  static std::vector<int> Order(CListCtrl& list, bool unmoved = false) {
+    std::vector<int> order(static_cast<std::size_t>(list.GetHeaderCtrl()->GetItemCount()));
+    if (unmoved) std::iota(order.begin(), order.end(), 0);
+    else list.GetColumnOrderArray(order.data(), static_cast<int>(order.size()));
     return order;
   }
 
   test::TempDir m_config;
   std::string m_strOldConfig;
   test::MenuSeen m_seen;
+  const int m_nArtist = ColumnOf(kArtist), m_nSize = ColumnOf(kSizeKb);
 };
 
 TEST_F(ColumnsTest, TheHeaderMenuHidesAnyColumnButFileNameAndSortsGoByTheColumnsOwnCells) {
   CListCtrl& list = m_dlg.m_list;
-  const int artist = ColumnOf(kArtist), count = m_dlg.m_pTable->GetNumOfCol();
-  ChooseInHeaderMenu(artist, artist);
+  const int count = m_dlg.m_pTable->GetNumOfCol();
+  ChooseInHeaderMenu(m_nArtist);
   EXPECT_EQ(m_seen.texts.mid(0, 4).join('|'), "File name|Size kb|Artist|Album");
   EXPECT_EQ(m_seen.texts.size(), count + 2);
-  EXPECT_EQ(m_seen.texts.back(), "Reset columns");
-  EXPECT_FALSE(list.IsColumnShown(artist));
-  EXPECT_EQ(m_dlg.m_pTable->GetValStr(0, artist), "Cid");
-  ChooseInHeaderMenu(0, 0);  // File name, the row's key, cannot be chosen
+  EXPECT_FALSE(list.IsColumnShown(m_nArtist));
+  EXPECT_EQ(m_dlg.m_pTable->GetValStr(0, m_nArtist), "Cid");
+  ChooseInHeaderMenu(0);  // File name, the row's key, cannot be chosen
   EXPECT_TRUE(list.IsColumnShown(0));
-  ChooseInHeaderMenu(0, artist);
-  EXPECT_TRUE(list.IsColumnShown(artist));
 
-  // Artist dragged to the right end and Size kb hidden: a click on Artist's
-  // header sorts by the artists.
-  std::vector<int> order = Unmoved();
-  std::rotate(order.begin() + artist, order.begin() + artist + 1, order.end());
+  // Artist shown again at the right end and Size kb hidden: a click on
+  // Artist's title sorts by the artists.
+  ChooseInHeaderMenu(m_nArtist);
+  std::vector<int> order = Order(list, true);
+  std::rotate(order.begin() + m_nArtist, order.begin() + m_nArtist + 1, order.end());
   ASSERT_TRUE(list.SetColumnOrderArray(count, order.data()));
-  ChooseInHeaderMenu(0, ColumnOf(kSizeKb));
-  QTest::mouseClick(Header(list)->viewport(), Qt::LeftButton, {}, On(list, artist));
+  ChooseInHeaderMenu(m_nSize);
+  QTest::mouseClick(Header()->viewport(), Qt::LeftButton, {}, On(m_nArtist));
   EXPECT_EQ(Keys(), (std::vector<std::string>{"Gamma", "Alpha", "Beta"}));
-  EXPECT_EQ(Order(list), order);
 
-  ChooseInHeaderMenu(0, count + 1);
-  EXPECT_EQ(Order(list), Unmoved());
-  EXPECT_TRUE(list.IsColumnShown(ColumnOf(kSizeKb)));
+  EXPECT_EQ(m_seen.texts.back(), "Reset columns");
+  ChooseInHeaderMenu(count + 1);
+  EXPECT_EQ(Order(list), Order(list, true));
+  EXPECT_TRUE(list.IsColumnShown(m_nSize) && list.IsColumnShown(m_nArtist));
 }
 
-TEST_F(ColumnsTest, TheArrangementIsKeptForTheNextWindowAndADamagedOneGivesTheDefaults) {
-  const int artist = ColumnOf(kArtist), size = ColumnOf(kSizeKb);
-  ChooseInHeaderMenu(0, size);
-  std::vector<int> order = Unmoved();
+TEST_F(ColumnsTest, TheArrangementIsKeptForTheNextWindowButNotWhenDamaged) {
+  m_dlg.m_list.SetColumnWidth(m_nSize, 90);
+  ChooseInHeaderMenu(m_nSize);
+  std::vector<int> order = Order(m_dlg.m_list, true);
   std::swap(order[2], order[4]);
   m_dlg.m_list.SetColumnOrderArray(static_cast<int>(order.size()), order.data());
-  m_dlg.m_list.SetColumnWidth(artist, 170);
+  m_dlg.m_list.SetColumnWidth(m_nArtist, 170);
   m_dlg.OnExit();
-  {
+  for (const bool damaged : {false, true}) {
+    if (damaged) platform::WriteSetting("Table/Columns", platform::ReadSetting("Table/Columns") + "\n1\t80\tMood");
     ListDlg next;
     ASSERT_TRUE(next.Create());
-    EXPECT_EQ(Order(next.m_list), order);
-    EXPECT_FALSE(next.m_list.IsColumnShown(size));
-    EXPECT_EQ(next.m_list.GetColumnWidth(artist), 170);
-  }
-  const std::string kept = platform::ReadSetting("Table/Columns").Str();
-  for (const std::string& damaged : {kept.substr(0, kept.rfind('\n')), kept + "\n1\t80\tMood"}) {
-    platform::WriteSetting("Table/Columns", CString(damaged));
-    ListDlg next;
-    ASSERT_TRUE(next.Create());
-    EXPECT_EQ(Order(next.m_list), Unmoved());
-    EXPECT_TRUE(next.m_list.IsColumnShown(size));
-    EXPECT_EQ(next.m_list.GetColumnWidth(artist), 100);
+    EXPECT_EQ(Order(next.m_list), damaged ? Order(next.m_list, true) : order);
+    EXPECT_EQ(next.m_list.IsColumnShown(m_nSize), damaged);
+    EXPECT_EQ(next.m_list.GetColumnWidth(m_nArtist), damaged ? 100 : 170);
+    next.m_list.ShowColumn(m_nSize, TRUE);
+    EXPECT_EQ(next.m_list.GetColumnWidth(m_nSize), damaged ? 50 : 90);
   }
 }
 
@@ -141,8 +125,6 @@ TEST_F(ColumnsTest, FileNameFitsTheNamesUpToAThirdOfTheWindowUnlessTheUserSetIts
   EXPECT_EQ(list.GetColumnWidth(0), client.Width() / 3);
 
   list.SetColumnWidth(0, 150);  // as the user drags its edge
-  m_dlg.m_columns.FitNames();
-  EXPECT_EQ(list.GetColumnWidth(0), 150);
   m_dlg.m_columns.Keep();
   ListDlg next;
   ASSERT_TRUE(next.Create());

@@ -9,9 +9,9 @@
 // The owner hears, as notifications: NM_DBLCLK, NM_RCLICK and LVN_HOTTRACK
 // from the mouse; HDN_ITEMCLICKA from the header (control id 0), forwarded by
 // the list, and NM_RCLICK from the header (control id 0, an NMITEMACTIVATE
-// with the column under the mouse as iSubItem and the point in the list's
-// client coordinates as ptAction); LVN_KEYDOWN (NMLVKEYDOWN) for Enter, F2 and Delete when there is a
-// focused item; and LVN_ITEMCHANGED when the selection changes, by mouse,
+// with the point in the list's client coordinates as ptAction); LVN_KEYDOWN
+// (NMLVKEYDOWN) for Enter, F2 and Delete when there is a focused item; and
+// LVN_ITEMCHANGED when the selection changes, by mouse,
 // keyboard, program or assistive technology. One item becoming selected is
 // reported with its index and LVIS_SELECTED | LVIS_FOCUSED. With LVS_SINGLESEL
 // that is all. Without it (click, Shift-click, Ctrl-click, Ctrl+A and
