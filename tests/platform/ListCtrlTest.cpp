@@ -233,25 +233,6 @@ TEST_F(ListCtrlTest, HeaderClickReachesTheOwnerAsHeaderZero) {
   EXPECT_EQ(m_owner.column, 1);
 }
 
-TEST_F(ListCtrlTest, ColumnsAreMovedOnlyToAnotherOrderAndAHiddenOneKeepsItsWidth) {
-  EXPECT_FALSE(View()->header()->sectionsMovable());
-  m_list.SetExtendedStyle(LVS_EX_HEADERDRAGDROP);
-  EXPECT_TRUE(View()->header()->sectionsMovable());
-  const int moved[] = {0, 2, 1}, twice[] = {0, 2, 2}, beyond[] = {0, 1, 3};
-  ASSERT_TRUE(m_list.SetColumnOrderArray(3, moved));
-  EXPECT_FALSE(m_list.SetColumnOrderArray(3, twice) || m_list.SetColumnOrderArray(3, beyond) ||
-               m_list.SetColumnOrderArray(2, moved));
-  int order[3] = {};
-  ASSERT_TRUE(m_list.GetColumnOrderArray(order, 3));
-  EXPECT_EQ(std::vector<int>(order, order + 3), std::vector<int>(moved, moved + 3));
-  // Hidden, a column has no width on screen and keeps one set meanwhile.
-  ASSERT_TRUE(m_list.ShowColumn(1, FALSE));
-  EXPECT_EQ(m_list.GetColumnWidth(1), 0);
-  m_list.SetColumnWidth(1, 75);
-  m_list.ShowColumn(1, TRUE);
-  EXPECT_EQ(m_list.GetColumnWidth(1), 75);
-}
-
 TEST_F(ListCtrlTest, SubItemRectIsInClientCoordinatesBelowTheHeader) {
   AddRows({"a", "b"});
   test::ProcessEvents();
