@@ -58,6 +58,12 @@ void CQuilloryDlg::OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 0;
 }
 
+void CQuilloryDlg::OnHeaderRClick(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 0;
+  const auto* click = reinterpret_cast<const NMITEMACTIVATE*>(pNMHDR);
+  m_columns.OfferColumns(CPoint(click->ptAction.x, click->ptAction.y));
+}
+
 void CQuilloryDlg::OnPlay() {
   m_pStatus->Clear();
   // One file plays: of several selected rows, the focused one.

@@ -114,6 +114,7 @@ bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& do
   // In the order the user chose last, else by name.
   const int sortCol = m_pTable->GetSortCol();
   m_pTable->SortBy(sortCol >= 0 ? sortCol : ColumnOf(kFileName), sortCol >= 0 ? m_pTable->GetSortAscending() : true);
+  m_columns.FitNames();
   platform::WriteSetting(kLastFolderSetting, folder);
   NoteRecentFolder(folder, subfolders);
   FillRecentMenu();

@@ -81,6 +81,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteNotify(IDC_FILE_LIST, LVN_KEYDOWN, [this](NMHDR* h, LRESULT* r) { OnListKeyDown(h, r); });
   // The list's header reports its clicks with control id 0.
   RouteNotify(0, HDN_ITEMCLICKA, [this](NMHDR* h, LRESULT* r) { OnHeaderItemClick(h, r); });
+  RouteNotify(0, NM_RCLICK, [this](NMHDR* h, LRESULT* r) { OnHeaderRClick(h, r); });
   RouteCommand(IDC_WEB_SITE, [this] { OnWebSite(); });
   RouteCommand(IDC_ABOUT, [this] { OnAbout(); });
   RouteCommand(ID_HELP, [this] { OnHelp(); });
@@ -150,6 +151,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
   m_list.ShowRows(&m_pSession->Rows());
   for (Field field : kColumnOrder) m_pTable->SetTitle(SpecOf(field).strTitle, SpecOf(field).nWidth, 'L');
   m_pTable->CreateImages(&m_imageList, 16, 16, 0, 1);
+  m_columns.SetUp();
 
   m_pShell->Init(GetSafeHwnd());
 
@@ -275,11 +277,15 @@ void CQuilloryDlg::OnBoxesFollowSelection() {
 }
 
 void CQuilloryDlg::OnExit() {
-  if (ConfirmDiscardEdits()) CDialog::OnOK();
+  if (!ConfirmDiscardEdits()) return;
+  m_columns.Keep();
+  CDialog::OnOK();
 }
 
 void CQuilloryDlg::OnCancel() {
-  if (ConfirmDiscardEdits()) CDialog::OnCancel();
+  if (!ConfirmDiscardEdits()) return;
+  m_columns.Keep();
+  CDialog::OnCancel();
 }
 
 void CQuilloryDlg::OnClose() {

@@ -7,6 +7,7 @@
 #include <core/CoverEdits.h>
 #include <core/FolderSession.h>
 #include "RecentFolders.h"
+#include "TableColumns.h"
 #include "TagPanel.h"
 #include "WindowLayout.h"
 #include "WindowWork.h"
@@ -149,6 +150,8 @@ class CQuilloryDlg : public CDialog {
   void OnListRClick(NMHDR* pNMHDR, LRESULT* pResult);
   void OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult);
   void OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult);
+  // A right click on the header: the columns to show or hide.
+  void OnHeaderRClick(NMHDR* pNMHDR, LRESULT* pResult);
   // A row became selected: a row whose file was not saved says why.
   void OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
   void OnPlay();
@@ -210,6 +213,7 @@ class CQuilloryDlg : public CDialog {
   CFolderDialog* m_pFolderDlg = nullptr;  // exists only while Open Folder runs
   std::unique_ptr<CIndvProgress> m_pProgress;
   CListCtrl m_list;
+  CTableColumns m_columns{m_list};
   std::unique_ptr<CShellcmd> m_pShell;
   // A load or a save running: the window busy, Cancel shown, the work's reports.
   std::unique_ptr<CWindowWork> m_pWork;

@@ -83,6 +83,53 @@ int CListCtrl::GetColumnWidth(int col) const {
   return view && col >= 0 && col < view->Model()->Columns() ? view->columnWidth(col) : 0;
 }
 
+BOOL CListCtrl::SetColumnWidth(int col, int width) {
+  ListView* view = ViewOf(this);
+  if (!view || col < 0 || col >= view->Model()->Columns() || width < 0) return FALSE;
+  view->setColumnWidth(col, width);
+  return TRUE;
+}
+
+BOOL CListCtrl::GetColumnOrderArray(int* order, int count) const {
+  const ListView* view = ViewOf(this);
+  if (!view || !order) return FALSE;
+  const int columns = view->Model()->Columns();
+  if (count != -1 && count != columns) return FALSE;
+  for (int visual = 0; visual < columns; ++visual) order[visual] = view->header()->logicalIndex(visual);
+  return TRUE;
+}
+
+BOOL CListCtrl::SetColumnOrderArray(int count, const int* order) {
+  ListView* view = ViewOf(this);
+  if (!view || !order || count != view->Model()->Columns()) return FALSE;
+  std::vector<bool> seen(static_cast<std::size_t>(count));
+  for (int visual = 0; visual < count; ++visual) {
+    const int col = order[visual];
+    if (col < 0 || col >= count || seen[static_cast<std::size_t>(col)]) return FALSE;
+    seen[static_cast<std::size_t>(col)] = true;
+  }
+  QHeaderView* header = view->header();
+  for (int visual = 0; visual < count; ++visual) header->moveSection(header->visualIndex(order[visual]), visual);
+  return TRUE;
+}
+
+BOOL CListCtrl::ShowColumn(int col, BOOL show) {
+  ListView* view = ViewOf(this);
+  if (!view || col < 0 || col >= view->Model()->Columns()) return FALSE;
+  view->setColumnHidden(col, !show);
+  return TRUE;
+}
+
+BOOL CListCtrl::IsColumnShown(int col) const {
+  const ListView* view = ViewOf(this);
+  return view && col >= 0 && col < view->Model()->Columns() && !view->isColumnHidden(col);
+}
+
+int CListCtrl::GetStringWidth(const CString& text) const {
+  const ListView* view = ViewOf(this);
+  return view ? view->fontMetrics().horizontalAdvance(platform::ToQt(text)) : 0;
+}
+
 CHeaderCtrl* CListCtrl::GetHeaderCtrl() {
   ListView* view = ViewOf(this);
   if (!view) return nullptr;

@@ -242,11 +242,12 @@ ListView::ListView(QWidget* parent) : QTreeView(parent), m_pModel(new ListModel(
   setMouseTracking(true);
   setItemDelegate(new ListDelegate(this));
   header()->setSectionsClickable(true);
-  header()->setSectionsMovable(false);
   header()->setStretchLastSection(false);
   header()->setSectionResizeMode(QHeaderView::Interactive);
   header()->setSortIndicatorShown(false);
   connect(header(), &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
+  header()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(header(), &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) { OnHeaderMenu(pos); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& selected, const QItemSelection& deselected) {
             OnSelectionChanged(selected, deselected);
@@ -274,6 +275,7 @@ void ListView::ApplyLook() {
   pal.setColor(QPalette::Text, ColorOf(look.crText));
   setPalette(pal);
   setAllColumnsShowFocus((look.dwExStyle & LVS_EX_FULLROWSELECT) != 0);
+  header()->setSectionsMovable((look.dwExStyle & LVS_EX_HEADERDRAGDROP) != 0);
   // An emphasised cell: a fifth of the highlight over the cell's background,
   // which reads in light and dark palettes alike, and bold text.
   const QColor base = ColorOf(look.crTextBk != CLR_NONE ? look.crTextBk : look.crBk);
@@ -424,6 +426,14 @@ void ListView::OnHeaderClicked(int column) {
   NMHEADER nm;
   nm.iItem = column;
   CWnd::FromWidget(header())->SendNotify(HDN_ITEMCLICKA, &nm.hdr);
+}
+
+void ListView::OnHeaderMenu(const QPoint& pos) {
+  NMITEMACTIVATE nm;
+  const QPoint client = header()->mapTo(this, pos);
+  nm.ptAction.x = client.x();
+  nm.ptAction.y = client.y();
+  CWnd::FromWidget(header())->SendNotify(NM_RCLICK, &nm.hdr);
 }
 
 void ListView::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {

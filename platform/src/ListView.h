@@ -156,6 +156,8 @@ class ListView : public QTreeView {
   void TrackHot(const QPoint& pos);
   void NotifyCell(int code, const QPoint& pos);
   void OnHeaderClicked(int column);
+  // A right click on the header (or its menu key): NM_RCLICK from the header.
+  void OnHeaderMenu(const QPoint& pos);
   // Keeps the selection mark and the current row with the selection, and
   // tells the owner: one LVN_ITEMCHANGED per change, for several rows at once
   // with iItem -1.

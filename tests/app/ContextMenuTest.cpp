@@ -1,5 +1,6 @@
 // The list's right-click menu through the real popup, and the commands beside
-// it: Play, Delete, the column sort and the panel toggle.
+// it: Play, Delete, the column sort and the panel toggle; the header's menu of
+// columns, their order and widths kept for the next window.
 #include "ListFixture.h"
 #include "ShellRecorder.h"
 
@@ -7,13 +8,18 @@
 
 #include <platform/MessageBox.h>
 #include <base/Path.h>
+#include <platform/Settings.h>
 #include <platform/WinApp.h>
 
 #include <QAccessible>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeView>
 
+#include <numeric>
+
+using test::ListDlg;
 using test::ListFixture;
 
 namespace {
@@ -196,4 +202,104 @@ TEST_F(ContextMenuTest, PanelToggleHidesThePanelAndRestoresTheListExactly) {
     EXPECT_TRUE(m_dlg.GetDlgItem(id)->IsWindowVisible()) << id;
   // The progress bar belongs to saving and stays hidden.
   EXPECT_FALSE(m_dlg.GetDlgItem(IDC_SAVE_PROGRESS)->IsWindowVisible());
+}
+
+TEST(ColumnLayoutTest, KeptTextRoundTripsAndDamagedTextIsRefused) {
+  const std::vector<CString> titles = {"File name", "Size kb", "Artist"};
+  const ColumnLayout layout{{0, 2, 1}, {0, 55, 140}, {true, false, true}};
+  const std::string kept = FormatColumnLayout(layout, titles), head = "1\t0\tFile name\n", tail = "\n0\t55\tSize kb";
+  EXPECT_EQ(kept, head + "1\t140\tArtist" + tail);
+  EXPECT_TRUE(ParseColumnLayout(kept, titles) == layout);
+  for (const std::string& damaged :
+       {std::string(), head + "1\t140\tArtist", kept + "\n1\t50\tDisc", head + "1\t140\tArtiste" + tail,
+        head + "1\t140\tSize kb" + tail, head + "1\t-1\tArtist" + tail, head + "1\t99999\tArtist" + tail,
+        head + "2\t140\tArtist" + tail, "0\t0\tFile name\n1\t140\tArtist" + tail, "1\t140\tArtist\n" + head + tail})
+    EXPECT_FALSE(ParseColumnLayout(damaged, titles)) << damaged;
+}
+
+class ColumnsTest : public ContextMenuTest {
+ protected:
+  // What a test keeps reaches no other window.
+  void TearDown() override { platform::WriteSetting("Table/Columns", CString()); }
+
+  QHeaderView* Header() { return static_cast<QTreeView*>(View())->header(); }
+  // Right-clicks the header and chooses the menu's item at index.
+  void ChooseInHeaderMenu(int index) {
+    test::ChooseInMenu(index, &m_seen);
+    const QPoint at(5, Header()->height() / 2);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, Header()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(Header()->viewport(), &event);
+  }
+  static std::vector<int> Order(CListCtrl& list, bool unmoved = false) {
+    std::vector<int> order(static_cast<std::size_t>(list.GetHeaderCtrl()->GetItemCount()));
+    if (unmoved) std::iota(order.begin(), order.end(), 0);
+    else list.GetColumnOrderArray(order.data(), static_cast<int>(order.size()));
+    return order;
+  }
+
+  const int m_nArtist = ColumnOf(kArtist), m_nSize = ColumnOf(kSizeKb);
+};
+
+TEST_F(ColumnsTest, TheHeaderMenuHidesAnyColumnButFileNameAndSortsGoByTheColumnsOwnCells) {
+  CListCtrl& list = m_dlg.m_list;
+  const int count = m_dlg.m_pTable->GetNumOfCol();
+  EXPECT_TRUE(Header()->sectionsMovable());
+  ChooseInHeaderMenu(m_nArtist);
+  EXPECT_EQ(m_seen.texts.mid(0, 4).join('|'), "File name|Size kb|Artist|Album");
+  EXPECT_EQ(m_seen.texts.back(), "Reset columns");
+  EXPECT_FALSE(list.IsColumnShown(m_nArtist));
+  EXPECT_EQ(m_dlg.m_pTable->GetValStr(0, m_nArtist), "Ann");
+  ChooseInHeaderMenu(0);  // File name, the row's key, cannot be chosen
+  EXPECT_TRUE(list.IsColumnShown(0));
+
+  // Artist shown again at the right end and Size kb hidden: a click on
+  // Artist's title sorts by Artist.
+  ChooseInHeaderMenu(m_nArtist);
+  std::vector<int> order = Order(list, true);
+  std::rotate(order.begin() + m_nArtist, order.begin() + m_nArtist + 1, order.end());
+  ASSERT_TRUE(list.SetColumnOrderArray(count, order.data()));
+  ChooseInHeaderMenu(m_nSize);
+  QTest::mouseClick(Header()->viewport(), Qt::LeftButton, {},
+                    QPoint(Header()->sectionViewportPosition(m_nArtist) + 5, Header()->height() / 2));
+  EXPECT_EQ(m_dlg.m_pTable->GetSortCol(), m_nArtist);
+
+  ChooseInHeaderMenu(count + 1);  // Reset columns, after a separator
+  EXPECT_EQ(Order(list), Order(list, true));
+  EXPECT_TRUE(list.IsColumnShown(m_nSize) && list.IsColumnShown(m_nArtist));
+}
+
+TEST_F(ColumnsTest, TheArrangementIsKeptForTheNextWindowButNotWhenDamaged) {
+  m_dlg.m_list.SetColumnWidth(m_nSize, 90);
+  ChooseInHeaderMenu(m_nSize);
+  std::vector<int> order = Order(m_dlg.m_list, true);
+  std::swap(order[2], order[4]);
+  m_dlg.m_list.SetColumnOrderArray(static_cast<int>(order.size()), order.data());
+  m_dlg.m_list.SetColumnWidth(m_nArtist, 170);
+  m_dlg.m_list.SetColumnWidth(0, 150);  // as the user drags its edge: the names' width gives way
+  m_dlg.OnExit();
+  for (const bool damaged : {false, true}) {
+    if (damaged) platform::WriteSetting("Table/Columns", platform::ReadSetting("Table/Columns") + "\n1\t80\tMood");
+    ListDlg next;
+    ASSERT_TRUE(next.Create());
+    EXPECT_EQ(Order(next.m_list), damaged ? Order(next.m_list, true) : order);
+    EXPECT_EQ(next.m_list.IsColumnShown(m_nSize), damaged);
+    next.m_columns.FitNames();
+    EXPECT_EQ(next.m_list.GetColumnWidth(m_nArtist), damaged ? 100 : 170);
+    EXPECT_EQ(next.m_list.GetColumnWidth(0), damaged ? 120 : 150);
+    next.m_list.ShowColumn(m_nSize, TRUE);
+    EXPECT_EQ(next.m_list.GetColumnWidth(m_nSize), damaged ? 50 : 90);
+  }
+}
+
+TEST_F(ColumnsTest, FileNameFitsTheNamesUpToAThirdOfTheWindow) {
+  CListCtrl& list = m_dlg.m_list;
+  const CString name("Beta - recorded live at the long concert in Berlin");
+  List({{.key = name.Str()}});
+  m_dlg.m_columns.FitNames();
+  EXPECT_GT(list.GetColumnWidth(0), list.GetStringWidth(name) + 16);
+  List({{.key = std::string(300, 'W')}});
+  m_dlg.m_columns.FitNames();
+  CRect client;
+  m_dlg.GetClientRect(&client);
+  EXPECT_EQ(list.GetColumnWidth(0), client.Width() / 3);
 }

@@ -25,6 +25,8 @@ class ListDlg : public CQuilloryDlg {
  public:
   using CQuilloryDlg::m_layout;
   using CQuilloryDlg::m_list;
+  using CQuilloryDlg::m_columns;
+  using CQuilloryDlg::OnExit;
   using CQuilloryDlg::m_nHotItem;
   using CQuilloryDlg::m_nHotSubItem;
   using CQuilloryDlg::m_pTable;

@@ -54,6 +54,13 @@ TEST_F(WindowTest, TotalsAndStatusReadAsTheyShowAfterALoadAndADelete) {
   }
 }
 
+TEST_F(WindowTest, TheFileNameColumnOpensWideEnoughForTheFolderNames) {
+  const CString name("Side B - recorded live at the long concert in Berlin");
+  m_dir.CopyFixture("cbr_v23_latin1.mp3", (name + ".mp3").GetString());
+  OpenFolder(m_dir.Path());
+  EXPECT_GT(m_dlg.m_list.GetColumnWidth(0), m_dlg.m_list.GetStringWidth(name));
+}
+
 TEST_F(WindowTest, TheListTakesTheGrowthAndTheOtherControlsKeepTheirEdges) {
   LoadTwoFiles();
   QWidget* window = m_dlg.GetWidget();

@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
   // The journal of saves the tests' saves write stays the test program's own.
   const test::TempDir state;
   ::setenv("XDG_STATE_HOME", state.Path(), 1);
+  // So are the settings: the user's own (a column layout, say) never reach a test.
+  const test::TempDir config;
+  ::setenv("XDG_CONFIG_HOME", config.Path(), 1);
   ::testing::InitGoogleTest(&argc, argv);
   test::InstallModalAnswerer();
   ::testing::UnitTest::GetInstance()->listeners().Append(new ModalAnswerReaper);

@@ -8,8 +8,10 @@
 //
 // The owner hears, as notifications: NM_DBLCLK, NM_RCLICK and LVN_HOTTRACK
 // from the mouse; HDN_ITEMCLICKA from the header (control id 0), forwarded by
-// the list; LVN_KEYDOWN (NMLVKEYDOWN) for Enter, F2 and Delete when there is a
-// focused item; and LVN_ITEMCHANGED when the selection changes, by mouse,
+// the list, and NM_RCLICK from the header (control id 0, an NMITEMACTIVATE
+// with the point in the list's client coordinates as ptAction); LVN_KEYDOWN
+// (NMLVKEYDOWN) for Enter, F2 and Delete when there is a focused item; and
+// LVN_ITEMCHANGED when the selection changes, by mouse,
 // keyboard, program or assistive technology. One item becoming selected is
 // reported with its index and LVIS_SELECTED | LVIS_FOCUSED. With LVS_SINGLESEL
 // that is all. Without it (click, Shift-click, Ctrl-click, Ctrl+A and
@@ -52,6 +54,7 @@ constexpr DWORD LVS_REPORT = 0x0001;
 constexpr DWORD LVS_SINGLESEL = 0x0004;
 constexpr DWORD LVS_SHOWSELALWAYS = 0x0008;
 constexpr DWORD LVS_EX_GRIDLINES = 0x0001;
+constexpr DWORD LVS_EX_HEADERDRAGDROP = 0x0010;  // the user may drag columns to another order
 constexpr DWORD LVS_EX_FULLROWSELECT = 0x0020;
 
 // Image lists of a list view; only the small one is drawn in report style.
@@ -106,7 +109,19 @@ class CListCtrl : public CWnd {
                    int subItem = -1);
   BOOL DeleteColumn(int col);
   BOOL GetColumn(int col, LVCOLUMN* column) const;
+  // A hidden column's width is 0; one set while it is hidden shows when it is shown.
   int GetColumnWidth(int col) const;
+  BOOL SetColumnWidth(int col, int width);
+  // Columns are numbered as inserted, whatever order they are shown in; the
+  // order array lists them from left to right on screen. count must be the
+  // number of columns (-1 for Get), and Set takes only a permutation of them.
+  BOOL GetColumnOrderArray(int* order, int count = -1) const;
+  BOOL SetColumnOrderArray(int count, const int* order);
+  // A hidden column keeps its cells and its number; it only is not shown.
+  BOOL ShowColumn(int col, BOOL show);
+  BOOL IsColumnShown(int col) const;
+  // The width of text in pixels in the list's font.
+  int GetStringWidth(const CString& text) const;
   CHeaderCtrl* GetHeaderCtrl();
 
   // Items. InsertItem places the item at index item (clamped to the end) and
