@@ -93,7 +93,7 @@ struct FieldTable {
       .pStream = &S::strVersion},
     /* kChannel */ {.nColumn = 14, .strTitle = "Channel", .nWidth = 70, .fill = Fill::kStream, .pStream = &S::strChannel,
       .bReported = true},
-    /* kTagVersion */ {.nColumn = 24, .strTitle = "Tag", .nWidth = 110, .fill = Fill::kTagVersion, .bReported = true},
+    /* kTagVersion */ {.nColumn = 24, .strTitle = "Tag", .nWidth = 150, .fill = Fill::kTagVersion, .bReported = true},
     /* kCover */ {.nColumn = 25, .strTitle = "Cover", .nWidth = 150, .fill = Fill::kCover, .bReported = true},
   }};
   // clang-format on
