@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, StartsWithTheColumnsEmptyTableAndTotals) {
                           "Comment", "Composer", "Copyright", "Encoded by", "Original artist", "URL", "Band",
                           "Publisher", "Conductor", "Tag", "Cover"};
   const int widths[] = {120, 50, 100, 100, 100, 50, 50, 50, 70, 90, 50, 70, 70, 70, 70,
-                        100, 100, 100, 100, 100, 100, 100, 100, 100, 110, 150};
+                        100, 100, 100, 100, 100, 100, 100, 100, 100, 150, 150};
   for (int col = 0; col < 26; ++col) {
     LVCOLUMN column;
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
