@@ -1,0 +1,244 @@
+// A file's disc and lyrics, its tag version and its ID3v1 tag as changes of
+// its value: what a save writes reads as intended in mutagen, what cannot be
+// kept is refused by name with nothing changed, and each save's record puts
+// the file back byte for byte.
+#include "TagsTestSupport.h"
+
+#include <tags/MyMP3Tags.h>
+#include <tags/TagFile.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// A copy of the untagged MP3 tagged by mutagen as make_versions.py says (kind "v24", "v23-TSIZ"...).
+CString Tagged(const test::TempDir& dir, const std::string& kind) {
+  const CString path = dir.CopyFixture("untagged.mp3", (kind + ".mp3").c_str());
+  test::RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/tags/make_versions.py '" + path.Str() + "' " + kind);
+  return path;
+}
+
+std::string Brief(const CString& path) { return test::Mutagen(path, "brief"); }
+
+// The lines of mutagen's brief view that start with one of the keys, in its order.
+std::string Only(const std::string& brief, const std::vector<std::string>& keys) {
+  std::istringstream in(brief);
+  std::string out;
+  for (std::string line; std::getline(in, line);)
+    for (const std::string& key : keys)
+      if (line.rfind(key + " ", 0) == 0 || line.rfind(key + ":", 0) == 0) out += line + "\n";
+  return out;
+}
+
+// Makes the change on a fresh value, saves it with its record, and checks
+// that the value shows what a new reading does; then the record, through
+// RestoreSave, puts back the file's bytes. Returns the file's view after the save.
+std::string SaveAndUndo(const CString& path, const std::function<void(CTagFile&)>& change) {
+  const std::string before = test::ReadFile(path);
+  std::vector<unsigned char> record;
+  std::string after;
+  {
+    const std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+    change(*file);
+    CString reason;
+    record = file->SaveRecord(&reason);
+    EXPECT_FALSE(record.empty()) << reason.Str();
+    EXPECT_TRUE(file->Save(&reason)) << reason.Str();
+    const std::unique_ptr<CTagFile> again = CTagFile::Read(path);
+    EXPECT_EQ(file->TagVersion(), again->TagVersion());
+    for (int f = 0; f < kTagFieldCount; ++f)
+      EXPECT_EQ(file->Get(static_cast<TagField>(f)), again->Get(static_cast<TagField>(f))) << f;
+    after = Brief(path);
+  }
+  CMyMP3Tags tags;
+  EXPECT_EQ(tags.RestoreSave(path, record), CRestoreResult::Restored) << tags.GetLastWriteError().Str();
+  EXPECT_TRUE(test::ReadFile(path) == before) << "not put back byte for byte";
+  return after;
+}
+
+TEST(TagVersion, ConversionsWriteWhatTheOtherVersionsStandardSays) {
+  // The frames the two standards treat differently, as mutagen reads them after the save.
+  const std::vector<std::string> keys = {"TYER", "TDAT", "TIME", "TDRC", "TORY", "TDOR", "IPLS", "TIPL", "TMCL",
+                                         "TPE1", "TCON", "TIT2", "TXXX", "USLT", "COMM", "APIC", "TSOP", "TPOS"};
+  struct Case {
+    const char* kind;
+    TagTarget target;
+    const char* expected;
+  } const cases[] = {
+      {"v23", TagTarget::Id3v24,
+       // Dates joined, TORY and IPLS renamed; the v2.3 bytes (UTF-16, "/") kept.
+       "APIC:Cövér 1 image/png Cövér\nCOMM::deu 1 Kommentar ♫\nTCON 1 Jazz/Soul\n"
+       "TDOR 0 1999\nTDRC 0 2001-05-03 10:20\nTIPL 0 producer:Prodüçer|engineer:Engineer|piano:Pianist\n"
+       "TIT2 1 Title ☂ in UTF-16BE\nTPE1 1 Nina Simone/Ärtist Two ♫\nTPOS 0 1/2\n"
+       "TXXX:MusicBrainz Artist Id 1 id-one/id-two\nUSLT::deu 1 Erste Zeile ♫\\nZweite Zeile\n"},
+      {"v24", TagTarget::Id3v23,
+       // Dates split, TDOR's year, TIPL + TMCL in one IPLS, values joined by "/", UTF-8 and UTF-16BE made UTF-16.
+       "APIC:Cövér 1 image/png Cövér\nCOMM::deu 1 Kommentar ♫\nIPLS 1 piano:Pianist|producer:Prodüçer|engineer:Engineer\n"
+       "TCON 1 Jazz/Soul\nTDAT 0 0305\nTIME 0 1020\nTIT2 1 Title ☂ in UTF-16BE\nTORY 0 1999\n"
+       "TPE1 1 Nina Simone/Ärtist Two ♫\nTPOS 0 1/2\nTSOP 0 Simone, Nina\n"
+       "TXXX:MusicBrainz Artist Id 1 id-one/id-two\nTYER 0 2001\nUSLT::deu 1 Erste Zeile ♫\\nZweite Zeile\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    test::TempDir dir;
+    const CString path = Tagged(dir, c.kind);
+    const std::string after = SaveAndUndo(path, [&](CTagFile& file) {
+      EXPECT_EQ(file.SetTagVersion(c.target), "");
+      EXPECT_EQ(file.TagVersion(), c.target == TagTarget::Id3v24 ? "ID3v2.4 + ID3v1" : "ID3v2.3 + ID3v1");
+      // An edit after the conversion goes into the converted tag.
+      EXPECT_EQ(file.Set(TagField::Album, "Älbum"), "");
+    });
+    EXPECT_EQ(after.substr(0, 5), c.target == TagTarget::Id3v24 ? "v2.4\n" : "v2.3\n");
+    EXPECT_EQ(Only(after, keys), c.expected);
+    EXPECT_EQ(Only(after, {"TALB"}), "TALB 0 Älbum\n");
+    // What the conversion wrote converts back to what mutagen itself writes in that version.
+    const std::unique_ptr<CTagFile> saved = CTagFile::Read(path);
+    ASSERT_EQ(saved->SetTagVersion(c.target), "");
+    CString reason;
+    ASSERT_TRUE(saved->Save(&reason)) << reason.Str();
+    const std::unique_ptr<CTagFile> back = CTagFile::Read(path);
+    ASSERT_EQ(back->SetTagVersion(c.target == TagTarget::Id3v24 ? TagTarget::Id3v23 : TagTarget::Id3v24), "");
+    ASSERT_TRUE(back->Save(&reason)) << reason.Str();
+    EXPECT_EQ(Brief(path).substr(0, 5), c.target == TagTarget::Id3v24 ? "v2.3\n" : "v2.4\n");
+  }
+}
+
+TEST(TagVersion, AFrameTheOtherVersionCannotHoldIsNamedAndNothingChanges) {
+  const struct {
+    const char* kind;
+    TagTarget target;
+    const char* frame;
+  } cases[] = {{"v24-TMOO", TagTarget::Id3v23, "TMOO"},  // no v2.3 form
+               {"v24-TBPM", TagTarget::Id3v23, "TBPM"},  // two numbers, which "/" would make one
+               {"v23-TSIZ", TagTarget::Id3v24, "TSIZ"}};  // dropped from v2.4
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    test::TempDir dir;
+    const CString path = Tagged(dir, c.kind);
+    const std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+    const CString version = file->TagVersion();
+    const CString refusal = file->SetTagVersion(c.target);
+    EXPECT_NE(refusal.Find(c.frame), -1) << refusal.Str();
+    EXPECT_FALSE(file->IsChanged());
+    EXPECT_EQ(file->TagVersion(), version);
+  }
+}
+
+TEST(TagVersion, DiscAndLyricsAreReadAndWrittenInEveryKindOfTag) {
+  // New lyrics take the comment's language; text beyond Latin-1 is UTF-16 in v2.3, UTF-8 in v2.4.
+  const struct {
+    const char* fixture;
+    const char* lyrics;  // key and encoding after the save
+  } cases[] = {{"cbr_v23_latin1.mp3", "USLT::eng 1"}, {"two_comments.mp3", "USLT::eng 1"}, {"v24_full.mp3", "USLT::eng 3"},
+               {"v22_full.mp3", "USLT::eng 1"},       {"v1_only.mp3", "USLT::eng 1"},       {"untagged.mp3", "USLT::eng 1"},
+               {"eyed3_comments.mp3", "USLT::deu 1"}, {"v24.mp3", "USLT::eng 3"}};
+  const CString lyrics = "Erste Zeile ♫\nZweite Zeile\n\nDritte; Zeile";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    test::TempDir dir;
+    const CString path = dir.CopyFixture(c.fixture);
+    const int lyricsBefore = test::Lines(Brief(path), "USLT");
+    const std::string after = SaveAndUndo(path, [&](CTagFile& file) {
+      EXPECT_EQ(file.Set(TagField::Disc, "1/2"), "");
+      EXPECT_EQ(file.Set(TagField::Lyrics, lyrics), "");
+      EXPECT_EQ(file.Get(TagField::Disc), "1/2");
+      EXPECT_EQ(file.Get(TagField::Lyrics), lyrics);
+    });
+    EXPECT_NE(after.find("TPOS 0 1/2\n"), std::string::npos) << after;
+    EXPECT_NE(after.find(std::string(c.lyrics) + " Erste Zeile ♫\\nZweite Zeile\\n\\nDritte; Zeile"),
+              std::string::npos)
+        << after;
+    EXPECT_EQ(test::Lines(after, "USLT"), std::max(1, lyricsBefore));  // the file's lyrics replaced
+  }
+}
+
+TEST(TagVersion, LyricsAreTheFirstWithoutADescriptionElseTheFirst) {
+  // Each MP3 engine: the v2.3 file as mutagen saves it and the v2.4 one.
+  for (const char* version : {"3", "4"}) {
+    SCOPED_TRACE(version);
+    test::TempDir dir;
+    const CString path = dir.CopyFixture("untagged.mp3");
+    test::RunCommand(std::string("/usr/bin/python3 -c \"from mutagen.id3 import ID3, USLT, COMM; t = ID3(); ") +
+                     "t.add(USLT(encoding=1, lang='fra', desc='Version', text='Described')); "
+                     "t.add(COMM(encoding=0, lang='ita', desc='', text=['Commento'])); "
+                     "t.save('" + path.Str() + "', v2_version=" + version + ")\"");
+    const std::string after = SaveAndUndo(path, [](CTagFile& file) {
+      EXPECT_EQ(file.Get(TagField::Lyrics), "Described");
+      EXPECT_EQ(file.Set(TagField::Lyrics, "Edited"), "");
+    });
+    // Edited in its place: its description and language stay.
+    EXPECT_NE(after.find("USLT:Version:fra 0 Edited"), std::string::npos) << after;
+    EXPECT_EQ(test::Lines(after, "USLT"), 1);
+  }
+}
+
+TEST(TagVersion, TheId3v1TagIsAddedRemovedOrEveryTagRemoved) {
+  using Change = std::function<CString(CTagFile&)>;
+  const Change add = [](CTagFile& f) { return f.SetV1Tag(true); };
+  const Change remove = [](CTagFile& f) { return f.SetV1Tag(false); };
+  const Change removeAll = [](CTagFile& f) { return f.RemoveAllTags(); };
+  const struct {
+    const char* fixture;
+    const char* change;
+    Change make;
+    const char* version;  // after the change
+    std::vector<TagField> losses;
+    const char* v1Title;  // as mutagen reads the ID3v1 tag added
+  } cases[] = {
+      // Latin-1 as the standard says ("?" for what it cannot hold); a track's total is lost.
+      {"cbr_v23_latin1.mp3", "add", add, "ID3v2.3 + ID3v1", {TagField::Track}, "Café del Mar"},
+      {"cbr_v23_utf16.mp3", "add", add, "ID3v2.3 + ID3v1", {TagField::Title, TagField::Artist, TagField::Track}, "Björk ? Jóga ?"},
+      {"v24_full.mp3", "add", add, "ID3v2.4 + ID3v1", {TagField::Title, TagField::Artist, TagField::Year, TagField::Comment, TagField::Track}, "Title in UTF-16BE ?"},
+      {"cbr_v23_utf16_v1.mp3", "remove", remove, "ID3v2.3", {}, ""},
+      {"v24_v1.mp3", "remove all", removeAll, "none", {}, ""},
+      {"v1_only.mp3", "remove", remove, "none", {}, ""},
+      {"v1_only.mp3", "remove all", removeAll, "none", {}, ""},
+      {"cbr_v23_latin1.mp3", "remove all", removeAll, "none", {}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.fixture) + " " + c.change);
+    test::TempDir dir;
+    const CString path = dir.CopyFixture(c.fixture);
+    const std::string audio = test::Audio(test::ReadFile(path));
+    const std::string v2Before = test::FramesBut(path, "v2", {});
+    SaveAndUndo(path, [&](CTagFile& file) {
+      EXPECT_EQ(c.make(file), "");
+      EXPECT_EQ(file.TagVersion(), c.version);
+      EXPECT_EQ(file.V1Losses(), c.losses);
+    });
+    // Redone, to look at the file: the audio stays, and so does an ID3v2 tag not removed.
+    const std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+    ASSERT_EQ(c.make(*file), "");
+    CString reason;
+    ASSERT_TRUE(file->Save(&reason)) << reason.Str();
+    const std::string bytes = test::ReadFile(path);
+    EXPECT_EQ(test::Audio(bytes), audio);
+    EXPECT_EQ(CTagFile::Read(path)->TagVersion(), c.version);
+    const bool v1 = CString(c.version).Find("ID3v1") >= 0;
+    EXPECT_EQ(test::Mutagen(path, "v1").empty(), !v1);
+    if (std::string(c.change) == "remove all") {
+      EXPECT_EQ(bytes, audio);
+    } else if (CString(c.version) != "none") {
+      EXPECT_EQ(test::FramesBut(path, "v2", {}), v2Before);
+    }
+    if (*c.v1Title) {
+      EXPECT_NE(test::Mutagen(path, "v1").find(std::string("TIT2=TIT2(encoding=<Encoding.LATIN1: 0>, text=['") +
+                                               c.v1Title + "'])"),
+                std::string::npos)
+          << test::Mutagen(path, "v1");
+    }
+  }
+}
+
+TEST(TagVersion, TheId3v1TagALyrics3BlockNeedsStays) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("lyrics3_v1.mp3");
+  const std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+  EXPECT_NE(file->SetV1Tag(false).Find("Lyrics3"), -1);
+  EXPECT_NE(file->RemoveAllTags().Find("Lyrics3"), -1);
+  EXPECT_FALSE(file->IsChanged());
+}
+
+}  // namespace
