@@ -280,6 +280,7 @@ CString CTagFile::Impl::Genre() {
 void CTagFile::Impl::MarkEdited(TagField field) {
   bDirty = true;
   bV2Dirty = true;
+  bVersionOnly = false;
   V1Field v1Field;
   if (V1FieldOf(field, &v1Field)) v1Edits.Set(v1Field, Text(field));
 }
@@ -408,6 +409,7 @@ bool CTagFile::Impl::Submit(const CTagWrite* request, bool checked, CString* err
   v1Edits.Clear();
   bDirty = false;
   bV2Dirty = false;
+  bVersionOnly = false;
   nConvertedMajor = 0;
   eV1Change = V1Change::Keep;
   long newSize = 0;
@@ -479,6 +481,7 @@ void CTagFile::Impl::DropEdits() {
   v1Edits.Clear();
   bDirty = false;
   bV2Dirty = false;
+  bVersionOnly = false;
   nConvertedMajor = 0;
   eV1Change = V1Change::Keep;
   bStale = true;  // read again, as it is on the disk
@@ -502,6 +505,7 @@ CString CTagFile::Impl::SetCover(const std::string& image) {
   if (!coverRefusal.IsEmpty()) return coverRefusal;
   pEngine->SetCover(image, facts.strMime);
   bDirty = bV2Dirty = true;
+  bVersionOnly = false;
   return CString();
 }
 
@@ -515,7 +519,10 @@ CString CTagFile::Impl::RemoveCover(const CCoverArt& shown) {
   if (!readOnly.IsEmpty()) return readOnly;
   const CString refusal = pEngine->CoverRefusal();
   if (!refusal.IsEmpty()) return refusal;
-  if (pEngine->RemoveCover()) bDirty = bV2Dirty = true;
+  if (pEngine->RemoveCover()) {
+    bDirty = bV2Dirty = true;
+    bVersionOnly = false;
+  }
   return CString();
 }
 
@@ -578,7 +585,9 @@ CString CTagFile::TagVersion() const {
     // As the value will be saved.
     if (file.pEngine->HasV2Tag()) version = CString::Formatted("ID3v2.%d", file.nConvertedMajor);
   } else if (scan.eV2 != CTagScan::V2::None) {
-    version = scan.nMajor >= 2 && scan.nMajor <= 4 ? CString::Formatted("ID3v2.%d", scan.nMajor) : CString("ID3v2");
+    // A v2.2 tag with edits is saved as v2.3.
+    const int major = scan.nMajor == 2 && file.bV2Dirty && scan.eV2 == CTagScan::V2::Sound ? 3 : scan.nMajor;
+    version = major >= 2 && major <= 4 ? CString::Formatted("ID3v2.%d", major) : CString("ID3v2");
     if (scan.eV2 == CTagScan::V2::Unsafe) version += " (damaged)";
   }
   if (HasV1Tag()) version += version.IsEmpty() ? "ID3v1" : " + ID3v1";

@@ -40,6 +40,7 @@ struct CTagFile::Impl {
   bool bDirty = false;          // the value holds edits not yet written
   bool bV2Dirty = false;        // of the ID3v2 tag (else its region is written back as it is)
   int nConvertedMajor = 0;      // the ID3v2 version the engine's tag was converted to; 0: as read
+  bool bVersionOnly = false;    // the ID3v2 tag's only change is its version (so one back is none)
   enum class V1Change { Keep, Add, Remove } eV1Change = V1Change::Keep;  // the ID3v1 tag's
   CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
   std::array<unsigned char, 128> oldV1{};  // the ID3v1 block as read, when scan.bV1

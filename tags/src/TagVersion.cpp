@@ -74,9 +74,25 @@ CString CTagFile::SetTagVersion(TagTarget target) {
   Impl& file = *m_pImpl;
   file.ReadIfStale();
   const int major = target == TagTarget::Id3v24 ? 4 : 3;
-  if (file.V2Major() == major) return CString();
+  const bool v22 = file.scan.eV2 == CTagScan::V2::Sound && file.scan.nMajor == 2;
+  // A v2.2 tag asked for as v2.3 is saved as v2.3 even without an edit.
+  const bool saveV22 = v22 && major == 3 && !file.nConvertedMajor && !file.bV2Dirty;
+  if (file.V2Major() == major && !saveV22) return CString();
   const CString refusal = file.PrepareWrite();
   if (!refusal.IsEmpty()) return refusal;
+  const bool versionOnly = !file.bV2Dirty || file.bVersionOnly;
+  if (file.nConvertedMajor && file.bVersionOnly && major == (v22 ? 3 : file.scan.nMajor == 4 ? 4 : 3)) {
+    // Back to the version the file has: its tag as read, byte for byte.
+    file.Parse(file.pMap->Data(), file.pMap->Size(), true);
+    file.nConvertedMajor = 0;
+    file.bV2Dirty = file.bVersionOnly = false;
+    file.bDirty = file.eV1Change != Impl::V1Change::Keep;
+    if (!v22) return CString();
+  }
+  if (v22 && major == 3 && !file.nConvertedMajor) {
+    file.bDirty = file.bV2Dirty = file.bVersionOnly = true;
+    return CString();
+  }
   if (!file.pEngine->HasV2Tag()) return "The file has no ID3v2 tag to convert";
   // The tag with every edit so far, rendered as its engine would save it
   // (a v2.2 tag as v2.3), is what is converted.
@@ -89,6 +105,7 @@ CString CTagFile::SetTagVersion(TagTarget target) {
   std::string converted;
   if (!id3convert::ConvertTag(rendered.strTag, major, &converted, &error)) return error;
   file.AdoptConverted(converted, major);
+  file.bVersionOnly = versionOnly;
   return CString();
 }
 
@@ -118,6 +135,7 @@ CString CTagFile::RemoveAllTags() {
   if (file.HasV1() && file.scan.bLyrics3) return kLyrics3NeedsV1;
   // An empty tag object renders no ID3v2 tag: the file is left with none.
   file.AdoptConverted(std::string(), 3);
+  file.bVersionOnly = false;
   file.v1Edits.Clear();
   file.eV1Change = file.scan.bV1 ? Impl::V1Change::Remove : Impl::V1Change::Keep;
   return CString();

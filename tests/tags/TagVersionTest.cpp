@@ -105,6 +105,30 @@ TEST(TagVersion, ConversionsWriteWhatTheOtherVersionsStandardSays) {
   }
 }
 
+TEST(TagVersion, BackToTheFilesOwnVersionIsNoChangeAndV22IsSavedAsV23) {
+  const struct {
+    const char* fixture;
+    std::vector<TagTarget> targets;
+    const char* version;  // then
+    bool changed;
+  } cases[] = {{"cbr_v23_utf16_v1.mp3", {TagTarget::Id3v24, TagTarget::Id3v23}, "ID3v2.3 + ID3v1", false},
+               {"v24_full.mp3", {TagTarget::Id3v23, TagTarget::Id3v24}, "ID3v2.4", false},
+               {"v22_full.mp3", {TagTarget::Id3v23}, "ID3v2.3", true},
+               {"v22_full.mp3", {TagTarget::Id3v24, TagTarget::Id3v23}, "ID3v2.3", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    test::TempDir dir;
+    const CString path = dir.CopyFixture(c.fixture);
+    const std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+    for (TagTarget target : c.targets) EXPECT_EQ(file->SetTagVersion(target), "");
+    EXPECT_EQ(file->TagVersion(), c.version);
+    EXPECT_EQ(file->IsChanged(), c.changed);
+    CString reason;
+    ASSERT_TRUE(file->Save(&reason)) << reason.Str();
+    EXPECT_EQ(Brief(path).substr(0, 5), CString(c.version).Left(7).Mid(3).Str() + "\n");
+  }
+}
+
 TEST(TagVersion, AFrameTheOtherVersionCannotHoldIsNamedAndNothingChanges) {
   const struct {
     const char* kind;
