@@ -111,11 +111,9 @@ std::array<unsigned char, 128> CV1Edits::ApplyTo(const unsigned char* oldBlock) 
   std::array<unsigned char, kTagSize> block;
   std::copy(oldBlock, oldBlock + kTagSize, block.begin());
   unsigned char* tag = block.data();
-  // The track first: whether it is there decides the comment's width.
-  for (const V1Field field : {V1Field::Track, V1Field::Title, V1Field::Artist, V1Field::Album, V1Field::Year,
-                              V1Field::Comment, V1Field::Genre}) {
-    const int i = static_cast<int>(field);
+  for (int i = 0; i < static_cast<int>(V1Field::Count); ++i) {
     if (!m_bSet[i]) continue;
+    const V1Field field = static_cast<V1Field>(i);
     if (field == V1Field::Track) {
       // Without a number an ID3v1.0 tag stays one: its comment keeps 30 bytes.
       const int track = TrackByte(m_strValue[i]);
