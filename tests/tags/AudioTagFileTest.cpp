@@ -342,7 +342,7 @@ TEST(AudioTagFileSafety, KilledSavesLeaveEveryFileWhole) {
     paths.push_back(dir.CopyFixture(k.file));
     const auto file = CAudioTagFile::Read(paths.back());
     fields.emplace_back();
-    for (int f = 0; f < 15; ++f) fields.back().push_back(file->Get(static_cast<TagField>(f)).Str());
+    for (int f = 0; f < kTagFieldCount; ++f) fields.back().push_back(file->Get(static_cast<TagField>(f)).Str());
     md5s.push_back(AudioMd5(paths.back()));
   }
   std::mt19937 random(20261210u);
@@ -369,7 +369,7 @@ TEST(AudioTagFileSafety, KilledSavesLeaveEveryFileWhole) {
       CString reason;
       const auto file = CAudioTagFile::Read(paths[i], &reason);
       ASSERT_EQ(reason, "") << paths[i].Str() << " round " << round;
-      for (int f = 0; f < 15; ++f) {
+      for (int f = 0; f < kTagFieldCount; ++f) {
         if (static_cast<TagField>(f) == TagField::Title) continue;
         ASSERT_EQ(file->Get(static_cast<TagField>(f)).Str(), fields[i][f]) << paths[i].Str() << " round " << round;
       }
@@ -408,7 +408,7 @@ TEST(AudioTagFileMutation, DamagedFilesAreReadWithoutCrashingAndSavedWithoutLoss
       auto file = CAudioTagFile::Read(path, &reason);
       ++read;
       std::vector<std::string> fields;
-      for (int f = 0; f < 15; ++f) fields.push_back(file->Get(static_cast<TagField>(f)).Str());
+      for (int f = 0; f < kTagFieldCount; ++f) fields.push_back(file->Get(static_cast<TagField>(f)).Str());
       if (!file->Set(TagField::Title, "Mutant").IsEmpty() || !file->Save(&reason)) {
         ++refused;
         ASSERT_TRUE(test::ReadFile(path) == bytes) << k.file << " mutant " << n;
@@ -416,7 +416,7 @@ TEST(AudioTagFileMutation, DamagedFilesAreReadWithoutCrashingAndSavedWithoutLoss
       }
       ++saved;
       const auto again = CAudioTagFile::Read(path);
-      for (int f = 0; f < 15; ++f) {
+      for (int f = 0; f < kTagFieldCount; ++f) {
         if (static_cast<TagField>(f) == TagField::Title) continue;
         ASSERT_EQ(again->Get(static_cast<TagField>(f)).Str(), fields[f]) << k.file << " mutant " << n;
       }
