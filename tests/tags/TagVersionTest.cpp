@@ -41,8 +41,10 @@ std::string Only(const std::string& brief, const std::vector<std::string>& keys)
 
 // Makes the change on a fresh value, saves it with its record, and checks
 // that the value shows what a new reading does; then the record, through
-// RestoreSave, puts back the file's bytes. Returns the file's view after the save.
-std::string SaveAndUndo(const CString& path, const std::function<void(CTagFile&)>& change) {
+// RestoreSave, puts back the file's bytes. Returns the file's view after
+// the save; saved, when given, looks at the file before the undo.
+std::string SaveAndUndo(const CString& path, const std::function<void(CTagFile&)>& change,
+                        const std::function<void()>& saved = {}) {
   const std::string before = test::ReadFile(path);
   std::vector<unsigned char> record;
   std::string after;
@@ -58,6 +60,7 @@ std::string SaveAndUndo(const CString& path, const std::function<void(CTagFile&)
     for (int f = 0; f < kTagFieldCount; ++f)
       EXPECT_EQ(file->Get(static_cast<TagField>(f)), again->Get(static_cast<TagField>(f))) << f;
     after = Brief(path);
+    if (saved) saved();
   }
   CMyMP3Tags tags;
   EXPECT_EQ(tags.RestoreSave(path, record), CRestoreResult::Restored) << tags.GetLastWriteError().Str();
@@ -235,32 +238,23 @@ TEST(TagVersion, TheId3v1TagIsAddedRemovedOrEveryTagRemoved) {
     const CString path = dir.CopyFixture(c.fixture);
     const std::string audio = test::Audio(test::ReadFile(path));
     const std::string v2Before = test::FramesBut(path, "v2", {});
-    SaveAndUndo(path, [&](CTagFile& file) {
+    const auto change = [&](CTagFile& file) {
       EXPECT_EQ(c.make(file), "");
       EXPECT_EQ(file.TagVersion(), c.version);
       EXPECT_EQ(file.V1Losses(), c.losses);
+    };
+    // The audio stays, and so does an ID3v2 tag not removed.
+    SaveAndUndo(path, change, [&] {
+      const std::string bytes = test::ReadFile(path);
+      EXPECT_EQ(test::Audio(bytes), audio);
+      EXPECT_EQ(test::Mutagen(path, "v1").empty(), CString(c.version).Find("ID3v1") < 0);
+      const bool all = std::string(c.change) == "remove all";
+      EXPECT_TRUE(!all || bytes == audio);
+      EXPECT_TRUE(all || CString(c.version) == "none" || test::FramesBut(path, "v2", {}) == v2Before);
+      const std::string v1 = test::Mutagen(path, "v1");
+      const std::string title = std::string("TIT2=TIT2(encoding=<Encoding.LATIN1: 0>, text=['") + c.v1Title + "'])";
+      EXPECT_TRUE(!*c.v1Title || v1.find(title) != std::string::npos) << v1;
     });
-    // Redone, to look at the file: the audio stays, and so does an ID3v2 tag not removed.
-    const std::unique_ptr<CTagFile> file = CTagFile::Read(path);
-    ASSERT_EQ(c.make(*file), "");
-    CString reason;
-    ASSERT_TRUE(file->Save(&reason)) << reason.Str();
-    const std::string bytes = test::ReadFile(path);
-    EXPECT_EQ(test::Audio(bytes), audio);
-    EXPECT_EQ(CTagFile::Read(path)->TagVersion(), c.version);
-    const bool v1 = CString(c.version).Find("ID3v1") >= 0;
-    EXPECT_EQ(test::Mutagen(path, "v1").empty(), !v1);
-    if (std::string(c.change) == "remove all") {
-      EXPECT_EQ(bytes, audio);
-    } else if (CString(c.version) != "none") {
-      EXPECT_EQ(test::FramesBut(path, "v2", {}), v2Before);
-    }
-    if (*c.v1Title) {
-      EXPECT_NE(test::Mutagen(path, "v1").find(std::string("TIT2=TIT2(encoding=<Encoding.LATIN1: 0>, text=['") +
-                                               c.v1Title + "'])"),
-                std::string::npos)
-          << test::Mutagen(path, "v1");
-    }
   }
 }
 
