@@ -57,6 +57,7 @@ std::string SaveAndUndo(const CString& path, const std::function<void(CTagFile&)
     EXPECT_TRUE(file->Save(&reason)) << reason.Str();
     const std::unique_ptr<CTagFile> again = CTagFile::Read(path);
     EXPECT_EQ(file->TagVersion(), again->TagVersion());
+    EXPECT_EQ(file->Identity(), again->Identity());  // known from what was written
     for (int f = 0; f < kTagFieldCount; ++f)
       EXPECT_EQ(file->Get(static_cast<TagField>(f)), again->Get(static_cast<TagField>(f))) << f;
     after = Brief(path);
