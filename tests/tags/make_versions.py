@@ -8,12 +8,18 @@
 #   values joined by "/", UTF-16).
 # A suffix adds one frame with no form in the other version (v24-TMOO,
 #   v23-TSIZ) or one that cannot be converted (v24-TBPM: two numbers).
+# described-v23, described-v24: only lyrics with a description (fra) and a comment (ita).
 import sys
 from mutagen.id3 import (APIC, COMM, ID3, TALB, TBPM, TCON, TDOR, TDRC, TIPL, TIT2, TMCL, TMOO, TPE1,
                          TPOS, TRCK, TSIZ, TSOP, TXXX, USLT)
 
 path, kind = sys.argv[1], sys.argv[2]
 tags = ID3()
+if kind.startswith("described"):
+    tags.add(USLT(encoding=1, lang="fra", desc="Version", text="Described"))
+    tags.add(COMM(encoding=0, lang="ita", desc="", text=["Commento"]))
+    tags.save(path, v2_version=int(kind[-1]))
+    sys.exit(0)
 tags.add(TIT2(encoding=2, text=["Title ☂ in UTF-16BE"]))
 tags.add(TPE1(encoding=3, text=["Nina Simone", "Ärtist Two ♫"]))
 tags.add(TALB(encoding=0, text=["Album"]))
