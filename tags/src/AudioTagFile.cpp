@@ -47,7 +47,7 @@ using BlockOffset = unsigned long;
 using StreamSize = unsigned long;
 #endif
 
-constexpr std::size_t kFieldCount = 15;
+constexpr std::size_t kFieldCount = kTagFieldCount;
 constexpr const char* kJoin = "; ";
 
 // A file's bytes in memory as TagLib reads a file, so that a read costs no
@@ -89,13 +89,14 @@ struct CFieldKey {
   TagField eField;
   const char* pszVorbis;
   const char* pszMp4;
+  const char* pszVorbisTotal = nullptr;  // a numbered field's total, kept apart as Picard writes it
 };
 constexpr CFieldKey kFieldKeys[kFieldCount] = {
     {TagField::Artist, "ARTIST", "\xA9" "ART"},
     {TagField::Album, "ALBUM", "\xA9" "alb"},
     {TagField::Title, "TITLE", "\xA9" "nam"},
     {TagField::Comment, "COMMENT", "\xA9" "cmt"},
-    {TagField::Track, "TRACKNUMBER", "trkn"},
+    {TagField::Track, "TRACKNUMBER", "trkn", "TRACKTOTAL"},
     {TagField::Year, "DATE", "\xA9" "day"},
     {TagField::Composer, "COMPOSER", "\xA9" "wrt"},
     {TagField::Copyright, "COPYRIGHT", "cprt"},
@@ -106,8 +107,13 @@ constexpr CFieldKey kFieldKeys[kFieldCount] = {
     {TagField::Publisher, "LABEL", "----:com.apple.iTunes:LABEL"},
     {TagField::Conductor, "CONDUCTOR", "----:com.apple.iTunes:CONDUCTOR"},
     {TagField::Genre, "GENRE", "\xA9" "gen"},
+    {TagField::Disc, "DISCNUMBER", "disk", "DISCTOTAL"},
+    {TagField::Lyrics, "LYRICS", "\xA9" "lyr"},
 };
-constexpr const char* kTrackTotal = "TRACKTOTAL";
+static_assert(sizeof kFieldKeys / sizeof kFieldKeys[0] == kFieldCount);
+
+// MP4 keeps a track or disc as a pair of 16-bit numbers.
+bool IsMp4Pair(TagField field) { return field == TagField::Track || field == TagField::Disc; }
 
 bool IsXiph(AudioFormat f) { return f == AudioFormat::Flac || f == AudioFormat::OggVorbis || f == AudioFormat::OggOpus; }
 String Mp4Key(const char* key) { return String(key, String::Latin1); }
@@ -140,6 +146,17 @@ bool ParseTrack(const std::string& text, int* number, int* total) {
   *total = 0;
   if (slash == std::string::npos) return num(text, number);
   return num(text.substr(0, slash), number) && num(text.substr(slash + 1), total);
+}
+
+// Why an MP4 track or disc cannot take these values; empty when it can (then
+// number and total are set).
+CString Mp4PairRefusal(TagField field, const std::vector<std::string>& values, int* number, int* total) {
+  const char* name = field == TagField::Disc ? "disc" : "track";
+  if (values.size() != 1 || !ParseTrack(values[0], number, total))
+    return CString::Formatted("An MP4 %s must be a number or number/total (such as 1 or 1/2)", name);
+  // TagLib writes each as 16 bits: a larger one would be stored as another number.
+  if (*number > 65535 || *total > 65535) return CString::Formatted("An MP4 %s number cannot be larger than 65535", name);
+  return CString();
 }
 
 // One of TagLib's file objects over a stream, whichever the format is.
@@ -333,19 +350,20 @@ void CAudioTagFile::Impl::ReadFields(const COpened& o) {
       const auto it = map.find(kFieldKeys[i].pszVorbis);
       if (it == map.end()) continue;
       for (const String& v : it->second) fields[i].push_back(Utf8(v));
+      // A track or disc total kept apart (as Picard writes it) is shown as "n/total".
+      std::vector<std::string>& number = fields[i];
+      const auto total = kFieldKeys[i].pszVorbisTotal ? map.find(kFieldKeys[i].pszVorbisTotal) : map.end();
+      if (number.size() == 1 && number[0].find('/') == std::string::npos && total != map.end() &&
+          total->second.size() == 1)
+        number[0] += "/" + Utf8(total->second.front());
     }
-    // A track total kept apart (as Picard writes it) is shown as "n/total".
-    std::vector<std::string>& track = fields[static_cast<std::size_t>(TagField::Track)];
-    const auto total = map.find(kTrackTotal);
-    if (track.size() == 1 && track[0].find('/') == std::string::npos && total != map.end() && total->second.size() == 1)
-      track[0] += "/" + Utf8(total->second.front());
   } else if (o.mp4) {
     strTagKind = o.mp4->isEmpty() ? "none" : "MP4 ilst";
     const auto& map = o.mp4->itemMap();
     for (std::size_t i = 0; i < kFieldCount; ++i) {
       const auto it = map.find(Mp4Key(kFieldKeys[i].pszMp4));
       if (it == map.end()) continue;
-      if (kFieldKeys[i].eField == TagField::Track) {
+      if (IsMp4Pair(kFieldKeys[i].eField)) {
         const auto pair = it->second.toIntPair();
         fields[i].push_back(pair.second > 0 ? std::to_string(pair.first) + "/" + std::to_string(pair.second)
                                             : std::to_string(pair.first));
@@ -444,10 +462,10 @@ bool CAudioTagFile::Impl::Apply(TagLib::MP4::Tag* tag, CString* error) const {
     const String atom = Mp4Key(key.pszMp4);
     if (values.empty()) {
       tag->removeItem(atom);
-    } else if (key.eField == TagField::Track) {
+    } else if (IsMp4Pair(key.eField)) {
       int number = 0, total = 0;
-      if (values.size() != 1 || !ParseTrack(values[0], &number, &total)) {
-        *error = "An MP4 track must be a number or number/total";
+      if (CString refusal = Mp4PairRefusal(key.eField, values, &number, &total); !refusal.IsEmpty()) {
+        *error = refusal;
         return false;
       }
       tag->setItem(atom, TagLib::MP4::Item(number, total));
@@ -481,15 +499,16 @@ CXiphEdit CAudioTagFile::Impl::XiphEdit(const CAudioLayout& layout) const {
     if (!edits[i]) continue;
     const CFieldKey& key = kFieldKeys[i];
     std::vector<std::string> values = *edits[i];
-    if (key.eField == TagField::Track) {
+    if (key.pszVorbisTotal) {
       int number = 0, total = 0;
       const bool split = values.size() == 1 && ParseTrack(values[0], &number, &total) && total > 0;
+      const std::string totalKey = key.pszVorbisTotal;
       const bool had = std::any_of(layout.comment.entries.begin(), layout.comment.entries.end(),
-                                   [](const std::string& e) { return CommentKey(e) == kTrackTotal; });
+                                   [&](const std::string& e) { return CommentKey(e) == totalKey; });
       if (split) values[0] = values[0].substr(0, values[0].find('/'));
       edit.keys.emplace_back(key.pszVorbis, values);
-      if (split || had) edit.keys.emplace_back(kTrackTotal, split ? std::vector<std::string>{std::to_string(total)}
-                                                                  : std::vector<std::string>{});
+      if (split || had) edit.keys.emplace_back(totalKey, split ? std::vector<std::string>{std::to_string(total)}
+                                                               : std::vector<std::string>{});
       continue;
     }
     edit.keys.emplace_back(key.pszVorbis, values);
@@ -753,10 +772,12 @@ CString CAudioTagFile::Get(TagField field) const {
 CString CAudioTagFile::Set(TagField field, const CString& value) {
   if (CString refusal = m_pImpl->Refusal(); !refusal.IsEmpty()) return refusal;
   if (value == Get(field)) return {};
-  std::vector<std::string> values = SplitValues(value.Str());
-  if (field == TagField::Track && m_pImpl->eFormat == AudioFormat::Mp4 && !values.empty()) {
+  // Lyrics are one text, whatever "; " it holds.
+  std::vector<std::string> values =
+      field == TagField::Lyrics && !value.IsEmpty() ? std::vector<std::string>{value.Str()} : SplitValues(value.Str());
+  if (IsMp4Pair(field) && m_pImpl->eFormat == AudioFormat::Mp4 && !values.empty()) {
     int number = 0, total = 0;
-    if (values.size() != 1 || !ParseTrack(values[0], &number, &total)) return "An MP4 track must be a number or number/total";
+    if (CString refusal = Mp4PairRefusal(field, values, &number, &total); !refusal.IsEmpty()) return refusal;
   }
   const std::size_t i = static_cast<std::size_t>(field);
   if (values == m_pImpl->fields[i])

@@ -14,6 +14,9 @@ namespace framerules {
 // with a description belong to other programs (iTunes' sound check, a
 // tagger's "Notes") and are never shown, replaced or removed.
 bool IsFieldFrame(const std::string& description);
+// Lyrics (USLT) are one field whatever their description: the first frame
+// without one, else the first; a new frame takes the comment's language
+// (CommentLanguage) and a replaced one keeps its description and language.
 
 // The language a new comment frame gets: the first ISO 639-2 code (three
 // lower-case letters) among the languages of the file's comment frames, in

@@ -21,7 +21,8 @@ constexpr std::size_t kHeader = 10;  // of the tag and of each frame
 const ID3_FrameID kFields[] = {
     ID3FID_LEADARTIST, ID3FID_ALBUM,      ID3FID_TITLE,     ID3FID_COMMENT,   ID3FID_TRACKNUM,
     ID3FID_YEAR,       ID3FID_COMPOSER,   ID3FID_COPYRIGHT, ID3FID_ENCODEDBY, ID3FID_ORIGARTIST,
-    ID3FID_WWWUSER,    ID3FID_BAND,       ID3FID_PUBLISHER, ID3FID_CONDUCTOR, ID3FID_CONTENTTYPE};
+    ID3FID_WWWUSER,    ID3FID_BAND,       ID3FID_PUBLISHER, ID3FID_CONDUCTOR, ID3FID_CONTENTTYPE,
+    ID3FID_PARTINSET,  ID3FID_UNSYNCEDLYRICS};
 
 CString FieldText(ID3_Tag& tag, ID3_FrameID id) {
   const ID3_Frame* frame = id3frames::FindField(tag, id);
@@ -98,16 +99,20 @@ long CoverIndex(const std::vector<RawFrame>& frames, bool removal) {
 long FieldIndex(const std::vector<RawFrame>& frames, ID3_FrameID id, bool removal) {
   if (id == ID3FID_PICTURE) return CoverIndex(frames, removal);
   const std::string textId = ID3_Frame(id).GetTextID();
-  const bool described = id == ID3FID_COMMENT || id == ID3FID_WWWUSER;
+  const bool lyrics = id == ID3FID_UNSYNCEDLYRICS;
+  const bool described = id == ID3FID_COMMENT || id == ID3FID_WWWUSER || lyrics;
+  long first = -1;
   for (std::size_t i = 0; i < frames.size(); ++i) {
     // An encrypted frame is unread, so never the field: it is another program's.
     if (frames[i].strStored.compare(0, 4, textId) != 0 || frames[i].strPlain.empty()) continue;
     if (!described) return static_cast<long>(i);
-    const Description d = RawDescription(frames[i].strPlain, id == ID3FID_COMMENT);
+    const Description d = RawDescription(frames[i].strPlain, id != ID3FID_WWWUSER);
     if (d == Description::Unreadable) return -1;
     if (d == Description::Empty) return static_cast<long>(i);
+    if (first < 0) first = static_cast<long>(i);
   }
-  return static_cast<long>(frames.size());
+  // Lyrics with a description are the field when none has none.
+  return lyrics && first >= 0 ? first : static_cast<long>(frames.size());
 }
 
 // One frame as id3lib renders it into an ID3v2.3 tag, header included.

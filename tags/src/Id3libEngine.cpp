@@ -5,6 +5,7 @@
 #include "Id3libFrames.h"
 #include "TextCodec.h"
 
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -17,7 +18,9 @@ ID3_FrameID FrameIdOf(TagField field) {
   static const ID3_FrameID ids[] = {
       ID3FID_LEADARTIST, ID3FID_ALBUM,      ID3FID_TITLE,     ID3FID_COMMENT,    ID3FID_TRACKNUM,
       ID3FID_YEAR,       ID3FID_COMPOSER,   ID3FID_COPYRIGHT, ID3FID_ENCODEDBY,  ID3FID_ORIGARTIST,
-      ID3FID_WWWUSER,    ID3FID_BAND,       ID3FID_PUBLISHER, ID3FID_CONDUCTOR,  ID3FID_CONTENTTYPE};
+      ID3FID_WWWUSER,    ID3FID_BAND,       ID3FID_PUBLISHER, ID3FID_CONDUCTOR,  ID3FID_CONTENTTYPE,
+      ID3FID_PARTINSET,  ID3FID_UNSYNCEDLYRICS};
+  static_assert(std::size(ids) == kTagFieldCount);
   return ids[static_cast<int>(field)];
 }
 
@@ -33,12 +36,25 @@ CString CId3libEngine::GetText(TagField field) const {
 void CId3libEngine::SetText(TagField field, const CString& value) {
   const ID3_FrameID frameId = FrameIdOf(field);
   ID3_Frame frame(frameId);
+  ID3_Frame* const old = id3frames::FindField(m_tag, frameId);
   if (frameId == ID3FID_COMMENT)
     frame.GetField(ID3FN_LANGUAGE)->Set(id3frames::NewCommentLanguage(m_tag).c_str());
-  id3frames::SetFieldText(frame, frameId == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT, value);
+  if (frameId == ID3FID_UNSYNCEDLYRICS) {
+    // Lyrics replaced keep their description and language.
+    const std::string language = old ? id3frames::FieldText(*old, ID3FN_LANGUAGE) : id3frames::NewCommentLanguage(m_tag);
+    frame.GetField(ID3FN_LANGUAGE)->Set(language.c_str());
+    const CString description = old ? CString(id3frames::FieldText(*old, ID3FN_DESCRIPTION)) : CString();
+    // One encoding for both texts: UTF-16 when either needs it.
+    std::string latin;
+    const bool utf16 = !textcodec::Utf8ToLatin1(description + value, &latin);
+    id3frames::SetFieldText(frame, ID3FN_DESCRIPTION, description, utf16);
+    id3frames::SetFieldText(frame, ID3FN_TEXT, value, utf16);
+  } else {
+    id3frames::SetFieldText(frame, frameId == ID3FID_WWWUSER ? ID3FN_URL : ID3FN_TEXT, value);
+  }
   // The field's frame takes the new value in its place; another frame of the
   // same identifier after it stays as it is, and is not the field.
-  if (ID3_Frame* old = id3frames::FindField(m_tag, frameId))
+  if (old)
     *old = frame;
   else
     m_tag.AddFrame(&frame);

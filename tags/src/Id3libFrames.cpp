@@ -23,10 +23,10 @@ std::string FieldText(const ID3_Frame& frame, ID3_FieldID fieldId) {
   return text ? textcodec::Latin1ToUtf8(text).Str() : std::string();
 }
 
-void SetFieldText(ID3_Frame& frame, ID3_FieldID fieldId, const CString& value) {
+void SetFieldText(ID3_Frame& frame, ID3_FieldID fieldId, const CString& value, bool utf16) {
   ID3_Field* text = frame.GetField(fieldId);
   std::string latin;
-  if (textcodec::Utf8ToLatin1(value, &latin)) {
+  if (!utf16 && textcodec::Utf8ToLatin1(value, &latin)) {
     text->Set(latin.c_str());
     return;
   }
@@ -38,7 +38,9 @@ void SetFieldText(ID3_Frame& frame, ID3_FieldID fieldId, const CString& value) {
 
 namespace {
 
-bool HasDescription(ID3_FrameID id) { return id == ID3FID_COMMENT || id == ID3FID_WWWUSER; }
+bool HasDescription(ID3_FrameID id) {
+  return id == ID3FID_COMMENT || id == ID3FID_WWWUSER || id == ID3FID_UNSYNCEDLYRICS;
+}
 
 }  // namespace
 
@@ -46,11 +48,14 @@ bool HasDescription(ID3_FrameID id) { return id == ID3FID_COMMENT || id == ID3FI
 // of one field could give two frames; the tag is walked from its start.
 ID3_Frame* FindField(ID3_Tag& tag, ID3_FrameID id) {
   std::unique_ptr<ID3_Tag::Iterator> it(tag.CreateIterator());
+  ID3_Frame* first = nullptr;
   while (ID3_Frame* frame = it->GetNext()) {
     if (frame->GetID() != id) continue;
     if (!HasDescription(id) || framerules::IsFieldFrame(FieldText(*frame, ID3FN_DESCRIPTION))) return frame;
+    if (!first) first = frame;
   }
-  return nullptr;
+  // Lyrics are the file's own whatever they are described as.
+  return id == ID3FID_UNSYNCEDLYRICS ? first : nullptr;
 }
 
 ID3_Frame* FindCover(ID3_Tag& tag, bool frontOnly) {

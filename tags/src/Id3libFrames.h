@@ -9,8 +9,9 @@
 namespace id3frames {
 
 // The frame that holds the field of this identifier: for a comment or link
-// the first without a description, for any other frame the first one (a
-// tag holds one of each). nullptr when there is none.
+// the first without a description, for lyrics the first without one or else
+// the first, for any other frame the first one (a tag holds one of each).
+// nullptr when there is none.
 ID3_Frame* FindField(ID3_Tag& tag, ID3_FrameID id);
 
 // The front cover: the first picture of type 3 (front cover), else (unless
@@ -22,8 +23,8 @@ ID3_Frame* FindCover(ID3_Tag& tag, bool frontOnly = false);
 std::string FieldText(const ID3_Frame& frame, ID3_FieldID fieldId);
 
 // Sets a frame's text field (and the frame's encoding): Latin-1 where the
-// value fits, else UTF-16.
-void SetFieldText(ID3_Frame& frame, ID3_FieldID fieldId, const CString& value);
+// value fits (and utf16 is false), else UTF-16.
+void SetFieldText(ID3_Frame& frame, ID3_FieldID fieldId, const CString& value, bool utf16 = false);
 
 // The text of a frame's text (or link) field as UTF-8, read in its own
 // encoding; "-" when the frame has no such field.

@@ -215,6 +215,12 @@ CDigest AudioSample(const unsigned char* file, std::size_t size, std::size_t reg
 std::vector<unsigned char> MakeSaveRecord(const unsigned char* file, std::size_t size, std::size_t oldRegion, bool v1,
                                           const std::string& newRegion, const unsigned char* newV1,
                                           CDigest* oldDigest) {
+  return MakeSaveRecordV1(file, size, oldRegion, v1, newRegion, v1 ? newV1 : nullptr, oldDigest);
+}
+
+std::vector<unsigned char> MakeSaveRecordV1(const unsigned char* file, std::size_t size, std::size_t oldRegion,
+                                            bool v1, const std::string& newRegion, const unsigned char* newV1,
+                                            CDigest* oldDigest) {
   const auto* now = reinterpret_cast<const unsigned char*>(newRegion.data());
   std::vector<Part> parts = Difference(file, oldRegion, newRegion);
   std::string check;
@@ -225,15 +231,17 @@ std::vector<unsigned char> MakeSaveRecord(const unsigned char* file, std::size_t
     parts = whole.Take();
   }
   const unsigned char* oldV1 = v1 ? file + size - kV1Size : nullptr;
-  const bool v1Changed = v1 && std::memcmp(oldV1, newV1, kV1Size) != 0;
+  const bool both = v1 && newV1, added = !v1 && newV1, removed = v1 && !newV1;
+  const bool v1Changed = (both && std::memcmp(oldV1, newV1, kV1Size) != 0) || removed;
   CWriter out;
   out.Put(kMagic, sizeof kMagic);
-  out.U8((v1 ? 1 : 0) | (v1Changed ? 2 : 0));
+  out.U8((both ? 1 : 0) | (v1Changed ? 2 : 0) | (added ? 4 : 0) | (removed ? 8 : 0));
   const CDigest before = Sha256(file, oldRegion);
   if (oldDigest) *oldDigest = before;
   out.Side({size, static_cast<std::uint32_t>(oldRegion), before, v1 ? Sha256(oldV1, kV1Size) : CDigest{}});
-  out.Side({size - oldRegion + newRegion.size(), static_cast<std::uint32_t>(newRegion.size()),
-            Sha256(now, newRegion.size()), v1 ? Sha256(newV1, kV1Size) : CDigest{}});
+  const std::size_t newSize = size - oldRegion + newRegion.size() + (added ? kV1Size : 0) - (removed ? kV1Size : 0);
+  out.Side({newSize, static_cast<std::uint32_t>(newRegion.size()), Sha256(now, newRegion.size()),
+            newV1 ? Sha256(newV1, kV1Size) : CDigest{}});
   out.Put(AudioSample(file, size, oldRegion, v1).data(), 32);
   if (v1Changed) out.Put(oldV1, kV1Size);
   out.U32(parts.size());
@@ -254,19 +262,23 @@ bool ParseSaveRecord(const std::vector<unsigned char>& bytes, CSaveRecord* out, 
   if (magic[3] != kMagic[3]) return Fail(reason, "The undo record was made by another version of the program");
   CSaveRecord r;
   unsigned flags = 0;
-  if (!in.U8(&flags) || (flags & ~3u) || flags == 2 || !in.Side(&r.before) || !in.Side(&r.after) ||
-      !in.Get(r.audio.data(), 32))
+  // One of: the block on both sides (1, changed: 2), added (4), removed (8 with 2), none.
+  if (!in.U8(&flags) || (flags & ~15u) || (flags != 0 && flags != 1 && flags != 3 && flags != 4 && flags != 10) ||
+      !in.Side(&r.before) || !in.Side(&r.after) || !in.Get(r.audio.data(), 32))
     return Fail(reason, damaged);
   r.bV1 = flags & 1;
+  r.bV1Before = flags & (1 | 8);
+  r.bV1After = flags & (1 | 4);
   r.bV1Changed = flags & 2;
-  if (r.bV1Changed != (r.before.v1 != r.after.v1)) return Fail(reason, damaged);
+  if (r.bV1 && r.bV1Changed != (r.before.v1 != r.after.v1)) return Fail(reason, damaged);
   if (r.bV1Changed && (!in.Get(r.oldV1.data(), kV1Size) || Sha256(r.oldV1.data(), kV1Size) != r.before.v1))
     return Fail(reason, damaged);
-  // Both sides hold the same audio (and ID3v1 block) after their regions.
-  const std::uint64_t tail = r.bV1 ? kV1Size : 0;
-  for (const CFileSide* side : {&r.before, &r.after})
+  // Both sides hold the same audio after their regions (and the ID3v1 block each has).
+  const std::uint64_t tailBefore = r.bV1Before ? kV1Size : 0, tailAfter = r.bV1After ? kV1Size : 0;
+  for (const auto& [side, tail] : {std::pair{&r.before, tailBefore}, std::pair{&r.after, tailAfter}})
     if (side->nSize < tail || side->nRegion > side->nSize - tail) return Fail(reason, damaged);
-  if (r.before.nSize - r.before.nRegion != r.after.nSize - r.after.nRegion) return Fail(reason, damaged);
+  if (r.before.nSize - r.before.nRegion - tailBefore != r.after.nSize - r.after.nRegion - tailAfter)
+    return Fail(reason, damaged);
   std::uint32_t count = 0;
   if (!in.U32(&count)) return Fail(reason, damaged);
   std::uint64_t total = 0;

@@ -12,7 +12,9 @@
 //
 // Layout (integers little-endian):
 //   "QTU" 1                     magic and version
-//   u8   flags                  1: the file ends with an ID3v1 block; 2: the old block follows
+//   u8   flags                  1: the file ends with an ID3v1 block; 2: the old block follows;
+//                               4: the save added the ID3v1 block (none before); 8: the save
+//                               removed it (none after; the old block follows, flag 2)
 //   u64 u32 digest digest       before: file size, region size, region digest, ID3v1 digest
 //   u64 u32 digest digest       after: the same
 //   digest                      of the audio's first bytes (the same on both sides)
@@ -45,6 +47,8 @@ struct CSaveRecord {
     std::string strBytes;   // Literal
   };
   bool bV1 = false;          // an ID3v1 block ends the file on both sides
+  bool bV1Before = false;    // an ID3v1 block ends the file before the save
+  bool bV1After = false;     // and after it
   CFileSide before, after;
   CDigest audio{};           // of the audio's first bytes (AudioSample)
   bool bV1Changed = false;   // the save changed the ID3v1 block; oldV1 holds it as it was
@@ -62,6 +66,11 @@ constexpr std::size_t kAudioSample = 16384;
 std::vector<unsigned char> MakeSaveRecord(const unsigned char* file, std::size_t size, std::size_t oldRegion, bool v1,
                                           const std::string& newRegion, const unsigned char* newV1,
                                           CDigest* oldDigest = nullptr);
+// The same for a write that adds or removes the ID3v1 block: v1 says
+// whether the file has one now, newV1 the new file's block (null: none).
+std::vector<unsigned char> MakeSaveRecordV1(const unsigned char* file, std::size_t size, std::size_t oldRegion,
+                                            bool v1, const std::string& newRegion, const unsigned char* newV1,
+                                            CDigest* oldDigest = nullptr);
 
 // Reads a record; false when it is damaged or of another version (reason says which).
 bool ParseSaveRecord(const std::vector<unsigned char>& bytes, CSaveRecord* out, const char** reason);

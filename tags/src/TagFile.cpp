@@ -80,7 +80,7 @@ bool Id3libReadsAsBefore(std::string tag, const CTagEngine& engine) {
   ID3_Tag parsed;
   parsed.Link(reader, ID3TT_ID3V2);
   const CId3libEngine next(parsed, nullptr, 0);
-  for (int field = 0; field <= static_cast<int>(TagField::Genre); ++field)
+  for (int field = 0; field < kTagFieldCount; ++field)
     if (next.GetText(static_cast<TagField>(field)) != engine.GetText(static_cast<TagField>(field))) return false;
   return true;
 }
@@ -106,12 +106,14 @@ bool V1FieldOf(TagField tagField, V1Field* field) {
 
 // The bytes [from, from + n) of a file after a write that put region at its
 // start in place of the old region's oldRegion bytes and (v1, when given)
-// a new ID3v1 block at its end; the audio between is old's, unchanged.
+// a new ID3v1 block at its end in place of the old file's last oldTail
+// bytes; the audio between is old's, unchanged.
 std::string WrittenBytes(const std::string& region, const unsigned char* old, std::size_t oldSize,
-                         std::size_t oldRegion, const unsigned char* v1, std::size_t from, std::size_t n) {
+                         std::size_t oldRegion, std::size_t oldTail, const unsigned char* v1, std::size_t from,
+                         std::size_t n) {
   std::string out;
   out.reserve(n);
-  const std::size_t newSize = oldSize - oldRegion + region.size();
+  const std::size_t newSize = oldSize - oldRegion - oldTail + region.size() + (v1 ? kV1Size : 0);
   const std::size_t v1Start = v1 ? newSize - kV1Size : newSize;
   const std::size_t end = from + n;
   if (from < region.size()) out.append(region, from, std::min(end, region.size()) - from);
@@ -277,6 +279,8 @@ CString CTagFile::Impl::Genre() {
 
 void CTagFile::Impl::MarkEdited(TagField field) {
   bDirty = true;
+  bV2Dirty = true;
+  bVersionOnly = false;
   V1Field v1Field;
   if (V1FieldOf(field, &v1Field)) v1Edits.Set(v1Field, Text(field));
 }
@@ -316,19 +320,33 @@ bool CTagFile::Impl::RenderWrite(CTagWrite* request, bool* checked, CString* err
   // and only for a file that has one. A tag left with no frames is removed.
   request->strPath = strPath;
   request->nOldTagEnd = scan.nV2End;
-  CRenderedTag rendered;
-  bool renderedWhole = pEngine->Render(&rendered, error, recheck);
-  if (renderedWhole && ConvertedFromV22(scan) && !Id3libReadsAsBefore(rendered.strTag, *pEngine)) {
-    *error = "The file's ID3v2.2 tag would read otherwise as ID3v2.3";
-    renderedWhole = false;
+  bool renderedWhole = true;
+  if (!bV2Dirty) {
+    // Only the ID3v1 tag changes: the ID3v2 region goes back as it is.
+    request->strRegion.assign(reinterpret_cast<const char*>(pMap->Data()), scan.nV2End);
+    request->bExactRegion = true;
+    *checked = false;
+  } else {
+    CRenderedTag rendered;
+    renderedWhole = pEngine->Render(&rendered, error, recheck);
+    if (renderedWhole && !nConvertedMajor && ConvertedFromV22(scan) && !Id3libReadsAsBefore(rendered.strTag, *pEngine)) {
+      *error = "The file's ID3v2.2 tag would read otherwise as ID3v2.3";
+      renderedWhole = false;
+    }
+    request->strNewTag = std::move(rendered.strTag);
+    request->bFooter = rendered.bFooter;
+    // A tag of another version, or a file whose ID3v1 tag comes or goes, is read again from what was written.
+    *checked = rendered.bChecked && !nConvertedMajor && eV1Change == V1Change::Keep;
   }
-  request->strNewTag = std::move(rendered.strTag);
-  request->bFooter = rendered.bFooter;
-  if (scan.bV1 && !v1Edits.IsEmpty()) {
+  if (eV1Change == V1Change::Add) {
+    request->bAddV1 = true;
+    request->v1 = NewV1Block();
+  } else if (eV1Change == V1Change::Remove) {
+    request->bRemoveV1 = true;
+  } else if (scan.bV1 && !v1Edits.IsEmpty()) {
     request->bV1 = true;
     request->v1 = v1Edits.ApplyTo(oldV1.data());
   }
-  *checked = rendered.bChecked;
   return renderedWhole;
 }
 
@@ -377,9 +395,11 @@ bool CTagFile::Impl::Write(CString* error, CWriteBatch* batch) {
   bool checked = false;
   if (!RenderWrite(&request, &checked, error)) return Submit(nullptr, false, error, batch);
   // Laid out here, as the writer would, so that what is written is known.
-  const bool v1Changes = request.bV1 && std::memcmp(request.v1.data(), oldV1.data(), kV1Size) != 0;
-  request.strRegion = LayOutRegion(request, v1Changes);
-  request.bExactRegion = true;
+  if (!request.bExactRegion) {
+    const bool v1Changes = request.bV1 && std::memcmp(request.v1.data(), oldV1.data(), kV1Size) != 0;
+    request.strRegion = LayOutRegion(request, v1Changes);
+    request.bExactRegion = true;
+  }
   return Submit(&request, checked, error, batch);
 }
 
@@ -388,6 +408,10 @@ bool CTagFile::Impl::Write(CString* error, CWriteBatch* batch) {
 bool CTagFile::Impl::Submit(const CTagWrite* request, bool checked, CString* error, CWriteBatch* batch) {
   v1Edits.Clear();
   bDirty = false;
+  bV2Dirty = false;
+  bVersionOnly = false;
+  nConvertedMajor = 0;
+  eV1Change = V1Change::Keep;
   long newSize = 0;
   CString readPath;
   const bool written =
@@ -410,12 +434,14 @@ bool CTagFile::Impl::Submit(const CTagWrite* request, bool checked, CString* err
 // the written region from memory. The audio, and so the MPEG facts, stay.
 void CTagFile::Impl::AdoptWritten(const CTagWrite& request, bool checked, long newSize) {
   const std::string& region = request.strRegion;
-  const unsigned char* v1 = request.bV1 ? request.v1.data() : nullptr;
+  const unsigned char* v1 = request.bV1 || request.bAddV1 ? request.v1.data() : nullptr;
+  const std::size_t oldTail = request.bV1 || request.bRemoveV1 ? kV1Size : 0;
+  const bool hasV1 = v1 || (scan.bV1 && !request.bRemoveV1);
   const CMappedFile& map = *pMap;
   const std::size_t size = static_cast<std::size_t>(newSize);
   // The identity: the file's place and time now, and the digest of its bytes as written.
   struct stat st {};
-  const bool known = region.size() + map.Size() - scan.nV2End == size &&
+  const bool known = region.size() + map.Size() - scan.nV2End - oldTail + (v1 ? kV1Size : 0) == size &&
                      ::stat(strReadPath.IsEmpty() ? strPath : strReadPath, &st) == 0 &&
                      st.st_size == static_cast<off_t>(size);
   identity = CFileIdentity();
@@ -426,8 +452,9 @@ void CTagFile::Impl::AdoptWritten(const CTagWrite& request, bool checked, long n
     identity.nMtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
     const std::size_t head = std::min(size, region.size() + kIdentityEdge) - region.size();
     const std::size_t tail = std::max(region.size(), size > kIdentityEdge ? size - kIdentityEdge : 0);
-    const std::string audio = WrittenBytes(region, map.Data(), map.Size(), scan.nV2End, v1, region.size(), head);
-    const std::string end = WrittenBytes(region, map.Data(), map.Size(), scan.nV2End, v1, tail, size - tail);
+    const std::string audio =
+        WrittenBytes(region, map.Data(), map.Size(), scan.nV2End, oldTail, v1, region.size(), head);
+    const std::string end = WrittenBytes(region, map.Data(), map.Size(), scan.nV2End, oldTail, v1, tail, size - tail);
     const auto bytes = [](const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); };
     std::uint64_t digest = TagBytesDigest(bytes(region), region.size(), 1);
     digest = TagBytesDigest(bytes(audio), audio.size(), digest);
@@ -443,7 +470,7 @@ void CTagFile::Impl::AdoptWritten(const CTagWrite& request, bool checked, long n
   CTagFrames frames;
   const CTagScan old = scan;
   scan = ScanTags(data, region.size(), &frames);
-  scan.bV1 = old.bV1;
+  scan.bV1 = hasV1;
   scan.bLyrics3 = old.bLyrics3;
   strReadOnlyReason = ReadOnlyReason(true, size, scan, firstFrame);
   BuildEngine(data, frames, scan.bV1 ? oldV1.data() : nullptr);
@@ -453,6 +480,10 @@ void CTagFile::Impl::DropEdits() {
   pSealed.reset();
   v1Edits.Clear();
   bDirty = false;
+  bV2Dirty = false;
+  bVersionOnly = false;
+  nConvertedMajor = 0;
+  eV1Change = V1Change::Keep;
   bStale = true;  // read again, as it is on the disk
   bFieldsCurrent = false;
   pEngine.reset();
@@ -473,7 +504,8 @@ CString CTagFile::Impl::SetCover(const std::string& image) {
   const CString coverRefusal = pEngine->CoverRefusal();
   if (!coverRefusal.IsEmpty()) return coverRefusal;
   pEngine->SetCover(image, facts.strMime);
-  bDirty = true;
+  bDirty = bV2Dirty = true;
+  bVersionOnly = false;
   return CString();
 }
 
@@ -487,7 +519,10 @@ CString CTagFile::Impl::RemoveCover(const CCoverArt& shown) {
   if (!readOnly.IsEmpty()) return readOnly;
   const CString refusal = pEngine->CoverRefusal();
   if (!refusal.IsEmpty()) return refusal;
-  if (pEngine->RemoveCover()) bDirty = true;
+  if (pEngine->RemoveCover()) {
+    bDirty = bV2Dirty = true;
+    bVersionOnly = false;
+  }
   return CString();
 }
 
@@ -521,10 +556,14 @@ long CTagFile::FileSize() const {
 }
 
 bool CTagFile::HasV1Tag() const {
-  Impl& file = *m_pImpl;
-  file.ReadIfStale();
-  if (file.nLinkFlags & ID3TT_ID3V1) return file.pTag->HasV1Tag();
-  return file.scan.bV1;
+  m_pImpl->ReadIfStale();
+  return m_pImpl->HasV1();
+}
+
+bool CTagFile::Impl::HasV1() const {
+  if (eV1Change != V1Change::Keep) return eV1Change == V1Change::Add;
+  if (nLinkFlags & ID3TT_ID3V1) return pTag->HasV1Tag();
+  return scan.bV1;
 }
 
 bool CTagFile::HasV2Tag() const {
@@ -539,10 +578,16 @@ bool CTagFile::HasLyricsTag() const {
 
 CString CTagFile::TagVersion() const {
   m_pImpl->ReadIfStale();
-  const CTagScan& scan = m_pImpl->scan;
+  const Impl& file = *m_pImpl;
+  const CTagScan& scan = file.scan;
   CString version;
-  if (scan.eV2 != CTagScan::V2::None) {
-    version = scan.nMajor >= 2 && scan.nMajor <= 4 ? CString::Formatted("ID3v2.%d", scan.nMajor) : CString("ID3v2");
+  if (file.nConvertedMajor) {
+    // As the value will be saved.
+    if (file.pEngine->HasV2Tag()) version = CString::Formatted("ID3v2.%d", file.nConvertedMajor);
+  } else if (scan.eV2 != CTagScan::V2::None) {
+    // A v2.2 tag with edits is saved as v2.3.
+    const int major = scan.nMajor == 2 && file.bV2Dirty && scan.eV2 == CTagScan::V2::Sound ? 3 : scan.nMajor;
+    version = major >= 2 && major <= 4 ? CString::Formatted("ID3v2.%d", major) : CString("ID3v2");
     if (scan.eV2 == CTagScan::V2::Unsafe) version += " (damaged)";
   }
   if (HasV1Tag()) version += version.IsEmpty() ? "ID3v1" : " + ID3v1";

@@ -37,7 +37,11 @@ struct CTagFile::Impl {
   bool bStale = false;          // the file was written; it is read again when next asked
   bool bFieldsCurrent = false;  // while stale: the engine, MPEG facts, size and identity show
                                 // what the write left on the disk
-  bool bDirty = false;          // the engine holds edits not yet written
+  bool bDirty = false;          // the value holds edits not yet written
+  bool bV2Dirty = false;        // of the ID3v2 tag (else its region is written back as it is)
+  int nConvertedMajor = 0;      // the ID3v2 version the engine's tag was converted to; 0: as read
+  bool bVersionOnly = false;    // the ID3v2 tag's only change is its version (so one back is none)
+  enum class V1Change { Keep, Add, Remove } eV1Change = V1Change::Keep;  // the ID3v1 tag's
   CV1Edits v1Edits;             // what those edits change in the ID3v1 tag
   std::array<unsigned char, 128> oldV1{};  // the ID3v1 block as read, when scan.bV1
   // The write whose record of what it replaces was handed out
@@ -72,6 +76,16 @@ struct CTagFile::Impl {
   CString RemoveCover(const CCoverArt& shown);
   bool Cover(CCoverArt* cover, bool withBytes);
   void MarkEdited(TagField field);
+  // The ID3v2 version a save writes (a v2.2 tag is saved as v2.3).
+  int V2Major() const;
+  bool HasV1() const;
+  // The ID3v1 block a save writes into a file that has none: every ID3v1 field from the tag.
+  std::array<unsigned char, 128> NewV1Block();
+  // The ID3v1 block the file has after a save; false when it has none.
+  bool V1After(std::array<unsigned char, 128>* block);
+  // After a conversion or a removal of every tag: the engine over tag
+  // (empty: none), in ID3v2 version major.
+  void AdoptConverted(const std::string& tag, int major);
   bool RenderWrite(CTagWrite* request, bool* checked, CString* error, bool recheck = true);
   // The record of the coming write (see CTagFile::SaveRecord); MatchRecord
   // takes one made earlier from the same edits (CMyMP3Tags::MatchSaveUndo).

@@ -11,8 +11,10 @@
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/unsynchronizedlyricsframe.h>
 #include <taglib/urllinkframe.h>
 
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -82,14 +84,19 @@ const CFrameFactory& Factory() {
 
 // The frame identifier of each field; the year is TDRC (TYER read too).
 const char* FrameIdOf(TagField field) {
-  static const char* const ids[] = {"TPE1", "TALB", "TIT2", "COMM", "TRCK", "TDRC", "TCOM", "TCOP",
-                                    "TENC", "TOPE", "WXXX", "TPE2", "TPUB", "TPE3", "TCON"};
+  static const char* const ids[] = {"TPE1", "TALB", "TIT2", "COMM", "TRCK", "TDRC", "TCOM", "TCOP", "TENC",
+                                    "TOPE", "WXXX", "TPE2", "TPUB", "TPE3", "TCON", "TPOS", "USLT"};
+  static_assert(std::size(ids) == kTagFieldCount);
   return ids[static_cast<int>(field)];
 }
 
 std::string LanguageOf(const auto& frame) {
   const ByteVector language = dynamic_cast<const id3::CommentsFrame&>(*frame.parsed).language();
   return std::string(language.data(), language.size());
+}
+
+const id3::UnsynchronizedLyricsFrame* LyricsOf(const id3::Frame* frame) {
+  return dynamic_cast<const id3::UnsynchronizedLyricsFrame*>(frame);
 }
 
 String FromUtf8(const CString& value) { return String(value.Str(), String::UTF8); }
@@ -182,7 +189,9 @@ std::string CTagLibEngine::Impl::IdOf(const Frame& frame) const {
 }
 
 CTagLibEngine::Impl::Frame* CTagLibEngine::Impl::Find(TagField field, std::string* unreadable) {
-  const bool described = field == TagField::Comment || field == TagField::URL;
+  const bool lyrics = field == TagField::Lyrics;
+  const bool described = field == TagField::Comment || field == TagField::URL || lyrics;
+  Frame* first = nullptr;
   for (const char* id : {FrameIdOf(field), field == TagField::Year ? "TYER" : nullptr}) {
     if (!id) break;
     for (Frame& frame : frames) {
@@ -193,14 +202,18 @@ CTagLibEngine::Impl::Frame* CTagLibEngine::Impl::Find(TagField field, std::strin
         description = comment->description().to8Bit(true);
       else if (const auto* url = dynamic_cast<const id3::UserUrlLinkFrame*>(frame.parsed.get()))
         description = url->description().to8Bit(true);
+      else if (const auto* text = LyricsOf(frame.parsed.get()))
+        description = text->description().to8Bit(true);
       else if (described || !frame.parsed) {
         if (unreadable) *unreadable = id;
         return nullptr;
       }
       if (!described || framerules::IsFieldFrame(description)) return &frame;
+      if (!first) first = &frame;
     }
   }
-  return nullptr;
+  // Lyrics with a description are the field when none has none.
+  return lyrics ? first : nullptr;
 }
 
 CTagLibEngine::Impl::Frame* CTagLibEngine::Impl::FindCover(bool frontOnly, bool* unreadable) {
@@ -254,6 +267,21 @@ std::unique_ptr<id3::Frame> CTagLibEngine::Impl::NewFrame(TagField field, const 
     return url;
   }
   const String::Type encoding = EncodingFor(value);
+  if (field == TagField::Lyrics) {
+    // Lyrics replaced keep their description and language; new ones take the comment's language.
+    const auto* was = old ? LyricsOf(old->parsed.get()) : nullptr;
+    const String description = was ? was->description() : String();
+    std::vector<std::string> languages;
+    for (const Frame& frame : frames)
+      if (!frame.bRemoved && dynamic_cast<const id3::CommentsFrame*>(frame.parsed.get()))
+        languages.push_back(LanguageOf(frame));
+    auto lyrics = std::make_unique<id3::UnsynchronizedLyricsFrame>(
+        encoding == String::Latin1 ? EncodingFor(ToUtf8(description)) : encoding);
+    lyrics->setLanguage(was ? was->language() : ByteVector(framerules::CommentLanguage(languages).c_str(), 3));
+    lyrics->setDescription(description);
+    lyrics->setText(FromUtf8(value));
+    return lyrics;
+  }
   if (field == TagField::Comment) {
     auto comment = std::make_unique<id3::CommentsFrame>(encoding);
     // The replaced comment's language first, then those of the others.
@@ -401,6 +429,7 @@ CString CTagLibEngine::GetText(TagField field) const {
   if (const auto* comment = dynamic_cast<const id3::CommentsFrame*>(frame->parsed.get()))
     return ToUtf8(comment->text());
   if (const auto* url = dynamic_cast<const id3::UserUrlLinkFrame*>(frame->parsed.get())) return ToUtf8(url->url());
+  if (const auto* lyrics = LyricsOf(frame->parsed.get())) return ToUtf8(lyrics->text());
   if (const auto* text = dynamic_cast<const id3::TextIdentificationFrame*>(frame->parsed.get()))
     return ToUtf8(text->fieldList().toString("; "));
   return "-";

@@ -145,15 +145,22 @@ bool OpenOriginal(const CTagWrite& request, COriginal* file, CString* error) {
     return FailWith(error, "The file no longer exists or is empty");
   const std::size_t size = static_cast<std::size_t>(file->st.st_size);
   const char* changed = "The file was changed by another program since it was read";
-  if (size < request.nOldTagEnd + (request.bV1 ? kV1Size : 0)) return FailWith(error, changed);
+  const bool hasV1 = request.bV1 || request.bRemoveV1;
+  if (size < request.nOldTagEnd + (hasV1 ? kV1Size : 0)) return FailWith(error, changed);
   file->oldRegion.resize(request.nOldTagEnd);
   if (!ReadAll(fd, file->oldRegion.data(), file->oldRegion.size(), 0)) return Fail(error);
   if (request.nOldTagEnd > 0 && (request.nOldTagEnd < kHeaderSize ||
                                  !StartsWithOldRegion(file->oldRegion.data(), request.nOldTagEnd)))
     return FailWith(error, changed);
-  if (request.bV1 || (request.expect && request.expect->bV1)) {
+  if (hasV1 || (request.expect && request.expect->bV1)) {
     if (!ReadAll(fd, file->oldV1, kV1Size, file->st.st_size - static_cast<off_t>(kV1Size))) return Fail(error);
     if (std::memcmp(file->oldV1, "TAG", 3) != 0) return FailWith(error, changed);
+  }
+  // A block is added only to a file that still has none.
+  if (request.bAddV1 && size >= request.nOldTagEnd + kV1Size) {
+    char end[3];
+    if (!ReadAll(fd, end, 3, file->st.st_size - static_cast<off_t>(kV1Size))) return Fail(error);
+    if (std::memcmp(end, "TAG", 3) == 0) return FailWith(error, changed);
   }
   if (const std::optional<CExpectedFile>& expect = request.expect) {
     if (size != expect->nSize || Sha256(file->oldRegion.data(), file->oldRegion.size()) != expect->region ||
@@ -195,9 +202,9 @@ bool FillNewFile(const CTagWrite& request, const std::string& region, const COri
                  bool flush, CString* error) {
   const std::size_t size = static_cast<std::size_t>(file.st.st_size);
   if (!out.Write(region)) return Fail(error);
-  const std::size_t rest = size - request.nOldTagEnd - (request.bV1 ? kV1Size : 0);
+  const std::size_t rest = size - request.nOldTagEnd - (request.bV1 || request.bRemoveV1 ? kV1Size : 0);
   if (!CopyRange(file.fd.Get(), static_cast<off_t>(request.nOldTagEnd), out.Fd(), rest)) return Fail(error);
-  if (request.bV1 && !WriteAll(out.Fd(), request.v1.data(), kV1Size)) return Fail(error);
+  if ((request.bV1 || request.bAddV1) && !WriteAll(out.Fd(), request.v1.data(), kV1Size)) return Fail(error);
   if (!base::KeepOwnerAndMode(out.Fd(), file.st)) return Fail(error);
   if (flush && !out.Flush()) return Fail(error);
   return true;
@@ -304,7 +311,8 @@ bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch:
   COriginal file;
   if (!OpenOriginal(request, &file, error)) return false;
   *newSize = static_cast<long>(file.st.st_size);
-  const bool v1Changes = request.bV1 && std::memcmp(file.oldV1, request.v1.data(), kV1Size) != 0;
+  const bool v1Changes = (request.bV1 && std::memcmp(file.oldV1, request.v1.data(), kV1Size) != 0) ||
+                         request.bAddV1 || request.bRemoveV1;
   const std::string region = request.bExactRegion ? request.strRegion : LayOutRegion(request, v1Changes);
   if (region.empty() && request.nOldTagEnd == 0 && !v1Changes) return true;
   const bool flush = pending == nullptr;
@@ -321,7 +329,8 @@ bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch:
   // A new file beside the original, renamed over it.
   const CString target = TargetOf(request.strPath);
   const CString folder = FolderOf(target);
-  const std::size_t size = region.size() + static_cast<std::size_t>(file.st.st_size) - request.nOldTagEnd;
+  const std::size_t size = region.size() + static_cast<std::size_t>(file.st.st_size) - request.nOldTagEnd +
+                           (request.bAddV1 ? kV1Size : 0) - (request.bRemoveV1 ? kV1Size : 0);
   if (!EnoughSpaceFor(folder, size)) return FailWith(error, "The disk is full");
   std::string temp;
   const int made = record.Create(folder.Str(), NameOf(target).Str().substr(0, kTempNameKept), &temp);
@@ -350,7 +359,7 @@ std::string LayOutRegion(const CTagWrite& request, bool v1Changes) {
   // both goes through a new file, whose rename is that one moment.
   const std::size_t tag = request.strNewTag.size() + (request.bFooter ? kHeaderSize : 0);
   const bool fits = tag > 0 && (request.bFooter ? tag == request.nOldTagEnd : tag <= request.nOldTagEnd);
-  if (fits && !v1Changes) return BuildRegion(request, request.nOldTagEnd);
+  if (fits && !v1Changes && !request.bAddV1 && !request.bRemoveV1) return BuildRegion(request, request.nOldTagEnd);
   return BuildRegion(request, RegionForNewFile(request));
 }
 

@@ -43,6 +43,9 @@ struct CTagWrite {
                                // for a file that is to have no ID3v2 tag
   bool bFooter = false;        // an ID3v2.4 footer follows the frames; such a tag is never padded
   bool bV1 = false;            // replace the ID3v1 block, the file's last 128 bytes ("TAG...")
+  bool bAddV1 = false;         // or: append v1 as the ID3v1 block of a file that has none
+  bool bRemoveV1 = false;      // or: the file's ID3v1 block goes (both change the file's
+                               // length, so they are never written in place)
   std::array<unsigned char, 128> v1{};
   bool bExactRegion = false;   // put strRegion in place of the old region as it is (strNewTag
   std::string strRegion;       // and bFooter unused); in place only when it is as long
@@ -54,7 +57,7 @@ struct CTagWrite {
 // start of the file for a request that is not exact: the old region's size
 // when the tag fits and is written in place (an ID3v1 block that changes
 // does not let it: see WriteTagSafely), else room to spare in a new file;
-// empty for no tag.
+// empty for no tag. An ID3v1 block added or removed is a change.
 std::string LayOutRegion(const CTagWrite& request, bool v1Changes);
 
 // Writes the request without ever destroying the file.

@@ -42,7 +42,57 @@ int TrackByte(const CString& text) {
   return n;
 }
 
+// Latin-1 for a UTF-8 value: each character outside it becomes "?".
+std::string LossyLatin1(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const int n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+    unsigned cp = n == 1 ? c : c & (0x7F >> n);
+    for (int k = 1; k < n && i + k < s.size(); ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    out += cp < 0x100 ? static_cast<char>(cp) : '?';
+    i += static_cast<std::size_t>(n);
+  }
+  return out;
+}
+
 }  // namespace
+
+CString V1Text(const unsigned char* block, V1Field field) {
+  const int i = static_cast<int>(field);
+  if (field == V1Field::Track) return HasTrack(block) ? CString(std::to_string(block[kSlots[i].nOffset])) : CString();
+  if (field == V1Field::Genre) {
+    const int genre = block[kSlots[i].nOffset];
+    return genre < genres::kCount ? CString(genres::Name(genre)) : CString();
+  }
+  Slot slot = kSlots[i];
+  if (field == V1Field::Comment && HasTrack(block)) slot.nWidth = kTrackMarker - slot.nOffset;
+  std::string latin(reinterpret_cast<const char*>(block) + slot.nOffset, slot.nWidth);
+  latin.resize(std::strlen(latin.c_str()));
+  while (!latin.empty() && latin.back() == ' ') latin.pop_back();
+  return textcodec::Latin1ToUtf8(latin.c_str());
+}
+
+bool V1Holds(const unsigned char* block, V1Field field, const CString& value) {
+  const CString text = value == "-" ? CString() : value;
+  if (field == V1Field::Genre) {
+    const int genre = genres::IndexOf(text);
+    return text.IsEmpty() ? block[kSlots[6].nOffset] == 255 || block[kSlots[6].nOffset] >= genres::kCount
+                          : genre >= 0 && genre == block[kSlots[6].nOffset];
+  }
+  return V1Text(block, field) == text;
+}
+
+std::array<unsigned char, 128> CV1Edits::NewBlock() const {
+  std::array<unsigned char, kTagSize> block{};
+  std::memcpy(block.data(), "TAG", 3);
+  block[kSlots[static_cast<int>(V1Field::Genre)].nOffset] = 255;
+  CV1Edits lossy = *this;
+  for (int i = 0; i < static_cast<int>(V1Field::Count); ++i)
+    if (i != static_cast<int>(V1Field::Track) && i != static_cast<int>(V1Field::Genre))
+      lossy.m_strValue[i] = textcodec::Latin1ToUtf8(LossyLatin1(m_strValue[i].Str()).c_str());
+  return lossy.ApplyTo(block.data());
+}
 
 void CV1Edits::Set(V1Field field, const CString& value) {
   m_bSet[static_cast<int>(field)] = true;

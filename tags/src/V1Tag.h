@@ -9,6 +9,13 @@
 // The fields of an ID3v1.1 tag that a save may change.
 enum class V1Field { Title, Artist, Album, Year, Comment, Track, Genre, Count };
 
+// What a field of an ID3v1 block shows (UTF-8; the genre by name, the
+// track as its number; empty when none).
+CString V1Text(const unsigned char* block, V1Field field);
+
+// True when the block holds value ("-" for none) as it is (a genre by its name or reference).
+bool V1Holds(const unsigned char* block, V1Field field, const CString& value);
+
 class CV1Edits {
  public:
   // Records the field's new value (UTF-8; "-" stands for no value).
@@ -21,6 +28,11 @@ class CV1Edits {
   // its field as it was, and so does every field not recorded. A genre
   // becomes the number of its name, or 255 (none).
   std::array<unsigned char, 128> ApplyTo(const unsigned char* oldBlock) const;
+
+  // A new ID3v1.1 block holding the recorded fields as the standard says:
+  // Latin-1 (a character outside it becomes "?") cut to the field's width,
+  // the track's number, the genre's (255: none).
+  std::array<unsigned char, 128> NewBlock() const;
 
  private:
   bool m_bSet[static_cast<int>(V1Field::Count)] = {};

@@ -156,6 +156,34 @@ TEST_P(AudioTagFileTest, WritesSeveralValuesAndTrackTotals) {
   EXPECT_EQ(again->Get(TagField::Track), "5/9");
 }
 
+// The disc as a number and total (Picard's DISCTOTAL, MP4's pair), the
+// lyrics as one text whatever "; " and line breaks it holds; a disc MP4
+// cannot hold is refused with the rule.
+TEST_P(AudioTagFileTest, WritesDiscAndLyrics) {
+  const Kind& k = GetParam();
+  const CString path = dir.CopyFixture(k.file);
+  const CString lyrics = "First line; still the first\nSecond ♫";
+  auto file = CAudioTagFile::Read(path);
+  if (k.format == AudioFormat::Mp4) {
+    for (const char* bad : {"1/x", "A", "1; 2", "70000"}) EXPECT_NE(file->Set(TagField::Disc, bad).Find("MP4 disc"), -1) << bad;
+  }
+  EXPECT_EQ(file->Set(TagField::Disc, "1/2"), "");
+  EXPECT_EQ(file->Set(TagField::Lyrics, lyrics), "");
+  CString reason;
+  ASSERT_TRUE(file->Save(&reason)) << reason;
+  const std::string view = View(path, "tags");
+  if (k.format == AudioFormat::Mp4) {
+    EXPECT_NE(view.find("disk=[(1, 2)]"), std::string::npos) << view;
+    EXPECT_NE(view.find("\xC2\xA9lyr=['First line; still the first\\nSecond ♫']"), std::string::npos) << view;
+  } else {
+    EXPECT_NE(view.find("DISCNUMBER=['1']\nDISCTOTAL=['2']"), std::string::npos) << view;
+    EXPECT_NE(view.find("LYRICS=['First line; still the first\\nSecond ♫']"), std::string::npos) << view;
+  }
+  const auto again = CAudioTagFile::Read(path);
+  EXPECT_EQ(again->Get(TagField::Disc), "1/2");
+  EXPECT_EQ(again->Get(TagField::Lyrics), lyrics);
+}
+
 // The front cover is replaced in its place and removed; the other picture stays.
 TEST_P(AudioTagFileTest, ReplacesAndRemovesTheFrontCoverKeepingTheOther) {
   const Kind& k = GetParam();
@@ -318,7 +346,7 @@ TEST(AudioTagFileSafety, KilledSavesLeaveEveryFileWhole) {
     paths.push_back(dir.CopyFixture(k.file));
     const auto file = CAudioTagFile::Read(paths.back());
     fields.emplace_back();
-    for (int f = 0; f < 15; ++f) fields.back().push_back(file->Get(static_cast<TagField>(f)).Str());
+    for (int f = 0; f < kTagFieldCount; ++f) fields.back().push_back(file->Get(static_cast<TagField>(f)).Str());
     md5s.push_back(AudioMd5(paths.back()));
   }
   std::mt19937 random(20261210u);
@@ -345,7 +373,7 @@ TEST(AudioTagFileSafety, KilledSavesLeaveEveryFileWhole) {
       CString reason;
       const auto file = CAudioTagFile::Read(paths[i], &reason);
       ASSERT_EQ(reason, "") << paths[i].Str() << " round " << round;
-      for (int f = 0; f < 15; ++f) {
+      for (int f = 0; f < kTagFieldCount; ++f) {
         if (static_cast<TagField>(f) == TagField::Title) continue;
         ASSERT_EQ(file->Get(static_cast<TagField>(f)).Str(), fields[i][f]) << paths[i].Str() << " round " << round;
       }
@@ -384,7 +412,7 @@ TEST(AudioTagFileMutation, DamagedFilesAreReadWithoutCrashingAndSavedWithoutLoss
       auto file = CAudioTagFile::Read(path, &reason);
       ++read;
       std::vector<std::string> fields;
-      for (int f = 0; f < 15; ++f) fields.push_back(file->Get(static_cast<TagField>(f)).Str());
+      for (int f = 0; f < kTagFieldCount; ++f) fields.push_back(file->Get(static_cast<TagField>(f)).Str());
       if (!file->Set(TagField::Title, "Mutant").IsEmpty() || !file->Save(&reason)) {
         ++refused;
         ASSERT_TRUE(test::ReadFile(path) == bytes) << k.file << " mutant " << n;
@@ -392,7 +420,7 @@ TEST(AudioTagFileMutation, DamagedFilesAreReadWithoutCrashingAndSavedWithoutLoss
       }
       ++saved;
       const auto again = CAudioTagFile::Read(path);
-      for (int f = 0; f < 15; ++f) {
+      for (int f = 0; f < kTagFieldCount; ++f) {
         if (static_cast<TagField>(f) == TagField::Title) continue;
         ASSERT_EQ(again->Get(static_cast<TagField>(f)).Str(), fields[f]) << k.file << " mutant " << n;
       }

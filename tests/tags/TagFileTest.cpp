@@ -18,7 +18,8 @@ namespace {
 constexpr TagField kEveryField[] = {
     TagField::Artist,    TagField::Album,     TagField::Title,     TagField::Comment, TagField::Track,
     TagField::Year,      TagField::Composer,  TagField::Copyright, TagField::EncodedBy, TagField::OriginalArtist,
-    TagField::URL,       TagField::Band,      TagField::Publisher, TagField::Conductor, TagField::Genre};
+    TagField::URL,       TagField::Band,      TagField::Publisher, TagField::Conductor, TagField::Genre,
+    TagField::Disc,      TagField::Lyrics};
 
 // One of each way a file is read and written: ID3v2.3 (id3lib) with and
 // without ID3v1, ID3v2.4 (TagLib), ID3v2.2 (saved as v2.3), ID3v1 only, none.

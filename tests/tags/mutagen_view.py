@@ -5,6 +5,8 @@
 #   mutagen_view.py FILE v2     -> every frame of the ID3v2 tag alone
 #   mutagen_view.py FILE stored -> the same, as stored (TYER not made TDRC)
 #   mutagen_view.py FILE v1     -> the ID3v1 tag as frames; empty when none
+#   mutagen_view.py FILE brief  -> "v2.N" and each frame as stored: "KEY enc text|text"
+#                                  (people as role:name, a picture by its description)
 #   mutagen_view.py FILE pictures -> each APIC in tag order: type, MIME,
 #                                  description and the data's sha256
 #   mutagen_view.py FILE KEY    -> the text (or URL) of one frame
@@ -24,6 +26,28 @@ if key in ("v2", "stored"):
         frames(ID3(sys.argv[1], load_v1=False, translate=key == "v2"))
     except mutagen.MutagenError:
         pass
+    sys.exit(0)
+if key == "brief":
+    try:
+        tags = ID3(sys.argv[1], load_v1=False, translate=False)
+    except mutagen.MutagenError:
+        sys.exit(0)
+    lines = []
+    for k in tags.keys():
+        f = tags[k]
+        if hasattr(f, "people"):
+            text = "|".join("%s:%s" % tuple(p) for p in f.people)
+        elif hasattr(f, "url"):
+            text = f.url
+        elif hasattr(f, "data") and hasattr(f, "desc"):
+            text = "%s %s" % (f.mime, f.desc)
+        elif hasattr(f, "text"):
+            text = "|".join(str(t) for t in f.text) if isinstance(f.text, list) else f.text
+        else:
+            text = ""
+        lines.append("%s %s %s" % (k, int(getattr(f, "encoding", 0)), text.replace("\n", "\\n")))
+    print("v2.%d" % tags.version[1])
+    print("\n".join(sorted(lines)), end="")
     sys.exit(0)
 if key == "pictures":
     for p in ID3(sys.argv[1], load_v1=False).getall("APIC"):

@@ -27,11 +27,17 @@
 
 class CWriteBatch;
 
-// The fifteen text fields the program shows, in the order of the columns.
+// The text fields the program shows: the fifteen of the columns in their
+// order, then the disc ("1/2" as written) and the unsynchronised lyrics.
 enum class TagField {
   Artist, Album, Title, Comment, Track, Year, Composer, Copyright, EncodedBy,
-  OriginalArtist, URL, Band, Publisher, Conductor, Genre
+  OriginalArtist, URL, Band, Publisher, Conductor, Genre, Disc, Lyrics
 };
+// How many there are, for tables indexed by them.
+constexpr int kTagFieldCount = static_cast<int>(TagField::Lyrics) + 1;
+
+// The ID3v2 versions a tag can be converted to.
+enum class TagTarget { Id3v23, Id3v24 };
 
 // What became of one file of a batch of saves.
 struct CWriteOutcome {
@@ -167,6 +173,7 @@ class CTagFile : public CMusicFile {
   bool HasV2Tag() const;
   bool HasLyricsTag() const;
   // "ID3v2.3 + ID3v1", "ID3v2.4", "ID3v1", "none", "ID3v2.3 (damaged)"...
+  // as the value will be saved (a conversion or a removal made counts).
   CString TagVersion() const override;
   // Why the value cannot be saved; empty when it can.
   CString WriteRefusal() const override;
@@ -194,6 +201,23 @@ class CTagFile : public CMusicFile {
   // is still that picture.
   CString SetFrontCover(const std::string& image) override;
   CString RemoveFrontCover(const CCoverArt& shown) override;
+
+  // The tag's version and ID3v1 tag: changes of the value that the next
+  // Save writes (and its record can undo), answered as Set is (empty: done,
+  // or nothing to do; else why not, naming the frame that cannot be kept).
+  // A conversion keeps every frame the other version has a form for (see
+  // Id3Convert.h for the mapping); a v2.2 tag is saved as v2.3 anyway.
+  CString SetTagVersion(TagTarget target);
+  // Adds an ID3v1 tag made from the fields (Latin-1, cut to its widths:
+  // V1Losses names what it cannot hold), or removes the file's.
+  CString SetV1Tag(bool present);
+  // Removes the ID3v2 and ID3v1 tags; APE and Lyrics3 blocks stay (a file
+  // with a Lyrics3 block keeps the ID3v1 tag that block needs: refused).
+  CString RemoveAllTags();
+  // The fields whose text the ID3v1 tag a save leaves in the file does not
+  // hold exactly (characters outside Latin-1, text cut to the field's
+  // width, a track total, a genre without a number); empty without one.
+  std::vector<TagField> V1Losses() const;
 
   // True when Save would write the file.
   bool IsChanged() const override;
