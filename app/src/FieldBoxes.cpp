@@ -41,6 +41,10 @@ struct FieldBoxTable {
       {IDC_RULE_CONDUCTOR, "Conductor - use same for all."}},
     /* kGenre */ {{IDC_EDIT_GENRE, IDC_LABEL_GENRE, "Genre"},
       {}},
+    /* kDisc */ {{IDC_EDIT_DISC, IDC_LABEL_DISC, "Disc"},
+      {}},
+    /* kLyrics */ {{IDC_EDIT_LYRICS, IDC_LABEL_LYRICS, "Lyrics"},
+      {}},
   }};
   // clang-format on
 };

@@ -127,6 +127,14 @@ constexpr int IDC_EXTRACT_COVER = 2164;
 constexpr int IDC_REMOVE_COVER = 2165;
 constexpr int IDC_COVER_FIRST = IDC_COVER_GROUP;
 constexpr int IDC_COVER_LAST = IDC_REMOVE_COVER;
+// The More fields group below the panel: the disc and the lyrics, 2170-2174.
+constexpr int IDC_MORE_GROUP = 2170;
+constexpr int IDC_EDIT_DISC = 2171;
+constexpr int IDC_LABEL_DISC = 2172;
+constexpr int IDC_EDIT_LYRICS = 2173;
+constexpr int IDC_LABEL_LYRICS = 2174;
+constexpr int IDC_MORE_FIRST = IDC_MORE_GROUP;
+constexpr int IDC_MORE_LAST = IDC_LABEL_LYRICS;
 
 // Menu commands without a button of their own (the others send their button's id).
 constexpr int ID_UNDO_LAST_SAVE = 32771;

@@ -24,19 +24,26 @@ constexpr DWORD kRightLabel = kVisible | SS_RIGHT;
 constexpr DWORD kEdit = kVisible | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kCheck = kVisible | WS_TABSTOP | BS_AUTOCHECKBOX;
 constexpr DWORD kComboBox = kVisible | WS_TABSTOP | CBS_DROPDOWN;
+constexpr DWORD kLines = kVisible | WS_BORDER | WS_TABSTOP | ES_MULTILINE;
 
 constexpr int kButtonHeight = 14;
 constexpr int kPanelTop = 250;
 constexpr int kEditHeight = 12;
 constexpr int kPanelRowPitch = kEditHeight + 2;  // an edit box and a gap; labels sit two units lower
 constexpr int kCoverRoom = 130;  // the Cover group's width and its margin
+// The More fields group below the panel, the rules and the cover.
+constexpr int kMoreTop = 371;
+constexpr int kMoreHeight = 44;
+constexpr int kLyricsHeight = 26;
 
-// Where a field's label and edit box sit in the tag panel, in tab order.
+// Where a field's label and edit box sit in the tag panel, in tab order;
+// the panel's rows, or (row -1) the More fields group's.
 struct PanelPlace {
   Field field;
   int labelX, labelWidth, editX, editWidth, row;
   DWORD labelStyle;
 };
+constexpr int kMoreRow = -1;
 
 constexpr PanelPlace kPanelPlaces[] = {
     {kFileName, 12, 41, 59, 132, 0, kRightLabel},    {kArtist, 12, 41, 59, 132, 1, kRightLabel},
@@ -48,11 +55,13 @@ constexpr PanelPlace kPanelPlaces[] = {
     {kCopyright, 197, 40, 242, 132, 2, kRightLabel}, {kURL, 197, 40, 242, 132, 3, kRightLabel},
     {kBand, 197, 40, 242, 132, 4, kRightLabel},      {kPublisher, 197, 40, 242, 132, 5, kRightLabel},
     {kConductor, 197, 40, 242, 132, 6, kRightLabel},
+    {kDisc, 12, 41, 59, 51, kMoreRow, kRightLabel},  {kLyrics, 116, 30, 150, 472 + kCoverRoom, kMoreRow, kRightLabel},
 };
 static_assert(std::size(kPanelPlaces) == kPanelEnd, "a place for every edit box");
 
 platform::DialogTemplate MakeMainTemplate() {
-  platform::DialogTemplate t{IDD_QUILLORY_DIALOG, "TarvelloNet-Mp3 Tag Editor", 635 + kCoverRoom, 387, "MS Shell Dlg",
+  platform::DialogTemplate t{IDD_QUILLORY_DIALOG, "TarvelloNet-Mp3 Tag Editor", 635 + kCoverRoom,
+                             kMoreTop + kMoreHeight + 19, "MS Shell Dlg",
                              8, kMainStyle, {}};
   auto& items = t.items;
   items = {
@@ -77,15 +86,18 @@ platform::DialogTemplate MakeMainTemplate() {
        kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS},
       {IDC_TAGS_GROUP, "Button", "MP3 tags", 6, 239, 374, 129, kGroup},
   };
+  items.push_back({IDC_MORE_GROUP, "Button", "More fields", 6, kMoreTop, 622 + kCoverRoom, kMoreHeight, kGroup});
   for (const PanelPlace& p : kPanelPlaces) {
     const FieldEdit& edit = BoxOf(p.field).edit;
-    const int y = kPanelTop + kPanelRowPitch * p.row;
+    const int y = p.row == kMoreRow ? kMoreTop + 12 : kPanelTop + kPanelRowPitch * p.row;
     items.push_back({edit.nLabelId, "Static", edit.strLabel, p.labelX, y + 2, p.labelWidth, 8, p.labelStyle});
     // Only the editable fields' boxes take typing; the key's shows the row.
     // The genre is typed, or chosen from the names of ID3v1's genres.
     const bool editable = p.field >= kEditableFirst && p.field < kEditableEnd;
     if (p.field == kGenre)
       items.push_back({edit.nId, "ComboBox", "", p.editX, y, p.editWidth, kEditHeight, kComboBox});
+    else if (p.field == kLyrics)
+      items.push_back({edit.nId, "Edit", "", p.editX, y, p.editWidth, kLyricsHeight, kLines});
     else
       items.push_back({edit.nId, "Edit", "", p.editX, y, p.editWidth, kEditHeight, editable ? kEdit : kEdit | ES_READONLY});
   }

@@ -89,5 +89,6 @@ void CWindowLayout::ShowPanel(int command) {
   };
   for (int id = IDC_EDIT_FILENAME; id <= IDC_WEB_SITE; ++id) show(id);
   for (int id = IDC_COVER_FIRST; id <= IDC_COVER_LAST; ++id) show(id);
+  for (int id = IDC_MORE_FIRST; id <= IDC_MORE_LAST; ++id) show(id);
   for (int id : {IDC_EDIT_GENRE, IDC_LABEL_GENRE, IDOK, ID_HELP}) show(id);
 }

@@ -23,7 +23,7 @@ void PrintUsage(bool toError) {
       "undo-last-save [FOLDER]                        the last save, by the window or the command line\n"
       "\n"
       "FIELD is one of artist album title track year origartist comment composer encodedby\n"
-      "copyright url band publisher conductor genre. PATH is a file or a folder. A file's key is its\n"
+      "copyright url band publisher conductor genre disc lyrics. PATH is a file or a folder. A file's key is its\n"
       "path below the folder the command works on, without \".mp3\" (other formats keep their\n"
       "extension: \"CD1/a.flac\"); several PATHs work on the folder\n"
       "they have in common, and undo-last-save takes that folder (the working folder by default).\n"

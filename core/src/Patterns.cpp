@@ -25,10 +25,12 @@ constexpr Placeholder kPlaceholders[] = {
     {"copyright", kCopyright},   {"encodedby", kEncodedBy},
     {"origartist", kOrigArtist}, {"url", kURL},
     {"band", kBand},             {"publisher", kPublisher},
-    {"conductor", kConductor},   {"albumartist", kBand},
+    {"conductor", kConductor},   {"disc", kDisc},
+    {"lyrics", kLyrics},         {"albumartist", kBand},
     {"tracknumber", kTrack},     {"originalartist", kOrigArtist},
+    {"discnumber", kDisc},
 };
-constexpr int kPrimaryPlaceholders = 15;
+constexpr int kPrimaryPlaceholders = 17;
 constexpr const char* kSkipName = "dummy";
 constexpr int kMaxWidth = 9;
 
@@ -62,8 +64,8 @@ CString ParsePlaceholder(const std::string& inside, PatternPiece& piece) {
   }
   if (colon == std::string::npos) return CString();
   const std::string width = inside.substr(colon + 1);
-  if (piece.kind != PatternPiece::kField || piece.field != kTrack)
-    return CString::Formatted("%%%s%%: only %%track%% takes a width.", inside.c_str());
+  if (piece.kind != PatternPiece::kField || !IsNumbered(piece.field))
+    return CString::Formatted("%%%s%%: only %%track%% and %%disc%% take a width.", inside.c_str());
   if (width.size() != 1 || width[0] < '1' || width[0] > '0' + kMaxWidth)
     return CString::Formatted("%%%s%%: the width must be a number from 1 to %d.", inside.c_str(), kMaxWidth);
   piece.nWidth = width[0] - '0';
@@ -182,7 +184,7 @@ class CNameMatcher {
       std::vector<std::size_t> ends;
       for (std::size_t end = at + 1; end <= limit; ++end)
         if (end == m_name.size() || !utf8::IsContinuation(static_cast<unsigned char>(m_name[end]))) ends.push_back(end);
-      const bool bNumber = piece.kind == PatternPiece::kField && piece.field == kTrack;
+      const bool bNumber = piece.kind == PatternPiece::kField && IsNumbered(piece.field);
       if (bNumber) std::reverse(ends.begin(), ends.end());
       for (std::size_t end : ends) {
         const std::string value = Trimmed(m_name.substr(at, end - at));

@@ -33,13 +33,13 @@ bool FieldText(const PatternPiece& piece, const std::string& value, std::string&
     return false;
   }
   text = Trimmed(value, " ");
-  if (piece.field != kTrack) return true;
-  // The number before "/12"; a track without one is kept as it is, unless
-  // a width asks for a number.
+  if (!IsNumbered(piece.field)) return true;
+  // The number before "/12"; a track or disc without one is kept as it is,
+  // unless a width asks for a number.
   const std::string number = text.substr(0, text.find_first_not_of("0123456789"));
   if (number.empty() || (number.size() != text.size() && text[number.size()] != '/')) {
     if (piece.nWidth == 0) return true;
-    refusal.Format("The track \"%s\" is not a number.", text.c_str());
+    refusal.Format("The %s \"%s\" is not a number.", piece.field == kDisc ? "disc" : "track", text.c_str());
     return false;
   }
   text = number;

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVariant>
@@ -37,11 +38,11 @@ class NotifyingLabel : public QLabel {
   }
 };
 
-// Selects the whole text of a line edit that shows its marker, just before
+// Selects the whole text of an edit box that shows its marker, just before
 // typing, a paste or an input method's text would go in, so they replace it.
 class MarkerReplacer : public QObject {
  public:
-  MarkerReplacer(QLineEdit* edit, QString marker) : QObject(edit), m_pEdit(edit), m_strMarker(std::move(marker)) {
+  MarkerReplacer(QWidget* edit, QString marker) : QObject(edit), m_pEdit(edit), m_strMarker(std::move(marker)) {
     edit->installEventFilter(this);
     // An editable combo box takes the keys itself and hands them to its line
     // edit directly, past the edit's filters.
@@ -51,7 +52,10 @@ class MarkerReplacer : public QObject {
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (m_strMarker.isEmpty() || m_pEdit->isReadOnly() || m_pEdit->text() != m_strMarker) return false;
+    auto* line = qobject_cast<QLineEdit*>(m_pEdit);
+    auto* lines = qobject_cast<QPlainTextEdit*>(m_pEdit);
+    const bool readOnly = line ? line->isReadOnly() : lines->isReadOnly();
+    if (m_strMarker.isEmpty() || readOnly || (line ? line->text() : lines->toPlainText()) != m_strMarker) return false;
     bool inserts = false;
     if (event->type() == QEvent::KeyPress) {
       const auto* key = static_cast<QKeyEvent*>(event);
@@ -59,12 +63,13 @@ class MarkerReplacer : public QObject {
     } else if (event->type() == QEvent::InputMethod) {
       inserts = !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty();
     }
-    if (inserts) m_pEdit->selectAll();
+    if (inserts && line) line->selectAll();
+    if (inserts && lines) lines->selectAll();
     return false;
   }
 
  private:
-  QLineEdit* m_pEdit;
+  QWidget* m_pEdit;
   QString m_strMarker;
 };
 
@@ -92,6 +97,15 @@ QWidget* platform::MakeButton(QWidget* parent, DWORD style) {
 }
 
 QWidget* platform::MakeEdit(QWidget* parent, DWORD style) {
+  if (style & ES_MULTILINE) {
+    // Several lines: Enter starts a new one; the text is the property "plainText".
+    auto* lines = new QPlainTextEdit(parent);
+    lines->setReadOnly((style & ES_READONLY) != 0);
+    lines->setTabChangesFocus(true);
+    QObject::connect(lines, &QPlainTextEdit::textChanged, lines,
+                     [lines] { CWnd::FromWidget(lines)->SendCommand(EN_CHANGE); });
+    return lines;
+  }
   auto* edit = new QLineEdit(parent);
   edit->setReadOnly((style & ES_READONLY) != 0);
   QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { CWnd::FromWidget(edit)->SendCommand(EN_CHANGE); });
@@ -129,7 +143,7 @@ void SetIconOf(QWidget* widget, HICON icon) {
 }
 
 void ReplaceOnTyping(QWidget* widget, const CString& text) {
-  auto* edit = qobject_cast<QLineEdit*>(widget);
+  QWidget* edit = qobject_cast<QLineEdit*>(widget) ? widget : qobject_cast<QPlainTextEdit*>(widget);
   if (!edit) return;
   for (QObject* child : edit->children())
     if (auto* replacer = dynamic_cast<MarkerReplacer*>(child)) {

@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVariant>
 
@@ -249,7 +250,8 @@ bool CDialog::Build(CWnd* parent) {
     }
 
     // An edit or combo box is named by the label just before it, as screen readers expect.
-    const bool named = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control);
+    const bool named = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control) ||
+                       qobject_cast<QPlainTextEdit*>(control);
     if (named && previousLabel) platform::NameAfterLabel(control, previousLabel);
     auto* label = qobject_cast<QLabel*>(control);
     previousLabel = (label && !picture) ? label : nullptr;

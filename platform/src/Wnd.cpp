@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 #include <QVariant>
@@ -140,6 +141,8 @@ void CWnd::SetWindowText(const CString& text) {
     group->setTitle(t);
   } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
     combo->setCurrentText(t);  // the typed text, or the item of that text
+  } else if (auto* lines = qobject_cast<QPlainTextEdit*>(w)) {
+    lines->setPlainText(t);
   } else if (w->metaObject()->indexOfProperty("text") >= 0) {
     w->setProperty("text", t);
   } else {
@@ -153,6 +156,7 @@ CString CWnd::GetWindowText() const {
   if (w->isWindow()) return platform::FromQt(w->windowTitle());
   if (auto* group = qobject_cast<const QGroupBox*>(w)) return platform::FromQt(group->title());
   if (auto* combo = qobject_cast<const QComboBox*>(w)) return platform::FromQt(combo->currentText());
+  if (auto* lines = qobject_cast<const QPlainTextEdit*>(w)) return platform::FromQt(lines->toPlainText());
   if (w->metaObject()->indexOfProperty("text") >= 0) return platform::FromQt(w->property("text").toString());
   return platform::FromQt(w->windowTitle());
 }

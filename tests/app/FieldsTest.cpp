@@ -45,11 +45,14 @@ TEST_F(FieldsTest, EachPanelFieldHasItsOwnEditBoxLabelAndString) {
     ASSERT_NE(box, nullptr) << edit.strLabel;
     ASSERT_NE(label, nullptr) << edit.strLabel;
     EXPECT_STREQ(box->windowClass, field == kGenre ? "ComboBox" : "Edit");
+    EXPECT_EQ((box->style & ES_MULTILINE) != 0, field == kLyrics) << edit.strLabel;
     EXPECT_EQ((box->style & ES_READONLY) != 0, field == kFileName) << edit.strLabel;
     EXPECT_STREQ(label->windowClass, "Static");
     EXPECT_STREQ(label->caption, edit.strLabel);
     EXPECT_TRUE(ids.insert(edit.nId).second && ids.insert(edit.nLabelId).second) << edit.strLabel;
-    EXPECT_TRUE((edit.nLabelId >= IDC_LABEL_FIRST && edit.nLabelId <= IDC_LABEL_LAST) || field == kGenre)
+    const bool more = edit.nLabelId >= IDC_MORE_FIRST && edit.nLabelId <= IDC_MORE_LAST;
+    EXPECT_TRUE((edit.nLabelId >= IDC_LABEL_FIRST && edit.nLabelId <= IDC_LABEL_LAST) || field == kGenre ||
+                (more && (field == kDisc || field == kLyrics)))
         << edit.strLabel;
   }
   // A text exchanged with another field's box would move every edit to the wrong column.

@@ -67,7 +67,7 @@ class ListFixture : public ::testing::Test {
       table.AddRow(CString("Orig " + file->artist));
       for (int k = 20; k < 24; ++k) table.AddRow(CString("-"));
       table.AddRow(CString("ID3v2.3"));
-      table.AddRow(CString("-"));
+      for (int k = 25; k < 28; ++k) table.AddRow(CString("-"));  // cover, disc, lyrics
       table.EndRow();
     }
   }

@@ -83,8 +83,9 @@ TEST_F(MainWindowTest, EveryTemplateControlExistsWhereTheTemplatePutsIt) {
       EXPECT_EQ(wnd->GetWindowText(), item.caption) << item.id;
     }
   }
-  // 14 window controls (Cancel among them), 32 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot, 6 covers.
-  EXPECT_EQ(withId, 14 + 32 + 1 + 2 + 1 + 14 + 3 + 4 + 2 + 6);
+  // 14 window controls (Cancel among them), 32 in the tag panel, 2 + 14 + 3 for the rules, 4 at the foot, 6 covers,
+  // and the More fields group with the disc's and the lyrics' boxes and labels.
+  EXPECT_EQ(withId, 14 + 32 + 1 + 2 + 1 + 14 + 3 + 4 + 2 + 6 + 5);
 
   // Spot checks of the layout rules: Year sits beside Track, the right
   // column starts at x 242, rows are 14 units apart, labels 2 units lower.
@@ -118,10 +119,10 @@ TEST_F(MainWindowTest, StartsWithTheColumnsEmptyTableAndTotals) {
   const char* titles[] = {"File name", "Size kb", "Artist", "Album", "Title", "Track", "Year", "Genere",
                           "Bit rate", "Sample rate", "Length", "Duration", "MPEG layer", "MPEG Ver", "Channel",
                           "Comment", "Composer", "Copyright", "Encoded by", "Original artist", "URL", "Band",
-                          "Publisher", "Conductor", "Tag", "Cover"};
+                          "Publisher", "Conductor", "Tag", "Cover", "Disc", "Lyrics"};
   const int widths[] = {120, 50, 100, 100, 100, 50, 50, 50, 70, 90, 50, 70, 70, 70, 70,
-                        100, 100, 100, 100, 100, 100, 100, 100, 100, 150, 150};
-  for (int col = 0; col < 26; ++col) {
+                        100, 100, 100, 100, 100, 100, 100, 100, 100, 150, 150, 50, 150};
+  for (int col = 0; col < 28; ++col) {
     LVCOLUMN column;
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     ASSERT_TRUE(m_dlg.m_list.GetColumn(col, &column)) << col;
@@ -130,7 +131,7 @@ TEST_F(MainWindowTest, StartsWithTheColumnsEmptyTableAndTotals) {
     EXPECT_EQ(column.fmt, LVCFMT_LEFT);
   }
   LVCOLUMN none;
-  EXPECT_FALSE(m_dlg.m_list.GetColumn(26, &none));
+  EXPECT_FALSE(m_dlg.m_list.GetColumn(28, &none));
   EXPECT_EQ(m_dlg.m_list.GetItemCount(), 0);
   for (int id : {IDC_TOTAL_FILES, IDC_TOTAL_SIZE, IDC_TOTAL_TIME}) EXPECT_EQ(m_dlg.GetDlgItemText(id), "--");
   // The totals of a folder of 100,000 files fit their fields.

@@ -57,7 +57,7 @@ const QStringList kPageTags{"a", "body", "div", "font", "head", "html", "meta", 
 
 }  // namespace
 
-TEST_F(ReportTest, OneRowPerTableRowWithTheTwelveColumnsInListOrder) {
+TEST_F(ReportTest, OneRowPerTableRowWithTheFourteenColumnsInListOrder) {
   List({{.key = "Zulu", .artist = "Zed", .album = "Last", .title = "Z", .sizeKb = 4100},
         {.key = "alpha", .artist = "Ann", .album = "First", .title = "A", .sizeKb = 12}});
   m_dlg.m_pTable->UpdateRow(1, 11, CString("3:25"));
@@ -68,19 +68,19 @@ TEST_F(ReportTest, OneRowPerTableRowWithTheTwelveColumnsInListOrder) {
   EXPECT_EQ(page.charset, "utf-8");
   ASSERT_EQ(page.rows.size(), 3);
   const QJsonArray header = page.rows[0].toArray();
-  ASSERT_EQ(header.size(), 12);
+  ASSERT_EQ(header.size(), 14);
   const char* titles[] = {"File name", "Size kb", "Artist", "Album", "Title", "Bit rate", "Sample rate",
-                          "Duration", "Channel", "Original artist", "Tag", "Cover"};
-  for (int k = 0; k < 12; ++k) EXPECT_EQ(Text(page.rows[0], k), titles[k]);
+                          "Duration", "Channel", "Original artist", "Tag", "Cover", "Disc", "Lyrics"};
+  for (int k = 0; k < 14; ++k) EXPECT_EQ(Text(page.rows[0], k), titles[k]);
 
   const std::vector<std::vector<std::string>> expected = {
       {"Zulu.mp3", "4100", "Zed", "Last", "Z", "128 kbit/s", "44100 Hz", "1:00", "Joint stereo", "Orig Zed", "ID3v2.3",
-       "600\u00d7600 JPEG, 48 KB"},
+       "600\u00d7600 JPEG, 48 KB", "-", "-"},
       {"alpha.mp3", "12", "Ann", "First", "A", "128 kbit/s", "44100 Hz", "3:25", "Joint stereo", "Orig Ann", "ID3v2.3",
-       "-"}};
+       "-", "-", "-"}};
   for (int row = 0; row < 2; ++row) {
-    ASSERT_EQ(page.rows[row + 1].toArray().size(), 12);
-    for (int k = 0; k < 12; ++k) EXPECT_EQ(Text(page.rows[row + 1], k), expected[row][k]) << row << " " << k;
+    ASSERT_EQ(page.rows[row + 1].toArray().size(), 14);
+    for (int k = 0; k < 14; ++k) EXPECT_EQ(Text(page.rows[row + 1], k), expected[row][k]) << row << " " << k;
   }
   EXPECT_EQ(Href(page.rows[1], 0), "Zulu.mp3");
   EXPECT_EQ(m_shell.Opened(), std::vector<std::string>{m_dir.File("report.html").Str()});

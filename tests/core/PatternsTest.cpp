@@ -36,7 +36,7 @@ TEST(PatternsTest, BadPatternsAreRefusedNamingTheProblem) {
       {"%dummy% - %dummy%", PatternUse::kReadName, "no placeholder of a field"},
       {"%artst% - %title%", PatternUse::kReadName, "Unknown placeholder %artst%"},
       {"%title% - %artist", PatternUse::kReadName, "not closed"},
-      {"%artist:2%", PatternUse::kMakeName, "only %track% takes a width"},
+      {"%artist:2%", PatternUse::kMakeName, "only %track% and %disc% take a width"},
       {"%track:0% %title%", PatternUse::kMakeName, "from 1 to 9"},
       {"%artist% - %title% (%artist%)", PatternUse::kReadName, "%artist% appears twice"},
       {"%dummy% %title%", PatternUse::kMakeName, "%dummy%"},

@@ -33,7 +33,8 @@ TEST(FieldNamesTest, EveryFieldHasOneNameThatLeadsBackToItAndAliasesAreAccepted)
   for (const Case& c : cases) EXPECT_EQ(FieldNamed(c.name), c.field) << c.name;
   const std::vector<CString> editable = EditableFieldNames();
   EXPECT_EQ(editable, Cells({"artist", "album", "title", "track", "year", "origartist", "comment", "composer",
-                             "encodedby", "copyright", "url", "band", "publisher", "conductor", "genre"}));
+                             "encodedby", "copyright", "url", "band", "publisher", "conductor", "genre", "disc",
+                             "lyrics"}));
 }
 
 TEST(CsvTest, RecordsAreQuotedWhereNeededAndReadBackAsWritten) {

@@ -1,5 +1,5 @@
 #pragma once
-// The 26 fields of a file's row, named once. Every list the program keeps of
+// The 28 fields of a file's row, named once. Every list the program keeps of
 // them (the table's columns, the tag panel's edit boxes, the rules, the save
 // steps, the folder totals, the report) is read from kFields; adding or
 // moving a field changes its entry there and nothing else by position.
@@ -10,9 +10,10 @@
 #include <cstddef>
 
 // In the order of the tag panel: the row's key, the editable tag fields (the
-// order the rules run in and saving writes them; the genre, last, has no
-// rule), then the facts of the file and its MPEG header, then its tags and
-// cover, which are only shown. A field's column is its entry's.
+// order the rules run in and saving writes them; the genre, the disc and
+// the lyrics, last, have no rule), then the facts of the file and its
+// stream, then its tags and cover, which are only shown. A field's column is
+// its entry's: the disc's and the lyrics' come after the cover's.
 enum Field : int {
   kFileName,
   kArtist,
@@ -30,6 +31,8 @@ enum Field : int {
   kPublisher,
   kConductor,
   kGenre,
+  kDisc,
+  kLyrics,
   kSizeKb,
   kBitRate,
   kSampleRate,

@@ -43,6 +43,10 @@ std::vector<CString> PlaceholderNames();
 // The placeholder of a field ("%artist%"); empty for a field that has none.
 CString PlaceholderOf(Field field);
 
+// The fields a pattern reads and writes as numbers ("5" of "5/12"), which
+// take a width (%track:2%, %disc:2%).
+inline bool IsNumbered(Field field) { return field == kTrack || field == kDisc; }
+
 // Field values in the order the pattern names them.
 using FieldValues = std::vector<std::pair<Field, CString>>;
 

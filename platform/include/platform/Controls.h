@@ -17,6 +17,7 @@ constexpr UINT BST_UNCHECKED = 0;
 constexpr UINT BST_CHECKED = 1;
 
 // Edit styles.
+constexpr DWORD ES_MULTILINE = 0x0004;
 constexpr DWORD ES_AUTOHSCROLL = 0x0080;
 constexpr DWORD ES_READONLY = 0x0800;
 
