@@ -8,6 +8,7 @@
 #include "FormatFieldsDlg.h"
 #include "NamesFromTagsDlg.h"
 #include "NumberTracksDlg.h"
+#include "TagVersionDlg.h"
 #include "Resource.h"
 #include <core/RowCommands.h>
 #include <core/RowEdits.h>
@@ -124,4 +125,11 @@ void CQuilloryDlg::OnNamesFromTags() {
 void CQuilloryDlg::OnNumberTracks() {
   EditRowsInDialog("Number tracks",
                    [this](const CRowTexts& rows) { return std::make_unique<CNumberTracksDlg>(rows, this); });
+}
+
+void CQuilloryDlg::OnTagVersion() {
+  EditRowsInDialog("Tag version", [this](const CRowTexts& rows) {
+    return std::make_unique<CTagVersionDlg>(
+        rows, [this, &rows](int row) { return m_pSession->FilePathOf(m_pRows->IdOf(rows.Place(row))); }, this);
+  });
 }

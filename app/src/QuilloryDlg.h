@@ -174,6 +174,7 @@ class CQuilloryDlg : public CDialog {
   using DialogMaker = std::function<std::unique_ptr<CPreviewDlg>(const CRowTexts&)>;
   void EditRowsInDialog(const char* name, const DialogMaker& make, bool everyRow = false);
   void OnNumberTracks();
+  void OnTagVersion();
 
   // Spreadsheets and playlists (Spreadsheets.cpp).
   void OnExport();

@@ -43,6 +43,7 @@ constexpr MenuItem kMenuItems[] = {
     {kEditMenu, "Format fields\u2026", ID_FORMAT_FIELDS, nullptr},
     {kEditMenu, "File names from tags\u2026", ID_NAMES_FROM_TAGS, nullptr},
     {kEditMenu, "Number tracks\u2026", ID_NUMBER_TRACKS, nullptr},
+    {kEditMenu, "Tag version\u2026", ID_TAG_VERSION, nullptr},
     {kEditMenu, "Add cover\u2026", IDC_ADD_COVER, nullptr},
     {kEditMenu, "Extract cover\u2026", IDC_EXTRACT_COVER, nullptr},
     {kEditMenu, "Remove cover", IDC_REMOVE_COVER, nullptr},

@@ -9,6 +9,7 @@
 #include <core/RowCommands.h>
 #include <core/RowEdits.h>
 #include <core/RowFiles.h>
+#include <core/TagVersions.h>
 
 #include <base/DurableFile.h>
 #include <base/Path.h>
@@ -37,10 +38,11 @@ constexpr std::size_t kFilesPerBatch = 200;
 // beyond, it lists the folders once.
 constexpr std::size_t kRowsLookedUpOneByOne = 64;
 
-// The columns a save writes, as a mask: the editable fields, and the file
-// name, which a save gives the file when it was changed.
+// The columns a save writes, as a mask: the editable fields, the file name,
+// which a save gives the file when it was changed, and the Tag column, whose
+// tags ("Tag version…") a save makes the file's.
 std::uint32_t EditableColumns() {
-  std::uint32_t mask = 1u << ColumnOf(kFileName);
+  std::uint32_t mask = 1u << ColumnOf(kFileName) | 1u << ColumnOf(kTagVersion);
   for (Field field : kEditableFields) mask |= 1u << ColumnOf(field);
   return mask;
 }
@@ -573,6 +575,9 @@ std::optional<CSaveFailure> CFolderSession::EditFile(const CPlannedSave& save, c
   const CPackedCells* values = m_table.FileValuesOf(save.id);
   const int row = m_table.RowOf(save.id);
   CString refusal;
+  // The tags' version first, so the fields go into the converted tag.
+  if (values && values->Has(ColumnOf(kTagVersion)))
+    refusal = MakeTagsAsShown(*file, CellOf(m_rows, row, ColumnOf(kTagVersion)));
   for (Field field : kEditableFields) {
     if (!values || !values->Has(ColumnOf(field))) continue;
     const CString why = file->Set(SpecOf(field).tag, CellOf(m_rows, row, ColumnOf(field)));
