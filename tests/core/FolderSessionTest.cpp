@@ -5,6 +5,7 @@
 
 #include <core/Fields.h>
 #include <core/RowCommands.h>
+#include <core/TagVersions.h>
 #include <tags/MyMP3Tags.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -277,6 +279,54 @@ TEST_F(FolderSessionTest, EveryFormatLoadsSavesRenamesAndUndoesAsMp3FilesDo) {
   EXPECT_EQ(CMusicFile::Read((Music() / "CD2" / "f.opus").c_str())->Get(TagField::Album), "One Album");
   EXPECT_EQ(CMusicFile::Read((Music() / "a.m4a").c_str())->Get(TagField::Artist), "A; B");
   EXPECT_EQ(Bytes(Music() / "a.mp3"), before.at("a.mp3"));
+
+  CString problem;
+  const std::optional<JournalEntry> entry = m_session.LastSave(problem, nullptr);
+  ASSERT_TRUE(entry) << problem.Str();
+  EXPECT_FALSE(m_session.UndoSave(*entry, {}).bRetry);
+  EXPECT_EQ(Disk(), before);
+}
+
+// The disc and the lyrics, and a tag version chosen with "Tag version…",
+// are edits like the others: pending in their cells, written by one save
+// as another program reads them, and put back by the undo of the save.
+TEST_F(FolderSessionTest, DiscLyricsAndTagVersionAreSavedAndUndoneLikeEveryEdit) {
+  fs::copy_file(QUILLORY_FIXTURES_DIR "/tagged.flac", Music() / "e.flac");
+  ASSERT_EQ(m_session.Open(Folder(), false).nRead, 4);
+  const auto before = Disk();
+  CTagChoice toV23;
+  toV23.v2 = CTagChoice::V2::Id3v23;
+  toV23.v1 = CTagChoice::V1::Add;
+  const CTagTrial trial = TryTagChoice((Music() / "b.mp3").c_str(), toV23);
+  ASSERT_EQ(trial.strRefusal, "");
+  EXPECT_EQ(trial.strTag, "ID3v2.3 + ID3v1");
+  // What an ID3v1 tag cannot hold is known before the save ("Ünicode ♫" in the title).
+  EXPECT_NE(std::find(trial.losses.begin(), trial.losses.end(), kTitle), trial.losses.end());
+  EXPECT_NE(TryTagChoice((Music() / "e.flac").c_str(), toV23).strRefusal, "");
+  EXPECT_EQ(Bytes(Music() / "b.mp3"), before.at("b.mp3"));  // a trial writes nothing
+
+  Edit(kTagVersion, trial.strTag, {"b"});
+  Edit(kDisc, "1/2", {"a", "b", "e.flac"});
+  Edit(kLyrics, "Line one\nLine two \u266b", {"a", "e.flac"});
+  EXPECT_EQ(m_session.UnsavedCount(), 3);
+  const CSaveReport report = SaveAll();
+  ASSERT_TRUE(report.failures.empty()) << report.failures[0].strReason.Str();
+  EXPECT_EQ(report.nWritten, 3);
+  const std::string command = "cd '" + Music().string() +
+                              "' && /usr/bin/python3 -c \"import mutagen, mutagen.id3\n"
+                              "b = mutagen.id3.ID3('b.mp3', translate=False)\n"
+                              "a = mutagen.id3.ID3('a.mp3')\n"
+                              "print(b.version[1], b['TPOS'].text[0], 'TDRC' in b, 'TYER' in b, open('b.mp3', 'rb').read()[-128:][:3],"
+                              " a['TPOS'].text[0], repr(a.getall('USLT')[0].text), mutagen.File('e.flac')['discnumber'])\"";
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  EXPECT_EQ(out, "3 1/2 False True b'TAG' 1/2 'Line one\\nLine two \u266b' ['1']\n");
+  EXPECT_EQ(CellOf(m_session.Rows(), m_session.Table().RowOf(IdOfKey("b")), ColumnOf(kTagVersion)), "ID3v2.3 + ID3v1");
+  EXPECT_EQ(CMusicFile::Read((Music() / "e.flac").c_str())->Get(TagField::Disc), "1/2");
 
   CString problem;
   const std::optional<JournalEntry> entry = m_session.LastSave(problem, nullptr);
