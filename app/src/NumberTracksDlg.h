@@ -1,8 +1,9 @@
 #pragma once
 // CNumberTracksDlg: "Number tracks…". The rows of each folder are numbered
 // in the table's order from a start number, optionally as "N/total" where
-// total is the folder's last number; the preview lists each row's track now
-// and the new one.
+// total is the folder's last number, and, when asked, the disc from a
+// folder named "CD1" or "Disc 2"; the preview lists each row's track and
+// disc now and the new ones.
 #include "PreviewDlg.h"
 
 class CNumberTracksDlg : public CPreviewDlg {
@@ -18,4 +19,5 @@ class CNumberTracksDlg : public CPreviewDlg {
 
  private:
   std::vector<CString> m_tracks;  // by row, as the inputs were last read
+  std::vector<CString> m_discs;   // the same, when the disc is numbered too
 };

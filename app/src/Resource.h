@@ -113,6 +113,7 @@ constexpr int IDC_IMPORT_SOURCE = 2131;
 constexpr int IDC_NUMBER_START = 2132;
 constexpr int IDC_NUMBER_TOTAL = 2133;
 constexpr int IDC_TAG_V2 = 2134;
+constexpr int IDC_NUMBER_DISC = 2137;
 constexpr int IDC_TAG_V1 = 2135;
 constexpr int IDC_TAG_REMOVE_ALL = 2136;
 constexpr unsigned IDD_TAGS_FROM_NAMES = 2150;

@@ -561,10 +561,6 @@ int Number(const COptions& options, COutput& out) {
     if (text.empty() || *end != '\0' || value < 0 || value > 9999) return Usage(out, "--start takes a number from 0 to 9999");
     start = static_cast<int>(value);
   }
-  if (args.Has("--disc")) {
-    out.Error("--disc: the files have no disc number field yet; nothing was written.");
-    return kBadUsage;
-  }
   CFiles files(out);
   if (!files.Open(args.rest)) return kBadUsage;
   // Each folder's files in the natural order of their names.
@@ -576,9 +572,13 @@ int Number(const COptions& options, COutput& out) {
   keys.clear();
   for (RowId id : ids) keys.push_back(files.KeyOf(id));
   const std::vector<CString> tracks = NumberTracks(keys, start, args.Has("--total"));
+  // With --disc, the disc too, from a folder named "CD1", "Disc 2"...
+  const std::vector<CString> discs = NumberDiscs(keys, args.Has("--total"));
   std::vector<std::pair<RowId, CPackedCells>> wanted;
   for (std::size_t k = 0; k < ids.size(); ++k) {
-    CPackedCells cells = Differing(files, ids[k], {{kTrack, tracks[k]}});
+    FieldValues values{{kTrack, tracks[k]}};
+    if (args.Has("--disc") && !discs[k].IsEmpty()) values.emplace_back(kDisc, discs[k]);
+    CPackedCells cells = Differing(files, ids[k], values);
     if (!cells.IsEmpty()) wanted.emplace_back(ids[k], std::move(cells));
   }
   files.Session().SetRowsCells(wanted, "Number tracks");

@@ -83,3 +83,25 @@ int DiscOfFolderName(const CString& name) {
   if (end == at || end != text.size()) return 0;
   return std::stoi(text.substr(at, end - at));
 }
+
+std::vector<CString> NumberDiscs(const std::vector<CString>& keys, bool total) {
+  std::vector<int> discs;
+  std::map<CString, int> highest;  // by the folder the disc folders lie in
+  for (const CString& key : keys) {
+    const CString folder = base::FolderOf(key);
+    discs.push_back(DiscOfFolderName(base::FileNameOf(folder)));
+    int& most = highest[base::FolderOf(folder)];
+    most = std::max(most, discs.back());
+  }
+  std::vector<CString> out;
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    const int disc = discs[k];
+    if (disc == 0)
+      out.emplace_back();
+    else if (total)
+      out.push_back(CString::Formatted("%d/%d", disc, highest[base::FolderOf(base::FolderOf(keys[k]))]));
+    else
+      out.push_back(CString::Formatted("%d", disc));
+  }
+  return out;
+}

@@ -118,7 +118,6 @@ TEST_F(CliTest, BadUsageAndBadInputAreRefusedWithStatus2AndNothingWritten) {
       {{"from-names", "just text", "m"}, "", "Nothing was written"},
       {{"format", "title", "--replace", "(", "x", "--regex", "m"}, "", "is not valid"},
       {{"format", "title", "--case", "sideways", "m"}, "", "--case is title, lower, upper or first"},
-      {{"number", "--disc", "m"}, "", "no disc number field"},
       {{"number", "--start", "x", "m"}, "", "--start takes a number"},
       {{"cover", "--set", "m/a.mp3", "m"}, "", "cannot be a cover"},
       {{"cover", "--set", "x", "--remove", "m"}, "", "cover takes one of"},
@@ -211,9 +210,11 @@ TEST_F(CliTest, ExportThenImportChangesNoByteAndAnEditedCellReachesOnlyItsFile) 
 }
 
 TEST_F(CliTest, TracksAreNumberedPerFolderAndThePlaylistNamesTheFilesFromItsFolder) {
-  ASSERT_EQ(Run({"-r", "number", "--total", "m"}).status, 0);
+  ASSERT_EQ(Run({"-r", "number", "--total", "--disc", "m"}).status, 0);
   EXPECT_EQ(Run({"-r", "get", "track", "m"}).out,
             "m/a.mp3\t1/3\nm/b.mp3\t2/3\nm/c.mp3\t3/3\nm/CD2/d10.mp3\t2/2\nm/CD2/d9.mp3\t1/2\n");
+  // The disc from the folder named CD2; the files beside it keep theirs.
+  EXPECT_EQ(Run({"-r", "get", "disc", "m"}).out, "m/a.mp3\t-\nm/b.mp3\t-\nm/c.mp3\t-\nm/CD2/d10.mp3\t2/2\nm/CD2/d9.mp3\t2/2\n");
   ASSERT_EQ(Run({"playlist", "m/CD2/all.m3u8", "m/a.mp3", "m/CD2"}).status, 0);
   EXPECT_EQ(Bytes(m_root / "m" / "CD2" / "all.m3u8"),
             "#EXTM3U\n#EXTINF:1,Latin Artist - Café del Mar\n../a.mp3\n"

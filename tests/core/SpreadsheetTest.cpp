@@ -152,6 +152,10 @@ TEST(NumberingTest, EachFolderIsNumberedFromTheStartInTheOrderGivenOrInNaturalOr
     int disc;
   } discs[] = {{"CD1", 1}, {"cd 2", 2}, {"Disc 3", 3}, {"Disk-04", 4}, {"CD", 0}, {"CD1 bonus", 0}, {"Abba", 0}, {"Discography", 0}};
   for (const Disc& d : discs) EXPECT_EQ(DiscOfFolderName(d.name), d.disc) << d.name;
+  // The disc of each key from its folder's name, its total among the folders beside it.
+  const std::vector<CString> albums = Cells({"A/CD1/x", "A/CD3/y", "B/Disc 2/z", "B/Extras/w", "top"});
+  EXPECT_EQ(NumberDiscs(albums, false), Cells({"1", "3", "2", "", ""}));
+  EXPECT_EQ(NumberDiscs(albums, true), Cells({"1/3", "3/3", "2/2", "", ""}));
 }
 
 TEST(PlaylistTest, EntriesNameTheirLengthArtistAndTitleAndPathsAreRelativeToThePlaylist) {

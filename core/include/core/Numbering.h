@@ -24,3 +24,8 @@ std::vector<CString> NumberTracks(const std::vector<CString>& keys, int start, b
 // The disc a folder's name gives: "CD1", "cd 2", "Disc 3", "Disk-04" give
 // 1, 2, 3, 4; 0 when the name is no such name.
 int DiscOfFolderName(const CString& name);
+
+// The disc of each key, in the keys' order: the number its folder's name
+// gives ("Album/CD2/01.mp3": "2"), empty where that is no disc's name; with
+// total, "N/T" where T is the highest disc among the folders beside it.
+std::vector<CString> NumberDiscs(const std::vector<CString>& keys, bool total);
