@@ -964,3 +964,6 @@ CRestoreResult RestoreAudioSave(const CString& path, const std::vector<unsigned 
   if (!WriteWhole(path, st, old, nullptr, &written, &error)) return CRestoreResult::Failed;
   return CRestoreResult::Restored;
 }
+
+std::vector<CStoredField> CAudioTagFile::StoredFields() const { return {}; }
+CString CAudioTagFile::SetStored(const CString&, const std::vector<CString>&) { return "not yet"; }

@@ -8,10 +8,12 @@
 #   values joined by "/", UTF-16).
 # A suffix adds one frame with no form in the other version (v24-TMOO,
 #   v23-TSIZ) or one that cannot be converted (v24-TBPM: two numbers).
+# A suffix "-mb" adds what Picard and ReplayGain scanners add: TXXX MusicBrainz
+# and ReplayGain keys, a MusicBrainz UFID, a rating (POPM), a PRIV and a WOAR link.
 # described-v23, described-v24: only lyrics with a description (fra) and a comment (ita).
 import sys
-from mutagen.id3 import (APIC, COMM, ID3, TALB, TBPM, TCON, TDOR, TDRC, TIPL, TIT2, TMCL, TMOO, TPE1,
-                         TPOS, TRCK, TSIZ, TSOP, TXXX, USLT)
+from mutagen.id3 import (APIC, COMM, ID3, POPM, PRIV, TALB, TBPM, TCON, TDOR, TDRC, TIPL, TIT2, TMCL, TMOO,
+                         TPE1, TPOS, TRCK, TSIZ, TSOP, TXXX, UFID, USLT, WOAR)
 
 path, kind = sys.argv[1], sys.argv[2]
 tags = ID3()
@@ -36,6 +38,13 @@ tags.add(USLT(encoding=3, lang="deu", desc="", text="Erste Zeile ♫\nZweite Zei
 tags.add(TSOP(encoding=0, text=["Simone, Nina"]))
 tags.add(APIC(encoding=3, mime="image/png", type=3, desc="Cövér", data=b"\x89PNG\r\n\x1a\n" + b"\0" * 64))
 extra = kind.split("-")[1] if "-" in kind else None
+if extra == "mb":
+    tags.add(TXXX(encoding=3, desc="MusicBrainz Album Id", text=["a1b2c3d4-0000-4000-8000-000000000001"]))
+    tags.add(TXXX(encoding=0, desc="REPLAYGAIN_TRACK_GAIN", text=["-6.50 dB"]))
+    tags.add(UFID(owner="http://musicbrainz.org", data=b"f00dbabe-0000-4000-8000-000000000002"))
+    tags.add(POPM(email="a@b", rating=196, count=3))
+    tags.add(PRIV(owner="WM/MediaClassPrimaryID", data=b"\xbc}`\xd1#\xe3\xe2K"))
+    tags.add(WOAR(url="https://artist.example/"))
 if extra == "TMOO":
     tags.add(TMOO(encoding=0, text=["Calm"]))
 if extra == "TBPM":

@@ -117,6 +117,15 @@ struct CStreamColumns {
   CString strChannel = "-";     // "Joint Stereo", "Stereo", "Mono", "6 channels"
 };
 
+// One field of a file as it is stored: an ID3 frame, a Vorbis comment key, an MP4 atom.
+struct CStoredField {
+  CString strKey;               // its identity, as StoredFields gives it and SetStored takes it
+  std::vector<CString> values;  // its text values (several for a multi-value field); empty when not text
+  CString strSummary;           // what is not text: "image/jpeg, front cover, 48213 bytes", "rating 196 by a@b",
+                                // "binary, 120 bytes"; empty for text
+  bool bText = false;           // true: values can be edited through SetStored
+};
+
 // One music file's tags as a value, whatever its format: CTagFile for an
 // MP3 file, CAudioTagFile for FLAC, Ogg Vorbis, Ogg Opus and MP4. Each
 // keeps the same promises (see CTagFile); the folder works on this.
@@ -146,6 +155,21 @@ class CMusicFile {
   virtual bool GetFrontCover(CCoverArt* cover, bool withBytes = true) const = 0;
   virtual CString SetFrontCover(const std::string& image) = 0;
   virtual CString RemoveFrontCover(const CCoverArt& shown) = 0;
+
+  // Every field the tag holds, in the order stored (the value's pending edits included: what a save would write).
+  //   ID3: a text or link frame by its id ("TPE1", "WOAR"); "TXXX:<description>", "WXXX:<description>",
+  //   "COMM:<description>:<lang>", "USLT:<description>:<lang>"; other frames, not text, as "<ID>" or
+  //   "<ID>:<owner or description>" (APIC, UFID, PRIV, POPM, GEOB). A v2.2 tag is listed as the v2.3
+  //   tag it is saved as.
+  //   Vorbis comments: each key as stored (its values together); pictures as METADATA_BLOCK_PICTURE
+  //   (Ogg) or PICTURE (FLAC blocks), not text.
+  //   MP4: each ilst item by its atom ("©ART", "trkn" as "3/12", "----:<mean>:<name>"); covr not text.
+  virtual std::vector<CStoredField> StoredFields() const = 0;
+  // Sets the field of that key to values (several: as the format keeps several values; added when the
+  // file has none), or with values empty removes every field of that key (text or not). A change of the
+  // value only, as Set is; empty when done or nothing to do; else why not, with the rule for a key the
+  // format does not allow ("A Vorbis comment name is made of the characters 0x20 to 0x7D except =").
+  virtual CString SetStored(const CString& key, const std::vector<CString>& values) = 0;
 
   virtual bool IsChanged() const = 0;
   virtual std::vector<unsigned char> SaveRecord(CString* reason = nullptr) = 0;
@@ -201,6 +225,11 @@ class CTagFile : public CMusicFile {
   // is still that picture.
   CString SetFrontCover(const std::string& image) override;
   CString RemoveFrontCover(const CCoverArt& shown) override;
+
+  // Every frame of the ID3v2 tag a save would write (see CMusicFile); setting
+  // one keeps the bytes of every other frame.
+  std::vector<CStoredField> StoredFields() const override;
+  CString SetStored(const CString& key, const std::vector<CString>& values) override;
 
   // The tag's version and ID3v1 tag: changes of the value that the next
   // Save writes (and its record can undo), answered as Set is (empty: done,

@@ -1,0 +1,198 @@
+// Every stored field of a file, as other programs wrote it: listed by key,
+// one value edited, one field added and one deleted, saved and read back by
+// mutagen with every other frame or key kept byte for byte, and the save's
+// record putting the file back; names a format does not allow refused.
+#include "TagsTestSupport.h"
+
+#include <tags/AudioTagFile.h>
+#include <tags/MyMP3Tags.h>
+#include <tags/TagFile.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+using Values = std::vector<CString>;
+
+// A field of the list by key: its values, or its summary in brackets; "missing".
+std::string Shown(const std::vector<CStoredField>& fields, const std::string& key) {
+  for (const CStoredField& f : fields) {
+    if (f.strKey.Str() != key) continue;
+    if (!f.bText) return "[" + f.strSummary.Str() + "]";
+    std::string out;
+    for (std::size_t i = 0; i < f.values.size(); ++i) out += (i ? "|" : "") + f.values[i].Str();
+    return out;
+  }
+  return "missing";
+}
+
+// The file's ID3v2 frames but those whose identifier and data start with one of the prefixes.
+std::vector<std::string> FramesBut(const std::string& bytes, const std::vector<std::string>& prefixes) {
+  std::vector<std::string> kept;
+  for (const std::string& frame : test::TagFrames(bytes)) {
+    const std::string idAndData = frame.substr(0, 4) + frame.substr(6);
+    if (std::none_of(prefixes.begin(), prefixes.end(), [&](const std::string& p) { return idAndData.rfind(p, 0) == 0; }))
+      kept.push_back(frame);
+  }
+  return kept;
+}
+
+// Changes a fresh value, saves it with its record, checks a new reading
+// lists what the value listed, and puts the file back by the record.
+// Returns mutagen's view after the save; saved looks at the saved bytes.
+std::string SaveAndUndo(const CString& path, const std::function<void(CMusicFile&)>& change,
+                        const std::function<void(const std::string&)>& saved, const std::string& view) {
+  const std::string before = test::ReadFile(path);
+  std::vector<unsigned char> record;
+  std::string after;
+  {
+    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
+    change(*file);
+    const std::vector<CStoredField> pending = file->StoredFields();
+    CString reason;
+    record = file->SaveRecord(&reason);
+    EXPECT_FALSE(record.empty()) << reason.Str();
+    EXPECT_TRUE(file->Save(&reason)) << reason.Str();
+    const std::vector<CStoredField> again = CMusicFile::Read(path)->StoredFields();
+    EXPECT_EQ(pending.size(), again.size());
+    for (std::size_t i = 0; i < std::min(pending.size(), again.size()); ++i) {
+      EXPECT_EQ(pending[i].strKey, again[i].strKey);
+      EXPECT_EQ(pending[i].values, again[i].values) << pending[i].strKey.Str();
+      EXPECT_EQ(pending[i].strSummary, again[i].strSummary);
+    }
+    after = test::RunCommand(view);
+    saved(test::ReadFile(path));
+  }
+  CMyMP3Tags tags;
+  EXPECT_EQ(tags.RestoreSave(path, record), CRestoreResult::Restored) << tags.GetLastWriteError().Str();
+  EXPECT_TRUE(test::ReadFile(path) == before) << "not put back byte for byte";
+  return after;
+}
+
+CString Tagged(const test::TempDir& dir, const std::string& kind) {
+  if (kind.ends_with(".mp3")) return dir.CopyFixture(kind.c_str());
+  const CString path = dir.CopyFixture("untagged.mp3", (kind + ".mp3").c_str());
+  test::RunCommand("/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/tags/make_versions.py '" + path.Str() + "' " + kind);
+  return path;
+}
+
+std::string Brief(const CString& path) {
+  return "/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/tags/mutagen_view.py '" + path.Str() + "' brief";
+}
+
+// The lines of a listing that start with one of the prefixes.
+std::string Lines(const std::string& listing, const std::vector<std::string>& prefixes) {
+  std::istringstream in(listing);
+  std::string out;
+  for (std::string line; std::getline(in, line);)
+    if (std::any_of(prefixes.begin(), prefixes.end(), [&](const std::string& p) { return line.rfind(p, 0) == 0; }))
+      out += line + "\n";
+  return out;
+}
+
+TEST(StoredFields, Id3FramesListedEditedAddedAndDeletedKeepingTheOthers) {
+  struct Case {
+    const char* kind;
+    std::map<std::string, std::string> listed;  // key: values joined by "|", or [summary]
+    std::string written;                        // mutagen's lines of the keys changed, after the save
+  };
+  const Case cases[] = {
+      {"v24-mb",
+       {{"TPE1", "Nina Simone|Ärtist Two ♫"},
+        {"TXXX:MusicBrainz Artist Id", "id-one|id-two"},
+        {"TXXX:REPLAYGAIN_TRACK_GAIN", "-6.50 dB"},
+        {"COMM::deu", "Kommentar ♫"},
+        {"USLT::deu", "Erste Zeile ♫\nZweite Zeile"},
+        {"WOAR", "https://artist.example/"},
+        {"APIC:Cövér", "[image/png, front cover, 72 bytes]"},
+        {"UFID:http://musicbrainz.org", "[identifier f00dbabe-0000-4000-8000-000000000002]"},
+        {"POPM:a@b", "[rating 196 by a@b, played 3 times]"},
+        {"PRIV:WM/MediaClassPrimaryID", "[binary, 8 bytes]"}},
+       "TPE1 0 Solo\n"
+       "TXXX:MOOD 3 Ruhig ♫|Still\n"
+       "TXXX:REPLAYGAIN_TRACK_GAIN 0 -7.25 dB\n"},
+      {"v23-mb",
+       {{"TPE1", "Nina Simone/Ärtist Two ♫"},
+        {"TXXX:MusicBrainz Artist Id", "id-one/id-two"},
+        {"TYER", "2001"},
+        {"USLT::deu", "Erste Zeile ♫\nZweite Zeile"},
+        {"POPM:a@b", "[rating 196 by a@b, played 3 times]"}},
+       "TPE1 0 Solo\n"
+       "TXXX:MOOD 1 Ruhig ♫/Still\n"
+       "TXXX:REPLAYGAIN_TRACK_GAIN 0 -7.25 dB\n"},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    const CString path = Tagged(dir, c.kind);
+    const std::vector<CStoredField> fields = CMusicFile::Read(path)->StoredFields();
+    for (const auto& [key, shown] : c.listed) EXPECT_EQ(Shown(fields, key), shown) << key;
+    const std::string before = test::ReadFile(path);
+    const std::string view = SaveAndUndo(
+        path,
+        [](CMusicFile& file) {
+          EXPECT_EQ(file.SetStored("TXXX:REPLAYGAIN_TRACK_GAIN", {"-7.25 dB"}), "");
+          EXPECT_EQ(file.SetStored("TXXX:MOOD", {"Ruhig ♫", "Still"}), "");
+          EXPECT_EQ(file.SetStored("PRIV:WM/MediaClassPrimaryID", {}), "");
+          EXPECT_EQ(file.SetStored("TPE1", {"Solo"}), "");
+          // The artist's frame is the field's.
+          EXPECT_EQ(file.Get(TagField::Artist), "Solo");
+          EXPECT_EQ(Shown(file.StoredFields(), "PRIV:WM/MediaClassPrimaryID"), "missing");
+        },
+        [&](const std::string& bytes) {
+          EXPECT_EQ(FramesBut(bytes, {"TXXX", "PRIV", "TPE1"}), FramesBut(before, {"TXXX", "PRIV", "TPE1"}));
+          // The TXXX frames not edited keep their bytes and their place.
+          const auto txxx = [](const std::string& b) {
+            std::vector<std::string> out;
+            for (const std::string& f : test::TagFrames(b))
+              if (f.rfind("TXXX", 0) == 0 && f.find("MusicBrainz") != std::string::npos) out.push_back(f);
+            return out;
+          };
+          EXPECT_EQ(txxx(bytes), txxx(before));
+          // The artist reaches the ID3v1 tag as a Set would take it there.
+          EXPECT_EQ(bytes.substr(bytes.size() - 128 + 33, 5), std::string("Solo\0", 5));
+        },
+        Brief(path));
+    EXPECT_EQ(Lines(view, {"TPE1", "TXXX:MOOD", "TXXX:REPLAYGAIN", "PRIV"}), c.written);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Keys a format does not allow, or values a field cannot take, are refused
+// with the rule, and the value is left as it was.
+TEST(StoredFields, RefusedChangesChangeNothing) {
+  struct Case {
+    const char* file;  // a fixture, or a kind of make_versions.py
+    const char* key;
+    Values values;
+    const char* refusal;  // the start of the answer
+  };
+  const Case cases[] = {
+      {"v24-mb", "tpe1", {"x"}, "An ID3v2 frame id is four characters A to Z and 0 to 9"},
+      {"v24-mb", "TPE", {"x"}, "An ID3v2 frame id is four characters"},
+      {"v24-mb", "APIC:Cövér", {"x"}, "APIC:Cövér is not text"},
+      {"v24-mb", "UFID:http://musicbrainz.org", {"x"}, "UFID:http://musicbrainz.org is not text"},
+      {"v24-mb", "TYER", {"2001"}, "ID3v2.4 has no text or link frame TYER"},
+      {"v23-mb", "TDRC", {"2001"}, "ID3v2.3 has no text or link frame TDRC"},
+      {"v24-mb", "COMM:x:eng", {"a", "b"}, "An ID3v2 COMM frame holds one value"},
+      {"v24-mb", "WOAR", {"a", "b"}, "An ID3v2 WOAR frame holds one value"},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    const CString path = Tagged(dir, c.file);
+    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
+    const std::vector<CStoredField> before = file->StoredFields();
+    EXPECT_EQ(file->SetStored(c.key, c.values).Left(static_cast<int>(std::strlen(c.refusal))), c.refusal);
+    EXPECT_FALSE(file->IsChanged());
+    EXPECT_EQ(file->StoredFields().size(), before.size());
+  }
+}
+
+}  // namespace
