@@ -5,6 +5,7 @@
 #include "FileIdentity.h"
 #include "MappedFile.h"
 #include "Sha256.h"
+#include "StoredSummary.h"
 #include "TagWriter.h"
 #include "XiphWriter.h"
 
@@ -303,6 +304,90 @@ bool WriteWhole(const CString& path, const struct stat& read, const std::string&
   return false;
 }
 
+
+// An ilst item's key as shown: an atom's name from Latin-1 ("©ART"), a
+// free-form item's as stored ("----:com.apple.iTunes:LABEL").
+std::string MakeMp4Key(const std::string& stored) {
+  return stored.rfind("----", 0) == 0 ? stored : Utf8(String(stored, String::Latin1));
+}
+
+// MP4 items TagLib keeps as numbers, shown and set as their number's text,
+// with the largest each takes.
+struct CMp4Number {
+  const char* pszKey;
+  int nMax;
+};
+constexpr CMp4Number kMp4Numbers[] = {{"tmpo", 65535}, {"cpil", 1}, {"pgap", 1}, {"pcst", 1}, {"hdvd", 1},
+                                      {"rtng", 255},   {"stik", 255}, {"akID", 255}, {"shwm", 255}};
+const CMp4Number* Mp4Number(const std::string& key) {
+  for (const CMp4Number& n : kMp4Numbers)
+    if (key == n.pszKey) return &n;
+  return nullptr;
+}
+
+CString CoverSummary(const ByteVector& data, int format) {
+  return CString::Formatted("%s, %u bytes", format == TagLib::MP4::CoverArt::PNG ? "image/png" : "image/jpeg",
+                            data.size());
+}
+
+// The stored fields of one MP4 item (each image of covr apart).
+std::vector<CStoredField> Mp4Fields(const std::string& key, const TagLib::MP4::Item& item) {
+  CStoredField field;
+  field.strKey = key;
+  if (key == "covr") {
+    std::vector<CStoredField> out;
+    for (const TagLib::MP4::CoverArt& art : item.toCoverArtList()) {
+      field.strSummary = CoverSummary(art.data(), art.format());
+      out.push_back(field);
+    }
+    return out;
+  }
+  field.bText = true;
+  if (key == "trkn" || key == "disk") {
+    const auto pair = item.toIntPair();
+    field.values.push_back(pair.second > 0 ? CString::Formatted("%d/%d", pair.first, pair.second)
+                                           : CString::Formatted("%d", pair.first));
+  } else if (const CMp4Number* number = Mp4Number(key)) {
+    const int n = number->nMax == 1 ? item.toBool() : number->nMax == 255 ? item.toByte() : item.toInt();
+    field.values.push_back(CString::Formatted("%d", n));
+  } else if (!item.toStringList().isEmpty()) {
+    for (const String& v : item.toStringList()) field.values.push_back(CString(Utf8(v)));
+  } else {
+    field.bText = false;
+    std::size_t bytes = 0;
+    for (const ByteVector& v : item.toByteVectorList()) bytes += v.size();
+    field.strSummary = bytes ? BinarySummary(bytes) : CString("binary");
+  }
+  return {field};
+}
+
+// A FLAC picture body's summary ("image/jpeg, front cover, 48213 bytes").
+CString FlacPictureSummary(const std::string& body) {
+  const auto be32 = [&](std::size_t at) -> std::size_t {
+    if (at + 4 > body.size()) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(body.data() + at);
+    return std::size_t{p[0]} << 24 | std::size_t{p[1]} << 16 | std::size_t{p[2]} << 8 | p[3];
+  };
+  const std::size_t mime = be32(4);
+  if (8 + mime > body.size()) return BinarySummary(body.size());
+  const std::size_t desc = be32(8 + mime);
+  const std::size_t dataAt = 12 + mime + desc + 16;
+  if (dataAt + 4 > body.size()) return BinarySummary(body.size());
+  return PictureSummary(CString(body.substr(8, mime)), static_cast<int>(be32(0)), be32(dataAt));
+}
+
+// The rule for Vorbis comment names; empty when name keeps it.
+CString VorbisNameRefusal(const std::string& name) {
+  const bool ok = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) <= 0x7D && c != '=';
+  });
+  return ok ? CString() : CString("A Vorbis comment name is made of the characters 0x20 to 0x7D except =");
+}
+
+CString NotText(const std::string& key) {
+  return CString::Formatted("%s is not text, so it cannot be set to a value", key.c_str());
+}
+
 }  // namespace
 
 struct CAudioTagFile::Impl {
@@ -326,13 +411,48 @@ struct CAudioTagFile::Impl {
   // The rendering SaveRecord made and Save writes.
   std::optional<std::string> sealed;
 
+  // Every stored field as read: the Vorbis comment's entries ("KEY=value")
+  // and FLAC picture blocks' bodies; the MP4 ilst items' keys in their order.
+  std::vector<std::string> entries;
+  std::vector<std::string> flacPictures;
+  std::vector<std::string> mp4Keys;
+  std::vector<CStoredField> mp4Items;  // of those keys, as read
+  // Edits of stored keys that no field's edit stands for (Vorbis keys in
+  // upper case; MP4 keys as named): their new values, none when removed.
+  std::vector<std::pair<std::string, std::vector<std::string>>> storedEdits;
+  bool bPicturesRemoved = false;  // every picture goes (FLAC blocks, Ogg's, MP4 covr) before a cover set
+
+  const std::vector<std::string>* StoredEdit(const std::string& key) const {
+    for (const auto& [k, v] : storedEdits)
+      if (k == key) return &v;
+    return nullptr;
+  }
+  void SetStoredEdit(const std::string& key, std::vector<std::string> values, const std::vector<std::string>& read);
+  void EraseStoredEdit(const std::string& key) {
+    std::erase_if(storedEdits, [&](const auto& e) { return e.first == key; });
+  }
+  // A field's edit stands for its keys' stored edits (a number's and its total's).
+  void EraseFieldKeys(TagField field) {
+    const CFieldKey& key = kFieldKeys[static_cast<std::size_t>(field)];
+    if (!IsXiph(eFormat) || !key.pszVorbisTotal) return;
+    EraseStoredEdit(key.pszVorbis);
+    EraseStoredEdit(key.pszVorbisTotal);
+  }
+  // The Vorbis keys a field's edit writes (a number's total too).
+  void FieldKeyEdits(std::size_t i, std::vector<std::pair<std::string, std::vector<std::string>>>* keys) const;
+  // The comment's entries as a save would write them (the front cover's with pictures).
+  std::vector<std::string> ViewEntries(bool withFields) const;
+  std::vector<CStoredField> XiphFields() const;
+  std::vector<CStoredField> Mp4View() const;
+  // The keys of MP4 items edited (fields' and stored).
+  std::vector<std::string> EditedMp4Keys() const;
+  CString SetXiph(const std::string& key, const std::vector<std::string>& values);
+  CString SetMp4(const std::string& key, const std::vector<std::string>& values);
+
   void ReadFrom(const unsigned char* data, std::size_t size);
   void ReadFields(const COpened& o);
   CString Refusal() const;
-  std::vector<std::string> Values(TagField field) const {
-    const std::size_t i = static_cast<std::size_t>(field);
-    return edits[i] ? *edits[i] : fields[i];
-  }
+  std::vector<std::string> Values(TagField field) const;
   bool Apply(TagLib::MP4::Tag* tag, CString* error) const;
   bool Render(std::string* out, CString* error) const;
   CXiphEdit XiphEdit(const CAudioLayout& layout) const;
@@ -445,6 +565,26 @@ void CAudioTagFile::Impl::ReadFrom(const unsigned char* data, std::size_t size) 
     default: break;
   }
   ReadFields(o);
+  entries = layout.comment.entries;
+  flacPictures = layout.pictures;
+  std::size_t at = 0, end = 0;
+  std::vector<CIlstItem> items;
+  if (o.mp4 && FindIlst(data, size, &at, &end, &items)) {
+    for (const CIlstItem& item : items) {
+      const std::string key = MakeMp4Key(item.strKey);
+      if (std::find(mp4Keys.begin(), mp4Keys.end(), key) != mp4Keys.end()) continue;
+      mp4Keys.push_back(key);
+      const auto it = o.mp4->itemMap().find(FromUtf8(key));
+      if (it == o.mp4->itemMap().end()) {
+        CStoredField field;
+        field.strKey = key;
+        field.strSummary = BinarySummary(item.nSize);
+        mp4Items.push_back(field);
+      } else {
+        for (CStoredField& field : Mp4Fields(key, it->second)) mp4Items.push_back(std::move(field));
+      }
+    }
+  }
 }
 
 CString CAudioTagFile::Impl::Refusal() const {
@@ -455,6 +595,25 @@ CString CAudioTagFile::Impl::Refusal() const {
 
 // The edits made on TagLib's MP4 tag (FLAC and Ogg are written by XiphWriter).
 bool CAudioTagFile::Impl::Apply(TagLib::MP4::Tag* tag, CString* error) const {
+  for (const auto& [key, values] : storedEdits) {
+    const String atom = FromUtf8(key);
+    if (values.empty()) {
+      tag->removeItem(atom);
+    } else if (const CMp4Number* number = Mp4Number(key)) {
+      const int n = std::stoi(values[0]);
+      if (number->nMax == 1)
+        tag->setItem(atom, TagLib::MP4::Item(n != 0));
+      else if (number->nMax == 255)
+        tag->setItem(atom, TagLib::MP4::Item(static_cast<unsigned char>(n)));
+      else
+        tag->setItem(atom, TagLib::MP4::Item(n));
+    } else {
+      StringList list;
+      for (const std::string& v : values) list.append(FromUtf8(v));
+      tag->setItem(atom, TagLib::MP4::Item(list));
+    }
+  }
+  if (bPicturesRemoved) tag->removeItem("covr");
   for (std::size_t i = 0; i < kFieldCount; ++i) {
     if (!edits[i]) continue;
     const CFieldKey& key = kFieldKeys[i];
@@ -493,26 +652,31 @@ bool CAudioTagFile::Impl::Apply(TagLib::MP4::Tag* tag, CString* error) const {
   return true;
 }
 
-CXiphEdit CAudioTagFile::Impl::XiphEdit(const CAudioLayout& layout) const {
-  CXiphEdit edit;
-  for (std::size_t i = 0; i < kFieldCount; ++i) {
-    if (!edits[i]) continue;
-    const CFieldKey& key = kFieldKeys[i];
-    std::vector<std::string> values = *edits[i];
-    if (key.pszVorbisTotal) {
-      int number = 0, total = 0;
-      const bool split = values.size() == 1 && ParseTrack(values[0], &number, &total) && total > 0;
-      const std::string totalKey = key.pszVorbisTotal;
-      const bool had = std::any_of(layout.comment.entries.begin(), layout.comment.entries.end(),
-                                   [&](const std::string& e) { return CommentKey(e) == totalKey; });
-      if (split) values[0] = values[0].substr(0, values[0].find('/'));
-      edit.keys.emplace_back(key.pszVorbis, values);
-      if (split || had) edit.keys.emplace_back(totalKey, split ? std::vector<std::string>{std::to_string(total)}
-                                                               : std::vector<std::string>{});
-      continue;
-    }
-    edit.keys.emplace_back(key.pszVorbis, values);
+void CAudioTagFile::Impl::FieldKeyEdits(std::size_t i,
+                                        std::vector<std::pair<std::string, std::vector<std::string>>>* keys) const {
+  const CFieldKey& key = kFieldKeys[i];
+  std::vector<std::string> values = *edits[i];
+  if (key.pszVorbisTotal) {
+    int number = 0, total = 0;
+    const bool split = values.size() == 1 && ParseTrack(values[0], &number, &total) && total > 0;
+    const std::string totalKey = key.pszVorbisTotal;
+    const bool had = std::any_of(entries.begin(), entries.end(),
+                                 [&](const std::string& e) { return CommentKey(e) == totalKey; });
+    if (split) values[0] = values[0].substr(0, values[0].find('/'));
+    keys->emplace_back(key.pszVorbis, values);
+    if (split || had) keys->emplace_back(totalKey, split ? std::vector<std::string>{std::to_string(total)}
+                                                         : std::vector<std::string>{});
+    return;
   }
+  keys->emplace_back(key.pszVorbis, values);
+}
+
+CXiphEdit CAudioTagFile::Impl::XiphEdit(const CAudioLayout&) const {
+  CXiphEdit edit;
+  for (std::size_t i = 0; i < kFieldCount; ++i)
+    if (edits[i]) FieldKeyEdits(i, &edit.keys);
+  for (const auto& stored : storedEdits) edit.keys.push_back(stored);
+  edit.bRemovePictures = bPicturesRemoved && eFormat == AudioFormat::Flac;
   if (eCoverEdit == CoverEdit::Remove) edit.eCover = CXiphEdit::Cover::Remove;
   if (eCoverEdit == CoverEdit::Set) {
     const CImageFacts facts = ReadImageFacts(reinterpret_cast<const unsigned char*>(strNewCover.data()), strNewCover.size());
@@ -579,13 +743,10 @@ void CAudioTagFile::Impl::KeepIlstOrder(const unsigned char* old, std::size_t ol
   const auto* fresh = reinterpret_cast<const unsigned char*>(now->data());
   if (!FindIlst(old, oldSize, &oldAt, &oldEnd, &before) || !FindIlst(fresh, now->size(), &newAt, &newEnd, &after))
     return;
-  std::vector<std::string> edited;
-  for (std::size_t i = 0; i < kFieldCount; ++i)
-    if (edits[i]) edited.push_back(Utf8(Mp4Key(kFieldKeys[i].pszMp4)));
-  if (eCoverEdit != CoverEdit::None) edited.push_back("covr");
+  const std::vector<std::string> edited = EditedMp4Keys();
   const auto keyOf = [](const CIlstItem& item) {
     // TagLib names the copyright sign in Latin-1; the keys above are UTF-8.
-    return Utf8(String(item.strKey, String::Latin1));
+    return MakeMp4Key(item.strKey);
   };
   const auto find = [&](const std::vector<CIlstItem>& items, const std::string& key) {
     return std::count_if(items.begin(), items.end(), [&](const CIlstItem& i) { return keyOf(i) == key; });
@@ -641,13 +802,14 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
     for (const std::string& e : entries) {
       const std::string key = CommentKey(e);
       if (std::find(edited.begin(), edited.end(), key) != edited.end()) continue;
-      if (coverEdited && key == "METADATA_BLOCK_PICTURE") continue;
+      if ((coverEdited || bPicturesRemoved) && key == "METADATA_BLOCK_PICTURE") continue;
       out.push_back(e);
     }
     return out;
   };
   if (kept(before.comment.entries) != kept(after.comment.entries)) return lost("keys that were not edited");
   std::vector<std::string> oldPictures = before.pictures, newPictures = after.pictures;
+  if (bPicturesRemoved) oldPictures.clear();
   if (coverEdited) {
     // The front cover's block may change; every other picture stays.
     std::erase_if(oldPictures, [](const std::string& p) { return p.size() >= 4 && p[3] == 3 && p[0] == 0 && p[1] == 0 && p[2] == 0; });
@@ -668,8 +830,9 @@ bool CAudioTagFile::Impl::VerifyMp4(const unsigned char* old, std::size_t oldSiz
     return false;
   }
   std::vector<String> edited;
-  for (std::size_t i = 0; i < kFieldCount; ++i)
-    if (edits[i]) edited.push_back(Mp4Key(kFieldKeys[i].pszMp4));
+  for (const std::string& key : EditedMp4Keys())
+    if (key != "covr") edited.push_back(FromUtf8(key));
+  if (bPicturesRemoved) edited.push_back("covr");
   // The front cover edited is the first of covr's images before the save,
   // and after it only when one was set.
   const auto items = [&](const TagLib::MP4::Tag* tag, bool skipFront) {
@@ -717,8 +880,287 @@ bool CAudioTagFile::Impl::VerifyMp4(const unsigned char* old, std::size_t oldSiz
     *error = "The save would add MP4 items that were not edited; the file was not written";
     return false;
   }
+  // Each stored item set reads back as it was set.
+  for (const auto& [key, values] : storedEdits) {
+    const auto it = after.mp4->itemMap().find(FromUtf8(key));
+    std::vector<CString> now;
+    if (it != after.mp4->itemMap().end())
+      for (const CStoredField& field : Mp4Fields(key, it->second)) now.insert(now.end(), field.values.begin(), field.values.end());
+    if (now != std::vector<CString>(values.begin(), values.end())) {
+      *error = CString::Formatted("The MP4 item '%s' would not hold what was set; the file was not written", key.c_str());
+      return false;
+    }
+  }
   return true;
 }
+
+std::vector<std::string> CAudioTagFile::Impl::Values(TagField field) const {
+  const std::size_t i = static_cast<std::size_t>(field);
+  if (edits[i]) return *edits[i];
+  const CFieldKey& key = kFieldKeys[i];
+  if (!IsXiph(eFormat) || !key.pszVorbisTotal || (!StoredEdit(key.pszVorbis) && !StoredEdit(key.pszVorbisTotal)))
+    return fields[i];
+  // A number or its total set as a stored key: the field as a new reading shows it.
+  std::vector<std::string> number, total;
+  for (const std::string& e : ViewEntries(false)) {
+    const std::string k = CommentKey(e);
+    const std::string value = e.substr(std::min(e.find('='), e.size() - 1) + 1);
+    if (k == key.pszVorbis) number.push_back(value);
+    if (k == key.pszVorbisTotal) total.push_back(value);
+  }
+  if (number.size() == 1 && number[0].find('/') == std::string::npos && total.size() == 1)
+    number[0] += "/" + total[0];
+  return number;
+}
+
+void CAudioTagFile::Impl::SetStoredEdit(const std::string& key, std::vector<std::string> values,
+                                        const std::vector<std::string>& read) {
+  if (values == read) {
+    EraseStoredEdit(key);
+    return;
+  }
+  for (auto& [k, v] : storedEdits)
+    if (k == key) {
+      v = std::move(values);
+      return;
+    }
+  storedEdits.emplace_back(key, std::move(values));
+}
+
+std::vector<std::string> CAudioTagFile::Impl::ViewEntries(bool withFields) const {
+  CXiphEdit edit;
+  if (withFields) {
+    edit = XiphEdit(CAudioLayout{});
+  } else {
+    edit.keys = storedEdits;
+  }
+  return EditedEntries(entries, edit, withFields && eFormat != AudioFormat::Flac);
+}
+
+std::vector<CStoredField> CAudioTagFile::Impl::XiphFields() const {
+  std::vector<CStoredField> out;
+  std::vector<std::string> keys;  // upper case, of out's text fields
+  for (const std::string& e : ViewEntries(true)) {
+    const std::size_t eq = std::min(e.find('='), e.size());
+    const std::string key = CommentKey(e);
+    const std::string value = eq < e.size() ? e.substr(eq + 1) : std::string();
+    if (key == "METADATA_BLOCK_PICTURE") {
+      std::string body;
+      CStoredField field;
+      field.strKey = e.substr(0, eq);
+      field.strSummary = Base64Decode(value, &body) ? FlacPictureSummary(body) : BinarySummary(value.size());
+      out.push_back(field);
+      keys.emplace_back();
+      continue;
+    }
+    const auto it = std::find(keys.begin(), keys.end(), key);
+    if (it != keys.end()) {
+      out[static_cast<std::size_t>(it - keys.begin())].values.push_back(CString(value));
+      continue;
+    }
+    CStoredField field;
+    field.strKey = e.substr(0, eq);
+    field.values.push_back(CString(value));
+    field.bText = true;
+    out.push_back(field);
+    keys.push_back(key);
+  }
+  if (eFormat != AudioFormat::Flac) return out;
+  // FLAC's picture blocks, the front cover's as a save would leave it.
+  std::vector<std::string> pictures = bPicturesRemoved ? std::vector<std::string>{} : flacPictures;
+  CXiphEdit cover = XiphEdit(CAudioLayout{});
+  const auto front = std::find_if(pictures.begin(), pictures.end(), [](const std::string& p) {
+    return p.size() >= 4 && p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 3;
+  });
+  if (eCoverEdit == CoverEdit::Remove && front != pictures.end()) pictures.erase(front);
+  std::vector<CStoredField> blocks;
+  for (const std::string& p : pictures) {
+    CStoredField field;
+    field.strKey = "PICTURE";
+    field.strSummary = FlacPictureSummary(p);
+    blocks.push_back(field);
+  }
+  if (eCoverEdit == CoverEdit::Set) {
+    CStoredField field;
+    field.strKey = "PICTURE";
+    field.strSummary = PictureSummary(CString(cover.strMime), 3, strNewCover.size());
+    if (front != pictures.end())
+      blocks[static_cast<std::size_t>(front - pictures.begin())] = field;
+    else
+      blocks.push_back(field);
+  }
+  out.insert(out.end(), blocks.begin(), blocks.end());
+  return out;
+}
+
+std::vector<std::string> CAudioTagFile::Impl::EditedMp4Keys() const {
+  std::vector<std::string> keys;
+  for (std::size_t i = 0; i < kFieldCount; ++i)
+    if (edits[i]) keys.push_back(Utf8(Mp4Key(kFieldKeys[i].pszMp4)));
+  for (const auto& stored : storedEdits) keys.push_back(stored.first);
+  if (eCoverEdit != CoverEdit::None || bPicturesRemoved) keys.push_back("covr");
+  return keys;
+}
+
+std::vector<CStoredField> CAudioTagFile::Impl::Mp4View() const {
+  // The items in their stored order, edited ones in their places, new ones after.
+  std::vector<std::string> order = mp4Keys;
+  const auto add = [&](const std::string& key) {
+    if (std::find(order.begin(), order.end(), key) == order.end()) order.push_back(key);
+  };
+  for (std::size_t i = 0; i < kFieldCount; ++i)
+    if (edits[i]) add(Utf8(Mp4Key(kFieldKeys[i].pszMp4)));
+  for (const auto& stored : storedEdits) add(stored.first);
+  if (eCoverEdit == CoverEdit::Set) add("covr");
+  std::vector<CStoredField> out;
+  for (const std::string& key : order) {
+    std::optional<std::vector<std::string>> values;
+    for (std::size_t i = 0; i < kFieldCount; ++i)
+      if (edits[i] && Utf8(Mp4Key(kFieldKeys[i].pszMp4)) == key) values = *edits[i];
+    if (const std::vector<std::string>* stored = StoredEdit(key)) values = *stored;
+    if (key == "covr") {
+      std::vector<CStoredField> covers;
+      if (!bPicturesRemoved)
+        for (const CStoredField& f : mp4Items)
+          if (f.strKey.Str() == key) covers.push_back(f);
+      if (eCoverEdit != CoverEdit::None && !covers.empty()) covers.erase(covers.begin());
+      if (eCoverEdit == CoverEdit::Set) {
+        const CImageFacts facts = ReadImageFacts(reinterpret_cast<const unsigned char*>(strNewCover.data()), strNewCover.size());
+        CStoredField f;
+        f.strKey = key;
+        f.strSummary = CString::Formatted("%s, %zu bytes", facts.pszMime ? facts.pszMime : "image/jpeg", strNewCover.size());
+        covers.insert(covers.begin(), f);
+      }
+      out.insert(out.end(), covers.begin(), covers.end());
+      continue;
+    }
+    if (!values) {
+      for (const CStoredField& f : mp4Items)
+        if (f.strKey.Str() == key) out.push_back(f);
+      continue;
+    }
+    if (values->empty()) continue;
+    CStoredField field;
+    field.strKey = key;
+    field.bText = true;
+    for (const std::string& v : *values) field.values.push_back(CString(v));
+    out.push_back(field);
+  }
+  return out;
+}
+
+CString CAudioTagFile::Impl::SetXiph(const std::string& name, const std::vector<std::string>& values) {
+  if (CString rule = VorbisNameRefusal(name); !rule.IsEmpty()) return rule;
+  const std::string key = CommentKey(name);
+  const auto readValues = [&](const std::string& k) {
+    std::vector<std::string> out;
+    for (const std::string& e : entries)
+      if (CommentKey(e) == k) out.push_back(e.substr(std::min(e.find('='), e.size() - 1) + 1));
+    return out;
+  };
+  const bool flacPictures = eFormat == AudioFormat::Flac && key == "PICTURE";
+  if (flacPictures || key == "METADATA_BLOCK_PICTURE") {
+    if (!values.empty()) return NotText(name);
+    const std::vector<CStoredField> now = XiphFields();
+    const bool any = std::any_of(now.begin(), now.end(), [&](const CStoredField& f) {
+      return CommentKey(f.strKey.Str()) == key;
+    });
+    if (!any) return {};
+    if (key == "METADATA_BLOCK_PICTURE") SetStoredEdit(key, {}, readValues(key));
+    if (flacPictures || eFormat != AudioFormat::Flac) {
+      bPicturesRemoved = true;
+      eCoverEdit = CoverEdit::None;
+      strNewCover.clear();
+    }
+    return {};
+  }
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    const CFieldKey& field = kFieldKeys[i];
+    if (key == field.pszVorbis && !field.pszVorbisTotal) {
+      // The field's own key: set as the field is.
+      if (values == fields[i])
+        edits[i].reset();
+      else
+        edits[i] = values;
+      return {};
+    }
+    if (field.pszVorbisTotal && (key == field.pszVorbis || key == field.pszVorbisTotal) && edits[i]) {
+      // A number edited as a field becomes the stored keys it writes, so that
+      // this key can change alone.
+      std::vector<std::pair<std::string, std::vector<std::string>>> keys;
+      FieldKeyEdits(i, &keys);
+      edits[i].reset();
+      for (auto& [k, v] : keys) SetStoredEdit(k, v, readValues(k));
+    }
+  }
+  SetStoredEdit(key, values, readValues(key));
+  return {};
+}
+
+CString CAudioTagFile::Impl::SetMp4(const std::string& key, const std::vector<std::string>& values) {
+  const String atom = FromUtf8(key);
+  bool latin = atom.size() == 4;
+  for (unsigned int i = 0; latin && i < atom.size(); ++i) latin = atom[i] > 0 && atom[i] < 0x100;
+  const std::size_t colon = key.find(':', 5);
+  const bool freeForm = key.rfind("----:", 0) == 0 && colon != std::string::npos && colon > 5 && colon + 1 < key.size();
+  if (!freeForm && (!latin || key.rfind("----", 0) == 0))
+    return "An MP4 item is named by four Latin-1 characters (such as ©ART) or as ----:<mean>:<name>";
+  if (key == "covr") {
+    if (!values.empty()) return NotText(key);
+    if (!bPicturesRemoved && (eCoverEdit == CoverEdit::Set || std::any_of(mp4Items.begin(), mp4Items.end(), [](const CStoredField& f) {
+                                return f.strKey.Str() == "covr";
+                              }))) {
+      bPicturesRemoved = true;
+      eCoverEdit = CoverEdit::None;
+      strNewCover.clear();
+    } else if (eCoverEdit == CoverEdit::Set) {
+      eCoverEdit = CoverEdit::None;
+      strNewCover.clear();
+    }
+    return {};
+  }
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    if (Utf8(Mp4Key(kFieldKeys[i].pszMp4)) != key) continue;
+    if (IsMp4Pair(kFieldKeys[i].eField) && !values.empty()) {
+      int number = 0, total = 0;
+      if (CString refusal = Mp4PairRefusal(kFieldKeys[i].eField, values, &number, &total); !refusal.IsEmpty())
+        return refusal;
+    }
+    if (values == fields[i])
+      edits[i].reset();
+    else
+      edits[i] = values;
+    return {};
+  }
+  std::vector<std::string> read;
+  bool readText = true, had = false;
+  for (const CStoredField& f : mp4Items)
+    if (f.strKey.Str() == key) {
+      had = true;
+      readText = f.bText;
+      for (const CString& v : f.values) read.push_back(v.Str());
+    }
+  if (!values.empty()) {
+    if (had && !readText) return NotText(key);
+    if (const CMp4Number* number = Mp4Number(key)) {
+      int n = -1;
+      if (values.size() != 1 || !ParseTrack(values[0], &n, &n) || values[0].find('/') != std::string::npos ||
+          n > number->nMax)
+        return CString::Formatted("The MP4 item %s holds one number from 0 to %d", key.c_str(), number->nMax);
+    } else if (!freeForm && (key == "trkn" || key == "disk" || key == "plID" || key == "cnID" || key == "sfID" ||
+                             key == "atID" || key == "geID" || key == "cmID" || key == "tves" || key == "tvsn" ||
+                             key == "gnre")) {
+      return NotText(key);
+    }
+  }
+  if (values.empty() && !had) {
+    EraseStoredEdit(key);
+    return {};
+  }
+  SetStoredEdit(key, values, read);
+  return {};
+}
+
 
 CAudioTagFile::CAudioTagFile(std::unique_ptr<Impl> impl) : m_pImpl(std::move(impl)) {}
 CAudioTagFile::~CAudioTagFile() = default;
@@ -780,6 +1222,7 @@ CString CAudioTagFile::Set(TagField field, const CString& value) {
     if (CString refusal = Mp4PairRefusal(field, values, &number, &total); !refusal.IsEmpty()) return refusal;
   }
   const std::size_t i = static_cast<std::size_t>(field);
+  m_pImpl->EraseFieldKeys(field);
   if (values == m_pImpl->fields[i])
     m_pImpl->edits[i].reset();
   else
@@ -790,6 +1233,7 @@ CString CAudioTagFile::Set(TagField field, const CString& value) {
 CString CAudioTagFile::Remove(TagField field) {
   if (CString refusal = m_pImpl->Refusal(); !refusal.IsEmpty()) return refusal;
   const std::size_t i = static_cast<std::size_t>(field);
+  m_pImpl->EraseFieldKeys(field);
   if (m_pImpl->fields[i].empty())
     m_pImpl->edits[i].reset();
   else
@@ -800,6 +1244,7 @@ CString CAudioTagFile::Remove(TagField field) {
 bool CAudioTagFile::GetFrontCover(CCoverArt* cover, bool withBytes) const {
   const Impl& m = *m_pImpl;
   if (!m.strRefusal.IsEmpty()) return false;
+  const bool had = m.bCover && !m.bPicturesRemoved;
   switch (m.eCoverEdit) {
     case Impl::CoverEdit::Remove: return false;
     case Impl::CoverEdit::Set: {
@@ -807,14 +1252,15 @@ bool CAudioTagFile::GetFrontCover(CCoverArt* cover, bool withBytes) const {
       *cover = CCoverArt{};
       DescribeImage(data, m.strNewCover.size(), ReadImageFacts(data, m.strNewCover.size()).pszMime, cover);
       cover->nType = 3;
-      cover->nIndex = m.bCover ? m.cover.nIndex : (m.eFormat == AudioFormat::Mp4 ? 0 : m.cover.nPictures);
-      cover->nPictures = m.bCover ? m.cover.nPictures : m.cover.nPictures + 1;
+      const int pictures = m.bPicturesRemoved ? 0 : m.cover.nPictures;
+      cover->nIndex = had ? m.cover.nIndex : (m.eFormat == AudioFormat::Mp4 ? 0 : pictures);
+      cover->nPictures = had ? pictures : pictures + 1;
       if (withBytes) cover->strData = m.strNewCover;
       return true;
     }
     case Impl::CoverEdit::None: break;
   }
-  if (!m.bCover) return false;
+  if (!had) return false;
   *cover = m.cover;
   if (!withBytes) cover->strData.clear();
   return true;
@@ -823,7 +1269,7 @@ bool CAudioTagFile::GetFrontCover(CCoverArt* cover, bool withBytes) const {
 CString CAudioTagFile::SetFrontCover(const std::string& image) {
   if (CString refusal = m_pImpl->Refusal(); !refusal.IsEmpty()) return refusal;
   if (CString bad = CMyMP3Tags::CheckCoverImage(image); !bad.IsEmpty()) return bad;
-  if (m_pImpl->bCover && image == m_pImpl->cover.strData) {
+  if (m_pImpl->bCover && !m_pImpl->bPicturesRemoved && image == m_pImpl->cover.strData) {
     m_pImpl->eCoverEdit = Impl::CoverEdit::None;
     return {};
   }
@@ -839,7 +1285,7 @@ CString CAudioTagFile::RemoveFrontCover(const CCoverArt& shown) {
   if (now.nIndex != shown.nIndex || now.nBytes != shown.nBytes || now.strMime != shown.strMime ||
       (!shown.strData.empty() && shown.strData != now.strData))
     return "The front cover is no longer the picture shown";
-  if (m_pImpl->bCover) {
+  if (m_pImpl->bCover && !m_pImpl->bPicturesRemoved) {
     m_pImpl->eCoverEdit = Impl::CoverEdit::Remove;
   } else {
     m_pImpl->eCoverEdit = Impl::CoverEdit::None;
@@ -850,7 +1296,7 @@ CString CAudioTagFile::RemoveFrontCover(const CCoverArt& shown) {
 
 bool CAudioTagFile::IsChanged() const {
   const Impl& m = *m_pImpl;
-  return m.strRefusal.IsEmpty() && (m.eCoverEdit != Impl::CoverEdit::None ||
+  return m.strRefusal.IsEmpty() && (m.eCoverEdit != Impl::CoverEdit::None || !m.storedEdits.empty() || m.bPicturesRemoved ||
                                     std::any_of(m.edits.begin(), m.edits.end(), [](const auto& e) { return e.has_value(); }));
 }
 
@@ -965,5 +1411,14 @@ CRestoreResult RestoreAudioSave(const CString& path, const std::vector<unsigned 
   return CRestoreResult::Restored;
 }
 
-std::vector<CStoredField> CAudioTagFile::StoredFields() const { return {}; }
-CString CAudioTagFile::SetStored(const CString&, const std::vector<CString>&) { return "not yet"; }
+std::vector<CStoredField> CAudioTagFile::StoredFields() const {
+  if (!m_pImpl->strRefusal.IsEmpty()) return {};
+  return IsXiph(m_pImpl->eFormat) ? m_pImpl->XiphFields() : m_pImpl->Mp4View();
+}
+
+CString CAudioTagFile::SetStored(const CString& key, const std::vector<CString>& values) {
+  if (CString refusal = m_pImpl->Refusal(); !refusal.IsEmpty()) return refusal;
+  std::vector<std::string> texts;
+  for (const CString& v : values) texts.push_back(v.Str());
+  return IsXiph(m_pImpl->eFormat) ? m_pImpl->SetXiph(key.Str(), texts) : m_pImpl->SetMp4(key.Str(), texts);
+}

@@ -43,10 +43,9 @@ std::string PictureDescription(const std::string& body, std::uint32_t* type) {
   return body.size() < 12 + mime + desc ? std::string() : body.substr(12 + mime, desc);
 }
 
-// The new entries: each edited key's values in the place of its first
-// entry (with that entry's spelling of the key), new keys at the end;
-// the front cover's METADATA_BLOCK_PICTURE handled when pictures is true.
-std::vector<std::string> NewEntries(const std::vector<std::string>& entries, const CXiphEdit& edit, bool pictures) {
+}  // namespace
+
+std::vector<std::string> EditedEntries(const std::vector<std::string>& entries, const CXiphEdit& edit, bool pictures) {
   std::vector<std::string> out;
   std::vector<bool> placed(edit.keys.size(), false);
   bool frontDone = false;
@@ -86,6 +85,8 @@ std::vector<std::string> NewEntries(const std::vector<std::string>& entries, con
   return out;
 }
 
+namespace {
+
 std::string CommentBody(const std::string& vendor, const std::vector<std::string>& entries) {
   std::string out;
   PutLe32(&out, static_cast<std::uint32_t>(vendor.size()));
@@ -102,7 +103,7 @@ bool RenderFlac(const unsigned char* old, std::size_t size, const CAudioLayout& 
                 std::string* out, CString* error) {
   const std::string comment =
       CommentBody(layout.bComment ? layout.comment.strVendor : std::string("Quillory"),
-                  NewEntries(layout.comment.entries, edit, false));
+                  EditedEntries(layout.comment.entries, edit, false));
   struct CNew {
     int nType;
     std::string body;
@@ -111,6 +112,7 @@ bool RenderFlac(const unsigned char* old, std::size_t size, const CAudioLayout& 
   bool frontDone = false;
   int padding = -1;  // the index of the first PADDING block
   for (const CAudioLayout::CBlock& b : layout.blocks) {
+    if (b.nType == 6 && edit.bRemovePictures) continue;
     std::string body(reinterpret_cast<const char*>(old + b.nAt), b.nSize);
     if (b.nType == 4) body = comment;
     if (b.nType == 6 && !frontDone && edit.eCover != CXiphEdit::Cover::None) {
@@ -223,7 +225,7 @@ bool RenderOgg(const unsigned char* old, std::size_t size, const CAudioLayout& l
     ParseVorbisComment(body, packets[0].size() - magic.size(), &ignored, &end);
     tail = packets[0].substr(magic.size() + end);
   }
-  packets[0] = magic + CommentBody(layout.comment.strVendor, NewEntries(layout.comment.entries, edit, true)) + tail;
+  packets[0] = magic + CommentBody(layout.comment.strVendor, EditedEntries(layout.comment.entries, edit, true)) + tail;
   int pages = 0;
   out->assign(reinterpret_cast<const char*>(old), layout.nFirstPageEnd);
   *out += Paginate(packets, layout.nSerial, 1, &pages);

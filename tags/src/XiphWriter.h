@@ -22,7 +22,14 @@ struct CXiphEdit {
   std::string strImage;  // Set: the image, its MIME type and size in pixels
   std::string strMime;
   int nWidth = 0, nHeight = 0;
+  bool bRemovePictures = false;  // FLAC: every PICTURE block goes (before a cover is set)
 };
+
+// The entries a comment holds after the edit: each edited key's values in
+// the place of its first entry (with that entry's spelling of the key), new
+// keys at the end; the front cover's METADATA_BLOCK_PICTURE (the cover of an
+// Ogg stream) edited too when pictures is true.
+std::vector<std::string> EditedEntries(const std::vector<std::string>& entries, const CXiphEdit& edit, bool pictures);
 
 // The file's new bytes (old: its bytes, layout: their walk); false with a
 // reason when the edit cannot be laid out (a block or packet too large,

@@ -18,6 +18,7 @@ if view == "tags":
     for k, v in (f.tags.items() if f.tags else []):
         if k.upper() in ("METADATA_BLOCK_PICTURE", "COVR"):
             continue
+        v = v if isinstance(v, list) else [v]  # MP4 flags (cpil) are one value
         lines.append("%s=%r" % (k if mp4 else k.upper(), [bytes(x) if mp4 and k.startswith("----") else x for x in v]))
     print("\n".join(sorted(lines)))
 elif view == "pictures":
