@@ -292,3 +292,52 @@ TEST(StoredFields, VorbisCommentsAndMp4ItemsListedEditedAddedAndDeleted) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stored key that is one of the program's fields is that field's frame or
+// key: set either way, each reads what the other wrote; pending edits of the
+// fields are listed; a value whose record was made refuses.
+TEST(StoredFields, FieldsAndTheirStoredKeysAgree) {
+  struct Case {
+    const char* file;
+    TagField field;
+    const char* key;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"v24-mb", TagField::Comment, "COMM::deu", "Neu ♫"},
+      {"v24-mb", TagField::Lyrics, "USLT::deu", "Zeile ♫"},
+      {"v24-mb", TagField::Disc, "TPOS", "2/2"},
+      {"v24-mb", TagField::Year, "TDRC", "1999"},
+      {"v23-mb", TagField::Year, "TYER", "1999"},
+      {"v23-mb", TagField::Genre, "TCON", "Blues"},
+      {"v22_full.mp3", TagField::Band, "TPE2", "Bänd"},
+      {"v22_full.mp3", TagField::URL, "WXXX:", "http://new.example/"},
+      {"tagged.flac", TagField::Album, "ALBUM", "Neu ♫"},
+      {"tagged_vorbis.ogg", TagField::Genre, "GENRE", "Jazz"},
+      {"tagged_alac.m4a", TagField::Disc, "disk", "1/2"},
+      {"tagged_alac.m4a", TagField::Publisher, "----:com.apple.iTunes:LABEL", "Label ♫"},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    const CString path = Tagged(dir, c.file);
+    {
+      const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
+      EXPECT_EQ(file->SetStored(c.key, {c.value}), "");
+      EXPECT_EQ(file->Get(c.field), c.value);
+    }
+    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
+    EXPECT_EQ(file->Set(c.field, c.value), "");
+    EXPECT_EQ(Shown(file->StoredFields(), c.key), c.value);
+    // The same value again is nothing to do; after the record, a change is refused.
+    EXPECT_EQ(file->SetStored(c.key, {c.value}), "");
+    CString reason;
+    ASSERT_FALSE(file->SaveRecord(&reason).empty()) << reason.Str();
+    EXPECT_NE(file->SetStored(c.key, {"Later"}), "");
+    EXPECT_EQ(file->Get(c.field), c.value);
+  }
+}
+
+}  // namespace
