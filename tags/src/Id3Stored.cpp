@@ -396,7 +396,10 @@ CString Apply(const std::string& tag, int major, const CString& keyText, const s
   }
   std::string body;
   for (std::size_t i = 0; i < frames.size(); ++i) {
-    const bool isMatched = std::find(matched.begin(), matched.end(), i) != matched.end();
+    // A value set replaces the key's text frames; one of the key that cannot
+    // be read (encrypted) stays, as only a removal of the key removes it.
+    const bool isMatched = std::find(matched.begin(), matched.end(), i) != matched.end() &&
+                           (texts.empty() || fields[i].bText);
     if (!isMatched)
       body += frames[i].strBytes;
     else if (i == matched[0])
