@@ -12,9 +12,15 @@
 #include <string>
 #include <unordered_map>
 
-void CQuilloryDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
-  FillEditBoxes();
+void CQuilloryDlg::OnListDblClk(NMHDR* header, LRESULT* pResult) {
   *pResult = 0;
+  // The Tag cell opens every field the file stores.
+  if (reinterpret_cast<const NMITEMACTIVATE*>(header)->iSubItem == ColumnOf(kTagVersion) &&
+      reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem >= 0) {
+    OnAllFields();
+    return;
+  }
+  FillEditBoxes();
 }
 
 void CQuilloryDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {

@@ -92,6 +92,8 @@ class CAudioTagFile : public CMusicFile {
   CString SetFrontCover(const std::string& image) override;
   CString RemoveFrontCover(const CCoverArt& shown) override;
 
+  std::vector<CStoredField> StoredFields() const override;
+  CString SetStored(const CString& key, const std::vector<CString>& values) override;
   bool IsChanged() const override;
   // The record of what Save will replace (RestoreAudioSave puts it back),
   // made from the very bytes Save then writes; from here on the setters

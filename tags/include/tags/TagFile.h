@@ -117,6 +117,14 @@ struct CStreamColumns {
   CString strChannel = "-";     // "Joint Stereo", "Stereo", "Mono", "6 channels"
 };
 
+// One field of a file as it is stored: an ID3 frame, a Vorbis comment key, an MP4 atom.
+struct CStoredField {
+  CString strKey;               // its identity, as StoredFields gives it and SetStored takes it
+  std::vector<CString> values;  // its text values (several for a multi-value field); empty when not text
+  CString strSummary;           // what is not text: "image/jpeg, front cover, 48213 bytes"; empty for text
+  bool bText = false;           // true: values can be edited through SetStored
+};
+
 // One music file's tags as a value, whatever its format: CTagFile for an
 // MP3 file, CAudioTagFile for FLAC, Ogg Vorbis, Ogg Opus and MP4. Each
 // keeps the same promises (see CTagFile); the folder works on this.
@@ -146,6 +154,12 @@ class CMusicFile {
   virtual bool GetFrontCover(CCoverArt* cover, bool withBytes = true) const = 0;
   virtual CString SetFrontCover(const std::string& image) = 0;
   virtual CString RemoveFrontCover(const CCoverArt& shown) = 0;
+
+  // Every field the tag holds, in the order stored (pending edits included).
+  virtual std::vector<CStoredField> StoredFields() const = 0;
+  // Sets the field of that key to values (added when missing), or with no
+  // values removes every field of that key; answered as Set is.
+  virtual CString SetStored(const CString& key, const std::vector<CString>& values) = 0;
 
   virtual bool IsChanged() const = 0;
   virtual std::vector<unsigned char> SaveRecord(CString* reason = nullptr) = 0;
@@ -220,6 +234,8 @@ class CTagFile : public CMusicFile {
   std::vector<TagField> V1Losses() const;
 
   // True when Save would write the file.
+  std::vector<CStoredField> StoredFields() const override;
+  CString SetStored(const CString& key, const std::vector<CString>& values) override;
   bool IsChanged() const override;
   // The record of what Save will replace (CMyMP3Tags::RestoreSave puts it
   // back), made from the rendering that Save then writes; from here on the
