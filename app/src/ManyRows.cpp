@@ -10,6 +10,8 @@
 #include "AllFieldsDlg.h"
 #include "NumberTracksDlg.h"
 #include "TagVersionDlg.h"
+
+#include <core/TagVersions.h>
 #include "Resource.h"
 #include <core/RowCommands.h>
 #include <core/RowEdits.h>
@@ -51,8 +53,13 @@ void CQuilloryDlg::UpdatePanelRows() {
     m_list.SetRedraw(TRUE);
     ShowTableState();
   }
+  // What the files' ID3v1 tags will not hold is said before the save.
+  std::vector<Field> lost;
+  for (RowId id : m_panel.Rows())
+    if (const int row = m_pRows->RowOf(id); row >= 0 && lost.empty())
+      lost = V1LossesOf(m_pTable->GetValStr(row, ColumnOf(kTagVersion)), typed);
   ClearEditBoxes();
-  m_pStatus->Done("Data updated successfully.");
+  m_pStatus->Done(lost.empty() ? CString("Data updated successfully.") : "Data updated" + V1LossText(lost) + ".");
   if (m_bBoxesFollow) FillEditBoxes();
   m_list.SetFocus();
 }
