@@ -4,6 +4,7 @@
 #include "FieldBoxes.h"
 #include "Resource.h"
 #include <core/RowCommands.h>
+#include <core/TagVersions.h>
 
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
@@ -12,9 +13,15 @@
 #include <string>
 #include <unordered_map>
 
-void CQuilloryDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
-  FillEditBoxes();
+void CQuilloryDlg::OnListDblClk(NMHDR* header, LRESULT* pResult) {
   *pResult = 0;
+  // The Tag cell opens every field the file stores.
+  if (reinterpret_cast<const NMITEMACTIVATE*>(header)->iSubItem == ColumnOf(kTagVersion) &&
+      reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem >= 0) {
+    OnAllFields();
+    return;
+  }
+  FillEditBoxes();
 }
 
 void CQuilloryDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
@@ -64,10 +71,13 @@ void CQuilloryDlg::OnUpdateRow() {
   // Only the boxes the user changed are written: a genre shown by its name
   // keeps its stored form. Values the row holds already change nothing, and
   // leave nothing to undo.
-  m_pSession->SetCells({held}, m_panel.TypedCells(), "Update (" + key + ")");
+  const CPackedCells typed = m_panel.TypedCells();
+  m_pSession->SetCells({held}, typed, "Update (" + key + ")");
   ShowTableState();
   ClearEditBoxes();
-  m_pStatus->Done("Data updated successfully.");
+  // What the file's ID3v1 tag will not hold is said before the save.
+  const CString lost = V1LossText(V1LossesOf(m_pTable->GetValStr(heldRow, ColumnOf(kTagVersion)), typed));
+  m_pStatus->Done(lost.IsEmpty() ? CString("Data updated successfully.") : "Data updated" + lost + ".");
   if (m_bBoxesFollow) FillEditBoxes();
   // Back to the row, for the next Enter or F2.
   m_list.SetFocus();

@@ -7,8 +7,11 @@
 #include "FieldBoxes.h"
 #include "FormatFieldsDlg.h"
 #include "NamesFromTagsDlg.h"
+#include "AllFieldsDlg.h"
 #include "NumberTracksDlg.h"
 #include "TagVersionDlg.h"
+
+#include <core/TagVersions.h>
 #include "Resource.h"
 #include <core/RowCommands.h>
 #include <core/RowEdits.h>
@@ -50,8 +53,13 @@ void CQuilloryDlg::UpdatePanelRows() {
     m_list.SetRedraw(TRUE);
     ShowTableState();
   }
+  // What the files' ID3v1 tags will not hold is said before the save.
+  std::vector<Field> lost;
+  for (RowId id : m_panel.Rows())
+    if (const int row = m_pRows->RowOf(id); row >= 0 && lost.empty())
+      lost = V1LossesOf(m_pTable->GetValStr(row, ColumnOf(kTagVersion)), typed);
   ClearEditBoxes();
-  m_pStatus->Done("Data updated successfully.");
+  m_pStatus->Done(lost.empty() ? CString("Data updated successfully.") : "Data updated" + V1LossText(lost) + ".");
   if (m_bBoxesFollow) FillEditBoxes();
   m_list.SetFocus();
 }
@@ -125,6 +133,33 @@ void CQuilloryDlg::OnNamesFromTags() {
 void CQuilloryDlg::OnNumberTracks() {
   EditRowsInDialog("Number tracks",
                    [this](const CRowTexts& rows) { return std::make_unique<CNumberTracksDlg>(rows, this); });
+}
+
+void CQuilloryDlg::OnAllFields() {
+  const std::vector<int> rows = m_pTable->GetSelectedRows();
+  if (rows.empty()) {
+    m_pStatus->ErrorMsg("Select the rows whose fields to see.");
+    return;
+  }
+  std::vector<RowId> ids;
+  for (int row : rows) ids.push_back(m_pRows->IdOf(row));
+  const CString first = m_pSession->FileKeyOf(ids.front());
+  const CString scope = ids.size() == 1 ? FileNameOfKey(first, m_pSession->FilePathOf(ids.front()))
+                                        : CString::Formatted("%d files; a change is made in each of them", static_cast<int>(ids.size()));
+  CAllFieldsDlg dialog(
+      scope, [&](CString* problem) { return m_pSession->StoredFieldsOf(ids, problem); },
+      [&](const CString& key, const std::vector<CString>& values) {
+        std::vector<CString> refused;
+        const int changed = m_pSession->SetStoredField(ids, key, values, &refused);
+        ShowTableState();
+        CString text = CString::Formatted("%s %s in %d %s.", values.empty() ? "Deleted" : "Set", key.GetString(), changed,
+                                          changed == 1 ? "file" : "files");
+        if (!refused.empty()) text += " Not changed: " + refused.front() + (refused.size() > 1 ? CString::Formatted(" (and %d more)", static_cast<int>(refused.size() - 1)) : CString());
+        return text;
+      },
+      SuggestedFieldKeys(m_list.GetItemText(rows.front(), ColumnOf(kTagVersion))), this);
+  dialog.DoModal();
+  m_list.SetFocus();
 }
 
 void CQuilloryDlg::OnTagVersion() {

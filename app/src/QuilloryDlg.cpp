@@ -106,6 +106,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_IMPORT, [this] { OnImport(); });
   RouteCommand(ID_MAKE_PLAYLIST, [this] { OnMakePlaylist(); });
   RouteCommand(ID_TAG_VERSION, [this] { OnTagVersion(); });
+  RouteCommand(ID_ALL_FIELDS, [this] { OnAllFields(); });
   RouteCommand(ID_NUMBER_TRACKS, [this] { OnNumberTracks(); });
   for (int k = 0; k < kRecentFolderCount; ++k)
     RouteCommand(ID_RECENT_FOLDER_FIRST + k, [this, k] { OnRecentFolder(k); });

@@ -175,6 +175,7 @@ class CQuilloryDlg : public CDialog {
   void EditRowsInDialog(const char* name, const DialogMaker& make, bool everyRow = false);
   void OnNumberTracks();
   void OnTagVersion();
+  void OnAllFields();
 
   // Spreadsheets and playlists (Spreadsheets.cpp).
   void OnExport();

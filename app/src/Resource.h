@@ -114,6 +114,13 @@ constexpr int IDC_NUMBER_START = 2132;
 constexpr int IDC_NUMBER_TOTAL = 2133;
 constexpr int IDC_TAG_V2 = 2134;
 constexpr int IDC_NUMBER_DISC = 2137;
+constexpr int IDC_FIELDS_ROWS = 2138;
+constexpr int IDC_FIELDS_LIST = 2139;
+constexpr int IDC_FIELD_KEY = 2140;
+constexpr int IDC_FIELD_SET = 2141;
+constexpr int IDC_FIELD_DELETE = 2142;
+constexpr int IDC_FIELD_VALUE = 2143;
+constexpr int IDC_FIELD_MESSAGE = 2144;
 constexpr int IDC_TAG_V1 = 2135;
 constexpr int IDC_TAG_REMOVE_ALL = 2136;
 constexpr unsigned IDD_TAGS_FROM_NAMES = 2150;
@@ -122,6 +129,7 @@ constexpr unsigned IDD_NAMES_FROM_TAGS = 2152;
 constexpr unsigned IDD_IMPORT = 2153;
 constexpr unsigned IDD_NUMBER_TRACKS = 2154;
 constexpr unsigned IDD_TAG_VERSION = 2155;
+constexpr unsigned IDD_ALL_FIELDS = 2156;
 constexpr int IDC_MANY_ROWS_LAST = 2159;
 // The Cover group: the selected rows' front cover and its commands, 2160-2165.
 constexpr int IDC_COVER_GROUP = 2160;
@@ -160,6 +168,7 @@ constexpr int ID_NUMBER_TRACKS = 32805;
 constexpr int ID_MAKE_PLAYLIST = 32806;
 // Tag version…: the ID3 tags of the selected rows.
 constexpr int ID_TAG_VERSION = 32807;
+constexpr int ID_ALL_FIELDS = 32808;
 // File > Recent folders: the folders opened last, newest first.
 constexpr int ID_RECENT_FOLDER_FIRST = 32810;
 constexpr int kRecentFolderCount = 10;

@@ -140,7 +140,7 @@ struct CFolderSession::CPendingSave {
 };
 
 CFolderSession::CFolderSession()
-    : m_table(m_rows, EditableColumns(), ColumnOf(kCover)) {}
+    : m_table(m_rows, EditableColumns(), ColumnOf(kCover), ColumnOf(kTagVersion)) {}
 
 CFolderSession::~CFolderSession() = default;
 
@@ -371,7 +371,7 @@ int CFolderSession::AddCover(const std::vector<RowId>& ids, std::string image, c
     const bool held = m_table.FileCellOf(id, ColumnOf(kCover)) == cover->strSummary && FileCover(id) == cover->strImage;
     const PendingCoverPtr wanted = held ? nullptr : cover;
     if (now ? wanted && now->strImage == wanted->strImage : !wanted) continue;
-    changes.push_back({id, CRowState{{}, now}, CRowState{{}, wanted}});
+    changes.push_back({id, CRowState{{}, now, std::nullopt}, CRowState{{}, wanted, std::nullopt}});
   }
   const int changed = static_cast<int>(changes.size());
   if (changed > 0) Do(std::make_unique<CRowsEdit>(m_table, "Add cover (" + names + ")", std::move(changes)));
@@ -399,7 +399,7 @@ int CFolderSession::RemoveCover(const std::vector<RowId>& ids, const CString& na
       }
       removal = MakeCoverRemoval(Shown(shown));
     }
-    changes.push_back({id, CRowState{{}, now}, CRowState{{}, removal}});
+    changes.push_back({id, CRowState{{}, now, std::nullopt}, CRowState{{}, removal, std::nullopt}});
   }
   const int changed = static_cast<int>(changes.size());
   if (changed > 0) Do(std::make_unique<CRowsEdit>(m_table, "Remove cover (" + names + ")", std::move(changes)));
@@ -575,9 +575,14 @@ std::optional<CSaveFailure> CFolderSession::EditFile(const CPlannedSave& save, c
   const CPackedCells* values = m_table.FileValuesOf(save.id);
   const int row = m_table.RowOf(save.id);
   CString refusal;
-  // The tags' version first, so the fields go into the converted tag.
-  if (values && values->Has(ColumnOf(kTagVersion)))
-    refusal = MakeTagsAsShown(*file, CellOf(m_rows, row, ColumnOf(kTagVersion)));
+  // The tags' version first, so the fields go into the converted tag; then
+  // the stored fields' edits, then the cells (which show what those made).
+  const CString tags = CellOf(m_rows, row, ColumnOf(kTagVersion));
+  if (values && values->Has(ColumnOf(kTagVersion)) && values->Get(ColumnOf(kTagVersion)) != tags)
+    refusal = MakeTagsAsShown(*file, tags);
+  if (const PendingFieldsPtr fields = m_table.FieldsOf(save.id); fields && refusal.IsEmpty())
+    for (const auto& [key, texts] : fields->edits)
+      if (refusal.IsEmpty()) refusal = file->SetStored(key, texts);
   for (Field field : kEditableFields) {
     if (!values || !values->Has(ColumnOf(field))) continue;
     const CString why = file->Set(SpecOf(field).tag, CellOf(m_rows, row, ColumnOf(field)));
@@ -673,7 +678,7 @@ void CFolderSession::CommitSaves(CSaveBatch& batch, const CWork& work, CSaveRepo
     // Saved but not renamed: the new name stays pending, and the row says why.
     CPackedCells name;
     name.Set(ColumnOf(kFileName), wanted);
-    m_table.SetState(pending.id, {name, std::nullopt});
+    m_table.SetState(pending.id, {name, std::nullopt, std::nullopt});
     report.failures.push_back({pending.id, shown,
                                "its tags were saved, but it was not renamed to \"" +
                                    base::FileNameOf(pending.strNewPath) + "\": " + renameError + ".",

@@ -17,6 +17,7 @@ void CTableRows::Reset() {
   m_fileValues.clear();
   m_removed.clear();
   m_covers.clear();
+  m_fields.clear();
   m_nLastId = 0;
   const int rows = m_rows.Rows();
   m_rowOf.assign(static_cast<std::size_t>(std::max(rows, 0)) + 1, -1);
@@ -75,6 +76,10 @@ void CTableRows::SetState(RowId id, const CRowState& state) {
     m_rows.SetText(row, col, text.Str());
   });
   if (state.cover && SetCover(id, row, *state.cover)) changed |= 1u << m_nCoverColumn;
+  if (state.fields && SetFields(id, row, *state.fields)) changed |= 1u << m_nFieldsColumn;
+  // Stored fields' edits keep the row unsaved whatever its cells say.
+  if (m_nFieldsColumn >= 0 && m_fields.count(id) && !m_fileValues[id].Has(m_nFieldsColumn))
+    m_fileValues[id].Set(m_nFieldsColumn, CellOf(m_rows, row, m_nFieldsColumn));
   const auto found = m_fileValues.find(id);
   if (found != m_fileValues.end() && found->second.IsEmpty()) m_fileValues.erase(found);
   const CPackedCells* file = FileValuesOf(id);
@@ -99,6 +104,28 @@ bool CTableRows::SetCover(RowId id, int row, const PendingCoverPtr& cover) {
   return true;
 }
 
+bool CTableRows::SetFields(RowId id, int row, const PendingFieldsPtr& fields) {
+  const auto found = m_fields.find(id);
+  if (m_nFieldsColumn < 0 || (found != m_fields.end() ? found->second : nullptr) == fields) return false;
+  // While edits wait, the column's file value is kept (as for a cover), so
+  // the row counts as unsaved; it goes with them unless the cell itself
+  // differs from the file.
+  CPackedCells& file = m_fileValues[id];
+  if (!file.Has(m_nFieldsColumn)) file.Set(m_nFieldsColumn, CellOf(m_rows, row, m_nFieldsColumn));
+  if (fields) {
+    m_fields[id] = fields;
+  } else {
+    m_fields.erase(id);
+    if (file.Get(m_nFieldsColumn) == CellOf(m_rows, row, m_nFieldsColumn)) file.Remove(m_nFieldsColumn);
+  }
+  return true;
+}
+
+PendingFieldsPtr CTableRows::FieldsOf(RowId id) const {
+  const auto found = m_fields.find(id);
+  return found != m_fields.end() ? found->second : nullptr;
+}
+
 PendingCoverPtr CTableRows::CoverOf(RowId id) const {
   const auto found = m_covers.find(id);
   return found != m_covers.end() ? found->second : nullptr;
@@ -117,6 +144,7 @@ const CPackedCells* CTableRows::FileValuesOf(RowId id) const {
 
 void CTableRows::NoteSaved(RowId id) {
   m_covers.erase(id);
+  m_fields.erase(id);
   if (!m_fileValues.erase(id)) return;
   const int row = RowOf(id);
   if (row >= 0) SetEmphasis(row, -1, false);

@@ -1,7 +1,9 @@
 #include <core/TagVersions.h>
 
+#include <base/Utf8.h>
 #include <tags/TagFile.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -62,4 +64,23 @@ CString MakeTagsAsShown(CMusicFile& music, const CString& wanted) {
   if (file->TagVersion() != wanted)
     return "its tags would be " + file->TagVersion() + ", not " + wanted + " as the Tag column asks";
   return CString();
+}
+
+std::vector<Field> V1LossesOf(const CString& tags, const CPackedCells& cells) {
+  std::vector<Field> losses;
+  if (tags.Find("ID3v1") < 0) return losses;
+  for (const auto& [field, width] : {std::pair{kTitle, 30}, {kArtist, 30}, {kAlbum, 30}, {kYear, 4}, {kComment, 28}}) {
+    if (!cells.Has(ColumnOf(field))) continue;
+    const std::wstring text = utf8::Decode(cells.Get(ColumnOf(field)).Str());
+    const bool latin1 = std::all_of(text.begin(), text.end(), [](wchar_t ch) { return ch <= 0xFF; });
+    if (!latin1 || static_cast<int>(text.size()) > width) losses.push_back(field);
+  }
+  return losses;
+}
+
+CString V1LossText(const std::vector<Field>& losses) {
+  if (losses.empty()) return CString();
+  CString names;
+  for (Field field : losses) names += (names.IsEmpty() ? "" : ", ") + CString(SpecOf(field).strTitle);
+  return "; the file's ID3v1 tag cannot hold the new " + names + " (its ID3v2 tag gets them whole)";
 }

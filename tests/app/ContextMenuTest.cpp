@@ -48,7 +48,7 @@ class ContextMenuTest : public ListFixture {
 TEST_F(ContextMenuTest, MenuOpensAtTheHotCellAndClosingItRunsNothing) {
   Choose(1, -1);
   EXPECT_EQ(m_seen.texts, (QStringList{"Play", "Delete", "Edit", "Save", "html report", "Tags from file names…",
-                                       "Format fields…", "File names from tags…", "Add cover…", "Extract cover…", "Remove cover"}));
+                                       "Format fields…", "File names from tags…", "All fields…", "Add cover…", "Extract cover…", "Remove cover"}));
   EXPECT_EQ(m_dlg.m_nHotItem, 1);
   EXPECT_EQ(m_dlg.m_nHotSubItem, 2);
   CRect cell;

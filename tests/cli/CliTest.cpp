@@ -28,6 +28,17 @@ std::string Quoted(const std::string& arg) {
   return quoted + "'";
 }
 
+// What a shell command prints.
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  return out;
+}
+
 struct Result {
   int status = -1;
   std::string out, err;
@@ -83,13 +94,7 @@ class CliTest : public ::testing::Test {
                                 "  t = mutagen.id3.ID3(f) if open(f, 'rb').read(3) == b'ID3' else {}\n"
                                 "  print(f + '=' + (str(t['" + frame + "'].text[0]) if '" + frame +
                                 "' in t else '-'), end=';')\"";
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-      char buffer[512];
-      while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-      pclose(pipe);
-    }
-    return out;
+    return Output(command);
   }
 
   fs::path m_root;
@@ -271,12 +276,7 @@ TEST_F(CliTest, EveryFormatIsReadSetCoveredAndUndoneLikeMp3Files) {
                               "for f, k in [('e.flac', 'composer'), ('CD2/f.m4a', '\u00a9wrt'), ('g.ogg', 'composer')]:\n"
                               "  print(f, mutagen.File(f).tags[k], end=';')\n"
                               "print(len(mutagen.File('g.ogg').tags['metadata_block_picture']), end='')\"";
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    pclose(pipe);
-  }
+  const std::string out = Output(command);
   // Two values each; the new front cover replaced the old one beside the other picture.
   EXPECT_EQ(out, "e.flac ['X', 'Y'];CD2/f.m4a ['X', 'Y'];g.ogg ['X', 'Y'];2");
   ASSERT_EQ(Run({"undo-last-save", "m"}).status, 0);

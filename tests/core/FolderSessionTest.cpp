@@ -31,10 +31,8 @@ std::string Bytes(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// What mutagen, another program, reads as the file's artist.
-std::string MutagenArtist(const fs::path& path) {
-  const std::string command = "/usr/bin/python3 -c \"import sys, mutagen.id3; t = mutagen.id3.ID3(sys.argv[1]); "
-                              "print(t['TPE1'].text[0] if 'TPE1' in t else '-', end='')\" '" + path.string() + "'";
+// What a shell command prints.
+std::string Output(const std::string& command) {
   std::string out;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[256];
@@ -42,6 +40,13 @@ std::string MutagenArtist(const fs::path& path) {
     pclose(pipe);
   }
   return out;
+}
+
+// What mutagen, another program, reads as the file's artist.
+std::string MutagenArtist(const fs::path& path) {
+  const std::string command = "/usr/bin/python3 -c \"import sys, mutagen.id3; t = mutagen.id3.ID3(sys.argv[1]); "
+                              "print(t['TPE1'].text[0] if 'TPE1' in t else '-', end='')\" '" + path.string() + "'";
+  return Output(command);
 }
 
 CString ArtistOnDisk(const fs::path& path) {
@@ -318,12 +323,7 @@ TEST_F(FolderSessionTest, DiscLyricsAndTagVersionAreSavedAndUndoneLikeEveryEdit)
                               "a = mutagen.id3.ID3('a.mp3')\n"
                               "print(b.version[1], b['TPOS'].text[0], 'TDRC' in b, 'TYER' in b, open('b.mp3', 'rb').read()[-128:][:3],"
                               " a['TPOS'].text[0], repr(a.getall('USLT')[0].text), mutagen.File('e.flac')['discnumber'])\"";
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    pclose(pipe);
-  }
+  const std::string out = Output(command);
   EXPECT_EQ(out, "3 1/2 False True b'TAG' 1/2 'Line one\\nLine two \u266b' ['1']\n");
   EXPECT_EQ(CellOf(m_session.Rows(), m_session.Table().RowOf(IdOfKey("b")), ColumnOf(kTagVersion)), "ID3v2.3 + ID3v1");
   EXPECT_EQ(CMusicFile::Read((Music() / "e.flac").c_str())->Get(TagField::Disc), "1/2");

@@ -65,6 +65,20 @@ struct CFolderTotals {
   double fSeconds = 0;
 };
 
+// One stored field of some rows' files ("All fields…"): the values they
+// share, or nothing where they differ.
+struct CCommonField {
+  CString strKey;                               // as the tag value names it ("TXXX:MusicBrainz Album Id", "ARTIST")
+  std::optional<std::vector<CString>> values;   // text values the rows share; nothing where they differ
+  CString strSummary;                           // what a field that is not text holds (the first row's)
+  bool bText = false;
+  int nRows = 0;                                // how many of the rows have it
+};
+
+// Field names "All fields…" offers for a file whose Tag column says tags:
+// the usual ones of its format that the edit boxes do not have.
+std::vector<CString> SuggestedFieldKeys(const CString& tags);
+
 // A row a save could not write (or wrote but could not rename), and why.
 struct CSaveFailure {
   RowId id = 0;
@@ -183,6 +197,19 @@ class CFolderSession {
   // The front cover of the row's file as it is on disk; empty when none.
   // facts, when given, gets its facts; bytes false: those alone.
   std::string FileCover(RowId id, CCoverArt* facts = nullptr, bool bytes = true);
+
+  // Every field the rows' files store ("All fields…"), as their next save
+  // would leave them (the rows' pending edits of them made), each key once
+  // in the order first met. problem gets the first file that could not be
+  // read, with why.
+  std::vector<CCommonField> StoredFieldsOf(const std::vector<RowId>& ids, CString* problem);
+  // Sets key to values (none: removes every field of that key) in each
+  // row's stored fields: one step of the history, written by the next save;
+  // a cell of a field that key is (TPE1 is the Artist) follows. refusals
+  // gets each file that cannot take it, with why ("a.flac: A Vorbis comment
+  // name is ..."); those rows stay as they are. Returns how many rows changed.
+  int SetStoredField(const std::vector<RowId>& ids, const CString& key, const std::vector<CString>& values,
+                     std::vector<CString>* refusals);
 
   // Rows whose files differ from them.
   int UnsavedCount() const { return m_table.UnsavedCount(); }

@@ -12,6 +12,8 @@
 #include <base/RowStore.h>
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -25,6 +27,14 @@ inline CString CellOf(const base::RowStore& rows, int row, int col) {
   return CString(text.data(), static_cast<int>(text.size()));
 }
 
+// Edits of a file's stored fields ("All fields…") waiting for the next
+// save: each key's new values in the order they were made (no values: the
+// key is removed). Rows edited alike hold the same object.
+struct CFieldsEdit {
+  std::vector<std::pair<CString, std::vector<CString>>> edits;
+};
+using PendingFieldsPtr = std::shared_ptr<const CFieldsEdit>;
+
 // A row's state as commands change it: its cells, by column. An edit that
 // is not a cell (a pending cover, say) becomes a member here, set and read
 // by SetState (and CoverOf); the commands and the history stay as they are.
@@ -33,6 +43,8 @@ struct CRowState {
   // The row's pending cover change, when the state speaks of the cover:
   // null for none (the file's cover stands).
   std::optional<PendingCoverPtr> cover;
+  // The same for its stored fields' edits: null for none.
+  std::optional<PendingFieldsPtr> fields;
 
   bool operator==(const CRowState&) const = default;
 };
@@ -47,8 +59,10 @@ class CTableRows {
  public:
   // editable: the mask of the columns whose cells a save writes to the files;
   // coverColumn: the column that shows each row's cover (-1: none).
-  CTableRows(base::RowStore& rows, std::uint32_t editable, int coverColumn = -1)
-      : m_rows(rows), m_nEditable(editable), m_nCoverColumn(coverColumn) {}
+  // fieldsColumn: the column whose cell is emphasised while the row's
+  // stored fields have edits (-1: none).
+  CTableRows(base::RowStore& rows, std::uint32_t editable, int coverColumn = -1, int fieldsColumn = -1)
+      : m_rows(rows), m_nEditable(editable), m_nCoverColumn(coverColumn), m_nFieldsColumn(fieldsColumn) {}
 
   // The table was filled anew from the files: its rows are numbered afresh,
   // none is edited, none removed.
@@ -68,6 +82,8 @@ class CTableRows {
   void SetState(RowId id, const CRowState& state);
   // The row's pending cover change; null when there is none.
   PendingCoverPtr CoverOf(RowId id) const;
+  // The row's pending edits of its stored fields; null when there are none.
+  PendingFieldsPtr FieldsOf(RowId id) const;
   // What the row's file holds in the column: the cell, or the file's value
   // where the row was edited.
   CString FileCellOf(RowId id, int col);
@@ -91,13 +107,17 @@ class CTableRows {
   void SetEmphasis(int row, int col, bool on);
   // Keeps cover as the row's pending change and shows it; true when that changed the cell.
   bool SetCover(RowId id, int row, const PendingCoverPtr& cover);
+  // The same for the stored fields' edits.
+  bool SetFields(RowId id, int row, const PendingFieldsPtr& fields);
 
   base::RowStore& m_rows;
   std::uint32_t m_nEditable;
   int m_nCoverColumn;
+  int m_nFieldsColumn;
   RowId m_nLastId = 0;
   std::unordered_map<RowId, CPackedCells> m_fileValues;  // rows edited since their file was read
   std::unordered_set<RowId> m_removed;                   // out of the table, kept for an undo
   std::unordered_map<RowId, PendingCoverPtr> m_covers;   // rows with a cover change not saved yet
+  std::unordered_map<RowId, PendingFieldsPtr> m_fields;  // rows with stored fields' edits not saved yet
   std::vector<int> m_rowOf;                              // by id: where the row was last seen
 };

@@ -5,6 +5,7 @@
 // once saved ("ID3v2.3 + ID3v1", "none"), so it is undone and redone like
 // any edit; a save makes the file's tags what the cell says.
 #include <core/Fields.h>
+#include <core/PackedCells.h>
 
 #include <base/String.h>
 
@@ -30,6 +31,14 @@ struct CTagTrial {
   std::vector<Field> losses;
 };
 CTagTrial TryTagChoice(const CString& path, const CTagChoice& choice);
+
+// The fields of cells (new texts of a row's fields) that the ID3v1 tag of
+// a file whose Tag cell says tags has would not hold exactly: characters
+// outside Latin-1, or more than its field's width (30, a year's 4). The
+// ID3v2 tag gets them whole; the ID3v1 field keeps its old text.
+std::vector<Field> V1LossesOf(const CString& tags, const CPackedCells& cells);
+// "; the ID3v1 tag cannot hold the new Artist, Title" for those, or empty.
+CString V1LossText(const std::vector<Field>& losses);
 
 // Makes the file's tags what a Tag cell asks for (before the row's fields
 // are set, so they go into the converted tag): empty when done or nothing

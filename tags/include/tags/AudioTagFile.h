@@ -91,6 +91,7 @@ class CAudioTagFile : public CMusicFile {
   // shown, only while it still is that picture.
   CString SetFrontCover(const std::string& image) override;
   CString RemoveFrontCover(const CCoverArt& shown) override;
+
   // Every Vorbis comment key, picture or MP4 item (see CMusicFile); a key
   // set replaces its values in the place of its first entry.
   std::vector<CStoredField> StoredFields() const override;
