@@ -341,3 +341,36 @@ TEST(StoredFields, FieldsAndTheirStoredKeysAgree) {
 }
 
 }  // namespace
+
+namespace {
+
+// Stored edits and a conversion of the tag's version in either order: one
+// save writes both, as the other version's standard says, and its record
+// puts the file back.
+TEST(StoredFields, EditsAndVersionConversionsCombine) {
+  const auto stored = [](CMusicFile& file) {
+    EXPECT_EQ(file.SetStored("TXXX:CATALOGNUMBER", {"QL-001"}), "");
+    EXPECT_EQ(file.SetStored("TXXX:MusicBrainz Album Id", {}), "");
+    EXPECT_EQ(file.SetStored("USLT::deu", {"Neue Zeile ♫"}), "");
+    EXPECT_EQ(file.SetStored("TPOS", {"2/2"}), "");
+  };
+  const auto convert = [](CMusicFile& file) {
+    auto& mp3 = dynamic_cast<CTagFile&>(file);
+    EXPECT_EQ(mp3.SetTagVersion(TagTarget::Id3v23), "");
+    EXPECT_EQ(mp3.SetV1Tag(false), "");
+  };
+  const std::vector<std::function<void(CMusicFile&)>> orders[] = {{stored, convert}, {convert, stored}};
+  test::TempDir dir;
+  for (const auto& steps : orders) {
+    const CString path = Tagged(dir, "v24-mb");
+    const std::string view = SaveAndUndo(
+        path, [&](CMusicFile& file) { for (const auto& step : steps) step(file); },
+        [](const std::string& bytes) { EXPECT_NE(bytes.substr(bytes.size() - 128, 3), "TAG"); }, Brief(path));
+    EXPECT_EQ(Lines(view, {"v2", "TXXX", "USLT", "TPOS", "TPE1", "TYER"}),
+              "v2.3\nTPE1 1 Nina Simone/Ärtist Two ♫\nTPOS 0 2/2\n"
+              "TXXX:CATALOGNUMBER 0 QL-001\nTXXX:MusicBrainz Artist Id 1 id-one/id-two\n"
+              "TXXX:REPLAYGAIN_TRACK_GAIN 0 -6.50 dB\nTYER 0 2001\nUSLT::deu 1 Neue Zeile ♫\n");
+  }
+}
+
+}  // namespace
