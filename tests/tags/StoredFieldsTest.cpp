@@ -29,6 +29,14 @@ std::string Shown(const std::vector<CStoredField>& fields, const std::string& ke
   return "missing";
 }
 
+// Each field as "key=values[summary]", in order or sorted.
+std::vector<std::string> Listing(const std::vector<CStoredField>& fields, bool sorted) {
+  std::vector<std::string> out;
+  for (const CStoredField& f : fields) out.push_back(f.strKey.Str() + "=" + Shown({f}, f.strKey.Str()));
+  if (sorted) std::sort(out.begin(), out.end());
+  return out;
+}
+
 // The file's ID3v2 frames but those whose identifier and data start with one of the prefixes.
 std::vector<std::string> FramesBut(const std::string& bytes, const std::vector<std::string>& prefixes) {
   std::vector<std::string> kept;
@@ -51,24 +59,15 @@ std::string SaveAndUndo(const CString& path, const std::function<void(CMusicFile
   {
     const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
     change(*file);
-    std::vector<CStoredField> pending = file->StoredFields();
+    // TagLib lays new MP4 items out in its own order.
+    const auto* audio = dynamic_cast<CAudioTagFile*>(file.get());
+    const bool sorted = audio && audio->Format() == AudioFormat::Mp4;
+    const std::vector<std::string> pending = Listing(file->StoredFields(), sorted);
     CString reason;
     record = file->SaveRecord(&reason);
     EXPECT_FALSE(record.empty()) << reason.Str();
     EXPECT_TRUE(file->Save(&reason)) << reason.Str();
-    std::vector<CStoredField> again = CMusicFile::Read(path)->StoredFields();
-    // TagLib lays new MP4 items out in its own order.
-    if (dynamic_cast<CAudioTagFile*>(file.get()) && static_cast<CAudioTagFile&>(*file).Format() == AudioFormat::Mp4) {
-      const auto byKey = [](const CStoredField& a, const CStoredField& b) { return a.strKey.Str() < b.strKey.Str(); };
-      std::stable_sort(pending.begin(), pending.end(), byKey);
-      std::stable_sort(again.begin(), again.end(), byKey);
-    }
-    EXPECT_EQ(pending.size(), again.size());
-    for (std::size_t i = 0; i < std::min(pending.size(), again.size()); ++i) {
-      EXPECT_EQ(pending[i].strKey, again[i].strKey);
-      EXPECT_EQ(pending[i].values, again[i].values) << pending[i].strKey.Str();
-      EXPECT_EQ(pending[i].strSummary, again[i].strSummary);
-    }
+    EXPECT_EQ(pending, Listing(CMusicFile::Read(path)->StoredFields(), sorted));
     after = test::RunCommand(view);
     saved(test::ReadFile(path));
   }
@@ -166,10 +165,6 @@ TEST(StoredFields, Id3FramesListedEditedAddedAndDeletedKeepingTheOthers) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Keys a format does not allow, or values a field cannot take, are refused
 // with the rule, and the value is left as it was.
 TEST(StoredFields, RefusedChangesChangeNothing) {
@@ -181,13 +176,10 @@ TEST(StoredFields, RefusedChangesChangeNothing) {
   };
   const Case cases[] = {
       {"v24-mb", "tpe1", {"x"}, "An ID3v2 frame id is four characters A to Z and 0 to 9"},
-      {"v24-mb", "TPE", {"x"}, "An ID3v2 frame id is four characters"},
       {"v24-mb", "APIC:Cövér", {"x"}, "APIC:Cövér is not text"},
-      {"v24-mb", "UFID:http://musicbrainz.org", {"x"}, "UFID:http://musicbrainz.org is not text"},
       {"v24-mb", "TYER", {"2001"}, "ID3v2.4 has no text or link frame TYER"},
       {"v23-mb", "TDRC", {"2001"}, "ID3v2.3 has no text or link frame TDRC"},
       {"v24-mb", "COMM:x:eng", {"a", "b"}, "An ID3v2 COMM frame holds one value"},
-      {"v24-mb", "WOAR", {"a", "b"}, "An ID3v2 WOAR frame holds one value"},
       {"tagged.flac", "KEY=1", {"x"}, "A Vorbis comment name is made of the characters 0x20 to 0x7D except ="},
       {"tagged.flac", "", {"x"}, "A Vorbis comment name is made of the characters 0x20 to 0x7D except ="},
       {"tagged.opus", "K\x7E", {"x"}, "A Vorbis comment name is made of the characters 0x20 to 0x7D except ="},
@@ -211,10 +203,6 @@ TEST(StoredFields, RefusedChangesChangeNothing) {
     EXPECT_EQ(file->StoredFields().size(), before.size());
   }
 }
-
-}  // namespace
-
-namespace {
 
 std::string AudioView(const CString& path, const char* view) {
   return "/usr/bin/python3 " QUILLORY_SOURCE_DIR "/tests/tags/mutagen_audio.py '" + path.Str() + "' " + view;
@@ -291,10 +279,6 @@ TEST(StoredFields, VorbisCommentsAndMp4ItemsListedEditedAddedAndDeleted) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // A stored key that is one of the program's fields is that field's frame or
 // key: set either way, each reads what the other wrote; pending edits of the
 // fields are listed; a value whose record was made refuses.
@@ -339,10 +323,6 @@ TEST(StoredFields, FieldsAndTheirStoredKeysAgree) {
     EXPECT_EQ(file->Get(c.field), c.value);
   }
 }
-
-}  // namespace
-
-namespace {
 
 // Stored edits and a conversion of the tag's version in either order: one
 // save writes both, as the other version's standard says, and its record
