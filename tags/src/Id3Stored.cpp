@@ -132,7 +132,8 @@ CStoredField Describe(const std::string& id, const unsigned char* frame, std::si
   const char enc = d.empty() ? 0 : d[0];
   if (IsLinkId(id) && id != "WXXX") {
     field.bText = true;
-    field.values.push_back(CString(Strings(d, 0, 0, 1).empty() ? std::string() : Strings(d, 0, 0, 1)[0]));
+    const std::vector<std::string> url = Strings(d, 0, 0, 1);
+    field.values.push_back(CString(url.empty() ? std::string() : url[0]));
     return field;
   }
   if (id == "WXXX") {

@@ -27,7 +27,7 @@ bool CurrentTag(CTagFile::Impl& file, std::string* tag, CString* error, bool rec
 std::vector<CStoredField> CTagFile::StoredFields() const {
   Impl& file = *m_pImpl;
   file.ReadIfStale();
-  if (!file.strReadOnlyReason.IsEmpty()) return {};
+  if (!file.pEngine) return {};  // a file that cannot be read lists nothing
   std::string tag;
   CString error;
   if (!CurrentTag(file, &tag, &error, false)) return {};
