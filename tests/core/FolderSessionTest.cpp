@@ -20,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -328,6 +329,56 @@ TEST_F(FolderSessionTest, DiscLyricsAndTagVersionAreSavedAndUndoneLikeEveryEdit)
   EXPECT_EQ(CellOf(m_session.Rows(), m_session.Table().RowOf(IdOfKey("b")), ColumnOf(kTagVersion)), "ID3v2.3 + ID3v1");
   EXPECT_EQ(CMusicFile::Read((Music() / "e.flac").c_str())->Get(TagField::Disc), "1/2");
 
+  CString problem;
+  const std::optional<JournalEntry> entry = m_session.LastSave(problem, nullptr);
+  ASSERT_TRUE(entry) << problem.Str();
+  EXPECT_FALSE(m_session.UndoSave(*entry, {}).bRetry);
+  EXPECT_EQ(Disk(), before);
+}
+
+// "All fields…": the fields several files store, with what they share;
+// edits of any key as steps of the history whose cells follow, refused
+// names named, one save, and its undo back to every byte.
+TEST_F(FolderSessionTest, StoredFieldsAreListedEditedSavedAndUndone) {
+  ASSERT_EQ(m_session.Open(Folder(), false).nRead, 3);
+  const auto before = Disk();
+  const std::vector<RowId> both = {IdOfKey("a"), IdOfKey("b")};
+  const auto find = [&](const char* key) {
+    CString problem;
+    const std::vector<CCommonField> fields = m_session.StoredFieldsOf(both, &problem);
+    EXPECT_EQ(problem, "");
+    const auto it = std::find_if(fields.begin(), fields.end(), [&](const CCommonField& f) { return f.strKey == key; });
+    return it == fields.end() ? std::optional<CCommonField>() : *it;
+  };
+  ASSERT_TRUE(find("TIT2"));
+  EXPECT_EQ(find("TIT2")->nRows, 2);
+  EXPECT_FALSE(find("TIT2")->values);  // their titles differ
+
+  std::vector<CString> refused;
+  EXPECT_EQ(m_session.SetStoredField(both, "TXXX:CATALOGNUMBER", {"QL-001"}, &refused), 2);
+  EXPECT_EQ(m_session.SetStoredField(both, "TPE1", {"Both"}, &refused), 2);
+  EXPECT_EQ(m_session.SetStoredField({IdOfKey("a")}, "TCOM", {}, &refused), 1);
+  EXPECT_EQ(m_session.SetStoredField(both, "bad key", {"x"}, &refused), 0);
+  ASSERT_EQ(refused.size(), 2u);
+  EXPECT_EQ(refused[0].Left(7), "a.mp3: ");
+  ASSERT_TRUE(find("TXXX:CATALOGNUMBER"));
+  EXPECT_EQ(find("TXXX:CATALOGNUMBER")->values, (std::vector<CString>{"QL-001"}));
+  // The Artist cells follow their frame; Undo takes the last step back.
+  EXPECT_EQ(CellOf(m_session.Rows(), m_session.Table().RowOf(IdOfKey("b")), ColumnOf(kArtist)), "Both");
+  EXPECT_EQ(CellOf(m_session.Rows(), m_session.Table().RowOf(IdOfKey("a")), ColumnOf(kComposer)), "-");
+  EXPECT_EQ(m_session.Undo(), "All fields: Delete TCOM (1 row)");
+  EXPECT_NE(CellOf(m_session.Rows(), m_session.Table().RowOf(IdOfKey("a")), ColumnOf(kComposer)), "-");
+  EXPECT_EQ(m_session.UnsavedCount(), 2);
+
+  const CSaveReport report = SaveAll();
+  ASSERT_TRUE(report.failures.empty()) << report.failures[0].strReason.Str();
+  EXPECT_EQ(report.nWritten, 2);
+  EXPECT_EQ(Output("cd '" + Music().string() +
+                   "' && /usr/bin/python3 -c \"import mutagen.id3\n"
+                   "for f in ['a.mp3', 'b.mp3']:\n"
+                   "  t = mutagen.id3.ID3(f)\n"
+                   "  print(f, t['TXXX:CATALOGNUMBER'].text, t['TPE1'].text, 'TCOM' in t)\""),
+            "a.mp3 ['QL-001'] ['Both'] True\nb.mp3 ['QL-001'] ['Both'] True\n");
   CString problem;
   const std::optional<JournalEntry> entry = m_session.LastSave(problem, nullptr);
   ASSERT_TRUE(entry) << problem.Str();
