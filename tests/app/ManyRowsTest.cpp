@@ -3,6 +3,7 @@
 // previews, each applied as one step and undone, or refused.
 #include "ListFixture.h"
 
+#include "AllFieldsDlg.h"
 #include "PreviewDlg.h"
 #include "support/ModalAnswers.h"
 
@@ -290,4 +291,24 @@ TEST_F(ManyRowsTest, FormatFieldsWorksOutEveryRowBeforeApplyingAndRefusesOneBeyo
   EXPECT_EQ(StatusText(), CString::Formatted("Format fields: %d rows changed.", CPreviewDlg::kPreviewRows).Str());
   EXPECT_EQ(Cell(0, 4), "T");
   EXPECT_EQ(Cell(CPreviewDlg::kPreviewRows - 1, 4), "T");
+}
+
+// All fields' value box: "; " parts are several values, except in the keys
+// of one long text, whose "; " is part of it.
+TEST(AllFieldsValues, SeveralValuesExceptInTheKeysOfOneLongText) {
+  struct Case {
+    const char* key;
+    const char* text;
+    std::vector<CString> values;
+  } cases[] = {
+      {"TPE1", "A; B", {"A", "B"}},
+      {"ARTIST", "A;B", {"A;B"}},
+      {"TXXX:MusicBrainz Artist Id", "id-one; id-two", {"id-one", "id-two"}},
+      {"USLT::deu", "one; two\nthree", {"one; two\nthree"}},
+      {"lyrics", "a; b", {"a; b"}},
+      {"COMM:Notes:eng", "x; y", {"x; y"}},
+      {"\xC2\xA9lyr", "a; b", {"a; b"}},
+      {"TALB", "", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CAllFieldsDlg::ValuesOf(c.key, c.text), c.values) << c.key;
 }
