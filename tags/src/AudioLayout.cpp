@@ -62,7 +62,26 @@ std::uint32_t OggCrc(const unsigned char* data, std::size_t size) {
 
 namespace {
 
-bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, CString* reason, bool withAudio) {
+// True when the stream's last page, found from the end, ends the file and
+// lies at or after from.
+bool EndsWithPageOf(const unsigned char* data, std::size_t size, std::size_t from, std::uint32_t serial) {
+  constexpr std::size_t kLongestPage = 27 + 255 + 255 * 255;
+  if (size < 27) return false;
+  const std::size_t lowest = std::max(from, size > kLongestPage ? size - kLongestPage : 0);
+  for (std::size_t at = size - 27 + 1; at-- > lowest;) {
+    const unsigned char* p = data + at;
+    if (std::memcmp(p, "OggS", 4) != 0 || p[4] != 0) continue;
+    const std::size_t segments = p[26];
+    if (size - at < 27 + segments) continue;
+    std::size_t body = 0;
+    for (std::size_t s = 0; s < segments; ++s) body += p[27 + s];
+    if (at + 27 + segments + body == size && Le32(p + 14) == serial) return true;
+  }
+  return false;
+}
+
+bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, CString* reason, bool withAudio,
+             bool wholeOgg) {
   const bool opus = layout->eFormat == AudioFormat::OggOpus;
   const std::size_t wanted = opus ? 2 : 3;  // the header packets before the audio
   std::vector<std::string> packets;
@@ -115,6 +134,8 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
       if (!layout->bHeadersApart) layout->nFirstPageEnd = 0;
     }
     at += pageSize;
+    // Reading a file's tags does not need the pages between its headers and its end.
+    if (!wholeOgg && !withAudio && packets.size() >= wanted && at < size && EndsWithPageOf(data, size, at, serial)) break;
   }
   if (packets.size() < wanted) return Fail(reason, "The Ogg stream ends before its comment header");
   if (layout->nFirstPageEnd == 0) layout->bHeadersApart = false;
@@ -352,7 +373,8 @@ bool HasAudioExtension(const CString& fileName) {
   return ext == "flac" || ext == "ogg" || ext == "oga" || ext == "opus" || ext == "m4a" || ext == "mp4";
 }
 
-bool WalkLayout(const unsigned char* data, std::size_t size, CAudioLayout* layout, CString* reason, bool withAudio) {
+bool WalkLayout(const unsigned char* data, std::size_t size, CAudioLayout* layout, CString* reason, bool withAudio,
+                bool wholeOgg) {
   CString what;
   layout->eFormat = DetectLayoutFormat(data, size, &what, &layout->nStart);
   switch (layout->eFormat) {
@@ -362,7 +384,7 @@ bool WalkLayout(const unsigned char* data, std::size_t size, CAudioLayout* layou
         layout->strAudio.assign(reinterpret_cast<const char*>(data + layout->nAudioStart), size - layout->nAudioStart);
       return true;
     case AudioFormat::OggVorbis:
-    case AudioFormat::OggOpus: return WalkOgg(data, size, layout, reason, withAudio);
+    case AudioFormat::OggOpus: return WalkOgg(data, size, layout, reason, withAudio, wholeOgg);
     case AudioFormat::Mp4: return WalkMp4(data, size, layout, reason, withAudio);
     case AudioFormat::Mpeg: return Fail(reason, "The file is MPEG audio, not FLAC, Ogg or MP4");
     case AudioFormat::Unknown: break;

@@ -55,7 +55,11 @@ AudioFormat DetectLayoutFormat(const unsigned char* data, std::size_t size, CStr
 // ("The FLAC metadata block 3 runs past the end of the file") when it does
 // not hold together. withAudio: also gather the audio parts (for a check
 // after a save; reading the tags needs only the structure).
-bool WalkLayout(const unsigned char* data, std::size_t size, CAudioLayout* layout, CString* reason, bool withAudio);
+// wholeOgg false (reading a file's tags): the pages of an Ogg stream after
+// its headers are not walked, only its last page is found from the end
+// (a save walks them all, so a damaged page there is found before a write).
+bool WalkLayout(const unsigned char* data, std::size_t size, CAudioLayout* layout, CString* reason, bool withAudio,
+                bool wholeOgg = true);
 
 // Reads a Vorbis comment packet body (vendor, count, entries); false when
 // it does not hold together. end, when given, receives where the entries end.

@@ -525,7 +525,7 @@ void CAudioTagFile::Impl::ReadFields(const COpened& o) {
 
 void CAudioTagFile::Impl::ReadFrom(const unsigned char* data, std::size_t size) {
   CAudioLayout layout;
-  if (!WalkLayout(data, size, &layout, &strRefusal, false)) {
+  if (!WalkLayout(data, size, &layout, &strRefusal, false, false)) {
     eFormat = layout.eFormat;
     return;
   }

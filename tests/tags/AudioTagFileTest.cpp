@@ -258,6 +258,29 @@ TEST(AudioTagFileBadInput, RefusesDamagedFilesWithTheirReason) {
   }
 }
 
+// Reading an Ogg file's tags walks its header pages and finds its last
+// page from the end, not every page between (a large file is not read
+// whole); a save walks them all, so a damaged page there refuses the save
+// and the file keeps its bytes.
+TEST(AudioTagFileBadInput, AnOggPageDamagedAmongTheAudioIsFoundByTheSave) {
+  test::TempDir dir;
+  const CString path = dir.CopyFixture("tagged_vorbis.ogg");
+  std::string bytes = test::ReadFile(path);
+  const std::size_t audioPage = bytes.find("OggS", 100);
+  ASSERT_NE(audioPage, std::string::npos);
+  ASSERT_LT(audioPage + 100, bytes.rfind("OggS"));  // a page between the headers and the last one
+  bytes[audioPage] = 'X';
+  test::WriteFile(path, bytes);
+  CString reason;
+  auto file = CAudioTagFile::Read(path, &reason);
+  EXPECT_EQ(reason, "");
+  EXPECT_EQ(file->Get(TagField::Album), "Album \xC3\x84");
+  EXPECT_EQ(file->Set(TagField::Title, "New"), "");
+  EXPECT_FALSE(file->Save(&reason));
+  EXPECT_NE(reason.Find("page 3 is damaged"), -1) << reason;
+  EXPECT_TRUE(test::ReadFile(path) == bytes);
+}
+
 TEST(AudioTagFileDetect, NamesEachFormatByItsBytes) {
   const struct {
     const char* file;
