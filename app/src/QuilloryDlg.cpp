@@ -6,6 +6,8 @@
 #include "CoverGroup.h"
 #include "FailedRows.h"
 #include "FieldBoxes.h"
+#include "FolderDocuments.h"
+#include "RowsDialogs.h"
 #include <core/JournalledSave.h>
 #include "Resource.h"
 #include <core/RowCommands.h>
@@ -57,6 +59,9 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get(), m_pRows);
   m_pWork = std::make_unique<CWindowWork>(*this, *m_pStatus, *m_pProgress);
   m_pCovers = std::make_unique<CCoverGroup>(*this, *m_pSession, *m_pTable, *m_pStatus, [this] { ShowTableState(); });
+  m_pRowsDialogs =
+      std::make_unique<CRowsDialogs>(*this, *m_pSession, *m_pTable, m_list, *m_pStatus, [this] { ShowTableState(); });
+  m_pDocuments = std::make_unique<CFolderDocuments>(*this, *m_pSession, *m_pTable, *m_pStatus, *m_pRowsDialogs, *m_pShell);
 
   RouteCommand(IDOK, [this] { OnExit(); });
   RouteCommand(IDC_OPEN_FOLDER, [this] { OnOpenFolder(); });
@@ -87,10 +92,10 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_HELP, [this] { OnHelp(); });
   RouteCommand(ID_EDIT_UNDO, [this] { OnUndo(); });
   RouteCommand(ID_EDIT_REDO, [this] { OnRedo(); });
-  RouteCommand(ID_HTML_REPORT, [this] { WriteReport(); });
-  RouteCommand(ID_TAGS_FROM_NAMES, [this] { OnTagsFromNames(); });
-  RouteCommand(ID_FORMAT_FIELDS, [this] { OnFormatFields(); });
-  RouteCommand(ID_NAMES_FROM_TAGS, [this] { OnNamesFromTags(); });
+  RouteCommand(ID_HTML_REPORT, [this] { m_pDocuments->WriteReport(); });
+  RouteCommand(ID_TAGS_FROM_NAMES, [this] { m_pRowsDialogs->TagsFromNames(); });
+  RouteCommand(ID_FORMAT_FIELDS, [this] { m_pRowsDialogs->FormatFields(); });
+  RouteCommand(ID_NAMES_FROM_TAGS, [this] { m_pRowsDialogs->NamesFromTags(); });
   RouteCommand(IDC_ADD_COVER, [this] { m_pCovers->Add(); });
   RouteCommand(IDC_EXTRACT_COVER, [this] { m_pCovers->Extract(); });
   RouteCommand(IDC_REMOVE_COVER, [this] { m_pCovers->Remove(); });
@@ -102,17 +107,19 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_BOXES_FOLLOW_SELECTION, [this] { OnBoxesFollowSelection(); });
   RouteCommand(ID_EDIT_ROWS, [this] { FillEditBoxes(); });
   RouteCommand(ID_SAVE_ROWS, [this] { SaveSelectedRow(); });
-  RouteCommand(ID_EXPORT, [this] { OnExport(); });
-  RouteCommand(ID_IMPORT, [this] { OnImport(); });
-  RouteCommand(ID_MAKE_PLAYLIST, [this] { OnMakePlaylist(); });
-  RouteCommand(ID_TAG_VERSION, [this] { OnTagVersion(); });
-  RouteCommand(ID_ALL_FIELDS, [this] { OnAllFields(); });
-  RouteCommand(ID_NUMBER_TRACKS, [this] { OnNumberTracks(); });
+  RouteCommand(ID_EXPORT, [this] { m_pDocuments->Export(); });
+  RouteCommand(ID_IMPORT, [this] { m_pDocuments->Import(); });
+  RouteCommand(ID_MAKE_PLAYLIST, [this] { m_pDocuments->MakePlaylist(); });
+  RouteCommand(ID_TAG_VERSION, [this] { m_pRowsDialogs->TagVersion(); });
+  RouteCommand(ID_ALL_FIELDS, [this] { m_pRowsDialogs->AllFields(); });
+  RouteCommand(ID_NUMBER_TRACKS, [this] { m_pRowsDialogs->NumberTracks(); });
   for (int k = 0; k < kRecentFolderCount; ++k)
     RouteCommand(ID_RECENT_FOLDER_FIRST + k, [this, k] { OnRecentFolder(k); });
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
+  m_pDocuments.reset();
+  m_pRowsDialogs.reset();
   m_pCovers.reset();
   m_pWork.reset();
   m_pFailedRows.reset();

@@ -39,6 +39,8 @@ class CPackedCells;
 class CPreviewDlg;
 class CRowTexts;
 class CCoverGroup;
+class CRowsDialogs;
+class CFolderDocuments;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -159,36 +161,8 @@ class CQuilloryDlg : public CDialog {
   void OnExplore();
   void OnWebSite();
 
-  // The HTML report of the folder.
-  void WriteReport();
-
   // The thumbnail, its caption and the cover commands, for the selection.
   void ShowCover();
-  // The pattern dialogs (ManyRows.cpp) over the selected rows.
-  void OnTagsFromNames();
-  void OnFormatFields();
-  // "File names from tags": new names wait in the File name column until a save.
-  void OnNamesFromTags();
-  // Runs the dialog make gives over the selected rows (all rows when none
-  // is, or with everyRow) and applies what it gives them as one step named name.
-  using DialogMaker = std::function<std::unique_ptr<CPreviewDlg>(const CRowTexts&)>;
-  void EditRowsInDialog(const char* name, const DialogMaker& make, bool everyRow = false);
-  void OnNumberTracks();
-  void OnTagVersion();
-  void OnAllFields();
-
-  // Spreadsheets and playlists (Spreadsheets.cpp).
-  void OnExport();
-  void OnImport();
-  void OnMakePlaylist();
-  // The selected rows' ids in the table's order (every row's when none is
-  // selected, or when selectedOnly is false).
-  std::vector<RowId> RowsOrAll(bool selectedOnly);
-  // A file to write, chosen in a save dialog that offers FOLDER.extension; empty when cancelled.
-  CString ChooseFileToWrite(const char* extension, const char* filter);
-  // Writes text to path durably; false, with what and why in the status bar, when it cannot.
-  bool WriteBesideRows(const CString& path, const std::string& text, const char* what);
-
   // File > Recent folders (RecentFolders.cpp): the menu lists the folders
   // opened last; choosing one opens it as it was opened then.
   void FillRecentMenu();
@@ -234,6 +208,10 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CMenuBar> m_pMenuBar;
   // The Cover group: the selected rows' cover, and its commands.
   std::unique_ptr<CCoverGroup> m_pCovers;
+  // The dialogs that edit many rows at once.
+  std::unique_ptr<CRowsDialogs> m_pRowsDialogs;
+  // Export, import, playlist and report of the rows.
+  std::unique_ptr<CFolderDocuments> m_pDocuments;
   int m_nFilesWritten = -1;   // by the last save, for the status bar; -1: no save since the folder was read
 
  private:

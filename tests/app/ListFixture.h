@@ -1,6 +1,7 @@
 #pragma once
 // The main window with a folder of files listed in its table, filled row by
 // row the way loading fills it, for the tests of the list's commands.
+#include "FolderDocuments.h"
 #include "QuilloryDlg.h"
 #include "Resource.h"
 
@@ -32,7 +33,7 @@ class ListDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_pTable;
   using CQuilloryDlg::m_pSession;
   using CQuilloryDlg::FileKeyOf;
-  using CQuilloryDlg::WriteReport;
+  void WriteReport() { m_pDocuments->WriteReport(); }
 };
 
 // One listed file: its name on disk is key + ext.
