@@ -31,7 +31,7 @@ class CTextColor;
 class CFolderDialog;
 class CIndvProgress;
 class CShellcmd;
-class CIconMenu;
+class CRowMenu;
 class CFailedRows;
 class CMenuBar;
 class CTableRows;
@@ -41,6 +41,8 @@ class CRowTexts;
 class CCoverGroup;
 class CRowsDialogs;
 class CFolderDocuments;
+class CSaveUndoing;
+class CDesktopCommands;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -74,18 +76,13 @@ class CQuilloryDlg : public CDialog {
   BOOL OnNotify(NMHDR* header, LRESULT* result) override;
   void OnSize(UINT type, int cx, int cy) override;
 
-  // The window itself (start-up, the menu bar, Exit, Help, About).
+  // The window itself (start-up, the menu bar, Exit).
   void CreateMenuBar();
   void OnExit();
-  void OnHelp();
-  void OnAbout();
   // Asks question (captioned "Data not saved") when a cell of the table
   // differs from its file or the edit boxes hold typing not yet put into
   // the table; true when the edits may go.
   bool ConfirmDiscardEdits(const char* question = "Do you want to exit?");
-  // Runs a shell request without the shell's own message box, for a caller
-  // that says in the status bar what could not be done.
-  bool ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path);
   // A cell of the table differs from what its file holds.
   bool IsDataChanged() const;
 
@@ -145,21 +142,14 @@ class CQuilloryDlg : public CDialog {
   // between two files), marks the rows not saved and shows the progress.
   CSaveReport SaveRows(const std::vector<int>& rows);
   void EnableAllControls(bool on);
-  bool CanUndoLastSave() const;
-  void OnUndoLastSave();
 
-  // The list's context menu, play, delete and sort.
-  void OnListRClick(NMHDR* pNMHDR, LRESULT* pResult);
-  void OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult);
+  // The list's context menu, delete and sort.
   void OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult);
   // A right click on the header: the columns to show or hide.
   void OnHeaderRClick(NMHDR* pNMHDR, LRESULT* pResult);
   // A row became selected: a row whose file was not saved says why.
   void OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
-  void OnPlay();
   void OnDeleteRow();
-  void OnExplore();
-  void OnWebSite();
 
   // The thumbnail, its caption and the cover commands, for the selection.
   void ShowCover();
@@ -196,9 +186,7 @@ class CQuilloryDlg : public CDialog {
 
   CTagPanel m_panel{*this};
   CStatic m_grpTags;
-  std::unique_ptr<CIconMenu> m_pMenu;
-  int m_nHotItem = 0;
-  int m_nHotSubItem = 0;
+  std::unique_ptr<CRowMenu> m_pRowMenu;
   CProgressCtrl m_progressCtrl;
   // The rows whose files the last saves could not write, drawn in red.
   std::unique_ptr<CFailedRows> m_pFailedRows;
@@ -212,6 +200,10 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CRowsDialogs> m_pRowsDialogs;
   // Export, import, playlist and report of the rows.
   std::unique_ptr<CFolderDocuments> m_pDocuments;
+  // Undo last save, from the folder's journal.
+  std::unique_ptr<CSaveUndoing> m_pSaveUndoing;
+  // Play, the file manager, the web site, the user guide, About.
+  std::unique_ptr<CDesktopCommands> m_pDesktop;
   int m_nFilesWritten = -1;   // by the last save, for the status bar; -1: no save since the folder was read
 
  private:

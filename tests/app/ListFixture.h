@@ -3,6 +3,7 @@
 // row the way loading fills it, for the tests of the list's commands.
 #include "FolderDocuments.h"
 #include "QuilloryDlg.h"
+#include "RowMenu.h"
 #include "Resource.h"
 
 #include "support/TestSupport.h"
@@ -28,8 +29,7 @@ class ListDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_columns;
   using CQuilloryDlg::OnExit;
-  using CQuilloryDlg::m_nHotItem;
-  using CQuilloryDlg::m_nHotSubItem;
+  using CQuilloryDlg::m_pRowMenu;
   using CQuilloryDlg::m_pTable;
   using CQuilloryDlg::m_pSession;
   using CQuilloryDlg::FileKeyOf;
