@@ -61,6 +61,10 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pRowsDialogs =
       std::make_unique<CRowsDialogs>(*this, *m_pSession, *m_pTable, m_list, *m_pStatus, [this] { ShowTableState(); });
   m_pDocuments = std::make_unique<CFolderDocuments>(*this, *m_pSession, *m_pTable, *m_pStatus, *m_pRowsDialogs, *m_pShell);
+  m_pRecent = std::make_unique<CRecentMenu>(*m_pStatus, [this](const RecentFolder& folder) {
+    if (ConfirmDiscardEdits("Do you want to open another folder?"))
+      LoadFolder(folder.strPath, folder.bSubfolders, CString());
+  });
   m_pDesktop = std::make_unique<CDesktopCommands>(*this, *m_pShell, *m_pStatus, *m_pSession, *m_pTable, m_list);
   m_pSaveUndoing = std::make_unique<CSaveUndoing>(
       *this, *m_pSession, *m_pWork, *m_pStatus, [this] { return SelectedFileKeys(); },
@@ -128,10 +132,11 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_ALL_FIELDS, [this] { m_pRowsDialogs->AllFields(); });
   RouteCommand(ID_NUMBER_TRACKS, [this] { m_pRowsDialogs->NumberTracks(); });
   for (int k = 0; k < kRecentFolderCount; ++k)
-    RouteCommand(ID_RECENT_FOLDER_FIRST + k, [this, k] { OnRecentFolder(k); });
+    RouteCommand(ID_RECENT_FOLDER_FIRST + k, [this, k] { m_pRecent->Choose(k); });
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
+  m_pRecent.reset();
   m_pSaveUndoing.reset();
   m_pDesktop.reset();
   m_pDocuments.reset();
@@ -225,8 +230,7 @@ HBRUSH CQuilloryDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 void CQuilloryDlg::CreateMenuBar() {
   m_pMenuBar = std::make_unique<CMenuBar>();
   if (!m_pMenuBar->Create(this)) return;
-  m_nRecentMenu = BuildMenuBar(*m_pMenuBar);
-  FillRecentMenu();
+  m_pRecent->Attach(m_pMenuBar.get(), BuildMenuBar(*m_pMenuBar));
 }
 
 void CQuilloryDlg::OnSize(UINT type, int cx, int cy) {

@@ -153,12 +153,6 @@ class CQuilloryDlg : public CDialog {
 
   // The thumbnail, its caption and the cover commands, for the selection.
   void ShowCover();
-  // File > Recent folders (RecentFolders.cpp): the menu lists the folders
-  // opened last; choosing one opens it as it was opened then.
-  void FillRecentMenu();
-  void OnRecentFolder(int index);
-  int m_nRecentMenu = -1;  // the submenu's index in the menu bar
-  std::vector<RecentFolder> m_recentShown;  // the folders as the menu lists them
   // Edit > Boxes follow the selection: the tag panel is filled from the rows
   // as they are selected (typing not yet put into its rows goes there first).
   void OnBoxesFollowSelection();
@@ -194,6 +188,8 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CFolderSession> m_pSession;
   CTableRows* m_pRows = nullptr;  // the session's rows by id
   std::unique_ptr<CMenuBar> m_pMenuBar;
+  // File > Recent folders.
+  std::unique_ptr<CRecentMenu> m_pRecent;
   // The Cover group: the selected rows' cover, and its commands.
   std::unique_ptr<CCoverGroup> m_pCovers;
   // The dialogs that edit many rows at once.
