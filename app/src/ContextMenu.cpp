@@ -1,15 +1,10 @@
 // The list's context menu, delete and column sort.
 #include "QuilloryDlg.h"
 
-#include "CoverGroup.h"
 #include "FailedRows.h"
 #include <core/Fields.h>
 #include "Resource.h"
-#include <core/RowCommands.h>
-#include <core/RowFiles.h>
 
-#include <platform/MessageBox.h>
-#include <platform/WinApp.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 

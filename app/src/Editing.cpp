@@ -11,7 +11,6 @@
 #include <table/Gridora.h>
 
 #include <algorithm>
-#include <string>
 #include <unordered_map>
 
 namespace {

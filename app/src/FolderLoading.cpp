@@ -20,7 +20,6 @@
 #include <table/Gridora.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
 #include <vector>
 

@@ -4,23 +4,18 @@
 
 #include "CoverGroup.h"
 #include "FailedRows.h"
-#include "FieldBoxes.h"
 #include "DesktopCommands.h"
 #include "FolderDocuments.h"
 #include "SaveUndoing.h"
 #include "RowsDialogs.h"
-#include <core/JournalledSave.h>
 #include "Resource.h"
 #include "RowMenu.h"
-#include <core/RowCommands.h>
+#include <core/Summaries.h>
 #include "Templates.h"
 #include "WindowMenus.h"
 
-#include <dialogs/FolderDialog.h>
-#include <platform/DynamicLayout.h>
 #include <platform/MenuBar.h>
 #include <platform/MessageBox.h>
-#include <base/Path.h>
 #include <platform/Resources.h>
 #include <platform/Settings.h>
 #include <platform/StatusBarCtrl.h>
@@ -31,8 +26,6 @@
 #include <table/Gridora.h>
 #include <textcolor/TextColor.h>
 
-#include <algorithm>
-#include <utility>
 
 namespace {
 
@@ -272,14 +265,9 @@ void CQuilloryDlg::StepHistory(bool redo) {
 }
 
 void CQuilloryDlg::ShowTableState() {
-  const int unsaved = m_pRows->UnsavedCount();
+  // With nothing unsaved, the pane says what the last save wrote.
   if (auto* bar = dynamic_cast<CStatusBarCtrl*>(GetDlgItem(IDC_STATUS_BAR)))
-    // With nothing unsaved, the pane says what the last save wrote.
-    bar->SetText(unsaved > 0 ? CString::Formatted("%d %s with unsaved edits", unsaved, unsaved == 1 ? "file" : "files")
-                 : m_nFilesWritten >= 0
-                     ? CString::Formatted("Last save: %d %s written", m_nFilesWritten, m_nFilesWritten == 1 ? "file" : "files")
-                     : CString(),
-                 2);
+    bar->SetText(TableStateText(m_pRows->UnsavedCount(), m_nFilesWritten), 2);
   ShowCover();
   if (!m_pMenuBar) return;
   m_pMenuBar->EnableItem(ID_EDIT_UNDO, m_pSession->CanUndo() ? TRUE : FALSE);

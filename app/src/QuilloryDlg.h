@@ -1,10 +1,11 @@
 #pragma once
 // CQuilloryDlg: the main window. The whole program is this one dialog: a
 // folder's music files in a table, the tag panel that edits one row, the
-// apply-to-all rules, saving, the list's context menu and the HTML report.
-// Its handlers live in one source file per area (folder loading, editing,
-// rules, saving, context menu, report); this header declares them all.
-#include <core/CoverEdits.h>
+// apply-to-all rules and saving. It wires the controls to the folder session,
+// which does the work, and to the classes it owns for groups of commands (the
+// cover, the many-rows dialogs, the folder's documents, undo of a save, the
+// desktop, the rows' menu, recent folders). Its own handlers live in one
+// source file per area (folder loading, editing, saving, the list).
 #include <core/FolderSession.h>
 #include "RecentFolders.h"
 #include "TableColumns.h"
@@ -15,16 +16,11 @@
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
 #include <platform/ListCtrl.h>
-#include <platform/Picture.h>
 #include <platform/ProgressCtrl.h>
-#include <platform/PumpMessage.h>
 
-#include <cstdio>
-#include <functional>
 #include <memory>
 #include <vector>
 
-struct CCoverArt;
 class CGridora;
 class CStatus;
 class CTextColor;
@@ -35,9 +31,6 @@ class CRowMenu;
 class CFailedRows;
 class CMenuBar;
 class CTableRows;
-class CPackedCells;
-class CPreviewDlg;
-class CRowTexts;
 class CCoverGroup;
 class CRowsDialogs;
 class CFolderDocuments;
