@@ -2,6 +2,7 @@
 #include "QuilloryDlg.h"
 
 #include "FieldBoxes.h"
+#include "RowSelection.h"
 #include "RowsDialogs.h"
 #include "Resource.h"
 #include <core/RowCommands.h>
@@ -11,7 +12,6 @@
 #include <table/Gridora.h>
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace {
 
@@ -138,33 +138,8 @@ void CQuilloryDlg::FollowSelection() {
   FillEditBoxes();
 }
 
-std::vector<CString> CQuilloryDlg::SelectedFileKeys() {
-  std::vector<CString> keys;
-  const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
-  if (focused >= 0) keys.push_back(FileKeyOf(focused));
-  for (int row : m_pTable->GetSelectedRows())
-    if (row != focused) keys.push_back(FileKeyOf(row));
-  return keys;
-}
-
 void CQuilloryDlg::SelectRowsOfKeys(const std::vector<CString>& keys) {
-  if (keys.empty()) return;
-  std::unordered_map<std::string, std::vector<int>> rowsOf;
-  const int count = m_pTable->GetNumOfRow();
-  for (int row = 0; row < count; ++row) rowsOf[FileKeyOf(row).Str()].push_back(row);
-  std::vector<int> rows;
-  for (const CString& key : keys)
-    if (const auto found = rowsOf.find(key.Str()); found != rowsOf.end())
-      rows.insert(rows.end(), found->second.begin(), found->second.end());
-  if (rows.empty()) return;
-  {
-    // One notice for the whole selection, not one per row.
-    const CWindowWork::CQuiet quiet(*m_pWork);
-    m_list.SelectItems(rows);
-    // The focused row before is focused again (the first key is its).
-    m_list.SetItemState(rows.front(), LVIS_FOCUSED, LVIS_FOCUSED);
-    m_list.SetSelectionMark(rows.front());
-  }
+  if (!m_pSelection->Select(keys)) return;
   ShowCover();
   if (m_bBoxesFollow) FillEditBoxes();
 }

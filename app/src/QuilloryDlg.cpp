@@ -10,6 +10,7 @@
 #include "RowsDialogs.h"
 #include "Resource.h"
 #include "RowMenu.h"
+#include "RowSelection.h"
 #include <core/Summaries.h>
 #include "Templates.h"
 #include "WindowMenus.h"
@@ -58,6 +59,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
     if (ConfirmDiscardEdits("Do you want to open another folder?"))
       LoadFolder(folder.strPath, folder.bSubfolders, CString());
   });
+  m_pSelection = std::make_unique<CRowSelection>(m_list, *m_pTable, *m_pSession, *m_pWork);
   m_pDesktop = std::make_unique<CDesktopCommands>(*this, *m_pShell, *m_pStatus, *m_pSession, *m_pTable, m_list);
   m_pSaveUndoing = std::make_unique<CSaveUndoing>(
       *this, *m_pSession, *m_pWork, *m_pStatus, [this] { return SelectedFileKeys(); },
@@ -130,6 +132,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
 
 CQuilloryDlg::~CQuilloryDlg() {
   m_pRecent.reset();
+  m_pSelection.reset();
   m_pSaveUndoing.reset();
   m_pDesktop.reset();
   m_pDocuments.reset();
@@ -230,6 +233,8 @@ void CQuilloryDlg::OnSize(UINT type, int cx, int cy) {
   CDialog::OnSize(type, cx, cy);
   m_layout.LayoutStatusPanes();
 }
+
+std::vector<CString> CQuilloryDlg::SelectedFileKeys() { return m_pSelection->Keys(); }
 
 std::vector<RowId> CQuilloryDlg::IdsOf(const std::vector<int>& rows) {
   std::vector<RowId> ids;

@@ -36,6 +36,7 @@ class CRowsDialogs;
 class CFolderDocuments;
 class CSaveUndoing;
 class CDesktopCommands;
+class CRowSelection;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -193,6 +194,8 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CSaveUndoing> m_pSaveUndoing;
   // Play, the file manager, the web site, the user guide, About.
   std::unique_ptr<CDesktopCommands> m_pDesktop;
+  // The selected rows by their files, across a reload.
+  std::unique_ptr<CRowSelection> m_pSelection;
   int m_nFilesWritten = -1;   // by the last save, for the status bar; -1: no save since the folder was read
 
  private:
