@@ -54,7 +54,8 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pCovers = std::make_unique<CCoverGroup>(*this, *m_pSession, *m_pTable, *m_pStatus, [this] { ShowTableState(); });
   m_pRowsDialogs =
       std::make_unique<CRowsDialogs>(*this, *m_pSession, *m_pTable, m_list, *m_pStatus, [this] { ShowTableState(); });
-  m_pDocuments = std::make_unique<CFolderDocuments>(*this, *m_pSession, *m_pTable, *m_pStatus, *m_pRowsDialogs, *m_pShell);
+  m_pDocuments =
+      std::make_unique<CFolderDocuments>(*this, *m_pSession, *m_pTable, *m_pStatus, *m_pRowsDialogs, *m_pShell);
   m_pRecent = std::make_unique<CRecentMenu>(*m_pStatus, [this](const RecentFolder& folder) {
     if (ConfirmDiscardEdits("Do you want to open another folder?"))
       LoadFolder(folder.strPath, folder.bSubfolders, CString());
