@@ -1,47 +1,12 @@
-// The list's context menu, play, delete and column sort.
+// The list's context menu, delete and column sort.
 #include "QuilloryDlg.h"
 
-#include "CoverGroup.h"
 #include "FailedRows.h"
 #include <core/Fields.h>
 #include "Resource.h"
-#include "WindowMenus.h"
-#include <core/RowCommands.h>
-#include <core/RowFiles.h>
 
-#include <menus/IconMenu.h>
-#include <platform/MessageBox.h>
-#include <platform/WinApp.h>
-#include <shell/Shellcmd.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
-
-void CQuilloryDlg::OnListRClick(NMHDR* pNMHDR, LRESULT* pResult) {
-  *pResult = 0;
-  if (m_nHotItem < 0 || m_nHotSubItem < 0) return;
-
-  // The menu opens at the hot cell; when that cell is gone (its row deleted
-  // since the mouse was over it) it opens where the mouse was clicked.
-  CRect cell;
-  CPoint where;
-  if (m_list.GetSubItemRect(m_nHotItem, m_nHotSubItem, LVIR_BOUNDS, cell)) {
-    where = cell.TopLeft();
-  } else {
-    const auto* click = reinterpret_cast<const NMITEMACTIVATE*>(pNMHDR);
-    where = CPoint(click->ptAction.x, click->ptAction.y);
-  }
-  m_list.ClientToScreen(&where);
-
-  // A choice goes where its button or menu bar item goes; closed without one, nothing happens.
-  if (const int id = RowMenuCommand(m_pMenu->Show(&m_list, where, 'L'))) OnCommand(id, BN_CLICKED);
-}
-
-void CQuilloryDlg::OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult) {
-  const auto* item = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
-  m_nHotItem = item->iItem;
-  m_nHotSubItem = item->iSubItem;
-  *pResult = 0;
-}
 
 void CQuilloryDlg::OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 0;
@@ -62,21 +27,6 @@ void CQuilloryDlg::OnHeaderRClick(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 0;
   const auto* click = reinterpret_cast<const NMITEMACTIVATE*>(pNMHDR);
   m_columns.OfferColumns(CPoint(click->ptAction.x, click->ptAction.y));
-}
-
-void CQuilloryDlg::OnPlay() {
-  m_pStatus->Clear();
-  // One file plays: of several selected rows, the focused one.
-  const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
-  const int row = focused >= 0 ? focused : m_pTable->GetSelectedRow();
-  if (row < 0) {
-    m_pStatus->ErrorMsg("Select a file to play.");
-    return;
-  }
-  if (Folder().IsEmpty()) return;
-  const CString key = FileKeyOf(row);
-  m_pStatus->InfoMsg(CString::Formatted("Now playing file:%s", key));
-  m_pShell->Run(CRowFiles(Folder()).OpenPathOf(key));
 }
 
 void CQuilloryDlg::OnDeleteRow() {
@@ -102,18 +52,3 @@ void CQuilloryDlg::OnDeleteRow() {
   m_pStatus->InfoMsg(count == 1 ? CString("1 data item has been deleted.")
                                 : CString::Formatted("%d data items have been deleted.", count));
 }
-
-void CQuilloryDlg::OnExplore() {
-  m_pStatus->Clear();
-  if (Folder().IsEmpty()) {
-    m_pStatus->ErrorMsg("Open a folder first: there is nothing to explore.");
-    return;
-  }
-  if (ShellQuietly(&CShellcmd::exploreFolder, Folder()))
-    m_pStatus->InfoMsg("The folder opens in your file manager: " + Folder());
-  else
-    m_pStatus->ErrorMsg("No file manager could be started to show " + Folder() + ".");
-}
-
-void CQuilloryDlg::OnWebSite() { m_pShell->Run(kWebSite); }
-

@@ -2,6 +2,8 @@
 #include "QuilloryDlg.h"
 
 #include "FieldBoxes.h"
+#include "RowSelection.h"
+#include "RowsDialogs.h"
 #include "Resource.h"
 #include <core/RowCommands.h>
 #include <core/TagVersions.h>
@@ -10,15 +12,23 @@
 #include <table/Gridora.h>
 
 #include <algorithm>
-#include <string>
-#include <unordered_map>
+
+namespace {
+
+bool SameRows(std::vector<RowId> a, std::vector<RowId> b) {
+  std::sort(a.begin(), a.end());
+  std::sort(b.begin(), b.end());
+  return a == b;
+}
+
+}  // namespace
 
 void CQuilloryDlg::OnListDblClk(NMHDR* header, LRESULT* pResult) {
   *pResult = 0;
   // The Tag cell opens every field the file stores.
   if (reinterpret_cast<const NMITEMACTIVATE*>(header)->iSubItem == ColumnOf(kTagVersion) &&
       reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem >= 0) {
-    OnAllFields();
+    m_pRowsDialogs->AllFields();
     return;
   }
   FillEditBoxes();
@@ -83,13 +93,35 @@ void CQuilloryDlg::OnUpdateRow() {
   m_list.SetFocus();
 }
 
+void CQuilloryDlg::UpdatePanelRows() {
+  // The boxes belong to the rows they were filled from: another selection keeps its cells.
+  if (!SameRows(IdsOf(m_pTable->GetSelectedRows()), m_panel.Rows())) {
+    m_pStatus->ErrorMsg("The selected rows are not the ones the edit boxes were filled from: press F2 to fill "
+                        "them from the selected rows.");
+    return;
+  }
+  const CPackedCells typed = m_panel.TypedCells();
+  if (!typed.IsEmpty()) {
+    m_list.SetRedraw(FALSE);
+    m_pSession->SetCells(m_panel.Rows(), typed, CString::Formatted("Update (%d rows)", static_cast<int>(m_panel.Rows().size())));
+    m_list.SetRedraw(TRUE);
+    ShowTableState();
+  }
+  // What the files' ID3v1 tags will not hold is said before the save.
+  std::vector<Field> lost;
+  for (RowId id : m_panel.Rows())
+    if (const int row = m_pRows->RowOf(id); row >= 0 && lost.empty())
+      lost = V1LossesOf(m_pTable->GetValStr(row, ColumnOf(kTagVersion)), typed);
+  ClearEditBoxes();
+  m_pStatus->Done(lost.empty() ? CString("Data updated successfully.") : "Data updated" + V1LossText(lost) + ".");
+  if (m_bBoxesFollow) FillEditBoxes();
+  m_list.SetFocus();
+}
+
 void CQuilloryDlg::FollowSelection() {
-  std::vector<RowId> selected;
-  for (int row : m_pTable->GetSelectedRows()) selected.push_back(m_pRows->IdOf(row));
-  std::vector<RowId> held = m_panel.Rows();
-  std::sort(selected.begin(), selected.end());
-  std::sort(held.begin(), held.end());
-  if (selected == held) return;
+  const std::vector<RowId> selected = IdsOf(m_pTable->GetSelectedRows());
+  const std::vector<RowId> held = m_panel.Rows();
+  if (SameRows(selected, held)) return;
   // What was typed for the rows the boxes hold goes into them first, as
   // Update would put it, so moving on loses nothing (Undo takes it back).
   if (!held.empty() && HasTyping()) {
@@ -106,33 +138,8 @@ void CQuilloryDlg::FollowSelection() {
   FillEditBoxes();
 }
 
-std::vector<CString> CQuilloryDlg::SelectedFileKeys() {
-  std::vector<CString> keys;
-  const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
-  if (focused >= 0) keys.push_back(FileKeyOf(focused));
-  for (int row : m_pTable->GetSelectedRows())
-    if (row != focused) keys.push_back(FileKeyOf(row));
-  return keys;
-}
-
 void CQuilloryDlg::SelectRowsOfKeys(const std::vector<CString>& keys) {
-  if (keys.empty()) return;
-  std::unordered_map<std::string, std::vector<int>> rowsOf;
-  const int count = m_pTable->GetNumOfRow();
-  for (int row = 0; row < count; ++row) rowsOf[FileKeyOf(row).Str()].push_back(row);
-  std::vector<int> rows;
-  for (const CString& key : keys)
-    if (const auto found = rowsOf.find(key.Str()); found != rowsOf.end())
-      rows.insert(rows.end(), found->second.begin(), found->second.end());
-  if (rows.empty()) return;
-  {
-    // One notice for the whole selection, not one per row.
-    const CWindowWork::CQuiet quiet(*m_pWork);
-    m_list.SelectItems(rows);
-    // The focused row before is focused again (the first key is its).
-    m_list.SetItemState(rows.front(), LVIS_FOCUSED, LVIS_FOCUSED);
-    m_list.SetSelectionMark(rows.front());
-  }
+  if (!m_pSelection->Select(keys)) return;
   ShowCover();
   if (m_bBoxesFollow) FillEditBoxes();
 }

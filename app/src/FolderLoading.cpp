@@ -20,7 +20,6 @@
 #include <table/Gridora.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -28,19 +27,6 @@ namespace {
 
 // Whether Open Folder reads the folders below the chosen one, as last chosen.
 constexpr const char* kSubfoldersSetting = "OpenFolder/IncludeSubfolders";
-// The folder last loaded, where the folder browser opens next time.
-constexpr const char* kLastFolderSetting = "OpenFolder/LastFolder";
-
-// Where the folder browser opens: the loaded folder, else the one loaded
-// last time, else ~/Music, else the home folder.
-CString BrowserStartFolder(const CString& loaded) {
-  if (!loaded.IsEmpty() && base::DirectoryExists(loaded)) return loaded;
-  const CString last = platform::ReadSetting(kLastFolderSetting);
-  if (!last.IsEmpty() && base::DirectoryExists(last)) return last;
-  const char* home = std::getenv("HOME");
-  const CString music = base::JoinPath(home ? home : "/", "Music");
-  return base::DirectoryExists(music) ? music : CString(home ? home : "/");
-}
 
 }  // namespace
 
@@ -115,9 +101,8 @@ bool CQuilloryDlg::LoadFolder(CString folder, bool subfolders, const CString& do
   const int sortCol = m_pTable->GetSortCol();
   m_pTable->SortBy(sortCol >= 0 ? sortCol : ColumnOf(kFileName), sortCol >= 0 ? m_pTable->GetSortAscending() : true);
   m_columns.FitNames();
-  platform::WriteSetting(kLastFolderSetting, folder);
-  NoteRecentFolder(folder, subfolders);
-  FillRecentMenu();
+  NoteLoadedFolder(folder, subfolders);
+  m_pRecent->Fill();
   UpdateFolderTotals();
   m_pStatus->InfoMsg(LoadSummary(report, doneText));
   return true;

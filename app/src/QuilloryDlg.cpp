@@ -2,24 +2,21 @@
 // of every command, start-up, Exit, Help, About and the label colours.
 #include "QuilloryDlg.h"
 
-#include "AboutDlg.h"
 #include "CoverGroup.h"
 #include "FailedRows.h"
-#include "FieldBoxes.h"
-#include <core/JournalledSave.h>
+#include "DesktopCommands.h"
+#include "FolderDocuments.h"
+#include "SaveUndoing.h"
+#include "RowsDialogs.h"
 #include "Resource.h"
-#include <core/RowCommands.h>
+#include "RowMenu.h"
+#include "RowSelection.h"
+#include <core/Summaries.h>
 #include "Templates.h"
-#include "UserGuide.h"
 #include "WindowMenus.h"
 
-#include <dialogs/FolderDialog.h>
-#include <menus/IconMenu.h>
-#include <platform/DynamicLayout.h>
-#include <platform/Html.h>
 #include <platform/MenuBar.h>
 #include <platform/MessageBox.h>
-#include <base/Path.h>
 #include <platform/Resources.h>
 #include <platform/Settings.h>
 #include <platform/StatusBarCtrl.h>
@@ -30,8 +27,6 @@
 #include <table/Gridora.h>
 #include <textcolor/TextColor.h>
 
-#include <algorithm>
-#include <utility>
 
 namespace {
 
@@ -49,7 +44,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pTable = std::make_unique<CGridora>();
   m_pStatus = std::make_unique<CStatus>();
   m_pShell = std::make_unique<CShellcmd>();
-  m_pMenu = std::make_unique<CIconMenu>();
+  m_pRowMenu = std::make_unique<CRowMenu>(m_list);
   m_pProgress = std::make_unique<CIndvProgress>();
   m_pTextColor = std::make_unique<CTextColor>();
   m_pSession = std::make_unique<CFolderSession>();
@@ -57,6 +52,21 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   m_pFailedRows = std::make_unique<CFailedRows>(m_pTable.get(), m_pRows);
   m_pWork = std::make_unique<CWindowWork>(*this, *m_pStatus, *m_pProgress);
   m_pCovers = std::make_unique<CCoverGroup>(*this, *m_pSession, *m_pTable, *m_pStatus, [this] { ShowTableState(); });
+  m_pRowsDialogs =
+      std::make_unique<CRowsDialogs>(*this, *m_pSession, *m_pTable, m_list, *m_pStatus, [this] { ShowTableState(); });
+  m_pDocuments =
+      std::make_unique<CFolderDocuments>(*this, *m_pSession, *m_pTable, *m_pStatus, *m_pRowsDialogs, *m_pShell);
+  m_pRecent = std::make_unique<CRecentMenu>(*m_pStatus, [this](const RecentFolder& folder) {
+    if (ConfirmDiscardEdits("Do you want to open another folder?"))
+      LoadFolder(folder.strPath, folder.bSubfolders, CString());
+  });
+  m_pSelection = std::make_unique<CRowSelection>(m_list, *m_pTable, *m_pSession, *m_pWork);
+  m_pDesktop = std::make_unique<CDesktopCommands>(*this, *m_pShell, *m_pStatus, *m_pSession, *m_pTable, m_list);
+  m_pSaveUndoing = std::make_unique<CSaveUndoing>(
+      *this, *m_pSession, *m_pWork, *m_pStatus, [this] { return SelectedFileKeys(); },
+      [this](const CString& done, const std::vector<CString>& keys) {
+        if (LoadFolder(Folder(), m_pSession->Subfolders(), done)) SelectRowsOfKeys(keys);
+      });
 
   RouteCommand(IDOK, [this] { OnExit(); });
   RouteCommand(IDC_OPEN_FOLDER, [this] { OnOpenFolder(); });
@@ -69,28 +79,35 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(IDC_UPDATE_LIST, [this] { OnUpdateList(); });
   RouteCommand(IDC_SAVE_ALL, [this] { OnSaveAll(); });
   RouteCommand(IDC_DELETE_ROW, [this] { OnDeleteRow(); });
-  RouteCommand(IDC_PLAY, [this] { OnPlay(); });
-  RouteCommand(IDC_EXPLORE, [this] { OnExplore(); });
+  RouteCommand(IDC_PLAY, [this] { m_pDesktop->Play(); });
+  RouteCommand(IDC_EXPLORE, [this] { m_pDesktop->Explore(); });
   RouteCommand(IDC_TOGGLE_PANEL, [this] {
     m_pStatus->Clear();
     m_layout.TogglePanel();
   });
-  RouteNotify(IDC_FILE_LIST, NM_RCLICK, [this](NMHDR* h, LRESULT* r) { OnListRClick(h, r); });
-  RouteNotify(IDC_FILE_LIST, LVN_HOTTRACK, [this](NMHDR* h, LRESULT* r) { OnListHotTrack(h, r); });
+  RouteNotify(IDC_FILE_LIST, NM_RCLICK, [this](NMHDR* h, LRESULT* r) {
+    *r = 0;
+    // A choice goes where its button or menu bar item goes; closed without one, nothing happens.
+    if (const int id = m_pRowMenu->Choose(*reinterpret_cast<const NMITEMACTIVATE*>(h))) OnCommand(id, BN_CLICKED);
+  });
+  RouteNotify(IDC_FILE_LIST, LVN_HOTTRACK, [this](NMHDR* h, LRESULT* r) {
+    m_pRowMenu->Track(*reinterpret_cast<const NMLISTVIEW*>(h));
+    *r = 0;
+  });
   RouteNotify(IDC_FILE_LIST, LVN_ITEMCHANGED, [this](NMHDR* h, LRESULT* r) { OnListItemChanged(h, r); });
   RouteNotify(IDC_FILE_LIST, LVN_KEYDOWN, [this](NMHDR* h, LRESULT* r) { OnListKeyDown(h, r); });
   // The list's header reports its clicks with control id 0.
   RouteNotify(0, HDN_ITEMCLICKA, [this](NMHDR* h, LRESULT* r) { OnHeaderItemClick(h, r); });
   RouteNotify(0, NM_RCLICK, [this](NMHDR* h, LRESULT* r) { OnHeaderRClick(h, r); });
-  RouteCommand(IDC_WEB_SITE, [this] { OnWebSite(); });
-  RouteCommand(IDC_ABOUT, [this] { OnAbout(); });
-  RouteCommand(ID_HELP, [this] { OnHelp(); });
+  RouteCommand(IDC_WEB_SITE, [this] { m_pDesktop->WebSite(); });
+  RouteCommand(IDC_ABOUT, [this] { m_pDesktop->About(); });
+  RouteCommand(ID_HELP, [this] { m_pDesktop->Help(); });
   RouteCommand(ID_EDIT_UNDO, [this] { OnUndo(); });
   RouteCommand(ID_EDIT_REDO, [this] { OnRedo(); });
-  RouteCommand(ID_HTML_REPORT, [this] { WriteReport(); });
-  RouteCommand(ID_TAGS_FROM_NAMES, [this] { OnTagsFromNames(); });
-  RouteCommand(ID_FORMAT_FIELDS, [this] { OnFormatFields(); });
-  RouteCommand(ID_NAMES_FROM_TAGS, [this] { OnNamesFromTags(); });
+  RouteCommand(ID_HTML_REPORT, [this] { m_pDocuments->WriteReport(); });
+  RouteCommand(ID_TAGS_FROM_NAMES, [this] { m_pRowsDialogs->TagsFromNames(); });
+  RouteCommand(ID_FORMAT_FIELDS, [this] { m_pRowsDialogs->FormatFields(); });
+  RouteCommand(ID_NAMES_FROM_TAGS, [this] { m_pRowsDialogs->NamesFromTags(); });
   RouteCommand(IDC_ADD_COVER, [this] { m_pCovers->Add(); });
   RouteCommand(IDC_EXTRACT_COVER, [this] { m_pCovers->Extract(); });
   RouteCommand(IDC_REMOVE_COVER, [this] { m_pCovers->Remove(); });
@@ -98,21 +115,29 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
     *r = 0;
     m_pCovers->AddFrom(reinterpret_cast<const NMFILEDROP*>(h)->strPath);
   });
-  RouteCommand(ID_UNDO_LAST_SAVE, [this] { OnUndoLastSave(); });
+  RouteCommand(ID_UNDO_LAST_SAVE, [this] {
+    if (m_pSaveUndoing->Run(IsDataChanged() || HasTyping())) ShowTableState();
+  });
   RouteCommand(ID_BOXES_FOLLOW_SELECTION, [this] { OnBoxesFollowSelection(); });
   RouteCommand(ID_EDIT_ROWS, [this] { FillEditBoxes(); });
   RouteCommand(ID_SAVE_ROWS, [this] { SaveSelectedRow(); });
-  RouteCommand(ID_EXPORT, [this] { OnExport(); });
-  RouteCommand(ID_IMPORT, [this] { OnImport(); });
-  RouteCommand(ID_MAKE_PLAYLIST, [this] { OnMakePlaylist(); });
-  RouteCommand(ID_TAG_VERSION, [this] { OnTagVersion(); });
-  RouteCommand(ID_ALL_FIELDS, [this] { OnAllFields(); });
-  RouteCommand(ID_NUMBER_TRACKS, [this] { OnNumberTracks(); });
+  RouteCommand(ID_EXPORT, [this] { m_pDocuments->Export(); });
+  RouteCommand(ID_IMPORT, [this] { m_pDocuments->Import(); });
+  RouteCommand(ID_MAKE_PLAYLIST, [this] { m_pDocuments->MakePlaylist(); });
+  RouteCommand(ID_TAG_VERSION, [this] { m_pRowsDialogs->TagVersion(); });
+  RouteCommand(ID_ALL_FIELDS, [this] { m_pRowsDialogs->AllFields(); });
+  RouteCommand(ID_NUMBER_TRACKS, [this] { m_pRowsDialogs->NumberTracks(); });
   for (int k = 0; k < kRecentFolderCount; ++k)
-    RouteCommand(ID_RECENT_FOLDER_FIRST + k, [this, k] { OnRecentFolder(k); });
+    RouteCommand(ID_RECENT_FOLDER_FIRST + k, [this, k] { m_pRecent->Choose(k); });
 }
 
 CQuilloryDlg::~CQuilloryDlg() {
+  m_pRecent.reset();
+  m_pSelection.reset();
+  m_pSaveUndoing.reset();
+  m_pDesktop.reset();
+  m_pDocuments.reset();
+  m_pRowsDialogs.reset();
   m_pCovers.reset();
   m_pWork.reset();
   m_pFailedRows.reset();
@@ -120,7 +145,7 @@ CQuilloryDlg::~CQuilloryDlg() {
   m_pTable.reset();
   m_pStatus.reset();
   m_pShell.reset();
-  m_pMenu.reset();
+  m_pRowMenu.reset();
   m_pProgress.reset();
   m_pTextColor.reset();
 }
@@ -159,7 +184,7 @@ BOOL CQuilloryDlg::OnInitDialog() {
 
   m_layout.SetUp(m_list, m_grpTags);
 
-  BuildRowMenu(*m_pMenu);
+  m_pRowMenu->SetUp();
 
   m_panel.SetUp();
 
@@ -202,14 +227,15 @@ HBRUSH CQuilloryDlg::OnCtlColor(CCtlColorDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 void CQuilloryDlg::CreateMenuBar() {
   m_pMenuBar = std::make_unique<CMenuBar>();
   if (!m_pMenuBar->Create(this)) return;
-  m_nRecentMenu = BuildMenuBar(*m_pMenuBar);
-  FillRecentMenu();
+  m_pRecent->Attach(m_pMenuBar.get(), BuildMenuBar(*m_pMenuBar));
 }
 
 void CQuilloryDlg::OnSize(UINT type, int cx, int cy) {
   CDialog::OnSize(type, cx, cy);
   m_layout.LayoutStatusPanes();
 }
+
+std::vector<CString> CQuilloryDlg::SelectedFileKeys() { return m_pSelection->Keys(); }
 
 std::vector<RowId> CQuilloryDlg::IdsOf(const std::vector<int>& rows) {
   std::vector<RowId> ids;
@@ -244,27 +270,15 @@ void CQuilloryDlg::StepHistory(bool redo) {
   m_pStatus->InfoMsg((redo ? "Redone: " : "Undone: ") + name);
 }
 
-bool CQuilloryDlg::ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path) {
-  const bool showErrors = std::exchange(m_pShell->m_bShowErrors, false);
-  const bool done = (m_pShell.get()->*request)(path);
-  m_pShell->m_bShowErrors = showErrors;
-  return done;
-}
-
 void CQuilloryDlg::ShowTableState() {
-  const int unsaved = m_pRows->UnsavedCount();
+  // With nothing unsaved, the pane says what the last save wrote.
   if (auto* bar = dynamic_cast<CStatusBarCtrl*>(GetDlgItem(IDC_STATUS_BAR)))
-    // With nothing unsaved, the pane says what the last save wrote.
-    bar->SetText(unsaved > 0 ? CString::Formatted("%d %s with unsaved edits", unsaved, unsaved == 1 ? "file" : "files")
-                 : m_nFilesWritten >= 0
-                     ? CString::Formatted("Last save: %d %s written", m_nFilesWritten, m_nFilesWritten == 1 ? "file" : "files")
-                     : CString(),
-                 2);
+    bar->SetText(TableStateText(m_pRows->UnsavedCount(), m_nFilesWritten), 2);
   ShowCover();
   if (!m_pMenuBar) return;
   m_pMenuBar->EnableItem(ID_EDIT_UNDO, m_pSession->CanUndo() ? TRUE : FALSE);
   m_pMenuBar->EnableItem(ID_EDIT_REDO, m_pSession->CanRedo() ? TRUE : FALSE);
-  m_pMenuBar->EnableItem(ID_UNDO_LAST_SAVE, CanUndoLastSave() ? TRUE : FALSE);
+  m_pMenuBar->EnableItem(ID_UNDO_LAST_SAVE, m_pSession->HasSaveToUndo() ? TRUE : FALSE);
   // As the window has it, also after a choice the busy window did not take.
   m_pMenuBar->CheckItem(ID_BOXES_FOLLOW_SELECTION, m_bBoxesFollow ? TRUE : FALSE);
 }
@@ -304,26 +318,4 @@ BOOL CQuilloryDlg::OnNotify(NMHDR* header, LRESULT* result) {
   return CDialog::OnNotify(header, result);
 }
 
-void CQuilloryDlg::OnHelp() {
-  m_pStatus->Clear();
-  const CString guide = UserGuidePath();
-  if (guide.IsEmpty()) {
-    m_pStatus->ErrorMsg("The user guide is not installed.");
-    return;
-  }
-  // A desktop without a browser gets the guide in a window of the program's own.
-  if (ShellQuietly(&CShellcmd::Run, guide))
-    m_pStatus->InfoMsg("The user guide opens in your web browser.");
-  else if (platform::ShowHtmlWindow(guide, "Quillory User Guide", this))
-    m_pStatus->InfoMsg("No web browser could be started: the user guide is shown in a window of its own.");
-  else
-    m_pStatus->ErrorMsg("The user guide could not be read: " + guide);
-}
-
 void CQuilloryDlg::ShowCover() { m_pCovers->Show(m_pMenuBar.get()); }
-
-void CQuilloryDlg::OnAbout() {
-  auto about = std::make_unique<CAboutDlg>(this);
-  about->m_pShell = m_pShell.get();
-  about->DoModal();
-}

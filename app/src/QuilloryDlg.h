@@ -1,10 +1,11 @@
 #pragma once
 // CQuilloryDlg: the main window. The whole program is this one dialog: a
 // folder's music files in a table, the tag panel that edits one row, the
-// apply-to-all rules, saving, the list's context menu and the HTML report.
-// Its handlers live in one source file per area (folder loading, editing,
-// rules, saving, context menu, report); this header declares them all.
-#include <core/CoverEdits.h>
+// apply-to-all rules and saving. It wires the controls to the folder session,
+// which does the work, and to the classes it owns for groups of commands (the
+// cover, the many-rows dialogs, the folder's documents, undo of a save, the
+// desktop, the rows' menu, recent folders). Its own handlers live in one
+// source file per area (folder loading, editing, saving, the list).
 #include <core/FolderSession.h>
 #include "RecentFolders.h"
 #include "TableColumns.h"
@@ -15,30 +16,27 @@
 #include <platform/Dialog.h>
 #include <platform/ImageList.h>
 #include <platform/ListCtrl.h>
-#include <platform/Picture.h>
 #include <platform/ProgressCtrl.h>
-#include <platform/PumpMessage.h>
 
-#include <cstdio>
-#include <functional>
 #include <memory>
 #include <vector>
 
-struct CCoverArt;
 class CGridora;
 class CStatus;
 class CTextColor;
 class CFolderDialog;
 class CIndvProgress;
 class CShellcmd;
-class CIconMenu;
+class CRowMenu;
 class CFailedRows;
 class CMenuBar;
 class CTableRows;
-class CPackedCells;
-class CPreviewDlg;
-class CRowTexts;
 class CCoverGroup;
+class CRowsDialogs;
+class CFolderDocuments;
+class CSaveUndoing;
+class CDesktopCommands;
+class CRowSelection;
 
 class CQuilloryDlg : public CDialog {
  public:
@@ -72,18 +70,13 @@ class CQuilloryDlg : public CDialog {
   BOOL OnNotify(NMHDR* header, LRESULT* result) override;
   void OnSize(UINT type, int cx, int cy) override;
 
-  // The window itself (start-up, the menu bar, Exit, Help, About).
+  // The window itself (start-up, the menu bar, Exit).
   void CreateMenuBar();
   void OnExit();
-  void OnHelp();
-  void OnAbout();
   // Asks question (captioned "Data not saved") when a cell of the table
   // differs from its file or the edit boxes hold typing not yet put into
   // the table; true when the edits may go.
   bool ConfirmDiscardEdits(const char* question = "Do you want to exit?");
-  // Runs a shell request without the shell's own message box, for a caller
-  // that says in the status bar what could not be done.
-  bool ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path);
   // A cell of the table differs from what its file holds.
   bool IsDataChanged() const;
 
@@ -143,58 +136,17 @@ class CQuilloryDlg : public CDialog {
   // between two files), marks the rows not saved and shows the progress.
   CSaveReport SaveRows(const std::vector<int>& rows);
   void EnableAllControls(bool on);
-  bool CanUndoLastSave() const;
-  void OnUndoLastSave();
 
-  // The list's context menu, play, delete and sort.
-  void OnListRClick(NMHDR* pNMHDR, LRESULT* pResult);
-  void OnListHotTrack(NMHDR* pNMHDR, LRESULT* pResult);
+  // The list's context menu, delete and sort.
   void OnHeaderItemClick(NMHDR* pNMHDR, LRESULT* pResult);
   // A right click on the header: the columns to show or hide.
   void OnHeaderRClick(NMHDR* pNMHDR, LRESULT* pResult);
   // A row became selected: a row whose file was not saved says why.
   void OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
-  void OnPlay();
   void OnDeleteRow();
-  void OnExplore();
-  void OnWebSite();
-
-  // The HTML report of the folder.
-  void WriteReport();
 
   // The thumbnail, its caption and the cover commands, for the selection.
   void ShowCover();
-  // The pattern dialogs (ManyRows.cpp) over the selected rows.
-  void OnTagsFromNames();
-  void OnFormatFields();
-  // "File names from tags": new names wait in the File name column until a save.
-  void OnNamesFromTags();
-  // Runs the dialog make gives over the selected rows (all rows when none
-  // is, or with everyRow) and applies what it gives them as one step named name.
-  using DialogMaker = std::function<std::unique_ptr<CPreviewDlg>(const CRowTexts&)>;
-  void EditRowsInDialog(const char* name, const DialogMaker& make, bool everyRow = false);
-  void OnNumberTracks();
-  void OnTagVersion();
-  void OnAllFields();
-
-  // Spreadsheets and playlists (Spreadsheets.cpp).
-  void OnExport();
-  void OnImport();
-  void OnMakePlaylist();
-  // The selected rows' ids in the table's order (every row's when none is
-  // selected, or when selectedOnly is false).
-  std::vector<RowId> RowsOrAll(bool selectedOnly);
-  // A file to write, chosen in a save dialog that offers FOLDER.extension; empty when cancelled.
-  CString ChooseFileToWrite(const char* extension, const char* filter);
-  // Writes text to path durably; false, with what and why in the status bar, when it cannot.
-  bool WriteBesideRows(const CString& path, const std::string& text, const char* what);
-
-  // File > Recent folders (RecentFolders.cpp): the menu lists the folders
-  // opened last; choosing one opens it as it was opened then.
-  void FillRecentMenu();
-  void OnRecentFolder(int index);
-  int m_nRecentMenu = -1;  // the submenu's index in the menu bar
-  std::vector<RecentFolder> m_recentShown;  // the folders as the menu lists them
   // Edit > Boxes follow the selection: the tag panel is filled from the rows
   // as they are selected (typing not yet put into its rows goes there first).
   void OnBoxesFollowSelection();
@@ -222,9 +174,7 @@ class CQuilloryDlg : public CDialog {
 
   CTagPanel m_panel{*this};
   CStatic m_grpTags;
-  std::unique_ptr<CIconMenu> m_pMenu;
-  int m_nHotItem = 0;
-  int m_nHotSubItem = 0;
+  std::unique_ptr<CRowMenu> m_pRowMenu;
   CProgressCtrl m_progressCtrl;
   // The rows whose files the last saves could not write, drawn in red.
   std::unique_ptr<CFailedRows> m_pFailedRows;
@@ -232,8 +182,20 @@ class CQuilloryDlg : public CDialog {
   std::unique_ptr<CFolderSession> m_pSession;
   CTableRows* m_pRows = nullptr;  // the session's rows by id
   std::unique_ptr<CMenuBar> m_pMenuBar;
+  // File > Recent folders.
+  std::unique_ptr<CRecentMenu> m_pRecent;
   // The Cover group: the selected rows' cover, and its commands.
   std::unique_ptr<CCoverGroup> m_pCovers;
+  // The dialogs that edit many rows at once.
+  std::unique_ptr<CRowsDialogs> m_pRowsDialogs;
+  // Export, import, playlist and report of the rows.
+  std::unique_ptr<CFolderDocuments> m_pDocuments;
+  // Undo last save, from the folder's journal.
+  std::unique_ptr<CSaveUndoing> m_pSaveUndoing;
+  // Play, the file manager, the web site, the user guide, About.
+  std::unique_ptr<CDesktopCommands> m_pDesktop;
+  // The selected rows by their files, across a reload.
+  std::unique_ptr<CRowSelection> m_pSelection;
   int m_nFilesWritten = -1;   // by the last save, for the status bar; -1: no save since the folder was read
 
  private:

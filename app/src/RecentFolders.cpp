@@ -1,6 +1,5 @@
 #include "RecentFolders.h"
 
-#include "QuilloryDlg.h"
 #include "Resource.h"
 
 #include <platform/MenuBar.h>
@@ -9,12 +8,15 @@
 #include <statusbar/Status.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 namespace {
 
 // One folder a line: "1" or "0" (its folders below read or not), a tab, the path.
 constexpr const char* kRecentSetting = "OpenFolder/RecentFolders";
+// The folder last loaded, where the folder browser opens next time.
+constexpr const char* kLastFolderSetting = "OpenFolder/LastFolder";
 
 void WriteRecentFolders(const std::vector<RecentFolder>& folders) {
   std::string text;
@@ -70,26 +72,39 @@ CString RecentFolderText(int index, const RecentFolder& folder) {
   return prefix + CString(shown) + (folder.bSubfolders ? " (with subfolders)" : "");
 }
 
-void CQuilloryDlg::FillRecentMenu() {
-  if (!m_pMenuBar || m_nRecentMenu < 0) return;
-  m_recentShown = ReadRecentFolders();
-  m_pMenuBar->ClearMenu(m_nRecentMenu);
-  for (int k = 0; k < static_cast<int>(m_recentShown.size()) && k < kRecentFolderCount; ++k)
-    m_pMenuBar->AddItem(m_nRecentMenu, RecentFolderText(k, m_recentShown[static_cast<std::size_t>(k)]),
-                        static_cast<UINT>(ID_RECENT_FOLDER_FIRST + k));
-  m_pMenuBar->EnableMenu(m_nRecentMenu, m_recentShown.empty() ? FALSE : TRUE);
+void NoteLoadedFolder(const CString& path, bool subfolders) {
+  platform::WriteSetting(kLastFolderSetting, path);
+  NoteRecentFolder(path, subfolders);
 }
 
-void CQuilloryDlg::OnRecentFolder(int index) {
-  m_pStatus->Clear();
-  if (index < 0 || index >= static_cast<int>(m_recentShown.size())) return;
-  const RecentFolder folder = m_recentShown[static_cast<std::size_t>(index)];
+CString BrowserStartFolder(const CString& loaded) {
+  if (!loaded.IsEmpty() && base::DirectoryExists(loaded)) return loaded;
+  const CString last = platform::ReadSetting(kLastFolderSetting);
+  if (!last.IsEmpty() && base::DirectoryExists(last)) return last;
+  const char* home = std::getenv("HOME");
+  const CString music = base::JoinPath(home ? home : "/", "Music");
+  return base::DirectoryExists(music) ? music : CString(home ? home : "/");
+}
+
+void CRecentMenu::Fill() {
+  if (!m_pBar || m_nMenu < 0) return;
+  m_shown = ReadRecentFolders();
+  m_pBar->ClearMenu(m_nMenu);
+  for (int k = 0; k < static_cast<int>(m_shown.size()) && k < kRecentFolderCount; ++k)
+    m_pBar->AddItem(m_nMenu, RecentFolderText(k, m_shown[static_cast<std::size_t>(k)]),
+                    static_cast<UINT>(ID_RECENT_FOLDER_FIRST + k));
+  m_pBar->EnableMenu(m_nMenu, m_shown.empty() ? FALSE : TRUE);
+}
+
+void CRecentMenu::Choose(int index) {
+  m_status.Clear();
+  if (index < 0 || index >= static_cast<int>(m_shown.size())) return;
+  const RecentFolder folder = m_shown[static_cast<std::size_t>(index)];
   if (!base::DirectoryExists(folder.strPath)) {
     ForgetRecentFolder(folder.strPath);
-    FillRecentMenu();
-    m_pStatus->ErrorMsg("Folder not found: " + folder.strPath + " (taken off the recent folders).");
+    Fill();
+    m_status.ErrorMsg("Folder not found: " + folder.strPath + " (taken off the recent folders).");
     return;
   }
-  if (!ConfirmDiscardEdits("Do you want to open another folder?")) return;
-  LoadFolder(folder.strPath, folder.bSubfolders, CString());
+  m_open(folder);
 }

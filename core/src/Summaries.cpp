@@ -69,6 +69,11 @@ CString SaveTimeText(long long seconds) {
 
 CString FilesText(std::size_t n) { return CString::Formatted("%zu %s", n, n == 1 ? "file" : "files"); }
 
+CString TableStateText(int unsaved, int written) {
+  if (unsaved > 0) return FilesText(static_cast<std::size_t>(unsaved)) + " with unsaved edits";
+  return written >= 0 ? "Last save: " + FilesText(static_cast<std::size_t>(written)) + " written" : CString();
+}
+
 // The lines, one each, the first kNamedFiles of them.
 CString ListedText(const std::vector<CString>& lines) {
   CString text;

@@ -49,8 +49,8 @@ TEST_F(ContextMenuTest, MenuOpensAtTheHotCellAndClosingItRunsNothing) {
   Choose(1, -1);
   EXPECT_EQ(m_seen.texts, (QStringList{"Play", "Delete", "Edit", "Save", "html report", "Tags from file names…",
                                        "Format fields…", "File names from tags…", "All fields…", "Add cover…", "Extract cover…", "Remove cover"}));
-  EXPECT_EQ(m_dlg.m_nHotItem, 1);
-  EXPECT_EQ(m_dlg.m_nHotSubItem, 2);
+  EXPECT_EQ(m_dlg.m_pRowMenu->m_nHotItem, 1);
+  EXPECT_EQ(m_dlg.m_pRowMenu->m_nHotSubItem, 2);
   CRect cell;
   ASSERT_TRUE(m_dlg.m_list.GetSubItemRect(1, 2, LVIR_BOUNDS, cell));
   m_dlg.m_list.ClientToScreen(&cell);
@@ -141,8 +141,8 @@ TEST_F(ContextMenuTest, ReportFromTheMenuIsWrittenAndOpened) {
 
 TEST_F(ContextMenuTest, AGoneHotCellOpensTheMenuAtTheMouse) {
   // The mouse was last over a row that has since been deleted.
-  m_dlg.m_nHotItem = 7;
-  m_dlg.m_nHotSubItem = 3;
+  m_dlg.m_pRowMenu->m_nHotItem = 7;
+  m_dlg.m_pRowMenu->m_nHotSubItem = 3;
   NMITEMACTIVATE click;
   click.ptAction.x = 40;
   click.ptAction.y = 50;
@@ -159,7 +159,7 @@ TEST_F(ContextMenuTest, RightClickOutsideTheRowsShowsNoMenu) {
   QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, View()->viewport()->rect().bottomRight() - QPoint(5, 5));
   test::ProcessEvents();
   EXPECT_EQ(test::ModalQuestionsAsked(), asked);
-  EXPECT_EQ(m_dlg.m_nHotItem, -1);
+  EXPECT_EQ(m_dlg.m_pRowMenu->m_nHotItem, -1);
 }
 
 TEST_F(ContextMenuTest, HeaderClicksSortAscendingThenDescending) {

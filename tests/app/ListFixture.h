@@ -1,7 +1,9 @@
 #pragma once
 // The main window with a folder of files listed in its table, filled row by
 // row the way loading fills it, for the tests of the list's commands.
+#include "FolderDocuments.h"
 #include "QuilloryDlg.h"
+#include "RowMenu.h"
 #include "Resource.h"
 
 #include "support/TestSupport.h"
@@ -27,12 +29,11 @@ class ListDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_list;
   using CQuilloryDlg::m_columns;
   using CQuilloryDlg::OnExit;
-  using CQuilloryDlg::m_nHotItem;
-  using CQuilloryDlg::m_nHotSubItem;
+  using CQuilloryDlg::m_pRowMenu;
   using CQuilloryDlg::m_pTable;
   using CQuilloryDlg::m_pSession;
   using CQuilloryDlg::FileKeyOf;
-  using CQuilloryDlg::WriteReport;
+  void WriteReport() { m_pDocuments->WriteReport(); }
 };
 
 // One listed file: its name on disk is key + ext.

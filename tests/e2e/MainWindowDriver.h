@@ -3,6 +3,7 @@
 // through the platform, rows double-clicked, boxes typed into, buttons
 // clicked; and reads back what the window shows. Files are compared with
 // mutagen, a reader that shares no code with the program.
+#include "FolderDocuments.h"
 #include "QuilloryDlg.h"
 #include "Resource.h"
 
@@ -41,7 +42,7 @@ class TestDlg : public CQuilloryDlg {
   using CQuilloryDlg::m_pWork;
   using CQuilloryDlg::RowFilePath;
   using CQuilloryDlg::SaveSelectedRow;
-  using CQuilloryDlg::WriteReport;
+  void WriteReport() { m_pDocuments->WriteReport(); }
 };
 
 // mutagen's view of a file, column by column of the table ("-" when missing).

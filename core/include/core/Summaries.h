@@ -37,6 +37,10 @@ CTotalsText TotalsTextOf(const CFolderTotals& totals);
 
 // "1 file", "3 files".
 CString FilesText(std::size_t n);
+// What the status bar says of the table: "2 files with unsaved edits"; with
+// none, what the last save wrote ("Last save: 1 file written"), or nothing
+// when written is negative (no save since the folder was read).
+CString TableStateText(int unsaved, int written);
 // The lines, one each after a line break, the first 15 of them; the rest counted.
 CString ListedText(const std::vector<CString>& lines);
 // A save's time as the undo names it: "2026-12-10 05:31:07".

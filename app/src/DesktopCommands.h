@@ -1,0 +1,37 @@
+#pragma once
+// CDesktopCommands: what the window hands to the desktop — playing the
+// focused row's file, showing the folder in the file manager, the web site,
+// the user guide (in the browser, else in a window of its own) and About.
+#include <core/FolderSession.h>
+
+class CGridora;
+class CListCtrl;
+class CShellcmd;
+class CStatus;
+class CWnd;
+
+class CDesktopCommands {
+ public:
+  CDesktopCommands(CWnd& parent, CShellcmd& shell, CStatus& status, CFolderSession& session, CGridora& table,
+                   CListCtrl& list)
+      : m_parent(parent), m_shell(shell), m_status(status), m_session(session), m_table(table), m_list(list) {}
+
+  // One file plays: of several selected rows, the focused one.
+  void Play();
+  void Explore();
+  void WebSite();
+  void Help();
+  void About();
+
+ private:
+  // Runs a shell request without the shell's own message box, for a caller
+  // that says in the status bar what could not be done.
+  bool ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path);
+
+  CWnd& m_parent;
+  CShellcmd& m_shell;
+  CStatus& m_status;
+  CFolderSession& m_session;
+  CGridora& m_table;
+  CListCtrl& m_list;
+};
