@@ -402,11 +402,10 @@ bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize,
   return true;
 }
 
-// Bytes as long as the file that differ from it in one span of its tags
-// (a FLAC file whose padding took the change, an MP4 index of the same
-// size): that span is written in place, as an ID3v2 tag that fits its room
-// is, with one pwrite, flushed at the commit, the old bytes put back when
-// the write or the flush fails. False with error empty when the file is not
+// Bytes as long as the file that differ from it in one span of its tags,
+// within one page (a FLAC file whose padding took the change, an MP4 index
+// of the same size): that span is written in place with one pwrite, flushed
+// at the commit, the old bytes put back when the write or the flush fails. False with error empty when the file is not
 // such a one (then a new file is written), with error set when it failed.
 bool CWriteBatch::WriteSpanInPlace(const CString& path, const struct stat& read, const std::string& bytes,
                                    CString* error, struct stat* written) {
@@ -429,6 +428,10 @@ bool CWriteBatch::WriteSpanInPlace(const CString& path, const struct stat& read,
         last = at + k + 1;
       }
   }
+  // The span lies within one page of the file: a write the kernel stops at a
+  // kill does so between pages, so one page is written whole or not at all.
+  constexpr std::size_t kPage = 4096;
+  if (first < last && first / kPage != (last - 1) / kPage) return false;
   auto pending = std::make_unique<CPending>();
   pending->strPath = path;
   pending->read = read;
