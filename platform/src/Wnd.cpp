@@ -117,16 +117,12 @@ CWnd* CWnd::GetDlgItem(int id) const {
 CWnd* CWnd::GetWindow(UINT relation) const {
   QWidget* w = GetWidget();
   if (!w) return nullptr;
-  if (relation == GW_CHILD) {
-    for (QObject* child : w->children())
-      if (auto* cw = qobject_cast<QWidget*>(child); cw && !cw->isWindow()) return FromWidget(cw);
-    return nullptr;
-  }
   QWidget* parent = w->parentWidget();
-  if (relation != GW_HWNDNEXT || !parent || w->isWindow()) return nullptr;
-  const QObjectList& siblings = parent->children();
-  for (qsizetype i = siblings.indexOf(w) + 1; i < siblings.size(); ++i)
-    if (auto* sw = qobject_cast<QWidget*>(siblings[i]); sw && !sw->isWindow()) return FromWidget(sw);
+  if (relation != GW_CHILD && (relation != GW_HWNDNEXT || !parent || w->isWindow())) return nullptr;
+  // The first child window of the list, after w for the next sibling.
+  const QObjectList& list = relation == GW_CHILD ? w->children() : parent->children();
+  for (qsizetype i = relation == GW_CHILD ? 0 : list.indexOf(w) + 1; i < list.size(); ++i)
+    if (auto* cw = qobject_cast<QWidget*>(list[i]); cw && !cw->isWindow()) return FromWidget(cw);
   return nullptr;
 }
 
