@@ -4,7 +4,6 @@
 
 #include "AccessibleName.h"
 #include "ControlFactory.h"
-#include "ControlsImpl.h"
 #include "Handles.h"
 #include "ModalRun.h"
 
