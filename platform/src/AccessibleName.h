@@ -1,8 +1,6 @@
 #pragma once
-// Accessible names of controls named after their caption. Such a name follows
-// the caption: whenever the control's text changes, so does its name, and an
-// edit box named after its label follows the label too. Names given for other
-// reasons are left alone. Internal to the platform layer.
+// Accessible names that follow a control's caption (or an edit box's label)
+// as it changes; names given otherwise are left alone.
 #include <QString>
 
 class QWidget;

@@ -1,8 +1,7 @@
 #pragma once
-// Dialog templates name their controls by window class ("Button", "Edit",
-// "Static", "ComboBox", "SysListView32", "msctls_progress32", "Picture"); the
-// platform code that provides a control makes its widget from the template's
-// style word. Internal to the platform layer.
+// The widgets of the window classes dialog templates name, made from the
+// template's style word, and what CStatic and CEdit do on a bare widget.
+#include <base/String.h>
 #include <platform/Types.h>
 
 class QWidget;
@@ -19,5 +18,10 @@ QWidget* MakePicture(QWidget* parent, DWORD style);
 
 // A new widget of that window class under parent, or null when no control provides it.
 QWidget* CreateControl(const char* windowClass, QWidget* parent, DWORD style);
+
+void SetIconOf(QWidget* label, HICON icon);
+// While the line edit shows exactly text, what is typed, pasted or composed
+// into it replaces text whole (an empty text: nothing is replaced).
+void ReplaceOnTyping(QWidget* lineEdit, const CString& text);
 
 }  // namespace platform

@@ -3,7 +3,6 @@
 #include <platform/Controls.h>
 
 #include "ControlFactory.h"
-#include "ControlsImpl.h"
 #include "Handles.h"
 
 #include <QCheckBox>

@@ -4,7 +4,6 @@
 
 #include "AccessibleName.h"
 #include "ControlFactory.h"
-#include "ControlsImpl.h"
 #include "Handles.h"
 #include "ModalRun.h"
 
@@ -396,8 +395,7 @@ void CDialog::ApplyCtlColor(QWidget* control) {
       palette.setColor(role, platform::ColorOf(dc.GetTextColor()));
   }
   if (dc.HasBkColor()) {
-    palette.setColor(QPalette::Window, platform::ColorOf(dc.GetBkColor()));
-    palette.setColor(QPalette::Base, platform::ColorOf(dc.GetBkColor()));
+    for (auto role : {QPalette::Window, QPalette::Base}) palette.setColor(role, platform::ColorOf(dc.GetBkColor()));
   }
   control->setAutoFillBackground(dc.HasBkColor());
   if (palette != control->palette()) control->setPalette(palette);
@@ -417,15 +415,10 @@ BOOL CDialog::OnCommand(int id, int code) {
     it->second();
     return TRUE;
   }
-  if (code == BN_CLICKED && id == IDOK) {
-    OnOK();
-    return TRUE;
-  }
-  if (code == BN_CLICKED && id == IDCANCEL) {
-    OnCancel();
-    return TRUE;
-  }
-  return FALSE;
+  if (code != BN_CLICKED || (id != IDOK && id != IDCANCEL)) return FALSE;
+  if (id == IDOK) OnOK();
+  else OnCancel();
+  return TRUE;
 }
 
 BOOL CDialog::OnNotify(NMHDR* header, LRESULT* result) {

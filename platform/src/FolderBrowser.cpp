@@ -41,7 +41,7 @@ class FolderBrowserDialog : public QDialog {
   FolderBrowserDialog(const BROWSEINFOA& info, QWidget* parent) : QDialog(parent), m_info(info) {
     setWindowTitle(tr("Browse for Folder"));
     auto* layout = new QVBoxLayout(this);
-    m_pTitle = new QLabel(QString::fromUtf8(info.lpszTitle ? info.lpszTitle : ""), this);
+    auto* title = new QLabel(QString::fromUtf8(info.lpszTitle ? info.lpszTitle : ""), this);
     m_pStatus = new QLabel(this);
     // Its name is left to Qt, which reads the text; the description says what it is.
     m_pStatus->setObjectName("Status");
@@ -57,7 +57,7 @@ class FolderBrowserDialog : public QDialog {
     auto* pathRow = new QFormLayout;
     pathRow->addRow(pathLabel, m_pPath);
     m_pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(m_pTitle);
+    layout->addWidget(title);
     layout->addWidget(m_pStatus);
     layout->addWidget(m_pTree, 1);
     layout->addLayout(pathRow);
@@ -164,7 +164,6 @@ class FolderBrowserDialog : public QDialog {
   }
 
   BROWSEINFOA m_info;
-  QLabel* m_pTitle;
   QLabel* m_pStatus;
   QTreeWidget* m_pTree;
   QLineEdit* m_pPath;

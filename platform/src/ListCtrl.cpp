@@ -23,6 +23,12 @@ namespace {
 
 ListView* ViewOf(const CWnd* wnd) { return ListView::Of(wnd->GetWidget()); }
 
+// The view when col is one of its columns, else null.
+ListView* ViewWithColumn(const CWnd* wnd, int col) {
+  ListView* view = ViewOf(wnd);
+  return view && col >= 0 && col < view->Model()->Columns() ? view : nullptr;
+}
+
 // The model when item is one of its rows, else null.
 ListModel* ModelWithRow(const CWnd* wnd, int item) {
   const ListView* view = ViewOf(wnd);
@@ -63,15 +69,15 @@ int CListCtrl::InsertColumn(int col, const CString& heading, int format, int wid
 }
 
 BOOL CListCtrl::DeleteColumn(int col) {
-  ListView* view = ViewOf(this);
-  if (!view || col < 0 || col >= view->Model()->Columns()) return FALSE;
+  ListView* view = ViewWithColumn(this, col);
+  if (!view) return FALSE;
   view->Model()->RemoveColumn(col);
   return TRUE;
 }
 
 BOOL CListCtrl::GetColumn(int col, LVCOLUMN* column) const {
-  const ListView* view = ViewOf(this);
-  if (!view || !column || col < 0 || col >= view->Model()->Columns()) return FALSE;
+  const ListView* view = ViewWithColumn(this, col);
+  if (!view || !column) return FALSE;
   if (column->mask & LVCF_FMT) column->fmt = view->Model()->Format(col);
   if (column->mask & LVCF_WIDTH) column->cx = view->columnWidth(col);
   if (column->mask & LVCF_TEXT) column->pszText = platform::FromQt(view->Model()->Heading(col));
@@ -79,13 +85,13 @@ BOOL CListCtrl::GetColumn(int col, LVCOLUMN* column) const {
 }
 
 int CListCtrl::GetColumnWidth(int col) const {
-  const ListView* view = ViewOf(this);
-  return view && col >= 0 && col < view->Model()->Columns() ? view->columnWidth(col) : 0;
+  const ListView* view = ViewWithColumn(this, col);
+  return view ? view->columnWidth(col) : 0;
 }
 
 BOOL CListCtrl::SetColumnWidth(int col, int width) {
-  ListView* view = ViewOf(this);
-  if (!view || col < 0 || col >= view->Model()->Columns() || width < 0) return FALSE;
+  ListView* view = ViewWithColumn(this, col);
+  if (!view || width < 0) return FALSE;
   view->setColumnWidth(col, width);
   return TRUE;
 }
@@ -114,15 +120,15 @@ BOOL CListCtrl::SetColumnOrderArray(int count, const int* order) {
 }
 
 BOOL CListCtrl::ShowColumn(int col, BOOL show) {
-  ListView* view = ViewOf(this);
-  if (!view || col < 0 || col >= view->Model()->Columns()) return FALSE;
+  ListView* view = ViewWithColumn(this, col);
+  if (!view) return FALSE;
   view->setColumnHidden(col, !show);
   return TRUE;
 }
 
 BOOL CListCtrl::IsColumnShown(int col) const {
-  const ListView* view = ViewOf(this);
-  return view && col >= 0 && col < view->Model()->Columns() && !view->isColumnHidden(col);
+  const ListView* view = ViewWithColumn(this, col);
+  return view && !view->isColumnHidden(col);
 }
 
 int CListCtrl::GetStringWidth(const CString& text) const {
@@ -309,10 +315,7 @@ int CListCtrl::GetNextItem(int start, int flags) const {
 
 int CListCtrl::GetSelectedCount() const {
   const ListView* view = ViewOf(this);
-  if (!view) return 0;
-  int count = 0;
-  for (const auto& [first, last] : view->SelectedRuns()) count += last - first + 1;
-  return count;
+  return view ? platform::RowsIn(view->SelectedRuns()) : 0;
 }
 
 int CListCtrl::GetSelectionMark() const {
@@ -443,8 +446,8 @@ int CListCtrl::GetSortIndicator(BOOL* ascending) const {
 }
 
 BOOL CListCtrl::GetSubItemRect(int item, int subItem, int, CRect& rect) const {
-  const ListView* view = ViewOf(this);
-  if (!view || !view->Model()->IsRow(item) || subItem < 0 || subItem >= view->Model()->Columns()) return FALSE;
+  const ListView* view = ViewWithColumn(this, subItem);
+  if (!view || !view->Model()->IsRow(item)) return FALSE;
   const QRect cell = view->visualRect(view->Model()->index(item, subItem));
   // The viewport sits below the header; the list's client area includes both.
   const QPoint topLeft = view->viewport()->mapTo(view, cell.topLeft());

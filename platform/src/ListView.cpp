@@ -52,13 +52,20 @@ std::vector<std::pair<int, int>> RunsOf(const QItemSelection& selection) {
   return runs;
 }
 
+// ptAction is in the list's client coordinates, as GetSubItemRect's results.
+void SetAction(NMLISTVIEW& nm, const QWidget* from, const QWidget* list, const QPoint& pos) {
+  const QPoint client = from->mapTo(list, pos);
+  nm.ptAction.x = client.x();
+  nm.ptAction.y = client.y();
+}
+
+}  // namespace
+
 int RowsIn(const std::vector<std::pair<int, int>>& runs) {
   int rows = 0;
   for (const auto& [first, last] : runs) rows += last - first + 1;
   return rows;
 }
-
-}  // namespace
 
 QWidget* MakeListView(QWidget* parent, DWORD style) {
   auto* view = new ListView(parent);
@@ -152,8 +159,7 @@ void ListModel::Detached() {
 }
 
 void ListModel::AboutToInsert(int row) {
-  m_bAnnounced = Announce();
-  if (m_bAnnounced) beginInsertRows({}, row, row);
+  if ((m_bAnnounced = Announce())) beginInsertRows({}, row, row);
 }
 
 void ListModel::Inserted() {
@@ -161,8 +167,7 @@ void ListModel::Inserted() {
 }
 
 void ListModel::AboutToRemove(int row) {
-  m_bAnnounced = Announce();
-  if (m_bAnnounced) beginRemoveRows({}, row, row);
+  if ((m_bAnnounced = Announce())) beginRemoveRows({}, row, row);
 }
 
 void ListModel::Removed() {
@@ -170,8 +175,7 @@ void ListModel::Removed() {
 }
 
 void ListModel::AboutToReset() {
-  m_bAnnounced = Announce();
-  if (m_bAnnounced) beginResetModel();
+  if ((m_bAnnounced = Announce())) beginResetModel();
 }
 
 void ListModel::WasReset() {
@@ -179,8 +183,7 @@ void ListModel::WasReset() {
 }
 
 void ListModel::AboutToReorder() {
-  m_bAnnounced = Announce();
-  if (m_bAnnounced) emit layoutAboutToBeChanged({}, VerticalSortHint);
+  if ((m_bAnnounced = Announce())) emit layoutAboutToBeChanged({}, VerticalSortHint);
 }
 
 void ListModel::Reordered(const std::vector<int>& newRowOf) {
@@ -364,10 +367,7 @@ void ListView::NotifyCell(int code, const QPoint& pos) {
   NMLISTVIEW nm;
   nm.iItem = index.isValid() ? index.row() : -1;
   nm.iSubItem = index.isValid() ? index.column() : -1;
-  // ptAction is in the list's client coordinates, as GetSubItemRect's results.
-  const QPoint client = viewport()->mapTo(this, pos);
-  nm.ptAction.x = client.x();
-  nm.ptAction.y = client.y();
+  SetAction(nm, viewport(), this, pos);
   if (m_pModel->IsRow(nm.iItem)) nm.lParam = m_pModel->Row(nm.iItem).data;
   CWnd::FromWidget(this)->SendNotify(code, &nm.hdr);
 }
@@ -430,9 +430,7 @@ void ListView::OnHeaderClicked(int column) {
 
 void ListView::OnHeaderMenu(const QPoint& pos) {
   NMITEMACTIVATE nm;
-  const QPoint client = header()->mapTo(this, pos);
-  nm.ptAction.x = client.x();
-  nm.ptAction.y = client.y();
+  SetAction(nm, header(), this, pos);
   CWnd::FromWidget(header())->SendNotify(NM_RCLICK, &nm.hdr);
 }
 

@@ -1,17 +1,9 @@
 #pragma once
-// The rows and columns behind CListCtrl, offered to the view as a table
-// model: the view asks for the cells it shows, so a row costs its data, not
-// widgets. The rows are a row store of the list's own, or one its owner
-// keeps (ShowRows): then every change of the owner's rows reaches the view
-// through the store's observer. While held (redraw off) changes are not
-// announced one by one: the first change of rows starts a reset that ends when
-// the hold does (or when Settle is called), and cell changes are announced
-// once, together.
-//
-// The widget is a tree view without tree decoration over that model. It
-// turns mouse actions, keys and selection changes into the list view's
-// notifications and draws grid lines, colours and images the way the
-// control's settings say. Internal to the platform layer.
+// The model and view behind CListCtrl. The rows are a row store of the
+// list's own or its owner's (ShowRows), watched as the store's observer.
+// While held (redraw off), the first change of rows starts a reset that ends
+// with the hold (or Settle), and cell changes are announced once, together.
+// The view is a flat tree view that turns input into the list's notifications.
 #include <base/RowStore.h>
 
 #include <platform/ImageList.h>
@@ -42,12 +34,15 @@ struct ListLook {
 
 using ListRow = base::TableRow;
 
+// The number of rows in runs [first, last].
+int RowsIn(const std::vector<std::pair<int, int>>& runs);
+
 class ListModel : public QAbstractTableModel, private base::RowStore::Observer {
  public:
   explicit ListModel(QObject* parent);
   ~ListModel() override;
 
-  // Shows the rows of store (null: the model's own again); the view starts anew.
+  // Null: the model's own rows again.
   void ShowRows(base::RowStore* store);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -55,13 +50,11 @@ class ListModel : public QAbstractTableModel, private base::RowStore::Observer {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  // The rows shown; their changes reach the view through the store's observer.
   base::RowStore& Store() const { return *m_pRows; }
   int Rows() const { return m_pRows->Rows(); }
   bool IsRow(int row) const { return m_pRows->IsRow(row); }
   const ListRow& Row(int row) const { return m_pRows->Row(row); }
 
-  // Columns: a heading and an alignment (LVCFMT_*) each.
   int Columns() const { return static_cast<int>(m_columns.size()); }
   void InsertColumn(int col, const QString& heading, int format);
   void RemoveColumn(int col);
@@ -69,8 +62,7 @@ class ListModel : public QAbstractTableModel, private base::RowStore::Observer {
   int Format(int col) const { return m_columns[static_cast<std::size_t>(col)].format; }
 
   void Hold(bool held);
-  // Ends a reset begun while held, so that the view and the selection see
-  // the rows as they are now.
+  // Ends a reset begun while held.
   void Settle();
   bool Held() const { return m_bHeld; }
   bool Resetting() const { return m_bResetting; }
@@ -86,8 +78,6 @@ class ListModel : public QAbstractTableModel, private base::RowStore::Observer {
     QString heading;
     int format;
   };
-  // The store's changes, announced to the view (or, while held, folded
-  // into one reset).
   void RowsChanged(int first, int last) override { Dirty(first, last); }
   void AboutToInsert(int row) override;
   void Inserted() override;
@@ -118,18 +108,13 @@ class ListView : public QTreeView {
   ListModel* Model() const { return m_pModel; }
   ListLook& Look() const { return m_pModel->m_look; }
 
-  // Applies the colours and extended styles to the widget.
   void ApplyLook();
-  // LVS_SINGLESEL: one row at a time; else click, Shift-click, Ctrl-click,
-  // Ctrl+A and Shift+arrows select several.
   void SetSingleSelection(bool single);
 
-  // The selection as runs of rows [first, last], in order. This and the mark
-  // settle the model first, so they answer for the rows as they are.
+  // The selection as runs [first, last], in order; settles the model first.
   const std::vector<std::pair<int, int>>& SelectedRuns() const;
   bool IsSelected(int row) const;
-  // Selects or deselects rows first to last; the owner hears of it as of a
-  // change made by the user.
+  // The owner hears of it as of the user's change.
   void SelectRows(int first, int last, bool select);
 
   // Removes a row without telling the owner of the selection it took along.
@@ -139,8 +124,7 @@ class ListView : public QTreeView {
   int SelectionMark() const;
   void SetSelectionMark(int row);
 
-  // Redraw off: the rows are neither painted nor laid out, and the model
-  // announces its changes once, when redraw is on again.
+  // Off: no painting or layout; the model holds its changes.
   void SetRedraw(bool on);
   void doItemsLayout() override;
 
@@ -158,9 +142,7 @@ class ListView : public QTreeView {
   void OnHeaderClicked(int column);
   // A right click on the header (or its menu key): NM_RCLICK from the header.
   void OnHeaderMenu(const QPoint& pos);
-  // Keeps the selection mark and the current row with the selection, and
-  // tells the owner: one LVN_ITEMCHANGED per change, for several rows at once
-  // with iItem -1.
+  // Keeps mark and current row with the selection; one LVN_ITEMCHANGED per change.
   void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
   // A reset of the model drops the selection; the rows' marks carry it over.
   void KeepSelection();

@@ -117,6 +117,15 @@ QString ActionText(const HMENU__::Item& item) {
   return text;
 }
 
+// Sets the state bits of an item to those in flags; the previous bits, or 0xFFFFFFFF.
+UINT SetStateBits(HMENU menu, UINT which, UINT flags, UINT bits) {
+  auto* item = menu ? menu->Find(which, flags) : nullptr;
+  if (!item) return 0xFFFFFFFF;
+  const UINT previous = item->state & bits;
+  item->state = (item->state & ~bits) | (flags & bits);
+  return previous;
+}
+
 }  // namespace
 
 CMenu::CMenu() = default;
@@ -171,20 +180,10 @@ UINT CMenu::GetMenuState(UINT which, UINT flags) const {
 }
 
 UINT CMenu::EnableMenuItem(UINT which, UINT enable) {
-  auto* item = m_hMenu ? m_hMenu->Find(which, enable) : nullptr;
-  if (!item) return 0xFFFFFFFF;
-  const UINT previous = item->state & (MF_GRAYED | MF_DISABLED);
-  item->state = (item->state & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
-  return previous;
+  return SetStateBits(m_hMenu, which, enable, MF_GRAYED | MF_DISABLED);
 }
 
-UINT CMenu::CheckMenuItem(UINT which, UINT check) {
-  auto* item = m_hMenu ? m_hMenu->Find(which, check) : nullptr;
-  if (!item) return 0xFFFFFFFF;
-  const UINT previous = item->state & MF_CHECKED;
-  item->state = (item->state & ~MF_CHECKED) | (check & MF_CHECKED);
-  return previous;
-}
+UINT CMenu::CheckMenuItem(UINT which, UINT check) { return SetStateBits(m_hMenu, which, check, MF_CHECKED); }
 
 int CMenu::GetMenuString(UINT which, CString& text, UINT flags) const {
   auto* item = m_hMenu ? m_hMenu->Find(which, flags) : nullptr;

@@ -40,6 +40,10 @@ struct CMenuBar::Impl {
   CDialog* dialog = nullptr;
   std::vector<QMenu*> menus;
   std::map<UINT, QAction*> items;
+
+  QMenu* Menu(int menu) const {
+    return bar && menu >= 0 && menu < static_cast<int>(menus.size()) ? menus[static_cast<std::size_t>(menu)] : nullptr;
+  }
 };
 
 CMenuBar::CMenuBar() : m_pImpl(std::make_unique<Impl>()) {}
@@ -80,8 +84,8 @@ int CMenuBar::AddMenu(const char* title) {
 }
 
 BOOL CMenuBar::AddItem(int menu, const char* text, UINT id, const char* shortcuts) {
-  if (!m_pImpl->bar || menu < 0 || menu >= static_cast<int>(m_pImpl->menus.size())) return FALSE;
-  QMenu* popup = m_pImpl->menus[static_cast<std::size_t>(menu)];
+  QMenu* popup = m_pImpl->Menu(menu);
+  if (!popup) return FALSE;
   if (!text) {
     popup->addSeparator();
     return TRUE;
@@ -98,23 +102,22 @@ BOOL CMenuBar::AddItem(int menu, const char* text, UINT id, const char* shortcut
 }
 
 int CMenuBar::AddSubmenu(int menu, const char* title) {
-  if (!m_pImpl->bar || menu < 0 || menu >= static_cast<int>(m_pImpl->menus.size())) return -1;
-  QMenu* popup = m_pImpl->menus[static_cast<std::size_t>(menu)];
+  QMenu* popup = m_pImpl->Menu(menu);
+  if (!popup) return -1;
   m_pImpl->menus.push_back(popup->addMenu(QString::fromUtf8(title ? title : "")));
   return static_cast<int>(m_pImpl->menus.size()) - 1;
 }
 
 void CMenuBar::ClearMenu(int menu) {
-  if (menu < 0 || menu >= static_cast<int>(m_pImpl->menus.size())) return;
-  QMenu* popup = m_pImpl->menus[static_cast<std::size_t>(menu)];
+  QMenu* popup = m_pImpl->Menu(menu);
+  if (!popup) return;
   for (auto item = m_pImpl->items.begin(); item != m_pImpl->items.end();)
     item = popup->actions().contains(item->second) ? m_pImpl->items.erase(item) : std::next(item);
   popup->clear();
 }
 
 void CMenuBar::EnableMenu(int menu, BOOL enable) {
-  if (menu < 0 || menu >= static_cast<int>(m_pImpl->menus.size())) return;
-  m_pImpl->menus[static_cast<std::size_t>(menu)]->menuAction()->setEnabled(enable != FALSE);
+  if (QMenu* popup = m_pImpl->Menu(menu)) popup->menuAction()->setEnabled(enable != FALSE);
 }
 
 void CMenuBar::CheckItem(UINT id, BOOL check) {

@@ -1,5 +1,4 @@
 #pragma once
-// Running a modal through the seam. Internal to the platform.
 #include <platform/ModalSeam.h>
 
 #include <functional>
@@ -15,10 +14,8 @@ enum class ModalRun {
   Dismissed,  // closed unseen, as Escape would
 };
 
-// Puts question to the answerer, then runs modal as it says: exec runs the
-// modal's loop, close ends it as Escape would. Without an answerer the loop
-// simply runs. A shown modal is handed to the answerer from inside its own
-// loop, and one left open after that is reported and closed.
+// Puts question to the answerer (if any), then runs modal as it says: exec
+// runs its loop, close ends it as Escape would.
 ModalRun RunModal(const ModalQuestion& question, QWidget* modal, const std::function<void()>& exec,
                   const std::function<void()>& close, int* result = nullptr);
 

@@ -43,8 +43,6 @@ QString ResourcePath(HINSTANCE module, int type, UINT id) {
 
 bool HasResource(HINSTANCE module, int type, UINT id) { return QFile::exists(ResourcePath(module, type, id)); }
 
-// The image a resource holds; a null image when the module has no such
-// resource or its data is not an image.
 QImage LoadResourceImage(HINSTANCE module, int type, UINT id) { return QImage(ResourcePath(module, type, id)); }
 
 }  // namespace

@@ -29,9 +29,8 @@ int CWinApp::Run(int argc, char** argv) {
   const QStringList args = QApplication::arguments();
   for (qsizetype i = 1; i < args.size(); ++i) m_arguments.push_back(platform::FromQt(args[i]));
 
-  int code = 0;
   if (InitInstance()) QApplication::exec();
-  code = ExitInstance();
+  const int code = ExitInstance();
   m_pMainWnd = nullptr;
   m_pImpl->app.reset();
   return code;

@@ -117,48 +117,40 @@ CWnd* CWnd::GetDlgItem(int id) const {
 CWnd* CWnd::GetWindow(UINT relation) const {
   QWidget* w = GetWidget();
   if (!w) return nullptr;
-  if (relation == GW_CHILD) {
-    for (QObject* child : w->children())
-      if (auto* cw = qobject_cast<QWidget*>(child); cw && !cw->isWindow()) return FromWidget(cw);
-    return nullptr;
-  }
   QWidget* parent = w->parentWidget();
-  if (relation != GW_HWNDNEXT || !parent || w->isWindow()) return nullptr;
-  const QObjectList& siblings = parent->children();
-  for (qsizetype i = siblings.indexOf(w) + 1; i < siblings.size(); ++i)
-    if (auto* sw = qobject_cast<QWidget*>(siblings[i]); sw && !sw->isWindow()) return FromWidget(sw);
+  if (relation != GW_CHILD && (relation != GW_HWNDNEXT || !parent || w->isWindow())) return nullptr;
+  // The first child window of the list, after w for the next sibling.
+  const QObjectList& list = relation == GW_CHILD ? w->children() : parent->children();
+  for (qsizetype i = relation == GW_CHILD ? 0 : list.indexOf(w) + 1; i < list.size(); ++i)
+    if (auto* cw = qobject_cast<QWidget*>(list[i]); cw && !cw->isWindow()) return FromWidget(cw);
   return nullptr;
 }
+
+namespace {
+
+// The property that holds a window's text: a combo box's is the typed text,
+// or the item of that text.
+const char* TextProperty(const QWidget* w) {
+  if (w->isWindow()) return "windowTitle";
+  if (qobject_cast<const QGroupBox*>(w)) return "title";
+  if (qobject_cast<const QComboBox*>(w)) return "currentText";
+  if (qobject_cast<const QPlainTextEdit*>(w)) return "plainText";
+  return w->metaObject()->indexOfProperty("text") >= 0 ? "text" : "windowTitle";
+}
+
+}  // namespace
 
 void CWnd::SetWindowText(const CString& text) {
   QWidget* w = GetWidget();
   if (!w) return;
   const QString t = platform::ToQt(text);
   platform::CaptionChanged(w, t);
-  if (w->isWindow()) {
-    w->setWindowTitle(t);
-  } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-    group->setTitle(t);
-  } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-    combo->setCurrentText(t);  // the typed text, or the item of that text
-  } else if (auto* lines = qobject_cast<QPlainTextEdit*>(w)) {
-    lines->setPlainText(t);
-  } else if (w->metaObject()->indexOfProperty("text") >= 0) {
-    w->setProperty("text", t);
-  } else {
-    w->setWindowTitle(t);
-  }
+  w->setProperty(TextProperty(w), t);
 }
 
 CString CWnd::GetWindowText() const {
   const QWidget* w = GetWidget();
-  if (!w) return {};
-  if (w->isWindow()) return platform::FromQt(w->windowTitle());
-  if (auto* group = qobject_cast<const QGroupBox*>(w)) return platform::FromQt(group->title());
-  if (auto* combo = qobject_cast<const QComboBox*>(w)) return platform::FromQt(combo->currentText());
-  if (auto* lines = qobject_cast<const QPlainTextEdit*>(w)) return platform::FromQt(lines->toPlainText());
-  if (w->metaObject()->indexOfProperty("text") >= 0) return platform::FromQt(w->property("text").toString());
-  return platform::FromQt(w->windowTitle());
+  return w ? platform::FromQt(w->property(TextProperty(w)).toString()) : CString();
 }
 
 BOOL CWnd::EnableWindow(BOOL enable) {

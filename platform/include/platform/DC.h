@@ -1,7 +1,6 @@
 #pragma once
-// CDC: a device context. On this platform it paints through a QPainter, either
-// one lent by the code that paints (owner drawing) or one it makes itself over
-// a scratch image to measure text in a window's font (CClientDC).
+// CDC: a device context painting through a QPainter, lent by owner drawing
+// or made over a scratch image to measure text (CClientDC).
 #include <base/String.h>
 #include <platform/Types.h>
 
@@ -12,10 +11,8 @@ class CWnd;
 class QPainter;
 using HDC = CDC*;
 
-// DrawIconEx flags.
 constexpr UINT DI_NORMAL = 0x0003;
 
-// The metrics of a font that owner drawing reads: the height of a line.
 struct TEXTMETRIC {
   LONG tmHeight = 0;
 };
@@ -32,15 +29,12 @@ class CDC {
   HDC GetSafeHdc() const { return const_cast<CDC*>(this); }
   QPainter* GetPainter() const;
 
-  // Width and height of text in the current font.
   CSize GetTextExtent(const CString& text) const;
   BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
 
   void FillSolidRect(const RECT& rect, COLORREF colour);
-  // Returns the previous colour.
   COLORREF SetTextColor(COLORREF colour);
-  // Draws text as it stands (an ampersand is a character, not a mnemonic
-  // mark) with its top-left corner at x, y, over what is already there.
+  // An ampersand is a character, not a mnemonic; x, y is the top-left corner.
   BOOL TextOut(int x, int y, const CString& text);
 
  protected:
@@ -52,8 +46,7 @@ class CDC {
   std::unique_ptr<Impl> m_pImpl;
 };
 
-// Measuring context of a window: the window's font, or the desktop's default
-// font when window is null or has no widget. Its drawing goes nowhere.
+// Measures in the window's font (no window: the desktop's); draws nowhere.
 class CClientDC : public CDC {
  public:
   explicit CClientDC(CWnd* window);
@@ -64,8 +57,7 @@ class CClientDC : public CDC {
   std::unique_ptr<Surface> m_pSurface;
 };
 
-// Draws icon scaled to cx by cy (its own size when both are 0) at x, y. A null
-// icon draws nothing and gives FALSE.
+// cx, cy 0: the icon's own size. FALSE for a null icon.
 BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, void* flickerBrush, UINT flags);
 
 // The program's main window: the active top-level window, else the first

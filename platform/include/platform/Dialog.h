@@ -1,10 +1,7 @@
 #pragma once
-// CDialog: a dialog built from a template kept as data. The template lists its
-// controls (id, window class, caption, rectangle in dialog units, style); the
-// dialog makes a widget for each, converting dialog units with the average
-// character size of the template's font. Commands and notifications of the
-// controls reach member functions through a small routing table that the
-// derived dialog fills in its constructor.
+// CDialog: a dialog built from a template kept as data, a widget per control
+// placed in dialog units of the template's font. Commands and notifications
+// reach member functions through a routing table the derived dialog fills.
 #include <platform/Controls.h>
 #include <base/String.h>
 #include <platform/Wnd.h>
@@ -26,21 +23,17 @@ constexpr DWORD WS_THICKFRAME = 0x00040000;  // a sizing border: the user resize
 constexpr DWORD DS_SETFONT = 0x00000040;
 constexpr DWORD DS_MODALFRAME = 0x00000080;
 
-// What kind of control asks for its colours (the control-colour request).
 constexpr UINT CTLCOLOR_EDIT = 1;
 constexpr UINT CTLCOLOR_BTN = 3;
 constexpr UINT CTLCOLOR_STATIC = 6;
 
-// Cursors: the system's arrow and hand, by their framework ids.
 constexpr int IDC_ARROW = 32512;
 constexpr int IDC_HAND = 32649;
 HCURSOR LoadCursor(HINSTANCE module, int id);
-// Makes cursor the one shown; inside OnSetCursor it applies to the window under
-// the pointer. Returns the previous cursor.
+// Inside OnSetCursor: the cursor of the window under the pointer. Returns the previous one.
 HCURSOR SetCursor(HCURSOR cursor);
 
-// A brush is never made on this platform: a dialog's colour handler answers
-// with the base handler's (null) brush.
+// Never made here: colour handlers answer with the base handler's null brush.
 struct HBRUSH__;
 using HBRUSH = HBRUSH__*;
 
@@ -70,8 +63,7 @@ struct DialogTemplate {
 
 }  // namespace platform
 
-// The device context of a control-colour request: the dialog's handler sets
-// the colours the control is drawn with; the platform applies the ones set.
+// The colours a dialog's OnCtlColor sets for a control; only those set apply.
 class CCtlColorDC {
  public:
   COLORREF SetTextColor(COLORREF color) {
@@ -114,11 +106,8 @@ class CDialog : public CWnd {
   explicit CDialog(const platform::DialogTemplate& dialogTemplate, CWnd* parent = nullptr);
   ~CDialog() override;
 
-  // Builds the dialog, initialises it and runs it modally; returns the result
-  // EndDialog was given (-1 when the dialog could not be built). The widgets
-  // are destroyed before it returns.
+  // Returns EndDialog's result (-1 when it could not be built); the widgets are gone then.
   virtual INT_PTR DoModal();
-  // Builds, initialises and shows the dialog without a modal loop.
   BOOL Create(CWnd* parent = nullptr);
   // Ends the dialog with result: a modal loop returns it, a modeless dialog hides.
   void EndDialog(int result);
@@ -126,23 +115,19 @@ class CDialog : public CWnd {
   int GetEndResult() const { return m_nResult; }
 
   virtual BOOL OnInitDialog();
-  // Enter (when the dialog has no default button) and the button with id
-  // IDOK: data exchange, then IDOK. A disabled default button takes Enter
-  // and does nothing.
+  // IDOK, or Enter without a default button (a disabled one swallows Enter).
   virtual void OnOK();
-  // Escape and the button with id IDCANCEL: ends with IDCANCEL.
+  // IDCANCEL or Escape.
   virtual void OnCancel();
-  // The window manager's close request: as Escape unless a dialog decides otherwise.
+  // The window manager's close request: as Escape unless overridden.
   virtual void OnClose();
   virtual void DoDataExchange(CDataExchange* pDX);
   BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
   // A control of kind CTLCOLOR_* is about to be drawn: set its colours on dc.
   virtual HBRUSH OnCtlColor(CCtlColorDC* dc, CWnd* control, UINT ctlColor);
-  // The pointer entered window (the dialog itself or a control); return true
-  // after choosing a cursor with SetCursor, false for the window's own cursor.
+  // The pointer entered window; true after choosing a cursor with SetCursor.
   virtual BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT message);
-  // The window's client area is now cx by cy pixels.
   virtual void OnSize(UINT type, int cx, int cy);
 
   void SetDlgItemText(int id, const CString& text);
@@ -150,13 +135,11 @@ class CDialog : public CWnd {
   UINT IsDlgButtonChecked(int id) const;
   void CheckDlgButton(int id, UINT check);
   void MapDialogRect(RECT* rect) const;
-  // The window icon (big and small are the same on this platform).
+  // Big and small are the same here.
   HICON SetIcon(HICON icon, BOOL bigIcon);
   HICON GetIcon(BOOL bigIcon) const;
-  // Offers or withdraws the caption bar's close box.
   void EnableCloseBox(bool enable);
-  // Asks every control for its colours again (done after OnInitDialog and
-  // whenever a control is painted).
+  // Asks every control for its colours again (also done on every paint).
   void UpdateCtlColors();
 
   BOOL OnCommand(int id, int code) override;

@@ -28,7 +28,7 @@ class CFileDialog {
   // IDOK when the user chose a file, else IDCANCEL.
   virtual int DoModal();
 
-  // The chosen file: full path, name with extension, name without it, extension without the dot.
+  // Full path, name, name without extension, extension without the dot.
   CString GetPathName() const;
   CString GetFileName() const;
   CString GetFileTitle() const;

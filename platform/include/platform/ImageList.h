@@ -15,24 +15,20 @@ class CImageList {
   CImageList(const CImageList&) = delete;
   CImageList& operator=(const CImageList&) = delete;
 
-  // Makes the list for images of cx by cy pixels; false when already made or
-  // the size is not positive. initial and grow are capacity hints.
+  // False when made already or the size is not positive.
   BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
   bool IsCreated() const;
 
-  // Adds the bitmap cut into cx-wide images, pixels of the mask colour made
-  // transparent; the index of the first image added, or -1.
+  // Cut into cx-wide images, the mask colour transparent; the first index, or -1.
   int Add(HBITMAP bitmap, COLORREF mask);
   // index -1 appends; otherwise replaces that image. The index, or -1.
   int Replace(int index, HICON icon);
   BOOL Remove(int index);
   int GetImageCount() const;
-  // A new icon of image index that the caller releases with DestroyIcon; null
-  // when there is no such image.
+  // The caller releases it with DestroyIcon; null when there is no such image.
   HICON ExtractIcon(int index) const;
 
   struct Impl;
-  // For the platform's own controls.
   const Impl* GetImpl() const { return m_pImpl.get(); }
 
  private:

@@ -15,11 +15,9 @@ constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-// Shows text under caption, modal over owner (or the active window when owner
-// is null), with the buttons and icon that type names; returns the button
-// pressed (closing a Yes/No box counts as No, an OK box as OK).
+// Modal over owner (null: the active window); returns the button pressed
+// (closing a Yes/No box counts as No, an OK box as OK).
 int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT type);
 
-// The framework's message box of the application: the application's name as
-// caption, modal over the active window; returns the button pressed.
+// With the application's name as caption, over the active window.
 int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);

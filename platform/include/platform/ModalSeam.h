@@ -1,8 +1,6 @@
 #pragma once
-// The one way a modal question reaches the user. Every modal the platform runs
-// (message boxes, file dialogs, the folder browser, popup menus, template
-// dialogs) first puts its question to the installed answerer; with none
-// installed, as in the program, the real modal runs for the user.
+// Every modal the platform runs first puts its question to the installed
+// answerer (tests install one); with none, the real modal runs for the user.
 #include <base/String.h>
 #include <platform/Types.h>
 
@@ -10,10 +8,8 @@ namespace platform {
 
 enum class ModalKind { MessageBox, FileDialog, FolderBrowser, PopupMenu, Dialog };
 
-// "message box", "file dialog", "folder browser", "popup menu", "dialog".
 const char* ModalKindName(ModalKind kind);
 
-// What a modal asks, as its caller put it.
 struct ModalQuestion {
   ModalKind kind = ModalKind::Dialog;
   CString caption;  // the window title; a popup menu's item texts joined by '|'
@@ -21,7 +17,6 @@ struct ModalQuestion {
   UINT type = 0;    // a message box's MB_ flags
 };
 
-// How the answerer takes a question.
 struct ModalAnswer {
   enum class How {
     Show,     // run the real modal and hand it to Drive
@@ -32,11 +27,9 @@ struct ModalAnswer {
   int result = 0;  // for Result: a message box's IDYES..., a menu's command id, a dialog's end code
 };
 
-// A stand-in for the user, installed by tests.
 class ModalAnswerer {
  public:
   virtual ~ModalAnswerer() = default;
-  // Called before the modal is shown.
   virtual ModalAnswer Answer(const ModalQuestion& question) = 0;
   // For How::Show: called once from inside the modal's own event loop, with
   // the modal shown; drives it as a user would.

@@ -1,13 +1,10 @@
 #pragma once
-// CPictureBox: a control that shows an image from its file's bytes, scaled
-// into its box with its proportions kept, or its text when it shows none.
-// Files dropped on it are reported to its owner. Dialog templates make it
-// with the window class "Picture".
+// CPictureBox ("Picture" in templates): an image from its file's bytes,
+// scaled with its proportions kept, or its text; reports files dropped on it.
 #include <platform/Wnd.h>
 
 #include <string>
 
-// A file was dropped on a picture box: the owner's OnNotify gets an NMFILEDROP.
 constexpr int PBN_FILEDROPPED = -1801;
 
 struct NMFILEDROP {
@@ -17,9 +14,7 @@ struct NMFILEDROP {
 
 class CPictureBox : public CWnd {
  public:
-  // Shows the image (JPEG, PNG, or any format the platform reads) in place
-  // of the text; false, showing nothing, when the bytes do not decode.
-  // SetWindowText shows a text again in place of the image.
+  // False, showing nothing, when the bytes do not decode; SetWindowText shows text again.
   BOOL SetImage(const std::string& bytes);
 };
 

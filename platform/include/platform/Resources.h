@@ -1,9 +1,7 @@
 #pragma once
-// Resources (bitmaps and icons by numeric id) live in the module that ships
-// them: each library and the program compile a Qt resource file that keeps
-// them under the module's name, and register the module when they load. The
-// scoped guard AFX_MANAGE_STATE makes a module current, so that lookups find
-// its own resources before those of any other module.
+// Bitmaps and icons by id live in the module (library or program) that ships
+// them, under its name in its Qt resource file. AFX_MANAGE_STATE makes a
+// module current, so that lookups find its own resources first.
 #include <platform/Types.h>
 
 struct AFX_MODULE_STATE {
@@ -38,18 +36,14 @@ class AFX_MAINTAIN_STATE2 {
 
 void AfxRegisterModule(AFX_MODULE_STATE* module);
 
-// The module holding resource id of the type (RT_BITMAP or RT_GROUP_ICON): the
-// current module first, then every module in the order they registered; null
-// when none has it.
+// The current module, else the first registered one, holding the resource; or null.
 HINSTANCE AfxFindResourceHandle(UINT id, int type);
 
-// Loads a bitmap resource as a new bitmap the caller releases with DeleteObject;
-// null when the module has no such bitmap or its data is not an image.
+// The caller releases it with DeleteObject; null when missing or not an image.
 HBITMAP LoadBitmap(HINSTANCE module, UINT id);
 BOOL DeleteObject(HBITMAP bitmap);
 
-// Loads an icon resource (RT_GROUP_ICON). Icons loaded this way are shared and
-// live as long as the process, as the framework's are; DestroyIcon ignores them.
+// Shared for the life of the process, as the framework's are; DestroyIcon ignores them.
 HICON LoadIcon(HINSTANCE module, UINT id);
 // Releases an icon made by the platform for its caller (image lists, shell).
 BOOL DestroyIcon(HICON icon);

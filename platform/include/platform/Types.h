@@ -1,6 +1,5 @@
 #pragma once
-// The framework's basic value types: integers, colours, geometry, handles and
-// the notification records that controls hand to their owners.
+// The framework's basic types: integers, colours, geometry, handles, notifications.
 #include <cstdint>
 
 using BOOL = int;
@@ -77,7 +76,6 @@ class CWnd;
 // A window handle is the window object itself on this platform.
 using HWND = CWnd*;
 
-// Opaque handles; the platform keeps what stands behind them.
 struct HICON__;
 using HICON = HICON__*;
 using HCURSOR = HICON;
@@ -86,7 +84,6 @@ using HBITMAP = HBITMAP__*;
 struct AFX_MODULE_STATE;
 using HINSTANCE = const AFX_MODULE_STATE*;
 
-// Notifications a control sends to its owner.
 struct NMHDR {
   HWND hwndFrom = nullptr;
   UINT_PTR idFrom = 0;
@@ -118,7 +115,6 @@ struct NMLVKEYDOWN {
   UINT flags = 0;
 };
 
-// Virtual keys.
 constexpr WORD VK_RETURN = 0x0D;
 constexpr WORD VK_DELETE = 0x2E;
 constexpr WORD VK_F2 = 0x71;
@@ -136,15 +132,12 @@ constexpr DWORD WS_DISABLED = 0x08000000;
 constexpr DWORD WS_BORDER = 0x00800000;
 constexpr DWORD WS_TABSTOP = 0x00010000;
 
-// ShowWindow commands.
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
 
-// GetWindow relations.
 constexpr UINT GW_HWNDNEXT = 2;
 constexpr UINT GW_CHILD = 5;
 
-// Resource types.
 constexpr int RT_BITMAP = 2;
 constexpr int RT_GROUP_ICON = 14;

@@ -1,6 +1,5 @@
 #pragma once
-// CWinApp: the application object. There is one per program; it owns the Qt
-// application and hands the command line to InitInstance.
+// CWinApp: the program's one application object; it owns the Qt application.
 #include <base/String.h>
 #include <platform/Types.h>
 
@@ -17,9 +16,8 @@ class CWinApp {
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
 
-  // Runs the program: makes the Qt application (unless one exists already),
-  // takes the arguments, then InitInstance; when that returns false the
-  // program ends with ExitInstance's code, otherwise the event loop runs first.
+  // Makes the Qt application (unless one exists), then InitInstance, the event
+  // loop unless it returned false, and ExitInstance, whose code it returns.
   int Run(int argc, char** argv);
 
   // Runs before the Qt application is made (so --help needs no display), with
@@ -28,8 +26,7 @@ class CWinApp {
   virtual BOOL InitInstance();
   virtual int ExitInstance();
 
-  // The command-line arguments after the program's name (the platform's own
-  // options already removed).
+  // After the program's name, without the platform's own options.
   const std::vector<CString>& GetArguments() const { return m_arguments; }
 
   const char* m_pszAppName;

@@ -1,7 +1,6 @@
 #pragma once
-// CWnd: a window of the desktop framework. On this platform every window is a
-// Qt widget; a CWnd either owns the widget it made or wraps one made elsewhere
-// (a control bound by a dialog). Widgets never appear in library headers.
+// CWnd: a window, a Qt widget that it either made and owns or wraps (a
+// control bound by a dialog). Widgets never appear in library headers.
 #include <base/String.h>
 #include <platform/Types.h>
 
@@ -17,17 +16,14 @@ class CWnd {
   CWnd(const CWnd&) = delete;
   CWnd& operator=(const CWnd&) = delete;
 
-  // The window object of a widget: its permanent wrapper if it has one, else a
-  // temporary wrapper that lives as long as the widget. Null for null.
+  // The widget's permanent wrapper, else a temporary one that lives as long as the widget.
   static CWnd* FromWidget(QWidget* widget);
 
   HWND GetSafeHwnd() const { return const_cast<CWnd*>(this); }
   QWidget* GetWidget() const;
-  // True while a widget stands behind this object.
   bool IsWindow() const { return GetWidget() != nullptr; }
 
-  // Makes this object the permanent wrapper of widget (a control bound by a
-  // dialog); the widget stays its parent's. Fails when already attached.
+  // Becomes widget's permanent wrapper; the widget stays its parent's.
   bool Attach(QWidget* widget);
   QWidget* Detach();
   // Destroys the widget this object made; a wrapped widget is only released.
@@ -37,7 +33,6 @@ class CWnd {
   void SetDlgCtrlID(int id);
   CWnd* GetParent() const;
   CWnd* GetDlgItem(int id) const;
-  // GW_CHILD: the first child window; GW_HWNDNEXT: the next sibling. Null at the end.
   CWnd* GetWindow(UINT relation) const;
 
   void SetWindowText(const CString& text);
@@ -50,51 +45,42 @@ class CWnd {
   BOOL ShowWindow(int command);
   BOOL IsWindowVisible() const;
 
-  // Position in the parent's client coordinates (a top-level window: the
-  // screen). A child in its parent's dynamic layout stays where it is put.
+  // In the parent's client coordinates; a dynamic layout keeps the new place.
   void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
   void MoveWindow(const RECT& rect, BOOL repaint = TRUE);
   void GetClientRect(RECT* rect) const;
-  // The window's rectangle in screen coordinates.
+  // In screen coordinates.
   void GetWindowRect(RECT* rect) const;
   void ScreenToClient(RECT* rect) const;
   void ClientToScreen(POINT* point) const;
   void ClientToScreen(RECT* rect) const;
 
-  // Style bits: WS_VISIBLE and WS_DISABLED follow the widget's state; other
-  // bits are kept with the widget so that every wrapper sees the same word.
+  // WS_VISIBLE and WS_DISABLED follow the widget; other bits are kept on it for every wrapper.
   DWORD GetStyle() const;
   BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
 
-  // A layout that moves and sizes the children when this window is resized,
-  // measured from its present size (FALSE removes it). Null until enabled.
+  // Moves and sizes the children on resizes, from the present size (FALSE removes it).
   void EnableDynamicLayout(BOOL enable = TRUE);
   CMFCDynamicLayout* GetDynamicLayout() const;
 
   void UpdateWindow();
-  // Gives the window the keyboard focus.
   void SetFocus();
 
-  // Notifications from this control go to the parent window's OnNotify,
-  // commands (button clicks) to its OnCommand.
+  // To the parent's OnNotify and OnCommand.
   LRESULT SendNotify(int code, NMHDR* header);
-  // Hands a notification another window sent (a list's header) on to this
-  // window's owner unchanged, the same way; returns the owner's result.
+  // Hands another window's notification (a list's header) on to this window's owner.
   LRESULT ForwardNotify(NMHDR* header);
   void SendCommand(int code = 0);
 
   virtual BOOL OnNotify(NMHDR* header, LRESULT* result);
   virtual BOOL OnCommand(int id, int code);
 
-  // Calls OnTimer(id) every elapse milliseconds (0: as soon as the event loop
-  // is idle) until KillTimer(id); setting an id again restarts it. Returns id.
+  // OnTimer(id) every elapse ms (0: when idle) until KillTimer; setting again restarts it.
   UINT_PTR SetTimer(UINT_PTR id, UINT elapse);
-  // False when no timer of that id runs.
   BOOL KillTimer(UINT_PTR id);
   virtual void OnTimer(UINT_PTR id);
 
  protected:
-  // Takes ownership of a widget this object made.
   void AttachOwned(QWidget* widget);
   // Called after ModifyStyle changed the word.
   virtual void OnStyleChanged(DWORD oldStyle, DWORD newStyle);
