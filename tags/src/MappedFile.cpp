@@ -19,6 +19,9 @@ namespace {
 // slot reads its file into memory instead.
 constexpr int kSlots = 256;
 
+// Files up to this size are read into memory rather than mapped.
+constexpr std::size_t kReadBelow = 64 * 1024;
+
 struct CGuardedRange {
   enum State : int { kFree, kClaimed, kLive };
   std::atomic<int> state{kFree};
@@ -129,7 +132,8 @@ CMappedFile::CMappedFile(const char* path, bool followLink) : m_strPath(path ? p
   m_mtime = st.st_mtim;
   m_nSize = static_cast<std::size_t>(st.st_size);
   if (m_nSize == 0) return;
-  m_nSlot = GuardMaps() ? ClaimRange() : -1;
+  // A small file costs less to read than to map, fault in and unmap.
+  m_nSlot = m_nSize > kReadBelow && GuardMaps() ? ClaimRange() : -1;
   if (m_nSlot >= 0) {
     void* p = ::mmap(nullptr, m_nSize, PROT_READ, MAP_PRIVATE, m_fd, 0);
     if (p != MAP_FAILED) {
