@@ -15,6 +15,9 @@ std::uint64_t Be64(const unsigned char* p) { return std::uint64_t{Be32(p)} << 32
 std::uint32_t Le32(const unsigned char* p) {
   return std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
 }
+std::int64_t Granule(const unsigned char* page) {
+  return static_cast<std::int64_t>(std::uint64_t{Le32(page + 10)} << 32 | Le32(page + 6));
+}
 
 bool Fail(CString* reason, const CString& text) {
   *reason = text;
@@ -42,31 +45,45 @@ std::size_t SkipId3(const unsigned char* data, std::size_t size) {
 }  // namespace
 
 std::uint32_t OggCrc(const unsigned char* data, std::size_t size) {
-  static const std::array<std::uint32_t, 256> table = [] {
-    std::array<std::uint32_t, 256> t{};
+  // Eight bytes a step through eight tables: the byte-a-step loop was a
+  // sixth of the time reading a folder of Ogg files.
+  static const auto tables = [] {
+    std::array<std::array<std::uint32_t, 256>, 8> t{};
     for (std::uint32_t i = 0; i < 256; ++i) {
       std::uint32_t r = i << 24;
       for (int k = 0; k < 8; ++k) r = r & 0x80000000u ? (r << 1) ^ 0x04C11DB7u : r << 1;
-      t[i] = r;
+      t[0][i] = r;
     }
+    for (std::size_t k = 1; k < 8; ++k)
+      for (std::size_t i = 0; i < 256; ++i) t[k][i] = t[k - 1][i] << 8 ^ t[0][t[k - 1][i] >> 24];
     return t;
   }();
-  std::uint32_t crc = 0;
-  for (std::size_t i = 0; i < size; ++i) {
-    // The checksum field itself counts as zeros.
-    const unsigned char byte = i >= 22 && i < 26 ? 0 : data[i];
-    crc = (crc << 8) ^ table[((crc >> 24) ^ byte) & 0xFF];
-  }
-  return crc;
+  const auto bytewise = [&](std::uint32_t crc, const unsigned char* p, std::size_t n) {
+    for (; n > 0; --n) crc = crc << 8 ^ tables[0][(crc >> 24 ^ *p++) & 0xFF];
+    return crc;
+  };
+  const auto run = [&](std::uint32_t crc, const unsigned char* p, std::size_t n) {
+    for (; n >= 8; n -= 8, p += 8) {
+      crc ^= std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+      crc = tables[7][crc >> 24] ^ tables[6][crc >> 16 & 0xFF] ^ tables[5][crc >> 8 & 0xFF] ^ tables[4][crc & 0xFF] ^
+            tables[3][p[4]] ^ tables[2][p[5]] ^ tables[1][p[6]] ^ tables[0][p[7]];
+    }
+    return bytewise(crc, p, n);
+  };
+  // The checksum field itself (bytes 22 to 25) counts as zeros.
+  static constexpr unsigned char kZeros[4] = {};
+  const std::uint32_t head = run(0, data, std::min<std::size_t>(size, 22));
+  if (size <= 26) return bytewise(head, kZeros, size > 22 ? size - 22 : 0);
+  return run(bytewise(head, kZeros, 4), data + 26, size - 26);
 }
 
 namespace {
 
-// True when the stream's last page, found from the end, ends the file and
-// lies at or after from.
-bool EndsWithPageOf(const unsigned char* data, std::size_t size, std::size_t from, std::uint32_t serial) {
+// Where the stream's last page starts, found from the end, when it ends the
+// file and lies at or after from; else 0.
+std::size_t LastPageOf(const unsigned char* data, std::size_t size, std::size_t from, std::uint32_t serial) {
   constexpr std::size_t kLongestPage = 27 + 255 + 255 * 255;
-  if (size < 27) return false;
+  if (size < 27) return 0;
   const std::size_t lowest = std::max(from, size > kLongestPage ? size - kLongestPage : 0);
   for (std::size_t at = size - 27 + 1; at-- > lowest;) {
     const unsigned char* p = data + at;
@@ -75,9 +92,9 @@ bool EndsWithPageOf(const unsigned char* data, std::size_t size, std::size_t fro
     if (size - at < 27 + segments) continue;
     std::size_t body = 0;
     for (std::size_t s = 0; s < segments; ++s) body += p[27 + s];
-    if (at + 27 + segments + body == size && Le32(p + 14) == serial) return true;
+    if (at + 27 + segments + body == size && Le32(p + 14) == serial) return at;
   }
-  return false;
+  return 0;
 }
 
 bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, CString* reason, bool withAudio,
@@ -100,7 +117,8 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
     const std::size_t pageSize = 27 + segments + body;
     if (size - at < pageSize)
       return Fail(reason, CString::Formatted("The Ogg page %d runs past the end of the file (cut short)", page));
-    if (page == 1) serial = Le32(p + 14);
+    if (page == 1) serial = Le32(p + 14), layout->nFirstGranule = Granule(p);
+    layout->nLastGranule = Granule(p);
     if (Le32(p + 18) != static_cast<std::uint32_t>(page - 1) + Le32(data + 18)) layout->bSequenceGap = true;
     if (Le32(p + 14) != serial) return Fail(reason, "The Ogg file holds more than one stream, which is not supported");
     const unsigned char* bodyAt = p + 27 + segments;
@@ -135,7 +153,12 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
     }
     at += pageSize;
     // Reading a file's tags does not need the pages between its headers and its end.
-    if (!wholeOgg && !withAudio && packets.size() >= wanted && at < size && EndsWithPageOf(data, size, at, serial)) break;
+    if (!wholeOgg && !withAudio && packets.size() >= wanted && at < size) {
+      if (const std::size_t last = LastPageOf(data, size, at, serial)) {
+        layout->nLastGranule = Granule(data + last);
+        break;
+      }
+    }
   }
   if (packets.size() < wanted) return Fail(reason, "The Ogg stream ends before its comment header");
   if (layout->nFirstPageEnd == 0) layout->bHeadersApart = false;

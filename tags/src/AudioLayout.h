@@ -42,6 +42,8 @@ struct CAudioLayout {
   int nHeaderPages = 0;
   bool bHeadersApart = false;
   std::uint32_t nSerial = 0;
+  // Ogg: the granule positions of the first and the last page (-1: none).
+  std::int64_t nFirstGranule = -1, nLastGranule = -1;
   // Ogg, gathered with the audio: pages whose checksum does not match, and
   // whether a page's sequence number does not follow its predecessor's.
   int nBadChecksums = 0;
