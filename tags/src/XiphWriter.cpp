@@ -1,6 +1,7 @@
 #include "XiphWriter.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -267,7 +268,15 @@ std::string Base64Encode(const std::string& bytes) {
 }
 
 bool Base64Decode(const std::string& text, std::string* out) {
+  // Each byte's value in the alphabet; 64 for a byte outside it.
+  static const auto values = [] {
+    std::array<unsigned char, 256> t{};
+    t.fill(64);
+    for (unsigned char i = 0; i < 64; ++i) t[static_cast<unsigned char>(kBase64[i])] = i;
+    return t;
+  }();
   out->clear();
+  out->reserve(text.size() / 4 * 3);
   std::uint32_t v = 0;
   int bits = 0;
   std::size_t pad = 0;
@@ -276,9 +285,9 @@ bool Base64Decode(const std::string& text, std::string* out) {
       ++pad;
       continue;
     }
-    const char* at = std::strchr(kBase64, c);
-    if (c == '\0' || !at || pad) return false;
-    v = v << 6 | static_cast<std::uint32_t>(at - kBase64);
+    const unsigned char value = values[static_cast<unsigned char>(c)];
+    if (value == 64 || pad) return false;
+    v = v << 6 | value;
     bits += 6;
     if (bits >= 8) {
       bits -= 8;
