@@ -219,14 +219,22 @@ bool RenderOgg(const unsigned char* old, std::size_t size, const CAudioLayout& l
   std::vector<std::string> packets(layout.headerPackets.begin() + 1, layout.headerPackets.end());
   const std::string magic = opus ? "OpusTags" : "\x03vorbis";
   std::string tail;  // what follows the entries: the framing bit, padding some writers keep
+  std::size_t oldBody = 0;
   {
     const auto* body = reinterpret_cast<const unsigned char*>(packets[0].data()) + magic.size();
     CVorbisComment ignored;
-    std::size_t end = 0;
-    ParseVorbisComment(body, packets[0].size() - magic.size(), &ignored, &end);
-    tail = packets[0].substr(magic.size() + end);
+    ParseVorbisComment(body, packets[0].size() - magic.size(), &ignored, &oldBody);
+    tail = packets[0].substr(magic.size() + oldBody);
   }
-  packets[0] = magic + CommentBody(layout.comment.strVendor, EditedEntries(layout.comment.entries, edit, true)) + tail;
+  const std::string entries = CommentBody(layout.comment.strVendor, EditedEntries(layout.comment.entries, edit, true));
+  // Zeros after the entries (and after Vorbis's framing bit) are room some
+  // writers leave: a change that fits takes it, so the comment keeps its size,
+  // its pages keep their layout, and only the bytes that changed are written.
+  const std::size_t lead = opus ? 0 : 1;
+  const std::size_t room = tail.size() - std::min(tail.size(), lead);
+  if (room > 0 && tail.find_first_not_of('\0', lead) == std::string::npos && entries.size() <= oldBody + room)
+    tail.resize(tail.size() + oldBody - entries.size());
+  packets[0] = magic + entries + tail;
   int pages = 0;
   out->assign(reinterpret_cast<const char*>(old), layout.nFirstPageEnd);
   *out += Paginate(packets, layout.nSerial, 1, &pages);
