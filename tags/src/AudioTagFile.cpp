@@ -402,6 +402,7 @@ struct CAudioTagFile::Impl {
   bool Render(std::string* out, CString* error) const;
   CXiphEdit XiphEdit(const CAudioLayout& layout) const;
   void KeepIlstOrder(const unsigned char* old, std::size_t oldSize, std::string* now) const;
+  static void KeepPaddingFill(const unsigned char* old, std::size_t oldSize, std::string* now);
   bool VerifyMp4(const unsigned char* old, std::size_t oldSize, const unsigned char* now, std::size_t nowSize,
                  CString* error) const;
   bool Verify(const unsigned char* old, std::size_t oldSize, const std::string& now, CString* error) const;
@@ -782,6 +783,7 @@ bool CAudioTagFile::Impl::Render(std::string* out, CString* error) const {
   const ByteVector* now = stream.data();
   out->assign(now->data(), now->size());
   KeepIlstOrder(map.Data(), map.Size(), out);
+  KeepPaddingFill(map.Data(), map.Size(), out);
   if (!map.IsIntact()) {
     *error = kChangedWhileRead;
     return false;
@@ -825,6 +827,36 @@ void CAudioTagFile::Impl::KeepIlstOrder(const unsigned char* old, std::size_t ol
   for (std::size_t i = 0; i < after.size(); ++i)
     if (!used[i]) body.append(reinterpret_cast<const char*>(fresh + after[i].nAt), after[i].nSize);
   if (body.size() == newEnd - newAt) now->replace(newAt, body.size(), body);
+}
+
+// TagLib fills the room it leaves after the ilst with ones; a file whose
+// room was filled otherwise (zeros, as most writers leave it) keeps its fill,
+// so that a change the room takes alters only the bytes it must and the
+// save can write them in place.
+void CAudioTagFile::Impl::KeepPaddingFill(const unsigned char* old, std::size_t oldSize, std::string* now) {
+  std::size_t oldAt = 0, oldEnd = 0, newAt = 0, newEnd = 0;
+  std::vector<CIlstItem> items;
+  auto* fresh = reinterpret_cast<unsigned char*>(now->data());
+  if (!FindIlst(old, oldSize, &oldAt, &oldEnd, &items) || !FindIlst(fresh, now->size(), &newAt, &newEnd, &items)) return;
+  // The free atom right after each ilst: its body's bounds, when it has one.
+  const auto freeAfter = [](const unsigned char* data, std::size_t size, std::size_t at, std::size_t* body) {
+    if (size - at < 8 || std::memcmp(data + at + 4, "free", 4) != 0) return std::size_t{0};
+    const std::size_t length = std::size_t{data[at]} << 24 | std::size_t{data[at + 1]} << 16 |
+                               std::size_t{data[at + 2]} << 8 | data[at + 3];
+    if (length < 8 || length > size - at) return std::size_t{0};
+    *body = at + 8;
+    return length - 8;
+  };
+  std::size_t oldBody = 0, newBody = 0;
+  const std::size_t oldRoom = freeAfter(old, oldSize, oldEnd, &oldBody);
+  const std::size_t newRoom = freeAfter(fresh, now->size(), newEnd, &newBody);
+  if (oldRoom == 0 || newRoom == 0) return;
+  const unsigned char fill = old[oldBody];
+  const auto uniform = [](const unsigned char* p, std::size_t n, unsigned char b) {
+    return std::all_of(p, p + n, [b](unsigned char c) { return c == b; });
+  };
+  if (fill != 1 && uniform(old + oldBody, oldRoom, fill) && uniform(fresh + newBody, newRoom, 1))
+    std::memset(fresh + newBody, fill, newRoom);
 }
 
 // The new bytes must keep everything the edits did not change: a check of
