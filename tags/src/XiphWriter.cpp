@@ -234,6 +234,8 @@ bool RenderOgg(const unsigned char* old, std::size_t size, const CAudioLayout& l
   const std::size_t room = tail.size() - std::min(tail.size(), lead);
   if (room > 0 && tail.find_first_not_of('\0', lead) == std::string::npos && entries.size() <= oldBody + room)
     tail.resize(tail.size() + oldBody - entries.size());
+  else if (room == 0 && tail.size() == lead && entries.size() != oldBody)
+    tail.append(kNewPadding, '\0');  // laid out anew: with room, as a FLAC file gets it, for the next change
   packets[0] = magic + entries + tail;
   int pages = 0;
   out->assign(reinterpret_cast<const char*>(old), layout.nFirstPageEnd);

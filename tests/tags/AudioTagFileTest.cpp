@@ -347,6 +347,44 @@ TEST(AudioTagFileSafety, LeavesAFileChangedSinceItWasReadAlone) {
 // renamed over its original only then; one whose change took the same room
 // (FLAC padding, an MP4 index of the same size) holds it in place, unflushed,
 // and keeps its inode.
+// An Ogg comment with no room (as ffmpeg writes it) is laid out anew with
+// room after its entries; the next change takes that room and is written in
+// place. Every other key and the audio stay through both saves.
+TEST(AudioTagFileSafety, AnOggCommentLaidOutAnewGetsRoomForTheNextChange) {
+  test::TempDir dir;
+  for (const char* codec : {"libvorbis", "libopus"}) {
+    const CString path = dir.File((std::string("plain_") + codec + ".ogg").c_str());
+    test::RunCommand(std::string("ffmpeg -v error -f lavfi -i sine=duration=1 -c:a ") + codec +
+                     " -metadata artist=Plain -metadata album=First -y '" + path.Str() + "'");
+    const std::string tags = View(path, "tags"), audio = AudioMd5(path);
+    ASSERT_NE(audio.find("MD5="), std::string::npos) << audio;
+    struct stat first {};
+    ASSERT_EQ(::stat(path, &first), 0);
+    for (const char* album : {"Second album", "Third"}) {
+      const auto file = CAudioTagFile::Read(path);
+      ASSERT_EQ(file->Set(TagField::Album, album), "");
+      CString reason;
+      ASSERT_TRUE(file->Save(&reason)) << reason;
+    }
+    struct stat last {};
+    ASSERT_EQ(::stat(path, &last), 0);
+    EXPECT_GT(last.st_size, first.st_size) << codec;  // the room
+    std::string expected = tags;
+    expected.replace(expected.find("['First']"), 9, "['Third']");
+    EXPECT_EQ(View(path, "tags"), expected) << codec;
+    EXPECT_EQ(AudioMd5(path), audio) << codec;
+    // The second save wrote in place: the file is the one the first made.
+    const auto again = CAudioTagFile::Read(path);
+    CString reason;
+    ASSERT_EQ(again->Set(TagField::Album, "Fourth"), "");
+    ASSERT_TRUE(again->Save(&reason)) << reason;
+    struct stat now {};
+    ASSERT_EQ(::stat(path, &now), 0);
+    EXPECT_EQ(now.st_ino, last.st_ino) << codec;
+    EXPECT_EQ(now.st_size, last.st_size) << codec;
+  }
+}
+
 TEST(AudioTagFileSafety, SavesInABatchAtItsCommit) {
   test::TempDir dir;
   std::vector<std::unique_ptr<CAudioTagFile>> files;
