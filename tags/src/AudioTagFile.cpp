@@ -414,9 +414,11 @@ struct CAudioTagFile::Impl {
   CXiphEdit XiphEdit(const CAudioLayout& layout) const;
   void KeepIlstOrder(const unsigned char* old, std::size_t oldSize, std::string* now) const;
   static void KeepPaddingFill(const unsigned char* old, std::size_t oldSize, std::string* now);
-  bool VerifyMp4(const unsigned char* old, std::size_t oldSize, const unsigned char* now, std::size_t nowSize,
+  // itemsRead: the old file's items as TagLib read them for the rendering.
+  bool VerifyMp4(const TagLib::MP4::ItemMap& itemsRead, const unsigned char* now, std::size_t nowSize,
                  CString* error) const;
-  bool Verify(const unsigned char* old, std::size_t oldSize, const std::string& now, CString* error) const;
+  bool Verify(const unsigned char* old, std::size_t oldSize, const std::string& now, CString* error,
+              const TagLib::MP4::ItemMap* itemsRead = nullptr) const;
 };
 
 namespace {
@@ -779,12 +781,14 @@ bool CAudioTagFile::Impl::Render(std::string* out, CString* error) const {
   }
   ByteVector bytes(reinterpret_cast<const char*>(map.Data()), static_cast<unsigned int>(map.Size()));
   TagLib::ByteVectorStream stream(bytes);
+  TagLib::MP4::ItemMap itemsRead;
   {
     const COpened o = OpenMp4(&stream, false);
     if (!o.mp4) {
       *error = CString::Formatted("The %s file could not be read again", FormatName(eFormat));
       return false;
     }
+    itemsRead = o.mp4->itemMap();  // shared until the edits change a copy of it
     if (!Apply(o.mp4, error)) return false;
     if (!o.file->save()) {
       *error = CString::Formatted("TagLib could not lay out the new %s tag", FormatName(eFormat));
@@ -799,7 +803,7 @@ bool CAudioTagFile::Impl::Render(std::string* out, CString* error) const {
     *error = kChangedWhileRead;
     return false;
   }
-  return Verify(map.Data(), map.Size(), *out, error);
+  return Verify(map.Data(), map.Size(), *out, error, &itemsRead);
 }
 
 // TagLib lays ilst out again in the order of its keys. Where the items not
@@ -873,7 +877,8 @@ void CAudioTagFile::Impl::KeepPaddingFill(const unsigned char* old, std::size_t 
 // The new bytes must keep everything the edits did not change: a check of
 // TagLib's rendering against the file it replaces, so that no save can lose
 // a key, a picture or an audio packet.
-bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, const std::string& now, CString* error) const {
+bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, const std::string& now, CString* error,
+                                 const TagLib::MP4::ItemMap* itemsRead) const {
   CAudioLayout before, after;
   CString reason;
   const auto* fresh = reinterpret_cast<const unsigned char*>(now.data());
@@ -890,7 +895,7 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
   if (after.nBadChecksums > before.nBadChecksums || (after.bSequenceGap && !before.bSequenceGap))
     return lost("the Ogg pages' checksums or numbers");
   if (eFormat == AudioFormat::Mp4 && before.chunkOffsets != after.chunkOffsets) return lost("the audio's chunk offsets");
-  if (eFormat == AudioFormat::Mp4) return VerifyMp4(old, oldSize, fresh, now.size(), error);
+  if (eFormat == AudioFormat::Mp4) return itemsRead ? VerifyMp4(*itemsRead, fresh, now.size(), error) : lost("the MP4 items");
   if (before.bComment && before.comment.strVendor != after.comment.strVendor) return lost("the vendor string");
   // Every entry of a key not edited is kept as it was, in its order.
   std::vector<std::string> edited;
@@ -920,11 +925,11 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
 
 // Every MP4 item not edited reads the same from the new bytes as from the
 // old (TagLib lays the whole ilst out again).
-bool CAudioTagFile::Impl::VerifyMp4(const unsigned char* old, std::size_t oldSize, const unsigned char* now,
+bool CAudioTagFile::Impl::VerifyMp4(const TagLib::MP4::ItemMap& itemsRead, const unsigned char* now,
                                     std::size_t nowSize, CString* error) const {
-  CMemoryStream oldStream(old, oldSize), newStream(now, nowSize);
-  const COpened before = OpenMp4(&oldStream, false), after = OpenMp4(&newStream, false);
-  if (!before.mp4 || !after.mp4) {
+  CMemoryStream newStream(now, nowSize);
+  const COpened after = OpenMp4(&newStream, false);
+  if (!after.mp4) {
     *error = "The new MP4 tag could not be read back; the file was not written";
     return false;
   }
@@ -934,9 +939,9 @@ bool CAudioTagFile::Impl::VerifyMp4(const unsigned char* old, std::size_t oldSiz
   if (bPicturesRemoved) edited.push_back("covr");
   // The front cover edited is the first of covr's images before the save,
   // and after it only when one was set.
-  const auto items = [&](const TagLib::MP4::Tag* tag, bool skipFront) {
+  const auto items = [&](const TagLib::MP4::ItemMap& map, bool skipFront) {
     std::map<std::string, std::string> out;
-    for (const auto& [key, item] : tag->itemMap()) {
+    for (const auto& [key, item] : map) {
       if (std::find(edited.begin(), edited.end(), key) != edited.end()) continue;
       if (key == "covr" && skipFront && item.toCoverArtList().size() <= 1) continue;
       std::string& text = out[Utf8(key)];
@@ -966,8 +971,8 @@ bool CAudioTagFile::Impl::VerifyMp4(const unsigned char* old, std::size_t oldSiz
     }
     return out;
   };
-  const auto was = items(before.mp4, eCoverEdit != CoverEdit::None);
-  const auto is = items(after.mp4, eCoverEdit == CoverEdit::Set);
+  const auto was = items(itemsRead, eCoverEdit != CoverEdit::None);
+  const auto is = items(after.mp4->itemMap(), eCoverEdit == CoverEdit::Set);
   for (const auto& [key, text] : was) {
     const auto it = is.find(key);
     if (it != is.end() && it->second == text) continue;
