@@ -125,6 +125,8 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
   RouteCommand(ID_IMPORT, [this] { m_pDocuments->Import(); });
   RouteCommand(ID_MAKE_PLAYLIST, [this] { m_pDocuments->MakePlaylist(); });
   RouteCommand(ID_TAG_VERSION, [this] { m_pRowsDialogs->TagVersion(); });
+  // The header's menu of columns, from the keyboard: shown at the table's top left.
+  RouteCommand(ID_COLUMNS, [this] { m_columns.OfferColumns(CPoint(0, 0)); });
   RouteCommand(ID_ALL_FIELDS, [this] { m_pRowsDialogs->AllFields(); });
   RouteCommand(ID_NUMBER_TRACKS, [this] { m_pRowsDialogs->NumberTracks(); });
   for (int k = 0; k < kRecentFolderCount; ++k)

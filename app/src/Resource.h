@@ -169,6 +169,8 @@ constexpr int ID_MAKE_PLAYLIST = 32806;
 // Tag version…: the ID3 tags of the selected rows.
 constexpr int ID_TAG_VERSION = 32807;
 constexpr int ID_ALL_FIELDS = 32808;
+// Edit > Columns…: the list of columns a right click on a column title offers.
+constexpr int ID_COLUMNS = 32809;
 // File > Recent folders: the folders opened last, newest first.
 constexpr int ID_RECENT_FOLDER_FIRST = 32810;
 constexpr int kRecentFolderCount = 10;

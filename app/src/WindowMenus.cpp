@@ -50,6 +50,7 @@ constexpr MenuItem kMenuItems[] = {
     {kEditMenu, "Remove cover", IDC_REMOVE_COVER, nullptr},
     {kEditMenu, nullptr, 0, nullptr},
     {kEditMenu, "Boxes follow the selection", ID_BOXES_FOLLOW_SELECTION, nullptr},
+    {kEditMenu, "Columns\u2026", ID_COLUMNS, nullptr},
     {kHelpMenu, "User guide", ID_HELP, "F1"},
     {kHelpMenu, "About", IDC_ABOUT, nullptr},
 };

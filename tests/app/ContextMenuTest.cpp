@@ -266,6 +266,12 @@ TEST_F(ColumnsTest, TheHeaderMenuHidesAnyColumnButFileNameAndSortsGoByTheColumns
   ChooseInHeaderMenu(count + 1);  // Reset columns, after a separator
   EXPECT_EQ(Order(list), Order(list, true));
   EXPECT_TRUE(list.IsColumnShown(m_nSize) && list.IsColumnShown(m_nArtist));
+
+  // Edit > Columns… offers the same list without the mouse.
+  test::ChooseInMenu(m_nArtist, &m_seen);
+  static_cast<CWnd&>(m_dlg).OnCommand(ID_COLUMNS, BN_CLICKED);
+  EXPECT_EQ(m_seen.texts.mid(0, 4).join('|'), "File name|Size kb|Artist|Album");
+  EXPECT_FALSE(list.IsColumnShown(m_nArtist));
 }
 
 TEST_F(ColumnsTest, TheArrangementIsKeptForTheNextWindowButNotWhenDamaged) {
