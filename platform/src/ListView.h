@@ -15,7 +15,6 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
-#include <utility>
 #include <vector>
 
 namespace platform {
@@ -33,9 +32,6 @@ struct ListLook {
 };
 
 using ListRow = base::TableRow;
-
-// The number of rows in runs [first, last].
-int RowsIn(const std::vector<std::pair<int, int>>& runs);
 
 class ListModel : public QAbstractTableModel, private base::RowStore::Observer {
  public:
@@ -111,8 +107,9 @@ class ListView : public QTreeView {
   void ApplyLook();
   void SetSingleSelection(bool single);
 
-  // The selection as runs [first, last], in order; settles the model first.
-  const std::vector<std::pair<int, int>>& SelectedRuns() const;
+  // The selection; settles the model first.
+  const base::RowRuns& SelectedRuns() const;
+  QItemSelection SelectionOf(const base::RowRuns& runs) const;
   bool IsSelected(int row) const;
   // The owner hears of it as of the user's change.
   void SelectRows(int first, int last, bool select);
@@ -157,7 +154,7 @@ class ListView : public QTreeView {
   bool m_bExtending = false;      // Shift held: the selection grows from its mark
   bool m_bQuiet = false;          // the selection changes without telling the owner
   mutable bool m_bRunsValid = false;
-  mutable std::vector<std::pair<int, int>> m_runs;
+  mutable base::RowRuns m_runs;
 };
 
 // Draws grid lines in the outline colour and leaves the highlight off the

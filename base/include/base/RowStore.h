@@ -59,6 +59,17 @@ struct TableRow {
   std::uint8_t marks = 0;  // the view's selection, kept across a reset
 };
 
+// A set of rows as runs [first, last], in order, none touching another.
+using RowRuns = std::vector<std::pair<int, int>>;
+// Sorts runs and joins those that overlap or touch.
+RowRuns JoinRuns(RowRuns runs);
+// The runs of these rows, in any order, repeats allowed.
+RowRuns RunsOfRows(std::vector<int> rows);
+int RowsIn(const RowRuns& runs);
+bool RunsHold(const RowRuns& runs, int row);
+// The first row of the runs at or after from, or -1.
+int FirstRowFrom(const RowRuns& runs, int from);
+
 class RowStore {
  public:
   // Told of each change; the rows are as before in the About calls and as
