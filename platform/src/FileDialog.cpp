@@ -3,7 +3,6 @@
 #include <platform/Wnd.h>
 
 #include "Handles.h"
-#include "ModalRun.h"
 
 #include <QApplication>
 #include <QFileDialog>

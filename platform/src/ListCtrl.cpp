@@ -1,7 +1,6 @@
 #include <platform/ListCtrl.h>
 
 #include "Handles.h"
-#include "ImageListImpl.h"
 #include "ListView.h"
 
 #include <QHeaderView>
@@ -36,6 +35,21 @@ ListModel* ModelWithRow(const CWnd* wnd, int item) {
 }
 
 std::string_view Bytes(const CString& text) { return {text.GetString(), static_cast<std::size_t>(text.GetLength())}; }
+
+// Sets one colour of the look and applies it; previous tells what it was.
+BOOL SetLookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF color, COLORREF* previous = nullptr) {
+  ListView* view = ViewOf(wnd);
+  if (!view) return FALSE;
+  if (previous) *previous = view->Look().*member;
+  view->Look().*member = color;
+  view->ApplyLook();
+  return TRUE;
+}
+
+COLORREF LookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF none) {
+  const ListView* view = ViewOf(wnd);
+  return view ? view->Look().*member : none;
+}
 
 }  // namespace
 
@@ -331,25 +345,6 @@ DWORD CListCtrl::GetExtendedStyle() const {
   const ListView* view = ViewOf(this);
   return view ? view->Look().dwExStyle : 0;
 }
-
-namespace {
-
-// Sets one colour of the look and applies it; previous tells what it was.
-BOOL SetLookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF color, COLORREF* previous = nullptr) {
-  ListView* view = ViewOf(wnd);
-  if (!view) return FALSE;
-  if (previous) *previous = view->Look().*member;
-  view->Look().*member = color;
-  view->ApplyLook();
-  return TRUE;
-}
-
-COLORREF LookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF none) {
-  const ListView* view = ViewOf(wnd);
-  return view ? view->Look().*member : none;
-}
-
-}  // namespace
 
 BOOL CListCtrl::SetBkColor(COLORREF color) { return SetLookColor(this, &platform::ListLook::crBk, color); }
 COLORREF CListCtrl::GetBkColor() const { return LookColor(this, &platform::ListLook::crBk, 0); }

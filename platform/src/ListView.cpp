@@ -1,8 +1,6 @@
 #include "ListView.h"
 
-#include "ControlFactory.h"
 #include "Handles.h"
-#include "ImageListImpl.h"
 
 #include <platform/ListCtrl.h>
 #include <platform/Wnd.h>

@@ -1,7 +1,7 @@
 #include <platform/ModalSeam.h>
 #include <platform/Wnd.h>
 
-#include "ModalRun.h"
+#include "Handles.h"
 
 #include <QTimer>
 #include <QWidget>
