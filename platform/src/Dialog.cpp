@@ -4,7 +4,6 @@
 
 #include "Handles.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>

@@ -2,10 +2,8 @@
 // What stands behind the framework's opaque handles on Qt, and the helpers
 // the platform's classes share. Internal to the platform layer: the
 // libraries only pass the handles around.
-#include <base/String.h>
 #include <platform/ImageList.h>
 #include <platform/ModalSeam.h>
-#include <platform/Types.h>
 
 #include <QColor>
 #include <QIcon>

@@ -2,8 +2,6 @@
 
 #include "Handles.h"
 
-#include <platform/ListCtrl.h>
-#include <platform/Wnd.h>
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -6,7 +6,6 @@
 // The view is a flat tree view that turns input into the list's notifications.
 #include <base/RowStore.h>
 
-#include <platform/ImageList.h>
 #include <platform/ListCtrl.h>
 
 #include <QAbstractTableModel>

@@ -4,11 +4,9 @@
 #include "Handles.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QScreen>
 #include <QStyleOptionMenuItem>
 
 #include <utility>

@@ -1,6 +1,5 @@
 #include <platform/MenuBar.h>
 
-#include <platform/Controls.h>
 #include <platform/Dialog.h>
 
 #include "Handles.h"

@@ -7,7 +7,6 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSpacerItem>
 
 namespace {

@@ -8,8 +8,6 @@
 #include <QMimeDatabase>
 
 #include <cerrno>
-#include <cstring>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -3,12 +3,9 @@
 // placed in dialog units of the template's font. Commands and notifications
 // reach member functions through a routing table the derived dialog fills.
 #include <platform/Controls.h>
-#include <base/String.h>
-#include <platform/Wnd.h>
 
 #include <functional>
 #include <map>
-#include <memory>
 #include <utility>
 #include <vector>
 
