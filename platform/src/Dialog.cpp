@@ -382,14 +382,12 @@ void CDialog::ApplyCtlColor(QWidget* control) {
   OnCtlColor(&dc, CWnd::FromWidget(control), kind);
   // Start from the dialog's own colours, so a colour no longer set goes away.
   QPalette palette = GetWidget()->palette();
-  if (dc.HasTextColor()) {
+  if (dc.text)
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-      palette.setColor(role, platform::ColorOf(dc.GetTextColor()));
-  }
-  if (dc.HasBkColor()) {
-    for (auto role : {QPalette::Window, QPalette::Base}) palette.setColor(role, platform::ColorOf(dc.GetBkColor()));
-  }
-  control->setAutoFillBackground(dc.HasBkColor());
+      palette.setColor(role, platform::ColorOf(*dc.text));
+  if (dc.bk)
+    for (auto role : {QPalette::Window, QPalette::Base}) palette.setColor(role, platform::ColorOf(*dc.bk));
+  control->setAutoFillBackground(dc.bk.has_value());
   if (palette != control->palette()) control->setPalette(palette);
 }
 
