@@ -14,6 +14,7 @@
 
 #include <functional>
 
+class QObject;
 class QWidget;
 
 struct HICON__ {
@@ -75,6 +76,10 @@ void ReplaceOnTyping(QWidget* lineEdit, const CString& text);
 void NameAfterCaption(QWidget* control, const QString& caption);
 // Names an edit box after its label, and keeps it so.
 void NameAfterLabel(QWidget* edit, QWidget* label);
+
+// Calls resized after every resize of widget while the watcher it returns
+// lives (a child of parent, or the caller's when parent is null).
+QObject* WatchResizes(QWidget* widget, QObject* parent, std::function<void()> resized);
 
 // What became of a modal put through the seam.
 enum class ModalRun {

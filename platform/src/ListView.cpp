@@ -138,30 +138,6 @@ void ListModel::Detached() {
   endResetModel();
 }
 
-void ListModel::AboutToInsert(int row) {
-  if ((m_bAnnounced = Announce())) beginInsertRows({}, row, row);
-}
-
-void ListModel::Inserted() {
-  if (m_bAnnounced) endInsertRows();
-}
-
-void ListModel::AboutToRemove(int row) {
-  if ((m_bAnnounced = Announce())) beginRemoveRows({}, row, row);
-}
-
-void ListModel::Removed() {
-  if (m_bAnnounced) endRemoveRows();
-}
-
-void ListModel::AboutToReset() {
-  if ((m_bAnnounced = Announce())) beginResetModel();
-}
-
-void ListModel::WasReset() {
-  if (m_bAnnounced) endResetModel();
-}
-
 void ListModel::AboutToReorder() {
   if ((m_bAnnounced = Announce())) emit layoutAboutToBeChanged({}, VerticalSortHint);
 }

@@ -74,12 +74,24 @@ class ListModel : public QAbstractTableModel, private base::RowStore::Observer {
     int format;
   };
   void RowsChanged(int first, int last) override { Dirty(first, last); }
-  void AboutToInsert(int row) override;
-  void Inserted() override;
-  void AboutToRemove(int row) override;
-  void Removed() override;
-  void AboutToReset() override;
-  void WasReset() override;
+  void AboutToInsert(int row) override {
+    if ((m_bAnnounced = Announce())) beginInsertRows({}, row, row);
+  }
+  void Inserted() override {
+    if (m_bAnnounced) endInsertRows();
+  }
+  void AboutToRemove(int row) override {
+    if ((m_bAnnounced = Announce())) beginRemoveRows({}, row, row);
+  }
+  void Removed() override {
+    if (m_bAnnounced) endRemoveRows();
+  }
+  void AboutToReset() override {
+    if ((m_bAnnounced = Announce())) beginResetModel();
+  }
+  void WasReset() override {
+    if (m_bAnnounced) endResetModel();
+  }
   void AboutToReorder() override;
   void Reordered(const std::vector<int>& newRowOf) override;
   void Detached() override;

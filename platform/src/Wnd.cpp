@@ -5,6 +5,7 @@
 #include "Handles.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -77,9 +78,27 @@ void CaptionChanged(QWidget* control, const QString& text) {
     buddy->setAccessibleName(WithoutMnemonic(text));
 }
 
+class ResizeWatcher : public QObject {
+ public:
+  ResizeWatcher(QObject* parent, std::function<void()> resized) : QObject(parent), m_resized(std::move(resized)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) m_resized();
+    return false;
+  }
+
+ private:
+  std::function<void()> m_resized;
+};
+
 }  // namespace
 
 namespace platform {
+
+QObject* WatchResizes(QWidget* widget, QObject* parent, std::function<void()> resized) {
+  auto* watcher = new ResizeWatcher(parent, std::move(resized));
+  widget->installEventFilter(watcher);
+  return watcher;
+}
 
 void NameAfterCaption(QWidget* control, const QString& caption) {
   control->setAccessibleName(WithoutMnemonic(caption));
