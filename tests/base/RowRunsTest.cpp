@@ -32,4 +32,11 @@ TEST(RowRunsTest, CountsFindsAndHoldsRows) {
   }
 }
 
+TEST(RowRunsTest, RanksShareTiesAndLeaveNoGaps) {
+  const std::vector<int> values{30, 10, 30, 20, 10};
+  const auto compare = [&](std::size_t a, std::size_t b) { return values[a] - values[b]; };
+  EXPECT_EQ(base::RanksOf(values.size(), compare), (std::vector<int>{2, 0, 2, 1, 0}));
+  EXPECT_TRUE(base::RanksOf(0, compare).empty());
+}
+
 }  // namespace
