@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QSpacerItem>
 
+#include <utility>
+
 namespace {
 
 // Room a title bar takes beside its title: the icon and the window buttons.
@@ -58,10 +60,9 @@ int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT ty
   if (run == platform::ModalRun::Answered) return answered;
   // A box closed without a button (Escape, or unseen) answers as its escape button.
   const auto* clicked = run == platform::ModalRun::Ran ? box.clickedButton() : nullptr;
-  if (clicked && clicked == box.button(QMessageBox::Yes)) return IDYES;
-  if (clicked && clicked == box.button(QMessageBox::No)) return IDNO;
-  if (clicked && clicked == box.button(QMessageBox::Cancel)) return IDCANCEL;
-  if (clicked && clicked == box.button(QMessageBox::Ok)) return IDOK;
+  for (const auto& [button, id] : {std::pair{QMessageBox::Yes, IDYES}, std::pair{QMessageBox::No, IDNO},
+                                   std::pair{QMessageBox::Cancel, IDCANCEL}, std::pair{QMessageBox::Ok, IDOK}})
+    if (clicked && clicked == box.button(button)) return id;
   if ((type & 0x0F) == MB_YESNO) return IDNO;
   if ((type & 0x0F) == MB_OKCANCEL) return IDCANCEL;
   return IDOK;
