@@ -20,17 +20,6 @@ bool TakesResult(ModalKind kind) { return kind != ModalKind::FileDialog && kind 
 
 }  // namespace
 
-const char* ModalKindName(ModalKind kind) {
-  switch (kind) {
-    case ModalKind::MessageBox: return "message box";
-    case ModalKind::FileDialog: return "file dialog";
-    case ModalKind::FolderBrowser: return "folder browser";
-    case ModalKind::PopupMenu: return "popup menu";
-    case ModalKind::Dialog: return "dialog";
-  }
-  return "modal";
-}
-
 ModalAnswerer* SetModalAnswerer(ModalAnswerer* answerer) {
   ModalAnswerer* before = Installed();
   Installed() = answerer;
