@@ -288,7 +288,8 @@ BOOL CListCtrl::SelectItems(const std::vector<int>& items) {
   // With one row selectable, the first.
   if (!runs.empty() && view->selectionMode() == QAbstractItemView::SingleSelection)
     runs = {{runs[0].first, runs[0].first}};
-  view->selectionModel()->select(view->SelectionOf(runs), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  const auto command = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+  view->selectionModel()->select(view->SelectionOf(runs), command);
   return TRUE;
 }
 
