@@ -269,14 +269,8 @@ void CWnd::GetClientRect(RECT* rect) const {
 }
 
 void CWnd::GetWindowRect(RECT* rect) const {
-  if (!rect) return;
-  const QWidget* w = GetWidget();
-  if (!w) {
-    *rect = CRect();
-    return;
-  }
-  const QPoint origin = w->mapToGlobal(QPoint(0, 0));
-  *rect = CRect(origin.x(), origin.y(), origin.x() + w->width(), origin.y() + w->height());
+  GetClientRect(rect);
+  ClientToScreen(rect);
 }
 
 void CWnd::ScreenToClient(RECT* rect) const { MapRect(GetWidget(), rect, false); }
