@@ -1,5 +1,6 @@
 #include <base/Path.h>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +38,20 @@ bool RemoveFile(const CString& path) { return FileExists(path) && ::unlink(path)
 bool DirectoryExists(const CString& path) {
   struct stat st {};
   return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+PathProblem ProblemOpening(const CString& path) {
+  struct stat st {};
+  if (path.IsEmpty()) return PathProblem::NoFile;
+  if (::stat(path, &st) == 0) {
+    const int mode = S_ISDIR(st.st_mode) ? (R_OK | X_OK) : R_OK;
+    return ::access(path, mode) == 0 ? PathProblem::None : PathProblem::NoAccess;
+  }
+  if (errno == EACCES) return PathProblem::NoAccess;
+  if (errno == ENOTDIR || errno == ENAMETOOLONG) return PathProblem::NoFolder;
+  const int slash = path.ReverseFind(kPathSeparator);
+  if (slash < 0) return PathProblem::NoFile;
+  return DirectoryExists(slash == 0 ? CString("/") : path.Left(slash)) ? PathProblem::NoFile : PathProblem::NoFolder;
 }
 
 long long FileSizeOf(const CString& path) {

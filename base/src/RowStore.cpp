@@ -214,4 +214,39 @@ void RowStore::TakeMarks(const std::function<void(int row, std::uint8_t marks)>&
   }
 }
 
+RowRuns JoinRuns(RowRuns runs) {
+  std::sort(runs.begin(), runs.end());
+  std::size_t kept = 0;
+  for (const auto& run : runs) {
+    if (kept > 0 && run.first <= runs[kept - 1].second + 1)
+      runs[kept - 1].second = std::max(runs[kept - 1].second, run.second);
+    else
+      runs[kept++] = run;
+  }
+  runs.resize(kept);
+  return runs;
+}
+
+RowRuns RunsOfRows(std::vector<int> rows) {
+  RowRuns runs;
+  for (int row : rows) runs.emplace_back(row, row);
+  return JoinRuns(std::move(runs));
+}
+
+int RowsIn(const RowRuns& runs) {
+  int rows = 0;
+  for (const auto& [first, last] : runs) rows += last - first + 1;
+  return rows;
+}
+
+bool RunsHold(const RowRuns& runs, int row) {
+  return FirstRowFrom(runs, row) == row;
+}
+
+int FirstRowFrom(const RowRuns& runs, int from) {
+  const auto run = std::lower_bound(runs.begin(), runs.end(), from,
+                                    [](const std::pair<int, int>& r, int row) { return r.second < row; });
+  return run == runs.end() ? -1 : std::max(run->first, from);
+}
+
 }  // namespace base

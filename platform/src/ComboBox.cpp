@@ -2,7 +2,6 @@
 // list to choose from (CBS_DROPDOWN), or the list alone (CBS_DROPDOWNLIST).
 #include <platform/Controls.h>
 
-#include "ControlFactory.h"
 #include "Handles.h"
 
 #include <QAbstractItemView>

@@ -2,7 +2,6 @@
 // from the style word of a dialog template.
 #include <platform/Controls.h>
 
-#include "ControlFactory.h"
 #include "Handles.h"
 
 #include <QCheckBox>

@@ -13,49 +13,38 @@
 
 using platform::ColorOf;
 
-struct CDC::Impl {
-  QPainter* painter = nullptr;
-  COLORREF textColour = RGB(0, 0, 0);
-};
-
-CDC::CDC() : m_pImpl(std::make_unique<Impl>()) {}
-
-CDC::CDC(QPainter* painter) : CDC() { m_pImpl->painter = painter; }
+CDC::CDC(QPainter* painter) : m_pPainter(painter) {}
 
 CDC::~CDC() = default;
 
-QPainter* CDC::GetPainter() const { return m_pImpl->painter; }
-
-void CDC::SetPainter(QPainter* painter) { m_pImpl->painter = painter; }
-
 CSize CDC::GetTextExtent(const CString& text) const {
-  if (!m_pImpl->painter) return {};
-  const QFontMetrics fm(m_pImpl->painter->font());
+  if (!m_pPainter) return {};
+  const QFontMetrics fm(m_pPainter->font());
   return {fm.horizontalAdvance(platform::ToQt(text)), fm.height()};
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const {
-  if (!metrics || !m_pImpl->painter) return FALSE;
-  const QFontMetrics fm(m_pImpl->painter->font());
+  if (!metrics || !m_pPainter) return FALSE;
+  const QFontMetrics fm(m_pPainter->font());
   metrics->tmHeight = fm.height();
   return TRUE;
 }
 
 void CDC::FillSolidRect(const RECT& rect, COLORREF colour) {
-  if (!m_pImpl->painter) return;
-  m_pImpl->painter->fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
+  if (!m_pPainter) return;
+  m_pPainter->fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
                              ColorOf(colour));
 }
 
-COLORREF CDC::SetTextColor(COLORREF colour) { return std::exchange(m_pImpl->textColour, colour); }
+COLORREF CDC::SetTextColor(COLORREF colour) { return std::exchange(m_crText, colour); }
 
 BOOL CDC::TextOut(int x, int y, const CString& text) {
-  QPainter* p = m_pImpl->painter;
+  QPainter* p = m_pPainter;
   if (!p) return FALSE;
   const QString s = platform::ToQt(text);
   const QFontMetrics fm(p->font());
   p->save();
-  p->setPen(ColorOf(m_pImpl->textColour));
+  p->setPen(ColorOf(m_crText));
   p->drawText(QPoint(x, y + fm.ascent()), s);
   p->restore();
   return TRUE;
@@ -66,11 +55,11 @@ struct CClientDC::Surface {
   QPainter painter;
 };
 
-CClientDC::CClientDC(CWnd* window) : m_pSurface(std::make_unique<Surface>()) {
+CClientDC::CClientDC(CWnd* window) : CDC(nullptr), m_pSurface(std::make_unique<Surface>()) {
   m_pSurface->painter.begin(&m_pSurface->image);
   QWidget* w = window ? window->GetWidget() : nullptr;
   m_pSurface->painter.setFont(w ? w->font() : QApplication::font());
-  SetPainter(&m_pSurface->painter);
+  m_pPainter = &m_pSurface->painter;
 }
 
 CClientDC::~CClientDC() { m_pSurface->painter.end(); }

@@ -2,12 +2,8 @@
 #include <platform/MessageBox.h>
 #include <platform/Resources.h>
 
-#include "AccessibleName.h"
-#include "ControlFactory.h"
 #include "Handles.h"
-#include "ModalRun.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -54,10 +50,37 @@ UINT CtlColorKind(const platform::DialogItem& item) {
   return kNoCtlColor;
 }
 
+// The dialog base units of a font: average character width and height in
+// pixels. "MS Shell Dlg" stands for the desktop's sans font.
+CSize DialogBaseUnits(const char* fontName, int pointSize) {
+  const QFontMetrics metrics(DialogFont(fontName, pointSize));
+  // The framework's average width: the 52 letters' extent, halved and rounded.
+  const int letters = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return CSize((letters / 26 + 1) / 2, metrics.height());
+}
+
 // The two system cursors; handles compare by address.
 HICON__ g_arrow{QIcon(), true};
 HICON__ g_hand{QIcon(), true};
 HCURSOR g_current = nullptr;
+
+// A new widget of that window class under parent, or null when no control provides it.
+QWidget* CreateControl(const char* windowClass, QWidget* parent, DWORD style) {
+  static constexpr struct {
+    const char* windowClass;
+    QWidget* (*make)(QWidget* parent, DWORD style);
+  } kMakers[] = {{"Button", &platform::MakeButton},
+                 {"Edit", &platform::MakeEdit},
+                 {"Static", &platform::MakeStatic},
+                 {"ComboBox", &platform::MakeComboBox},
+                 {"SysListView32", &platform::MakeListView},
+                 {"msctls_progress32", &platform::MakeProgressBar},
+                 {"Picture", &platform::MakePicture}};
+  for (const auto& maker : kMakers)
+    if (windowClass && std::strcmp(maker.windowClass, windowClass) == 0) return maker.make(parent, style);
+  return nullptr;
+}
 
 }  // namespace
 
@@ -132,37 +155,6 @@ class DialogWindow : public QDialog {
   CDialog* m_pOwner;
 };
 
-namespace platform {
-
-QWidget* CreateControl(const char* windowClass, QWidget* parent, DWORD style) {
-  static constexpr struct {
-    const char* windowClass;
-    QWidget* (*make)(QWidget* parent, DWORD style);
-  } kMakers[] = {{"Button", &MakeButton},           {"Edit", &MakeEdit},
-                 {"Static", &MakeStatic},           {"ComboBox", &MakeComboBox},
-                 {"SysListView32", &MakeListView},  {"msctls_progress32", &MakeProgressBar},
-                 {"Picture", &MakePicture}};
-  for (const auto& maker : kMakers)
-    if (windowClass && std::strcmp(maker.windowClass, windowClass) == 0) return maker.make(parent, style);
-  return nullptr;
-}
-
-}  // namespace platform
-
-namespace {
-
-// The dialog base units of a font: average character width and height in
-// pixels. "MS Shell Dlg" stands for the desktop's sans font.
-CSize DialogBaseUnits(const char* fontName, int pointSize) {
-  const QFontMetrics metrics(DialogFont(fontName, pointSize));
-  // The framework's average width: the 52 letters' extent, halved and rounded.
-  const int letters = metrics.horizontalAdvance(
-      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-  return CSize((letters / 26 + 1) / 2, metrics.height());
-}
-
-}  // namespace
-
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
   if (control.IsWindow()) return;
   if (CWnd* item = pDX->m_pDlgWnd->GetDlgItem(id)) control.Attach(item->GetWidget());
@@ -213,7 +205,7 @@ bool CDialog::Build(CWnd* parent) {
 
   QLabel* previousLabel = nullptr;
   for (const platform::DialogItem& item : m_template.items) {
-    QWidget* control = platform::CreateControl(item.windowClass, window, item.style);
+    QWidget* control = CreateControl(item.windowClass, window, item.style);
     if (!control) {
       // A class nobody provides yet still takes its place in the layout.
       auto* frame = new QFrame(window);
@@ -390,14 +382,12 @@ void CDialog::ApplyCtlColor(QWidget* control) {
   OnCtlColor(&dc, CWnd::FromWidget(control), kind);
   // Start from the dialog's own colours, so a colour no longer set goes away.
   QPalette palette = GetWidget()->palette();
-  if (dc.HasTextColor()) {
+  if (dc.text)
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-      palette.setColor(role, platform::ColorOf(dc.GetTextColor()));
-  }
-  if (dc.HasBkColor()) {
-    for (auto role : {QPalette::Window, QPalette::Base}) palette.setColor(role, platform::ColorOf(dc.GetBkColor()));
-  }
-  control->setAutoFillBackground(dc.HasBkColor());
+      palette.setColor(role, platform::ColorOf(*dc.text));
+  if (dc.bk)
+    for (auto role : {QPalette::Window, QPalette::Base}) palette.setColor(role, platform::ColorOf(*dc.bk));
+  control->setAutoFillBackground(dc.bk.has_value());
   if (palette != control->palette()) control->setPalette(palette);
 }
 

@@ -2,28 +2,12 @@
 
 #include <platform/Wnd.h>
 
-#include <QEvent>
+#include "Handles.h"
+
 #include <QPointer>
 #include <QWidget>
 
 #include <vector>
-
-namespace {
-
-// Calls back on every resize of the host.
-class ResizeWatcher : public QObject {
- public:
-  explicit ResizeWatcher(CMFCDynamicLayout* layout) : m_pLayout(layout) {}
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Resize) m_pLayout->Adjust();
-    return false;
-  }
-
- private:
-  CMFCDynamicLayout* m_pLayout;
-};
-
-}  // namespace
 
 struct CMFCDynamicLayout::Impl {
   struct Item {
@@ -36,7 +20,7 @@ struct CMFCDynamicLayout::Impl {
   QPointer<QWidget> host;
   QSize base;
   std::vector<Item> items;
-  std::unique_ptr<ResizeWatcher> watcher;
+  std::unique_ptr<QObject> watcher;
 
   QSize Growth() const { return host ? host->size() - base : QSize(); }
 
@@ -56,17 +40,14 @@ struct CMFCDynamicLayout::Impl {
 
 CMFCDynamicLayout::CMFCDynamicLayout() : m_pImpl(std::make_unique<Impl>()) {}
 
-CMFCDynamicLayout::~CMFCDynamicLayout() {
-  if (m_pImpl->host && m_pImpl->watcher) m_pImpl->host->removeEventFilter(m_pImpl->watcher.get());
-}
+CMFCDynamicLayout::~CMFCDynamicLayout() = default;
 
 BOOL CMFCDynamicLayout::Create(CWnd* host) {
   QWidget* widget = host ? host->GetWidget() : nullptr;
   if (!widget || m_pImpl->host) return FALSE;
   m_pImpl->host = widget;
   m_pImpl->base = widget->size();
-  m_pImpl->watcher = std::make_unique<ResizeWatcher>(this);
-  widget->installEventFilter(m_pImpl->watcher.get());
+  m_pImpl->watcher.reset(platform::WatchResizes(widget, nullptr, [this] { Adjust(); }));
   return TRUE;
 }
 

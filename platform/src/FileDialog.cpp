@@ -3,11 +3,11 @@
 #include <platform/Wnd.h>
 
 #include "Handles.h"
-#include "ModalRun.h"
+
+#include <base/Path.h>
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 
 namespace {
 
@@ -27,69 +27,58 @@ QStringList NameFilters(const QString& filter) {
 
 }  // namespace
 
-struct CFileDialog::Impl {
-  bool open = true;
-  QString defaultExt;
-  QString fileName;
-  DWORD flags = 0;
-  QString filter;
-  CWnd* parent = nullptr;
-  QString chosen;
-};
-
 CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char* fileName, DWORD flags,
                          const char* filter, CWnd* parent, DWORD)
-    : m_pImpl(std::make_unique<Impl>()) {
-  m_pImpl->open = openFileDialog != FALSE;
-  m_pImpl->defaultExt = QString::fromUtf8(defaultExt ? defaultExt : "");
-  m_pImpl->fileName = QString::fromUtf8(fileName ? fileName : "");
-  m_pImpl->flags = flags;
-  m_pImpl->filter = QString::fromUtf8(filter ? filter : "");
-  m_pImpl->parent = parent;
-}
+    : m_bOpen(openFileDialog != FALSE),
+      m_strDefaultExt(defaultExt ? defaultExt : ""),
+      m_strFileName(fileName ? fileName : ""),
+      m_dwFlags(flags),
+      m_strFilter(filter ? filter : ""),
+      m_pParent(parent) {}
 
 CFileDialog::~CFileDialog() = default;
 
 int CFileDialog::DoModal() {
-  QWidget* parent = m_pImpl->parent ? m_pImpl->parent->GetWidget() : QApplication::activeWindow();
-  QFileDialog dialog(parent, m_pImpl->open ? QObject::tr("Open") : QObject::tr("Save As"));
+  QWidget* parent = m_pParent ? m_pParent->GetWidget() : QApplication::activeWindow();
+  QFileDialog dialog(parent, m_bOpen ? QObject::tr("Open") : QObject::tr("Save As"));
   // The same dialog on every desktop, and one that tests can drive.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(m_pImpl->open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-  if (m_pImpl->open)
-    dialog.setFileMode((m_pImpl->flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setAcceptMode(m_bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  if (m_bOpen)
+    dialog.setFileMode((m_dwFlags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   else
     dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(m_pImpl->flags & OFN_OVERWRITEPROMPT));
-  const QStringList filters = NameFilters(m_pImpl->filter);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(m_dwFlags & OFN_OVERWRITEPROMPT));
+  const QStringList filters = NameFilters(platform::ToQt(m_strFilter));
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
-  if (!m_pImpl->defaultExt.isEmpty()) dialog.setDefaultSuffix(m_pImpl->defaultExt);
+  if (!m_strDefaultExt.IsEmpty()) dialog.setDefaultSuffix(platform::ToQt(m_strDefaultExt));
   // A name ending in '/' is a folder to open in, with the name box left empty.
-  if (m_pImpl->fileName.endsWith('/'))
-    dialog.setDirectory(m_pImpl->fileName);
-  else if (!m_pImpl->fileName.isEmpty())
-    dialog.selectFile(m_pImpl->fileName);
+  if (m_strFileName.Right(1) == "/")
+    dialog.setDirectory(platform::ToQt(m_strFileName));
+  else if (!m_strFileName.IsEmpty())
+    dialog.selectFile(platform::ToQt(m_strFileName));
   int code = QDialog::Rejected;
   platform::RunModal(
       platform::ModalQuestion{platform::ModalKind::FileDialog, platform::FromQt(dialog.windowTitle()), {}, 0}, &dialog,
       [&] { code = dialog.exec(); }, [&] { dialog.reject(); });
   if (code != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
-  m_pImpl->chosen = dialog.selectedFiles().first();
+  m_strChosen = platform::FromQt(dialog.selectedFiles().first());
   return IDOK;
 }
 
-CString CFileDialog::GetPathName() const { return platform::FromQt(m_pImpl->chosen); }
+CString CFileDialog::GetPathName() const { return m_strChosen; }
 
-CString CFileDialog::GetFileName() const { return platform::FromQt(QFileInfo(m_pImpl->chosen).fileName()); }
+CString CFileDialog::GetFileName() const { return base::FileNameOf(m_strChosen); }
 
+// A name's extension follows its last dot; a leading dot starts a hidden name, not an extension.
 CString CFileDialog::GetFileTitle() const {
-  const QString name = QFileInfo(m_pImpl->chosen).fileName();
-  const int dot = name.lastIndexOf('.');
-  return platform::FromQt(dot > 0 ? name.left(dot) : name);
+  const CString name = GetFileName();
+  const int dot = name.ReverseFind('.');
+  return dot > 0 ? name.Left(dot) : name;
 }
 
 CString CFileDialog::GetFileExt() const {
-  const QString name = QFileInfo(m_pImpl->chosen).fileName();
-  const int dot = name.lastIndexOf('.');
-  return platform::FromQt(dot > 0 ? name.mid(dot + 1) : QString());
+  const CString name = GetFileName();
+  const int dot = name.ReverseFind('.');
+  return dot > 0 ? name.Mid(dot + 1) : CString();
 }

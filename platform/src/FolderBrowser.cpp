@@ -2,7 +2,6 @@
 #include <platform/Wnd.h>
 
 #include "Handles.h"
-#include "ModalRun.h"
 
 #include <QApplication>
 #include <QBoxLayout>

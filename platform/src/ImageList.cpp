@@ -1,7 +1,6 @@
 #include <platform/ImageList.h>
 
 #include "Handles.h"
-#include "ImageListImpl.h"
 
 CImageList::CImageList() = default;
 CImageList::~CImageList() = default;

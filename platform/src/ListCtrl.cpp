@@ -1,7 +1,6 @@
 #include <platform/ListCtrl.h>
 
 #include "Handles.h"
-#include "ImageListImpl.h"
 #include "ListView.h"
 
 #include <QHeaderView>
@@ -36,6 +35,21 @@ ListModel* ModelWithRow(const CWnd* wnd, int item) {
 }
 
 std::string_view Bytes(const CString& text) { return {text.GetString(), static_cast<std::size_t>(text.GetLength())}; }
+
+// Sets one colour of the look and applies it; previous tells what it was.
+BOOL SetLookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF color, COLORREF* previous = nullptr) {
+  ListView* view = ViewOf(wnd);
+  if (!view) return FALSE;
+  if (previous) *previous = view->Look().*member;
+  view->Look().*member = color;
+  view->ApplyLook();
+  return TRUE;
+}
+
+COLORREF LookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF none) {
+  const ListView* view = ViewOf(wnd);
+  return view ? view->Look().*member : none;
+}
 
 }  // namespace
 
@@ -270,21 +284,12 @@ BOOL CListCtrl::SelectItems(const std::vector<int>& items) {
   std::vector<int> rows;
   for (int item : items)
     if (view->Model()->IsRow(item)) rows.push_back(item);
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  // With one row selectable, the first; else neighbouring rows go in as one
-  // range, so the selection stays small.
-  const std::size_t count = view->selectionMode() == QAbstractItemView::SingleSelection
-                                ? std::min<std::size_t>(rows.size(), 1)
-                                : rows.size();
-  QItemSelection selection;
-  for (std::size_t first = 0; first < count;) {
-    std::size_t last = first;
-    while (last + 1 < count && rows[last + 1] == rows[last] + 1) ++last;
-    selection.select(view->Model()->index(rows[first], 0), view->Model()->index(rows[last], 0));
-    first = last + 1;
-  }
-  view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  base::RowRuns runs = base::RunsOfRows(std::move(rows));
+  // With one row selectable, the first.
+  if (!runs.empty() && view->selectionMode() == QAbstractItemView::SingleSelection)
+    runs = {{runs[0].first, runs[0].first}};
+  const auto command = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+  view->selectionModel()->select(view->SelectionOf(runs), command);
   return TRUE;
 }
 
@@ -307,15 +312,12 @@ int CListCtrl::GetNextItem(int start, int flags) const {
     return found ? focused : -1;
   }
   if (!(flags & LVNI_SELECTED)) return next < view->Model()->Rows() ? next : -1;
-  const auto& runs = view->SelectedRuns();
-  const auto run = std::lower_bound(runs.begin(), runs.end(), next,
-                                    [](const std::pair<int, int>& r, int row) { return r.second < row; });
-  return run == runs.end() ? -1 : std::max(run->first, next);
+  return base::FirstRowFrom(view->SelectedRuns(), next);
 }
 
 int CListCtrl::GetSelectedCount() const {
   const ListView* view = ViewOf(this);
-  return view ? platform::RowsIn(view->SelectedRuns()) : 0;
+  return view ? base::RowsIn(view->SelectedRuns()) : 0;
 }
 
 int CListCtrl::GetSelectionMark() const {
@@ -344,25 +346,6 @@ DWORD CListCtrl::GetExtendedStyle() const {
   const ListView* view = ViewOf(this);
   return view ? view->Look().dwExStyle : 0;
 }
-
-namespace {
-
-// Sets one colour of the look and applies it; previous tells what it was.
-BOOL SetLookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF color, COLORREF* previous = nullptr) {
-  ListView* view = ViewOf(wnd);
-  if (!view) return FALSE;
-  if (previous) *previous = view->Look().*member;
-  view->Look().*member = color;
-  view->ApplyLook();
-  return TRUE;
-}
-
-COLORREF LookColor(const CWnd* wnd, COLORREF platform::ListLook::*member, COLORREF none) {
-  const ListView* view = ViewOf(wnd);
-  return view ? view->Look().*member : none;
-}
-
-}  // namespace
 
 BOOL CListCtrl::SetBkColor(COLORREF color) { return SetLookColor(this, &platform::ListLook::crBk, color); }
 COLORREF CListCtrl::GetBkColor() const { return LookColor(this, &platform::ListLook::crBk, 0); }

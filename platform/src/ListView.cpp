@@ -1,11 +1,7 @@
 #include "ListView.h"
 
-#include "ControlFactory.h"
 #include "Handles.h"
-#include "ImageListImpl.h"
 
-#include <platform/ListCtrl.h>
-#include <platform/Wnd.h>
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -35,21 +31,11 @@ constexpr std::uint8_t kSelected = 1;
 constexpr std::uint8_t kCurrent = 2;
 constexpr std::uint8_t kSelectionMark = 4;
 
-// The rows of a selection as runs [first, last], in order, each row once.
-std::vector<std::pair<int, int>> RunsOf(const QItemSelection& selection) {
-  std::vector<std::pair<int, int>> runs;
+base::RowRuns RunsOf(const QItemSelection& selection) {
+  base::RowRuns runs;
   for (const QItemSelectionRange& range : selection)
     if (range.isValid()) runs.emplace_back(range.top(), range.bottom());
-  std::sort(runs.begin(), runs.end());
-  std::size_t kept = 0;
-  for (const auto& run : runs) {
-    if (kept > 0 && run.first <= runs[kept - 1].second + 1)
-      runs[kept - 1].second = std::max(runs[kept - 1].second, run.second);
-    else
-      runs[kept++] = run;
-  }
-  runs.resize(kept);
-  return runs;
+  return base::JoinRuns(std::move(runs));
 }
 
 // ptAction is in the list's client coordinates, as GetSubItemRect's results.
@@ -60,12 +46,6 @@ void SetAction(NMLISTVIEW& nm, const QWidget* from, const QWidget* list, const Q
 }
 
 }  // namespace
-
-int RowsIn(const std::vector<std::pair<int, int>>& runs) {
-  int rows = 0;
-  for (const auto& [first, last] : runs) rows += last - first + 1;
-  return rows;
-}
 
 QWidget* MakeListView(QWidget* parent, DWORD style) {
   auto* view = new ListView(parent);
@@ -156,30 +136,6 @@ void ListModel::Detached() {
   m_pRows = &m_ownRows;
   m_bResetting = false;
   endResetModel();
-}
-
-void ListModel::AboutToInsert(int row) {
-  if ((m_bAnnounced = Announce())) beginInsertRows({}, row, row);
-}
-
-void ListModel::Inserted() {
-  if (m_bAnnounced) endInsertRows();
-}
-
-void ListModel::AboutToRemove(int row) {
-  if ((m_bAnnounced = Announce())) beginRemoveRows({}, row, row);
-}
-
-void ListModel::Removed() {
-  if (m_bAnnounced) endRemoveRows();
-}
-
-void ListModel::AboutToReset() {
-  if ((m_bAnnounced = Announce())) beginResetModel();
-}
-
-void ListModel::WasReset() {
-  if (m_bAnnounced) endResetModel();
 }
 
 void ListModel::AboutToReorder() {
@@ -294,18 +250,14 @@ void ListView::SetSingleSelection(bool single) {
   setSelectionMode(single ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
 }
 
-const std::vector<std::pair<int, int>>& ListView::SelectedRuns() const {
+const base::RowRuns& ListView::SelectedRuns() const {
   m_pModel->Settle();
   if (!m_bRunsValid) m_runs = RunsOf(selectionModel()->selection());
   m_bRunsValid = true;
   return m_runs;
 }
 
-bool ListView::IsSelected(int row) const {
-  const auto& runs = SelectedRuns();
-  const auto after = std::upper_bound(runs.begin(), runs.end(), std::make_pair(row, INT_MAX));
-  return after != runs.begin() && std::prev(after)->second >= row;
-}
+bool ListView::IsSelected(int row) const { return base::RunsHold(SelectedRuns(), row); }
 
 void ListView::SelectRows(int first, int last, bool select) {
   const QItemSelection rows(m_pModel->index(first, 0), m_pModel->index(last, 0));
@@ -440,7 +392,7 @@ void ListView::OnSelectionChanged(const QItemSelection& selected, const QItemSel
   const bool single = selectionMode() == QAbstractItemView::SingleSelection;
   const auto added = RunsOf(selected);
   NMLISTVIEW nm;
-  if (RowsIn(added) == 1) {
+  if (base::RowsIn(added) == 1) {
     const int row = added.front().first;
     // One row selected by a click, the keyboard, the program or a screen
     // reader: it is where the selection starts, unless Shift extends it.
@@ -460,7 +412,7 @@ void ListView::OnSelectionChanged(const QItemSelection& selected, const QItemSel
       const int current = currentIndex().row();
       SetSelectionMark(IsSelected(current) ? current : SelectedRuns().front().first);
     }
-    nm.iItem = added.empty() && RowsIn(removed) == 1 ? removed.front().first : -1;
+    nm.iItem = added.empty() && base::RowsIn(removed) == 1 ? removed.front().first : -1;
     nm.uNewState = added.empty() ? 0 : LVIS_SELECTED;
     if (nm.iItem >= 0) nm.lParam = m_pModel->Row(nm.iItem).data;
   }
@@ -475,25 +427,22 @@ void ListView::KeepSelection() {
   m_pModel->Store().Mark(SelectionMark(), kSelectionMark);
 }
 
+QItemSelection ListView::SelectionOf(const base::RowRuns& runs) const {
+  QItemSelection selection;
+  for (const auto& [first, last] : runs) selection.select(m_pModel->index(first, 0), m_pModel->index(last, 0));
+  return selection;
+}
+
 void ListView::RestoreSelection() {
   m_bRunsValid = false;
-  QItemSelection selection;
-  int first = -1, last = -2, current = -1, mark = -1;
-  const auto addRun = [&] {
-    if (first >= 0) selection.select(m_pModel->index(first, 0), m_pModel->index(last, 0));
-  };
+  std::vector<int> selected;
+  int current = -1, mark = -1;
   m_pModel->Store().TakeMarks([&](int row, std::uint8_t marks) {
-    if (marks & kSelected) {
-      if (row != last + 1) {
-        addRun();
-        first = row;
-      }
-      last = row;
-    }
+    if (marks & kSelected) selected.push_back(row);
     if (marks & kCurrent) current = row;
     if (marks & kSelectionMark) mark = row;
   });
-  addRun();
+  const QItemSelection selection = SelectionOf(base::RunsOfRows(std::move(selected)));
   m_bQuiet = true;
   if (!selection.isEmpty()) selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
   if (current >= 0) selectionModel()->setCurrentIndex(m_pModel->index(current, 0), QItemSelectionModel::NoUpdate);

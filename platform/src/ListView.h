@@ -6,7 +6,6 @@
 // The view is a flat tree view that turns input into the list's notifications.
 #include <base/RowStore.h>
 
-#include <platform/ImageList.h>
 #include <platform/ListCtrl.h>
 
 #include <QAbstractTableModel>
@@ -15,7 +14,6 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
-#include <utility>
 #include <vector>
 
 namespace platform {
@@ -33,9 +31,6 @@ struct ListLook {
 };
 
 using ListRow = base::TableRow;
-
-// The number of rows in runs [first, last].
-int RowsIn(const std::vector<std::pair<int, int>>& runs);
 
 class ListModel : public QAbstractTableModel, private base::RowStore::Observer {
  public:
@@ -79,12 +74,24 @@ class ListModel : public QAbstractTableModel, private base::RowStore::Observer {
     int format;
   };
   void RowsChanged(int first, int last) override { Dirty(first, last); }
-  void AboutToInsert(int row) override;
-  void Inserted() override;
-  void AboutToRemove(int row) override;
-  void Removed() override;
-  void AboutToReset() override;
-  void WasReset() override;
+  void AboutToInsert(int row) override {
+    if ((m_bAnnounced = Announce())) beginInsertRows({}, row, row);
+  }
+  void Inserted() override {
+    if (m_bAnnounced) endInsertRows();
+  }
+  void AboutToRemove(int row) override {
+    if ((m_bAnnounced = Announce())) beginRemoveRows({}, row, row);
+  }
+  void Removed() override {
+    if (m_bAnnounced) endRemoveRows();
+  }
+  void AboutToReset() override {
+    if ((m_bAnnounced = Announce())) beginResetModel();
+  }
+  void WasReset() override {
+    if (m_bAnnounced) endResetModel();
+  }
   void AboutToReorder() override;
   void Reordered(const std::vector<int>& newRowOf) override;
   void Detached() override;
@@ -111,8 +118,9 @@ class ListView : public QTreeView {
   void ApplyLook();
   void SetSingleSelection(bool single);
 
-  // The selection as runs [first, last], in order; settles the model first.
-  const std::vector<std::pair<int, int>>& SelectedRuns() const;
+  // The selection; settles the model first.
+  const base::RowRuns& SelectedRuns() const;
+  QItemSelection SelectionOf(const base::RowRuns& runs) const;
   bool IsSelected(int row) const;
   // The owner hears of it as of the user's change.
   void SelectRows(int first, int last, bool select);
@@ -157,7 +165,7 @@ class ListView : public QTreeView {
   bool m_bExtending = false;      // Shift held: the selection grows from its mark
   bool m_bQuiet = false;          // the selection changes without telling the owner
   mutable bool m_bRunsValid = false;
-  mutable std::vector<std::pair<int, int>> m_runs;
+  mutable base::RowRuns m_runs;
 };
 
 // Draws grid lines in the outline colour and leaves the highlight off the

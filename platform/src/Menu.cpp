@@ -2,14 +2,11 @@
 #include <platform/Wnd.h>
 
 #include "Handles.h"
-#include "ModalRun.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QScreen>
 #include <QStyleOptionMenuItem>
 
 #include <utility>

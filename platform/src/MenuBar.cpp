@@ -1,12 +1,10 @@
 #include <platform/MenuBar.h>
 
-#include <platform/Controls.h>
 #include <platform/Dialog.h>
 
 #include "Handles.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -14,26 +12,6 @@
 #include <iterator>
 #include <map>
 #include <vector>
-
-namespace {
-
-// Keeps the bar as wide as its window.
-class WidthWatcher : public QObject {
- public:
-  WidthWatcher(QWidget* window, QMenuBar* bar) : QObject(bar), m_pWindow(window), m_pBar(bar) {
-    window->installEventFilter(this);
-  }
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Resize) m_pBar->resize(m_pWindow->width(), m_pBar->height());
-    return false;
-  }
-
- private:
-  QWidget* m_pWindow;
-  QMenuBar* m_pBar;
-};
-
-}  // namespace
 
 struct CMenuBar::Impl {
   QPointer<QMenuBar> bar;
@@ -70,7 +48,8 @@ BOOL CMenuBar::Create(CDialog* dialog) {
   if (window->maximumHeight() < QWIDGETSIZE_MAX) window->setMaximumHeight(window->maximumHeight() + height);
   window->resize(window->width(), windowHeight + height);
   bar->setGeometry(0, 0, window->width(), height);
-  new WidthWatcher(window, bar);
+  // The bar stays as wide as its window.
+  platform::WatchResizes(window, bar, [window, bar] { bar->resize(window->width(), bar->height()); });
   bar->show();
   m_pImpl->bar = bar;
   m_pImpl->dialog = dialog;

@@ -2,14 +2,14 @@
 #include <platform/Wnd.h>
 
 #include "Handles.h"
-#include "ModalRun.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSpacerItem>
+
+#include <utility>
 
 namespace {
 
@@ -60,10 +60,9 @@ int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT ty
   if (run == platform::ModalRun::Answered) return answered;
   // A box closed without a button (Escape, or unseen) answers as its escape button.
   const auto* clicked = run == platform::ModalRun::Ran ? box.clickedButton() : nullptr;
-  if (clicked && clicked == box.button(QMessageBox::Yes)) return IDYES;
-  if (clicked && clicked == box.button(QMessageBox::No)) return IDNO;
-  if (clicked && clicked == box.button(QMessageBox::Cancel)) return IDCANCEL;
-  if (clicked && clicked == box.button(QMessageBox::Ok)) return IDOK;
+  for (const auto& [button, id] : {std::pair{QMessageBox::Yes, IDYES}, std::pair{QMessageBox::No, IDNO},
+                                   std::pair{QMessageBox::Cancel, IDCANCEL}, std::pair{QMessageBox::Ok, IDOK}})
+    if (clicked && clicked == box.button(button)) return id;
   if ((type & 0x0F) == MB_YESNO) return IDNO;
   if ((type & 0x0F) == MB_OKCANCEL) return IDCANCEL;
   return IDOK;

@@ -1,7 +1,7 @@
 #include <platform/ModalSeam.h>
 #include <platform/Wnd.h>
 
-#include "ModalRun.h"
+#include "Handles.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -19,17 +19,6 @@ ModalAnswerer*& Installed() {
 bool TakesResult(ModalKind kind) { return kind != ModalKind::FileDialog && kind != ModalKind::FolderBrowser; }
 
 }  // namespace
-
-const char* ModalKindName(ModalKind kind) {
-  switch (kind) {
-    case ModalKind::MessageBox: return "message box";
-    case ModalKind::FileDialog: return "file dialog";
-    case ModalKind::FolderBrowser: return "folder browser";
-    case ModalKind::PopupMenu: return "popup menu";
-    case ModalKind::Dialog: return "dialog";
-  }
-  return "modal";
-}
 
 ModalAnswerer* SetModalAnswerer(ModalAnswerer* answerer) {
   ModalAnswerer* before = Installed();

@@ -1,7 +1,7 @@
 // The widget behind the "Picture" window class.
 #include <platform/Picture.h>
 
-#include "ControlFactory.h"
+#include "Handles.h"
 
 #include <QBuffer>
 #include <QDragEnterEvent>

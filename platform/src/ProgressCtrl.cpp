@@ -1,6 +1,6 @@
 #include <platform/ProgressCtrl.h>
 
-#include "ControlFactory.h"
+#include "Handles.h"
 
 #include <QProgressBar>
 

@@ -23,16 +23,9 @@ constexpr qint64 kFrameMs = 20;
 
 // Since the last pump; pumping more often would only slow a loop over
 // thousands of files.
-QElapsedTimer& SinceLastPump() {
-  static QElapsedTimer sinceLast;
-  return sinceLast;
-}
-
+QElapsedTimer g_sinceLastPump;
 // The innermost request that lives, or null.
-CStopRequest*& Innermost() {
-  static CStopRequest* request = nullptr;
-  return request;
-}
+CStopRequest* g_innermost = nullptr;
 
 bool IsInput(QEvent::Type type) {
   static constexpr QEvent::Type kInput[] = {
@@ -50,8 +43,9 @@ bool IsInput(QEvent::Type type) {
 // button and of such a question let it pass on to the widget.
 class StopFilter : public QObject {
  public:
+  using QObject::QObject;
   bool eventFilter(QObject* receiver, QEvent* event) override {
-    CStopRequest* request = Innermost();
+    CStopRequest* request = g_innermost;
     if (!request || !IsInput(event->type())) return false;
     QWidget* question = QApplication::activeModalWidget();
     if (question == m_pModalBefore) question = nullptr;
@@ -75,7 +69,7 @@ class StopFilter : public QObject {
     if (!button || button->property(kHeard).toBool()) return;
     button->setProperty(kHeard, true);
     QObject::connect(button, &QAbstractButton::clicked, this, [] {
-      if (CStopRequest* request = Innermost()) request->Request();
+      if (CStopRequest* request = g_innermost) request->Request();
     });
   }
 
@@ -92,31 +86,26 @@ class StopFilter : public QObject {
 };
 
 StopFilter& Filter() {
-  static StopFilter* filter = [] {
-    auto* made = new StopFilter;
-    made->setParent(QCoreApplication::instance());
-    return made;
-  }();
+  static auto* filter = new StopFilter(QCoreApplication::instance());
   return *filter;
 }
 
 }  // namespace
 
 bool PaintIsDue() {
-  const QElapsedTimer& sinceLast = SinceLastPump();
-  return QCoreApplication::instance() && (!sinceLast.isValid() || sinceLast.elapsed() >= kFrameMs);
+  return QCoreApplication::instance() && (!g_sinceLastPump.isValid() || g_sinceLastPump.elapsed() >= kFrameMs);
 }
 
 void PumpPaintEvents() {
   if (!PaintIsDue()) return;
-  QCoreApplication::processEvents(Innermost() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-  SinceLastPump().start();
+  QCoreApplication::processEvents(g_innermost ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+  g_sinceLastPump.start();
 }
 
-CStopRequest::CStopRequest(CWnd* cancel) : m_pOuter(Innermost()), m_pCancel(cancel) {
+CStopRequest::CStopRequest(CWnd* cancel) : m_pOuter(g_innermost), m_pCancel(cancel) {
   // Work begun inside work already asked to stop is asked too.
   m_bRequested = m_pOuter && m_pOuter->m_bRequested;
-  Innermost() = this;
+  g_innermost = this;
   if (!QCoreApplication::instance()) return;
   StopFilter& filter = Filter();
   if (!m_pOuter) {
@@ -127,7 +116,7 @@ CStopRequest::CStopRequest(CWnd* cancel) : m_pOuter(Innermost()), m_pCancel(canc
 }
 
 CStopRequest::~CStopRequest() {
-  Innermost() = m_pOuter;
+  g_innermost = m_pOuter;
   if (!QCoreApplication::instance()) return;
   StopFilter& filter = Filter();
   filter.SetCancel(m_pOuter && m_pOuter->m_pCancel ? m_pOuter->m_pCancel->GetWidget() : nullptr);

@@ -3,15 +3,10 @@
 #include "Handles.h"
 
 #include <base/Launch.h>
+#include <base/Path.h>
 
 #include <QFileIconProvider>
 #include <QMimeDatabase>
-
-#include <cerrno>
-#include <cstring>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -21,19 +16,14 @@ constexpr INT_PTR kSuccess = 42;
 constexpr int kVerdictMs = 1500;
 
 // 0 when the path can be handed on, else the shell's failure code.
-INT_PTR CheckPath(const std::string& path) {
-  struct stat st {};
-  if (path.empty()) return SE_ERR_FNF;
-  if (::stat(path.c_str(), &st) == 0) {
-    const int mode = S_ISDIR(st.st_mode) ? (R_OK | X_OK) : R_OK;
-    return ::access(path.c_str(), mode) == 0 ? 0 : SE_ERR_ACCESSDENIED;
+INT_PTR CheckPath(const CString& path) {
+  switch (base::ProblemOpening(path)) {
+    case base::PathProblem::None: return 0;
+    case base::PathProblem::NoFile: return SE_ERR_FNF;
+    case base::PathProblem::NoFolder: return SE_ERR_PNF;
+    case base::PathProblem::NoAccess: return SE_ERR_ACCESSDENIED;
   }
-  if (errno == EACCES) return SE_ERR_ACCESSDENIED;
-  if (errno == ENOTDIR || errno == ENAMETOOLONG) return SE_ERR_PNF;
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return SE_ERR_FNF;
-  const std::string parent = slash == 0 ? "/" : path.substr(0, slash);
-  return ::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? SE_ERR_FNF : SE_ERR_PNF;
+  return SE_ERR_FNF;
 }
 
 // xdg-open: 0 done, 2 a file is missing, 1/3/4 no program or it failed.
@@ -57,12 +47,10 @@ INT_PTR ShellExecuteA(HWND, const char* verb, const char* file, const char*, con
   const std::string action = verb ? verb : "";
   const bool address = base::IsAddress(target);
   if (!address)
-    if (const INT_PTR failure = CheckPath(target)) return failure;
+    if (const INT_PTR failure = CheckPath(target.c_str())) return failure;
 
   if (action.empty() || action == "open" || action == "explore") {
-    struct stat st {};
-    if (action == "explore" && (address || ::stat(target.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)))
-      return SE_ERR_NOASSOC;
+    if (action == "explore" && (address || !base::DirectoryExists(target.c_str()))) return SE_ERR_NOASSOC;
     const std::string opener = base::FindOnPath("xdg-open");
     if (opener.empty()) return SE_ERR_NOASSOC;
     return OpenerVerdict(base::LaunchDetached(opener, {target}, kVerdictMs));
@@ -79,8 +67,7 @@ INT_PTR ShellExecuteA(HWND, const char* verb, const char* file, const char*, con
 UINT_PTR SHGetFileInfoA(const char* path, DWORD, SHFILEINFOA* info, UINT, UINT flags) {
   if (!path || !info || !(flags & SHGFI_ICON)) return 0;
   const QString name = QString::fromUtf8(path);
-  struct stat st {};
-  const bool folder = ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+  const bool folder = base::DirectoryExists(path);
   const QMimeType type = folder ? QMimeDatabase().mimeTypeForName("inode/directory")
                                 : QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
   const int side = (flags & SHGFI_SMALLICON) ? 16 : 32;

@@ -32,6 +32,8 @@ struct Part {
 // The bar's widget keeps every part's state, so that all wrappers of it agree.
 class StatusBarWidget : public QWidget {
  public:
+  std::vector<Part> m_parts;
+
   explicit StatusBarWidget(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
     SetEdges({-1});
@@ -39,9 +41,6 @@ class StatusBarWidget : public QWidget {
   ~StatusBarWidget() override {
     for (Part& part : m_parts) DestroyIcon(part.iconCopy);
   }
-
-  std::vector<Part>& Parts() { return m_parts; }
-  const std::vector<Part>& Parts() const { return m_parts; }
 
   void SetEdges(const std::vector<int>& edges) {
     while (m_parts.size() > edges.size()) {
@@ -95,15 +94,14 @@ class StatusBarWidget : public QWidget {
     for (std::size_t i = 0; i < m_parts.size(); ++i) m_parts[i].frame->setGeometry(PartRect(i));
   }
 
-  std::vector<Part> m_parts;
 };
 
 StatusBarWidget* BarOf(const CWnd* wnd) { return dynamic_cast<StatusBarWidget*>(wnd->GetWidget()); }
 
 Part* PartOf(const CWnd* wnd, int pane) {
   StatusBarWidget* bar = BarOf(wnd);
-  if (!bar || pane < 0 || pane >= static_cast<int>(bar->Parts().size())) return nullptr;
-  return &bar->Parts()[static_cast<std::size_t>(pane)];
+  if (!bar || pane < 0 || pane >= static_cast<int>(bar->m_parts.size())) return nullptr;
+  return &bar->m_parts[static_cast<std::size_t>(pane)];
 }
 
 }  // namespace
@@ -139,7 +137,7 @@ BOOL CStatusBarCtrl::SetParts(int count, const int* rightEdges) {
 int CStatusBarCtrl::GetParts(int count, int* rightEdges) const {
   const StatusBarWidget* bar = BarOf(this);
   if (!bar) return 0;
-  const auto& parts = bar->Parts();
+  const auto& parts = bar->m_parts;
   for (int i = 0; rightEdges && i < count && i < static_cast<int>(parts.size()); ++i)
     rightEdges[i] = parts[static_cast<std::size_t>(i)].rightEdge;
   return static_cast<int>(parts.size());

@@ -4,25 +4,18 @@
 
 #include <QApplication>
 
-struct CWinApp::Impl {
-  int argc = 0;
-  std::vector<char*> argv;
-  std::unique_ptr<QApplication> app;
-};
-
-CWinApp::CWinApp(const char* appName) : m_pszAppName(appName), m_pImpl(std::make_unique<Impl>()) {}
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName) {}
 
 CWinApp::~CWinApp() = default;
 
 int CWinApp::Run(int argc, char** argv) {
-  // QApplication keeps a reference to argc, so both live in the object.
   m_arguments.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
   if (!ParseCommandLine()) return ExitInstance();
-  m_pImpl->argc = argc;
-  m_pImpl->argv.assign(argv, argv + argc);
-  m_pImpl->argv.push_back(nullptr);
+  m_argc = argc;
+  m_argv.assign(argv, argv + argc);
+  m_argv.push_back(nullptr);
   if (!QApplication::instance()) {
-    m_pImpl->app = std::make_unique<QApplication>(m_pImpl->argc, m_pImpl->argv.data());
+    m_pApp = std::make_unique<QApplication>(m_argc, m_argv.data());
     if (m_pszAppName) QApplication::setApplicationName(QString::fromUtf8(m_pszAppName));
   }
   m_arguments.clear();
@@ -32,7 +25,7 @@ int CWinApp::Run(int argc, char** argv) {
   if (InitInstance()) QApplication::exec();
   const int code = ExitInstance();
   m_pMainWnd = nullptr;
-  m_pImpl->app.reset();
+  m_pApp.reset();
   return code;
 }
 

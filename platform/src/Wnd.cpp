@@ -2,11 +2,12 @@
 
 #include <platform/DynamicLayout.h>
 
-#include "AccessibleName.h"
 #include "Handles.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
@@ -22,13 +23,96 @@ constexpr const char* kPermanent = "qy_wnd";
 constexpr const char* kTemporary = "qy_tmpwnd";
 constexpr const char* kId = "qy_id";
 constexpr const char* kStyle = "qy_style";
+// Set on a control whose accessible name is its caption's.
+constexpr const char* kNamedByCaption = "qy_namedbycaption";
 
 CWnd* WrapperOf(QWidget* widget, const char* property) {
   const QVariant v = widget->property(property);
   return v.isValid() ? reinterpret_cast<CWnd*>(v.value<quintptr>()) : nullptr;
 }
 
+// The property that holds a window's text: a combo box's is the typed text,
+// or the item of that text.
+const char* TextProperty(const QWidget* w) {
+  if (w->isWindow()) return "windowTitle";
+  if (qobject_cast<const QGroupBox*>(w)) return "title";
+  if (qobject_cast<const QComboBox*>(w)) return "currentText";
+  if (qobject_cast<const QPlainTextEdit*>(w)) return "plainText";
+  return w->metaObject()->indexOfProperty("text") >= 0 ? "text" : "windowTitle";
+}
+
+// Maps a point between a widget's client coordinates and the screen's.
+void MapPoint(const QWidget* w, POINT* point, bool toScreen) {
+  if (!w || !point) return;
+  const QPoint from(point->x, point->y);
+  const QPoint to = toScreen ? w->mapToGlobal(from) : w->mapFromGlobal(from);
+  point->x = to.x();
+  point->y = to.y();
+}
+
+void MapRect(const QWidget* w, RECT* rect, bool toScreen) {
+  if (!rect) return;
+  POINT tl{rect->left, rect->top};
+  POINT br{rect->right, rect->bottom};
+  MapPoint(w, &tl, toScreen);
+  MapPoint(w, &br, toScreen);
+  *rect = CRect(tl.x, tl.y, br.x, br.y);
+}
+
+// The caption as a screen reader says it: "&Help" is "Help", "&&" is "&".
+QString WithoutMnemonic(const QString& caption) {
+  QString text = caption;
+  text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  text.remove(QLatin1Char('&'));
+  text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+  return text;
+}
+
+// The control's text became text: a name that follows it follows.
+void CaptionChanged(QWidget* control, const QString& text) {
+  if (control->property(kNamedByCaption).toBool()) control->setAccessibleName(WithoutMnemonic(text));
+  // The edit box a label names is renamed with it, unless it was named otherwise.
+  auto* label = qobject_cast<QLabel*>(control);
+  QWidget* buddy = label ? label->buddy() : nullptr;
+  if (buddy && buddy->accessibleName() == WithoutMnemonic(label->text()))
+    buddy->setAccessibleName(WithoutMnemonic(text));
+}
+
+class ResizeWatcher : public QObject {
+ public:
+  ResizeWatcher(QObject* parent, std::function<void()> resized) : QObject(parent), m_resized(std::move(resized)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) m_resized();
+    return false;
+  }
+
+ private:
+  std::function<void()> m_resized;
+};
+
 }  // namespace
+
+namespace platform {
+
+QObject* WatchResizes(QWidget* widget, QObject* parent, std::function<void()> resized) {
+  auto* watcher = new ResizeWatcher(parent, std::move(resized));
+  widget->installEventFilter(watcher);
+  return watcher;
+}
+
+void NameAfterCaption(QWidget* control, const QString& caption) {
+  control->setAccessibleName(WithoutMnemonic(caption));
+  control->setProperty(kNamedByCaption, true);
+}
+
+void NameAfterLabel(QWidget* edit, QWidget* label) {
+  if (auto* l = qobject_cast<QLabel*>(label)) {
+    l->setBuddy(edit);
+    edit->setAccessibleName(WithoutMnemonic(l->text()));
+  }
+}
+
+}  // namespace platform
 
 struct CWnd::Impl {
   QPointer<QWidget> widget;
@@ -126,25 +210,11 @@ CWnd* CWnd::GetWindow(UINT relation) const {
   return nullptr;
 }
 
-namespace {
-
-// The property that holds a window's text: a combo box's is the typed text,
-// or the item of that text.
-const char* TextProperty(const QWidget* w) {
-  if (w->isWindow()) return "windowTitle";
-  if (qobject_cast<const QGroupBox*>(w)) return "title";
-  if (qobject_cast<const QComboBox*>(w)) return "currentText";
-  if (qobject_cast<const QPlainTextEdit*>(w)) return "plainText";
-  return w->metaObject()->indexOfProperty("text") >= 0 ? "text" : "windowTitle";
-}
-
-}  // namespace
-
 void CWnd::SetWindowText(const CString& text) {
   QWidget* w = GetWidget();
   if (!w) return;
   const QString t = platform::ToQt(text);
-  platform::CaptionChanged(w, t);
+  CaptionChanged(w, t);
   w->setProperty(TextProperty(w), t);
 }
 
@@ -199,37 +269,9 @@ void CWnd::GetClientRect(RECT* rect) const {
 }
 
 void CWnd::GetWindowRect(RECT* rect) const {
-  if (!rect) return;
-  const QWidget* w = GetWidget();
-  if (!w) {
-    *rect = CRect();
-    return;
-  }
-  const QPoint origin = w->mapToGlobal(QPoint(0, 0));
-  *rect = CRect(origin.x(), origin.y(), origin.x() + w->width(), origin.y() + w->height());
+  GetClientRect(rect);
+  ClientToScreen(rect);
 }
-
-namespace {
-
-// Maps a point between a widget's client coordinates and the screen's.
-void MapPoint(const QWidget* w, POINT* point, bool toScreen) {
-  if (!w || !point) return;
-  const QPoint from(point->x, point->y);
-  const QPoint to = toScreen ? w->mapToGlobal(from) : w->mapFromGlobal(from);
-  point->x = to.x();
-  point->y = to.y();
-}
-
-void MapRect(const QWidget* w, RECT* rect, bool toScreen) {
-  if (!rect) return;
-  POINT tl{rect->left, rect->top};
-  POINT br{rect->right, rect->bottom};
-  MapPoint(w, &tl, toScreen);
-  MapPoint(w, &br, toScreen);
-  *rect = CRect(tl.x, tl.y, br.x, br.y);
-}
-
-}  // namespace
 
 void CWnd::ScreenToClient(RECT* rect) const { MapRect(GetWidget(), rect, false); }
 void CWnd::ClientToScreen(POINT* point) const { MapPoint(GetWidget(), point, true); }

@@ -3,7 +3,7 @@
 
 #include <base/RowStore.h>
 
-#include "../../platform/src/ControlFactory.h"
+#include "../../platform/src/Handles.h"
 
 #include <support/TestSupport.h>
 
@@ -516,7 +516,7 @@ TEST(ListCtrlTemplateTest, ATemplateListViewBindsAndNotifiesItsDialog) {
   auto top = std::make_unique<QWidget>();
   Owner owner;
   owner.Attach(top.get());
-  QWidget* made = platform::CreateControl("SysListView32", top.get(), WS_CHILD | WS_VISIBLE);
+  QWidget* made = platform::MakeListView(top.get(), WS_CHILD | WS_VISIBLE);
   ASSERT_NE(made, nullptr);
   CWnd::FromWidget(made)->SetDlgCtrlID(1002);
   {

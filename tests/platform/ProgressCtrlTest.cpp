@@ -1,6 +1,6 @@
 #include <platform/ProgressCtrl.h>
 
-#include "ControlFactory.h"
+#include "Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -150,7 +150,7 @@ TEST_F(CProgressCtrlTest, NewPositionsArePaintedWithTheNextUpdateNotAtOnce) {
 }
 
 TEST_F(CProgressCtrlTest, BindsToABarMadeFromADialogTemplate) {
-  QWidget* made = platform::CreateControl("msctls_progress32", m_top.get(), WS_CHILD | PBS_MARQUEE);
+  QWidget* made = platform::MakeProgressBar(m_top.get(), WS_CHILD | PBS_MARQUEE);
   ASSERT_NE(made, nullptr);
   EXPECT_EQ(made->parentWidget(), m_top.get());
   EXPECT_EQ(qobject_cast<QProgressBar*>(made)->maximum(), 0);

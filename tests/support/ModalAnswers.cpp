@@ -24,9 +24,20 @@ namespace {
 
 using platform::ModalAnswer;
 
+const char* ModalKindName(platform::ModalKind kind) {
+  switch (kind) {
+    case platform::ModalKind::MessageBox: return "message box";
+    case platform::ModalKind::FileDialog: return "file dialog";
+    case platform::ModalKind::FolderBrowser: return "folder browser";
+    case platform::ModalKind::PopupMenu: return "popup menu";
+    case platform::ModalKind::Dialog: return "dialog";
+  }
+  return "modal";
+}
+
 std::string Describe(const ModalQuestion& q) {
   std::ostringstream out;
-  out << platform::ModalKindName(q.kind) << " \"" << q.caption.GetString() << "\"";
+  out << ModalKindName(q.kind) << " \"" << q.caption.GetString() << "\"";
   if (!q.text.IsEmpty()) out << " asking \"" << q.text.GetString() << "\"";
   return out.str();
 }
@@ -60,7 +71,7 @@ class ScriptedAnswerer : public platform::ModalAnswerer {
     }
     if (m_steps.front().kind != q.kind) {
       ADD_FAILURE() << "A " << Describe(q) << " opened where the test expected a "
-                    << platform::ModalKindName(m_steps.front().kind) << "; it was closed unanswered.";
+                    << ModalKindName(m_steps.front().kind) << "; it was closed unanswered.";
       return {};
     }
     Step step = std::move(m_steps.front());
@@ -97,8 +108,8 @@ class ScriptedAnswerer : public platform::ModalAnswerer {
 
   void End() {
     for (const Step& step : m_steps)
-      ADD_FAILURE() << "An answer for a " << platform::ModalKindName(step.kind) << " was queued, but no "
-                    << platform::ModalKindName(step.kind) << " opened.";
+      ADD_FAILURE() << "An answer for a " << ModalKindName(step.kind) << " was queued, but no "
+                    << ModalKindName(step.kind) << " opened.";
     m_steps.clear();
     m_drives.clear();
     m_asked = 0;

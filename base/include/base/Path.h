@@ -19,6 +19,11 @@ bool FileExists(const CString& path);
 bool DirectoryExists(const CString& path);
 // Size in bytes, or -1 when the file cannot be examined.
 long long FileSizeOf(const CString& path);
+// Why a path cannot be handed to a program: nothing is wrong, no such file
+// (an empty path too), a folder on the way is missing, or it may not be read
+// (a folder: read and entered).
+enum class PathProblem { None, NoFile, NoFolder, NoAccess };
+PathProblem ProblemOpening(const CString& path);
 // Removes a file (not a folder); false when it could not be removed.
 bool RemoveFile(const CString& path);
 

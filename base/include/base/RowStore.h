@@ -5,9 +5,11 @@
 // list view shows them as they are, so a row costs its strings once, and a
 // sort is a sort of data. Whoever shows the rows is told of every change
 // through one observer, before and after it happens.
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <numeric>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -58,6 +60,34 @@ struct TableRow {
   int nImage = -1;
   std::uint8_t marks = 0;  // the view's selection, kept across a reset
 };
+
+// A set of rows as runs [first, last], in order, none touching another.
+using RowRuns = std::vector<std::pair<int, int>>;
+// Sorts runs and joins those that overlap or touch.
+RowRuns JoinRuns(RowRuns runs);
+// The runs of these rows, in any order, repeats allowed.
+RowRuns RunsOfRows(std::vector<int> rows);
+int RowsIn(const RowRuns& runs);
+bool RunsHold(const RowRuns& runs, int row);
+// The first row of the runs at or after from, or -1.
+int FirstRowFrom(const RowRuns& runs, int from);
+
+// The rank of each of count items in the order compare(a, b) gives (below 0:
+// a first): 0 for the first, equal items share a rank, and the next
+// different item takes the next rank.
+template <class Compare>
+std::vector<int> RanksOf(std::size_t count, Compare compare) {
+  std::vector<std::size_t> order(count);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
+  std::vector<int> ranks(count, 0);
+  int rank = 0;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (i > 0 && compare(order[i - 1], order[i]) != 0) ++rank;
+    ranks[order[i]] = rank;
+  }
+  return ranks;
+}
 
 class RowStore {
  public:

@@ -27,7 +27,7 @@ class CDC {
 
   static CDC* FromHandle(HDC dc) { return dc; }
   HDC GetSafeHdc() const { return const_cast<CDC*>(this); }
-  QPainter* GetPainter() const;
+  QPainter* GetPainter() const { return m_pPainter; }
 
   CSize GetTextExtent(const CString& text) const;
   BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
@@ -38,12 +38,10 @@ class CDC {
   BOOL TextOut(int x, int y, const CString& text);
 
  protected:
-  CDC();
-  void SetPainter(QPainter* painter);
+  QPainter* m_pPainter;
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> m_pImpl;
+  COLORREF m_crText = RGB(0, 0, 0);
 };
 
 // Measures in the window's font (no window: the desktop's); draws nowhere.

@@ -3,12 +3,10 @@
 // placed in dialog units of the template's font. Commands and notifications
 // reach member functions through a routing table the derived dialog fills.
 #include <platform/Controls.h>
-#include <base/String.h>
-#include <platform/Wnd.h>
 
 #include <functional>
 #include <map>
-#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -66,24 +64,9 @@ struct DialogTemplate {
 // The colours a dialog's OnCtlColor sets for a control; only those set apply.
 class CCtlColorDC {
  public:
-  COLORREF SetTextColor(COLORREF color) {
-    m_bText = true;
-    return std::exchange(m_crText, color);
-  }
-  COLORREF SetBkColor(COLORREF color) {
-    m_bBk = true;
-    return std::exchange(m_crBk, color);
-  }
-  bool HasTextColor() const { return m_bText; }
-  bool HasBkColor() const { return m_bBk; }
-  COLORREF GetTextColor() const { return m_crText; }
-  COLORREF GetBkColor() const { return m_crBk; }
-
- private:
-  COLORREF m_crText = 0;
-  COLORREF m_crBk = 0;
-  bool m_bText = false;
-  bool m_bBk = false;
+  COLORREF SetTextColor(COLORREF color) { return std::exchange(text, color).value_or(0); }
+  COLORREF SetBkColor(COLORREF color) { return std::exchange(bk, color).value_or(0); }
+  std::optional<COLORREF> text, bk;
 };
 
 class CDialog;

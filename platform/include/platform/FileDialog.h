@@ -3,8 +3,6 @@
 #include <base/String.h>
 #include <platform/Types.h>
 
-#include <memory>
-
 class CWnd;
 
 constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
@@ -35,6 +33,11 @@ class CFileDialog {
   CString GetFileExt() const;
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> m_pImpl;
+  bool m_bOpen;
+  CString m_strDefaultExt;
+  CString m_strFileName;
+  DWORD m_dwFlags;
+  CString m_strFilter;
+  CWnd* m_pParent;
+  CString m_strChosen;
 };

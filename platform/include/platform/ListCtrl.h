@@ -13,11 +13,8 @@
 // selected, uNewState 0 when items were only deselected (iItem the item when
 // it was one, else -1); the owner reads the selection with GetNextItem.
 #include <platform/ImageList.h>
-#include <base/String.h>
-#include <platform/Types.h>
 #include <platform/Wnd.h>
 
-#include <memory>
 #include <vector>
 
 // Column alignment.

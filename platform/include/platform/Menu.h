@@ -2,8 +2,6 @@
 // CMenu: a popup menu whose items are data behind its handle, shown in a real
 // popup while tracked; owner-drawn items go to MeasureItem and DrawItem.
 #include <platform/DC.h>
-#include <base/String.h>
-#include <platform/Types.h>
 
 struct HMENU__;
 using HMENU = HMENU__*;

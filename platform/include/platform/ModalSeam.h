@@ -8,8 +8,6 @@ namespace platform {
 
 enum class ModalKind { MessageBox, FileDialog, FolderBrowser, PopupMenu, Dialog };
 
-const char* ModalKindName(ModalKind kind);
-
 struct ModalQuestion {
   ModalKind kind = ModalKind::Dialog;
   CString caption;  // the window title; a popup menu's item texts joined by '|'

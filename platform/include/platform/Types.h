@@ -46,14 +46,12 @@ class CPoint : public POINT {
  public:
   CPoint() = default;
   CPoint(int px, int py) { x = px; y = py; }
-  bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
 };
 
 class CSize {
  public:
   CSize() = default;
   CSize(int w, int h) : cx(w), cy(h) {}
-  bool operator==(const CSize& o) const { return cx == o.cx && cy == o.cy; }
   LONG cx = 0;
   LONG cy = 0;
 };

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class QApplication;
 // The framework's help command; a dialog's "&Help" button carries this id.
 constexpr int ID_HELP = 0xE146;
 
@@ -33,7 +34,9 @@ class CWinApp {
   CWnd* m_pMainWnd = nullptr;
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> m_pImpl;
   std::vector<CString> m_arguments;
+  // QApplication keeps a reference to argc, so both live in the object.
+  int m_argc = 0;
+  std::vector<char*> m_argv;
+  std::unique_ptr<QApplication> m_pApp;
 };
