@@ -421,12 +421,13 @@ bool CWriteBatch::WriteSpanInPlace(const CString& path, const struct stat& read,
   for (std::size_t at = 0; at < bytes.size(); at += kBlock) {
     const std::size_t n = std::min(kBlock, bytes.size() - at);
     if (!ReadAll(fd.Get(), old.data(), n, static_cast<off_t>(at))) return false;
-    if (std::memcmp(old.data(), bytes.data() + at, n) == 0) continue;
-    for (std::size_t k = 0; k < n; ++k)
-      if (old[k] != static_cast<unsigned char>(bytes[at + k])) {
-        first = std::min(first, at + k);
-        last = at + k + 1;
-      }
+    const auto* now = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+    if (std::memcmp(old.data(), now, n) == 0) continue;
+    const std::size_t head = static_cast<std::size_t>(std::mismatch(old.data(), old.data() + n, now).first - old.data());
+    std::size_t tail = n;
+    while (tail > head && old[tail - 1] == now[tail - 1]) --tail;
+    first = std::min(first, at + head);
+    last = at + tail;
   }
   // The span lies within one page of the file: a write the kernel stops at a
   // kill does so between pages, so one page is written whole or not at all.
