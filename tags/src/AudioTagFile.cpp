@@ -410,7 +410,9 @@ struct CAudioTagFile::Impl {
   CString Refusal() const;
   std::vector<std::string> Values(TagField field) const;
   bool Apply(TagLib::MP4::Tag* tag, CString* error) const;
-  bool Render(std::string* out, CString* error) const;
+  // The file's new bytes, rendered from map (the file as it is now, which
+  // must still be the one read).
+  bool Render(const CMappedFile& map, std::string* out, CString* error) const;
   CXiphEdit XiphEdit(const CAudioLayout& layout) const;
   void KeepIlstOrder(const unsigned char* old, std::size_t oldSize, std::string* now) const;
   static void KeepPaddingFill(const unsigned char* old, std::size_t oldSize, std::string* now);
@@ -759,8 +761,7 @@ CXiphEdit CAudioTagFile::Impl::XiphEdit(const CAudioLayout&) const {
   return edit;
 }
 
-bool CAudioTagFile::Impl::Render(std::string* out, CString* error) const {
-  CMappedFile map(strPath);
+bool CAudioTagFile::Impl::Render(const CMappedFile& map, std::string* out, CString* error) const {
   if (!map.IsOpen() || IdentityOfMap(map) != identity) {
     *error = "The file was changed by another program since it was read";
     return false;
@@ -1415,12 +1416,8 @@ std::vector<unsigned char> CAudioTagFile::SaveRecord(CString* reason) {
   }
   if (!IsChanged()) return {};
   std::string now;
-  if (!m.Render(&now, &error)) return {};
-  CMappedFile map(m.strPath);
-  if (!map.IsOpen() || IdentityOfMap(map) != m.identity) {
-    error = "The file was changed by another program since it was read";
-    return {};
-  }
+  const CMappedFile map(m.strPath);
+  if (!m.Render(map, &now, &error)) return {};
   std::vector<unsigned char> record = MakeRecord(map.Data(), map.Size(), now);
   if (!map.IsIntact()) {
     error = kChangedWhileRead;
@@ -1443,7 +1440,7 @@ bool CAudioTagFile::Save(CString* reason, CSaveBatch* batch) {
   std::string now;
   if (m.sealed)
     now = *m.sealed;
-  else if (!m.Render(&now, &error))
+  else if (!m.Render(CMappedFile(m.strPath), &now, &error))
     return false;
   struct stat st {};
   if (::stat(m.strPath, &st) != 0 || static_cast<std::uint64_t>(st.st_ino) != m.identity.nInode ||
