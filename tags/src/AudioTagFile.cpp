@@ -4,6 +4,7 @@
 #include "Covers.h"
 #include "FileIdentity.h"
 #include "MappedFile.h"
+#include "Mp4Read.h"
 #include "Sha256.h"
 #include "StoredSummary.h"
 #include "TagWriter.h"
@@ -371,7 +372,8 @@ struct CAudioTagFile::Impl {
   std::vector<std::string> entries;
   std::vector<std::string> flacPictures;
   std::vector<std::string> mp4Keys;
-  std::vector<CStoredField> mp4Items;  // of those keys, as read
+  mutable std::optional<std::vector<CStoredField>> mp4Items;  // of those keys, as read, once asked for
+  const std::vector<CStoredField>& Mp4Items() const;
   // Edits of stored keys that no field's edit stands for (Vorbis keys in
   // upper case; MP4 keys as named): their new values, none when removed.
   std::vector<std::pair<std::string, std::vector<std::string>>> storedEdits;
@@ -405,7 +407,6 @@ struct CAudioTagFile::Impl {
   CString SetMp4(const std::string& key, const std::vector<std::string>& values);
 
   void ReadFrom(const unsigned char* data, std::size_t size);
-  void ReadMp4(const COpened& o);
   void ReadXiph(const CAudioLayout& layout);
   CString Refusal() const;
   std::vector<std::string> Values(TagField field) const;
@@ -573,35 +574,6 @@ void CAudioTagFile::Impl::ReadXiph(const CAudioLayout& layout) {
   }
 }
 
-// MP4: the fields and the front cover as TagLib reads the ilst.
-void CAudioTagFile::Impl::ReadMp4(const COpened& o) {
-  strTagKind = o.mp4->isEmpty() ? "none" : "MP4 ilst";
-  const auto& map = o.mp4->itemMap();
-  for (std::size_t i = 0; i < kFieldCount; ++i) {
-    const auto it = map.find(Mp4Key(kFieldKeys[i].pszMp4));
-    if (it == map.end()) continue;
-    if (IsMp4Pair(kFieldKeys[i].eField)) {
-      const auto pair = it->second.toIntPair();
-      fields[i].push_back(pair.second > 0 ? std::to_string(pair.first) + "/" + std::to_string(pair.second)
-                                          : std::to_string(pair.first));
-    } else {
-      for (const String& v : it->second.toStringList()) fields[i].push_back(Utf8(v));
-    }
-  }
-  const auto it = map.find("covr");
-  if (it == map.end() || it->second.toCoverArtList().isEmpty()) return;
-  const auto list = it->second.toCoverArtList();
-  const TagLib::MP4::CoverArt& art = list.front();
-  const ByteVector data = art.data();
-  const char* mime = art.format() == TagLib::MP4::CoverArt::PNG ? "image/png" : "image/jpeg";
-  DescribeImage(reinterpret_cast<const unsigned char*>(data.data()), data.size(), mime, &cover);
-  cover.strData.assign(data.data(), data.size());
-  cover.nType = 3;
-  cover.nIndex = 0;
-  cover.nPictures = static_cast<int>(list.size());
-  bCover = true;
-}
-
 void CAudioTagFile::Impl::ReadFrom(const unsigned char* data, std::size_t size) {
   CAudioLayout layout;
   if (!WalkLayout(data, size, &layout, &strRefusal, false, false)) {
@@ -619,44 +591,77 @@ void CAudioTagFile::Impl::ReadFrom(const unsigned char* data, std::size_t size) 
     ReadXiph(layout);
     return;
   }
-  CMemoryStream stream(data, size);
-  const COpened o = OpenMp4(&stream, true);
-  if (!o.mp4) {
+  // MP4: read as TagLib reads it, without building TagLib's objects (they
+  // were most of the time reading a folder); the stored items' view asks
+  // TagLib when it is wanted.
+  CMp4Read read;
+  if (!ReadMp4(data, size, &read)) {
     strRefusal = "The MP4 file could not be read (its structure is damaged)";
     return;
   }
-  const TagLib::MP4::Properties* p = o.file->audioProperties();
-  if (!p || p->codec() == TagLib::MP4::Properties::Unknown) {
+  if (read.facts.strCodec.IsEmpty()) {
     strRefusal = "The MP4 file holds no AAC or ALAC audio";
     return;
   }
   bFacts = true;
-  facts.nMilliseconds = p->lengthInMilliseconds();
-  facts.nSeconds = p->lengthInSeconds();
-  facts.nBitRate = p->bitrate() * 1000;
-  facts.nSampleRate = p->sampleRate();
-  facts.nChannels = p->channels();
-  facts.strCodec = p->codec() == TagLib::MP4::Properties::ALAC ? "ALAC" : "AAC";
-  facts.nBitsPerSample = p->codec() == TagLib::MP4::Properties::ALAC ? p->bitsPerSample() : 0;
-  ReadMp4(o);
+  facts = read.facts;
+  strTagKind = read.bItems ? "MP4 ilst" : "none";
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    const std::string key = MakeMp4Key(kFieldKeys[i].pszMp4);
+    if (const std::pair<int, int>* pair = IsMp4Pair(kFieldKeys[i].eField) ? read.Pair(key) : nullptr)
+      fields[i].push_back(pair->second > 0 ? std::to_string(pair->first) + "/" + std::to_string(pair->second)
+                                           : std::to_string(pair->first));
+    else if (const std::vector<std::string>* texts = read.Texts(key))
+      fields[i] = *texts;
+  }
+  if (!read.covers.empty()) {
+    const std::string& bytes = read.covers.front().second;
+    const char* mime = read.covers.front().first == TagLib::MP4::CoverArt::PNG ? "image/png" : "image/jpeg";
+    DescribeImage(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), mime, &cover);
+    cover.strData = bytes;
+    cover.nType = 3;
+    cover.nIndex = 0;
+    cover.nPictures = static_cast<int>(read.covers.size());
+    bCover = true;
+  }
   std::size_t at = 0, end = 0;
   std::vector<CIlstItem> items;
-  if (FindIlst(data, size, &at, &end, &items)) {
+  if (FindIlst(data, size, &at, &end, &items))
     for (const CIlstItem& item : items) {
       const std::string key = MakeMp4Key(item.strKey);
-      if (std::find(mp4Keys.begin(), mp4Keys.end(), key) != mp4Keys.end()) continue;
-      mp4Keys.push_back(key);
-      const auto it = o.mp4->itemMap().find(FromUtf8(key));
-      if (it == o.mp4->itemMap().end()) {
-        CStoredField field;
-        field.strKey = key;
-        field.strSummary = BinarySummary(item.nSize);
-        mp4Items.push_back(field);
-      } else {
-        for (CStoredField& field : Mp4Fields(key, it->second)) mp4Items.push_back(std::move(field));
-      }
+      if (std::find(mp4Keys.begin(), mp4Keys.end(), key) == mp4Keys.end()) mp4Keys.push_back(key);
+    }
+}
+
+// The stored items as TagLib reads them, from the file as it was read (none
+// when it has changed since).
+const std::vector<CStoredField>& CAudioTagFile::Impl::Mp4Items() const {
+  if (mp4Items) return *mp4Items;
+  mp4Items.emplace();
+  const CMappedFile map(strPath);
+  if (!map.IsOpen() || IdentityOfMap(map) != identity) return *mp4Items;
+  CMemoryStream stream(map.Data(), map.Size());
+  const COpened o = OpenMp4(&stream, false);
+  std::size_t at = 0, end = 0;
+  std::vector<CIlstItem> items;
+  if (!o.mp4 || !FindIlst(map.Data(), map.Size(), &at, &end, &items)) return *mp4Items;
+  std::vector<std::string> seen;
+  for (const CIlstItem& item : items) {
+    const std::string key = MakeMp4Key(item.strKey);
+    if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+    seen.push_back(key);
+    const auto it = o.mp4->itemMap().find(FromUtf8(key));
+    if (it == o.mp4->itemMap().end()) {
+      CStoredField field;
+      field.strKey = key;
+      field.strSummary = BinarySummary(item.nSize);
+      mp4Items->push_back(field);
+    } else {
+      for (CStoredField& field : Mp4Fields(key, it->second)) mp4Items->push_back(std::move(field));
     }
   }
+  if (!map.IsIntact()) mp4Items->clear();
+  return *mp4Items;
 }
 
 CString CAudioTagFile::Impl::Refusal() const {
@@ -1126,7 +1131,7 @@ std::vector<CStoredField> CAudioTagFile::Impl::Mp4View() const {
     if (key == "covr") {
       std::vector<CStoredField> covers;
       if (!bPicturesRemoved)
-        for (const CStoredField& f : mp4Items)
+        for (const CStoredField& f : Mp4Items())
           if (f.strKey.Str() == key) covers.push_back(f);
       if (eCoverEdit != CoverEdit::None && !covers.empty()) covers.erase(covers.begin());
       if (eCoverEdit == CoverEdit::Set) {
@@ -1140,7 +1145,7 @@ std::vector<CStoredField> CAudioTagFile::Impl::Mp4View() const {
       continue;
     }
     if (!values) {
-      for (const CStoredField& f : mp4Items)
+      for (const CStoredField& f : Mp4Items())
         if (f.strKey.Str() == key) out.push_back(f);
       continue;
     }
@@ -1212,7 +1217,7 @@ CString CAudioTagFile::Impl::SetMp4(const std::string& key, const std::vector<st
     return "An MP4 item is named by four Latin-1 characters (such as ©ART) or as ----:<mean>:<name>";
   if (key == "covr") {
     if (!values.empty()) return NotText(key);
-    if (!bPicturesRemoved && (eCoverEdit == CoverEdit::Set || std::any_of(mp4Items.begin(), mp4Items.end(), [](const CStoredField& f) {
+    if (!bPicturesRemoved && (eCoverEdit == CoverEdit::Set || std::any_of(Mp4Items().begin(), Mp4Items().end(), [](const CStoredField& f) {
                                 return f.strKey.Str() == "covr";
                               }))) {
       bPicturesRemoved = true;
@@ -1239,7 +1244,7 @@ CString CAudioTagFile::Impl::SetMp4(const std::string& key, const std::vector<st
   }
   std::vector<std::string> read;
   bool readText = true, had = false;
-  for (const CStoredField& f : mp4Items)
+  for (const CStoredField& f : Mp4Items())
     if (f.strKey.Str() == key) {
       had = true;
       readText = f.bText;
