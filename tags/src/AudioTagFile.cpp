@@ -253,18 +253,7 @@ bool WriteWhole(const CString& path, const struct stat& read, const std::string&
 // An ilst item's key as shown: an atom's name from Latin-1 ("©ART"), a
 // free-form item's as stored ("----:com.apple.iTunes:LABEL").
 std::string MakeMp4Key(const std::string& stored) {
-  if (stored.rfind("----", 0) == 0) return stored;
-  std::string key;  // Latin-1 to UTF-8
-  for (const char c : stored) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      key.push_back(c);
-    } else {
-      key.push_back(static_cast<char>(0xC0 | byte >> 6));
-      key.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-    }
-  }
-  return key;
+  return stored.rfind("----", 0) == 0 ? stored : Mp4KeyOfName(stored);
 }
 
 // MP4 items TagLib keeps as numbers, shown and set as their number's text,

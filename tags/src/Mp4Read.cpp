@@ -221,20 +221,6 @@ std::vector<CData> DataOf(std::string_view body, int expectedType, bool freeForm
   return out;
 }
 
-std::string Latin1Key(std::string_view name) {
-  std::string key;
-  for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      key.push_back(c);
-    } else {
-      key.push_back(static_cast<char>(0xC0 | byte >> 6));
-      key.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-    }
-  }
-  return key;
-}
-
 bool OneOf(std::string_view name, std::initializer_list<std::string_view> names) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
@@ -256,7 +242,7 @@ void ReadItems(const CBytes& file, const CAtom& ilst, CMp4Read* out) {
   };
   for (const CAtom& item : ilst.children) {
     const std::string_view body = file.Block(item.at + 8, static_cast<std::size_t>(item.length - 8));
-    const std::string key = Latin1Key(item.name);
+    const std::string key = Mp4KeyOfName(item.name);
     if (item.name == "----") {
       const std::vector<CData> data = DataOf(body, -1, true);
       if (data.size() <= 2) continue;
@@ -301,6 +287,20 @@ void ReadItems(const CBytes& file, const CAtom& ilst, CMp4Read* out) {
 }
 
 }  // namespace
+
+std::string Mp4KeyOfName(std::string_view name) {
+  std::string key;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      key.push_back(c);
+    } else {
+      key.push_back(static_cast<char>(0xC0 | byte >> 6));
+      key.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    }
+  }
+  return key;
+}
 
 const std::vector<std::string>* CMp4Read::Texts(const std::string& key) const {
   for (const auto& [k, v] : texts)

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct CMp4Read {
   const std::vector<std::string>* Texts(const std::string& key) const;
   const std::pair<int, int>* Pair(const std::string& key) const;
 };
+
+// An item's key as its four Latin-1 bytes name it, in UTF-8 ("©ART").
+std::string Mp4KeyOfName(std::string_view name);
 
 // False when TagLib would take the file for damaged (an atom of no length,
 // no moov atom).
