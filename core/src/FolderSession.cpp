@@ -436,27 +436,30 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   if (m_pJournal && work.status) work.status("Noting what the save replaces\u2026");
   // A batch at a time: its files are read and their edits made, what their
   // writes replace goes into the journal, then they are written and
-  // flushed together. A stop ends the save between two files, after the
-  // files read so far were written and reached the disk.
+  // flushed together. While a batch is flushed, the next one is read and
+  // edited (nothing of it is written before the flush is done). A stop ends
+  // the save between two files, after the files read so far were written
+  // and reached the disk.
   CSaveBatch batch;
   std::size_t attempted = 0;
   bool stopped = false;
   while (!stopped && attempted < plan.size()) {
-    const std::size_t first = attempted, failed = report.failures.size();
+    const std::size_t first = attempted;
+    std::vector<CSaveFailure> refused;
     std::vector<CEditedFile> edited;
     for (; attempted < plan.size() && edited.size() < kFilesPerBatch; ++attempted) {
       if ((stopped = !work.KeepGoing())) break;
-      if (std::optional<CSaveFailure> failure = EditFile(plan[attempted], work, edited))
-        report.failures.push_back(*failure);
+      if (std::optional<CSaveFailure> failure = EditFile(plan[attempted], work, edited)) refused.push_back(*failure);
     }
+    CommitSaves(batch, work, report);
     CString unjournalled;
     if (!JournalBatch(saveWithoutUndo, unjournalled)) {
       // Nothing of this batch is written: its rows were not come to.
-      report.failures.resize(failed);
       attempted = first;
       if (first == 0) report.strNotBegun = unjournalled;
       break;
     }
+    report.failures.insert(report.failures.end(), refused.begin(), refused.end());
     for (CEditedFile& file : edited) {
       // The caller keeps answering between writes too; a stop asked for
       // now is heeded before the next file is read.
@@ -464,8 +467,9 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
       if (std::optional<CSaveFailure> failure = WriteFile(file, batch)) report.failures.push_back(*failure);
       if (batch.IsFull()) CommitSaves(batch, work, report);
     }
-    CommitSaves(batch, work, report);
+    batch.CommitInBackground();
   }
+  CommitSaves(batch, work, report);
   if (!m_renamed.empty()) UpdatePlaylists(report);
   if (m_pJournal) {
     CString error;

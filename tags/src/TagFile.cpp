@@ -685,3 +685,5 @@ CSaveBatch::~CSaveBatch() = default;
 bool CSaveBatch::IsFull() const { return m_pBatch->IsFull(); }
 
 std::vector<CWriteOutcome> CSaveBatch::Commit(const std::function<void()>& wait) { return m_pBatch->Commit(wait); }
+
+void CSaveBatch::CommitInBackground() { m_pBatch->CommitInBackground(); }

@@ -378,9 +378,13 @@ bool IsWriterTemporary(const CString& fileName) {
 
 CWriteBatch::CWriteBatch() : m_pRecord(std::make_unique<CTempRecord>()) {}
 
-CWriteBatch::~CWriteBatch() { CommitPending({}); }
+CWriteBatch::~CWriteBatch() {
+  Collect({});
+  CommitPending({});
+}
 
 bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize, CString* readPath) {
+  Collect({});
   // A file already pending is committed first, so this write starts from
   // its new bytes; so is a batch its caller never commits.
   struct stat st {};
@@ -455,6 +459,7 @@ bool CWriteBatch::WriteSpanInPlace(const CString& path, const struct stat& read,
 
 bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
                              struct stat* written) {
+  Collect({});
   IgnoreFileSizeSignal();
   error->Empty();
   struct stat now {};
@@ -490,15 +495,31 @@ bool CWriteBatch::IsPending(const struct stat& st) const {
 }
 
 void CWriteBatch::Settle(const CString& path) {
+  Collect({});
   struct stat st {};
   if (::stat(path, &st) == 0 && IsPending(st)) CommitPending({});
 }
 
-bool CWriteBatch::IsFull() const { return m_pending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes; }
+bool CWriteBatch::IsFull() const {
+  return !m_background.valid() && (m_pending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes);
+}
 
 std::vector<CWriteOutcome> CWriteBatch::Commit(const std::function<void()>& wait) {
+  Collect(wait);
   CommitPending(wait);
   return std::exchange(m_done, {});
+}
+
+void CWriteBatch::CommitInBackground() {
+  Collect({});
+  if (!m_pending.empty()) m_background = std::async(std::launch::async, [this] { CommitPending({}); });
+}
+
+void CWriteBatch::Collect(const std::function<void()>& wait) {
+  if (!m_background.valid()) return;
+  while (m_background.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+    if (wait) wait();
+  m_background.get();
 }
 
 void CWriteBatch::CommitPending(const std::function<void()>& wait) {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -116,11 +117,17 @@ class CWriteBatch {
   // every 10 ms while the disk works) and returns every file Write accepted
   // since the last Commit, in the order written.
   std::vector<CWriteOutcome> Commit(const std::function<void()>& wait = {});
+  // Starts what Commit does on a thread of its own and returns at once, so
+  // the caller can read and render the next files while the disk works.
+  // The outcomes come with the next Commit; every other call waits first.
+  void CommitInBackground();
 
   struct CPending;
 
  private:
   void CommitPending(const std::function<void()>& wait);
+  // Waits for the commit in the background, if one runs (calling wait about every 10 ms).
+  void Collect(const std::function<void()>& wait);
   bool WriteSpanInPlace(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
                         struct stat* written);
   bool IsPending(const struct stat& st) const;
@@ -129,6 +136,7 @@ class CWriteBatch {
   std::vector<std::unique_ptr<CPending>> m_pending;
   std::vector<CWriteOutcome> m_done;  // committed by a Write, not yet handed out
   std::size_t m_nPendingBytes = 0;
+  std::future<void> m_background;  // the commit running on its own thread, if any
 };
 
 // True for a name (with or without folder) the writer gives its temporaries.

@@ -99,6 +99,10 @@ class CSaveBatch {
   bool IsFull() const;
   // wait, when given, is called about every 10 ms while the disk works.
   std::vector<CWriteOutcome> Commit(const std::function<void()>& wait = {});
+  // Starts the commit and returns at once: the files are flushed and renamed
+  // while the caller reads the next ones. The next Commit waits for it and
+  // hands out its outcomes; a save into the batch waits for it first.
+  void CommitInBackground();
 
  private:
   friend class CTagFile;
