@@ -25,6 +25,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <string_view>
 
 #include <sys/stat.h>
 
@@ -406,6 +407,12 @@ struct CAudioTagFile::Impl {
   CXiphEdit XiphEdit(const CAudioLayout& layout) const;
   void KeepIlstOrder(const unsigned char* old, std::size_t oldSize, std::string* now) const;
   static void KeepPaddingFill(const unsigned char* old, std::size_t oldSize, std::string* now);
+  // True when every item not edited is in the new ilst byte for byte and
+  // the new ilst holds no other item but the edited ones: what VerifyMp4
+  // proves, without reading the new bytes through TagLib. False when it
+  // cannot tell (a cover or a stored field edited) or it is not so.
+  bool KeepsMp4ItemsAsStored(const unsigned char* old, std::size_t oldSize, const unsigned char* now,
+                             std::size_t nowSize) const;
   // itemsRead: the old file's items as TagLib read them for the rendering.
   bool VerifyMp4(const TagLib::MP4::ItemMap& itemsRead, const unsigned char* now, std::size_t nowSize,
                  CString* error) const;
@@ -890,6 +897,7 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
   if (after.nBadChecksums > before.nBadChecksums || (after.bSequenceGap && !before.bSequenceGap))
     return lost("the Ogg pages' checksums or numbers");
   if (eFormat == AudioFormat::Mp4 && before.chunkOffsets != after.chunkOffsets) return lost("the audio's chunk offsets");
+  if (eFormat == AudioFormat::Mp4 && KeepsMp4ItemsAsStored(old, oldSize, fresh, now.size())) return true;
   if (eFormat == AudioFormat::Mp4) return itemsRead ? VerifyMp4(*itemsRead, fresh, now.size(), error) : lost("the MP4 items");
   if (before.bComment && before.comment.strVendor != after.comment.strVendor) return lost("the vendor string");
   // Every entry of a key not edited is kept as it was, in its order.
@@ -916,6 +924,24 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
   }
   if (oldPictures != newPictures) return lost("pictures that were not edited");
   return true;
+}
+
+bool CAudioTagFile::Impl::KeepsMp4ItemsAsStored(const unsigned char* old, std::size_t oldSize, const unsigned char* now,
+                                                 std::size_t nowSize) const {
+  if (!storedEdits.empty() || eCoverEdit != CoverEdit::None || bPicturesRemoved) return false;
+  std::size_t at = 0, end = 0;
+  std::vector<CIlstItem> before, after;
+  if (!FindIlst(old, oldSize, &at, &end, &before) || !FindIlst(now, nowSize, &at, &end, &after)) return false;
+  const std::vector<std::string> edited = EditedMp4Keys();
+  const auto unedited = [&](const unsigned char* data, const std::vector<CIlstItem>& items) {
+    std::vector<std::string_view> out;
+    for (const CIlstItem& item : items)
+      if (std::find(edited.begin(), edited.end(), MakeMp4Key(item.strKey)) == edited.end())
+        out.emplace_back(reinterpret_cast<const char*>(data + item.nAt), item.nSize);
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  return unedited(old, before) == unedited(now, after);
 }
 
 // Every MP4 item not edited reads the same from the new bytes as from the
