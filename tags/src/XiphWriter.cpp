@@ -239,8 +239,7 @@ bool RenderOgg(const unsigned char* old, std::size_t size, const CAudioLayout& l
     if (shift != 0) {
       auto* bytes = reinterpret_cast<unsigned char*>(page.data());
       PutLe32(bytes + 18, static_cast<std::uint32_t>(static_cast<std::int64_t>(Le32(bytes + 18)) + shift));
-      const std::uint32_t crc = OggCrc(reinterpret_cast<const unsigned char*>(page.data()), page.size());
-      PutLe32(reinterpret_cast<unsigned char*>(page.data()) + 22, crc);
+      PutLe32(bytes + 22, OggCrc(bytes, page.size()));
     }
     *out += page;
     at += pageSize;
