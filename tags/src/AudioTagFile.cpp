@@ -1039,9 +1039,8 @@ std::vector<CStoredField> CAudioTagFile::Impl::XiphFields() const {
   // FLAC's picture blocks, the front cover's as a save would leave it.
   std::vector<std::string> pictures = bPicturesRemoved ? std::vector<std::string>{} : flacPictures;
   CXiphEdit cover = XiphEdit(CAudioLayout{});
-  const auto front = std::find_if(pictures.begin(), pictures.end(), [](const std::string& p) {
-    return p.size() >= 4 && p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 3;
-  });
+  const auto front = std::find_if(pictures.begin(), pictures.end(),
+                                  [](const std::string& p) { return ParseFlacPicture(p).nType == 3; });
   if (eCoverEdit == CoverEdit::Remove && front != pictures.end()) pictures.erase(front);
   std::vector<CStoredField> blocks;
   for (const std::string& p : pictures) {
