@@ -1,5 +1,7 @@
 #include "AudioLayout.h"
 
+#include "ByteOrder.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -7,17 +9,7 @@
 
 namespace {
 
-std::uint32_t Be32(const unsigned char* p) {
-  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
-}
-std::uint32_t Be24(const unsigned char* p) { return std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2]; }
-std::uint64_t Be64(const unsigned char* p) { return std::uint64_t{Be32(p)} << 32 | Be32(p + 4); }
-std::uint32_t Le32(const unsigned char* p) {
-  return std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
-}
-std::int64_t Granule(const unsigned char* page) {
-  return static_cast<std::int64_t>(std::uint64_t{Le32(page + 10)} << 32 | Le32(page + 6));
-}
+std::int64_t Granule(const unsigned char* page) { return static_cast<std::int64_t>(Le64(page + 6)); }
 
 bool Fail(CString* reason, const CString& text) {
   *reason = text;
@@ -28,11 +20,8 @@ bool Fail(CString* reason, const CString& text) {
 std::size_t SkipId3(const unsigned char* data, std::size_t size) {
   std::size_t at = 0;
   while (size - at >= 10 && std::memcmp(data + at, "ID3", 3) == 0) {
-    std::size_t body = 0;
-    for (int k = 6; k < 10; ++k) {
-      if (data[at + k] & 0x80) return at;
-      body = body << 7 | data[at + k];
-    }
+    if ((data[at + 6] | data[at + 7] | data[at + 8] | data[at + 9]) & 0x80) return at;
+    const std::size_t body = Syncsafe(data + at + 6);
     const std::size_t footer = data[at + 3] == 4 && (data[at + 5] & 0x10) ? 10 : 0;
     if (10 + body + footer > size - at) return at;
     at += 10 + body + footer;
@@ -117,9 +106,11 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
     const std::size_t pageSize = 27 + segments + body;
     if (size - at < pageSize)
       return Fail(reason, CString::Formatted("The Ogg page %d runs past the end of the file (cut short)", page));
-    if (page == 1) serial = Le32(p + 14), layout->nFirstGranule = Granule(p);
+    if (page == 1) serial = static_cast<std::uint32_t>(Le32(p + 14)), layout->nFirstGranule = Granule(p);
     layout->nLastGranule = Granule(p);
-    if (Le32(p + 18) != static_cast<std::uint32_t>(page - 1) + Le32(data + 18)) layout->bSequenceGap = true;
+    // Sequence numbers count on from the first page's, wrapping at 2^32.
+    if (Le32(p + 18) != static_cast<std::uint32_t>(Le32(data + 18) + static_cast<std::size_t>(page - 1)))
+      layout->bSequenceGap = true;
     if (Le32(p + 14) != serial) return Fail(reason, "The Ogg file holds more than one stream, which is not supported");
     const unsigned char* bodyAt = p + 27 + segments;
     if (packets.size() < wanted) {
@@ -183,19 +174,6 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
 
 // ---- FLAC ----
 
-bool CheckFlacPicture(const unsigned char* p, std::size_t size) {
-  std::size_t at = 4;
-  for (int field = 0; field < 2; ++field) {  // MIME type, description
-    if (size - std::min(size, at) < 4) return false;
-    const std::size_t n = Be32(p + at);
-    at += 4;
-    if (size - at < n) return false;
-    at += n;
-  }
-  if (size - std::min(size, at) < 20) return false;
-  return Be32(p + at + 16) == size - at - 20;
-}
-
 bool WalkFlac(const unsigned char* data, std::size_t size, CAudioLayout* layout, CString* reason) {
   std::size_t at = layout->nStart + 4;
   bool last = false;
@@ -220,7 +198,7 @@ bool WalkFlac(const unsigned char* data, std::size_t size, CAudioLayout* layout,
       layout->bComment = true;
     }
     if (type == 6) {
-      if (!CheckFlacPicture(body, length))
+      if (!ParseFlacPicture({reinterpret_cast<const char*>(body), length}).bExact)
         return Fail(reason, CString::Formatted("The FLAC picture (block %d) is damaged", block));
       layout->pictures.emplace_back(reinterpret_cast<const char*>(body), length);
     }
@@ -316,6 +294,30 @@ bool WalkMp4(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
 }
 
 }  // namespace
+
+CFlacPicture ParseFlacPicture(std::string_view body) {
+  CFlacPicture out;
+  const auto* p = reinterpret_cast<const unsigned char*>(body.data());
+  const std::size_t size = body.size();
+  // A length-prefixed part at *at, when it lies inside the body.
+  const auto part = [&](std::size_t* at, std::string_view* view) {
+    if (size - *at < 4) return false;
+    const std::size_t n = Be32(p + *at);
+    if (size - *at - 4 < n) return false;
+    *view = body.substr(*at + 4, n);
+    *at += 4 + n;
+    return true;
+  };
+  if (size < 8) return out;
+  out.nType = static_cast<std::uint32_t>(Be32(p));
+  std::size_t at = 4;
+  if (!part(&at, &out.mime) || !part(&at, &out.description) || size - at < 16) return out;
+  at += 16;  // width, height, depth, colours
+  if (!part(&at, &out.data)) return out;
+  out.bWhole = true;
+  out.bExact = at == size;
+  return out;
+}
 
 std::string CommentKey(std::string_view entry) {
   std::string key(entry.substr(0, std::min(entry.find('='), entry.size())));

@@ -67,6 +67,19 @@ bool WalkLayout(const unsigned char* data, std::size_t size, CAudioLayout* layou
 // it does not hold together. end, when given, receives where the entries end.
 bool ParseVorbisComment(const unsigned char* data, std::size_t size, CVorbisComment* out, std::size_t* end = nullptr);
 
+// A FLAC picture body (a PICTURE block's, or METADATA_BLOCK_PICTURE's):
+// type, MIME type, description, the image's width, height, depth and
+// colours, and its data, each length before its part, all big-endian.
+// The parts are views into the body, read as far as they lie inside it
+// (nType once the body holds its first 8 bytes).
+struct CFlacPicture {
+  std::uint32_t nType = 0;
+  std::string_view mime, description, data;
+  bool bWhole = false;  // every part lies inside the body (more bytes may follow the data)
+  bool bExact = false;  // bWhole, and the data ends the body
+};
+CFlacPicture ParseFlacPicture(std::string_view body);
+
 // The key of an entry ("ARTIST" of "artist=x"), upper case.
 std::string CommentKey(std::string_view entry);
 

@@ -1,6 +1,7 @@
 #include <tags/AudioTagFile.h>
 
 #include "AudioLayout.h"
+#include "ByteOrder.h"
 #include "Covers.h"
 #include "FileIdentity.h"
 #include "MappedFile.h"
@@ -189,11 +190,6 @@ constexpr unsigned char kRecordMagic[4] = {'Q', 'A', 'U', 1};
 void PutU64(std::vector<unsigned char>* out, std::uint64_t v) {
   for (int i = 0; i < 8; ++i) out->push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
-std::uint64_t GetU64(const unsigned char* p) {
-  std::uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
-  return v;
-}
 
 struct CRecord {
   std::uint64_t nOld = 0, nNew = 0, nPrefix = 0, nSuffix = 0;
@@ -223,10 +219,10 @@ bool ParseRecord(const std::vector<unsigned char>& bytes, CRecord* r) {
   const std::size_t fixed = 4 + 32 + 64 + 8;
   if (bytes.size() < fixed || std::memcmp(bytes.data(), kRecordMagic, 4) != 0) return false;
   const unsigned char* p = bytes.data() + 4;
-  r->nOld = GetU64(p), r->nNew = GetU64(p + 8), r->nPrefix = GetU64(p + 16), r->nSuffix = GetU64(p + 24);
+  r->nOld = Le64(p), r->nNew = Le64(p + 8), r->nPrefix = Le64(p + 16), r->nSuffix = Le64(p + 24);
   std::memcpy(r->newMiddle.data(), p + 32, 32);
   std::memcpy(r->oldMiddle.data(), p + 64, 32);
-  const std::uint64_t n = GetU64(p + 96);
+  const std::uint64_t n = Le64(p + 96);
   if (n != bytes.size() - fixed || r->nPrefix + r->nSuffix > std::min(r->nOld, r->nNew) ||
       r->nOld - r->nPrefix - r->nSuffix != n)
     return false;
@@ -309,17 +305,9 @@ std::vector<CStoredField> Mp4Fields(const std::string& key, const TagLib::MP4::I
 
 // A FLAC picture body's summary ("image/jpeg, front cover, 48213 bytes").
 CString FlacPictureSummary(const std::string& body) {
-  const auto be32 = [&](std::size_t at) -> std::size_t {
-    if (at + 4 > body.size()) return 0;
-    const auto* p = reinterpret_cast<const unsigned char*>(body.data() + at);
-    return std::size_t{p[0]} << 24 | std::size_t{p[1]} << 16 | std::size_t{p[2]} << 8 | p[3];
-  };
-  const std::size_t mime = be32(4);
-  if (8 + mime > body.size()) return BinarySummary(body.size());
-  const std::size_t desc = be32(8 + mime);
-  const std::size_t dataAt = 12 + mime + desc + 16;
-  if (dataAt + 4 > body.size()) return BinarySummary(body.size());
-  return PictureSummary(CString(body.substr(8, mime)), static_cast<int>(be32(0)), be32(dataAt));
+  const CFlacPicture picture = ParseFlacPicture(body);
+  if (!picture.bWhole) return BinarySummary(body.size());
+  return PictureSummary(CString(std::string(picture.mime)), static_cast<int>(picture.nType), picture.data.size());
 }
 
 // The rule for Vorbis comment names; empty when name keeps it.
@@ -422,15 +410,6 @@ struct CAudioTagFile::Impl {
 
 namespace {
 
-std::uint32_t Be32At(const unsigned char* p) {
-  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
-}
-std::uint32_t Le32At(const std::string& s, std::size_t at) {
-  if (at + 4 > s.size()) return 0;
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data() + at);
-  return std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
-}
-
 // Length and average bit rate from a count of samples, as TagLib works them
 // out, so that the table shows what other TagLib-based programs show.
 void SetLength(double milliseconds, double streamBytes, CStreamFacts* facts) {
@@ -446,11 +425,11 @@ CStreamFacts XiphFacts(AudioFormat format, const CAudioLayout& layout, const uns
   if (format == AudioFormat::Flac) {
     facts.strCodec = "FLAC";
     const unsigned char* info = data + layout.blocks.front().nAt;
-    const std::uint32_t flags = Be32At(info + 10);
+    const std::size_t flags = Be32(info + 10);
     facts.nSampleRate = static_cast<int>(flags >> 12);
     facts.nChannels = static_cast<int>((flags >> 9 & 7) + 1);
     facts.nBitsPerSample = static_cast<int>((flags >> 4 & 31) + 1);
-    const std::uint64_t samples = std::uint64_t{flags & 0xF} << 32 | Be32At(info + 14);
+    const std::uint64_t samples = std::uint64_t{flags & 0xF} << 32 | Be32(info + 14);
     // The audio ends where an ID3v1 block (and no APE tag's footer) starts.
     std::size_t end = size;
     if (size - layout.nAudioStart >= 128 && std::memcmp(data + size - 128, "TAG", 3) == 0 &&
@@ -462,6 +441,7 @@ CStreamFacts XiphFacts(AudioFormat format, const CAudioLayout& layout, const uns
     return facts;
   }
   const std::string& ident = layout.headerPackets.front();
+  const auto* id = reinterpret_cast<const unsigned char*>(ident.data());
   const std::int64_t start = layout.nFirstGranule, end = layout.nLastGranule;
   double headers = 0;
   for (std::size_t i = 0; i < layout.headerPackets.size(); ++i) headers += static_cast<double>(layout.headerPackets[i].size());
@@ -469,7 +449,7 @@ CStreamFacts XiphFacts(AudioFormat format, const CAudioLayout& layout, const uns
     facts.strCodec = "Opus";
     facts.nSampleRate = 48000;
     facts.nChannels = ident.size() > 9 ? static_cast<unsigned char>(ident[9]) : 0;
-    const std::int64_t preSkip = ident.size() >= 12 ? (static_cast<unsigned char>(ident[11]) << 8 | static_cast<unsigned char>(ident[10])) : 0;
+    const auto preSkip = static_cast<std::int64_t>(ident.size() >= 12 ? Le16(id + 10) : 0);
     if (start >= 0 && end >= 0 && end - start - preSkip > 0)
       SetLength(static_cast<double>(end - start - preSkip) * 1000.0 / 48000.0, static_cast<double>(size) - headers, &facts);
     return facts;
@@ -477,30 +457,22 @@ CStreamFacts XiphFacts(AudioFormat format, const CAudioLayout& layout, const uns
   facts.strCodec = "Vorbis";
   if (ident.size() < 28) return facts;
   facts.nChannels = static_cast<unsigned char>(ident[11]);
-  facts.nSampleRate = static_cast<int>(Le32At(ident, 12));
-  const auto nominal = static_cast<std::int32_t>(Le32At(ident, 20));
+  facts.nSampleRate = static_cast<int>(Le32(id + 12));
+  const auto nominal = static_cast<std::int32_t>(Le32(id + 20));
   if (start >= 0 && end >= 0 && facts.nSampleRate > 0 && end - start > 0)
     SetLength(static_cast<double>(end - start) * 1000.0 / facts.nSampleRate, static_cast<double>(size) - headers, &facts);
   if (facts.nBitRate == 0 && nominal > 0) facts.nBitRate = static_cast<int>(nominal / 1000.0 + 0.5) * 1000;
   return facts;
 }
 
-// A FLAC picture body's parts, by the rules TagLib reads it with; false
-// when it does not hold together.
+// A FLAC picture body's parts, by the rules TagLib reads it with (the data
+// may be followed by more bytes); false when it does not hold together.
 bool ParsePicture(const std::string& body, int* type, std::string* mime, std::string* data) {
-  const auto* p = reinterpret_cast<const unsigned char*>(body.data());
-  const std::size_t size = body.size();
-  if (size < 32) return false;
-  *type = static_cast<int>(Be32At(p));
-  const std::size_t mimeSize = Be32At(p + 4);
-  if (8 + mimeSize + 24 > size) return false;
-  const std::size_t descSize = Be32At(p + 8 + mimeSize);
-  const std::size_t at = 12 + mimeSize + descSize;
-  if (at + 20 > size) return false;
-  const std::size_t dataSize = Be32At(p + at + 16);
-  if (at + 20 + dataSize > size) return false;
-  mime->assign(body, 8, mimeSize);
-  data->assign(body, at + 20, dataSize);
+  const CFlacPicture picture = ParseFlacPicture(body);
+  if (!picture.bWhole) return false;
+  *type = static_cast<int>(picture.nType);
+  mime->assign(picture.mime);
+  data->assign(picture.data);
   return true;
 }
 
@@ -858,8 +830,7 @@ void CAudioTagFile::Impl::KeepPaddingFill(const unsigned char* old, std::size_t 
   // The free atom right after each ilst: its body's bounds, when it has one.
   const auto freeAfter = [](const unsigned char* data, std::size_t size, std::size_t at, std::size_t* body) {
     if (size - at < 8 || std::memcmp(data + at + 4, "free", 4) != 0) return std::size_t{0};
-    const std::size_t length = std::size_t{data[at]} << 24 | std::size_t{data[at + 1]} << 16 |
-                               std::size_t{data[at + 2]} << 8 | data[at + 3];
+    const std::size_t length = Be32(data + at);
     if (length < 8 || length > size - at) return std::size_t{0};
     *body = at + 8;
     return length - 8;
@@ -1094,9 +1065,8 @@ std::vector<CStoredField> CAudioTagFile::Impl::XiphFields() const {
   // FLAC's picture blocks, the front cover's as a save would leave it.
   std::vector<std::string> pictures = bPicturesRemoved ? std::vector<std::string>{} : flacPictures;
   CXiphEdit cover = XiphEdit(CAudioLayout{});
-  const auto front = std::find_if(pictures.begin(), pictures.end(), [](const std::string& p) {
-    return p.size() >= 4 && p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 3;
-  });
+  const auto front = std::find_if(pictures.begin(), pictures.end(),
+                                  [](const std::string& p) { return ParseFlacPicture(p).nType == 3; });
   if (eCoverEdit == CoverEdit::Remove && front != pictures.end()) pictures.erase(front);
   std::vector<CStoredField> blocks;
   for (const std::string& p : pictures) {

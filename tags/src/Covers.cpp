@@ -3,14 +3,13 @@
 
 #include <tags/MyMP3Tags.h>
 
+#include "ByteOrder.h"
 #include "TagFileImpl.h"
 
 #include <cstring>
 #include <iterator>
 
 namespace {
-
-int Be16(const unsigned char* p) { return p[0] << 8 | p[1]; }
 
 // A JPEG's size is in its first frame header (SOF0 to SOF15; C4, C8 and CC
 // are other markers), found by walking the segments before the scan.
@@ -27,12 +26,12 @@ void ReadJpeg(const unsigned char* d, std::size_t size, CImageFacts* facts) {
       continue;
     }
     if (marker == 0xD9 || marker == 0xDA) return;  // end, or the scan: no frame header came
-    const std::size_t length = static_cast<std::size_t>(Be16(d + pos + 2));
+    const std::size_t length = Be16(d + pos + 2);
     if (length < 2) return;
     const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame && length >= 7 && pos + 9 <= size) {
-      facts->nHeight = Be16(d + pos + 5);
-      facts->nWidth = Be16(d + pos + 7);
+      facts->nHeight = static_cast<int>(Be16(d + pos + 5));
+      facts->nWidth = static_cast<int>(Be16(d + pos + 7));
       return;
     }
     pos += 2 + length;
@@ -42,12 +41,9 @@ void ReadJpeg(const unsigned char* d, std::size_t size, CImageFacts* facts) {
 // A PNG's size is in its first chunk, IHDR.
 void ReadPng(const unsigned char* d, std::size_t size, CImageFacts* facts) {
   if (size < 24 || std::memcmp(d + 12, "IHDR", 4) != 0) return;
-  const auto be32 = [](const unsigned char* p) {
-    return static_cast<unsigned long>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
-  };
-  if (be32(d + 16) > 0x7FFFFFFF || be32(d + 20) > 0x7FFFFFFF) return;
-  facts->nWidth = static_cast<int>(be32(d + 16));
-  facts->nHeight = static_cast<int>(be32(d + 20));
+  if (Be32(d + 16) > 0x7FFFFFFF || Be32(d + 20) > 0x7FFFFFFF) return;
+  facts->nWidth = static_cast<int>(Be32(d + 16));
+  facts->nHeight = static_cast<int>(Be32(d + 20));
 }
 
 // Why a JPEG's bytes stop before its end, or null: a segment before the
@@ -68,7 +64,7 @@ const char* JpegCut(const unsigned char* d, std::size_t size) {
       continue;
     }
     if (pos + 4 > size) break;
-    const std::size_t length = static_cast<std::size_t>(Be16(d + pos + 2));
+    const std::size_t length = Be16(d + pos + 2);
     if (pos + 2 + length > size) return "a segment runs past the end";
     pos += 2 + length;
     if (marker != 0xDA) continue;
@@ -87,7 +83,7 @@ const char* PngCut(const unsigned char* d, std::size_t size) {
   std::size_t pos = 8;
   while (pos < size) {
     if (pos + 12 > size) return "a chunk runs past the end";
-    const std::size_t length = static_cast<std::size_t>(d[pos]) << 24 | d[pos + 1] << 16 | d[pos + 2] << 8 | d[pos + 3];
+    const std::size_t length = Be32(d + pos);
     if (length > size || pos + 12 + length > size) return "a chunk runs past the end";
     if (std::memcmp(d + pos + 4, "IEND", 4) == 0) return nullptr;
     pos += 12 + length;

@@ -1,5 +1,6 @@
 #include "FileIdentity.h"
 
+#include "ByteOrder.h"
 #include "MappedFile.h"
 
 #include <algorithm>
@@ -26,11 +27,8 @@ std::uint64_t Round(std::uint64_t acc, std::uint64_t input) { return Rotl(acc + 
 // header's own word is taken, so the region is the same whatever its frames hold.
 std::size_t DeclaredV2End(const unsigned char* data, std::size_t size) {
   if (size < 10 || std::memcmp(data, "ID3", 3) != 0) return 0;
-  std::size_t body = 0;
-  for (int k = 6; k < 10; ++k) {
-    if (data[k] & 0x80) return 0;
-    body = body << 7 | data[k];
-  }
+  if ((data[6] | data[7] | data[8] | data[9]) & 0x80) return 0;
+  const std::size_t body = Syncsafe(data + 6);
   const std::size_t footer = data[3] == 4 && (data[5] & 0x10) ? 10 : 0;
   return std::min(size, 10 + body + footer);
 }

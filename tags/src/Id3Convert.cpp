@@ -1,6 +1,6 @@
 #include "Id3Convert.h"
 
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 #include "TagCheck.h"
 
 #include <taglib/tbytevector.h>

@@ -1,7 +1,7 @@
 #include "Id3Stored.h"
 
 #include "FrameRules.h"
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 #include "StoredSummary.h"
 #include "TagCheck.h"
 #include "TextCodec.h"
@@ -184,9 +184,8 @@ CStoredField Describe(const std::string& id, const unsigned char* frame, std::si
       field.strSummary = CString::Formatted("rating %d by %s", rest.empty() ? 0 : static_cast<unsigned char>(rest[0]),
                                             owner.empty() ? "" : owner[0].c_str());
       if (rest.size() > 1) {
-        unsigned long long count = 0;
-        for (std::size_t i = 1; i < rest.size() && i <= 8; ++i) count = count << 8 | static_cast<unsigned char>(rest[i]);
-        field.strSummary += CString::Formatted(", played %llu times", count);
+        const std::uint64_t count = BeN(reinterpret_cast<const unsigned char*>(rest.data()) + 1, rest.size() - 1);
+        field.strSummary += CString::Formatted(", played %llu times", static_cast<unsigned long long>(count));
       }
     } else if (id == "UFID" && !rest.empty() && rest.size() <= 64 &&
                std::all_of(rest.begin(), rest.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {

@@ -1,5 +1,7 @@
 #include "Mp4Read.h"
 
+#include "ByteOrder.h"
+
 #include <taglib/id3v1genres.h>
 #include <taglib/tstring.h>
 
@@ -26,10 +28,8 @@ struct CBytes {
 template <class T>
 T Number(std::string_view v, std::size_t offset) {
   if (offset >= v.size()) return 0;
-  const std::size_t n = std::min(sizeof(T), v.size() - offset);
-  std::uint64_t sum = 0;
-  for (std::size_t i = 0; i < n; ++i) sum = sum << 8 | static_cast<unsigned char>(v[offset + i]);
-  return static_cast<T>(sum);
+  return static_cast<T>(
+      BeN(reinterpret_cast<const unsigned char*>(v.data()) + offset, std::min(sizeof(T), v.size() - offset)));
 }
 char At(std::string_view v, std::size_t i) { return i < v.size() ? v[i] : '\0'; }
 bool HasAt(std::string_view v, std::string_view what, std::size_t at) {

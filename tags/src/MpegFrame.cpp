@@ -1,6 +1,6 @@
 #include "MpegFrame.h"
 
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "SaveRecord.h"
 
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 #include "TagCheck.h"
 
 #include <algorithm>
@@ -180,7 +180,7 @@ class CReader {
   bool U32(std::uint32_t* v) {
     unsigned char b[4];
     if (!Get(b, 4)) return false;
-    *v = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24;
+    *v = static_cast<std::uint32_t>(Le32(b));
     return true;
   }
   bool U64(std::uint64_t* v) {

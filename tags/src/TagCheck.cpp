@@ -1,6 +1,6 @@
 #include "TagCheck.h"
 
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 
 #include <zlib.h>
 
@@ -29,7 +29,7 @@ bool Walk(const std::vector<unsigned char>& body, int major, bool plainSizes, st
       if (!IsFrameIdChar(p[i])) return false;
     std::size_t data = 0;
     if (major == 2) {
-      data = (std::size_t{p[3]} << 16) | (std::size_t{p[4]} << 8) | p[5];
+      data = Be24(p + 3);
     } else if (major == 4 && !plainSizes) {
       if ((p[4] | p[5] | p[6] | p[7]) & 0x80) return false;
       data = Syncsafe(p + 4);

@@ -7,7 +7,7 @@
 #include "FileIdentity.h"
 #include "FrameRules.h"
 #include "Genres.h"
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 #include "Id3libEngine.h"
 #include "Id3libFrames.h"
 #include "SaveUndo.h"

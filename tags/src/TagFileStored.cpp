@@ -4,7 +4,7 @@
 // takes it as it takes a converted tag: every other frame keeps its bytes.
 #include <tags/TagFile.h>
 
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 #include "Id3Stored.h"
 #include "TagFileImpl.h"
 

@@ -1,7 +1,7 @@
 #include "TagLibEngine.h"
 
 #include "FrameRules.h"
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 #include "TagCheck.h"
 #include "TextCodec.h"
 

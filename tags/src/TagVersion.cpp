@@ -4,7 +4,7 @@
 // one writer, with its record like any edit.
 #include <tags/TagFile.h>
 
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 #include "Id3Convert.h"
 #include "Id3libEngine.h"
 #include "TagCheck.h"

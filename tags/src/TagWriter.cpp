@@ -1,6 +1,6 @@
 #include "TagWriter.h"
 
-#include "Id3Bytes.h"
+#include "ByteOrder.h"
 #include "TempRecord.h"
 
 #include <base/DurableFile.h>

@@ -1,5 +1,7 @@
 #include "XiphWriter.h"
 
+#include "ByteOrder.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -8,17 +10,6 @@ namespace {
 
 constexpr std::size_t kMaxBlock = (std::size_t{1} << 24) - 1;
 constexpr std::size_t kNewPadding = 4096;
-
-void PutBe32(std::string* out, std::uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) out->push_back(static_cast<char>(v >> s));
-}
-void PutLe32(std::string* out, std::uint32_t v) {
-  for (int s = 0; s < 32; s += 8) out->push_back(static_cast<char>(v >> s));
-}
-std::uint32_t Be32(const std::string& s, std::size_t at) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data() + at);
-  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
-}
 
 // A FLAC picture block's body (as PICTURE blocks and METADATA_BLOCK_PICTURE hold it).
 std::string PictureBody(const CXiphEdit& edit, const std::string& description) {
@@ -34,14 +25,12 @@ std::string PictureBody(const CXiphEdit& edit, const std::string& description) {
   return out;
 }
 
-// The description of a picture body already checked (CheckFlacPicture); its type in *type.
+// The description of a picture body (empty when it does not lie inside the
+// body); its type in *type.
 std::string PictureDescription(const std::string& body, std::uint32_t* type) {
-  if (body.size() < 8) return {};
-  *type = Be32(body, 0);
-  const std::size_t mime = Be32(body, 4);
-  if (body.size() < 12 + mime) return {};
-  const std::size_t desc = Be32(body, 8 + mime);
-  return body.size() < 12 + mime + desc ? std::string() : body.substr(12 + mime, desc);
+  const CFlacPicture picture = ParseFlacPicture(body);
+  *type = picture.nType;
+  return std::string(picture.description);
 }
 
 }  // namespace
@@ -201,7 +190,7 @@ std::string Paginate(const std::vector<std::string>& packets, std::uint32_t seri
     for (std::size_t s = first; s < first + count; ++s) page.push_back(static_cast<char>(segments[s].size));
     for (std::size_t s = first; s < first + count; ++s) page += packets[segments[s].packet].substr(segments[s].at, segments[s].size);
     const std::uint32_t crc = OggCrc(reinterpret_cast<const unsigned char*>(page.data()), page.size());
-    for (int b = 0; b < 4; ++b) page[22 + b] = static_cast<char>(crc >> (8 * b));
+    PutLe32(reinterpret_cast<unsigned char*>(page.data()) + 22, crc);
     continued = segments[first + count - 1].size == 255;
     out += page;
     ++*pages;
@@ -248,12 +237,9 @@ bool RenderOgg(const unsigned char* old, std::size_t size, const CAudioLayout& l
     for (std::size_t s = 0; s < segments; ++s) pageSize += old[at + 27 + s];
     std::string page(reinterpret_cast<const char*>(old + at), pageSize);
     if (shift != 0) {
-      std::uint32_t seq = 0;
-      for (int b = 3; b >= 0; --b) seq = seq << 8 | static_cast<unsigned char>(page[18 + b]);
-      seq = static_cast<std::uint32_t>(seq + shift);
-      for (int b = 0; b < 4; ++b) page[18 + b] = static_cast<char>(seq >> (8 * b));
-      const std::uint32_t crc = OggCrc(reinterpret_cast<const unsigned char*>(page.data()), page.size());
-      for (int b = 0; b < 4; ++b) page[22 + b] = static_cast<char>(crc >> (8 * b));
+      auto* bytes = reinterpret_cast<unsigned char*>(page.data());
+      PutLe32(bytes + 18, static_cast<std::uint32_t>(static_cast<std::int64_t>(Le32(bytes + 18)) + shift));
+      PutLe32(bytes + 22, OggCrc(bytes, page.size()));
     }
     *out += page;
     at += pageSize;

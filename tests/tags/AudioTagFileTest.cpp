@@ -4,6 +4,10 @@
 // put back byte for byte by the save's record; damaged files refused.
 #include "TagsTestSupport.h"
 
+#include "AudioLayout.h"
+#include "ByteOrder.h"
+#include "XiphWriter.h"
+
 #include <tags/AudioTagFile.h>
 #include <tags/MyMP3Tags.h>
 
@@ -18,6 +22,7 @@
 #include <cstdlib>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -300,6 +305,48 @@ TEST(AudioTagFileMp4, ReadsEveryItemAsTagLibReadsIt) {
     const TagLib::MP4::CoverArtList covers = items["covr"].toCoverArtList();
     EXPECT_EQ(cover.nPictures, static_cast<int>(covers.size())) << c.name;
     EXPECT_EQ(cover.strData, std::string(covers.front().data().data(), covers.front().data().size())) << c.name;
+  }
+}
+
+// A FLAC picture body's parts, and the summary a picture entry of a file's
+// Vorbis comment shows: lengths near 2^32 must not wrap past the end.
+TEST(AudioTagFilePicture, ReadsThePartsThatLieInsideTheBody) {
+  const auto be32 = [](std::size_t v) { std::string b; PutBe32(&b, v); return b; };
+  const auto body = [&](std::uint32_t mime, std::uint32_t desc, std::uint32_t data) {
+    return be32(3) + be32(mime) + "image/png" + be32(desc) + "d" + std::string(16, '\0') + be32(data) + "abc";
+  };
+  const struct {
+    const char* name;
+    std::string body;
+    bool whole, exact;
+    const char *parts, *summary;  // type|MIME|description|data
+  } cases[] = {
+      {"well-formed", body(9, 1, 3), true, true, "3|image/png|d|abc", "image/png, front cover, 3 bytes"},
+      {"bytes after the data", body(9, 1, 2), true, false, "3|image/png|d|ab", "image/png, front cover, 2 bytes"},
+      {"empty parts", be32(3) + std::string(28, '\0'), true, true, "3|||", "image, front cover, 0 bytes"},
+      {"data past the end", body(9, 1, 4), false, false, "3|image/png|d|", "binary, 45 bytes"},
+      {"data length near 2^32", body(9, 1, 0xFFFFFFFD), false, false, "3|image/png|d|", "binary, 45 bytes"},
+      {"description past the end", body(9, 30, 3), false, false, "3|image/png||", "binary, 45 bytes"},
+      {"description length near 2^32", body(9, 0xFFFFFFF0, 3), false, false, "3|image/png||", "binary, 45 bytes"},
+      {"MIME type past the end", body(47, 1, 3), false, false, "3|||", "binary, 45 bytes"},
+      {"MIME length near 2^32", body(0xFFFFFFF8, 1, 3), false, false, "3|||", "binary, 45 bytes"},
+      {"cut in the image's size", body(9, 1, 3).substr(0, 30), false, false, "3|image/png|d|", "binary, 30 bytes"},
+  };
+  test::TempDir dir;
+  const std::string flac = test::ReadFile(test::FixturePath("untagged.flac"));  // its comment block: bytes 42 to 60
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CFlacPicture p = ParseFlacPicture(c.body);
+    EXPECT_EQ(std::tie(p.bWhole, p.bExact), std::tie(c.whole, c.exact));
+    EXPECT_EQ(std::to_string(p.nType) + "|" + std::string(p.mime) + "|" + std::string(p.description) + "|" +
+                  std::string(p.data), c.parts);
+    std::string comment = std::string("\1\0\0\0v\1\0\0\0", 9) + "....METADATA_BLOCK_PICTURE=" + Base64Encode(c.body);
+    comment.replace(9, 4, std::string{static_cast<char>(comment.size() - 13), 0, 0, 0});
+    const CString path = dir.File("picture.flac");
+    test::WriteFile(path, flac.substr(0, 42) + "\4" + be32(comment.size()).substr(1) + comment + flac.substr(60));
+    const std::vector<CStoredField> fields = CAudioTagFile::Read(path)->StoredFields();
+    ASSERT_EQ(fields.size(), 1u);
+    EXPECT_EQ(fields[0].strSummary.Str(), c.summary);
   }
 }
 
