@@ -53,16 +53,15 @@ std::vector<std::string> EditedEntries(const std::vector<std::string>& entries, 
     }
     if (pictures && !frontDone && edit.eCover != CXiphEdit::Cover::None && key == "METADATA_BLOCK_PICTURE") {
       std::string body;
-      std::uint32_t type = 0;
       const std::size_t eq = entry.find('=');
-      if (Base64Decode(entry.substr(eq + 1), &body)) {
-        const std::string description = PictureDescription(body, &type);
-        if (type == 3) {
-          frontDone = true;
-          if (edit.eCover == CXiphEdit::Cover::Set)
-            out.push_back(entry.substr(0, eq) + "=" + Base64Encode(PictureBody(edit, description)));
-          continue;
-        }
+      // The front cover a reader shows: the first whole picture of type 3
+      // (a damaged one is no picture to it, and stays as it is).
+      const CFlacPicture picture = Base64Decode(entry.substr(eq + 1), &body) ? ParseFlacPicture(body) : CFlacPicture{};
+      if (picture.bWhole && picture.nType == 3) {
+        frontDone = true;
+        if (edit.eCover == CXiphEdit::Cover::Set)
+          out.push_back(entry.substr(0, eq) + "=" + Base64Encode(PictureBody(edit, std::string(picture.description))));
+        continue;
       }
     }
     out.push_back(entry);
