@@ -39,10 +39,12 @@ constexpr std::size_t kTempNameKept = 200;
 constexpr unsigned long long kSpaceMargin = 64 * 1024;
 // A batch's flush: how many files or bytes it takes (a batch past twice as
 // many files commits by itself, so its descriptors stay few), and how many
-// flushes run at once, so the file system gathers them into few commits.
+// flushes run at once, so the file system gathers them into few commits
+// (a batch of in-place writes, each a small flush, was 5-9% quicker with 32
+// than with 8; the disk takes that many requests at once).
 constexpr std::size_t kBatchFiles = 200;
 constexpr std::size_t kBatchBytes = std::size_t{128} << 20;
-constexpr std::size_t kFlushThreads = 8;
+constexpr std::size_t kFlushThreads = 32;
 
 using base::CFd;
 using base::CopyRange;
