@@ -25,14 +25,6 @@ std::string PictureBody(const CXiphEdit& edit, const std::string& description) {
   return out;
 }
 
-// The description of a picture body (empty when it does not lie inside the
-// body); its type in *type.
-std::string PictureDescription(const std::string& body, std::uint32_t* type) {
-  const CFlacPicture picture = ParseFlacPicture(body);
-  *type = picture.nType;
-  return std::string(picture.description);
-}
-
 }  // namespace
 
 std::vector<std::string> EditedEntries(const std::vector<std::string>& entries, const CXiphEdit& edit, bool pictures) {
@@ -105,12 +97,12 @@ bool RenderFlac(const unsigned char* old, std::size_t size, const CAudioLayout& 
     std::string body(reinterpret_cast<const char*>(old + b.nAt), b.nSize);
     if (b.nType == 4) body = comment;
     if (b.nType == 6 && !frontDone && edit.eCover != CXiphEdit::Cover::None) {
-      std::uint32_t type = 0;
-      const std::string description = PictureDescription(body, &type);
-      if (type == 3) {
+      // A FLAC file's picture blocks all hold together (the layout walk refuses it otherwise).
+      const CFlacPicture picture = ParseFlacPicture(body);
+      if (picture.nType == 3) {
         frontDone = true;
         if (edit.eCover == CXiphEdit::Cover::Remove) continue;
-        body = PictureBody(edit, description);
+        body = PictureBody(edit, std::string(picture.description));
       }
     }
     if (b.nType == 1 && padding < 0) padding = static_cast<int>(blocks.size());
