@@ -1,11 +1,12 @@
-// quillory_format_bench N [--runs R] [--dir FOLDER]
+// quillory_format_bench N [--runs R] [--dir FOLDER] [--only NAME]
 // For each format the folder session reads besides MP3 (FLAC, Ogg Vorbis,
 // Ogg Opus, MP4 with AAC and with ALAC): a folder of N copies of the test
 // fixture of that format (several values, custom keys, two pictures), then
 // the medians of R runs of the session's Open and of its Save of a
 // one-field change to every file (durable and journalled), beside mutagen
 // reading and saving the same files (without flushing: mutagen never syncs)
-// and kid3-cli doing the same, with the ratios.
+// and kid3-cli doing the same, with the ratios. --only keeps the formats
+// whose name contains NAME ("Vorbis", "MP4").
 #include "FlushSwitch.h"
 #include "Measure.h"
 #include "Peer.h"
@@ -57,15 +58,18 @@ void Row(const char* what, double seconds, int n, double mutagen = -1, double ki
 int main(int argc, char** argv) {
   int n = 1000, runs = 3;
   std::string base = "/tmp/quillory-format-bench-" + std::to_string(::getpid());
+  std::string only;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
       runs = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc)
       base = argv[++i];
+    else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+      only = argv[++i];
     else if (std::atoi(argv[i]) > 0)
       n = std::atoi(argv[i]);
     else {
-      std::fprintf(stderr, "usage: %s N [--runs R] [--dir FOLDER]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s N [--runs R] [--dir FOLDER] [--only NAME]\n", argv[0]);
       return 2;
     }
   }
@@ -75,6 +79,7 @@ int main(int argc, char** argv) {
   int failures = 0;
   std::printf("N = %d files of one format, medians of %d runs\n", n, runs);
   for (const Format& format : kFormats) {
+    if (std::string(format.name).find(only) == std::string::npos) continue;
     std::vector<double> open, save, unflushed, peerLoad, peerSave, kid3Load, kid3Save;
     int rows = 0, written = 0;
     for (int run = 0; run < runs; ++run) {
