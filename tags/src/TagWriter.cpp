@@ -32,9 +32,6 @@ constexpr std::size_t kV1Size = 128;
 constexpr std::size_t kMaxTagBody = std::size_t{1} << 28;  // what a size field of 28 bits holds
 constexpr char kTempMark[] = ".quillory-";
 constexpr std::size_t kTempRandom = 6;  // as mkstemp's XXXXXX (see CTempRecord::Create)
-// A name in a folder may have at most NAME_MAX bytes; a temporary keeps this
-// much of the original's name so that the marks still fit.
-constexpr std::size_t kTempNameKept = 200;
 // Metadata and rounding a new file may need beyond its bytes.
 constexpr unsigned long long kSpaceMargin = 64 * 1024;
 // A batch's flush: how many files or bytes it takes (a batch past twice as
@@ -277,6 +274,8 @@ struct CWriteBatch::CPending {
   base::CNewFile newFile;                // else the new file
   CString strTarget;                     // what the new file is renamed over
   struct stat read {};                   // the original as it was read
+  CTempRecord* pRecord = nullptr;        // keeps the original's inode for a later new file
+  std::string strSpare;                  // the original's second name, until its rename is durable
   CString strError;
 
   // The flush, and for a new file the rename once its data is durable.
@@ -293,7 +292,11 @@ struct CWriteBatch::CPending {
       newFile.Drop();
       return;
     }
-    RenameOver(newFile, strTarget, read, &strError);
+    if (pRecord && !pRecord->KeepOriginal(strTarget.Str(), read, &strSpare)) strSpare.clear();
+    if (!RenameOver(newFile, strTarget, read, &strError) && !strSpare.empty()) {
+      pRecord->Recycle(strSpare, false);
+      strSpare.clear();
+    }
   }
   bool HasWork() const { return fd.Get() >= 0 || newFile.IsOpen(); }
 };
@@ -335,7 +338,7 @@ bool Write(const CTagWrite& request, CString* error, long* newSize, CWriteBatch:
                            (request.bAddV1 ? kV1Size : 0) - (request.bRemoveV1 ? kV1Size : 0);
   if (!EnoughSpaceFor(folder, size)) return FailWith(error, "The disk is full");
   std::string temp;
-  const int made = record.Create(folder.Str(), NameOf(target).Str().substr(0, kTempNameKept), &temp);
+  const int made = record.Create(folder.Str(), NameOf(target).Str(), &temp);
   if (made < 0) return Fail(error, true);
   base::CNewFile out;
   out.Adopt(made, std::move(temp));
@@ -400,6 +403,7 @@ bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize,
   // A request that changed nothing has nothing to flush; it stays in line
   // all the same, so the outcomes come in the order written.
   pending->strPath = request.strPath;
+  pending->pRecord = m_pRecord.get();
   if (pending->bInPlace) pending->read = st;
   if (pending->HasWork())
     m_nPendingBytes += pending->bInPlace ? pending->oldRegion.size()
@@ -477,7 +481,7 @@ bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const
   const CString folder = FolderOf(target);
   if (!EnoughSpaceFor(folder, bytes.size())) return FailWith(error, "The disk is full");
   std::string temp;
-  const int made = m_pRecord->Create(folder.Str(), NameOf(target).Str().substr(0, kTempNameKept), &temp);
+  const int made = m_pRecord->Create(folder.Str(), NameOf(target).Str(), &temp);
   if (made < 0) return Fail(error, true);
   auto pending = std::make_unique<CPending>();
   pending->newFile.Adopt(made, std::move(temp));
@@ -486,6 +490,7 @@ bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const
   pending->strPath = path;
   pending->strTarget = target;
   pending->read = read;
+  pending->pRecord = m_pRecord.get();
   m_nPendingBytes += bytes.size();
   m_pending.push_back(std::move(pending));
   return true;
@@ -532,7 +537,14 @@ void CWriteBatch::CommitPending(const std::function<void()>& wait) {
   for (const auto& p : m_pending)
     if (!p->bInPlace && p->strError.IsEmpty()) folders.insert(FolderOf(p->strTarget));
   const std::vector<CString> list(folders.begin(), folders.end());
-  RunOnFlushThreads(list.size(), [&list](std::size_t i) { FlushFolder(list[i]); }, wait);
+  std::vector<char> flushed(list.size(), 0);
+  RunOnFlushThreads(list.size(), [&](std::size_t i) { flushed[i] = base::FlushFolder(list[i].Str()); }, wait);
+  // The originals replaced: kept for the next new files once their renames are durable.
+  for (const auto& p : m_pending) {
+    if (p->strSpare.empty()) continue;
+    const auto at = std::lower_bound(list.begin(), list.end(), FolderOf(p->strTarget));
+    m_pRecord->Recycle(p->strSpare, at != list.end() && flushed[static_cast<std::size_t>(at - list.begin())]);
+  }
   for (const auto& p : m_pending) m_done.push_back({p->strPath, p->strError});
   m_pending.clear();
   m_nPendingBytes = 0;

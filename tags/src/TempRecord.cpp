@@ -14,6 +14,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 // A record is a list of entries, each ended by a NUL (a path holds none):
@@ -24,6 +25,9 @@ namespace {
 
 constexpr char kTempMark[] = ".quillory-";  // as IsWriterTemporary knows it
 constexpr std::size_t kRecordLimit = 64 << 20;  // a record longer than this is not one of ours
+// A name in a folder may have at most NAME_MAX bytes; a new file's name
+// keeps this much of the original's name so that the marks still fit.
+constexpr std::size_t kNameKept = 200;
 
 // Six characters as mkstemp picks them.
 std::string RandomPart() {
@@ -175,6 +179,12 @@ std::string TempRecordDir() {
 }
 
 CTempRecord::~CTempRecord() {
+  for (const auto& [folder, spares] : m_spares)
+    for (const CMade& spare : spares) {
+      struct stat st {};
+      if (::lstat(spare.path.c_str(), &st) == 0 && st.st_dev == spare.dev && st.st_ino == spare.ino)
+        ::unlink(spare.path.c_str());
+    }
   if (m_fd < 0) return;
   const bool left = std::any_of(m_made.begin(), m_made.end(), [](const CMade& made) {
     struct stat st {};
@@ -185,6 +195,11 @@ CTempRecord::~CTempRecord() {
 }
 
 void CTempRecord::Note(const std::string& entry) {
+  const std::lock_guard<std::mutex> lock(m_mutex);
+  NoteLocked(entry);
+}
+
+void CTempRecord::NoteLocked(const std::string& entry) {
   if (!m_bTried) {
     m_bTried = true;
     // Made under a hidden name and locked before it gets its own, so that no
@@ -204,10 +219,27 @@ void CTempRecord::Note(const std::string& entry) {
   if (m_fd >= 0) (void)WriteAll(m_fd, entry + '\0');
 }
 
+// Notes that path is made and what it is, when the record can be written.
+void CTempRecord::NoteMade(const std::string& path, const struct stat& st) {
+  // Built by appending: GCC 12 at -O3 takes "=" + std::string for an overlapping copy (-Wrestrict).
+  std::string line = "=";
+  line += std::to_string(st.st_dev);
+  line += ':';
+  line += std::to_string(st.st_ino);
+  line += ':';
+  line += path;
+  const std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_fd < 0) return;
+  m_made.push_back({path, st.st_dev, st.st_ino});
+  NoteLocked(line);
+}
+
 int CTempRecord::Create(const std::string& folder, const std::string& name, std::string* path) {
+  const int spare = TakeSpare(folder, path);
+  if (spare >= 0) return spare;
   const bool noted = !folder.empty() && folder[0] == '/';
   for (int tries = 0; tries < 100; ++tries) {
-    *path = folder + "/." + name + kTempMark + RandomPart();
+    *path = folder + "/." + name.substr(0, kNameKept) + kTempMark + RandomPart();
     if (noted) Note("+" + *path);
     const int fd = ::open(path->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -218,21 +250,89 @@ int CTempRecord::Create(const std::string& folder, const std::string& name, std:
       return -1;
     }
     struct stat st {};
-    if (noted && m_fd >= 0 && ::fstat(fd, &st) == 0) {
-      m_made.push_back({*path, st.st_dev, st.st_ino});
-      // Built by appending: GCC 12 at -O3 takes "=" + std::string for an overlapping copy (-Wrestrict).
-      std::string line = "=";
-      line += std::to_string(st.st_dev);
-      line += ':';
-      line += std::to_string(st.st_ino);
-      line += ':';
-      line += *path;
-      Note(line);
-    }
+    if (noted && ::fstat(fd, &st) == 0) NoteMade(*path, st);
     return fd;
   }
   errno = EEXIST;
   return -1;
+}
+
+// An emptied original kept in folder, open for writing, or -1.
+int CTempRecord::TakeSpare(const std::string& folder, std::string* path) {
+  for (;;) {
+    CMade spare;
+    {
+      const std::lock_guard<std::mutex> lock(m_mutex);
+      const auto it = m_spares.find(folder);
+      if (it == m_spares.end() || it->second.empty()) return -1;
+      spare = std::move(it->second.back());
+      it->second.pop_back();
+    }
+    const int fd = ::open(spare.path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    const bool same = fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == spare.dev && st.st_ino == spare.ino;
+    if (same && S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_size == 0) {
+      *path = spare.path;
+      return fd;
+    }
+    if (same) ::unlink(spare.path.c_str());
+    if (fd >= 0) ::close(fd);
+  }
+}
+
+bool CTempRecord::KeepOriginal(const std::string& target, const struct stat& read, std::string* spare) {
+  const std::size_t slash = target.rfind('/');
+  if (target.empty() || target[0] != '/' || slash == 0 || slash + 1 >= target.size()) return false;
+  const std::string folder = target.substr(0, slash);
+  const std::string name = target.substr(slash + 1, kNameKept);
+  for (int tries = 0; tries < 100; ++tries) {
+    *spare = folder + "/." + name + kTempMark + RandomPart();
+    {
+      // Only a name the record holds: a crash must not leave a second name of a user's file for good.
+      const std::lock_guard<std::mutex> lock(m_mutex);
+      NoteLocked("+" + *spare);
+      if (m_fd < 0) return false;
+    }
+    if (::link(target.c_str(), spare->c_str()) != 0) {
+      const int err = errno;
+      Note("-" + *spare);
+      if (err == EEXIST) continue;
+      return false;
+    }
+    struct stat st {};
+    if (::lstat(spare->c_str(), &st) == 0 && st.st_dev == read.st_dev && st.st_ino == read.st_ino) {
+      NoteMade(*spare, st);
+      return true;
+    }
+    // Another program put a file of its own at target meanwhile: the rename will refuse it.
+    ::unlink(spare->c_str());
+    Note("-" + *spare);
+    return false;
+  }
+  return false;
+}
+
+void CTempRecord::Recycle(const std::string& spare, bool durable) {
+  // Until the rename is durable the original may still be the file under
+  // its own name after a crash: it is not emptied before. O_NONBLOCK: a
+  // lease another program holds refuses at once rather than after a wait.
+  const int fd = durable ? ::open(spare.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK) : -1;
+  struct stat st {};
+  // A write lease is granted only while no other descriptor (nor a mapping)
+  // of the file is open: a player still reading the old file keeps it whole.
+  bool kept = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+              ::flistxattr(fd, nullptr, 0) == 0 && ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
+  if (kept) {
+    kept = ::ftruncate(fd, 0) == 0 && ::fchmod(fd, 0600) == 0;
+    (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
+  }
+  if (fd >= 0) ::close(fd);
+  if (!kept) {
+    ::unlink(spare.c_str());
+    return;
+  }
+  const std::lock_guard<std::mutex> lock(m_mutex);
+  m_spares[spare.substr(0, spare.rfind('/'))].push_back({spare, st.st_dev, st.st_ino});
 }
 
 int RemoveLeftTemporaries(const CString& folder, bool subfolders) {

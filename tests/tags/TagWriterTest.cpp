@@ -15,9 +15,11 @@
 #include <functional>
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -248,6 +250,98 @@ TEST(TagWriter, ALoadRemovesOnlyTheNewFilesItsRecordsProveACrashedSaveLeft) {
   CString error;
   EXPECT_TRUE(WriteTagSafely(Request(song, old, Tag(1000)), &error)) << error.Str();
   EXPECT_TRUE(QDir(QString::fromStdString(TempRecordDir())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+  ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
+}
+
+// A batch makes its later new files from the originals it replaced, but
+// never from one whose old bytes someone may still read (an open descriptor,
+// a second name) or one that carries attributes of its own; it leaves none
+// of them behind.
+TEST(TagWriter, ABatchReusesOnlyReplacedFilesNoOneElseHolds) {
+  enum class Hold { None, Open, SecondName, Attribute };
+  const struct {
+    const char* what;
+    Hold hold;
+  } cases[] = {{"nothing else holds it", Hold::None},
+               {"open elsewhere", Hold::Open},
+               {"a second name", Hold::SecondName},
+               {"an extended attribute", Hold::Attribute}};
+  const CLayout old{Padded(Tag(10), 64), kTrailing, V1('o')};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDir dir;
+    const CString a = dir.File("a.mp3"), b = dir.File("b.mp3"), other = dir.File("other.mp3");
+    test::WriteFile(a, old.Bytes());
+    test::WriteFile(b, old.Bytes());
+    const ino_t replaced = Inode(a);
+    int held = -1;
+    if (c.hold == Hold::Open) held = ::open(a, O_RDONLY | O_CLOEXEC);
+    if (c.hold == Hold::SecondName) {
+      ASSERT_EQ(::link(a, other), 0);
+    }
+    if (c.hold == Hold::Attribute && ::setxattr(a, "user.quillory-test", "1", 1, 0) != 0) {
+      std::cout << "no user attributes on this file system: case skipped\n";
+      continue;
+    }
+    {
+      CWriteBatch batch;
+      CString error;
+      for (const CString& path : {a, b}) {
+        ASSERT_TRUE(batch.Write(Request(path, old, Tag(1000), V1('n')), &error)) << error.Str();
+        for (const CWriteOutcome& outcome : batch.Commit()) {
+          EXPECT_EQ(outcome.strError, "");
+        }
+      }
+    }
+    // (A freed inode's number may come back for a file made anew.)
+    if (c.hold == Hold::None) {
+      EXPECT_EQ(Inode(b), replaced);
+    }
+    EXPECT_NE(Inode(a), replaced);
+    EXPECT_TRUE(test::ReadFile(a) == test::ReadFile(b)) << "both hold the new tag and the same audio";
+    EXPECT_EQ(test::ReadFile(b).compare(10, 1000, Tag(1000), 10, 1000), 0);
+    if (held >= 0) {
+      std::string seen(old.Bytes().size(), '\0');
+      EXPECT_EQ(::pread(held, seen.data(), seen.size(), 0), static_cast<ssize_t>(seen.size()));
+      EXPECT_TRUE(seen == old.Bytes()) << "a reader of the old file still reads it whole";
+      ::close(held);
+    }
+    if (c.hold == Hold::SecondName) {
+      EXPECT_TRUE(test::ReadFile(other) == old.Bytes());
+    }
+    EXPECT_LT(::getxattr(b, "user.quillory-test", nullptr, 0), 0) << "no attribute of another file";
+    QStringList names = Others(dir);
+    names.removeAll("other.mp3");
+    EXPECT_EQ(names, (QStringList{"a.mp3", "b.mp3"}));
+  }
+}
+
+// A crash after the writer gave an original its second name leaves that
+// name alone beside it: a load removes it, and the original keeps its bytes.
+TEST(TagWriter, ALoadRemovesTheSecondNameACrashedSaveGaveAnOriginal) {
+  test::TempDir state, music;
+  const std::string saved = std::getenv("XDG_STATE_HOME");
+  ::setenv("XDG_STATE_HOME", state.Path(), 1);
+  const CString song = music.File("song.mp3");
+  test::WriteFile(song, "the original's bytes");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    CTempRecord record;
+    struct stat st {};
+    std::string spare;
+    const bool kept = ::stat(song, &st) == 0 && record.KeepOriginal(song.Str(), st, &spare);
+    ::_exit(kept ? 0 : 1);  // without the record's clean-up, as a crash
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(Others(music).size(), 1);
+  EXPECT_TRUE(IsWriterTemporary(Others(music)[0].toStdString().c_str()));
+  EXPECT_EQ(CMyMP3Tags::RemoveOwnLeftovers(music.Path(), false), 1);
+  EXPECT_TRUE(Others(music).isEmpty());
+  EXPECT_EQ(test::ReadFile(song), "the original's bytes");
+  struct stat st {};
+  EXPECT_TRUE(::stat(song, &st) == 0 && st.st_nlink == 1);
   ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
 }
 
