@@ -539,12 +539,15 @@ void CWriteBatch::CommitPending(const std::function<void()>& wait) {
   const std::vector<CString> list(folders.begin(), folders.end());
   std::vector<char> flushed(list.size(), 0);
   RunOnFlushThreads(list.size(), [&](std::size_t i) { flushed[i] = base::FlushFolder(list[i].Str()); }, wait);
-  // The originals replaced: kept for the next new files once their renames are durable.
-  for (const auto& p : m_pending) {
-    if (p->strSpare.empty()) continue;
-    const auto at = std::lower_bound(list.begin(), list.end(), FolderOf(p->strTarget));
-    m_pRecord->Recycle(p->strSpare, at != list.end() && flushed[static_cast<std::size_t>(at - list.begin())]);
-  }
+  // The originals replaced: kept for the next new files once their renames
+  // are durable (emptying one may wait for the disk to discard its blocks).
+  std::vector<const CPending*> kept;
+  for (const auto& p : m_pending)
+    if (!p->strSpare.empty()) kept.push_back(p.get());
+  RunOnFlushThreads(kept.size(), [&](std::size_t i) {
+    const auto at = std::lower_bound(list.begin(), list.end(), FolderOf(kept[i]->strTarget));
+    m_pRecord->Recycle(kept[i]->strSpare, at != list.end() && flushed[static_cast<std::size_t>(at - list.begin())]);
+  }, wait);
   for (const auto& p : m_pending) m_done.push_back({p->strPath, p->strError});
   m_pending.clear();
   m_nPendingBytes = 0;
