@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,10 +16,11 @@ namespace test {
 
 // A writer in a process of its own that makes a new file in folder and
 // stops there: at once, as a crash would (its record is then unlocked), or,
-// live, only when End is called (a save running in another window).
+// live, only when End is called (a save running in another window). With
+// keep, it gives the file name in folder its second name, as before a rename.
 class CChildWriter {
  public:
-  CChildWriter(const CString& folder, const char* name, bool live) {
+  CChildWriter(const CString& folder, const char* name, bool live, bool keep = false) {
     int made[2], end[2];
     if (::pipe(made) != 0 || ::pipe(end) != 0) return;
     m_pid = ::fork();
@@ -27,8 +29,13 @@ class CChildWriter {
       ::close(end[1]);
       CTempRecord record;
       std::string path;
-      const int fd = record.Create(folder.Str(), name, &path);
-      (void)!::write(fd, "ID3 half a new file", 19);
+      struct stat st {};
+      const std::string original = folder.Str() + "/" + name;
+      if (keep && ::stat(original.c_str(), &st) == 0) {
+        record.KeepOriginal(original, st, &path);
+      } else if (!keep) {
+        (void)!::write(record.Create(folder.Str(), name, &path), "ID3 half a new file", 19);
+      }
       (void)!::write(made[1], path.data(), path.size());
       ::close(made[1]);
       char go;

@@ -210,7 +210,10 @@ TEST(TagWriter, ALoadRemovesOnlyTheNewFilesItsRecordsProveACrashedSaveLeft) {
   const test::CChildWriter top(music.Path(), "a.mp3", false), deep(music.File("CD1"), "b.mp3", false),
       far(outside.Path(), "c.mp3", false), swapped(music.Path(), "e.mp3", false);
   test::CChildWriter live(music.Path(), "d.mp3", true);
-  for (const test::CChildWriter* writer : {&top, &deep, &far, &swapped, static_cast<const test::CChildWriter*>(&live)})
+  const CString original = music.File("f.mp3");
+  test::WriteFile(original, "the user's own");
+  const test::CChildWriter kept(music.Path(), "f.mp3", false, true);  // an original's second name
+  for (const test::CChildWriter* writer : {&top, &deep, &far, &swapped, &kept, static_cast<const test::CChildWriter*>(&live)})
     ASSERT_TRUE(Exists(writer->path));
   const CString user = music.File(".notes.quillory-backup");
   test::WriteFile(user, "the user's own");
@@ -227,7 +230,7 @@ TEST(TagWriter, ALoadRemovesOnlyTheNewFilesItsRecordsProveACrashedSaveLeft) {
     std::vector<std::string> gone, left;
   };
   const Step steps[] = {
-      {"the folder alone", music.Path(), false, {top.path}, {deep.path, far.path, live.path, swapped.path}},
+      {"the folder alone", music.Path(), false, {top.path, kept.path}, {deep.path, far.path, live.path, swapped.path}},
       {"with its subfolders", music.Path(), true, {deep.path}, {far.path, live.path, swapped.path}},
       {"the folder outside", outside.Path(), false, {far.path}, {live.path, swapped.path}},
   };
@@ -236,8 +239,7 @@ TEST(TagWriter, ALoadRemovesOnlyTheNewFilesItsRecordsProveACrashedSaveLeft) {
     EXPECT_EQ(CMyMP3Tags::RemoveOwnLeftovers(step.folder, step.subfolders), static_cast<int>(step.gone.size()));
     for (const std::string& path : step.gone) EXPECT_FALSE(Exists(path)) << path;
     for (const std::string& path : step.left) EXPECT_TRUE(Exists(path)) << path;
-    EXPECT_EQ(test::ReadFile(user), "the user's own");
-    EXPECT_EQ(test::ReadFile(outside.File("kept")), "the user's own");
+    for (const CString& own : {user, original, outside.File("kept")}) EXPECT_EQ(test::ReadFile(own), "the user's own");
   }
   // Once the live save is gone, its file is a crashed one's.
   live.End();
@@ -312,32 +314,6 @@ TEST(TagWriter, ABatchReusesOnlyReplacedFilesNoOneElseHolds) {
     names.removeAll("other.mp3");
     EXPECT_EQ(names, (QStringList{"a.mp3", "b.mp3"}));
   }
-}
-
-// A crash after the writer gave an original its second name leaves that
-// name alone beside it: a load removes it, and the original keeps its bytes.
-TEST(TagWriter, ALoadRemovesTheSecondNameACrashedSaveGaveAnOriginal) {
-  test::TempDir state, music;
-  const std::string saved = std::getenv("XDG_STATE_HOME");
-  ::setenv("XDG_STATE_HOME", state.Path(), 1);
-  const CString song = music.File("song.mp3");
-  test::WriteFile(song, "the original's bytes");
-  const pid_t child = ::fork();
-  if (child == 0) {
-    CTempRecord record;
-    struct stat st {};
-    std::string spare;
-    const bool kept = ::stat(song, &st) == 0 && record.KeepOriginal(song.Str(), st, &spare);
-    ::_exit(kept ? 0 : 1);  // without the record's clean-up, as a crash
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  ASSERT_EQ(Others(music).size(), 1);
-  EXPECT_EQ(CMyMP3Tags::RemoveOwnLeftovers(music.Path(), false), 1);
-  EXPECT_TRUE(Others(music).isEmpty());
-  EXPECT_EQ(test::ReadFile(song), "the original's bytes");
-  ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
 }
 
 // Makes a path unwritable even for root: mode bits, and the immutable
