@@ -38,6 +38,11 @@ std::string RandomPart() {
   return part;
 }
 
+// A new file's name beside the file named name in folder.
+std::string TempName(const std::string& folder, const std::string& name) {
+  return folder + "/." + name.substr(0, kNameKept) + kTempMark + RandomPart();
+}
+
 bool MakeDirs(const std::string& path) {
   for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     if (::mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) return false;
@@ -239,7 +244,7 @@ int CTempRecord::Create(const std::string& folder, const std::string& name, std:
   if (spare >= 0) return spare;
   const bool noted = !folder.empty() && folder[0] == '/';
   for (int tries = 0; tries < 100; ++tries) {
-    *path = folder + "/." + name.substr(0, kNameKept) + kTempMark + RandomPart();
+    *path = TempName(folder, name);
     if (noted) Note("+" + *path);
     const int fd = ::open(path->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -283,10 +288,8 @@ int CTempRecord::TakeSpare(const std::string& folder, std::string* path) {
 bool CTempRecord::KeepOriginal(const std::string& target, const struct stat& read, std::string* spare) {
   const std::size_t slash = target.rfind('/');
   if (target.empty() || target[0] != '/' || slash == 0 || slash + 1 >= target.size()) return false;
-  const std::string folder = target.substr(0, slash);
-  const std::string name = target.substr(slash + 1, kNameKept);
   for (int tries = 0; tries < 100; ++tries) {
-    *spare = folder + "/." + name + kTempMark + RandomPart();
+    *spare = TempName(target.substr(0, slash), target.substr(slash + 1));
     {
       // Only a name the record holds: a crash must not leave a second name of a user's file for good.
       const std::lock_guard<std::mutex> lock(m_mutex);
