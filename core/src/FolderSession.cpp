@@ -19,6 +19,9 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -37,6 +40,11 @@ constexpr std::size_t kFilesPerBatch = 200;
 // Up to this many rows, a save looks for each row's file by its names;
 // beyond, it lists the folders once.
 constexpr std::size_t kRowsLookedUpOneByOne = 64;
+
+// A save's files are read and edited on up to this many threads, one for
+// every so many files of the batch.
+constexpr std::size_t kEditThreads = 4;
+constexpr std::size_t kFilesPerEditThread = 16;
 
 // The columns a save writes, as a mask: the editable fields, the file name,
 // which a save gives the file when it was changed, and the Tag column, whose
@@ -105,6 +113,22 @@ void AddNamesIn(const CString& folder, const CString& sub, std::vector<CString>&
   closedir(dir);
 }
 
+// Sets or removes the front cover as the pending change asks.
+CString SetPendingCover(CMusicFile& file, const CPendingCover& cover) {
+  if (!cover.strImage.empty()) return file.SetFrontCover(cover.strImage);
+  // The picture removed is the one the user saw, found again by its facts.
+  const CShownCover& shown = cover.shown;
+  CCoverArt art;
+  art.nType = shown.nType;
+  art.nIndex = shown.nIndex;
+  art.nPictures = shown.nPictures;
+  art.strMime = shown.strMime;
+  art.nBytes = shown.nBytes;
+  art.nWidth = shown.nWidth;
+  art.nHeight = shown.nHeight;
+  return file.RemoveFrontCover(art);
+}
+
 CString RowCount(int n) { return CString::Formatted("%d %s", n, n == 1 ? "row" : "rows"); }
 
 // The name of a row's file below the folder, as messages show it.
@@ -122,6 +146,8 @@ struct CFolderSession::CPlannedSave {
   CString strNewPath;
   bool bEdited = true;
   CString strRefusal;
+
+  bool ReadsItsFile() const { return bEdited && !strPath.IsEmpty() && strRefusal.IsEmpty(); }
 };
 
 // A planned row's file read, with the row's edits made and the record of
@@ -129,6 +155,23 @@ struct CFolderSession::CPlannedSave {
 struct CFolderSession::CEditedFile {
   const CPlannedSave* pSave = nullptr;
   std::unique_ptr<CMusicFile> pFile;
+};
+
+// One file of a save's batch: what its row asks of it, taken from the table
+// first, so that reading and editing the file needs nothing of the session;
+// then the file as read and edited, and the record of its write.
+struct CFolderSession::CFileEdit {
+  std::optional<CString> tags;  // the tags' version wanted, when it is to change
+  PendingFieldsPtr fields;
+  std::vector<std::pair<Field, CString>> values;  // the cells to write
+  PendingCoverPtr cover;
+
+  bool bDone = false;  // read and edited (or nothing to read)
+  std::unique_ptr<CMusicFile> pFile;
+  CFileIdentity read;  // the file as it was read
+  CString strRefusal;
+  std::vector<unsigned char> record;
+  std::exception_ptr error;
 };
 
 // A row written into the save's batch, awaiting its commit.
@@ -434,22 +477,26 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   const std::vector<CPlannedSave> plan = PlanSaves(ids, work);
   if (!StartJournal(work, saveWithoutUndo, report.strNotBegun)) return report;
   if (m_pJournal && work.status) work.status("Noting what the save replaces\u2026");
-  // A batch at a time: its files are read and their edits made, what their
-  // writes replace goes into the journal, then they are written and
-  // flushed together. While a batch is flushed, the next one is read and
-  // edited (nothing of it is written before the flush is done). A stop ends
-  // the save between two files, after the files read so far were written
-  // and reached the disk.
+  // A batch at a time: its files are read and their edits made (on a few
+  // threads), what their writes replace goes into the journal, then they are
+  // written and flushed together. A batch that does not fill the writer is
+  // flushed while the next one is read and edited (nothing of it is written
+  // before the flush is done). A stop ends the save between two files, after
+  // the files read so far were written and reached the disk.
   CSaveBatch batch;
   std::size_t attempted = 0;
   bool stopped = false;
   while (!stopped && attempted < plan.size()) {
     const std::size_t first = attempted;
+    std::size_t end = first;
+    for (std::size_t files = 0; end < plan.size() && files < kFilesPerBatch; ++end) files += plan[end].bEdited;
+    std::vector<CFileEdit> edits = EditFiles(plan, first, end, work);
     std::vector<CSaveFailure> refused;
     std::vector<CEditedFile> edited;
-    for (; attempted < plan.size() && edited.size() < kFilesPerBatch; ++attempted) {
-      if ((stopped = !work.KeepGoing())) break;
-      if (std::optional<CSaveFailure> failure = EditFile(plan[attempted], work, edited)) refused.push_back(*failure);
+    for (; attempted < end; ++attempted) {
+      if ((stopped = !edits[attempted - first].bDone || !work.KeepGoing())) break;
+      if (std::optional<CSaveFailure> failure = TakeEdited(plan[attempted], edits[attempted - first], work, edited))
+        refused.push_back(*failure);
     }
     CommitSaves(batch, work, report);
     CString unjournalled;
@@ -561,62 +608,94 @@ bool CFolderSession::JournalBatch(const std::function<bool(const CString&)>& sav
   return m_bUnjournalled;
 }
 
-std::optional<CSaveFailure> CFolderSession::EditFile(const CPlannedSave& save, const CWork& work,
-                                                     std::vector<CEditedFile>& edited) {
+std::vector<CFolderSession::CFileEdit> CFolderSession::EditFiles(const std::vector<CPlannedSave>& plan,
+                                                                  std::size_t first, std::size_t end,
+                                                                  const CWork& work) {
+  std::vector<CFileEdit> edits(end - first);
+  std::size_t reads = 0;
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    const CPlannedSave& save = plan[first + i];
+    if (!save.ReadsItsFile()) continue;
+    ++reads;
+    CFileEdit& edit = edits[i];
+    // The tags' version first, so the fields go into the converted tag; then
+    // the stored fields' edits, then the cells (which show what those made).
+    const CPackedCells* values = m_table.FileValuesOf(save.id);
+    const int row = m_table.RowOf(save.id);
+    const CString tags = CellOf(m_rows, row, ColumnOf(kTagVersion));
+    if (values && values->Has(ColumnOf(kTagVersion)) && values->Get(ColumnOf(kTagVersion)) != tags) edit.tags = tags;
+    edit.fields = m_table.FieldsOf(save.id);
+    for (Field field : kEditableFields)
+      if (values && values->Has(ColumnOf(field))) edit.values.emplace_back(field, CellOf(m_rows, row, ColumnOf(field)));
+    edit.cover = m_table.CoverOf(save.id);
+  }
+  // The files are read and edited on a few threads, taken up in plan order;
+  // a stop asked for meanwhile ends the batch before the first not taken up.
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> stop{false};
+  const auto take = [&](bool caller) {
+    for (std::size_t i; !stop && (i = next++) < edits.size();) {
+      if (plan[first + i].ReadsItsFile()) {
+        try {
+          EditFile(plan[first + i].strPath, edits[i]);
+        } catch (...) {
+          edits[i].error = std::current_exception();
+        }
+      }
+      edits[i].bDone = true;
+      // The caller keeps answering meanwhile.
+      if (caller && !work.KeepGoing()) stop = true;
+    }
+  };
+  std::vector<std::thread> helpers;
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  for (std::size_t n = std::min({cores - 1, kEditThreads - 1, reads / kFilesPerEditThread}); n > 0; --n)
+    helpers.emplace_back(take, false);
+  take(true);
+  for (std::thread& helper : helpers) helper.join();
+  return edits;
+}
+
+void CFolderSession::EditFile(const CString& path, CFileEdit& edit) {
+  edit.pFile = CMusicFile::Read(path);
+  edit.read = edit.pFile->Identity();
+  CMusicFile& file = *edit.pFile;
+  // The fields the user changed, and a pending cover, in one write, so a
+  // growing tag rewrites the file once; the others keep what the file holds.
+  CString refusal;
+  if (edit.tags) refusal = MakeTagsAsShown(file, *edit.tags);
+  if (edit.fields && refusal.IsEmpty())
+    for (const auto& [key, texts] : edit.fields->edits)
+      if (refusal.IsEmpty()) refusal = file.SetStored(key, texts);
+  for (const auto& [field, text] : edit.values) {
+    const CString why = file.Set(SpecOf(field).tag, text);
+    if (refusal.IsEmpty()) refusal = why;
+  }
+  if (refusal.IsEmpty() && edit.cover) refusal = SetPendingCover(file, *edit.cover);
+  // Rendered once: the journal keeps the record of this rendering, and the write writes it.
+  if (refusal.IsEmpty()) edit.record = file.SaveRecord(&refusal);
+  edit.strRefusal = refusal;
+}
+
+std::optional<CSaveFailure> CFolderSession::TakeEdited(const CPlannedSave& save, CFileEdit& edit, const CWork& work,
+                                                       std::vector<CEditedFile>& edited) {
   if (!save.bEdited) return std::nullopt;  // nothing to write
   const CString key = FileKeyOf(save.id);
   const CString& path = save.strPath;
   if (path.IsEmpty()) return CSaveFailure{save.id, FileNameOfKey(key), "no single file of that name is in the folder."};
   const auto fail = [&](const CString& reason) { return CSaveFailure{save.id, ShownName(key, path), reason}; };
   if (!save.strRefusal.IsEmpty()) return fail(save.strRefusal);
-  std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
+  if (edit.error) std::rethrow_exception(edit.error);
   // What another program (or another window) wrote since the rows were read
   // is never written over: such a file is not written at all.
-  const CString changed = m_loadedFiles.WhyNotTheOneRead(path, file->Identity());
+  const CString changed = m_loadedFiles.WhyNotTheOneRead(path, edit.read);
   if (!changed.IsEmpty()) return fail(changed);
-  // The fields the user changed, and a pending cover, in one write, so a
-  // growing tag rewrites the file once; the others keep what the file holds.
-  const CPackedCells* values = m_table.FileValuesOf(save.id);
-  const int row = m_table.RowOf(save.id);
-  CString refusal;
-  // The tags' version first, so the fields go into the converted tag; then
-  // the stored fields' edits, then the cells (which show what those made).
-  const CString tags = CellOf(m_rows, row, ColumnOf(kTagVersion));
-  if (values && values->Has(ColumnOf(kTagVersion)) && values->Get(ColumnOf(kTagVersion)) != tags)
-    refusal = MakeTagsAsShown(*file, tags);
-  if (const PendingFieldsPtr fields = m_table.FieldsOf(save.id); fields && refusal.IsEmpty())
-    for (const auto& [key, texts] : fields->edits)
-      if (refusal.IsEmpty()) refusal = file->SetStored(key, texts);
-  for (Field field : kEditableFields) {
-    if (!values || !values->Has(ColumnOf(field))) continue;
-    const CString why = file->Set(SpecOf(field).tag, CellOf(m_rows, row, ColumnOf(field)));
-    if (refusal.IsEmpty()) refusal = why;
-    if (work.fieldWritten) work.fieldWritten(SpecOf(field).save.strStep);
-  }
-  if (refusal.IsEmpty()) refusal = SetPendingCover(*file, save.id);
-  // Rendered once: the journal keeps the record of this rendering, and the write writes it.
-  const std::vector<unsigned char> record = refusal.IsEmpty() ? file->SaveRecord(&refusal) : std::vector<unsigned char>();
-  if (!refusal.IsEmpty()) return fail(refusal + ".");
-  if (m_pJournal && !m_bUnjournalled) m_pJournal->Add(path, record, save.strNewPath);
-  edited.push_back({&save, std::move(file)});
+  if (work.fieldWritten)
+    for (const auto& value : edit.values) work.fieldWritten(SpecOf(value.first).save.strStep);
+  if (!edit.strRefusal.IsEmpty()) return fail(edit.strRefusal + ".");
+  if (m_pJournal && !m_bUnjournalled) m_pJournal->Add(path, edit.record, save.strNewPath);
+  edited.push_back({&save, std::move(edit.pFile)});
   return std::nullopt;
-}
-
-CString CFolderSession::SetPendingCover(CMusicFile& file, RowId id) {
-  const PendingCoverPtr cover = m_table.CoverOf(id);
-  if (!cover) return CString();
-  if (!cover->strImage.empty()) return file.SetFrontCover(cover->strImage);
-  // The picture removed is the one the user saw, found again by its facts.
-  const CShownCover& shown = cover->shown;
-  CCoverArt art;
-  art.nType = shown.nType;
-  art.nIndex = shown.nIndex;
-  art.nPictures = shown.nPictures;
-  art.strMime = shown.strMime;
-  art.nBytes = shown.nBytes;
-  art.nWidth = shown.nWidth;
-  art.nHeight = shown.nHeight;
-  return file.RemoveFrontCover(art);
 }
 
 std::optional<CSaveFailure> CFolderSession::WriteFile(CEditedFile& edited, CSaveBatch& batch) {

@@ -240,6 +240,7 @@ class CFolderSession {
  private:
   struct CPlannedSave;
   struct CEditedFile;
+  struct CFileEdit;
   struct CPendingSave;
   void ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report);
   std::vector<CPlannedSave> PlanSaves(const std::vector<RowId>& ids, const CWork& work);
@@ -249,10 +250,14 @@ class CFolderSession {
   // Puts the records of the files edited since the last batch on the disk;
   // false when they are not, and saveWithoutUndo says no (error says why).
   bool JournalBatch(const std::function<bool(const CString&)>& saveWithoutUndo, CString& error);
-  // Reads the planned row's file, makes the row's edits in it and takes the
-  // record of its write into the journal; the failure when it cannot be saved.
-  std::optional<CSaveFailure> EditFile(const CPlannedSave& save, const CWork& work, std::vector<CEditedFile>& edited);
-  CString SetPendingCover(CMusicFile& file, RowId id);
+  // Reads the files of plan[first, end) and makes their rows' edits in them.
+  std::vector<CFileEdit> EditFiles(const std::vector<CPlannedSave>& plan, std::size_t first, std::size_t end,
+                                   const CWork& work);
+  static void EditFile(const CString& path, CFileEdit& edit);
+  // Takes an edited file into the batch, and the record of its write into
+  // the journal; the failure when it cannot be saved.
+  std::optional<CSaveFailure> TakeEdited(const CPlannedSave& save, CFileEdit& edit, const CWork& work,
+                                         std::vector<CEditedFile>& edited);
   // Writes an edited file into the batch; the failure when it cannot.
   std::optional<CSaveFailure> WriteFile(CEditedFile& edited, CSaveBatch& batch);
   void CommitSaves(CSaveBatch& batch, const CWork& work, CSaveReport& report);
