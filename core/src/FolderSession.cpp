@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <cerrno>
 #include <cstring>
@@ -33,8 +34,9 @@
 namespace {
 
 // A save reads, journals, writes and flushes this many files at a time: as
-// many as the writer flushes together, and few enough that their maps stay
-// well within what the tag library guards at once.
+// many as the writer flushes together, and few enough that their maps (of
+// two batches: one is read while the one before is written) stay well
+// within what the tag library guards at once.
 constexpr std::size_t kFilesPerBatch = 200;
 
 // Up to this many rows, a save looks for each row's file by its names;
@@ -172,6 +174,62 @@ struct CFolderSession::CFileEdit {
   CString strRefusal;
   std::vector<unsigned char> record;
   std::exception_ptr error;
+};
+
+// The files of a batch being read and edited on helper threads, taken up in
+// plan order, while the caller writes the batch before.
+class CFolderSession::CEdits {
+ public:
+  CEdits(const std::vector<CPlannedSave>& plan, std::size_t first, std::vector<CFileEdit> edits, std::size_t helpers)
+      : m_plan(plan), m_nFirst(first), m_edits(std::move(edits)) {
+    // With fewer threads than asked for, the caller reads the rest.
+    try {
+      for (; helpers > 0; --helpers) m_helpers.emplace_back([this] { Take(nullptr); });
+    } catch (const std::system_error&) {
+    }
+  }
+  CEdits(const CEdits&) = delete;
+  CEdits& operator=(const CEdits&) = delete;
+  ~CEdits() {
+    m_bStop = true;
+    Join();
+  }
+
+  // Joins in until every file is taken up, the caller answering between
+  // its files; a stop ends the batch before the first file not taken up
+  // (its bDone stays false).
+  std::vector<CFileEdit> Finish(const CWork& work) {
+    Take(&work);
+    Join();
+    return std::move(m_edits);
+  }
+
+ private:
+  void Take(const CWork* work) {
+    for (std::size_t i; !m_bStop && (i = m_nNext++) < m_edits.size();) {
+      const CPlannedSave& save = m_plan[m_nFirst + i];
+      if (save.ReadsItsFile()) {
+        try {
+          EditFile(save.strPath, m_edits[i]);
+        } catch (...) {
+          m_edits[i].error = std::current_exception();
+        }
+      }
+      m_edits[i].bDone = true;
+      if (work && !work->KeepGoing()) m_bStop = true;
+    }
+  }
+  void Join() {
+    for (std::thread& helper : m_helpers)
+      if (helper.joinable()) helper.join();
+  }
+
+  const std::vector<CPlannedSave>& m_plan;
+  const std::size_t m_nFirst;
+  std::vector<CFileEdit> m_edits;
+  std::atomic<std::size_t> m_nNext{0};
+  std::atomic<bool> m_bStop{false};
+  std::vector<std::thread> m_helpers;
 };
 
 // A row written into the save's batch, awaiting its commit.
@@ -479,18 +537,19 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   if (m_pJournal && work.status) work.status("Noting what the save replaces\u2026");
   // A batch at a time: its files are read and their edits made (on a few
   // threads), what their writes replace goes into the journal, then they are
-  // written and flushed together. A batch that does not fill the writer is
-  // flushed while the next one is read and edited (nothing of it is written
-  // before the flush is done). A stop ends the save between two files, after
-  // the files read so far were written and reached the disk.
+  // written and flushed together; the next batch is read and edited
+  // meanwhile (nothing of it is written before its records are on the
+  // disk). A stop ends the save between two files, after the files taken up
+  // so far were written and reached the disk.
   CSaveBatch batch;
   std::size_t attempted = 0;
   bool stopped = false;
-  while (!stopped && attempted < plan.size()) {
+  std::unique_ptr<CEdits> next = plan.empty() ? nullptr : StartEdits(plan, 0);
+  while (!stopped && next) {
     const std::size_t first = attempted;
-    std::size_t end = first;
-    for (std::size_t files = 0; end < plan.size() && files < kFilesPerBatch; ++end) files += plan[end].bEdited;
-    std::vector<CFileEdit> edits = EditFiles(plan, first, end, work);
+    std::vector<CFileEdit> edits = next->Finish(work);
+    next.reset();
+    const std::size_t end = first + edits.size();
     std::vector<CSaveFailure> refused;
     std::vector<CEditedFile> edited;
     for (; attempted < end; ++attempted) {
@@ -507,9 +566,11 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
       break;
     }
     report.failures.insert(report.failures.end(), refused.begin(), refused.end());
+    // The next batch is read and edited while this one is written.
+    if (!stopped && end < plan.size()) next = StartEdits(plan, end);
     for (CEditedFile& file : edited) {
       // The caller keeps answering between writes too; a stop asked for
-      // now is heeded before the next file is read.
+      // now is heeded before the next file is taken up.
       work.KeepGoing();
       if (std::optional<CSaveFailure> failure = WriteFile(file, batch)) report.failures.push_back(*failure);
       if (batch.IsFull()) CommitSaves(batch, work, report);
@@ -608,9 +669,10 @@ bool CFolderSession::JournalBatch(const std::function<bool(const CString&)>& sav
   return m_bUnjournalled;
 }
 
-std::vector<CFolderSession::CFileEdit> CFolderSession::EditFiles(const std::vector<CPlannedSave>& plan,
-                                                                  std::size_t first, std::size_t end,
-                                                                  const CWork& work) {
+std::unique_ptr<CFolderSession::CEdits> CFolderSession::StartEdits(const std::vector<CPlannedSave>& plan,
+                                                                   std::size_t first) {
+  std::size_t end = first;
+  for (std::size_t files = 0; end < plan.size() && files < kFilesPerBatch; ++end) files += plan[end].bEdited;
   std::vector<CFileEdit> edits(end - first);
   std::size_t reads = 0;
   for (std::size_t i = 0; i < edits.size(); ++i) {
@@ -629,31 +691,9 @@ std::vector<CFolderSession::CFileEdit> CFolderSession::EditFiles(const std::vect
       if (values && values->Has(ColumnOf(field))) edit.values.emplace_back(field, CellOf(m_rows, row, ColumnOf(field)));
     edit.cover = m_table.CoverOf(save.id);
   }
-  // The files are read and edited on a few threads, taken up in plan order;
-  // a stop asked for meanwhile ends the batch before the first not taken up.
-  std::atomic<std::size_t> next{0};
-  std::atomic<bool> stop{false};
-  const auto take = [&](bool caller) {
-    for (std::size_t i; !stop && (i = next++) < edits.size();) {
-      if (plan[first + i].ReadsItsFile()) {
-        try {
-          EditFile(plan[first + i].strPath, edits[i]);
-        } catch (...) {
-          edits[i].error = std::current_exception();
-        }
-      }
-      edits[i].bDone = true;
-      // The caller keeps answering meanwhile.
-      if (caller && !work.KeepGoing()) stop = true;
-    }
-  };
-  std::vector<std::thread> helpers;
   const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  for (std::size_t n = std::min({cores - 1, kEditThreads - 1, reads / kFilesPerEditThread}); n > 0; --n)
-    helpers.emplace_back(take, false);
-  take(true);
-  for (std::thread& helper : helpers) helper.join();
-  return edits;
+  const std::size_t helpers = std::min({cores - 1, kEditThreads - 1, reads / kFilesPerEditThread});
+  return std::make_unique<CEdits>(plan, first, std::move(edits), helpers);
 }
 
 void CFolderSession::EditFile(const CString& path, CFileEdit& edit) {

@@ -17,7 +17,7 @@ namespace {
 // The maps a SIGBUS may come from. The handler reads this table, so it is
 // a fixed array of atomics: no lock, no allocation. A map that finds no free
 // slot reads its file into memory instead.
-constexpr int kSlots = 256;
+constexpr int kSlots = 512;
 
 // Files up to this size are read into memory rather than mapped.
 constexpr std::size_t kReadBelow = 64 * 1024;

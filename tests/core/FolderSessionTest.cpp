@@ -222,7 +222,9 @@ TEST_F(FolderSessionTest, ASaveStoppedHalfwayLeavesTheRestUnwrittenWithTheirEdit
     key.append(stems[static_cast<std::size_t>(i)]).append(".mp3");
     const bool written = i < 420 && i != 300;
     EXPECT_EQ(after.at(key) != before.at(key), written) << key;
-    if (written) EXPECT_EQ(ArtistOnDisk(many / key.substr(5)), std::string("Many ").append(key.substr(5, 4)).c_str());
+    if (written) {
+      EXPECT_EQ(ArtistOnDisk(many / key.substr(5)).Str(), std::string("Many ").append(key.substr(5, 4)));
+    }
   }
   EXPECT_EQ(m_session.UnsavedCount(), 31);
   CString problem;

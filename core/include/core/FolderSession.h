@@ -241,6 +241,7 @@ class CFolderSession {
   struct CPlannedSave;
   struct CEditedFile;
   struct CFileEdit;
+  class CEdits;
   struct CPendingSave;
   void ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report);
   std::vector<CPlannedSave> PlanSaves(const std::vector<RowId>& ids, const CWork& work);
@@ -250,9 +251,9 @@ class CFolderSession {
   // Puts the records of the files edited since the last batch on the disk;
   // false when they are not, and saveWithoutUndo says no (error says why).
   bool JournalBatch(const std::function<bool(const CString&)>& saveWithoutUndo, CString& error);
-  // Reads the files of plan[first, end) and makes their rows' edits in them.
-  std::vector<CFileEdit> EditFiles(const std::vector<CPlannedSave>& plan, std::size_t first, std::size_t end,
-                                   const CWork& work);
+  // Starts reading the files of the batch that begins at plan[first] and
+  // making their rows' edits in them.
+  std::unique_ptr<CEdits> StartEdits(const std::vector<CPlannedSave>& plan, std::size_t first);
   static void EditFile(const CString& path, CFileEdit& edit);
   // Takes an edited file into the batch, and the record of its write into
   // the journal; the failure when it cannot be saved.
