@@ -198,8 +198,15 @@ CMusicListing ListMusicFiles(const CString& folder, bool subfolders, const std::
   return walk.Take();
 }
 
-bool IsInsideFolder(const CString& folder, const CString& path) {
-  return IsBelow(RealPathOf(folder), RealPathOf(path));
+bool IsInsideFolder(const CString& folder, const CString& path) { return CFolderBounds(folder).Holds(path); }
+
+CFolderBounds::CFolderBounds(const CString& folder) : m_strReal(RealPathOf(folder)) {}
+
+bool CFolderBounds::Holds(const CString& path, std::string* resolved) const {
+  std::string real = RealPathOf(path);
+  const bool below = IsBelow(m_strReal, real);
+  if (resolved) *resolved = std::move(real);
+  return below;
 }
 
 bool IsMusicFileName(const CString& fileName) { return IsMusic(fileName.Str()); }

@@ -622,6 +622,7 @@ std::vector<CFolderSession::CPlannedSave> CFolderSession::PlanSaves(const std::v
   std::vector<CPlannedSave> plan;
   plan.reserve(ids.size());
   CRowFiles files(m_strFolder);
+  const CFolderBounds bounds(m_strFolder);
   // A row with no edit is not written at all, so its file is not looked for.
   if (static_cast<std::size_t>(std::count_if(ids.begin(), ids.end(), [this](RowId id) { return IsEdited(id); })) >
       kRowsLookedUpOneByOne)
@@ -641,7 +642,7 @@ std::vector<CFolderSession::CPlannedSave> CFolderSession::PlanSaves(const std::v
     // ".MP3", a FLAC file stays one whatever the key says).
     CString newPath = path.IsEmpty() || key == fileKey ? CString() : base::JoinPath(m_strFolder, FileNameOfKey(key, path));
     if (newPath == path) newPath.Empty();  // "b" for "b.flac": the name it has
-    plan.push_back({id, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(m_strFolder, path)});
+    plan.push_back({id, path, newPath, true, path.IsEmpty() ? CString() : WhyOutsideFolder(bounds, path)});
   }
   return plan;
 }

@@ -2,9 +2,6 @@
 
 #include <base/FolderWalk.h>
 
-#include <cstdlib>
-#include <memory>
-
 void CLoadedFiles::Move(const CString& from, const CString& to) {
   const auto found = m_files.find(from.Str());
   if (found == m_files.end()) return;
@@ -19,11 +16,10 @@ CString CLoadedFiles::WhyNotTheOneRead(const CString& path, const CFileIdentity&
   return found->second == now ? CString() : CString(kChangedOnDisk);
 }
 
-CString WhyOutsideFolder(const CString& folder, const CString& path) {
-  if (IsInsideFolder(folder, path)) return CString();
-  const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path, nullptr), &std::free);
+CString WhyOutsideFolder(const CFolderBounds& folder, const CString& path) {
+  std::string resolved;
   // A file that cannot be resolved is left to the writer, which refuses it with its own reason.
-  if (!resolved) return CString();
-  return "it lies outside the folder (a symbolic link leads to " + CString(resolved.get()) +
+  if (folder.Holds(path, &resolved) || resolved.empty()) return CString();
+  return "it lies outside the folder (a symbolic link leads to " + CString(resolved) +
          "), and a save writes only inside it.";
 }

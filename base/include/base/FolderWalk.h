@@ -6,6 +6,7 @@
 #include <base/String.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 struct CMusicListing {
@@ -33,6 +34,18 @@ CMusicListing ListMusicFiles(const CString& folder, bool subfolders, const std::
 // (folder's own links resolved too); false when either cannot be resolved.
 // A file for which this is false must not be written as one of folder's.
 bool IsInsideFolder(const CString& folder, const CString& path);
+
+// A folder resolved once, for IsInsideFolder on many paths.
+class CFolderBounds {
+ public:
+  explicit CFolderBounds(const CString& folder);
+  // IsInsideFolder(folder, path); resolved, when given, gets path with its
+  // links resolved (empty when it cannot be).
+  bool Holds(const CString& path, std::string* resolved = nullptr) const;
+
+ private:
+  std::string m_strReal;
+};
 
 // True for the name of a file the folder lists as music: ".mp3", ".flac",
 // ".ogg", ".oga", ".opus", ".m4a" or ".mp4" in any letter case. What the

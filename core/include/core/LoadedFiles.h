@@ -8,6 +8,8 @@
 #include <string>
 #include <unordered_map>
 
+class CFolderBounds;
+
 // The reason a save gives for a file that is no longer the one it read.
 constexpr const char* kChangedOnDisk = "changed on disk since it was loaded \u2014 Reload to see it.";
 
@@ -31,4 +33,4 @@ class CLoadedFiles {
 
 // Empty when the file's real path (links resolved) lies inside the folder;
 // else why a save must not write it.
-CString WhyOutsideFolder(const CString& folder, const CString& path);
+CString WhyOutsideFolder(const CFolderBounds& folder, const CString& path);
