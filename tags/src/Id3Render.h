@@ -13,6 +13,11 @@ class CStringWriter : public ID3_Writer {
   void close() override {}
   void flush() override {}
   pos_type getCur() override { return static_cast<pos_type>(m_bytes.size()); }
+  // id3lib writes padding a byte at a time.
+  int_type writeChar(char_type ch) override {
+    m_bytes.push_back(static_cast<char>(ch));
+    return ch;
+  }
   size_type writeChars(const char_type buf[], size_type len) override {
     m_bytes.append(reinterpret_cast<const char*>(buf), len);
     return len;

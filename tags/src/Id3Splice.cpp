@@ -115,27 +115,23 @@ long FieldIndex(const std::vector<RawFrame>& frames, ID3_FrameID id, bool remova
   return lyrics && first >= 0 ? first : static_cast<long>(frames.size());
 }
 
-// One frame as id3lib renders it into an ID3v2.3 tag, header included.
-std::string RenderFrame(const ID3_Frame& frame) {
-  ID3_Tag one;
-  one.SetPadding(false);
-  one.SetUnsync(false);
-  one.SetExtendedHeader(false);
-  one.AddFrame(frame);
-  CStringWriter writer;
-  one.Render(writer, ID3TT_ID3V2);
-  const std::string& bytes = writer.Bytes();
-  if (bytes.size() < 2 * kHeader) return std::string();
-  std::vector<RawFrame> frames;
-  if (!ReadFrames(reinterpret_cast<Bytes>(bytes.data()), bytes.size(), &frames) || frames.size() != 1)
-    return std::string();
-  return frames[0].strStored;
-}
-
 std::string TagOf(const std::string& frames) {
   std::string bytes("ID3\x03\0\0\0\0\0\0", kHeader);
   for (int i = 0; i < 4; ++i) bytes[6 + i] = static_cast<char>((frames.size() >> (21 - 7 * i)) & 0x7F);
   return bytes + frames;
+}
+
+// One frame as id3lib renders it into an ID3v2.3 tag, header included. The
+// frame is rendered alone: a tag object would pad itself to 2 KB a byte at a
+// time whatever SetPadding says.
+std::string RenderFrame(const ID3_Frame& frame) {
+  CStringWriter writer;
+  frame.Render(writer);
+  const std::string bytes = TagOf(writer.Bytes());
+  std::vector<RawFrame> frames;
+  if (!ReadFrames(reinterpret_cast<Bytes>(bytes.data()), bytes.size(), &frames) || frames.size() != 1)
+    return std::string();
+  return frames[0].strStored;
 }
 
 // id3lib's reading of a tag (through the safe copy id3lib may be handed).
