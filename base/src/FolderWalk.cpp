@@ -198,8 +198,6 @@ CMusicListing ListMusicFiles(const CString& folder, bool subfolders, const std::
   return walk.Take();
 }
 
-bool IsInsideFolder(const CString& folder, const CString& path) { return CFolderBounds(folder).Holds(path); }
-
 CFolderBounds::CFolderBounds(const CString& folder) : m_strReal(RealPathOf(folder)) {}
 
 bool CFolderBounds::Holds(const CString& path, std::string* resolved) const {

@@ -104,10 +104,11 @@ TEST_F(SubfoldersTest, LinksOutOfTheFolderAreNamedAndNotFollowed) {
   OpenFolder(m_dir.File("Music/CD1"), 1);
   EXPECT_EQ(Status(), "1 files have been loaded; skipped 1 link that leads out of the folder (Loop)");
 
+  const CFolderBounds bounds(music);
   for (const char* inside : {"top.mp3", "CD1/01.mp3", "Again/01.mp3", "CD1", ""})
-    EXPECT_TRUE(IsInsideFolder(music, folder.filePath(inside).toUtf8().constData())) << inside;
+    EXPECT_TRUE(bounds.Holds(folder.filePath(inside).toUtf8().constData())) << inside;
   for (const char* outside : {"far link.mp3", "Far/far.mp3", "Sibling/sibling.mp3", "Everything", "missing.mp3"})
-    EXPECT_FALSE(IsInsideFolder(music, folder.filePath(outside).toUtf8().constData())) << outside;
+    EXPECT_FALSE(bounds.Holds(folder.filePath(outside).toUtf8().constData())) << outside;
 }
 
 TEST_F(SubfoldersTest, SavingMarksDeleteAndTheReportWorkOnRowsInSubfolders) {

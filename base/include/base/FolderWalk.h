@@ -25,22 +25,19 @@ struct CMusicListing {
 // Walks folder, and with subfolders every folder below it. A link to a
 // folder is followed when it leads to a folder inside this one that was not
 // walked yet; a link back into the tree (a loop) or out of it is counted and
-// left. A link to a file is listed wherever it leads (IsInsideFolder tells
+// left. A link to a file is listed wherever it leads (CFolderBounds tells
 // whether the file may be written). keepGoing, when given, is asked at every
 // folder, link and few dozen entries, so a stop is heeded within moments.
 CMusicListing ListMusicFiles(const CString& folder, bool subfolders, const std::function<bool()>& keepGoing = {});
 
-// True when path, every link on its way resolved, is folder or lies below it
-// (folder's own links resolved too); false when either cannot be resolved.
-// A file for which this is false must not be written as one of folder's.
-bool IsInsideFolder(const CString& folder, const CString& path);
-
-// A folder resolved once, for IsInsideFolder on many paths.
+// A folder with its links resolved, asked about many paths.
 class CFolderBounds {
  public:
   explicit CFolderBounds(const CString& folder);
-  // IsInsideFolder(folder, path); resolved, when given, gets path with its
-  // links resolved (empty when it cannot be).
+  // True when path, every link on its way resolved, is the folder or lies
+  // below it; false when either cannot be resolved. A file for which this is
+  // false must not be written as one of the folder's. resolved, when given,
+  // gets path with its links resolved (empty when it cannot be).
   bool Holds(const CString& path, std::string* resolved = nullptr) const;
 
  private:
