@@ -184,11 +184,32 @@ bool SamePictures(ID3_Tag& a, ID3_Tag& b) {
          (dataA->Size() == 0 || std::memcmp(dataA->GetRawBinary(), dataB->GetRawBinary(), dataA->Size()) == 0);
 }
 
+using Edits = std::map<ID3_FrameID, const CFieldEdit*>;
+
+// Whether the fields read from the new tag are known without reading it
+// whole: no picture is edited, and each edited field's frame (checked
+// alone) is the only one of its identifier, or there is none left. Every
+// other field's frames are then the old bytes in the old order, and which
+// frame id3lib takes for a field depends on the frames of its identifier
+// alone (id3frames::FindField).
+bool KnownWithoutReading(const std::vector<RawFrame>& frames, const Edits& edits) {
+  for (const auto& [id, edit] : edits) {
+    if (id == ID3FID_PICTURE) return false;
+    const std::string textId = ID3_Frame(id).GetTextID();
+    if (std::count_if(frames.begin(), frames.end(), [&](const RawFrame& frame) {
+          return frame.strStored.compare(0, 4, textId) == 0;
+        }) > 1)
+      return false;
+  }
+  return true;
+}
+
 // Walks the new bytes afresh and compares them with what was asked: the
 // kept frames byte for byte, the edited ones holding their values; read
-// back whole, each edited field gives its new value, every other field
-// what the tag object holds, and the pictures are the tag object's.
-bool HoldsExactly(ID3_Tag& tag, const std::string& bytes, const std::vector<Expected>& expected) {
+// back whole (unless KnownWithoutReading), each edited field gives its new
+// value, every other field what the tag object holds, and the pictures are
+// the tag object's.
+bool HoldsExactly(ID3_Tag& tag, const std::string& bytes, const std::vector<Expected>& expected, const Edits& edits) {
   std::vector<RawFrame> now;
   if (!ReadFrames(reinterpret_cast<Bytes>(bytes.data()), bytes.size(), &now) || now.size() != expected.size())
     return false;
@@ -201,6 +222,7 @@ bool HoldsExactly(ID3_Tag& tag, const std::string& bytes, const std::vector<Expe
     if (now[i].strStored.compare(0, 4, ID3_Frame(edit.id).GetTextID()) != 0) return false;
     if (edit.id != ID3FID_PICTURE && TextOfFrame(now[i].strStored) != edit.strValue) return false;
   }
+  if (KnownWithoutReading(now, edits)) return true;
   ID3_Tag parsed;
   Parse(bytes, &parsed);
   for (ID3_FrameID id : kFields) {
@@ -217,7 +239,7 @@ bool RenderKeepingUneditedFrames(ID3_Tag& tag, const unsigned char* oldTag, std:
                                  const std::vector<CFieldEdit>& edits, bool recheck, std::string* out) {
   std::vector<RawFrame> raw;
   if (!ReadFrames(oldTag, size, &raw)) return false;
-  std::map<ID3_FrameID, const CFieldEdit*> last;  // a later edit of a field wins
+  Edits last;  // a later edit of a field wins
   for (const CFieldEdit& edit : edits) last[edit.id] = &edit;
 
   std::vector<Expected> expected(raw.size());
@@ -256,7 +278,7 @@ bool RenderKeepingUneditedFrames(ID3_Tag& tag, const unsigned char* oldTag, std:
     return true;
   }
   std::string bytes = TagOf(frames);
-  if (recheck && !HoldsExactly(tag, bytes, now)) return false;
+  if (recheck && !HoldsExactly(tag, bytes, now, last)) return false;
   *out = std::move(bytes);
   return true;
 }

@@ -81,12 +81,24 @@ TEST(TagsSplice, TagsThatCannotBeKeptFrameByFrameAreRefused) {
                                              bytes->size(), artist, true, &out));
     EXPECT_EQ(out, "untouched");
   }
-  // A tag object that no longer matches the bytes is refused too: its
-  // fields would not read back.
-  SetText(tag, ID3FID_COMPOSER, "Changed but not listed as edited");
+  // Where the new tag is read whole (the edited comment is one of three
+  // comment frames), a tag object that no longer matches the bytes is
+  // refused too: its fields would not read back.
+  const std::string comments = test::ReadFile(test::FixturePath("two_comments.mp3"));
+  const std::string commentsTag = comments.substr(0, TagEnd(comments));
+  ID3_MemoryReader commentsReader(comments.data(), comments.size());
+  ID3_Tag commented;
+  commented.Link(commentsReader, ID3TT_ID3V2);
+  SetText(commented, ID3FID_COMMENT, "Listed");
+  const std::vector<CFieldEdit> comment = {{ID3FID_COMMENT, "Listed"}};
   std::string out;
-  EXPECT_FALSE(RenderKeepingUneditedFrames(tag, reinterpret_cast<const unsigned char*>(oldTag.data()),
-                                           oldTag.size(), artist, true, &out));
+  const auto render = [&] {
+    return RenderKeepingUneditedFrames(commented, reinterpret_cast<const unsigned char*>(commentsTag.data()),
+                                       commentsTag.size(), comment, true, &out);
+  };
+  ASSERT_TRUE(render());
+  SetText(commented, ID3FID_COMPOSER, "Changed but not listed as edited");
+  EXPECT_FALSE(render());
 }
 
 }  // namespace
