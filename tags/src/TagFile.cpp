@@ -425,6 +425,9 @@ bool CTagFile::Impl::Submit(const CTagWrite* request, bool checked, CString* err
   }
   strReadPath = readPath == strPath ? CString() : readPath;
   AdoptWritten(*request, checked, newSize);
+  // The file as read is no more: the next write maps the file again, and
+  // the one replaced is not held open meanwhile.
+  pMap.reset();
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,6 +26,17 @@ constexpr TagField kEveryField[] = {
 // without ID3v1, ID3v2.4 (TagLib), ID3v2.2 (saved as v2.3), ID3v1 only, none.
 const char* const kKinds[] = {"cbr_v23_latin1.mp3", "cbr_v23_utf16_v1.mp3", "v24_full.mp3",
                               "v22_full.mp3",       "v1_only.mp3",          "untagged.mp3"};
+
+// How many descriptors of this process are open on files in folder.
+int DescriptorsInto(const CString& folder) {
+  int n = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    n += target.rfind(folder.Str() + "/", 0) == 0;
+  }
+  return n;
+}
 
 std::vector<std::string> Fields(const CTagFile& file) {
   std::vector<std::string> out;
@@ -55,6 +67,8 @@ TEST(TagFile, ASaveWritesItsRecordedRenderingAndTheValueShowsTheFile) {
       CSaveBatch batch;
       ASSERT_TRUE(file->Save(&reason, batched ? &batch : nullptr)) << reason.Str();
       for (const CWriteOutcome& outcome : batch.Commit()) EXPECT_EQ(outcome.strError, "");
+      // The value holds no file open: the one replaced can be reused.
+      EXPECT_EQ(DescriptorsInto(dir.Path()), 0);
 
       // From the bytes it wrote, the value shows what a new reading of the file does.
       EXPECT_EQ(file->Get(TagField::Artist), "Välue Ärtist");
