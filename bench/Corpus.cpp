@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -57,7 +58,11 @@ std::string NameOf(int i, const CorpusKind& kind) {
 }  // namespace
 
 std::vector<std::string> MakeCorpus(const std::string& folder, int n, int perFolder) {
-  RemoveFolder(folder);
+  // The files are written over those of the corpus before, where there are
+  // any, rather than deleted and made anew: thousands of files deleted just
+  // before a save make the file system look past each of them for every new
+  // file the save makes (ext4 without a journal does so for a minute or
+  // more after a deletion), which a folder at rest never asks of it.
   fs::create_directories(folder);
   std::map<std::string, std::string> bytes;
   std::vector<std::string> paths;
@@ -77,6 +82,16 @@ std::vector<std::string> MakeCorpus(const std::string& folder, int n, int perFol
     std::ofstream(path, std::ios::binary).write(it->second.data(), static_cast<std::streamsize>(it->second.size()));
     paths.push_back(path);
   }
+  // Whatever else is there (a file of a bigger corpus, a folder of another
+  // layout) goes.
+  const std::set<fs::path> files(paths.begin(), paths.end());
+  std::set<fs::path> folders;
+  for (const fs::path& path : files) folders.insert(path.parent_path());
+  std::vector<fs::path> others;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder))
+    if (entry.is_directory() ? !folders.count(entry.path()) : !files.count(entry.path())) others.push_back(entry.path());
+  std::error_code ignored;
+  for (const fs::path& path : others) fs::remove_all(path, ignored);
   return paths;
 }
 

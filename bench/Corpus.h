@@ -18,7 +18,7 @@ struct CorpusKind {
 // program: Save all would report them unsaved and skip its reload).
 const std::vector<CorpusKind>& CorpusKinds();
 
-// Fills folder (made when missing, emptied first) with n files; returns
+// Fills folder (made when missing) with n files, and nothing else; returns
 // their paths in creation order. With perFolder > 0 the files go into
 // subfolders of that many files each ("d0000", "d0001", ...).
 std::vector<std::string> MakeCorpus(const std::string& folder, int n, int perFolder = 0);
