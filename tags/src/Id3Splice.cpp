@@ -187,8 +187,8 @@ bool SamePictures(ID3_Tag& a, ID3_Tag& b) {
 using Edits = std::map<ID3_FrameID, const CFieldEdit*>;
 
 // Whether the fields read from the new tag are known without reading it
-// whole: no picture is edited, and each edited field's frame (checked
-// alone) is the only one of its identifier, or there is none left. Every
+// whole: no picture is edited, each edited field's frame (checked alone)
+// is the only one of its identifier, and a removed field leaves none. Every
 // other field's frames are then the old bytes in the old order, and which
 // frame id3lib takes for a field depends on the frames of its identifier
 // alone (id3frames::FindField).
@@ -196,10 +196,10 @@ bool KnownWithoutReading(const std::vector<RawFrame>& frames, const Edits& edits
   for (const auto& [id, edit] : edits) {
     if (id == ID3FID_PICTURE) return false;
     const std::string textId = ID3_Frame(id).GetTextID();
-    if (std::count_if(frames.begin(), frames.end(), [&](const RawFrame& frame) {
-          return frame.strStored.compare(0, 4, textId) == 0;
-        }) > 1)
-      return false;
+    const auto left = std::count_if(frames.begin(), frames.end(), [&](const RawFrame& frame) {
+      return frame.strStored.compare(0, 4, textId) == 0;
+    });
+    if (left > (edit->bRemoved ? 0 : 1)) return false;
   }
   return true;
 }

@@ -81,24 +81,31 @@ TEST(TagsSplice, TagsThatCannotBeKeptFrameByFrameAreRefused) {
                                              bytes->size(), artist, true, &out));
     EXPECT_EQ(out, "untouched");
   }
-  // Where the new tag is read whole (the edited comment is one of three
-  // comment frames), a tag object that no longer matches the bytes is
-  // refused too: its fields would not read back.
-  const std::string comments = test::ReadFile(test::FixturePath("two_comments.mp3"));
-  const std::string commentsTag = comments.substr(0, TagEnd(comments));
-  ID3_MemoryReader commentsReader(comments.data(), comments.size());
-  ID3_Tag commented;
-  commented.Link(commentsReader, ID3TT_ID3V2);
-  SetText(commented, ID3FID_COMMENT, "Listed");
-  const std::vector<CFieldEdit> comment = {{ID3FID_COMMENT, "Listed"}};
-  std::string out;
-  const auto render = [&] {
-    return RenderKeepingUneditedFrames(commented, reinterpret_cast<const unsigned char*>(commentsTag.data()),
-                                       commentsTag.size(), comment, true, &out);
-  };
-  ASSERT_TRUE(render());
-  SetText(commented, ID3FID_COMPOSER, "Changed but not listed as edited");
-  EXPECT_FALSE(render());
+  // Where the new tag is read whole (the comment set is one of three
+  // comment frames, the link removed leaves a described one), a tag object
+  // that no longer matches the bytes is refused too: its fields would not
+  // read back.
+  for (const bool removal : {false, true}) {
+    SCOPED_TRACE(removal ? "link removed" : "comment set");
+    const std::string file = test::ReadFile(test::FixturePath(removal ? "url_latin1.mp3" : "two_comments.mp3"));
+    const std::string before = file.substr(0, TagEnd(file));
+    ID3_MemoryReader fileReader(file.data(), file.size());
+    ID3_Tag edited;
+    edited.Link(fileReader, ID3TT_ID3V2);
+    if (removal)
+      delete edited.RemoveFrame(id3frames::FindField(edited, ID3FID_WWWUSER));
+    else
+      SetText(edited, ID3FID_COMMENT, "Listed");
+    const std::vector<CFieldEdit> edit = {{removal ? ID3FID_WWWUSER : ID3FID_COMMENT, removal ? "" : "Listed", removal}};
+    std::string out;
+    const auto render = [&] {
+      return RenderKeepingUneditedFrames(edited, reinterpret_cast<const unsigned char*>(before.data()), before.size(),
+                                         edit, true, &out);
+    };
+    ASSERT_TRUE(render());
+    SetText(edited, ID3FID_COMPOSER, "Changed but not listed as edited");
+    EXPECT_FALSE(render());
+  }
 }
 
 }  // namespace
