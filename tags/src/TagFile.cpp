@@ -418,15 +418,16 @@ bool CTagFile::Impl::Submit(const CTagWrite* request, bool checked, CString* err
       request && (batch ? batch->Write(*request, error, &newSize, &readPath) : WriteTagSafely(*request, error, &newSize));
   bStale = true;
   bFieldsCurrent = false;
+  // Written or not, the file as read is let go: the next read maps it
+  // again, and a file the write replaced is not held open meanwhile.
   if (!written) {
+    pMap.reset();
     pEngine.reset();
     pTag = std::make_unique<ID3_Tag>(nullptr);
     return false;
   }
   strReadPath = readPath == strPath ? CString() : readPath;
   AdoptWritten(*request, checked, newSize);
-  // The file as read is no more: the next write maps the file again, and
-  // the one replaced is not held open meanwhile.
   pMap.reset();
   return true;
 }
