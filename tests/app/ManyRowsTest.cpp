@@ -26,7 +26,6 @@ constexpr int kGenreColumn = 7;
 class ManyRowsTest : public ListFixture {
  protected:
   void SetUp() override {
-    ::setenv("XDG_CONFIG_HOME", m_config.Path(), 1);  // the dialog keeps its patterns there
     ListFixture::SetUp();
     QApplication::setActiveWindow(m_dlg.GetWidget());
     List({{.key = "01 - Ann - One", .artist = "Ann", .album = "Same", .title = "One"},
@@ -88,6 +87,7 @@ class ManyRowsTest : public ListFixture {
   }
 
   test::TempDir m_config;
+  const test::ScopedEnv m_configEnv{"XDG_CONFIG_HOME", m_config.Path()};  // the dialog keeps its patterns there
 };
 
 TEST_F(ManyRowsTest, UpdateAndDeleteActOnEverySelectedRowAsOneStep) {

@@ -74,9 +74,6 @@ inline std::map<std::string, std::string> FilesIn(const CString& folder) {
 class MainWindowDriver : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Open Folder remembers its check box in the settings file: each test starts with none.
-    ::setenv("XDG_CONFIG_HOME", m_config.Path(), 1);
-    ::setenv("XDG_STATE_HOME", m_state.Path(), 1);
     ASSERT_TRUE(m_dlg.Create());
   }
 
@@ -165,7 +162,10 @@ class MainWindowDriver : public ::testing::Test {
     return keys;
   }
 
+  // Open Folder remembers its check box in the settings file: each test starts with none.
+  // The folders outlive the variables naming them, so nothing is written there afterwards.
   TempDir m_config, m_state;
+  test::ScopedEnv m_configEnv{"XDG_CONFIG_HOME", m_config.Path()}, m_stateEnv{"XDG_STATE_HOME", m_state.Path()};
   TestDlg m_dlg;
   test::ModalQuestion m_question;
 };

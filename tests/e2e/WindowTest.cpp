@@ -140,9 +140,7 @@ TEST_F(WindowTest, TheListTakesTheGrowthAndTheOtherControlsKeepTheirEdges) {
 // time (remembered between runs), else ~/Music, else the home folder.
 TEST(BrowserStartTest, TheBrowserOpensAtTheLastFolderElseMusicElseHome) {
   test::TempDir home, config, loaded;
-  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-  ::setenv("HOME", home.Path(), 1);
-  ::setenv("XDG_CONFIG_HOME", config.Path(), 1);
+  const test::ScopedEnv homeEnv("HOME", home.Path()), configEnv("XDG_CONFIG_HOME", config.Path());
   loaded.CopyFixture("cbr_v23_latin1.mp3");
   const CString music = home.File("Music");
   for (const CString& start : {home.Path(), music, loaded.Path()}) {
@@ -162,5 +160,4 @@ TEST(BrowserStartTest, TheBrowserOpensAtTheLastFolderElseMusicElseHome) {
     static_cast<CWnd&>(dlg).OnCommand(IDC_OPEN_FOLDER, BN_CLICKED);
     EXPECT_EQ(shown.toStdString(), start.Str());
   }
-  ::setenv("HOME", savedHome.c_str(), 1);
 }

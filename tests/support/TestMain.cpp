@@ -7,6 +7,7 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QSettings>
 
 #include <cstdlib>
 
@@ -23,13 +24,16 @@ class ModalAnswerReaper : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
   // The journal of saves the tests' saves write stays the test program's own.
+  // Made before the application, they outlive it and what it writes at its end.
   const test::TempDir state;
   ::setenv("XDG_STATE_HOME", state.Path(), 1);
   // So are the settings: the user's own (a column layout, say) never reach a test.
   const test::TempDir config;
   ::setenv("XDG_CONFIG_HOME", config.Path(), 1);
+  QApplication app(argc, argv);
+  // Qt's own settings (the file dialogs') take their folder once, at first use: this one.
+  { const QSettings fixesTheFolder(QSettings::UserScope, "QtProject"); }
   ::testing::InitGoogleTest(&argc, argv);
   test::InstallModalAnswerer();
   ::testing::UnitTest::GetInstance()->listeners().Append(new ModalAnswerReaper);

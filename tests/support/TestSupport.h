@@ -29,6 +29,19 @@ class TempDir {
   std::unique_ptr<QTemporaryDir> m_dir;
 };
 
+// Sets an environment variable for its lifetime, then gives back what was there.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const CString& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string m_name, m_old;
+  bool m_had;
+};
+
 CString FixturePath(const char* name);
 std::string ReadFile(const CString& path);
 void WriteFile(const CString& path, const std::string& bytes);
