@@ -1,22 +1,19 @@
 #include "TagWriter.h"
 
 #include "ByteOrder.h"
+#include "FlushThreads.h"
 #include "TempRecord.h"
 
 #include <base/DurableFile.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <set>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -232,36 +229,6 @@ bool RenameOver(base::CNewFile& temp, const CString& target, const struct stat& 
 // flushed (some file systems refuse) leaves the new file in place all the same.
 void FlushFolder(const CString& folder) { (void)base::FlushFolder(folder.Str()); }
 
-// Runs work(0) ... work(count - 1) on a few threads; the calling thread calls
-// wait (when given) about every 10 ms until all are done.
-void RunOnFlushThreads(std::size_t count, const std::function<void(std::size_t)>& work,
-                       const std::function<void()>& wait) {
-  if (count == 0) return;
-  std::atomic<std::size_t> next{0};
-  std::mutex mutex;
-  std::condition_variable finished;
-  std::size_t running = std::min(count, kFlushThreads);
-  std::vector<std::thread> threads;
-  for (std::size_t t = running; t > 0; --t)
-    threads.emplace_back([&] {
-      for (std::size_t i; (i = next++) < count;) work(i);
-      const std::lock_guard<std::mutex> lock(mutex);
-      --running;
-      finished.notify_one();
-    });
-  {
-    std::unique_lock<std::mutex> lock(mutex);
-    while (running > 0) {
-      if (finished.wait_for(lock, std::chrono::milliseconds(10), [&] { return running == 0; })) break;
-      if (!wait) continue;
-      lock.unlock();
-      wait();
-      lock.lock();
-    }
-  }
-  for (std::thread& thread : threads) thread.join();
-}
-
 }  // namespace
 
 // A write of a batch waiting for its flush.
@@ -381,7 +348,8 @@ bool IsWriterTemporary(const CString& fileName) {
          name.size() == mark + std::strlen(kTempMark) + kTempRandom;
 }
 
-CWriteBatch::CWriteBatch() : m_pRecord(std::make_unique<CTempRecord>()) {}
+CWriteBatch::CWriteBatch()
+    : m_pRecord(std::make_unique<CTempRecord>()), m_pFlushThreads(std::make_unique<CFlushThreads>(kFlushThreads)) {}
 
 CWriteBatch::~CWriteBatch() {
   Collect({});
@@ -531,20 +499,20 @@ void CWriteBatch::Collect(const std::function<void()>& wait) {
 
 void CWriteBatch::CommitPending(const std::function<void()>& wait) {
   if (m_pending.empty()) return;
-  RunOnFlushThreads(m_pending.size(), [this](std::size_t i) { m_pending[i]->Flush(); }, wait);
+  m_pFlushThreads->Run(m_pending.size(), [this](std::size_t i) { m_pending[i]->Flush(); }, wait);
   // Each folder that got a new name is flushed once, after all its renames.
   std::set<CString> folders;
   for (const auto& p : m_pending)
     if (!p->bInPlace && p->strError.IsEmpty()) folders.insert(FolderOf(p->strTarget));
   const std::vector<CString> list(folders.begin(), folders.end());
   std::vector<char> flushed(list.size(), 0);
-  RunOnFlushThreads(list.size(), [&](std::size_t i) { flushed[i] = base::FlushFolder(list[i].Str()); }, wait);
+  m_pFlushThreads->Run(list.size(), [&](std::size_t i) { flushed[i] = base::FlushFolder(list[i].Str()); }, wait);
   // The originals replaced: kept for the next new files once their renames
   // are durable (emptying one may wait for the disk to discard its blocks).
   std::vector<const CPending*> kept;
   for (const auto& p : m_pending)
     if (!p->strSpare.empty()) kept.push_back(p.get());
-  RunOnFlushThreads(kept.size(), [&](std::size_t i) {
+  m_pFlushThreads->Run(kept.size(), [&](std::size_t i) {
     const auto at = std::lower_bound(list.begin(), list.end(), FolderOf(kept[i]->strTarget));
     m_pRecord->Recycle(kept[i]->strSpare, at != list.end() && flushed[static_cast<std::size_t>(at - list.begin())]);
   }, wait);

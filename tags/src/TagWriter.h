@@ -20,6 +20,7 @@
 
 #include <sys/stat.h>
 
+class CFlushThreads;
 class CTempRecord;
 
 // What a file must hold for a write to go ahead: a write whose record of
@@ -133,6 +134,7 @@ class CWriteBatch {
   bool IsPending(const struct stat& st) const;
 
   std::unique_ptr<CTempRecord> m_pRecord;  // of the new files made; it outlives the pending writes
+  std::unique_ptr<CFlushThreads> m_pFlushThreads;
   std::vector<std::unique_ptr<CPending>> m_pending;
   std::vector<CWriteOutcome> m_done;  // committed by a Write, not yet handed out
   std::size_t m_nPendingBytes = 0;
