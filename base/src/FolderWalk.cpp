@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -200,8 +201,25 @@ CMusicListing ListMusicFiles(const CString& folder, bool subfolders, const std::
 
 CFolderBounds::CFolderBounds(const CString& folder) : m_strReal(RealPathOf(folder)) {}
 
+std::string CFolderBounds::Resolve(const CString& path) const {
+  // A file that is no link lies where its folder does: the folder is
+  // resolved once for all its files, the file looked at alone.
+  const std::string whole = path.Str();
+  const std::size_t slash = whole.rfind('/');
+  const std::string name = slash == std::string::npos ? std::string() : whole.substr(slash + 1);
+  struct stat info {};
+  if (slash == 0 || name.empty() || name == "." || name == ".." || ::lstat(whole.c_str(), &info) != 0 ||
+      S_ISLNK(info.st_mode))
+    return RealPathOf(path);
+  const std::string folder = whole.substr(0, slash);
+  auto known = m_folders.find(folder);
+  if (known == m_folders.end()) known = m_folders.emplace(folder, RealPathOf(CString(folder))).first;
+  if (known->second.empty()) return std::string();
+  return known->second == "/" ? "/" + name : known->second + "/" + name;
+}
+
 bool CFolderBounds::Holds(const CString& path, std::string* resolved) const {
-  std::string real = RealPathOf(path);
+  std::string real = Resolve(path);
   const bool below = IsBelow(m_strReal, real);
   if (resolved) *resolved = std::move(real);
   return below;

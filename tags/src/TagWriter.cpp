@@ -207,6 +207,7 @@ bool FillNewFile(const CTagWrite& request, const std::string& region, const COri
 }
 
 // The name a new file replaces: a symbolic link's target, not the link.
+// Every link on its way resolved, as the record of new files needs it.
 CString TargetOf(const CString& path) {
   char resolved[PATH_MAX];
   return ::realpath(path, resolved) ? CString(resolved) : path;

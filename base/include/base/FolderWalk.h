@@ -6,6 +6,7 @@
 #include <base/String.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,10 @@ class CFolderBounds {
   bool Holds(const CString& path, std::string* resolved = nullptr) const;
 
  private:
+  std::string Resolve(const CString& path) const;
+
   std::string m_strReal;
+  mutable std::map<std::string, std::string> m_folders;  // each folder asked about, resolved
 };
 
 // True for the name of a file the folder lists as music: ".mp3", ".flac",
