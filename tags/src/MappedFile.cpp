@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <utility>
 
@@ -102,13 +103,17 @@ int ClaimRange() {
   return -1;
 }
 
-bool ReadWhole(int fd, std::size_t size, std::vector<unsigned char>* bytes) {
-  bytes->resize(size);
+// Fills bytes (size of them) from the file; a file shorter than that
+// leaves the rest zeros, and false.
+bool ReadWhole(int fd, std::size_t size, unsigned char* bytes) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t n = ::pread(fd, bytes->data() + done, size - done, static_cast<off_t>(done));
+    const ssize_t n = ::pread(fd, bytes + done, size - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;  // shorter than it was a moment ago
+    if (n <= 0) {  // shorter than it was a moment ago
+      std::memset(bytes + done, 0, size - done);
+      return false;
+    }
     done += static_cast<std::size_t>(n);
   }
   return true;
@@ -149,11 +154,10 @@ CMappedFile::CMappedFile(const char* path, bool followLink) : m_strPath(path ? p
     g_ranges[std::exchange(m_nSlot, -1)].state.store(CGuardedRange::kFree, std::memory_order_release);
   }
   // No guarded map: the bytes are read once, which a shortened file cannot crash.
-  if (!ReadWhole(m_fd, m_nSize, &m_copy)) {
-    m_copy.assign(m_nSize, 0);
-    m_bCopyShort = true;
-  }
-  m_pData = m_copy.data();
+  // Not zeroed first: the read fills it.
+  m_copy.reset(new unsigned char[m_nSize]);
+  m_bCopyShort = !ReadWhole(m_fd, m_nSize, m_copy.get());
+  m_pData = m_copy.get();
 }
 
 CMappedFile::~CMappedFile() {

@@ -12,8 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
-#include <vector>
 
 // Why a file whose map was not intact after its read is not written.
 inline constexpr const char* kChangedWhileRead =
@@ -52,7 +52,7 @@ class CMappedFile {
   dev_t m_dev = 0;
   ino_t m_ino = 0;
   timespec m_mtime{};
-  std::vector<unsigned char> m_copy;  // the file's bytes when no map could be guarded
+  std::unique_ptr<unsigned char[]> m_copy;  // the file's bytes when no map could be guarded
   bool m_bCopyShort = false;          // the file ended before m_copy was filled
   std::string m_strPath;
   bool m_bFollowLink = true;
