@@ -734,7 +734,9 @@ std::optional<CSaveFailure> CFolderSession::TakeEdited(const CPlannedSave& save,
   if (work.fieldWritten)
     for (const auto& value : edit.values) work.fieldWritten(SpecOf(value.first).save.strStep);
   if (!edit.strRefusal.IsEmpty()) return fail(edit.strRefusal + ".");
-  if (m_pJournal && !m_bUnjournalled) m_pJournal->Add(path, edit.record, save.strNewPath);
+  if (m_pJournal && !m_bUnjournalled)
+    m_pJournal->Add(path, edit.record, save.strNewPath,
+                    edit.read.IsKnown() ? std::optional<long long>(edit.read.nMtimeNs) : std::nullopt);
   edited.push_back({&save, std::move(edit.pFile)});
   return std::nullopt;
 }
@@ -791,7 +793,10 @@ void CFolderSession::CommitSaves(CSaveBatch& batch, const CWork& work, CSaveRepo
     for (int col = 0; col < static_cast<int>(cells.size()); ++col)
       if (m_rows.Text(row, col) != cells[static_cast<std::size_t>(col)].Str())
         m_rows.SetText(row, col, cells[static_cast<std::size_t>(col)].Str());
-    if (m_pJournal) m_pJournal->NoteSaved(pending.strPath, renamed ? pending.strNewPath : pending.strPath);
+    // As the write left it: a rename keeps its size and time.
+    if (m_pJournal)
+      m_pJournal->NoteSaved(pending.strPath, renamed ? pending.strNewPath : pending.strPath,
+                            CJournalledSave::CFacts{pending.written.nSize, pending.written.nMtimeNs});
     m_table.NoteSaved(pending.id);
     saved = true;
     ++report.nWritten;

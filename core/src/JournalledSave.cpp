@@ -30,7 +30,8 @@ CString CJournalledSave::RelativePath(const CString& path) const {
   return path.Mid(prefix);
 }
 
-void CJournalledSave::Add(const CString& path, const std::vector<unsigned char>& record, const CString& newPath) {
+void CJournalledSave::Add(const CString& path, const std::vector<unsigned char>& record, const CString& newPath,
+                          std::optional<long long> oldMtimeNs) {
   const CString relative = RelativePath(path);
   const CString renamed = newPath.IsEmpty() ? CString() : RelativePath(newPath);
   if (relative.IsEmpty() || (record.empty() && renamed.IsEmpty()) || (!newPath.IsEmpty() && renamed.IsEmpty())) return;
@@ -39,7 +40,10 @@ void CJournalledSave::Add(const CString& path, const std::vector<unsigned char>&
   if (!renamed.IsEmpty()) file.strOldPath = relative;
   file.record.assign(record.begin(), record.end());
   long long size = -1;
-  FileFacts(path, size, file.nOldMtimeNs);
+  if (oldMtimeNs)
+    file.nOldMtimeNs = *oldMtimeNs;
+  else
+    FileFacts(path, size, file.nOldMtimeNs);
   m_index[relative.Str()] = m_entry.files.size();
   m_entry.files.push_back(std::move(file));
   m_states.push_back(State::Recorded);
@@ -70,7 +74,7 @@ void CJournalledSave::NoteWriting(const CString& path) {
   if (found != m_index.end()) m_states[found->second] = State::Writing;
 }
 
-void CJournalledSave::NoteSaved(const CString& path, const CString& nowAt) {
+void CJournalledSave::NoteSaved(const CString& path, const CString& nowAt, std::optional<CFacts> left) {
   const auto found = m_index.find(RelativePath(path).Str());
   if (found == m_index.end() || m_states[found->second] != State::Writing) return;
   JournalFile& file = m_entry.files[found->second];
@@ -81,7 +85,12 @@ void CJournalledSave::NoteSaved(const CString& path, const CString& nowAt) {
   }
   // Facts that cannot be read are left unknown: an undo then goes by the
   // record's own check of the file alone.
-  if (!FileFacts(nowAt, file.nSize, file.nMtimeNs)) file.nSize = file.nMtimeNs = -1;
+  if (left) {
+    file.nSize = left->nSize;
+    file.nMtimeNs = left->nSize < 0 ? -1 : left->nMtimeNs;
+  } else if (!FileFacts(nowAt, file.nSize, file.nMtimeNs)) {
+    file.nSize = file.nMtimeNs = -1;
+  }
   m_states[found->second] = State::Saved;
   // The entry as Finish writes it grows with each saved file.
   if (!m_pFinished) m_pFinished = std::make_unique<CJournalStream>(m_journal, m_entry);

@@ -5,11 +5,13 @@
 
 #include <core/Fields.h>
 #include <core/RowCommands.h>
+#include <core/SaveJournal.h>
 #include <core/TagVersions.h>
 #include <tags/MyMP3Tags.h>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,6 +76,10 @@ class FolderSessionTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(m_root); }
 
   fs::path Music() const { return m_root / "music"; }
+  static long long MtimeNs(const fs::path& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? MtimeNsOf(st) : -1;
+  }
   CString Folder() const { return Music().c_str(); }
   std::map<std::string, std::string> Disk() const {
     std::map<std::string, std::string> files;
@@ -145,6 +151,8 @@ TEST_F(FolderSessionTest, ASaveWritesOnlyTheEditedRowsAndUndoOfTheSavePutsThemBa
   EXPECT_EQ(m_session.Undo(), "Edit");
   EXPECT_EQ(m_session.UnsavedCount(), 0);
   EXPECT_EQ(m_session.Redo(), "Edit");
+  std::map<std::string, long long> loaded;  // the edited files' times as loaded
+  for (const char* name : {"a.mp3", "b.mp3"}) loaded[name] = MtimeNs(Music() / name);
   std::vector<CString> fields;
   CWork work;
   work.fieldWritten = [&](const CString& field) { fields.push_back(field); };
@@ -169,6 +177,14 @@ TEST_F(FolderSessionTest, ASaveWritesOnlyTheEditedRowsAndUndoOfTheSavePutsThemBa
   const std::optional<JournalEntry> entry = m_session.LastSave(problem, &newest);
   ASSERT_TRUE(entry) << problem.Str();
   EXPECT_EQ(entry->files.size(), 2u);
+  // The entry knows each file as the load found it and as the save left it.
+  for (const JournalFile& file : entry->files) {
+    struct stat now {};
+    ASSERT_EQ(::lstat((Music() / file.strPath.Str()).c_str(), &now), 0) << file.strPath.Str();
+    EXPECT_EQ(file.nSize, now.st_size) << file.strPath.Str();
+    EXPECT_EQ(file.nMtimeNs, MtimeNsOf(now)) << file.strPath.Str();
+    EXPECT_EQ(file.nOldMtimeNs, loaded[file.strPath.Str()]) << file.strPath.Str();
+  }
   const CUndoSaveReport undone = m_session.UndoSave(*entry, {});
   EXPECT_FALSE(undone.bRetry);
   ASSERT_EQ(undone.results.size(), 2u);

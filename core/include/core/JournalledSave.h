@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -23,10 +24,12 @@ class CJournalledSave {
   CJournalledSave(CSaveJournal journal, const CString& folder, std::function<void()> whileWaiting = {});
 
   // Keeps the record of what the save of the file at path replaces, with the
-  // file's modification time now; with newPath, the save renames the file to
+  // file's modification time (oldMtimeNs when the caller read it with the
+  // record, else as it is now); with newPath, the save renames the file to
   // it after writing (the record may then be empty: a rename alone). A path
   // outside the folder is not kept. The file is named by path from here on.
-  void Add(const CString& path, const std::vector<unsigned char>& record, const CString& newPath = CString());
+  void Add(const CString& path, const std::vector<unsigned char>& record, const CString& newPath = CString(),
+           std::optional<long long> oldMtimeNs = std::nullopt);
   bool IsEmpty() const { return m_entry.files.empty(); }
   std::size_t Count() const { return m_entry.files.size(); }
 
@@ -38,10 +41,15 @@ class CJournalledSave {
   const std::string* RecordOf(const CString& path) const;
   // The file at path is being written, by the write its record describes.
   void NoteWriting(const CString& path);
+  // A file's size and modification time (-1: unknown).
+  struct CFacts {
+    long long nSize = -1;
+    long long nMtimeNs = -1;
+  };
   // The file at path, being written, was saved and is now at nowAt (its
   // new name, or path when it was not renamed): its size, modification time
-  // and name are noted.
-  void NoteSaved(const CString& path, const CString& nowAt);
+  // (left: as its writer left it, else as it is now) and name are noted.
+  void NoteSaved(const CString& path, const CString& nowAt, std::optional<CFacts> left = std::nullopt);
   // Writes the entry again with only the saved files and their facts, or
   // removes it when none was saved. False, with the reason in error, when
   // that failed (the entry then stays as Record left it, which an undo can
