@@ -8,9 +8,9 @@
 #include <vector>
 
 // Made at the first commit and kept for the next ones: a save of thousands
-// of files commits every 200, and starting and ending up to 32 threads
-// (each with a stack to map) three times a commit cost more than a tenth of
-// the save's time on the calling thread.
+// of files commits every 200 files, and starting up to 32 threads three
+// times a commit (each with a stack to map and unmap) made some 1,600
+// threads in a save of 5,000 files.
 class CFlushThreads {
  public:
   explicit CFlushThreads(std::size_t most) : m_nMost(most) {}

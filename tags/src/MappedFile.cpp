@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -155,7 +156,7 @@ CMappedFile::CMappedFile(const char* path, bool followLink) : m_strPath(path ? p
   }
   // No guarded map: the bytes are read once, which a shortened file cannot crash.
   // Not zeroed first: the read fills it.
-  m_copy.reset(new unsigned char[m_nSize]);
+  m_copy = std::make_unique_for_overwrite<unsigned char[]>(m_nSize);
   m_bCopyShort = !ReadWhole(m_fd, m_nSize, m_copy.get());
   m_pData = m_copy.get();
 }
