@@ -5,7 +5,6 @@
 
 #include <core/Fields.h>
 #include <core/RowCommands.h>
-#include <core/SaveJournal.h>
 #include <core/TagVersions.h>
 #include <tags/MyMP3Tags.h>
 
@@ -76,9 +75,11 @@ class FolderSessionTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(m_root); }
 
   fs::path Music() const { return m_root / "music"; }
-  static long long MtimeNs(const fs::path& path) {
+  // A file's size and modification time, as the journal keeps them.
+  std::pair<long long, long long> Facts(const std::string& name) const {
     struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? MtimeNsOf(st) : -1;
+    if (::lstat((Music() / name).c_str(), &st) != 0) return {-1, -1};
+    return {st.st_size, MtimeNsOf(st)};
   }
   CString Folder() const { return Music().c_str(); }
   std::map<std::string, std::string> Disk() const {
@@ -151,8 +152,7 @@ TEST_F(FolderSessionTest, ASaveWritesOnlyTheEditedRowsAndUndoOfTheSavePutsThemBa
   EXPECT_EQ(m_session.Undo(), "Edit");
   EXPECT_EQ(m_session.UnsavedCount(), 0);
   EXPECT_EQ(m_session.Redo(), "Edit");
-  std::map<std::string, long long> loaded;  // the edited files' times as loaded
-  for (const char* name : {"a.mp3", "b.mp3"}) loaded[name] = MtimeNs(Music() / name);
+  const std::map<std::string, long long> loaded = {{"a.mp3", Facts("a.mp3").second}, {"b.mp3", Facts("b.mp3").second}};
   std::vector<CString> fields;
   CWork work;
   work.fieldWritten = [&](const CString& field) { fields.push_back(field); };
@@ -179,11 +179,8 @@ TEST_F(FolderSessionTest, ASaveWritesOnlyTheEditedRowsAndUndoOfTheSavePutsThemBa
   EXPECT_EQ(entry->files.size(), 2u);
   // The entry knows each file as the load found it and as the save left it.
   for (const JournalFile& file : entry->files) {
-    struct stat now {};
-    ASSERT_EQ(::lstat((Music() / file.strPath.Str()).c_str(), &now), 0) << file.strPath.Str();
-    EXPECT_EQ(file.nSize, now.st_size) << file.strPath.Str();
-    EXPECT_EQ(file.nMtimeNs, MtimeNsOf(now)) << file.strPath.Str();
-    EXPECT_EQ(file.nOldMtimeNs, loaded[file.strPath.Str()]) << file.strPath.Str();
+    EXPECT_EQ(std::pair(file.nSize, file.nMtimeNs), Facts(file.strPath.Str())) << file.strPath.Str();
+    EXPECT_EQ(file.nOldMtimeNs, loaded.at(file.strPath.Str())) << file.strPath.Str();
   }
   const CUndoSaveReport undone = m_session.UndoSave(*entry, {});
   EXPECT_FALSE(undone.bRetry);

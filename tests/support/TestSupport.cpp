@@ -16,22 +16,14 @@
 namespace test {
 
 TempDir::TempDir() : m_dir(std::make_unique<QTemporaryDir>()) {}
-TempDir::~TempDir() {
-  // By its bytes: QTemporaryDir leaves a folder holding a name that is not UTF-8.
-  std::error_code ignored;
-  std::filesystem::remove_all(m_dir->path().toStdString(), ignored);
-}
+// By its bytes: QTemporaryDir leaves a folder holding a name that is not UTF-8.
+TempDir::~TempDir() { std::error_code ignored; std::filesystem::remove_all(m_dir->path().toStdString(), ignored); }
 
-ScopedEnv::ScopedEnv(const char* name, const CString& value) : m_name(name), m_had(std::getenv(name) != nullptr) {
-  if (m_had) m_old = std::getenv(name);
+ScopedEnv::ScopedEnv(const char* name, const CString& value)
+    : strName(name), old(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt) {
   ::setenv(name, value.GetString(), 1);
 }
-ScopedEnv::~ScopedEnv() {
-  if (m_had)
-    ::setenv(m_name.c_str(), m_old.c_str(), 1);
-  else
-    ::unsetenv(m_name.c_str());
-}
+ScopedEnv::~ScopedEnv() { old ? ::setenv(strName.c_str(), old->c_str(), 1) : ::unsetenv(strName.c_str()); }
 
 CString TempDir::Path() const { return CString(m_dir->path().toStdString()); }
 

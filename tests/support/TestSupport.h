@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,16 +31,11 @@ class TempDir {
 };
 
 // Sets an environment variable for its lifetime, then gives back what was there.
-class ScopedEnv {
- public:
+struct ScopedEnv {
   ScopedEnv(const char* name, const CString& value);
   ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string m_name, m_old;
-  bool m_had;
+  const std::string strName;
+  const std::optional<std::string> old;
 };
 
 CString FixturePath(const char* name);
