@@ -1,5 +1,7 @@
 #include "MappedFile.h"
 
+#include <base/DurableFile.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -125,13 +127,10 @@ bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_se
 }  // namespace
 
 CMappedFile::CMappedFile(const char* path, bool followLink) : m_strPath(path ? path : ""), m_bFollowLink(followLink) {
-  m_fd = ::open(path, O_RDONLY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
-  if (m_fd < 0) return;
+  // Closed once mapped or read: whether the file changed is asked of its name.
+  const base::CFd fd(::open(path, O_RDONLY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
   struct stat st {};
-  if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(std::exchange(m_fd, -1));
-    return;
-  }
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return;
   m_bOpen = true;
   m_dev = st.st_dev;
   m_ino = st.st_ino;
@@ -141,7 +140,7 @@ CMappedFile::CMappedFile(const char* path, bool followLink) : m_strPath(path ? p
   // A small file costs less to read than to map, fault in and unmap.
   m_nSlot = m_nSize > kReadBelow && GuardMaps() ? ClaimRange() : -1;
   if (m_nSlot >= 0) {
-    void* p = ::mmap(nullptr, m_nSize, PROT_READ, MAP_PRIVATE, m_fd, 0);
+    void* p = ::mmap(nullptr, m_nSize, PROT_READ, MAP_PRIVATE, fd.Get(), 0);
     if (p != MAP_FAILED) {
       m_pData = static_cast<const unsigned char*>(p);
       CGuardedRange& range = g_ranges[m_nSlot];
@@ -157,7 +156,7 @@ CMappedFile::CMappedFile(const char* path, bool followLink) : m_strPath(path ? p
   // No guarded map: the bytes are read once, which a shortened file cannot crash.
   // Not zeroed first: the read fills it.
   m_copy = std::make_unique_for_overwrite<unsigned char[]>(m_nSize);
-  m_bCopyShort = !ReadWhole(m_fd, m_nSize, m_copy.get());
+  m_bCopyShort = !ReadWhole(fd.Get(), m_nSize, m_copy.get());
   m_pData = m_copy.get();
 }
 
@@ -168,17 +167,15 @@ CMappedFile::~CMappedFile() {
     ::munmap(const_cast<unsigned char*>(m_pData), m_nSize);
     range.state.store(CGuardedRange::kFree, std::memory_order_release);
   }
-  if (m_fd >= 0) ::close(m_fd);
 }
 
 bool CMappedFile::IsIntact() const {
   if (!m_bOpen) return false;
   if (m_bCopyShort || (m_nSlot >= 0 && g_ranges[m_nSlot].torn.load(std::memory_order_relaxed))) return false;
-  struct stat now {};
-  if (::fstat(m_fd, &now) != 0 || static_cast<std::size_t>(now.st_size) != m_nSize ||
-      !SameTime(now.st_mtim, m_mtime))
-    return false;
+  // One look at the name: when it still names the mapped file, its size and
+  // time are that file's own.
   struct stat named {};
   const int found = m_bFollowLink ? ::stat(m_strPath.c_str(), &named) : ::lstat(m_strPath.c_str(), &named);
-  return found == 0 && named.st_dev == m_dev && named.st_ino == m_ino;
+  return found == 0 && named.st_dev == m_dev && named.st_ino == m_ino &&
+         static_cast<std::size_t>(named.st_size) == m_nSize && SameTime(named.st_mtim, m_mtime);
 }

@@ -47,7 +47,6 @@ class CMappedFile {
   bool m_bOpen = false;
   const unsigned char* m_pData = nullptr;
   std::size_t m_nSize = 0;
-  int m_fd = -1;             // kept open to ask the file itself whether it changed
   int m_nSlot = -1;          // the map's place among the guarded maps; -1 when read into m_copy
   dev_t m_dev = 0;
   ino_t m_ino = 0;
