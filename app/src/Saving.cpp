@@ -66,6 +66,9 @@ CSaveReport CQuilloryDlg::SaveRows(const std::vector<int>& rows) {
     const CWindowWork::CScope work(*m_pWork);
     CWork hooks = m_pWork->WorkOf(work);
     hooks.progress = nullptr;  // the save's bar counts the fields of each file
+    // The rows are drawn once at the end, as after a load, rather than the
+    // list being told of every saved row while the files are written.
+    m_list.SetRedraw(FALSE);
     report = m_pSession->Save(ids, hooks, [this](const CString& reason) {
       const CString question = reason + "\n\nWithout it this save cannot be undone. Save anyway, without a way back?";
       if (MessageBoxA(GetSafeHwnd(), question, "Undo not possible", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
@@ -73,6 +76,7 @@ CSaveReport CQuilloryDlg::SaveRows(const std::vector<int>& rows) {
       m_pStatus->ErrorMsg("Nothing was saved: " + reason);
       return false;
     });
+    m_list.SetRedraw(TRUE);
   }
   m_nFilesWritten = report.nWritten;
   for (RowId id : report.saved) m_pFailedRows->Unmark(m_pRows->RowOf(id));
