@@ -19,6 +19,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <span>
 #include <atomic>
 #include <exception>
 #include <system_error>
@@ -537,12 +538,13 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   if (m_pJournal && work.status) work.status("Noting what the save replaces\u2026");
   // A batch at a time: its files are read and their edits made (on a few
   // threads), what their writes replace goes into the journal, then they are
-  // written and flushed together; the next batch is read and edited
-  // meanwhile (nothing of it is written before its records are on the
-  // disk). A stop ends the save between two files, after the files taken up
+  // written, and flushed together while the next batch is written; the next
+  // batch is read and edited meanwhile (nothing of it is written before its
+  // records are on the disk). A stop ends the save between two files, after the files taken up
   // so far were written and reached the disk.
   CSaveBatch batch;
   std::size_t attempted = 0;
+  std::size_t committing = 0;  // the first rows of m_pending, whose files the batch commits in the background
   bool stopped = false;
   std::unique_ptr<CEdits> next = plan.empty() ? nullptr : StartEdits(plan, 0);
   while (!stopped && next) {
@@ -557,7 +559,6 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
       if (std::optional<CSaveFailure> failure = TakeEdited(plan[attempted], edits[attempted - first], work, edited))
         refused.push_back(*failure);
     }
-    CommitSaves(batch, work, report);
     CString unjournalled;
     if (!JournalBatch(saveWithoutUndo, unjournalled)) {
       // Nothing of this batch is written: its rows were not come to.
@@ -572,10 +573,16 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
       // The caller keeps answering between writes too; a stop asked for
       // now is heeded before the next file is taken up.
       work.KeepGoing();
+      if (batch.IsFull()) {
+        CommitSaves(batch, work, report);
+        committing = 0;
+      }
       if (std::optional<CSaveFailure> failure = WriteFile(file, batch)) report.failures.push_back(*failure);
-      if (batch.IsFull()) CommitSaves(batch, work, report);
     }
-    batch.CommitInBackground();
+    // The previous batch reached the disk while this one was written; this
+    // one is flushed while the next is.
+    SettleSaves(batch.CommitInBackground([&work] { work.KeepGoing(); }), committing, work, report);
+    committing = m_pending.size();
   }
   CommitSaves(batch, work, report);
   if (!m_renamed.empty()) UpdatePlaylists(report);
@@ -758,17 +765,22 @@ std::optional<CSaveFailure> CFolderSession::WriteFile(CEditedFile& edited, CSave
 }
 
 void CFolderSession::CommitSaves(CSaveBatch& batch, const CWork& work, CSaveReport& report) {
-  const auto wait = [&work] { work.KeepGoing(); };
-  std::map<CString, CString> errors;  // by path; a file with nothing to write has none
-  for (const CWriteOutcome& outcome : batch.Commit(wait)) errors[outcome.strPath] = outcome.strError;
+  SettleSaves(batch.Commit([&work] { work.KeepGoing(); }), m_pending.size(), work, report);
+}
+
+void CFolderSession::SettleSaves(const std::vector<CWriteOutcome>& outcomes, std::size_t count, const CWork& work,
+                                 CSaveReport& report) {
+  for (const CWriteOutcome& outcome : outcomes) m_outcomes[outcome.strPath] = outcome.strError;
+  count = std::min(count, m_pending.size());
   bool saved = false;
-  for (const CPendingSave& pending : m_pending) {
+  for (const CPendingSave& pending : std::span(m_pending).first(count)) {
     const CString shown = ShownName(pending.cells.front(), pending.strPath);
-    const auto found = errors.find(pending.strPath);
-    if (found != errors.end() && !found->second.IsEmpty()) {
-      CString reason = found->second;
-      reason += ".";
-      report.failures.push_back({pending.id, shown, reason});
+    // A file with nothing to write has no outcome.
+    const auto found = m_outcomes.find(pending.strPath);
+    const CString error = found != m_outcomes.end() ? found->second : CString();
+    if (found != m_outcomes.end()) m_outcomes.erase(found);
+    if (!error.IsEmpty()) {
+      report.failures.push_back({pending.id, shown, error + "."});
       continue;
     }
     // The tags are on the disk; a rename comes only now, so a crash in
@@ -815,7 +827,8 @@ void CFolderSession::CommitSaves(CSaveBatch& batch, const CWork& work, CSaveRepo
   }
   // Only now are they on the disk.
   if (saved && work.committed) work.committed();
-  m_pending.clear();
+  m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(count));
+  if (m_pending.empty()) m_outcomes.clear();
 }
 
 // The undo of a save.

@@ -690,4 +690,6 @@ bool CSaveBatch::IsFull() const { return m_pBatch->IsFull(); }
 
 std::vector<CWriteOutcome> CSaveBatch::Commit(const std::function<void()>& wait) { return m_pBatch->Commit(wait); }
 
-void CSaveBatch::CommitInBackground() { m_pBatch->CommitInBackground(); }
+std::vector<CWriteOutcome> CSaveBatch::CommitInBackground(const std::function<void()>& wait) {
+  return m_pBatch->CommitInBackground(wait);
+}

@@ -352,18 +352,14 @@ bool IsWriterTemporary(const CString& fileName) {
 CWriteBatch::CWriteBatch()
     : m_pRecord(std::make_unique<CTempRecord>()), m_pFlushThreads(std::make_unique<CFlushThreads>(kFlushThreads)) {}
 
-CWriteBatch::~CWriteBatch() {
-  Collect({});
-  CommitPending({});
-}
+CWriteBatch::~CWriteBatch() { CommitAll({}); }
 
 bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize, CString* readPath) {
-  Collect({});
   // A file already pending is committed first, so this write starts from
   // its new bytes; so is a batch its caller never commits.
   struct stat st {};
-  const bool known = ::stat(request.strPath, &st) == 0;
-  if ((known && IsPending(st)) || m_pending.size() >= 2 * kBatchFiles) CommitPending({});
+  if (::stat(request.strPath, &st) == 0) SettleFile(st);
+  if (m_pending.size() >= 2 * kBatchFiles) CommitAll({});
 
   auto pending = std::make_unique<CPending>();
   long ignored = 0;
@@ -434,12 +430,12 @@ bool CWriteBatch::WriteSpanInPlace(const CString& path, const struct stat& read,
 
 bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
                              struct stat* written) {
-  Collect({});
   IgnoreFileSizeSignal();
   error->Empty();
   struct stat now {};
   if (::stat(path, &now) != 0) return Fail(error);
-  if (IsPending(now) || m_pending.size() >= 2 * kBatchFiles) CommitPending({});
+  SettleFile(now);
+  if (m_pending.size() >= 2 * kBatchFiles) CommitAll({});
   if (::stat(path, &now) != 0) return Fail(error);
   if (now.st_ino != read.st_ino || now.st_dev != read.st_dev || now.st_size != read.st_size ||
       now.st_mtim.tv_sec != read.st_mtim.tv_sec || now.st_mtim.tv_nsec != read.st_mtim.tv_nsec)
@@ -465,30 +461,42 @@ bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const
   return true;
 }
 
-bool CWriteBatch::IsPending(const struct stat& st) const {
-  return std::any_of(m_pending.begin(), m_pending.end(),
-                     [&](const auto& p) { return p->read.st_ino == st.st_ino && p->read.st_dev == st.st_dev; });
+void CWriteBatch::SettleFile(const struct stat& st) {
+  const auto same = [&](const struct stat& other) { return other.st_ino == st.st_ino && other.st_dev == st.st_dev; };
+  if (std::any_of(m_pending.begin(), m_pending.end(), [&](const auto& p) { return same(p->read); })) {
+    CommitAll({});
+  } else if (std::any_of(m_committingFiles.begin(), m_committingFiles.end(), same)) {
+    Collect({});
+  }
 }
 
 void CWriteBatch::Settle(const CString& path) {
-  Collect({});
   struct stat st {};
-  if (::stat(path, &st) == 0 && IsPending(st)) CommitPending({});
+  if (::stat(path, &st) == 0) SettleFile(st);
 }
 
-bool CWriteBatch::IsFull() const {
-  return !m_background.valid() && (m_pending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes);
-}
+bool CWriteBatch::IsFull() const { return m_pending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes; }
 
 std::vector<CWriteOutcome> CWriteBatch::Commit(const std::function<void()>& wait) {
-  Collect(wait);
-  CommitPending(wait);
+  CommitAll(wait);
   return std::exchange(m_done, {});
 }
 
-void CWriteBatch::CommitInBackground() {
-  Collect({});
-  if (!m_pending.empty()) m_background = std::async(std::launch::async, [this] { CommitPending({}); });
+void CWriteBatch::CommitAll(const std::function<void()>& wait) {
+  Collect(wait);
+  CommitList(m_pending, m_done, wait);
+  m_nPendingBytes = 0;
+}
+
+std::vector<CWriteOutcome> CWriteBatch::CommitInBackground(const std::function<void()>& wait) {
+  Collect(wait);
+  std::vector<CWriteOutcome> done = std::exchange(m_done, {});
+  if (m_pending.empty()) return done;
+  m_committing = std::exchange(m_pending, {});
+  m_nPendingBytes = 0;
+  for (const auto& p : m_committing) m_committingFiles.push_back(p->read);
+  m_background = std::async(std::launch::async, [this] { CommitList(m_committing, m_committed, {}); });
+  return done;
 }
 
 void CWriteBatch::Collect(const std::function<void()>& wait) {
@@ -496,14 +504,18 @@ void CWriteBatch::Collect(const std::function<void()>& wait) {
   while (m_background.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
     if (wait) wait();
   m_background.get();
+  m_committingFiles.clear();
+  m_done.insert(m_done.end(), m_committed.begin(), m_committed.end());
+  m_committed.clear();
 }
 
-void CWriteBatch::CommitPending(const std::function<void()>& wait) {
-  if (m_pending.empty()) return;
-  m_pFlushThreads->Run(m_pending.size(), [this](std::size_t i) { m_pending[i]->Flush(); }, wait);
+void CWriteBatch::CommitList(CPendingList& files, std::vector<CWriteOutcome>& done,
+                             const std::function<void()>& wait) {
+  if (files.empty()) return;
+  m_pFlushThreads->Run(files.size(), [&](std::size_t i) { files[i]->Flush(); }, wait);
   // Each folder that got a new name is flushed once, after all its renames.
   std::set<CString> folders;
-  for (const auto& p : m_pending)
+  for (const auto& p : files)
     if (!p->bInPlace && p->strError.IsEmpty()) folders.insert(FolderOf(p->strTarget));
   const std::vector<CString> list(folders.begin(), folders.end());
   std::vector<char> flushed(list.size(), 0);
@@ -511,13 +523,12 @@ void CWriteBatch::CommitPending(const std::function<void()>& wait) {
   // The originals replaced: kept for the next new files once their renames
   // are durable (emptying one may wait for the disk to discard its blocks).
   std::vector<const CPending*> kept;
-  for (const auto& p : m_pending)
+  for (const auto& p : files)
     if (!p->strSpare.empty()) kept.push_back(p.get());
   m_pFlushThreads->Run(kept.size(), [&](std::size_t i) {
     const auto at = std::lower_bound(list.begin(), list.end(), FolderOf(kept[i]->strTarget));
     m_pRecord->Recycle(kept[i]->strSpare, at != list.end() && flushed[static_cast<std::size_t>(at - list.begin())]);
   }, wait);
-  for (const auto& p : m_pending) m_done.push_back({p->strPath, p->strError});
-  m_pending.clear();
-  m_nPendingBytes = 0;
+  for (const auto& p : files) done.push_back({p->strPath, p->strError});
+  files.clear();
 }

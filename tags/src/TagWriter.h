@@ -108,9 +108,9 @@ class CWriteBatch {
   // file's state (its inode and time are the file's after the rename).
   bool WriteWhole(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
                   struct stat* written = nullptr);
-  // Commits the batch when the file is among its pending writes, so that
-  // the file on the disk is what the batch wrote (the outcomes are kept for
-  // the next Commit).
+  // Commits the batch when the file is among its pending writes (or waits
+  // for the commit in the background that has it), so that the file on the
+  // disk is what the batch wrote (the outcomes are kept for the next Commit).
   void Settle(const CString& path);
   // True when the batch holds as many files or bytes as one flush should take.
   bool IsFull() const;
@@ -118,27 +118,38 @@ class CWriteBatch {
   // every 10 ms while the disk works) and returns every file Write accepted
   // since the last Commit, in the order written.
   std::vector<CWriteOutcome> Commit(const std::function<void()>& wait = {});
-  // Starts what Commit does on a thread of its own and returns at once, so
-  // the caller can read and render the next files while the disk works.
-  // The outcomes come with the next Commit; every other call waits first.
-  void CommitInBackground();
+  // Waits for the commit in the background, if one runs, and returns its
+  // outcomes (with those of any commit a write made meanwhile); then starts
+  // committing what is pending on a thread of its own and returns at once,
+  // so the caller can write the next files while the disk works.
+  std::vector<CWriteOutcome> CommitInBackground(const std::function<void()>& wait = {});
 
   struct CPending;
 
  private:
-  void CommitPending(const std::function<void()>& wait);
+  using CPendingList = std::vector<std::unique_ptr<CPending>>;
+  // Waits for the commit in the background, then commits what is pending; the outcomes go to m_done.
+  void CommitAll(const std::function<void()>& wait);
+  // Flushes and renames the files, empties the list and adds their outcomes to done.
+  void CommitList(CPendingList& files, std::vector<CWriteOutcome>& done, const std::function<void()>& wait);
   // Waits for the commit in the background, if one runs (calling wait about every 10 ms).
   void Collect(const std::function<void()>& wait);
+  // A write of the file st describes starts from what the batch wrote to it.
+  void SettleFile(const struct stat& st);
   bool WriteSpanInPlace(const CString& path, const struct stat& read, const std::string& bytes, CString* error,
                         struct stat* written);
-  bool IsPending(const struct stat& st) const;
 
   std::unique_ptr<CTempRecord> m_pRecord;  // of the new files made; it outlives the pending writes
   std::unique_ptr<CFlushThreads> m_pFlushThreads;
-  std::vector<std::unique_ptr<CPending>> m_pending;
-  std::vector<CWriteOutcome> m_done;  // committed by a Write, not yet handed out
+  CPendingList m_pending;
+  std::vector<CWriteOutcome> m_done;  // committed, not yet handed out
   std::size_t m_nPendingBytes = 0;
-  std::future<void> m_background;  // the commit running on its own thread, if any
+  // The commit running on its own thread, if any: its files (theirs until it
+  // is collected), where they lie, and their outcomes.
+  std::future<void> m_background;
+  CPendingList m_committing;
+  std::vector<struct stat> m_committingFiles;
+  std::vector<CWriteOutcome> m_committed;
 };
 
 // True for a name (with or without folder) the writer gives its temporaries.

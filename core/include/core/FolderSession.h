@@ -261,7 +261,13 @@ class CFolderSession {
                                          std::vector<CEditedFile>& edited);
   // Writes an edited file into the batch; the failure when it cannot.
   std::optional<CSaveFailure> WriteFile(CEditedFile& edited, CSaveBatch& batch);
+  // Commits every file of the batch and settles every row written.
   void CommitSaves(CSaveBatch& batch, const CWork& work, CSaveReport& report);
+  // Settles the first count rows of m_pending, whose files were committed,
+  // by the outcomes (those of later rows are kept for their turn): a row
+  // saved shows what its file holds, takes its new name, goes into the report.
+  void SettleSaves(const std::vector<CWriteOutcome>& outcomes, std::size_t count, const CWork& work,
+                   CSaveReport& report);
   // The cells of the file's row; name is its name below the folder.
   std::vector<CString> RowCellsOf(const CMusicFile& file, const CString& name);
   void NoteFacts(RowId id, const std::vector<CString>& cells);
@@ -281,6 +287,7 @@ class CFolderSession {
   std::unique_ptr<CJournalledSave> m_pJournal;  // the entry of the save running
   bool m_bUnjournalled = false;                 // its files from some batch on go without records
   std::vector<CPendingSave> m_pending;          // rows written into the batch, awaiting its commit
+  std::map<CString, CString> m_outcomes;        // of files committed whose rows are not settled: path to error
   std::map<CString, CString> m_renamed;         // files the save renamed: the old path to the new
   // The playlists that name a file the save renamed name its new name.
   void UpdatePlaylists(CSaveReport& report);

@@ -99,10 +99,12 @@ class CSaveBatch {
   bool IsFull() const;
   // wait, when given, is called about every 10 ms while the disk works.
   std::vector<CWriteOutcome> Commit(const std::function<void()>& wait = {});
-  // Starts the commit and returns at once: the files are flushed and renamed
-  // while the caller reads the next ones. The next Commit waits for it and
-  // hands out its outcomes; a save into the batch waits for it first.
-  void CommitInBackground();
+  // Waits for the commit started before, if any, and returns its outcomes
+  // (with any made meanwhile); then starts committing what was saved since
+  // and returns at once: those files are flushed and renamed while the
+  // caller saves the next ones. A save of a file still being committed
+  // waits for it first.
+  std::vector<CWriteOutcome> CommitInBackground(const std::function<void()>& wait = {});
 
  private:
   friend class CTagFile;
