@@ -19,9 +19,9 @@
 #include <dirent.h>
 
 #include <algorithm>
-#include <span>
 #include <atomic>
 #include <exception>
+#include <span>
 #include <system_error>
 #include <thread>
 #include <cerrno>
@@ -540,8 +540,8 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   // threads), what their writes replace goes into the journal, then they are
   // written, and flushed together while the next batch is written; the next
   // batch is read and edited meanwhile (nothing of it is written before its
-  // records are on the disk). A stop ends the save between two files, after the files taken up
-  // so far were written and reached the disk.
+  // records are on the disk). A stop ends the save between two files, after
+  // the files taken up so far were written and reached the disk.
   CSaveBatch batch;
   std::size_t attempted = 0;
   std::size_t committing = 0;  // the first rows of m_pending, whose files the batch commits in the background

@@ -85,6 +85,30 @@ TEST(TagFile, ASaveWritesItsRecordedRenderingAndTheValueShowsTheFile) {
   }
 }
 
+// A second save of a file while the batch still commits the first one in
+// the background starts from what the first wrote, and both are reported.
+TEST(TagFile, ASaveOfAFileStillBeingCommittedKeepsWhatTheFirstSaveWrote) {
+  for (const char* name : {"cbr_v23_latin1.mp3", "cbr_v23_utf16_v1.mp3", "untagged.mp3"}) {
+    SCOPED_TRACE(name);
+    test::TempDir dir;
+    const CString path = dir.CopyFixture(name);
+    const std::unique_ptr<CTagFile> file = CTagFile::Read(path);
+    CSaveBatch batch;
+    CString reason;
+    EXPECT_EQ(file->Set(TagField::Artist, "First Save"), "");
+    ASSERT_TRUE(file->Save(&reason, &batch)) << reason.Str();
+    EXPECT_TRUE(batch.CommitInBackground().empty());
+    EXPECT_EQ(file->Set(TagField::Album, "Second Save"), "");
+    ASSERT_TRUE(file->Save(&reason, &batch)) << reason.Str();
+    const std::vector<CWriteOutcome> outcomes = batch.Commit();
+    ASSERT_EQ(outcomes.size(), 2u);
+    for (const CWriteOutcome& outcome : outcomes) EXPECT_EQ(outcome.strError, "");
+    EXPECT_EQ(test::Mutagen(path, "TPE1"), "First Save");
+    EXPECT_EQ(test::Mutagen(path, "TALB"), "Second Save");
+    EXPECT_EQ(DescriptorsInto(dir.Path()), 0);
+  }
+}
+
 // A file another program changed after the value read it is not written
 // over; the value then shows the file as it is.
 TEST(TagFile, AFileChangedSinceItWasReadIsNotWritten) {
