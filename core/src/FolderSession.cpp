@@ -11,6 +11,8 @@
 #include <core/RowFiles.h>
 #include <core/TagVersions.h>
 
+#include "ReadAhead.h"
+
 #include <base/DurableFile.h>
 #include <base/Path.h>
 #include <tags/MyMP3Tags.h>
@@ -48,6 +50,9 @@ constexpr std::size_t kRowsLookedUpOneByOne = 64;
 // every so many files of the batch.
 constexpr std::size_t kEditThreads = 4;
 constexpr std::size_t kFilesPerEditThread = 16;
+
+// A load reads its files on up to this many threads.
+constexpr std::size_t kReadThreads = 4;
 
 // The columns a save writes, as a mask: the editable fields, the file name,
 // which a save gives the file when it was changed, and the Tag column, whose
@@ -288,32 +293,43 @@ CLoadReport CFolderSession::OpenFiles(CString folder, std::vector<CString> names
 }
 
 void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report) {
-  const CString& folder = m_strFolder;
-  int done = 0;
-  for (const CString& name : names) {
+  const CString folder = m_strFolder;
+  const auto read = [&folder, &names](std::size_t i) {
+    const CString path = base::JoinPath(folder, names[i]);
+    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
+    CReadFile read;
+    // A file gone since the walk gets no row; an empty one keeps its row.
+    read.bFound = file->FileSize() > 0 || base::FileExists(path);
+    if (!read.bFound) return read;
+    read.cells = RowCellsOf(*file, names[i]);
+    read.identity = file->Identity();
+    read.bChangedWhileRead = file->WasChangedWhileRead();
+    return read;
+  };
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  CReadAhead files(names.size(), read, std::min(cores - 1, kReadThreads - 1));
+  for (std::size_t i = 0; i < names.size(); ++i) {
     if (!work.KeepGoing()) {
       report.bStopped = true;
       break;
     }
-    const CString path = base::JoinPath(folder, name);
-    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
-    // A file gone since the walk gets no row; an empty one keeps its row.
-    if (file->FileSize() > 0 || base::FileExists(path)) {
-      const std::vector<CString> cells = RowCellsOf(*file, name);
+    const CReadFile file = files.Take(i);
+    if (file.bFound) {
       base::TableRow row;
-      for (std::size_t col = 0; col < cells.size(); ++col) row.cells.Set(static_cast<int>(col), cells[col].Str());
+      for (std::size_t col = 0; col < file.cells.size(); ++col)
+        row.cells.Set(static_cast<int>(col), file.cells[col].Str());
       row.nImage = 0;  // every row is a music file, with the file's icon
       const int at = m_rows.Insert(m_rows.Rows(), std::move(row));
       const RowId id = m_table.IdOf(at);
-      NoteFacts(id, cells);
+      NoteFacts(id, file.cells);
       // What a save must find there before it writes.
-      m_loadedFiles.Note(path, file->Identity());
-      if (file->WasChangedWhileRead()) ++report.nChangedWhileRead;
+      m_loadedFiles.Note(base::JoinPath(folder, names[i]), file.identity);
+      if (file.bChangedWhileRead) ++report.nChangedWhileRead;
       ++report.nRead;
     } else {
       ++report.nVanished;
     }
-    if (work.progress) work.progress(++done, report.nListed);
+    if (work.progress) work.progress(static_cast<int>(i + 1), report.nListed);
   }
 }
 

@@ -143,6 +143,54 @@ TEST_F(FolderSessionTest, OpenReadsEveryFileIntoARowAndCountsFromTheRowsValues) 
   }
 }
 
+// A folder larger than what is read ahead of the rows, of files that take
+// different times to read: every row holds its own file's cells, in the
+// folder's order, and a stop keeps exactly the rows read before it.
+TEST_F(FolderSessionTest, ALargeFolderReadOnSeveralThreadsGivesEachFileItsOwnRowInOrder) {
+  const char* kinds[] = {"tagged.flac", "cbr_v23_latin1.mp3", "empty.mp3", "tagged_moov_end.m4a", "v24.mp3",
+                         "tagged_vorbis.ogg", "mpeg_ffmpeg_vbr.mp3"};
+  // What a row of each kind holds, but its name.
+  std::vector<std::vector<std::string>> expected;
+  const auto cellsOf = [this](int row) {
+    std::vector<std::string> cells;
+    for (Field field : kColumnOrder)
+      if (field != kFileName) cells.emplace_back(m_session.Rows().Text(row, ColumnOf(field)));
+    return cells;
+  };
+  const fs::path one = Music() / "one";
+  for (const char* kind : kinds) {
+    fs::remove_all(one);
+    fs::create_directories(one);
+    fs::copy_file(fs::path(QUILLORY_FIXTURES_DIR) / kind, one / kind);
+    ASSERT_EQ(m_session.Open(one.c_str(), false).nRead, 1) << kind;
+    expected.push_back(cellsOf(0));
+  }
+  const fs::path many = Music() / "many";
+  fs::create_directories(many);
+  constexpr int kFiles = 700;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string kind = kinds[i % 7];
+    fs::copy_file(fs::path(QUILLORY_FIXTURES_DIR) / kind, many / (std::to_string(1000 + i) + kind.substr(kind.find('.'))));
+  }
+  for (const int stopAfter : {-1, 333}) {
+    CWork work;
+    int progress = 0;
+    work.progress = [&](int done, int) { progress = done; };
+    work.keepGoing = [&] { return stopAfter < 0 || progress < stopAfter; };
+    const CLoadReport report = m_session.Open(many.c_str(), false, work);
+    const int rows = stopAfter < 0 ? kFiles : stopAfter;
+    EXPECT_EQ(report.bStopped, stopAfter >= 0);
+    ASSERT_EQ(m_session.Rows().Rows(), rows);
+    for (int row = 0; row < rows; ++row) {
+      const std::string kind = kinds[row % 7];
+      std::string key = std::to_string(1000 + row);
+      if (kind.find(".mp3") == std::string::npos) key += kind.substr(kind.find('.'));
+      ASSERT_EQ(m_session.Rows().Text(row, ColumnOf(kFileName)), key);
+      ASSERT_EQ(cellsOf(row), expected[static_cast<std::size_t>(row % 7)]) << key;
+    }
+  }
+}
+
 TEST_F(FolderSessionTest, ASaveWritesOnlyTheEditedRowsAndUndoOfTheSavePutsThemBack) {
   ASSERT_EQ(m_session.Open(Folder(), true).nRead, 4);
   const auto before = Disk();

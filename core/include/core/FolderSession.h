@@ -269,7 +269,7 @@ class CFolderSession {
   void SettleSaves(const std::vector<CWriteOutcome>& outcomes, std::size_t count, const CWork& work,
                    CSaveReport& report);
   // The cells of the file's row; name is its name below the folder.
-  std::vector<CString> RowCellsOf(const CMusicFile& file, const CString& name);
+  static std::vector<CString> RowCellsOf(const CMusicFile& file, const CString& name);
   void NoteFacts(RowId id, const std::vector<CString>& cells);
 
   base::RowStore m_rows;
