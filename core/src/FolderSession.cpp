@@ -294,7 +294,7 @@ CLoadReport CFolderSession::OpenFiles(CString folder, std::vector<CString> names
 
 void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report) {
   const CString folder = m_strFolder;
-  const auto read = [&folder, &names](std::size_t i) {
+  const auto readFile = [&folder, &names](std::size_t i) {
     const CString path = base::JoinPath(folder, names[i]);
     const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
     CReadFile read;
@@ -307,7 +307,7 @@ void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& w
     return read;
   };
   const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  CReadAhead files(names.size(), read, std::min(cores - 1, kReadThreads - 1));
+  CReadAhead files(names.size(), readFile, std::min(cores - 1, kReadThreads - 1));
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (!work.KeepGoing()) {
       report.bStopped = true;
