@@ -289,7 +289,9 @@ void ListView::SetRedraw(bool on) {
   m_bRedrawOff = !on;
   if (on) m_bLayoutPending |= m_pModel->Resetting();
   m_pModel->Hold(!on);
-  setUpdatesEnabled(on);
+  // A list never drawn (a window shown for a load) is drawn as it was, empty,
+  // rather than left blank until the hold ends.
+  setUpdatesEnabled(on || !m_bDrawn);
   if (on && m_bLayoutPending) {
     m_bLayoutPending = false;
     doItemsLayout();
@@ -302,6 +304,11 @@ void ListView::doItemsLayout() {
     return;
   }
   QTreeView::doItemsLayout();
+}
+
+void ListView::paintEvent(QPaintEvent* event) {
+  m_bDrawn = true;
+  QTreeView::paintEvent(event);
 }
 
 void ListView::TrackHot(const QPoint& pos) {

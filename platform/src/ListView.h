@@ -137,6 +137,7 @@ class ListView : public QTreeView {
   void doItemsLayout() override;
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -161,6 +162,7 @@ class ListView : public QTreeView {
   int m_nHotColumn = -2;
   QPersistentModelIndex m_selectionMark;
   bool m_bRedrawOff = false;
+  bool m_bDrawn = false;          // painted at least once
   bool m_bLayoutPending = false;  // a layout was asked for while redraw was off
   bool m_bExtending = false;      // Shift held: the selection grows from its mark
   bool m_bQuiet = false;          // the selection changes without telling the owner
