@@ -295,11 +295,11 @@ CLoadReport CFolderSession::OpenFiles(CString folder, std::vector<CString> names
 void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report) {
   const CString folder = m_strFolder;
   const auto readFile = [&folder, &names](std::size_t i) {
-    const CString path = base::JoinPath(folder, names[i]);
-    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(path);
     CReadFile read;
+    read.strPath = base::JoinPath(folder, names[i]);
+    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(read.strPath);
     // A file gone since the walk gets no row; an empty one keeps its row.
-    read.bFound = file->FileSize() > 0 || base::FileExists(path);
+    read.bFound = file->FileSize() > 0 || base::FileExists(read.strPath);
     if (!read.bFound) return read;
     read.cells = RowCellsOf(*file, names[i]);
     read.identity = file->Identity();
@@ -323,7 +323,7 @@ void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& w
       const RowId id = m_table.IdOf(at);
       NoteFacts(id, file.cells);
       // What a save must find there before it writes.
-      m_loadedFiles.Note(base::JoinPath(folder, names[i]), file.identity);
+      m_loadedFiles.Note(file.strPath, file.identity);
       if (file.bChangedWhileRead) ++report.nChangedWhileRead;
       ++report.nRead;
     } else {

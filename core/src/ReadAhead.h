@@ -17,6 +17,7 @@
 
 // What a load keeps of one file it read.
 struct CReadFile {
+  CString strPath;
   bool bFound = false;  // the file is still there (an empty one is)
   std::vector<CString> cells;
   CFileIdentity identity;
