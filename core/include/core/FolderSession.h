@@ -241,7 +241,6 @@ class CFolderSession {
   struct CPlannedSave;
   struct CEditedFile;
   struct CFileEdit;
-  class CEdits;
   struct CPendingSave;
   void ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report);
   std::vector<CPlannedSave> PlanSaves(const std::vector<RowId>& ids, const CWork& work);
@@ -251,9 +250,8 @@ class CFolderSession {
   // Puts the records of the files edited since the last batch on the disk;
   // false when they are not, and saveWithoutUndo says no (error says why).
   bool JournalBatch(const std::function<bool(const CString&)>& saveWithoutUndo, CString& error);
-  // Starts reading the files of the batch that begins at plan[first] and
-  // making their rows' edits in them.
-  std::unique_ptr<CEdits> StartEdits(const std::vector<CPlannedSave>& plan, std::size_t first);
+  // What each planned row asks of its file, for the file's reading.
+  std::vector<CFileEdit> EditsAskedOf(const std::vector<CPlannedSave>& plan);
   static void EditFile(const CString& path, CFileEdit& edit);
   // Takes an edited file into the batch, and the record of its write into
   // the journal; the failure when it cannot be saved.
