@@ -201,7 +201,8 @@ bool FillNewFile(const CTagWrite& request, const std::string& region, const COri
   const std::size_t rest = size - request.nOldTagEnd - (request.bV1 || request.bRemoveV1 ? kV1Size : 0);
   if (!CopyRange(file.fd.Get(), static_cast<off_t>(request.nOldTagEnd), out.Fd(), rest)) return Fail(error);
   if ((request.bV1 || request.bAddV1) && !WriteAll(out.Fd(), request.v1.data(), kV1Size)) return Fail(error);
-  if (!base::KeepOwnerAndMode(out.Fd(), file.st)) return Fail(error);
+  if (!base::KeepOwnerAndMode(out.Fd(), file.st) || !base::KeepAttributes(request.strPath.Str(), out.Fd()))
+    return Fail(error);
   if (flush && !out.Flush()) return Fail(error);
   return true;
 }
@@ -385,6 +386,8 @@ bool CWriteBatch::Write(const CTagWrite& request, CString* error, long* newSize,
 bool CWriteBatch::WriteSpanInPlace(const CString& path, const struct stat& read, const std::string& bytes,
                                    CString* error, struct stat* written) {
   CFd fd(::open(path, O_RDWR | O_CLOEXEC));
+  // A file its owner made read-only is left so, as an MP3 file is.
+  if (fd.Get() < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) return Fail(error);
   struct stat st {};
   if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_ino != read.st_ino ||
       st.st_dev != read.st_dev || static_cast<std::size_t>(st.st_size) != bytes.size())
@@ -450,7 +453,9 @@ bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const
   if (made < 0) return Fail(error, true);
   auto pending = std::make_unique<CPending>();
   pending->newFile.Adopt(made, std::move(temp));
-  if (!pending->newFile.Write(bytes) || !base::KeepOwnerAndMode(pending->newFile.Fd(), read)) return Fail(error);
+  if (!pending->newFile.Write(bytes) || !base::KeepOwnerAndMode(pending->newFile.Fd(), read) ||
+      !base::KeepAttributes(path.Str(), pending->newFile.Fd()))
+    return Fail(error);
   if (written && ::fstat(pending->newFile.Fd(), written) != 0) return Fail(error);
   pending->strPath = path;
   pending->strTarget = target;

@@ -11,7 +11,9 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace test {
 
@@ -49,6 +51,20 @@ void WriteFile(const CString& path, const std::string& bytes) {
   std::ofstream out(path.GetString(), std::ios::binary | std::ios::trunc);
   out << bytes;
 }
+
+CLocked::CLocked(const CString& path, unsigned mode) : m_path(path) {
+  ::chmod(m_path, mode);
+  int code = -1;
+  if (::geteuid() == 0) RunCommand("chattr +i '" + m_path.Str() + "' 2>/dev/null", &code);
+  m_bImmutable = code == 0;
+}
+
+CLocked::~CLocked() {
+  if (m_bImmutable) RunCommand("chattr -i '" + m_path.Str() + "'");
+  ::chmod(m_path, 0755);
+}
+
+bool CLocked::Holds() const { return ::geteuid() != 0 || m_bImmutable; }
 
 std::string RunCommand(const std::string& command, int* exitCode) {
   std::string output;

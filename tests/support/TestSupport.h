@@ -45,6 +45,22 @@ void WriteFile(const CString& path, const std::string& bytes);
 // Runs a command through the shell and returns what it printed on stdout.
 std::string RunCommand(const std::string& command, int* exitCode = nullptr);
 
+// Makes a path unwritable even for root: mode bits, and the immutable
+// attribute where the file system has it. Undone when the guard goes.
+class CLocked {
+ public:
+  CLocked(const CString& path, unsigned mode);
+  ~CLocked();
+  CLocked(const CLocked&) = delete;
+  CLocked& operator=(const CLocked&) = delete;
+  // False for root on a file system without the immutable attribute.
+  bool Holds() const;
+
+ private:
+  CString m_path;
+  bool m_bImmutable = false;
+};
+
 // Gives the file an ID3v2.version tag of these pictures, "type:fixture" each
 // ("4:cover_back.png"), through mutagen.
 void WritePictures(const CString& path, int version, const std::vector<std::string>& pictures);

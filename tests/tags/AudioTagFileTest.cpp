@@ -25,6 +25,7 @@
 #include <tuple>
 
 #include <signal.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -444,6 +445,30 @@ TEST(AudioTagFileSafety, LeavesAFileChangedSinceItWasReadAlone) {
   damaged.resize(damaged.size() - 1);
   EXPECT_EQ(RestoreAudioSave(path, damaged, &reason), CRestoreResult::Refused);
   EXPECT_EQ(test::RunCommand("ls -A '" + dir.Path().Str() + "'"), "tagged.flac\n");  // no new file left beside it
+}
+
+// A save that lays the file out anew gives the new file the old one's
+// extended attributes; a file made read-only is refused as an MP3 file is,
+// and keeps its bytes.
+TEST_P(AudioTagFileTest, KeepsTheAttributesOfTheFileAndLeavesAReadOnlyOneAlone) {
+  const CString path = dir.CopyFixture(GetParam().file);
+  if (::setxattr(path, "user.quillory-test", "kept", 4, 0) != 0) GTEST_SKIP() << "no user attributes here";
+  auto file = CAudioTagFile::Read(path);
+  ASSERT_EQ(file->Set(TagField::Comment, CString(std::string(20000, 'c'))), "");  // more than any room kept
+  CString reason;
+  ASSERT_TRUE(file->Save(&reason)) << reason;
+  char value[8] = {};
+  EXPECT_EQ(::getxattr(path, "user.quillory-test", value, sizeof value), 4);
+  EXPECT_STREQ(value, "kept");
+
+  const test::CLocked locked(path, 0444);
+  if (!locked.Holds()) GTEST_SKIP() << "root, and no immutable attribute to lock the file with";
+  const std::string before = test::ReadFile(path);
+  file = CAudioTagFile::Read(path);
+  ASSERT_EQ(file->Set(TagField::Title, "Short"), "");
+  EXPECT_FALSE(file->Save(&reason));
+  EXPECT_EQ(reason, "The file is read-only");
+  EXPECT_TRUE(test::ReadFile(path) == before);
 }
 
 // Saves of a batch reach the disk at its commit: a file laid out anew is

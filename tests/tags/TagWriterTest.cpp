@@ -310,47 +310,29 @@ TEST(TagWriter, ABatchReusesOnlyReplacedFilesNoOneElseHolds) {
       EXPECT_TRUE(test::ReadFile(other) == old.Bytes());
     }
     EXPECT_LT(::getxattr(b, "user.quillory-test", nullptr, 0), 0) << "no attribute of another file";
+    if (c.hold == Hold::Attribute) {
+      EXPECT_EQ(::getxattr(a, "user.quillory-test", nullptr, 0), 1) << "its own attribute kept";
+    }
     QStringList names = Others(dir);
     names.removeAll("other.mp3");
     EXPECT_EQ(names, (QStringList{"a.mp3", "b.mp3"}));
   }
 }
 
-// Makes a path unwritable even for root: mode bits, and the immutable
-// attribute where the file system has it. Undone when the guard goes.
-class CLocked {
- public:
-  CLocked(const CString& path, mode_t mode) : m_path(path) {
-    ::chmod(m_path, mode);
-    int code = -1;
-    if (::geteuid() == 0) test::RunCommand("chattr +i '" + m_path.Str() + "' 2>/dev/null", &code);
-    m_bImmutable = code == 0;
-  }
-  ~CLocked() {
-    if (m_bImmutable) test::RunCommand("chattr -i '" + m_path.Str() + "'");
-    ::chmod(m_path, 0755);
-  }
-  bool Holds() const { return ::geteuid() != 0 || m_bImmutable; }
-
- private:
-  CString m_path;
-  bool m_bImmutable = false;
-};
-
 // Through the tag object, as a save meets them, in a group or from a single
 // setter, on files of both engines: the reason is reported, the file stays
 // byte-identical (no half-set frame) and nothing is left in the folder.
 TEST(TagWriter, EveryFailureKeepsTheFileAndReportsWhy) {
   const std::string grown(20000, 'x');  // no fixture's padding takes this
-  using Spoil = std::function<std::unique_ptr<CLocked>(const test::TempDir&, const CString&)>;
-  const Spoil readOnlyFile = [](auto&, const CString& path) { return std::make_unique<CLocked>(path, 0444); };
+  using Spoil = std::function<std::unique_ptr<test::CLocked>(const test::TempDir&, const CString&)>;
+  const Spoil readOnlyFile = [](auto&, const CString& path) { return std::make_unique<test::CLocked>(path, 0444); };
   const Spoil readOnlyFolder = [](const test::TempDir& dir, auto&) {
-    return std::make_unique<CLocked>(dir.Path(), 0555);
+    return std::make_unique<test::CLocked>(dir.Path(), 0555);
   };
-  const Spoil vanish = [](auto&, const CString& path) { ::unlink(path); return std::unique_ptr<CLocked>(); };
+  const Spoil vanish = [](auto&, const CString& path) { ::unlink(path); return std::unique_ptr<test::CLocked>(); };
   const Spoil changeBehind = [](auto&, const CString& path) {
     test::WriteFile(path, "ID3\3\0\0\0\0\0\1" + test::ReadFile(path).substr(10));
-    return std::unique_ptr<CLocked>();
+    return std::unique_ptr<test::CLocked>();
   };
   struct Case {
     const char* file;

@@ -59,6 +59,12 @@ std::string FolderOfFile(const std::string& path);
 // mode of the mount (FAT on a music player) refuses to change it: that is no
 // failure when the new file has the original's mode all the same.
 bool KeepOwnerAndMode(int out, const struct stat& original);
+// Gives out the extended attributes of the file at original (a user's
+// attributes, an access control list): a new file replacing it must not
+// drop them. One this user may not set (another's, the system's) or the
+// file system does not take is passed over; false (errno set) when one
+// could not be written for want of room or by a failing disk.
+bool KeepAttributes(const std::string& original, int out);
 
 // A new file beside the one it is to replace, removed again unless it is
 // put in its place.
