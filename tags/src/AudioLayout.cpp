@@ -111,7 +111,10 @@ bool WalkOgg(const unsigned char* data, std::size_t size, CAudioLayout* layout, 
     // Sequence numbers count on from the first page's, wrapping at 2^32.
     if (Le32(p + 18) != static_cast<std::uint32_t>(Le32(data + 18) + static_cast<std::size_t>(page - 1)))
       layout->bSequenceGap = true;
-    if (Le32(p + 14) != serial) return Fail(reason, "The Ogg file holds more than one stream, which is not supported");
+    // Another serial, or a page that begins a stream again (a second file of
+    // the same serial joined on): a save would renumber that one's pages too.
+    if (Le32(p + 14) != serial || (page > 1 && (p[5] & 0x02)))
+      return Fail(reason, "The Ogg file holds more than one stream, which is not supported");
     const unsigned char* bodyAt = p + 27 + segments;
     if (packets.size() < wanted) {
       if (OggCrc(p, pageSize) != Le32(p + 22))
@@ -193,7 +196,10 @@ bool WalkFlac(const unsigned char* data, std::size_t size, CAudioLayout* layout,
     layout->blocks.push_back({type, at + 4, length});
     if (type == 4) {
       if (layout->bComment) return Fail(reason, "The FLAC file holds two Vorbis comment blocks");
-      if (!ParseVorbisComment(body, length, &layout->comment))
+      // Bytes past the last entry its count names (a count too low) would
+      // be lost to the next save; one byte is the framing bit some writers leave.
+      std::size_t end = 0;
+      if (!ParseVorbisComment(body, length, &layout->comment, &end) || length - end > 1)
         return Fail(reason, CString::Formatted("The FLAC Vorbis comment (block %d) is damaged", block));
       layout->bComment = true;
     }

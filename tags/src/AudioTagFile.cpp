@@ -26,6 +26,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 
 #include <sys/stat.h>
@@ -400,6 +401,12 @@ struct CAudioTagFile::Impl {
   // proves, without reading the new bytes through TagLib. False when it
   // cannot tell (a cover or a stored field edited) or it is not so.
   bool KeepsMp4ItemsAsStored(const unsigned char* old, std::size_t oldSize, const unsigned char* now,
+                             std::size_t nowSize) const;
+  // The key of an item not edited whose bytes the new ilst does not hold
+  // (a second item of one key, one TagLib cannot read, which its save
+  // drops); empty when there is none. A genre by its number (gnre) is
+  // passed over: TagLib keeps it as the genre's name.
+  std::string DroppedMp4Item(const unsigned char* old, std::size_t oldSize, const unsigned char* now,
                              std::size_t nowSize) const;
   // itemsRead: the old file's items as TagLib read them for the rendering.
   bool VerifyMp4(const TagLib::MP4::ItemMap& itemsRead, const unsigned char* now, std::size_t nowSize,
@@ -865,9 +872,15 @@ bool CAudioTagFile::Impl::Verify(const unsigned char* old, std::size_t oldSize, 
     return false;
   };
   if (before.strAudio != after.strAudio) return lost("the audio");
-  if (after.nBadChecksums > before.nBadChecksums || (after.bSequenceGap && !before.bSequenceGap))
+  // A page whose checksum was wrong stays so: a save that numbers the pages
+  // anew must not give a damaged page a checksum that hides the damage.
+  if (after.nBadChecksums != before.nBadChecksums || (after.bSequenceGap && !before.bSequenceGap))
     return lost("the Ogg pages' checksums or numbers");
   if (eFormat == AudioFormat::Mp4 && before.chunkOffsets != after.chunkOffsets) return lost("the audio's chunk offsets");
+  if (eFormat == AudioFormat::Mp4) {
+    const std::string dropped = DroppedMp4Item(old, oldSize, fresh, now.size());
+    if (!dropped.empty()) return lost(("the MP4 item \"" + dropped + "\"").c_str());
+  }
   if (eFormat == AudioFormat::Mp4 && KeepsMp4ItemsAsStored(old, oldSize, fresh, now.size())) return true;
   if (eFormat == AudioFormat::Mp4) return itemsRead ? VerifyMp4(*itemsRead, fresh, now.size(), error) : lost("the MP4 items");
   if (before.bComment && before.comment.strVendor != after.comment.strVendor) return lost("the vendor string");
@@ -913,6 +926,25 @@ bool CAudioTagFile::Impl::KeepsMp4ItemsAsStored(const unsigned char* old, std::s
     return out;
   };
   return unedited(old, before) == unedited(now, after);
+}
+
+std::string CAudioTagFile::Impl::DroppedMp4Item(const unsigned char* old, std::size_t oldSize, const unsigned char* now,
+                                                std::size_t nowSize) const {
+  std::size_t at = 0, end = 0;
+  std::vector<CIlstItem> before, after;
+  if (!FindIlst(old, oldSize, &at, &end, &before)) return {};
+  if (!FindIlst(now, nowSize, &at, &end, &after)) after.clear();
+  const std::vector<std::string> edited = EditedMp4Keys();
+  std::multiset<std::string_view> held;
+  for (const CIlstItem& item : after) held.emplace(reinterpret_cast<const char*>(now + item.nAt), item.nSize);
+  for (const CIlstItem& item : before) {
+    const std::string key = MakeMp4Key(item.strKey);
+    if (key == "gnre" || std::find(edited.begin(), edited.end(), key) != edited.end()) continue;
+    const auto found = held.find(std::string_view(reinterpret_cast<const char*>(old + item.nAt), item.nSize));
+    if (found == held.end()) return key;
+    held.erase(found);
+  }
+  return {};
 }
 
 // Every MP4 item not edited reads the same from the new bytes as from the

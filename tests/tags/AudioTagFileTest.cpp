@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <functional>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -403,6 +404,74 @@ TEST(AudioTagFileBadInput, AnOggPageDamagedAmongTheAudioIsFoundByTheSave) {
   EXPECT_FALSE(file->Save(&reason));
   EXPECT_NE(reason.Find("page 3 is damaged"), -1) << reason;
   EXPECT_TRUE(test::ReadFile(path) == bytes);
+}
+
+// Damage a save could not keep, or would hide, refuses the save (or the
+// file, when its reading already finds it) and the file keeps its bytes:
+// comments past the count a FLAC comment block names, a second Ogg stream
+// of the same serial joined on (the reading does not walk the audio pages), a damaged audio page that pages numbered
+// anew would give a good checksum, a second MP4 item of one key.
+TEST(AudioTagFileBadInput, DamageASaveWouldLoseOrHideIsRefused) {
+  const auto u8 = [](std::string& b, std::size_t at) { return reinterpret_cast<unsigned char*>(b.data()) + at; };
+  // The offset of the atom named name between from and end, or npos.
+  const auto atom = [&](std::string& b, std::size_t from, std::size_t end, const char* name) {
+    for (std::size_t at = from; at + 8 <= end && Be32(u8(b, at)) >= 8; at += Be32(u8(b, at)))
+      if (b.compare(at + 4, 4, name) == 0) return at;
+    return std::string::npos;
+  };
+  const struct {
+    const char* file;
+    std::function<void(std::string&)> damage;
+    const char* readReason;  // null: read as it is, and the save refuses with saveReason
+    const char* saveReason;
+    std::string value;
+  } cases[] = {
+      {"tagged.flac",
+       [&](std::string& b) {
+         for (std::size_t at = 4; at + 4 < b.size(); at += 4 + Be24(u8(b, at + 1))) {
+           if ((b[at] & 0x7F) != 4) continue;
+           const std::size_t count = at + 8 + Le32(u8(b, at + 4));
+           PutLe32(u8(b, count), Le32(u8(b, count)) - 1);
+           return;
+         }
+       },
+       "The FLAC Vorbis comment (block", nullptr, "x"},
+      {"tagged_vorbis.ogg", [](std::string& b) { b += b; }, nullptr, "more than one stream", "x"},
+      {"tagged_vorbis.ogg", [&](std::string& b) { *u8(b, b.size() - 1) ^= 1; }, nullptr,
+       "the Ogg pages' checksums or numbers", std::string(100000, 'c')},
+      {"tagged_moov_end.m4a",
+       [&](std::string& b) {
+         const std::size_t moov = atom(b, 0, b.size(), "moov");
+         const std::size_t udta = atom(b, moov + 8, moov + Be32(u8(b, moov)), "udta");
+         const std::size_t meta = atom(b, udta + 8, udta + Be32(u8(b, udta)), "meta");
+         const std::size_t ilst = atom(b, meta + 12, meta + Be32(u8(b, meta)), "ilst");
+         const std::size_t item = atom(b, ilst + 8, ilst + Be32(u8(b, ilst)), "\xA9" "ART");
+         const std::string copy = b.substr(item, Be32(u8(b, item)));
+         for (std::size_t at : {moov, udta, meta, ilst}) PutBe32(u8(b, at), Be32(u8(b, at)) + copy.size());
+         b.insert(item + copy.size(), copy);
+       },
+       nullptr, "the MP4 item \"\xC2\xA9" "ART\"", "x"},
+  };
+  test::TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + ": " + (c.readReason ? c.readReason : c.saveReason));
+    const CString path = dir.CopyFixture(c.file, "damaged");
+    std::string bytes = test::ReadFile(path);
+    c.damage(bytes);
+    test::WriteFile(path, bytes);
+    CString reason;
+    auto file = CAudioTagFile::Read(path, &reason);
+    EXPECT_NE(reason.Str().find(c.readReason ? c.readReason : ""), std::string::npos) << reason;
+    if (!c.readReason) {
+      EXPECT_EQ(reason, "");
+      ASSERT_EQ(file->Set(TagField::Comment, CString(c.value)), "");
+    }
+    EXPECT_FALSE(file->Save(&reason));
+    if (c.saveReason) {
+      EXPECT_NE(reason.Find(c.saveReason), -1) << reason;
+    }
+    EXPECT_TRUE(test::ReadFile(path) == bytes);
+  }
 }
 
 TEST(AudioTagFileDetect, NamesEachFormatByItsBytes) {
