@@ -26,6 +26,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <optional>
 #include <algorithm>
 #include <functional>
@@ -163,8 +164,14 @@ class CFiles {
       return m_out.Status();
     }
     if (m_out.Options().bDryRun) {
-      for (RowId id : ids) PrintChanges(id);
-      m_out.Note(FilesText(ids.size()) + " would be written (dry run: nothing was written).");
+      // The files a save would refuse are named as the save names them.
+      const std::vector<CSaveFailure> refused = m_session.CheckSave(ids, m_out.Work("Checking"));
+      std::set<RowId> refusedIds;
+      for (const CSaveFailure& failure : refused) refusedIds.insert(failure.id);
+      for (RowId id : ids)
+        if (!refusedIds.count(id)) PrintChanges(id);
+      for (const CSaveFailure& failure : refused) m_out.Refuse(ShownName(failure.strFile), failure.strReason);
+      m_out.Note(FilesText(ids.size() - refusedIds.size()) + " would be written (dry run: nothing was written).");
       return m_out.Status();
     }
     // Every save is journalled, or none: there is nobody to ask whether to save without undo.

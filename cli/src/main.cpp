@@ -7,7 +7,7 @@
 void PrintUsage(bool toError) {
   std::fputs(
       "quillory-cli [-r] [-n] [-q] COMMAND ARGS...\n"
-      "  -r  folders include their subfolders     -n  dry run: print what would change, write nothing\n"
+      "  -r  folders include their subfolders     -n  dry run: what would change or be refused, nothing written\n"
       "  -q  print only errors\n"
       "list   [--csv|--json] PATH...                  one row per file: key and every field\n"
       "get    FIELD PATH...                           FILE<TAB>VALUE per file\n"

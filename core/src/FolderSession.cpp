@@ -512,16 +512,7 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   // disk). The files are read and their edits made on a few threads, a
   // batch ahead of the writes. A stop ends the save between two files,
   // after the files taken up so far were written and reached the disk.
-  std::vector<CFileEdit> asked = EditsAskedOf(plan);
-  const auto reads = static_cast<std::size_t>(
-      std::count_if(plan.begin(), plan.end(), [](const CPlannedSave& save) { return save.ReadsItsFile(); }));
-  const auto editFile = [&plan, &asked](std::size_t i) {
-    CFileEdit edit = std::move(asked[i]);
-    if (plan[i].ReadsItsFile()) EditFile(plan[i].strPath, edit);
-    return edit;
-  };
-  CReadAhead<CFileEdit> edits(plan.size(), editFile,
-                              HelperThreads(std::min(kReadThreads, 1 + reads / kFilesPerEditThread)), kFilesPerBatch);
+  const std::unique_ptr<CReadAhead<CFileEdit>> edits = ReadAndEdit(plan);
   CSaveBatch batch;
   std::size_t attempted = 0;
   std::size_t committing = 0;  // the first rows of m_pending, whose files the batch commits in the background
@@ -532,7 +523,7 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
     std::vector<CEditedFile> edited;
     for (std::size_t files = 0; attempted < plan.size() && files < kFilesPerBatch; ++attempted) {
       if ((stopped = !work.KeepGoing())) break;
-      CFileEdit edit = edits.Take(attempted);
+      CFileEdit edit = edits->Take(attempted);
       files += plan[attempted].bEdited;
       if (std::optional<CSaveFailure> failure = TakeEdited(plan[attempted], edit, work, edited))
         refused.push_back(*failure);
@@ -571,6 +562,20 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   }
   report.nAttempted = static_cast<int>(attempted);
   return report;
+}
+
+std::vector<CSaveFailure> CFolderSession::CheckSave(const std::vector<RowId>& ids, const CWork& work) {
+  std::vector<CSaveFailure> failures;
+  const std::vector<CPlannedSave> plan = PlanSaves(ids, work);
+  const std::unique_ptr<CReadAhead<CFileEdit>> edits = ReadAndEdit(plan);
+  CWork quiet;  // no field is written
+  quiet.keepGoing = work.keepGoing;
+  for (std::size_t i = 0; i < plan.size() && work.KeepGoing(); ++i) {
+    CFileEdit edit = edits->Take(i);
+    std::vector<CEditedFile> edited;
+    if (std::optional<CSaveFailure> failure = TakeEdited(plan[i], edit, quiet, edited)) failures.push_back(*failure);
+  }
+  return failures;
 }
 
 void CFolderSession::UpdatePlaylists(CSaveReport& report) {
@@ -653,11 +658,16 @@ bool CFolderSession::JournalBatch(const std::function<bool(const CString&)>& sav
   return m_bUnjournalled;
 }
 
-std::vector<CFolderSession::CFileEdit> CFolderSession::EditsAskedOf(const std::vector<CPlannedSave>& plan) {
+std::unique_ptr<CReadAhead<CFolderSession::CFileEdit>> CFolderSession::ReadAndEdit(
+    const std::vector<CPlannedSave>& plan) {
+  // What each row asks of its file, taken from the table here: reading and
+  // editing the files on other threads needs nothing of the session.
   std::vector<CFileEdit> edits(plan.size());
+  std::size_t reads = 0;
   for (std::size_t i = 0; i < plan.size(); ++i) {
     const CPlannedSave& save = plan[i];
     if (!save.ReadsItsFile()) continue;
+    ++reads;
     CFileEdit& edit = edits[i];
     // The tags' version first, so the fields go into the converted tag; then
     // the stored fields' edits, then the cells (which show what those made).
@@ -670,7 +680,15 @@ std::vector<CFolderSession::CFileEdit> CFolderSession::EditsAskedOf(const std::v
       if (values && values->Has(ColumnOf(field))) edit.values.emplace_back(field, CellOf(m_rows, row, ColumnOf(field)));
     edit.cover = m_table.CoverOf(save.id);
   }
-  return edits;
+  const auto asked = std::make_shared<std::vector<CFileEdit>>(std::move(edits));
+  const auto editFile = [&plan, asked](std::size_t i) {
+    CFileEdit edit = std::move((*asked)[i]);
+    if (plan[i].ReadsItsFile()) EditFile(plan[i].strPath, edit);
+    return edit;
+  };
+  return std::make_unique<CReadAhead<CFileEdit>>(
+      plan.size(), std::move(editFile), HelperThreads(std::min(kReadThreads, 1 + reads / kFilesPerEditThread)),
+      kFilesPerBatch);
 }
 
 void CFolderSession::EditFile(const CString& path, CFileEdit& edit) {

@@ -284,6 +284,25 @@ TEST_F(CliTest, EveryFormatIsReadSetCoveredAndUndoneLikeMp3Files) {
   EXPECT_EQ(Disk(), before);
 }
 
+// A dry run names the files the save would refuse, with the save's reasons
+// and its exit status, and counts only the others as to be written.
+TEST_F(CliTest, ADryRunRefusesWhatTheSaveRefuses) {
+  const fs::path fixtures = QUILLORY_FIXTURES_DIR;
+  fs::copy_file(fixtures / "bad_cut.flac", m_root / "m" / "bad_cut.flac");
+  fs::copy_file(fixtures / "notmpeg_ogg.mp3", m_root / "m" / "notmpeg_ogg.mp3");
+  const auto before = Disk();
+  const Result dry = Run({"-n", "set", "artist=Z", "m"});
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_NE(dry.err.find("m/bad_cut.flac: The FLAC metadata block 5 runs past the end of the file."), std::string::npos)
+      << dry.err;
+  EXPECT_EQ(dry.out.find("bad_cut"), std::string::npos) << dry.out;
+  EXPECT_NE(dry.out.find("\n3 files would be written"), std::string::npos) << dry.out;
+  EXPECT_EQ(Disk(), before);
+  const Result saved = Run({"set", "artist=Z", "m"});
+  EXPECT_EQ(saved.status, 1);
+  EXPECT_EQ(saved.err, dry.err);
+}
+
 TEST_F(CliTest, TheWindowsSessionAndTheCommandLineUndoEachOthersSaves) {
   const auto before = Disk();
   {

@@ -113,6 +113,9 @@ struct CUndoSaveReport {
   CString strJournalError;             // the entry could not be removed
 };
 
+template <typename File>
+class CReadAhead;
+
 class CFolderSession {
  public:
   CFolderSession();
@@ -226,6 +229,10 @@ class CFolderSession {
   // not saved keeps its edits.
   CSaveReport Save(const std::vector<RowId>& ids, const CWork& work,
                    const std::function<bool(const CString& reason)>& saveWithoutUndo);
+  // The files a save of these rows would refuse, and why, found as the save
+  // finds them (each file read and its edits made in memory); nothing is
+  // written. (A rename that another file's name blocks shows only at the save.)
+  std::vector<CSaveFailure> CheckSave(const std::vector<RowId>& ids, const CWork& work);
 
   // The folder's newest save in the journal. Null with problem empty when
   // there is none; with problem when the newest entry is not usable (newest
@@ -250,8 +257,9 @@ class CFolderSession {
   // Puts the records of the files edited since the last batch on the disk;
   // false when they are not, and saveWithoutUndo says no (error says why).
   bool JournalBatch(const std::function<bool(const CString&)>& saveWithoutUndo, CString& error);
-  // What each planned row asks of its file, for the file's reading.
-  std::vector<CFileEdit> EditsAskedOf(const std::vector<CPlannedSave>& plan);
+  // The planned rows' files read and edited a little ahead of the caller,
+  // who takes them in the plan's order.
+  std::unique_ptr<CReadAhead<CFileEdit>> ReadAndEdit(const std::vector<CPlannedSave>& plan);
   static void EditFile(const CString& path, CFileEdit& edit);
   // Takes an edited file into the batch, and the record of its write into
   // the journal; the failure when it cannot be saved.
