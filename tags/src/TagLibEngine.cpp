@@ -300,7 +300,12 @@ std::unique_ptr<id3::Frame> CTagLibEngine::Impl::NewFrame(TagField field, const 
   ByteVector id = old ? old->parsed->frameID() : ByteVector(FrameIdOf(field));
   if (field == TagField::Year && nMajor == 2) id = "TYER";
   auto text = std::make_unique<id3::TextIdentificationFrame>(id, encoding);
-  text->setText(FromUtf8(value));
+  // An ID3v2.4 frame's several values show as "A; B", and go back as several
+  // values; ID3v2.3 has one text per frame.
+  if (nMajor == 4)
+    text->setText(FromUtf8(value).split("; "));
+  else
+    text->setText(FromUtf8(value));
   return text;
 }
 

@@ -96,7 +96,7 @@ TEST(TagsTagLib, SavesChangeOnlyTheEditedFrames) {
           }
           keys = test::FieldKeys();
         } else {
-          tags.SetArtist("Changed Ärtist ☂");
+          tags.SetArtist("Changed Ärtist ☂; Second");
         }
         tags.EndUpdate();
         ASSERT_EQ(tags.GetLastWriteError(), "") << label;
@@ -133,11 +133,11 @@ TEST(TagsTagLib, SavesChangeOnlyTheEditedFrames) {
                   std::string::npos)
             << label << ": Latin-1 where it fits";
       } else {
-        EXPECT_EQ(fresh.GetArtist(), "Changed Ärtist ☂") << label;
-        const std::string encoding = major == 4 ? "<Encoding.UTF8: 3>" : "<Encoding.UTF16: 1>";
-        EXPECT_EQ(Mutagen(path, "v2").find("TPE1=TPE1(encoding=" + encoding + ", text=['Changed Ärtist ☂'])") ==
-                      std::string::npos,
-                  false)
+        EXPECT_EQ(fresh.GetArtist(), "Changed Ärtist ☂; Second") << label;
+        // Two values in v2.4; v2.3 has one text per frame.
+        const std::string stored = major == 4 ? "<Encoding.UTF8: 3>, text=['Changed Ärtist ☂', 'Second'])"
+                                              : "<Encoding.UTF16: 1>, text=['Changed Ärtist ☂; Second'])";
+        EXPECT_NE(Mutagen(path, "v2").find("TPE1=TPE1(encoding=" + stored), std::string::npos)
             << label << ": UTF-8 in v2.4, UTF-16 in v2.3";
       }
       EXPECT_EQ(fresh.GetGenre(), test::Row(fresh)[14]) << label;
