@@ -224,6 +224,15 @@ class CFiles {
   std::map<CString, CString> m_names;  // by key, the file's name below the folder
 };
 
+// Whether path (a sheet or a playlist to write) names a music file, which
+// it would replace (the order of the arguments slipped); the message given.
+bool NamesMusicFile(const std::string& path, COutput& out) {
+  if (path == "-" || !IsMusicFileName(base::FileNameOf(path.c_str()))) return false;
+  out.Error(CString::Formatted("%s is the name of a music file, which would be replaced; nothing was written.",
+                               path.c_str()));
+  return true;
+}
+
 // Writes text to path ("-": standard output); false with the message given.
 bool WriteOut(const std::string& path, const std::string& text, COutput& out) {
   if (path == "-") {
@@ -270,6 +279,7 @@ int Export(const COptions& options, COutput& out) {
   CArgs args;
   if (!ReadArgs(options.args, {{"--csv", 1}, {"--json", 0}, {"--bom", 0}}, args, out)) return kBadUsage;
   if (!args.Has("--csv")) return Usage(out, "export needs --csv OUT (or -, standard output)");
+  if (NamesMusicFile(args.Value("--csv"), out)) return kBadUsage;
   CFiles files(out);
   if (!files.Open(args.rest)) return kBadUsage;
   const std::string text = SheetText(files.Session(), files.Ids(), SpreadsheetFields(true), args.Has("--json") ? "json" : "csv", args.Has("--bom"));
@@ -597,6 +607,7 @@ int Playlist(const COptions& options, COutput& out) {
   if (!ReadArgs(options.args, {}, args, out)) return kBadUsage;
   if (args.rest.size() < 2) return Usage(out, "playlist needs OUT.m3u8 and a PATH");
   const std::string& playlist = args.rest.front();
+  if (NamesMusicFile(playlist, out)) return kBadUsage;
   const CString name = base::FileNameOf(playlist.c_str());
   const CString folder = RealFolder(base::FolderOf(playlist.c_str()).IsEmpty() ? "." : base::FolderOf(playlist.c_str()).Str());
   if (folder.IsEmpty() || name.IsEmpty() || base::DirectoryExists(playlist.c_str())) {

@@ -126,6 +126,8 @@ TEST_F(CliTest, BadUsageAndBadInputAreRefusedWithStatus2AndNothingWritten) {
       {{"number", "--start", "x", "m"}, "", "--start takes a number"},
       {{"cover", "--set", "m/a.mp3", "m"}, "", "cannot be a cover"},
       {{"cover", "--set", "x", "--remove", "m"}, "", "cover takes one of"},
+      {{"export", "--csv", "m/b.mp3", "m/a.mp3"}, "", "m/b.mp3 is the name of a music file"},
+      {{"playlist", "m/a.MP3", "m"}, "", "m/a.MP3 is the name of a music file"},
       {{"import", "--csv", "-", "m"}, "key,artst\na,X\n", "line 1, column 2: no field is called \"artst\""},
       {{"import", "--csv", "-", "m"}, "key,artist\na,\"X\nb,Y\n", "line 2: a quoted cell is not closed"},
       {{"import", "--csv", "-", "m"}, "key,artist\nb,Y\n../a,X\n", "line 3: the key \"../a\" names no file inside"},
