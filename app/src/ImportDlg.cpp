@@ -29,7 +29,7 @@ CImportDlg::CImportDlg(const CRowTexts& rows, CSheetImport sheet, const CString&
 BOOL CImportDlg::OnInitDialog() {
   // What the sheet holds that no row takes: said before the preview.
   std::set<CString> keys;
-  for (int row = 0; row < m_rows.Count(); ++row) keys.insert(m_rows.FileKeyOf(row));
+  for (int row = 0; row < m_rows.Count(); ++row) keys.insert(SheetCell(m_rows.FileKeyOf(row)));
   std::vector<CString> left;
   for (const auto& [line, reason] : m_sheet.leftOut) left.push_back(CString::Formatted("line %d: ", line) + reason);
   for (const CImportRow& row : m_sheet.rows)
@@ -45,7 +45,7 @@ BOOL CImportDlg::OnInitDialog() {
 }
 
 CRowEdit CImportDlg::MakeEdit(int row) const {
-  const auto found = m_byKey.find(m_rows.FileKeyOf(row));
+  const auto found = m_byKey.find(SheetCell(m_rows.FileKeyOf(row)));
   if (found == m_byKey.end()) return {false, {}, {}};
   return {true, ImportedValues(*found->second, m_rows, row), {}};
 }

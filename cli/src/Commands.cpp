@@ -366,7 +366,7 @@ int Import(const COptions& options, COutput& out) {
   for (int row = 0; row < files.Session().Rows().Rows(); ++row) places.push_back(row);
   const std::unique_ptr<CRowTexts> texts = files.Session().TextsOf(places);
   std::map<CString, int> rowOfKey;
-  for (int row = 0; row < texts->Count(); ++row) rowOfKey[texts->FileKeyOf(row)] = row;
+  for (int row = 0; row < texts->Count(); ++row) rowOfKey[SheetCell(texts->FileKeyOf(row))] = row;
   const auto where = [&](int line) { return CString::Formatted("%s: line %d", source.GetString(), line); };
   for (const auto& [line, reason] : import.leftOut) out.Refuse(where(line), reason);
   std::vector<std::pair<RowId, CPackedCells>> wanted;

@@ -3,6 +3,8 @@
 #include <core/FolderSession.h>
 #include <core/Patterns.h>
 
+#include <base/Utf8.h>
+
 #include <tags/MyMP3Tags.h>
 
 #include <algorithm>
@@ -77,6 +79,13 @@ bool IsUtf8(std::string_view text) {
     at += length;
   }
   return true;
+}
+
+CString SheetCell(const CString& text) {
+  if (IsUtf8(text.Str())) return text;
+  std::wstring characters = utf8::Decode(text.Str());
+  for (wchar_t& ch : characters) ch = utf8::CharacterOf(ch);
+  return CString(utf8::Encode(characters));
 }
 
 std::vector<Field> SpreadsheetFields(bool facts) {
@@ -284,7 +293,7 @@ CSheetImport ReadSheetImport(std::string_view csv) {
 FieldValues ImportedValues(const CImportRow& import, const CRowTexts& rows, int r) {
   FieldValues values;
   for (const auto& [field, text] : import.values) {
-    const CString shown = rows.TextOf(r, field);
+    const CString shown = SheetCell(rows.TextOf(r, field));
     if (text != shown && !(text.IsEmpty() && shown == "-")) values.emplace_back(field, text);
   }
   return values;
@@ -308,7 +317,8 @@ std::string SheetText(CFolderSession& session, const std::vector<RowId>& ids, co
     const int row = table.RowOf(id);
     for (Field field : fields) {
       const CString cell = CellOf(session.Rows(), row, ColumnOf(field));
-      cells.push_back(field == kFileName ? session.FileKeyOf(id) : field == kGenre ? CMyMP3Tags::GenreName(cell) : cell);
+      cells.push_back(
+          SheetCell(field == kFileName ? session.FileKeyOf(id) : field == kGenre ? CMyMP3Tags::GenreName(cell) : cell));
     }
     if (format == "csv") {
       text += CsvRecord(cells);

@@ -3,6 +3,7 @@
 // back byte for byte and by another program (mutagen).
 #include <core/FolderSession.h>
 #include <core/RowCommands.h>
+#include <core/Spreadsheet.h>
 
 #include <gtest/gtest.h>
 
@@ -214,6 +215,27 @@ TEST_F(CliTest, ExportThenImportChangesNoByteAndAnEditedCellReachesOnlyItsFile) 
 
   const Result json = Run({"list", "--json", "m/c.mp3"});
   EXPECT_EQ(json.out.substr(0, 30), "[\n  {\"key\": \"c\", \"artist\": \"-\"");
+}
+
+// A name that is not UTF-8 (Latin-1, from an old disk) is exported as the
+// characters it is read as, so the sheet is UTF-8; read back, its row names
+// that file, unchanged or edited.
+TEST_F(CliTest, ASheetIsUtf8AndALatin1NameInItReachesItsFile) {
+  fs::copy_file(fs::path(QUILLORY_FIXTURES_DIR) / "cbr_v23_latin1.mp3", m_root / "m" / "caf\xE9.mp3");
+  const auto before = Disk();
+  ASSERT_EQ(Run({"export", "--csv", "out.csv", "m"}).status, 0);
+  std::string csv = Bytes(m_root / "out.csv");
+  EXPECT_TRUE(IsUtf8(csv));
+  ASSERT_NE(csv.find("\r\ncaf\xC3\xA9,Latin Artist,"), std::string::npos) << csv;
+  const Result same = Run({"import", "--csv", "out.csv", "m"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "Nothing to change.\n");
+  EXPECT_EQ(Disk(), before);
+  csv.replace(csv.find("\r\ncaf\xC3\xA9,Latin Artist,"), 21, "\r\ncaf\xC3\xA9,Edited,");
+  std::ofstream(m_root / "out.csv", std::ios::binary) << csv;
+  const Result edited = Run({"import", "--csv", "out.csv", "m"});
+  EXPECT_EQ(edited.status, 0) << edited.err;
+  EXPECT_EQ(Run({"get", "artist", "m/caf\xE9.mp3"}).out, "m/caf\xE9.mp3\tEdited\n");
 }
 
 TEST_F(CliTest, TracksAreNumberedPerFolderAndThePlaylistNamesTheFilesFromItsFolder) {

@@ -33,6 +33,13 @@ std::vector<Field> SpreadsheetFields(bool facts);
 // values past U+10FFFF): what a tag's text must be before it is written.
 bool IsUtf8(std::string_view text);
 
+// text as a sheet holds it: UTF-8 throughout, each byte that is not UTF-8
+// (a Latin-1 file name, a tag written in the wrong encoding) as the Latin-1
+// character of its value, as the program reads such bytes everywhere. An
+// import compares and finds keys in this form, so a sheet exported and read
+// back changes nothing.
+CString SheetCell(const CString& text);
+
 // One CSV record: the cells quoted where RFC 4180 needs it (a comma, a
 // quote, a line break, or a space at either end), ended by CRLF.
 std::string CsvRecord(const std::vector<CString>& cells);
