@@ -368,6 +368,9 @@ AudioFormat DetectLayoutFormat(const unsigned char* data, std::size_t size, CStr
     *start = id3;
     return AudioFormat::Flac;
   }
+  // Only MPEG audio and FLAC come after an ID3v2 tag; Ogg and MP4 have no place for one.
+  if (id3 > 0 && has(id3, "OggS", 4)) return say("an Ogg file behind an ID3v2 tag");
+  if (id3 > 0 && has(id3 + 4, "ftyp", 4)) return say("an MP4 file behind an ID3v2 tag");
   if (id3 > 0) return AudioFormat::Mpeg;
   if (has(0, "OggS", 4)) {
     const std::size_t body = size > 27 ? 27 + std::size_t{data[26]} : size;

@@ -481,11 +481,17 @@ TEST(AudioTagFileDetect, NamesEachFormatByItsBytes) {
   } cases[] = {{"tagged.flac", AudioFormat::Flac},       {"notmpeg_flac_id3.mp3", AudioFormat::Flac},
                {"tagged_vorbis.ogg", AudioFormat::OggVorbis}, {"opus_in.ogg", AudioFormat::OggOpus},
                {"tagged_alac.m4a", AudioFormat::Mp4},    {"cbr_v23_latin1.mp3", AudioFormat::Mpeg},
-               {"mpeg_ffmpeg_cbr.mp3", AudioFormat::Mpeg}, {"notmpeg_mka.mp3", AudioFormat::Unknown}};
+               {"mpeg_ffmpeg_cbr.mp3", AudioFormat::Mpeg}, {"notmpeg_mka.mp3", AudioFormat::Unknown},
+               {"notmpeg_m4a_id3.mp3", AudioFormat::Unknown}};
   for (const auto& c : cases) {
     const std::string bytes = test::ReadFile(test::FixturePath(c.file));
     EXPECT_EQ(DetectAudioFormat(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()), c.format) << c.file;
   }
+  // An ID3v2 tag before another format's bytes does not make them MPEG audio.
+  const std::string behind = test::ReadFile(test::FixturePath("notmpeg_m4a_id3.mp3"));
+  CString what;
+  DetectAudioFormat(reinterpret_cast<const unsigned char*>(behind.data()), behind.size(), &what);
+  EXPECT_EQ(what, "an MP4 file behind an ID3v2 tag");
   EXPECT_TRUE(HasAudioExtension("a/b.FLAC"));
   EXPECT_TRUE(HasAudioExtension("x.opus"));
   EXPECT_FALSE(HasAudioExtension("x.mp3"));
