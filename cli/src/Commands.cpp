@@ -117,7 +117,7 @@ class CFiles {
       return false;
     }
     if (m_target.names.empty()) {
-      m_out.Error("no MP3 file in the paths given.");
+      m_out.Error("no music file in the paths given.");
       return true;
     }
     for (const CString& name : m_target.names) m_names[RowKeyOf(name)] = name;
@@ -396,7 +396,10 @@ int ApplyEdits(CFiles& files, COutput& out, const char* name, const std::functio
     const RowId id = files.Session().Table().IdOf(texts->Place(row));
     const CRowEdit result = edit(*texts, row);
     if (!result.strProblem.IsEmpty()) {
-      out.Error(files.Shown(id) + ": " + result.strProblem + "; nothing was written.");
+      // A problem ends in its own full stop ("... simpler."), or in none.
+      CString problem = result.strProblem;
+      if (problem.Right(1) == ".") problem = problem.Left(problem.GetLength() - 1);
+      out.Error(files.Shown(id) + ": " + problem + "; nothing was written.");
       return kBadUsage;
     }
     if (!result.bMatched) {

@@ -58,7 +58,7 @@ bool ResolvePaths(const std::vector<std::string>& paths, bool subfolders, CTarge
     } else if (S_ISREG(info.st_mode) && IsMusicFileName(base::FileNameOf(real))) {
       found.push_back({base::FolderOf(real), {base::FileNameOf(real)}});
     } else {
-      error = CString::Formatted("%s: not an MP3 file.", path.c_str());
+      error = CString::Formatted("%s: not a music file (MP3, FLAC, Ogg, Opus or MP4).", path.c_str());
       return false;
     }
   }

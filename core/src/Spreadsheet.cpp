@@ -262,8 +262,8 @@ CSheetImport ReadSheetImport(std::string_view csv) {
     const CCsvRecord& record = records[r];
     if (IsBlank(record)) continue;
     if (record.cells.size() != header.size())
-      return refuse(CString::Formatted("line %d: %zu cells where the header has %zu", record.nLine, record.cells.size(),
-                                       header.size()));
+      return refuse(CString::Formatted("line %d: %zu %s where the header has %zu", record.nLine, record.cells.size(),
+                                       record.cells.size() == 1 ? "cell" : "cells", header.size()));
     const CString& key = record.cells.front();
     if (!StaysInside(key.Str()))
       return refuse(CString::Formatted("line %d: the key \"%s\" names no file inside the folder", record.nLine, key.GetString()));

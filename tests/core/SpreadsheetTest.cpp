@@ -96,6 +96,7 @@ TEST(SheetImportTest, TheHeaderAndEveryKeyAreCheckedBeforeAnyRowIsTaken) {
       {"key,artist,artst\na,X,Y\n", "line 1, column 3: no field is called \"artst\""},
       {"key,artist,Artist\na,X,Y\n", "line 1, column 3: the field \"Artist\" is there twice"},
       {"key,artist\nb,Y\na,X,Z\n", "line 3: 3 cells where the header has 2"},
+      {"key,artist\nb\n", "line 2: 1 cell where the header has 2"},
       {"key,artist\nb,Y\n../a,X\n", "line 3: the key \"../a\" names no file inside the folder"},
       {"key,artist\n/tmp/a,X\n", "line 2: the key \"/tmp/a\" names no file inside the folder"},
       {"key,artist\nCD1//a,X\n", "line 2: the key \"CD1//a\" names no file inside the folder"},
