@@ -50,6 +50,7 @@ struct CTarget {
   CString strFolder;               // absolute, links resolved
   std::vector<CString> names;      // below strFolder, in the order the paths give them
   bool bSubfolders = false;        // some name lies below the folder
+  std::vector<CString> unreadable;  // folders named whose walk met folders it could not read, and how many
 };
 
 // Resolves the paths (files or folders; folders with their subfolders when

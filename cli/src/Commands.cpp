@@ -116,6 +116,9 @@ class CFiles {
       m_out.Error(error);
       return false;
     }
+    // A folder left out makes the command one that did not do all it was asked.
+    for (const CString& problem : m_target.unreadable)
+      m_out.Refuse(problem.Left(problem.Find(": ")), problem.Mid(problem.Find(": ") + 2));
     if (m_target.names.empty()) {
       m_out.Error("no music file in the paths given.");
       return true;
@@ -272,7 +275,7 @@ int List(const COptions& options, COutput& out) {
   const std::string format = args.Has("--csv") ? "csv" : args.Has("--json") ? "json" : "tsv";
   const std::string text = SheetText(files.Session(), files.Ids(), SpreadsheetFields(false), format, false);
   std::fwrite(text.data(), 1, text.size(), stdout);
-  return kDone;
+  return out.Status();
 }
 
 int Export(const COptions& options, COutput& out) {
@@ -283,7 +286,7 @@ int Export(const COptions& options, COutput& out) {
   CFiles files(out);
   if (!files.Open(args.rest)) return kBadUsage;
   const std::string text = SheetText(files.Session(), files.Ids(), SpreadsheetFields(true), args.Has("--json") ? "json" : "csv", args.Has("--bom"));
-  return WriteOut(args.Value("--csv"), text, out) ? kDone : kRefused;
+  return WriteOut(args.Value("--csv"), text, out) ? out.Status() : kRefused;
 }
 
 int Get(const COptions& options, COutput& out) {
@@ -296,7 +299,7 @@ int Get(const COptions& options, COutput& out) {
   if (!files.Open({args.rest.begin() + 1, args.rest.end()})) return kBadUsage;
   for (RowId id : files.Ids())
     std::printf("%s\t%s\n", files.Shown(id).GetString(), files.Text(id, *field).GetString());
-  return kDone;
+  return out.Status();
 }
 
 int Set(const COptions& options, COutput& out) {

@@ -45,6 +45,7 @@ bool ResolvePaths(const std::vector<std::string>& paths, bool subfolders, CTarge
     std::vector<CString> names;   // below folder
   };
   std::vector<Found> found;
+  std::vector<CString> unreadable;
   for (const std::string& path : paths) {
     struct stat info {};
     const CString real = RealPath(path);
@@ -55,6 +56,11 @@ bool ResolvePaths(const std::vector<std::string>& paths, bool subfolders, CTarge
     if (S_ISDIR(info.st_mode)) {
       const CMusicListing listing = ListMusicFiles(real, subfolders);
       found.push_back({real, listing.names});
+      if (listing.nUnreadable > 0)
+        unreadable.push_back(CString::Formatted("%s: %d %s could not be read; the music files in %s were left out.",
+                                                path.c_str(), listing.nUnreadable,
+                                                listing.nUnreadable == 1 ? "folder" : "folders",
+                                                listing.nUnreadable == 1 ? "it" : "them"));
     } else if (S_ISREG(info.st_mode) && IsMusicFileName(base::FileNameOf(real))) {
       found.push_back({base::FolderOf(real), {base::FileNameOf(real)}});
     } else {
@@ -63,6 +69,7 @@ bool ResolvePaths(const std::vector<std::string>& paths, bool subfolders, CTarge
     }
   }
   target = CTarget();
+  target.unreadable = unreadable;
   if (found.empty()) return true;
   target.strFolder = found.front().folder;
   for (const Found& each : found) target.strFolder = CommonFolder(target.strFolder, each.folder);

@@ -63,9 +63,11 @@ class CliTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(m_root); }
 
+  std::string m_strRunAs;  // a command that runs quillory-cli as another user
+
   // Runs quillory-cli in the test's folder; input, when given, is its standard input.
   Result Run(const std::vector<std::string>& args, const std::string& input = {}) {
-    std::string command = "cd " + Quoted(m_root.string()) + " && " + Quoted(QUILLORY_CLI);
+    std::string command = "cd " + Quoted(m_root.string()) + " && " + m_strRunAs + Quoted(QUILLORY_CLI);
     for (const std::string& arg : args) command.append(" ").append(Quoted(arg));
     if (!input.empty()) {
       std::ofstream(m_root / "stdin", std::ios::binary) << input;
@@ -237,6 +239,24 @@ TEST_F(CliTest, ASheetIsUtf8AndALatin1NameInItReachesItsFile) {
   const Result edited = Run({"import", "--csv", "out.csv", "m"});
   EXPECT_EQ(edited.status, 0) << edited.err;
   EXPECT_EQ(Run({"get", "artist", "m/caf\xE9.mp3"}).out, "m/caf\xE9.mp3\tEdited\n");
+}
+
+// A folder the walk cannot read is named, and the command's status says
+// that not all was done; the files it could read are listed.
+TEST_F(CliTest, AFolderThatCannotBeReadIsNamedAndTheStatusSaysSo) {
+  if (::geteuid() == 0) {
+    // Root reads every folder: the command runs as nobody.
+    if (std::system("setpriv --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no setpriv to run as another user";
+    m_strRunAs = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    fs::permissions(m_root, fs::perms::all);
+  }
+  fs::permissions(m_root / "m" / "CD2", fs::perms::none);
+  const Result listed = Run({"-r", "list", "m"});
+  fs::permissions(m_root / "m" / "CD2", fs::perms::owner_all);
+  EXPECT_EQ(listed.status, 1);
+  EXPECT_EQ(listed.err, "m: 1 folder could not be read; the music files in it were left out.\n");
+  EXPECT_NE(listed.out.find("\nc\t"), std::string::npos) << listed.out;
+  EXPECT_EQ(listed.out.find("d9"), std::string::npos) << listed.out;
 }
 
 TEST_F(CliTest, TracksAreNumberedPerFolderAndThePlaylistNamesTheFilesFromItsFolder) {
