@@ -623,14 +623,19 @@ int Playlist(const COptions& options, COutput& out) {
   CFiles files(out);
   if (!files.Open({args.rest.begin() + 1, args.rest.end()})) return kBadUsage;
   const std::vector<CPlaylistEntry> entries = PlaylistEntriesOf(files.Session(), files.Ids());
-  const std::string text = PlaylistText(entries, folder);
+  std::vector<CPlaylistEntry> leftOut;
+  const std::string text = PlaylistText(entries, folder, &leftOut);
+  for (const CPlaylistEntry& entry : leftOut)
+    out.Refuse(ShownPath(base::FolderOf(entry.strPath), base::FileNameOf(entry.strPath)),
+               "its name holds a line break, which a playlist cannot hold; it was left out.");
   if (options.bDryRun) {
     std::fwrite(text.data(), 1, text.size(), stdout);
-    return kDone;
+    return out.Status();
   }
   if (!WriteOut(base::JoinPath(folder, name).Str(), text, out)) return kRefused;
-  out.Note(CString::Formatted("%s written with %s.", playlist.c_str(), FilesText(entries.size()).GetString()));
-  return kDone;
+  out.Note(CString::Formatted("%s written with %s.", playlist.c_str(),
+                              FilesText(entries.size() - leftOut.size()).GetString()));
+  return out.Status();
 }
 
 int UndoLastSave(const COptions& options, COutput& out) {

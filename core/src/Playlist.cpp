@@ -17,10 +17,17 @@ CString RelativePath(const CString& folder, const CString& path) {
   return relative.empty() ? path : CString(relative.generic_string());
 }
 
-std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CString& folder) {
+std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CString& folder,
+                         std::vector<CPlaylistEntry>* leftOut) {
   const auto known = [](const CString& text) { return !text.IsEmpty() && text != "-"; };
   std::string text = "#EXTM3U\n";
   for (const CPlaylistEntry& entry : entries) {
+    std::string path = RelativePath(folder, entry.strPath).Str();
+    if (path.find_first_of("\r\n") != std::string::npos) {
+      if (leftOut) leftOut->push_back(entry);
+      continue;
+    }
+    if (path.front() == '#') path = "./" + path;
     CString shown = known(entry.strTitle) ? entry.strTitle : base::FileNameOf(entry.strPath);
     if (known(entry.strArtist)) shown = entry.strArtist + " - " + shown;
     // A line break in a tag would end the line early.
@@ -28,7 +35,7 @@ std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CStri
     for (char& ch : line)
       if (ch == '\n' || ch == '\r') ch = ' ';
     text += "#EXTINF:" + std::to_string(entry.nSeconds < 0 ? -1 : entry.nSeconds) + "," + line + "\n";
-    text += RelativePath(folder, entry.strPath).Str() + "\n";
+    text += path + "\n";
   }
   return text;
 }
@@ -77,7 +84,9 @@ std::optional<std::string> RenamedInPlaylist(std::string_view text, const CStrin
       result += line;
       continue;
     }
-    result += (absolute ? found->second : RelativePath(folder, found->second)).Str();
+    std::string now = (absolute ? found->second : RelativePath(folder, found->second)).Str();
+    if (now.front() == '#') now = "./" + now;  // not a comment
+    result += now;
     result += line.substr(body);
     changed = true;
   }

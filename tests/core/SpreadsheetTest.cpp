@@ -165,19 +165,26 @@ TEST(PlaylistTest, EntriesNameTheirLengthArtistAndTitleAndPathsAreRelativeToTheP
       {"/m/CD2/b.mp3", -1, "-", "Ünë"},
       {"/other/c.mp3", 3, "Who", "-"},
       {"/m/d.mp3", 4, "", "Line\nbreak"},
+      {"/m/CD1/#1 Hit.mp3", 5, "", ""},  // not a comment
+      {"/m/CD1/e\nf.mp3", 6, "", ""},   // no line can hold it
   };
-  EXPECT_EQ(PlaylistText(entries, "/m/CD1"),
+  std::vector<CPlaylistEntry> leftOut;
+  EXPECT_EQ(PlaylistText(entries, "/m/CD1", &leftOut),
             "#EXTM3U\n"
             "#EXTINF:215,Artist - Song\n01 a.mp3\n"
             "#EXTINF:-1,Ünë\n../CD2/b.mp3\n"
             "#EXTINF:3,Who - c.mp3\n../../other/c.mp3\n"
-            "#EXTINF:4,Line break\n../d.mp3\n");
+            "#EXTINF:4,Line break\n../d.mp3\n"
+            "#EXTINF:5,#1 Hit.mp3\n./#1 Hit.mp3\n");
+  ASSERT_EQ(leftOut.size(), 1u);
+  EXPECT_EQ(leftOut[0].strPath, "/m/CD1/e\nf.mp3");
   EXPECT_EQ(RelativePath("/m/", "/m/a.mp3"), "a.mp3");
 }
 
 TEST(PlaylistTest, RenamedFilesAreNamedAnewAndEveryOtherByteStays) {
   const std::map<CString, CString> renamed = {{"/m/CD1/01 a.mp3", "/m/CD1/01 - Ann - One.mp3"},
-                                              {"/m/CD2/b.mp3", "/m/CD2/Two.mp3"}};
+                                              {"/m/CD2/b.mp3", "/m/CD2/Two.mp3"},
+                                              {"/m/CD1/c.mp3", "/m/CD1/#1 Hit.mp3"}};
   struct Case {
     const char* text;
     std::optional<std::string> expected;
@@ -190,6 +197,8 @@ TEST(PlaylistTest, RenamedFilesAreNamedAnewAndEveryOtherByteStays) {
       {"../CD2/b.mp3\n/m/CD1/01 a.mp3", "../CD2/Two.mp3\n/m/CD1/01 - Ann - One.mp3"},
       // ./ and .. resolve before comparing
       {"./x/../01 a.mp3\n", "01 - Ann - One.mp3\n"},
+      // a new name that would read as a comment
+      {"c.mp3\n", "./#1 Hit.mp3\n"},
       // comments, URLs and other files: no change at all
       {"#01 a.mp3\nhttp://h/01 a.mp3\n01 A.mp3\n", std::nullopt},
       {"", std::nullopt},

@@ -21,8 +21,12 @@ struct CPlaylistEntry {
 // cannot be made relative (another root) is given whole.
 CString RelativePath(const CString& folder, const CString& path);
 
-// The playlist written in folder (absolute), lines ended by LF.
-std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CString& folder);
+// The playlist written in folder (absolute), lines ended by LF. A file whose
+// path holds a line break, which no line of a playlist can hold, is left
+// out (its entry put in leftOut); one whose path starts with '#', which
+// would read as a comment, is written as "./#...".
+std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CString& folder,
+                         std::vector<CPlaylistEntry>* leftOut = nullptr);
 
 class CFolderSession;
 // The rows' entries, in the order of ids: each file's path on disk, its
