@@ -550,15 +550,22 @@ int Cover(const COptions& options, COutput& out) {
     const CString name = CoverFileName(files.Cell(id, kArtist), files.Cell(id, kAlbum),
                                        base::FileNameOf(files.KeyOf(id)), extension);
     CString path = base::JoinPath(extractTo, name);
-    for (int n = 2; base::FileExists(path); ++n) {
-      std::string there;
+    // A name is taken by anything there, a link that leads nowhere too.
+    const auto taken = [](const CString& at) {
+      struct stat st {};
+      return ::lstat(at, &st) == 0;
+    };
+    bool there = false;  // the same picture is there already
+    for (int n = 2; !there && taken(path); ++n) {
+      std::string bytes;
       std::ifstream in(path.GetString(), std::ios::binary);
-      there.assign(std::istreambuf_iterator<char>(in), {});
-      if (there == picture) break;
-      path = base::JoinPath(extractTo, CString::Formatted("%s (%d).%s", name.Left(name.GetLength() - extension.GetLength() - 1).GetString(),
-                                                          n, extension.GetString()));
+      bytes.assign(std::istreambuf_iterator<char>(in), {});
+      there = bytes == picture;
+      if (!there)
+        path = base::JoinPath(extractTo, CString::Formatted("%s (%d).%s", name.Left(name.GetLength() - extension.GetLength() - 1).GetString(),
+                                                            n, extension.GetString()));
     }
-    if (base::FileExists(path)) continue;  // the same picture is there already
+    if (there) continue;
     if (options.bDryRun) {
       out.Note(files.Shown(id) + ": would write " + path);
       continue;

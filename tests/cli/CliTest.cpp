@@ -288,10 +288,13 @@ TEST_F(CliTest, PatternsAndCoversRefuseTheFilesTheyCannotDoAndAreUndoneWithTheir
 
   ASSERT_EQ(Run({"cover", "--set", std::string(QUILLORY_FIXTURES_DIR) + "/cover_front.jpg", "m/a.mp3", "m/c.mp3"}).status, 0);
   fs::create_directory(m_root / "covers");
+  // A link that leads nowhere takes its name too: it stays, and the picture gets a number.
+  fs::create_symlink(m_root / "nowhere.jpg", m_root / "covers" / "c.jpg");
   ASSERT_EQ(Run({"cover", "--extract", "covers", "m"}).status, 0);
   EXPECT_EQ(Bytes(m_root / "covers" / "Latin Artist - Album Ünë.jpg"),
             Bytes(fs::path(QUILLORY_FIXTURES_DIR) / "cover_front.jpg"));
-  EXPECT_TRUE(fs::exists(m_root / "covers" / "c.jpg"));
+  EXPECT_TRUE(fs::is_symlink(m_root / "covers" / "c.jpg"));
+  EXPECT_TRUE(fs::exists(m_root / "covers" / "c (2).jpg"));
   EXPECT_TRUE(fs::exists(m_root / "covers" / "V24 Artist - Album Ünë.png"));
   ASSERT_EQ(Run({"cover", "--remove", "m"}).status, 0);
   EXPECT_EQ(Mutagen("APIC:"), "CD2/d10.mp3=-;CD2/d9.mp3=-;a.mp3=-;b.mp3=-;c.mp3=-;");
