@@ -673,12 +673,18 @@ int UndoLastSave(const COptions& options, COutput& out) {
     return kRefused;
   }
   if (options.bDryRun) {
-    for (const JournalFile& file : entry->files)
-      out.Note(ShownPath(folder, file.strPath) + ": would get back what it held before the save" +
-               (file.strOldPath.IsEmpty() ? CString() : ", and its name \"" + base::FileNameOf(file.strOldPath) + "\""));
+    const std::vector<CRestoredFile> checked = session.CheckUndoSave(*entry);
+    for (std::size_t i = 0; i < checked.size(); ++i) {
+      const JournalFile& file = entry->files[i];
+      if (checked[i].eResult == CRestoredFile::Result::LeftAlone)
+        out.Refuse(ShownPath(folder, checked[i].strPath), checked[i].strReason + " (it would be left alone)");
+      else
+        out.Note(ShownPath(folder, file.strPath) + ": would get back what it held before the save" +
+                 (file.strOldPath.IsEmpty() ? CString() : ", and its name \"" + base::FileNameOf(file.strOldPath) + "\""));
+    }
     out.Note("Would undo the save of " + SaveTimeText(entry->nTime) + " (" + FilesText(entry->files.size()) +
              "; dry run: nothing was written).");
-    return kDone;
+    return out.Status();
   }
   const CUndoSaveReport undone = session.UndoSave(*entry, out.Work("Undoing"));
   const CUndoSummary summary = UndoSummaryOf(undone, entry->files.size());

@@ -829,6 +829,11 @@ bool CFolderSession::SetAsideLastSave(std::uint64_t newest, CString& error) cons
   return CSaveJournal().SetAside(m_strFolder, newest, error);
 }
 
+std::vector<CRestoredFile> CFolderSession::CheckUndoSave(const JournalEntry& entry) const {
+  CMyMP3Tags tags;
+  return CSaveRestorer(tags, m_strFolder).Check(entry);
+}
+
 CUndoSaveReport CFolderSession::UndoSave(const JournalEntry& entry, const CWork& work) {
   CUndoSaveReport report;
   int done = 0;

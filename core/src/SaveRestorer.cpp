@@ -67,6 +67,18 @@ CString CSaveRestorer::PutBackFacts(const JournalFile& file) const {
   return CString();
 }
 
+std::vector<CRestoredFile> CSaveRestorer::Check(const JournalEntry& entry) const {
+  std::vector<CRestoredFile> results;
+  for (const JournalFile& entered : entry.files) {
+    const JournalFile file = WhereNow(entered);
+    CRestoredFile& result = results.emplace_back();
+    result.strPath = file.strPath;
+    result.strReason = Refusal(file);
+    if (result.strReason.IsEmpty()) result.eResult = CRestoredFile::Result::Restored;
+  }
+  return results;
+}
+
 std::vector<CRestoredFile> CSaveRestorer::Run(const JournalEntry& entry, const std::function<bool()>& keepGoing,
                                               const std::function<void()>& wait) {
   std::vector<CRestoredFile> results;

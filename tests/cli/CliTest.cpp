@@ -351,6 +351,18 @@ TEST_F(CliTest, ADryRunRefusesWhatTheSaveRefuses) {
   EXPECT_EQ(saved.err, dry.err);
 }
 
+// A dry run of the undo names the files the undo would leave alone.
+TEST_F(CliTest, ADryRunOfTheUndoNamesTheFilesItWouldLeaveAlone) {
+  ASSERT_EQ(Run({"-q", "set", "artist=New", "m"}).status, 0);
+  std::ofstream(m_root / "m" / "b.mp3", std::ios::app) << "another program's bytes";
+  const auto before = Disk();
+  const Result dry = Run({"-n", "undo-last-save", "m"});
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_EQ(dry.err, "m/b.mp3: Its size changed since the save (it would be left alone)\n");
+  EXPECT_NE(dry.out.find("m/a.mp3: would get back what it held before the save\n"), std::string::npos) << dry.out;
+  EXPECT_EQ(Disk(), before);
+}
+
 TEST_F(CliTest, TheWindowsSessionAndTheCommandLineUndoEachOthersSaves) {
   const auto before = Disk();
   {

@@ -243,6 +243,9 @@ class CFolderSession {
   // Puts the entry's files back as they were before it, each only if it
   // still holds what that save wrote. The rows are not read again: Open does that.
   CUndoSaveReport UndoSave(const JournalEntry& entry, const CWork& work);
+  // The files UndoSave would leave alone, and why, as far as their names,
+  // sizes and times tell; nothing is written.
+  std::vector<CRestoredFile> CheckUndoSave(const JournalEntry& entry) const;
 
  private:
   struct CPlannedSave;

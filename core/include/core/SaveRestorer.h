@@ -34,6 +34,10 @@ class CSaveRestorer {
   // next, and its name of before the save when the save renamed it.
   std::vector<CRestoredFile> Run(const JournalEntry& entry, const std::function<bool()>& keepGoing,
                                  const std::function<void()>& wait);
+  // What Run would do with each file, as far as its name, size and time
+  // tell (not its tag, which only the restore itself reads): Restored for
+  // each it would take up, LeftAlone with the reason for the others.
+  std::vector<CRestoredFile> Check(const JournalEntry& entry) const;
 
  private:
   // The file as it is found: an entry written before its rename, whose
