@@ -31,7 +31,7 @@ void CQuilloryDlg::OnListDblClk(NMHDR* header, LRESULT* pResult) {
     m_pRowsDialogs->AllFields();
     return;
   }
-  FillEditBoxes();
+  EditSelectedRows();
 }
 
 void CQuilloryDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
@@ -43,7 +43,7 @@ void CQuilloryDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
   }
   if (key != VK_RETURN && key != VK_F2) return;
   // As a double-click does; the typing that follows goes into the first box.
-  FillEditBoxes();
+  if (!EditSelectedRows()) return;
   if (CWnd* first = GetDlgItem(BoxOf(kEditableFields.front()).edit.nId); first && !m_panel.Text(kFileName).IsEmpty()) {
     first->SetFocus();
     // Several rows' common text is replaced more often than added to.
@@ -124,18 +124,37 @@ void CQuilloryDlg::FollowSelection() {
   if (SameRows(selected, held)) return;
   // What was typed for the rows the boxes hold goes into them first, as
   // Update would put it, so moving on loses nothing (Undo takes it back).
-  if (!held.empty() && HasTyping()) {
-    m_panel.Read();
-    const int first = m_pRows->RowOf(m_panel.Rows().front());
-    m_pSession->SetCells(m_panel.Rows(), m_panel.TypedCells(), "Update (%d rows)",
-                         "Update (" + m_pTable->GetValStr(first, ColumnOf(kFileName)) + ")");
-    ShowTableState();
-  }
+  ApplyTyping();
   if (selected.empty()) {
     ClearEditBoxes();
     return;
   }
   FillEditBoxes();
+}
+
+bool CQuilloryDlg::ApplyTyping() {
+  if (m_panel.Rows().empty() || !HasTyping()) return false;
+  const int first = m_pRows->RowOf(m_panel.Rows().front());
+  if (first < 0) return false;
+  m_panel.Read();
+  m_pSession->SetCells(m_panel.Rows(), m_panel.TypedCells(), "Update (%d rows)",
+                       "Update (" + m_pTable->GetValStr(first, ColumnOf(kFileName)) + ")");
+  // The boxes' texts are in the table now: leaving does not ask for them.
+  m_panel.NoteShown();
+  ShowTableState();
+  return true;
+}
+
+bool CQuilloryDlg::EditSelectedRows() {
+  if (m_pTable->GetNumOfRow() <= 0 || m_pTable->GetSelectedRow() < 0) return false;
+  // Typing for the rows the boxes hold (not into boxes that hold no row).
+  if (!m_panel.Rows().empty() && HasTyping()) {
+    // Asked again for the rows it holds, the typing stays, to be finished.
+    if (SameRows(IdsOf(m_pTable->GetSelectedRows()), m_panel.Rows())) return true;
+    if (!ConfirmDiscardTyping("Do you want to edit other rows?")) return false;
+  }
+  FillEditBoxes();
+  return true;
 }
 
 void CQuilloryDlg::SelectRowsOfKeys(const std::vector<CString>& keys) {

@@ -119,7 +119,7 @@ CQuilloryDlg::CQuilloryDlg(CWnd* parent)
     if (m_pSaveUndoing->Run(IsDataChanged() || HasTyping())) ShowTableState();
   });
   RouteCommand(ID_BOXES_FOLLOW_SELECTION, [this] { OnBoxesFollowSelection(); });
-  RouteCommand(ID_EDIT_ROWS, [this] { FillEditBoxes(); });
+  RouteCommand(ID_EDIT_ROWS, [this] { EditSelectedRows(); });
   RouteCommand(ID_SAVE_ROWS, [this] { SaveSelectedRow(); });
   RouteCommand(ID_EXPORT, [this] { m_pDocuments->Export(); });
   RouteCommand(ID_IMPORT, [this] { m_pDocuments->Import(); });
@@ -250,6 +250,11 @@ bool CQuilloryDlg::IsDataChanged() const { return m_pRows->UnsavedCount() > 0; }
 
 bool CQuilloryDlg::ConfirmDiscardEdits(const char* question) {
   if (!IsDataChanged() && !HasTyping()) return true;
+  return MessageBoxA(GetSafeHwnd(), question, "Data not saved", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool CQuilloryDlg::ConfirmDiscardTyping(const char* question) {
+  if (!HasTyping()) return true;
   return MessageBoxA(GetSafeHwnd(), question, "Data not saved", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 

@@ -77,6 +77,8 @@ class CQuilloryDlg : public CDialog {
   // differs from its file or the edit boxes hold typing not yet put into
   // the table; true when the edits may go.
   bool ConfirmDiscardEdits(const char* question = "Do you want to exit?");
+  // The same question, asked only for typing in the boxes not yet put into the table.
+  bool ConfirmDiscardTyping(const char* question);
   // A cell of the table differs from what its file holds.
   bool IsDataChanged() const;
 
@@ -121,6 +123,15 @@ class CQuilloryDlg : public CDialog {
   void UpdatePanelRows();
   // The panel from the selected rows (one row, or several edited together).
   void FillEditBoxes();
+  // The user's request to edit the selected rows (a double-click, Enter, F2,
+  // the row menu's Edit). Typing not yet put into the table is never dropped
+  // silently: for the rows the boxes hold already it stays as typed, and
+  // before other rows replace it the user is asked. True when the boxes hold
+  // the selected rows afterwards.
+  bool EditSelectedRows();
+  // Puts what was typed into the rows the boxes hold, as Update would (one
+  // step of the history); false when there was nothing to put there.
+  bool ApplyTyping();
   void ClearEditBoxes();
   // The boxes hold typing not yet put into the table.
   bool HasTyping() const { return m_panel.HasTyping(); }

@@ -23,6 +23,9 @@
 
 void CQuilloryDlg::OnSaveAll() {
   m_pStatus->Clear();
+  // Typing not yet in the table is part of what the user means to save: it
+  // goes into its rows first, as Update would put it (one step of the history).
+  ApplyTyping();
   if (!IsDataChanged()) {
     m_pStatus->ErrorMsg("No updated data to be saved.");
     return;
@@ -45,6 +48,12 @@ void CQuilloryDlg::SaveSelectedRow() {
   // Every selected row is saved.
   const std::vector<int> rows = m_pTable->GetSelectedRows();
   if (rows.empty()) return;
+  // Typing for rows among these goes into them first, as Save all puts it.
+  const std::vector<RowId> selected = IdsOf(rows);
+  if (std::all_of(m_panel.Rows().begin(), m_panel.Rows().end(), [&selected](RowId id) {
+        return std::find(selected.begin(), selected.end(), id) != selected.end();
+      }))
+    ApplyTyping();
   // A row with no edit is not written, so with none there is nothing to do.
   if (std::none_of(rows.begin(), rows.end(), [this](int row) { return m_pRows->FileValuesOf(m_pRows->IdOf(row)); })) {
     m_pStatus->ErrorMsg("No updated data to be saved.");

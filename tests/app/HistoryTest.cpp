@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 using test::ListFixture;
 
@@ -185,6 +186,46 @@ TEST_F(HistoryTest, EnterAndF2PutTypingWhereItBelongsAndNeverEndTheWindow) {
   EXPECT_EQ(m_dlg.m_list.GetItemText(2, 2), "Cid Jr");
   EXPECT_EQ(QApplication::focusWidget(), View());  // back to the row
   EXPECT_EQ(m_dlg.GetEndResult(), -1);
+}
+
+// Each way of loading rows into the boxes keeps typing not yet in the table:
+// loading its own rows again leaves it there, other rows replace it only
+// when the user agrees, as leaving the program asks.
+TEST_F(HistoryTest, LoadingOtherRowsIntoTheBoxesAsksBeforeTheTypingGoes) {
+  const auto only = [this](int row) {
+    View()->clearSelection();
+    Select(row);
+  };
+  const std::pair<const char*, std::function<void(int)>> ways[] = {
+      {"F2", [&](int row) { only(row); QTest::keyClick(View(), Qt::Key_F2); }},
+      {"Enter", [&](int row) { only(row); QTest::keyClick(View(), Qt::Key_Return); }},
+      {"double-click", [&](int row) {
+         only(row);
+         CRect cell;
+         m_dlg.m_list.GetSubItemRect(row, 2, LVIR_BOUNDS, cell);
+         QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {},
+                            View()->viewport()->mapFrom(View(), QPoint(cell.left + 5, (cell.top + cell.bottom) / 2)));
+       }},
+      {"row menu Edit", [&](int row) { only(row); static_cast<CWnd&>(m_dlg).OnCommand(ID_EDIT_ROWS, BN_CLICKED); }},
+  };
+  for (const auto& [way, load] : ways) {
+    SCOPED_TRACE(way);
+    load(0);
+    Type(IDC_EDIT_ARTIST, "Typed");
+    load(0);
+    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_ARTIST), "Typed");
+    test::ModalQuestion asked;
+    test::AnswerMessageBox(IDNO, &asked);
+    load(1);
+    EXPECT_EQ((asked.caption + "|" + asked.text).Str(), "Data not saved|Do you want to edit other rows?");
+    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_FILENAME), "a");
+    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_ARTIST), "Typed");
+    test::AnswerMessageBox(IDYES);
+    load(1);
+    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_FILENAME), "b");
+    EXPECT_EQ(m_dlg.GetDlgItemText(IDC_EDIT_ARTIST), "Bob");
+    EXPECT_EQ(m_dlg.m_list.GetItemText(0, 2), "Ann");
+  }
 }
 
 TEST_F(HistoryTest, TheMenuBarIsFoundByNameWithItsShortcuts) {
