@@ -1,5 +1,6 @@
 #include "AboutDlg.h"
 
+#include "DesktopCommands.h"
 #include "Resource.h"
 #include "Templates.h"
 
@@ -26,7 +27,7 @@ BOOL CAboutDlg::OnInitDialog() {
 }
 
 void CAboutDlg::Open(const char* address) {
-  if (m_pShell) m_pShell->Run(address);
+  if (m_pShell) OpenOnDesktop(*m_pShell, this, address);
 }
 
 void CAboutDlg::OnSite() { Open(kWebSite); }

@@ -6,13 +6,32 @@
 
 #include <core/RowFiles.h>
 
+#include <base/Launch.h>
+#include <base/Path.h>
 #include <platform/Html.h>
 #include <platform/ListCtrl.h>
+#include <platform/MessageBox.h>
 #include <shell/Shellcmd.h>
 #include <statusbar/Status.h>
 #include <table/Gridora.h>
 
 #include <utility>
+
+bool OpenOnDesktop(CShellcmd& shell, CWnd* parent, const CString& target) {
+  const bool showErrors = std::exchange(shell.m_bShowErrors, false);
+  const bool done = shell.Run(target);
+  shell.m_bShowErrors = showErrors;
+  if (done || !showErrors) return done;
+  // A file that is there and readable, or an address, failed for want of a
+  // program to open it; a missing or unreadable file keeps the shell's reason.
+  const bool address = base::IsAddress(target.Str());
+  CString text = shell.GetLastErr();
+  if (address || base::ProblemOpening(target) == base::PathProblem::None)
+    text = CString(address ? "The address" : "The file") + " could not be opened: no program to open it was found.";
+  MessageBoxA(parent ? parent->GetSafeHwnd() : nullptr, text + "\n\n" + target, "Could not open",
+              MB_OK | MB_ICONWARNING);
+  return false;
+}
 
 bool CDesktopCommands::ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path) {
   const bool showErrors = std::exchange(m_shell.m_bShowErrors, false);
@@ -33,7 +52,7 @@ void CDesktopCommands::Play() {
   if (folder.IsEmpty()) return;
   const CString key = m_session.FileKeyOf(m_session.Table().IdOf(row));
   m_status.InfoMsg(CString::Formatted("Now playing file:%s", key));
-  m_shell.Run(CRowFiles(folder).OpenPathOf(key));
+  OpenOnDesktop(m_shell, &m_parent, CRowFiles(folder).OpenPathOf(key));
 }
 
 void CDesktopCommands::Explore() {
@@ -49,7 +68,7 @@ void CDesktopCommands::Explore() {
     m_status.ErrorMsg("No file manager could be started to show " + folder + ".");
 }
 
-void CDesktopCommands::WebSite() { m_shell.Run(kWebSite); }
+void CDesktopCommands::WebSite() { OpenOnDesktop(m_shell, &m_parent, kWebSite); }
 
 void CDesktopCommands::Help() {
   m_status.Clear();

@@ -10,6 +10,11 @@ class CShellcmd;
 class CStatus;
 class CWnd;
 
+// Opens target (a file, or a web address) with the desktop's program for it.
+// When that cannot be done, a message box over parent says so in plain words
+// and names target (with shell's m_bShowErrors off, nothing is shown); false then.
+bool OpenOnDesktop(CShellcmd& shell, CWnd* parent, const CString& target);
+
 class CDesktopCommands {
  public:
   CDesktopCommands(CWnd& parent, CShellcmd& shell, CStatus& status, CFolderSession& session, CGridora& table,

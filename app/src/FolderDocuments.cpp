@@ -1,5 +1,6 @@
 #include "FolderDocuments.h"
 
+#include "DesktopCommands.h"
 #include "ImportDlg.h"
 #include "Resource.h"
 #include "RowsDialogs.h"
@@ -101,10 +102,18 @@ void CFolderDocuments::MakePlaylist() {
   if (path.IsEmpty()) return;
   // The selected rows (every row when none is), in the table's order.
   const std::vector<RowId> ids = RowsOrAll(true);
-  if (!WriteBesideRows(path, PlaylistText(PlaylistEntriesOf(m_session, ids), base::FolderOf(path)), "playlist"))
+  std::vector<CPlaylistEntry> leftOut;
+  if (!WriteBesideRows(path, PlaylistText(PlaylistEntriesOf(m_session, ids), base::FolderOf(path), &leftOut),
+                       "playlist"))
     return;
-  m_status.Done(CString::Formatted("Playlist of %zu %s written: %s", ids.size(), ids.size() == 1 ? "file" : "files",
-                                   path.GetString()));
+  const std::size_t written = ids.size() - leftOut.size();
+  CString done = CString::Formatted("Playlist of %zu %s written: %s", written, written == 1 ? "file" : "files",
+                                    path.GetString());
+  // A name with a line break cannot be a playlist's line.
+  if (!leftOut.empty())
+    done += CString::Formatted(" (%zu left out, whose names hold a line break: %s)", leftOut.size(),
+                               base::FileNameOf(leftOut.front().strPath).GetString());
+  m_status.Done(done);
 }
 
 void CFolderDocuments::WriteReport() {
@@ -116,5 +125,5 @@ void CFolderDocuments::WriteReport() {
     m_status.ErrorMsg(created ? "Couldn't write the report" : "Couldn't create the report");
     return;
   }
-  m_shell.Run(path);
+  OpenOnDesktop(m_shell, &m_parent, path);
 }

@@ -5,6 +5,7 @@
 #include "ShellRecorder.h"
 
 #include "support/ModalAnswers.h"
+#include "support/OpenerStandIn.h"
 
 #include <platform/MessageBox.h>
 #include <base/Path.h>
@@ -17,7 +18,9 @@
 #include <QPushButton>
 #include <QTreeView>
 
+#include <functional>
 #include <numeric>
+#include <string>
 
 using test::ListDlg;
 using test::ListFixture;
@@ -137,6 +140,40 @@ TEST_F(ContextMenuTest, ReportFromTheMenuIsWrittenAndOpened) {
   const CString page = m_dir.File("report.html");
   EXPECT_TRUE(base::FileExists(page));
   EXPECT_EQ(m_shell.Opened(), std::vector<std::string>{page.Str()});
+}
+
+// When no program can open what Play, the report or the web button hand to
+// the desktop, a plain message says so and names the file or the address.
+TEST_F(ContextMenuTest, NoProgramToOpenItIsSaidPlainlyNamingWhatWasToBeOpened) {
+  const test::OpenerStandIn noProgram(3);
+  test::ModalQuestion asked;
+  // The row menu's choice is answered first, then the message it leads to.
+  const auto fromMenu = [&](int row, int item) {
+    Select(row);
+    test::ChooseInMenu(item);
+    test::AnswerMessageBox(IDOK, &asked);
+    RightClick(row, 2);
+  };
+  const struct {
+    std::function<void()> open;
+    std::string said;
+  } cases[] = {
+      {[&] { fromMenu(1, kPlay); }, "The file could not be opened: no program to open it was found.\n\n" +
+                                        m_dir.File("Beta.mp3").Str()},
+      {[&] { fromMenu(2, kReport); }, "The file could not be opened: no program to open it was found.\n\n" +
+                                          m_dir.File("report.html").Str()},
+      {[&] {
+         test::AnswerMessageBox(IDOK, &asked);
+         Click(IDC_WEB_SITE);
+       },
+       std::string("The address could not be opened: no program to open it was found.\n\n") + kWebSite},
+  };
+  for (const auto& c : cases) {
+    asked = {};
+    c.open();
+    EXPECT_EQ(asked.caption.Str(), "Could not open");
+    EXPECT_EQ(asked.text.Str(), c.said);
+  }
 }
 
 TEST_F(ContextMenuTest, AGoneHotCellOpensTheMenuAtTheMouse) {
