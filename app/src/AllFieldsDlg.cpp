@@ -28,10 +28,11 @@ const platform::DialogTemplate& Template() {
            kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
           {IDC_STATIC, "Static", "&Field:", 7, 176, 30, 8, kVisible | SS_LEFT},
           {IDC_FIELD_KEY, "ComboBox", "", 40, 174, 240, 12, kVisible | WS_TABSTOP | CBS_DROPDOWN},
-          {IDC_FIELD_SET, "Button", "&Set", 298, 173, 55, 14, kButton},
-          {IDC_FIELD_DELETE, "Button", "&Delete", 358, 173, 55, 14, kButton},
+          // Tab goes from the field's name to its value, then to the buttons that use them.
           {IDC_STATIC, "Static", "&Value:", 7, 192, 30, 8, kVisible | SS_LEFT},
           {IDC_FIELD_VALUE, "Edit", "", 40, 190, 373, 34, kVisible | WS_BORDER | WS_TABSTOP | ES_MULTILINE},
+          {IDC_FIELD_SET, "Button", "&Set", 298, 173, 55, 14, kButton},
+          {IDC_FIELD_DELETE, "Button", "&Delete", 358, 173, 55, 14, kButton},
           {IDC_FIELD_MESSAGE, "Static", "Several values: separate them with \"; \".", 7, 229, 406, 16,
            kVisible | SS_LEFT},
           {IDCANCEL, "Button", "Close", 363, 244, 50, 14, kButton},

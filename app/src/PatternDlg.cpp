@@ -22,8 +22,10 @@ const platform::DialogTemplate& TemplateOf(UINT id, const char* caption) {
                                           {IDC_STATIC, "Static", "&Pattern:", 7, 9, 32, 8, kVisible | SS_LEFT},
                                           {IDC_PATTERN, "ComboBox", "", 42, 7, 371, 12,
                                            kVisible | WS_TABSTOP | CBS_DROPDOWN},
-                                          {IDC_PATTERN_HELP, "Static", "", 42, 22, 371, 18, kVisible | SS_LEFT},
-                                      })).first;
+                                          // Three lines, as wide as the pattern's box.
+                                          {IDC_PATTERN_HELP, "Static", "", 42, 22, 371, 26, kVisible | SS_LEFT},
+                                      },
+                                      51)).first;
   return found->second;
 }
 
@@ -44,7 +46,7 @@ std::vector<CString> RecentPatterns(const char* setting) {
 CString CPatternDlg::PlaceholderHelp(bool skip) {
   CString help = "Placeholders:";
   const std::vector<CString> names = PlaceholderNames();
-  for (std::size_t k = 0; k + 1 < names.size(); ++k) help += (k == 8 ? "\n" : " ") + names[k];
+  for (std::size_t k = 0; k + 1 < names.size(); ++k) help += " " + names[k];
   return skip ? help + "; " + names.back() + " skips a part." : help + ".";
 }
 
@@ -63,7 +65,7 @@ void CPatternDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CPatternDlg::OnInitDialog() {
   CPreviewDlg::OnInitDialog();
-  SetDlgItemText(IDC_PATTERN_HELP, m_strHelp);
+  SetWrappedText(IDC_PATTERN_HELP, m_strHelp);
   const std::vector<CString> recent = RecentPatterns(m_strSetting);
   for (const CString& pattern : recent) m_cmbPattern.AddString(pattern);
   // The last pattern applied is offered first; typing replaces it.

@@ -3,6 +3,7 @@
 #include "Resource.h"
 #include <base/Utf8.h>
 
+#include <platform/DC.h>
 #include <platform/MessageBox.h>
 #include <platform/PumpMessage.h>
 
@@ -27,7 +28,43 @@ CString Shortened(const CString& text) {
   return CString(utf8::CutAtBoundary(text.Str(), kShown) + "\u2026");
 }
 
+// text broken into lines of at most width pixels as dc measures them, at
+// spaces only (a word wider than that keeps a line of its own); its own
+// line breaks stay.
+std::string Wrapped(const CDC& dc, const std::string& text, int width) {
+  std::string wrapped;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    std::string line;
+    for (std::size_t word = start; word <= end;) {
+      const std::size_t space = std::min(text.find(' ', word), end);
+      const std::string next = text.substr(word, space - word);
+      if (word == start)
+        line = next;
+      else if (dc.GetTextExtent(CString(line + " " + next)).cx > width) {
+        wrapped += line + "\n";
+        line = next;
+      } else
+        line += " " + next;
+      word = space + 1;
+    }
+    wrapped += line;
+    if (end < text.size()) wrapped += "\n";
+    start = end + 1;
+  }
+  return wrapped;
+}
+
 }  // namespace
+
+void CPreviewDlg::SetWrappedText(int id, const CString& text) {
+  CWnd* control = GetDlgItem(id);
+  if (!control) return;
+  CRect room;
+  control->GetClientRect(&room);
+  const CClientDC dc(control);
+  control->SetWindowText(room.Width() > 0 ? CString(Wrapped(dc, text.Str(), room.Width())) : text);
+}
 
 CPreviewDlg::CPreviewDlg(const platform::DialogTemplate& dialogTemplate, const CRowTexts& rows, CWnd* parent)
     : CDialog(dialogTemplate, parent), m_rows(rows) {}
@@ -38,19 +75,23 @@ CString CPreviewDlg::FieldName(Field field) {
 }
 
 platform::DialogTemplate CPreviewDlg::MakeTemplate(UINT id, const char* caption,
-                                                   std::vector<platform::DialogItem> inputs) {
+                                                   std::vector<platform::DialogItem> inputs, int messageTop) {
   constexpr DWORD kVisible = WS_CHILD | WS_VISIBLE;
   constexpr DWORD kButton = kVisible | WS_TABSTOP | BS_PUSHBUTTON;
+  // The message has room for three lines (a refusal names the expression and the row); the dialog grows
+  // with the inputs above it, so the preview keeps its size.
+  const int listTop = messageTop + 29;
+  const int buttonsTop = listTop + 166 + 7;
   inputs.insert(inputs.end(),
                 {
-                    {IDC_PREVIEW_MESSAGE, "Static", "", 7, 44, 406, 8, kVisible | SS_LEFT},
-                    {IDC_PREVIEW, "SysListView32", "", 7, 56, 406, 166,
+                    {IDC_PREVIEW_MESSAGE, "Static", "", 7, messageTop, 406, 26, kVisible | SS_LEFT},
+                    {IDC_PREVIEW, "SysListView32", "", 7, listTop, 406, 166,
                      kVisible | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
-                    {IDOK, "Button", "Apply", 309, 229, 50, 14, kButton | BS_DEFPUSHBUTTON},
-                    {IDCANCEL, "Button", "Cancel", 363, 229, 50, 14, kButton},
+                    {IDOK, "Button", "Apply", 309, buttonsTop, 50, 14, kButton | BS_DEFPUSHBUTTON},
+                    {IDCANCEL, "Button", "Cancel", 363, buttonsTop, 50, 14, kButton},
                 });
-  return {id, caption, 420, 250, "MS Shell Dlg", 8, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
-          std::move(inputs)};
+  return {id, caption, 420, buttonsTop + 21, "MS Shell Dlg", 8,
+          DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, std::move(inputs)};
 }
 
 void CPreviewDlg::DoDataExchange(CDataExchange* pDX) {
@@ -132,7 +173,7 @@ bool CPreviewDlg::WorkOutNext() {
 void CPreviewDlg::ShowProblem() {
   KillTimer(kPreviewTimer);
   m_preview.DeleteAllItems();
-  SetDlgItemText(IDC_PREVIEW_MESSAGE, m_strProblem);
+  SetWrappedText(IDC_PREVIEW_MESSAGE, m_strProblem);
   UpdateCtlColors();
 }
 
@@ -164,7 +205,7 @@ void CPreviewDlg::ContinuePreview() {
   }
   m_preview.SetRedraw(TRUE);
   if (m_nListed < previewed) {
-    SetDlgItemText(IDC_PREVIEW_MESSAGE,
+    SetWrappedText(IDC_PREVIEW_MESSAGE,
                    CString::Formatted("Working out the preview\u2026 %d of %d rows so far.", m_nListed, previewed));
     SetTimer(kPreviewTimer, 0);
   } else {
@@ -188,13 +229,13 @@ bool CPreviewDlg::WorkOutAll() {
         break;
       }
       if (platform::PaintIsDue()) {
-        SetDlgItemText(IDC_PREVIEW_MESSAGE,
+        SetWrappedText(IDC_PREVIEW_MESSAGE,
                        CString::Formatted("Working out the edit\u2026 %zu of %d rows. Escape stops.", m_edits.size(), total));
         platform::PumpPaintEvents();
       }
       if (stop.IsRequested()) {
         done = false;
-        SetDlgItemText(IDC_PREVIEW_MESSAGE, CString::Formatted("Stopped after %zu of %d rows: nothing is changed yet. "
+        SetWrappedText(IDC_PREVIEW_MESSAGE, CString::Formatted("Stopped after %zu of %d rows: nothing is changed yet. "
                                                                "Apply works the rest out; Cancel leaves the rows as "
                                                                "they are.",
                                                                m_edits.size(), total));
@@ -245,10 +286,10 @@ CString CPreviewDlg::UnmatchedDone(int n) const {
 void CPreviewDlg::ShowSummary(const CString& text) {
   // The rows it acts on come first when none was selected ("All 38 rows, as none is selected: Of 38 rows, 32 change").
   if (m_strScope.IsEmpty()) {
-    SetDlgItemText(IDC_PREVIEW_MESSAGE, text);
+    SetWrappedText(IDC_PREVIEW_MESSAGE, text);
     return;
   }
   std::string scope = m_strScope.Str();
   if (scope[0] >= 'a' && scope[0] <= 'z') scope[0] = static_cast<char>(scope[0] - 'a' + 'A');
-  SetDlgItemText(IDC_PREVIEW_MESSAGE, CString(scope.c_str()) + ": " + text);
+  SetWrappedText(IDC_PREVIEW_MESSAGE, CString(scope.c_str()) + ": " + text);
 }

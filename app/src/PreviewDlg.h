@@ -42,9 +42,10 @@ class CPreviewDlg : public CDialog {
   // The same once the edit is made, for the status bar ("1 row whose name
   // does not fit the pattern stays as it was").
   virtual CString UnmatchedDone(int n) const;
-  // A preview dialog's template: its inputs (in the top 40 dialog units),
-  // then the message line, the preview, Apply and Cancel.
-  static platform::DialogTemplate MakeTemplate(UINT id, const char* caption, std::vector<platform::DialogItem> inputs);
+  // A preview dialog's template: its inputs (above messageTop, in dialog
+  // units), then the message (up to three lines), the preview, Apply and Cancel.
+  static platform::DialogTemplate MakeTemplate(UINT id, const char* caption, std::vector<platform::DialogItem> inputs,
+                                               int messageTop = 44);
 
  protected:
   BOOL OnInitDialog() override;
@@ -58,6 +59,10 @@ class CPreviewDlg : public CDialog {
 
   // Reads the inputs from their controls: empty, or the message naming what is wrong.
   virtual CString ReadInputs() = 0;
+
+  // Shows text in the static control id, broken at its spaces into lines
+  // as wide as the control, so that none runs past the dialog's edge.
+  void SetWrappedText(int id, const CString& text);
   // The preview's column titles, the file name's first.
   virtual std::vector<CString> Columns() const = 0;
   // Adds a row's lines to the preview, texts by column: none leaves it out.

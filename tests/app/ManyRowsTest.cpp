@@ -14,7 +14,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
+#include <QFontMetrics>
+#include <QLabel>
 
+#include <algorithm>
 #include <functional>
 
 using test::ListFixture;
@@ -56,6 +59,13 @@ class ManyRowsTest : public ListFixture {
     return Lines(*dynamic_cast<CListCtrl*>(dialog.GetDlgItem(IDC_PREVIEW)), 4);
   }
   std::string Cell(int row, int col) { return m_dlg.m_list.GetItemText(row, col).Str(); }
+  // The preview's message as it reads, its lines run together.
+  static std::string Message(CWnd& dialog) { return Unwrapped(dialog.GetDlgItem(IDC_PREVIEW_MESSAGE)->GetWindowText()); }
+  static std::string Unwrapped(const CString& text) {
+    std::string line = text.Str();
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    return line;
+  }
   // The grey hint of an empty box, the genre's too.
   QString Hint(int id) {
     auto* edit = qobject_cast<QLineEdit*>(Widget(id));
@@ -80,7 +90,7 @@ class ManyRowsTest : public ListFixture {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
       if (refusal.empty()) return;
       EXPECT_TRUE(w->isVisible());
-      EXPECT_EQ(dialog.GetDlgItem(IDC_PREVIEW_MESSAGE)->GetWindowText().Str().substr(0, refusal.size()), refusal);
+      EXPECT_EQ(Message(dialog).substr(0, refusal.size()), refusal);
       QTest::keyClick(w, Qt::Key_Escape);
     });
     open();
@@ -158,7 +168,7 @@ TEST_F(ManyRowsTest, TagsFromFileNamesPreviewsEveryRowAndAppliesAsOneStep) {
               EXPECT_EQ(Preview(dialog), (std::vector<std::string>{
                                              "01 - Ann - One|01|Ann|One", "02 - Bob - Two|02|Bob|Two",
                                              "Odd name|(does not fit: unchanged)||", "04 - Dan - Four|04|Dan|Four"}));
-              EXPECT_EQ(dialog.GetDlgItem(IDC_PREVIEW_MESSAGE)->GetWindowText(),
+              EXPECT_EQ(Message(dialog),
                         "All 4 rows, as none is selected: Of 4 rows, 3 change; 1 does not fit the pattern and stays "
                         "as it is.");
             });
@@ -209,7 +219,7 @@ TEST_F(ManyRowsTest, FileNamesFromTagsWaitInTheNameColumnAsOneStep) {
                   "02 - Bob - Two.mp3|Bob - Two.mp3|Another file would also be named \"Bob - Two.mp3\".|",
                   "Odd name.mp3|Cid - Three.mp3|Another file in the folder is already named \"Cid - Three.mp3\".|",
                   "04 - Dan - Four.mp3|Bob - Two.mp3|Another file would also be named \"Bob - Two.mp3\".|"}));
-              EXPECT_EQ(dialog.GetDlgItem(IDC_PREVIEW_MESSAGE)->GetWindowText(),
+              EXPECT_EQ(Message(dialog),
                         "All 4 rows, as none is selected: Of 4 rows, 1 changes; 3 are refused and keep their names.");
             });
   auto expected = before;
@@ -291,6 +301,64 @@ TEST_F(ManyRowsTest, FormatFieldsWorksOutEveryRowBeforeApplyingAndRefusesOneBeyo
   EXPECT_EQ(StatusText(), CString::Formatted("Format fields: %d rows changed.", CPreviewDlg::kPreviewRows).Str());
   EXPECT_EQ(Cell(0, 4), "T");
   EXPECT_EQ(Cell(CPreviewDlg::kPreviewRows - 1, 4), "T");
+}
+
+// The dialogs' long texts are broken into lines that fit their labels,
+// across and down, so each can be read whole at the dialog's size.
+TEST_F(ManyRowsTest, LongTextsOfTheDialogsWrapWithinTheirLabels) {
+  m_dlg.m_pTable->UpdateRow(2, 4, (std::string(30000, 'a') + "b").c_str());
+  const struct {
+    int command, label;
+    std::function<void(CWnd&)> input;
+    const char* ending;
+  } cases[] = {
+      {ID_FORMAT_FIELDS, IDC_PREVIEW_MESSAGE,
+       [](CWnd& dialog) {
+         dialog.GetDlgItem(IDC_FIND)->SetWindowText("(a+)+$");
+         qobject_cast<QCheckBox*>(dialog.GetDlgItem(IDC_REGEX)->GetWidget())->click();
+       },
+       "a text of 30001 characters (the title of \"Odd name\")"},
+      {ID_NAMES_FROM_TAGS, IDC_PATTERN_HELP, nullptr, "%lyrics%. %track:2% gives 05."},
+      {ID_TAGS_FROM_NAMES, IDC_PATTERN_HELP, nullptr, "%lyrics%; %dummy% skips a part."},
+  };
+  for (const auto& c : cases) {
+    test::DriveModal(test::ModalKind::Dialog, [&](QWidget* w) {
+      CWnd& dialog = *CWnd::FromWidget(w);
+      if (c.input) c.input(dialog);
+      auto* label = qobject_cast<QLabel*>(dialog.GetDlgItem(c.label)->GetWidget());
+      ASSERT_NE(label, nullptr);
+      const std::string whole = Unwrapped(CString(label->text().toStdString()));
+      EXPECT_NE(whole.find(c.ending), std::string::npos) << whole;
+      const QFontMetrics metrics(label->font());
+      const QStringList lines = label->text().split('\n');
+      EXPECT_GT(lines.size(), 1) << whole;
+      for (const QString& line : lines) EXPECT_LE(metrics.horizontalAdvance(line), label->width()) << line.toStdString();
+      EXPECT_LE(lines.size() * metrics.height(), label->height()) << whole;
+      QTest::keyClick(w, Qt::Key_Escape);
+    });
+    Command(c.command);
+  }
+}
+
+// In All fields, Tab goes from the field's name to its value, then to Set:
+// "type field, Tab, type value, Set" is done from the keyboard.
+TEST_F(ManyRowsTest, AllFieldsTabsFromTheFieldToItsValueThenToItsButtons) {
+  Select(0);
+  test::DriveModal(test::ModalKind::Dialog, [](QWidget* w) {
+    QApplication::setActiveWindow(w);
+    CWnd& dialog = *CWnd::FromWidget(w);
+    dialog.GetDlgItem(IDC_FIELD_KEY)->SetFocus();
+    std::vector<int> order;
+    for (int k = 0; k < 3; ++k) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focus = QApplication::focusWidget();
+      while (focus && (!CWnd::FromWidget(focus) || focus == w)) focus = focus->parentWidget();
+      order.push_back(focus ? CWnd::FromWidget(focus)->GetDlgCtrlID() : 0);
+    }
+    EXPECT_EQ(order, (std::vector<int>{IDC_FIELD_VALUE, IDC_FIELD_SET, IDC_FIELD_DELETE}));
+    QTest::keyClick(w, Qt::Key_Escape);
+  });
+  Command(ID_ALL_FIELDS);
 }
 
 // All fields' value box: "; " parts are several values, except in the keys
