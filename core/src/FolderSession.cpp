@@ -21,7 +21,10 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <span>
+#include <system_error>
 #include <thread>
 #include <cerrno>
 #include <cstring>
@@ -43,29 +46,13 @@ constexpr std::size_t kFilesPerBatch = 200;
 // beyond, it lists the folders once.
 constexpr std::size_t kRowsLookedUpOneByOne = 64;
 
-// A load reads its files, and a save the files it edits, on up to this
-// many threads; a save starts one for every so many files it reads.
-constexpr std::size_t kReadThreads = 4;
+// A save's files are read and edited on up to this many threads, one for
+// every so many files of the batch.
+constexpr std::size_t kEditThreads = 4;
 constexpr std::size_t kFilesPerEditThread = 16;
 
-// How far a load's helpers may read ahead of its rows, in files: enough that
-// a slow file does not hold them up, few enough that the cells waiting stay small.
-constexpr std::size_t kFilesReadAhead = 256;
-
-// What a load keeps of one file it read.
-struct CReadFile {
-  CString strPath;
-  bool bFound = false;  // the file is still there (an empty one is)
-  std::vector<CString> cells;
-  CFileIdentity identity;
-  bool bChangedWhileRead = false;
-};
-
-// Helpers beside the caller, one fewer than the cores and than most.
-std::size_t HelperThreads(std::size_t most) {
-  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  return std::min(cores, most) - 1;
-}
+// A load reads its files on up to this many threads.
+constexpr std::size_t kReadThreads = 4;
 
 // The columns a save writes, as a mask: the editable fields, the file name,
 // which a save gives the file when it was changed, and the Tag column, whose
@@ -178,19 +165,77 @@ struct CFolderSession::CEditedFile {
   std::unique_ptr<CMusicFile> pFile;
 };
 
-// One file of a save: what its row asks of it, taken from the table first,
-// so that reading and editing the file needs nothing of the session; then
-// the file as read and edited, and the record of its write.
+// One file of a save's batch: what its row asks of it, taken from the table
+// first, so that reading and editing the file needs nothing of the session;
+// then the file as read and edited, and the record of its write.
 struct CFolderSession::CFileEdit {
   std::optional<CString> tags;  // the tags' version wanted, when it is to change
   PendingFieldsPtr fields;
   std::vector<std::pair<Field, CString>> values;  // the cells to write
   PendingCoverPtr cover;
 
+  bool bDone = false;  // read and edited (or nothing to read)
   std::unique_ptr<CMusicFile> pFile;
   CFileIdentity read;  // the file as it was read
   CString strRefusal;
   std::vector<unsigned char> record;
+  std::exception_ptr error;
+};
+
+// The files of a batch being read and edited on helper threads, taken up in
+// plan order, while the caller writes the batch before.
+class CFolderSession::CEdits {
+ public:
+  CEdits(const std::vector<CPlannedSave>& plan, std::size_t first, std::vector<CFileEdit> edits, std::size_t helpers)
+      : m_plan(plan), m_nFirst(first), m_edits(std::move(edits)) {
+    // With fewer threads than asked for, the caller reads the rest.
+    try {
+      for (; helpers > 0; --helpers) m_helpers.emplace_back([this] { Take(nullptr); });
+    } catch (const std::system_error&) {
+    }
+  }
+  CEdits(const CEdits&) = delete;
+  CEdits& operator=(const CEdits&) = delete;
+  ~CEdits() {
+    m_bStop = true;
+    Join();
+  }
+
+  // Joins in until every file is taken up, the caller answering between
+  // its files; a stop ends the batch before the first file not taken up
+  // (its bDone stays false).
+  std::vector<CFileEdit> Finish(const CWork& work) {
+    Take(&work);
+    Join();
+    return std::move(m_edits);
+  }
+
+ private:
+  void Take(const CWork* work) {
+    for (std::size_t i; !m_bStop && (i = m_nNext++) < m_edits.size();) {
+      const CPlannedSave& save = m_plan[m_nFirst + i];
+      if (save.ReadsItsFile()) {
+        try {
+          EditFile(save.strPath, m_edits[i]);
+        } catch (...) {
+          m_edits[i].error = std::current_exception();
+        }
+      }
+      m_edits[i].bDone = true;
+      if (work && !work->KeepGoing()) m_bStop = true;
+    }
+  }
+  void Join() {
+    for (std::thread& helper : m_helpers)
+      if (helper.joinable()) helper.join();
+  }
+
+  const std::vector<CPlannedSave>& m_plan;
+  const std::size_t m_nFirst;
+  std::vector<CFileEdit> m_edits;
+  std::atomic<std::size_t> m_nNext{0};
+  std::atomic<bool> m_bStop{false};
+  std::vector<std::thread> m_helpers;
 };
 
 // A row written into the save's batch, awaiting its commit.
@@ -261,7 +306,8 @@ void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& w
     read.bChangedWhileRead = file->WasChangedWhileRead();
     return read;
   };
-  CReadAhead<CReadFile> files(names.size(), readFile, HelperThreads(kReadThreads), kFilesReadAhead);
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  CReadAhead files(names.size(), readFile, std::min(cores - 1, kReadThreads - 1));
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (!work.KeepGoing()) {
       report.bStopped = true;
@@ -506,26 +552,27 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
   const std::vector<CPlannedSave> plan = PlanSaves(ids, work);
   if (!StartJournal(work, saveWithoutUndo, report.strNotBegun)) return report;
   if (m_pJournal && work.status) work.status("Noting what the save replaces\u2026");
-  // A batch at a time: what its writes replace goes into the journal, then
-  // its files are written, and flushed together while the next batch is
-  // written (nothing of a batch is written before its records are on the
-  // disk). The files are read and their edits made on a few threads, a
-  // batch ahead of the writes. A stop ends the save between two files,
-  // after the files taken up so far were written and reached the disk.
-  const std::unique_ptr<CReadAhead<CFileEdit>> edits = ReadAndEdit(plan);
+  // A batch at a time: its files are read and their edits made (on a few
+  // threads), what their writes replace goes into the journal, then they are
+  // written, and flushed together while the next batch is written; the next
+  // batch is read and edited meanwhile (nothing of it is written before its
+  // records are on the disk). A stop ends the save between two files, after
+  // the files taken up so far were written and reached the disk.
   CSaveBatch batch;
   std::size_t attempted = 0;
   std::size_t committing = 0;  // the first rows of m_pending, whose files the batch commits in the background
   bool stopped = false;
-  while (!stopped && attempted < plan.size()) {
+  std::unique_ptr<CEdits> next = plan.empty() ? nullptr : StartEdits(plan, 0);
+  while (!stopped && next) {
     const std::size_t first = attempted;
+    std::vector<CFileEdit> edits = next->Finish(work);
+    next.reset();
+    const std::size_t end = first + edits.size();
     std::vector<CSaveFailure> refused;
     std::vector<CEditedFile> edited;
-    for (std::size_t files = 0; attempted < plan.size() && files < kFilesPerBatch; ++attempted) {
-      if ((stopped = !work.KeepGoing())) break;
-      CFileEdit edit = edits->Take(attempted);
-      files += plan[attempted].bEdited;
-      if (std::optional<CSaveFailure> failure = TakeEdited(plan[attempted], edit, work, edited))
+    for (; attempted < end; ++attempted) {
+      if ((stopped = !edits[attempted - first].bDone || !work.KeepGoing())) break;
+      if (std::optional<CSaveFailure> failure = TakeEdited(plan[attempted], edits[attempted - first], work, edited))
         refused.push_back(*failure);
     }
     CString unjournalled;
@@ -536,6 +583,8 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
       break;
     }
     report.failures.insert(report.failures.end(), refused.begin(), refused.end());
+    // The next batch is read and edited while this one is written.
+    if (!stopped && end < plan.size()) next = StartEdits(plan, end);
     for (CEditedFile& file : edited) {
       // The caller keeps answering between writes too; a stop asked for
       // now is heeded before the next file is taken up.
@@ -567,13 +616,18 @@ CSaveReport CFolderSession::Save(const std::vector<RowId>& ids, const CWork& wor
 std::vector<CSaveFailure> CFolderSession::CheckSave(const std::vector<RowId>& ids, const CWork& work) {
   std::vector<CSaveFailure> failures;
   const std::vector<CPlannedSave> plan = PlanSaves(ids, work);
-  const std::unique_ptr<CReadAhead<CFileEdit>> edits = ReadAndEdit(plan);
   CWork quiet;  // no field is written
   quiet.keepGoing = work.keepGoing;
-  for (std::size_t i = 0; i < plan.size() && work.KeepGoing(); ++i) {
-    CFileEdit edit = edits->Take(i);
-    std::vector<CEditedFile> edited;
-    if (std::optional<CSaveFailure> failure = TakeEdited(plan[i], edit, quiet, edited)) failures.push_back(*failure);
+  // Read and edited a batch at a time, as the save reads them.
+  for (std::size_t first = 0; first < plan.size();) {
+    std::vector<CFileEdit> edits = StartEdits(plan, first)->Finish(work);
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+      if (!edits[i].bDone) return failures;
+      std::vector<CEditedFile> edited;
+      if (std::optional<CSaveFailure> failure = TakeEdited(plan[first + i], edits[i], quiet, edited))
+        failures.push_back(*failure);
+    }
+    first += edits.size();
   }
   return failures;
 }
@@ -658,14 +712,14 @@ bool CFolderSession::JournalBatch(const std::function<bool(const CString&)>& sav
   return m_bUnjournalled;
 }
 
-std::unique_ptr<CReadAhead<CFolderSession::CFileEdit>> CFolderSession::ReadAndEdit(
-    const std::vector<CPlannedSave>& plan) {
-  // What each row asks of its file, taken from the table here: reading and
-  // editing the files on other threads needs nothing of the session.
-  std::vector<CFileEdit> edits(plan.size());
+std::unique_ptr<CFolderSession::CEdits> CFolderSession::StartEdits(const std::vector<CPlannedSave>& plan,
+                                                                   std::size_t first) {
+  std::size_t end = first;
+  for (std::size_t files = 0; end < plan.size() && files < kFilesPerBatch; ++end) files += plan[end].bEdited;
+  std::vector<CFileEdit> edits(end - first);
   std::size_t reads = 0;
-  for (std::size_t i = 0; i < plan.size(); ++i) {
-    const CPlannedSave& save = plan[i];
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    const CPlannedSave& save = plan[first + i];
     if (!save.ReadsItsFile()) continue;
     ++reads;
     CFileEdit& edit = edits[i];
@@ -680,15 +734,9 @@ std::unique_ptr<CReadAhead<CFolderSession::CFileEdit>> CFolderSession::ReadAndEd
       if (values && values->Has(ColumnOf(field))) edit.values.emplace_back(field, CellOf(m_rows, row, ColumnOf(field)));
     edit.cover = m_table.CoverOf(save.id);
   }
-  const auto asked = std::make_shared<std::vector<CFileEdit>>(std::move(edits));
-  const auto editFile = [&plan, asked](std::size_t i) {
-    CFileEdit edit = std::move((*asked)[i]);
-    if (plan[i].ReadsItsFile()) EditFile(plan[i].strPath, edit);
-    return edit;
-  };
-  return std::make_unique<CReadAhead<CFileEdit>>(
-      plan.size(), std::move(editFile), HelperThreads(std::min(kReadThreads, 1 + reads / kFilesPerEditThread)),
-      kFilesPerBatch);
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t helpers = std::min({cores - 1, kEditThreads - 1, reads / kFilesPerEditThread});
+  return std::make_unique<CEdits>(plan, first, std::move(edits), helpers);
 }
 
 void CFolderSession::EditFile(const CString& path, CFileEdit& edit) {
@@ -720,6 +768,7 @@ std::optional<CSaveFailure> CFolderSession::TakeEdited(const CPlannedSave& save,
   if (path.IsEmpty()) return CSaveFailure{save.id, FileNameOfKey(key), "no single file of that name is in the folder."};
   const auto fail = [&](const CString& reason) { return CSaveFailure{save.id, ShownName(key, path), reason}; };
   if (!save.strRefusal.IsEmpty()) return fail(save.strRefusal);
+  if (edit.error) std::rethrow_exception(edit.error);
   // What another program (or another window) wrote since the rows were read
   // is never written over: such a file is not written at all.
   const CString changed = m_loadedFiles.WhyNotTheOneRead(path, edit.read);

@@ -113,9 +113,6 @@ struct CUndoSaveReport {
   CString strJournalError;             // the entry could not be removed
 };
 
-template <typename File>
-class CReadAhead;
-
 class CFolderSession {
  public:
   CFolderSession();
@@ -251,6 +248,7 @@ class CFolderSession {
   struct CPlannedSave;
   struct CEditedFile;
   struct CFileEdit;
+  class CEdits;
   struct CPendingSave;
   void ReadFiles(const std::vector<CString>& names, const CWork& work, CLoadReport& report);
   std::vector<CPlannedSave> PlanSaves(const std::vector<RowId>& ids, const CWork& work);
@@ -260,9 +258,9 @@ class CFolderSession {
   // Puts the records of the files edited since the last batch on the disk;
   // false when they are not, and saveWithoutUndo says no (error says why).
   bool JournalBatch(const std::function<bool(const CString&)>& saveWithoutUndo, CString& error);
-  // The planned rows' files read and edited a little ahead of the caller,
-  // who takes them in the plan's order.
-  std::unique_ptr<CReadAhead<CFileEdit>> ReadAndEdit(const std::vector<CPlannedSave>& plan);
+  // Starts reading the files of the batch that begins at plan[first] and
+  // making their rows' edits in them.
+  std::unique_ptr<CEdits> StartEdits(const std::vector<CPlannedSave>& plan, std::size_t first);
   static void EditFile(const CString& path, CFileEdit& edit);
   // Takes an edited file into the batch, and the record of its write into
   // the journal; the failure when it cannot be saved.
