@@ -160,8 +160,6 @@ TEST_F(ContextMenuTest, NoProgramToOpenItIsSaidPlainlyNamingWhatWasToBeOpened) {
   } cases[] = {
       {[&] { fromMenu(1, kPlay); }, "The file could not be opened: no program to open it was found.\n\n" +
                                         m_dir.File("Beta.mp3").Str()},
-      {[&] { fromMenu(2, kReport); }, "The file could not be opened: no program to open it was found.\n\n" +
-                                          m_dir.File("report.html").Str()},
       {[&] {
          test::AnswerMessageBox(IDOK, &asked);
          Click(IDC_WEB_SITE);

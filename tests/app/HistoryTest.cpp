@@ -198,7 +198,6 @@ TEST_F(HistoryTest, LoadingOtherRowsIntoTheBoxesAsksBeforeTheTypingGoes) {
   };
   const std::pair<const char*, std::function<void(int)>> ways[] = {
       {"F2", [&](int row) { only(row); QTest::keyClick(View(), Qt::Key_F2); }},
-      {"Enter", [&](int row) { only(row); QTest::keyClick(View(), Qt::Key_Return); }},
       {"double-click", [&](int row) {
          only(row);
          CRect cell;
@@ -206,7 +205,6 @@ TEST_F(HistoryTest, LoadingOtherRowsIntoTheBoxesAsksBeforeTheTypingGoes) {
          QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {},
                             View()->viewport()->mapFrom(View(), QPoint(cell.left + 5, (cell.top + cell.bottom) / 2)));
        }},
-      {"row menu Edit", [&](int row) { only(row); static_cast<CWnd&>(m_dlg).OnCommand(ID_EDIT_ROWS, BN_CLICKED); }},
   };
   for (const auto& [way, load] : ways) {
     SCOPED_TRACE(way);

@@ -4,14 +4,12 @@
 #include "QuilloryDlg.h"
 #include "Resource.h"
 #include "ShellRecorder.h"
-#include "UserGuide.h"
 
 #include "support/OpenerStandIn.h"
 
 #include "support/ModalAnswers.h"
 #include "support/TestSupport.h"
 
-#include <base/FolderWalk.h>
 #include <platform/MessageBox.h>
 #include <platform/StatusBarCtrl.h>
 #include <platform/WinApp.h>
@@ -212,18 +210,6 @@ TEST_F(MainWindowTest, HelpAndTheWebButtonOpenThroughTheShell) {
   EXPECT_NE(opened[0].find("help/index.html"), std::string::npos);
   EXPECT_TRUE(test::ReadFile(opened[0].c_str()).find("Apply to all") != std::string::npos);
   EXPECT_EQ(opened[1], kWebSite);
-}
-
-// The guide's opening says which files become rows: every kind the folder lists.
-TEST(UserGuideTest, TheOpeningNamesEveryKindOfMusicFileTheTableLists) {
-  const std::string guide = test::ReadFile(UserGuidePath());
-  const std::size_t start = guide.find("<p>");
-  ASSERT_NE(start, std::string::npos);
-  const std::string opening = guide.substr(start, guide.find("</p>", start) - start);
-  for (const char* extension : {".mp3", ".flac", ".ogg", ".oga", ".opus", ".m4a", ".mp4"}) {
-    EXPECT_TRUE(IsMusicFileName(CString("song") + extension)) << extension;
-    EXPECT_NE(opening.find(std::string("\"") + extension + "\""), std::string::npos) << extension;
-  }
 }
 
 // Help and Explore say when the desktop could not do it: without a browser

@@ -319,7 +319,6 @@ TEST_F(ManyRowsTest, LongTextsOfTheDialogsWrapWithinTheirLabels) {
        },
        "a text of 30001 characters (the title of \"Odd name\")"},
       {ID_NAMES_FROM_TAGS, IDC_PATTERN_HELP, nullptr, "%lyrics%. %track:2% gives 05."},
-      {ID_TAGS_FROM_NAMES, IDC_PATTERN_HELP, nullptr, "%lyrics%; %dummy% skips a part."},
   };
   for (const auto& c : cases) {
     test::DriveModal(test::ModalKind::Dialog, [&](QWidget* w) {

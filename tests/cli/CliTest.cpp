@@ -332,36 +332,27 @@ TEST_F(CliTest, EveryFormatIsReadSetCoveredAndUndoneLikeMp3Files) {
   EXPECT_EQ(Disk(), before);
 }
 
-// A dry run names the files the save would refuse, with the save's reasons
-// and its exit status, and counts only the others as to be written.
-TEST_F(CliTest, ADryRunRefusesWhatTheSaveRefuses) {
-  const fs::path fixtures = QUILLORY_FIXTURES_DIR;
-  fs::copy_file(fixtures / "bad_cut.flac", m_root / "m" / "bad_cut.flac");
-  fs::copy_file(fixtures / "notmpeg_ogg.mp3", m_root / "m" / "notmpeg_ogg.mp3");
-  const auto before = Disk();
+// A dry run names the files the save (or the undo of a save) would refuse,
+// with their reasons and the exit status, and writes nothing.
+TEST_F(CliTest, ADryRunRefusesWhatTheSaveAndItsUndoWouldRefuse) {
+  fs::copy_file(fs::path(QUILLORY_FIXTURES_DIR) / "bad_cut.flac", m_root / "m" / "bad_cut.flac");
+  auto before = Disk();
   const Result dry = Run({"-n", "set", "artist=Z", "m"});
   EXPECT_EQ(dry.status, 1);
-  EXPECT_NE(dry.err.find("m/bad_cut.flac: The FLAC metadata block 5 runs past the end of the file."), std::string::npos)
-      << dry.err;
-  EXPECT_EQ(dry.out.find("bad_cut"), std::string::npos) << dry.out;
+  EXPECT_EQ(dry.err, "m/bad_cut.flac: The FLAC metadata block 5 runs past the end of the file.\n");
   EXPECT_NE(dry.out.find("\n3 files would be written"), std::string::npos) << dry.out;
   EXPECT_EQ(Disk(), before);
   const Result saved = Run({"set", "artist=Z", "m"});
-  EXPECT_EQ(saved.status, 1);
   EXPECT_EQ(saved.err, dry.err);
-}
 
-// A dry run of the undo names the files the undo would leave alone.
-TEST_F(CliTest, ADryRunOfTheUndoNamesTheFilesItWouldLeaveAlone) {
-  ASSERT_EQ(Run({"-q", "set", "artist=New", "m"}).status, 0);
   std::ofstream(m_root / "m" / "b.mp3", std::ios::app) << "another program's bytes";
-  const auto before = Disk();
-  const Result dry = Run({"-n", "undo-last-save", "m"});
-  EXPECT_EQ(dry.status, 1);
-  EXPECT_EQ(dry.err, "m/b.mp3: Its size changed since the save (it would be left alone)\n");
-  EXPECT_NE(dry.out.find("m/a.mp3: would get back what it held before the save\n"), std::string::npos) << dry.out;
+  before = Disk();
+  const Result undo = Run({"-n", "undo-last-save", "m"});
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(undo.err, "m/b.mp3: Its size changed since the save (it would be left alone)\n");
   EXPECT_EQ(Disk(), before);
 }
+
 
 TEST_F(CliTest, TheWindowsSessionAndTheCommandLineUndoEachOthersSaves) {
   const auto before = Disk();
