@@ -17,11 +17,21 @@
 
 #include <utility>
 
-bool OpenOnDesktop(CShellcmd& shell, CWnd* parent, const CString& target) {
+namespace {
+
+// The request with the shell's own message boxes off; the caller says what failed.
+bool Quietly(CShellcmd& shell, bool (CShellcmd::*request)(CString), const CString& path) {
   const bool showErrors = std::exchange(shell.m_bShowErrors, false);
-  const bool done = shell.Run(target);
+  const bool done = (shell.*request)(path);
   shell.m_bShowErrors = showErrors;
-  if (done || !showErrors) return done;
+  return done;
+}
+
+}  // namespace
+
+bool OpenOnDesktop(CShellcmd& shell, CWnd* parent, const CString& target) {
+  const bool done = Quietly(shell, &CShellcmd::Run, target);
+  if (done || !shell.m_bShowErrors) return done;
   // A file that is there and readable, or an address, failed for want of a
   // program to open it; a missing or unreadable file keeps the shell's reason.
   const bool address = base::IsAddress(target.Str());
@@ -34,10 +44,7 @@ bool OpenOnDesktop(CShellcmd& shell, CWnd* parent, const CString& target) {
 }
 
 bool CDesktopCommands::ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path) {
-  const bool showErrors = std::exchange(m_shell.m_bShowErrors, false);
-  const bool done = (m_shell.*request)(path);
-  m_shell.m_bShowErrors = showErrors;
-  return done;
+  return Quietly(m_shell, request, path);
 }
 
 void CDesktopCommands::Play() {

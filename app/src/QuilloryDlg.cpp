@@ -249,13 +249,13 @@ std::vector<RowId> CQuilloryDlg::IdsOf(const std::vector<int>& rows) {
 bool CQuilloryDlg::IsDataChanged() const { return m_pRows->UnsavedCount() > 0; }
 
 bool CQuilloryDlg::ConfirmDiscardEdits(const char* question) {
-  if (!IsDataChanged() && !HasTyping()) return true;
-  return MessageBoxA(GetSafeHwnd(), question, "Data not saved", MB_YESNO | MB_ICONQUESTION) == IDYES;
+  return ConfirmDiscard(IsDataChanged() || HasTyping(), question);
 }
 
-bool CQuilloryDlg::ConfirmDiscardTyping(const char* question) {
-  if (!HasTyping()) return true;
-  return MessageBoxA(GetSafeHwnd(), question, "Data not saved", MB_YESNO | MB_ICONQUESTION) == IDYES;
+bool CQuilloryDlg::ConfirmDiscardTyping(const char* question) { return ConfirmDiscard(HasTyping(), question); }
+
+bool CQuilloryDlg::ConfirmDiscard(bool unsaved, const char* question) {
+  return !unsaved || MessageBoxA(GetSafeHwnd(), question, "Data not saved", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void CQuilloryDlg::OnUndo() { StepHistory(false); }

@@ -79,6 +79,8 @@ class CQuilloryDlg : public CDialog {
   bool ConfirmDiscardEdits(const char* question = "Do you want to exit?");
   // The same question, asked only for typing in the boxes not yet put into the table.
   bool ConfirmDiscardTyping(const char* question);
+  // "Data not saved": question asked when unsaved; true when it is not, or the answer is Yes.
+  bool ConfirmDiscard(bool unsaved, const char* question);
   // A cell of the table differs from what its file holds.
   bool IsDataChanged() const;
 
