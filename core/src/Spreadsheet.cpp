@@ -180,16 +180,13 @@ bool ParseCsv(std::string_view text, std::vector<CCsvRecord>& records, CString& 
   return true;
 }
 
-std::string JsonString(std::string_view text) {
+std::string JsonString(std::string_view raw) {
+  const CString cell = SheetCell(CString(std::string(raw)));
+  const std::string_view text = cell.Str();
   std::string out = "\"";
   for (std::size_t at = 0; at < text.size();) {
-    const std::size_t length = Utf8Length(text, at);
+    const std::size_t length = std::max<std::size_t>(Utf8Length(text, at), 1);  // UTF-8 throughout now
     const auto ch = static_cast<unsigned char>(text[at]);
-    if (length == 0) {
-      out += "\xEF\xBF\xBD";
-      ++at;
-      continue;
-    }
     if (ch == '"' || ch == '\\') {
       out += '\\';
       out += static_cast<char>(ch);

@@ -57,7 +57,7 @@ struct CCsvRecord {
 bool ParseCsv(std::string_view text, std::vector<CCsvRecord>& records, CString& error);
 
 // text as a JSON string, quotes included (control characters escaped, the
-// rest kept as UTF-8; bytes that are not UTF-8 as U+FFFD).
+// rest kept as UTF-8; bytes that are not UTF-8 as SheetCell gives them).
 std::string JsonString(std::string_view text);
 
 // A spreadsheet read for an import: each row's key and the editable fields
