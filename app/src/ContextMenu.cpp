@@ -2,6 +2,7 @@
 #include "QuilloryDlg.h"
 
 #include "FailedRows.h"
+#include <base/FolderWalk.h>
 #include <core/Fields.h>
 #include "Resource.h"
 
@@ -14,7 +15,11 @@ void CQuilloryDlg::OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult) {
   if (m_bBoxesFollow) FollowSelection();
   const auto* item = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
   if (!(item->uNewState & LVIS_SELECTED)) return;
-  const CString message = m_pFailedRows->MessageOf(item->iItem);
+  CString message = m_pFailedRows->MessageOf(item->iItem);
+  // A file the load could not read whole says why its cells show "-".
+  const RowId id = m_pRows->IdOf(item->iItem);
+  if (const CString reason = m_pSession->ReadRefusalOf(id); message.IsEmpty() && !reason.IsEmpty())
+    message = FileNameOfKey(m_pSession->FileKeyOf(id)) + ": " + reason + ".";
   if (!message.IsEmpty()) m_pStatus->ErrorMsg(message);
 }
 

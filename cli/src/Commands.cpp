@@ -152,6 +152,12 @@ class CFiles {
     return field == kGenre ? CMyMP3Tags::GenreName(cell) : cell;
   }
   CString KeyOf(RowId id) { return m_session.FileKeyOf(id); }
+  // Names the files whose fields could not all be read, or that cannot be
+  // saved, as a save would name them: what is shown of them is not all they hold.
+  void NameRefused() {
+    for (RowId id : Ids())
+      if (const CString reason = m_session.ReadRefusalOf(id); !reason.IsEmpty()) m_out.Refuse(Shown(id), reason + ".");
+  }
   // The file as messages name it.
   CString Shown(RowId id) { return ShownPath(Folder(), FileNameFor(KeyOf(id))); }
   CString ShownName(const CString& name) { return ShownPath(Folder(), name); }
@@ -275,6 +281,7 @@ int List(const COptions& options, COutput& out) {
   const std::string format = args.Has("--csv") ? "csv" : args.Has("--json") ? "json" : "tsv";
   const std::string text = SheetText(files.Session(), files.Ids(), SpreadsheetFields(false), format, false);
   std::fwrite(text.data(), 1, text.size(), stdout);
+  files.NameRefused();
   return out.Status();
 }
 
@@ -286,6 +293,7 @@ int Export(const COptions& options, COutput& out) {
   CFiles files(out);
   if (!files.Open(args.rest)) return kBadUsage;
   const std::string text = SheetText(files.Session(), files.Ids(), SpreadsheetFields(true), args.Has("--json") ? "json" : "csv", args.Has("--bom"));
+  files.NameRefused();
   return WriteOut(args.Value("--csv"), text, out) ? out.Status() : kRefused;
 }
 
@@ -299,6 +307,7 @@ int Get(const COptions& options, COutput& out) {
   if (!files.Open({args.rest.begin() + 1, args.rest.end()})) return kBadUsage;
   for (RowId id : files.Ids())
     std::printf("%s\t%s\n", files.Shown(id).GetString(), files.Text(id, *field).GetString());
+  files.NameRefused();
   return out.Status();
 }
 

@@ -258,6 +258,7 @@ void CFolderSession::Forget() {
   m_history.Clear();
   m_loadedFiles.Clear();
   m_facts.clear();
+  m_readRefusals.clear();
 }
 
 CLoadReport CFolderSession::Open(CString folder, bool subfolders, const CWork& work) {
@@ -297,7 +298,7 @@ void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& w
   const auto readFile = [&folder, &names](std::size_t i) {
     CReadFile read;
     read.strPath = base::JoinPath(folder, names[i]);
-    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(read.strPath);
+    const std::unique_ptr<CMusicFile> file = CMusicFile::Read(read.strPath, &read.strRefusal);
     // A file gone since the walk gets no row; an empty one keeps its row.
     read.bFound = file->FileSize() > 0 || base::FileExists(read.strPath);
     if (!read.bFound) return read;
@@ -322,6 +323,7 @@ void CFolderSession::ReadFiles(const std::vector<CString>& names, const CWork& w
       const int at = m_rows.Insert(m_rows.Rows(), std::move(row));
       const RowId id = m_table.IdOf(at);
       NoteFacts(id, file.cells);
+      if (!file.strRefusal.IsEmpty()) m_readRefusals[id] = file.strRefusal;
       // What a save must find there before it writes.
       m_loadedFiles.Note(file.strPath, file.identity);
       if (file.bChangedWhileRead) ++report.nChangedWhileRead;
@@ -359,6 +361,11 @@ void CFolderSession::NoteFacts(RowId id, const std::vector<CString>& cells) {
   CFacts& facts = m_facts[static_cast<std::size_t>(id)];
   facts.fKilobytes = static_cast<float>(std::atof(cells[static_cast<std::size_t>(ColumnOf(kSizeKb))].GetString()));
   facts.fSeconds = static_cast<float>(std::atof(cells[static_cast<std::size_t>(ColumnOf(kLength))].GetString()));
+}
+
+CString CFolderSession::ReadRefusalOf(RowId id) const {
+  const auto found = m_readRefusals.find(id);
+  return found != m_readRefusals.end() ? found->second : CString();
 }
 
 CFolderTotals CFolderSession::Totals() const {
@@ -795,6 +802,7 @@ std::optional<CSaveFailure> CFolderSession::WriteFile(CEditedFile& edited, CSave
   m_pending.push_back({save.id, save.strPath, save.strNewPath, RowCellsOf(*edited.pFile, ShownName(key, save.strPath)),
                        edited.pFile->Identity()});
   NoteFacts(save.id, m_pending.back().cells);
+  m_readRefusals.erase(save.id);
   edited.pFile.reset();
   return std::nullopt;
 }

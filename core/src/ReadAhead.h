@@ -22,6 +22,7 @@ struct CReadFile {
   std::vector<CString> cells;
   CFileIdentity identity;
   bool bChangedWhileRead = false;
+  CString strRefusal;  // why it cannot be read whole or saved; empty for most
 };
 
 class CReadAhead {

@@ -241,9 +241,24 @@ TEST_F(CliTest, ASheetIsUtf8AndALatin1NameInItReachesItsFile) {
   EXPECT_EQ(Run({"get", "artist", "m/caf\xE9.mp3"}).out, "m/caf\xE9.mp3\tEdited\n");
 }
 
-// A folder the walk cannot read is named, and the command's status says
-// that not all was done; the files it could read are listed.
-TEST_F(CliTest, AFolderThatCannotBeReadIsNamedAndTheStatusSaysSo) {
+// A file or folder that cannot be read is named, and the command's status
+// says that not all was done; the files it could read are listed.
+TEST_F(CliTest, WhatCannotBeReadIsNamedAndTheStatusSaysSo) {
+  const fs::path fixtures = QUILLORY_FIXTURES_DIR;
+  fs::copy_file(fixtures / "bad_cut.flac", m_root / "m" / "cut.flac");
+  fs::copy_file(fixtures / "notmpeg_ogg.mp3", m_root / "m" / "ogg.mp3");
+  const std::string named = "m/cut.flac: The FLAC metadata block 5 runs past the end of the file.\n"
+                            "m/ogg.mp3: The file is not MPEG audio (it looks like an Ogg Vorbis file).\n";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"list", "m"}, {"get", "artist", "m"}, {"export", "--csv", "-", "m"}}) {
+    const Result shown = Run(args);
+    EXPECT_EQ(shown.status, 1) << args[0];
+    EXPECT_EQ(shown.err, named) << args[0];
+    EXPECT_NE(shown.out.find("cut.flac"), std::string::npos) << args[0];  // still listed
+  }
+  fs::remove(m_root / "m" / "cut.flac");
+  fs::remove(m_root / "m" / "ogg.mp3");
+
   if (::geteuid() == 0) {
     // Root reads every folder: the command runs as nobody.
     if (std::system("setpriv --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no setpriv to run as another user";

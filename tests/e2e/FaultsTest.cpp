@@ -104,6 +104,9 @@ TEST_F(FaultsTest, SaveAllMarksEveryFileItCouldNotWriteUntilItIsSaved) {
   const CString gone = m_dir.CopyFixture("untagged.mp3", "d.mp3");
   const std::string refusedBytes = test::ReadFile(refused);
   OpenFolder(m_dir.Path());
+  // A file the library refuses says why as soon as its row is selected.
+  SelectRow(RowOf("b"));
+  EXPECT_EQ(Status(), "b.mp3: The file's ID3v2.2 frame CRM has no ID3v2.3 form.");
   SetEveryArtist("Kept");
   DoubleClickRow(RowOf("a"));  // the boxes hold a row while saving
   const std::string away = gone.Str() + ".away";

@@ -149,6 +149,10 @@ class CFolderSession {
   // whether it lists exactly the rows' files; listing gets the walk.
   bool ListsItsRows(const CWork& work, CMusicListing* listing);
   CFolderTotals Totals() const;
+  // Why the row's file could not be read whole or cannot be saved, as the
+  // load found it ("The file is empty"); empty for most rows, and once the
+  // row's file was saved.
+  CString ReadRefusalOf(RowId id) const;
 
   // The row's file as named on disk below the folder, without extension:
   // the File name cell, or its name before a rename not saved yet.
@@ -291,6 +295,7 @@ class CFolderSession {
     float fSeconds = 0;
   };
   std::vector<CFacts> m_facts;
+  std::map<RowId, CString> m_readRefusals;  // the few rows whose files were refused when read
   std::unique_ptr<CJournalledSave> m_pJournal;  // the entry of the save running
   bool m_bUnjournalled = false;                 // its files from some batch on go without records
   std::vector<CPendingSave> m_pending;          // rows written into the batch, awaiting its commit
