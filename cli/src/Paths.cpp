@@ -1,10 +1,12 @@
 #include "Cli.h"
 
+#include <core/Numbering.h>
 #include <core/Playlist.h>
 
 #include <base/FolderWalk.h>
 #include <base/Path.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <set>
@@ -54,7 +56,15 @@ bool ResolvePaths(const std::vector<std::string>& paths, bool subfolders, CTarge
       return false;
     }
     if (S_ISDIR(info.st_mode)) {
-      const CMusicListing listing = ListMusicFiles(real, subfolders);
+      CMusicListing listing = ListMusicFiles(real, subfolders);
+      // Each folder's files in the natural order of their names ("2" before
+      // "10"), as the window sorts them and a playlist wants them.
+      for (auto run = listing.names.begin(); run != listing.names.end();) {
+        const CString folder = base::FolderOf(*run);
+        const auto end = std::find_if(run, listing.names.end(), [&](const CString& name) { return base::FolderOf(name) != folder; });
+        std::stable_sort(run, end, NaturalLess);
+        run = end;
+      }
       found.push_back({real, listing.names});
       if (listing.nUnreadable > 0)
         unreadable.push_back(CString::Formatted("%s: %d %s could not be read; the music files in %s were left out.",

@@ -276,14 +276,15 @@ TEST_F(CliTest, WhatCannotBeReadIsNamedAndTheStatusSaysSo) {
 
 TEST_F(CliTest, TracksAreNumberedPerFolderAndThePlaylistNamesTheFilesFromItsFolder) {
   ASSERT_EQ(Run({"-r", "number", "--total", "--disc", "m"}).status, 0);
+  // Each folder's files are listed, numbered and put in playlists in natural order.
   EXPECT_EQ(Run({"-r", "get", "track", "m"}).out,
-            "m/a.mp3\t1/3\nm/b.mp3\t2/3\nm/c.mp3\t3/3\nm/CD2/d10.mp3\t2/2\nm/CD2/d9.mp3\t1/2\n");
+            "m/a.mp3\t1/3\nm/b.mp3\t2/3\nm/c.mp3\t3/3\nm/CD2/d9.mp3\t1/2\nm/CD2/d10.mp3\t2/2\n");
   // The disc from the folder named CD2; the files beside it keep theirs.
-  EXPECT_EQ(Run({"-r", "get", "disc", "m"}).out, "m/a.mp3\t-\nm/b.mp3\t-\nm/c.mp3\t-\nm/CD2/d10.mp3\t2/2\nm/CD2/d9.mp3\t2/2\n");
+  EXPECT_EQ(Run({"-r", "get", "disc", "m"}).out, "m/a.mp3\t-\nm/b.mp3\t-\nm/c.mp3\t-\nm/CD2/d9.mp3\t2/2\nm/CD2/d10.mp3\t2/2\n");
   ASSERT_EQ(Run({"playlist", "m/CD2/all.m3u8", "m/a.mp3", "m/CD2"}).status, 0);
   EXPECT_EQ(Bytes(m_root / "m" / "CD2" / "all.m3u8"),
             "#EXTM3U\n#EXTINF:1,Latin Artist - Café del Mar\n../a.mp3\n"
-            "#EXTINF:1,日本語の歌手 - Björk – Jóga ♫\nd10.mp3\n#EXTINF:1,Latin Artist - Café del Mar\nd9.mp3\n");
+            "#EXTINF:1,Latin Artist - Café del Mar\nd9.mp3\n#EXTINF:1,日本語の歌手 - Björk – Jóga ♫\nd10.mp3\n");
 }
 
 TEST_F(CliTest, PatternsAndCoversRefuseTheFilesTheyCannotDoAndAreUndoneWithTheirRenames) {
