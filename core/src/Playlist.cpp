@@ -11,6 +11,15 @@
 #include <cstdlib>
 #include <filesystem>
 
+namespace {
+
+// A file's line: a name that starts with '#' would read as a comment.
+std::string EntryLine(const CString& path) {
+  return path.Left(1) == "#" ? "./" + path.Str() : path.Str();
+}
+
+}  // namespace
+
 CString RelativePath(const CString& folder, const CString& path) {
   const std::filesystem::path relative =
       std::filesystem::path(path.Str()).lexically_normal().lexically_relative(std::filesystem::path(folder.Str()).lexically_normal());
@@ -22,12 +31,11 @@ std::string PlaylistText(const std::vector<CPlaylistEntry>& entries, const CStri
   const auto known = [](const CString& text) { return !text.IsEmpty() && text != "-"; };
   std::string text = "#EXTM3U\n";
   for (const CPlaylistEntry& entry : entries) {
-    std::string path = RelativePath(folder, entry.strPath).Str();
+    const std::string path = EntryLine(RelativePath(folder, entry.strPath));
     if (path.find_first_of("\r\n") != std::string::npos) {
       if (leftOut) leftOut->push_back(entry);
       continue;
     }
-    if (path.front() == '#') path = "./" + path;
     CString shown = known(entry.strTitle) ? entry.strTitle : base::FileNameOf(entry.strPath);
     if (known(entry.strArtist)) shown = entry.strArtist + " - " + shown;
     // A line break in a tag would end the line early.
@@ -84,9 +92,7 @@ std::optional<std::string> RenamedInPlaylist(std::string_view text, const CStrin
       result += line;
       continue;
     }
-    std::string now = (absolute ? found->second : RelativePath(folder, found->second)).Str();
-    if (now.front() == '#') now = "./" + now;  // not a comment
-    result += now;
+    result += EntryLine(absolute ? found->second : RelativePath(folder, found->second));
     result += line.substr(body);
     changed = true;
   }
