@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Exit statuses.
@@ -50,7 +51,8 @@ struct CTarget {
   CString strFolder;               // absolute, links resolved
   std::vector<CString> names;      // below strFolder, in the order the paths give them
   bool bSubfolders = false;        // some name lies below the folder
-  std::vector<CString> unreadable;  // folders named whose walk met folders it could not read, and how many
+  // Each folder named whose walk met folders it could not read, and how many.
+  std::vector<std::pair<CString, CString>> unreadable;  // the path as given, what was left out
 };
 
 // Resolves the paths (files or folders; folders with their subfolders when

@@ -117,8 +117,7 @@ class CFiles {
       return false;
     }
     // A folder left out makes the command one that did not do all it was asked.
-    for (const CString& problem : m_target.unreadable)
-      m_out.Refuse(problem.Left(problem.Find(": ")), problem.Mid(problem.Find(": ") + 2));
+    for (const auto& [path, leftOut] : m_target.unreadable) m_out.Refuse(path, leftOut);
     if (m_target.names.empty()) {
       m_out.Error("no music file in the paths given.");
       return true;

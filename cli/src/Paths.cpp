@@ -47,7 +47,7 @@ bool ResolvePaths(const std::vector<std::string>& paths, bool subfolders, CTarge
     std::vector<CString> names;   // below folder
   };
   std::vector<Found> found;
-  std::vector<CString> unreadable;
+  std::vector<std::pair<CString, CString>> unreadable;
   for (const std::string& path : paths) {
     struct stat info {};
     const CString real = RealPath(path);
@@ -67,10 +67,10 @@ bool ResolvePaths(const std::vector<std::string>& paths, bool subfolders, CTarge
       }
       found.push_back({real, listing.names});
       if (listing.nUnreadable > 0)
-        unreadable.push_back(CString::Formatted("%s: %d %s could not be read; the music files in %s were left out.",
-                                                path.c_str(), listing.nUnreadable,
-                                                listing.nUnreadable == 1 ? "folder" : "folders",
-                                                listing.nUnreadable == 1 ? "it" : "them"));
+        unreadable.emplace_back(path.c_str(), CString::Formatted("%d %s could not be read; the music files in %s were left out.",
+                                                                 listing.nUnreadable,
+                                                                 listing.nUnreadable == 1 ? "folder" : "folders",
+                                                                 listing.nUnreadable == 1 ? "it" : "them"));
     } else if (S_ISREG(info.st_mode) && IsMusicFileName(base::FileNameOf(real))) {
       found.push_back({base::FolderOf(real), {base::FileNameOf(real)}});
     } else {
