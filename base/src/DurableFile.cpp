@@ -126,6 +126,8 @@ std::string FolderOfFile(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+namespace {
+
 bool KeepOwnerAndMode(int out, const struct stat& original) {
   if (original.st_uid != ::geteuid() || original.st_gid != ::getegid())
     if (::fchown(out, original.st_uid, original.st_gid) != 0) (void)::fchown(out, static_cast<uid_t>(-1), original.st_gid);
@@ -136,6 +138,38 @@ bool KeepOwnerAndMode(int out, const struct stat& original) {
   if (::fstat(out, &made) == 0 && (made.st_mode & 07777) == mode) return true;
   errno = err;
   return false;
+}
+
+bool KeepAttributes(const std::string& original, int out) {
+  // Sized, then read; a list that grew in between is read again once.
+  std::vector<char> names;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const ssize_t size = ::listxattr(original.c_str(), nullptr, 0);
+    if (size <= 0) return true;  // none, or none this file system keeps
+    names.resize(static_cast<std::size_t>(size));
+    const ssize_t read = ::listxattr(original.c_str(), names.data(), names.size());
+    names.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
+    if (read >= 0 || errno != ERANGE) break;
+  }
+  std::vector<char> value;
+  for (std::size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
+    const char* name = names.data() + at;
+    const ssize_t size = ::getxattr(original.c_str(), name, nullptr, 0);
+    if (size < 0) continue;  // gone meanwhile
+    value.resize(static_cast<std::size_t>(size));
+    const ssize_t read = ::getxattr(original.c_str(), name, value.data(), value.size());
+    if (read < 0) continue;
+    if (::fsetxattr(out, name, value.data(), static_cast<std::size_t>(read), 0) != 0 && errno != EPERM &&
+        errno != EACCES && errno != ENOTSUP)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool KeepWhatItReplaces(int out, const std::string& original, const struct stat& read) {
+  return KeepOwnerAndMode(out, read) && KeepAttributes(original, out);
 }
 
 CNewFile& CNewFile::operator=(CNewFile&& other) noexcept {
@@ -190,32 +224,6 @@ void CNewFile::Drop() {
   errno = err;
 }
 
-bool KeepAttributes(const std::string& original, int out) {
-  // Sized, then read; a list that grew in between is read again once.
-  std::vector<char> names;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const ssize_t size = ::listxattr(original.c_str(), nullptr, 0);
-    if (size <= 0) return true;  // none, or none this file system keeps
-    names.resize(static_cast<std::size_t>(size));
-    const ssize_t read = ::listxattr(original.c_str(), names.data(), names.size());
-    names.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
-    if (read >= 0 || errno != ERANGE) break;
-  }
-  std::vector<char> value;
-  for (std::size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
-    const char* name = names.data() + at;
-    const ssize_t size = ::getxattr(original.c_str(), name, nullptr, 0);
-    if (size < 0) continue;  // gone meanwhile
-    value.resize(static_cast<std::size_t>(size));
-    const ssize_t read = ::getxattr(original.c_str(), name, value.data(), value.size());
-    if (read < 0) continue;
-    if (::fsetxattr(out, name, value.data(), static_cast<std::size_t>(read), 0) != 0 && errno != EPERM &&
-        errno != EACCES && errno != ENOTSUP)
-      return false;
-  }
-  return true;
-}
-
 bool WriteFileDurably(const std::string& path, std::string_view bytes) {
   const std::string folder = FolderOfFile(path);
   struct stat old {};
@@ -223,7 +231,7 @@ bool WriteFileDurably(const std::string& path, std::string_view bytes) {
   CNewFile file;
   // A short name, so that every name the folder can hold can be written.
   if (!file.Create(folder, ".quillory-", replaces ? 0600 : 0666)) return false;
-  if (replaces && (!KeepOwnerAndMode(file.Fd(), old) || !KeepAttributes(path, file.Fd()))) return false;
+  if (replaces && !KeepWhatItReplaces(file.Fd(), path, old)) return false;
   if (!file.Write(bytes) || !file.Flush() || !file.MoveTo(path)) return false;
   FlushFolder(folder);
   return true;

@@ -201,8 +201,7 @@ bool FillNewFile(const CTagWrite& request, const std::string& region, const COri
   const std::size_t rest = size - request.nOldTagEnd - (request.bV1 || request.bRemoveV1 ? kV1Size : 0);
   if (!CopyRange(file.fd.Get(), static_cast<off_t>(request.nOldTagEnd), out.Fd(), rest)) return Fail(error);
   if ((request.bV1 || request.bAddV1) && !WriteAll(out.Fd(), request.v1.data(), kV1Size)) return Fail(error);
-  if (!base::KeepOwnerAndMode(out.Fd(), file.st) || !base::KeepAttributes(request.strPath.Str(), out.Fd()))
-    return Fail(error);
+  if (!base::KeepWhatItReplaces(out.Fd(), request.strPath.Str(), file.st)) return Fail(error);
   if (flush && !out.Flush()) return Fail(error);
   return true;
 }
@@ -453,8 +452,7 @@ bool CWriteBatch::WriteWhole(const CString& path, const struct stat& read, const
   if (made < 0) return Fail(error, true);
   auto pending = std::make_unique<CPending>();
   pending->newFile.Adopt(made, std::move(temp));
-  if (!pending->newFile.Write(bytes) || !base::KeepOwnerAndMode(pending->newFile.Fd(), read) ||
-      !base::KeepAttributes(path.Str(), pending->newFile.Fd()))
+  if (!pending->newFile.Write(bytes) || !base::KeepWhatItReplaces(pending->newFile.Fd(), path.Str(), read))
     return Fail(error);
   if (written && ::fstat(pending->newFile.Fd(), written) != 0) return Fail(error);
   pending->strPath = path;

@@ -53,18 +53,17 @@ bool FlushFolder(const std::string& folder, const std::function<void()>& whileWa
 // the root.
 std::string FolderOfFile(const std::string& path);
 
-// Gives out the mode of the file it replaces, and its owner where this user
-// may (root, or a group of one's own); the mode after the owner, as changing
-// the owner may clear set-id bits. A file system that gives every file the
-// mode of the mount (FAT on a music player) refuses to change it: that is no
-// failure when the new file has the original's mode all the same.
-bool KeepOwnerAndMode(int out, const struct stat& original);
-// Gives out the extended attributes of the file at original (a user's
-// attributes, an access control list): a new file replacing it must not
-// drop them. One this user may not set (another's, the system's) or the
-// file system does not take is passed over; false (errno set) when one
-// could not be written for want of room or by a failing disk.
-bool KeepAttributes(const std::string& original, int out);
+// Gives out what the file at original (as read) carries beside its bytes,
+// so that it can replace it: its mode, its owner where this user may (root,
+// or a group of one's own), and its extended attributes (a user's
+// attributes, an access control list). The mode comes after the owner, as
+// changing the owner may clear set-id bits. A file system that gives every
+// file the mode of the mount (FAT on a music player) refuses to change it:
+// no failure when the new file has that mode all the same. An attribute this
+// user may not set (another's, the system's) or the file system does not
+// take is passed over; false (errno set) when one could not be written for
+// want of room or by a failing disk.
+bool KeepWhatItReplaces(int out, const std::string& original, const struct stat& read);
 
 // A new file beside the one it is to replace, removed again unless it is
 // put in its place.
