@@ -43,10 +43,6 @@ bool OpenOnDesktop(CShellcmd& shell, CWnd* parent, const CString& target) {
   return false;
 }
 
-bool CDesktopCommands::ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path) {
-  return Quietly(m_shell, request, path);
-}
-
 void CDesktopCommands::Play() {
   m_status.Clear();
   const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
@@ -69,7 +65,7 @@ void CDesktopCommands::Explore() {
     m_status.ErrorMsg("Open a folder first: there is nothing to explore.");
     return;
   }
-  if (ShellQuietly(&CShellcmd::exploreFolder, folder))
+  if (Quietly(m_shell, &CShellcmd::exploreFolder, folder))
     m_status.InfoMsg("The folder opens in your file manager: " + folder);
   else
     m_status.ErrorMsg("No file manager could be started to show " + folder + ".");
@@ -85,7 +81,7 @@ void CDesktopCommands::Help() {
     return;
   }
   // A desktop without a browser gets the guide in a window of the program's own.
-  if (ShellQuietly(&CShellcmd::Run, guide))
+  if (Quietly(m_shell, &CShellcmd::Run, guide))
     m_status.InfoMsg("The user guide opens in your web browser.");
   else if (platform::ShowHtmlWindow(guide, "Quillory User Guide", &m_parent))
     m_status.InfoMsg("No web browser could be started: the user guide is shown in a window of its own.");

@@ -29,10 +29,6 @@ class CDesktopCommands {
   void About();
 
  private:
-  // Runs a shell request without the shell's own message box, for a caller
-  // that says in the status bar what could not be done.
-  bool ShellQuietly(bool (CShellcmd::*request)(CString), const CString& path);
-
   CWnd& m_parent;
   CShellcmd& m_shell;
   CStatus& m_status;
